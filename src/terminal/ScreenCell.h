@@ -1,0 +1,48 @@
+// One character position of the 5250 presentation space.
+#pragma once
+
+#include <cstdint>
+
+namespace quenlix {
+
+/// ColorTable indexes used by the cells' `foreground` and `background`.
+enum ColorIndex : int {
+    kColorCursor = 0,
+    kColorBackground = 1,
+    kColorGreen = 2,
+    kColorWhite = 3,
+    kColorRed = 4,
+    kColorTurquoise = 5,
+    kColorYellow = 6,
+    kColorPink = 7,
+    kColorBlue = 8,
+};
+
+inline constexpr std::uint8_t kEbcdicBlank = 0x40;
+
+/// A character position. Holds both the EBCDIC byte the host sent (or will
+/// read back) and the PC character that is painted. The display attributes
+/// (`reverse` .. `background`) are derived by Restyle from attribute bytes.
+struct ScreenCell {
+    std::uint8_t character = ' ';  ///< PC character painted here
+    std::int32_t reverse = 0;      ///< reverse image
+    std::int32_t selected = 0;     ///< selected by the operator, painted like reverse
+    std::int32_t blink = 0;
+    std::int32_t underline = 0;
+    std::int32_t foreground = kColorGreen;       ///< ColorTable index 1..8
+    std::int32_t background = kColorBackground;  ///< ColorTable index, always 1
+    std::int32_t ebcdic = kEbcdicBlank;          ///< 0..255; 0x20..0x3F is an attribute byte
+    std::int32_t inField = 0;                    ///< a data position of an input field
+    std::int32_t fieldIndex = -1;                ///< FormatTable index, -1 outside fields
+    std::int32_t fieldOffset = -1;               ///< offset within the field, -1 outside
+    std::int32_t fieldLength = 0;                ///< length of that field, 0 outside
+
+    friend bool operator==(const ScreenCell&, const ScreenCell&) = default;
+};
+
+/// True when the cell holds a 5250 screen attribute byte (0x20..0x3F).
+inline bool IsAttributePosition(const ScreenCell& cell) {
+    return cell.ebcdic >= 0x20 && cell.ebcdic <= 0x3F;
+}
+
+}  // namespace quenlix

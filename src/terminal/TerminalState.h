@@ -1,0 +1,118 @@
+// The terminal: presentation space, FormatTable, colours and the scalars
+// every subsystem reads. One object per session; the program owns it and
+// hands it to the parts that need it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "terminal/ColorTable.h"
+#include "terminal/FormatTable.h"
+#include "terminal/PresentationSpace.h"
+
+namespace quenlix {
+
+/// A rectangle of cells; right and bottom exclusive. Empty when right <= left
+/// or bottom <= top.
+struct CellRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool empty() const { return right <= left || bottom <= top; }
+    friend bool operator==(const CellRect&, const CellRect&) = default;
+};
+
+/// A rectangle in pixels; right and bottom exclusive.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+/// Pending read commands the host may leave outstanding.
+enum PendingRead : std::uint8_t {
+    kNoPendingRead = 0x00,
+    kReadInputFields = 0x42,
+    kReadMdtFields = 0x52,
+    kReadScreen = 0x62,
+    kReadImmediate = 0x72,
+};
+
+/// The terminal's scalars with their start values. Geometry (`columns`,
+/// `rows`, `cellCount`) lives in the PresentationSpace, which keeps it
+/// consistent with the allocation.
+struct TerminalState {
+    int cellWidth = 12;   ///< pixels
+    int cellHeight = 20;  ///< pixels
+    int cursorX = 0;      ///< cursor column x cellWidth
+    int cursorY = 0;      ///< cursor row x cellHeight; row `rows` is the system request line
+    int inputInhibited = 0;
+    int sysReqMode = 0;
+    int connected = 0;
+    int messageWaiting = 0;
+    int hostBlink = 0;
+    int BlinkCursor = 1;
+    int CheckRepere = 0;
+    int CursorForm = 0;  ///< 0 solid block, 1 underscore, 2 vertical bar
+    int operatorModified = 0;
+    std::uint8_t pendingRead = kNoPendingRead;
+    std::uint8_t errorLineWritten = 0;  ///< 0x21 after a Write Error Code
+    std::string computerName;           ///< at most 15 characters
+};
+
+/// Everything the terminal model holds for one session.
+struct Terminal {
+    PresentationSpace screen;
+    FormatTable formatTable;
+    TerminalState state;
+    ColorTable colors = kDefaultColors;
+    CellRect selection;  ///< the operator's selection, emptied by Restyle
+
+    int columns() const { return screen.columns(); }
+    int rows() const { return screen.rows(); }
+    int cellCount() const { return screen.cellCount(); }
+
+    /// column + row x columns (both from 0).
+    int PositionOf(int column, int row) const { return column + row * columns(); }
+    /// (y / cellHeight) x columns + x / cellWidth, truncating toward zero.
+    int PixelToPosition(int x, int y) const;
+    /// Cells to pixels: each edge multiplied by the cell size.
+    PixelRect CellRectToPixels(int left, int top, int right, int bottom) const;
+
+    /// Linear position of the cursor.
+    int CursorPosition() const { return PixelToPosition(state.cursorX, state.cursorY); }
+    /// 0-based cursor row and column.
+    int CursorRow() const { return state.cellHeight > 0 ? state.cursorY / state.cellHeight : 0; }
+    int CursorColumn() const { return state.cellWidth > 0 ? state.cursorX / state.cellWidth : 0; }
+    /// Moves the cursor to a linear position (no repaint).
+    void SetCursorPosition(int pos);
+    /// Moves the cursor to a 0-based row and column (no repaint).
+    void SetCursorCell(int row, int column);
+
+    /// Display attributes of every position recomputed from the attribute
+    /// bytes; selection cleared. Characters under a non-display attribute
+    /// become " " for good. Does not paint.
+    void Restyle();
+};
+
+/// Display attributes an attribute byte gives.
+struct DisplayAttributes {
+    int foreground = kColorGreen;
+    int reverse = 0;
+    int underline = 0;
+    int blink = 0;
+    int background = kColorBackground;
+    friend bool operator==(const DisplayAttributes&, const DisplayAttributes&) = default;
+};
+
+/// Decodes a 5250 screen attribute byte (0x20..0x3F; other values are
+/// decoded by their low five bits). Column separators are not represented.
+DisplayAttributes DecodeAttribute(std::uint8_t attribute);
+
+/// True for the non-display attributes 0x27, 0x2F, 0x37 and 0x3F.
+inline bool IsNonDisplay(std::uint8_t attribute) { return (attribute & 0x27) == 0x27; }
+
+}  // namespace quenlix
