@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace quenlix {
@@ -42,10 +43,10 @@ public:
 
     /// The entry at index, or nullptr when index is not in 0 .. fieldCount-1.
     FieldEntry* entry(int index) {
-        return index >= 0 && index < fieldCount_ ? &entries_[static_cast<size_t>(index)] : nullptr;
+        return index >= 0 && index < fieldCount_ ? &entries_[static_cast<std::size_t>(index)] : nullptr;
     }
     const FieldEntry* entry(int index) const {
-        return index >= 0 && index < fieldCount_ ? &entries_[static_cast<size_t>(index)] : nullptr;
+        return index >= 0 && index < fieldCount_ ? &entries_[static_cast<std::size_t>(index)] : nullptr;
     }
 
     /// Appends an entry (initialised to `value`) and returns its index, or -1

@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "terminal/ViewOperations.h"
+
 namespace quenlix {
 
 namespace {
@@ -82,6 +84,11 @@ void Terminal::Restyle() {
         cell.selected = 0;
     }
     selection = CellRect{};
+}
+
+void RefreshScreen(Terminal& terminal, ViewOperations& view) {
+    terminal.Restyle();
+    view.RefreshScreen();
 }
 
 }  // namespace quenlix

@@ -58,6 +58,7 @@ struct TerminalState {
     int CheckRepere = 0;
     int CursorForm = 0;  ///< 0 solid block, 1 underscore, 2 vertical bar
     int operatorModified = 0;
+    int insertMode = 0;  ///< the operator's insert mode; the host turns it off
     std::uint8_t pendingRead = kNoPendingRead;
     std::uint8_t errorLineWritten = 0;  ///< 0x21 after a Write Error Code
     std::string computerName;           ///< at most 15 characters
@@ -111,6 +112,11 @@ struct DisplayAttributes {
 /// Decodes a 5250 screen attribute byte (0x20..0x3F; other values are
 /// decoded by their low five bits). Column separators are not represented.
 DisplayAttributes DecodeAttribute(std::uint8_t attribute);
+
+class ViewOperations;
+
+/// Restyles the model, then has the view paint the whole screen at once.
+void RefreshScreen(Terminal& terminal, ViewOperations& view);
 
 /// True for the non-display attributes 0x27, 0x2F, 0x37 and 0x3F.
 inline bool IsNonDisplay(std::uint8_t attribute) { return (attribute & 0x27) == 0x27; }

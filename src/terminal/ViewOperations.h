@@ -18,7 +18,8 @@ public:
     virtual void InvalidateSysReqLine() {}
     /// Repaints the "X-System" area at once.
     virtual void DrawInhibitIndicator() {}
-    /// Restyle, then paint the whole screen at once.
+    /// Paints the whole screen at once. Callers restyle the model first
+    /// (see RefreshScreen() in TerminalState.h, which does both).
     virtual void RefreshScreen() {}
     /// Enters system request mode.
     virtual void BeginSysReqLine() {}
@@ -27,8 +28,6 @@ public:
     virtual void LoadBackgroundImage() {}
     /// Recomputes cell size and font for the current geometry.
     virtual void FitScreenToWindow() {}
-    /// The operator's insert mode.
-    virtual bool insertMode() const { return false; }
 };
 
 /// Does nothing; for front ends without a view and for tests.
