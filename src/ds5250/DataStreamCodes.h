@@ -1,0 +1,96 @@
+// Codes of the 5250 data stream: record header, operation codes, commands,
+// orders, attention identifiers and negative-response sense codes.
+#pragma once
+
+#include <cstdint>
+
+namespace quenlix::ds {
+
+// GDS record header: length (2), record type 0x12 0xA0, reserved 0x00 0x00,
+// variable header length 0x04, flag 1, flag 2, operation code.
+inline constexpr std::uint8_t kRecordType1 = 0x12;
+inline constexpr std::uint8_t kRecordType2 = 0xA0;
+inline constexpr std::uint8_t kVariableHeaderLength = 0x04;
+inline constexpr int kHeaderLength = 10;
+
+// Flag byte 1 of records the terminal sends.
+inline constexpr std::uint8_t kFlagError = 0x80;
+inline constexpr std::uint8_t kFlagAttention = 0x40;
+inline constexpr std::uint8_t kFlagSystemRequest = 0x04;
+
+// Telnet bytes that frame a record.
+inline constexpr std::uint8_t kIac = 0xFF;
+inline constexpr std::uint8_t kEor = 0xEF;
+
+enum Opcode : std::uint8_t {
+    kOpNoOperation = 0x00,
+    kOpInvite = 0x01,
+    kOpOutputOnly = 0x02,
+    kOpPutGet = 0x03,
+    kOpSaveScreen = 0x04,
+    kOpRestoreScreen = 0x05,
+    kOpReadImmediate = 0x06,
+    kOpReserved7 = 0x07,
+    kOpReadScreen = 0x08,
+    kOpReserved9 = 0x09,
+    kOpCancelInvite = 0x0A,
+    kOpMessageLightOn = 0x0B,
+    kOpMessageLightOff = 0x0C,
+};
+
+// Commands, the byte after the escape byte.
+inline constexpr std::uint8_t kEscape = 0x04;
+enum Command : std::uint8_t {
+    kCmdSaveScreen = 0x02,
+    kCmdWriteToDisplay = 0x11,
+    kCmdRestoreScreen = 0x12,
+    kCmdClearUnitAlternate = 0x20,
+    kCmdWriteErrorCode = 0x21,
+    kCmdRoll = 0x23,
+    kCmdClearUnit = 0x40,
+    kCmdReadInputFields = 0x42,
+    kCmdClearFormatTable = 0x50,
+    kCmdReadMdtFields = 0x52,
+    kCmdReadScreen = 0x62,
+    kCmdReadImmediate = 0x72,
+    kCmdWriteStructuredField = 0xF3,
+};
+
+// Orders inside Write To Display.
+enum Order : std::uint8_t {
+    kOrderStartOfHeader = 0x01,
+    kOrderRepeatToAddress = 0x02,
+    kOrderInsertCursorAlt = 0x03,  // treated exactly as Insert Cursor
+    kOrderSetBufferAddress = 0x11,
+    kOrderInsertCursor = 0x13,
+    kOrderStartOfField = 0x1D,
+};
+
+// Structured field query.
+inline constexpr std::uint8_t kQueryType = 0x70;
+inline constexpr std::uint8_t kQueryClass = 0xD9;
+
+// Attention identifiers.
+enum Aid : std::uint8_t {
+    kAidEnter = 0xF1,
+    kAidF1 = 0x31,   // F1..F12 = 0x31..0x3C
+    kAidF13 = 0xB1,  // F13..F24 = 0xB1..0xBC
+    kAidRollDown = 0xF4,
+    kAidRollUp = 0xF5,
+    kAidHelp = 0xF3,
+    kAidPrint = 0xF6,
+    kAidClear = 0xBD,
+    kAidPa1 = 0x6C,
+    kAidPa2 = 0x6E,
+    kAidPa3 = 0x6B,
+    kAidStructuredField = 0x88,
+};
+
+// Last sense byte of a negative response (0x10 0x05 0x01 c).
+enum Sense : std::uint8_t {
+    kSenseFieldBeyondScreen = 0x28,
+    kSenseWriteBeyondScreen = 0x2A,
+    kSenseInvalidRoll = 0x2C,
+};
+
+}  // namespace quenlix::ds

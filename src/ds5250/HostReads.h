@@ -1,0 +1,22 @@
+// The answers the interpreter sends at once when the host asks for them
+// (Save Screen, Read Screen, Read Immediate, the query). HostResponses
+// implements them; tests record them.
+#pragma once
+
+#include <cstdint>
+
+namespace quenlix {
+
+class HostReads {
+public:
+    virtual ~HostReads() = default;
+    virtual void SendSaveScreen() {}
+    virtual void SendReadScreen() {}
+    virtual void SendReadImmediate() {}
+    virtual void SendQueryReply(std::uint8_t /*queryClass*/) {}
+};
+
+/// Answers nothing.
+class NullHostReads : public HostReads {};
+
+}  // namespace quenlix

@@ -1,0 +1,137 @@
+// Host record construction.
+#include "ds5250/RecordBuilder.h"
+
+namespace quenlix {
+
+using namespace ds;
+
+namespace {
+void PushLength(Bytes& out, int length) {
+    out.push_back(static_cast<std::uint8_t>((length >> 8) & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(length & 0xFF));
+}
+}  // namespace
+
+RecordBuilder& RecordBuilder::command(std::uint8_t code) {
+    data_.push_back(kEscape);
+    data_.push_back(code);
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::clearUnit() { return command(kCmdClearUnit); }
+RecordBuilder& RecordBuilder::clearUnitAlternate() {
+    command(kCmdClearUnitAlternate);
+    data_.push_back(0x00);
+    return *this;
+}
+RecordBuilder& RecordBuilder::clearFormatTable() { return command(kCmdClearFormatTable); }
+RecordBuilder& RecordBuilder::restoreScreen() { return command(kCmdRestoreScreen); }
+RecordBuilder& RecordBuilder::writeErrorCode() { return command(kCmdWriteErrorCode); }
+
+RecordBuilder& RecordBuilder::writeToDisplay(std::uint8_t cc1, std::uint8_t cc2) {
+    command(kCmdWriteToDisplay);
+    data_.insert(data_.end(), {cc1, cc2});
+    return *this;
+}
+RecordBuilder& RecordBuilder::readInputFields(std::uint8_t cc1, std::uint8_t cc2) {
+    command(kCmdReadInputFields);
+    data_.insert(data_.end(), {cc1, cc2});
+    return *this;
+}
+RecordBuilder& RecordBuilder::readMdtFields(std::uint8_t cc1, std::uint8_t cc2) {
+    command(kCmdReadMdtFields);
+    data_.insert(data_.end(), {cc1, cc2});
+    return *this;
+}
+RecordBuilder& RecordBuilder::roll(std::uint8_t control, std::uint8_t top, std::uint8_t bottom) {
+    command(kCmdRoll);
+    data_.insert(data_.end(), {control, top, bottom});
+    return *this;
+}
+RecordBuilder& RecordBuilder::queryStructuredField(std::uint8_t queryClass) {
+    command(kCmdWriteStructuredField);
+    data_.insert(data_.end(), {0x00, 0x05, queryClass, kQueryType, 0x00});
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::startOfHeader(std::uint8_t resequenceField, std::uint8_t errorRow) {
+    data_.insert(data_.end(),
+                 {kOrderStartOfHeader, 0x07, 0x00, 0x00, resequenceField, errorRow, 0, 0, 0});
+    return *this;
+}
+RecordBuilder& RecordBuilder::sba(int row, int column) {
+    data_.insert(data_.end(), {kOrderSetBufferAddress, static_cast<std::uint8_t>(row),
+                               static_cast<std::uint8_t>(column)});
+    return *this;
+}
+RecordBuilder& RecordBuilder::insertCursor(int row, int column) {
+    data_.insert(data_.end(), {kOrderInsertCursor, static_cast<std::uint8_t>(row),
+                               static_cast<std::uint8_t>(column)});
+    return *this;
+}
+RecordBuilder& RecordBuilder::repeatToAddress(int row, int column, std::uint8_t ebcdic) {
+    data_.insert(data_.end(), {kOrderRepeatToAddress, static_cast<std::uint8_t>(row),
+                               static_cast<std::uint8_t>(column), ebcdic});
+    return *this;
+}
+RecordBuilder& RecordBuilder::startOfField(std::uint8_t ffw1, std::uint8_t ffw2,
+                                           std::uint8_t attribute, int length) {
+    data_.insert(data_.end(), {kOrderStartOfField, ffw1, ffw2, attribute});
+    PushLength(data_, length);
+    return *this;
+}
+RecordBuilder& RecordBuilder::startOfFieldResequenced(std::uint8_t ffw1, std::uint8_t ffw2,
+                                                      std::uint8_t nextField,
+                                                      std::uint8_t attribute, int length) {
+    data_.insert(data_.end(), {kOrderStartOfField, ffw1, ffw2, 0x80, nextField, attribute});
+    PushLength(data_, length);
+    return *this;
+}
+RecordBuilder& RecordBuilder::startOfOutputField(std::uint8_t attribute, int length) {
+    data_.insert(data_.end(), {kOrderStartOfField, attribute});
+    PushLength(data_, length);
+    return *this;
+}
+RecordBuilder& RecordBuilder::text(std::string_view pcText) {
+    for (char c : pcText) data_.push_back(tables_->ATOE[static_cast<std::uint8_t>(c)]);
+    return *this;
+}
+RecordBuilder& RecordBuilder::attribute(std::uint8_t attribute) {
+    data_.push_back(attribute);
+    return *this;
+}
+RecordBuilder& RecordBuilder::raw(std::initializer_list<std::uint8_t> bytes) {
+    data_.insert(data_.end(), bytes);
+    return *this;
+}
+RecordBuilder& RecordBuilder::raw(const Bytes& bytes) {
+    data_.insert(data_.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+
+Bytes RecordBuilder::record() const { return FrameRecord(opcode_, data_); }
+
+Bytes FrameRecord(std::uint8_t opcode, const Bytes& data, std::uint8_t flag1) {
+    Bytes plain;
+    PushLength(plain, kHeaderLength + static_cast<int>(data.size()));
+    plain.insert(plain.end(), {kRecordType1, kRecordType2, 0x00, 0x00, kVariableHeaderLength,
+                               flag1, 0x00, opcode});
+    plain.insert(plain.end(), data.begin(), data.end());
+    Bytes framed;
+    framed.reserve(plain.size() + 8);
+    for (std::uint8_t b : plain) {
+        framed.push_back(b);
+        if (b == kIac) framed.push_back(kIac);
+    }
+    framed.push_back(kIac);
+    framed.push_back(kEor);
+    return framed;
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+}  // namespace quenlix

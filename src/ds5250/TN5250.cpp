@@ -1,0 +1,453 @@
+// Record framing, operation codes, command dispatch and the end-of-block work.
+#include "ds5250/TN5250.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "ds5250/DataStreamCodes.h"
+
+namespace quenlix {
+
+using namespace ds;
+
+namespace {
+
+bool IsGdsHeaderAt(const std::uint8_t* data, std::size_t length, std::size_t p) {
+    static constexpr std::uint8_t kGds[] = {kRecordType1, kRecordType2, 0x00, 0x00,
+                                            kVariableHeaderLength};
+    return p + sizeof kGds <= length && std::memcmp(data + p, kGds, sizeof kGds) == 0;
+}
+
+constexpr const char* kBadFormat = "Bad format (not a GDS)";
+constexpr const char* kBadFrameFormat = "Mauvais format de trame (non GDS)";
+
+}  // namespace
+
+CTN5250::CTN5250(const InterpreterLinks& links) : links_(links), t_(links.terminal) {}
+
+void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
+    // The copy is ours: the endpoint may refill its buffer while a message
+    // box of this block runs a nested event loop, and a nested block gets a
+    // copy of its own.
+    if (copies_.size() <= depth_) {
+        copies_.emplace_back();
+        copies_.back().reserve(kPrivateBufferSize);
+    }
+    std::vector<std::uint8_t>& copy = copies_[depth_];
+    copy.assign(bytes, bytes + length);
+    ++depth_;
+
+    Block b;
+    b.data = copy.data();
+    b.length = copy.size();
+    t_.state.errorLineWritten = 0;
+
+    const std::size_t h = b.at(2) == 0xFF ? 3 : 2;
+    if (!IsGdsHeaderAt(b.data, b.length, h)) {
+        --depth_;
+        links_.messages.ShowMessage(kBadFormat, MessageIcon::None);
+        return;
+    }
+    b.pos = h + 7;
+    b.state = b.at(b.pos);
+
+    while (b.pos < b.length && !b.stopped) Step(b);
+
+    if (!b.stopped) EndOfBlock(b);
+    if (!b.trace.empty()) WriteTrace(b);
+    --depth_;
+}
+
+void CTN5250::Step(Block& b) {
+    switch (b.state) {
+        case kAwaitCommand: StepAwaitCommand(b); break;
+        case kCommand: StepCommand(b); break;
+        case kDisplayData: StepDisplayData(b); break;
+        case kSaveScreen: StepSaveScreen(b); break;
+        case kReadImmediate: StepRead(b, kCmdReadImmediate); break;
+        case kReadScreen: StepRead(b, kCmdReadScreen); break;
+        default: StepOperationCode(b); break;
+    }
+}
+
+void CTN5250::StepOperationCode(Block& b) {
+    switch (b.state) {
+        case kOpNoOperation:
+        case kOpReserved7:
+        case kOpReserved9:
+            ++b.pos;  // the rest of the block, further records included, is skipped
+            break;
+        case kOpInvite:
+        case kOpPutGet:
+            SetInputInhibited(0);
+            ++b.pos;
+            b.state = kAwaitCommand;
+            break;
+        case kOpOutputOnly:
+        case kOpRestoreScreen:
+            ++b.pos;
+            b.state = kAwaitCommand;
+            break;
+        case kOpSaveScreen:
+            ++b.pos;
+            if (b.at(b.pos) == kEscape) {
+                ++b.pos;
+                b.state = kSaveScreen;
+            }
+            break;
+        case kOpReadImmediate:
+            ++b.pos;
+            b.state = kReadImmediate;
+            break;
+        case kOpReadScreen:
+            ++b.pos;
+            b.state = kReadScreen;
+            break;
+        case kOpCancelInvite: {
+            static constexpr std::uint8_t kAnswer[] = {0x00, 0x0A, kRecordType1, kRecordType2,
+                                                       0x00, 0x00, kVariableHeaderLength, 0x00,
+                                                       0x00, kOpCancelInvite, kIac, kEor};
+            links_.sender.Send(kAnswer, sizeof kAnswer);
+            b.state = b.at(b.pos + 1);
+            ++b.pos;
+            break;
+        }
+        case kOpMessageLightOn:
+        case kOpMessageLightOff:
+            t_.state.messageWaiting = b.state == kOpMessageLightOn ? 1 : 0;
+            ++b.pos;
+            b.state = b.at(b.pos);
+            links_.view.InvalidateMessageIndicator();
+            break;
+        case kIac:
+            EndOfRecordTest(b);
+            break;
+        default:
+            Report(b, "Default  CodeEtat idx : %d  val : %d  %d  %d", true);
+            ++b.pos;
+            break;
+    }
+}
+
+void CTN5250::StepAwaitCommand(Block& b) {
+    const std::uint8_t v = b.at(b.pos);
+    if (v == kEscape) {
+        ++b.pos;
+        b.state = kCommand;
+    } else if (v == kIac) {
+        EndOfRecordTest(b);
+    } else {
+        Report(b, "Default position 300 : %d  val : %d  %d  %d", false);
+        ++b.pos;
+    }
+}
+
+void CTN5250::StepCommand(Block& b) {
+    const std::uint8_t code = b.at(b.pos);
+    switch (code) {
+        case kEscape:
+            ++b.pos;  // a repeated escape byte
+            break;
+        case kCmdWriteToDisplay:
+            ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2));
+            b.pos += 3;
+            b.changed = true;
+            b.state = kDisplayData;
+            break;
+        case kCmdRestoreScreen:
+            t_.formatTable.Clear();  // the cells' field marks stay
+            ++b.pos;
+            b.state = kAwaitCommand;
+            break;
+        case kCmdClearUnitAlternate:
+        case kCmdClearUnit:
+            ClearUnit(b, code == kCmdClearUnitAlternate);
+            break;
+        case kCmdWriteErrorCode:
+            WriteErrorCode(b);
+            break;
+        case kCmdRoll:
+            Roll(b);
+            break;
+        case kCmdReadInputFields:
+        case kCmdReadMdtFields:
+            ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2));
+            t_.state.pendingRead = code;
+            b.pos += 3;
+            b.state = kAwaitCommand;
+            break;
+        case kCmdClearFormatTable:
+            ClearFormatTableCommand(b);
+            break;
+        case kCmdWriteStructuredField:
+            b.state = kOpNoOperation;  // the rest of the block is skipped
+            if (b.at(b.pos + 2) == 0x05 && b.at(b.pos + 4) == kQueryType &&
+                b.at(b.pos + 5) == 0x00) {
+                reads_->SendQueryReply(b.at(b.pos + 3));
+            }
+            ++b.pos;
+            break;
+        case kIac:
+            EndOfRecordTest(b);
+            break;
+        default:
+            Report(b, "Default position 304 : %d  val : %d  %d  %d", false);
+            ++b.pos;
+            break;
+    }
+}
+
+void CTN5250::StepSaveScreen(Block& b) {
+    if (b.at(b.pos) == kCmdSaveScreen) {
+        reads_->SendSaveScreen();
+        ++b.pos;
+        b.state = b.at(b.pos);
+    } else {
+        ++b.pos;  // any other command byte here is consumed, so the walk goes on
+    }
+}
+
+void CTN5250::StepRead(Block& b, std::uint8_t command) {
+    if (b.at(b.pos) != kEscape) {
+        b.stopped = true;
+        return;
+    }
+    ++b.pos;
+    if (b.at(b.pos) == command) {
+        t_.state.pendingRead = command;
+        if (command == kCmdReadImmediate) {
+            reads_->SendReadImmediate();
+        } else {
+            reads_->SendReadScreen();
+        }
+        ++b.pos;
+        b.state = b.at(b.pos);
+    }
+}
+
+void CTN5250::EndOfRecordTest(Block& b) {
+    const int startState = b.state;
+    if (b.at(b.pos + 1) != kEor) {
+        // A lone 0xFF outside display data: consumed, so the walk cannot stall.
+        ++b.pos;
+        return;
+    }
+    b.pos += 2;
+    if (b.pos >= b.length) return;
+    std::size_t p = b.pos;
+    if (b.at(p + 1) == 0xFF) ++p;  // doubled low length byte
+    if (IsGdsHeaderAt(b.data, b.length, p + 2)) {
+        b.pos = p + 9;
+        b.state = b.at(b.pos);
+        return;
+    }
+    links_.messages.ShowMessage(startState == kCommand ? kBadFormat : kBadFrameFormat,
+                                MessageIcon::None);
+    b.stopped = true;
+}
+
+void CTN5250::ClearUnit(Block& b, bool alternate) {
+    b.changed = true;
+    const int oldColumns = t_.columns();
+    const bool resized =
+        alternate ? t_.screen.SetGeometry(132, 27) : t_.screen.SetGeometry(80, 24);
+    if (!resized) {
+        // The array could not be enlarged: refuse the command rather than
+        // address memory that is not there.
+        StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
+        return;
+    }
+    links_.view.FitScreenToWindow();
+    t_.state.pendingRead = kNoPendingRead;
+    TurnOffInsertMode();
+    for (ScreenCell& cell : t_.screen.inUse()) {
+        cell.character = ' ';
+        cell.ebcdic = kEbcdicBlank;
+        cell.inField = 0;
+        cell.fieldIndex = -1;
+        cell.fieldLength = 0;
+        cell.fieldOffset = -1;
+    }
+    t_.formatTable.Clear();
+    t_.state.operatorModified = 0;
+    icRow_ = 1;
+    icColumn_ = 1;
+    errorRow_ = 24;
+    resequenceField_ = 0;
+    b.cursorGiven = false;
+    t_.screen.at(0).ebcdic = 0x20;
+    b.pos += alternate ? 2 : 1;
+    b.state = kAwaitCommand;
+    if (t_.columns() != oldColumns) RefreshScreen(t_, links_.view);
+}
+
+void CTN5250::ClearFormatTableCommand(Block& b) {
+    t_.state.operatorModified = 0;
+    t_.state.pendingRead = kNoPendingRead;
+    TurnOffInsertMode();
+    errorRow_ = t_.rows();
+    resequenceField_ = 0;
+    icRow_ = 1;
+    icColumn_ = 1;
+    b.cursorGiven = false;
+    t_.screen.ClearFieldMarks();
+    t_.formatTable.Clear();
+    ++b.pos;
+    b.state = kAwaitCommand;
+}
+
+void CTN5250::WriteErrorCode(Block& b) {
+    b.changed = true;
+    t_.state.errorLineWritten = kCmdWriteErrorCode;
+    if (b.at(b.pos + 1) == kOrderInsertCursor) {
+        icRow_ = b.at(b.pos + 2);
+        icColumn_ = b.at(b.pos + 3);
+        b.cursorGiven = true;
+        b.pos += 3;
+    }
+    b.writeRow = errorRow_ >= 1 && errorRow_ <= t_.rows() ? errorRow_ : t_.rows();
+    b.writeColumn = 1;
+    ++b.pos;
+    b.state = kDisplayData;
+}
+
+void CTN5250::Roll(Block& b) {
+    const std::uint8_t control = b.at(b.pos + 1);
+    const int top = b.at(b.pos + 2);
+    const int bottom = b.at(b.pos + 3);
+    const int rows = t_.rows();
+    b.pos += 4;
+    if (top == 0 || top == rows || bottom == 0 || bottom == rows || top >= bottom) {
+        SendNegativeResponse(kSenseInvalidRoll);
+        return;
+    }
+    const int shift = (control & 0x1F) * t_.columns();
+    const int first = (top - 1) * t_.columns();
+    const int last = bottom * t_.columns() - 1;
+    auto move = [&](int from, int to) {
+        // Rows moved above the first or below the last row, or taken from
+        // beyond the screen, are skipped.
+        if (!t_.screen.contains(from) || !t_.screen.contains(to)) return;
+        ScreenCell& dst = t_.screen.at(to);
+        const ScreenCell& src = t_.screen.at(from);
+        dst.character = src.character;
+        dst.ebcdic = src.ebcdic;
+    };
+    if (control & 0x80) {
+        for (int q = last; q >= first; --q) move(q, q + shift);
+    } else {
+        for (int q = first; q <= last; ++q) move(q, q - shift);
+    }
+    b.rolled = true;
+}
+
+void CTN5250::StopWithNegativeResponse(Block& b, std::uint8_t sense) {
+    SendNegativeResponse(sense);
+    b.stopped = true;
+}
+
+void CTN5250::SendNegativeResponse(std::uint8_t sense) {
+    const std::uint8_t record[] = {0x00, 0x0E, kRecordType1, kRecordType2, 0x00, 0x00,
+                                   kVariableHeaderLength, kFlagError, 0x00, kOpNoOperation,
+                                   0x10, 0x05, 0x01, sense, kIac, kEor};
+    links_.sender.Send(record, sizeof record);
+}
+
+void CTN5250::EndOfBlock(Block& b) {
+    if (!b.changed) {
+        // A block that only rolled has no cursor to place, but the moved rows
+        // must show now, not at some later repaint.
+        if (b.rolled) RefreshScreen(t_, links_.view);
+        return;
+    }
+    links_.view.InvalidateCursor();
+    if (b.cursorGiven) {
+        // An address outside the screen is held to its edge, so the cursor
+        // always names a real cell.
+        const int row = std::clamp(icRow_, 1, t_.rows());
+        const int column = std::clamp(icColumn_, 1, t_.columns());
+        t_.SetCursorCell(row - 1, column - 1);
+    } else if (t_.formatTable.fieldCount() == 0) {
+        t_.state.cursorX = 0;
+        t_.state.cursorY = 0;
+    } else {
+        PlaceCursorOnFirstInputField();
+    }
+    RefreshScreen(t_, links_.view);
+}
+
+void CTN5250::PlaceCursorOnFirstInputField() {
+    FormatTable& table = t_.formatTable;
+    table.currentField = 0;
+    if (table.noInputField != 0) return;
+    // Every entry is tried once at most: the fields that once took input may
+    // all have been redefined as bypass fields.
+    const int count = table.fieldCount();
+    int index = 0;
+    for (int tried = 0; tried < count; ++tried, index = (index + 1) % count) {
+        const FieldEntry* e = table.entry(index);
+        if (!e->bypass) {
+            table.currentField = index;
+            // The first data position follows the attribute position, also
+            // when the attribute sits in the last column.
+            const int first = (e->row - 1) * t_.columns() + e->column;
+            if (t_.screen.contains(first)) t_.SetCursorPosition(first);
+            return;
+        }
+    }
+}
+
+void CTN5250::Report(Block& b, const char* format, bool withLength) {
+    const int before = b.pos > 0 ? b.at(b.pos - 1) : 0;
+    const int value = b.at(b.pos);
+    const int after = b.at(b.pos + 1);
+    const int position = static_cast<int>(b.pos) + 1;
+    char text[160];
+    if (withLength) {
+        std::snprintf(text, sizeof text, "nbr_oct : %d\n", static_cast<int>(b.length));
+        const std::size_t used = std::strlen(text);
+        std::snprintf(text + used, sizeof text - used, format, position, before, value, after);
+    } else {
+        std::snprintf(text, sizeof text, format, position, before, value, after);
+    }
+    b.trace = text;
+}
+
+void CTN5250::WriteTrace(const Block& b) const {
+    // Each report replaced the file; writing only the last one, once, when
+    // the block ends leaves the same file without rewriting it per byte.
+    if (tracePath_.empty()) return;
+    std::ofstream out(tracePath_, std::ios::binary | std::ios::trunc);
+    if (!out) return;
+    out << b.trace << "\n";
+    char line[48];
+    std::snprintf(line, sizeof line, "nb byte  : %d\n", static_cast<int>(b.length));
+    out << line;
+    for (std::size_t i = 0; i < b.length; ++i) {
+        const std::uint8_t v = b.data[i];
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%02X", v);
+        if (v == kOrderStartOfField) {
+            out << "\n\n" << hex;
+        } else {
+            out << hex;
+            if (i % 2 == 1) out << "  ";
+        }
+    }
+}
+
+void CTN5250::SetInputInhibited(int value) {
+    if (t_.state.inputInhibited == value) return;
+    t_.state.inputInhibited = value;
+    links_.view.DrawInhibitIndicator();
+}
+
+void CTN5250::TurnOffInsertMode() {
+    if (t_.state.insertMode == 0) return;
+    t_.state.insertMode = 0;
+    links_.view.InvalidateInsertIndicator();
+}
+
+}  // namespace quenlix

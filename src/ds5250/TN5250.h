@@ -1,0 +1,138 @@
+// The 5250 data-stream interpreter: walks each block the host sends, record
+// by record, runs the commands and Write To Display orders against the
+// terminal model, and answers what must be answered at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ds5250/HostReads.h"
+#include "session/SessionSettings.h"
+#include "terminal/MessageBoxes.h"
+#include "terminal/RecordSender.h"
+#include "terminal/TerminalState.h"
+#include "terminal/TranslationCache.h"
+#include "terminal/ViewOperations.h"
+
+namespace quenlix {
+
+/// Everything the interpreter talks to. The references must outlive it.
+struct InterpreterLinks {
+    Terminal& terminal;
+    TranslationCache& tables;
+    const SessionSettings& settings;  ///< "Page Code" is read at every translation
+    RecordSender& sender;
+    ViewOperations& view;
+    MessageBoxes& messages;
+};
+
+class CTN5250 {
+public:
+    /// Size of the private copy a block is read from. A longer block is
+    /// copied whole into a larger buffer: no block is cut or overrun.
+    static constexpr std::size_t kPrivateBufferSize = 32768;
+    /// File the interpreter writes when it meets a byte it cannot place.
+    static constexpr const char* kDefaultTraceFile = "trameDefault.txt";
+
+    explicit CTN5250(const InterpreterLinks& links);
+
+    /// The answers sent at once for Save Screen, Read Screen, Read Immediate
+    /// and the query. Without one, those requests are answered by nothing.
+    void SetHostReads(HostReads* reads) { reads_ = reads ? reads : &nullReads_; }
+    /// Where the trace of unplaceable bytes goes; empty turns it off.
+    void SetTracePath(std::string path) { tracePath_ = std::move(path); }
+
+    /// Interprets one block that ends with IAC EOR. Re-entrant: a nested call
+    /// (from a message box's event loop) works on its own copy.
+    void ProcessBlock(const std::uint8_t* bytes, std::size_t length);
+
+    /// Sends the negative response with sense bytes 0x10 0x05 0x01 `sense`.
+    void SendNegativeResponse(std::uint8_t sense);
+
+    /// The write control character of Write To Display and the reads.
+    void ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2);
+
+    /// Start of Header's first field for reads: 0 table order, n from entry n-1.
+    int resequenceField() const { return resequenceField_; }
+    int errorRow() const { return errorRow_; }
+    int icRow() const { return icRow_; }
+    int icColumn() const { return icColumn_; }
+
+private:
+    // Named states above the 0..255 range of operation-code states.
+    enum State : int {
+        kAwaitCommand = 256,
+        kCommand,
+        kDisplayData,
+        kSaveScreen,
+        kReadImmediate,
+        kReadScreen,
+    };
+
+    struct Block {
+        const std::uint8_t* data = nullptr;
+        std::size_t length = 0;
+        std::size_t pos = 0;
+        int state = 0;
+        int writeRow = 1;
+        int writeColumn = 1;
+        bool changed = false;
+        bool cursorGiven = false;
+        bool rolled = false;
+        bool stopped = false;
+        std::string trace;  ///< last report; written once when the block ends
+
+        /// The byte at i, or 0 past the end of the block.
+        std::uint8_t at(std::size_t i) const { return i < length ? data[i] : 0; }
+    };
+
+    void Step(Block& b);
+    void StepOperationCode(Block& b);
+    void StepAwaitCommand(Block& b);
+    void StepCommand(Block& b);
+    void StepSaveScreen(Block& b);
+    void StepRead(Block& b, std::uint8_t command);
+    void EndOfRecordTest(Block& b);
+
+    // Commands.
+    void ClearUnit(Block& b, bool alternate);
+    void ClearFormatTableCommand(Block& b);
+    void WriteErrorCode(Block& b);
+    void Roll(Block& b);
+
+    // Write To Display orders and data.
+    void StepDisplayData(Block& b);
+    void StartOfHeader(Block& b);
+    void RepeatToAddress(Block& b);
+    void StartOfField(Block& b);
+    void WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac);
+    void StopWithNegativeResponse(Block& b, std::uint8_t sense);
+
+    void EndOfBlock(Block& b);
+    void PlaceCursorOnFirstInputField();
+    void Report(Block& b, const char* format, bool withLength);
+    void WriteTrace(const Block& b) const;
+    void SetInputInhibited(int value);
+    void TurnOffInsertMode();
+    int CodePage() const { return links_.settings.PageCode; }
+
+    InterpreterLinks links_;
+    Terminal& t_;
+    NullHostReads nullReads_;
+    HostReads* reads_ = &nullReads_;
+    std::string tracePath_ = kDefaultTraceFile;
+
+    int resequenceField_ = 0;
+    int errorRow_ = 0;
+    int icRow_ = 1;
+    int icColumn_ = 1;
+
+    // One private copy per nesting level, reused from block to block.
+    std::deque<std::vector<std::uint8_t>> copies_;
+    std::size_t depth_ = 0;
+};
+
+}  // namespace quenlix

@@ -1,0 +1,245 @@
+// Write To Display: the write control character, the orders, display data
+// and field definitions.
+#include "ds5250/DataStreamCodes.h"
+#include "ds5250/TN5250.h"
+
+namespace quenlix {
+
+using namespace ds;
+
+namespace {
+constexpr const char* kResequencingFound = "Resequencing FCW found";
+
+// Decodes every flag of an entry from its field format word.
+void DecodeFieldFormatWord(FieldEntry& e, std::uint8_t ffw1, std::uint8_t ffw2) {
+    e.ffw1 = ffw1;
+    e.ffw2 = ffw2;
+    e.bypass = (ffw1 & 0x20) ? 1 : 0;
+    e.dupEnable = (ffw1 & 0x10) ? 1 : 0;
+    e.mdt = (ffw1 & 0x08) ? 1 : 0;
+    e.shiftEdit = ffw1 & 0x07;
+    e.autoEnter = (ffw2 & 0x80) ? 1 : 0;
+    e.fieldExitRequired = (ffw2 & 0x40) ? 1 : 0;
+    e.monocase = (ffw2 & 0x20) ? 1 : 0;
+    e.mandatoryEnter = (ffw2 & 0x08) ? 1 : 0;
+    e.fillType = ffw2 & 0x07;
+}
+}  // namespace
+
+void CTN5250::ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2) {
+    if (cc1 & 0xE0) {
+        t_.state.operatorModified = 0;
+        FormatTable& table = t_.formatTable;
+        for (int i = 0; i < table.fieldCount(); ++i) table.entry(i)->mdt = 0;
+        // Blanking shows blanks only; the EBCDIC bytes keep the old contents.
+        for (int i = 0; i < table.fieldCount(); ++i) {
+            const FieldEntry& e = *table.entry(i);
+            if (e.bypass || e.length <= 0) continue;
+            const int first = (e.row - 1) * t_.columns() + e.column;
+            for (int p = first; p < first + e.length; ++p) {
+                if (t_.screen.contains(p)) t_.screen.at(p).character = ' ';
+            }
+        }
+    }
+    if (cc2 & 0x20) t_.state.hostBlink = 0;
+    if (cc2 & 0x10) t_.state.hostBlink = 1;
+    if (cc2 & 0x04) links_.messages.Alarm();
+    if (cc2 & 0x03) t_.state.inputInhibited = 1;
+    links_.view.DrawInhibitIndicator();
+}
+
+void CTN5250::StepDisplayData(Block& b) {
+    const std::uint8_t v = b.at(b.pos);
+    switch (v) {
+        case kEscape:
+            ++b.pos;
+            b.state = kCommand;
+            break;
+        case kIac:
+            if (b.at(b.pos + 1) == kEor) {
+                EndOfRecordTest(b);
+            } else if (b.at(b.pos + 1) == kIac) {
+                WriteDataByte(b, 0xFF, true);
+                if (!b.stopped) b.pos += 2;
+            } else {
+                ++b.pos;  // a lone 0xFF is dropped
+            }
+            break;
+        case kOrderStartOfHeader:
+            StartOfHeader(b);
+            break;
+        case kOrderRepeatToAddress:
+            RepeatToAddress(b);
+            break;
+        case kOrderInsertCursorAlt:
+        case kOrderInsertCursor:
+            icRow_ = b.at(b.pos + 1);
+            icColumn_ = b.at(b.pos + 2);
+            b.cursorGiven = true;
+            b.pos += 3;
+            break;
+        case kOrderSetBufferAddress:
+            b.writeRow = b.at(b.pos + 1);
+            b.writeColumn = b.at(b.pos + 2);
+            b.pos += 3;
+            break;
+        case kOrderStartOfField:
+            StartOfField(b);
+            break;
+        default:
+            // Includes 0x10, 0x12, 0x14 and 0x15: not orders here, plain data.
+            WriteDataByte(b, v, false);
+            if (!b.stopped) ++b.pos;
+            break;
+    }
+}
+
+void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
+    if (b.writeColumn > t_.columns()) {
+        ++b.writeRow;
+        b.writeColumn = 1;
+    }
+    const int p = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
+    if (!t_.screen.contains(p)) {
+        // Also for row or column 0, which address before the first position.
+        StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
+        return;
+    }
+    ScreenCell& cell = t_.screen.at(p);
+    if (fromDoubledIac) {
+        cell.ebcdic = 0xFF;
+        cell.character = ' ';
+    } else {
+        cell.ebcdic = byte == 0x00 ? kEbcdicBlank : byte;
+        if (byte >= 0x20 && byte <= 0x3F) {
+            cell.character = ' ';
+            // An attribute right before a field's first data position
+            // becomes that field's attribute.
+            if (t_.screen.contains(p + 1) && t_.screen.at(p + 1).inField) {
+                FieldEntry* e = t_.formatTable.entry(t_.screen.at(p + 1).fieldIndex);
+                if (e) e->attribute = byte;
+            }
+        } else if (byte == 0x00) {
+            cell.character = ' ';
+        } else {
+            cell.character = links_.tables.ToPc(CodePage(), byte);
+        }
+    }
+    ++b.writeColumn;
+}
+
+void CTN5250::StartOfHeader(Block& b) {
+    const std::size_t order = b.pos;
+    const int length = b.at(order + 1);
+    std::size_t shift = 0;
+    if (b.at(order + 3) == 0xFF) ++shift;
+    resequenceField_ = b.at(order + 4 + shift);
+    errorRow_ = b.at(order + 5 + shift);
+    for (std::size_t offset = 6; offset <= 8; ++offset) {
+        if (b.at(order + offset + shift) == 0xFF) ++shift;
+    }
+    b.pos = order + static_cast<std::size_t>(length) + 2 + shift;
+    if (errorRow_ > 24 && t_.rows() == 24) errorRow_ = 24;
+    t_.screen.ClearFieldMarks();
+    t_.formatTable.Clear();
+    b.cursorGiven = false;
+    icRow_ = 1;
+    icColumn_ = 1;
+}
+
+void CTN5250::RepeatToAddress(Block& b) {
+    const int row = b.at(b.pos + 1);
+    const int column = b.at(b.pos + 2);
+    const std::uint8_t byte = b.at(b.pos + 3);
+    const std::uint8_t stored = byte == 0x00 ? kEbcdicBlank : byte;
+    const std::uint8_t shown = links_.tables.ToPc(CodePage(), stored);
+    const int from = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
+    const int to = (row - 1) * t_.columns() + column - 1;
+    for (int p = from; p <= to; ++p) {
+        if (!t_.screen.contains(p)) {
+            StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
+            return;
+        }
+        ScreenCell& cell = t_.screen.at(p);
+        cell.character = shown;
+        cell.ebcdic = stored;
+    }
+    b.writeRow = row;
+    b.writeColumn = column + 1;
+    if (b.writeColumn > t_.columns()) {
+        ++b.writeRow;
+        b.writeColumn = 1;
+    }
+    b.pos += 4;
+}
+
+void CTN5250::StartOfField(Block& b) {
+    FormatTable& table = t_.formatTable;
+    std::size_t i = b.pos + 1;
+
+    int index = table.Find(b.writeRow, b.writeColumn);
+    if (index < 0) {
+        // A new entry of an output-only field (no format word) is a bypass
+        // field, so no stale flags of an earlier field in that slot let the
+        // operator type into it. A full table takes no 257th entry: the
+        // order is read and its attribute shown, but no field is defined.
+        FieldEntry fresh;
+        fresh.row = b.writeRow;
+        fresh.column = b.writeColumn;
+        fresh.bypass = 1;
+        index = table.Append(fresh);
+    }
+    FieldEntry ignored;
+    FieldEntry& e = index >= 0 ? *table.entry(index) : ignored;
+    if (index >= 0) table.currentField = index;
+
+    if (b.at(i) & 0x40) {
+        DecodeFieldFormatWord(e, b.at(i), b.at(i + 1));
+        if (index >= 0) table.noInputField &= e.bypass;
+        i += 2;
+    }
+    while (i < b.length && (b.at(i) & 0x80)) {
+        if (b.at(i) == 0x80) {
+            links_.messages.ShowMessage(kResequencingFound, MessageIcon::None);
+            e.fcw1 = 0x80;
+            e.fcw2 = b.at(i + 1);
+        }
+        i += 2;
+    }
+    const std::uint8_t attribute = b.at(i++);
+    e.attribute = attribute;
+    const int attributePos = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
+    if (t_.screen.contains(attributePos)) t_.screen.at(attributePos).ebcdic = attribute;
+
+    e.length = b.at(i) * 256 + b.at(i + 1);
+    if (b.at(i + 1) == 0xFF) ++i;  // doubled low length byte
+    i += 2;
+    b.pos = i;
+    ++b.writeColumn;  // now the first data position; wraps at the next write
+
+    if (index < 0) return;
+    const int first = attributePos + 1;
+    for (int k = 0; k < e.length; ++k) {
+        const int p = first + k;
+        if (!t_.screen.contains(p)) {
+            StopWithNegativeResponse(b, kSenseFieldBeyondScreen);
+            return;
+        }
+        ScreenCell& cell = t_.screen.at(p);
+        cell.inField = 1;
+        cell.fieldIndex = index;
+        cell.fieldLength = e.length;
+        cell.fieldOffset = k;
+    }
+    const int end = first + e.length;
+    if (t_.screen.contains(end)) {
+        ScreenCell& cell = t_.screen.at(end);
+        cell.ebcdic = 0x20;
+        cell.inField = 0;
+        cell.fieldIndex = -1;
+        cell.fieldLength = 0;
+        cell.fieldOffset = -1;
+    }
+}
+
+}  // namespace quenlix

@@ -1,0 +1,272 @@
+// Record framing, operation codes, commands and the end-of-block work.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "InterpreterFixture.h"
+
+namespace quenlix::testing {
+namespace {
+
+using namespace ds;
+
+TEST_F(InterpreterTest, TwoRecordsInOneBlockRepaintOnceAtTheEnd) {
+    Run(Concat({RecordBuilder().clearUnit().writeToDisplay().sba(2, 3).text("HELLO").record(),
+                RecordBuilder().readMdtFields().record()}));
+    EXPECT_EQ(Text(2, 3, 5), "HELLO");
+    EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields);
+    EXPECT_EQ(view.Count("RefreshScreen"), 1);
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(InterpreterTest, BadHeadersAreReportedWithTheirTexts) {
+    Bytes bad = RecordBuilder().clearUnit().record();
+    bad[3] = 0xA1;
+    Run(bad);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], "Bad format (not a GDS)");
+
+    // A broken second record after display data.
+    Bytes second = RecordBuilder().writeToDisplay().record();
+    second[4] = 0x01;
+    Run(Concat({RecordBuilder().writeToDisplay().text("A").record(), second}));
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1], "Mauvais format de trame (non GDS)");
+    EXPECT_EQ(view.Count("RefreshScreen"), 0) << "a stopped block is not repainted";
+    EXPECT_EQ(Text(1, 1, 1), "A") << "what came before stays";
+
+    // After a command with no data the record ends in the Command state.
+    Run(Concat({RecordBuilder().clearFormatTable().raw({0x04}).record(), second}));
+    EXPECT_EQ(messages.shown.back(), "Bad format (not a GDS)");
+}
+
+TEST_F(InterpreterTest, DoubledLowLengthByteIsRecognisedFirstAndLater) {
+    // 245 data bytes give a record length of 255 (0x00FF), sent as 00 FF FF.
+    RecordBuilder big;
+    big.writeToDisplay().sba(3, 1);
+    big.text(std::string(245 - 4 - 3, 'X'));
+    ASSERT_EQ(big.data().size(), 245u);
+    Bytes record = big.record();
+    ASSERT_EQ(record[1], 0xFF);
+    ASSERT_EQ(record[2], 0xFF);
+    Run(Concat({record, RecordBuilder().writeToDisplay().sba(10, 1).text("AFTER").record(),
+                record}));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(Text(3, 1, 3), "XXX");
+    EXPECT_EQ(Text(10, 1, 5), "AFTER");
+}
+
+TEST_F(InterpreterTest, CancelInviteIsAnsweredBeforeWhatFollows) {
+    Run(Concat({RecordBuilder(kOpCancelInvite).record(),
+                RecordBuilder().writeToDisplay().sba(1, 1).raw({0x11, 0, 0}).text("X").record()}));
+    ASSERT_GE(sender.sent.size(), 2u);
+    EXPECT_EQ(sender.sent[0], (Bytes{0x00, 0x0A, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x00, 0x00, 0x0A,
+                                     0xFF, 0xEF}));
+    EXPECT_EQ(sender.sent[1], NegativeResponse(kSenseWriteBeyondScreen));
+}
+
+TEST_F(InterpreterTest, NoOperationAndStructuredFieldSkipTheRestOfTheBlock) {
+    const Bytes screen = RecordBuilder().writeToDisplay().text("SHOULD NOT SHOW").record();
+    Run(Concat({RecordBuilder(kOpNoOperation).record(), screen}));
+    EXPECT_EQ(Text(1, 1, 6), "      ");
+
+    Run(Concat({RecordBuilder(kOpOutputOnly).queryStructuredField().record(), screen}));
+    EXPECT_EQ(Text(1, 1, 6), "      ");
+    ASSERT_EQ(sender.sent.size(), 1u) << "the query is answered";
+    EXPECT_EQ(sender.sent[0].size(), 73u);
+
+    sender.sent.clear();
+    Run(RecordBuilder(kOpOutputOnly).command(kCmdWriteStructuredField)
+            .raw({0x00, 0x06, 0xD9, 0x70, 0x00, 0x00}).record());
+    EXPECT_TRUE(sender.sent.empty()) << "only the five-byte query is answered";
+}
+
+TEST_F(InterpreterTest, InviteUnlocksAndMessageLightToggles) {
+    terminal.state.inputInhibited = 1;
+    Run(RecordBuilder(kOpInvite).record());
+    EXPECT_EQ(terminal.state.inputInhibited, 0);
+    Run(RecordBuilder(kOpMessageLightOn).record());
+    EXPECT_EQ(terminal.state.messageWaiting, 1);
+    Run(RecordBuilder(kOpMessageLightOff).record());
+    EXPECT_EQ(terminal.state.messageWaiting, 0);
+    EXPECT_EQ(view.Count("InvalidateMessageIndicator"), 2);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(InterpreterTest, ClearUnitAlternateGrowsASmallArrayAndSetsTheErrorRow) {
+    Terminal small;
+    small.screen.AllocateCells(80, 24);
+    small.screen.SetGeometry(80, 24);
+    InterpreterLinks l{small, tables, settings, sender, view, messages};
+    CTN5250 interp(l);
+    interp.SetTracePath("");
+    const Bytes block = Concat({RecordBuilder().clearUnitAlternate().writeErrorCode()
+                                    .text("ERROR TEXT").record()});
+    interp.ProcessBlock(block.data(), block.size());
+    EXPECT_EQ(small.rows(), 27);
+    EXPECT_EQ(small.columns(), 132);
+    EXPECT_GE(small.screen.allocated(), 3564);
+    EXPECT_EQ(small.screen.at(0).ebcdic, 0x20);
+    EXPECT_EQ(interp.errorRow(), 24);
+    const int row24 = 23 * 132;
+    EXPECT_EQ(small.screen.at(row24).character, 'E');
+    EXPECT_EQ(small.state.errorLineWritten, 0x21);
+    EXPECT_EQ(view.Count("FitScreenToWindow"), 1);
+    EXPECT_EQ(view.Count("RefreshScreen"), 2) << "once for the new width, once at the end";
+}
+
+TEST_F(InterpreterTest, WriteErrorCodeCursorRules) {
+    // Fields: a bypass field first, then an input field at 5,10.
+    Run(RecordBuilder().clearUnit().writeToDisplay().startOfHeader(0, 22)
+            .sba(4, 2).startOfField(0x60, 0x00, 0x20, 5)
+            .sba(5, 10).startOfField(0x40, 0x00, 0x24, 5).record());
+    EXPECT_EQ(CursorRow(), 5);
+    EXPECT_EQ(CursorColumn(), 11);
+
+    Run(RecordBuilder().writeErrorCode().insertCursor(7, 8).text("BAD").record());
+    EXPECT_EQ(Text(22, 1, 3), "BAD");
+    EXPECT_EQ(CursorRow(), 7);
+    EXPECT_EQ(CursorColumn(), 8);
+
+    Run(RecordBuilder().writeErrorCode().text("AGAIN").record());
+    EXPECT_EQ(Text(22, 1, 5), "AGAIN");
+    EXPECT_EQ(CursorRow(), 5) << "no Insert Cursor: first non-bypass field";
+    EXPECT_EQ(CursorColumn(), 11);
+}
+
+TEST_F(InterpreterTest, CursorPlacementWithoutInsertCursor) {
+    terminal.SetCursorCell(9, 9);
+    Run(RecordBuilder().clearUnit().writeToDisplay().text("NO FIELDS").record());
+    EXPECT_EQ(terminal.CursorPosition(), 0);
+
+    terminal.SetCursorCell(9, 9);
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(3, 3).startOfField(0x60, 0, 0x20, 4)
+            .record());
+    EXPECT_EQ(CursorRow(), 10) << "only bypass fields: the cursor stays";
+    EXPECT_EQ(CursorColumn(), 10);
+
+    // An input field redefined as bypass: noInputField stays 0 but no entry
+    // takes input; the search tries each entry once and ends.
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(3, 3).startOfField(0x40, 0, 0x20, 4)
+            .sba(3, 3).startOfField(0x60, 0, 0x20, 4).record());
+    EXPECT_EQ(terminal.formatTable.noInputField, 0);
+    EXPECT_EQ(terminal.formatTable.currentField, 0);
+
+    // A field whose attribute is in the last column: its data starts on the next row.
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(6, 80).startOfField(0x40, 0, 0x20, 4)
+            .record());
+    EXPECT_EQ(CursorRow(), 7);
+    EXPECT_EQ(CursorColumn(), 1);
+}
+
+TEST_F(InterpreterTest, RollMovesRowsAndRefusesBadParameters) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(3, 1).text("ROW3").sba(4, 1)
+            .text("ROW4").sba(5, 1).text("ROW5").record());
+    view.calls.clear();
+
+    for (auto [top, bottom] : {std::pair{0, 5}, {3, 24}, {5, 5}, {6, 4}}) {
+        SCOPED_TRACE(::testing::Message() << top << "," << bottom);
+        sender.sent.clear();
+        Run(RecordBuilder().roll(0x01, static_cast<std::uint8_t>(top),
+                                 static_cast<std::uint8_t>(bottom)).record());
+        ASSERT_EQ(sender.sent.size(), 1u);
+        EXPECT_EQ(sender.sent[0], NegativeResponse(kSenseInvalidRoll));
+        EXPECT_EQ(Text(3, 1, 4), "ROW3");
+    }
+
+    sender.sent.clear();
+    Run(RecordBuilder().roll(0x01, 4, 5).record());  // up one line
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(Text(3, 1, 4), "ROW4");
+    EXPECT_EQ(Text(4, 1, 4), "ROW5");
+    EXPECT_EQ(Text(5, 1, 4), "ROW5") << "the row left behind keeps its contents";
+    EXPECT_EQ(view.Count("RefreshScreen"), 1) << "a roll-only block repaints";
+
+    Run(RecordBuilder().roll(0x82, 3, 4).record());  // down two lines
+    EXPECT_EQ(Text(5, 1, 4), "ROW4");
+    EXPECT_EQ(Text(6, 1, 4), "ROW5");
+
+    // Far outside the screen: every out-of-range source or target is skipped.
+    Run(RecordBuilder().roll(0x9F, 1, 200).record());
+    Run(RecordBuilder().roll(0x1F, 2, 23).record());
+    EXPECT_EQ(terminal.cellCount(), 1920);
+}
+
+TEST_F(InterpreterTest, ReadCommandsAloneNeitherRepaintNorSend) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().record());
+    view.calls.clear();
+    Run(RecordBuilder().readInputFields().record());
+    EXPECT_EQ(terminal.state.pendingRead, kReadInputFields);
+    Run(RecordBuilder().readMdtFields(0x00, 0x04).record());
+    EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields);
+    EXPECT_EQ(view.Count("RefreshScreen"), 0);
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(messages.alarms, 1);
+}
+
+TEST_F(InterpreterTest, ClearFormatTableResetsReadState) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().startOfHeader(2, 20)
+            .sba(2, 2).startOfField(0x40, 0, 0x20, 5).readMdtFields().record());
+    terminal.state.operatorModified = 1;
+    terminal.state.insertMode = 1;
+    Run(RecordBuilder().clearFormatTable().record());
+    EXPECT_EQ(terminal.formatTable.fieldCount(), 0);
+    EXPECT_EQ(terminal.state.pendingRead, 0);
+    EXPECT_EQ(terminal.state.operatorModified, 0);
+    EXPECT_EQ(terminal.state.insertMode, 0);
+    EXPECT_EQ(interpreter.errorRow(), 24);
+    EXPECT_EQ(interpreter.resequenceField(), 0);
+    EXPECT_EQ(Cell(2, 3).inField, 0);
+}
+
+TEST_F(InterpreterTest, StrayBytesAreConsumedAndNeverStall) {
+    // Lone 0xFF in AwaitCommand and Command, a bad byte after Save Screen's
+    // escape, and an unknown operation code: every block ends.
+    const Bytes blocks[] = {
+        FrameRecord(kOpPutGet, {0xFF, 0x01, 0x04, 0xFF, 0x01, 0x02}),
+        FrameRecord(kOpSaveScreen, {0x04, 0x05, 0x06, 0x07}),
+        FrameRecord(0x42, {0x01, 0x02}),
+        FrameRecord(kOpReadImmediate, {0x05}),
+        FrameRecord(kOpReadScreen, {0x04, 0x04, 0x62}),
+    };
+    for (const Bytes& b : blocks) {
+        SCOPED_TRACE(Hex(b));
+        Run(b);
+    }
+    EXPECT_EQ(sender.sent.size(), 1u) << "only the Read Screen answer";
+}
+
+TEST_F(InterpreterTest, BlockLongerThanThePrivateBufferIsReadWhole) {
+    RecordBuilder r;
+    r.writeToDisplay();
+    for (int i = 0; i < 40000 / 4; ++i) r.sba(1, 1).text("Z");
+    r.sba(24, 80).text("E");
+    const Bytes block = r.record();
+    ASSERT_GT(block.size(), CTN5250::kPrivateBufferSize);
+    Run(block);
+    EXPECT_EQ(Text(24, 80, 1), "E");
+    EXPECT_EQ(Text(1, 1, 1), "Z");
+}
+
+TEST_F(InterpreterTest, TraceFileHoldsTheLastReportAndTheBlock) {
+    const std::string path = "/tmp/quenlix-trace-test.txt";
+    std::filesystem::remove(path);
+    interpreter.SetTracePath(path);
+    const Bytes block = FrameRecord(kOpPutGet, {0x04, 0x99, 0x1D, 0x04});
+    Run(block);
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in);
+    std::stringstream text;
+    text << in.rdbuf();
+    // Unknown command 0x99 at index 11 (1-based 12), then 0x1D at 12 (13):
+    // the last report is for the second unknown command, 0x1D.
+    EXPECT_EQ(text.str(),
+              "Default position 304 : 13  val : 153  29  4\n"
+              "nb byte  : 16\n"
+              "000E  12A0  0000  0400  0003  0499  \n\n1D04  FFEF  ");
+    std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace quenlix::testing

@@ -1,0 +1,68 @@
+// A terminal, an interpreter and its answers wired to recording doubles.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ds5250/HostResponses.h"
+#include "ds5250/RecordBuilder.h"
+#include "ds5250/TN5250.h"
+#include "support/HexDump.h"
+#include "support/Recorders.h"
+
+namespace quenlix::testing {
+
+class InterpreterTest : public ::testing::Test {
+protected:
+    InterpreterTest() {
+        tables.InitTranslation("/nonexistent");  // built-in pair: code page 500
+        terminal.screen.AllocateCells(80, 24);
+        terminal.screen.SetGeometry(80, 24);
+        settings.TerminalName = "IBM-3477-FC";
+        interpreter.SetHostReads(&responses);
+        interpreter.SetTracePath("");
+    }
+
+    void Run(const Bytes& block) { interpreter.ProcessBlock(block.data(), block.size()); }
+
+    /// The characters of a 1-based row.
+    std::string Row(int row) const {
+        std::string out;
+        for (int c = 0; c < terminal.columns(); ++c) {
+            out += static_cast<char>(terminal.screen.at((row - 1) * terminal.columns() + c).character);
+        }
+        return out;
+    }
+    /// The characters of a 1-based row from a 1-based column, count long.
+    std::string Text(int row, int column, int count) const {
+        return Row(row).substr(static_cast<size_t>(column - 1), static_cast<size_t>(count));
+    }
+    const ScreenCell& Cell(int row, int column) const {
+        return terminal.screen.at((row - 1) * terminal.columns() + column - 1);
+    }
+    int CursorRow() const { return terminal.CursorRow() + 1; }
+    int CursorColumn() const { return terminal.CursorColumn() + 1; }
+
+    /// A whole sent record, framed, from the header fields and the data.
+    static Bytes Sent(std::uint8_t opcode, const Bytes& data, std::uint8_t flag1 = 0) {
+        return FrameRecord(opcode, data, flag1);
+    }
+
+    Terminal terminal;
+    TranslationCache tables;
+    SessionSettings settings;
+    RecordingSender sender;
+    RecordingView view;
+    RecordingMessages messages;
+    InterpreterLinks links{terminal, tables, settings, sender, view, messages};
+    CTN5250 interpreter{links};
+    HostResponses responses{links, interpreter};
+};
+
+inline Bytes NegativeResponse(std::uint8_t sense) {
+    return {0x00, 0x0E, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x80, 0x00, 0x00,
+            0x10, 0x05, 0x01, sense, 0xFF, 0xEF};
+}
+
+}  // namespace quenlix::testing

@@ -1,0 +1,225 @@
+// Records the terminal sends: attention keys with fields, the reads answered
+// at once, Save/Restore Screen, the query reply.
+#include "InterpreterFixture.h"
+
+namespace quenlix::testing {
+namespace {
+
+using namespace ds;
+
+class ResponsesTest : public InterpreterTest {
+protected:
+    /// Two input fields: 3,10 (length 4) and 5,10 (length 5).
+    void TwoFieldScreen(std::uint8_t readCommand) {
+        RecordBuilder r;
+        r.clearUnit().writeToDisplay().sba(3, 10).startOfField(0x40, 0, 0x20, 4).text("AAAA")
+            .sba(5, 10).startOfField(0x40, 0, 0x20, 5).text("HELLO").insertCursor(5, 12)
+            .command(readCommand).raw({0x00, 0x00});
+        Run(r.record());
+        sender.sent.clear();
+    }
+    Bytes Ebcdic(std::string_view text) const {
+        Bytes out;
+        for (char c : text) out.push_back(BuiltinTablePair().ATOE[static_cast<std::uint8_t>(c)]);
+        return out;
+    }
+};
+
+TEST_F(ResponsesTest, EnterWithReadMdtFieldsSendsOnlyModifiedFields) {
+    TwoFieldScreen(kCmdReadMdtFields);
+    terminal.formatTable.entry(1)->mdt = 1;
+    responses.SendAid(kAidEnter);
+    Bytes data = {5, 12, kAidEnter, 0x11, 0x05, 0x0B};
+    const Bytes hello = Ebcdic("HELLO");
+    data.insert(data.end(), hello.begin(), hello.end());
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, data)) << Hex(sender.sent[0]);
+    EXPECT_EQ(terminal.state.inputInhibited, 1);
+    EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields) << "the pending read stays";
+}
+
+TEST_F(ResponsesTest, FieldInTheLastColumnIsAddressedOnTheNextRow) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(6, 80).startOfField(0x48, 0, 0x20, 2)
+            .text("OK").readMdtFields().record());
+    sender.sent.clear();
+    responses.SendAid(kAidEnter);
+    ASSERT_EQ(sender.sent.size(), 1u);
+    const Bytes& r = sender.sent[0];
+    EXPECT_EQ(Bytes(r.begin() + 13, r.begin() + 16), (Bytes{0x11, 0x07, 0x01}));
+}
+
+TEST_F(ResponsesTest, ReadInputFieldsSendsEveryFieldOnlyAfterAChange) {
+    TwoFieldScreen(kCmdReadInputFields);
+    responses.SendAid(kAidEnter);
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, {5, 12, kAidEnter}));
+
+    terminal.state.operatorModified = 1;
+    responses.SendAid(kAidF1 + 2);
+    Bytes data = {5, 12, 0x33};
+    for (auto part : {Ebcdic("AAAA"), Ebcdic("HELLO")}) data.insert(data.end(), part.begin(), part.end());
+    EXPECT_EQ(sender.sent.at(1), Sent(kOpPutGet, data));
+}
+
+TEST_F(ResponsesTest, ReadOrderFollowsResequencingAndEndsOnACycle) {
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay().startOfHeader(2, 0);
+    r.sba(2, 1).startOfFieldResequenced(0x40, 0, 2, 0x20, 1);  // 0 -> 2
+    r.sba(3, 1).startOfFieldResequenced(0x40, 0, 0, 0x20, 1);  // 1 -> 0
+    r.sba(4, 1).startOfFieldResequenced(0x40, 0, 1, 0x20, 1);  // 2 -> 1
+    Run(r.record());
+    EXPECT_EQ(responses.ReadOrder(), (std::vector<int>{1, 0, 2}));
+
+    Run(RecordBuilder().writeToDisplay().startOfHeader(0, 0).sba(2, 1)
+            .startOfField(0x40, 0, 0x20, 1).sba(3, 1).startOfField(0x40, 0, 0x20, 1).record());
+    EXPECT_EQ(responses.ReadOrder(), (std::vector<int>{0, 1}));
+}
+
+TEST_F(ResponsesTest, FixedRecords) {
+    TwoFieldScreen(kCmdReadMdtFields);
+    responses.SendAidOnly(kAidPa1);
+    EXPECT_EQ(sender.sent.at(0), (Bytes{0x00, 0x0D, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x00, 0x00,
+                                        0x00, 5, 12, 0x6C, 0xFF, 0xEF}));
+    responses.SendAttention();
+    EXPECT_EQ(sender.sent.at(1), (Bytes{0x00, 0x0A, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x40, 0x00,
+                                        0x00, 0xFF, 0xEF}));
+    responses.SendSysReq("90");
+    EXPECT_EQ(sender.sent.at(2), (Bytes{0x00, 0x0C, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x04, 0x00,
+                                        0x00, 0xF9, 0xF0, 0xFF, 0xEF}));
+}
+
+TEST_F(ResponsesTest, AutoEnterSendsTaggedAndRequiredFieldAddresses) {
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay();
+    r.sba(2, 1).startOfField(0x40, 0x00, 0x20, 2);        // plain, untouched: left out
+    r.sba(3, 1).startOfField(0x40, 0x40, 0x20, 2);        // field exit required
+    r.sba(4, 1).startOfField(0x48, 0x80, 0x20, 2).text("OK");  // modified
+    r.sba(5, 1).startOfField(0x40, 0x06, 0x20, 2);        // blank fill
+    Run(r.record());
+    sender.sent.clear();
+    terminal.SetCursorCell(3, 1);
+    responses.SendAutoEnter();
+    Bytes data = {4, 2, kAidEnter, 0x11, 3, 2, 0x11, 4, 2};
+    for (auto b : Ebcdic("OK")) data.push_back(b);
+    data.insert(data.end(), {0x11, 5, 2});
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, data)) << Hex(sender.sent.at(0));
+}
+
+TEST_F(ResponsesTest, ReadScreenOfA24By80Screen) {
+    Run(RecordBuilder().clearUnit().record());
+    sender.sent.clear();
+    Run(FrameRecord(kOpReadScreen, {0x04, 0x62}));
+    ASSERT_EQ(sender.sent.size(), 1u);
+    const Bytes& r = sender.sent[0];
+    EXPECT_EQ(r.size(), 1932u);
+    EXPECT_EQ(r[0] * 256 + r[1], 1930);
+    EXPECT_EQ(r[9], kOpReadScreen);
+    EXPECT_EQ(r[10], 0x20) << "the first position holds the normal attribute";
+    EXPECT_EQ(terminal.state.pendingRead, kReadScreen);
+}
+
+TEST_F(ResponsesTest, ReadImmediateShortensSignedNumericFields) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 1).startOfField(0x47, 0, 0x20, 3)
+            .text("12-").sba(3, 1).startOfField(0x40, 0, 0x20, 2).text("AB").record());
+    terminal.state.operatorModified = 1;
+    sender.sent.clear();
+    Run(FrameRecord(kOpReadImmediate, {0x04, 0x72}));
+    Bytes data = {2, 2, 0x00};
+    for (auto b : Ebcdic("12AB")) data.push_back(b);
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpNoOperation, data)) << Hex(sender.sent.at(0));
+}
+
+TEST_F(ResponsesTest, SaveScreenRestoresTheSameScreen) {
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay().sba(1, 1).attribute(0x22).text("TITLE").sba(4, 10)
+        .startOfField(0x40, 0x20, 0x24, 6).text("VALUE1").sba(6, 10).startOfField(0x50, 0, 0x20, 3)
+        .insertCursor(6, 11);
+    Run(r.record());
+    terminal.formatTable.entry(1)->mdt = 1;
+    const std::vector<ScreenCell> before(terminal.screen.inUse().begin(),
+                                         terminal.screen.inUse().end());
+    std::vector<FieldEntry> fieldsBefore;
+    for (int i = 0; i < terminal.formatTable.fieldCount(); ++i) {
+        fieldsBefore.push_back(*terminal.formatTable.entry(i));
+    }
+    sender.sent.clear();
+    Run(FrameRecord(kOpSaveScreen, {0x04, 0x02}));
+    ASSERT_EQ(sender.sent.size(), 1u);
+    const Bytes saved = sender.sent[0];
+    EXPECT_EQ(saved[9], kOpSaveScreen);
+
+    // Wreck the screen, then hand the host's copy back as a Restore Screen.
+    Run(RecordBuilder().clearUnit().writeToDisplay().text("SOMETHING ELSE").record());
+    Bytes restore = saved;
+    restore[9] = kOpRestoreScreen;
+    Run(restore);
+    for (int p = 0; p < terminal.cellCount(); ++p) {
+        ASSERT_EQ(terminal.screen.at(p).ebcdic, before[static_cast<size_t>(p)].ebcdic) << p;
+        ASSERT_EQ(terminal.screen.at(p).inField, before[static_cast<size_t>(p)].inField) << p;
+    }
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 2);
+    EXPECT_EQ(terminal.formatTable.entry(0)->monocase, 1);
+    EXPECT_EQ(terminal.formatTable.entry(1)->mdt, 1) << "restored with its tag";
+    EXPECT_EQ(terminal.formatTable.entry(1)->dupEnable, 1);
+    EXPECT_EQ(CursorRow(), 6);
+    EXPECT_EQ(CursorColumn(), 11);
+    EXPECT_EQ(Text(1, 2, 5), "TITLE");
+}
+
+TEST_F(ResponsesTest, LargeAnswersAreBuiltWhole) {
+    // A 27 x 132 screen with 60 fields: far beyond 4000 bytes.
+    RecordBuilder r;
+    r.clearUnitAlternate().writeToDisplay();
+    for (int i = 0; i < 60; ++i) r.sba(1 + i / 3, 1 + (i % 3) * 44).startOfField(0x48, 0, 0x20, 40);
+    Run(r.record());
+    sender.sent.clear();
+    Run(FrameRecord(kOpSaveScreen, {0x04, 0x02}));
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_GT(sender.sent[0].size(), 4000u);
+    EXPECT_EQ(sender.sent[0].size(), 10u + 2 + 3 + 4 + 60 * 9 + 3 + 3564 + 3 + 2);
+    Run(RecordBuilder().readMdtFields().record());
+    sender.sent.clear();
+    responses.SendAid(kAidEnter);
+    EXPECT_EQ(sender.sent.at(0).size(), 10u + 3 + 60 * (3 + 40) + 2);
+}
+
+TEST_F(ResponsesTest, DataBytesFFTravelDoubled) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 1).startOfField(0x48, 0, 0x20, 2)
+            .raw({0xFF}).text("A").readMdtFields().record());
+    ASSERT_EQ(Cell(2, 2).ebcdic, 0xFF);
+    sender.sent.clear();
+    responses.SendAid(kAidEnter);
+    const Bytes& r = sender.sent.at(0);
+    // Length counts the byte once; the wire carries it twice.
+    EXPECT_EQ(r[1], 10 + 3 + 3 + 2);
+    EXPECT_EQ(Bytes(r.end() - 6, r.end()), (Bytes{0x02, 0xFF, 0xFF, 0xC1, 0xFF, 0xEF}));
+}
+
+TEST_F(ResponsesTest, QueryReplyForEachTerminalName) {
+    Run(RecordBuilder(kOpOutputOnly).queryStructuredField().record());
+    ASSERT_EQ(sender.sent.size(), 1u);
+    const Bytes& r = sender.sent[0];
+    ASSERT_EQ(r.size(), 73u);
+    EXPECT_EQ(Bytes(r.begin(), r.begin() + 23),
+              (Bytes{0x00, 0x47, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x88,
+                     0x00, 0x3A, 0xD9, 0x70, 0x80, 0x06, 0x00, 0x01, 0x03, 0x00}));
+    EXPECT_EQ(r[39], 0x01);
+    EXPECT_EQ(Bytes(r.begin() + 40, r.begin() + 47),
+              (Bytes{0xF3, 0xF4, 0xF7, 0xF7, 0x00, 0xC6, 0xC3}));
+    EXPECT_EQ(r[62], 0x00);
+    EXPECT_EQ(Bytes(r.end() - 2, r.end()), (Bytes{0xFF, 0xEF}));
+
+    settings.TerminalName = "IBM-5292-2";
+    responses.SendQueryReply(0xD9);
+    const Bytes& s = sender.sent[1];
+    EXPECT_EQ(Bytes(s.begin() + 40, s.begin() + 47),
+              (Bytes{0xF5, 0xF2, 0xF9, 0xF2, 0x00, 0x00, 0xF2}));
+    EXPECT_EQ(s[62], 0x00);
+
+    settings.TerminalName = "IBM";  // too short: the missing bytes are 0x00
+    responses.SendQueryReply(0xD9);
+    EXPECT_EQ(sender.sent[2].size(), 73u);
+    EXPECT_EQ(sender.sent[2][40], 0x00);
+}
+
+}  // namespace
+}  // namespace quenlix::testing
