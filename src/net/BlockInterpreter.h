@@ -1,0 +1,25 @@
+// Where the connection endpoint hands each complete 5250 block: the 5250
+// interpreter in the program, a recording in tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quenlix {
+
+class BlockInterpreter {
+public:
+    virtual ~BlockInterpreter() = default;
+    /// One block of whole records, the last ending IAC EOR (0xFF 0xEF), IAC
+    /// still doubled. The bytes are valid only during the call; the call may
+    /// re-enter the endpoint (a message box's event loop) and may send.
+    virtual void ProcessBlock(const std::uint8_t* bytes, std::size_t count) = 0;
+};
+
+/// Drops every block.
+class NullBlockInterpreter : public BlockInterpreter {
+public:
+    void ProcessBlock(const std::uint8_t*, std::size_t) override {}
+};
+
+}  // namespace quenlix

@@ -1,0 +1,156 @@
+// POSIX implementation of the host socket. Each failure is thrown with the
+// errno of the call that failed, read before anything else can change it.
+#include "net/BlockingSocket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace quenlix {
+
+namespace {
+
+std::string FormatErrorText(const char* operation, int errorCode) {
+    char text[64];
+    if (errorCode != 0) {
+        std::snprintf(text, sizeof text, "%s error #%d", operation, errorCode);
+    } else {
+        std::snprintf(text, sizeof text, "%s error", operation);
+    }
+    return text;
+}
+
+[[noreturn]] void Fail(const char* operation, int errorCode) {
+    throw CBlockingSocketException(operation, errorCode);
+}
+
+bool SetNonBlocking(int fd, bool on) {
+    const int flags = fcntl(fd, F_GETFL, 0);
+    if (flags < 0) return false;
+    const int wanted = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
+    return wanted == flags || fcntl(fd, F_SETFL, wanted) == 0;
+}
+
+// Waits until the connect in progress on `fd` completes or the timeout runs
+// out; returns the connect's own result as an errno value (0 on success).
+int AwaitConnect(int fd, std::chrono::milliseconds timeout) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + timeout;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return ETIMEDOUT;
+        pollfd p{fd, POLLOUT, 0};
+        const int ready = poll(&p, 1, static_cast<int>(left.count()));
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (ready == 0) return ETIMEDOUT;
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
+        return error;
+    }
+}
+
+}  // namespace
+
+CBlockingSocketException::CBlockingSocketException(const char* operation, int errorCode)
+    : operation_(operation), errorCode_(errorCode), text_(FormatErrorText(operation, errorCode)) {}
+
+bool CBlockingSocketException::ErrorText(char* buffer, std::size_t size) const {
+    if (buffer == nullptr || size == 0) return true;
+    const std::size_t length = std::min(text_.size(), size - 1);
+    std::memcpy(buffer, text_.data(), length);
+    buffer[length] = '\0';
+    return true;
+}
+
+void CBlockingSocket::Create(int type) {
+    const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
+    if (fd < 0) Fail("Create", errno);
+    handle_ = fd;
+}
+
+void CBlockingSocket::Connect(const Address& address) {
+    if (!SetNonBlocking(handle_, true)) Fail("Connect", errno);
+    int error = 0;
+    if (connect(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        error = errno;
+        // EINTR leaves the connect going on in the background, like EINPROGRESS.
+        if (error == EINPROGRESS || error == EINTR) error = AwaitConnect(handle_, connectTimeout_);
+    }
+    if (error != 0) Fail("Connect", error);
+    // Back to blocking so that Send waits until the kernel has taken every byte.
+    if (!SetNonBlocking(handle_, false)) Fail("Connect", errno);
+}
+
+void CBlockingSocket::Send(const std::uint8_t* bytes, std::size_t count) {
+    std::size_t sent = 0;
+    while (sent < count) {
+        const ssize_t n = send(handle_, bytes + sent, count - sent, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail("Send", errno);
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+}
+
+std::size_t CBlockingSocket::Receive(std::uint8_t* buffer, std::size_t size) {
+    for (;;) {
+        // MSG_DONTWAIT: a readiness report that turns out to be stale must not
+        // freeze the caller's thread.
+        const ssize_t n = recv(handle_, buffer, size, MSG_DONTWAIT);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno == EINTR) continue;
+        Fail("Receive", errno);
+    }
+}
+
+void CBlockingSocket::Close() {
+    if (handle_ == kNoSocket) return;
+    close(handle_);
+    handle_ = kNoSocket;
+}
+
+std::string CBlockingSocket::ResolveHost(const std::string& host) {
+    in_addr parsed{};
+    if (inet_pton(AF_INET, host.c_str(), &parsed) == 1) return host;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0) return host;
+    std::string result = host;
+    for (const addrinfo* a = found; a != nullptr; a = a->ai_next) {
+        if (a->ai_family != AF_INET || a->ai_addr == nullptr) continue;
+        char text[INET_ADDRSTRLEN];
+        const auto* v4 = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
+        if (inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text) != nullptr) result = text;
+        break;
+    }
+    freeaddrinfo(found);
+    return result;
+}
+
+CBlockingSocket::Address CBlockingSocket::MakeAddress(const std::string& host, std::uint16_t port) {
+    Address address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    if (inet_pton(AF_INET, ResolveHost(host).c_str(), &address.sin_addr) != 1) {
+        address.sin_addr.s_addr = INADDR_NONE;
+    }
+    return address;
+}
+
+}  // namespace quenlix

@@ -1,0 +1,102 @@
+// One TCP socket to the host on POSIX sockets, and the exception that
+// reports the failure of any of its operations. No buffering, no framing.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <string>
+
+namespace quenlix {
+
+/// The failure of a socket operation: the operation's name ("Create",
+/// "Connect", "Send" or "Receive") and the errno value at the time of the
+/// failure (0 when there was none to report). Thrown by value.
+class CBlockingSocketException : public std::exception {
+public:
+    CBlockingSocketException(const char* operation, int errorCode);
+
+    const char* operation() const { return operation_; }
+    int errorCode() const { return errorCode_; }
+
+    /// Writes "<operation> error #<code>", or "<operation> error" when the
+    /// code is 0, into `buffer`, cut to `size` - 1 characters and always
+    /// terminated (nothing is written when `size` is 0). Always true.
+    bool ErrorText(char* buffer, std::size_t size) const;
+
+    /// The same text, uncut.
+    const char* what() const noexcept override { return text_.c_str(); }
+
+private:
+    const char* operation_;
+    int errorCode_;
+    std::string text_;
+};
+
+/// A stream socket to the host. Despite the name it is only read when the
+/// caller knows data (or the close) is waiting, so no call waits for the host
+/// except Connect (bounded by the connect timeout) and Send (until the
+/// kernel has taken every byte).
+class CBlockingSocket {
+public:
+    /// The IPv4 socket address of a connect: family AF_INET, port and address
+    /// in network byte order, the rest zero (16 bytes).
+    using Address = sockaddr_in;
+
+    static constexpr int kNoSocket = -1;
+    /// How long Connect waits for the host to answer before it gives up.
+    static constexpr std::chrono::milliseconds kDefaultConnectTimeout{15000};
+
+    CBlockingSocket() = default;
+    ~CBlockingSocket() { Close(); }
+    CBlockingSocket(const CBlockingSocket&) = delete;
+    CBlockingSocket& operator=(const CBlockingSocket&) = delete;
+
+    /// Creates an IPv4 socket of `type` (SOCK_STREAM for the host) with the
+    /// default protocol. Throws "Create". The previous socket, if any, must
+    /// have been closed.
+    void Create(int type);
+
+    /// Connects to `address`. Waits at most the connect timeout; a host that
+    /// does not answer in time gives "Connect" with ETIMEDOUT. Throws "Connect".
+    void Connect(const Address& address);
+
+    /// Transmits every byte, looping over partial sends and interruptions;
+    /// returns when the kernel has taken them all. A peer that has gone gives
+    /// an exception, never SIGPIPE. Throws "Send".
+    void Send(const std::uint8_t* bytes, std::size_t count);
+
+    /// One receive of at most `size` bytes; returns how many arrived, 0 when
+    /// the peer has closed the connection. Does not wait: with nothing to
+    /// read it throws "Receive" with EAGAIN/EWOULDBLOCK. Throws "Receive".
+    std::size_t Receive(std::uint8_t* buffer, std::size_t size);
+
+    /// Closes the socket when there is one; a second call does nothing.
+    void Close();
+
+    bool IsOpen() const { return handle_ != kNoSocket; }
+    /// The file descriptor, kNoSocket when closed.
+    int Handle() const { return handle_; }
+
+    void SetConnectTimeout(std::chrono::milliseconds timeout) { connectTimeout_ = timeout; }
+    std::chrono::milliseconds connectTimeout() const { return connectTimeout_; }
+
+    /// Dotted IPv4 text is returned unchanged without a lookup; a name is
+    /// looked up and its first IPv4 address returned in dotted form; when the
+    /// lookup fails the text comes back unchanged.
+    static std::string ResolveHost(const std::string& host);
+
+    /// The address record for `host` (through ResolveHost) and `port`. A host
+    /// that cannot be resolved gives the "no address" value 255.255.255.255,
+    /// to which Connect then fails.
+    static Address MakeAddress(const std::string& host, std::uint16_t port);
+
+private:
+    int handle_ = kNoSocket;
+    std::chrono::milliseconds connectTimeout_ = kDefaultConnectTimeout;
+};
+
+}  // namespace quenlix

@@ -1,0 +1,379 @@
+// The connection endpoint. Data is held in a fixed buffer that is never
+// asked to take more than it has room for; whatever part of it is complete is
+// taken out of the buffer before it is handed on, so a handler that sends
+// (and fails) or re-enters the endpoint never sees the same block twice.
+#include "net/Communication.h"
+
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "net/TelnetCodes.h"
+#include "terminal/StringTable.h"
+
+namespace quenlix {
+
+using telnet::Byte;
+using telnet::Command;
+using telnet::kIAC;
+
+namespace {
+
+constexpr std::uint8_t kEOR = Byte(Command::EOR);
+constexpr std::uint8_t kSE = Byte(Command::SE);
+
+// Just past the last IAC EOR in [from, count) of `b`, where `from` is at a
+// boundary between bytes and IAC pairs; 0 when there is none. `resume`
+// receives the last boundary reached, where a later search can go on.
+std::size_t FindLastEndOfRecord(const std::uint8_t* b, std::size_t from, std::size_t count,
+                                std::size_t* resume) {
+    std::size_t last = 0;
+    std::size_t i = from;
+    while (i < count) {
+        if (b[i] != kIAC) {
+            ++i;
+        } else if (i + 1 < count) {
+            if (b[i + 1] == kEOR) last = i + 2;
+            i += 2;
+        } else {
+            break;  // an IAC whose partner has not arrived yet
+        }
+    }
+    if (resume) *resume = i;
+    return last;
+}
+
+bool IsOptionCommand(std::uint8_t c) {
+    return c == Byte(Command::WILL) || c == Byte(Command::WONT) || c == Byte(Command::DO) ||
+           c == Byte(Command::DONT);
+}
+
+enum class TelnetEnd { All, Data, Unfinished };
+
+// How far the held data, which starts with IAC, is made of complete telnet
+// commands, and what stops the walk there.
+TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size_t* end) {
+    std::size_t i = 0;
+    TelnetEnd result = TelnetEnd::All;
+    while (i < count) {
+        if (b[i] != kIAC) {
+            result = TelnetEnd::Data;
+            break;
+        }
+        if (i + 1 >= count) {
+            result = TelnetEnd::Unfinished;
+            break;
+        }
+        const std::uint8_t c = b[i + 1];
+        if (c == kIAC || c == kEOR) {  // a data byte or a record end: no command
+            result = TelnetEnd::Data;
+            break;
+        }
+        if (IsOptionCommand(c)) {
+            if (i + 2 >= count) {
+                result = TelnetEnd::Unfinished;
+                break;
+            }
+            i += 3;
+        } else if (c == Byte(Command::SB)) {
+            std::size_t j = i + 2;
+            bool closed = false;
+            while (j + 1 < count) {
+                if (b[j] == kIAC && b[j + 1] == kSE) {
+                    closed = true;
+                    break;
+                }
+                j += b[j] == kIAC ? 2 : 1;
+            }
+            if (!closed) {
+                result = TelnetEnd::Unfinished;
+                break;
+            }
+            i = j + 2;
+        } else {
+            i += 2;  // NOP, GA, ...: two bytes
+        }
+    }
+    *end = std::min(i, count);
+    return result;
+}
+
+}  // namespace
+
+Communication::Communication(const CommunicationLinks& links)
+    : terminal_(links.terminal),
+      view_(links.view),
+      messages_(links.messages),
+      session_(links.session),
+      notifier_(links.notifier),
+      buffer_(kReceiveBufferSize),
+      telnet_(*this, links.settings) {
+    address_.sin_family = AF_INET;
+}
+
+void Communication::SetInterpreter(BlockInterpreter* interpreter) {
+    interpreter_ = interpreter ? interpreter : &nullInterpreter_;
+}
+
+bool Communication::Connect(const std::string& host, int port) {
+    session_.BeginWaitCursor();
+    telnet_.setEnvironSent(false);
+    telnetSeen_ = false;
+    receivedCount_ = 0;
+    scanned_ = 0;
+    discard_ = Discard::Nothing;
+    discardAfterIac_ = false;
+    terminal_.state.inputInhibited = 1;
+    view_.DrawInhibitIndicator();
+
+    bool connected = true;
+    try {
+        SuspendNotifications();
+        socket_.Close();
+        socket_.Create(SOCK_STREAM);
+        if (port < 0 || port > 0xFFFF) throw CBlockingSocketException("Connect", EINVAL);
+        address_ = CBlockingSocket::MakeAddress(host, static_cast<std::uint16_t>(port));
+        socket_.Connect(address_);
+        ResumeNotifications();
+    } catch (const CBlockingSocketException&) {
+        messages_.ShowMessage(LoadString(kStrConnectFailure), MessageIcon::None);
+        SuspendNotifications();
+        socket_.Close();
+        terminal_.state.inputInhibited = 0;
+        view_.DrawInhibitIndicator();
+        connected = false;
+    }
+    session_.EndWaitCursor();
+    return connected;
+}
+
+bool Communication::Close() {
+    SuspendNotifications();
+    socket_.Close();
+    telnet_.setEnvironSent(false);
+    receivedCount_ = 0;
+    scanned_ = 0;
+    discard_ = Discard::Nothing;
+    discardAfterIac_ = false;
+    return true;
+}
+
+void Communication::Send(const std::uint8_t* bytes, std::size_t count) {
+    if (!terminal_.state.connected || count == 0) return;
+    if (transport_) {
+        transport_->Send(bytes, count);
+    } else {
+        socket_.Send(bytes, count);
+    }
+    if (monitor_) monitor_->Sent(bytes, count);
+}
+
+void Communication::SuspendNotifications() {
+    notifier_.Suspend();
+    suspended_ = true;
+}
+
+void Communication::ResumeNotifications() {
+    if (!socket_.IsOpen()) return;
+    notifier_.Resume(socket_.Handle());
+    suspended_ = false;
+}
+
+void Communication::LeaveSysReqMode() {
+    if (!terminal_.state.sysReqMode) return;
+    view_.EndSysReqLine();
+    terminal_.state.sysReqMode = 0;
+    // The mode suspended the notifications; nothing else would resume them
+    // now that host data has ended it.
+    ResumeNotifications();
+}
+
+void Communication::OnSocketEvent() {
+    LeaveSysReqMode();
+    if (!socket_.IsOpen()) return;
+    try {
+        // Never more than the free space; Absorb keeps at least one byte free.
+        const std::size_t room =
+            std::min(kReceiveBufferSize - receivedCount_, kReceiveRequestLimit);
+        const std::size_t n = socket_.Receive(buffer_.data() + receivedCount_, room);
+        if (n == 0) {
+            HostClosed();
+            return;
+        }
+        if (monitor_) monitor_->Received(buffer_.data() + receivedCount_, n);
+        Absorb(n);
+    } catch (const CBlockingSocketException&) {
+        // A failed receive: the held data stays and the next event tries again.
+    }
+}
+
+void Communication::OnReceived(const std::uint8_t* bytes, std::size_t count) {
+    LeaveSysReqMode();
+    if (monitor_ && count > 0) monitor_->Received(bytes, count);
+    while (count > 0) {
+        const std::size_t piece = std::min(count, kReceiveBufferSize - receivedCount_);
+        std::memcpy(buffer_.data() + receivedCount_, bytes, piece);
+        Absorb(piece);
+        bytes += piece;
+        count -= piece;
+    }
+}
+
+void Communication::HostClosed() {
+    if (telnet_.environSent()) {
+        // The host closed right after the environment answer, before any 5250
+        // block: it refused the display name.
+        messages_.ShowMessage(LoadString(kStrDisplayInUse), MessageIcon::Exclamation);
+    }
+    try {
+        session_.EndSession();
+    } catch (const CBlockingSocketException&) {
+        // The sign-off cannot reach a host that has gone; the session ends anyway.
+    }
+    // A notifier left on a closed connection would report the close forever.
+    if (socket_.IsOpen()) Close();
+    terminal_.state.inputInhibited = 0;
+}
+
+void Communication::Absorb(std::size_t count) {
+    std::uint8_t* arrived = buffer_.data() + receivedCount_;
+    const std::size_t eaten = DiscardPrefix(arrived, count);
+    if (eaten > 0 && eaten < count) std::memmove(arrived, arrived + eaten, count - eaten);
+    receivedCount_ += count - eaten;
+    Route();
+    if (receivedCount_ >= kReceiveBufferSize) DropHeldData();
+}
+
+void Communication::Route() {
+    // Each pass looks at the held data afresh: a handler may have re-entered
+    // the endpoint and changed it.
+    while (receivedCount_ > 0) {
+        const std::uint8_t* held = buffer_.data();
+        if (held[0] == kIAC) {
+            telnetSeen_ = true;
+            std::size_t end = 0;
+            switch (ScanTelnetCommands(held, receivedCount_, &end)) {
+                case TelnetEnd::All:
+                    TakeForTelnet(receivedCount_);
+                    break;
+                case TelnetEnd::Unfinished:
+                    if (end == 0) return;  // wait for the rest of the command
+                    TakeForTelnet(end);
+                    break;
+                case TelnetEnd::Data:
+                    // What follows complete commands is 5250 data (a host may
+                    // send its first record with its last commands); it stays
+                    // for the next pass. Held data that starts with IAC IAC
+                    // or IAC EOR is no command at all: the negotiator gets it
+                    // whole and answers what it can.
+                    TakeForTelnet(end > 0 ? end : receivedCount_);
+                    break;
+            }
+            continue;
+        }
+        const std::size_t end = EndOfLastBlock();
+        if (end > 0 && (telnetSeen_ || end == receivedCount_)) {
+            TakeForInterpreter(end);
+            continue;
+        }
+        if (!telnetSeen_) ShowPlainText();
+        return;
+    }
+}
+
+std::size_t Communication::EndOfLastBlock() {
+    std::size_t resume = 0;
+    const std::size_t end = FindLastEndOfRecord(buffer_.data(), scanned_, receivedCount_, &resume);
+    scanned_ = end > 0 ? 0 : resume;
+    return end;
+}
+
+void Communication::TakeFront(std::size_t count, std::vector<std::uint8_t>& out) {
+    out.assign(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(count));
+    std::memmove(buffer_.data(), buffer_.data() + count, receivedCount_ - count);
+    receivedCount_ -= count;
+    scanned_ = 0;
+}
+
+void Communication::TakeForTelnet(std::size_t count) {
+    std::vector<std::uint8_t> block;
+    TakeFront(count, block);
+    try {
+        telnet_.Negotiate(block.data(), block.size());
+    } catch (const CBlockingSocketException&) {
+        // The answer could not be sent; the connection is failing.
+    }
+}
+
+void Communication::TakeForInterpreter(std::size_t count) {
+    telnet_.setEnvironSent(false);
+    std::vector<std::uint8_t> block;
+    TakeFront(count, block);
+    try {
+        interpreter_->ProcessBlock(block.data(), block.size());
+    } catch (const CBlockingSocketException&) {
+        // An answer could not be sent. The block has left the buffer, so it
+        // is not interpreted again with the next data.
+    }
+}
+
+void Communication::ShowPlainText() {
+    TerminalState& state = terminal_.state;
+    const int cellCount = terminal_.cellCount();
+    int p = terminal_.PixelToPosition(0, state.cursorY);
+    const std::size_t n = receivedCount_;
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::uint8_t c = buffer_[k];
+        if (c == '\r') {
+            // The cursor goes down at most to the system request line, the
+            // row below the screen.
+            if (terminal_.CursorRow() < terminal_.rows()) state.cursorY += state.cellHeight;
+            p = terminal_.PixelToPosition(0, state.cursorY);
+            ++k;  // the line feed taken to follow
+            continue;
+        }
+        if (p >= 0 && p <= kPlainTextLastPosition && p < cellCount) {
+            terminal_.screen.at(p).character = c;
+            ++p;
+        }
+    }
+    receivedCount_ = 0;
+    scanned_ = 0;
+    view_.InvalidateView();
+}
+
+void Communication::DropHeldData() {
+    // Held data that fills the buffer is one unfinished block (an unfinished
+    // subnegotiation when it starts with IAC): drop it, and what is still to
+    // come of it, and go on with the next block.
+    discard_ = buffer_[0] == kIAC ? Discard::ToEndOfSubnegotiation : Discard::ToEndOfRecord;
+    std::size_t boundary = 0;
+    FindLastEndOfRecord(buffer_.data(), 0, receivedCount_, &boundary);
+    discardAfterIac_ = boundary < receivedCount_;
+    if (monitor_) monitor_->Dropped(receivedCount_);
+    receivedCount_ = 0;
+    scanned_ = 0;
+}
+
+std::size_t Communication::DiscardPrefix(const std::uint8_t* bytes, std::size_t count) {
+    if (discard_ == Discard::Nothing) return 0;
+    const std::uint8_t target = discard_ == Discard::ToEndOfRecord ? kEOR : kSE;
+    std::size_t i = 0;
+    bool done = false;
+    while (i < count && !done) {
+        const std::uint8_t b = bytes[i++];
+        if (discardAfterIac_) {
+            discardAfterIac_ = false;
+            done = b == target;
+        } else {
+            discardAfterIac_ = b == kIAC;
+        }
+    }
+    if (done) discard_ = Discard::Nothing;
+    if (monitor_ && i > 0) monitor_->Dropped(i);
+    return i;
+}
+
+}  // namespace quenlix

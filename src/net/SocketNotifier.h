@@ -1,0 +1,27 @@
+// How the connection endpoint learns that its socket can be read. The
+// desktop program watches the socket with the toolkit's notifier, the
+// headless front end with poll(); either calls Communication::OnSocketEvent
+// when data or the close of the connection is waiting.
+#pragma once
+
+namespace quenlix {
+
+class SocketNotifier {
+public:
+    virtual ~SocketNotifier() = default;
+    /// Start (or keep) watching `socket`, a file descriptor, for readable data
+    /// and for the peer closing the connection. Replaces any earlier socket.
+    virtual void Resume(int socket) = 0;
+    /// Stop watching; host data waits in the socket until Resume. Also called
+    /// before the socket is closed. Calling it twice is harmless.
+    virtual void Suspend() = 0;
+};
+
+/// Watches nothing.
+class NullSocketNotifier : public SocketNotifier {
+public:
+    void Resume(int) override {}
+    void Suspend() override {}
+};
+
+}  // namespace quenlix

@@ -1,0 +1,59 @@
+// Telnet option negotiation for a 5250 display station: agrees to binary,
+// end-of-record, terminal type and environment, refuses every other option,
+// and answers the terminal-type and environment subnegotiations.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "session/SessionSettings.h"
+#include "terminal/RecordSender.h"
+
+namespace quenlix {
+
+/// Answers each block of the host's negotiation with one send. The values
+/// offered come from the session settings, read at every block, so the
+/// settings object must outlive the negotiator.
+class CTelnet {
+public:
+    CTelnet(RecordSender& sender, const SessionSettings& settings);
+
+    /// Builds the answer to one block that starts with IAC and sends it, in
+    /// one Send, even when it is empty. Any length and content is safe.
+    ///
+    /// Each byte is answered under the command of the last IAC before it:
+    ///   DO opt        -> WILL opt for the five supported options, else WONT opt
+    ///   WILL opt      -> DO opt for TRANSMIT-BINARY, TIMING-MARK, END-OF-RECORD;
+    ///                    nothing for TERMINAL-TYPE, NEW-ENVIRON; else DONT opt
+    ///   WONT opt      -> nothing for the supported options, else DONT opt
+    ///   DONT opt      -> nothing for the supported options, else WONT opt
+    ///   SB TERMINAL-TYPE ... SE -> IAC SB TERMINAL-TYPE IS <Terminal Name> IAC SE
+    ///   SB NEW-ENVIRON ... SE   -> the environment answer (sets environSent)
+    /// The content of every subnegotiation is skipped up to its IAC SE (or the
+    /// end of the block).
+    void Negotiate(const std::uint8_t* bytes, std::size_t count);
+
+    /// True once the environment answer has been sent. The endpoint clears it
+    /// when a 5250 block arrives and at connect and close: a host that closes
+    /// while it is set has refused the display name.
+    bool environSent() const { return environSent_; }
+    void setEnvironSent(bool sent) { environSent_ = sent; }
+
+private:
+    void Append(std::uint8_t a, std::uint8_t b, std::uint8_t c);
+    void AppendData(std::string_view text);
+    void AppendTerminalType();
+    void AppendEnvironment();
+    /// Appends type, name, VALUE, value; nothing when the value is empty,
+    /// except for IBMRSEED, which is always sent (empty).
+    void AddVariable(std::uint8_t type, std::string_view name, std::string_view value);
+
+    RecordSender& sender_;
+    const SessionSettings& settings_;
+    std::vector<std::uint8_t> answer_;  ///< grows as needed: long values never overrun it
+    bool environSent_ = false;
+};
+
+}  // namespace quenlix
