@@ -1,0 +1,153 @@
+// Session file reading and writing, and password scrambling.
+#include "session/ConnectFile.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+
+#include "session/ProfileAccess.h"
+#include "terminal/StringTable.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr std::string_view kConnection = "Connection";
+constexpr std::string_view kProfile = "Profile";
+
+constexpr std::int32_t kDefaultPort = 23;
+constexpr std::int32_t kDefaultPageCode = 37;
+constexpr std::string_view kDefaultLanguage = "U.S.";
+constexpr std::string_view kDefaultTerminalName = "IBM-3477-FC";
+constexpr std::string_view kDefaultTerminalCaract = "27 * 132";
+
+using ScrambleKey = std::array<std::uint8_t, CConnectFile::kPasswordLength>;
+
+// The key is not kept as a literal: it is generated from a seed by a linear
+// recurrence. Changing either constant makes every stored password unreadable.
+constexpr unsigned kKeySeed = 0x3B;
+constexpr unsigned kKeyMultiplier = 37;
+constexpr unsigned kKeyIncrement = 0x59;
+
+ScrambleKey BuildKey() {
+    ScrambleKey key{};
+    unsigned b = kKeySeed;
+    for (std::uint8_t& k : key) {
+        k = static_cast<std::uint8_t>(b);
+        b = (b * kKeyMultiplier + kKeyIncrement) & 0xFF;
+    }
+    return key;
+}
+
+// Where password byte i sits in the stored order: the first five bytes go to
+// the even places, the last five to the odd places from the end.
+constexpr std::array<std::size_t, CConnectFile::kPasswordLength> kStoredPlace = {0, 2, 4, 6, 8,
+                                                                                 9, 7, 5, 3, 1};
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The digits at the start of a pair; none gives 0.
+std::uint8_t ReadHexPair(std::string_view pair) {
+    unsigned value = 0;
+    for (char c : pair) {
+        int digit = HexDigit(c);
+        if (digit < 0) break;
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+std::string CConnectFile::ScramblePassword(std::string_view password) {
+    const ScrambleKey key = BuildKey();
+    std::array<std::uint8_t, kPasswordLength> buffer;
+    buffer.fill(' ');
+    for (std::size_t i = 0; i < buffer.size() && i < password.size(); ++i) {
+        buffer[i] = static_cast<std::uint8_t>(password[i]);
+    }
+    std::array<std::uint8_t, kPasswordLength> out{};
+    for (std::size_t i = 0; i < buffer.size(); ++i) out[kStoredPlace[i]] = buffer[i];
+
+    std::string text;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%.2X",
+                      static_cast<unsigned>(static_cast<std::uint8_t>(out[i] - key[i])));
+        text += digits;
+    }
+    return text;
+}
+
+std::string CConnectFile::UnscramblePassword(std::string_view stored) {
+    const ScrambleKey key = BuildKey();
+    std::array<std::uint8_t, kPasswordLength> b{};
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        std::string_view pair = 2 * i < stored.size() ? stored.substr(2 * i, 2) : "";
+        b[i] = static_cast<std::uint8_t>(ReadHexPair(pair) + key[i]);
+    }
+    std::string password(kPasswordLength, ' ');
+    for (std::size_t i = 0; i < password.size(); ++i) {
+        password[i] = static_cast<char>(b[kStoredPlace[i]]);
+    }
+    std::size_t end = password.find_last_not_of(' ');
+    password.resize(end == password.npos ? 0 : end + 1);
+    return password;
+}
+
+void CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& settings,
+                                   std::string_view computerName) {
+    const CProfileAccess file(path, true);
+    settings.Name = file.GetString(kConnection, "Name", LoadString(kStrNoName));
+    settings.IP = file.GetString(kConnection, "IP", "");
+    settings.Port = file.GetInt(kConnection, "Port", kDefaultPort);
+    settings.DisplayName = file.GetString(kConnection, "DisplayName", computerName);
+    settings.DisplayNameAuto = file.GetBool(kConnection, "DisplayNameAuto", 1);
+    settings.Language = file.GetString(kConnection, "Language", kDefaultLanguage);
+    settings.PageCode = file.GetInt(kConnection, "Page Code", kDefaultPageCode);
+    settings.TerminalName = file.GetString(kConnection, "Terminal Name", kDefaultTerminalName);
+    settings.TerminalCaract =
+        file.GetString(kConnection, "Terminal Caract", kDefaultTerminalCaract);
+
+    settings.LaunchConnection = file.GetBool(kProfile, "Launch Connection", 0);
+    settings.AutoConnection = file.GetBool(kProfile, "Auto Connection", 0);
+    settings.UserID = file.GetString(kProfile, "UserID", "");
+    settings.Menu = file.GetString(kProfile, "Menu", "");
+    settings.ProgProc = file.GetString(kProfile, "ProgProc", "");
+    settings.CurLib = file.GetString(kProfile, "CurLib", "");
+    std::string stored = file.GetString(kProfile, "User Password", "");
+    settings.UserPassword = stored.empty() ? std::string() : UnscramblePassword(stored);
+}
+
+bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettings& settings) {
+    // The file holds only what follows: whatever it held before is dropped,
+    // so there is nothing to load.
+    CProfileAccess file(path, false);
+    file.Clear(false);
+    // The puts below cannot fail: the names are fixed and nothing is flushed.
+    file.PutString(kConnection, "Name", settings.Name, "", false);
+    file.PutString(kConnection, "IP", settings.IP, "", false);
+    file.PutInt(kConnection, "Port", settings.Port, 0, false);
+    file.PutString(kConnection, "DisplayName", settings.DisplayName, "", false);
+    file.PutInt(kConnection, "DisplayNameAuto", settings.DisplayNameAuto, 1, false);
+    file.PutString(kConnection, "Language", settings.Language, "", false);
+    file.PutInt(kConnection, "Page Code", settings.PageCode, 0, false);
+    file.PutString(kConnection, "Terminal Name", settings.TerminalName, "", false);
+    file.PutString(kConnection, "Terminal Caract", settings.TerminalCaract, "", false);
+
+    file.PutInt(kProfile, "Launch Connection", settings.LaunchConnection, 0, false);
+    file.PutInt(kProfile, "Auto Connection", settings.AutoConnection, 0, false);
+    file.PutString(kProfile, "UserID", settings.UserID, "", false);
+    file.PutString(kProfile, "Menu", settings.Menu, "", false);
+    file.PutString(kProfile, "ProgProc", settings.ProgProc, "", false);
+    file.PutString(kProfile, "CurLib", settings.CurLib, "", false);
+    file.PutString(kProfile, "User Password", ScramblePassword(settings.UserPassword), "", false);
+    return file.Flush();
+}
+
+}  // namespace quenlix

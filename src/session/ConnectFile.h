@@ -1,0 +1,56 @@
+// Session files (".stn"): reading and writing SessionSettings, and the
+// scrambled form in which the sign-on password is stored.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "session/SessionSettings.h"
+
+namespace quenlix {
+
+/// Session file operations. Stateless: every operation opens, uses and
+/// closes its own CProfileAccess, and none shows anything to the operator.
+///
+/// The file has two sections. [Connection]: "Name", "IP", "Port",
+/// "DisplayName", "DisplayNameAuto", "Language", "Page Code",
+/// "Terminal Name", "Terminal Caract". [Profile]: "Launch Connection",
+/// "Auto Connection", "UserID", "Menu", "ProgProc", "CurLib",
+/// "User Password". Text is written in double quotes, numbers and flags bare.
+class CConnectFile {
+public:
+    /// Longest password the stored form holds; longer ones are cut to it.
+    static constexpr std::size_t kPasswordLength = 10;
+
+    /// Fills `settings` from the file at `path`. Never fails: a missing key,
+    /// or a file that cannot be read, gives the field's default. The defaults
+    /// are "No name" for "Name", 23 for "Port", `computerName` for
+    /// "DisplayName", 1 for "DisplayNameAuto", "U.S." for "Language", 37 for
+    /// "Page Code", "IBM-3477-FC" for "Terminal Name", "27 * 132" for
+    /// "Terminal Caract", 0 for the other numbers and empty for the other
+    /// texts. Names are matched exactly, case included; anything else in the
+    /// file is ignored.
+    static void ReadSessionFile(const std::string& path, SessionSettings& settings,
+                                std::string_view computerName);
+
+    /// Replaces the file at `path` with `settings`. A line is left out when
+    /// its value is the "nothing set" value (empty text, 0 for "Port" and
+    /// "Page Code" and the two connection flags, 1 for "DisplayNameAuto"), so
+    /// such fields read back with their reading defaults. "User Password" is
+    /// always written. Other sections and keys of an existing file are not
+    /// kept. True when the file was written; on failure the old file is left
+    /// as it was.
+    static bool WriteSessionFile(const std::string& path, const SessionSettings& settings);
+
+    /// The stored form of a password: 20 upper-case hexadecimal digits. Only
+    /// the first kPasswordLength bytes of `password` are used.
+    static std::string ScramblePassword(std::string_view password);
+
+    /// The password of a stored form, trailing spaces removed. A short text
+    /// or one holding other characters than hexadecimal digits still reads:
+    /// each two-character pair is read up to its first non-digit, missing or
+    /// unreadable pairs counting as 0.
+    static std::string UnscramblePassword(std::string_view stored);
+};
+
+}  // namespace quenlix

@@ -1,0 +1,187 @@
+// Session files: defaults, omissions, exact file contents and passwords.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "session/ConnectFile.h"
+#include "session/TestFiles.h"
+
+namespace quenlix {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr const char* kHost = "WORKSTATION7";
+
+// What a file without any of the keys reads as.
+SessionSettings Defaults() {
+    SessionSettings s;
+    s.Name = "No name";
+    s.Port = 23;
+    s.DisplayName = kHost;
+    s.DisplayNameAuto = 1;
+    s.Language = "U.S.";
+    s.PageCode = 37;
+    s.TerminalName = "IBM-3477-FC";
+    s.TerminalCaract = "27 * 132";
+    return s;
+}
+
+SessionSettings Full() {
+    SessionSettings s;
+    s.Name = "Payroll";
+    s.IP = "as400.example.net";
+    s.Port = 992;
+    s.DisplayName = "QPADEV01";
+    s.DisplayNameAuto = 0;
+    s.Language = "French (297)";
+    s.PageCode = 297;
+    s.TerminalName = "IBM-5292-2";
+    s.TerminalCaract = "24 * 80";
+    s.LaunchConnection = 1;
+    s.AutoConnection = 1;
+    s.UserID = "JDOE";
+    s.Menu = "MAIN";
+    s.ProgProc = "STARTUP";
+    s.CurLib = "QGPL";
+    s.UserPassword = "SECRET";
+    return s;
+}
+
+SessionSettings Read(const std::string& path) {
+    SessionSettings s;
+    CConnectFile::ReadSessionFile(path, s, kHost);
+    return s;
+}
+
+TEST(SessionFileRead, MissingKeysGiveTheDefaults) {
+    TempDir dir;
+    WriteBytes(dir.File("empty.stn"), "");
+    // Keys spelled with another capitalisation are missing keys.
+    WriteBytes(dir.File("case.stn"),
+               "[connection]\r\nPort=99\r\n[Connection]\r\nport=98\r\nname=\"x\"\r\n"
+               "[Profile]\r\nuser password=\"0000\"\r\n");
+    for (const char* name : {"missing.stn", "empty.stn", "case.stn"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Read(dir.File(name)), Defaults());
+    }
+    EXPECT_EQ(Read(dir.File("missing.stn")).DisplayName, kHost);
+}
+
+TEST(SessionFileWrite, FullSessionExactBytes) {
+    TempDir dir;
+    const std::string path = dir.File("full.stn");
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, Full()));
+    EXPECT_EQ(ReadBytes(path),
+              "[Connection]\r\n"
+              "Name=\"Payroll\"\r\n"
+              "IP=\"as400.example.net\"\r\n"
+              "Port=992\r\n"
+              "DisplayName=\"QPADEV01\"\r\n"
+              "DisplayNameAuto=0\r\n"
+              "Language=\"French (297)\"\r\n"
+              "Page Code=297\r\n"
+              "Terminal Name=\"IBM-5292-2\"\r\n"
+              "Terminal Caract=\"24 * 80\"\r\n"
+              "[Profile]\r\n"
+              "Launch Connection=1\r\n"
+              "Auto Connection=1\r\n"
+              "UserID=\"JDOE\"\r\n"
+              "Menu=\"MAIN\"\r\n"
+              "ProgProc=\"STARTUP\"\r\n"
+              "CurLib=\"QGPL\"\r\n"
+              "User Password=\"18408C0ABC442D6E323C\"\r\n");
+    EXPECT_EQ(Read(path), Full());
+}
+
+TEST(SessionFileWrite, UnsetFieldsAreLeftOutAndReadAsDefaults) {
+    TempDir dir;
+    const std::string path = dir.File("bare.stn");
+    // Replaces a file with other sections and keys: none of them survive.
+    WriteBytes(path, "[Connection]\r\nName=\"old\"\r\nExtra=1\r\n[Other]\r\nA=1\r\n");
+    SessionSettings unset;  // empty texts, 0 numbers, DisplayNameAuto 1
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, unset));
+    EXPECT_EQ(ReadBytes(path), "[Profile]\r\nUser Password=\"E540670A9944FB6E0D08\"\r\n");
+    EXPECT_EQ(Read(path), Defaults());
+}
+
+TEST(SessionFileWrite, AwkwardTextReadsBackUnchanged) {
+    SessionSettings s = Full();
+    s.Name = "\"quoted\"";
+    s.IP = "a\"b";
+    s.Menu = "line one\r\nline two";
+    s.CurLib = "\"";
+    s.ProgProc = " lead";
+    s.UserID = "LONGER-THAN-TEN";
+    s.UserPassword = "p\"a ss";
+    s.LaunchConnection = 0;
+    s.DisplayNameAuto = 1;
+    TempDir dir;
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(dir.File("odd.stn"), s));
+    EXPECT_EQ(Read(dir.File("odd.stn")), s);
+}
+
+TEST(SessionFileWrite, FailureLeavesTheOldFile) {
+    TempDir dir;
+    EXPECT_FALSE(CConnectFile::WriteSessionFile(dir.File("no/folder.stn"), Full()));
+
+    const std::string path = dir.File("keep.stn");
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, Defaults()));
+    const std::string before = ReadBytes(path);
+    bool written = true;
+    {
+        test::FileSizeLimit limit(32);
+        written = CConnectFile::WriteSessionFile(path, Full());
+    }
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(dir.Count(), 1);
+}
+
+TEST(SessionPassword, ScrambledFormRoundTrips) {
+    // Pinned: a change of key would make every stored password unreadable.
+    EXPECT_EQ(CConnectFile::ScramblePassword(""), "E540670A9944FB6E0D08");
+    EXPECT_EQ(CConnectFile::ScramblePassword("SECRET"), "18408C0ABC442D6E323C");
+
+    const std::string passwords[] = {
+        "", "A", "pw", "Secret99", "0123456789", std::string("\0\xFF\x7F\x86z", 5), "in side",
+    };
+    for (const std::string& pw : passwords) {
+        SCOPED_TRACE(pw);
+        std::string stored = CConnectFile::ScramblePassword(pw);
+        EXPECT_EQ(stored.size(), 20u);
+        EXPECT_EQ(stored.find_first_not_of("0123456789ABCDEF"), std::string::npos);
+        EXPECT_EQ(CConnectFile::UnscramblePassword(stored), pw);
+    }
+    // Trailing spaces are padding; more than ten characters do not fit.
+    EXPECT_EQ(CConnectFile::UnscramblePassword(CConnectFile::ScramblePassword("ab  ")), "ab");
+    EXPECT_EQ(CConnectFile::ScramblePassword("0123456789TOO-LONG"),
+              CConnectFile::ScramblePassword("0123456789"));
+}
+
+TEST(SessionPassword, DamagedStoredFormsStillRead) {
+    // Each pair reads up to its first non-digit; missing pairs count as 0.
+    struct Row {
+        const char* stored;
+        const char* same;
+    } rows[] = {
+        {"", "00000000000000000000"},       {"1", "01000000000000000000"},
+        {"ZZ12", "00120000000000000000"},   {"1Z2", "01020000000000000000"},
+        {"abcdef", "ABCDEF00000000000000"}, {"00000000000000000000FFFF", "00000000000000000000"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.stored);
+        EXPECT_EQ(CConnectFile::UnscramblePassword(r.stored),
+                  CConnectFile::UnscramblePassword(r.same));
+    }
+    EXPECT_LE(CConnectFile::UnscramblePassword("not hex at all").size(), 10u);
+
+    TempDir dir;
+    WriteBytes(dir.File("short.stn"), "[Profile]\r\nUser Password=\"E540\"\r\n");
+    EXPECT_EQ(Read(dir.File("short.stn")).UserPassword, CConnectFile::UnscramblePassword("E540"));
+}
+
+}  // namespace
+}  // namespace quenlix
