@@ -1,0 +1,43 @@
+// Writes the seed corpus of the session file harness into the folder given
+// as the only argument: a complete session written by the library itself, a
+// bare one, and a hand-made file with the awkward corners of the syntax.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "session/ConnectFile.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+        return 2;
+    }
+    const std::string dir = argv[1];
+
+    quenlix::SessionSettings full;
+    full.Name = "Payroll \"main\"";
+    full.IP = "10.0.0.5";
+    full.Port = 23;
+    full.DisplayName = "QPADEV01";
+    full.DisplayNameAuto = 0;
+    full.Language = "U.S. (37)";
+    full.PageCode = 37;
+    full.TerminalName = "IBM-5292-2";
+    full.TerminalCaract = "24 * 80";
+    full.LaunchConnection = 1;
+    full.AutoConnection = 1;
+    full.UserID = "JDOE";
+    full.Menu = "MAIN\r\nSECOND";
+    full.ProgProc = "STARTUP";
+    full.CurLib = "QGPL";
+    full.UserPassword = "SECRET";
+    bool ok = quenlix::CConnectFile::WriteSessionFile(dir + "/full.stn", full);
+    ok = quenlix::CConnectFile::WriteSessionFile(dir + "/bare.stn", {}) && ok;
+
+    std::ofstream(dir + "/quirks.stn", std::ios::binary)
+        << "Name=\"top\"\n[Connection]junk\r\nname=\"lower\"\r\nName=\"\"x\"\"\r\n"
+           "Port= -12abc\r\n; comment\r\n;Port=1\r\n[Unclosed\r\nPage Code=99999999999\r\n"
+           "DisplayNameAuto=2\r\n\r\n[Profile]\r\nUser Password=\"1G\"\r\n"
+           "Menu=a\x86\x7FZ\r\n[connection]\r\nIP=\"\r\n[Profile]\r\nCurLib=\"";
+    return ok ? 0 : 1;
+}
