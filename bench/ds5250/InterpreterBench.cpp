@@ -1,0 +1,58 @@
+// Interpreting whole screens, and restyling them.
+#include <benchmark/benchmark.h>
+
+#include "ds5250/TN5250.h"
+#include "support/SampleScreens.h"
+
+namespace quenlix {
+namespace {
+
+struct Session {
+    Session() {
+        tables.InitTranslation(ProgramDirectory());
+        terminal.screen.AllocateCells(132, 27);
+        terminal.screen.SetGeometry(80, 24);
+        settings.PageCode = 37;
+        interpreter.SetTracePath("");
+    }
+    Terminal terminal;
+    TranslationCache tables;
+    SessionSettings settings;
+    NullRecordSender sender;
+    NullViewOperations view;
+    NullMessageBoxes messages;
+    InterpreterLinks links{terminal, tables, settings, sender, view, messages};
+    CTN5250 interpreter{links};
+};
+
+void Interpret(benchmark::State& state, int rows, int columns, int fields) {
+    Session s;
+    const Bytes block = samples::FullScreen(rows, columns, fields);
+    for (auto _ : state) {
+        s.interpreter.ProcessBlock(block.data(), block.size());
+        benchmark::DoNotOptimize(s.terminal.screen.at(0).character);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * block.size()));
+}
+
+void BM_InterpretScreen24x80(benchmark::State& state) { Interpret(state, 24, 80, 20); }
+void BM_InterpretScreen27x132(benchmark::State& state) { Interpret(state, 27, 132, 40); }
+
+void BM_Restyle27x132(benchmark::State& state) {
+    Session s;
+    const Bytes block = samples::FullScreen(27, 132, 40);
+    s.interpreter.ProcessBlock(block.data(), block.size());
+    for (auto _ : state) {
+        s.terminal.Restyle();
+        benchmark::DoNotOptimize(s.terminal.screen.at(100).foreground);
+    }
+}
+
+BENCHMARK(BM_InterpretScreen24x80);
+BENCHMARK(BM_InterpretScreen27x132);
+BENCHMARK(BM_Restyle27x132);
+
+}  // namespace
+}  // namespace quenlix
+
+BENCHMARK_MAIN();

@@ -1,0 +1,32 @@
+// Writes the interpreter fuzzer's seed corpus: the sample screens, each for
+// both screen sizes.
+#include <cstdio>
+#include <string>
+
+#include "support/SampleScreens.h"
+
+using namespace quenlix;
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+        return 2;
+    }
+    const Bytes seeds[] = {samples::SignOnScreen(), samples::FullScreen(24, 80, 10),
+                           samples::FullScreen(27, 132, 40),
+                           RecordBuilder().roll(0x83, 2, 10).readInputFields().record(),
+                           RecordBuilder(0x04).raw({0x04, 0x02}).record(),
+                           RecordBuilder(0x02).queryStructuredField().record()};
+    int n = 0;
+    for (const Bytes& seed : seeds) {
+        for (std::uint8_t mode : {0, 1, 2, 7}) {
+            const std::string path = std::string(argv[1]) + "/seed-" + std::to_string(n++);
+            std::FILE* f = std::fopen(path.c_str(), "wb");
+            if (!f) return 1;
+            std::fputc(mode, f);
+            std::fwrite(seed.data(), 1, seed.size(), f);
+            std::fclose(f);
+        }
+    }
+    return 0;
+}

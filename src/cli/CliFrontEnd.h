@@ -1,0 +1,49 @@
+// The headless front end's side of a session: socket readiness by poll(),
+// message boxes as "message:" lines, and a view with nothing to paint.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "net/SocketNotifier.h"
+#include "terminal/MessageBoxes.h"
+#include "terminal/TerminalState.h"
+#include "terminal/ViewOperations.h"
+
+namespace quenlix::cli {
+
+/// Remembers which socket to watch; the shell's event loop polls it.
+class PollNotifier : public SocketNotifier {
+public:
+    void Resume(int socket) override { socket_ = socket; }
+    void Suspend() override { socket_ = -1; }
+    /// The socket to poll, or -1 while notifications are suspended.
+    int socket() const { return socket_; }
+
+private:
+    int socket_ = -1;
+};
+
+/// Prints every message box text as one line "message: <text>", line breaks
+/// written as the two characters \n, so a script reads one line a message.
+class PrintedMessages : public MessageBoxes {
+public:
+    explicit PrintedMessages(std::ostream& out) : out_(out) {}
+    void ShowMessage(std::string_view text, MessageIcon icon) override;
+    void Alarm() override { ++alarms; }
+    int alarms = 0;
+
+private:
+    std::ostream& out_;
+};
+
+/// A view without a window: nothing to repaint.
+class HeadlessView : public ViewOperations {};
+
+/// One line of lower-case hexadecimal, no spaces.
+std::string HexLine(const std::uint8_t* bytes, std::size_t count);
+/// Bytes from hexadecimal text (spaces allowed); false on a bad digit or an
+/// odd count.
+bool ParseHex(std::string_view text, std::string& out);
+
+}  // namespace quenlix::cli

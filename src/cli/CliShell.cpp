@@ -1,0 +1,315 @@
+// Command parsing, the event pump and the printed formats.
+#include "cli/CliShell.h"
+
+#include <poll.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "ds5250/DataStreamCodes.h"
+#include "session/ConnectFile.h"
+#include "terminal/Languages.h"
+
+namespace quenlix::cli {
+
+/// Prints the traffic while "trace on".
+class CliShell::Tracer : public ConnectionMonitor {
+public:
+    explicit Tracer(std::ostream& out) : out_(out) {}
+    void Received(const std::uint8_t* bytes, std::size_t count) override {
+        out_ << "trace recv " << HexLine(bytes, count) << '\n';
+    }
+    void Sent(const std::uint8_t* bytes, std::size_t count) override {
+        out_ << "trace sent " << HexLine(bytes, count) << '\n';
+    }
+    void Dropped(std::size_t count) override { out_ << "trace dropped " << count << '\n'; }
+
+private:
+    std::ostream& out_;
+};
+
+/// The "socket" of a replay: records the terminal sends are printed.
+class CliShell::Recording : public RecordSender {
+public:
+    explicit Recording(std::ostream& out) : out_(out) {}
+    void Send(const std::uint8_t* bytes, std::size_t count) override {
+        out_ << "sent " << HexLine(bytes, count) << '\n';
+    }
+
+private:
+    std::ostream& out_;
+};
+
+namespace {
+
+std::string NextWord(std::string& rest) {
+    const auto start = rest.find_first_not_of(' ');
+    if (start == std::string::npos) {
+        rest.clear();
+        return {};
+    }
+    const auto end = rest.find(' ', start);
+    std::string word = rest.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
+    return word;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    if (text.empty()) return false;
+    try {
+        std::size_t used = 0;
+        value = std::stoi(text, &used);
+        return used == text.size();
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string JsonString(std::string_view utf8) {
+    std::string out = "\"";
+    for (char c : utf8) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\u%04x", u);
+            out += esc;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+CliShell::CliShell(std::ostream& out, const std::string& tableDirectory,
+                   const std::string& computerName)
+    : out_(out), messages_(out) {
+    session_ = std::make_unique<TerminalSession>(FrontEnd{view_, messages_, notifier_},
+                                                 tableDirectory, computerName);
+    tracer_ = std::make_unique<Tracer>(out_);
+    recording_ = std::make_unique<Recording>(out_);
+    RegisterSessionCommands();
+    RegisterScreenCommands();
+    RegisterInputCommands();
+    RegisterDataCommands();
+}
+
+CliShell::~CliShell() = default;
+
+bool CliShell::Execute(const std::string& line) {
+    std::string rest = line;
+    if (!rest.empty() && rest.back() == '\r') rest.pop_back();
+    const std::string name = NextWord(rest);
+    if (name.empty() || name[0] == '#') return true;
+    const auto it = commands_.find(name);
+    if (it == commands_.end()) {
+        out_ << "error: unknown command " << name << '\n';
+        return false;
+    }
+    const bool ok = it->second(rest);
+    out_.flush();
+    return ok;
+}
+
+void CliShell::Pump(std::chrono::milliseconds timeout) {
+    const int fd = notifier_.socket();
+    if (fd < 0) {
+        std::this_thread::sleep_for(std::min(timeout, std::chrono::milliseconds(10)));
+        return;
+    }
+    pollfd p{fd, POLLIN, 0};
+    const int n = ::poll(&p, 1, static_cast<int>(timeout.count()));
+    if (n > 0) session_->endpoint().OnSocketEvent();
+}
+
+void CliShell::RegisterSessionCommands() {
+    Register("connect", [this](const std::string&) {
+        if (!session_->StartConnection()) return false;
+        out_ << "connected\n";
+        return true;
+    });
+    Register("disconnect", [this](const std::string&) {
+        session_->EndSession();
+        return true;
+    });
+    Register("sleep", [this](const std::string& args) {
+        int ms = 0;
+        if (!ParseInt(args, ms) || ms < 0) return false;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        // Host data is handled while sleeping, as a live terminal would.
+        while (std::chrono::steady_clock::now() < end) {
+            Pump(std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now()));
+        }
+        return true;
+    });
+    Register("wait", [this](const std::string& args) { return Wait(args, false); });
+    Register("wait-block", [this](const std::string& args) { return Wait(args, true); });
+    Register("trace", [this](const std::string& args) {
+        if (args != "on" && args != "off") return false;
+        tracing_ = args == "on";
+        session_->endpoint().SetMonitor(tracing_ ? tracer_.get() : nullptr);
+        return true;
+    });
+    Register("load", [this](const std::string& args) {
+        if (args.empty() || !std::ifstream(args)) {
+            messages_.ShowMessage("Opening of session file failed", MessageIcon::Exclamation);
+            return false;
+        }
+        CConnectFile::ReadSessionFile(args, session_->activeSettings,
+                                      session_->terminal.state.computerName);
+        session_->pendingSettings = session_->activeSettings;
+        return true;
+    });
+    Register("save", [this](const std::string& args) {
+        return !args.empty() && CConnectFile::WriteSessionFile(args, session_->pendingSettings);
+    });
+    Register("settings", [this](const std::string&) {
+        PrintSettings();
+        return true;
+    });
+}
+
+bool CliShell::Wait(const std::string& args, bool justOneBlock) {
+    int ms = 5000;
+    if (!args.empty() && (!ParseInt(args, ms) || ms < 0)) return false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    const unsigned long before = session_->blocksProcessed();
+    const Terminal& t = session_->terminal;
+    for (;;) {
+        if (!t.state.connected) {
+            out_ << "closed\n";
+            return true;
+        }
+        const bool arrived = session_->blocksProcessed() > before;
+        const bool waitingForOperator =
+            !t.state.inputInhibited &&
+            (t.state.pendingRead == kReadInputFields || t.state.pendingRead == kReadMdtFields);
+        if (arrived && (justOneBlock || waitingForOperator)) {
+            out_ << "ok\n";
+            return true;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= end) {
+            out_ << "timeout\n";
+            return false;
+        }
+        Pump(std::chrono::duration_cast<std::chrono::milliseconds>(end - now));
+    }
+}
+
+std::string CliShell::CellsText(int first, int count) const {
+    std::string pc;
+    for (int p = first; p < first + count; ++p) {
+        pc += static_cast<char>(session_->terminal.screen.at(p).character);
+    }
+    return PcCharset::ForCodePage(session_->activeSettings.PageCode).ToUtf8(pc);
+}
+
+void CliShell::PrintScreen() {
+    const Terminal& t = session_->terminal;
+    for (int r = 0; r < t.rows(); ++r) out_ << CellsText(r * t.columns(), t.columns()) << '\n';
+    out_ << "cursor " << t.CursorRow() + 1 << ' ' << t.CursorColumn() + 1 << '\n';
+}
+
+void CliShell::PrintFields() {
+    const Terminal& t = session_->terminal;
+    for (int i = 0; i < t.formatTable.fieldCount(); ++i) {
+        const FieldEntry& e = *t.formatTable.entry(i);
+        const int first = (e.row - 1) * t.columns() + e.column;
+        out_ << "{\"index\":" << i << ",\"row\":" << e.row << ",\"column\":" << e.column
+             << ",\"length\":" << e.length << ",\"attribute\":" << int(e.attribute)
+             << ",\"mdt\":" << e.mdt << ",\"bypass\":" << e.bypass
+             << ",\"dupEnable\":" << e.dupEnable << ",\"autoEnter\":" << e.autoEnter
+             << ",\"fieldExitRequired\":" << e.fieldExitRequired << ",\"monocase\":" << e.monocase
+             << ",\"shiftEdit\":" << e.shiftEdit << ",\"mandatoryEnter\":" << e.mandatoryEnter
+             << ",\"fillType\":" << e.fillType << ",\"ffw1\":" << e.ffw1 << ",\"ffw2\":" << e.ffw2
+             << ",\"fcw1\":" << e.fcw1 << ",\"fcw2\":" << e.fcw2
+             << ",\"text\":" << JsonString(CellsText(first, std::max(0, e.length))) << "}\n";
+    }
+}
+
+void CliShell::PrintStatus() {
+    const Terminal& t = session_->terminal;
+    const TerminalState& s = t.state;
+    out_ << "{\"rows\":" << t.rows() << ",\"columns\":" << t.columns()
+         << ",\"cursorRow\":" << t.CursorRow() + 1 << ",\"cursorColumn\":" << t.CursorColumn() + 1
+         << ",\"inputInhibited\":" << s.inputInhibited << ",\"messageWaiting\":" << s.messageWaiting
+         << ",\"connected\":" << s.connected << ",\"pendingRead\":" << int(s.pendingRead)
+         << ",\"insertMode\":" << s.insertMode << ",\"sysReqMode\":" << s.sysReqMode
+         << ",\"fieldCount\":" << t.formatTable.fieldCount() << "}\n";
+}
+
+void CliShell::PrintSettings() {
+    const SessionSettings& s = session_->activeSettings;
+    out_ << "{\"Name\":" << JsonString(s.Name) << ",\"IP\":" << JsonString(s.IP)
+         << ",\"Port\":" << s.Port << ",\"DisplayName\":" << JsonString(s.DisplayName)
+         << ",\"DisplayNameAuto\":" << s.DisplayNameAuto
+         << ",\"Language\":" << JsonString(s.Language) << ",\"Page Code\":" << s.PageCode
+         << ",\"Terminal Name\":" << JsonString(s.TerminalName)
+         << ",\"Terminal Caract\":" << JsonString(s.TerminalCaract)
+         << ",\"Launch Connection\":" << s.LaunchConnection
+         << ",\"Auto Connection\":" << s.AutoConnection << ",\"UserID\":" << JsonString(s.UserID)
+         << ",\"Menu\":" << JsonString(s.Menu) << ",\"ProgProc\":" << JsonString(s.ProgProc)
+         << ",\"CurLib\":" << JsonString(s.CurLib)
+         << ",\"User Password\":" << JsonString(s.UserPassword) << "}\n";
+}
+
+void CliShell::RegisterScreenCommands() {
+    Register("screen", [this](const std::string&) {
+        PrintScreen();
+        return true;
+    });
+    Register("fields", [this](const std::string&) {
+        PrintFields();
+        return true;
+    });
+    Register("status", [this](const std::string&) {
+        PrintStatus();
+        return true;
+    });
+}
+
+bool CliShell::Feed(const std::string& bytes) {
+    // A recording stands in for the socket: the session counts as connected
+    // and every record the terminal answers with is printed.
+    Terminal& t = session_->terminal;
+    const int wasConnected = t.state.connected;
+    t.state.connected = 1;
+    if (t.cellCount() == 0) t.screen.SetGeometry(80, 24);
+    session_->endpoint().SetTransport(recording_.get());
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t piece = std::min<std::size_t>(bytes.size() - at, 32768);
+        session_->endpoint().OnReceived(data + at, piece);
+        at += piece;
+    }
+    session_->endpoint().SetTransport(nullptr);
+    if (t.state.connected) t.state.connected = wasConnected;
+    return true;
+}
+
+void CliShell::RegisterDataCommands() {
+    Register("block", [this](const std::string& args) {
+        std::string bytes;
+        if (!ParseHex(args, bytes) || bytes.empty()) return false;
+        return Feed(bytes);
+    });
+    Register("replay", [this](const std::string& args) {
+        std::ifstream in(args, std::ios::binary);
+        if (!in) {
+            out_ << "error: cannot read " << args << '\n';
+            return false;
+        }
+        std::stringstream data;
+        data << in.rdbuf();
+        return Feed(data.str());
+    });
+}
+
+}  // namespace quenlix::cli

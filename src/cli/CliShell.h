@@ -1,0 +1,73 @@
+// The headless front end's command interpreter: one command a line, plain
+// lines out. Scripts and tests outside this project read its output, so the
+// commands and formats below are a contract: extend, never change.
+//
+//   connect | disconnect | sleep MS | wait [MS] | wait-block [MS]
+//   screen | fields | status | settings
+//   type TEXT | key NAME | cursor R C | paste TEXT | copy R1 C1 R2 C2
+//   select-word R C | insert on|off
+//   block HEX | replay FILE | trace on|off | load FILE | save FILE
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliFrontEnd.h"
+#include "connection/TerminalSession.h"
+
+namespace quenlix::cli {
+
+class CliShell {
+public:
+    CliShell(std::ostream& out, const std::string& tableDirectory,
+             const std::string& computerName);
+    ~CliShell();
+
+    /// Runs one command line; false when it failed (unknown command, bad
+    /// arguments, a failed connect, a wait that timed out...).
+    bool Execute(const std::string& line);
+
+    /// Handles socket readiness for at most `timeout`; returns after the
+    /// first event handled or when the time is up.
+    void Pump(std::chrono::milliseconds timeout);
+
+    TerminalSession& session() { return *session_; }
+    /// Trim trailing blanks of each copied row (the "--trim" option).
+    bool trimCopy = true;
+
+private:
+    using Handler = std::function<bool(const std::string& args)>;
+    void Register(const std::string& name, Handler handler) { commands_[name] = std::move(handler); }
+    void RegisterSessionCommands();
+    void RegisterScreenCommands();
+    void RegisterInputCommands();
+    void RegisterDataCommands();
+
+    bool Wait(const std::string& args, bool justOneBlock);
+    bool Feed(const std::string& bytes);
+    void PrintScreen();
+    void PrintFields();
+    void PrintStatus();
+    void PrintSettings();
+    std::string CellsText(int first, int count) const;
+
+    std::ostream& out_;
+    PollNotifier notifier_;
+    PrintedMessages messages_;
+    HeadlessView view_;
+    std::unique_ptr<TerminalSession> session_;
+    std::map<std::string, Handler> commands_;
+    bool tracing_ = false;
+
+    class Tracer;
+    class Recording;
+    std::unique_ptr<Tracer> tracer_;
+    std::unique_ptr<Recording> recording_;
+};
+
+}  // namespace quenlix::cli

@@ -1,0 +1,95 @@
+// Session wiring, StartConnection and EndSession.
+#include "connection/TerminalSession.h"
+
+#include <exception>
+
+#include "terminal/StringTable.h"
+
+namespace quenlix {
+
+namespace {
+constexpr const char* kNoScreenSize =
+    "The session has no screen size.\nChoose \"24 * 80\" or \"27 * 132\" in its properties.";
+}  // namespace
+
+SessionSettings StartPendingSettings(const std::string& computerName) {
+    SessionSettings s;
+    s.Port = 23;
+    s.DisplayName = computerName;
+    s.DisplayNameAuto = 1;
+    s.PageCode = 0;
+    return s;
+}
+
+SessionSettings StartActiveSettings(const std::string& computerName) {
+    SessionSettings s = StartPendingSettings(computerName);
+    s.Name = std::string(LoadString(kStrNoName));
+    return s;
+}
+
+TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& tableDirectory,
+                                 const std::string& computerName)
+    : activeSettings(StartActiveSettings(computerName)),
+      pendingSettings(StartPendingSettings(computerName)),
+      frontEnd_(frontEnd),
+      links_{terminal, tables, activeSettings, endpoint_, frontEnd.view, frontEnd.messages},
+      interpreter_(links_),
+      responses_(links_, interpreter_),
+      endpoint_(CommunicationLinks{terminal, activeSettings, frontEnd.view, frontEnd.messages,
+                                   *this, frontEnd.notifier}) {
+    tables.InitTranslation(tableDirectory);
+    terminal.state.computerName = computerName.substr(0, 15);
+    terminal.screen.AllocateCells(132, 27);
+    interpreter_.SetHostReads(&responses_);
+    endpoint_.SetInterpreter(this);
+}
+
+void TerminalSession::ProcessBlock(const std::uint8_t* bytes, std::size_t count) {
+    ++blocksProcessed_;
+    interpreter_.ProcessBlock(bytes, count);
+}
+
+bool TerminalSession::StartConnection() {
+    if (activeSettings.TerminalCaract.empty()) {
+        frontEnd_.messages.ShowMessage(kNoScreenSize, MessageIcon::Exclamation);
+        return false;
+    }
+    terminal.screen.SetGeometry(80, 24);
+    if (activeSettings.WantsWideScreen()) {
+        terminal.screen.AllocateCells(132, 27);
+    } else {
+        terminal.screen.AllocateCells(80, 24);
+    }
+    terminal.state.messageWaiting = 0;
+    frontEnd_.view.InvalidateMessageIndicator();
+    if (onSessionDisplayChanged) onSessionDisplayChanged();
+    terminal.state.connected = endpoint_.Connect(activeSettings.IP, activeSettings.Port) ? 1 : 0;
+    return terminal.state.connected != 0;
+}
+
+void TerminalSession::EndSession() {
+    if (terminal.state.connected) {
+        try {
+            responses_.SendSysReq("90");
+        } catch (const std::exception&) {
+            // The session ends anyway: the host may already be gone.
+        }
+    }
+    terminal.screen.BlankAll();
+    terminal.formatTable.Clear();
+    terminal.state.pendingRead = kNoPendingRead;
+    terminal.state.cursorX = 0;
+    terminal.state.cursorY = 0;
+    activeSettings = pendingSettings;
+    terminal.state.insertMode = 0;
+    terminal.selection = CellRect{};
+    terminal.state.messageWaiting = 0;
+    terminal.state.inputInhibited = 0;
+    terminal.state.sysReqMode = 0;
+    frontEnd_.view.InvalidateView();
+    endpoint_.Close();
+    terminal.state.connected = 0;
+    if (onSessionEnded) onSessionEnded();
+}
+
+}  // namespace quenlix

@@ -1,0 +1,80 @@
+// One host session without any window: the terminal model, the translation
+// tables, the two copies of the session values, the connection endpoint,
+// the 5250 interpreter and its answers, wired together; and the two
+// operations that start and end a connection. The desktop program and the
+// headless front end both drive a session through this object.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ds5250/HostResponses.h"
+#include "ds5250/TN5250.h"
+#include "net/Communication.h"
+#include "session/SessionSettings.h"
+#include "terminal/TerminalState.h"
+#include "terminal/TranslationCache.h"
+
+namespace quenlix {
+
+/// What a front end supplies to a session.
+struct FrontEnd {
+    ViewOperations& view;
+    MessageBoxes& messages;
+    SocketNotifier& notifier;
+};
+
+/// The start values of both session copies: port 23, the computer name as
+/// display name chosen by the host, everything else empty or 0. The copy in
+/// use is also named "No name"; the edited copy has no name and no screen size.
+SessionSettings StartActiveSettings(const std::string& computerName);
+SessionSettings StartPendingSettings(const std::string& computerName);
+
+class TerminalSession : private SessionControl, private BlockInterpreter {
+public:
+    /// `tableDirectory` holds the <code page>.tbl files; `computerName` is at
+    /// most 15 characters.
+    TerminalSession(const FrontEnd& frontEnd, const std::string& tableDirectory,
+                    const std::string& computerName);
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
+
+    /// Sizes the screen from the session's screen size, connects to its
+    /// address and locks the keyboard until the host invites input. Returns
+    /// the connected flag. A session without a screen size is refused with a
+    /// message instead of connecting.
+    bool StartConnection();
+
+    /// Signs off ("90") when connected, blanks the screen, forgets the
+    /// fields, makes the edited values active and closes the connection.
+    /// Errors while signing off are ignored.
+    void EndSession() override;
+
+    /// Called after StartConnection changes what the window title and status
+    /// bar show; and after the host closed the connection.
+    std::function<void()> onSessionDisplayChanged;
+    std::function<void()> onSessionEnded;
+
+    Terminal terminal;
+    TranslationCache tables;
+    SessionSettings activeSettings;
+    SessionSettings pendingSettings;
+
+    Communication& endpoint() { return endpoint_; }
+    CTN5250& interpreter() { return interpreter_; }
+    HostResponses& responses() { return responses_; }
+    /// Host blocks handed to the interpreter since the session was created.
+    unsigned long blocksProcessed() const { return blocksProcessed_; }
+
+private:
+    void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override;
+
+    FrontEnd frontEnd_;
+    InterpreterLinks links_;
+    CTN5250 interpreter_;
+    HostResponses responses_;
+    Communication endpoint_;
+    unsigned long blocksProcessed_ = 0;
+};
+
+}  // namespace quenlix

@@ -1,0 +1,224 @@
+// The headless front end against a scripted host on 127.0.0.1: negotiation,
+// a screen with fields arriving in pieces, an answer checked byte by byte,
+// the display-name refusal and the host closing the connection.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "ScriptedHost.h"
+#include "cli/CliShell.h"
+#include "ds5250/RecordBuilder.h"
+#include "support/HexDump.h"
+#include "support/SampleScreens.h"
+
+namespace quenlix::testing {
+namespace {
+
+const Bytes kDoTerminalType = {0xFF, 0xFD, 0x18};
+const Bytes kTerminalTypeSend = {0xFF, 0xFA, 0x18, 0x01, 0xFF, 0xF0};
+const Bytes kEnvironSend = {0xFF, 0xFD, 0x27, 0xFF, 0xFA, 0x27, 0x01, 0x03, 'D', 'E', 'V',
+                            'N', 'A', 'M', 'E', 0xFF, 0xF0};
+const Bytes kBinaryAndEor = {0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x00};
+
+class CliEndToEnd : public ::testing::Test {
+protected:
+    CliEndToEnd() : shell(out, QUENLIX_TABLE_DIR, "TESTPC") {
+        SessionSettings& s = shell.session().activeSettings;
+        s.IP = "127.0.0.1";
+        s.Port = host.port();
+        s.TerminalName = "IBM-5292-2";
+        s.TerminalCaract = "24 * 80";
+        s.PageCode = 37;
+        shell.session().pendingSettings = s;
+    }
+    /// Runs a command and returns what it printed.
+    std::string Run(const std::string& line, bool expectOk = true) {
+        out.str("");
+        EXPECT_EQ(shell.Execute(line), expectOk) << line << "\n" << out.str();
+        return out.str();
+    }
+    /// The host side of the negotiation; records what the terminal answered.
+    static void Negotiate(ScriptedHost& h) {
+        h.Send(kDoTerminalType);
+        h.received.push_back(h.Read(3));
+        h.Send(kTerminalTypeSend);
+        h.received.push_back(h.Read(4 + 10 + 2));
+        h.Send(kEnvironSend);
+        h.received.push_back(h.Read(3));
+        h.received.push_back(h.ReadUntilSe());
+        h.Send(kBinaryAndEor);
+        h.received.push_back(h.Read(12));
+    }
+
+    std::ostringstream out;
+    ScriptedHost host;
+    cli::CliShell shell;
+};
+
+TEST_F(CliEndToEnd, SignOnScreenInPiecesAndTheEnterRecord) {
+    RecordBuilder first;
+    first.clearUnit().writeToDisplay().sba(1, 35).text("Sign On").sba(6, 17).text("User")
+        .sba(6, 52).startOfField(0x40, 0x20, 0x24, 10).insertCursor(6, 53);
+    const Bytes screen = first.record();
+    // Put a 0xFF 0xEF pair of data bytes in the middle of the record.
+    RecordBuilder extra;
+    extra.writeToDisplay().sba(20, 1).raw({0xFF, 0xEF}).text("END").readMdtFields();
+    const Bytes second = extra.record();
+    const Bytes block = Concat({screen, second});
+    std::size_t cutAfterDataFfEf = 0;
+    for (std::size_t i = screen.size(); i + 2 < block.size(); ++i) {
+        if (block[i] == 0xFF && block[i + 1] == 0xFF && block[i + 2] == 0xEF) {
+            cutAfterDataFfEf = i + 3;
+            break;
+        }
+    }
+    ASSERT_GT(cutAfterDataFfEf, 0u);
+
+    host.Play([&](ScriptedHost& h) {
+        Negotiate(h);
+        h.SendInPieces(block, {20, screen.size() - 1, cutAfterDataFfEf});
+        h.received.push_back(h.ReadRecord());
+        h.Close();
+    });
+    EXPECT_EQ(Run("connect"), "connected\n");
+    EXPECT_EQ(Run("wait 5000"), "ok\n");
+    const std::string screenText = Run("screen");
+    EXPECT_NE(screenText.find("Sign On"), std::string::npos) << screenText;
+    EXPECT_NE(screenText.find("END"), std::string::npos) << screenText;
+    EXPECT_NE(screenText.find("cursor 6 53"), std::string::npos);
+
+    Run("type qsecofr");
+    Run("key Enter");
+    EXPECT_EQ(Run("wait 5000"), "closed\n") << "the host hangs up after the answer";
+    host.Join();
+
+    ASSERT_EQ(host.received.size(), 6u);
+    EXPECT_EQ(host.received[0], (Bytes{0xFF, 0xFB, 0x18}));
+    Bytes ttype = {0xFF, 0xFA, 0x18, 0x00};
+    for (char c : std::string("IBM-5292-2")) ttype.push_back(static_cast<std::uint8_t>(c));
+    ttype.insert(ttype.end(), {0xFF, 0xF0});
+    EXPECT_EQ(host.received[1], ttype);
+    EXPECT_EQ(host.received[2], (Bytes{0xFF, 0xFB, 0x27}));
+    EXPECT_EQ(host.received[4], (Bytes{0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00,
+                                       0xFF, 0xFD, 0x00}));
+    // Cursor after the typed text, Enter, the User field (monocase) at 6,53.
+    Bytes data = {6, 60, 0xF1, 0x11, 6, 53, 0xD8, 0xE2, 0xC5, 0xC3, 0xD6, 0xC6, 0xD9, 0x40, 0x40,
+                  0x40};
+    EXPECT_EQ(host.received[5], FrameRecord(0x03, data)) << Hex(host.received[5]);
+}
+
+TEST_F(CliEndToEnd, AutoSignOnValuesTravelInTheEnvironmentAnswer) {
+    SessionSettings& s = shell.session().activeSettings;
+    s.AutoConnection = 1;
+    s.UserID = "QUSER";
+    s.UserPassword = "SECRET";
+    s.ProgProc = "";
+    s.Menu = "MAIN";
+    s.CurLib = "QGPL";
+    s.DisplayNameAuto = 0;
+    s.DisplayName = "DSP01";
+    host.Play([&](ScriptedHost& h) {
+        Negotiate(h);
+        h.Send(RecordBuilder().clearUnit().record());
+        h.Close();
+    });
+    Run("connect");
+    EXPECT_EQ(Run("wait 5000"), "closed\n") << "a 5250 record came: no refusal message";
+    host.Join();
+    Bytes expected = {0xFF, 0xFA, 0x27, 0x00, 0x00};
+    auto add = [&](std::string_view t) { expected.insert(expected.end(), t.begin(), t.end()); };
+    add("USER");
+    expected.push_back(0x01);
+    add("QUSER");
+    expected.push_back(0x03);
+    add("DEVNAME");
+    expected.push_back(0x01);
+    add("DSP01");
+    expected.push_back(0x03);
+    add("IBMRSEED");
+    expected.push_back(0x01);
+    expected.push_back(0x03);
+    add("IBMSUBSPW");
+    expected.push_back(0x01);
+    add("SECRET");
+    expected.push_back(0x03);
+    add("IBMIMENU");
+    expected.push_back(0x01);
+    add("MAIN");
+    expected.push_back(0x03);
+    add("IBMCURLIB");
+    expected.push_back(0x01);
+    add("QGPL");
+    expected.insert(expected.end(), {0xFF, 0xF0});
+    ASSERT_GE(host.received.size(), 4u);
+    EXPECT_EQ(host.received[3], expected) << Hex(host.received[3]);
+}
+
+TEST_F(CliEndToEnd, DisplayNameInUseIsReportedAndTheSessionEnds) {
+    host.Play([&](ScriptedHost& h) {
+        h.Send(kEnvironSend);
+        h.Read(3);
+        h.ReadUntilSe();
+        h.Close();
+    });
+    Run("connect");
+    const std::string printed = Run("wait 5000");
+    EXPECT_EQ(printed,
+              "message: Your display is already in use.\\nPlease choose another name and "
+              "restart the connection.\nclosed\n");
+    EXPECT_EQ(shell.session().terminal.state.connected, 0);
+    EXPECT_EQ(shell.session().terminal.state.inputInhibited, 0);
+}
+
+TEST(CliCommands, RefusedConnectPrintsMessage511AndFails) {
+    std::ostringstream out;
+    cli::CliShell shell(out, QUENLIX_TABLE_DIR, "TESTPC");
+    int port;
+    {
+        ScriptedHost closed;  // a port nobody listens on once it is gone
+        port = closed.port();
+    }
+    SessionSettings& s = shell.session().activeSettings;
+    s.IP = "127.0.0.1";
+    s.Port = port;
+    s.TerminalCaract = "24 * 80";
+    EXPECT_FALSE(shell.Execute("connect"));
+    EXPECT_EQ(out.str(),
+              "message: Connection initialization failure:\\nVerify your parameters and try "
+              "again\n");
+    EXPECT_EQ(shell.session().terminal.state.inputInhibited, 0);
+}
+
+TEST(CliCommands, BlockAndStatusFormats) {
+    std::ostringstream out;
+    cli::CliShell shell(out, QUENLIX_TABLE_DIR, "TESTPC");
+    shell.session().activeSettings.PageCode = 37;
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay().sba(2, 5).startOfField(0x40, 0x20, 0x24, 4).text("AB\"C")
+        .insertCursor(2, 6).readMdtFields();
+    std::string hex;
+    for (std::uint8_t b : r.record()) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02X", b);
+        hex += two;
+    }
+    ASSERT_TRUE(shell.Execute("block " + hex));
+    ASSERT_TRUE(shell.Execute("status"));
+    ASSERT_TRUE(shell.Execute("fields"));
+    EXPECT_EQ(out.str(),
+              "{\"rows\":24,\"columns\":80,\"cursorRow\":2,\"cursorColumn\":6,\"inputInhibited\":0,"
+              "\"messageWaiting\":0,\"connected\":0,\"pendingRead\":82,\"insertMode\":0,"
+              "\"sysReqMode\":0,\"fieldCount\":1}\n"
+              "{\"index\":0,\"row\":2,\"column\":5,\"length\":4,\"attribute\":36,\"mdt\":0,"
+              "\"bypass\":0,\"dupEnable\":0,\"autoEnter\":0,\"fieldExitRequired\":0,"
+              "\"monocase\":1,\"shiftEdit\":0,\"mandatoryEnter\":0,\"fillType\":0,\"ffw1\":64,"
+              "\"ffw2\":32,\"fcw1\":0,\"fcw2\":0,\"text\":\"AB\\\"C\"}\n");
+    out.str("");
+    EXPECT_FALSE(shell.Execute("block 0g"));
+    EXPECT_FALSE(shell.Execute("frobnicate"));
+    EXPECT_TRUE(shell.Execute("block fffd18"));
+    EXPECT_EQ(out.str(), "error: unknown command frobnicate\nsent fffb18\n");
+}
+
+}  // namespace
+}  // namespace quenlix::testing

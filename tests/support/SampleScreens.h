@@ -1,0 +1,61 @@
+// Realistic host blocks built with the record builder: a sign-on screen, a
+// full 24 x 80 screen, a full 27 x 132 screen with forty fields. Shared by
+// tests, fuzz seeds and benchmarks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ds5250/RecordBuilder.h"
+
+namespace quenlix::samples {
+
+/// A sign-on screen with five input fields and a Read MDT Fields.
+inline Bytes SignOnScreen() {
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay(0x00, 0x18).startOfHeader(0, 24);
+    r.sba(1, 35).attribute(0x22).text("Sign On").attribute(0x20);
+    r.sba(2, 48).text("System  . . . . :   DEMO400");
+    r.sba(6, 17).text("User  . . . . . . . . . . . . .");
+    r.sba(6, 52).startOfField(0x40, 0x20, 0x24, 10);
+    r.sba(7, 17).text("Password  . . . . . . . . . . .");
+    r.sba(7, 52).startOfField(0x40, 0x00, 0x27, 10);
+    r.sba(8, 17).text("Program/procedure . . . . . . .");
+    r.sba(8, 52).startOfField(0x40, 0x20, 0x24, 10);
+    r.sba(9, 17).text("Menu  . . . . . . . . . . . . .");
+    r.sba(9, 52).startOfField(0x40, 0x20, 0x24, 10);
+    r.sba(10, 17).text("Current library . . . . . . . .");
+    r.sba(10, 52).startOfField(0x40, 0x20, 0x24, 10);
+    r.sba(24, 60).attribute(0x22).text("(C) QUENLIX DEMO").insertCursor(6, 53);
+    r.readMdtFields(0x00, 0x00);
+    return r.record();
+}
+
+/// Write To Display of every position of a rows x columns screen, with
+/// `fields` input fields spread over it.
+inline Bytes FullScreen(int rows, int columns, int fields) {
+    RecordBuilder r;
+    if (rows == 27) {
+        r.clearUnitAlternate();
+    } else {
+        r.clearUnit();
+    }
+    r.writeToDisplay(0x00, 0x18).startOfHeader(0, static_cast<std::uint8_t>(rows));
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int row = 1; row <= rows; ++row) {
+        r.sba(row, 1).attribute(row % 2 ? 0x20 : 0x22);
+        std::string line;
+        for (int c = 1; c < columns; ++c) line += kLetters[(row * 7 + c) % 36];
+        r.text(line);
+    }
+    const int perRow = 2;
+    for (int f = 0; f < fields; ++f) {
+        const int row = 2 + f / perRow;
+        const int column = 5 + (f % perRow) * (columns / 2);
+        r.sba(row, column).startOfField(0x40, 0x00, 0x24, 20);
+    }
+    r.insertCursor(2, 6);
+    return r.record();
+}
+
+}  // namespace quenlix::samples
