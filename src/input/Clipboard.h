@@ -1,0 +1,40 @@
+// The system clipboard as the copy and paste commands see it: text of 8-bit
+// PC characters in the session's character set. The desktop program converts
+// to and from Unicode; MemoryClipboard keeps the text in memory for the
+// headless front end and tests.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quenlix {
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual bool Open() { return true; }
+    virtual bool Empty() { return true; }
+    /// Puts text (no terminating NUL inside) on the clipboard.
+    virtual bool SetText(std::string_view /*pcText*/) { return false; }
+    /// The clipboard's text, or nothing when it holds none.
+    virtual std::optional<std::string> GetText() { return std::nullopt; }
+    virtual void Close() {}
+};
+
+class MemoryClipboard : public Clipboard {
+public:
+    bool Empty() override {
+        text.reset();
+        return true;
+    }
+    bool SetText(std::string_view pcText) override {
+        text = std::string(pcText);
+        return true;
+    }
+    std::optional<std::string> GetText() override { return text; }
+
+    std::optional<std::string> text;
+};
+
+}  // namespace quenlix

@@ -1,0 +1,453 @@
+// Field editing on the presentation space and the FormatTable.
+#include "input/FieldEditor.h"
+
+#include <cstring>
+
+#include "input/KeyCodes.h"
+
+namespace quenlix {
+
+namespace {
+
+constexpr int kSignedNumeric = 7;
+constexpr int kInputOutput = 6;
+constexpr int kZeroFill = 5;
+constexpr int kBlankFill = 6;
+
+bool IsAsciiLetter(std::uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
+std::uint8_t ToUpper(std::uint8_t c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
+
+bool AcceptedByShiftEdit(int shiftEdit, std::uint8_t c) {
+    switch (shiftEdit) {
+        case 1:  // alphabetic only
+            return IsAsciiLetter(c) || c == ' ' || c == ',' || c == '.' || c == '-';
+        case 3:  // numeric only
+            return IsAsciiDigit(c) || c == ' ' || c == ',' || c == '.' || c == '+' || c == '-';
+        case 5:  // digits only
+        case kSignedNumeric:
+            return IsAsciiDigit(c);
+        case kInputOutput:
+            return false;
+        default:  // 0 alphanumeric, 2 numeric shift, 4 katakana shift
+            return true;
+    }
+}
+
+}  // namespace
+
+FieldEditor::FieldEditor(const InputLinks& links) : links_(links), t_(links.terminal) {}
+
+bool FieldEditor::IsWordDelimiter(std::uint8_t c) {
+    return c == 0 || std::memchr(kWordDelimiters, c, sizeof kWordDelimiters - 1) != nullptr;
+}
+
+FieldEntry* FieldEditor::FieldAt(int pos) {
+    if (!t_.screen.contains(pos)) return nullptr;
+    const ScreenCell& cell = t_.screen.at(pos);
+    if (!cell.inField) return nullptr;
+    return t_.formatTable.entry(cell.fieldIndex);
+}
+
+const FieldEntry* FieldEditor::FieldAt(int pos) const {
+    if (!t_.screen.contains(pos)) return nullptr;
+    const ScreenCell& cell = t_.screen.at(pos);
+    if (!cell.inField) return nullptr;
+    return t_.formatTable.entry(cell.fieldIndex);
+}
+
+int FieldEditor::FirstPosition(const FieldEntry& e) const {
+    return (e.row - 1) * t_.columns() + e.column;
+}
+
+int FieldEditor::LastPosition(const FieldEntry& e) const { return FirstPosition(e) + e.length - 1; }
+
+int FieldEditor::Next(int pos) const { return pos + 1 >= t_.cellCount() ? 0 : pos + 1; }
+
+int FieldEditor::Previous(int pos) const { return pos <= 0 ? t_.cellCount() - 1 : pos - 1; }
+
+bool FieldEditor::CopyCell(int from, int to) {
+    if (!t_.screen.contains(from) || !t_.screen.contains(to)) return false;
+    const ScreenCell& source = t_.screen.at(from);
+    ScreenCell& target = t_.screen.at(to);
+    const bool attribute = IsAttributePosition(target);
+    if (target.character != source.character || target.ebcdic != source.ebcdic) {
+        target.character = source.character;
+        target.ebcdic = source.ebcdic;
+        InvalidateCell(to);
+    }
+    return attribute;
+}
+
+bool FieldEditor::BlankCell(int pos) {
+    if (!t_.screen.contains(pos)) return false;
+    ScreenCell& cell = t_.screen.at(pos);
+    const bool attribute = IsAttributePosition(cell);
+    // A non-display field shows blanks over real data: the EBCDIC byte
+    // decides too, or the host would read a stale character back.
+    if (cell.character != ' ' || cell.ebcdic != kEbcdicBlank) {
+        cell.character = ' ';
+        cell.ebcdic = kEbcdicBlank;
+        InvalidateCell(pos);
+    }
+    return attribute;
+}
+
+void FieldEditor::InvalidateCell(int pos) {
+    const int columns = t_.columns();
+    if (columns <= 0) return;
+    const int row = pos / columns;
+    const int column = pos % columns;
+    links_.view.InvalidateCellRect(column, row, column + 1, row + 1);
+}
+
+void FieldEditor::MoveCursor(int pos) {
+    links_.view.InvalidateCursor();
+    t_.SetCursorPosition(pos);
+    links_.view.InvalidateCursor();
+}
+
+bool FieldEditor::Validate(int pos, std::uint8_t character) const {
+    const FieldEntry* e = FieldAt(pos);
+    if (e == nullptr || e->bypass) return false;
+    const ScreenCell& cell = t_.screen.at(pos);
+    if (e->shiftEdit == kSignedNumeric && cell.fieldOffset + 1 == e->length) return false;
+    return AcceptedByShiftEdit(e->shiftEdit, character);
+}
+
+void FieldEditor::WriteCharacter(int pos, std::uint8_t character) {
+    FieldEntry* e = FieldAt(pos);
+    if (e == nullptr) return;
+    if (e->monocase) character = ToUpper(character);
+    ScreenCell& cell = t_.screen.at(pos);
+    cell.character = IsNonDisplay(e->attribute) ? ' ' : character;
+    cell.ebcdic = links_.tables.ToEbcdic(links_.settings.PageCode, character);
+    e->mdt = 1;
+}
+
+bool FieldEditor::EnterCharacter(std::uint8_t character) {
+    const int pos = t_.CursorPosition();
+    FieldEntry* e = FieldAt(pos);
+    if (e == nullptr) return false;
+    if (e->monocase) character = ToUpper(character);
+    if (!Validate(pos, character)) return false;
+
+    t_.state.operatorModified = 1;
+    e->mdt = 1;
+    bool attribute = false;
+    if (t_.state.insertMode) {
+        const int h = LastPosition(*e) - (e->shiftEdit == kSignedNumeric ? 2 : 1);
+        for (int j = h; j >= pos; --j) attribute |= CopyCell(j, j + 1);
+    }
+    attribute |= IsAttributePosition(t_.screen.at(pos));
+    WriteCharacter(pos, character);
+    InvalidateCell(pos);
+
+    if (e->fieldExitRequired && t_.screen.at(pos).fieldOffset == e->length - 1) {
+        links_.input.fieldExitPending = true;
+        return attribute;
+    }
+    AdvanceAfterEntry(pos);
+    return attribute;
+}
+
+void FieldEditor::AdvanceAfterEntry(int pos) {
+    int n = Next(pos);
+    if (t_.screen.at(n).fieldIndex != -1) {
+        MoveCursor(n);
+        return;
+    }
+    // The automatic skip to the next input field's first position; one pass.
+    for (int steps = 0; steps < t_.cellCount(); ++steps, n = Next(n)) {
+        const ScreenCell& cell = t_.screen.at(n);
+        if (cell.fieldOffset != 0) continue;
+        const FieldEntry* f = t_.formatTable.entry(cell.fieldIndex);
+        if (f != nullptr && !f->bypass) {
+            MoveCursor(n);
+            return;
+        }
+    }
+}
+
+bool FieldEditor::Backspace() {
+    const int pos = t_.CursorPosition();
+    FieldEntry* e = FieldAt(pos);
+    if (e == nullptr || e->bypass || e->shiftEdit == kInputOutput) return false;
+    const ScreenCell& cell = t_.screen.at(pos);
+    if (cell.fieldOffset > 0) {
+        e->mdt = 1;
+        t_.state.operatorModified = 1;
+        const int last = LastPosition(*e);
+        bool attribute = false;
+        for (int j = pos; j <= last; ++j) attribute |= CopyCell(j, j - 1);
+        attribute |= BlankCell(last);
+        MoveCursor(Previous(pos));
+        return attribute;
+    }
+    if (e->fieldExitRequired) return false;
+    const int index = NeighbourField(t_.screen.at(pos).fieldIndex, -1);
+    if (index >= 0) MoveCursor(LastPosition(*t_.formatTable.entry(index)));
+    return false;
+}
+
+bool FieldEditor::Delete() {
+    const int pos = t_.CursorPosition();
+    FieldEntry* e = FieldAt(pos);
+    if (e == nullptr || e->bypass || e->shiftEdit == kInputOutput) return false;
+    e->mdt = 1;
+    t_.state.operatorModified = 1;
+    const int last = LastPosition(*e);
+    bool attribute = false;
+    for (int j = pos; j < last; ++j) attribute |= CopyCell(j + 1, j);
+    attribute |= BlankCell(last);
+    return attribute;
+}
+
+void FieldEditor::Home() {
+    const int pos = t_.CursorPosition();
+    if (const FieldEntry* e = FieldAt(pos)) {
+        MoveCursor(FirstPosition(*e));
+    } else {
+        MoveCursor(t_.CursorRow() * t_.columns());
+    }
+}
+
+void FieldEditor::End() {
+    const int pos = t_.CursorPosition();
+    const FieldEntry* e = FieldAt(pos);
+    if (e == nullptr) {
+        MoveCursor(t_.CursorRow() * t_.columns() + t_.columns() - 1);
+        return;
+    }
+    const int first = FirstPosition(*e);
+    const int last = LastPosition(*e);
+    int p = last;
+    while (p >= first && t_.screen.at(p).character == ' ') --p;
+    if (p < first) {
+        MoveCursor(first);
+    } else {
+        MoveCursor(p == last ? last : p + 1);
+    }
+}
+
+void FieldEditor::Tab(bool backward) {
+    const int count = t_.cellCount();
+    if (t_.formatTable.noInputField || count <= 0) {
+        MoveCursor(0);
+        return;
+    }
+    int n = t_.CursorPosition();
+    if (!t_.screen.contains(n)) n = 0;
+    const auto isTarget = [this](int p) {
+        const ScreenCell& cell = t_.screen.at(p);
+        if (cell.fieldOffset != 0) return false;
+        const FieldEntry* f = t_.formatTable.entry(cell.fieldIndex);
+        return f != nullptr && !f->bypass;
+    };
+    // Each walk below is bounded by one pass; a screen whose every field is
+    // bypass ends as the screen without input fields does.
+    if (backward) {
+        n = Previous(n);
+        for (int steps = 0; steps < count; ++steps, n = Previous(n)) {
+            if (isTarget(n)) {
+                MoveCursor(n);
+                return;
+            }
+        }
+    } else {
+        for (int steps = 0; steps < count && t_.screen.at(n).fieldIndex != -1; ++steps) {
+            n = Next(n);
+        }
+        for (int steps = 0; steps < count; ++steps, n = Next(n)) {
+            if (isTarget(n)) {
+                MoveCursor(n);
+                return;
+            }
+        }
+    }
+    MoveCursor(0);
+}
+
+int FieldEditor::NeighbourField(int index, int step) const {
+    const int count = t_.formatTable.fieldCount();
+    if (count <= 0 || index < 0 || index >= count) return -1;
+    for (int k = 1; k <= count; ++k) {
+        const int j = ((index + step * k) % count + count) % count;
+        const FieldEntry* f = t_.formatTable.entry(j);
+        if (f == nullptr || f->bypass || f->length <= 0) continue;
+        if (!t_.screen.contains(FirstPosition(*f)) || !t_.screen.contains(LastPosition(*f))) continue;
+        return j;
+    }
+    return -1;
+}
+
+bool FieldEditor::FieldExit(bool minus) {
+    const int pos = t_.CursorPosition();
+    FieldEntry* e = FieldAt(pos);
+    if (e == nullptr) return false;
+    const int index = t_.screen.at(pos).fieldIndex;
+    t_.formatTable.currentField = index;
+    if (e->bypass) return false;
+    if (e->mdt == 0 && e->mandatoryEnter) return false;
+
+    e->mdt = 1;
+    bool attribute = false;
+    if (e->fillType == kZeroFill) {
+        attribute = RightAdjust(index, '0', 0xF0, minus);
+    } else if (e->fillType == kBlankFill) {
+        attribute = RightAdjust(index, ' ', kEbcdicBlank, minus);
+    } else if (!(e->fieldExitRequired && links_.input.fieldExitPending)) {
+        if (e->shiftEdit == kSignedNumeric) {
+            attribute = RightAdjust(index, ' ', kEbcdicBlank, minus);
+        } else {
+            for (int p = pos; p <= LastPosition(*e); ++p) attribute |= BlankCell(p);
+        }
+    }
+    // The host reads the field as the operator finished it: adjusted, signed
+    // and with its MDT set. The cursor address it receives is still in the
+    // field.
+    if (e->autoEnter) links_.host.SendAutoEnter();
+    links_.input.fieldExitPending = false;
+
+    const int next = NeighbourField(index, +1);
+    if (next >= 0) {
+        t_.formatTable.currentField = next;
+        MoveCursor(FirstPosition(*t_.formatTable.entry(next)));
+    }
+    return attribute;
+}
+
+bool FieldEditor::RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t ebcdicFill,
+                              bool minus) {
+    const FieldEntry* e = t_.formatTable.entry(fieldIndex);
+    if (e == nullptr || e->length <= 0) return false;
+    const int first = FirstPosition(*e);
+    const int last = LastPosition(*e);
+    const bool signedNumeric = e->shiftEdit == kSignedNumeric;
+    bool attribute = false;
+    int d = last;
+    int s = t_.CursorPosition();
+    if (signedNumeric) {
+        ScreenCell& sign = t_.screen.at(last);
+        attribute |= IsAttributePosition(sign);
+        sign.character = minus ? '-' : ' ';
+        sign.ebcdic = kEbcdicBlank;
+        d = last - 1;
+    } else if (links_.input.fieldExitPending && e->fieldExitRequired) {
+        // The character just typed into the last position belongs to the
+        // text being adjusted; the cursor stayed on it.
+        s = last + 1;
+    }
+    if (s > d + 1) s = d + 1;
+    for (; s - 1 >= first; --s, --d) attribute |= CopyCell(s - 1, d);
+    for (; d >= first; --d) {
+        ScreenCell& cell = t_.screen.at(d);
+        attribute |= IsAttributePosition(cell);
+        cell.character = fill;
+        cell.ebcdic = ebcdicFill;
+    }
+    // The negative zone sits on the last digit; a one-position field has no
+    // digit, and the byte before it is the field's attribute.
+    if (minus && signedNumeric && last - 1 >= first) t_.screen.at(last - 1).ebcdic &= ~0x20;
+    links_.view.InvalidateView();
+    return attribute;
+}
+
+void FieldEditor::CursorArrow(int virtualKey) {
+    const int columns = t_.columns();
+    const int rows = t_.rows();
+    if (columns <= 0 || rows <= 0) return;
+    const bool shift = links_.input.shiftDown;
+    int row = t_.CursorRow();
+    int column = t_.CursorColumn();
+    switch (virtualKey) {
+        case keys::kVkLeft:
+            column -= shift ? 4 : 1;
+            if (column < 0) {
+                column = columns - 1;
+                if (--row < 0) row = rows - 1;
+            }
+            break;
+        case keys::kVkRight:
+            column += shift ? 4 : 1;
+            if (column >= columns) {
+                column = 0;
+                if (++row >= rows) row = 0;
+            }
+            break;
+        case keys::kVkUp:
+            row -= shift ? 3 : 1;
+            if (row < 0) row = rows - 1;
+            break;
+        case keys::kVkDown:
+            row += shift ? 3 : 1;
+            if (row >= rows) row = 0;
+            break;
+        default:
+            return;
+    }
+    links_.view.InvalidateCursor();
+    t_.SetCursorCell(row, column);
+    links_.view.InvalidateCursor();
+}
+
+void FieldEditor::WordRight() {
+    const int count = t_.cellCount();
+    int p = t_.CursorPosition();
+    if (!t_.screen.contains(p)) return;
+    const auto ch = [this](int q) { return t_.screen.at(q).character; };
+    // Every loop shares one budget of cellCount steps: a screen without the
+    // cell sought leaves the cursor where it was.
+    int budget = count;
+    const auto step = [&]() {
+        p = Next(p);
+        return --budget > 0;
+    };
+    if (ch(p) == ' ') {
+        do {
+            if (!step()) return;
+        } while (ch(p) == ' ');
+    } else {
+        if (IsWordDelimiter(ch(p))) {
+            while (IsWordDelimiter(ch(p)) && ch(p) != ' ') {
+                if (!step()) return;
+            }
+        } else {
+            while (!IsWordDelimiter(ch(p))) {
+                if (!step()) return;
+            }
+        }
+        while (ch(p) == ' ') {
+            if (!step()) return;
+        }
+    }
+    MoveCursor(p);
+}
+
+void FieldEditor::WordLeft() {
+    const int count = t_.cellCount();
+    int p = t_.CursorPosition();
+    if (!t_.screen.contains(p)) return;
+    const auto ch = [this](int q) { return t_.screen.at(q).character; };
+    int budget = count;
+    const auto step = [&]() {
+        p = Previous(p);
+        return --budget > 0;
+    };
+    if (!step()) return;
+    while (ch(p) == ' ') {
+        if (!step()) return;
+    }
+    if (IsWordDelimiter(ch(p))) {
+        while (IsWordDelimiter(ch(p)) && ch(p) != ' ') {
+            if (!step()) return;
+        }
+    } else {
+        while (!IsWordDelimiter(ch(p))) {
+            if (!step()) return;
+        }
+    }
+    MoveCursor(Next(p));
+}
+
+}  // namespace quenlix

@@ -1,0 +1,85 @@
+// Field editing: what the operator's editing keys do to the presentation
+// space and the FormatTable. Validates characters against the field's type,
+// writes cells (PC character and EBCDIC byte in step), sets the modified
+// data tags and moves the cursor. Talks to the host only for the automatic
+// Enter of an auto-enter field.
+#pragma once
+
+#include <cstdint>
+
+#include "input/InputLinks.h"
+
+namespace quenlix {
+
+/// Every action works on the cell under the cursor. Actions that return a
+/// bool return true when they overwrote an attribute position (a cell whose
+/// EBCDIC byte is 0x20..0x3F); the caller then restyles and repaints. A
+/// refused action changes nothing and reports nothing. Every scan over the
+/// screen ends after at most one pass over the cells in use.
+class FieldEditor {
+public:
+    /// Characters that end a word for the Ctrl word moves and the
+    /// double-click selection; NUL counts as one too.
+    static constexpr char kWordDelimiters[] = " {}()[],:;.!=/*-+&|~\\?><\t'\"";
+
+    explicit FieldEditor(const InputLinks& links);
+
+    static bool IsWordDelimiter(std::uint8_t c);
+
+    /// Whether the field cell at pos takes `character` under its field's
+    /// type. Refuses positions outside input fields, bypass fields and the
+    /// sign position of a signed-numeric field.
+    bool Validate(int pos, std::uint8_t character) const;
+    /// Stores one character into a field cell: upper-cased for monocase
+    /// fields, shown as a blank in non-display fields, translated to EBCDIC
+    /// with the session's code page; sets the field's MDT. Does nothing
+    /// outside input fields.
+    void WriteCharacter(int pos, std::uint8_t character);
+
+    /// Overwrite or insert (TerminalState::insertMode) at the cursor, then
+    /// advance. In insert mode the field's last character (last digit of a
+    /// signed-numeric field) is pushed out.
+    bool EnterCharacter(std::uint8_t character);
+    bool Backspace();
+    bool Delete();
+    void Home();
+    void End();
+    /// Tab to the next non-bypass field; Backtab when `backward`.
+    void Tab(bool backward);
+    /// Field+ (minus false) or Field- (minus true): adjusts the field by its
+    /// fill type, sends the automatic Enter of an auto-enter field and moves
+    /// to the next non-bypass field.
+    bool FieldExit(bool minus);
+    /// Left, Up, Right or Down by one cell, or by 4 columns / 3 rows with
+    /// Shift held; wraps around the screen.
+    void CursorArrow(int virtualKey);
+    void WordRight();
+    void WordLeft();
+
+    /// Moves the cursor with InvalidateCursor before and after.
+    void MoveCursor(int pos);
+
+private:
+    /// The entry of the input field the cell at pos belongs to, or nullptr.
+    FieldEntry* FieldAt(int pos);
+    const FieldEntry* FieldAt(int pos) const;
+    int FirstPosition(const FieldEntry& e) const;
+    int LastPosition(const FieldEntry& e) const;
+    int Next(int pos) const;
+    int Previous(int pos) const;
+    /// Copies character and EBCDIC byte; true when `to` held an attribute.
+    bool CopyCell(int from, int to);
+    /// Blanks a cell unless it is already blank; true when it held an attribute.
+    bool BlankCell(int pos);
+    void InvalidateCell(int pos);
+    bool RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t ebcdicFill, bool minus);
+    /// Index of the next (or previous) non-bypass field after `index` in
+    /// table order, wrapping; -1 when there is none.
+    int NeighbourField(int index, int step) const;
+    void AdvanceAfterEntry(int pos);
+
+    InputLinks links_;
+    Terminal& t_;
+};
+
+}  // namespace quenlix

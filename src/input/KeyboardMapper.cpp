@@ -1,0 +1,284 @@
+// Keys to editing actions, attention keys and modes.
+#include "input/KeyboardMapper.h"
+
+#include "ds5250/DataStreamCodes.h"
+#include "input/KeyCodes.h"
+
+namespace quenlix {
+
+using namespace keys;
+
+KeyboardMapper::KeyboardMapper(const InputLinks& links, FieldEditor& editor)
+    : links_(links), t_(links.terminal), in_(links.input), editor_(editor) {}
+
+bool KeyboardMapper::GuardRefuses() const {
+    return t_.state.sysReqMode ||
+           (t_.formatTable.fieldCount() == 0 && t_.state.pendingRead == kNoPendingRead);
+}
+
+void KeyboardMapper::AfterEdit(bool attributeOverwritten) {
+    if (!attributeOverwritten) return;
+    t_.Restyle();
+    links_.view.InvalidateView();
+}
+
+void KeyboardMapper::SendFunctionKey(int virtualKey) {
+    std::uint8_t aid = static_cast<std::uint8_t>(virtualKey - kVkF1 + ds::kAidF1);
+    if (in_.shiftDown) aid |= 0x80;
+    links_.host.SendAid(aid);
+}
+
+void KeyboardMapper::KeyDown(int virtualKey, bool ctrlHeld) {
+    if (virtualKey == kVkShift) {
+        in_.shiftDown = true;
+        links_.view.InvalidateShiftIndicator();
+        return;
+    }
+    if (virtualKey == kVkCapsLock) {
+        links_.view.InvalidateShiftIndicator();
+        return;
+    }
+    if (GuardRefuses()) {
+        in_.fieldExitPending = false;
+        return;
+    }
+    switch (virtualKey) {
+        case kVkControl:
+            if (t_.state.errorLineWritten == ds::kCmdWriteErrorCode) in_.fieldExitPending = false;
+            break;
+        case kVkPageUp:
+            in_.fieldExitPending = false;
+            links_.host.SendAid(ds::kAidRollDown);
+            break;
+        case kVkPageDown:
+            in_.fieldExitPending = false;
+            links_.host.SendAid(ds::kAidRollUp);
+            break;
+        case kVkEnd:
+            editor_.End();
+            break;
+        case kVkHome:
+            editor_.Home();
+            break;
+        case kVkLeft:
+        case kVkRight:
+            in_.fieldExitPending = false;
+            if (ctrlHeld) {
+                virtualKey == kVkLeft ? editor_.WordLeft() : editor_.WordRight();
+            } else {
+                editor_.CursorArrow(virtualKey);
+            }
+            break;
+        case kVkUp:
+        case kVkDown:
+            in_.fieldExitPending = false;
+            editor_.CursorArrow(virtualKey);
+            break;
+        case kVkInsert:
+            t_.state.insertMode = !t_.state.insertMode;
+            links_.view.InvalidateInsertIndicator();
+            break;
+        case kVkDelete:
+            in_.fieldExitPending = false;
+            AfterEdit(editor_.Delete());
+            break;
+        case kVkKeypadPlus:
+            AfterEdit(editor_.FieldExit(false));
+            break;
+        case kVkKeypadMinus:
+            AfterEdit(editor_.FieldExit(true));
+            break;
+        default:
+            in_.fieldExitPending = false;
+            if (virtualKey >= kVkF1 && virtualKey <= kVkF12) SendFunctionKey(virtualKey);
+            break;
+    }
+}
+
+bool KeyboardMapper::SystemKeyDown(int virtualKey) {
+    if (virtualKey < kVkF1 || virtualKey > kVkF12) return false;
+    if (!t_.state.sysReqMode &&
+        (t_.formatTable.fieldCount() > 0 || t_.state.pendingRead != kNoPendingRead)) {
+        SendFunctionKey(virtualKey);
+    }
+    return true;
+}
+
+void KeyboardMapper::KeyUp(int virtualKey) {
+    if (virtualKey != kVkShift) return;
+    in_.shiftDown = false;
+    links_.view.InvalidateShiftIndicator();
+}
+
+void KeyboardMapper::FocusGained(bool shiftHeld) {
+    in_.shiftDown = shiftHeld;
+    links_.view.InvalidateShiftIndicator();
+}
+
+void KeyboardMapper::Character(int code, std::uint8_t scanCode) {
+    if (t_.state.sysReqMode) {
+        SysReqCharacter(code);
+        return;
+    }
+    switch (code) {
+        case kCharBackspace:
+            AfterEdit(editor_.Backspace());
+            return;
+        case kCharTab:
+            editor_.Tab(in_.shiftDown);
+            return;
+        case kCharEnter:
+            if (t_.state.connected) links_.host.SendAid(ds::kAidEnter);
+            return;
+        case kCharEscape:
+            if (!t_.state.connected) return;
+            if (in_.shiftDown) {
+                BeginSysReqLine();
+            } else {
+                links_.host.SendAttention();
+            }
+            return;
+        default:
+            break;
+    }
+    // The keypad's + and - already acted as Field+ and Field- on key-down.
+    if (code == '+' && (scanCode & kScanKeypadPlus) == kScanKeypadPlus) return;
+    if (code == '-' && (scanCode & kScanKeypadMinus) == kScanKeypadMinus) return;
+    AfterEdit(editor_.EnterCharacter(static_cast<std::uint8_t>(code & 0xFF)));
+}
+
+int KeyboardMapper::WheelKey(int delta) const {
+    if (!t_.state.connected) return 0;
+    return static_cast<std::int16_t>(delta) > 0 ? kVkPageUp : kVkPageDown;
+}
+
+bool KeyboardMapper::SpecialKey(int commandId) {
+    const bool allowed = t_.state.connected && !t_.state.sysReqMode;
+    switch (commandId) {
+        case kCmdSystemRequest:
+            if (allowed) BeginSysReqLine();
+            return true;
+        case kCmdAttention:
+            if (allowed) links_.host.SendAttention();
+            return true;
+        case kCmdRefresh:
+            if (allowed) links_.host.SendAid(ds::kAidClear);
+            return true;
+        case kCmdHelp:
+            if (allowed) links_.host.SendAid(ds::kAidHelp);
+            return true;
+        case kCmdPrint:
+            if (allowed) links_.host.SendAid(ds::kAidPrint);
+            return true;
+        case kCmdNext:
+            if (allowed) links_.host.SendAid(ds::kAidRollUp);
+            return true;
+        case kCmdPrevious:
+            if (allowed) links_.host.SendAid(ds::kAidRollDown);
+            return true;
+        case kCmdPa1:
+            if (allowed) links_.host.SendAidOnly(ds::kAidPa1);
+            return true;
+        case kCmdPa2:
+            if (allowed) links_.host.SendAidOnly(ds::kAidPa2);
+            return true;
+        case kCmdPa3:
+            if (allowed) links_.host.SendAidOnly(ds::kAidPa3);
+            return true;
+        case kCmdDeleteFields:
+            if (!t_.state.sysReqMode) DeleteFields();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void KeyboardMapper::DeleteFields() {
+    const int columns = t_.columns();
+    for (int i = 0; i < t_.formatTable.fieldCount(); ++i) {
+        const FieldEntry& e = *t_.formatTable.entry(i);
+        if (e.mdt != 1 || e.bypass != 0) continue;
+        const int first = (e.row - 1) * columns + e.column;
+        for (int k = 0; k < e.length; ++k) {
+            if (!t_.screen.contains(first + k)) break;
+            ScreenCell& cell = t_.screen.at(first + k);
+            cell.character = ' ';
+            cell.ebcdic = kEbcdicBlank;
+        }
+    }
+    links_.view.InvalidateView();
+}
+
+void KeyboardMapper::MoveCursorCell(int row, int column) {
+    links_.view.InvalidateCursor();
+    t_.SetCursorCell(row, column);
+    links_.view.InvalidateCursor();
+}
+
+void KeyboardMapper::BeginSysReqLine() {
+    if (t_.state.sysReqMode) return;  // would overwrite the saved lock and cursor
+    t_.state.sysReqMode = 1;
+    links_.notifications.SuspendNotifications();
+    in_.savedInhibit = t_.state.inputInhibited;
+    t_.state.inputInhibited = 0;
+    links_.view.DrawInhibitIndicator();
+    in_.sysReqText.clear();
+    links_.view.InvalidateCursor();
+    in_.savedCursorX = t_.state.cursorX;
+    in_.savedCursorY = t_.state.cursorY;
+    t_.SetCursorCell(t_.rows(), 0);
+    links_.view.InvalidateCursor();
+    links_.view.InvalidateSysReqLine();
+}
+
+void KeyboardMapper::LeaveSysReqMode() {
+    t_.state.sysReqMode = 0;
+    links_.view.InvalidateCursor();
+    t_.state.cursorX = in_.savedCursorX;
+    t_.state.cursorY = in_.savedCursorY;
+    links_.view.InvalidateCursor();
+    links_.view.InvalidateSysReqLine();
+}
+
+void KeyboardMapper::LeaveSysReqModeForHostData() {
+    if (!t_.state.sysReqMode) return;
+    LeaveSysReqMode();
+    // The host has not invited input by sending data; only its record may
+    // lift the lock that was in force.
+    t_.state.inputInhibited = in_.savedInhibit;
+    links_.view.DrawInhibitIndicator();
+}
+
+void KeyboardMapper::SysReqCharacter(int code) {
+    switch (code) {
+        case kCharBackspace:
+            if (!in_.sysReqText.empty()) in_.sysReqText.pop_back();
+            if (t_.CursorColumn() > 0) MoveCursorCell(t_.CursorRow(), t_.CursorColumn() - 1);
+            return;
+        case kCharEnter:
+            LeaveSysReqMode();
+            if (t_.state.connected) {
+                t_.state.inputInhibited = in_.savedInhibit;
+                links_.view.DrawInhibitIndicator();
+                links_.host.SendSysReq(in_.sysReqText);
+                links_.notifications.ResumeNotifications();
+            }
+            return;
+        case kCharEscape:
+            LeaveSysReqMode();
+            if (t_.state.connected) links_.notifications.ResumeNotifications();
+            t_.state.inputInhibited = in_.savedInhibit;
+            links_.view.DrawInhibitIndicator();
+            return;
+        default:
+            break;
+    }
+    if (code >= 0 && code < 32) return;
+    // The record's length byte holds the text length + 10; columns - 1 also
+    // keeps the cursor on the line.
+    if (static_cast<int>(in_.sysReqText.size()) >= t_.columns() - 1) return;
+    in_.sysReqText.push_back(static_cast<char>(code & 0xFF));
+    MoveCursorCell(t_.CursorRow(), t_.CursorColumn() + 1);
+}
+
+}  // namespace quenlix

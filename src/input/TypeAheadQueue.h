@@ -1,0 +1,73 @@
+// Type-ahead: keyboard events that arrive while the host keeps input
+// inhibited are held in order and replayed, oldest first and once each, as
+// soon as input is allowed again. The event type is opaque: the desktop
+// program holds whole toolkit key events, the headless front end its own.
+#pragma once
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "terminal/TerminalState.h"
+
+namespace quenlix {
+
+/// What the caller does with an event it offered.
+enum class TypeAhead {
+    kDispatch,  ///< input is allowed: handle the event now
+    kHeld,      ///< queued for replay
+    kDropped,   ///< the queue is full: the event is lost (sound the alarm)
+};
+
+template <typename Event>
+class TypeAheadQueue {
+public:
+    /// Far more keys than an operator types ahead of a host answer; an
+    /// event beyond it is the newest and is the one dropped.
+    static constexpr std::size_t kCapacity = 256;
+
+    /// True while events must be held: input inhibited and not in system
+    /// request mode (that mode lifts the lock so its own keys get through).
+    static bool MustHold(const TerminalState& state) {
+        return state.inputInhibited != 0 && state.sysReqMode == 0;
+    }
+
+    /// Offers an event on its way to the keyboard mapping, new or replayed.
+    /// A replayed event that meets a new lock is held again behind the
+    /// events held meanwhile.
+    TypeAhead Offer(const Event& event, const TerminalState& state) {
+        if (!MustHold(state)) return TypeAhead::kDispatch;
+        if (held_.size() >= kCapacity) return TypeAhead::kDropped;
+        held_.push_back(event);
+        return TypeAhead::kHeld;
+    }
+
+    /// The replay check, made before each new event is handled and whenever
+    /// the lock may have changed. While inhibited (and not in system request
+    /// mode) nothing happens. Otherwise the held events leave the queue:
+    /// replayed through `replay` oldest first when input is allowed, discarded
+    /// in system request mode. `replay` offers each event again (Offer), so a
+    /// lock raised by one replayed key holds the ones after it. A check made
+    /// from inside `replay` does nothing, which keeps the order.
+    template <typename Replay>
+    void Check(const TerminalState& state, Replay&& replay) {
+        if (held_.empty() || replaying_ || MustHold(state)) return;
+        std::vector<Event> batch;
+        batch.swap(held_);  // releases the queue's storage
+        if (state.sysReqMode) return;
+        replaying_ = true;
+        for (const Event& event : batch) replay(event);
+        replaying_ = false;
+    }
+
+    std::size_t size() const { return held_.size(); }
+    bool empty() const { return held_.empty(); }
+    const std::vector<Event>& held() const { return held_; }
+    void Clear() { std::vector<Event>().swap(held_); }
+
+private:
+    std::vector<Event> held_;
+    bool replaying_ = false;
+};
+
+}  // namespace quenlix
