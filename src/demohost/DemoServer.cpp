@@ -1,0 +1,207 @@
+// poll() loop of the demo host.
+#include "demohost/DemoServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace quenlix::demohost {
+
+namespace {
+void SetNonBlocking(int fd) {
+    const int flags = fcntl(fd, F_GETFL, 0);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+}  // namespace
+
+DemoServer::DemoServer(ServerOptions options) : options_(std::move(options)) {}
+
+DemoServer::~DemoServer() {
+    for (Client& c : clients_) {
+        if (c.fd >= 0) close(c.fd);
+    }
+    if (listenFd_ >= 0) close(listenFd_);
+    if (log_) std::fclose(log_);
+}
+
+bool DemoServer::Open(std::string& error) {
+    if (!options_.logPath.empty()) {
+        log_ = std::fopen(options_.logPath.c_str(), "w");
+        if (!log_) {
+            error = "cannot open log file " + options_.logPath + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(options_.port);
+    if (inet_pton(AF_INET, options_.bindAddress.c_str(), &address.sin_addr) != 1) {
+        error = "not an IPv4 address: " + options_.bindAddress;
+        return false;
+    }
+    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenFd_ < 0) {
+        error = std::string("socket: ") + std::strerror(errno);
+        return false;
+    }
+    const int yes = 1;
+    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        error = "bind " + options_.bindAddress + ":" + std::to_string(options_.port) + ": " +
+                std::strerror(errno);
+        return false;
+    }
+    if (listen(listenFd_, 16) != 0) {
+        error = std::string("listen: ") + std::strerror(errno);
+        return false;
+    }
+    socklen_t length = sizeof address;
+    getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    SetNonBlocking(listenFd_);
+    return true;
+}
+
+bool DemoServer::Stopping() const {
+    return stop_ || (externalStop_ && *externalStop_) ||
+           (options_.once && servedOne_ && clients_.empty());
+}
+
+void DemoServer::WriteLog(int client, const std::string& line) {
+    if (!log_) return;
+    std::fprintf(log_, "[%d] %s\n", client, line.c_str());
+    std::fflush(log_);
+}
+
+void DemoServer::Collect(Client& c) {
+    for (const std::string& line : c.session->TakeLog()) WriteLog(c.number, line);
+    for (const std::string& line : c.session->TakeReports()) {
+        std::fprintf(stderr, "quenlix-demo-host: [%d] %s\n", c.number, line.c_str());
+    }
+    Bytes more = c.session->TakeOutput();
+    if (c.sent > 0 && c.sent == c.out.size()) {
+        c.out.clear();
+        c.sent = 0;
+    }
+    c.out.insert(c.out.end(), more.begin(), more.end());
+}
+
+void DemoServer::Accept() {
+    for (;;) {
+        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) return;  // EAGAIN: no more waiting
+        if (clients_.size() >= kMaxClients) {
+            close(fd);
+            continue;
+        }
+        const int one = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        Client c;
+        c.fd = fd;
+        c.number = nextNumber_++;
+        HostConfig config;
+        config.scenario = options_.scenario;
+        config.burstCount = options_.burstCount;
+        config.clientNumber = c.number;
+        c.session = std::make_unique<HostSession>(config);
+        WriteLog(c.number, "connected");
+        c.session->Start();
+        Collect(c);
+        clients_.push_back(std::move(c));
+        servedOne_ = true;
+    }
+}
+
+bool DemoServer::ReadFrom(Client& c) {
+    std::uint8_t buffer[8192];
+    const ssize_t n = recv(c.fd, buffer, sizeof buffer, 0);
+    if (n == 0) {
+        Drop(c, "terminal closed the connection");
+        return false;
+    }
+    if (n < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return true;
+        Drop(c, std::strerror(errno));
+        return false;
+    }
+    c.session->Receive(buffer, static_cast<std::size_t>(n));
+    Collect(c);
+    return true;
+}
+
+bool DemoServer::WriteTo(Client& c) {
+    while (c.sent < c.out.size()) {
+        const ssize_t n = send(c.fd, c.out.data() + c.sent, c.out.size() - c.sent, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return true;
+            Drop(c, std::strerror(errno));
+            return false;
+        }
+        c.sent += static_cast<std::size_t>(n);
+    }
+    c.out.clear();
+    c.sent = 0;
+    // A burst is generated as the socket takes it.
+    c.session->Pump();
+    Collect(c);
+    if (c.out.empty() && c.session->closeRequested()) {
+        Drop(c, "host closed the connection");
+        return false;
+    }
+    return true;
+}
+
+void DemoServer::Drop(Client& c, const char* why) {
+    Collect(c);
+    WriteLog(c.number, std::string("disconnected: ") + why);
+    close(c.fd);
+    c.fd = -1;
+}
+
+int DemoServer::Run() {
+    std::vector<pollfd> fds;
+    while (!Stopping()) {
+        fds.clear();
+        fds.push_back({listenFd_, POLLIN, 0});
+        for (const Client& c : clients_) {
+            short events = 0;
+            if (c.out.size() - c.sent < kMaxQueuedOutput && !c.session->closeRequested()) {
+                events |= POLLIN;
+            }
+            if (c.sent < c.out.size() || c.session->closeRequested()) events |= POLLOUT;
+            fds.push_back({c.fd, events, 0});
+        }
+        const int ready = poll(fds.data(), fds.size(), kPollMilliseconds);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            std::fprintf(stderr, "quenlix-demo-host: poll: %s\n", std::strerror(errno));
+            return 1;
+        }
+        const std::size_t existing = clients_.size();
+        for (std::size_t i = 0; i < existing; ++i) {
+            Client& c = clients_[i];
+            const short revents = fds[i + 1].revents;
+            if (c.fd < 0 || revents == 0) continue;
+            if (revents & (POLLIN | POLLHUP | POLLERR)) {
+                if (!ReadFrom(c)) continue;
+            }
+            if (revents & POLLOUT || c.sent < c.out.size() || c.session->closeRequested()) {
+                WriteTo(c);
+            }
+        }
+        std::erase_if(clients_, [](const Client& c) { return c.fd < 0; });
+        if (fds[0].revents & POLLIN) Accept();
+    }
+    for (Client& c : clients_) Drop(c, "host stopped");
+    clients_.clear();
+    return 0;
+}
+
+}  // namespace quenlix::demohost

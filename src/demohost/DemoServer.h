@@ -1,0 +1,83 @@
+// The demo host's TCP server: one listening socket, a poll() loop, and one
+// HostSession per connected terminal. Several terminals may be connected at
+// once; each has its own session state.
+#pragma once
+
+#include <atomic>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "demohost/HostSession.h"
+
+namespace quenlix::demohost {
+
+struct ServerOptions {
+    std::string bindAddress = "127.0.0.1";
+    std::uint16_t port = 2323;  ///< 0 picks a free port (see DemoServer::port)
+    std::string logPath;        ///< empty: no log
+    Scenario scenario = Scenario::kDemo;
+    long burstCount = 100;
+    bool once = false;          ///< stop after the first terminal has gone
+};
+
+class DemoServer {
+public:
+    /// Terminals served at the same time; more wait in the listen queue.
+    static constexpr std::size_t kMaxClients = 64;
+    /// A terminal that stops reading is not fed more than this: its input is
+    /// no longer read until it has taken its output.
+    static constexpr std::size_t kMaxQueuedOutput = 4 * 1024 * 1024;
+    /// How long poll() waits before the stop request is looked at again.
+    static constexpr int kPollMilliseconds = 200;
+
+    explicit DemoServer(ServerOptions options);
+    ~DemoServer();
+    DemoServer(const DemoServer&) = delete;
+    DemoServer& operator=(const DemoServer&) = delete;
+
+    /// Opens the log and the listening socket. False with a message on failure.
+    bool Open(std::string& error);
+    /// The bound port (the chosen one when the options said 0).
+    std::uint16_t port() const { return port_; }
+    /// Serves until RequestStop (or, with `once`, until the first terminal
+    /// has disconnected). Returns the process exit status.
+    int Run();
+    /// Safe from another thread; a signal handler sets its own flag instead
+    /// and the caller passes it with SetStopFlag.
+    void RequestStop() { stop_ = true; }
+    void SetStopFlag(const volatile std::sig_atomic_t* flag) { externalStop_ = flag; }
+
+private:
+    struct Client {
+        int fd = -1;
+        int number = 0;
+        std::unique_ptr<HostSession> session;
+        Bytes out;
+        std::size_t sent = 0;
+    };
+
+    void Accept();
+    /// False when the client is gone and must be dropped.
+    bool ReadFrom(Client& c);
+    bool WriteTo(Client& c);
+    void Collect(Client& c);
+    void Drop(Client& c, const char* why);
+    void WriteLog(int client, const std::string& line);
+    bool Stopping() const;
+
+    ServerOptions options_;
+    int listenFd_ = -1;
+    std::uint16_t port_ = 0;
+    std::FILE* log_ = nullptr;
+    std::vector<Client> clients_;
+    int nextNumber_ = 1;
+    bool servedOne_ = false;
+    std::atomic<bool> stop_{false};
+    const volatile std::sig_atomic_t* externalStop_ = nullptr;
+};
+
+}  // namespace quenlix::demohost

@@ -1,0 +1,214 @@
+// One terminal's session with the demo host: the telnet negotiation a
+// TN5250 server opens with, then the scripted screens (sign-on, main menu,
+// data entry, list, colours, pop-up, reads, query) driven by the records the
+// terminal sends back. Plain state + bytes in, bytes out: no I/O here.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "demohost/HostTelnet.h"
+#include "demohost/InboundRecord.h"
+
+namespace quenlix::demohost {
+
+enum class Scenario { kDemo, kBurst };
+
+struct HostConfig {
+    Scenario scenario = Scenario::kDemo;
+    /// Screens of the burst scenario.
+    long burstCount = 100;
+    /// Shown in the sign-on header as the system name.
+    std::string systemName = "QUENLIX1";
+    /// Used to make up a device name when the terminal offers none.
+    int clientNumber = 1;
+};
+
+/// Where the negotiation stands.
+enum class Phase {
+    kAwaitTerminalTypeWill,  ///< DO TERMINAL-TYPE sent
+    kAwaitTerminalType,      ///< SB TERMINAL-TYPE SEND sent
+    kAwaitEnvironWill,       ///< DO NEW-ENVIRON sent
+    kAwaitEnviron,           ///< SB NEW-ENVIRON SEND sent
+    kAwaitBinary,            ///< DO/WILL END-OF-RECORD and TRANSMIT-BINARY sent
+    kRunning,                ///< 5250 records flow
+    kClosing,                ///< the host ends the connection once output is sent
+};
+
+enum class ScreenId {
+    kNone,
+    kSignOn,
+    kMenu,
+    kHelp,
+    kDataEntry,
+    kDataResult,
+    kList,
+    kColors,
+    kPopup,
+    kReadTest,
+    kReadResult,
+    kQueryInfo,
+    kAttention,
+    kBurst,
+};
+
+/// An input field the host put on the screen.
+struct FieldDef {
+    std::string label;
+    int row = 0;     ///< attribute position, 1-based
+    int column = 0;
+    std::uint8_t ffw1 = 0x40;
+    std::uint8_t ffw2 = 0x00;
+    std::uint8_t attribute = 0x24;
+    int length = 0;
+    std::string initial;
+};
+
+/// What the last query reply said.
+struct QueryInfo {
+    bool received = false;
+    std::string deviceType;  ///< "3477"
+    std::string model;       ///< "FC"
+    std::uint8_t queryClass = 0;
+    std::size_t length = 0;
+};
+
+class HostSession {
+public:
+    /// Output is generated in slices of this size while a burst runs.
+    static constexpr std::size_t kPumpBudget = 256 * 1024;
+    /// Lines of the list screen.
+    static constexpr int kListLines = 100;
+    /// A burst never runs longer than this many screens.
+    static constexpr long kMaxBurst = 10'000'000;
+
+    explicit HostSession(HostConfig config = {});
+
+    /// Opens the negotiation (IAC DO TERMINAL-TYPE).
+    void Start();
+    /// Bytes the terminal sent, in any slices.
+    void Receive(const std::uint8_t* data, std::size_t count);
+    void Receive(const Bytes& bytes) { Receive(bytes.data(), bytes.size()); }
+    /// Tops up the output of a running burst to `budget` bytes.
+    void Pump(std::size_t budget = kPumpBudget);
+
+    /// Everything queued for the terminal since the last call.
+    Bytes TakeOutput();
+    std::size_t pendingOutput() const { return out_.size(); }
+    /// Decoded lines of both directions since the last call.
+    std::vector<std::string> TakeLog();
+    /// Burst timings and other operator reports since the last call.
+    std::vector<std::string> TakeReports();
+    /// The host ends the connection once the pending output is written.
+    bool closeRequested() const { return phase_ == Phase::kClosing; }
+
+    Phase phase() const { return phase_; }
+    ScreenId screen() const { return screen_; }
+    const std::string& terminalType() const { return terminalType_; }
+    const Environment& environment() const { return env_; }
+    const std::string& deviceName() const { return deviceName_; }
+    const std::string& user() const { return user_; }
+    bool signedOn() const { return !user_.empty(); }
+    int rows() const { return rows_; }
+    int columns() const { return columns_; }
+    const std::vector<FieldDef>& fields() const { return fields_; }
+    /// Current value of field i as the host knows it (initial, or what the
+    /// terminal last sent for it).
+    const std::string& value(std::size_t i) const { return values_.at(i); }
+    const QueryInfo& query() const { return query_; }
+    int listTop() const { return listTop_; }
+    bool messageLight() const { return messageLight_; }
+
+private:
+    // Negotiation.
+    void OnCommand(const TelnetEvent& e);
+    void OnSubnegotiation(const TelnetEvent& e);
+    void AskEnvironment();
+    void AskBinary();
+    void StartApplication();
+    void Refuse(std::uint8_t verb, std::uint8_t option);
+
+    // Records.
+    void OnRecord(const TelnetEvent& e);
+    void OnAid(const InboundRecord& r);
+    void OnSignOn(const InboundRecord& r);
+    void OnMenu(const InboundRecord& r);
+    void OnDataEntry(const InboundRecord& r);
+    void OnList(const InboundRecord& r);
+    void OnPopup(const InboundRecord& r);
+    void OnReadTest(const InboundRecord& r);
+    void OnAttentionMenu(const InboundRecord& r);
+    void OnReadScreen(const InboundRecord& r);
+    void OnReadImmediate(const InboundRecord& r);
+    void OnQueryReply(const InboundRecord& r);
+    void OnSystemRequest(const InboundRecord& r);
+    void OnAttention();
+    void OnBurstAnswer(const InboundRecord& r, bool screenRead);
+    void SignOff(const std::string& why);
+    bool TrySignOn(const std::string& user, std::string& error);
+    void ApplyFields(const InboundRecord& r);
+    int FieldAt(int row, int column) const;
+
+    // Screens.
+    void Show(ScreenId id, const std::string& message = {});
+    Bytes BuildScreen(ScreenId id, const std::string& message);
+    void ShowError(const std::string& message, int fieldIndex = -1);
+    void Reinvite();
+    void ShowPopup();
+    void ClosePopup();
+    void SendQuery();
+    void QueueBurstScreen();
+
+    void Send(const Bytes& bytes, const std::string& what);
+    void Log(const std::string& line) { log_.push_back(line); }
+
+    HostConfig config_;
+    Phase phase_ = Phase::kAwaitTerminalTypeWill;
+    TelnetReader reader_;
+    Bytes out_;
+    std::vector<std::string> log_;
+    std::vector<std::string> reports_;
+    std::vector<std::uint8_t> refused_;  ///< options already refused once
+
+    std::string terminalType_;
+    Environment env_;
+    std::string deviceName_;
+    int rows_ = 24;
+    int columns_ = 80;
+    int binaryAnswers_ = 0;  ///< bit per expected answer to the binary/EOR requests
+
+    ScreenId screen_ = ScreenId::kNone;
+    ScreenId returnTo_ = ScreenId::kMenu;  ///< the attention menu's "return"
+    std::vector<FieldDef> fields_;
+    std::vector<std::string> values_;
+    std::string user_, program_, menu_, library_;
+    int listTop_ = 0;
+    bool messageLight_ = false;
+    QueryInfo query_;
+    bool queryShown_ = false;  ///< the query screen waits for a reply
+
+    // Pop-up: the Save Screen answer and what was on screen before.
+    Bytes saved_;
+    ScreenId savedScreen_ = ScreenId::kNone;
+    std::vector<FieldDef> savedFields_;
+    std::vector<std::string> savedValues_;
+
+    // Read Screen / Read Immediate check.
+    int readsPending_ = 0;
+    std::vector<std::string> readResults_;
+
+    // Data entry echo.
+    std::vector<std::string> echo_;
+
+    // Burst.
+    long burstLeft_ = 0;
+    long burstSent_ = 0;
+    std::size_t burstBytes_ = 0;
+    bool burstTailSent_ = false;
+    std::chrono::steady_clock::time_point burstStart_;
+};
+
+}  // namespace quenlix::demohost

@@ -1,0 +1,221 @@
+// Decoding of terminal records.
+#include "demohost/InboundRecord.h"
+
+#include <cstdio>
+
+#include "ds5250/DataStreamCodes.h"
+#include "terminal/TranslationCache.h"
+
+namespace quenlix::demohost {
+
+using namespace quenlix::ds;
+
+namespace {
+
+std::string Hex(std::uint8_t b) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "0x%02X", b);
+    return buf;
+}
+
+/// Printable form for the log: control bytes as dots, quotes escaped.
+std::string Quoted(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') out.push_back('\\');
+        out.push_back(u < 0x20 || u == 0x7F ? '.' : c);
+    }
+    out.push_back('"');
+    return out;
+}
+
+}  // namespace
+
+std::string ToText(const std::uint8_t* ebcdic, std::size_t count) {
+    const TablePair& tables = BuiltinTablePair();
+    std::string out;
+    out.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        out.push_back(static_cast<char>(tables.ETOA[ebcdic[i]]));
+    }
+    return out;
+}
+
+InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt) {
+    InboundRecord r;
+    if (rec.size() < static_cast<std::size_t>(kHeaderLength)) {
+        r.error = "record of " + std::to_string(rec.size()) + " bytes, shorter than a header";
+        return r;
+    }
+    if (rec[2] != kRecordType1 || rec[3] != kRecordType2 || rec[4] != 0 || rec[5] != 0 ||
+        rec[6] != kVariableHeaderLength) {
+        r.error = "not a GDS record";
+        return r;
+    }
+    r.declaredLength = rec[0] * 256 + rec[1];
+    r.flag1 = rec[7];
+    r.opcode = rec[9];
+    r.data.assign(rec.begin() + kHeaderLength, rec.end());
+    const Bytes& d = r.data;
+
+    if (r.flag1 & kFlagError) {
+        r.kind = InboundKind::kNegative;
+        return r;
+    }
+    if (r.flag1 & kFlagAttention) {
+        r.kind = InboundKind::kAttention;
+        return r;
+    }
+    if (r.flag1 & kFlagSystemRequest) {
+        r.kind = InboundKind::kSystemRequest;
+        r.text = ToText(d);
+        return r;
+    }
+    switch (r.opcode) {
+        case kOpReadScreen:
+            r.kind = InboundKind::kReadScreen;
+            return r;
+        case kOpSaveScreen:
+            r.kind = InboundKind::kSaveScreen;
+            return r;
+        case kOpCancelInvite:
+            r.kind = InboundKind::kCancelInvite;
+            return r;
+        default:
+            break;
+    }
+    if (d.size() < 3) {
+        r.error = "no cursor and AID";
+        return r;
+    }
+    r.cursorRow = d[0];
+    r.cursorColumn = d[1];
+    r.aid = d[2];
+    if (r.aid == kAidStructuredField) {
+        r.kind = InboundKind::kQueryReply;
+        return r;
+    }
+    if (r.opcode == kOpNoOperation) {
+        r.kind = r.aid == 0x00 ? InboundKind::kReadImmediate : InboundKind::kAidOnly;
+        return r;
+    }
+    r.kind = InboundKind::kAid;
+    // Read MDT Fields answer: SBA row column, then the field's data.
+    std::size_t i = 3;
+    while (i + 2 < d.size() && d[i] == kOrderSetBufferAddress) {
+        InboundField f;
+        f.row = d[i + 1];
+        f.column = d[i + 2];
+        i += 3;
+        const int known = lengthAt ? lengthAt(f.row, f.column) : -1;
+        std::size_t end = i;
+        if (known >= 0) {
+            end = std::min(d.size(), i + static_cast<std::size_t>(known));
+        } else {
+            while (end < d.size() && d[end] != kOrderSetBufferAddress) ++end;
+        }
+        f.ebcdic.assign(d.begin() + static_cast<std::ptrdiff_t>(i),
+                        d.begin() + static_cast<std::ptrdiff_t>(end));
+        f.text = ToText(f.ebcdic);
+        r.fields.push_back(std::move(f));
+        i = end;
+    }
+    return r;
+}
+
+std::vector<InboundField> SplitInputFields(const Bytes& data, std::size_t offset,
+                                           const std::vector<std::pair<int, int>>& addresses,
+                                           const std::vector<int>& lengths) {
+    std::vector<InboundField> out;
+    std::size_t i = offset;
+    for (std::size_t k = 0; k < lengths.size() && i < data.size(); ++k) {
+        InboundField f;
+        if (k < addresses.size()) {
+            f.row = addresses[k].first;
+            f.column = addresses[k].second;
+        }
+        const std::size_t end = std::min(data.size(), i + static_cast<std::size_t>(lengths[k]));
+        f.ebcdic.assign(data.begin() + static_cast<std::ptrdiff_t>(i),
+                        data.begin() + static_cast<std::ptrdiff_t>(end));
+        f.text = ToText(f.ebcdic);
+        out.push_back(std::move(f));
+        i = end;
+    }
+    return out;
+}
+
+std::string AidName(std::uint8_t aid) {
+    if (aid >= 0x31 && aid <= 0x3C) return "F" + std::to_string(aid - 0x30);
+    if (aid >= 0xB1 && aid <= 0xBC) return "F" + std::to_string(aid - 0xB0 + 12);
+    switch (aid) {
+        case kAidEnter: return "Enter";
+        case kAidRollDown: return "RollDown";
+        case kAidRollUp: return "RollUp";
+        case kAidHelp: return "Help";
+        case kAidPrint: return "Print";
+        case kAidClear: return "Clear";
+        case kAidPa1: return "PA1";
+        case kAidPa2: return "PA2";
+        case kAidPa3: return "PA3";
+        case kAidStructuredField: return "StructuredField";
+        default: return Hex(aid);
+    }
+}
+
+std::string OpcodeName(std::uint8_t opcode) {
+    switch (opcode) {
+        case kOpNoOperation: return "No Operation";
+        case kOpInvite: return "Invite";
+        case kOpOutputOnly: return "Output Only";
+        case kOpPutGet: return "Put/Get";
+        case kOpSaveScreen: return "Save Screen";
+        case kOpRestoreScreen: return "Restore Screen";
+        case kOpReadImmediate: return "Read Immediate";
+        case kOpReadScreen: return "Read Screen";
+        case kOpCancelInvite: return "Cancel Invite";
+        case kOpMessageLightOn: return "Message Light On";
+        case kOpMessageLightOff: return "Message Light Off";
+        default: return Hex(opcode);
+    }
+}
+
+std::string DescribeInbound(const InboundRecord& r) {
+    if (r.kind == InboundKind::kInvalid) return "invalid record: " + r.error;
+    std::string s = "opcode=" + OpcodeName(r.opcode);
+    if (r.flag1) s += " flags=" + Hex(r.flag1);
+    switch (r.kind) {
+        case InboundKind::kAttention:
+            return s + " Attention";
+        case InboundKind::kSystemRequest:
+            return s + " SystemRequest text=" + Quoted(r.text);
+        case InboundKind::kNegative: {
+            s += " NegativeResponse sense=";
+            for (std::uint8_t b : r.data) s += Hex(b) + " ";
+            return s;
+        }
+        case InboundKind::kReadScreen:
+            return s + " screen=" + std::to_string(r.data.size()) + " bytes";
+        case InboundKind::kSaveScreen:
+            return s + " saved=" + std::to_string(r.data.size()) + " bytes";
+        case InboundKind::kCancelInvite:
+            return s;
+        default:
+            break;
+    }
+    s += " aid=" + AidName(r.aid) + " cursor=" + std::to_string(r.cursorRow) + "," +
+         std::to_string(r.cursorColumn);
+    if (r.kind == InboundKind::kQueryReply) {
+        return s + " QueryReply " + std::to_string(r.data.size()) + " bytes";
+    }
+    if (r.kind == InboundKind::kReadImmediate && r.data.size() > 3) {
+        return s + " data=" + Quoted(ToText(r.data.data() + 3, r.data.size() - 3));
+    }
+    for (const InboundField& f : r.fields) {
+        s += " field " + std::to_string(f.row) + "," + std::to_string(f.column) + "=" +
+             Quoted(f.text);
+    }
+    return s;
+}
+
+}  // namespace quenlix::demohost

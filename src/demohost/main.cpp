@@ -1,0 +1,121 @@
+// quenlix-demo-host: a scripted TN5250 host on loopback, for trying the
+// emulator without a real host, for the end-to-end tests and for load.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "demohost/DemoServer.h"
+
+namespace {
+
+volatile std::sig_atomic_t gStop = 0;
+
+extern "C" void OnSignal(int) { gStop = 1; }
+
+void Usage(std::FILE* to) {
+    std::fputs(
+        "Usage: quenlix-demo-host [options]\n"
+        "A scripted TN5250 host: sign-on, main menu, data entry, list, colours,\n"
+        "pop-up, reads and query screens for a 5250 terminal.\n"
+        "\n"
+        "  --port N             TCP port (default 2323; 0 picks a free one)\n"
+        "  --bind ADDR          IPv4 address to listen on (default 127.0.0.1)\n"
+        "  --log FILE           write every record both ways, decoded, to FILE\n"
+        "  --scenario demo|burst  demo screens (default) or a burst of screens\n"
+        "  --count N            screens of the burst scenario (default 100)\n"
+        "  --once               stop after the first terminal disconnects\n"
+        "  --help               show this text\n"
+        "  --version            show the version\n",
+        to);
+}
+
+bool ParseNumber(const char* text, long low, long high, long& value) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace quenlix::demohost;
+    ServerOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto next = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "quenlix-demo-host: %s needs a value\n", name);
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        long n = 0;
+        if (arg == "--help" || arg == "-h") {
+            Usage(stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("quenlix-demo-host %s\n", QUENLIX_VERSION);
+            return 0;
+        } else if (arg == "--port") {
+            const char* v = next("--port");
+            if (!ParseNumber(v, 0, 65535, n)) {
+                std::fprintf(stderr, "quenlix-demo-host: bad port %s\n", v);
+                return 2;
+            }
+            options.port = static_cast<std::uint16_t>(n);
+        } else if (arg == "--bind") {
+            options.bindAddress = next("--bind");
+        } else if (arg == "--log") {
+            options.logPath = next("--log");
+        } else if (arg == "--scenario") {
+            const std::string v = next("--scenario");
+            if (v == "demo") {
+                options.scenario = Scenario::kDemo;
+            } else if (v == "burst") {
+                options.scenario = Scenario::kBurst;
+            } else {
+                std::fprintf(stderr, "quenlix-demo-host: unknown scenario %s\n", v.c_str());
+                return 2;
+            }
+        } else if (arg == "--count") {
+            const char* v = next("--count");
+            if (!ParseNumber(v, 1, HostSession::kMaxBurst, n)) {
+                std::fprintf(stderr, "quenlix-demo-host: bad count %s (1 to %ld)\n", v,
+                             HostSession::kMaxBurst);
+                return 2;
+            }
+            options.burstCount = n;
+        } else if (arg == "--once") {
+            options.once = true;
+        } else {
+            std::fprintf(stderr, "quenlix-demo-host: unknown option %s\n", arg.c_str());
+            Usage(stderr);
+            return 2;
+        }
+    }
+
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    DemoServer server(options);
+    std::string error;
+    if (!server.Open(error)) {
+        std::fprintf(stderr, "quenlix-demo-host: %s\n", error.c_str());
+        return 1;
+    }
+    server.SetStopFlag(&gStop);
+    std::fprintf(stderr, "quenlix-demo-host: listening on %s:%u\n", options.bindAddress.c_str(),
+                 static_cast<unsigned>(server.port()));
+    const int status = server.Run();
+    std::fprintf(stderr, "quenlix-demo-host: stopped\n");
+    return status;
+}
