@@ -3,11 +3,14 @@
 // the display-name refusal and the host closing the connection.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "ScriptedHost.h"
 #include "cli/CliShell.h"
 #include "ds5250/RecordBuilder.h"
+#include "session/ConnectFile.h"
 #include "support/HexDump.h"
 #include "support/SampleScreens.h"
 
@@ -218,6 +221,46 @@ TEST(CliCommands, BlockAndStatusFormats) {
     EXPECT_FALSE(shell.Execute("frobnicate"));
     EXPECT_TRUE(shell.Execute("block fffd18"));
     EXPECT_EQ(out.str(), "error: unknown command frobnicate\nsent fffb18\n");
+}
+
+}  // namespace
+}  // namespace quenlix::testing
+
+namespace quenlix::testing {
+namespace {
+
+TEST(CliCommands, SessionFilesLoadSaveAndSettings) {
+    const std::string dir = "/tmp/quenlix-cli-session-test";
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/demo.stn";
+    {
+        std::ofstream f(path, std::ios::binary);
+        f << "[Connection]\r\nName=\"Demo \"host\"\"\r\nIP=\"127.0.0.1\"\r\nPort=2323\r\n"
+             "Terminal Name=\"IBM-5292-2\"\r\nTerminal Caract=\"24 * 80\"\r\n[Profile]\r\n"
+             "User Password=\"" + CConnectFile::ScramblePassword("PW1") + "\"\r\n";
+    }
+    std::ostringstream out;
+    cli::CliShell shell(out, QUENLIX_TABLE_DIR, "TESTPC");
+    ASSERT_TRUE(shell.Execute("load " + path));
+    ASSERT_TRUE(shell.Execute("settings"));
+    EXPECT_EQ(out.str(),
+              "{\"Name\":\"Demo \\\"host\\\"\",\"IP\":\"127.0.0.1\",\"Port\":2323,"
+              "\"DisplayName\":\"TESTPC\",\"DisplayNameAuto\":1,\"Language\":\"U.S.\","
+              "\"Page Code\":37,\"Terminal Name\":\"IBM-5292-2\",\"Terminal Caract\":\"24 * 80\","
+              "\"Launch Connection\":0,\"Auto Connection\":0,\"UserID\":\"\",\"Menu\":\"\","
+              "\"ProgProc\":\"\",\"CurLib\":\"\",\"User Password\":\"PW1\"}\n");
+
+    // What was loaded saves and reads back identically.
+    const std::string copy = dir + "/copy.stn";
+    ASSERT_TRUE(shell.Execute("save " + copy));
+    SessionSettings reread;
+    CConnectFile::ReadSessionFile(copy, reread, "TESTPC");
+    EXPECT_EQ(reread, shell.session().pendingSettings);
+
+    out.str("");
+    EXPECT_FALSE(shell.Execute("load " + dir + "/missing.stn"));
+    EXPECT_EQ(out.str(), "message: Opening of session file failed\n");
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
