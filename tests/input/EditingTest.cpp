@@ -1,0 +1,298 @@
+// Field editing on screens the host builds: field types, monocase, insert
+// mode, field exit, right adjust, auto-enter, Backspace, Tab and moves.
+#include "InputFixture.h"
+
+namespace quenlix::testing {
+namespace {
+
+using namespace ds;
+
+class EditingTest : public InputTest {};
+
+TEST_F(EditingTest, EachFieldTypeAcceptsItsCharacters) {
+    const std::string candidates = "aZ5 ,.-+$\xE9";
+    struct Row {
+        std::uint8_t shiftEdit;
+        std::string accepted;
+    };
+    const Row rows[] = {
+        {0, candidates}, {1, "aZ ,.-"}, {2, candidates}, {3, "5 ,.-+"},
+        {4, candidates}, {5, "5"},      {6, ""},         {7, "5"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE("shiftEdit " + std::to_string(row.shiftEdit));
+        Screen(Wtd().sba(5, 10).startOfField(0x40 | row.shiftEdit, 0, 0x20, 5));
+        for (char c : candidates) {
+            const bool expected = row.accepted.find(c) != std::string::npos;
+            EXPECT_EQ(input.editor().Validate(4 * 80 + 10, static_cast<std::uint8_t>(c)), expected)
+                << "character '" << c << "'";
+        }
+    }
+    // The signed-numeric field keeps its last position for the sign.
+    EXPECT_TRUE(input.editor().Validate(4 * 80 + 13, '5'));
+    EXPECT_FALSE(input.editor().Validate(4 * 80 + 14, '5'));
+    // Protected cells and bypass fields take nothing.
+    EXPECT_FALSE(input.editor().Validate(4 * 80 + 9, 'A')) << "the attribute position";
+    Screen(Wtd().sba(5, 10).startOfField(0x60, 0, 0x20, 5));
+    EXPECT_FALSE(input.editor().Validate(4 * 80 + 10, 'A'));
+}
+
+TEST_F(EditingTest, TypedCharactersSetTagsAndMoveOn) {
+    Screen(Wtd().sba(5, 10).startOfField(0x41, 0x20, 0x20, 5).insertCursor(5, 11));
+    input.Type("a1");
+    EXPECT_EQ(Text(5, 11, 2), "A ") << "monocase upper-cases; alphabetic-only refuses 1";
+    EXPECT_EQ(Cell(5, 11).ebcdic, 0xC1);
+    EXPECT_EQ(CursorColumn(), 12);
+    EXPECT_EQ(Field(0).mdt, 1);
+    EXPECT_EQ(terminal.state.operatorModified, 1);
+
+    // A non-display field shows blanks; the host reads what was typed.
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x27, 4).insertCursor(5, 11));
+    input.Type("pw");
+    EXPECT_EQ(Text(5, 11, 2), "  ");
+    EXPECT_EQ(EbcdicAt(5, 11, 2), Ebcdic("pw"));
+}
+
+TEST_F(EditingTest, InsertModeLosesTheFieldsLastCharacter) {
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 5).text("ABCDE").insertCursor(5, 11));
+    EXPECT_TRUE(input.PressKey("Insert"));
+    EXPECT_EQ(terminal.state.insertMode, 1);
+    input.Type("X");
+    EXPECT_EQ(Text(5, 11, 5), "XABCD");
+    EXPECT_EQ(EbcdicAt(5, 11, 5), Ebcdic("XABCD"));
+    EXPECT_EQ(CursorColumn(), 12);
+
+    // In a signed-numeric field the sign position is not shifted into.
+    Screen(Wtd().sba(6, 10).startOfField(0x47, 0, 0x20, 5).text("1234").insertCursor(6, 11));
+    input.SetInsertMode(true);
+    input.Type("9");
+    EXPECT_EQ(Text(6, 11, 5), "9123 ");
+}
+
+TEST_F(EditingTest, FieldExitRequiredHoldsTheCursorOnTheLastPosition) {
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0x40, 0x20, 3).sba(6, 10)
+               .startOfField(0x40, 0, 0x20, 3).sba(7, 10).startOfField(0x40, 0, 0x20, 2)
+               .insertCursor(5, 11));
+    input.Type("ABC");
+    EXPECT_EQ(CursorRow(), 5);
+    EXPECT_EQ(CursorColumn(), 13);
+    EXPECT_TRUE(inputState.fieldExitPending);
+    input.PressKey("Insert");
+    EXPECT_TRUE(inputState.fieldExitPending) << "Insert leaves the flag alone";
+    input.PressKey("Insert");
+    input.PressKey("FieldPlus");
+    EXPECT_EQ(Text(5, 11, 3), "ABC") << "the character typed last stays";
+    EXPECT_FALSE(inputState.fieldExitPending);
+    EXPECT_EQ(CursorRow(), 6);
+    EXPECT_EQ(CursorColumn(), 11);
+
+    // Without the flag the cursor skips to the next field.
+    input.Type("DEF");
+    EXPECT_EQ(CursorRow(), 7);
+    EXPECT_EQ(CursorColumn(), 11);
+}
+
+TEST_F(EditingTest, FullFieldExitRequiredFieldKeepsItsTextWhenRightAdjusted) {
+    Screen(Wtd().sba(5, 10).startOfField(0x45, 0x45, 0x20, 4).sba(6, 10)
+               .startOfField(0x40, 0, 0x20, 2).insertCursor(5, 11));
+    input.Type("1234");
+    ASSERT_TRUE(inputState.fieldExitPending);
+    input.PressKey("FieldPlus");
+    EXPECT_EQ(Text(5, 11, 4), "1234");
+}
+
+TEST_F(EditingTest, SignedNumericFieldMinusSetsTheNegativeZone) {
+    for (const bool minus : {true, false}) {
+        SCOPED_TRACE(minus ? "Field-" : "Field+");
+        Screen(Wtd().sba(5, 10).startOfField(0x47, 0, 0x20, 5).sba(7, 10)
+                   .startOfField(0x40, 0, 0x20, 3).insertCursor(5, 11));
+        input.Type("12");
+        input.PressKey(minus ? "FieldMinus" : "FieldPlus");
+        EXPECT_EQ(Text(5, 11, 5), minus ? "  12-" : "  12 ");
+        EXPECT_EQ(EbcdicAt(5, 11, 5), (Bytes{0x40, 0x40, 0xF1, minus ? std::uint8_t{0xD2} : std::uint8_t{0xF2}, 0x40}));
+        EXPECT_EQ(CursorRow(), 7) << "on to the next field";
+    }
+    // A one-position signed field has no digit: its attribute stays intact.
+    Screen(Wtd().sba(5, 10).startOfField(0x47, 0, 0x22, 1).insertCursor(5, 11));
+    input.PressKey("FieldMinus");
+    EXPECT_EQ(Cell(5, 10).ebcdic, 0x22);
+    EXPECT_EQ(Text(5, 11, 1), "-");
+}
+
+TEST_F(EditingTest, RightAdjustFillsWithZerosOrBlanks) {
+    Screen(Wtd().sba(5, 10).startOfField(0x45, 0x05, 0x20, 6).sba(6, 10)
+               .startOfField(0x45, 0x06, 0x20, 6).insertCursor(5, 11));
+    input.Type("42");
+    input.PressKey("FieldPlus");
+    EXPECT_EQ(Text(5, 11, 6), "000042");
+    EXPECT_EQ(EbcdicAt(5, 11, 6), Ebcdic("000042"));
+    input.Type("42");
+    input.PressKey("FieldMinus");
+    EXPECT_EQ(Text(6, 11, 6), "    42") << "Field- on an unsigned field acts as Field+";
+    EXPECT_EQ(EbcdicAt(6, 11, 6), Ebcdic("    42"));
+
+    // Any other field is blanked from the cursor on.
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 6).text("ABCDEF").insertCursor(5, 13));
+    input.PressKey("FieldPlus");
+    EXPECT_EQ(Text(5, 11, 6), "AB    ");
+}
+
+TEST_F(EditingTest, MandatoryEnterRefusesFieldExitUntilModified) {
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0x08, 0x20, 4).sba(6, 10)
+               .startOfField(0x40, 0, 0x20, 4).insertCursor(5, 11));
+    input.PressKey("FieldPlus");
+    EXPECT_EQ(CursorRow(), 5);
+    EXPECT_EQ(Field(0).mdt, 0);
+    input.Type("A");
+    input.PressKey("FieldPlus");
+    EXPECT_EQ(CursorRow(), 6);
+}
+
+TEST_F(EditingTest, AutoEnterSendsTheAdjustedFields) {
+    // A plain field, the auto-enter zero-fill field and a blank-fill field.
+    Screen(Wtd().sba(3, 10).startOfField(0x40, 0, 0x20, 3).text("XYZ")
+               .sba(5, 10).startOfField(0x45, 0x85, 0x20, 4)
+               .sba(7, 10).startOfField(0x40, 0x06, 0x20, 2).insertCursor(5, 11));
+    input.Type("42");
+    input.PressKey("FieldPlus");
+    Bytes data = {5, 13, kAidEnter, 0x11, 5, 11};
+    const Bytes digits = Ebcdic("0042");
+    data.insert(data.end(), digits.begin(), digits.end());
+    data.insert(data.end(), {0x11, 7, 11});  // blank fill: address without data
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, data)) << Hex(sender.sent[0]);
+    EXPECT_EQ(terminal.state.inputInhibited, 1);
+    EXPECT_EQ(CursorRow(), 7);
+}
+
+TEST_F(EditingTest, BackspaceAndDelete) {
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 4).text("WXYZ")
+               .sba(6, 10).startOfField(0x60, 0, 0x20, 4)  // bypass
+               .sba(7, 10).startOfField(0x40, 0, 0x20, 4).text("ABCD").insertCursor(7, 11));
+    input.PressKey("Backspace");
+    EXPECT_EQ(CursorRow(), 5) << "to the last position of the previous non-bypass field";
+    EXPECT_EQ(CursorColumn(), 14);
+    EXPECT_EQ(Text(7, 11, 4), "ABCD");
+    EXPECT_EQ(Text(5, 11, 4), "WXYZ");
+
+    CursorAt(7, 13);
+    input.PressKey("Backspace");
+    EXPECT_EQ(Text(7, 11, 4), "ACD ");
+    EXPECT_EQ(CursorColumn(), 12);
+    input.PressKey("Delete");
+    EXPECT_EQ(Text(7, 11, 4), "AD  ");
+    EXPECT_EQ(EbcdicAt(7, 11, 4), Ebcdic("AD  "));
+    EXPECT_EQ(CursorColumn(), 12);
+
+    // A field-exit-required field cannot be left backwards.
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 4)
+               .sba(7, 10).startOfField(0x40, 0x40, 0x20, 4).insertCursor(7, 11));
+    input.PressKey("Backspace");
+    EXPECT_EQ(CursorRow(), 7);
+    EXPECT_EQ(CursorColumn(), 11);
+}
+
+TEST_F(EditingTest, DeletingInANonDisplayFieldClearsTheHiddenByte) {
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x27, 4).insertCursor(5, 11));
+    input.Type("ABCD");
+    CursorAt(5, 11);
+    input.PressKey("Delete");
+    EXPECT_EQ(EbcdicAt(5, 11, 4), Ebcdic("BCD ")) << "no stale D for the host";
+}
+
+TEST_F(EditingTest, TabSkipsBypassFields) {
+    Screen(Wtd().sba(3, 10).startOfField(0x40, 0, 0x20, 4)
+               .sba(4, 10).startOfField(0x60, 0, 0x20, 4)
+               .sba(5, 10).startOfOutputField(0x20, 4)
+               .sba(6, 10).startOfField(0x40, 0, 0x20, 4).insertCursor(3, 12));
+    input.PressKey("Tab");
+    EXPECT_EQ(CursorRow(), 6);
+    EXPECT_EQ(CursorColumn(), 11);
+    input.PressKey("Tab");
+    EXPECT_EQ(CursorRow(), 3) << "wraps to the first field";
+    CursorAt(6, 13);
+    input.PressKey("Backtab");
+    EXPECT_EQ(CursorColumn(), 11) << "to the start of the same field";
+    EXPECT_EQ(CursorRow(), 6);
+    input.PressKey("Shift+Tab");
+    EXPECT_EQ(CursorRow(), 3);
+    EXPECT_EQ(CursorColumn(), 11);
+}
+
+TEST_F(EditingTest, TabOnAScreenWithoutInputFieldsGoesHome) {
+    Screen(Wtd().sba(3, 10).startOfField(0x60, 0, 0x20, 4).sba(6, 10)
+               .startOfField(0x60, 0, 0x20, 4).insertCursor(6, 12));
+    input.PressKey("Tab");
+    EXPECT_EQ(CursorRow(), 1);
+    EXPECT_EQ(CursorColumn(), 1);
+
+    // A field the host turned into bypass after the screen had input: the
+    // scans end after one pass.
+    Screen(Wtd().sba(3, 10).startOfField(0x40, 0, 0x20, 4).insertCursor(6, 12));
+    terminal.formatTable.entry(0)->bypass = 1;
+    for (const char* key : {"Tab", "Backtab"}) {
+        CursorAt(6, 12);
+        input.PressKey(key);
+        EXPECT_EQ(terminal.CursorPosition(), 0) << key;
+    }
+}
+
+TEST_F(EditingTest, HomeEndAndArrows) {
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 6).text("AB").sba(6, 10)
+               .startOfField(0x40, 0, 0x20, 6).insertCursor(5, 15));
+    input.PressKey("End");
+    EXPECT_EQ(CursorColumn(), 13);
+    input.PressKey("Home");
+    EXPECT_EQ(CursorColumn(), 11);
+    CursorAt(6, 14);
+    input.PressKey("End");
+    EXPECT_EQ(CursorColumn(), 11) << "an empty field: its first position";
+    CursorAt(10, 30);
+    input.PressKey("End");
+    EXPECT_EQ(CursorColumn(), 80);
+    input.PressKey("Home");
+    EXPECT_EQ(CursorColumn(), 1);
+
+    CursorAt(1, 10);
+    input.PressKey("Shift+Right");
+    EXPECT_EQ(CursorColumn(), 14);
+    input.PressKey("Shift+Down");
+    EXPECT_EQ(CursorRow(), 4);
+    CursorAt(1, 10);
+    input.PressKey("Up");
+    EXPECT_EQ(CursorRow(), 24);
+    EXPECT_EQ(CursorColumn(), 10);
+    CursorAt(1, 1);
+    input.PressKey("Left");
+    EXPECT_EQ(CursorRow(), 24);
+    EXPECT_EQ(CursorColumn(), 80);
+    input.PressKey("Right");
+    EXPECT_EQ(terminal.CursorPosition(), 0);
+}
+
+TEST_F(EditingTest, WordMoves) {
+    Screen(Wtd().sba(2, 1).text("HELLO  WORLD, NOW").sba(5, 10).startOfField(0x40, 0, 0x20, 4)
+               .insertCursor(2, 2));
+    input.PressKey("Ctrl+Right");
+    EXPECT_EQ(CursorColumn(), 8);
+    input.PressKey("Ctrl+Right");
+    EXPECT_EQ(CursorColumn(), 13) << "stops on the comma";
+    input.PressKey("Ctrl+Right");
+    EXPECT_EQ(CursorColumn(), 15);
+    input.PressKey("Ctrl+Left");
+    EXPECT_EQ(CursorColumn(), 13);
+    input.PressKey("Ctrl+Left");
+    EXPECT_EQ(CursorColumn(), 8);
+
+    // A blank screen: one pass, and the cursor stays.
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 4).insertCursor(9, 9));
+    input.PressKey("Ctrl+Right");
+    EXPECT_EQ(CursorRow(), 9);
+    EXPECT_EQ(CursorColumn(), 9);
+    input.PressKey("Ctrl+Left");
+    EXPECT_EQ(CursorRow(), 9);
+    EXPECT_EQ(CursorColumn(), 9);
+}
+
+}  // namespace
+}  // namespace quenlix::testing

@@ -1,0 +1,217 @@
+// Keys to attention identifiers, the guard, system request mode, the special
+// key commands and type-ahead.
+#include "InputFixture.h"
+
+#include "input/KeyCodes.h"
+
+namespace quenlix::testing {
+namespace {
+
+using namespace ds;
+
+class KeyboardTest : public InputTest {
+protected:
+    void FieldScreen() {
+        Screen(Wtd().sba(5, 10).startOfField(0x43, 0, 0x20, 6).sba(6, 10)
+                   .startOfField(0x40, 0, 0x20, 6).insertCursor(5, 11));
+    }
+    /// Presses a key on an unlocked keyboard and returns the AID it sent.
+    int AidOf(const char* key) {
+        terminal.state.inputInhibited = 0;
+        sender.sent.clear();
+        input.PressKey(key);
+        return SentAid();
+    }
+};
+
+TEST_F(KeyboardTest, KeysChooseTheirAttentionIdentifiers) {
+    FieldScreen();
+    const struct {
+        const char* key;
+        int aid;
+    } rows[] = {
+        {"F1", 0x31},         {"F3", 0x33},          {"F12", 0x3C},      {"Shift+F3", 0xB3},
+        {"F15", 0xB3},        {"F24", 0xBC},         {"Alt+F3", 0x33},   {"F10", 0x3A},
+        {"Shift+F10", 0xBA},  {"Ctrl+F5", 0x35},     {"PageUp", 0xF4},   {"PageDown", 0xF5},
+        {"WheelUp", 0xF4},    {"WheelDown", 0xF5},   {"Enter", 0xF1},    {"Help", 0xF3},
+        {"Print", 0xF6},      {"Refresh", 0xBD},     {"Next", 0xF5},     {"Previous", 0xF4},
+    };
+    for (const auto& row : rows) EXPECT_EQ(AidOf(row.key), row.aid) << row.key;
+
+    terminal.state.inputInhibited = 0;
+    sender.sent.clear();
+    EXPECT_FALSE(input.PressKey("Alt+F4")) << "the Exit command, not F4";
+    EXPECT_FALSE(input.PressKey("NoSuchKey"));
+    EXPECT_TRUE(sender.sent.empty());
+
+    EXPECT_TRUE(input.PressKey("PA1"));
+    EXPECT_EQ(sender.sent.at(0), (Bytes{0x00, 0x0D, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x00, 0x00,
+                                        0x00, 5, 11, kAidPa1, 0xFF, 0xEF}));
+    EXPECT_FALSE(inputState.shiftDown) << "every modifier is released";
+}
+
+TEST_F(KeyboardTest, ScreenWithoutFieldsRefusesAllButEnter) {
+    Screen(RecordBuilder().clearUnit().writeToDisplay().sba(1, 1).text("MESSAGE"));
+    for (const char* key : {"F1", "Shift+F1", "PageUp", "PageDown", "Alt+F2"}) {
+        EXPECT_EQ(AidOf(key), -1) << key;
+    }
+    EXPECT_EQ(AidOf("Enter"), kAidEnter);
+    terminal.state.connected = 0;
+    EXPECT_EQ(AidOf("Enter"), -1) << "not connected";
+}
+
+TEST_F(KeyboardTest, KeypadPlusIsFieldExitAndTypesNothing) {
+    FieldScreen();  // numeric only: "+" is a valid character
+    input.Type("7");
+    input.PressKey("KeypadPlus");
+    EXPECT_EQ(Text(5, 11, 6), "7     ");
+    EXPECT_EQ(CursorRow(), 6);
+    CursorAt(5, 11);
+    input.Type("+");
+    EXPECT_EQ(Text(5, 11, 6), "+     ") << "the main keyboard's + is a character";
+}
+
+TEST_F(KeyboardTest, EscSendsAttentionAndShiftEscStartsSystemRequest) {
+    FieldScreen();
+    input.PressKey("Esc");
+    EXPECT_EQ(sender.sent.at(0), (Bytes{0x00, 0x0A, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x40, 0x00,
+                                        0x00, 0xFF, 0xEF}));
+    // The Esc character with Shift held, as a replayed key would bring it.
+    input.Submit({KeyEvent::Kind::kKeyDown, keys::kVkShift});
+    input.Submit({KeyEvent::Kind::kCharacter, keys::kCharEscape, keys::kScanEscape});
+    EXPECT_EQ(terminal.state.sysReqMode, 1);
+    EXPECT_EQ(sender.sent.size(), 1u);
+    input.Submit({KeyEvent::Kind::kKeyUp, keys::kVkShift});
+
+    input.Type("\x1b");  // leaves the mode
+    terminal.state.connected = 0;
+    sender.sent.clear();
+    input.PressKey("Esc");
+    input.PressKey("Shift+Esc");
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(terminal.state.sysReqMode, 0);
+}
+
+TEST_F(KeyboardTest, SystemRequestModeLimitsAndRestores) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    input.PressKey("Shift+Esc");  // an accelerator: acts while locked
+    EXPECT_EQ(terminal.state.sysReqMode, 1);
+    EXPECT_EQ(terminal.state.inputInhibited, 0);
+    EXPECT_EQ(notifications.suspended, 1);
+    EXPECT_EQ(terminal.CursorRow(), 24) << "the line below the screen";
+    EXPECT_EQ(terminal.CursorColumn(), 0);
+
+    input.PressKey("F1");
+    input.Type(std::string(85, 'Q'));
+    EXPECT_EQ(inputState.sysReqText, std::string(79, 'Q')) << "columns - 1 characters";
+    EXPECT_EQ(terminal.CursorColumn(), 79);
+    EXPECT_TRUE(sender.sent.empty());
+    for (int i = 0; i < 81; ++i) input.PressKey("Backspace");
+    EXPECT_EQ(inputState.sysReqText, "");
+    EXPECT_EQ(terminal.CursorColumn(), 0);
+
+    input.PressKey("Esc");
+    EXPECT_EQ(terminal.state.sysReqMode, 0);
+    EXPECT_EQ(terminal.state.inputInhibited, 1) << "the lock in force before comes back";
+    EXPECT_EQ(notifications.resumed, 1);
+    EXPECT_EQ(CursorRow(), 5);
+    EXPECT_EQ(CursorColumn(), 11);
+
+    input.PressKey("SysReq");
+    input.Type("90\r");
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpNoOperation, Ebcdic("90"), kFlagSystemRequest));
+    EXPECT_EQ(terminal.state.sysReqMode, 0);
+    EXPECT_EQ(notifications.resumed, 2);
+}
+
+TEST_F(KeyboardTest, HostDataEndsSystemRequestModeKeepingTheLock) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    input.PressKey("SysReq");
+    input.Type("AB");
+    input.LeaveSysReqModeForHostData();
+    EXPECT_EQ(terminal.state.sysReqMode, 0);
+    EXPECT_EQ(terminal.state.inputInhibited, 1);
+    EXPECT_EQ(CursorRow(), 5);
+    EXPECT_EQ(view.Count("InvalidateSysReqLine"), 2);
+    input.PressKey("SysReq");
+    EXPECT_EQ(terminal.state.sysReqMode, 1);
+    input.PressKey("SysReq");
+    input.PressKey("Attn");
+    EXPECT_TRUE(sender.sent.empty()) << "special keys do nothing in the mode";
+}
+
+TEST_F(KeyboardTest, DeleteFieldsBlanksOnlyModifiedInputFields) {
+    Screen(Wtd().sba(3, 10).startOfField(0x48, 0, 0x20, 3).text("AAA")
+               .sba(4, 10).startOfField(0x68, 0, 0x20, 3).text("BBB")
+               .sba(5, 10).startOfField(0x40, 0, 0x20, 3).text("CCC"));
+    terminal.state.connected = 0;  // not needed for this one
+    input.PressKey("DeleteFields");
+    EXPECT_EQ(Text(3, 11, 3), "   ");
+    EXPECT_EQ(EbcdicAt(3, 11, 3), Ebcdic("   "));
+    EXPECT_EQ(Field(0).mdt, 1);
+    EXPECT_EQ(Text(4, 11, 3), "BBB") << "bypass";
+    EXPECT_EQ(Text(5, 11, 3), "CCC") << "MDT clear";
+}
+
+TEST_F(KeyboardTest, TypeAheadReplaysInOrderExactlyOnce) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    input.Type("123\r");
+    EXPECT_EQ(Text(5, 11, 3), "   ");
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(input.typeAhead().size(), 12u);
+
+    terminal.state.inputInhibited = 0;
+    input.CheckTypeAhead();
+    EXPECT_EQ(Text(5, 11, 3), "123");
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_EQ(SentAid(), kAidEnter);
+    EXPECT_EQ(sender.sent[0][10], 5);
+    EXPECT_EQ(sender.sent[0][11], 14) << "Enter went after the three characters";
+    terminal.state.inputInhibited = 0;
+    input.CheckTypeAhead();
+    input.Type("");
+    EXPECT_EQ(sender.sent.size(), 1u) << "nothing replays twice";
+    EXPECT_TRUE(input.typeAhead().empty());
+}
+
+TEST_F(KeyboardTest, ReplayedKeysMeetingANewLockWaitAgain) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    input.Type("1\r2");
+    input.PressKey("Shift+F1");
+    terminal.state.inputInhibited = 0;
+    input.CheckTypeAhead();  // Enter locks the keyboard again
+    EXPECT_EQ(Text(5, 11, 2), "1 ");
+    EXPECT_EQ(sender.sent.size(), 1u);
+    EXPECT_EQ(input.typeAhead().size(), 8u);
+
+    terminal.state.inputInhibited = 0;
+    input.CheckTypeAhead();
+    EXPECT_EQ(Text(5, 11, 2), "12");
+    ASSERT_EQ(sender.sent.size(), 2u);
+    EXPECT_EQ(sender.sent[1][12], 0xB1) << "the held Shift came first";
+}
+
+TEST_F(KeyboardTest, SystemRequestDiscardsHeldKeysAndTheQueueIsBounded) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    input.Type("9");
+    input.PressKey("SysReq");
+    input.Type("\x1b");  // the check before it discards; Esc leaves the mode
+    EXPECT_EQ(input.typeAhead().size(), 1u) << "only Esc's key-up, after the lock came back";
+    EXPECT_EQ(terminal.state.inputInhibited, 1);
+    terminal.state.inputInhibited = 0;
+    input.CheckTypeAhead();
+    EXPECT_EQ(Text(5, 11, 1), " ");
+
+    terminal.state.inputInhibited = 1;
+    input.Type(std::string(100, '5'));  // 300 events
+    EXPECT_EQ(input.typeAhead().size(), TypeAheadQueue<KeyEvent>::kCapacity);
+    EXPECT_EQ(messages.alarms, 300 - 256);
+}
+
+}  // namespace
+}  // namespace quenlix::testing
