@@ -110,7 +110,13 @@ InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt) {
         i += 3;
         const int known = lengthAt ? lengthAt(f.row, f.column) : -1;
         std::size_t end = i;
-        if (known >= 0) {
+        // Auto-enter answers carry some fields as an address alone: an
+        // address the host knows, right here, means this one has no data.
+        const bool addressOnly = i + 2 < d.size() && d[i] == kOrderSetBufferAddress &&
+                                 lengthAt && lengthAt(d[i + 1], d[i + 2]) >= 0;
+        if (addressOnly) {
+            end = i;
+        } else if (known >= 0) {
             end = std::min(d.size(), i + static_cast<std::size_t>(known));
         } else {
             while (end < d.size() && d[end] != kOrderSetBufferAddress) ++end;

@@ -1,0 +1,149 @@
+// The host's telnet reader, environment parsing and record decoding, fed
+// with what a terminal sends.
+#include <gtest/gtest.h>
+
+#include "demohost/HostTelnet.h"
+#include "demohost/InboundRecord.h"
+#include "ds5250/RecordBuilder.h"
+
+namespace quenlix::demohost {
+namespace {
+
+std::vector<TelnetEvent> Read(const Bytes& bytes, std::size_t cut) {
+    TelnetReader reader;
+    std::vector<TelnetEvent> events;
+    reader.Feed(bytes.data(), cut, events);
+    reader.Feed(bytes.data() + cut, bytes.size() - cut, events);
+    return events;
+}
+
+TEST(DemoHostTelnet, SplitsCommandsSubnegotiationsAndRecordsAtEveryOffset) {
+    // A record whose data holds 0xFF (sent doubled) and whose length low
+    // byte is 0xFF too.
+    Bytes data(245, 0x40);
+    data[3] = 0xFF;
+    const Bytes record = FrameRecord(ds::kOpPutGet, data);
+    const Bytes stream = Concat({{0xFF, 0xFB, 0x18, 0xFF, 0xFA, 0x18, 0x00, 'A', 0xFF, 0xFF, 'B',
+                                  0xFF, 0xF0},
+                                 record,
+                                 {0xFF, 0xF1}});
+    for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        const auto events = Read(stream, cut);
+        ASSERT_EQ(events.size(), 4u);
+        EXPECT_EQ(events[0].kind, TelnetEvent::kCommand);
+        EXPECT_EQ(events[0].verb, telnet::kWill);
+        EXPECT_EQ(events[0].option, 0x18);
+        EXPECT_EQ(events[1].kind, TelnetEvent::kSubnegotiation);
+        EXPECT_EQ(events[1].payload, Bytes({0x00, 'A', 0xFF, 'B'}));
+        ASSERT_EQ(events[2].kind, TelnetEvent::kRecord);
+        ASSERT_EQ(events[2].payload.size(), 255u);
+        EXPECT_EQ(events[2].payload[1], 0xFF);  // the length's low byte, undoubled
+        EXPECT_EQ(events[2].payload[13], 0xFF);
+        EXPECT_EQ(events[3].verb, 0xF1);  // NOP, reported but not answered
+    }
+}
+
+TEST(DemoHostTelnet, OverlongRecordsAndSubnegotiationsAreCutNotGrown) {
+    Bytes huge(TelnetReader::kMaxRecord + 100, 0x40);
+    huge.insert(huge.end(), {0xFF, 0xEF});
+    Bytes sb = {0xFF, 0xFA, 0x27};
+    sb.insert(sb.end(), TelnetReader::kMaxSubnegotiation + 10, 'x');
+    sb.insert(sb.end(), {0xFF, 0xF0});
+    const auto events = Read(Concat({huge, sb}), 7);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_TRUE(events[0].truncated);
+    EXPECT_EQ(events[0].payload.size(), TelnetReader::kMaxRecord);
+    EXPECT_TRUE(events[1].truncated);
+    EXPECT_EQ(events[1].payload.size(), TelnetReader::kMaxSubnegotiation);
+}
+
+TEST(DemoHostTelnet, EnvironmentAnswerWithVarUservarEscapeAndEmptyValues) {
+    const Bytes payload = {0x00, 0x00, 'U', 'S', 'E', 'R', 0x01, 'b', 'o', 'b',
+                           0x03, 'I', 'B', 'M', 'R', 'S', 'E', 'E', 'D', 0x01,
+                           0x03, 'P', 'W', 0x01, 'a', 0x02, 0x01, 'z',
+                           0x03, 'N', 'O', 'V', 'A', 'L', 'U', 'E'};
+    const Environment env = ParseEnvironment(payload);
+    EXPECT_EQ(env.get("USER"), "bob");
+    EXPECT_TRUE(env.has("IBMRSEED"));
+    EXPECT_EQ(env.get("IBMRSEED"), "");
+    EXPECT_EQ(env.get("PW"), std::string("a\x01z"));
+    EXPECT_TRUE(env.has("NOVALUE"));
+    EXPECT_TRUE(ParseEnvironment({0x01, 0x00, 'X'}).values.empty());  // SEND, not IS
+
+    Bytes many = {0x00};
+    for (int i = 0; i < 100; ++i) {
+        many.insert(many.end(), {0x03, static_cast<std::uint8_t>('A' + i % 26),
+                                 static_cast<std::uint8_t>('0' + i / 26), 0x01});
+        many.insert(many.end(), 300, 'v');
+    }
+    const Environment big = ParseEnvironment(many);
+    EXPECT_EQ(big.values.size(), Environment::kMaxVariables);
+    EXPECT_EQ(big.values.begin()->second.size(), Environment::kMaxValue);
+}
+
+TEST(DemoHostRecords, DecodesEveryKindOfTerminalRecord) {
+    auto unframe = [](const Bytes& framed) {
+        std::vector<TelnetEvent> events;
+        TelnetReader reader;
+        reader.Feed(framed.data(), framed.size(), events);
+        return events.at(0).payload;
+    };
+    const TablePair& t = BuiltinTablePair();
+    // Read MDT Fields answer: two fields, the first shorter than its data
+    // would run if the lengths were not known.
+    Bytes mdt = {6, 60, 0xF1, 0x11, 6, 53, t.ATOE['A'], t.ATOE['B'], 0x11, 7, 53, t.ATOE['x']};
+    auto lengths = [](int row, int) { return row == 6 ? 2 : -1; };
+    InboundRecord r = DecodeInbound(unframe(FrameRecord(ds::kOpPutGet, mdt)), lengths);
+    ASSERT_EQ(r.kind, InboundKind::kAid);
+    EXPECT_EQ(r.aid, ds::kAidEnter);
+    EXPECT_EQ(r.cursorRow, 6);
+    EXPECT_EQ(r.cursorColumn, 60);
+    ASSERT_EQ(r.fields.size(), 2u);
+    EXPECT_EQ(r.fields[0].text, "AB");
+    EXPECT_EQ(r.fields[1].row, 7);
+    EXPECT_EQ(r.fields[1].text, "x");
+    EXPECT_EQ(DescribeInbound(r),
+              "opcode=Put/Get aid=Enter cursor=6,60 field 6,53=\"AB\" field 7,53=\"x\"");
+
+    const struct {
+        Bytes framed;
+        InboundKind kind;
+    } rows[] = {
+        {FrameRecord(0, {}, ds::kFlagAttention), InboundKind::kAttention},
+        {FrameRecord(0, {t.ATOE['9'], t.ATOE['0']}, ds::kFlagSystemRequest),
+         InboundKind::kSystemRequest},
+        {FrameRecord(0, {0x10, 0x05, 0x01, 0x2A}, ds::kFlagError), InboundKind::kNegative},
+        {FrameRecord(0, {1, 1, ds::kAidPa1}), InboundKind::kAidOnly},
+        {FrameRecord(0, {0, 0, 0x88, 0x00, 0x3A}), InboundKind::kQueryReply},
+        {FrameRecord(0, {3, 4, 0x00}), InboundKind::kReadImmediate},
+        {FrameRecord(ds::kOpReadScreen, Bytes(1920, 0x40)), InboundKind::kReadScreen},
+        {FrameRecord(ds::kOpSaveScreen, {0x04, 0x12}), InboundKind::kSaveScreen},
+        {FrameRecord(ds::kOpCancelInvite, {}), InboundKind::kCancelInvite},
+        {Bytes{0x00, 0x05, 0x12, 0xFF, 0xEF}, InboundKind::kInvalid},
+        {Bytes{0x00, 0x0A, 0x12, 0xA1, 0, 0, 4, 0, 0, 3, 0xFF, 0xEF}, InboundKind::kInvalid},
+    };
+    for (const auto& row : rows) {
+        const InboundRecord d = DecodeInbound(unframe(row.framed), nullptr);
+        SCOPED_TRACE(DescribeInbound(d));
+        EXPECT_EQ(d.kind, row.kind);
+    }
+    EXPECT_EQ(DecodeInbound(unframe(rows[1].framed), nullptr).text, "90");
+}
+
+TEST(DemoHostRecords, AutoEnterAddressesWithoutDataDoNotSwallowTheNextField) {
+    const TablePair& t = BuiltinTablePair();
+    // A field-exit-required field sent as an address only, then a field
+    // with data.
+    const Bytes data = {1, 1, 0xF1, 0x11, 5, 10, 0x11, 6, 10, t.ATOE['Q']};
+    auto lengths = [](int row, int) { return row == 5 ? 5 : 1; };
+    // Taken by its length alone, the first field would swallow the second.
+    const InboundRecord r =
+        DecodeInbound(Concat({{0, 0, 0x12, 0xA0, 0, 0, 4, 0, 0, ds::kOpPutGet}, data}), lengths);
+    ASSERT_EQ(r.fields.size(), 2u);
+    EXPECT_TRUE(r.fields[0].ebcdic.empty());
+    EXPECT_EQ(r.fields[1].text, "Q");
+}
+
+}  // namespace
+}  // namespace quenlix::demohost

@@ -1,0 +1,324 @@
+// The demo host's session driven by a real interpreter: what the terminal
+// shows for each host screen, and how the host answers the terminal's keys.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "TerminalHarness.h"
+
+namespace quenlix::testing {
+namespace {
+
+using demohost::HostConfig;
+using demohost::Phase;
+using demohost::Scenario;
+using demohost::ScreenId;
+
+class DemoHostSession : public TerminalHarness {
+protected:
+    void SignOn(const std::string& user = "DEMO") {
+        Connect();
+        Type(6, 53, user);
+        Key(ds::kAidEnter);
+    }
+    void Option(const std::string& option) {
+        Type(20, 8, option);
+        Key(ds::kAidEnter);
+    }
+    bool Shows(const std::string& text) const {
+        return Screen().find(text) != std::string::npos;
+    }
+};
+
+TEST_F(DemoHostSession, NegotiatesThenShowsSignOnSizedByTerminalType) {
+    Connect("IBM-5292-2");
+    EXPECT_EQ(host->phase(), Phase::kRunning);
+    EXPECT_EQ(terminal.rows(), 24);
+    EXPECT_EQ(terminal.columns(), 80);
+    EXPECT_NE(Row(1).find("Sign On"), std::string::npos);
+    EXPECT_NE(Row(2).find("QUENLIX1"), std::string::npos);
+    EXPECT_NE(Row(4).find("DSP01"), std::string::npos);
+    EXPECT_EQ(CursorRow(), 6);
+    EXPECT_EQ(CursorColumn(), 53);
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 5);
+    EXPECT_EQ(terminal.formatTable.entry(0)->monocase, 1);
+    EXPECT_EQ(terminal.formatTable.entry(1)->attribute, 0x27);  // password hidden
+    EXPECT_EQ(terminal.state.inputInhibited, 0);
+    // The query that followed the screen was answered and read.
+    EXPECT_TRUE(host->query().received);
+    EXPECT_EQ(host->query().deviceType, "5292");
+    EXPECT_EQ(host->query().model, "2");
+
+    Connect("IBM-3477-FC");
+    EXPECT_EQ(terminal.rows(), 27);
+    EXPECT_EQ(terminal.columns(), 132);
+    EXPECT_NE(Row(1).find("Sign On"), std::string::npos);
+    EXPECT_EQ(host->query().deviceType, "3477");
+    EXPECT_EQ(host->query().model, "FC");
+}
+
+TEST_F(DemoHostSession, NegotiationAnswersSplitAnywhereGiveTheSameSession) {
+    const Bytes answers = Concat({{0xFF, 0xFB, 0x18}, TerminalTypeAnswer("IBM-3477-FC"),
+                                  {0xFF, 0xFB, 0x27},
+                                  EnvironAnswer({{"DEVNAME", "SPLIT1"}, {"IBMRSEED", ""}}),
+                                  {0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF,
+                                   0xFD, 0x00}});
+    for (std::size_t cut = 0; cut <= answers.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        HostSession h;
+        h.Start();
+        h.Receive(answers.data(), cut);
+        h.Receive(answers.data() + cut, answers.size() - cut);
+        EXPECT_EQ(h.phase(), Phase::kRunning);
+        EXPECT_EQ(h.columns(), 132);
+        EXPECT_EQ(h.deviceName(), "SPLIT1");
+        EXPECT_EQ(h.screen(), ScreenId::kSignOn);
+    }
+}
+
+TEST_F(DemoHostSession, DeviceInUseClosesRightAfterTheEnvironmentAnswer) {
+    Connect("IBM-5292-2", EnvironAnswer({{"DEVNAME", "INUSE"}, {"IBMRSEED", ""}}));
+    EXPECT_TRUE(host->closeRequested());
+    EXPECT_TRUE(host->TakeOutput().empty());  // not one 5250 record
+    // Anything the terminal still sends is ignored.
+    host->Receive(Bytes{0xFF, 0xFB, 0x19});
+    EXPECT_TRUE(host->TakeOutput().empty());
+}
+
+TEST_F(DemoHostSession, SignOnRefusesEmptyAndWrongUsersAndKeepsTheKeyboardOpen) {
+    Connect();
+    Key(ds::kAidEnter);
+    EXPECT_NE(Row(24).find("Type your user name"), std::string::npos);
+    EXPECT_EQ(host->screen(), ScreenId::kSignOn);
+    EXPECT_EQ(CursorRow(), 6);
+    Type(6, 53, "1BAD");
+    Key(ds::kAidEnter);
+    EXPECT_NE(Row(24).find("User 1BAD does not exist"), std::string::npos);
+    EXPECT_EQ(terminal.state.inputInhibited, 0);
+    Type(6, 53, "DEMO");
+    Type(8, 53, "PGM1");
+    Type(10, 53, "MYLIB");
+    Key(ds::kAidEnter);
+    EXPECT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_TRUE(Shows("User: DEMO"));
+    EXPECT_TRUE(Shows("Program: PGM1"));
+    EXPECT_TRUE(Shows("Library: MYLIB"));
+}
+
+TEST_F(DemoHostSession, AutomaticSignOnSkipsTheSignOnScreen) {
+    Connect("IBM-5292-2", EnvironAnswer({{"USER", "auto1"},
+                                         {"DEVNAME", "DSP02"},
+                                         {"IBMRSEED", ""},
+                                         {"IBMSUBSPW", "secret"},
+                                         {"IBMIMENU", "MAIN"},
+                                         {"IBMCURLIB", "QGPL"}}));
+    EXPECT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_EQ(host->user(), "AUTO1");
+    EXPECT_TRUE(Shows("Signed on automatically as AUTO1"));
+    EXPECT_TRUE(Shows("Library: QGPL"));
+}
+
+TEST_F(DemoHostSession, MenuOptionsHelpErrorsAndSignOff) {
+    SignOn();
+    ASSERT_EQ(host->screen(), ScreenId::kMenu);
+    Option("42");
+    EXPECT_NE(Row(24).find("Option 42 is not valid"), std::string::npos);
+    EXPECT_EQ(CursorRow(), 20);
+    Key(ds::kAidHelp);
+    EXPECT_EQ(host->screen(), ScreenId::kHelp);
+    EXPECT_TRUE(Shows("Help: Quenlix Demo Host"));
+    Key(ds::kAidF1 + 11);
+    EXPECT_EQ(host->screen(), ScreenId::kMenu);
+    Option("4");
+    EXPECT_EQ(terminal.state.messageWaiting, 1);
+    EXPECT_TRUE(Shows("Message light turned on"));
+    Option("5");
+    EXPECT_EQ(terminal.state.messageWaiting, 0);
+    Key(ds::kAidF1 + 2);
+    EXPECT_EQ(host->screen(), ScreenId::kSignOn);
+    EXPECT_FALSE(host->signedOn());
+    EXPECT_TRUE(Shows("Signed off."));
+}
+
+TEST_F(DemoHostSession, DataEntryDefinesEveryFieldKindAndEchoesWhatCameBack) {
+    SignOn();
+    Option("1");
+    ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
+    const FormatTable& table = terminal.formatTable;
+    ASSERT_EQ(table.fieldCount(), 17);
+    // Field kinds as the terminal decoded them from the field format words.
+    int shifts[8] = {};
+    int fills[8] = {};
+    int autoEnter = 0, fieldExit = 0, monocase = 0, mandatory = 0, bypass = 0, dup = 0,
+        hidden = 0;
+    for (int i = 0; i < table.fieldCount(); ++i) {
+        const FieldEntry& e = *table.entry(i);
+        ++shifts[e.shiftEdit & 7];
+        ++fills[e.fillType & 7];
+        autoEnter += e.autoEnter;
+        fieldExit += e.fieldExitRequired;
+        monocase += e.monocase;
+        mandatory += e.mandatoryEnter;
+        bypass += e.bypass;
+        dup += e.dupEnable;
+        hidden += (e.attribute & 0x27) == 0x27;
+    }
+    for (int s : {1, 2, 3, 5, 6, 7}) EXPECT_GE(shifts[s], 1) << "shift/edit " << s;
+    for (int f : {5, 6, 7}) EXPECT_GE(fills[f], 1) << "fill " << f;
+    EXPECT_EQ(autoEnter, 1);
+    EXPECT_EQ(fieldExit, 1);
+    EXPECT_EQ(monocase, 1);
+    EXPECT_EQ(mandatory, 1);
+    EXPECT_EQ(bypass, 1);
+    EXPECT_EQ(dup, 1);
+    EXPECT_EQ(hidden, 1);
+
+    // Mandatory enter left empty: the host points at it.
+    Type(4, 39, "abc");
+    Key(ds::kAidEnter);
+    EXPECT_NE(Row(24).find("Mandatory enter: a value is required"), std::string::npos);
+    EXPECT_EQ(CursorRow(), 13);
+    EXPECT_EQ(CursorColumn(), 39);
+    // Digits in an alphabetic-only field.
+    Type(13, 39, "MUST");
+    Type(4, 39, "ab1");
+    Key(ds::kAidEnter);
+    EXPECT_NE(Row(24).find("Alphabetic only: letters only"), std::string::npos);
+    Type(4, 39, "abc");
+    Type(7, 39, "00042");
+    Type(19, 39, "hidden");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kDataResult) << Screen();
+    EXPECT_TRUE(Shows("'abc'  sent"));
+    EXPECT_TRUE(Shows("'00042'  sent"));
+    EXPECT_TRUE(Shows("'MUST'  sent"));
+    EXPECT_TRUE(Shows("'hidden'  sent"));
+    EXPECT_TRUE(Shows("'PROTECTED'"));
+    EXPECT_TRUE(Shows("AID Enter"));
+}
+
+TEST_F(DemoHostSession, ListPagesWithRollKeysAndSaysMoreOrBottom) {
+    SignOn();
+    Option("2");
+    ASSERT_EQ(host->screen(), ScreenId::kList);
+    EXPECT_TRUE(Shows("001   ITEM0001"));
+    EXPECT_TRUE(Shows("More..."));
+    Key(ds::kAidRollDown);
+    EXPECT_NE(Row(24).find("top of the list"), std::string::npos);
+    int pages = 0;
+    while (!Shows("Bottom") && pages < 20) {
+        Key(ds::kAidRollUp);
+        ++pages;
+    }
+    EXPECT_EQ(pages, 6);  // 15 lines a page on 24 rows
+    EXPECT_TRUE(Shows("100   ITEM0100"));
+    Key(ds::kAidRollUp);
+    EXPECT_NE(Row(24).find("bottom of the list"), std::string::npos);
+    Key(ds::kAidRollDown);
+    EXPECT_TRUE(Shows("076   ITEM0076"));
+    Type(3, 28, "50");
+    Key(ds::kAidEnter);
+    EXPECT_TRUE(Shows("050   ITEM0050"));
+}
+
+TEST_F(DemoHostSession, ColourScreenUsesEveryAttribute) {
+    SignOn();
+    Option("3");
+    ASSERT_EQ(host->screen(), ScreenId::kColors);
+    std::set<int> seen;
+    for (int p = 0; p < terminal.rows() * terminal.columns(); ++p) {
+        const int e = terminal.screen.at(p).ebcdic;
+        if (e >= 0x20 && e <= 0x3F) seen.insert(e);
+    }
+    EXPECT_EQ(seen.size(), 32u);
+    EXPECT_EQ(terminal.state.hostBlink, 1);
+    Key(ds::kAidEnter);
+    EXPECT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_EQ(terminal.state.hostBlink, 0);
+}
+
+TEST_F(DemoHostSession, AttentionMenuAndSystemRequestNinety) {
+    SignOn();
+    Option("2");
+    responses.SendAttention();
+    Flush();
+    ASSERT_EQ(host->screen(), ScreenId::kAttention);
+    Type(9, 18, "1");
+    Key(ds::kAidEnter);
+    EXPECT_EQ(host->screen(), ScreenId::kList);
+    responses.SendSysReq("3");
+    Flush();
+    EXPECT_NE(Row(24).find("not supported"), std::string::npos);
+    EXPECT_FALSE(host->closeRequested());
+    responses.SendSysReq("90");
+    Flush();
+    EXPECT_TRUE(host->closeRequested());
+}
+
+TEST_F(DemoHostSession, PopUpRestoresTheSavedScreen) {
+    SignOn();
+    const std::string before = Row(5) + Row(6);
+    Option("6");
+    ASSERT_EQ(host->screen(), ScreenId::kPopup);
+    EXPECT_TRUE(Shows("The screen below was saved."));
+    Key(ds::kAidEnter);
+    EXPECT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_FALSE(Shows("The screen below was saved."));
+    EXPECT_EQ(Row(5) + Row(6), before);
+    EXPECT_TRUE(Shows("the screen was restored"));
+    EXPECT_EQ(terminal.state.inputInhibited, 0);
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
+    // The restored menu still works.
+    Option("3");
+    EXPECT_EQ(host->screen(), ScreenId::kColors);
+}
+
+TEST_F(DemoHostSession, ReadScreenAndReadImmediateAnswersAreChecked) {
+    SignOn();
+    Option("7");
+    ASSERT_EQ(host->screen(), ScreenId::kReadTest);
+    Type(8, 24, "HELLO");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kReadResult) << log;
+    EXPECT_TRUE(Shows("Read Screen: 1920 bytes, expected 1920  OK"));
+    EXPECT_TRUE(Shows("Marker text at row 6: OK"));
+    EXPECT_TRUE(Shows("match Enter: OK"));
+    EXPECT_TRUE(Shows("15 bytes of field data  OK")) << Screen();
+}
+
+TEST_F(DemoHostSession, QueryScreenShowsDeviceTypeAndModel) {
+    SignOn();
+    Option("8");
+    ASSERT_EQ(host->screen(), ScreenId::kQueryInfo);
+    EXPECT_TRUE(Shows("Device type . . . . :  5292"));
+    EXPECT_TRUE(Shows("Model . . . . . . . :  2"));
+}
+
+TEST_F(DemoHostSession, BurstSendsScreensThenReportsTheAnswer) {
+    HostConfig config;
+    config.scenario = Scenario::kBurst;
+    config.burstCount = 5;
+    Connect("IBM-5292-2", EnvironAnswer({{"IBMRSEED", ""}}), config);
+    const auto reports = host->TakeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("burst: 5 screens"), std::string::npos);
+    EXPECT_NE(reports[0].find("Read Screen answer 1920 bytes"), std::string::npos);
+    EXPECT_NE(Row(1).find("Screen 0000005 row 01"), std::string::npos);
+    EXPECT_NE(Row(24).find("Burst of 5 screens done"), std::string::npos);
+    Key(ds::kAidEnter);
+    EXPECT_NE(host->TakeReports().at(0).find("answer Enter"), std::string::npos);
+    EXPECT_TRUE(host->closeRequested());
+}
+
+TEST_F(DemoHostSession, LogDecodesBothDirections) {
+    SignOn("LOGGER");
+    EXPECT_NE(log.find("<- SB TERMINAL-TYPE IS \"IBM-5292-2\""), std::string::npos);
+    EXPECT_NE(log.find("<- opcode=Put/Get aid=Enter cursor=6,53 field 6,53=\"LOGGER    \""),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("-> Put/Get Clear Unit, Write To Display main menu"), std::string::npos);
+    EXPECT_NE(log.find("QueryReply"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quenlix::testing

@@ -1,0 +1,130 @@
+// The real server on an ephemeral loopback port, driven by a raw socket
+// through the negotiation and up to the sign-on screen.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "demohost/DemoServer.h"
+#include "ds5250/RecordBuilder.h"
+
+namespace quenlix::demohost {
+namespace {
+
+class RawClient {
+public:
+    explicit RawClient(std::uint16_t port) {
+        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    }
+    ~RawClient() { close(fd_); }
+    bool connected() const { return connected_; }
+    void Send(const Bytes& b) { ASSERT_EQ(send(fd_, b.data(), b.size(), 0), ssize_t(b.size())); }
+    /// Reads until `count` bytes came, the peer closed, or 3 s passed.
+    Bytes Receive(std::size_t count) {
+        Bytes got;
+        while (got.size() < count) {
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, 3000) <= 0) break;
+            std::uint8_t buf[4096];
+            const ssize_t n = recv(fd_, buf, sizeof buf, 0);
+            if (n <= 0) {
+                closed_ = true;
+                break;
+            }
+            got.insert(got.end(), buf, buf + n);
+        }
+        return got;
+    }
+    /// Reads until the data ends with IAC EOR after at least one record.
+    Bytes ReceiveRecords() {
+        Bytes got;
+        while (got.size() < 2 || got[got.size() - 2] != 0xFF || got.back() != 0xEF) {
+            Bytes more = Receive(1);
+            if (more.empty()) break;
+            got.insert(got.end(), more.begin(), more.end());
+        }
+        return got;
+    }
+    bool closed() const { return closed_; }
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+    bool closed_ = false;
+};
+
+bool Contains(const Bytes& haystack, const std::string& pcText) {
+    Bytes needle;
+    for (char c : pcText) needle.push_back(BuiltinTablePair().ATOE[static_cast<std::uint8_t>(c)]);
+    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) !=
+           haystack.end();
+}
+
+TEST(DemoHostLoopback, NegotiatesAndServesTwoTerminalsAtOnce) {
+    ServerOptions options;
+    options.port = 0;
+    DemoServer server(options);
+    std::string error;
+    ASSERT_TRUE(server.Open(error)) << error;
+    std::thread loop([&] { server.Run(); });
+
+    RawClient a(server.port()), b(server.port());
+    ASSERT_TRUE(a.connected());
+    ASSERT_TRUE(b.connected());
+    for (RawClient* c : {&a, &b}) {
+        EXPECT_EQ(c->Receive(3), Bytes({0xFF, 0xFD, 0x18}));
+        c->Send({0xFF, 0xFB, 0x18});
+        EXPECT_EQ(c->Receive(6), Bytes({0xFF, 0xFA, 0x18, 0x01, 0xFF, 0xF0}));
+    }
+    // Each keeps its own state: one is 24 x 80, the other 27 x 132.
+    a.Send({0xFF, 0xFA, 0x18, 0x00, 'I', 'B', 'M', '-', '5', '2', '9', '2', '-', '2', 0xFF, 0xF0});
+    b.Send({0xFF, 0xFA, 0x18, 0x00, 'I', 'B', 'M', '-', '3', '4', '7', '7', '-', 'F', 'C', 0xFF,
+            0xF0});
+    for (RawClient* c : {&a, &b}) {
+        EXPECT_EQ(c->Receive(3), Bytes({0xFF, 0xFD, 0x27}));
+        c->Send({0xFF, 0xFB, 0x27});
+        const Bytes request = EnvironmentRequest();
+        EXPECT_EQ(c->Receive(request.size()), request);
+    }
+    a.Send({0xFF, 0xFA, 0x27, 0x00, 0x03, 'D', 'E', 'V', 'N', 'A', 'M', 'E', 0x01, 'L', 'O', 'O',
+            'P', '1', 0x03, 'I', 'B', 'M', 'R', 'S', 'E', 'E', 'D', 0x01, 0xFF, 0xF0});
+    b.Send({0xFF, 0xFA, 0x27, 0x00, 0x03, 'D', 'E', 'V', 'N', 'A', 'M', 'E', 0x01, 'I', 'N', 'U',
+            'S', 'E', 0xFF, 0xF0});
+    EXPECT_EQ(a.Receive(12), Bytes({0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x00, 0xFF,
+                                    0xFB, 0x00}));
+    // The device name is taken: closed without a single record.
+    EXPECT_TRUE(b.Receive(1).empty());
+    EXPECT_TRUE(b.closed());
+
+    a.Send({0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00});
+    const Bytes screen = a.ReceiveRecords();
+    ASSERT_GT(screen.size(), 12u);
+    EXPECT_EQ(screen[2], 0x12);
+    EXPECT_EQ(screen[3], 0xA0);
+    EXPECT_EQ(screen[9], ds::kOpPutGet);
+    EXPECT_EQ(screen[10], ds::kEscape);
+    EXPECT_EQ(screen[11], ds::kCmdClearUnit);
+    EXPECT_TRUE(Contains(screen, "Sign On"));
+    EXPECT_TRUE(Contains(screen, "LOOP1"));
+
+    // System Request 90 ends the session.
+    a.Send(FrameRecord(0, {0xF9, 0xF0}, ds::kFlagSystemRequest));
+    a.Receive(1 << 20);
+    EXPECT_TRUE(a.closed());
+
+    server.RequestStop();
+    loop.join();
+}
+
+}  // namespace
+}  // namespace quenlix::demohost

@@ -1,0 +1,151 @@
+// A HostSession wired to a real 5250 interpreter: the host's telnet bytes
+// are answered as the terminal answers them, its records are run through
+// CTN5250, and the terminal's records go back to the host.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "demohost/HostSession.h"
+#include "ds5250/HostResponses.h"
+#include "ds5250/RecordBuilder.h"
+#include "ds5250/TN5250.h"
+#include "support/Recorders.h"
+
+namespace quenlix::testing {
+
+using demohost::Bytes;
+using demohost::HostSession;
+
+/// The terminal's environment answer: IS, then VAR/USERVAR name VALUE value.
+inline Bytes EnvironAnswer(std::initializer_list<std::pair<std::string, std::string>> vars) {
+    Bytes out = {0xFF, 0xFA, 0x27, 0x00};
+    for (const auto& [name, value] : vars) {
+        out.push_back(name == "USER" ? 0x00 : 0x03);
+        out.insert(out.end(), name.begin(), name.end());
+        out.push_back(0x01);
+        out.insert(out.end(), value.begin(), value.end());
+    }
+    out.insert(out.end(), {0xFF, 0xF0});
+    return out;
+}
+
+inline Bytes TerminalTypeAnswer(const std::string& name) {
+    Bytes out = {0xFF, 0xFA, 0x18, 0x00};
+    out.insert(out.end(), name.begin(), name.end());
+    out.insert(out.end(), {0xFF, 0xF0});
+    return out;
+}
+
+/// The terminal's answers, in order, to the host's four negotiation steps.
+inline Bytes NegotiationAnswers(const std::string& type, const Bytes& environ) {
+    return Concat({{0xFF, 0xFB, 0x18}, TerminalTypeAnswer(type), {0xFF, 0xFB, 0x27}, environ,
+                   {0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00}});
+}
+
+class TerminalHarness : public ::testing::Test {
+protected:
+    TerminalHarness() {
+        tables.InitTranslation("/nonexistent");
+        terminal.screen.AllocateCells(132, 27);
+        terminal.screen.SetGeometry(80, 24);
+        interpreter.SetHostReads(&responses);
+        interpreter.SetTracePath("");
+    }
+
+    /// Negotiates step by step, checking each host request, and runs the
+    /// host's first screen on the terminal.
+    void Connect(const std::string& type = "IBM-5292-2",
+                 const Bytes& environ = EnvironAnswer({{"DEVNAME", "DSP01"}, {"IBMRSEED", ""}}),
+                 demohost::HostConfig config = {}) {
+        settings.TerminalName = type;
+        host = std::make_unique<HostSession>(config);
+        host->Start();
+        EXPECT_EQ(host->TakeOutput(), Bytes({0xFF, 0xFD, 0x18}));
+        host->Receive(Bytes{0xFF, 0xFB, 0x18});
+        EXPECT_EQ(host->TakeOutput(), Bytes({0xFF, 0xFA, 0x18, 0x01, 0xFF, 0xF0}));
+        host->Receive(TerminalTypeAnswer(type));
+        EXPECT_EQ(host->TakeOutput(), Bytes({0xFF, 0xFD, 0x27}));
+        host->Receive(Bytes{0xFF, 0xFB, 0x27});
+        EXPECT_EQ(host->TakeOutput(), demohost::EnvironmentRequest());
+        host->Receive(environ);
+        if (host->closeRequested()) return;
+        EXPECT_EQ(host->TakeOutput(), Bytes({0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x00,
+                                             0xFF, 0xFB, 0x00}));
+        host->Receive(Bytes{0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00});
+        Deliver();
+    }
+
+    /// Runs the host's pending output on the terminal and sends the
+    /// terminal's answers back, until nothing more moves.
+    void Deliver() {
+        for (int round = 0; round < 20; ++round) {
+            Bytes out = host->TakeOutput();
+            for (const std::string& line : host->TakeLog()) log += line + "\n";
+            if (out.empty()) return;
+            ASSERT_GE(out.size(), 2u);
+            ASSERT_EQ(out[out.size() - 2], 0xFF) << "host output is not a record block";
+            ASSERT_EQ(out.back(), 0xEF);
+            interpreter.ProcessBlock(out.data(), out.size());
+            auto answers = std::move(sender.sent);
+            sender.sent.clear();
+            for (const auto& a : answers) host->Receive(a.data(), a.size());
+        }
+    }
+
+    /// Types text at a 1-based address, as the operator would into a field.
+    void Type(int row, int column, const std::string& text) {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const int pos = (row - 1) * terminal.columns() + column - 1 + static_cast<int>(i);
+            ScreenCell& cell = terminal.screen.at(pos);
+            ASSERT_TRUE(cell.inField) << "not a field at " << row << "," << column + i;
+            cell.character = static_cast<std::uint8_t>(text[i]);
+            cell.ebcdic = tables.ToEbcdic(0, static_cast<std::uint8_t>(text[i]));
+            terminal.formatTable.entry(cell.fieldIndex)->mdt = 1;
+            terminal.state.operatorModified = 1;
+        }
+    }
+    void Key(std::uint8_t aid) {
+        ASSERT_EQ(terminal.state.inputInhibited, 0) << "keyboard locked\n" << log;
+        responses.SendAid(aid);
+        Flush();
+    }
+    /// Sends what the terminal queued to the host and runs the answer.
+    void Flush() {
+        auto answers = std::move(sender.sent);
+        sender.sent.clear();
+        for (const auto& a : answers) host->Receive(a.data(), a.size());
+        Deliver();
+    }
+
+    std::string Row(int row) const {
+        std::string out;
+        for (int c = 0; c < terminal.columns(); ++c) {
+            out += static_cast<char>(
+                terminal.screen.at((row - 1) * terminal.columns() + c).character);
+        }
+        return out;
+    }
+    std::string Screen() const {
+        std::string out;
+        for (int r = 1; r <= terminal.rows(); ++r) out += Row(r) + "\n";
+        return out;
+    }
+    int CursorRow() const { return terminal.CursorRow() + 1; }
+    int CursorColumn() const { return terminal.CursorColumn() + 1; }
+
+    Terminal terminal;
+    TranslationCache tables;
+    SessionSettings settings;
+    RecordingSender sender;
+    RecordingView view;
+    RecordingMessages messages;
+    InterpreterLinks links{terminal, tables, settings, sender, view, messages};
+    CTN5250 interpreter{links};
+    HostResponses responses{links, interpreter};
+    std::unique_ptr<HostSession> host;
+    std::string log;
+};
+
+}  // namespace quenlix::testing
