@@ -1,0 +1,332 @@
+// ScreenPainter: the paint pass, the "X-System" repaint and the blink step.
+#include "display/ScreenPainter.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "display/ViewLayout.h"
+
+namespace quenlix {
+
+namespace {
+
+// Cells carry colour indexes; a value outside the table (never set by
+// Restyle) paints green rather than reading past the table.
+Color ColorAt(const ColorTable& colors, int index) {
+    return index >= 0 && index < static_cast<int>(colors.size()) ? colors[index]
+                                                                 : colors[kColorGreen];
+}
+
+// 0.01 mm to pixels, rounded to the nearest pixel; a nonsensical size is 0.
+int PictureExtent(int himetric, int dotsPerInch) {
+    if (himetric <= 0 || dotsPerInch <= 0) return 0;
+    const long long pixels = (static_cast<long long>(himetric) * dotsPerInch + 1270) / 2540;
+    return static_cast<int>(std::min<long long>(pixels, 1 << 20));
+}
+
+void PaintBackground(Canvas& canvas, const PaintState& state, const ColorTable& colors,
+                     const PixelRect& area) {
+    const Color solid = colors[kColorBackground];
+    const BackgroundPicture* picture = state.backgroundActive ? state.picture : nullptr;
+    if (picture == nullptr) {
+        canvas.FillRect(area, solid);
+        return;
+    }
+    const int w = PictureExtent(picture->widthHimetric, canvas.DotsPerInchX());
+    const int h = PictureExtent(picture->heightHimetric, canvas.DotsPerInchY());
+    switch (state.backgroundMode) {
+        case kBackgroundTiled:
+            // A picture that comes out 0 pixels wide or high cannot be stepped
+            // through; the view shows the solid colour instead.
+            if (w <= 0 || h <= 0) {
+                canvas.FillRect(area, solid);
+                return;
+            }
+            for (int x = area.left; x < area.right; x += w) {
+                for (int y = area.top; y < area.bottom; y += h) {
+                    canvas.DrawPicture(*picture, {x, y, x + w, y + h});
+                }
+            }
+            return;
+        case kBackgroundCentered: {
+            canvas.FillRect(area, solid);
+            const int x = std::max(0, (area.right - area.left - w) / 2);
+            const int y = std::max(0, (area.bottom - area.top - h) / 2);
+            canvas.DrawPicture(*picture,
+                               {area.left + x, area.top + y, area.left + x + w, area.top + y + h});
+            return;
+        }
+        case kBackgroundStretched:
+            canvas.DrawPicture(*picture, area);
+            return;
+        default:
+            // An unknown stored mode shows the solid colour, so nothing stale
+            // from an earlier pass shows through under the cells.
+            canvas.FillRect(area, solid);
+            return;
+    }
+}
+
+// The drawing steps shared by the window and paper, all in screen
+// coordinates shifted by the horizontal offset on the way to the canvas.
+class Pass {
+public:
+    Pass(const Terminal& terminal, const PaintState& state, Canvas& canvas)
+        : t_(terminal),
+          s_(state),
+          canvas_(canvas),
+          m_(terminal),
+          paper_(state.target == PaintTarget::Paper),
+          ox_(state.horizontalOffset),
+          charset_(state.charset != nullptr ? *state.charset : PcCharset::ForCodePage(0)) {}
+
+    void CellFills() {
+        const auto cells = t_.screen.inUse();
+        int row = 0, col = 0;
+        for (const ScreenCell& cell : cells) {
+            if (cell.reverse) {
+                canvas_.FillRect(CellPixels(row, col),
+                                 paper_ ? kBlack : ColorAt(t_.colors, cell.foreground));
+            }
+            Advance(row, col);
+        }
+        if (!t_.selection.empty()) {
+            canvas_.FillRect(ShiftedRight(CellsRect(t_, t_.selection), ox_), Ink(kColorGreen));
+        }
+    }
+
+    // region: null draws every cell (paper), else only cells meeting it.
+    void Characters(const PaintRegion* region) {
+        const auto cells = t_.screen.inUse();
+        const bool hideBlinking = s_.honourBlink && !s_.blinkPhaseOn;
+        const int columns = t_.columns();
+        for (std::size_t start = 0; start < cells.size(); start += columns) {
+            const int row = static_cast<int>(start) / columns;
+            // Whole rows outside the region are passed over in one test.
+            if (region != nullptr &&
+                !region->Intersects({ox_, row * m_.H, ox_ + columns * m_.W, (row + 1) * m_.H})) {
+                continue;
+            }
+            const std::size_t end = std::min(cells.size(), start + columns);
+            for (std::size_t i = start; i < end; ++i) {
+                const ScreenCell& cell = cells[i];
+                if (hideBlinking && cell.blink) continue;
+                if (cell.character == ' ') continue;
+                const PixelRect rect = CellPixels(row, static_cast<int>(i - start));
+                if (region != nullptr && !region->Intersects(rect)) continue;
+                canvas_.DrawChar(rect.left, rect.top, charset_.ToUnicode(cell.character),
+                                 TextColor(cell));
+            }
+        }
+        int row = 0, col = 0;
+        for (const ScreenCell& cell : cells) {
+            if (cell.underline) {
+                const int x = col * m_.W + ox_;
+                const int y = row * m_.H + m_.H - 1;
+                canvas_.DrawLine({x, y}, {x + m_.W, y}, TextColor(cell));
+            }
+            Advance(row, col);
+        }
+    }
+
+    void IndicatorRow() {
+        const Color ink = Ink(kColorGreen);
+        if (t_.state.messageWaiting) Polyline(MessageMarkPoints(m_), ink);
+        if (s_.shiftDown || s_.capsLock) Polyline(ShiftMarkPoints(m_), ink);
+        if (t_.state.insertMode) Polyline(InsertMarkPoints(m_), ink);
+        Separator(m_.T, ink);
+    }
+
+    void InhibitText() { canvas_.DrawText(20 * m_.W + ox_, m_.T + 2, "X-System", Ink(kColorBlue)); }
+
+    void SysReqLine() {
+        const Color ink = Ink(kColorWhite);
+        Separator(m_.T - 2, ink);
+        // One character per cell of the line; the line has C cells.
+        const std::size_t shown = std::min<std::size_t>(s_.sysReqText.size(), m_.C);
+        for (std::size_t i = 0; i < shown; ++i) {
+            const auto byte = static_cast<std::uint8_t>(s_.sysReqText[i]);
+            canvas_.DrawChar(static_cast<int>(i) * m_.W + ox_, m_.R * m_.H,
+                             charset_.ToUnicode(byte), ink);
+        }
+    }
+
+    void Cursor() {
+        const TerminalState& st = t_.state;
+        const bool hidden = st.BlinkCursor && st.hostBlink && !s_.blinkPhaseOn &&
+                            !st.inputInhibited && s_.honourBlink;
+        if (hidden && !s_.alwaysDrawCursor) return;
+        canvas_.InvertRect(ShiftedRight(CursorShapeRect(t_), ox_));
+    }
+
+    void Crosshair() {
+        const Color ink = Ink(kColorCursor);
+        const int x = t_.state.cursorX;
+        const int y = t_.state.cursorY;
+        if (x != -1) canvas_.DrawLine({x + ox_, 0}, {x + ox_, m_.R * m_.H}, ink);
+        if (y != -1) {
+            canvas_.DrawLine({ox_, y + m_.H - 1}, {m_.C * m_.W + ox_, y + m_.H - 1}, ink);
+        }
+    }
+
+    void RowColumn() {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2d/%.3d", t_.state.cursorY / m_.H + 1,
+                      t_.state.cursorX / m_.W + 1);
+        canvas_.DrawText((m_.C - 7) * m_.W + ox_, m_.T + 2, text, Ink(kColorGreen));
+    }
+
+private:
+    Color Ink(int colorIndex) const { return paper_ ? kBlack : ColorAt(t_.colors, colorIndex); }
+
+    Color TextColor(const ScreenCell& cell) const {
+        if (cell.selected || cell.reverse) {
+            return paper_ ? kWhite : ColorAt(t_.colors, cell.background);
+        }
+        return paper_ ? kBlack : ColorAt(t_.colors, cell.foreground);
+    }
+
+    PixelRect CellPixels(int row, int col) const {
+        const int x = col * m_.W + ox_;
+        const int y = row * m_.H;
+        return {x, y, x + m_.W, y + m_.H};
+    }
+
+    void Advance(int& row, int& col) const {
+        if (++col == t_.columns()) {
+            col = 0;
+            ++row;
+        }
+    }
+
+    // A single line, doubled below when the weight is not the regular 400.
+    void Separator(int y, Color ink) {
+        canvas_.DrawLine({ox_, y}, {m_.C * m_.W + ox_, y}, ink);
+        if (s_.fontWeight != 400) canvas_.DrawLine({ox_, y + 1}, {m_.C * m_.W + ox_, y + 1}, ink);
+    }
+
+    template <std::size_t N>
+    void Polyline(std::array<PixelPoint, N> points, Color ink) {
+        for (PixelPoint& p : points) p.x += ox_;
+        canvas_.DrawPolyline(points, ink);
+    }
+
+    const Terminal& t_;
+    const PaintState& s_;
+    Canvas& canvas_;
+    const ViewMetrics m_;
+    const bool paper_;
+    const int ox_;
+    const PcCharset& charset_;
+};
+
+void RunSteps(Pass& pass, const Terminal& terminal, const PaintRegion* region) {
+    pass.CellFills();
+    pass.Characters(region);
+    pass.IndicatorRow();
+    if (terminal.state.inputInhibited) pass.InhibitText();
+    if (terminal.state.sysReqMode) pass.SysReqLine();
+    pass.Cursor();
+    if (terminal.state.CheckRepere) pass.Crosshair();
+    pass.RowColumn();
+}
+
+}  // namespace
+
+void UsePaperRules(PaintState& state) {
+    state.target = PaintTarget::Paper;
+    state.honourBlink = false;
+    state.alwaysDrawCursor = true;
+    state.horizontalOffset = 0;
+}
+
+PaintRegion EffectivePaintRegion(const Terminal& terminal, const PaintState& state,
+                                 const PaintRegion& damaged) {
+    const ViewMetrics m(terminal);
+    const int ox = state.horizontalOffset;
+    PaintRegion region = damaged;
+    region.Add(ToWindow(RowColumnRect(terminal), ox));
+    if (terminal.state.CheckRepere) {
+        const int x = terminal.state.cursorX;
+        const int y = terminal.state.cursorY;
+        const int lastX = state.lastCrosshairX;
+        const int lastY = state.lastCrosshairY;
+        if (lastX != x) region.Add(ToWindow({lastX, 0, lastX + 2, m.R * m.H}, ox));
+        if (lastY != y) region.Add(ToWindow({0, lastY + m.H - 1, m.C * m.W, lastY + m.H}, ox));
+        if (x >= 0) region.Add(ToWindow({x, 0, x + 1, m.R * m.H}, ox));
+        if (y >= 0) region.Add(ToWindow({0, y + m.H - 1, m.C * m.W, y + m.H}, ox));
+    }
+    return region;
+}
+
+void PaintScreen(const Terminal& terminal, PaintState& state, const PaintRegion& damaged,
+                 Canvas& canvas) {
+    Pass pass(terminal, state, canvas);
+    if (state.target == PaintTarget::Paper) {
+        RunSteps(pass, terminal, nullptr);
+        return;
+    }
+    const PaintRegion region = EffectivePaintRegion(terminal, state, damaged);
+    canvas.SetClip(region.rects());
+    PaintBackground(canvas, state, terminal.colors, state.clientArea);
+    RunSteps(pass, terminal, &region);
+    canvas.ClearClip();
+    if (terminal.state.CheckRepere) {
+        state.lastCrosshairX = terminal.state.cursorX;
+        state.lastCrosshairY = terminal.state.cursorY;
+    }
+}
+
+void DrawInhibitIndicator(const Terminal& terminal, const PaintState& state, Canvas& canvas) {
+    const PixelRect area = ToWindow(InhibitAreaRect(terminal), state.horizontalOffset);
+    canvas.SetClip({&area, 1});
+    PaintBackground(canvas, state, terminal.colors, state.clientArea);
+    if (terminal.state.inputInhibited) {
+        Pass pass(terminal, state, canvas);
+        pass.InhibitText();
+    }
+    canvas.ClearClip();
+}
+
+BlinkRepaint BlinkStep(const Terminal& terminal, PaintState& state, bool hasFocus) {
+    if (hasFocus) {
+        state.blinkPhaseOn = !state.blinkPhaseOn;
+    } else if (state.blinkPhaseOn) {
+        return {};
+    } else {
+        state.blinkPhaseOn = true;
+    }
+    BlinkRepaint repaint;
+    const ViewMetrics m(terminal);
+    const int ox = state.horizontalOffset;
+    // Neighbouring blinking cells of a row go in as one rectangle.
+    int runRow = -1, runStart = 0, runEnd = 0;
+    auto flush = [&] {
+        if (runRow >= 0) {
+            repaint.cells.Add(
+                {runStart * m.W + ox, runRow * m.H, runEnd * m.W + ox, (runRow + 1) * m.H});
+        }
+    };
+    int row = 0, col = 0;
+    for (const ScreenCell& cell : terminal.screen.inUse()) {
+        if (cell.blink && cell.character != ' ') {
+            if (row == runRow && col == runEnd) {
+                ++runEnd;
+            } else {
+                flush();
+                runRow = row;
+                runStart = col;
+                runEnd = col + 1;
+            }
+        }
+        if (++col == terminal.columns()) {
+            col = 0;
+            ++row;
+        }
+    }
+    flush();
+    repaint.cursor = terminal.state.BlinkCursor && terminal.state.hostBlink;
+    return repaint;
+}
+
+}  // namespace quenlix

@@ -1,0 +1,353 @@
+// The paint pass recorded as drawing operations. The screen is 24 x 80 with
+// 12 x 20 cells: the system request line is at y 480, the indicator row at
+// T = 500 (middle M = 510, mark foot B = 518).
+#include <gtest/gtest.h>
+
+#include "display/PaintRegion.h"
+#include "display/RecordingCanvas.h"
+#include "display/ScreenPainter.h"
+#include "display/ViewLayout.h"
+
+namespace quenlix {
+namespace {
+
+constexpr const char* kGreen = "#14FF14";
+constexpr const char* kBlackText = "#000000";
+
+class PainterTest : public ::testing::Test {
+protected:
+    PainterTest() {
+        terminal.screen.AllocateCells(132, 27);
+        terminal.screen.SetGeometry(80, 24);
+        terminal.state.BlinkCursor = 0;
+        state.clientArea = {0, 0, 1000, 600};
+        state.backgroundActive = false;
+    }
+    ScreenCell& Cell(int row, int col) { return terminal.screen.at(terminal.PositionOf(col, row)); }
+    void Put(int row, int col, char ch, int foreground = kColorGreen) {
+        Cell(row, col).character = static_cast<std::uint8_t>(ch);
+        Cell(row, col).foreground = foreground;
+    }
+    void Paint(const PaintRegion& damaged) {
+        canvas.lines.clear();
+        PaintScreen(terminal, state, damaged, canvas);
+    }
+    void PaintAll() { Paint(PaintRegion(state.clientArea)); }
+    bool Has(const std::string& line) {
+        const bool found = canvas.Has(line);
+        if (!found) ADD_FAILURE() << "missing: " << line << "\n" << canvas.Dump();
+        return found;
+    }
+
+    Terminal terminal;
+    PaintState state;
+    RecordingCanvas canvas;
+};
+
+TEST_F(PainterTest, ReverseCellFillsWithForegroundAndWritesInBackground) {
+    Put(1, 2, 'A', kColorRed);
+    Cell(1, 2).reverse = 1;
+    Cell(1, 3).reverse = 1;  // a reverse space: filled, no character
+    Cell(1, 3).foreground = kColorRed;
+    PaintAll();
+    Has("fill 24,20-36,40 #F01414");
+    Has("fill 36,20-48,40 #F01414");
+    Has("char 24,20 'A' #000000");
+    EXPECT_EQ(canvas.With("char ").size(), 1u) << canvas.Dump();
+}
+
+TEST_F(PainterTest, UnderlineOfReverseCellIsInBackgroundColourAfterTheText) {
+    Put(1, 2, 'A', kColorTurquoise);
+    Cell(1, 2).reverse = 1;
+    Cell(1, 2).underline = 1;
+    Put(2, 0, 'B', kColorTurquoise);
+    Cell(2, 0).underline = 1;
+    PaintAll();
+    const int text = canvas.IndexOf("char 24,20 'A' #000000");
+    const int underline = canvas.IndexOf("line 24,39-36,39 #000000");
+    EXPECT_GE(text, 0);
+    EXPECT_GT(underline, text) << canvas.Dump();
+    Has("line 0,59-12,59 #8CDCFA");
+}
+
+TEST_F(PainterTest, SelectionCoversReverseFillsAndTextTurnsBackground) {
+    Put(0, 1, 'S', kColorYellow);
+    Cell(0, 1).reverse = 1;
+    Cell(0, 1).selected = 1;
+    Put(0, 2, 'T', kColorYellow);
+    Cell(0, 2).selected = 1;
+    terminal.selection = {1, 0, 3, 1};
+    PaintAll();
+    const int reverse = canvas.IndexOf("fill 12,0-24,20 #FFFA50");
+    const int selection = canvas.IndexOf(std::string("fill 12,0-36,20 ") + kGreen);
+    EXPECT_GE(reverse, 0);
+    EXPECT_GT(selection, reverse) << canvas.Dump();
+    Has("char 12,0 'S' #000000");
+    Has("char 24,0 'T' #000000");
+}
+
+TEST_F(PainterTest, CellsOutsideTheDamagedRegionAreNotDrawn) {
+    Put(0, 0, 'a');
+    Put(5, 10, 'b');
+    Put(5, 11, 'c');
+    Cell(20, 0).underline = 1;
+    state.horizontalOffset = 20;
+    Paint(PaintRegion(ToWindow(CellsRect(terminal, {10, 5, 11, 6}), 20)));
+    const auto chars = canvas.With("char ");
+    ASSERT_EQ(chars.size(), 1u) << canvas.Dump();
+    EXPECT_EQ(chars[0], std::string("char 140,100 'b' ") + kGreen);
+    // The restriction covers the damage and the row/column indicator; lines
+    // and fills rely on it rather than on a test of their own.
+    Has("clip 140,100-152,120 896,502-980,522");
+    Has(std::string("line 20,419-32,419 ") + kGreen);
+    EXPECT_EQ(canvas.lines.back(), "clip none");
+}
+
+TEST_F(PainterTest, BlinkingCellsHideInTheOffPhaseOnly) {
+    Put(3, 3, 'z');
+    Cell(3, 3).blink = 1;
+    state.blinkPhaseOn = false;
+    PaintAll();
+    EXPECT_TRUE(canvas.With("char ").empty());
+    state.blinkPhaseOn = true;
+    PaintAll();
+    EXPECT_EQ(canvas.With("char ").size(), 1u);
+}
+
+TEST_F(PainterTest, CursorFormsInvertTheirRectangles) {
+    terminal.SetCursorCell(10, 40);  // x 480, y 200
+    const struct {
+        int form;
+        const char* rect;
+    } rows[] = {
+        {0, "invert 480,200-492,219"},  // solid, bottom row untouched
+        {1, "invert 480,217-492,220"},  // underscore, bottom three rows
+        {2, "invert 480,200-482,219"},  // vertical bar
+        {7, "invert 480,200-492,219"},  // out of range: solid
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.form);
+        terminal.state.CursorForm = row.form;
+        PaintAll();
+        EXPECT_EQ(canvas.With("invert"), std::vector<std::string>{row.rect});
+    }
+}
+
+TEST_F(PainterTest, BlinkingCursorHidesOnlyWhenEverythingSaysSo) {
+    const struct {
+        int blinkOption, hostBlink;
+        bool phaseOn;
+        int inhibited;
+        bool drawn;
+    } rows[] = {
+        {1, 1, false, 0, false}, {1, 1, true, 0, true},  {0, 1, false, 0, true},
+        {1, 0, false, 0, true},  {1, 1, false, 1, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message()
+                     << row.blinkOption << row.hostBlink << row.phaseOn << row.inhibited);
+        terminal.state.BlinkCursor = row.blinkOption;
+        terminal.state.hostBlink = row.hostBlink;
+        terminal.state.inputInhibited = row.inhibited;
+        state.blinkPhaseOn = row.phaseOn;
+        PaintAll();
+        EXPECT_EQ(canvas.With("invert").size(), row.drawn ? 1u : 0u);
+    }
+}
+
+TEST_F(PainterTest, IndicatorMarksAndSeparators) {
+    PaintAll();
+    EXPECT_TRUE(canvas.With("polyline").empty());
+    Has(std::string("line 0,500-960,500 ") + kGreen);
+    Has(std::string("line 0,501-960,501 ") + kGreen);  // weight 450: double
+
+    terminal.state.messageWaiting = 1;
+    terminal.state.insertMode = 1;
+    state.capsLock = true;
+    state.fontWeight = 400;
+    PaintAll();
+    Has(std::string("polyline 24,504 48,504 48,518 24,518 24,504 36,513 48,504 ") + kGreen);
+    Has(std::string("polyline 486,504 492,513 488,513 488,518 484,518 484,513 480,513 486,504 ") +
+        kGreen);
+    Has(std::string("polyline 516,514 522,504 528,515 ") + kGreen);
+    EXPECT_FALSE(canvas.Has(std::string("line 0,501-960,501 ") + kGreen));
+}
+
+TEST_F(PainterTest, InhibitedInputShowsXSystemAndDrawInhibitIndicatorRedrawsJustThatArea) {
+    PaintAll();
+    EXPECT_TRUE(canvas.With("text 240").empty());
+    terminal.state.inputInhibited = 1;
+    PaintAll();
+    Has("text 240,502 \"X-System\" #7878FF");
+
+    state.horizontalOffset = 20;
+    canvas.lines.clear();
+    DrawInhibitIndicator(terminal, state, canvas);
+    EXPECT_EQ(canvas.lines,
+              (std::vector<std::string>{"clip 260,502-356,522", "fill 0,0-1000,600 #000000",
+                                        "text 260,502 \"X-System\" #7878FF", "clip none"}));
+    terminal.state.inputInhibited = 0;
+    canvas.lines.clear();
+    DrawInhibitIndicator(terminal, state, canvas);
+    EXPECT_TRUE(canvas.With("text").empty());
+    EXPECT_TRUE(canvas.Has("fill 0,0-1000,600 #000000"));  // erased
+}
+
+TEST_F(PainterTest, SystemRequestLineWithItsTextBoundedToTheLine) {
+    terminal.state.sysReqMode = 1;
+    const std::string typed = "90" + std::string(100, 'x');
+    state.sysReqText = typed;
+    terminal.SetCursorCell(24, 0);
+    PaintAll();
+    Has("line 0,498-960,498 #FFFFFF");
+    Has("line 0,499-960,499 #FFFFFF");
+    Has("char 0,480 '9' #FFFFFF");
+    Has("char 12,480 '0' #FFFFFF");
+    EXPECT_EQ(canvas.With("char ").size(), 80u);
+    Has(std::string("text 876,502 \"25/001\" ") + kGreen);
+}
+
+TEST_F(PainterTest, RowColumnIndicatorAtBothCorners) {
+    PaintAll();
+    Has(std::string("text 876,502 \"01/001\" ") + kGreen);
+
+    terminal.screen.SetGeometry(132, 27);
+    terminal.SetCursorCell(26, 131);
+    PaintAll();
+    Has(std::string("text 1500,562 \"27/132\" ") + kGreen);
+}
+
+TEST_F(PainterTest, CrosshairFollowsTheCursorAndErasesItsOldLines) {
+    terminal.state.CheckRepere = 1;
+    terminal.SetCursorCell(10, 40);
+    PaintAll();
+    Has("line 480,0-480,480 #969696");
+    Has("line 0,219-960,219 #969696");
+    EXPECT_EQ(state.lastCrosshairX, 480);
+    EXPECT_EQ(state.lastCrosshairY, 200);
+
+    // Moving the cursor repaints only its two cells, yet the region covers
+    // the old and the new lines.
+    const PixelRect oldCell = CursorCellRect(terminal);
+    terminal.SetCursorCell(11, 41);
+    PaintRegion damaged(oldCell);
+    damaged.Add(CursorCellRect(terminal));
+    const PaintRegion region = EffectivePaintRegion(terminal, state, damaged);
+    EXPECT_TRUE(region.Intersects({480, 0, 481, 480}));  // old vertical
+    EXPECT_TRUE(region.Intersects({0, 219, 960, 220}));  // old horizontal
+    EXPECT_TRUE(region.Intersects({492, 0, 493, 480}));  // new vertical
+    EXPECT_TRUE(region.Intersects({0, 239, 960, 240}));  // new horizontal
+    Paint(damaged);
+    Has("line 492,0-492,480 #969696");
+    EXPECT_EQ(state.lastCrosshairX, 492);
+}
+
+TEST_F(PainterTest, PaperIsBlackAndWhiteWithEverythingShown) {
+    Put(0, 0, 'R', kColorRed);
+    Cell(0, 0).reverse = 1;
+    Put(0, 1, 'N', kColorPink);
+    Put(0, 2, 'K', kColorBlue);
+    Cell(0, 2).blink = 1;
+    terminal.state.BlinkCursor = 1;
+    terminal.state.hostBlink = 1;
+    terminal.state.inputInhibited = 1;
+    terminal.state.CheckRepere = 1;
+    state.blinkPhaseOn = false;
+    state.horizontalOffset = 37;
+    UsePaperRules(state);
+    Paint(PaintRegion());  // the damage plays no part on paper
+    Has("fill 0,0-12,20 #000000");
+    Has("char 0,0 'R' #FFFFFF");
+    Has("char 12,0 'N' #000000");
+    Has("char 24,0 'K' #000000");
+    Has("invert 0,0-12,19");
+    Has("text 240,502 \"X-System\" #000000");
+    Has("line 0,500-960,500 #000000");
+    Has("line 0,0-0,480 #000000");
+    EXPECT_TRUE(canvas.With("clip").empty());
+    EXPECT_FALSE(canvas.Has("fill 0,0-1000,600 #000000"));  // no background
+    EXPECT_EQ(state.lastCrosshairX, -1);                    // the window's crosshair memory stays
+}
+
+TEST_F(PainterTest, BackgroundModes) {
+    const BackgroundPicture picture{nullptr, 2540, 1270};  // 96 x 48 px at 96 dpi
+    state.picture = &picture;
+    state.backgroundActive = true;
+    state.clientArea = {0, 0, 200, 100};
+    auto pictures = [&] {
+        PaintAll();
+        return canvas.With("picture");
+    };
+    state.backgroundMode = kBackgroundTiled;
+    EXPECT_EQ(pictures().size(), 9u);                // columns 0, 96, 192 x rows 0, 48, 96
+    EXPECT_EQ(pictures()[1], "picture 0,48-96,96");  // columns are the outer loop
+    state.backgroundMode = kBackgroundCentered;
+    EXPECT_EQ(pictures(), std::vector<std::string>{"picture 52,26-148,74"});
+    state.clientArea = {0, 0, 50, 30};  // smaller than the picture: top-left
+    EXPECT_EQ(pictures(), std::vector<std::string>{"picture 0,0-96,48"});
+    state.backgroundMode = kBackgroundStretched;
+    EXPECT_EQ(pictures(), std::vector<std::string>{"picture 0,0-50,30"});
+    state.backgroundMode = 9;  // unknown: the solid colour
+    EXPECT_TRUE(pictures().empty());
+    EXPECT_TRUE(canvas.Has("fill 0,0-50,30 #000000"));
+
+    const BackgroundPicture dot{nullptr, 10, 10};  // rounds to 0 px
+    state.picture = &dot;
+    state.backgroundMode = kBackgroundTiled;
+    EXPECT_TRUE(pictures().empty());
+    EXPECT_TRUE(canvas.Has("fill 0,0-50,30 #000000"));
+    state.backgroundActive = false;
+    state.picture = &picture;
+    EXPECT_TRUE(pictures().empty());
+}
+
+TEST_F(PainterTest, BlinkStepFlipsWithFocusAndFreezesOnWithout) {
+    state.horizontalOffset = 20;
+    Put(2, 5, 'x');
+    Put(2, 6, 'y');
+    Cell(2, 5).blink = Cell(2, 6).blink = 1;
+    Cell(3, 0).blink = 1;  // a blinking space is never repainted
+    terminal.state.BlinkCursor = 1;
+    terminal.state.hostBlink = 1;
+
+    BlinkRepaint r = BlinkStep(terminal, state, true);
+    EXPECT_FALSE(state.blinkPhaseOn);
+    ASSERT_EQ(r.cells.size(), 1);
+    EXPECT_EQ(r.cells.rects()[0], (PixelRect{80, 40, 104, 60}));
+    EXPECT_TRUE(r.cursor);
+
+    r = BlinkStep(terminal, state, false);  // focus lost while hidden: shown
+    EXPECT_TRUE(state.blinkPhaseOn);
+    EXPECT_FALSE(r.empty());
+    r = BlinkStep(terminal, state, false);  // and then left alone
+    EXPECT_TRUE(state.blinkPhaseOn);
+    EXPECT_TRUE(r.empty());
+
+    terminal.state.hostBlink = 0;
+    EXPECT_FALSE(BlinkStep(terminal, state, true).cursor);
+}
+
+TEST_F(PainterTest, RepaintRectanglesOfTheView) {
+    terminal.SetCursorCell(10, 40);
+    EXPECT_EQ(CursorCellRect(terminal), (PixelRect{480, 200, 492, 220}));
+    EXPECT_EQ(MessageMarkRect(terminal), (PixelRect{24, 500, 49, 521}));
+    EXPECT_EQ(ShiftMarkRect(terminal), (PixelRect{480, 503, 494, 520}));
+    EXPECT_EQ(InsertMarkRect(terminal), (PixelRect{516, 500, 530, 520}));
+    EXPECT_EQ(SysReqLineRect(terminal), (PixelRect{0, 480, 960, 503}));
+    EXPECT_EQ(RowColumnRect(terminal), (PixelRect{876, 502, 960, 522}));
+    EXPECT_EQ(InhibitAreaRect(terminal), (PixelRect{240, 502, 336, 522}));
+    EXPECT_EQ(ToWindow(CellsRect(terminal, {1, 2, 3, 4}), 20), (PixelRect{32, 40, 56, 80}));
+}
+
+TEST(PaintRegionTest, StaysBoundedAndNeverLosesDamage) {
+    PaintRegion region;
+    region.Add({5, 5, 5, 9});  // empty
+    EXPECT_TRUE(region.empty());
+    for (int i = 0; i < 100; ++i) region.Add({i * 10, i, i * 10 + 3, i + 2});
+    EXPECT_LE(region.size(), PaintRegion::kMaxRects);
+    for (int i = 0; i < 100; ++i) EXPECT_TRUE(region.Intersects({i * 10, i, i * 10 + 1, i + 1}));
+    EXPECT_FALSE(region.Intersects({2000, 0, 2001, 1}));
+}
+
+}  // namespace
+}  // namespace quenlix
