@@ -1,6 +1,7 @@
 // Field editing on the presentation space and the FormatTable.
 #include "input/FieldEditor.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "input/KeyCodes.h"
@@ -60,7 +61,10 @@ int FieldEditor::FirstPosition(const FieldEntry& e) const {
     return (e.row - 1) * t_.columns() + e.column;
 }
 
-int FieldEditor::LastPosition(const FieldEntry& e) const { return FirstPosition(e) + e.length - 1; }
+int FieldEditor::LastPosition(const FieldEntry& e) const {
+    // A field the host defined past the screen's end ends with the screen.
+    return std::min(FirstPosition(e) + e.length - 1, t_.cellCount() - 1);
+}
 
 int FieldEditor::Next(int pos) const { return pos + 1 >= t_.cellCount() ? 0 : pos + 1; }
 
@@ -102,6 +106,7 @@ void FieldEditor::InvalidateCell(int pos) {
 }
 
 void FieldEditor::MoveCursor(int pos) {
+    if (!t_.screen.contains(pos)) return;
     links_.view.InvalidateCursor();
     t_.SetCursorPosition(pos);
     links_.view.InvalidateCursor();
@@ -275,7 +280,7 @@ int FieldEditor::NeighbourField(int index, int step) const {
         const int j = ((index + step * k) % count + count) % count;
         const FieldEntry* f = t_.formatTable.entry(j);
         if (f == nullptr || f->bypass || f->length <= 0) continue;
-        if (!t_.screen.contains(FirstPosition(*f)) || !t_.screen.contains(LastPosition(*f))) continue;
+        if (!t_.screen.contains(FirstPosition(*f))) continue;
         return j;
     }
     return -1;

@@ -270,6 +270,19 @@ TEST_F(EditingTest, HomeEndAndArrows) {
     EXPECT_EQ(terminal.CursorPosition(), 0);
 }
 
+TEST_F(EditingTest, AFieldRunningPastTheScreenEndsWithIt) {
+    Screen(Wtd().sba(24, 70).startOfField(0x40, 0, 0x20, 20));
+    ASSERT_EQ(Cell(24, 80).fieldOffset, 9) << "the host's record is refused, its field stays";
+    CursorAt(24, 71);
+    input.Type("ABCDEFGHIJ");
+    input.PressKey("End");
+    EXPECT_EQ(terminal.CursorPosition(), 1919);
+    input.PressKey("Delete");
+    input.PressKey("FieldPlus");
+    EXPECT_EQ(Text(24, 71, 10), "ABCDEFGHI ");
+    EXPECT_TRUE(terminal.screen.contains(terminal.CursorPosition()));
+}
+
 TEST_F(EditingTest, WordMoves) {
     Screen(Wtd().sba(2, 1).text("HELLO  WORLD, NOW").sba(5, 10).startOfField(0x40, 0, 0x20, 4)
                .insertCursor(2, 2));
