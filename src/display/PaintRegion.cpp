@@ -39,6 +39,13 @@ bool PaintRegion::Intersects(const PixelRect& rect) const {
     return false;
 }
 
+bool PaintRegion::Covers(const PixelRect& rect) const {
+    for (int i = 0; i < count_; ++i) {
+        if (Contains(rects_[i], rect)) return true;
+    }
+    return false;
+}
+
 PixelRect PaintRegion::Bounds() const {
     if (count_ == 0) return {};
     PixelRect bounds = rects_[0];

@@ -23,6 +23,8 @@ public:
     void Add(const PixelRect& rect);
     /// True when some rectangle of the region shares a pixel with `rect`.
     bool Intersects(const PixelRect& rect) const;
+    /// True when a single rectangle of the region holds all of `rect`.
+    bool Covers(const PixelRect& rect) const;
     /// The smallest rectangle holding the region (all zero when empty).
     PixelRect Bounds() const;
 

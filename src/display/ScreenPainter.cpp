@@ -80,53 +80,35 @@ public:
           ox_(state.horizontalOffset),
           charset_(state.charset != nullptr ? *state.charset : PcCharset::ForCodePage(0)) {}
 
-    void CellFills() {
-        const auto cells = t_.screen.inUse();
-        int row = 0, col = 0;
-        for (const ScreenCell& cell : cells) {
+    // Fills, characters and lines that would fall wholly outside the region
+    // are not even handed to the canvas, whose clip would discard them: a
+    // keystroke repaint then costs a handful of calls, not one per cell.
+    // region: null (paper) visits every cell.
+    void CellFills(const PaintRegion* region) {
+        ForEachCell(region, [&](const ScreenCell& cell, const PixelRect& rect) {
             if (cell.reverse) {
-                canvas_.FillRect(CellPixels(row, col),
-                                 paper_ ? kBlack : ColorAt(t_.colors, cell.foreground));
+                canvas_.FillRect(rect, paper_ ? kBlack : ColorAt(t_.colors, cell.foreground));
             }
-            Advance(row, col);
-        }
+        });
         if (!t_.selection.empty()) {
             canvas_.FillRect(ShiftedRight(CellsRect(t_, t_.selection), ox_), Ink(kColorGreen));
         }
     }
 
-    // region: null draws every cell (paper), else only cells meeting it.
     void Characters(const PaintRegion* region) {
-        const auto cells = t_.screen.inUse();
         const bool hideBlinking = s_.honourBlink && !s_.blinkPhaseOn;
-        const int columns = t_.columns();
-        for (std::size_t start = 0; start < cells.size(); start += columns) {
-            const int row = static_cast<int>(start) / columns;
-            // Whole rows outside the region are passed over in one test.
-            if (region != nullptr &&
-                !region->Intersects({ox_, row * m_.H, ox_ + columns * m_.W, (row + 1) * m_.H})) {
-                continue;
-            }
-            const std::size_t end = std::min(cells.size(), start + columns);
-            for (std::size_t i = start; i < end; ++i) {
-                const ScreenCell& cell = cells[i];
-                if (hideBlinking && cell.blink) continue;
-                if (cell.character == ' ') continue;
-                const PixelRect rect = CellPixels(row, static_cast<int>(i - start));
-                if (region != nullptr && !region->Intersects(rect)) continue;
-                canvas_.DrawChar(rect.left, rect.top, charset_.ToUnicode(cell.character),
-                                 TextColor(cell));
-            }
-        }
-        int row = 0, col = 0;
-        for (const ScreenCell& cell : cells) {
-            if (cell.underline) {
-                const int x = col * m_.W + ox_;
-                const int y = row * m_.H + m_.H - 1;
-                canvas_.DrawLine({x, y}, {x + m_.W, y}, TextColor(cell));
-            }
-            Advance(row, col);
-        }
+        ForEachCell(region, [&](const ScreenCell& cell, const PixelRect& rect) {
+            if (hideBlinking && cell.blink) return;
+            if (cell.character == ' ') return;
+            canvas_.DrawChar(rect.left, rect.top, charset_.ToUnicode(cell.character),
+                             TextColor(cell));
+        });
+        // Underlines ignore blinking: a hidden blinking cell keeps its line.
+        ForEachCell(region, [&](const ScreenCell& cell, const PixelRect& rect) {
+            if (!cell.underline) return;
+            canvas_.DrawLine({rect.left, rect.bottom - 1}, {rect.right, rect.bottom - 1},
+                             TextColor(cell));
+        });
     }
 
     void IndicatorRow() {
@@ -192,10 +174,24 @@ private:
         return {x, y, x + m_.W, y + m_.H};
     }
 
-    void Advance(int& row, int& col) const {
-        if (++col == t_.columns()) {
-            col = 0;
-            ++row;
+    // Calls visit(cell, its window rectangle) in index order for the cells
+    // meeting the region; rows outside it are passed over in one test.
+    template <typename Visit>
+    void ForEachCell(const PaintRegion* region, Visit visit) const {
+        const auto cells = t_.screen.inUse();
+        const std::size_t columns = static_cast<std::size_t>(m_.C);  // at least 1
+        int row = 0;
+        for (std::size_t start = 0; start < cells.size(); start += columns, ++row) {
+            if (region != nullptr &&
+                !region->Intersects({ox_, row * m_.H, ox_ + m_.C * m_.W, (row + 1) * m_.H})) {
+                continue;
+            }
+            const std::size_t end = std::min(cells.size(), start + columns);
+            for (std::size_t i = start; i < end; ++i) {
+                const PixelRect rect = CellPixels(row, static_cast<int>(i - start));
+                if (region != nullptr && !region->Intersects(rect)) continue;
+                visit(cells[i], rect);
+            }
         }
     }
 
@@ -220,8 +216,16 @@ private:
     const PcCharset& charset_;
 };
 
-void RunSteps(Pass& pass, const Terminal& terminal, const PaintRegion* region) {
-    pass.CellFills();
+void RunSteps(Pass& pass, const Terminal& terminal, const PaintState& state,
+              const PaintRegion* region) {
+    // A region that holds every cell needs no test per cell.
+    if (region != nullptr) {
+        const ViewMetrics m(terminal);
+        if (region->Covers(ToWindow({0, 0, m.C * m.W, m.R * m.H}, state.horizontalOffset))) {
+            region = nullptr;
+        }
+    }
+    pass.CellFills(region);
     pass.Characters(region);
     pass.IndicatorRow();
     if (terminal.state.inputInhibited) pass.InhibitText();
@@ -263,13 +267,13 @@ void PaintScreen(const Terminal& terminal, PaintState& state, const PaintRegion&
                  Canvas& canvas) {
     Pass pass(terminal, state, canvas);
     if (state.target == PaintTarget::Paper) {
-        RunSteps(pass, terminal, nullptr);
+        RunSteps(pass, terminal, state, nullptr);
         return;
     }
     const PaintRegion region = EffectivePaintRegion(terminal, state, damaged);
     canvas.SetClip(region.rects());
     PaintBackground(canvas, state, terminal.colors, state.clientArea);
-    RunSteps(pass, terminal, &region);
+    RunSteps(pass, terminal, state, &region);
     canvas.ClearClip();
     if (terminal.state.CheckRepere) {
         state.lastCrosshairX = terminal.state.cursorX;

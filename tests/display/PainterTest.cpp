@@ -96,10 +96,15 @@ TEST_F(PainterTest, CellsOutsideTheDamagedRegionAreNotDrawn) {
     const auto chars = canvas.With("char ");
     ASSERT_EQ(chars.size(), 1u) << canvas.Dump();
     EXPECT_EQ(chars[0], std::string("char 140,100 'b' ") + kGreen);
-    // The restriction covers the damage and the row/column indicator; lines
-    // and fills rely on it rather than on a test of their own.
+    // The restriction covers the damage and the row/column indicator; fills
+    // and lines that fall wholly outside it are not even issued.
     Has("clip 140,100-152,120 896,502-980,522");
-    Has(std::string("line 20,419-32,419 ") + kGreen);
+    EXPECT_TRUE(canvas.With("line 20,419").empty());
+    Cell(5, 10).underline = Cell(5, 10).reverse = 1;
+    Cell(5, 11).reverse = 1;
+    Paint(PaintRegion(ToWindow(CellsRect(terminal, {10, 5, 11, 6}), 20)));
+    EXPECT_EQ(canvas.With("fill 1"), std::vector<std::string>{"fill 140,100-152,120 #14FF14"});
+    Has("line 140,119-152,119 #000000");
     EXPECT_EQ(canvas.lines.back(), "clip none");
 }
 
