@@ -53,8 +53,12 @@ bool IsOptionCommand(std::uint8_t c) {
 enum class TelnetEnd { All, Data, Unfinished };
 
 // How far the held data, which starts with IAC, is made of complete telnet
-// commands, and what stops the walk there.
-TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size_t* end) {
+// commands, and what stops the walk there. `resume` is where the search for
+// the end of a subnegotiation at the start may go on (a boundary between
+// bytes and IAC pairs, 0 for none); it is updated when that subnegotiation is
+// still unfinished, so a long one arriving in small pieces is searched once.
+TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size_t* end,
+                             std::size_t* resume) {
     std::size_t i = 0;
     TelnetEnd result = TelnetEnd::All;
     while (i < count) {
@@ -78,7 +82,7 @@ TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size
             }
             i += 3;
         } else if (c == Byte(Command::SB)) {
-            std::size_t j = i + 2;
+            std::size_t j = i == 0 ? std::max<std::size_t>(2, *resume) : i + 2;
             bool closed = false;
             while (j + 1 < count) {
                 if (b[j] == kIAC && b[j + 1] == kSE) {
@@ -88,6 +92,7 @@ TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size
                 j += b[j] == kIAC ? 2 : 1;
             }
             if (!closed) {
+                if (i == 0) *resume = j;
                 result = TelnetEnd::Unfinished;
                 break;
             }
@@ -254,7 +259,7 @@ void Communication::Route() {
         if (held[0] == kIAC) {
             telnetSeen_ = true;
             std::size_t end = 0;
-            switch (ScanTelnetCommands(held, receivedCount_, &end)) {
+            switch (ScanTelnetCommands(held, receivedCount_, &end, &scanned_)) {
                 case TelnetEnd::All:
                     TakeForTelnet(receivedCount_);
                     break;

@@ -144,8 +144,9 @@ private:
     CBlockingSocket::Address address_{};
     std::vector<std::uint8_t> buffer_;  ///< kReceiveBufferSize bytes, held data at the front
     std::size_t receivedCount_ = 0;
-    /// Held bytes already searched for IAC EOR without finding one; always at
-    /// a boundary between bytes and IAC pairs.
+    /// Held bytes already searched without finding the end of their block (IAC
+    /// EOR, or IAC SE of a subnegotiation at the start); always at a boundary
+    /// between bytes and IAC pairs.
     std::size_t scanned_ = 0;
     bool telnetSeen_ = false;
     bool suspended_ = true;
