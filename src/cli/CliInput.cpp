@@ -1,108 +1,78 @@
-// Operator input commands of the headless front end: keys, typing, the
-// cursor. Attention keys go to the host's answers; typed characters are
-// written into the input field under the cursor.
-#include <array>
-#include <string_view>
+// Operator input commands of the headless front end, all through the same
+// keyboard, editing and clipboard rules as the desktop view.
+#include <cstdio>
 
 #include "cli/CliShell.h"
-#include "ds5250/DataStreamCodes.h"
 #include "terminal/Languages.h"
 
 namespace quenlix::cli {
 
 namespace {
 
-struct AidKey {
-    std::string_view name;
-    std::uint8_t aid;
-    bool aidOnly;
-};
-
-constexpr std::array<AidKey, 10> kAidKeys = {{
-    {"Enter", ds::kAidEnter, false},
-    {"PageUp", ds::kAidRollDown, false},
-    {"PageDown", ds::kAidRollUp, false},
-    {"Help", ds::kAidHelp, false},
-    {"Print", ds::kAidPrint, false},
-    {"Refresh", ds::kAidClear, false},
-    {"PA1", ds::kAidPa1, true},
-    {"PA2", ds::kAidPa2, true},
-    {"PA3", ds::kAidPa3, true},
-    {"Clear", ds::kAidClear, false},
-}};
-
-/// The AID of "F1".."F24" and "Shift+F1".."Shift+F12", or 0.
-std::uint8_t FunctionKeyAid(std::string_view name) {
-    bool shifted = false;
-    if (name.substr(0, 6) == "Shift+") {
-        shifted = true;
-        name.remove_prefix(6);
+/// "\r", "\n", "\t" and "\\" written out in a command line.
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            const char next = text[i + 1];
+            if (next == 'r' || next == 'n' || next == 't' || next == '\\') {
+                out += next == 'r' ? '\r' : next == 'n' ? '\n' : next == 't' ? '\t' : '\\';
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
     }
-    if (name.size() < 2 || name[0] != 'F') return 0;
-    int n = 0;
-    for (char c : name.substr(1)) {
-        if (c < '0' || c > '9') return 0;
-        n = n * 10 + (c - '0');
-    }
-    if (shifted && n >= 1 && n <= 12) n += 12;
-    if (n >= 1 && n <= 12) return static_cast<std::uint8_t>(ds::kAidF1 + n - 1);
-    if (n >= 13 && n <= 24) return static_cast<std::uint8_t>(ds::kAidF13 + n - 13);
-    return 0;
+    return out;
 }
 
 }  // namespace
 
 void CliShell::RegisterInputCommands() {
-    Register("key", [this](const std::string& name) {
-        HostResponses& answers = session_->responses();
-        const Terminal& t = session_->terminal;
-        if (name == "Attn") {
-            answers.SendAttention();
-            return true;
-        }
-        if (t.state.inputInhibited) {
-            out_ << "error: keyboard locked\n";
-            return false;
-        }
-        if (const std::uint8_t aid = FunctionKeyAid(name)) {
-            answers.SendAid(aid);
-            return true;
-        }
-        for (const AidKey& k : kAidKeys) {
-            if (k.name != name) continue;
-            if (k.aidOnly) {
-                answers.SendAidOnly(k.aid);
-            } else {
-                answers.SendAid(k.aid);
-            }
-            return true;
-        }
+    OperatorInput& input = session_->input();
+    auto pcText = [this](const std::string& utf8) {
+        return PcCharset::ForCodePage(session_->activeSettings.PageCode).FromUtf8(utf8);
+    };
+    Register("key", [this, &input](const std::string& name) {
+        if (input.PressKey(name)) return true;
         out_ << "error: unknown key " << name << '\n';
         return false;
     });
-    Register("type", [this](const std::string& text) {
-        Terminal& t = session_->terminal;
-        if (t.state.inputInhibited) {
-            out_ << "error: keyboard locked\n";
+    Register("type", [&input, pcText](const std::string& text) {
+        input.Type(pcText(text));
+        return true;
+    });
+    Register("paste", [&input, pcText](const std::string& text) {
+        input.Paste(pcText(Unescape(text)));
+        return true;
+    });
+    Register("copy", [this, &input](const std::string& args) {
+        int r1 = 0, c1 = 0, r2 = 0, c2 = 0;
+        if (std::sscanf(args.c_str(), "%d %d %d %d", &r1, &c1, &r2, &c2) != 4 || r1 < 1 ||
+            c1 < 1 || r2 < r1 || c2 < c1) {
             return false;
         }
-        const std::string pc =
-            PcCharset::ForCodePage(session_->activeSettings.PageCode).FromUtf8(text);
-        for (char c : pc) {
-            const int pos = t.CursorPosition();
-            ScreenCell& cell = t.screen.at(pos);
-            FieldEntry* field = cell.inField ? t.formatTable.entry(cell.fieldIndex) : nullptr;
-            if (!t.screen.contains(pos) || !field || field->bypass) {
-                out_ << "error: cursor is not in an input field\n";
-                return false;
-            }
-            const auto pcByte = static_cast<std::uint8_t>(field->monocase ? std::toupper(c) : c);
-            cell.character = pcByte;
-            cell.ebcdic = session_->tables.ToEbcdic(session_->activeSettings.PageCode, pcByte);
-            field->mdt = 1;
-            t.state.operatorModified = 1;
-            if (t.screen.contains(pos + 1)) t.SetCursorPosition(pos + 1);
-        }
+        const std::string pc = input.Copy(CellRect{c1 - 1, r1 - 1, c2, r2}, trimCopy);
+        // Rows are joined by CR LF; each becomes one printed line.
+        std::string text =
+            PcCharset::ForCodePage(session_->activeSettings.PageCode).ToUtf8(pc);
+        std::size_t at = 0;
+        while ((at = text.find("\r\n", at)) != std::string::npos) text.erase(at, 1);
+        out_ << text << '\n';
+        return true;
+    });
+    Register("select-word", [this, &input](const std::string& args) {
+        int row = 0, column = 0;
+        if (std::sscanf(args.c_str(), "%d %d", &row, &column) != 2) return false;
+        input.SelectWord(row - 1, column - 1);
+        const CellRect& s = session_->terminal.selection;
+        out_ << "selection " << s.top + 1 << ' ' << s.left + 1 << ' ' << s.bottom << ' '
+             << s.right << '\n';
+        return true;
+    });
+    Register("insert", [&input](const std::string& args) {
+        if (args != "on" && args != "off") return false;
+        input.SetInsertMode(args == "on");
         return true;
     });
     Register("cursor", [this](const std::string& args) {

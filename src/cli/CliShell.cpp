@@ -89,7 +89,7 @@ std::string JsonString(std::string_view utf8) {
 CliShell::CliShell(std::ostream& out, const std::string& tableDirectory,
                    const std::string& computerName)
     : out_(out), messages_(out) {
-    session_ = std::make_unique<TerminalSession>(FrontEnd{view_, messages_, notifier_},
+    session_ = std::make_unique<TerminalSession>(FrontEnd{view_, messages_, notifier_, clipboard_},
                                                  tableDirectory, computerName);
     tracer_ = std::make_unique<Tracer>(out_);
     recording_ = std::make_unique<Recording>(out_);

@@ -19,6 +19,7 @@
 
 #include "cli/CliFrontEnd.h"
 #include "connection/TerminalSession.h"
+#include "input/Clipboard.h"
 
 namespace quenlix::cli {
 
@@ -60,6 +61,7 @@ private:
     PollNotifier notifier_;
     PrintedMessages messages_;
     HeadlessView view_;
+    MemoryClipboard clipboard_;
     std::unique_ptr<TerminalSession> session_;
     std::map<std::string, Handler> commands_;
     bool tracing_ = false;

@@ -32,11 +32,15 @@ TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& ta
     : activeSettings(StartActiveSettings(computerName)),
       pendingSettings(StartPendingSettings(computerName)),
       frontEnd_(frontEnd),
-      links_{terminal, tables, activeSettings, endpoint_, frontEnd.view, frontEnd.messages},
+      view_(frontEnd.view, *this),
+      links_{terminal, tables, activeSettings, endpoint_, view_, frontEnd.messages},
       interpreter_(links_),
       responses_(links_, interpreter_),
-      endpoint_(CommunicationLinks{terminal, activeSettings, frontEnd.view, frontEnd.messages,
-                                   *this, frontEnd.notifier}) {
+      endpoint_(CommunicationLinks{terminal, activeSettings, view_, frontEnd.messages, *this,
+                                   frontEnd.notifier}),
+      input_(InputLinks{terminal, view_, tables, activeSettings, responses_, *this,
+                        frontEnd.messages, inputState_},
+             frontEnd.clipboard, clipboardOptions) {
     tables.InitTranslation(tableDirectory);
     terminal.state.computerName = computerName.substr(0, 15);
     terminal.screen.AllocateCells(132, 27);
@@ -47,6 +51,8 @@ TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& ta
 void TerminalSession::ProcessBlock(const std::uint8_t* bytes, std::size_t count) {
     ++blocksProcessed_;
     interpreter_.ProcessBlock(bytes, count);
+    // Keys held while the keyboard was locked go now, if this block unlocked it.
+    input_.CheckTypeAhead();
 }
 
 bool TerminalSession::StartConnection() {
@@ -61,7 +67,7 @@ bool TerminalSession::StartConnection() {
         terminal.screen.AllocateCells(80, 24);
     }
     terminal.state.messageWaiting = 0;
-    frontEnd_.view.InvalidateMessageIndicator();
+    view_.InvalidateMessageIndicator();
     if (onSessionDisplayChanged) onSessionDisplayChanged();
     terminal.state.connected = endpoint_.Connect(activeSettings.IP, activeSettings.Port) ? 1 : 0;
     return terminal.state.connected != 0;
@@ -86,7 +92,10 @@ void TerminalSession::EndSession() {
     terminal.state.messageWaiting = 0;
     terminal.state.inputInhibited = 0;
     terminal.state.sysReqMode = 0;
-    frontEnd_.view.InvalidateView();
+    inputState_.sysReqText.clear();
+    inputState_.fieldExitPending = false;
+    input_.typeAhead().Clear();
+    view_.InvalidateView();
     endpoint_.Close();
     terminal.state.connected = 0;
     if (onSessionEnded) onSessionEnded();

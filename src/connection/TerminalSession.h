@@ -10,6 +10,7 @@
 
 #include "ds5250/HostResponses.h"
 #include "ds5250/TN5250.h"
+#include "input/OperatorInput.h"
 #include "net/Communication.h"
 #include "session/SessionSettings.h"
 #include "terminal/TerminalState.h"
@@ -22,6 +23,7 @@ struct FrontEnd {
     ViewOperations& view;
     MessageBoxes& messages;
     SocketNotifier& notifier;
+    Clipboard& clipboard;
 };
 
 /// The start values of both session copies: port 23, the computer name as
@@ -30,7 +32,9 @@ struct FrontEnd {
 SessionSettings StartActiveSettings(const std::string& computerName);
 SessionSettings StartPendingSettings(const std::string& computerName);
 
-class TerminalSession : private SessionControl, private BlockInterpreter {
+class TerminalSession : private SessionControl,
+                        private BlockInterpreter,
+                        private NotificationControl {
 public:
     /// `tableDirectory` holds the <code page>.tbl files; `computerName` is at
     /// most 15 characters.
@@ -60,20 +64,59 @@ public:
     SessionSettings activeSettings;
     SessionSettings pendingSettings;
 
+    /// Copy and paste options (the "TrimBlankRight" and "NbrTabSpace" preferences).
+    ClipboardOptions clipboardOptions;
+
     Communication& endpoint() { return endpoint_; }
+    OperatorInput& input() { return input_; }
     CTN5250& interpreter() { return interpreter_; }
     HostResponses& responses() { return responses_; }
     /// Host blocks handed to the interpreter since the session was created.
     unsigned long blocksProcessed() const { return blocksProcessed_; }
 
 private:
+    /// The front end's view, except that host data arriving in system
+    /// request mode ends the mode in the keyboard state first.
+    class SessionView : public ViewOperations {
+    public:
+        SessionView(ViewOperations& view, TerminalSession& session)
+            : view_(view), session_(session) {}
+        void InvalidateView() override { view_.InvalidateView(); }
+        void InvalidateCursor() override { view_.InvalidateCursor(); }
+        void InvalidateCellRect(int l, int t, int r, int b) override {
+            view_.InvalidateCellRect(l, t, r, b);
+        }
+        void InvalidateMessageIndicator() override { view_.InvalidateMessageIndicator(); }
+        void InvalidateShiftIndicator() override { view_.InvalidateShiftIndicator(); }
+        void InvalidateInsertIndicator() override { view_.InvalidateInsertIndicator(); }
+        void InvalidateSysReqLine() override { view_.InvalidateSysReqLine(); }
+        void DrawInhibitIndicator() override { view_.DrawInhibitIndicator(); }
+        void RefreshScreen() override { view_.RefreshScreen(); }
+        void BeginSysReqLine() override { view_.BeginSysReqLine(); }
+        void EndSysReqLine() override {
+            session_.input_.LeaveSysReqModeForHostData();
+            view_.EndSysReqLine();
+        }
+        void LoadBackgroundImage() override { view_.LoadBackgroundImage(); }
+        void FitScreenToWindow() override { view_.FitScreenToWindow(); }
+
+    private:
+        ViewOperations& view_;
+        TerminalSession& session_;
+    };
+
     void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override;
+    void SuspendNotifications() override { endpoint_.SuspendNotifications(); }
+    void ResumeNotifications() override { endpoint_.ResumeNotifications(); }
 
     FrontEnd frontEnd_;
+    SessionView view_;
     InterpreterLinks links_;
     CTN5250 interpreter_;
     HostResponses responses_;
     Communication endpoint_;
+    InputState inputState_;
+    OperatorInput input_;
     unsigned long blocksProcessed_ = 0;
 };
 
