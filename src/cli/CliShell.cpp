@@ -111,7 +111,14 @@ bool CliShell::Execute(const std::string& line) {
         out_ << "error: unknown command " << name << '\n';
         return false;
     }
-    const bool ok = it->second(rest);
+    bool ok = false;
+    try {
+        ok = it->second(rest);
+    } catch (const std::exception& e) {
+        // A failed send from an operator's key: the desktop program shows the
+        // socket error in a message box and abandons the key; so does this.
+        messages_.ShowMessage(e.what(), MessageIcon::Stop);
+    }
     out_.flush();
     return ok;
 }
