@@ -1,0 +1,224 @@
+// Menus, accelerators, bars and the command rules of the main window.
+#include "app/CMainFrame.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "terminal/StringTable.h"
+
+namespace quenlix::app {
+
+namespace {
+QString Text(const char* s) { return QString::fromLatin1(s); }
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), view_(new CTelnetView(this)) {
+    setCentralWidget(view_);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    CreateActions();
+    BuildMenus();
+    BuildContextMenu();
+    BuildStatusBar();
+    BuildToolBars();
+    connect(view_, &CTelnetView::contextMenuRequested, this,
+            [this](const QPoint& at) {
+                UpdateCommandStates();
+                contextMenu_->exec(at);
+            });
+    // The idle pass of the command rules.
+    connect(&idle_, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
+    idle_.start(200);
+    UpdateCommandStates();
+}
+
+void CMainFrame::CreateActions() {
+    for (const CommandSpec& spec : AllCommands()) {
+        QString text = Text(spec.text);
+        text = text.section(QLatin1Char('\t'), 0, 0);
+        auto* a = new QAction(text, this);
+        a->setData(spec.id);
+        a->setStatusTip(PromptOf(spec));
+        a->setToolTip(TooltipOf(spec).isEmpty() ? text : TooltipOf(spec));
+        if (!spec.keys.isEmpty()) {
+            a->setShortcuts(spec.keys);
+            // Window-wide: an accelerator never reaches the terminal view.
+            a->setShortcutContext(Qt::WindowShortcut);
+            addAction(a);
+        }
+        const int id = spec.id;
+        connect(a, &QAction::triggered, this, [this, id] { Execute(id); });
+        actions_.insert(id, a);
+    }
+}
+
+QAction* CMainFrame::Add(QMenu* menu, int id) {
+    QAction* a = actions_.value(id);
+    menu->addAction(a);
+    return a;
+}
+
+void CMainFrame::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    for (int id : {kCmdNewSession, kCmdOpen, kCmdClose}) Add(file, id);
+    file->addSeparator();
+    for (int id : {kCmdSave, kCmdSaveAs, kCmdCreateShortcut}) Add(file, id);
+    file->addSeparator();
+    for (int id : {kCmdPrint, kCmdPrintPreview, kCmdPrinterSetup}) Add(file, id);
+    file->addSeparator();
+    recentMenu_ = file->addMenu(QStringLiteral("Recent Sess&ions"));
+    file->addSeparator();
+    Add(file, kCmdExit);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    Add(edit, kCmdCopy);
+    Add(edit, kCmdPaste);
+    edit->addSeparator();
+    Add(edit, kCmdSelectAll);
+    edit->addSeparator();
+    Add(edit, kCmdTrimBlankRight);
+
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("View"));
+    for (int id : {kCmdCommandBar, kCmdSpecialKeyBar, kCmdHelpBar, kCmdStatusBar}) Add(viewMenu, id);
+    viewMenu->addSeparator();
+    QMenu* form = viewMenu->addMenu(QStringLiteral("Cursor Form"));
+    for (int id : {kCmdCursorSolid, kCmdCursorUnderscore, kCmdCursorVerticalBar}) Add(form, id);
+    Add(viewMenu, kCmdCursorLocation);
+    Add(viewMenu, kCmdCursorBlink);
+    viewMenu->addSeparator();
+    Add(viewMenu, kCmdFullScreen);
+
+    QMenu* connection = menuBar()->addMenu(QStringLiteral("Connection"));
+    Add(connection, kCmdStart);
+    Add(connection, kCmdStop);
+    connection->addSeparator();
+    Add(connection, kCmdProperties);
+
+    QMenu* parameters = menuBar()->addMenu(QStringLiteral("Parameters"));
+    for (int id : {kCmdAppearance, kCmdFonts, kCmdAutoSession}) Add(parameters, id);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+    Add(help, kCmdKeyboardLayout);
+    Add(help, kCmdAbout);
+
+    for (QMenu* m : menuBar()->findChildren<QMenu*>()) {
+        connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    }
+    // Menu texts carry their accelerator hints after a tab, as the table says.
+    for (const CommandSpec& spec : AllCommands()) {
+        if (QAction* a = actions_.value(spec.id); a && *spec.text) {
+            a->setText(Text(spec.text));
+        }
+    }
+}
+
+void CMainFrame::BuildContextMenu() {
+    contextMenu_ = new QMenu(this);
+    for (int id : {kCmdStart, kCmdStop, kCmdProperties}) Add(contextMenu_, id);
+    contextMenu_->addSeparator();
+    for (int id : {kCmdCopy, kCmdPaste, kCmdSelectAll}) Add(contextMenu_, id);
+    contextMenu_->addSeparator();
+    Add(contextMenu_, kCmdFullScreen);
+    QMenu* form = contextMenu_->addMenu(QStringLiteral("Cursor Form"));
+    for (int id : {kCmdCursorSolid, kCmdCursorUnderscore, kCmdCursorVerticalBar}) Add(form, id);
+    Add(contextMenu_, kCmdCursorBlink);
+    Add(contextMenu_, kCmdCursorLocation);
+    contextMenu_->addSeparator();
+    Add(contextMenu_, kCmdAppearance);
+    Add(contextMenu_, kCmdFonts);
+    contextMenu_->addSeparator();
+    for (int id : {kCmdPrint, kCmdPrintPreview, kCmdPrinterSetup}) Add(contextMenu_, id);
+    contextMenu_->addSeparator();
+    Add(contextMenu_, kCmdKeyboardLayout);
+    contextMenu_->addSeparator();
+    Add(contextMenu_, kCmdExit);
+}
+
+void CMainFrame::BuildToolBars() {
+    auto make = [this](int stringId, const char* objectName, std::initializer_list<int> ids) {
+        auto* bar = new QToolBar(QString::fromUtf8(LoadString(stringId).data()), this);
+        bar->setObjectName(QString::fromLatin1(objectName));
+        bar->setMovable(true);
+        bar->setFloatable(true);
+        bar->setAllowedAreas(Qt::AllToolBarAreas);
+        for (int id : ids) bar->addAction(actions_.value(id));
+        // Buttons show the tooltip word, never the menu text with its hint.
+        for (QAction* a : bar->actions()) {
+            if (QWidget* w = bar->widgetForAction(a)) w->setToolTip(a->toolTip());
+        }
+        return bar;
+    };
+    commandBar_ = make(kStrCommandBar, "CommandBar",
+                       {kCmdConnectDisconnect, kCmdCopy, kCmdPaste, kCmdPrint});
+    specialKeyBar_ = make(kStrSpecialKeysBar, "SpecialKeyBar",
+                          {kCmdSystemRequest, kCmdAttention, kCmdPrevious, kCmdNext,
+                           kCmdDeleteFields, kCmdRefresh, kCmdPa1, kCmdPa2, kCmdPa3, kCmdPrintKey,
+                           kCmdHelpKey});
+    helpBar_ = make(kStrHelpBar, "HelpBar", {kCmdWebSite, kCmdKeyboardLayout});
+    addToolBar(Qt::TopToolBarArea, commandBar_);
+    addToolBar(Qt::TopToolBarArea, helpBar_);
+    addToolBar(Qt::LeftToolBarArea, specialKeyBar_);
+}
+
+void CMainFrame::BuildStatusBar() {
+    static const char* const kWidthTexts[] = {"000.000.000.000", "Canadian Bilingual",
+                                              "IBM-XXXX-CCC", "CAPS", "NUM"};
+    QStatusBar* bar = statusBar();
+    const QFontMetrics metrics(bar->font());
+    for (int i = 0; i < 5; ++i) {
+        panes_[i] = new QLabel(bar);
+        panes_[i]->setFixedWidth(metrics.horizontalAdvance(QString::fromLatin1(kWidthTexts[i])) + 8);
+        bar->addPermanentWidget(panes_[i]);
+    }
+    bar->showMessage(QStringLiteral("Ready"));
+}
+
+void CMainFrame::SetHandler(int id, Handler handler) { handlers_.insert(id, std::move(handler)); }
+
+bool CMainFrame::Execute(int id) {
+    const auto it = handlers_.constFind(id);
+    if (it == handlers_.constEnd() || !it->run) return false;
+    if (it->enabled && !it->enabled()) return false;
+    it->run();
+    UpdateCommandStates();
+    return true;
+}
+
+void CMainFrame::UpdateCommandStates() {
+    for (auto it = actions_.constBegin(); it != actions_.constEnd(); ++it) {
+        const auto h = handlers_.constFind(it.key());
+        QAction* a = it.value();
+        const bool handled = h != handlers_.constEnd() && h->run;
+        a->setEnabled(handled && (!h->enabled || h->enabled()));
+        if (handled && h->checked) {
+            a->setCheckable(true);
+            a->setChecked(h->checked());
+        }
+    }
+    connectPicture_ = isConnected && isConnected() ? commandBar_->actions().size() : 0;
+    if (panes_[3]) panes_[3]->setText(QStringLiteral(""));
+}
+
+void CMainFrame::SetSessionPanes(const QString& ip, const QString& language,
+                                 const QString& terminal) {
+    panes_[0]->setText(ip);
+    panes_[1]->setText(language);
+    panes_[2]->setText(terminal);
+}
+
+QString CMainFrame::paneText(int pane) const {
+    return pane >= 1 && pane <= 5 ? panes_[pane - 1]->text() : QString();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (onCloseRequested && !onCloseRequested()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace quenlix::app

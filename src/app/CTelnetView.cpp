@@ -1,0 +1,288 @@
+// Painting, geometry, blinking and input of the terminal view.
+#include "app/CTelnetView.h"
+
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "app/CommandTable.h"
+#include "app/KeyTranslator.h"
+#include "app/QtCanvas.h"
+#include "display/ViewLayout.h"
+#include "input/KeyCodes.h"
+#include "net/BlockingSocket.h"
+
+namespace quenlix::app {
+
+CTelnetView::CTelnetView(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setMouseTracking(false);
+    setMinimumSize(80, 60);
+    blinkTimer_.start(kBlinkMilliseconds, this);
+}
+
+void CTelnetView::SetSession(TerminalSession* session) {
+    session_ = session;
+    FitScreenToWindow();
+}
+
+const PcCharset& CTelnetView::Charset() const {
+    return PcCharset::ForCodePage(session_ ? session_->activeSettings.PageCode : 0);
+}
+
+void CTelnetView::UpdateScreenRect(const PixelRect& r) {
+    const PixelRect w = ToWindow(r, paint_.horizontalOffset);
+    update(QtCanvas::ToQRect(w).adjusted(0, 0, 1, 1));
+}
+
+void CTelnetView::InvalidateView() { update(); }
+
+void CTelnetView::InvalidateCursor() {
+    if (!session_) return;
+    const Terminal& t = session_->terminal;
+    // The crosshair spans the screen and the row/column indicator follows
+    // the cursor: both are repainted with it.
+    if (t.state.CheckRepere) {
+        update();
+        return;
+    }
+    UpdateScreenRect(CursorCellRect(t));
+    UpdateScreenRect(RowColumnRect(t));
+}
+
+void CTelnetView::InvalidateCellRect(int left, int top, int right, int bottom) {
+    if (session_) UpdateScreenRect(CellsRect(session_->terminal, CellRect{left, top, right, bottom}));
+}
+void CTelnetView::InvalidateMessageIndicator() {
+    if (session_) UpdateScreenRect(MessageMarkRect(session_->terminal));
+}
+void CTelnetView::InvalidateShiftIndicator() {
+    if (session_) UpdateScreenRect(ShiftMarkRect(session_->terminal));
+}
+void CTelnetView::InvalidateInsertIndicator() {
+    if (session_) UpdateScreenRect(InsertMarkRect(session_->terminal));
+}
+void CTelnetView::InvalidateSysReqLine() {
+    if (session_) UpdateScreenRect(SysReqLineRect(session_->terminal));
+}
+
+void CTelnetView::DrawInhibitIndicator() {
+    if (!session_ || back_.isNull()) return;
+    PreparePaintState();
+    {
+        QPainter p(&back_);
+        QtCanvas canvas(p, measurer_.font());
+        quenlix::DrawInhibitIndicator(session_->terminal, paint_, canvas);
+    }
+    const PixelRect r = ToWindow(InhibitAreaRect(session_->terminal), paint_.horizontalOffset);
+    repaint(QtCanvas::ToQRect(r));
+}
+
+void CTelnetView::RefreshScreen() { repaint(); }
+
+void CTelnetView::BeginSysReqLine() { InvalidateSysReqLine(); }
+void CTelnetView::EndSysReqLine() { InvalidateSysReqLine(); }
+
+void CTelnetView::LoadBackgroundImage() {
+    picture_ = QImage();
+    pictureInfo_ = BackgroundPicture{};
+    paint_.picture = nullptr;
+    if (!background_.imageFile.empty()) {
+        QImageReader reader(QString::fromStdString(background_.imageFile));
+        QImage image = reader.read();
+        if (!image.isNull()) {
+            picture_ = image.convertToFormat(QImage::Format_RGB32);
+            const int dpiX = std::max(1, logicalDpiX());
+            const int dpiY = std::max(1, logicalDpiY());
+            pictureInfo_ = BackgroundPicture{&picture_, picture_.width() * 2540 / dpiX,
+                                             picture_.height() * 2540 / dpiY};
+            paint_.picture = &pictureInfo_;
+        }
+    }
+    update();
+}
+
+void CTelnetView::SetBackground(const BackgroundSettings& background) {
+    const bool reload = background.imageFile != background_.imageFile || picture_.isNull();
+    background_ = background;
+    paint_.backgroundActive = background.active;
+    paint_.backgroundMode = background.mode;
+    if (reload) {
+        LoadBackgroundImage();
+    } else {
+        update();
+    }
+}
+
+void CTelnetView::SetFontPreferences(const FontPreferences& preferences) {
+    fontPreferences_ = preferences;
+    paint_.fontWeight = preferences.weight;
+    FitScreenToWindow();
+    update();
+}
+
+void CTelnetView::FitScreenToWindow() {
+    if (!session_) return;
+    const ScreenFit fit = quenlix::FitScreenToWindow(
+        session_->terminal, PixelRect{0, 0, width(), height()}, fontPreferences_, measurer_);
+    paint_.horizontalOffset = fit.horizontalOffset;
+    update();
+}
+
+void CTelnetView::PreparePaintState() {
+    OperatorInput& input = session_->input();
+    paint_.clientArea = PixelRect{0, 0, width(), height()};
+    paint_.sysReqText = input.state().sysReqText;
+    paint_.shiftDown = input.state().shiftDown;
+    paint_.charset = &Charset();
+}
+
+void CTelnetView::EnsureBackBuffer() {
+    if (back_.size() != size()) {
+        back_ = QImage(size(), QImage::Format_RGB32);
+        back_.fill(Qt::black);
+    }
+}
+
+void CTelnetView::paintEvent(QPaintEvent* event) {
+    EnsureBackBuffer();
+    if (session_) {
+        PreparePaintState();
+        PaintRegion damaged;
+        for (const QRect& r : event->region()) {
+            damaged.Add(PixelRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+        }
+        QPainter p(&back_);
+        QtCanvas canvas(p, measurer_.font());
+        PaintScreen(session_->terminal, paint_, damaged, canvas);
+    }
+    // One copy of the finished picture: the window never shows a half-drawn state.
+    QPainter w(this);
+    for (const QRect& r : event->region()) w.drawImage(r, back_, r);
+}
+
+void CTelnetView::PaintOnPaper(QPainter& painter, const QRect& page) {
+    if (!session_) return;
+    Terminal& t = session_->terminal;
+    const int cellWidth = t.state.cellWidth;
+    const int cellHeight = t.state.cellHeight;
+    const int cursorX = t.state.cursorX;
+    const int cursorY = t.state.cursorY;
+    PaintState paper = paint_;
+    PreparePaintState();
+    paper.sysReqText = paint_.sysReqText;
+    paper.charset = paint_.charset;
+    QtFontMeasurer pageMeasurer;
+    quenlix::FitScreenToWindow(t, PixelRect{0, 0, page.width(), page.height()}, fontPreferences_,
+                               pageMeasurer);
+    UsePaperRules(paper);
+    painter.save();
+    painter.translate(page.topLeft());
+    {
+        QtCanvas canvas(painter, pageMeasurer.font());
+        PaintScreen(t, paper, PaintRegion(PixelRect{0, 0, page.width(), page.height()}), canvas);
+    }
+    painter.restore();
+    // The window's geometry exactly as before.
+    t.state.cellWidth = cellWidth;
+    t.state.cellHeight = cellHeight;
+    t.state.cursorX = cursorX;
+    t.state.cursorY = cursorY;
+}
+
+void CTelnetView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    EnsureBackBuffer();
+    FitScreenToWindow();
+}
+
+void CTelnetView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != blinkTimer_.timerId() || !session_) return;
+    const BlinkRepaint r = BlinkStep(session_->terminal, paint_, hasFocus());
+    for (const PixelRect& rect : r.cells.rects()) update(QtCanvas::ToQRect(rect));
+    if (r.cursor) InvalidateCursor();
+}
+
+void CTelnetView::Submit(const std::vector<KeyEvent>& events) {
+    if (!session_) return;
+    try {
+        for (const KeyEvent& e : events) session_->input().Submit(e);
+    } catch (const CBlockingSocketException& e) {
+        // The keystroke is abandoned; the socket's error is shown.
+        emit sendFailed(QString::fromStdString(e.what()));
+    }
+}
+
+namespace {
+/// True for keys of the accelerator table: they belong to the main window
+/// and never reach the terminal, also when their command does nothing.
+bool IsAccelerator(const QKeyEvent& event) {
+    const QKeySequence pressed(event.keyCombination());
+    for (const CommandSpec& spec : AllCommands()) {
+        for (const QKeySequence& key : spec.keys) {
+            if (key.matches(pressed) == QKeySequence::ExactMatch) return true;
+        }
+    }
+    return false;
+}
+}  // namespace
+
+void CTelnetView::keyPressEvent(QKeyEvent* event) {
+    if (!session_ || IsAccelerator(*event)) return;
+    Submit(TranslateKeyPress(*event, Charset(), session_->input().state().shiftDown));
+    event->accept();
+}
+
+void CTelnetView::keyReleaseEvent(QKeyEvent* event) {
+    if (!session_ || event->isAutoRepeat()) return;
+    Submit(TranslateKeyRelease(*event));
+}
+
+void CTelnetView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (!session_) return;
+    const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
+    session_->input().keyboard().FocusGained(shift);
+}
+
+void CTelnetView::mousePressEvent(QMouseEvent* event) {
+    if (!session_ || event->button() != Qt::LeftButton) return;
+    session_->input().mouse().Press(event->position().toPoint().x() - paint_.horizontalOffset,
+                                    event->position().toPoint().y());
+}
+
+void CTelnetView::mouseMoveEvent(QMouseEvent* event) {
+    if (!session_ || !(event->buttons() & Qt::LeftButton)) return;
+    session_->input().mouse().Move(event->position().toPoint().x() - paint_.horizontalOffset,
+                                   event->position().toPoint().y());
+}
+
+void CTelnetView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!session_ || event->button() != Qt::LeftButton) return;
+    session_->input().mouse().Release(event->position().toPoint().x() - paint_.horizontalOffset,
+                                      event->position().toPoint().y());
+}
+
+void CTelnetView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!session_ || event->button() != Qt::LeftButton) return;
+    session_->input().mouse().DoubleClick(
+        event->position().toPoint().x() - paint_.horizontalOffset, event->position().toPoint().y());
+}
+
+void CTelnetView::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    if (!session_ || !session_->terminal.state.connected) return;
+    const int delta = static_cast<std::int16_t>(event->angleDelta().y());
+    const int vk = session_->input().keyboard().WheelKey(delta);
+    Submit({{KeyEvent::Kind::kKeyDown, vk, 0, false}, {KeyEvent::Kind::kKeyUp, vk, 0, false}});
+}
+
+void CTelnetView::contextMenuEvent(QContextMenuEvent* event) {
+    emit contextMenuRequested(event->globalPos());
+}
+
+}  // namespace quenlix::app

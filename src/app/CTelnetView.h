@@ -1,0 +1,107 @@
+// The terminal view: paints the presentation space from a QImage back
+// buffer, fits the cells to the window, blinks, and turns keys, the mouse
+// and the wheel into the terminal's operator input.
+#pragma once
+
+#include <QBasicTimer>
+#include <QFont>
+#include <QImage>
+#include <QWidget>
+
+#include "app/QtFontMeasurer.h"
+#include "connection/TerminalSession.h"
+#include "display/ScreenPainter.h"
+
+namespace quenlix::app {
+
+/// How the background picture is chosen and laid out (the "BkgndImage"
+/// preferences).
+struct BackgroundSettings {
+    bool active = true;
+    int mode = kBackgroundCentered;
+    std::string imageFile;
+};
+
+class CTelnetView : public QWidget, public ViewOperations {
+    Q_OBJECT
+public:
+    /// Blink timer period and identifier.
+    static constexpr int kBlinkMilliseconds = 500;
+
+    explicit CTelnetView(QWidget* parent = nullptr);
+
+    /// The session this view shows; set once, before the view is shown.
+    void SetSession(TerminalSession* session);
+    TerminalSession* session() const { return session_; }
+
+    // What the core asks of the view.
+    void InvalidateView() override;
+    void InvalidateCursor() override;
+    void InvalidateCellRect(int left, int top, int right, int bottom) override;
+    void InvalidateMessageIndicator() override;
+    void InvalidateShiftIndicator() override;
+    void InvalidateInsertIndicator() override;
+    void InvalidateSysReqLine() override;
+    void DrawInhibitIndicator() override;
+    void RefreshScreen() override;
+    void BeginSysReqLine() override;
+    void EndSysReqLine() override;
+    void LoadBackgroundImage() override;
+    void FitScreenToWindow() override;
+
+    /// Font face, weight (1..1000) and italic; refits the cells.
+    void SetFontPreferences(const FontPreferences& preferences);
+    const FontPreferences& fontPreferences() const { return fontPreferences_; }
+    void SetBackground(const BackgroundSettings& background);
+    const BackgroundSettings& background() const { return background_; }
+    const QFont& viewFont() const { return measurer_.font(); }
+    int horizontalOffset() const { return paint_.horizontalOffset; }
+    PaintState& paintState() { return paint_; }
+
+    /// Paints the whole screen onto `painter` with the paper rules (black and
+    /// white, no blink, the cursor always), fitting the cells to `page`; the
+    /// window's cell size, font and cursor are restored afterwards.
+    void PaintOnPaper(QPainter& painter, const QRect& page);
+
+    /// The back buffer as last painted (tests and screenshots).
+    const QImage& backBuffer() const { return back_; }
+
+signals:
+    void contextMenuRequested(const QPoint& globalPos);
+    /// An operator key failed to reach the host (the socket's error text).
+    void sendFailed(const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool focusNextPrevChild(bool) override { return false; }  // Tab belongs to the host
+
+private:
+    void Submit(const std::vector<KeyEvent>& events);
+    void UpdateScreenRect(const PixelRect& screenRect);
+    void PreparePaintState();
+    void EnsureBackBuffer();
+    const PcCharset& Charset() const;
+
+    TerminalSession* session_ = nullptr;
+    PaintState paint_;
+    FontPreferences fontPreferences_;
+    BackgroundSettings background_;
+    QtFontMeasurer measurer_;
+    QImage back_;
+    QImage picture_;
+    BackgroundPicture pictureInfo_;
+    QBasicTimer blinkTimer_;
+};
+
+}  // namespace quenlix::app

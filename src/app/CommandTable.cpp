@@ -1,0 +1,105 @@
+// The command table.
+#include "app/CommandTable.h"
+
+#include <QString>
+#include <vector>
+
+#include "app/CommandIds.h"
+
+namespace quenlix::app {
+
+namespace {
+
+QList<QKeySequence> Keys(std::initializer_list<QKeyCombination> keys) {
+    QList<QKeySequence> out;
+    for (const QKeyCombination& k : keys) out.append(QKeySequence(k));
+    return out;
+}
+
+const std::vector<CommandSpec>& Table() {
+    static const std::vector<CommandSpec> table = {
+        {kCmdNewSession, "&New Session\tCtrl+N", "Create a new session", Keys({Qt::CTRL | Qt::Key_N})},
+        {kCmdOpen, "&Open\tCtrl+O", "Open a saved session", Keys({Qt::CTRL | Qt::Key_O})},
+        {kCmdClose, "&Close", "Close current session", {}},
+        {kCmdSave, "&Save\tCtrl+S", "Save the current session", Keys({Qt::CTRL | Qt::Key_S})},
+        {kCmdSaveAs, "Save &As", "Save the current session with a new name", {}},
+        {kCmdCreateShortcut, "C&reate Shortcut", "Create a shortcut", {}},
+        {kCmdPrint, "&Print...\tCtrl+P", "Print active document\nPrint", Keys({Qt::CTRL | Qt::Key_P})},
+        {kCmdPrintPreview, "Print Pre&view", "Print Preview", {}},
+        {kCmdPrinterSetup, "Prin&ter Setup", "Change printer and print setup\nPrint Configuration", {}},
+        {kCmdExit, "&Exit", "Close application\nClose", Keys({Qt::ALT | Qt::Key_F4})},
+        {kCmdCopy, "&Copy\tCtrl+C", "Copy the selection and place on clipboard\nCopy",
+         Keys({Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert})},
+        {kCmdPaste, "&Paste\tCtrl+V", "Insert contents of clipboard\nPaste",
+         Keys({Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert})},
+        {kCmdSelectAll, "Select &All\tCtrl+A", "Select entire screen", Keys({Qt::CTRL | Qt::Key_A})},
+        {kCmdTrimBlankRight, "&Trim Blank Space to Right", "Trim Blank Space to Right", {}},
+        {kCmdCommandBar, "&Command Bar", "Display or hide command key bar", {}},
+        {kCmdSpecialKeyBar, "Special &Key Bar", "Display or hide special key bar", {}},
+        {kCmdHelpBar, "&Help Bar", "Display or hide help key bar", {}},
+        {kCmdStatusBar, "&Status Bar", "Display or hide status bar", {}},
+        {kCmdCursorSolid, "&Solid", "", {}},
+        {kCmdCursorUnderscore, "&Underscore", "", {}},
+        {kCmdCursorVerticalBar, "&Vertical Bar", "", {}},
+        {kCmdCursorLocation, "Cursor &Location\tCtrl+R",
+         "Display/Hide location of cursor by a vertical and horizontal line",
+         Keys({Qt::CTRL | Qt::Key_R})},
+        {kCmdCursorBlink, "Cursor &Blink \tCtrl+B", "Display a blinking or static cursor",
+         Keys({Qt::CTRL | Qt::Key_B})},
+        {kCmdFullScreen, "&Full Screen\tCtrl+F", "Display as full screen", Keys({Qt::CTRL | Qt::Key_F})},
+        {kCmdStart, "&Start\tCtrl+X", "Open connection", Keys({Qt::CTRL | Qt::Key_X})},
+        {kCmdStop, "S&top\tCtrl+D", "Close connection", Keys({Qt::CTRL | Qt::Key_D})},
+        {kCmdConnectDisconnect, "Connect/Disconnect", "Open/close connection\nConnect/Disconnect", {}},
+        {kCmdProperties, "&Properties\tCtrl+T", "Display session properties", Keys({Qt::CTRL | Qt::Key_T})},
+        {kCmdAppearance, "&Appearance\tCtrl+F1", "Choice of display colors and background image",
+         Keys({Qt::CTRL | Qt::Key_F1})},
+        {kCmdFonts, "&Fonts\tCtrl+F2", "Choice of font", Keys({Qt::CTRL | Qt::Key_F2})},
+        {kCmdAutoSession, "Auto &Session\tCtrl+F3", "Automate session connection",
+         Keys({Qt::CTRL | Qt::Key_F3})},
+        {kCmdKeyboardLayout, "&Keyboard Layout\tCtrl+F4",
+         "Keyboard layout between PC and AS/400\nKeyboard Layout", Keys({Qt::CTRL | Qt::Key_F4})},
+        {kCmdAbout, "&About Quenlix Telnet...",
+         "Display program information, version number and copyright", {}},
+        {kCmdWebSite, "Web Site", "Go to Quenlix website\nquenlix.example", {}},
+        {kCmdSystemRequest, "System Request", "System Request special key\nSystem Request",
+         Keys({Qt::SHIFT | Qt::Key_Escape})},
+        {kCmdAttention, "ATTN", " ATTENTION (ATTN) special key \nATTN", {}},
+        {kCmdPrevious, "Previous", "Display previous screen\nPrevious", {}},
+        {kCmdNext, "Next", "Display next screen\nNext", {}},
+        {kCmdDeleteFields, "Delete fields", "Delete all modified non bypass fields\nDelete fields", {}},
+        {kCmdRefresh, "Refresh", "Refresh current screen\nRefresh", {}},
+        {kCmdPa1, "PA1", "PA1 special key\nPA1", {}},
+        {kCmdPa2, "PA2", "PA2 special key\nPA2", {}},
+        {kCmdPa3, "PA3", "PA3 special key\nPA3", {}},
+        {kCmdPrintKey, "Print", "Print current screen\nPrint", {}},
+        {kCmdHelpKey, "Help", "Help key\nHelp", {}},
+        {kCmdUnhandledCtrlL, "", "", Keys({Qt::CTRL | Qt::Key_L})},
+        {kCmdUnhandledCtrlU, "", "", Keys({Qt::CTRL | Qt::Key_U})},
+        {kCmdUnhandledUndo, "", "", Keys({Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace})},
+        {kCmdUnhandledCut, "", "", Keys({Qt::SHIFT | Qt::Key_Delete})},
+        {kCmdUnhandledAltPlus, "", "", Keys({Qt::ALT | Qt::Key_Plus})},
+    };
+    return table;
+}
+
+}  // namespace
+
+std::span<const CommandSpec> AllCommands() { return Table(); }
+
+const CommandSpec* FindCommand(int id) {
+    for (const CommandSpec& c : Table()) {
+        if (c.id == id) return &c;
+    }
+    return nullptr;
+}
+
+QString PromptOf(const CommandSpec& spec) {
+    return QString::fromLatin1(spec.prompt).section(QLatin1Char('\n'), 0, 0);
+}
+
+QString TooltipOf(const CommandSpec& spec) {
+    const QString text = QString::fromLatin1(spec.prompt);
+    return text.contains(QLatin1Char('\n')) ? text.section(QLatin1Char('\n'), 1) : text;
+}
+
+}  // namespace quenlix::app

@@ -1,0 +1,84 @@
+// QPainter drawing for the paint pass.
+#include "app/QtCanvas.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPaintDevice>
+#include <QRegion>
+
+namespace quenlix::app {
+
+QtCanvas::QtCanvas(QPainter& painter, const QFont& font)
+    : painter_(painter), ascent_(QFontMetrics(font, painter.device()).ascent()) {
+    painter_.setFont(font);
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    glyph_.resize(2);
+}
+
+void QtCanvas::FillRect(const PixelRect& rect, Color color) {
+    if (IsEmpty(rect)) return;
+    painter_.fillRect(ToQRect(rect), ToQColor(color));
+}
+
+void QtCanvas::DrawChar(int x, int y, char32_t ch, Color color) {
+    if (ch == U' ' || ch == 0) return;
+    painter_.setPen(ToQColor(color));
+    if (ch < 0x10000) {
+        glyph_.resize(1);
+        glyph_[0] = QChar(static_cast<char16_t>(ch));
+    } else {
+        glyph_.resize(2);
+        glyph_[0] = QChar(QChar::highSurrogate(ch));
+        glyph_[1] = QChar(QChar::lowSurrogate(ch));
+    }
+    painter_.drawText(x, y + ascent_, glyph_);
+}
+
+void QtCanvas::DrawText(int x, int y, std::string_view ascii, Color color) {
+    painter_.setPen(ToQColor(color));
+    painter_.drawText(x, y + ascent_,
+                      QString::fromLatin1(ascii.data(), static_cast<qsizetype>(ascii.size())));
+}
+
+void QtCanvas::DrawLine(PixelPoint from, PixelPoint to, Color color) {
+    if (from == to) return;
+    // The end point is left out: step back one pixel along the line.
+    const int dx = (to.x > from.x) - (to.x < from.x);
+    const int dy = (to.y > from.y) - (to.y < from.y);
+    painter_.setPen(QPen(ToQColor(color), 0));
+    painter_.drawLine(from.x, from.y, to.x - dx, to.y - dy);
+}
+
+void QtCanvas::DrawPolyline(std::span<const PixelPoint> points, Color color) {
+    for (std::size_t i = 1; i < points.size(); ++i) DrawLine(points[i - 1], points[i], color);
+}
+
+void QtCanvas::InvertRect(const PixelRect& rect) {
+    if (IsEmpty(rect)) return;
+    const QPainter::CompositionMode old = painter_.compositionMode();
+    painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
+    painter_.fillRect(ToQRect(rect), Qt::white);
+    painter_.setCompositionMode(old);
+}
+
+void QtCanvas::DrawPicture(const BackgroundPicture& picture, const PixelRect& target) {
+    if (!picture.handle || IsEmpty(target)) return;
+    painter_.drawImage(ToQRect(target), *static_cast<const QImage*>(picture.handle));
+}
+
+void QtCanvas::SetClip(std::span<const PixelRect> rects) {
+    QRegion region;
+    for (const PixelRect& r : rects) region += ToQRect(r);
+    painter_.setClipRegion(region);
+}
+
+void QtCanvas::ClearClip() { painter_.setClipping(false); }
+
+int QtCanvas::DotsPerInchX() const {
+    return painter_.device() ? painter_.device()->logicalDpiX() : 96;
+}
+int QtCanvas::DotsPerInchY() const {
+    return painter_.device() ? painter_.device()->logicalDpiY() : 96;
+}
+
+}  // namespace quenlix::app

@@ -1,0 +1,42 @@
+// The drawing canvas on a QPainter: the view's QImage back buffer and the
+// printer's page both paint through it.
+#pragma once
+
+#include <QFont>
+#include <QPainter>
+#include <QString>
+
+#include "display/Canvas.h"
+
+namespace quenlix::app {
+
+class QtCanvas : public Canvas {
+public:
+    /// `painter` is active on the target; `font` is the view font and
+    /// `cellWidth`/`ascent` place characters in their cells.
+    QtCanvas(QPainter& painter, const QFont& font);
+
+    void FillRect(const PixelRect& rect, Color color) override;
+    void DrawChar(int x, int y, char32_t ch, Color color) override;
+    void DrawText(int x, int y, std::string_view ascii, Color color) override;
+    void DrawLine(PixelPoint from, PixelPoint to, Color color) override;
+    void DrawPolyline(std::span<const PixelPoint> points, Color color) override;
+    void InvertRect(const PixelRect& rect) override;
+    void DrawPicture(const BackgroundPicture& picture, const PixelRect& target) override;
+    void SetClip(std::span<const PixelRect> rects) override;
+    void ClearClip() override;
+    int DotsPerInchX() const override;
+    int DotsPerInchY() const override;
+
+    static QColor ToQColor(Color c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+    static QRect ToQRect(const PixelRect& r) {
+        return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+
+private:
+    QPainter& painter_;
+    int ascent_;
+    QString glyph_;  ///< reused for every character: no allocation per cell
+};
+
+}  // namespace quenlix::app
