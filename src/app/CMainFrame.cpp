@@ -43,6 +43,7 @@ void CMainFrame::CreateActions() {
         a->setData(spec.id);
         a->setStatusTip(PromptOf(spec));
         a->setToolTip(TooltipOf(spec).isEmpty() ? text : TooltipOf(spec));
+        a->setIconText(QString(text).remove(QLatin1Char('&')));
         if (!spec.keys.isEmpty()) {
             a->setShortcuts(spec.keys);
             // Window-wide: an accelerator never reaches the terminal view.
