@@ -1,10 +1,12 @@
 // Table cache: built-in pair, table files, and the translate operations.
 #include "terminal/TranslationCache.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
-#include <fstream>
 
 #include "terminal/TerminalState.h"
 #include "terminal/ViewOperations.h"
@@ -35,18 +37,30 @@ void TranslationCache::InitTranslation(std::string tableDirectory) {
 
 bool TranslationCache::LoadFile(int codePage, TablePair& pair) {
     const std::string path = directory_ + "/" + std::to_string(codePage) + ".tbl";
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    char buffer[kTableFileSize];
-    file.read(buffer, sizeof buffer);
+    // O_NONBLOCK: a named pipe in the table's place must not wait for a
+    // writer; only a regular file is read at all.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    std::uint8_t buffer[kTableFileSize];
+    std::size_t got = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        while (got < sizeof buffer) {
+            const ssize_t n = ::read(fd, buffer + got, sizeof buffer - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+    }
+    ::close(fd);
     // A short file is as good as a missing one: half a table would translate
     // some bytes to garbage without any sign of it.
-    if (file.gcount() != static_cast<std::streamsize>(sizeof buffer)) return false;
+    if (got != sizeof buffer) return false;
     ++filesRead_;
     pair.codePage = codePage;
     for (size_t i = 0; i < 256; ++i) {
-        pair.ATOE[i] = static_cast<std::uint8_t>(buffer[i]);
-        pair.ETOA[i] = static_cast<std::uint8_t>(buffer[256 + i]);
+        pair.ATOE[i] = buffer[i];
+        pair.ETOA[i] = buffer[256 + i];
     }
     return true;
 }

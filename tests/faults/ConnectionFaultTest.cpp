@@ -1,0 +1,533 @@
+// Fault injection on loopback, through the headless front end: hosts that
+// refuse, never answer, hang up or reset in the middle of things, trickle,
+// flood or send garbage, and a host that keeps the keyboard locked while the
+// operator types ahead. Each case has one expected outcome: nothing lost or
+// corrupted, no hang, no crash.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "FaultHost.h"
+#include "cli/CliShell.h"
+#include "ds5250/RecordBuilder.h"
+#include "support/HexDump.h"
+#include "support/SampleScreens.h"
+
+namespace quenlix::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr std::uint8_t kIac = 0xFF;
+constexpr std::uint8_t kSb = 0xFA;
+constexpr std::uint8_t kSe = 0xF0;
+constexpr std::uint8_t kEor = 0xEF;
+
+const Bytes kDoTerminalType = {kIac, 0xFD, 0x18};
+const Bytes kTerminalTypeSend = {kIac, kSb, 0x18, 0x01, kIac, kSe};
+const Bytes kDoEnviron = {kIac, 0xFD, 0x27};
+const Bytes kEnvironSend = {kIac, kSb, 0x27, 0x01, 0x03, 'D', 'E', 'V', 'N', 'A', 'M', 'E', kIac, kSe};
+const Bytes kBinaryAndEor = {kIac, 0xFD, 0x19, kIac, 0xFB, 0x19, kIac, 0xFD, 0x00, kIac, 0xFB, 0x00};
+const Bytes kBinaryAndEorAnswer = {kIac, 0xFB, 0x19, kIac, 0xFD, 0x19,
+                                   kIac, 0xFB, 0x00, kIac, 0xFD, 0x00};
+
+const char kConnectFailure[] =
+    "message: Connection initialization failure:\\nVerify your parameters and try again\n";
+
+int Occurrences(const Bytes& in, const Bytes& part) {
+    int n = 0;
+    for (auto it = in.begin(); (it = std::search(it, in.end(), part.begin(), part.end())) != in.end();
+         ++it) {
+        ++n;
+    }
+    return n;
+}
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+/// The host's side of a normal negotiation; each step waits for the
+/// terminal's answer and keeps it in `received`. With `trickle` every
+/// command goes one byte per packet.
+void Negotiate(FaultHost& h, bool trickle = false) {
+    auto send = [&](const Bytes& b) { return trickle ? h.Trickle(b) : h.Send(b); };
+    send(kDoTerminalType);
+    h.received.push_back(h.Read(3));
+    send(kTerminalTypeSend);
+    h.received.push_back(h.ReadThrough(kSe));
+    send(kDoEnviron);
+    h.received.push_back(h.Read(3));
+    send(kEnvironSend);
+    h.received.push_back(h.ReadThrough(kSe));
+    send(kBinaryAndEor);
+    h.received.push_back(h.Read(kBinaryAndEorAnswer.size()));
+}
+
+void Configure(cli::CliShell& shell, int port) {
+    SessionSettings& s = shell.session().activeSettings;
+    s.IP = "127.0.0.1";
+    s.Port = port;
+    s.TerminalName = "IBM-5292-2";
+    s.TerminalCaract = "24 * 80";
+    s.PageCode = 37;
+    shell.session().pendingSettings = s;
+    // Blocks the interpreter cannot place would leave a trace file in the
+    // working folder; these tests make plenty of them on purpose.
+    shell.session().interpreter().SetTracePath("");
+}
+
+/// A port on 127.0.0.1 that is bound but not listening: a connect to it is
+/// refused, and no other program can take the port while this lives.
+class RefusingPort {
+public:
+    RefusingPort() {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        socklen_t length = sizeof a;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length);
+        port_ = ntohs(a.sin_port);
+    }
+    ~RefusingPort() { ::close(fd_); }
+    int port() const { return port_; }
+
+private:
+    int fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int port_ = 0;
+};
+
+class ConnectionFault : public ::testing::Test {
+protected:
+    ConnectionFault() : shell(out, QUENLIX_TABLE_DIR, "TESTPC") { Configure(shell, host.port()); }
+
+    /// Runs a command and returns what it printed.
+    std::string Run(const std::string& line, bool expectOk = true) {
+        out.str("");
+        EXPECT_EQ(shell.Execute(line), expectOk) << line << "\n" << out.str();
+        return out.str();
+    }
+    const TerminalState& state() { return shell.session().terminal.state; }
+    /// The session is over and left nothing behind: not connected, keyboard
+    /// free, no socket, no held data.
+    void ExpectEnded() {
+        EXPECT_EQ(state().connected, 0);
+        EXPECT_EQ(state().inputInhibited, 0);
+        EXPECT_FALSE(shell.session().endpoint().IsOpen());
+        EXPECT_EQ(shell.session().endpoint().receivedCount(), 0u);
+    }
+
+    std::ostringstream out;
+    FaultHost host;
+    cli::CliShell shell;
+};
+
+// --- Connecting -------------------------------------------------------------
+
+TEST_F(ConnectionFault, RefusedConnectionGivesMessage511AndAFreeKeyboard) {
+    RefusingPort refusing;
+    SessionSettings& s = shell.session().activeSettings;
+    s.Port = refusing.port();
+    const auto start = Clock::now();
+    EXPECT_EQ(Run("connect", false), kConnectFailure);
+    EXPECT_LT(SecondsSince(start), 2.0);
+    ExpectEnded();
+    EXPECT_EQ(Run("wait 100"), "closed\n");
+}
+
+TEST_F(ConnectionFault, NameThatDoesNotResolveGivesMessage511) {
+    shell.session().activeSettings.IP = "no-such-host.invalid";
+    EXPECT_EQ(Run("connect", false), kConnectFailure);
+    ExpectEnded();
+}
+
+TEST_F(ConnectionFault, ConnectToAHostThatNeverAcceptsGivesUpAtTheTimeout) {
+    // A listener whose queue is full: the kernel drops further connection
+    // requests, so the connect neither succeeds nor fails until it gives up.
+    FaultHost full(0);
+    std::vector<int> fillers;
+    for (int i = 0; i < 3; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(static_cast<std::uint16_t>(full.port()));
+        ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        fillers.push_back(fd);
+    }
+    shell.session().activeSettings.Port = full.port();
+    shell.session().endpoint().SetConnectTimeout(milliseconds(400));
+    const auto start = Clock::now();
+    EXPECT_EQ(Run("connect", false), kConnectFailure);
+    const double took = SecondsSince(start);
+    EXPECT_GE(took, 0.35);
+    EXPECT_LT(took, 3.0);
+    ExpectEnded();
+    for (int fd : fillers) ::close(fd);
+}
+
+TEST_F(ConnectionFault, HostThatAcceptsAndNeverAnswersCanStillBeLeft) {
+    Bytes signOff;
+    bool hungUp = false;
+    host.Play([&](FaultHost& h) {
+        signOff = h.ReadThrough(kEor, 5000);
+        hungUp = h.Read(1, 2000).empty();
+    });
+    EXPECT_EQ(Run("connect"), "connected\n");
+    const auto start = Clock::now();
+    EXPECT_EQ(Run("wait 300", false), "timeout\n");
+    EXPECT_LT(SecondsSince(start), 2.0);
+    EXPECT_EQ(state().inputInhibited, 1) << "no host invited input";
+    EXPECT_EQ(Run("disconnect"), "");
+    host.Join();
+    ExpectEnded();
+    EXPECT_FALSE(signOff.empty()) << "the sign-off record reached the host";
+    EXPECT_TRUE(hungUp);
+}
+
+// --- Hang-ups ---------------------------------------------------------------
+
+TEST_F(ConnectionFault, HostClosingMidBlockEndsTheSessionWithoutInterpretingThePiece) {
+    const Bytes second = samples::FullScreen(24, 80, 4);
+    host.Play([&](FaultHost& h) {
+        Negotiate(h);
+        h.Send(samples::SignOnScreen());
+        h.Send(Bytes(second.begin(), second.begin() + static_cast<long>(second.size() / 2)));
+        std::this_thread::sleep_for(milliseconds(50));
+        h.Close();
+    });
+    Run("connect");
+    EXPECT_EQ(Run("wait 5000"), "ok\n");
+    // A 5250 block came after the environment answer: no display-in-use message.
+    EXPECT_EQ(Run("wait 5000"), "closed\n");
+    host.Join();
+    EXPECT_EQ(shell.session().blocksProcessed(), 1u) << "the half block was never interpreted";
+    ExpectEnded();
+}
+
+TEST_F(ConnectionFault, HostResettingTheConnectionEndsTheSessionCleanly) {
+    const Bytes second = samples::FullScreen(24, 80, 4);
+    host.Play([&](FaultHost& h) {
+        Negotiate(h);
+        h.Send(samples::SignOnScreen());
+        h.Send(Bytes(second.begin(), second.begin() + 100));  // held when the reset comes
+        std::this_thread::sleep_for(milliseconds(50));
+        h.Reset();
+    });
+    Run("connect");
+    EXPECT_EQ(Run("wait 5000"), "ok\n");
+    const auto start = Clock::now();
+    EXPECT_EQ(Run("wait 5000"), "closed\n");
+    EXPECT_LT(SecondsSince(start), 2.0);
+    host.Join();
+    EXPECT_EQ(shell.session().blocksProcessed(), 1u);
+    ExpectEnded();
+}
+
+TEST_F(ConnectionFault, KeyPressedAfterAResetIsReportedAndTheSessionEnds) {
+    std::atomic<bool> resetNow{false}, resetDone{false};
+    host.Play([&](FaultHost& h) {
+        Negotiate(h);
+        h.Send(samples::SignOnScreen());
+        const auto end = Clock::now() + milliseconds(5000);
+        while (!resetNow && Clock::now() < end) std::this_thread::sleep_for(milliseconds(5));
+        h.Reset();
+        resetDone = true;
+    });
+    Run("connect");
+    EXPECT_EQ(Run("wait 5000"), "ok\n");
+    resetNow = true;
+    const auto end = Clock::now() + milliseconds(5000);
+    while (!resetDone && Clock::now() < end) std::this_thread::sleep_for(milliseconds(5));
+    std::this_thread::sleep_for(milliseconds(50));  // the RST has reached the terminal's socket
+
+    // The answer cannot go: the failure is reported, not swallowed, and
+    // nothing crashes. The next look at the socket ends the session.
+    out.str("");
+    shell.Execute("key Enter");
+    EXPECT_NE(out.str().find("message: Send error #"), std::string::npos) << out.str();
+    EXPECT_EQ(Run("wait 3000"), "closed\n");
+    host.Join();
+    ExpectEnded();
+}
+
+// --- Screens after a fault ----------------------------------------------------
+
+/// What the operator saw and what the host got back in one session.
+struct Outcome {
+    std::string screen;
+    std::string fields;
+    std::string answer;    ///< the record the Enter key sent, in hex
+    std::string messages;  ///< every "message:" line printed on the way
+    unsigned long blocks = 0;
+};
+
+/// One session: `deliver` plays the host up to and including the sign-on
+/// screen; the operator types a user name and presses Enter; the host reads
+/// the answer and hangs up.
+Outcome Deliver(const std::function<void(FaultHost&)>& deliver) {
+    FaultHost host;
+    std::ostringstream out;
+    cli::CliShell shell(out, QUENLIX_TABLE_DIR, "TESTPC");
+    Configure(shell, host.port());
+    Bytes answer;
+    host.Play([&](FaultHost& h) {
+        deliver(h);
+        answer = h.ReadThrough(kEor, 10000);
+        h.Close();
+    });
+    Outcome o;
+    auto run = [&](const std::string& line) {
+        out.str("");
+        shell.Execute(line);
+        std::istringstream lines(out.str());
+        std::string text;
+        std::string line2;
+        while (std::getline(lines, line2)) {
+            if (line2.rfind("message: ", 0) == 0) {
+                o.messages += line2 + "\n";
+            } else {
+                text += line2 + "\n";
+            }
+        }
+        return text;
+    };
+    EXPECT_EQ(run("connect"), "connected\n");
+    EXPECT_EQ(run("wait 20000"), "ok\n");
+    o.screen = run("screen");
+    o.fields = run("fields");
+    run("type quser");
+    run("key Enter");
+    EXPECT_EQ(run("wait 10000"), "closed\n");
+    host.Join();
+    o.answer = Hex(answer);
+    o.blocks = shell.session().blocksProcessed();
+    return o;
+}
+
+/// A Write To Display whose record is longer than the endpoint's receive
+/// buffer (37772 bytes).
+Bytes OversizeRecord() {
+    RecordBuilder r;
+    r.writeToDisplay().sba(1, 1).text(std::string(50000, 'Z'));
+    return r.record();
+}
+
+/// A megabyte of reproducible noise, IAC, EOR and SB included, then the two
+/// marks that end whatever the noise left open: IAC SE for a subnegotiation,
+/// IAC EOR for a record.
+Bytes Garbage() {
+    std::mt19937 random(5250);
+    Bytes b(1 << 20);
+    for (auto& v : b) v = static_cast<std::uint8_t>(random());
+    b.back() = 0x00;  // not an IAC that would pair with the marks
+    b.insert(b.end(), {kIac, kSe, kIac, kEor});
+    return b;
+}
+
+TEST(ScreenAfterFault, ArrivesExactlyAsWhenSentAtOnce) {
+    const Bytes screen = samples::SignOnScreen();
+    const Outcome reference = Deliver([&](FaultHost& h) {
+        Negotiate(h);
+        h.Send(screen);
+    });
+    ASSERT_NE(reference.screen.find("Sign On"), std::string::npos) << reference.screen;
+    ASSERT_EQ(reference.blocks, 1u);
+    ASSERT_EQ(reference.messages, "");
+    ASSERT_FALSE(reference.answer.empty());
+
+    struct Case {
+        const char* name;
+        std::function<void(FaultHost&)> deliver;
+        bool moreBlocks;  ///< blocks besides the screen may reach the interpreter
+    };
+    const Case cases[] = {
+        {"every byte of negotiation and screen in its own packet",
+         [&](FaultHost& h) {
+             Negotiate(h, true);
+             h.Trickle(screen);
+         },
+         false},
+        {"a record larger than the receive buffer first",
+         [&](FaultHost& h) {
+             Negotiate(h);
+             h.Send(OversizeRecord());
+             h.Send(screen);
+         },
+         false},
+        {"a subnegotiation longer than the receive buffer first",
+         [&](FaultHost& h) {
+             Negotiate(h);
+             Bytes endless = {kIac, kSb, 0x18, 0x01};
+             endless.resize(200000, 'x');
+             endless.insert(endless.end(), {kIac, kSe});
+             Bytes answers;
+             h.SendDraining(endless, answers);
+             h.ReadQuiet(300);
+             h.Send(screen);
+         },
+         false},
+        {"a megabyte of garbage first",
+         [&](FaultHost& h) {
+             Negotiate(h);
+             Bytes answers;
+             h.SendDraining(Garbage(), answers);
+             // Whatever the terminal answered to the noise is read here, so
+             // the next record read is the answer to the screen.
+             h.ReadQuiet(1000);
+             h.Send(screen);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto start = Clock::now();
+        const Outcome o = Deliver(c.deliver);
+        EXPECT_LT(SecondsSince(start), 20.0);
+        EXPECT_EQ(o.screen, reference.screen);
+        EXPECT_EQ(o.fields, reference.fields);
+        EXPECT_EQ(o.answer, reference.answer);
+        if (!c.moreBlocks) {
+            EXPECT_EQ(o.blocks, 1u) << "only the screen reached the interpreter";
+            EXPECT_EQ(o.messages, "");
+        }
+    }
+}
+
+// --- Negotiation that never ends -------------------------------------------------
+
+TEST_F(ConnectionFault, EndlessOptionRequestsAreEachRefusedOnceAndHeldDataStaysBounded) {
+    constexpr int kRounds = 400;       // blocks the host sends
+    constexpr int kPerRound = 60;      // option requests in each
+    Bytes expected;
+    Bytes answers;
+    std::atomic<bool> flooding{true};
+    host.Play([&](FaultHost& h) {
+        int option = 0;
+        for (int round = 0; round < kRounds && !h.stop; ++round) {
+            Bytes block;
+            for (int i = 0; i < kPerRound; ++i) {
+                // Options the terminal does not support, never 0xFF.
+                do option = (option + 1) % 0xFF;
+                while (option == 0x00 || option == 0x06 || option == 0x18 || option == 0x19 ||
+                       option == 0x27);
+                const bool askDo = (i % 2) == 0;
+                block.insert(block.end(), {kIac, std::uint8_t(askDo ? 0xFD : 0xFB),
+                                           std::uint8_t(option)});
+                expected.insert(expected.end(), {kIac, std::uint8_t(askDo ? 0xFC : 0xFE),
+                                                 std::uint8_t(option)});
+            }
+            if (!h.SendDraining(block, answers)) break;
+        }
+        const Bytes rest = h.ReadQuiet(500);
+        answers.insert(answers.end(), rest.begin(), rest.end());
+        flooding = false;
+        Negotiate(h);
+        h.Send(samples::SignOnScreen());
+    });
+    Run("connect");
+    std::size_t mostHeld = 0;
+    const auto end = Clock::now() + milliseconds(20000);
+    while (flooding && Clock::now() < end) {
+        shell.Pump(milliseconds(20));
+        mostHeld = std::max(mostHeld, shell.session().endpoint().receivedCount());
+    }
+    EXPECT_FALSE(flooding) << "the host's flood did not end in time";
+    EXPECT_EQ(Run("wait 10000"), "ok\n") << "the session still works after the flood";
+    host.Join();
+    EXPECT_LT(mostHeld, Communication::kReceiveBufferSize);
+    ASSERT_EQ(answers.size(), expected.size());
+    EXPECT_TRUE(answers == expected) << "each request refused once, in order";
+    EXPECT_NE(Run("screen").find("Sign On"), std::string::npos);
+}
+
+// --- Type-ahead while the host keeps the keyboard locked -------------------------
+
+/// A screen with one long input field that leaves the keyboard locked (an
+/// output-only record), and the record that later unlocks it and reads.
+Bytes LockedScreen() {
+    RecordBuilder r(ds::kOpOutputOnly);
+    r.clearUnit().writeToDisplay().sba(1, 1).text("Busy").sba(2, 1)
+        .startOfField(0x40, 0x00, 0x20, 1000).insertCursor(2, 2);
+    return r.record();
+}
+Bytes UnlockAndRead() {
+    RecordBuilder r(ds::kOpPutGet);
+    r.readMdtFields();
+    return r.record();
+}
+
+class TypeAheadFault : public ConnectionFault {
+protected:
+    /// Connects, lets the locked screen arrive and waits for `go` before the
+    /// host unlocks the keyboard.
+    void StartLocked() {
+        host.Play([this](FaultHost& h) {
+            Negotiate(h);
+            h.Send(LockedScreen());
+            const auto end = Clock::now() + milliseconds(5000);
+            while (!go && Clock::now() < end) std::this_thread::sleep_for(milliseconds(5));
+            h.Send(UnlockAndRead());
+            unlockAnswer = h.ReadThrough(kEor, 5000);
+            h.Close();
+        });
+        Run("connect");
+        EXPECT_EQ(Run("wait-block 5000"), "ok\n");
+        ASSERT_EQ(state().inputInhibited, 1);
+    }
+    /// The field's text as typed, without its trailing nulls and blanks.
+    std::string FieldText() {
+        const Terminal& t = shell.session().terminal;
+        std::string text;
+        for (int p = t.columns() + 1; p < t.columns() + 1 + 1000; ++p) {
+            text += static_cast<char>(t.screen.at(p).character);
+        }
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
+        return text;
+    }
+
+    std::atomic<bool> go{false};
+    Bytes unlockAnswer;
+};
+
+TEST_F(TypeAheadFault, KeysHeldWhileLockedAreReplayedOnceEachInOrder) {
+    StartLocked();
+    Run("type abc");
+    Run("type def");
+    EXPECT_EQ(shell.session().input().typeAhead().size(), 18u) << "3 events a character";
+    EXPECT_EQ(FieldText(), "") << "nothing reached the screen while locked";
+    go = true;
+    // The block that unlocks the keyboard replays the held keys at once.
+    EXPECT_EQ(Run("wait 5000"), "ok\n");
+    EXPECT_EQ(FieldText(), "abcdef");
+    EXPECT_TRUE(shell.session().input().typeAhead().empty());
+    Run("key Enter");
+    EXPECT_EQ(Run("wait 5000"), "closed\n");
+    host.Join();
+    const Bytes typed = {0x81, 0x82, 0x83, 0x84, 0x85, 0x86};  // "abcdef" in EBCDIC
+    EXPECT_EQ(Occurrences(unlockAnswer, typed), 1) << Hex(unlockAnswer);
+}
+
+TEST_F(TypeAheadFault, FarMoreKeysThanTheQueueHoldsKeepTheBoundAndTheOrder) {
+    StartLocked();
+    constexpr std::size_t kCapacity = TypeAheadQueue<KeyEvent>::kCapacity;
+    std::string typed;
+    for (int i = 0; i < 900; ++i) typed += "abcdefghijklmnopqrstuvwxyz0123456789"[i % 36];
+    Run("type " + typed);
+    EXPECT_EQ(shell.session().input().typeAhead().size(), kCapacity);
+    go = true;
+    EXPECT_EQ(Run("wait 5000"), "ok\n");
+    // Whole characters that fit (key-down, character, key-up each) arrive in
+    // order; everything after the bound was refused, nothing was repeated.
+    EXPECT_EQ(FieldText(), typed.substr(0, kCapacity / 3));
+    EXPECT_TRUE(shell.session().input().typeAhead().empty());
+    Run("key Enter");
+    EXPECT_EQ(Run("wait 5000"), "closed\n");
+    host.Join();
+}
+
+}  // namespace
+}  // namespace quenlix::testing
