@@ -177,7 +177,10 @@ void CMainFrame::BuildStatusBar() {
     bar->showMessage(QStringLiteral("Ready"));
 }
 
-void CMainFrame::SetHandler(int id, Handler handler) { handlers_.insert(id, std::move(handler)); }
+void CMainFrame::SetHandler(int id, Handler handler) {
+    handlers_.insert(id, std::move(handler));
+    UpdateCommandState(id);
+}
 
 bool CMainFrame::Execute(int id) {
     const auto it = handlers_.constFind(id);
@@ -188,16 +191,21 @@ bool CMainFrame::Execute(int id) {
     return true;
 }
 
+void CMainFrame::UpdateCommandState(int id) {
+    QAction* a = actions_.value(id, nullptr);
+    if (!a) return;
+    const auto h = handlers_.constFind(id);
+    const bool handled = h != handlers_.constEnd() && h->run;
+    a->setEnabled(handled && (!h->enabled || h->enabled()));
+    if (handled && h->checked) {
+        a->setCheckable(true);
+        a->setChecked(h->checked());
+    }
+}
+
 void CMainFrame::UpdateCommandStates() {
     for (auto it = actions_.constBegin(); it != actions_.constEnd(); ++it) {
-        const auto h = handlers_.constFind(it.key());
-        QAction* a = it.value();
-        const bool handled = h != handlers_.constEnd() && h->run;
-        a->setEnabled(handled && (!h->enabled || h->enabled()));
-        if (handled && h->checked) {
-            a->setCheckable(true);
-            a->setChecked(h->checked());
-        }
+        UpdateCommandState(it.key());
     }
     connectPicture_ = isConnected && isConnected() ? commandBar_->actions().size() : 0;
     if (panes_[3]) panes_[3]->setText(QStringLiteral(""));

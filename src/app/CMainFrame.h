@@ -42,6 +42,8 @@ public:
     bool Execute(int id);
     /// Re-evaluates every enable and check rule (menus opening, the idle pass).
     void UpdateCommandStates();
+    /// The same for one command.
+    void UpdateCommandState(int id);
 
     /// Status-bar panes 1..3: address, language, terminal type.
     void SetSessionPanes(const QString& ip, const QString& language, const QString& terminal);
