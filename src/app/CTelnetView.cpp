@@ -158,6 +158,8 @@ void CTelnetView::paintEvent(QPaintEvent* event) {
         }
         QPainter p(&back_);
         QtCanvas canvas(p, measurer_.font());
+        canvas.UseGlyphCache(&glyphs_, session_->terminal.state.cellWidth,
+                             session_->terminal.state.cellHeight);
         PaintScreen(session_->terminal, paint_, damaged, canvas);
     }
     // One copy of the finished picture: the window never shows a half-drawn state.

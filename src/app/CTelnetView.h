@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include "app/GlyphCache.h"
 #include "app/QtFontMeasurer.h"
 #include "connection/TerminalSession.h"
 #include "display/ScreenPainter.h"
@@ -98,6 +99,7 @@ private:
     FontPreferences fontPreferences_;
     BackgroundSettings background_;
     QtFontMeasurer measurer_;
+    GlyphCache glyphs_;
     QImage back_;
     QImage picture_;
     BackgroundPicture pictureInfo_;

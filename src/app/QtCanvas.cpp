@@ -9,7 +9,7 @@
 namespace quenlix::app {
 
 QtCanvas::QtCanvas(QPainter& painter, const QFont& font)
-    : painter_(painter), ascent_(QFontMetrics(font, painter.device()).ascent()) {
+    : painter_(painter), font_(font), ascent_(QFontMetrics(font, painter.device()).ascent()) {
     painter_.setFont(font);
     painter_.setRenderHint(QPainter::Antialiasing, false);
     glyph_.resize(2);
@@ -22,6 +22,10 @@ void QtCanvas::FillRect(const PixelRect& rect, Color color) {
 
 void QtCanvas::DrawChar(int x, int y, char32_t ch, Color color) {
     if (ch == U' ' || ch == 0) return;
+    if (glyphs_) {
+        painter_.drawImage(x, y, glyphs_->Glyph(ch, color, font_, ascent_, cellWidth_, cellHeight_));
+        return;
+    }
     painter_.setPen(ToQColor(color));
     if (ch < 0x10000) {
         glyph_.resize(1);

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QString>
 
+#include "app/GlyphCache.h"
 #include "display/Canvas.h"
 
 namespace quenlix::app {
@@ -15,6 +16,13 @@ public:
     /// `painter` is active on the target; `font` is the view font and
     /// `cellWidth`/`ascent` place characters in their cells.
     QtCanvas(QPainter& painter, const QFont& font);
+    /// Characters are blitted from `glyphs`, rendered for cells of
+    /// `cellWidth` x `cellHeight`.
+    void UseGlyphCache(GlyphCache* glyphs, int cellWidth, int cellHeight) {
+        glyphs_ = glyphs;
+        cellWidth_ = cellWidth;
+        cellHeight_ = cellHeight;
+    }
 
     void FillRect(const PixelRect& rect, Color color) override;
     void DrawChar(int x, int y, char32_t ch, Color color) override;
@@ -35,7 +43,11 @@ public:
 
 private:
     QPainter& painter_;
+    QFont font_;
     int ascent_;
+    GlyphCache* glyphs_ = nullptr;
+    int cellWidth_ = 0;
+    int cellHeight_ = 0;
     QString glyph_;  ///< reused for every character: no allocation per cell
 };
 
