@@ -39,9 +39,10 @@ bool SetNonBlocking(int fd, bool on) {
     return wanted == flags || fcntl(fd, F_SETFL, wanted) == 0;
 }
 
-// Waits until the connect in progress on `fd` completes or the timeout runs
-// out; returns the connect's own result as an errno value (0 on success).
-int AwaitConnect(int fd, std::chrono::milliseconds timeout) {
+// Waits until `fd` can be written (a connect in progress has completed, or a
+// full send queue has room) or the timeout runs out; returns the socket's
+// pending error as an errno value (0 when there is none), ETIMEDOUT on timeout.
+int AwaitWritable(int fd, std::chrono::milliseconds timeout) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + timeout;
     for (;;) {
@@ -87,7 +88,7 @@ void CBlockingSocket::Connect(const Address& address) {
     if (connect(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         error = errno;
         // EINTR leaves the connect going on in the background, like EINPROGRESS.
-        if (error == EINPROGRESS || error == EINTR) error = AwaitConnect(handle_, connectTimeout_);
+        if (error == EINPROGRESS || error == EINTR) error = AwaitWritable(handle_, connectTimeout_);
     }
     if (error != 0) Fail("Connect", error);
     // Back to blocking so that Send waits until the kernel has taken every byte.
@@ -97,12 +98,17 @@ void CBlockingSocket::Connect(const Address& address) {
 void CBlockingSocket::Send(const std::uint8_t* bytes, std::size_t count) {
     std::size_t sent = 0;
     while (sent < count) {
-        const ssize_t n = send(handle_, bytes + sent, count - sent, MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Fail("Send", errno);
+        // MSG_DONTWAIT, and a bounded wait for room: a host that has stopped
+        // reading must not freeze the caller's thread for ever.
+        const ssize_t n = send(handle_, bytes + sent, count - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0) {
+            sent += static_cast<std::size_t>(n);
+            continue;
         }
-        sent += static_cast<std::size_t>(n);
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) Fail("Send", errno);
+        const int error = AwaitWritable(handle_, sendTimeout_);
+        if (error != 0) Fail("Send", error);
     }
 }
 

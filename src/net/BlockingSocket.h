@@ -38,8 +38,8 @@ private:
 
 /// A stream socket to the host. Despite the name it is only read when the
 /// caller knows data (or the close) is waiting, so no call waits for the host
-/// except Connect (bounded by the connect timeout) and Send (until the
-/// kernel has taken every byte).
+/// except Connect (bounded by the connect timeout) and Send (bounded by the
+/// send timeout).
 class CBlockingSocket {
 public:
     /// The IPv4 socket address of a connect: family AF_INET, port and address
@@ -49,6 +49,9 @@ public:
     static constexpr int kNoSocket = -1;
     /// How long Connect waits for the host to answer before it gives up.
     static constexpr std::chrono::milliseconds kDefaultConnectTimeout{15000};
+    /// How long Send waits for room while the host takes none of the bytes.
+    /// Records are small, so only a host that has stopped reading gets here.
+    static constexpr std::chrono::milliseconds kDefaultSendTimeout{15000};
 
     CBlockingSocket() = default;
     ~CBlockingSocket() { Close(); }
@@ -66,7 +69,9 @@ public:
 
     /// Transmits every byte, looping over partial sends and interruptions;
     /// returns when the kernel has taken them all. A peer that has gone gives
-    /// an exception, never SIGPIPE. Throws "Send".
+    /// an exception, never SIGPIPE. When the kernel takes nothing for the
+    /// send timeout it gives "Send" with ETIMEDOUT; part of the bytes may have
+    /// gone by then. Throws "Send".
     void Send(const std::uint8_t* bytes, std::size_t count);
 
     /// One receive of at most `size` bytes; returns how many arrived, 0 when
@@ -83,6 +88,7 @@ public:
 
     void SetConnectTimeout(std::chrono::milliseconds timeout) { connectTimeout_ = timeout; }
     std::chrono::milliseconds connectTimeout() const { return connectTimeout_; }
+    void SetSendTimeout(std::chrono::milliseconds timeout) { sendTimeout_ = timeout; }
 
     /// Dotted IPv4 text is returned unchanged without a lookup; a name is
     /// looked up and its first IPv4 address returned in dotted form; when the
@@ -97,6 +103,7 @@ public:
 private:
     int handle_ = kNoSocket;
     std::chrono::milliseconds connectTimeout_ = kDefaultConnectTimeout;
+    std::chrono::milliseconds sendTimeout_ = kDefaultSendTimeout;
 };
 
 }  // namespace quenlix

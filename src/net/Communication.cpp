@@ -130,6 +130,7 @@ bool Communication::Connect(const std::string& host, int port) {
     scanned_ = 0;
     discard_ = Discard::Nothing;
     discardAfterIac_ = false;
+    sendTimedOut_ = false;
     terminal_.state.inputInhibited = 1;
     view_.DrawInhibitIndicator();
 
@@ -162,6 +163,7 @@ bool Communication::Close() {
     scanned_ = 0;
     discard_ = Discard::Nothing;
     discardAfterIac_ = false;
+    sendTimedOut_ = false;
     return true;
 }
 
@@ -170,7 +172,19 @@ void Communication::Send(const std::uint8_t* bytes, std::size_t count) {
     if (transport_) {
         transport_->Send(bytes, count);
     } else {
-        socket_.Send(bytes, count);
+        if (sendTimedOut_) throw CBlockingSocketException("Send", ETIMEDOUT);
+        try {
+            socket_.Send(bytes, count);
+        } catch (const CBlockingSocketException& e) {
+            if (e.errorCode() == ETIMEDOUT) {
+                // Part of a record may have gone: nothing more can be sent on
+                // this connection. Shutting it down makes the socket readable,
+                // so the next event ends the session even if the host is silent.
+                sendTimedOut_ = true;
+                ::shutdown(socket_.Handle(), SHUT_RDWR);
+            }
+            throw;
+        }
     }
     if (monitor_) monitor_->Sent(bytes, count);
 }
@@ -198,6 +212,12 @@ void Communication::LeaveSysReqMode() {
 void Communication::OnSocketEvent() {
     LeaveSysReqMode();
     if (!socket_.IsOpen()) return;
+    if (sendTimedOut_) {
+        // Not a refusal of the display name, whatever came before.
+        telnet_.setEnvironSent(false);
+        HostClosed();
+        return;
+    }
     try {
         // Never more than the free space; Absorb keeps at least one byte free.
         const std::size_t room =

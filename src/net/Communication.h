@@ -67,6 +67,7 @@ public:
     void SetConnectTimeout(std::chrono::milliseconds timeout) {
         socket_.SetConnectTimeout(timeout);
     }
+    void SetSendTimeout(std::chrono::milliseconds timeout) { socket_.SetSendTimeout(timeout); }
 
     /// Connects to `host` (name or dotted IPv4) and `port` (0..65535), with
     /// the keyboard locked and the wait cursor shown. On success the notifier
@@ -81,6 +82,9 @@ public:
     /// Transmits a record while `connected` is set; otherwise does nothing.
     /// An empty record is not transmitted. Throws CBlockingSocketException
     /// ("Send") when the socket fails; inside OnSocketEvent that is caught.
+    /// A send that times out (the host stopped reading) leaves the connection
+    /// unusable, part of a record may have gone: later sends fail at once
+    /// and the next socket event ends the session.
     void Send(const std::uint8_t* bytes, std::size_t count) override;
 
     /// Host data waits in the socket until ResumeNotifications.
@@ -152,6 +156,7 @@ private:
     bool suspended_ = true;
     Discard discard_ = Discard::Nothing;
     bool discardAfterIac_ = false;  ///< the last discarded byte was an unpaired IAC
+    bool sendTimedOut_ = false;     ///< the host stopped reading: the connection is given up
 
     CTelnet telnet_;
     NullBlockInterpreter nullInterpreter_;

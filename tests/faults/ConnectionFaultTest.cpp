@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "FaultHost.h"
+#include "InChild.h"
 #include "cli/CliShell.h"
 #include "ds5250/RecordBuilder.h"
 #include "support/HexDump.h"
@@ -442,6 +443,35 @@ TEST_F(ConnectionFault, EndlessOptionRequestsAreEachRefusedOnceAndHeldDataStaysB
     ASSERT_EQ(answers.size(), expected.size());
     EXPECT_TRUE(answers == expected) << "each request refused once, in order";
     EXPECT_NE(Run("screen").find("Sign On"), std::string::npos);
+}
+
+TEST(HostStopsReading, ConnectionIsGivenUpAfterTheSendTimeout) {
+    // The host floods option requests and never reads the refusals: once the
+    // terminal's answers fill both socket queues, a send can make no progress.
+    // In a child, so that a send that waits for ever fails the test.
+    const int status = InChild([] {
+        FaultHost host;
+        std::ostringstream out;
+        cli::CliShell shell(out, QUENLIX_TABLE_DIR, "TESTPC");
+        Configure(shell, host.port());
+        host.Play([](FaultHost& h) {
+            Bytes block;
+            for (int i = 0; i < 1000; ++i) block.insert(block.end(), {kIac, 0xFD, 0x01});
+            const auto end = Clock::now() + milliseconds(8000);
+            while (!h.stop && Clock::now() < end && h.Send(block)) {
+            }
+        });
+        shell.session().endpoint().SetSendTimeout(milliseconds(300));
+        if (!shell.Execute("connect")) return 2;
+        out.str("");
+        shell.Execute("wait 5000");
+        const TerminalState& s = shell.session().terminal.state;
+        const bool ended = out.str() == "closed\n" && s.connected == 0 && s.inputInhibited == 0 &&
+                           !shell.session().endpoint().IsOpen();
+        host.stop = true;
+        return ended ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << "1: the session did not end; 2: no connection; -1: hung or crashed";
 }
 
 // --- Type-ahead while the host keeps the keyboard locked -------------------------

@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -18,6 +17,7 @@
 #include <sstream>
 
 #include "cli/CliFrontEnd.h"
+#include "InChild.h"
 #include "cli/CliShell.h"
 #include "session/ConnectFile.h"
 #include "session/TestFiles.h"
@@ -31,19 +31,6 @@ using test::TempDir;
 using test::WriteBytes;
 
 constexpr int kChildSkipped = 77;
-
-/// Runs `body` in a forked child and returns its exit status; -1 when it did
-/// not exit on its own (a crash, or still running after 10 seconds).
-int InChild(const std::function<int()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::alarm(10);
-        ::_exit(body());
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 /// Saves `settings` with the CLI's "save" command; 0 when the command
 /// reported failure, 1 when it claimed success.
