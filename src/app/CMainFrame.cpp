@@ -3,6 +3,7 @@
 
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -31,6 +32,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), view_(new CTelnet
             });
     // The idle pass of the command rules.
     connect(&idle_, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
+    view_->installEventFilter(this);
     idle_.start(200);
     UpdateCommandStates();
 }
@@ -71,6 +73,9 @@ void CMainFrame::BuildMenus() {
     for (int id : {kCmdPrint, kCmdPrintPreview, kCmdPrinterSetup}) Add(file, id);
     file->addSeparator();
     recentMenu_ = file->addMenu(QStringLiteral("Recent Sess&ions"));
+    for (int id = kCmdRecent1; id <= kCmdRecent4; ++id) {
+        Add(recentMenu_, id)->setVisible(false);
+    }
     file->addSeparator();
     Add(file, kCmdExit);
 
@@ -174,7 +179,11 @@ void CMainFrame::BuildStatusBar() {
         panes_[i]->setFixedWidth(metrics.horizontalAdvance(QString::fromLatin1(kWidthTexts[i])) + 8);
         bar->addPermanentWidget(panes_[i]);
     }
+    // "Ready" whenever no command prompt is shown.
     bar->showMessage(QStringLiteral("Ready"));
+    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {
+        if (text.isEmpty()) bar->showMessage(QStringLiteral("Ready"));
+    });
 }
 
 void CMainFrame::SetHandler(int id, Handler handler) {
@@ -207,8 +216,126 @@ void CMainFrame::UpdateCommandStates() {
     for (auto it = actions_.constBegin(); it != actions_.constEnd(); ++it) {
         UpdateCommandState(it.key());
     }
-    connectPicture_ = isConnected && isConnected() ? commandBar_->actions().size() : 0;
-    if (panes_[3]) panes_[3]->setText(QStringLiteral(""));
+    const int picture =
+        isConnected && isConnected() ? static_cast<int>(commandBar_->actions().size()) : 0;
+    if (picture != connectPicture_) {
+        connectPicture_ = picture;
+        emit connectPictureChanged(picture);
+    }
+    const std::vector<std::string> labels = recentLabels ? recentLabels() : std::vector<std::string>{};
+    for (int i = 0; i < 4; ++i) {
+        QAction* a = actions_.value(kCmdRecent1 + i);
+        const bool present = static_cast<std::size_t>(i) < labels.size();
+        a->setVisible(present);
+        if (present) a->setText(QString::fromStdString(labels[static_cast<std::size_t>(i)]));
+    }
+    recentMenu_->menuAction()->setEnabled(!labels.empty());
+    UpdateLockPanes();
+}
+
+void CMainFrame::NoteLockKeys(const QKeyEvent& key) {
+    const int k = key.key();
+    const bool keypad = key.modifiers() & Qt::KeypadModifier;
+    if (k == Qt::Key_CapsLock) {
+        if (caps_) caps_ = !*caps_;
+    } else if (k == Qt::Key_NumLock) {
+        if (num_) num_ = !*num_;
+    } else if (k >= Qt::Key_A && k <= Qt::Key_Z && key.text().size() == 1 &&
+               key.text().at(0).isLetter()) {
+        // An upper-case letter without Shift, or a lower-case one with it.
+        const bool shift = key.modifiers() & Qt::ShiftModifier;
+        caps_ = key.text().at(0).isUpper() != shift;
+    } else if (keypad && k >= Qt::Key_0 && k <= Qt::Key_9) {
+        num_ = true;
+    } else if (keypad && (k == Qt::Key_Home || k == Qt::Key_End || k == Qt::Key_Left ||
+                          k == Qt::Key_Right || k == Qt::Key_Up || k == Qt::Key_Down ||
+                          k == Qt::Key_PageUp || k == Qt::Key_PageDown || k == Qt::Key_Insert ||
+                          k == Qt::Key_Clear)) {
+        num_ = false;
+    }
+}
+
+void CMainFrame::UpdateLockPanes() {
+    panes_[3]->setText(caps_.value_or(false) ? QStringLiteral("CAPS") : QString());
+    panes_[4]->setText(num_.value_or(false) ? QStringLiteral("NUM") : QString());
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_ && event->type() == QEvent::KeyPress) {
+        NoteLockKeys(*static_cast<QKeyEvent*>(event));
+        UpdateLockPanes();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+WindowPlacement CMainFrame::CurrentPlacement() const {
+    WindowPlacement p;
+    p.showCmd = isMinimized() ? kShowMinimized : isMaximized() ? kShowMaximized : kShowNormal;
+    QRect normal = fullScreen_ ? savedNormal_ : normalGeometry();
+    if (!normal.isValid()) normal = geometry();
+    p.left = normal.left();
+    p.top = normal.top();
+    p.right = normal.left() + normal.width();
+    p.bottom = normal.top() + normal.height();
+    return p;
+}
+
+std::optional<WindowPlacement> CMainFrame::PlacementToStore() const {
+    if (isMinimized()) return std::nullopt;
+    return CurrentPlacement();
+}
+
+void CMainFrame::RestorePlacement(const WindowPlacement& placement) {
+    const QRect rect(placement.left, placement.top, placement.right - placement.left,
+                     placement.bottom - placement.top);
+    // An empty rectangle cannot be a window: the default size stays.
+    if (rect.width() > 0 && rect.height() > 0) setGeometry(rect);
+    startupShow_ = StartupShowCommand(placement, false);
+}
+
+void CMainFrame::ShowAtStartup() {
+    if (fullScreen_) {
+        showFullScreen();
+    } else if (startupShow_ == kShowMaximized) {
+        showMaximized();
+    } else if (startupShow_ == kShowMinimized) {
+        showMinimized();
+    } else {
+        showNormal();
+    }
+}
+
+std::string CMainFrame::SaveBarLayout() const { return saveState().toBase64().toStdString(); }
+
+bool CMainFrame::RestoreBarLayout(const std::string& text) {
+    if (text.empty()) return false;
+    const QByteArray state = QByteArray::fromBase64(QByteArray::fromStdString(text),
+                                                    QByteArray::AbortOnBase64DecodingErrors);
+    return !state.isEmpty() && restoreState(state);
+}
+
+void CMainFrame::SetFullScreen(bool on) {
+    QWidget* bars[4] = {commandBar_, specialKeyBar_, helpBar_, statusBar()};
+    if (on) {
+        if (!fullScreen_) {
+            savedNormal_ = normalGeometry().isValid() ? normalGeometry() : geometry();
+            savedStates_ = windowState() & ~Qt::WindowFullScreen;
+            for (int i = 0; i < 4; ++i) savedVisible_[i] = !bars[i]->isHidden();
+            for (int i = 0; i < 3; ++i) bars[i]->hide();
+            menuBar()->hide();
+        }
+        statusBar()->hide();
+        fullScreen_ = true;
+        startupShow_ = kShowNormal;
+        setWindowState(Qt::WindowFullScreen);
+    } else {
+        if (!fullScreen_) return;
+        menuBar()->show();
+        fullScreen_ = false;
+        setWindowState(savedStates_);
+        if (!(savedStates_ & Qt::WindowMaximized) && savedNormal_.isValid()) setGeometry(savedNormal_);
+        for (int i = 0; i < 4; ++i) bars[i]->setVisible(savedVisible_[i]);
+    }
 }
 
 void CMainFrame::SetSessionPanes(const QString& ip, const QString& language,

@@ -12,8 +12,12 @@
 #include <QTimer>
 #include <QToolBar>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/CTelnetView.h"
+#include "prefs/WindowLayout.h"
 
 namespace quenlix::app {
 
@@ -49,14 +53,48 @@ public:
     void SetSessionPanes(const QString& ip, const QString& language, const QString& terminal);
     QString paneText(int pane) const;
 
+    /// Full-screen mode: menu bar, tool bars and status bar hidden (their
+    /// visibility remembered the first time) and the window over the whole
+    /// screen; off puts back the menu, the placement and the bars.
+    void SetFullScreen(bool on);
+    bool fullScreen() const { return fullScreen_; }
+
+    /// The placement to store: empty while minimised.
+    std::optional<WindowPlacement> PlacementToStore() const;
+    /// The window's placement now (the normal rectangle in client pixels).
+    WindowPlacement CurrentPlacement() const;
+    /// Gives the window a stored placement without showing it; its show
+    /// command becomes the start-up show command.
+    void RestorePlacement(const WindowPlacement& placement);
+    /// Shows the window with the start-up show command (normal, minimised,
+    /// maximised; full screen when that mode is on).
+    void ShowAtStartup();
+    std::uint32_t startupShowCommand() const { return startupShow_; }
+    /// The docking, order, floating position and visibility of the three
+    /// tool bars, as text, and back; a text that does not restore is ignored.
+    std::string SaveBarLayout() const;
+    bool RestoreBarLayout(const std::string& text);
+
+    /// The recent-session submenu's labels, most recent first (at most 4).
+    std::function<std::vector<std::string>()> recentLabels;
+    /// Caps Lock and Num Lock as far as the keys typed tell: empty until a
+    /// key shows the state.
+    std::optional<bool> capsLock() const { return caps_; }
+    std::optional<bool> numLock() const { return num_; }
+
     /// Asked when the window is about to close; false keeps it open.
     std::function<bool()> onCloseRequested;
     /// Picture index of the Connect/Disconnect button: 0, or 4 while connected.
     std::function<bool()> isConnected;
     int connectButtonPicture() const { return connectPicture_; }
 
+signals:
+    /// The Connect/Disconnect button's picture index changed (0 or 4).
+    void connectPictureChanged(int picture);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateActions();
@@ -65,6 +103,8 @@ private:
     void BuildToolBars();
     void BuildStatusBar();
     QAction* Add(QMenu* menu, int id);
+    void NoteLockKeys(const QKeyEvent& key);
+    void UpdateLockPanes();
 
     CTelnetView* view_;
     QMap<int, QAction*> actions_;
@@ -77,6 +117,14 @@ private:
     QLabel* panes_[5] = {};
     QTimer idle_;
     int connectPicture_ = 0;
+    bool fullScreen_ = false;
+    std::uint32_t startupShow_ = kShowNormal;
+    // Remembered when full-screen mode begins.
+    QRect savedNormal_;
+    Qt::WindowStates savedStates_ = Qt::WindowNoState;
+    bool savedVisible_[4] = {true, true, true, true};
+    std::optional<bool> caps_;
+    std::optional<bool> num_;
 };
 
 }  // namespace quenlix::app

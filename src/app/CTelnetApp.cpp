@@ -1,13 +1,18 @@
-// Start-up, the command wiring and the session commands of the program.
+// Start-up, the close sequence and the command wiring of the program.
 #include "app/CTelnetApp.h"
 
-#include <QFile>
-#include <QFileDialog>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGuiApplication>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "app/CommandIds.h"
+#include "app/QtQuestions.h"
+#include "app/QtSettingsStore.h"
 #include "input/KeyCodes.h"
-#include "session/ConnectFile.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix::app {
@@ -15,14 +20,50 @@ namespace quenlix::app {
 namespace {
 QString Str(int id) { return QString::fromUtf8(LoadString(id).data()); }
 QString Qs(const std::string& s) { return QString::fromStdString(s); }
+
+/// Value of "ToolBars/Tool" holding the bars' docking as the window saves it.
+constexpr std::string_view kBarStateName = "State";
+/// The window's size when no placement was stored.
+constexpr int kDefaultWidth = 1000;
+constexpr int kDefaultHeight = 680;
 }  // namespace
 
 CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& computerName)
-    : notifier_([this] { session_->endpoint().OnSocketEvent(); }),
-      frame_(std::make_unique<CMainFrame>()) {
+    : computerName_(computerName),
+      ownStore_(std::make_unique<QtSettingsStore>()),
+      store_(ownStore_.get()),
+      notifier_([this] { session_->endpoint().OnSocketEvent(); }) {
+    Initialise(tableDirectory);
+}
+
+CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& computerName,
+                       SettingsStore& store, Questions* questions)
+    : computerName_(computerName),
+      store_(&store),
+      notifier_([this] { session_->endpoint().OnSocketEvent(); }),
+      questions_(questions) {
+    Initialise(tableDirectory);
+}
+
+void CTelnetApp::Initialise(const std::string& tableDirectory) {
+    // The preferences are read before the window exists; nothing is written
+    // until the close.
+    prefs_ = LoadUserSettings(*store_);
+    frame_ = std::make_unique<CMainFrame>();
     CTelnetView& view = *frame_->view();
     session_ = std::make_unique<TerminalSession>(
-        FrontEnd{view, messages_, notifier_, clipboard_}, tableDirectory, computerName);
+        FrontEnd{view, messages_, notifier_, clipboard_}, tableDirectory, computerName_);
+    if (!questions_) {
+        ownQuestions_ = std::make_unique<QtQuestions>(frame_.get(), computerName_);
+        questions_ = ownQuestions_.get();
+    }
+    commands_ = std::make_unique<SessionCommands>(*session_, *questions_, messages_, view,
+                                                  computerName_);
+    commands_->refreshDisplay = [this] { RefreshSessionDisplay(); };
+    commands_->afterConnect = [this] {
+        frame_->view()->FitScreenToWindow();
+        frame_->UpdateCommandStates();
+    };
     clipboard_.SetSettings(&session_->activeSettings);
     messages_.SetParent(frame_.get());
     view.SetSession(session_.get());
@@ -30,19 +71,64 @@ CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& com
         messages_.ShowMessage(text.toStdString(), MessageIcon::Stop);
     });
     session_->onSessionEnded = [this] { frame_->UpdateCommandStates(); };
+    session_->onSessionDisplayChanged = [this] { RefreshSessionDisplay(); };
     frame_->isConnected = [this] { return session_->terminal.state.connected != 0; };
+    frame_->onCloseRequested = [this] { return CloseRequested(); };
+    frame_->recentLabels = [this] {
+        return commands_->recent.MenuLabels(QDir::currentPath().toStdString());
+    };
+    openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+
+    ApplyPreferences();
+    // The window's placement, then its bars' layout, then full-screen mode.
+    frame_->resize(kDefaultWidth, kDefaultHeight);
+    if (const std::optional<WindowPlacement> placement = LoadWindowPlacement(*store_)) {
+        frame_->RestorePlacement(*placement);
+    }
+    frame_->RestoreBarLayout(store_->ReadString(kToolBarSection, kBarStateName, ""));
+    if (prefs_.FullScreen) frame_->SetFullScreen(true);
+    commands_->recent.Load(*store_);
+
     RegisterCommands();
     RegisterSpecialKeys();
     RegisterViewCommands();
     RegisterDialogCommands();
     RefreshSessionDisplay();
+    frame_->UpdateCommandStates();
 }
 
-CTelnetApp::~CTelnetApp() = default;
-
-bool CTelnetApp::SessionLoaded() const {
-    return session_->activeSettings.Name != LoadString(kStrNoName);
+CTelnetApp::~CTelnetApp() {
+    // The session goes before the window; the window's hooks reach into it.
+    frame_->onCloseRequested = nullptr;
+    frame_->isConnected = nullptr;
+    frame_->recentLabels = nullptr;
 }
+
+void CTelnetApp::ApplyPreferences() {
+    ApplyUserSettings(prefs_, session_->terminal);
+    CTelnetView* view = frame_->view();
+    view->SetFontPreferences({prefs_.Face, prefs_.Bold, prefs_.Italic != 0});
+    view->SetBackground({prefs_.BkgndActive != 0, prefs_.BkgndMode, prefs_.ImageFile});
+    session_->clipboardOptions.TrimBlankRight = prefs_.TrimBlankRight;
+    session_->clipboardOptions.NbrTabSpace = prefs_.NbrTabSpace;
+    view->InvalidateView();
+}
+
+void CTelnetApp::CollectPreferences() {
+    CollectUserSettings(session_->terminal, prefs_);
+    const CTelnetView* view = frame_->view();
+    prefs_.Face = view->fontPreferences().face;
+    prefs_.Bold = view->fontPreferences().weight;
+    prefs_.Italic = view->fontPreferences().italic ? 1 : 0;
+    prefs_.BkgndActive = view->background().active ? 1 : 0;
+    prefs_.BkgndMode = view->background().mode;
+    prefs_.ImageFile = view->background().imageFile;
+    prefs_.TrimBlankRight = session_->clipboardOptions.TrimBlankRight;
+    prefs_.NbrTabSpace = session_->clipboardOptions.NbrTabSpace;
+    prefs_.FullScreen = frame_->fullScreen() ? 1 : 0;
+}
+
+bool CTelnetApp::SessionLoaded() const { return commands_->SessionLoaded(); }
 
 void CTelnetApp::RefreshSessionDisplay() {
     const SessionSettings& s = session_->activeSettings;
@@ -55,55 +141,99 @@ void CTelnetApp::RefreshSessionDisplay() {
 }
 
 QString CTelnetApp::OpenSessionFile(const QString& path) {
-    QFile probe(path);
-    if (path.isEmpty() || !probe.open(QIODevice::ReadOnly)) {
-        messages_.ShowMessage(LoadString(kStrOpenSessionFailed), MessageIcon::Exclamation);
-        return {};
-    }
-    probe.close();
-    if (session_->terminal.state.connected) session_->EndSession();
-    CConnectFile::ReadSessionFile(path.toStdString(), session_->activeSettings,
-                                  session_->terminal.state.computerName);
-    session_->pendingSettings = session_->activeSettings;
-    RefreshSessionDisplay();
-    if (session_->activeSettings.LaunchConnection) Start();
+    const QString opened = Qs(commands_->OpenSessionFile(path.toStdString()));
     frame_->UpdateCommandStates();
-    return path;
+    return opened;
 }
 
 void CTelnetApp::Start() {
-    session_->StartConnection();
-    frame_->view()->FitScreenToWindow();
+    commands_->Start();
     frame_->UpdateCommandStates();
 }
 
 void CTelnetApp::Stop() {
-    session_->EndSession();
+    commands_->Stop();
     frame_->UpdateCommandStates();
 }
 
+void CTelnetApp::Startup(const std::vector<std::string>& arguments) {
+    if (showSplash) splashShown_ = showSplash();
+    frame_->ShowAtStartup();
+    BeginFirstSession(arguments);
+}
+
 void CTelnetApp::BeginFirstSession(const QString& commandLinePath) {
-    if (!commandLinePath.isEmpty()) OpenSessionFile(commandLinePath);
+    std::vector<std::string> arguments;
+    if (!commandLinePath.isEmpty()) arguments.push_back(commandLinePath.toStdString());
+    BeginFirstSession(arguments);
+}
+
+void CTelnetApp::BeginFirstSession(const std::vector<std::string>& arguments) {
+    if (const std::optional<std::string> path = SessionPathFromArguments(arguments)) {
+        commands_->OpenSessionFile(*path);
+    } else if (prefs_.Check) {
+        commands_->OpenSessionFile(prefs_.FileName);
+    } else {
+        // Only painting and timers run while the splash is up, so it can show
+        // and take itself away; keys and clicks wait. Bounded, in case the
+        // splash never clears its flag.
+        const QDeadlineTimer deadline(kSplashWaitLimitMs);
+        while (splashShown_ && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+        }
+        QTimer::singleShot(0, frame_.get(), [this] { frame_->Execute(kCmdConnectDisconnect); });
+    }
+    RefreshSessionDisplay();
+    if (CheckNewsPage(*store_, clock()) && onNewsPageDue) onNewsPageDue();
+    frame_->UpdateCommandStates();
+}
+
+bool CTelnetApp::CloseRequested() {
+    if (!commands_->PrepareClose()) {
+        frame_->UpdateCommandStates();
+        return false;
+    }
+    SavePreferences();
+    return true;
+}
+
+void CTelnetApp::SavePreferences() {
+    CollectPreferences();
+    const bool full = frame_->fullScreen();
+    WindowLayout layout;
+    if (!full) layout.placement = frame_->PlacementToStore();
+    SaveUserSettings(*store_, prefs_, layout);
+    // The bars' layout is the window's own saved state, beside the record
+    // count the shared layout writer leaves (none: the state says it all).
+    if (!full) store_->WriteString(kToolBarSection, kBarStateName, frame_->SaveBarLayout());
+    commands_->recent.Save(*store_);
+    if (auto* qt = dynamic_cast<QtSettingsStore*>(store_)) qt->Sync();
+}
+
+void CTelnetApp::ToggleFullScreen() {
+    prefs_.FullScreen = frame_->fullScreen() ? 0 : 1;
+    frame_->SetFullScreen(prefs_.FullScreen != 0);
 }
 
 void CTelnetApp::RegisterCommands() {
     CMainFrame& f = *frame_;
-    auto connected = [this] { return session_->terminal.state.connected != 0; };
-    f.SetHandler(kCmdOpen, {[this] {
-                     const QString path = QFileDialog::getOpenFileName(
-                         frame_.get(), QString(), QString(),
-                         QStringLiteral("Sessions files (*.stn)"));
-                     if (!path.isEmpty()) OpenSessionFile(path);
-                 }});
-    f.SetHandler(kCmdStart, {[this] { Start(); }, [connected] { return !connected(); }});
-    f.SetHandler(kCmdStop, {[this] { Stop(); }, connected});
-    f.SetHandler(kCmdConnectDisconnect, {[this, connected] {
-                     if (connected()) {
-                         Stop();
-                     } else {
-                         Start();
-                     }
-                 }});
+    SessionCommands& c = *commands_;
+    auto loaded = [&c] { return c.SessionLoaded(); };
+    auto connected = [&c] { return c.connected(); };
+    f.SetHandler(kCmdNewSession, {[&c] { c.NewSession(); }});
+    f.SetHandler(kCmdOpen, {[&c] { c.OpenSessionFile({}); }});
+    f.SetHandler(kCmdClose, {[&c] { c.CloseSession(); }, loaded});
+    f.SetHandler(kCmdSave, {[&c] { c.SaveSession(c.sessionFilePath); }, loaded});
+    f.SetHandler(kCmdSaveAs, {[&c] { c.SaveSession({}); }, loaded});
+    for (int i = 0; i < 4; ++i) {
+        f.SetHandler(kCmdRecent1 + i,
+                     {[&c, i] { c.OpenRecent(i); },
+                      [&c, i] { return static_cast<std::size_t>(i) < c.recent.entries().size(); }});
+    }
+    f.SetHandler(kCmdStart, {[&c] { c.Start(); }, [connected] { return !connected(); }});
+    f.SetHandler(kCmdStop, {[&c] { c.Stop(); }, connected});
+    f.SetHandler(kCmdConnectDisconnect, {[&c] { c.ConnectDisconnect(); }});
+    f.SetHandler(kCmdProperties, {[&c] { c.Properties(); }, loaded});
     f.SetHandler(kCmdExit, {[this] { frame_->close(); }});
     f.SetHandler(kCmdCopy, {[this] { session_->input().clipboard().Copy(); },
                             [this] { return session_->input().clipboard().CopyEnabled(); }});
@@ -113,14 +243,22 @@ void CTelnetApp::RegisterCommands() {
     f.SetHandler(kCmdTrimBlankRight,
                  {[this] { session_->input().clipboard().ToggleTrimBlankRight(); }, {},
                   [this] { return session_->clipboardOptions.TrimBlankRight != 0; }});
+    f.SetHandler(kCmdFullScreen, {[this] { ToggleFullScreen(); }, {},
+                                  [this] { return frame_->fullScreen(); }});
+    f.SetHandler(kCmdWebSite, {[this] {
+                     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+                     if (openUrl) openUrl(QUrl(QString::fromLatin1(kWebSiteAddress)));
+                     QGuiApplication::restoreOverrideCursor();
+                 }});
     // Accelerators that nothing handles: the keys are taken and do nothing.
     for (int id : {kCmdUnhandledCtrlL, kCmdUnhandledCtrlU, kCmdUnhandledUndo, kCmdUnhandledCut,
                    kCmdUnhandledAltPlus}) {
         f.SetHandler(id, {[] {}});
     }
-    auto toggleBar = [&f](QWidget* bar) {
-        return CMainFrame::Handler{[bar] { bar->setVisible(!bar->isVisible()); }, {},
-                                   [bar] { return bar->isVisible(); }};
+    // Shown or hidden as asked, whether or not the window itself is on screen.
+    auto toggleBar = [](QWidget* bar) {
+        return CMainFrame::Handler{[bar] { bar->setVisible(bar->isHidden()); }, {},
+                                   [bar] { return !bar->isHidden(); }};
     };
     f.SetHandler(kCmdCommandBar, toggleBar(f.commandBar()));
     f.SetHandler(kCmdSpecialKeyBar, toggleBar(f.specialKeyBar()));

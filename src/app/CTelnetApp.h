@@ -1,46 +1,104 @@
-// The application object: brings the program up (session objects, main
-// window, view), wires every command of the main window to the part that
-// carries it out, opens the session named on the command line, and takes
-// the program down.
+// The application object: brings the program up (preferences, session
+// objects, main window, view), wires every command of the main window to
+// the part that carries it out, begins the first session, and takes the
+// program down through the main window's close sequence.
 #pragma once
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/CMainFrame.h"
 #include "app/QtPlatform.h"
+#include "app/Questions.h"
+#include "app/SessionCommands.h"
 #include "connection/TerminalSession.h"
+#include "prefs/StartupRules.h"
+#include "prefs/UserSettings.h"
 
 namespace quenlix::app {
+
+/// The maker's web site, opened by the Web Site command.
+inline constexpr const char* kWebSiteAddress = "https://quenlix.example/";
 
 class CTelnetApp : public QObject {
     Q_OBJECT
 public:
     /// `tableDirectory` holds the translation tables; `computerName` is the
-    /// default display name.
+    /// default display name. The preferences come from the application's
+    /// QSettings and the questions go to the operator.
     CTelnetApp(const std::string& tableDirectory, const std::string& computerName);
+    /// The same over another store and, when not null, other answers (tests).
+    CTelnetApp(const std::string& tableDirectory, const std::string& computerName,
+               SettingsStore& store, Questions* questions);
     ~CTelnetApp() override;
 
     CMainFrame& frame() { return *frame_; }
     TerminalSession& session() { return *session_; }
     QtMessageBoxes& messages() { return messages_; }
+    SessionCommands& commands() { return *commands_; }
+    SettingsStore& store() { return *store_; }
+
+    /// The preferences in memory. Dialogs that change them call
+    /// ApplyPreferences() to show the change; the cursor commands, the
+    /// font and background of the view and the copy options are taken back
+    /// from where they live at the close.
+    UserSettings& userSettings() { return prefs_; }
+    void ApplyPreferences();
 
     /// Reads a session file into both copies of the session values, shows it,
     /// and connects when it says "Launch Connection". Empty on failure
-    /// (message 528).
+    /// (message 528) or when the operator declined.
     QString OpenSessionFile(const QString& path);
     /// Window title and status-bar panes from the values in use.
     void RefreshSessionDisplay();
-    /// Connects with the values in use (Start).
+    /// The Start command (asks for a session when none is loaded).
     void Start();
-    /// Ends the session (Stop).
+    /// The Stop command (asks whether to end the session).
     void Stop();
 
-    /// Runs when the program starts: opens the file of the command line.
+    /// Shows the main window as it was last closed, then begins the first
+    /// session with the program's arguments (its name not included).
+    void Startup(const std::vector<std::string>& arguments);
+    /// Begins the first session: the file the arguments name, else the
+    /// Auto Session file when "Check" is on, else (once the splash has gone)
+    /// the Connect/Disconnect command, posted; then the news-page check.
+    void BeginFirstSession(const std::vector<std::string>& arguments);
+    /// The same with one argument; empty means none.
     void BeginFirstSession(const QString& commandLinePath);
 
+    /// The splash: shown by this hook when set (true when a picture is
+    /// shown); the splash clears the flag when it goes away.
+    std::function<bool()> showSplash;
+    void SetSplashShown(bool shown) { splashShown_ = shown; }
+    bool splashShown() const { return splashShown_; }
+    /// Longest wait for the splash to go before the first session begins.
+    static constexpr int kSplashWaitLimitMs = 10000;
+
+    /// The clock of the news-page check.
+    std::function<LocalDateTime()> clock = CurrentLocalDateTime;
+    /// Called when the news page is due ("LPT" already updated). The program
+    /// has no news page address, so by default nothing opens.
+    std::function<void()> onNewsPageDue;
+    /// Opens a web address in the user's browser (tests replace it).
+    std::function<void(const QUrl&)> openUrl;
+
+    /// The close sequence of the main window: end and save questions, end of
+    /// the session, preferences stored. False when the operator went on.
+    bool CloseRequested();
+    /// Stores the preferences, the window layout outside full-screen mode,
+    /// "FullScreen" and the recent list.
+    void SavePreferences();
+    /// The Full Screen command.
+    void ToggleFullScreen();
+
 private:
+    void Initialise(const std::string& tableDirectory);
+    void CollectPreferences();
     void RegisterCommands();
     void RegisterSpecialKeys();
     void RegisterViewCommands();
@@ -48,11 +106,19 @@ private:
     void RegisterDialogCommands();
     bool SessionLoaded() const;
 
+    std::string computerName_;
+    std::unique_ptr<SettingsStore> ownStore_;
+    SettingsStore* store_;
+    UserSettings prefs_;
     QtMessageBoxes messages_;
     QtSocketNotifier notifier_;
     QtClipboard clipboard_;
     std::unique_ptr<CMainFrame> frame_;
     std::unique_ptr<TerminalSession> session_;
+    std::unique_ptr<Questions> ownQuestions_;
+    Questions* questions_ = nullptr;
+    std::unique_ptr<SessionCommands> commands_;
+    bool splashShown_ = false;
 };
 
 }  // namespace quenlix::app

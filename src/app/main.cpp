@@ -1,9 +1,17 @@
 // quenlix-telnet: the desktop TN5250 terminal.
+//
+// Start-up on this platform has no socket library to initialise or check
+// (POSIX sockets need none), no help-file path to fix and no document
+// template to register; the rest follows CTelnetApp.
 #include <QApplication>
+#include <QMessageBox>
 #include <QSysInfo>
 #include <QTimer>
 
 #include "app/CTelnetApp.h"
+#include "app/SessionCommands.h"
+#include "prefs/StartupRules.h"
+#include "terminal/StringTable.h"
 #include "terminal/TranslationCache.h"
 
 int main(int argc, char** argv) {
@@ -22,14 +30,24 @@ int main(int argc, char** argv) {
                     "Opens the session file and connects when it says so.\n");
         return 0;
     }
+    std::vector<std::string> arguments;
+    for (qsizetype i = 1; i < args.size(); ++i) arguments.push_back(args.at(i).toStdString());
+
+    // A session file named on the command line must be readable; otherwise
+    // the program says so and ends before its window comes up.
+    if (const std::optional<std::string> path = quenlix::SessionPathFromArguments(arguments);
+        path && !quenlix::app::FileReadable(*path)) {
+        QMessageBox::warning(nullptr, QString::fromUtf8(quenlix::LoadString(quenlix::kStrAppTitle).data()),
+                             QStringLiteral("Cannot open the file\n%1").arg(QString::fromStdString(*path)));
+        return 1;
+    }
+
     // The computer's name up to the first ".", at most 15 characters.
     const std::string computerName =
         QSysInfo::machineHostName().section(QLatin1Char('.'), 0, 0).left(15).toStdString();
 
     quenlix::app::CTelnetApp app(quenlix::ProgramDirectory(), computerName);
-    app.frame().resize(1000, 680);
-    app.frame().show();
-    app.BeginFirstSession(args.size() > 1 ? args.at(1) : QString());
+    app.Startup(arguments);
 
     // For the screenshot test: once the host waits for the operator, save
     // the window as a picture and quit (exit status 3 if that never happens).

@@ -1,0 +1,336 @@
+// The Session Properties sheet and its pages.
+#include "app/CSessionTabDlg.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "terminal/Languages.h"
+#include "terminal/StringTable.h"
+
+namespace quenlix::app {
+
+namespace {
+
+constexpr const char* kRequired = "color: rgb(255, 0, 0);";
+
+QString Qs(const std::string& s) { return QString::fromStdString(s); }
+
+/// Typed characters beyond `limit` are dropped; text set by the program or
+/// pasted is not cut, so a longer value loaded from a file is shown whole
+/// and reported on OK.
+class TypingLimit : public QObject {
+public:
+    TypingLimit(QLineEdit* edit, int limit) : QObject(edit), limit_(limit) {
+        edit->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        auto* edit = static_cast<QLineEdit*>(watched);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (text.isEmpty() || !text.at(0).isPrint()) return false;
+        const qsizetype after = edit->text().size() - edit->selectedText().size() + text.size();
+        return after > limit_;
+    }
+
+private:
+    int limit_;
+};
+
+/// Letters typed or pasted into the edit are shown and kept in upper case.
+void MakeUpperCase(QLineEdit* edit) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+        const QString upper = text.toUpper();
+        if (upper == text) return;
+        const int cursor = edit->cursorPosition();
+        edit->setText(upper);
+        edit->setCursorPosition(cursor);
+    });
+}
+
+QLabel* RedLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setStyleSheet(QString::fromLatin1(kRequired));
+    return label;
+}
+
+}  // namespace
+
+CSessionTab01::CSessionTab01(QWidget* parent)
+    : QWidget(parent),
+      name(new QLineEdit(this)),
+      address(new QLineEdit(this)),
+      language(new QComboBox(this)),
+      screenSize(new QComboBox(this)),
+      nameLabel(RedLabel(QStringLiteral("Session Name"), this)),
+      addressLabel(RedLabel(QStringLiteral("IP Address"), this)) {
+    for (const Language& l : kLanguages) {
+        language->addItem(QString::fromLatin1(l.text.data(), static_cast<qsizetype>(l.text.size())),
+                          l.codePage);
+    }
+    language->setCurrentIndex(kDefaultLanguageIndex);
+    screenSize->addItem(QStringLiteral("24 * 80"));
+    screenSize->addItem(QStringLiteral("27 * 132"));
+    auto* form = new QFormLayout(this);
+    form->addRow(nameLabel, name);
+    form->addRow(addressLabel, address);
+    form->addRow(QStringLiteral("Language"), language);
+    form->addRow(QStringLiteral("Screen Size"), screenSize);
+}
+
+void CSessionTab01::SelectLanguage(const std::string& text) {
+    const QString prefix = Qs(text);
+    for (int i = 0; i < language->count(); ++i) {
+        if (language->itemText(i).startsWith(prefix, Qt::CaseInsensitive)) {
+            language->setCurrentIndex(i);
+            return;
+        }
+    }
+    language->setCurrentIndex(0);
+}
+
+CSessionTab02::CSessionTab02(QWidget* parent)
+    : QWidget(parent),
+      displayName(new CEditASParam(this)),
+      automatic(new QCheckBox(QStringLiteral("Automatic"), this)),
+      port(new CEditNumericParam(this)),
+      launch(new QCheckBox(QStringLiteral("Start connection when opening file"), this)),
+      fileName(new QLineEdit(this)) {
+    auto* layout = new QVBoxLayout(this);
+    auto* nameBox = new QGroupBox(QStringLiteral("Display Name"), this);
+    auto* nameLayout = new QVBoxLayout(nameBox);
+    nameLayout->addWidget(displayName);
+    nameLayout->addWidget(automatic);
+    auto* portBox = new QGroupBox(QStringLiteral("Port Number"), this);
+    portBox->setStyleSheet(QStringLiteral("QGroupBox::title { color: rgb(255, 0, 0); }"));
+    auto* portLayout = new QVBoxLayout(portBox);
+    portLayout->addWidget(port);
+    layout->addWidget(nameBox);
+    layout->addWidget(portBox);
+    layout->addWidget(launch);
+    auto* form = new QFormLayout;
+    fileName->setReadOnly(true);
+    fileName->setEnabled(false);
+    form->addRow(QStringLiteral("File Name"), fileName);
+    layout->addLayout(form);
+    layout->addStretch();
+    MakeUpperCase(displayName);
+}
+
+void CSessionTab02::ApplyAutomatic() {
+    const bool on = automatic->isChecked();
+    displayName->setEnabled(!on);
+    if (on) {
+        remembered = displayName->text();
+        displayName->clear();
+    } else {
+        displayName->setText(remembered);
+        displayName->setFocus();
+        displayName->selectAll();
+    }
+}
+
+CSessionTab03::CSessionTab03(QWidget* parent)
+    : QWidget(parent),
+      user(new QLineEdit(this)),
+      password(new QLineEdit(this)),
+      autoLogin(new QCheckBox(QStringLiteral("Login at connection startup"), this)),
+      program(new QLineEdit(this)),
+      menu(new QLineEdit(this)),
+      library(new QLineEdit(this)) {
+    password->setEchoMode(QLineEdit::Password);
+    MakeUpperCase(user);
+    MakeUpperCase(password);
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("User ID"), user);
+    form->addRow(QStringLiteral("Password"), password);
+    layout->addLayout(form);
+    layout->addWidget(autoLogin);
+    auto* more = new QFormLayout;
+    more->addRow(QStringLiteral("Program/Procedure"), program);
+    more->addRow(QStringLiteral("Menu"), menu);
+    more->addRow(QStringLiteral("Current Library"), library);
+    layout->addLayout(more);
+    layout->addWidget(new QLabel(QStringLiteral("(This function is available only if the system "
+                                                "value\nQRMTSIGN is *VERIFY or *SAMEPRF)"),
+                                 this));
+    layout->addStretch();
+    auto rule = [this] { autoLogin->setEnabled(!user->text().isEmpty()); };
+    connect(user, &QLineEdit::textChanged, this, rule);
+    rule();
+}
+
+CSessionTabDlg::CSessionTabDlg(int captionId, const std::string& filePath,
+                               const std::string& computerName, QWidget* parent)
+    : QDialog(parent),
+      tabs_(new QTabWidget(this)),
+      buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this)),
+      tab01_(new CSessionTab01),
+      tab02_(new CSessionTab02),
+      tab03_(new CSessionTab03) {
+    setWindowTitle(QString::fromUtf8(LoadString(captionId).data()));
+    tabs_->addTab(tab01_, QStringLiteral("Connection"));
+    tabs_->addTab(tab02_, QStringLiteral("Advanced"));
+    tabs_->addTab(tab03_, QStringLiteral("Automatic Login"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(buttons_);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &CSessionTabDlg::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &CSessionTabDlg::reject);
+
+    for (QLineEdit* e : std::initializer_list<QLineEdit*>{tab02_->displayName, tab03_->user, tab03_->password, tab03_->program,
+                         tab03_->menu, tab03_->library}) {
+        new TypingLimit(e, kNameLimit);
+    }
+    new TypingLimit(tab02_->port, kPortLimit);
+    for (QLineEdit* e : std::initializer_list<QLineEdit*>{tab01_->name, tab01_->address, tab02_->port, tab02_->displayName}) {
+        connect(e, &QLineEdit::textChanged, this, &CSessionTabDlg::UpdateOk);
+    }
+    connect(tab02_->automatic, &QCheckBox::clicked, this, [this] {
+        tab02_->ApplyAutomatic();
+        UpdateOk();
+    });
+    tab02_->fileName->setText(Qs(filePath));
+
+    // The pages' own start values.
+    loaded_.DisplayName = computerName;
+    loaded_.DisplayNameAuto = 1;
+    loaded_.Port = 23;
+    loaded_.LaunchConnection = 0;
+    connect(tabs_, &QTabWidget::currentChanged, this, &CSessionTabDlg::OpenPage);
+    OpenPage(kConnection);
+}
+
+void CSessionTabDlg::Load(const SessionSettings& s) {
+    const std::string shownFile = tab02_->fileName->text().toStdString();
+    loaded_ = s;
+    tab01_->name->setText(Qs(s.Name));
+    tab01_->address->setText(Qs(s.IP));
+    tab01_->SelectLanguage(s.Language);
+    tab01_->screenSize->setCurrentIndex(s.TerminalName == "IBM-3477-FC" ? 1 : 0);
+    tab03_->user->setText(Qs(s.UserID));
+    tab03_->password->setText(Qs(s.UserPassword));
+    tab03_->autoLogin->setChecked(s.AutoConnection != 0);
+    tab03_->program->setText(Qs(s.ProgProc));
+    tab03_->menu->setText(Qs(s.Menu));
+    tab03_->library->setText(Qs(s.CurLib));
+    tab02_->fileName->setText(Qs(shownFile));
+    if (opened_[kAdvanced]) {
+        opened_[kAdvanced] = false;
+        OpenPage(kAdvanced);
+    }
+    UpdateOk();
+}
+
+void CSessionTabDlg::OpenPage(int index) {
+    if (index < 0 || index > 2 || opened_[index]) return;
+    opened_[index] = true;
+    if (index == kAdvanced) {
+        tab02_->port->setText(QString::number(loaded_.Port));
+        tab02_->displayName->setText(Qs(loaded_.DisplayName));
+        tab02_->automatic->setChecked(loaded_.DisplayNameAuto != 0);
+        tab02_->launch->setChecked(loaded_.LaunchConnection != 0);
+        tab02_->remembered = tab02_->displayName->text();
+        tab02_->ApplyAutomatic();
+    } else if (index == kLogin) {
+        tab03_->autoLogin->setEnabled(!tab03_->user->text().isEmpty());
+    }
+    UpdateOk();
+}
+
+void CSessionTabDlg::ShowPage(Page page) { tabs_->setCurrentIndex(page); }
+
+bool CSessionTabDlg::okEnabled() const { return buttons_->button(QDialogButtonBox::Ok)->isEnabled(); }
+
+void CSessionTabDlg::UpdateOk() {
+    bool ok = opened_[kConnection] && !tab01_->name->text().isEmpty() &&
+              !tab01_->address->text().isEmpty();
+    if (ok && opened_[kAdvanced]) {
+        ok = !tab02_->port->text().isEmpty() &&
+             (tab02_->automatic->isChecked() || !tab02_->displayName->text().isEmpty());
+    }
+    buttons_->button(QDialogButtonBox::Ok)->setEnabled(ok);
+}
+
+int CSessionTabDlg::ParsePort(const QString& text) {
+    int value = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) break;
+        // Digits beyond what a port can be are not accumulated, so a long
+        // pasted number cannot overflow.
+        if (value > 99999) break;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return value;
+}
+
+SessionSettings CSessionTabDlg::Values() const {
+    SessionSettings s;
+    s.Name = tab01_->name->text().toStdString();
+    s.IP = tab01_->address->text().toStdString();
+    s.Language = tab01_->language->currentText().toStdString();
+    s.PageCode = tab01_->language->currentData().toInt();
+    if (tab01_->screenSize->currentIndex() == 1) {
+        s.TerminalName = "IBM-3477-FC";
+        s.TerminalCaract = "27 * 132";
+    } else {
+        s.TerminalName = "IBM-5292-2";
+        s.TerminalCaract = "24 * 80";
+    }
+    if (opened_[kAdvanced]) {
+        s.DisplayName = tab02_->displayName->text().toStdString();
+        s.DisplayNameAuto = tab02_->automatic->isChecked() ? 1 : 0;
+        s.Port = ParsePort(tab02_->port->text());
+        s.LaunchConnection = tab02_->launch->isChecked() ? 1 : 0;
+    } else {
+        s.DisplayName = loaded_.DisplayName;
+        s.DisplayNameAuto = loaded_.DisplayNameAuto;
+        s.Port = loaded_.Port;
+        s.LaunchConnection = loaded_.LaunchConnection;
+    }
+    s.UserID = tab03_->user->text().toStdString();
+    s.UserPassword = tab03_->password->text().toStdString();
+    s.AutoConnection = tab03_->autoLogin->isChecked() ? 1 : 0;
+    s.ProgProc = tab03_->program->text().toStdString();
+    s.Menu = tab03_->menu->text().toStdString();
+    s.CurLib = tab03_->library->text().toStdString();
+    return s;
+}
+
+void CSessionTabDlg::accept() {
+    struct Limited {
+        Page page;
+        QLineEdit* edit;
+        int limit;
+    };
+    const Limited fields[] = {
+        {kAdvanced, tab02_->displayName, kNameLimit}, {kAdvanced, tab02_->port, kPortLimit},
+        {kLogin, tab03_->user, kNameLimit},           {kLogin, tab03_->password, kNameLimit},
+        {kLogin, tab03_->program, kNameLimit},        {kLogin, tab03_->menu, kNameLimit},
+        {kLogin, tab03_->library, kNameLimit},
+    };
+    if (!okEnabled()) return;
+    for (const Limited& f : fields) {
+        if (!opened_[f.page] || f.edit->text().size() <= f.limit) continue;
+        const QString text = QStringLiteral("Enter no more than %1 characters.").arg(f.limit);
+        tabs_->setCurrentIndex(f.page);
+        if (onTooLong) {
+            onTooLong(text);
+        } else {
+            QMessageBox::warning(this, windowTitle(), text);
+        }
+        f.edit->setFocus();
+        f.edit->selectAll();
+        return;
+    }
+    QDialog::accept();
+}
+
+}  // namespace quenlix::app

@@ -1,0 +1,123 @@
+// The Session Properties sheet: the pages "Connection", "Advanced" and
+// "Automatic Login" that define a session's values, their checks, and the
+// mapping between the sheet and SessionSettings. Serves both Session
+// Properties (loaded from the edited values) and Add a Session (the pages'
+// own start values).
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <string>
+
+#include "app/CEditASParam.h"
+#include "session/SessionSettings.h"
+
+namespace quenlix::app {
+
+/// Page "Connection": session name, host address, language, screen size.
+class CSessionTab01 : public QWidget {
+    Q_OBJECT
+public:
+    explicit CSessionTab01(QWidget* parent = nullptr);
+    QLineEdit* name;
+    QLineEdit* address;
+    QComboBox* language;    ///< the 31 languages in list order, code page as item data
+    QComboBox* screenSize;  ///< 0 "24 * 80", 1 "27 * 132"
+    QLabel* nameLabel;
+    QLabel* addressLabel;
+    /// Selects the first entry that begins with `text`, ignoring case; the
+    /// first entry when none does.
+    void SelectLanguage(const std::string& text);
+};
+
+/// Page "Advanced": display name, port, start on open, the file name.
+class CSessionTab02 : public QWidget {
+    Q_OBJECT
+public:
+    explicit CSessionTab02(QWidget* parent = nullptr);
+    CEditASParam* displayName;
+    QCheckBox* automatic;
+    CEditNumericParam* port;
+    QCheckBox* launch;
+    QLineEdit* fileName;  ///< shown only, never stored
+    /// The display name put back when "Automatic" is turned off.
+    QString remembered;
+    /// The "Automatic" rule: off enables the edit with the remembered name
+    /// back and all of it selected; on remembers and empties it.
+    void ApplyAutomatic();
+};
+
+/// Page "Automatic Login": the sign-on values.
+class CSessionTab03 : public QWidget {
+    Q_OBJECT
+public:
+    explicit CSessionTab03(QWidget* parent = nullptr);
+    QLineEdit* user;
+    QLineEdit* password;
+    QCheckBox* autoLogin;
+    QLineEdit* program;
+    QLineEdit* menu;
+    QLineEdit* library;
+};
+
+class CSessionTabDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum Page { kConnection = 0, kAdvanced = 1, kLogin = 2 };
+    /// Longest display name, user, password, program, menu and library.
+    static constexpr int kNameLimit = 10;
+    /// Longest port text.
+    static constexpr int kPortLimit = 5;
+
+    /// `captionId`: string 529 or 501. `filePath` is shown on "Advanced";
+    /// `computerName` is the display name's start value.
+    CSessionTabDlg(int captionId, const std::string& filePath, const std::string& computerName,
+                   QWidget* parent = nullptr);
+
+    /// Replaces the pages' start values with `settings` (before showing).
+    void Load(const SessionSettings& settings);
+    /// The sheet's values, mapped to a session; a page never shown gives
+    /// the values it was given.
+    SessionSettings Values() const;
+
+    /// Brings a page up, opening it the first time.
+    void ShowPage(Page page);
+    bool pageOpened(Page page) const { return opened_[page]; }
+    bool okEnabled() const;
+    /// Re-evaluates the OK button (every page notifies this).
+    void UpdateOk();
+
+    CSessionTab01* connection() const { return tab01_; }
+    CSessionTab02* advanced() const { return tab02_; }
+    CSessionTab03* login() const { return tab03_; }
+    QTabWidget* tabs() const { return tabs_; }
+
+    /// Too long a value on OK: the message shown (tests see it here; a
+    /// message box otherwise).
+    std::function<void(const QString&)> onTooLong;
+
+    /// The port number of a port text: its leading decimal digits, 0 when
+    /// there are none, at most 65535 + 1 digits' worth kept in range.
+    static int ParsePort(const QString& text);
+
+public slots:
+    void accept() override;
+
+private:
+    void OpenPage(int index);
+
+    QTabWidget* tabs_;
+    QDialogButtonBox* buttons_;
+    CSessionTab01* tab01_;
+    CSessionTab02* tab02_;
+    CSessionTab03* tab03_;
+    bool opened_[3] = {false, false, false};
+    SessionSettings loaded_;  ///< values of the Advanced page until it opens
+};
+
+}  // namespace quenlix::app

@@ -1,0 +1,70 @@
+// Questions answered by the operator.
+#include "app/QtQuestions.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "app/CDlgNewParams.h"
+#include "app/CDlgNoSession.h"
+#include "app/CSessionTabDlg.h"
+#include "terminal/StringTable.h"
+
+namespace quenlix::app {
+
+QString QtQuestions::SessionFilter() {
+    // "Sessions files (*.stn)|*.stn||": the shown text names the pattern.
+    return QString::fromUtf8(LoadString(kStrSessionFileFilter).data())
+        .section(QLatin1Char('|'), 0, 0);
+}
+
+bool QtQuestions::AskYesNo(int stringId) {
+    return QMessageBox::question(parent_, QString::fromUtf8(LoadString(kStrAppTitle).data()),
+                                 QString::fromUtf8(LoadString(stringId).data()),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+NoSessionChoice QtQuestions::ChooseNoSession() {
+    CDlgNoSession dialog(parent_);
+    switch (dialog.exec()) {
+        case CDlgNoSession::kCreate: return NoSessionChoice::Create;
+        case CDlgNoSession::kOpen: return NoSessionChoice::Open;
+        default: return NoSessionChoice::Cancel;
+    }
+}
+
+NewParamsChoice QtQuestions::ChooseNewParams() {
+    CDlgNewParams dialog(parent_);
+    switch (dialog.exec()) {
+        case CDlgNewParams::kRestart: return NewParamsChoice::Restart;
+        case QDialog::Accepted: return NewParamsChoice::Continue;
+        default: return NewParamsChoice::Cancel;
+    }
+}
+
+std::optional<std::string> QtQuestions::AskOpenPath() {
+    const QString path = QFileDialog::getOpenFileName(parent_, QString(), QDir::currentPath(),
+                                                      SessionFilter());
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+std::optional<std::string> QtQuestions::AskSavePath(const std::string& proposedName) {
+    const QString path = QFileDialog::getSaveFileName(
+        parent_, QString(), QDir::current().filePath(QString::fromStdString(proposedName)),
+        SessionFilter());
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+std::optional<SessionSettings> QtQuestions::EditProperties(int captionId,
+                                                           const SessionSettings* from,
+                                                           const std::string& filePath) {
+    CSessionTabDlg sheet(captionId, filePath, computerName_, parent_);
+    if (from) sheet.Load(*from);
+    if (sheet.exec() != QDialog::Accepted) return std::nullopt;
+    return sheet.Values();
+}
+
+}  // namespace quenlix::app

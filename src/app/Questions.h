@@ -1,0 +1,48 @@
+// Every question the session commands and the close sequence put to the
+// operator, behind one interface: the program answers them with message
+// boxes and dialogs, tests answer them from a script.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "session/SessionSettings.h"
+
+namespace quenlix::app {
+
+/// The "Open Connection" choice offered by Start when no session is loaded.
+enum class NoSessionChoice {
+    Create = 100,  ///< define a new session (the default button)
+    Open = 200,    ///< open a saved session file
+    Cancel = 0,
+};
+
+/// The "Modify Connection Parameters" choice after connection values were
+/// edited under a live connection.
+enum class NewParamsChoice {
+    Restart,   ///< end the session and connect again with the new values
+    Continue,  ///< keep the connection; the new values wait for the next session
+    Cancel,    ///< store nothing
+};
+
+class Questions {
+public:
+    virtual ~Questions() = default;
+    /// A numbered question with the buttons Yes and No; true for Yes.
+    virtual bool AskYesNo(int stringId) = 0;
+    virtual NoSessionChoice ChooseNoSession() = 0;
+    virtual NewParamsChoice ChooseNewParams() = 0;
+    /// The open dialog for a session file; empty when cancelled.
+    virtual std::optional<std::string> AskOpenPath() = 0;
+    /// The save dialog proposing `proposedName`; empty when cancelled.
+    virtual std::optional<std::string> AskSavePath(const std::string& proposedName) = 0;
+    /// The Session Properties sheet with the caption string `captionId`,
+    /// loaded from `from` or, when null, at its pages' own start values;
+    /// `filePath` is shown on the "Advanced" page. The sheet's values after
+    /// OK, empty after Cancel.
+    virtual std::optional<SessionSettings> EditProperties(int captionId,
+                                                          const SessionSettings* from,
+                                                          const std::string& filePath) = 0;
+};
+
+}  // namespace quenlix::app

@@ -1,0 +1,217 @@
+// Session commands and connection control.
+#include "app/SessionCommands.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "session/ConnectFile.h"
+#include "terminal/StringTable.h"
+
+namespace quenlix::app {
+
+bool FileReadable(const std::string& path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return false;
+    std::ifstream in(path, std::ios::binary);
+    return in.is_open();
+}
+
+std::string WithSessionExtension(std::string path) {
+    static constexpr std::string_view kExtension = ".stn";
+    bool has = path.size() >= kExtension.size();
+    for (std::size_t i = 0; has && i < kExtension.size(); ++i) {
+        char c = path[path.size() - kExtension.size() + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        has = c == kExtension[i];
+    }
+    if (!has) path += kExtension;
+    return path;
+}
+
+SessionCommands::SessionCommands(TerminalSession& session, Questions& questions,
+                                 MessageBoxes& messages, ViewOperations& view,
+                                 std::string computerName)
+    : session_(session),
+      questions_(questions),
+      messages_(messages),
+      view_(view),
+      computerName_(std::move(computerName)) {}
+
+bool SessionCommands::SessionLoaded() const {
+    return session_.activeSettings.Name != LoadString(kStrNoName);
+}
+
+bool SessionCommands::ConfirmReplace() {
+    if (connected() && !questions_.AskYesNo(kStrEndSessionQuestion)) return false;
+    if (sessionModified && questions_.AskYesNo(kStrSaveChangedQuestion) &&
+        !SaveSession(sessionFilePath)) {
+        return false;
+    }
+    return true;
+}
+
+void SessionCommands::Connect() {
+    session_.StartConnection();
+    if (afterConnect) afterConnect();
+}
+
+std::string SessionCommands::OpenSessionFile(std::string path) {
+    const bool wasConnected = connected();
+    if (wasConnected && !questions_.AskYesNo(kStrEndSessionQuestion)) return {};
+    if (sessionModified && questions_.AskYesNo(kStrSaveChangedQuestion) &&
+        !SaveSession(sessionFilePath)) {
+        return {};
+    }
+    sessionModified = false;
+    if (path.empty()) {
+        std::optional<std::string> chosen = questions_.AskOpenPath();
+        if (!chosen || chosen->empty()) return {};
+        path = *chosen;
+    }
+    if (!FileReadable(path)) {
+        std::string text(LoadString(kStrOpenSessionFailed));
+        text += '\n';
+        text += path;
+        messages_.ShowMessage(text, MessageIcon::Exclamation);
+        return {};
+    }
+    if (wasConnected) session_.EndSession();
+    sessionFilePath = path;
+    recent.Add(path);
+    CConnectFile::ReadSessionFile(path, session_.activeSettings, computerName_);
+    session_.pendingSettings = session_.activeSettings;
+    hasSessionFile = true;
+    if (refreshDisplay) refreshDisplay();
+    if (session_.activeSettings.LaunchConnection) Connect();
+    return path;
+}
+
+bool SessionCommands::SaveSession(const std::string& path) {
+    std::string target = path;
+    if (!FileReadable(target)) {
+        std::optional<std::string> chosen =
+            questions_.AskSavePath(session_.activeSettings.Name + ".stn");
+        if (!chosen || chosen->empty()) return false;
+        target = *chosen;
+    }
+    target = WithSessionExtension(std::move(target));
+    if (CConnectFile::WriteSessionFile(target, session_.pendingSettings)) {
+        sessionModified = false;
+        hasSessionFile = true;
+        sessionFilePath = target;
+        recent.Add(target);
+    }
+    return true;
+}
+
+void SessionCommands::NewSession() {
+    if (!ConfirmReplace()) return;
+    std::optional<SessionSettings> sheet =
+        questions_.EditProperties(kStrAddSession, nullptr, sessionFilePath);
+    if (!sheet) return;
+    session_.EndSession();
+    session_.activeSettings = *sheet;
+    session_.pendingSettings = *sheet;
+    sessionModified = true;
+    hasSessionFile = false;
+    sessionFilePath.clear();
+    if (refreshDisplay) refreshDisplay();
+}
+
+void SessionCommands::CloseSession() {
+    if (!ConfirmReplace()) return;
+    session_.EndSession();
+    hasSessionFile = false;
+    sessionModified = false;
+    sessionFilePath.clear();
+    session_.activeSettings = StartActiveSettings(computerName_);
+    SessionSettings pending = StartPendingSettings(computerName_);
+    pending.Name = session_.pendingSettings.Name;
+    pending.TerminalCaract = session_.pendingSettings.TerminalCaract;
+    session_.pendingSettings = pending;
+    if (refreshDisplay) refreshDisplay();
+}
+
+void SessionCommands::Start() {
+    if (connected()) return;
+    if (session_.activeSettings.IP.empty()) {
+        switch (questions_.ChooseNoSession()) {
+            case NoSessionChoice::Cancel: return;
+            case NoSessionChoice::Create: NewSession(); break;
+            case NoSessionChoice::Open: OpenSessionFile({}); break;
+        }
+    }
+    if (!session_.activeSettings.IP.empty() && !connected()) Connect();
+}
+
+void SessionCommands::Stop() {
+    if (questions_.AskYesNo(kStrEndSessionQuestion)) session_.EndSession();
+}
+
+void SessionCommands::ConnectDisconnect() {
+    if (connected()) {
+        Stop();
+    } else {
+        Start();
+    }
+}
+
+void SessionCommands::OpenRecent(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= recent.entries().size()) return;
+    const std::string path = recent.entries()[static_cast<std::size_t>(index)];
+    const std::string opened = OpenSessionFile(path);
+    if (!opened.empty()) recent.Add(opened);
+}
+
+void SessionCommands::Properties() {
+    SessionSettings& pending = session_.pendingSettings;
+    std::optional<SessionSettings> sheet =
+        questions_.EditProperties(kStrSessionProperties, &pending, sessionFilePath);
+    if (!sheet) return;
+    const SessionSettings& s = *sheet;
+    const bool connectionChanged = s.IP != pending.IP || s.Port != pending.Port ||
+                                   s.TerminalName != pending.TerminalName ||
+                                   s.DisplayName != pending.DisplayName ||
+                                   s.DisplayNameAuto != pending.DisplayNameAuto;
+    const bool otherChanged =
+        s.Name != pending.Name || s.Language != pending.Language ||
+        s.LaunchConnection != pending.LaunchConnection ||
+        s.AutoConnection != pending.AutoConnection || s.UserID != pending.UserID ||
+        s.UserPassword != pending.UserPassword || s.Menu != pending.Menu ||
+        s.ProgProc != pending.ProgProc || s.CurLib != pending.CurLib;
+    const bool languageChanged = s.Language != session_.activeSettings.Language;
+    if (!connectionChanged && !otherChanged) return;
+    sessionModified = true;
+    if (connected() && connectionChanged) {
+        switch (questions_.ChooseNewParams()) {
+            case NewParamsChoice::Cancel: return;
+            case NewParamsChoice::Restart:
+                pending = s;
+                session_.EndSession();
+                Connect();
+                return;
+            case NewParamsChoice::Continue: pending = s; break;
+        }
+    } else {
+        pending = s;
+        session_.activeSettings = s;
+    }
+    if (refreshDisplay) refreshDisplay();
+    if (languageChanged) {
+        RetranslateScreen(session_.terminal, session_.tables, session_.activeSettings.PageCode,
+                          view_);
+    }
+}
+
+bool SessionCommands::PrepareClose() {
+    if (!ConfirmReplace()) return false;
+    try {
+        session_.EndSession();
+    } catch (...) {
+        // The close goes on whatever went wrong while signing off.
+    }
+    return true;
+}
+
+}  // namespace quenlix::app

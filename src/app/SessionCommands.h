@@ -1,0 +1,79 @@
+// The life of the one session the program runs: new, open, save and close
+// of session files, the recent-session list, starting and stopping the
+// connection, and edited parameters applied to a live session. Plain C++:
+// every question goes through Questions, every message through
+// MessageBoxes, so the whole flow runs in tests without a window.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/Questions.h"
+#include "connection/TerminalSession.h"
+#include "prefs/RecentSessionList.h"
+
+namespace quenlix::app {
+
+class SessionCommands {
+public:
+    SessionCommands(TerminalSession& session, Questions& questions, MessageBoxes& messages,
+                    ViewOperations& view, std::string computerName);
+
+    /// Window title and status-bar panes from the values in use.
+    std::function<void()> refreshDisplay;
+    /// After a connection attempt (the view fits the new screen size).
+    std::function<void()> afterConnect;
+
+    /// "A session is loaded": the name in use differs, byte for byte, from "No name".
+    bool SessionLoaded() const;
+    bool connected() const { return session_.terminal.state.connected != 0; }
+
+    /// Opens a session file (the open dialog when `path` is empty); connects
+    /// when the file says "Launch Connection". The path opened, or empty.
+    std::string OpenSessionFile(std::string path);
+    /// Writes the edited values to `path`, or to a path the save dialog asks
+    /// for when `path` is empty or no longer readable. False only when the
+    /// operator cancelled the save dialog.
+    bool SaveSession(const std::string& path);
+    void NewSession();
+    void CloseSession();
+    /// Start: asks for a session when none has an address, then connects.
+    void Start();
+    /// Stop: asks whether to end the session.
+    void Stop();
+    void ConnectDisconnect();
+    /// Opens entry `index` (0..3) of the recent list; a failing entry stays.
+    void OpenRecent(int index);
+    /// The Session Properties flow.
+    void Properties();
+    /// Steps of the close sequence that concern the session: the end and
+    /// save questions, then the end of the session. False when the operator
+    /// chose to go on.
+    bool PrepareClose();
+
+    std::string sessionFilePath;
+    bool hasSessionFile = false;
+    bool sessionModified = false;
+    RecentSessionList recent;
+
+private:
+    /// The connection with the values in use.
+    void Connect();
+    /// The questions every replacing operation asks first: end the live
+    /// session? save changed values? False when the operation must stop.
+    bool ConfirmReplace();
+
+    TerminalSession& session_;
+    Questions& questions_;
+    MessageBoxes& messages_;
+    ViewOperations& view_;
+    std::string computerName_;
+};
+
+/// True when the file at `path` can be opened for reading (a folder cannot).
+bool FileReadable(const std::string& path);
+/// `path` with ".stn" appended unless its last four characters are ".stn"
+/// in any mix of case.
+std::string WithSessionExtension(std::string path);
+
+}  // namespace quenlix::app
