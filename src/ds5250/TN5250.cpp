@@ -39,6 +39,8 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
     copy.assign(bytes, bytes + length);
     ++depth_;
 
+    etoa_ = &links_.tables.EtoaFor(CodePage());
+
     Block b;
     b.data = copy.data();
     b.length = copy.size();
@@ -58,6 +60,9 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
     if (!b.stopped) EndOfBlock(b);
     if (!b.trace.empty()) WriteTrace(b);
     --depth_;
+    // A nested block may have loaded another table (and moved the cache):
+    // the enclosing block goes on with a valid one.
+    etoa_ = &links_.tables.EtoaFor(CodePage());
 }
 
 void CTN5250::Step(Block& b) {

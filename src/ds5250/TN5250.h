@@ -3,6 +3,7 @@
 // terminal model, and answers what must be answered at once.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -118,12 +119,17 @@ private:
     void SetInputInhibited(int value);
     void TurnOffInsertMode();
     int CodePage() const { return links_.settings.PageCode; }
+    /// Display data of a block is translated with one table lookup a byte:
+    /// the session's table is selected once when the block starts.
+    std::uint8_t ToPc(std::uint8_t ebcdic) const { return (*etoa_)[ebcdic]; }
 
     InterpreterLinks links_;
     Terminal& t_;
     NullHostReads nullReads_;
     HostReads* reads_ = &nullReads_;
     std::string tracePath_ = kDefaultTraceFile;
+
+    const std::array<std::uint8_t, 256>* etoa_ = nullptr;
 
     int resequenceField_ = 0;
     int errorRow_ = 0;

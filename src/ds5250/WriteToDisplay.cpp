@@ -24,6 +24,23 @@ void DecodeFieldFormatWord(FieldEntry& e, std::uint8_t ffw1, std::uint8_t ffw2) 
     e.mandatoryEnter = (ffw2 & 0x08) ? 1 : 0;
     e.fillType = ffw2 & 0x07;
 }
+// True for a byte that is display data, not an order or the IAC of the
+// telnet layer.
+constexpr bool IsPlainData(std::uint8_t byte) {
+    switch (byte) {
+        case kOrderStartOfHeader:
+        case kOrderRepeatToAddress:
+        case kOrderInsertCursorAlt:
+        case kEscape:
+        case kOrderSetBufferAddress:
+        case kOrderInsertCursor:
+        case kOrderStartOfField:
+        case kIac:
+            return false;
+        default:
+            return true;
+    }
+}
 }  // namespace
 
 void CTN5250::ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2) {
@@ -86,11 +103,19 @@ void CTN5250::StepDisplayData(Block& b) {
         case kOrderStartOfField:
             StartOfField(b);
             break;
-        default:
+        default: {
             // Includes 0x10, 0x12, 0x14 and 0x15: not orders here, plain data.
-            WriteDataByte(b, v, false);
-            if (!b.stopped) ++b.pos;
+            // A run of data bytes is written without going back through the
+            // state dispatch for each byte.
+            std::uint8_t byte = v;
+            do {
+                WriteDataByte(b, byte, false);
+                if (b.stopped) return;
+                ++b.pos;
+                byte = b.at(b.pos);
+            } while (b.pos < b.length && IsPlainData(byte));
             break;
+        }
     }
 }
 
@@ -122,7 +147,7 @@ void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
         } else if (byte == 0x00) {
             cell.character = ' ';
         } else {
-            cell.character = links_.tables.ToPc(CodePage(), byte);
+            cell.character = ToPc(byte);
         }
     }
     ++b.writeColumn;
@@ -152,7 +177,7 @@ void CTN5250::RepeatToAddress(Block& b) {
     const int column = b.at(b.pos + 2);
     const std::uint8_t byte = b.at(b.pos + 3);
     const std::uint8_t stored = byte == 0x00 ? kEbcdicBlank : byte;
-    const std::uint8_t shown = links_.tables.ToPc(CodePage(), stored);
+    const std::uint8_t shown = ToPc(stored);
     const int from = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
     const int to = (row - 1) * t_.columns() + column - 1;
     for (int p = from; p <= to; ++p) {

@@ -48,6 +48,14 @@ public:
                  std::size_t count);
     int ToPc(int codePage, std::uint8_t* destination, const std::uint8_t* source,
              std::size_t count);
+    /// The ETOA table of codePage (selected as SelectTables does), for a
+    /// caller that translates many bytes of one code page in a row. The
+    /// reference stays valid until another code page is selected.
+    const std::array<std::uint8_t, 256>& EtoaFor(int codePage) {
+        SelectTables(codePage);
+        return entries_[current_].ETOA;
+    }
+
     /// One byte, for the many single-character callers.
     std::uint8_t ToEbcdic(int codePage, std::uint8_t pc);
     std::uint8_t ToPc(int codePage, std::uint8_t ebcdic);
