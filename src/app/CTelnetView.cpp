@@ -1,7 +1,11 @@
 // Painting, geometry, blinking and input of the terminal view.
 #include "app/CTelnetView.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -165,6 +169,32 @@ void CTelnetView::paintEvent(QPaintEvent* event) {
     // One copy of the finished picture: the window never shows a half-drawn state.
     QPainter w(this);
     for (const QRect& r : event->region()) w.drawImage(r, back_, r);
+    if (measureStage_ < 2) ReportMeasurements();
+}
+
+void CTelnetView::ReportMeasurements() {
+    static const bool enabled = qEnvironmentVariableIsSet("QUENLIX_MEASURE");
+    if (!enabled) {
+        measureStage_ = 2;
+        return;
+    }
+    if (measureStage_ == 0) {
+        const auto now = std::chrono::system_clock::now().time_since_epoch();
+        std::fprintf(stderr, "measure: first-paint-epoch-ms %lld\n",
+                     static_cast<long long>(
+                         std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+        measureStage_ = 1;
+    }
+    if (!session_) return;
+    const TerminalState& s = session_->terminal.state;
+    if (s.connected && !s.inputInhibited && s.pendingRead != 0) {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmRSS:", 0) == 0) std::fprintf(stderr, "measure: %s\n", line.c_str());
+        }
+        measureStage_ = 2;
+        if (qgetenv("QUENLIX_MEASURE") == "exit") QApplication::exit(0);
+    }
 }
 
 void CTelnetView::PaintOnPaper(QPainter& painter, const QRect& page) {

@@ -104,6 +104,10 @@ private:
     QImage picture_;
     BackgroundPicture pictureInfo_;
     QBasicTimer blinkTimer_;
+    /// QUENLIX_MEASURE: report the first paint and the memory in use once the
+    /// host waits for the operator (for the performance report).
+    void ReportMeasurements();
+    int measureStage_ = 0;
 };
 
 }  // namespace quenlix::app
