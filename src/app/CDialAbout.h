@@ -1,0 +1,37 @@
+// The About box: the program's version, the next picture of the splash
+// rotation, and a button to the web site.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+
+namespace quenlix::app {
+
+class DialogContext;
+
+/// The address "Web Site..." opens.
+inline constexpr const char* kMakerWebSite = "https://quenlix.example/";
+
+/// "Quenlix Telnet version %s" with `version`; empty without a version.
+QString VersionText(const QString& version);
+
+class CDialAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit CDialAbout(DialogContext& context, QWidget* parent = nullptr);
+
+    QLabel* versionLabel() const { return version_; }
+    /// The picture's child window, or null when no picture was shown.
+    QLabel* pictureLabel() const { return picture_; }
+
+    /// Opens the web site; tests replace it.
+    std::function<void(const QString& address)> openAddress;
+
+private:
+    QLabel* version_ = nullptr;
+    QLabel* picture_ = nullptr;
+};
+
+}  // namespace quenlix::app
