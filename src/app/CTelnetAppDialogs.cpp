@@ -2,7 +2,6 @@
 // and the start-up splash.
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QTimer>
 #include <QUrl>
 
 #include "app/BmpToolBar.h"
@@ -15,6 +14,7 @@
 #include "app/CommandIds.h"
 #include "app/DialogContext.h"
 #include "app/Printing.h"
+#include "app/SessionCommands.h"
 #include "app/Splash.h"
 
 namespace quenlix::app {
@@ -42,7 +42,13 @@ void CTelnetApp::RegisterDialogCommands() {
     CMainFrame& f = *frame_;
     auto* context = new DialogContext(f, session_->terminal, messages_);
     TerminalSession* session = session_.get();
+    context->UseUserSettings(&prefs_);
+    context->UseSettingsStore(store_);
     context->sessionName = [session] { return session->activeSettings.Name; };
+    SessionCommands* commands = commands_.get();
+    context->sessionFilePath = [commands] {
+        return commands->hasSessionFile ? commands->sessionFilePath : std::string();
+    };
 
     f.SetHandler(kCmdPrint, {[context] { PrintCommand(*context); }});
     f.SetHandler(kCmdPrintPreview, {[context] { PrintPreviewCommand(*context); }});
@@ -75,12 +81,14 @@ void CTelnetApp::RegisterDialogCommands() {
 
     DecorateBars(f);
 
-    // The splash, once the main window is on the screen, unless start-up
-    // already showed it.
-    QTimer::singleShot(0, &f, [context] {
-        if (!context->frame().isVisible()) return;
-        ShowStartupSplash(context->frame(), context->store(), ProgramFolder(*context));
-    });
+    // The start-up splash; start-up waits while it is up.
+    showSplash = [this, context] {
+        CSplashWnd* splash =
+            ShowStartupSplash(context->frame(), context->store(), ProgramFolder(*context));
+        if (!splash) return false;
+        connect(splash, &QObject::destroyed, this, [this] { SetSplashShown(false); });
+        return true;
+    };
 }
 
 }  // namespace quenlix::app
