@@ -4,6 +4,7 @@
 // (POSIX sockets need none), no help-file path to fix and no document
 // template to register; the rest follows CTelnetApp.
 #include <QApplication>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QSysInfo>
 #include <QTimer>
@@ -65,6 +66,28 @@ int main(int argc, char** argv) {
             }
         });
         watch.start(100);
+    }
+    // For the start-and-close test: once the host waits for the operator,
+    // close the main window through its close sequence, answering Yes to
+    // every question it asks.
+    QTimer closer;
+    if (qEnvironmentVariableIsSet("QUENLIX_CLOSE_WHEN_READY")) {
+        bool closing = false;
+        int ticks = 0;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                if (QAbstractButton* yes = box->button(QMessageBox::Yes)) yes->click();
+                return;
+            }
+            const quenlix::TerminalState& s = app.session().terminal.state;
+            if (!closing && s.connected && !s.inputInhibited && s.pendingRead != 0) {
+                closing = true;
+                QTimer::singleShot(0, &app.frame(), [&] { app.frame().close(); });
+            } else if (!closing && ++ticks > 200) {
+                QApplication::exit(3);
+            }
+        });
+        closer.start(100);
     }
     return application.exec();
 }

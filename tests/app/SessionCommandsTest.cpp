@@ -1,0 +1,273 @@
+// Session commands: opening, saving, the recent list, Start and Stop, and
+// the Properties flow, answered from a script over a loopback listener.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <filesystem>
+
+#include "app/SessionCommands.h"
+#include "ShellDoubles.h"
+#include "input/Clipboard.h"
+#include "net/SocketNotifier.h"
+#include "session/ConnectFile.h"
+#include "support/Recorders.h"
+#include "terminal/StringTable.h"
+
+namespace quenlix::app {
+namespace {
+
+using testing::Listener;
+using testing::ScriptedQuestions;
+using quenlix::testing::RecordingMessages;
+using quenlix::testing::RecordingView;
+
+class SessionCommandsTest : public ::testing::Test {
+protected:
+    SessionCommandsTest()
+        : session(FrontEnd{view, messages, notifier, clipboard}, QUENLIX_TABLE_DIR, "PC1"),
+          commands(session, questions, messages, view, "PC1") {
+        session.activeSettings = StartActiveSettings("PC1");
+        session.pendingSettings = StartPendingSettings("PC1");
+        commands.refreshDisplay = [this] { ++refreshes; };
+    }
+
+    /// A session file for the listener's port.
+    std::string WriteSession(const std::string& file, bool launch, const std::string& name = "Demo") {
+        SessionSettings s;
+        s.Name = name;
+        s.IP = "127.0.0.1";
+        s.Port = listener.port();
+        s.Language = "U.S. (37)";
+        s.PageCode = 37;
+        s.TerminalName = "IBM-5292-2";
+        s.TerminalCaract = "24 * 80";
+        s.LaunchConnection = launch ? 1 : 0;
+        const std::string path = Path(file);
+        EXPECT_TRUE(CConnectFile::WriteSessionFile(path, s));
+        return path;
+    }
+    std::string Path(const std::string& file) const { return dir.filePath(QString::fromStdString(file)).toStdString(); }
+
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quenlix-app-XXXXXX")};
+    Listener listener;
+    RecordingView view;
+    RecordingMessages messages;
+    NullSocketNotifier notifier;
+    MemoryClipboard clipboard;
+    ScriptedQuestions questions;
+    TerminalSession session;
+    SessionCommands commands;
+    int refreshes = 0;
+};
+
+TEST_F(SessionCommandsTest, OpenWhileConnectedAnsweredNoOrCancelledKeepsTheConnection) {
+    const std::string first = WriteSession("first.stn", true);
+    const std::string second = WriteSession("second.stn", false, "Other");
+    ASSERT_EQ(commands.OpenSessionFile(first), first);
+    ASSERT_TRUE(commands.connected());
+
+    // No to "end this session?": nothing changes.
+    EXPECT_EQ(commands.OpenSessionFile(second), "");
+    EXPECT_EQ(questions.asked, std::vector<int>{kStrEndSessionQuestion});
+    EXPECT_TRUE(commands.connected());
+    EXPECT_EQ(session.activeSettings.Name, "Demo");
+
+    // Yes, then the open dialog is cancelled: still connected.
+    questions.yesNo = {true};
+    EXPECT_EQ(commands.OpenSessionFile({}), "");
+    EXPECT_EQ(questions.openShown, 1);
+    EXPECT_TRUE(commands.connected());
+    EXPECT_EQ(commands.sessionFilePath, first);
+
+    // Yes, and a file: the old session ends, the new one is loaded.
+    questions.yesNo = {true};
+    EXPECT_EQ(commands.OpenSessionFile(second), second);
+    EXPECT_FALSE(commands.connected());
+    EXPECT_EQ(session.activeSettings.Name, "Other");
+    EXPECT_EQ(session.pendingSettings, session.activeSettings);
+    EXPECT_EQ(commands.recent.entries(), (std::vector<std::string>{second, first}));
+}
+
+TEST_F(SessionCommandsTest, StartWithoutSessionOpeningALaunchFileConnectsExactlyOnce) {
+    const std::string path = WriteSession("launch.stn", true);
+    questions.noSession = NoSessionChoice::Open;
+    questions.openPath = path;
+    commands.Start();
+    EXPECT_EQ(questions.noSessionShown, 1);
+    EXPECT_TRUE(commands.connected());
+    EXPECT_EQ(listener.Accepted(), 1);
+    // Start while connected does nothing.
+    commands.Start();
+    EXPECT_EQ(listener.Accepted(), 1);
+    EXPECT_EQ(questions.noSessionShown, 1);
+}
+
+TEST_F(SessionCommandsTest, StartCancelledOrCreatedWithAnAddress) {
+    commands.Start();
+    EXPECT_FALSE(commands.connected());
+    EXPECT_EQ(questions.noSessionShown, 1);
+
+    SessionSettings sheet = StartPendingSettings("PC1");
+    sheet.Name = "New";
+    sheet.IP = "127.0.0.1";
+    sheet.Port = listener.port();
+    sheet.TerminalName = "IBM-5292-2";
+    sheet.TerminalCaract = "24 * 80";
+    questions.sheet = sheet;
+    questions.noSession = NoSessionChoice::Create;
+    commands.Start();
+    EXPECT_EQ(questions.captions, std::vector<int>{kStrAddSession});
+    EXPECT_TRUE(commands.connected());
+    EXPECT_TRUE(commands.sessionModified);
+    EXPECT_FALSE(commands.hasSessionFile);
+    EXPECT_EQ(listener.Accepted(), 1);
+}
+
+TEST_F(SessionCommandsTest, RecentEntryOfADeletedFileReportsAndStays) {
+    const std::string path = WriteSession("gone.stn", false);
+    ASSERT_EQ(commands.OpenSessionFile(path), path);
+    std::filesystem::remove(path);
+    commands.OpenRecent(0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], std::string(LoadString(kStrOpenSessionFailed)) + "\n" + path);
+    EXPECT_EQ(commands.recent.entries(), std::vector<std::string>{path});
+    // An index past the list is ignored.
+    commands.OpenRecent(3);
+    EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST_F(SessionCommandsTest, SaveAppendsTheExtensionUnlessPresentInAnyCase) {
+    struct Row {
+        const char* typed;
+        const char* written;
+    } const rows[] = {{"plain", "plain.stn"}, {"upper.STN", "upper.STN"},
+                      {"mixed.sTn", "mixed.sTn"}, {"other.txt", "other.txt.stn"}};
+    session.activeSettings.Name = "Demo";
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.typed);
+        questions.savePath = Path(r.typed);
+        EXPECT_TRUE(commands.SaveSession({}));
+        EXPECT_EQ(commands.sessionFilePath, Path(r.written));
+        EXPECT_TRUE(std::filesystem::exists(Path(r.written)));
+        EXPECT_TRUE(commands.hasSessionFile);
+    }
+    EXPECT_EQ(questions.proposedNames.front(), "Demo.stn");
+
+    // A cancelled dialog is the only false.
+    questions.savePath.reset();
+    EXPECT_FALSE(commands.SaveSession({}));
+}
+
+TEST_F(SessionCommandsTest, SaveAfterTheFileWasDeletedAsksForAPath) {
+    const std::string path = WriteSession("saved.stn", false);
+    ASSERT_EQ(commands.OpenSessionFile(path), path);
+    std::filesystem::remove(path);
+    questions.savePath = Path("again");
+    EXPECT_TRUE(commands.SaveSession(commands.sessionFilePath));
+    EXPECT_EQ(questions.proposedNames, std::vector<std::string>{"Demo.stn"});
+    EXPECT_EQ(commands.sessionFilePath, Path("again.stn"));
+}
+
+TEST_F(SessionCommandsTest, PropertiesContinueKeepsTheOldAddressUntilStop) {
+    ASSERT_EQ(commands.OpenSessionFile(WriteSession("live.stn", true)).empty(), false);
+    ASSERT_TRUE(commands.connected());
+    Listener other;
+    questions.sheet = SessionSettings{};
+    questions.editSheet = [&](SessionSettings& s) {
+        s.IP = "localhost";
+        s.Port = other.port();
+    };
+    questions.newParams = NewParamsChoice::Continue;
+    const int before = refreshes;
+    commands.Properties();
+    EXPECT_EQ(questions.newParamsShown, 1);
+    EXPECT_TRUE(commands.sessionModified);
+    EXPECT_EQ(session.activeSettings.IP, "127.0.0.1");
+    EXPECT_EQ(session.pendingSettings.IP, "localhost");
+    EXPECT_EQ(refreshes, before + 1);  // shows the old address again
+
+    questions.yesNo = {true};
+    commands.Stop();
+    EXPECT_FALSE(commands.connected());
+    EXPECT_EQ(session.activeSettings.IP, "localhost");
+    EXPECT_EQ(refreshes, before + 1);  // Stop does not refresh
+
+    commands.Start();
+    EXPECT_TRUE(commands.connected());
+    EXPECT_EQ(other.Accepted(), 1);
+}
+
+TEST_F(SessionCommandsTest, PropertiesWhileConnectedByGroup) {
+    ASSERT_FALSE(commands.OpenSessionFile(WriteSession("live.stn", true)).empty());
+    questions.sheet = SessionSettings{};
+
+    // Only the user: both copies at once, no question.
+    questions.editSheet = [](SessionSettings& s) { s.UserID = "QUSER"; };
+    commands.Properties();
+    EXPECT_EQ(questions.newParamsShown, 0);
+    EXPECT_EQ(session.activeSettings.UserID, "QUSER");
+    EXPECT_EQ(session.pendingSettings.UserID, "QUSER");
+
+    // The address, cancelled: nothing stored, but the session counts as changed.
+    commands.sessionModified = false;
+    questions.editSheet = [](SessionSettings& s) { s.IP = "10.0.0.1"; };
+    questions.newParams = NewParamsChoice::Cancel;
+    commands.Properties();
+    EXPECT_EQ(session.pendingSettings.IP, "127.0.0.1");
+    EXPECT_TRUE(commands.sessionModified);
+    EXPECT_TRUE(commands.connected());
+
+    // Nothing changed: nothing happens.
+    commands.sessionModified = false;
+    questions.editSheet = [](SessionSettings&) {};
+    commands.Properties();
+    EXPECT_FALSE(commands.sessionModified);
+}
+
+TEST_F(SessionCommandsTest, PropertiesRestartReconnectsWithTheNewValues) {
+    ASSERT_FALSE(commands.OpenSessionFile(WriteSession("live.stn", true)).empty());
+    ASSERT_EQ(listener.Accepted(), 1);
+    questions.sheet = SessionSettings{};
+    questions.editSheet = [](SessionSettings& s) { s.DisplayNameAuto = 0; s.DisplayName = "DSP01"; };
+    questions.newParams = NewParamsChoice::Restart;
+    commands.Properties();
+    EXPECT_TRUE(commands.connected());
+    EXPECT_EQ(session.activeSettings.DisplayName, "DSP01");
+    EXPECT_EQ(listener.Accepted(), 2);
+}
+
+TEST_F(SessionCommandsTest, ANameOfNoNameIsNoSessionAndCloseResetsTheValues) {
+    EXPECT_FALSE(commands.SessionLoaded());
+    session.activeSettings.Name = "No name ";
+    EXPECT_TRUE(commands.SessionLoaded());
+    session.activeSettings.Name = "no name";
+    EXPECT_TRUE(commands.SessionLoaded());
+
+    ASSERT_FALSE(commands.OpenSessionFile(WriteSession("s.stn", false)).empty());
+    session.pendingSettings.UserID = "QUSER";
+    commands.sessionModified = true;
+    questions.yesNo = {false};  // do not save
+    commands.CloseSession();
+    EXPECT_EQ(questions.asked, std::vector<int>{kStrSaveChangedQuestion});
+    EXPECT_FALSE(commands.SessionLoaded());
+    EXPECT_EQ(session.activeSettings, StartActiveSettings("PC1"));
+    EXPECT_EQ(session.pendingSettings.Name, "Demo");
+    EXPECT_EQ(session.pendingSettings.TerminalCaract, "24 * 80");
+    EXPECT_EQ(session.pendingSettings.UserID, "");
+    EXPECT_FALSE(commands.hasSessionFile);
+    EXPECT_EQ(commands.sessionFilePath, "");
+}
+
+TEST_F(SessionCommandsTest, AnEmptyScreenSizeIsRefusedWithAMessage) {
+    session.activeSettings.Name = "Demo";
+    session.activeSettings.IP = "127.0.0.1";
+    session.activeSettings.Port = listener.port();
+    commands.Start();
+    EXPECT_FALSE(commands.connected());
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(listener.Accepted(), 0);
+}
+
+}  // namespace
+}  // namespace quenlix::app

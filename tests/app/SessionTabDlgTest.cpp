@@ -1,0 +1,188 @@
+// The Session Properties sheet: the OK rule, the "Automatic" rule, the
+// typed-character filters and limits, and the mapping to a session.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+
+#include "app/CSessionTabDlg.h"
+#include "terminal/StringTable.h"
+
+namespace quenlix::app {
+namespace {
+
+SessionSettings Stored() {
+    SessionSettings s;
+    s.Name = "Prod";
+    s.IP = "as400.example";
+    s.Port = 992;
+    s.DisplayName = "QPADEV01";
+    s.DisplayNameAuto = 0;
+    s.Language = "french";
+    s.PageCode = 297;
+    s.TerminalName = "IBM-3477-FC";
+    s.TerminalCaract = "27 * 132";
+    s.LaunchConnection = 1;
+    s.AutoConnection = 1;
+    s.UserID = "QUSER";
+    s.UserPassword = "SECRET";
+    s.ProgProc = "PGM";
+    s.Menu = "MAIN";
+    s.CurLib = "QGPL";
+    return s;
+}
+
+TEST(SessionTabDlgTest, OkIsEnabledOnlyWithTheRequiredValues) {
+    CSessionTabDlg sheet(kStrAddSession, "", "PC1");
+    EXPECT_FALSE(sheet.okEnabled());
+    QTest::keyClicks(sheet.connection()->name, "Test");
+    EXPECT_FALSE(sheet.okEnabled());
+    QTest::keyClicks(sheet.connection()->address, "10.1.1.1");
+    EXPECT_TRUE(sheet.okEnabled());
+
+    sheet.ShowPage(CSessionTabDlg::kAdvanced);
+    CSessionTab02* adv = sheet.advanced();
+    EXPECT_EQ(adv->port->text(), "23");
+    EXPECT_TRUE(adv->automatic->isChecked());
+    EXPECT_FALSE(adv->displayName->isEnabled());
+    adv->port->clear();
+    EXPECT_FALSE(sheet.okEnabled());
+    QTest::keyClicks(adv->port, "23");
+    EXPECT_TRUE(sheet.okEnabled());
+
+    // "Automatic" off gives back the computer name; emptied, OK greys.
+    adv->automatic->click();
+    EXPECT_FALSE(adv->automatic->isChecked());
+    EXPECT_EQ(adv->displayName->text(), "PC1");
+    EXPECT_EQ(adv->displayName->selectedText(), "PC1");
+    adv->displayName->clear();
+    EXPECT_FALSE(sheet.okEnabled());
+}
+
+TEST(SessionTabDlgTest, AutomaticRemembersTheNameTypedBefore) {
+    CSessionTabDlg sheet(kStrSessionProperties, "/tmp/x.stn", "PC1");
+    sheet.Load(Stored());
+    sheet.ShowPage(CSessionTabDlg::kAdvanced);
+    CSessionTab02* adv = sheet.advanced();
+    EXPECT_EQ(adv->fileName->text(), "/tmp/x.stn");
+    EXPECT_EQ(adv->displayName->text(), "QPADEV01");
+    adv->displayName->clear();
+    QTest::keyClicks(adv->displayName, "dsp02");
+    adv->automatic->click();  // on
+    EXPECT_EQ(adv->displayName->text(), "");
+    EXPECT_EQ(sheet.Values().DisplayName, "");
+    adv->automatic->click();  // off
+    EXPECT_EQ(adv->displayName->text(), "DSP02");
+    EXPECT_EQ(adv->displayName->selectedText(), "DSP02");
+}
+
+TEST(SessionTabDlgTest, FiltersDropTypedCharactersButNotPastedText) {
+    CSessionTabDlg sheet(kStrAddSession, "", "PC1");
+    sheet.ShowPage(CSessionTabDlg::kAdvanced);
+    CSessionTab02* adv = sheet.advanced();
+    adv->automatic->click();  // off: the name can be edited
+    adv->displayName->clear();
+    QTest::keyClicks(adv->displayName, "ab c-d#$_@.9");
+    EXPECT_EQ(adv->displayName->text(), "ABCD#$_@.9");
+    QTest::keyClick(adv->displayName, Qt::Key_Backspace);
+    EXPECT_EQ(adv->displayName->text(), "ABCD#$_@.");
+    // Typing stops at ten characters.
+    adv->displayName->clear();
+    QTest::keyClicks(adv->displayName, "ABCDEFGHIJKL");
+    EXPECT_EQ(adv->displayName->text(), "ABCDEFGHIJ");
+
+    adv->port->clear();
+    QTest::keyClicks(adv->port, "8a0.-5");
+    EXPECT_EQ(adv->port->text(), "80.5");
+    EXPECT_EQ(CSessionTabDlg::ParsePort(adv->port->text()), 80);
+
+    // Ctrl+V is a typed control character: dropped. The edit's own paste is not filtered.
+    QApplication::clipboard()->setText(QStringLiteral("x-1"));
+    adv->port->clear();
+    QTest::keyClick(adv->port, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(adv->port->text(), "");
+    adv->port->paste();
+    EXPECT_EQ(adv->port->text(), "x-1");
+    EXPECT_EQ(CSessionTabDlg::ParsePort(QStringLiteral("99999999999999")), 999999);
+}
+
+TEST(SessionTabDlgTest, LoadedValuesMapBackToTheSession) {
+    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+    SessionSettings stored = Stored();
+    sheet.Load(stored);
+    EXPECT_EQ(sheet.connection()->language->currentText(), "French (297)");
+    EXPECT_EQ(sheet.connection()->screenSize->currentIndex(), 1);
+    sheet.ShowPage(CSessionTabDlg::kAdvanced);
+    sheet.ShowPage(CSessionTabDlg::kLogin);
+    stored.Language = "French (297)";
+    EXPECT_EQ(sheet.Values(), stored);
+
+    // "U.S." selects the first entry beginning with it; an unknown text the
+    // first entry; an unknown terminal type the small screen.
+    stored.Language = "U.S.";
+    stored.TerminalName = "IBM-3179-2";
+    sheet.Load(stored);
+    EXPECT_EQ(sheet.Values().Language, "U.S. (37)");
+    EXPECT_EQ(sheet.Values().PageCode, 37);
+    EXPECT_EQ(sheet.Values().TerminalName, "IBM-5292-2");
+    EXPECT_EQ(sheet.Values().TerminalCaract, "24 * 80");
+    stored.Language = "Klingon";
+    sheet.Load(stored);
+    EXPECT_EQ(sheet.Values().Language, "Arabic (420)");
+    EXPECT_EQ(sheet.Values().PageCode, 420);
+}
+
+TEST(SessionTabDlgTest, AnUnopenedPageKeepsItsValues) {
+    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+    SessionSettings stored = Stored();
+    stored.DisplayNameAuto = 1;  // opening the page would empty the name
+    sheet.Load(stored);
+    EXPECT_EQ(sheet.Values().DisplayName, "QPADEV01");
+    EXPECT_EQ(sheet.Values().Port, 992);
+    sheet.advanced()->port->clear();  // not opened: no part in the OK rule
+    EXPECT_TRUE(sheet.okEnabled());
+}
+
+TEST(SessionTabDlgTest, TooLongALoadedValueStopsOk) {
+    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+    SessionSettings stored = Stored();
+    stored.UserID = "ABCDEFGHIJKL";
+    sheet.Load(stored);
+    EXPECT_EQ(sheet.login()->user->text(), "ABCDEFGHIJKL");  // shown whole
+    QStringList shown;
+    sheet.onTooLong = [&](const QString& text) { shown << text; };
+
+    sheet.accept();  // the page was never opened: no check
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_TRUE(shown.isEmpty());
+
+    sheet.setResult(QDialog::Rejected);
+    sheet.ShowPage(CSessionTabDlg::kLogin);
+    sheet.ShowPage(CSessionTabDlg::kConnection);
+    sheet.accept();
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("10")));
+    EXPECT_EQ(sheet.tabs()->currentIndex(), CSessionTabDlg::kLogin);
+}
+
+TEST(SessionTabDlgTest, LoginCheckBoxFollowsTheUserAndUpperCase) {
+    CSessionTabDlg sheet(kStrAddSession, "", "PC1");
+    sheet.ShowPage(CSessionTabDlg::kLogin);
+    CSessionTab03* login = sheet.login();
+    EXPECT_FALSE(login->autoLogin->isEnabled());
+    QTest::keyClicks(login->user, "quser");
+    EXPECT_EQ(login->user->text(), "QUSER");
+    EXPECT_TRUE(login->autoLogin->isEnabled());
+    login->autoLogin->setChecked(true);
+    login->user->clear();
+    EXPECT_FALSE(login->autoLogin->isEnabled());
+    EXPECT_TRUE(login->autoLogin->isChecked());
+    QTest::keyClicks(login->password, "pw");
+    EXPECT_EQ(sheet.Values().UserPassword, "PW");
+    EXPECT_EQ(login->password->echoMode(), QLineEdit::Password);
+}
+
+}  // namespace
+}  // namespace quenlix::app
