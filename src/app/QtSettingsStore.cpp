@@ -23,7 +23,14 @@ QString AsText(const QVariant& value) {
 
 }  // namespace
 
-QtSettingsStore::QtSettingsStore() : settings_(std::make_unique<QSettings>()) {}
+// Organisation "Quenlix", application "Products/Telnet": the key path
+// Quenlix/Products/Telnet (on Linux ~/.config/Quenlix/Products/Telnet.conf).
+// Named here, not as the application's name, which also names temporary
+// files and must not hold a "/".
+QtSettingsStore::QtSettingsStore()
+    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                            QStringLiteral("Quenlix"),
+                                            QStringLiteral("Products/Telnet"))) {}
 
 QtSettingsStore::QtSettingsStore(std::unique_ptr<QSettings> settings)
     : settings_(std::move(settings)) {}

@@ -18,7 +18,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quenlix"));
-    QApplication::setApplicationName(QStringLiteral("Products/Telnet"));
+    QApplication::setApplicationName(QStringLiteral("quenlix-telnet"));
     QApplication::setApplicationVersion(QStringLiteral(QUENLIX_VERSION));
 
     const QStringList args = QApplication::arguments();

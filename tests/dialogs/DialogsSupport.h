@@ -14,14 +14,8 @@
 
 namespace quenlix::app::testing {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_dialogs";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
+/// The application of the test program (tests/support/QtTestMain.cpp).
+inline QApplication& App() { return *qApp; }
 
 class DialogsTest : public ::testing::Test {
 protected:

@@ -26,14 +26,8 @@ public:
     std::vector<std::vector<std::uint8_t>> sent;
 };
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_view";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
+/// The application of the test program (tests/support/QtTestMain.cpp).
+QApplication& App() { return *qApp; }
 
 QColor Rgb(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 

@@ -1,4 +1,6 @@
-// The Qt application every test of the shell runs in (offscreen platform).
+// The Qt application every Qt test program runs in (offscreen platform
+// unless another is asked for). It lives on main's stack: a static one would
+// be torn down after the toolkit's own statics and crash at exit.
 #include <QApplication>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -9,7 +11,7 @@ int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("QuenlixTest"));
-    QApplication::setApplicationName(QStringLiteral("Products/Telnet"));
+    QApplication::setApplicationName(QStringLiteral("quenlix-tests"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
