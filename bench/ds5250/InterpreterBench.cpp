@@ -1,28 +1,16 @@
 // Interpreting whole screens, and restyling them.
 #include <benchmark/benchmark.h>
 
-#include "ds5250/TN5250.h"
 #include "support/SampleScreens.h"
+#include "support/StandaloneInterpreter.h"
 
 namespace quenlix {
 namespace {
 
-struct Session {
-    Session() {
-        tables.InitTranslation(ProgramDirectory());
-        terminal.screen.AllocateCells(132, 27);
-        terminal.screen.SetGeometry(80, 24);
-        settings.PageCode = 37;
-        interpreter.SetTracePath("");
-    }
-    Terminal terminal;
-    TranslationCache tables;
-    SessionSettings settings;
-    NullRecordSender sender;
-    NullViewOperations view;
-    NullMessageBoxes messages;
-    InterpreterLinks links{terminal, tables, settings, sender, view, messages};
-    CTN5250 interpreter{links};
+/// The screen starts 24 x 80 in an array for the largest screen, as after a
+/// connection start; the host's Clear Unit commands choose the size.
+struct Session : StandaloneInterpreter {
+    Session() : StandaloneInterpreter(132, 27, 37) { terminal.screen.SetGeometry(80, 24); }
 };
 
 void Interpret(benchmark::State& state, int rows, int columns, int fields) {

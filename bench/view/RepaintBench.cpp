@@ -11,35 +11,21 @@
 #include "app/QtFontMeasurer.h"
 #include "display/ScreenPainter.h"
 #include "display/ViewLayout.h"
-#include "ds5250/TN5250.h"
 #include "support/SampleScreens.h"
+#include "support/StandaloneInterpreter.h"
 
 namespace quenlix {
 namespace {
 
-struct Screen {
-    Screen() {
-        tables.InitTranslation(ProgramDirectory());
-        terminal.screen.AllocateCells(132, 27);
-        terminal.screen.SetGeometry(132, 27);
-        settings.PageCode = 37;
-        interpreter.SetTracePath("");
-        const Bytes block = samples::FullScreen(27, 132, 40);
-        interpreter.ProcessBlock(block.data(), block.size());
+struct Screen : StandaloneInterpreter {
+    Screen() : StandaloneInterpreter(132, 27, 37) {
+        Run(samples::FullScreen(27, 132, 40));
         fit = FitScreenToWindow(terminal, PixelRect{0, 0, 1600, 900}, FontPreferences{}, measurer);
         image = QImage(1600, 900, QImage::Format_RGB32);
         state.clientArea = PixelRect{0, 0, 1600, 900};
         state.horizontalOffset = fit.horizontalOffset;
         state.charset = &PcCharset::ForCodePage(37);
     }
-    Terminal terminal;
-    TranslationCache tables;
-    SessionSettings settings;
-    NullRecordSender sender;
-    NullViewOperations view;
-    NullMessageBoxes messages;
-    InterpreterLinks links{terminal, tables, settings, sender, view, messages};
-    CTN5250 interpreter{links};
     app::QtFontMeasurer measurer;
     ScreenFit fit{};
     QImage image;

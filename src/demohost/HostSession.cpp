@@ -950,6 +950,15 @@ Bytes HostSession::BuildScreen(ScreenId id, const std::string& message) {
     const int keysRow = rows_ - 2;
     const int messageRow = rows_;
     int cursorRow = 0, cursorColumn = 0;
+    // A title, one line a row, and the function keys: the result screens.
+    auto LinesScreen = [&](std::string_view title, const std::vector<std::string>& lines,
+                           std::string_view keys) {
+        w.Centered(1, kAttrWhite, title);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            w.Text(3 + static_cast<int>(i), 2, lines[i]);
+        }
+        w.Styled(keysRow, 1, kAttrBlue, keys);
+    };
 
     switch (id) {
         case ScreenId::kSignOn: {
@@ -1063,14 +1072,10 @@ Bytes HostSession::BuildScreen(ScreenId id, const std::string& message) {
             cursorColumn = 39;
             break;
         }
-        case ScreenId::kDataResult: {
-            w.Centered(1, kAttrWhite, "Data Entry: What the Host Received");
-            for (std::size_t i = 0; i < echo_.size(); ++i) {
-                w.Text(3 + static_cast<int>(i), 2, echo_[i]);
-            }
-            w.Styled(keysRow, 1, kAttrBlue, "Enter=Again   F3=Exit   F12=Cancel");
+        case ScreenId::kDataResult:
+            LinesScreen("Data Entry: What the Host Received", echo_,
+                        "Enter=Again   F3=Exit   F12=Cancel");
             break;
-        }
         case ScreenId::kList: {
             const int page = rows_ - 9;
             w.Centered(1, kAttrWhite, "Item List");
@@ -1118,14 +1123,10 @@ Bytes HostSession::BuildScreen(ScreenId id, const std::string& message) {
             cursorColumn = 24;
             break;
         }
-        case ScreenId::kReadResult: {
-            w.Centered(1, kAttrWhite, "Read Screen and Read Immediate: Results");
-            for (std::size_t i = 0; i < readResults_.size(); ++i) {
-                w.Text(3 + static_cast<int>(i), 2, readResults_[i]);
-            }
-            w.Styled(keysRow, 1, kAttrBlue, "Enter=Return   F3=Exit   F12=Cancel");
+        case ScreenId::kReadResult:
+            LinesScreen("Read Screen and Read Immediate: Results", readResults_,
+                        "Enter=Return   F3=Exit   F12=Cancel");
             break;
-        }
         case ScreenId::kQueryInfo: {
             w.Centered(1, kAttrWhite, "Display Station Query");
             if (query_.received) {
