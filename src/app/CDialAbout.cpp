@@ -3,7 +3,6 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -36,8 +35,7 @@ CDialAbout::CDialAbout(DialogContext& context, QWidget* parent) : QDialog(parent
     // The next picture of the splash rotation, centred across the top.
     constexpr int kMinimumWidth = 360;
     QPixmap pixmap;
-    const QString programFolder = QFileInfo(context.programPath).absolutePath();
-    const QString path = ChooseSplashPicture(SplashFolder(programFolder), context.store());
+    const QString path = ChooseSplashPicture(SplashFolder(context.dataFolder), context.store());
     if (!path.isEmpty()) {
         QSize bound(800, 500);
         if (const QScreen* s = context.frame().screen()) bound = bound.boundedTo(s->availableSize() / 2);

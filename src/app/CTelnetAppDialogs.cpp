@@ -21,15 +21,11 @@ namespace quenlix::app {
 
 namespace {
 
-/// The keyboard layout page installed beside the program.
+/// The keyboard layout page in the program's data folder.
 constexpr const char* kKeyboardHelpPage = "keyboard.html";
 
-QString ProgramFolder(const DialogContext& context) {
-    return QFileInfo(context.programPath).absolutePath();
-}
-
 void OpenKeyboardHelp(DialogContext& context) {
-    const QString page = ProgramFolder(context) + QLatin1Char('/') + QLatin1String(kKeyboardHelpPage);
+    const QString page = context.dataFolder + QLatin1Char('/') + QLatin1String(kKeyboardHelpPage);
     if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page))) {
         const QString text = QStringLiteral("The help page %1 cannot be opened.").arg(page);
         context.messages().ShowMessage(text.toStdString(), MessageIcon::Exclamation);
@@ -84,7 +80,7 @@ void CTelnetApp::RegisterDialogCommands() {
     // The start-up splash; start-up waits while it is up.
     showSplash = [this, context] {
         CSplashWnd* splash =
-            ShowStartupSplash(context->frame(), context->store(), ProgramFolder(*context));
+            ShowStartupSplash(context->frame(), context->store(), context->dataFolder);
         if (!splash) return false;
         connect(splash, &QObject::destroyed, this, [this] { SetSplashShown(false); });
         return true;

@@ -7,6 +7,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/Printing.h"
+#include "terminal/TranslationCache.h"
 
 namespace quenlix::app {
 
@@ -28,6 +29,7 @@ DialogContext::DialogContext(CMainFrame& frame, Terminal& terminal, MessageBoxes
     ownSettings_.BkgndActive = v.background().active ? 1 : 0;
     ownSettings_.BkgndMode = v.background().mode;
     programPath = QCoreApplication::applicationFilePath();
+    dataFolder = QString::fromStdString(DataDirectory());
     printerExists = [](const QString& name) { return !QPrinterInfo::printerInfo(name).isNull(); };
 }
 

@@ -14,8 +14,8 @@ namespace {
 int liveSplashes = 0;
 }  // namespace
 
-QString SplashFolder(const QString& programFolder) {
-    return QDir(programFolder).filePath(QStringLiteral("ADS"));
+QString SplashFolder(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(QStringLiteral("ADS"));
 }
 
 QString ChooseSplashPicture(const QString& folder, SettingsStore& store) {
@@ -73,9 +73,9 @@ void CSplashWnd::paintEvent(QPaintEvent*) {
     p.drawPixmap(0, 0, picture_);
 }
 
-CSplashWnd* ShowSplash(QWidget& mainWindow, SettingsStore& store, const QString& programFolder,
+CSplashWnd* ShowSplash(QWidget& mainWindow, SettingsStore& store, const QString& dataFolder,
                        int milliseconds) {
-    const QString path = ChooseSplashPicture(SplashFolder(programFolder), store);
+    const QString path = ChooseSplashPicture(SplashFolder(dataFolder), store);
     if (path.isEmpty()) return nullptr;
     // A picture larger than the screen would make a window nobody can see
     // whole: it is shown scaled down to the screen.
@@ -90,11 +90,11 @@ CSplashWnd* ShowSplash(QWidget& mainWindow, SettingsStore& store, const QString&
 }
 
 CSplashWnd* ShowStartupSplash(QWidget& mainWindow, SettingsStore& store,
-                              const QString& programFolder) {
+                              const QString& dataFolder) {
     static bool done = false;
     if (done) return nullptr;
     done = true;
-    return ShowSplash(mainWindow, store, programFolder);
+    return ShowSplash(mainWindow, store, dataFolder);
 }
 
 void WaitWhileSplashShown() {

@@ -1,4 +1,4 @@
-// The start-up splash: a picture from the "ADS" folder beside the program,
+// The start-up splash: a picture from the "ADS" folder of the program's data,
 // a different one at each start (the position is kept as "Index" in section
 // "Ads"), centred over the main window for four seconds.
 #pragma once
@@ -17,8 +17,8 @@ inline constexpr std::string_view kAdsIndexName = "Index";
 /// How long the splash stays, milliseconds.
 inline constexpr int kSplashMilliseconds = 4000;
 
-/// The folder of splash pictures: "ADS" in the program's folder.
-QString SplashFolder(const QString& programFolder);
+/// The folder of splash pictures: "ADS" in the program's data folder.
+QString SplashFolder(const QString& dataFolder);
 
 /// The next picture of the rotation: the ".jpg" files of the folder (in name
 /// order, directories skipped), the one at "Index" (0 when the stored value
@@ -50,14 +50,14 @@ private:
 
 /// Chooses, loads and shows the splash over `mainWindow`. Null when there
 /// is no picture or it cannot be decoded; "Index" advances all the same.
-CSplashWnd* ShowSplash(QWidget& mainWindow, SettingsStore& store, const QString& programFolder,
+CSplashWnd* ShowSplash(QWidget& mainWindow, SettingsStore& store, const QString& dataFolder,
                        int milliseconds = kSplashMilliseconds);
 
 /// The start-up splash: ShowSplash the first time it is called in a run,
 /// nothing afterwards (start-up may call it, and the window decoration
 /// calls it once the main window is on the screen).
 CSplashWnd* ShowStartupSplash(QWidget& mainWindow, SettingsStore& store,
-                              const QString& programFolder);
+                              const QString& dataFolder);
 
 /// Runs paint and timer work (no input, no sockets) until the splash has gone.
 void WaitWhileSplashShown();

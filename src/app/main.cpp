@@ -9,6 +9,9 @@
 #include <QSysInfo>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstring>
+
 #include "app/CTelnetApp.h"
 #include "app/SessionCommands.h"
 #include "prefs/StartupRules.h"
@@ -16,21 +19,28 @@
 #include "terminal/TranslationCache.h"
 
 int main(int argc, char** argv) {
+    // --version and --help answer before the toolkit starts, so they work
+    // without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("quenlix-telnet %s\n", QUENLIX_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf("usage: quenlix-telnet [SESSION.stn]\n"
+                        "Opens the session file and connects when it says so.\n"
+                        "  --help     show this text\n"
+                        "  --version  show the version\n");
+            return 0;
+        }
+    }
+
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quenlix"));
     QApplication::setApplicationName(QStringLiteral("quenlix-telnet"));
     QApplication::setApplicationVersion(QStringLiteral(QUENLIX_VERSION));
 
     const QStringList args = QApplication::arguments();
-    if (args.contains(QStringLiteral("--version"))) {
-        std::printf("quenlix-telnet %s\n", QUENLIX_VERSION);
-        return 0;
-    }
-    if (args.contains(QStringLiteral("--help"))) {
-        std::printf("usage: quenlix-telnet [SESSION.stn]\n"
-                    "Opens the session file and connects when it says so.\n");
-        return 0;
-    }
     std::vector<std::string> arguments;
     for (qsizetype i = 1; i < args.size(); ++i) arguments.push_back(args.at(i).toStdString());
 
@@ -47,7 +57,7 @@ int main(int argc, char** argv) {
     const std::string computerName =
         QSysInfo::machineHostName().section(QLatin1Char('.'), 0, 0).left(15).toStdString();
 
-    quenlix::app::CTelnetApp app(quenlix::ProgramDirectory(), computerName);
+    quenlix::app::CTelnetApp app(quenlix::DataDirectory(), computerName);
     app.Startup(arguments);
 
     // For the screenshot test: once the host waits for the operator, save

@@ -40,7 +40,7 @@ std::string ComputerName() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    cli::CliShell shell(std::cout, ProgramDirectory(), ComputerName());
+    cli::CliShell shell(std::cout, DataDirectory(), ComputerName());
     TerminalSession& session = shell.session();
     SessionSettings s = session.activeSettings;
     s.TerminalName = "IBM-3477-FC";

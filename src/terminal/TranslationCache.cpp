@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <filesystem>
+#include <system_error>
 
 #include "terminal/TerminalState.h"
 #include "terminal/ViewOperations.h"
@@ -131,5 +133,17 @@ std::string ProgramDirectory() {
     const auto slash = full.rfind('/');
     return slash == std::string::npos ? "." : full.substr(0, slash);
 }
+
+std::string DataDirectory(const std::string& programDirectory) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (fs::directory_iterator it(programDirectory, error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->path().extension() == ".tbl" && it->is_regular_file(error)) return programDirectory;
+    }
+    return (fs::path(programDirectory) / ".." / "share" / "quenlix-telnet").lexically_normal().string();
+}
+
+std::string DataDirectory() { return DataDirectory(ProgramDirectory()); }
 
 }  // namespace quenlix

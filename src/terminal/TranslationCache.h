@@ -84,7 +84,16 @@ const TablePair& BuiltinTablePair();
 void RetranslateScreen(Terminal& terminal, TranslationCache& tables, int codePage,
                        ViewOperations& view);
 
-/// The folder that holds the running program, where the tables are looked for.
+/// The folder that holds the running program.
 std::string ProgramDirectory();
+
+/// The folder holding the program's data (the translation tables, the
+/// keyboard help page, the demo session, the "ADS" splash pictures):
+/// `programDirectory` itself when it holds a table file ("*.tbl", as the
+/// build tree does), else "<programDirectory>/../share/quenlix-telnet"
+/// (an installed program), normalised.
+std::string DataDirectory(const std::string& programDirectory);
+/// DataDirectory of the running program's folder.
+std::string DataDirectory();
 
 }  // namespace quenlix

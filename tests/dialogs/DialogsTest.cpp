@@ -196,7 +196,7 @@ TEST_F(DialogsTest, SplashRotatesThroughThePicturesAndSkipsAnUndecodableOne) {
     EXPECT_EQ(empty.ValueCount(), 0u);
 
     // The About box continues the same rotation.
-    context().programPath = program.filePath(QStringLiteral("quenlix-telnet"));
+    context().dataFolder = program.path();
     store.WriteInt(kAdsSection, kAdsIndexName, 1);
     CDialAbout about(context(), &app_.frame());
     ASSERT_NE(about.pictureLabel(), nullptr);

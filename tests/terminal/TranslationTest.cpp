@@ -96,6 +96,37 @@ TEST(TableCache, MissingOrShortFileMeansBuiltinAndIsNotCached) {
     EXPECT_EQ(cache.ToPc(273, 0xC1), 0x02);
 }
 
+TEST(DataDirectory, ProgramFolderWhenItHoldsATableElseTheSharedFolderBesideIt) {
+    TempDir prefix;
+    fs::create_directories(prefix.path() + "/bin");
+    fs::create_directories(prefix.path() + "/share/quenlix-telnet");
+    const std::string bin = prefix.path() + "/bin";
+    const std::string shared = prefix.path() + "/share/quenlix-telnet";
+
+    // An installed program: nothing but programs beside it.
+    std::ofstream(bin + "/quenlix-telnet-cli") << "x";
+    std::ofstream(bin + "/keyboard.html") << "x";
+    EXPECT_EQ(DataDirectory(bin), shared);
+    EXPECT_EQ(DataDirectory(bin + "/"), shared) << "a trailing slash names the same folder";
+    // A folder that only looks like a table is not one.
+    fs::create_directories(bin + "/37.tbl");
+    EXPECT_EQ(DataDirectory(bin), shared);
+    fs::remove(bin + "/37.tbl");
+
+    // The build tree: the tables sit beside the program, whichever they are.
+    std::ofstream(bin + "/1147.tbl") << TableFile(0, 0);
+    EXPECT_EQ(DataDirectory(bin), bin);
+
+    // A folder that cannot be read is not the data folder.
+    EXPECT_EQ(DataDirectory(prefix.path() + "/none/bin"), prefix.path() + "/none/share/quenlix-telnet");
+}
+
+TEST(DataDirectory, TheRunningTestFindsTheBuildTreeTables) {
+    // The tests run from the build tree's program folder, beside the tables.
+    EXPECT_EQ(fs::canonical(DataDirectory()), fs::canonical(QUENLIX_TABLE_DIR));
+    EXPECT_EQ(DataDirectory(), ProgramDirectory());
+}
+
 TEST(ShippedTables, EveryLanguageHasATotalReversibleTable) {
     TranslationCache cache;
     cache.InitTranslation(QUENLIX_TABLE_DIR);

@@ -1,0 +1,25 @@
+# The Debian package (cpack -G DEB, see scripts/package): everything the
+# install rules put under the prefix, installed to /usr.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quenlix-telnet)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR Quenlix)
+set(CPACK_PACKAGE_CONTACT "Quenlix <maintainers@quenlix.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "TN5250 terminal emulator")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quenlix <maintainers@quenlix.example>")
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The run-time dependencies come from the programs' shared libraries
+# (dpkg-shlibdeps, in dpkg-dev).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "TN5250 terminal emulator\n"
+    "Connects to a midrange host that speaks the 5250 data stream over telnet,\n"
+    "shows its screens and sends the operator's input. Includes the desktop\n"
+    "program quenlix-telnet, the headless front end quenlix-telnet-cli for\n"
+    "scripts, and quenlix-demo-host, a small scripted host to try it without one.")
+include(CPack)
