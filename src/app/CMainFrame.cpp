@@ -38,21 +38,21 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), view_(new CTelnet
 }
 
 void CMainFrame::CreateActions() {
-    for (const CommandSpec& spec : AllCommands()) {
-        QString text = Text(spec.text);
+    for (const CommandSpec& command : AllCommands()) {
+        QString text = Text(command.text);
         text = text.section(QLatin1Char('\t'), 0, 0);
         auto* a = new QAction(text, this);
-        a->setData(spec.id);
-        a->setStatusTip(PromptOf(spec));
-        a->setToolTip(TooltipOf(spec).isEmpty() ? text : TooltipOf(spec));
+        a->setData(command.id);
+        a->setStatusTip(PromptOf(command));
+        a->setToolTip(TooltipOf(command).isEmpty() ? text : TooltipOf(command));
         a->setIconText(QString(text).remove(QLatin1Char('&')));
-        if (!spec.keys.isEmpty()) {
-            a->setShortcuts(spec.keys);
+        if (!command.keys.isEmpty()) {
+            a->setShortcuts(command.keys);
             // Window-wide: an accelerator never reaches the terminal view.
             a->setShortcutContext(Qt::WindowShortcut);
             addAction(a);
         }
-        const int id = spec.id;
+        const int id = command.id;
         connect(a, &QAction::triggered, this, [this, id] { Execute(id); });
         actions_.insert(id, a);
     }
@@ -114,9 +114,9 @@ void CMainFrame::BuildMenus() {
         connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
     }
     // Menu texts carry their accelerator hints after a tab, as the table says.
-    for (const CommandSpec& spec : AllCommands()) {
-        if (QAction* a = actions_.value(spec.id); a && *spec.text) {
-            a->setText(Text(spec.text));
+    for (const CommandSpec& command : AllCommands()) {
+        if (QAction* a = actions_.value(command.id); a && *command.text) {
+            a->setText(Text(command.text));
         }
     }
 }

@@ -254,8 +254,8 @@ namespace {
 /// and never reach the terminal, also when their command does nothing.
 bool IsAccelerator(const QKeyEvent& event) {
     const QKeySequence pressed(event.keyCombination());
-    for (const CommandSpec& spec : AllCommands()) {
-        for (const QKeySequence& key : spec.keys) {
+    for (const CommandSpec& command : AllCommands()) {
+        for (const QKeySequence& key : command.keys) {
             if (key.matches(pressed) == QKeySequence::ExactMatch) return true;
         }
     }

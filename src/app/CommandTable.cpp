@@ -97,12 +97,12 @@ const CommandSpec* FindCommand(int id) {
     return nullptr;
 }
 
-QString PromptOf(const CommandSpec& spec) {
-    return QString::fromLatin1(spec.prompt).section(QLatin1Char('\n'), 0, 0);
+QString PromptOf(const CommandSpec& command) {
+    return QString::fromLatin1(command.prompt).section(QLatin1Char('\n'), 0, 0);
 }
 
-QString TooltipOf(const CommandSpec& spec) {
-    const QString text = QString::fromLatin1(spec.prompt);
+QString TooltipOf(const CommandSpec& command) {
+    const QString text = QString::fromLatin1(command.prompt);
     return text.contains(QLatin1Char('\n')) ? text.section(QLatin1Char('\n'), 1) : text;
 }
 

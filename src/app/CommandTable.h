@@ -19,8 +19,8 @@ std::span<const CommandSpec> AllCommands();
 const CommandSpec* FindCommand(int id);
 
 /// The prompt shown in the status bar (the text before "\n").
-QString PromptOf(const CommandSpec& spec);
+QString PromptOf(const CommandSpec& command);
 /// The tooltip (the text after "\n"; the prompt when there is none).
-QString TooltipOf(const CommandSpec& spec);
+QString TooltipOf(const CommandSpec& command);
 
 }  // namespace quenlix::app
