@@ -16,8 +16,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The run-time dependencies come from the programs' shared libraries
 # (dpkg-shlibdeps, in dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The synopsis line is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the rest.
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "TN5250 terminal emulator\n"
     "Connects to a midrange host that speaks the 5250 data stream over telnet,\n"
     "shows its screens and sends the operator's input. Includes the desktop\n"
     "program quenlix-telnet, the headless front end quenlix-telnet-cli for\n"
