@@ -130,7 +130,7 @@ void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
         StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
         return;
     }
-    ScreenCell& cell = t_.screen.at(p);
+    ScreenCell& cell = t_.screen.inUse()[static_cast<std::size_t>(p)];  // p checked above
     if (fromDoubledIac) {
         cell.ebcdic = 0xFF;
         cell.character = ' ';
