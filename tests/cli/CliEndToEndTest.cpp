@@ -265,3 +265,55 @@ TEST(CliCommands, SessionFilesLoadSaveAndSettings) {
 
 }  // namespace
 }  // namespace quenlix::testing
+
+namespace quenlix::testing {
+namespace {
+
+/// Runs a host screen through `block` and returns the shell.
+std::string HexOf(const Bytes& bytes) {
+    std::string hex;
+    for (std::uint8_t b : bytes) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02x", b);
+        hex += two;
+    }
+    return hex;
+}
+
+TEST(CliCommands, KeyboardPasteCopyAndWordSelection) {
+    std::ostringstream out;
+    cli::CliShell shell(out, QUENLIX_TABLE_DIR, "TESTPC");
+    shell.session().activeSettings.PageCode = 37;
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay().sba(2, 2).text("HELLO WORLD").sba(4, 10)
+        .startOfField(0x40, 0x00, 0x20, 10).sba(5, 10).startOfField(0x40, 0x00, 0x20, 10)
+        .insertCursor(4, 11).readMdtFields();
+    ASSERT_TRUE(shell.Execute("block " + HexOf(r.record())));
+
+    out.str("");
+    shell.session().terminal.state.connected = 1;  // paste works only in a live session
+    ASSERT_TRUE(shell.Execute("paste ab\\tc\\r\\nxyz"));
+    shell.session().terminal.state.connected = 0;
+    ASSERT_TRUE(shell.Execute("fields"));
+    const std::string fields = out.str();
+    // A TAB is four blanks; CR LF goes to the next row's start, under the
+    // field's first column.
+    EXPECT_NE(fields.find("\"text\":\"ab    c   \""), std::string::npos) << fields;
+
+    out.str("");
+    ASSERT_TRUE(shell.Execute("copy 2 2 2 13"));
+    EXPECT_EQ(out.str(), "HELLO WORLD\n");
+    out.str("");
+    ASSERT_TRUE(shell.Execute("select-word 2 9"));
+    EXPECT_EQ(out.str(), "selection 2 8 2 12\n");
+
+    out.str("");
+    EXPECT_FALSE(shell.Execute("key NoSuchKey"));
+    EXPECT_EQ(out.str(), "error: unknown key NoSuchKey\n");
+    EXPECT_TRUE(shell.Execute("insert on"));
+    EXPECT_EQ(shell.session().terminal.state.insertMode, 1);
+    EXPECT_FALSE(shell.Execute("insert maybe"));
+}
+
+}  // namespace
+}  // namespace quenlix::testing
