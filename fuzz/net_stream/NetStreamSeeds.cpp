@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "NetStreamInput.h"
+#include "ds5250/RecordBuilder.h"
 #include "net/TelnetCodes.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using Bytes = quenlix::Bytes;
 using namespace quenlix::telnet;
 
 constexpr std::uint8_t IAC = kIAC;
@@ -36,24 +37,9 @@ Bytes Negotiation() {
     return out;
 }
 
+// A 5250 record framed as a host sends it (0xFF doubled, IAC EOR).
 Bytes Record(std::uint8_t opcode, const Bytes& payload) {
-    const std::size_t length = 10 + payload.size();
-    Bytes out = {static_cast<std::uint8_t>(length >> 8),
-                 static_cast<std::uint8_t>(length),
-                 0x12,
-                 0xA0,
-                 0x00,
-                 0x00,
-                 0x04,
-                 0x00,
-                 0x00,
-                 opcode};
-    for (std::uint8_t b : payload) {
-        if (b == IAC) out.push_back(IAC);
-        out.push_back(b);
-    }
-    Add(out, {IAC, Byte(Command::EOR)});
-    return out;
+    return quenlix::FrameRecord(opcode, payload);
 }
 
 void Write(const std::string& folder, const char* name, std::uint8_t flags, std::uint16_t seed,
