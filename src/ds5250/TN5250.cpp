@@ -37,7 +37,13 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
     }
     std::vector<std::uint8_t>& copy = copies_[depth_];
     copy.assign(bytes, bytes + length);
-    ++depth_;
+    // The nesting level is given back however the block ends: an answer
+    // whose send fails throws out of here, and the next block must reuse
+    // this copy rather than take a new one each time.
+    struct DepthGuard {
+        std::size_t& depth;
+        ~DepthGuard() { --depth; }
+    } guard{++depth_};
 
     etoa_ = &links_.tables.EtoaFor(CodePage());
 
@@ -48,18 +54,20 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
 
     const std::size_t h = b.at(2) == 0xFF ? 3 : 2;
     if (!IsGdsHeaderAt(b.data, b.length, h)) {
-        --depth_;
         links_.messages.ShowMessage(kBadFormat, MessageIcon::None);
         return;
     }
     b.pos = h + 7;
     b.state = b.at(b.pos);
 
-    while (b.pos < b.length && !b.stopped) Step(b);
-
-    if (!b.stopped) EndOfBlock(b);
+    try {
+        while (b.pos < b.length && !b.stopped) Step(b);
+        if (!b.stopped) EndOfBlock(b);
+    } catch (...) {
+        if (!b.trace.empty()) WriteTrace(b);
+        throw;
+    }
     if (!b.trace.empty()) WriteTrace(b);
-    --depth_;
     // A nested block may have loaded another table (and moved the cache):
     // the enclosing block goes on with a valid one.
     etoa_ = &links_.tables.EtoaFor(CodePage());

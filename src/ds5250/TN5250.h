@@ -61,6 +61,8 @@ public:
     int errorRow() const { return errorRow_; }
     int icRow() const { return icRow_; }
     int icColumn() const { return icColumn_; }
+    /// Private copies held, one per nesting level reached so far.
+    std::size_t privateCopyCount() const { return copies_.size(); }
 
 private:
     // Named states above the 0..255 range of operation-code states.

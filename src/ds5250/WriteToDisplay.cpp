@@ -1,5 +1,7 @@
 // Write To Display: the write control character, the orders, display data
 // and field definitions.
+#include <algorithm>
+
 #include "ds5250/DataStreamCodes.h"
 #include "ds5250/TN5250.h"
 
@@ -52,10 +54,13 @@ void CTN5250::ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2) {
         for (int i = 0; i < table.fieldCount(); ++i) {
             const FieldEntry& e = *table.entry(i);
             if (e.bypass || e.length <= 0) continue;
+            // A field may be recorded longer than the screen (up to 65535):
+            // only its positions on the screen are walked, so a host cannot
+            // make every write control character cost a 64 K loop a field.
             const int first = (e.row - 1) * t_.columns() + e.column;
-            for (int p = first; p < first + e.length; ++p) {
-                if (t_.screen.contains(p)) t_.screen.at(p).character = ' ';
-            }
+            const int from = std::max(first, 0);
+            const int to = std::min(first + e.length, t_.cellCount());
+            for (int p = from; p < to; ++p) t_.screen.at(p).character = ' ';
         }
     }
     if (cc2 & 0x20) t_.state.hostBlink = 0;

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "InterpreterFixture.h"
 
@@ -247,6 +248,26 @@ TEST_F(InterpreterTest, BlockLongerThanThePrivateBufferIsReadWhole) {
     Run(block);
     EXPECT_EQ(Text(24, 80, 1), "E");
     EXPECT_EQ(Text(1, 1, 1), "Z");
+}
+
+TEST_F(InterpreterTest, AnswerThatCannotBeSentLeavesTheInterpreterReusable) {
+    // The endpoint's send throws when the socket fails; the exception leaves
+    // the block, and the next blocks must still use the one private copy.
+    struct FailingSender : RecordSender {
+        void Send(const std::uint8_t*, std::size_t) override { throw std::runtime_error("gone"); }
+    } failing;
+    InterpreterLinks failingLinks{terminal, tables, settings, failing, view, messages};
+    CTN5250 broken(failingLinks);
+    broken.SetTracePath("");
+    const Bytes cancel = RecordBuilder(kOpCancelInvite).record();
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_THROW(broken.ProcessBlock(cancel.data(), cancel.size()), std::runtime_error);
+    }
+    EXPECT_EQ(broken.privateCopyCount(), 1u);
+    const Bytes screen = RecordBuilder().clearUnit().writeToDisplay().sba(5, 5).text("OK").record();
+    broken.ProcessBlock(screen.data(), screen.size());
+    EXPECT_EQ(Text(5, 5, 2), "OK");
+    EXPECT_EQ(broken.privateCopyCount(), 1u);
 }
 
 TEST_F(InterpreterTest, TraceFileHoldsTheLastReportAndTheBlock) {

@@ -160,6 +160,23 @@ TEST_F(InterpreterTest, FieldBoundsAndTheFullTable) {
     EXPECT_EQ(Cell(17, 2).inField, 0) << "the 257th field marks no cells";
 }
 
+TEST_F(InterpreterTest, FieldsRecordedPastTheScreenAreBlankedOnlyOnIt) {
+    // A field that runs past the screen is refused but stays in the table
+    // with its full length; the reset of the write control character blanks
+    // it up to the last cell and touches nothing beyond.
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(24, 50).text("KEEP").sba(24, 70)
+            .text("TAIL").sba(24, 60).startOfField(0x40, 0, 0x20, 0x7FFE).record());
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_EQ(sender.sent[0], NegativeResponse(kSenseFieldBeyondScreen));
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
+    EXPECT_EQ(terminal.formatTable.entry(0)->length, 0x7FFE);
+
+    for (int i = 0; i < 50; ++i) Run(RecordBuilder().writeToDisplay(0x20, 0).record());
+    EXPECT_EQ(Text(24, 70, 4), "    ");
+    EXPECT_EQ(Cell(24, 70).ebcdic, 0xE3) << "the host still reads its own bytes";
+    EXPECT_EQ(Text(24, 50, 4), "KEEP") << "nothing before the field";
+}
+
 TEST_F(InterpreterTest, ResequencingControlWordIsShownAndRecorded) {
     Run(RecordBuilder().clearUnit().writeToDisplay().sba(4, 4)
             .startOfFieldResequenced(0x40, 0, 2, 0x20, 4).record());
