@@ -1,24 +1,126 @@
-// Feeds arbitrary blocks to the interpreter on both screen sizes. The first
-// byte picks the screen and the session's code page; the rest is the block.
-#include <cstdint>
+// Feeds arbitrary host blocks to one interpreter on either screen size.
+// Byte 0 picks the set-up:
+//   bit 0  27 x 132 screen, else 24 x 80
+//   bit 1  code page 37, else the built-in pair
+//   bit 2  terminal name IBM-5292-2, else IBM-3477-FC
+//   bit 3  every third answer fails to send (the socket went away)
+//   bit 4  a message box runs the next block nested, as a modal box's event
+//          loop does when more host data arrives
+// The rest is cut after each IAC EOR into blocks that run one after another,
+// so that state carried from block to block (fields, error row, resequencing)
+// meets hostile input too.
 #include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
 
 #include "ds5250/HostResponses.h"
 #include "support/StandaloneInterpreter.h"
 
 using namespace quenlix;
 
+namespace {
+
+struct Span {
+    const std::uint8_t* data;
+    std::size_t size;
+};
+
+/// Blocks end after IAC EOR; an IAC IAC pair is data. The tail, if any, is a
+/// last block of its own.
+std::vector<Span> SplitBlocks(const std::uint8_t* data, std::size_t size) {
+    std::vector<Span> blocks;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i + 1 < size; ++i) {
+        if (data[i] != 0xFF) continue;
+        if (data[i + 1] == 0xEF) {
+            blocks.push_back({data + start, i + 2 - start});
+            start = i + 2;
+        }
+        ++i;
+    }
+    if (start < size) blocks.push_back({data + start, size - start});
+    return blocks;
+}
+
+class FlakySender : public RecordSender {
+public:
+    bool failing = false;
+    void Send(const std::uint8_t*, std::size_t count) override {
+        if (count == 0) __builtin_trap();
+        if (failing && ++sends_ % 3 == 0) throw std::runtime_error("send failed");
+    }
+
+private:
+    unsigned sends_ = 0;
+};
+
+/// Message boxes whose "event loop" may run the next pending block.
+class NestingMessages : public MessageBoxes {
+public:
+    std::vector<Span>* blocks = nullptr;
+    std::size_t* next = nullptr;
+    CTN5250* interpreter = nullptr;
+    bool nest = false;
+
+    void ShowMessage(std::string_view, MessageIcon) override {
+        if (!nest || depth_ >= 2 || *next >= blocks->size()) return;
+        const Span s = (*blocks)[(*next)++];
+        ++depth_;
+        try {
+            interpreter->ProcessBlock(s.data, s.size);
+        } catch (const std::runtime_error&) {
+        }
+        --depth_;
+    }
+    void Alarm() override {}
+
+private:
+    int depth_ = 0;
+};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    const bool wide = data[0] & 1;
-    StandaloneInterpreter s(wide ? 132 : 80, wide ? 27 : 24, (data[0] & 2) ? 37 : 0);
-    s.settings.TerminalName = (data[0] & 4) ? "IBM-5292-2" : "IBM-3477-FC";
-    HostResponses responses(s.links, s.interpreter);
-    s.interpreter.SetHostReads(&responses);
-    s.interpreter.ProcessBlock(data + 1, size - 1);
-    // The answers read every field and position the block left behind.
-    responses.SendAid(0xF1);
-    responses.SendSaveScreen();
-    responses.SendReadImmediate();
+    const std::uint8_t mode = data[0];
+    const bool wide = mode & 1;
+    StandaloneInterpreter s(wide ? 132 : 80, wide ? 27 : 24, (mode & 2) ? 37 : 0);
+    s.settings.TerminalName = (mode & 4) ? "IBM-5292-2" : "IBM-3477-FC";
+
+    FlakySender sender;
+    sender.failing = (mode & 8) != 0;
+    NestingMessages messages;
+    InterpreterLinks links{s.terminal, s.tables, s.settings, sender, s.view, messages};
+    CTN5250 interpreter(links);
+    interpreter.SetTracePath("");
+    HostResponses responses(links, interpreter);
+    interpreter.SetHostReads(&responses);
+
+    std::vector<Span> blocks = SplitBlocks(data + 1, size - 1);
+    std::size_t next = 0;
+    messages.blocks = &blocks;
+    messages.next = &next;
+    messages.interpreter = &interpreter;
+    messages.nest = (mode & 16) != 0;
+
+    while (next < blocks.size()) {
+        const Span block = blocks[next++];
+        try {
+            interpreter.ProcessBlock(block.data, block.size);
+        } catch (const std::runtime_error&) {
+        }
+    }
+    if (interpreter.privateCopyCount() > 3) __builtin_trap();  // one a nesting level
+
+    // The answers read every field and position the blocks left behind.
+    try {
+        responses.SendAid(0xF1);
+        responses.SendSaveScreen();
+        responses.SendReadImmediate();
+        responses.SendReadScreen();
+    } catch (const std::runtime_error&) {
+    }
     return 0;
 }

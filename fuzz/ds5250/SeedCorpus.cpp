@@ -1,5 +1,5 @@
 // Writes the interpreter fuzzer's seed corpus: the sample screens, each for
-// both screen sizes.
+// both screen sizes, alone and as a run of blocks.
 #include <cstdio>
 #include <string>
 
@@ -16,10 +16,17 @@ int main(int argc, char** argv) {
                            samples::FullScreen(27, 132, 40),
                            RecordBuilder().roll(0x83, 2, 10).readInputFields().record(),
                            RecordBuilder(0x04).raw({0x04, 0x02}).record(),
-                           RecordBuilder(0x02).queryStructuredField().record()};
+                           RecordBuilder(0x02).queryStructuredField().record(),
+                           // Several blocks: a screen, a resequenced field whose
+                           // message box may run the next one, an error line.
+                           Concat({samples::SignOnScreen(),
+                                   RecordBuilder().writeToDisplay().sba(5, 5)
+                                       .startOfFieldResequenced(0x40, 0, 1, 0x20, 4).record(),
+                                   RecordBuilder().writeErrorCode().text("ERROR").record(),
+                                   RecordBuilder(ds::kOpCancelInvite).record()})};
     int n = 0;
     for (const Bytes& seed : seeds) {
-        for (std::uint8_t mode : {0, 1, 2, 7}) {
+        for (std::uint8_t mode : {0, 1, 2, 7, 25}) {
             const std::string path = std::string(argv[1]) + "/seed-" + std::to_string(n++);
             std::FILE* f = std::fopen(path.c_str(), "wb");
             if (!f) return 1;

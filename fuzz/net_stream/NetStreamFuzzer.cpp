@@ -1,5 +1,6 @@
 // Arbitrary host byte streams, cut into arbitrary pieces, through the
-// connection endpoint's reassembly and routing and the telnet negotiator.
+// connection endpoint's reassembly and routing, the telnet negotiator and the
+// 5250 interpreter with its answers, all sending back through the endpoint.
 // Checks that held data stays within the receive buffer and that every block
 // handed to the interpreter is whole: it ends with IAC EOR and its IAC pairs
 // are complete.
@@ -9,6 +10,8 @@
 #include <cstdlib>
 
 #include "NetStreamInput.h"
+#include "ds5250/HostResponses.h"
+#include "ds5250/TN5250.h"
 #include "net/Communication.h"
 
 namespace {
@@ -26,17 +29,17 @@ bool IsWholeBlock(const std::uint8_t* b, std::size_t n) {
     return i == n;
 }
 
+/// Checks each block the endpoint hands on, then interprets it for real.
 class CheckingInterpreter : public BlockInterpreter {
 public:
-    explicit CheckingInterpreter(RecordSender& sender) : sender_(sender) {}
+    explicit CheckingInterpreter(CTN5250& interpreter) : interpreter_(interpreter) {}
     void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override {
         Check(IsWholeBlock(bytes, count));
-        // Answer as the interpreter does, so that send failures are exercised.
-        sender_.Send(bytes, count < 12 ? count : 12);
+        interpreter_.ProcessBlock(bytes, count);
     }
 
 private:
-    RecordSender& sender_;
+    CTN5250& interpreter_;
 };
 
 class Transport : public RecordSender {
@@ -82,7 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Communication comm({terminal, settings, view, messages, session, notifier});
     Transport transport;
     transport.fail = (flags & fuzz::kFlagSendsFail) != 0;
-    CheckingInterpreter interpreter(comm);
+    TranslationCache tables;
+    tables.InitTranslation("/nonexistent");  // the built-in pair, no file reads
+    InterpreterLinks links{terminal, tables, settings, comm, view, messages};
+    CTN5250 ds5250(links);
+    ds5250.SetTracePath("");
+    HostResponses responses(links, ds5250);
+    ds5250.SetHostReads(&responses);
+    CheckingInterpreter interpreter(ds5250);
     comm.SetTransport(&transport);
     comm.SetInterpreter(&interpreter);
 

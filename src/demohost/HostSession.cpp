@@ -19,7 +19,6 @@ constexpr std::uint8_t kAttrNormal = 0x20;
 constexpr std::uint8_t kAttrWhite = 0x22;
 constexpr std::uint8_t kAttrInput = 0x24;     // green underline
 constexpr std::uint8_t kAttrHidden = 0x27;    // non-display
-constexpr std::uint8_t kAttrRed = 0x28;
 constexpr std::uint8_t kAttrRedBlink = 0x2A;
 constexpr std::uint8_t kAttrBlue = 0x3A;
 constexpr std::uint8_t kCc2SteadyCursor = 0x20;

@@ -12,7 +12,6 @@ namespace quenlix {
 namespace {
 
 constexpr const char* kGreen = "#14FF14";
-constexpr const char* kBlackText = "#000000";
 
 class PainterTest : public ::testing::Test {
 protected:
