@@ -111,6 +111,7 @@ private:
     void StartOfHeader(Block& b);
     void RepeatToAddress(Block& b);
     void StartOfField(Block& b);
+    void WriteDataRun(Block& b);
     void WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac);
     void StopWithNegativeResponse(Block& b, std::uint8_t sense);
 

@@ -1,6 +1,8 @@
 // Write To Display: the write control character, the orders, display data
 // and field definitions.
 #include <algorithm>
+#include <array>
+#include <span>
 
 #include "ds5250/DataStreamCodes.h"
 #include "ds5250/TN5250.h"
@@ -108,20 +110,45 @@ void CTN5250::StepDisplayData(Block& b) {
         case kOrderStartOfField:
             StartOfField(b);
             break;
-        default: {
+        default:
             // Includes 0x10, 0x12, 0x14 and 0x15: not orders here, plain data.
-            // A run of data bytes is written without going back through the
-            // state dispatch for each byte.
-            std::uint8_t byte = v;
-            do {
-                WriteDataByte(b, byte, false);
-                if (b.stopped) return;
-                ++b.pos;
-                byte = b.at(b.pos);
-            } while (b.pos < b.length && IsPlainData(byte));
+            WriteDataRun(b);
             break;
-        }
     }
+}
+
+void CTN5250::WriteDataRun(Block& b) {
+    // A run of data bytes is written without going back through the state
+    // dispatch for each byte; printable EBCDIC, nearly all of a screen, is
+    // stored straight into the cell, the rest goes the long way.
+    const std::span<ScreenCell> cells = t_.screen.inUse();
+    const int columns = t_.columns();
+    const int count = static_cast<int>(cells.size());
+    const std::array<std::uint8_t, 256>& etoa = *etoa_;
+    std::uint8_t byte = b.at(b.pos);
+    do {
+        if (byte >= 0x40) {
+            if (b.writeColumn > columns) {
+                ++b.writeRow;
+                b.writeColumn = 1;
+            }
+            const int p = (b.writeRow - 1) * columns + b.writeColumn - 1;
+            if (p < 0 || p >= count) {
+                // Also for row or column 0, which address before the first position.
+                StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
+                return;
+            }
+            ScreenCell& cell = cells[static_cast<std::size_t>(p)];
+            cell.ebcdic = byte;
+            cell.character = etoa[byte];
+            ++b.writeColumn;
+        } else {
+            WriteDataByte(b, byte, false);
+            if (b.stopped) return;
+        }
+        ++b.pos;
+        byte = b.at(b.pos);
+    } while (b.pos < b.length && IsPlainData(byte));
 }
 
 void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
