@@ -156,40 +156,6 @@ TEST(DataDirectory, TheRunningTestFindsTheBuildTreeTables) {
     EXPECT_EQ(DataDirectory(), ProgramDirectory());
 }
 
-TEST(ShippedTables, EveryLanguageHasATotalReversibleTable) {
-    TranslationCache cache;
-    cache.InitTranslation(QUENLIX_TABLE_DIR);
-    std::set<int> codePages;
-    for (const Language& lang : kLanguages) codePages.insert(lang.codePage);
-    EXPECT_EQ(codePages.size(), 22u);
-    for (int cp : codePages) {
-        SCOPED_TRACE(cp);
-        ASSERT_EQ(cache.SelectTables(cp), kTablesSelected);
-        const TablePair& pair = cache.current();
-        for (int b = 0; b < 256; ++b) {
-            ASSERT_EQ(pair.ATOE[pair.ETOA[static_cast<size_t>(b)]], b);
-            ASSERT_EQ(pair.ETOA[pair.ATOE[static_cast<size_t>(b)]], b);
-        }
-        // Letters and digits are where every EBCDIC Latin/Cyrillic/Greek page has them.
-        if (cp != 420 && cp != 424 && cp != 875 && cp != 1025) {
-            EXPECT_EQ(cache.ToPc(cp, 0xC1), 'A');
-            EXPECT_EQ(cache.ToPc(cp, 0x81), 'a');
-        }
-        EXPECT_EQ(cache.ToPc(cp, 0xF0), '0');
-        EXPECT_EQ(cache.ToPc(cp, 0x40), ' ');
-    }
-}
-
-TEST(ShippedTables, NationalCharactersLandOnTheirPcBytes) {
-    TranslationCache cache;
-    cache.InitTranslation(QUENLIX_TABLE_DIR);
-    EXPECT_EQ(cache.ToPc(37, 0x4A), 0xA2);    // cent sign
-    EXPECT_EQ(cache.ToPc(297, 0x7C), 0xE0);   // a grave, French
-    EXPECT_EQ(cache.ToPc(273, 0x4A), 0xC4);   // A diaeresis, German
-    EXPECT_EQ(cache.ToPc(1140, 0x9F), 0x80);  // euro sign in Windows 1252
-    EXPECT_EQ(cache.ToPc(870, 0x8E), 0xF8) << "Czech small r caron, 1250 byte";
-}
-
 struct InvalidationRecorder : ViewOperations {
     int invalidated = 0;
     void InvalidateView() override { ++invalidated; }
