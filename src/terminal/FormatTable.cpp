@@ -17,7 +17,7 @@ int FormatTable::Find(int row, int column) const {
     return -1;
 }
 
-void FormatTable::Clear() {
+void FormatTable::ClearFormatTable() {
     fieldCount_ = 0;
     currentField = -1;
     noInputField = 1;

@@ -58,7 +58,9 @@ public:
     int Find(int row, int column) const;
 
     /// fieldCount 0, currentField -1, noInputField 1. Entries are not erased.
-    void Clear();
+    void ClearFormatTable();
+    /// The same as ClearFormatTable, under the name the callers used first.
+    void Clear() { ClearFormatTable(); }
 
     /// Index of the field being defined or chosen for the cursor; -1 none.
     int currentField = -1;

@@ -39,7 +39,9 @@ public:
 
     /// UTF-8 text of a run of PC bytes.
     std::string ToUtf8(std::string_view pcBytes) const;
-    /// PC bytes of UTF-8 text; characters the set lacks become `missing`.
+    /// PC bytes of UTF-8 text; characters the set lacks become `missing`, and
+    /// so does each ill-formed piece (an overlong form, a surrogate, a code
+    /// point above U+10FFFF, a stray or cut-off sequence), once per piece.
     std::string FromUtf8(std::string_view utf8, char missing = '?') const;
 
     PcCharset(int id, const std::array<char16_t, 256>* table) : id_(id), toUnicode_(table) {}

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "terminal/TerminalState.h"
@@ -75,14 +76,21 @@ int TranslationCache::SelectTables(int codePage) {
             return kTablesSelected;
         }
     }
-    TablePair loaded;
-    if (entries_.size() >= kMaxEntries || !LoadFile(codePage, loaded)) {
-        current_ = 0;
-        return kTableFileMissing;
+    // The cap keeps every index within the 16-bit counters.
+    if (entries_.size() < kMaxEntries) {
+        try {
+            TablePair loaded;
+            if (LoadFile(codePage, loaded)) {
+                entries_.push_back(loaded);
+                current_ = static_cast<std::uint16_t>(entries_.size() - 1);
+                return kTablesSelected;
+            }
+        } catch (const std::bad_alloc&) {
+            // No memory for the file name or the entry: as if the file were missing.
+        }
     }
-    entries_.push_back(loaded);
-    current_ = static_cast<std::uint16_t>(entries_.size() - 1);
-    return kTablesSelected;
+    current_ = 0;
+    return kTableFileMissing;
 }
 
 int TranslationCache::ToEbcdic(int codePage, std::uint8_t* destination,

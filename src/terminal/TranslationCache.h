@@ -4,8 +4,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
-#include <vector>
 
 namespace quenlix {
 
@@ -25,6 +25,9 @@ enum TranslationResult : int {
     kTableFileMissing = 3000,  ///< the built-in pair is current instead
 };
 
+/// The built-in pair, for tests and for InitTranslation.
+const TablePair& BuiltinTablePair();
+
 /// The table cache. Entry 0 is the built-in pair (EBCDIC 500 <-> ISO 8859-1);
 /// every other code page's pair is read once from "<directory>/<cp>.tbl" on
 /// its first successful use and kept. A missing file is not remembered.
@@ -41,7 +44,8 @@ public:
 
     /// Makes the pair of codePage current, loading it on first use.
     /// kTableFileMissing when the file is absent, unreadable or shorter than
-    /// 512 bytes: the built-in pair is current then.
+    /// 512 bytes, the cache is full or memory cannot be had: the built-in
+    /// pair is current then.
     int SelectTables(int codePage);
 
     int ToEbcdic(int codePage, std::uint8_t* destination, const std::uint8_t* source,
@@ -50,7 +54,8 @@ public:
              std::size_t count);
     /// The ETOA table of codePage (selected as SelectTables does), for a
     /// caller that translates many bytes of one code page in a row. The
-    /// reference stays valid until another code page is selected.
+    /// reference stays valid until InitTranslation starts the cache over:
+    /// loading further code pages never moves an entry.
     const std::array<std::uint8_t, 256>& EtoaFor(int codePage) {
         SelectTables(codePage);
         return entries_[current_].ETOA;
@@ -62,7 +67,10 @@ public:
 
     std::uint16_t entryCount() const { return static_cast<std::uint16_t>(entries_.size()); }
     std::uint16_t currentIndex() const { return current_; }
-    const TablePair& current() const { return entries_[current_]; }
+    /// The current pair; the built-in pair before InitTranslation.
+    const TablePair& current() const {
+        return entries_.empty() ? BuiltinTablePair() : entries_[current_];
+    }
     const std::string& tableDirectory() const { return directory_; }
     /// How many table files have been read; for tests and diagnostics.
     std::size_t filesRead() const { return filesRead_; }
@@ -70,14 +78,15 @@ public:
 private:
     bool LoadFile(int codePage, TablePair& pair);
 
-    std::vector<TablePair> entries_;
+    // A deque, not a vector: appending never moves the entries, so a table
+    // handed out by EtoaFor survives the loading of further code pages (the
+    // interpreter keeps one across message boxes, whose nested message loop
+    // may run a block of another code page).
+    std::deque<TablePair> entries_;
     std::uint16_t current_ = 0;
     std::string directory_;
     std::size_t filesRead_ = 0;
 };
-
-/// The built-in pair, for tests and for InitTranslation.
-const TablePair& BuiltinTablePair();
 
 /// Recomputes every position's PC character from its EBCDIC byte with
 /// codePage (0x40..0xFE translated, anything else " "), then InvalidateView.

@@ -94,7 +94,7 @@ TEST(FormatTable, NeverTakesA257thEntry) {
 
     table.currentField = 7;
     table.noInputField = 0;
-    table.Clear();
+    table.ClearFormatTable();
     EXPECT_EQ(table.fieldCount(), 0);
     EXPECT_EQ(table.currentField, -1);
     EXPECT_EQ(table.noInputField, 1);
