@@ -187,11 +187,163 @@ TEST_F(InterpreterTest, RollMovesRowsAndRefusesBadParameters) {
     Run(RecordBuilder().roll(0x82, 3, 4).record());  // down two lines
     EXPECT_EQ(Text(5, 1, 4), "ROW4");
     EXPECT_EQ(Text(6, 1, 4), "ROW5");
+}
 
-    // Far outside the screen: every out-of-range source or target is skipped.
-    Run(RecordBuilder().roll(0x9F, 1, 200).record());
-    Run(RecordBuilder().roll(0x1F, 2, 23).record());
+TEST_F(InterpreterTest, RollFarOutsideTheScreenMovesOnlyWhatLandsOnIt) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(1, 1).text("R01").sba(2, 1).text("R02")
+            .sba(4, 1).text("R04").sba(21, 1).text("R21").sba(23, 1).text("R23").sba(24, 1)
+            .text("R24").record());
+    const auto before = Snapshot();
+    Run(RecordBuilder().roll(0x9F, 1, 200).record());  // 31 rows down: every target is off
+    Run(RecordBuilder().roll(0x1F, 2, 23).record());   // 31 rows up: every target is off
+    EXPECT_TRUE(ChangedPositions(before).empty());
+    EXPECT_TRUE(sender.sent.empty());
+
+    // 20 rows up from rows 2..23: only rows 21..23 land, on rows 1..3.
+    Run(RecordBuilder().roll(0x14, 2, 23).record());
+    EXPECT_EQ(Text(1, 1, 3), "R21");
+    EXPECT_EQ(Text(2, 1, 3), "   ");
+    EXPECT_EQ(Text(3, 1, 3), "R23");
+    EXPECT_EQ(Text(4, 1, 3), "R04") << "its target lies above the screen";
+    EXPECT_EQ(Text(21, 1, 3), "R21") << "left behind";
+    EXPECT_EQ(Text(24, 1, 3), "R24") << "below the area";
+
+    // 20 rows down from rows 1..200: rows 1..4 land on 21..24, the rest of
+    // the area has no target on the screen or no source on it.
+    Run(RecordBuilder().roll(0x94, 1, 200).record());
+    EXPECT_EQ(Text(21, 1, 3), "R21");
+    EXPECT_EQ(Text(22, 1, 3), "   ");
+    EXPECT_EQ(Text(23, 1, 3), "R23");
+    EXPECT_EQ(Text(24, 1, 3), "R04");
+    EXPECT_EQ(Text(1, 1, 3), "R21") << "left behind";
+    EXPECT_EQ(Text(4, 1, 3), "R04");
+    EXPECT_EQ(Cell(24, 1).ebcdic, 0xD9) << "the EBCDIC byte moves with the character";
+
+    // 2 rows up from rows 20..200: rows 20..24 land on 18..22; rows 23 and
+    // 24 would be fed from beyond the last row and keep their contents.
+    Run(RecordBuilder().roll(0x02, 20, 200).record());
+    EXPECT_EQ(Text(19, 1, 3), "R21");
+    EXPECT_EQ(Text(20, 1, 3), "   ");
+    EXPECT_EQ(Text(21, 1, 3), "R23");
+    EXPECT_EQ(Text(22, 1, 3), "R04");
+    EXPECT_EQ(Text(23, 1, 3), "R23");
+    EXPECT_EQ(Text(24, 1, 3), "R04");
     EXPECT_EQ(terminal.cellCount(), 1920);
+    EXPECT_TRUE(sender.sent.empty());
+}
+
+TEST_F(InterpreterTest, InvalidRollIsAnsweredAndTheRecordGoesOn) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(3, 1).text("ROW3").sba(4, 1)
+            .text("ROW4").record());
+    view.calls.clear();
+    Run(RecordBuilder().roll(0x01, 0, 5).roll(0x01, 3, 4).writeToDisplay().sba(10, 1).text("GO")
+            .insertCursor(12, 7).record());
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_EQ(sender.sent[0], NegativeResponse(kSenseInvalidRoll));
+    EXPECT_EQ(Text(3, 1, 4), "ROW4") << "the valid Roll after it was done";
+    EXPECT_EQ(Text(10, 1, 2), "GO");
+    EXPECT_EQ(view.Count("RefreshScreen"), 1);
+    EXPECT_EQ(CursorRow(), 12);
+    EXPECT_EQ(CursorColumn(), 7);
+}
+
+TEST_F(InterpreterTest, RestoreScreenCommandDropsTheTableAndKeepsTheCells) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(5, 10).startOfField(0x48, 0, 0x24, 4)
+            .text("ABCD").insertCursor(3, 3).record());
+    const auto before = Snapshot();
+    view.calls.clear();
+    // The byte after the command is awaited as an escape: reported and
+    // skipped, neither a command nor display data.
+    for (std::uint8_t opcode : {kOpPutGet, kOpRestoreScreen}) {
+        SCOPED_TRACE(static_cast<int>(opcode));
+        Run(RecordBuilder(opcode).restoreScreen().raw({kCmdClearUnit}).record());
+        EXPECT_EQ(terminal.formatTable.fieldCount(), 0);
+        EXPECT_EQ(terminal.formatTable.noInputField, 1);
+        EXPECT_TRUE(ChangedPositions(before).empty()) << "field marks and contents stay";
+        EXPECT_EQ(Cell(5, 11).inField, 1);
+        EXPECT_EQ(Cell(5, 11).fieldIndex, 0);
+        EXPECT_TRUE(view.calls.empty()) << "nothing repainted, the cursor not touched";
+        EXPECT_EQ(CursorRow(), 3);
+        EXPECT_EQ(CursorColumn(), 3);
+    }
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(InterpreterTest, ReadOperationCodesWithoutTheirCommandStopTheBlock) {
+    struct Row {
+        const char* what;
+        std::uint8_t opcode;
+        Bytes data;
+        std::uint8_t pendingRead;  // 0: not answered
+    };
+    const Row rows[] = {
+        {"Read Immediate, no escape", kOpReadImmediate, {kCmdClearUnit}, 0},
+        {"Read Immediate, another command", kOpReadImmediate, {kEscape, kCmdClearUnit}, 0},
+        {"Read Immediate, Read Screen's command", kOpReadImmediate, {kEscape, kCmdReadScreen},
+         0},
+        {"Read Screen, no escape", kOpReadScreen, {kCmdWriteToDisplay, 0, 0}, 0},
+        {"Read Screen, Read Immediate's command", kOpReadScreen, {kEscape, kCmdReadImmediate},
+         0},
+        {"Read Immediate", kOpReadImmediate, {kEscape, kCmdReadImmediate}, kCmdReadImmediate},
+        {"Read Screen", kOpReadScreen, {kEscape, kCmdReadScreen}, kCmdReadScreen},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        terminal.SetCursorCell(0, 0);
+        terminal.state.pendingRead = kNoPendingRead;
+        view.calls.clear();
+        sender.sent.clear();
+        // A screen and a cursor address first, then the read record.
+        Run(Concat({RecordBuilder().clearUnit().writeToDisplay().sba(5, 5).text("SHOWN")
+                        .insertCursor(10, 10).record(),
+                    FrameRecord(row.opcode, row.data)}));
+        EXPECT_EQ(Text(5, 5, 5), "SHOWN") << "what came before stays";
+        EXPECT_EQ(terminal.state.pendingRead, row.pendingRead);
+        if (row.pendingRead != 0) {
+            EXPECT_EQ(sender.sent.size(), 1u);
+            EXPECT_EQ(view.Count("RefreshScreen"), 1);
+            EXPECT_EQ(CursorRow(), 10);
+        } else {
+            EXPECT_TRUE(sender.sent.empty());
+            EXPECT_EQ(view.Count("RefreshScreen"), 0);
+            EXPECT_EQ(view.Count("InvalidateCursor"), 0);
+            EXPECT_EQ(CursorRow(), 1) << "the cursor does not move";
+            EXPECT_EQ(CursorColumn(), 1);
+        }
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(InterpreterTest, BrokenLaterHeaderIsNamedByTheStateItBreaksIn) {
+    Bytes broken = RecordBuilder().writeToDisplay().sba(20, 1).text("NOT SHOWN").record();
+    broken[4] = 0x01;
+    constexpr const char* kFrame = "Mauvais format de trame (non GDS)";
+    constexpr const char* kGds = "Bad format (not a GDS)";
+    struct Row {
+        const char* what;
+        Bytes first;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"awaiting a command after Clear Unit", RecordBuilder().clearUnit().record(), kFrame},
+        {"awaiting a command after Read MDT Fields", RecordBuilder().readMdtFields().record(),
+         kFrame},
+        {"state 0xFF after Cancel Invite", RecordBuilder(kOpCancelInvite).record(), kFrame},
+        {"state 0xFF after the message light", RecordBuilder(kOpMessageLightOn).record(), kFrame},
+        {"display data", RecordBuilder().writeToDisplay().text("A").record(), kFrame},
+        {"Command after Roll", RecordBuilder().roll(0x01, 2, 3).record(), kGds},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        messages.shown.clear();
+        view.calls.clear();
+        Run(Concat({row.first, broken}));
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0], row.text);
+        EXPECT_EQ(view.Count("RefreshScreen"), 0) << "a stopped block is not repainted";
+        EXPECT_EQ(Text(20, 1, 9), "         ");
+    }
 }
 
 TEST_F(InterpreterTest, ReadCommandsAloneNeitherRepaintNorSend) {

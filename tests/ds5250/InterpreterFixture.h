@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ds5250/HostResponses.h"
 #include "ds5250/RecordBuilder.h"
@@ -40,6 +41,27 @@ protected:
     }
     const ScreenCell& Cell(int row, int column) const {
         return terminal.screen.at((row - 1) * terminal.columns() + column - 1);
+    }
+    /// The cells in use, to compare with after a block.
+    std::vector<ScreenCell> Snapshot() const {
+        const auto cells = terminal.screen.inUse();
+        return {cells.begin(), cells.end()};
+    }
+    /// The positions whose character, EBCDIC byte or field marks differ from
+    /// `before`; the display attributes belong to Restyle and are not compared.
+    std::vector<int> ChangedPositions(const std::vector<ScreenCell>& before) const {
+        std::vector<int> changed;
+        const auto now = terminal.screen.inUse();
+        for (std::size_t p = 0; p < now.size() && p < before.size(); ++p) {
+            const ScreenCell& a = before[p];
+            const ScreenCell& b = now[p];
+            if (a.character != b.character || a.ebcdic != b.ebcdic || a.inField != b.inField ||
+                a.fieldIndex != b.fieldIndex || a.fieldOffset != b.fieldOffset ||
+                a.fieldLength != b.fieldLength) {
+                changed.push_back(static_cast<int>(p));
+            }
+        }
+        return changed;
     }
     int CursorRow() const { return terminal.CursorRow() + 1; }
     int CursorColumn() const { return terminal.CursorColumn() + 1; }

@@ -101,14 +101,35 @@ TEST_F(InterpreterTest, RepeatToAddress) {
     EXPECT_EQ(Text(24, 70, 11), "AAAAAAAAAAA");
 }
 
-TEST_F(InterpreterTest, UnrecognisedOrdersAreDisplayData) {
-    Run(RecordBuilder().clearUnit().writeToDisplay().sba(1, 1).raw({0x10, 0x12, 0x14, 0x15})
-            .record());
-    for (int c = 1; c <= 4; ++c) {
-        const std::uint8_t e = static_cast<std::uint8_t>(Cell(1, c).ebcdic);
-        EXPECT_EQ(Cell(1, c).character, tables.ToPc(0, e));
+TEST_F(InterpreterTest, UnrecognisedOrdersAndTheirParametersAreDisplayData) {
+    // Transparent Data with its length, Write Extended Attribute, Move Cursor
+    // with an address and Write To Display Structured Field: every byte,
+    // parameters included, is written in turn from the write address. On
+    // row 3 they follow each other; on row 5 each comes right after an
+    // order (a Set Buffer Address to where the data would go anyway).
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(3, 1)
+            .raw({0x10, 0x00, 0x05}).text("AB")
+            .raw({0x12, 0x05, 0x06})
+            .raw({0x14, 0x07, 0x09})
+            .raw({0x15, 0x00, 0x0A}).text("Z")
+            .sba(5, 1).raw({0x10, 0x00, 0x05}).text("AB")
+            .sba(5, 6).raw({0x12, 0x05, 0x06})
+            .sba(5, 9).raw({0x14, 0x07, 0x09})
+            .sba(5, 12).raw({0x15, 0x00, 0x0A}).text("Z").record());
+    const std::uint8_t sent[] = {0x10, 0x00, 0x05, 0xC1, 0xC2, 0x12, 0x05, 0x06,
+                                 0x14, 0x07, 0x09, 0x15, 0x00, 0x0A, 0xE9};
+    for (int row : {3, 5}) {
+        for (std::size_t i = 0; i < sizeof sent; ++i) {
+            SCOPED_TRACE(::testing::Message() << "row " << row << " byte " << i);
+            const ScreenCell& cell = Cell(row, static_cast<int>(i) + 1);
+            const std::uint8_t stored = sent[i] == 0x00 ? kEbcdicBlank : sent[i];
+            EXPECT_EQ(cell.ebcdic, stored);
+            EXPECT_EQ(cell.character, sent[i] == 0x00 ? ' ' : tables.ToPc(0, sent[i]));
+        }
+        EXPECT_EQ(Text(row, 4, 2), "AB");
+        EXPECT_EQ(Cell(row, 16).ebcdic, kEbcdicBlank) << "nothing past the last byte";
     }
-    EXPECT_EQ(Cell(1, 2).ebcdic, 0x12);
+    EXPECT_TRUE(sender.sent.empty());
 }
 
 TEST_F(InterpreterTest, DoubledIacIsADataByteAndALoneIacIsDropped) {
@@ -203,6 +224,259 @@ TEST_F(InterpreterTest, WriteControlCharacter) {
 
     Run(RecordBuilder().writeToDisplay(0x00, 0x20).record());
     EXPECT_EQ(terminal.state.hostBlink, 0);
+}
+
+/// A Start of Field with a format word and the given field control words
+/// (pairs of bytes), for control words the builder has no helper for.
+Bytes FieldWithControlWords(std::uint8_t ffw1, const Bytes& controlWords, std::uint8_t attribute,
+                            std::uint8_t length) {
+    return Concat({{kOrderStartOfField, ffw1, 0x00}, controlWords, {attribute, 0x00, length}});
+}
+
+TEST_F(InterpreterTest, FieldControlWordsAreSkippedAndOnlyResequencingIsRecorded) {
+    struct Row {
+        const char* what;
+        Bytes words;
+        std::size_t messagesShown;
+        int fcw1;
+        int fcw2;
+    };
+    const Row rows[] = {
+        {"one other word", {0x81, 0x05}, 0, 0, 0},
+        {"several other words", {0x81, 0x85, 0x88, 0x00, 0xC1, 0x22}, 0, 0, 0},
+        {"resequencing among others", {0x81, 0x05, 0x80, 0x03, 0x88, 0x00}, 1, 0x80, 0x03},
+        {"two resequencing words: the last one counts", {0x80, 0x03, 0x80, 0x07}, 2, 0x80, 0x07},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        messages.shown.clear();
+        Run(RecordBuilder().clearUnit().writeToDisplay().sba(6, 10)
+                .raw(FieldWithControlWords(0x40, row.words, 0x24, 6)).text("ABC").record());
+        ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
+        const FieldEntry& e = *terminal.formatTable.entry(0);
+        EXPECT_EQ(e.row, 6);
+        EXPECT_EQ(e.column, 10);
+        EXPECT_EQ(e.attribute, 0x24);
+        EXPECT_EQ(e.length, 6);
+        EXPECT_EQ(e.fcw1, row.fcw1);
+        EXPECT_EQ(e.fcw2, row.fcw2);
+        EXPECT_EQ(Cell(6, 10).ebcdic, 0x24);
+        EXPECT_EQ(Text(6, 11, 3), "ABC") << "the data follows the length bytes";
+        EXPECT_EQ(Cell(6, 16).fieldOffset, 5);
+        EXPECT_EQ(Cell(6, 17).ebcdic, 0x20);
+        ASSERT_EQ(messages.shown.size(), row.messagesShown);
+        for (const std::string& text : messages.shown) EXPECT_EQ(text, "Resequencing FCW found");
+        EXPECT_TRUE(sender.sent.empty());
+    }
+}
+
+TEST_F(InterpreterTest, DoubledLowLengthByteOfAFieldIsReadOnce) {
+    // The field ends its record, so a second copy of 0xFF left unread would
+    // join the closing IAC EOR as a data byte and swallow the record's end.
+    for (int length : {0xFF, 0x1FF}) {
+        SCOPED_TRACE(length);
+        Run(Concat({RecordBuilder().clearUnit().writeToDisplay().sba(2, 1)
+                        .startOfField(0x40, 0, 0x20, length).record(),
+                    RecordBuilder().writeToDisplay().sba(20, 1).text("NEXT").record()}));
+        ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
+        EXPECT_EQ(terminal.formatTable.entry(0)->length, length);
+        const int first = 80 + 1;
+        EXPECT_EQ(terminal.screen.at(first).ebcdic, kEbcdicBlank) << "no stray 0xFF data";
+        EXPECT_EQ(terminal.screen.at(first + length - 1).inField, 1);
+        EXPECT_EQ(terminal.screen.at(first + length - 1).fieldOffset, length - 1);
+        EXPECT_EQ(terminal.screen.at(first + length - 1).fieldLength, length);
+        EXPECT_EQ(terminal.screen.at(first + length).ebcdic, 0x20);
+        EXPECT_EQ(terminal.screen.at(first + length).inField, 0);
+        EXPECT_EQ(Text(20, 1, 4), "NEXT") << "the next record is read";
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_TRUE(sender.sent.empty());
+    }
+}
+
+TEST_F(InterpreterTest, FieldPastTheLastPositionIsKeptUpToIt) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 2).startOfField(0x40, 0, 0x20, 3)
+            .sba(24, 75).startOfField(0x48, 0, 0x24, 8).text("LOST").insertCursor(5, 5)
+            .record());
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_EQ(sender.sent[0], NegativeResponse(kSenseFieldBeyondScreen));
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 2) << "the entry was appended";
+    const FieldEntry& e = *terminal.formatTable.entry(1);
+    EXPECT_EQ(e.row, 24);
+    EXPECT_EQ(e.column, 75);
+    EXPECT_EQ(e.length, 8);
+    EXPECT_EQ(e.attribute, 0x24);
+    EXPECT_EQ(e.mdt, 1);
+    EXPECT_EQ(terminal.formatTable.currentField, 1);
+    EXPECT_EQ(Cell(24, 75).ebcdic, 0x24);
+    for (int c = 76; c <= 80; ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_EQ(Cell(24, c).inField, 1);
+        EXPECT_EQ(Cell(24, c).fieldIndex, 1);
+        EXPECT_EQ(Cell(24, c).fieldOffset, c - 76);
+        EXPECT_EQ(Cell(24, c).fieldLength, 8);
+    }
+    EXPECT_EQ(Text(24, 76, 4), "    ") << "the block stopped before the data";
+    EXPECT_EQ(view.Count("RefreshScreen"), 0);
+    EXPECT_EQ(terminal.CursorPosition(), 0) << "no cursor placement";
+}
+
+TEST_F(InterpreterTest, StartOfHeaderShiftsPastEachDoubledKeySwitch) {
+    // The header's bytes before the telnet doubling: order, length, flag,
+    // reserved, first field, error row, three command key switches.
+    struct Row {
+        const char* what;
+        Bytes header;
+    };
+    const Row rows[] = {
+        {"no 0xFF", {kOrderStartOfHeader, 7, 0, 0x00, 2, 16, 0x00, 0x00, 0x00}},
+        {"switch at 6", {kOrderStartOfHeader, 7, 0, 0x00, 2, 16, 0xFF, 0x00, 0x00}},
+        {"switch at 7", {kOrderStartOfHeader, 7, 0, 0x00, 2, 16, 0x00, 0xFF, 0x00}},
+        {"switch at 8", {kOrderStartOfHeader, 7, 0, 0x00, 2, 16, 0x00, 0x00, 0xFF}},
+        {"switches at 6 and 7", {kOrderStartOfHeader, 7, 0, 0x00, 2, 16, 0xFF, 0xFF, 0x00}},
+        {"all three", {kOrderStartOfHeader, 7, 0, 0x00, 2, 16, 0xFF, 0xFF, 0xFF}},
+        {"reserved and all three", {kOrderStartOfHeader, 7, 0, 0xFF, 2, 16, 0xFF, 0xFF, 0xFF}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        view.calls.clear();
+        // The header ends its record: a shift too few leaves a copy of 0xFF
+        // that pairs with the closing IAC as data; one too many eats the IAC.
+        Run(Concat({RecordBuilder().clearUnit().writeToDisplay().sba(2, 1).raw(row.header)
+                        .record(),
+                    RecordBuilder().writeToDisplay().sba(3, 1).text("NEXT").record()}));
+        EXPECT_EQ(interpreter.resequenceField(), 2);
+        EXPECT_EQ(interpreter.errorRow(), 16);
+        EXPECT_EQ(Cell(2, 1).ebcdic, kEbcdicBlank) << "no header byte became data";
+        EXPECT_EQ(Cell(2, 2).ebcdic, kEbcdicBlank);
+        EXPECT_EQ(Text(3, 1, 4), "NEXT");
+        EXPECT_EQ(view.Count("RefreshScreen"), 1);
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_TRUE(sender.sent.empty());
+    }
+}
+
+TEST_F(InterpreterTest, EveryResetPatternOfTheFirstControlByteResetsAlike) {
+    for (int cc1 : {0x20, 0x40, 0x60, 0x80, 0xA0, 0xC0, 0xE0, 0xFF, 0x00, 0x01, 0x1F}) {
+        SCOPED_TRACE(cc1);
+        const bool resets = (cc1 & 0xE0) != 0;
+        // An input field and a bypass field, both with their modified tag set.
+        Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 2)
+                .startOfField(0x48, 0, 0x20, 3).text("ABC").sba(3, 2)
+                .startOfField(0x68, 0, 0x20, 3).text("XYZ").record());
+        terminal.state.operatorModified = 1;
+        Run(RecordBuilder(kOpOutputOnly).writeToDisplay(static_cast<std::uint8_t>(cc1), 0)
+                .record());
+        EXPECT_EQ(terminal.state.operatorModified, resets ? 0 : 1);
+        EXPECT_EQ(terminal.formatTable.entry(0)->mdt, resets ? 0 : 1);
+        EXPECT_EQ(terminal.formatTable.entry(1)->mdt, resets ? 0 : 1) << "bypass fields too";
+        EXPECT_EQ(Text(2, 3, 3), resets ? "   " : "ABC");
+        EXPECT_EQ(Cell(2, 3).ebcdic, 0xC1) << "the EBCDIC bytes keep the contents";
+        EXPECT_EQ(Text(3, 3, 3), "XYZ") << "a bypass field is not blanked";
+        EXPECT_EQ(Cell(2, 2).ebcdic, 0x20) << "nor the attribute before the field";
+    }
+}
+
+TEST_F(InterpreterTest, SecondControlByteLocksBlinksAndSounds) {
+    struct Row {
+        std::uint8_t cc2;
+        int blinkBefore;
+        int inhibited;
+        int blink;
+        int alarms;
+    };
+    const Row rows[] = {
+        {0x02, 0, 1, 0, 0}, {0x01, 0, 1, 0, 0}, {0x03, 0, 1, 0, 0},
+        {0x04, 0, 0, 0, 1}, {0x10, 0, 0, 1, 0}, {0x20, 1, 0, 0, 0},
+        {0x30, 0, 0, 1, 0}, {0xC8, 1, 0, 1, 0}, {0x00, 1, 0, 1, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.cc2));
+        terminal.state.inputInhibited = 0;
+        terminal.state.hostBlink = row.blinkBefore;
+        messages.alarms = 0;
+        view.calls.clear();
+        Run(RecordBuilder(kOpOutputOnly).writeToDisplay(0x00, row.cc2).record());
+        EXPECT_EQ(terminal.state.inputInhibited, row.inhibited);
+        EXPECT_EQ(terminal.state.hostBlink, row.blink);
+        EXPECT_EQ(messages.alarms, row.alarms);
+        EXPECT_EQ(view.Count("DrawInhibitIndicator"), 1) << "drawn whatever the bits";
+    }
+
+    // Once per command, the reads' control character included.
+    messages.alarms = 0;
+    view.calls.clear();
+    Run(RecordBuilder(kOpOutputOnly).writeToDisplay(0, 0x04).writeToDisplay(0, 0x04)
+            .readMdtFields(0, 0x06).record());
+    EXPECT_EQ(messages.alarms, 3);
+    EXPECT_EQ(view.Count("DrawInhibitIndicator"), 3);
+    EXPECT_EQ(terminal.state.inputInhibited, 1);
+    EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields);
+}
+
+TEST_F(InterpreterTest, AddressesBeforeTheFirstPositionWriteNothingOffTheScreen) {
+    struct Row {
+        const char* what;
+        Bytes record;
+        int sense;  // 0: no answer
+        std::vector<int> changed;
+    };
+    const Row rows[] = {
+        {"field at row 1, column 0: data from the first position",
+         RecordBuilder().writeToDisplay().sba(1, 0).startOfField(0x40, 0, 0x24, 5).text("HI")
+             .record(),
+         0, {0, 1, 2, 3, 4, 5}},
+        {"field at row 0, column 0", RecordBuilder().writeToDisplay().sba(0, 0)
+             .startOfField(0x40, 0, 0x24, 3).text("HI").record(),
+         kSenseFieldBeyondScreen, {}},
+        {"empty field at row 0, column 0", RecordBuilder().writeToDisplay().sba(0, 0)
+             .startOfField(0x40, 0, 0x24, 0).record(),
+         0, {}},
+        {"repeat from row 1, column 0", RecordBuilder().writeToDisplay().sba(1, 0)
+             .repeatToAddress(1, 5, 0xC1).record(),
+         kSenseWriteBeyondScreen, {}},
+        {"repeat from row 0, column 0", RecordBuilder().writeToDisplay().sba(0, 0)
+             .repeatToAddress(2, 1, 0xC1).record(),
+         kSenseWriteBeyondScreen, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        // The last cells hold text, so a write wrapping round to them shows.
+        Run(RecordBuilder().clearUnit().writeToDisplay().sba(24, 71).text("0123456789")
+                .record());
+        sender.sent.clear();
+        view.calls.clear();
+        const auto before = Snapshot();
+        Run(row.record);
+        if (row.sense == 0) {
+            EXPECT_TRUE(sender.sent.empty());
+        } else {
+            ASSERT_EQ(sender.sent.size(), 1u);
+            EXPECT_EQ(sender.sent[0], NegativeResponse(static_cast<std::uint8_t>(row.sense)));
+            EXPECT_EQ(view.Count("RefreshScreen"), 0);
+        }
+        EXPECT_EQ(ChangedPositions(before), row.changed);
+        EXPECT_EQ(Text(24, 71, 10), "0123456789");
+    }
+
+    // The field at row 1, column 0: an entry at that address whose data
+    // starts at the first position; its attribute had no position to go to.
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(1, 0).startOfField(0x40, 0, 0x24, 5)
+            .text("HI").record());
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
+    EXPECT_EQ(terminal.formatTable.entry(0)->row, 1);
+    EXPECT_EQ(terminal.formatTable.entry(0)->column, 0);
+    EXPECT_EQ(Text(1, 1, 2), "HI");
+    EXPECT_EQ(Cell(1, 1).fieldOffset, 0);
+    EXPECT_EQ(Cell(1, 5).fieldOffset, 4);
+    EXPECT_EQ(Cell(1, 6).ebcdic, 0x20);
+    EXPECT_EQ(CursorRow(), 1);
+    EXPECT_EQ(CursorColumn(), 1);
+
+    // The field at row 0: appended, then refused at its first data position.
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(0, 0).startOfField(0x40, 0, 0x24, 3)
+            .record());
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
+    EXPECT_EQ(terminal.formatTable.entry(0)->row, 0);
 }
 
 }  // namespace

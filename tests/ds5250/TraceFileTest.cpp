@@ -1,0 +1,136 @@
+// The trace file the interpreter leaves when it meets a byte it cannot place:
+// its report texts, its hexadecimal dump and where it is written.
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "InterpreterFixture.h"
+
+namespace quenlix::testing {
+namespace {
+
+using namespace ds;
+namespace fs = std::filesystem;
+
+/// A fresh folder is the current directory for the test's lifetime; the
+/// earlier one comes back and the folder goes when the test ends.
+class TraceFileTest : public InterpreterTest {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/quenlix-trace-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+        previous_ = fs::current_path();
+        fs::current_path(folder_);
+        interpreter.SetTracePath(CTN5250::kDefaultTraceFile);
+    }
+    void TearDown() override {
+        if (folder_.empty()) return;
+        fs::current_path(previous_);
+        fs::remove_all(folder_);
+    }
+
+    /// The trace file's contents, or "(none)" when there is no file.
+    static std::string Trace() {
+        std::ifstream in(CTN5250::kDefaultTraceFile, std::ios::binary);
+        if (!in) return "(none)";
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    fs::path folder_;
+    fs::path previous_;
+};
+
+TEST_F(TraceFileTest, StrayBytesBeforeAnEscapeAreReportedWithTheBlockDump) {
+    // 0x55 and 0x1D stand where an escape byte is awaited. The file is
+    // replaced at each, so the last report (0x1D, index 11) is what stays;
+    // the 0x1D at an odd index starts a new paragraph and loses its blanks.
+    Run(FrameRecord(kOpPutGet, {0x55, kOrderStartOfField}));
+    EXPECT_EQ(Trace(),
+              "Default position 300 : 12  val : 85  29  255\n"
+              "nb byte  : 14\n"
+              "000C  12A0  0000  0400  0003  55\n\n1DFFEF  ");
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_TRUE(messages.shown.empty()) << "a trace, never a message";
+}
+
+TEST_F(TraceFileTest, UnknownOperationCodesReportEveryRemainingByte) {
+    // An operation-code state that is no operation code stays until the
+    // block ends: the last report is for the closing 0xEF, whose following
+    // byte lies past the block and is given as 0.
+    struct Row {
+        const char* what;
+        Bytes block;
+        const char* trace;
+        std::size_t answers;
+    };
+    const Row rows[] = {
+        {"unknown operation code", FrameRecord(0x42, {}),
+         "nbr_oct : 12\nDefault  CodeEtat idx : 12  val : 255  239  0\n"
+         "nb byte  : 12\n"
+         "000A  12A0  0000  0400  0042  FFEF  ",
+         0},
+        {"Cancel Invite hands its state to the next byte", FrameRecord(kOpCancelInvite, {0x55}),
+         "nbr_oct : 13\nDefault  CodeEtat idx : 13  val : 255  239  0\n"
+         "nb byte  : 13\n"
+         "000B  12A0  0000  0400  000A  55FF  EF",
+         1},
+        {"so does the message light", FrameRecord(kOpMessageLightOn, {0x55, 0x66}),
+         "nbr_oct : 14\nDefault  CodeEtat idx : 14  val : 255  239  0\n"
+         "nb byte  : 14\n"
+         "000C  12A0  0000  0400  000B  5566  FFEF  ",
+         0},
+        {"in a later record",
+         Concat({RecordBuilder().clearUnit().record(), FrameRecord(0x0D, {0x01})}),
+         "nbr_oct : 27\nDefault  CodeEtat idx : 27  val : 255  239  0\n"
+         "nb byte  : 27\n"
+         "000C  12A0  0000  0400  0003  0440  FFEF  "
+         "000B  12A0  0000  0400  000D  01FF  EF",
+         0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        sender.sent.clear();
+        Run(row.block);
+        EXPECT_EQ(Trace(), row.trace);
+        EXPECT_EQ(sender.sent.size(), row.answers);
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(TraceFileTest, DefaultFileIsReplacedInTheCurrentDirectory) {
+    {
+        std::ofstream old(CTN5250::kDefaultTraceFile, std::ios::binary);
+        old << std::string(500, '#');
+    }
+    // A clean block leaves an earlier trace alone.
+    CTN5250 fresh{links};
+    const Bytes clean = RecordBuilder().clearUnit().writeToDisplay().text("OK").record();
+    fresh.ProcessBlock(clean.data(), clean.size());
+    EXPECT_EQ(Trace(), std::string(500, '#'));
+
+    // An unknown command: the file in this folder is truncated and rewritten.
+    const Bytes stray = FrameRecord(kOpPutGet, {kEscape, 0x99});
+    fresh.ProcessBlock(stray.data(), stray.size());
+    EXPECT_TRUE(fs::exists(folder_ / "trameDefault.txt"));
+    EXPECT_EQ(Trace(),
+              "Default position 304 : 12  val : 4  153  255\n"
+              "nb byte  : 14\n"
+              "000C  12A0  0000  0400  0003  0499  FFEF  ");
+}
+
+TEST_F(TraceFileTest, StoppedBlockStillLeavesItsTrace) {
+    // The report is made before the block stops on a write past the screen.
+    Run(RecordBuilder().raw({0x77}).writeToDisplay().sba(24, 80).text("XY").record());
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_EQ(sender.sent[0], NegativeResponse(kSenseWriteBeyondScreen));
+    const std::string trace = Trace();
+    EXPECT_EQ(trace.substr(0, trace.find('\n')), "Default position 300 : 11  val : 3  119  4");
+}
+
+}  // namespace
+}  // namespace quenlix::testing
