@@ -100,6 +100,7 @@ CProfileAccess::CProfileAccess(std::string path, bool load) : path_(std::move(pa
     if (err == 0) {
         entries_ = Parse(text);
         RebuildLookup();
+        loaded_ = true;
     } else if (err != ENOENT) {
         lastError_ = err;
         loadFailed_ = true;

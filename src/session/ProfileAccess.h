@@ -94,6 +94,8 @@ public:
 
     /// errno cause of the last failed read or write; 0 until one fails.
     int LastError() const { return lastError_; }
+    /// True when the constructor read the file (false for a missing one).
+    bool Loaded() const { return loaded_; }
     /// True while the entries differ from the file.
     bool IsDirty() const { return dirty_; }
     const std::string& Path() const { return path_; }
@@ -121,6 +123,7 @@ private:
     std::map<LookupKey, std::string> lookup_;
     bool dirty_ = false;
     bool quoting_ = true;      // string values are written inside double quotes
+    bool loaded_ = false;      // the file was read at construction
     bool loadFailed_ = false;  // the file exists but could not be read
     int lastError_ = 0;
 };

@@ -1,9 +1,12 @@
 // Session files: defaults, omissions, exact file contents and passwords.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
 #include "session/ConnectFile.h"
+#include "session/FileIo.h"
 #include "session/TestFiles.h"
 
 namespace quenlix {
@@ -68,6 +71,41 @@ TEST(SessionFileRead, MissingKeysGiveTheDefaults) {
         EXPECT_EQ(Read(dir.File(name)), Defaults());
     }
     EXPECT_EQ(Read(dir.File("missing.stn")).DisplayName, kHost);
+}
+
+TEST(SessionFileRead, OnlyARegularReadableFileCountsAsRead) {
+    TempDir dir;
+    WriteBytes(dir.File("empty.stn"), "");
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(dir.File("full.stn"), Full()));
+    SessionSettings s;
+    EXPECT_TRUE(CConnectFile::ReadSessionFile(dir.File("empty.stn"), s, kHost));
+    EXPECT_EQ(s, Defaults());
+    EXPECT_TRUE(CConnectFile::ReadSessionFile(dir.File("full.stn"), s, kHost));
+    EXPECT_EQ(s, Full());
+
+    ASSERT_EQ(mkdir(dir.File("folder.stn").c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(dir.File("pipe.stn").c_str(), 0644), 0);
+    // A real session at its start: a reader that ignored the size would load it.
+    const std::string big = dir.File("big.stn");
+    WriteBytes(big, "[Connection]\r\nName=\"Big\"\r\n");
+    ASSERT_EQ(truncate(big.c_str(), kMaxSmallFileSize + 1), 0);
+    std::vector<std::string> unreadable = {dir.File("missing.stn"), dir.File("folder.stn"),
+                                           dir.File("pipe.stn"), big};
+    if (geteuid() != 0) {  // root reads whatever the mode says
+        ASSERT_TRUE(CConnectFile::WriteSessionFile(dir.File("locked.stn"), Full()));
+        ASSERT_EQ(chmod(dir.File("locked.stn").c_str(), 0), 0);
+        unreadable.push_back(dir.File("locked.stn"));
+    }
+    for (const std::string& path : unreadable) {
+        SCOPED_TRACE(path);
+        // In a child: opening the pipe must not wait for a writer.
+        const int result = test::ResultInChild([&] {
+            SessionSettings read = Full();
+            if (CConnectFile::ReadSessionFile(path, read, kHost)) return 1;
+            return read == Defaults() ? 0 : 2;
+        });
+        EXPECT_EQ(result, 0) << "1: reported as read; 2: not all defaults; -1: hung or crashed";
+    }
 }
 
 TEST(SessionFileWrite, FullSessionExactBytes) {
