@@ -21,9 +21,13 @@ namespace quenlix {
 /// "=", the value everything after it, nothing trimmed. One pair of
 /// surrounding double quotes is removed from a value when read. In values the
 /// byte 0x86 stands for CR and 0x7F for LF, so a multi-line value is stored
-/// on one line. Key lines before the first section belong to the section with
-/// the empty name. Empty lines and lines without "=" are dropped; there is no
-/// comment syntax. Bytes are taken as they are (no character set conversion).
+/// on one line; a 0x86 that belongs to a well-formed UTF-8 sequence is left
+/// as it is, since text is held as UTF-8 and 0x86 is a common continuation
+/// byte there (so a CR written right after the start of such a sequence, in
+/// text that is not UTF-8, reads back as 0x86). Key lines before the first
+/// section belong to the section with the empty name. Empty lines and lines
+/// without "=" are dropped; there is no comment syntax. Bytes are taken as
+/// they are (no character set conversion).
 ///
 /// Names. Reads match section and key names exactly, case included; writes
 /// match them without regard to (ASCII) case.

@@ -161,6 +161,23 @@ TEST(SessionFileWrite, AwkwardTextReadsBackUnchanged) {
     EXPECT_EQ(Read(dir.File("odd.stn")), s);
 }
 
+TEST(SessionFileWrite, NonAsciiTextReadsBackUnchanged) {
+    // UTF-8 as the dialogs hold it; each of these has 0x86 as a continuation
+    // byte, the byte that also stands for CR in a stored value.
+    SessionSettings s = Full();
+    s.Name = "K\xC3\x86R\xC3\x98 \xD1\x86";                  // "KÆRØ ц"
+    s.CurLib = "\xD0\x9A\xD0\xBE\xD0\xBB\xD1\x8C\xD1\x86\xD0\xBE";  // "Кольцо"
+    s.Menu = "\xC4\x86\r\n\xD1\x86\r";                       // "Ć", CR LF, "ц", CR
+    s.ProgProc = "\xE2\x86\x86\n\xF0\x9F\x98\x86";             // three and four bytes long
+    TempDir dir;
+    const std::string path = dir.File("utf8.stn");
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_NE(bytes.find("\r\nName=\"K\xC3\x86R\xC3\x98 \xD1\x86\"\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nMenu=\"\xC4\x86\x86\x7F\xD1\x86\x86\"\r\n"), std::string::npos);
+    EXPECT_EQ(Read(path), s);
+}
+
 TEST(SessionFileWrite, FailureLeavesTheOldFile) {
     TempDir dir;
     EXPECT_FALSE(CConnectFile::WriteSessionFile(dir.File("no/folder.stn"), Full()));
