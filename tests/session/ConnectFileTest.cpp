@@ -225,6 +225,8 @@ TEST(SessionPassword, DamagedStoredFormsStillRead) {
         {"", "00000000000000000000"},       {"1", "01000000000000000000"},
         {"ZZ12", "00120000000000000000"},   {"1Z2", "01020000000000000000"},
         {"abcdef", "ABCDEF00000000000000"}, {"00000000000000000000FFFF", "00000000000000000000"},
+        // No blank is skipped before the digits: " A" is unreadable, not 0A.
+        {" A B", "00000000000000000000"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.stored);
