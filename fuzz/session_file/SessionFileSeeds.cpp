@@ -1,6 +1,7 @@
 // Writes the seed corpus of the session file harness into the folder given
 // as the only argument: a complete session written by the library itself, a
-// bare one, and a hand-made file with the awkward corners of the syntax.
+// bare one, one in UTF-8, and a hand-made file with the awkward corners of
+// the syntax.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -33,6 +34,12 @@ int main(int argc, char** argv) {
     full.UserPassword = "SECRET";
     bool ok = quenlix::CConnectFile::WriteSessionFile(dir + "/full.stn", full);
     ok = quenlix::CConnectFile::WriteSessionFile(dir + "/bare.stn", {}) && ok;
+
+    // UTF-8 text, where 0x86 is also a continuation byte.
+    quenlix::SessionSettings utf8 = full;
+    utf8.Name = "K\xC3\x86R\xC3\x98 \xD1\x86";
+    utf8.Menu = "\xC4\x86\r\n\xE2\x86\x86\r\xF0\x9F\x98\x86";
+    ok = quenlix::CConnectFile::WriteSessionFile(dir + "/utf8.stn", utf8) && ok;
 
     std::ofstream(dir + "/quirks.stn", std::ios::binary)
         << "Name=\"top\"\n[Connection]junk\r\nname=\"lower\"\r\nName=\"\"x\"\"\r\n"

@@ -1,20 +1,16 @@
 // Session commands and connection control.
 #include "app/SessionCommands.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "session/ConnectFile.h"
+#include "session/FileIo.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix::app {
 
 bool FileReadable(const std::string& path) {
-    if (path.empty()) return false;
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return false;
-    std::ifstream in(path, std::ios::binary);
-    return in.is_open();
+    // The same test the session file reader applies, without waiting on a
+    // FIFO, so that what passes here is what ReadSessionFile can read.
+    return !path.empty() && CheckSmallFile(path) == 0;
 }
 
 std::string WithSessionExtension(std::string path) {

@@ -70,7 +70,9 @@ private:
     std::string computerName_;
 };
 
-/// True when the file at `path` can be opened for reading (a folder cannot).
+/// True when `path` names a regular file that can be opened for reading and
+/// is small enough to be a session file. Never waits: a folder, a FIFO or a
+/// device is not readable.
 bool FileReadable(const std::string& path);
 /// `path` with ".stn" appended unless its last four characters are ".stn"
 /// in any mix of case.

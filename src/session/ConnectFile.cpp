@@ -100,7 +100,7 @@ std::string CConnectFile::UnscramblePassword(std::string_view stored) {
     return password;
 }
 
-void CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& settings,
+bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& settings,
                                    std::string_view computerName) {
     const CProfileAccess file(path, true);
     settings.Name = file.GetString(kConnection, "Name", LoadString(kStrNoName));
@@ -122,6 +122,7 @@ void CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
     settings.CurLib = file.GetString(kProfile, "CurLib", "");
     std::string stored = file.GetString(kProfile, "User Password", "");
     settings.UserPassword = stored.empty() ? std::string() : UnscramblePassword(stored);
+    return file.Loaded();
 }
 
 bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettings& settings) {

@@ -22,15 +22,19 @@ public:
     /// Longest password the stored form holds; longer ones are cut to it.
     static constexpr std::size_t kPasswordLength = 10;
 
-    /// Fills `settings` from the file at `path`. Never fails: a missing key,
-    /// or a file that cannot be read, gives the field's default. The defaults
-    /// are "No name" for "Name", 23 for "Port", `computerName` for
-    /// "DisplayName", 1 for "DisplayNameAuto", "U.S." for "Language", 37 for
-    /// "Page Code", "IBM-3477-FC" for "Terminal Name", "27 * 132" for
-    /// "Terminal Caract", 0 for the other numbers and empty for the other
-    /// texts. Names are matched exactly, case included; anything else in the
-    /// file is ignored.
-    static void ReadSessionFile(const std::string& path, SessionSettings& settings,
+    /// Fills `settings` from the file at `path`. A missing key, or a file
+    /// that cannot be read, gives the field's default, so `settings` is always
+    /// complete; the result says whether there was a file to read: false for
+    /// a missing file, a folder or anything else that is not a regular file,
+    /// one too large to be a session file, or one without read permission, so
+    /// that the caller can report that the session file failed to open
+    /// rather than run a session of defaults. The defaults are "No name" for
+    /// "Name", 23 for "Port", `computerName` for "DisplayName", 1 for
+    /// "DisplayNameAuto", "U.S." for "Language", 37 for "Page Code",
+    /// "IBM-3477-FC" for "Terminal Name", "27 * 132" for "Terminal Caract", 0
+    /// for the other numbers and empty for the other texts. Names are matched
+    /// exactly, case included; anything else in the file is ignored.
+    static bool ReadSessionFile(const std::string& path, SessionSettings& settings,
                                 std::string_view computerName);
 
     /// Replaces the file at `path` with `settings`. A line is left out when

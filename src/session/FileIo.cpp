@@ -70,18 +70,41 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
+// EISDIR for a folder, EINVAL for anything else that is not a regular file.
+int RegularFileCause(const struct stat& st) {
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    return S_ISREG(st.st_mode) ? 0 : EINVAL;
+}
+
+// Opens `path` for reading when it is a regular file of at most `maxSize`
+// bytes. Returns 0 or the errno cause, `fd` being open only on 0.
+int OpenSmallFile(const std::string& path, FileDescriptor& fd, std::size_t maxSize) {
+    // Looked at before opening: opening a FIFO wakes a writer waiting on it,
+    // and opening a device may act on it.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return errno;
+    if (int err = RegularFileCause(st)) return err;
+    // The path may have been replaced since; O_NONBLOCK so that a FIFO put
+    // there is not waited on, and the open file is checked again.
+    fd.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return errno;
+    int err = ::fstat(fd.get(), &st) != 0 ? errno : RegularFileCause(st);
+    if (err == 0 && static_cast<std::uintmax_t>(st.st_size) > maxSize) err = EFBIG;
+    if (err != 0) fd.Close();
+    return err;
+}
+
 }  // namespace
+
+int CheckSmallFile(const std::string& path, std::size_t maxSize) {
+    FileDescriptor fd;
+    return OpenSmallFile(path, fd, maxSize);
+}
 
 int ReadSmallFile(const std::string& path, std::string& contents, std::size_t maxSize) {
     contents.clear();
-    // O_NONBLOCK so that opening a FIFO does not wait for a writer.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return errno;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return errno;
-    if (S_ISDIR(st.st_mode)) return EISDIR;
-    if (!S_ISREG(st.st_mode)) return EINVAL;
-    if (static_cast<std::uintmax_t>(st.st_size) > maxSize) return EFBIG;
+    FileDescriptor fd;
+    if (int err = OpenSmallFile(path, fd, maxSize)) return err;
 
     // The size may change while reading; the bound is enforced on the bytes
     // actually read, not on what fstat said.

@@ -21,6 +21,12 @@ inline constexpr std::size_t kMaxSmallFileSize = 4u << 20;
 int ReadSmallFile(const std::string& path, std::string& contents,
                   std::size_t maxSize = kMaxSmallFileSize);
 
+/// Whether ReadSmallFile would read the file at `path` now: 0, or the cause
+/// it would fail with. Opens the file without reading it and never waits
+/// (a FIFO or a device is refused before it is opened). For a caller that
+/// must say "cannot open" before it commits to reading.
+int CheckSmallFile(const std::string& path, std::size_t maxSize = kMaxSmallFileSize);
+
 /// Replaces the file at `path` with `contents` so that the file is either the
 /// old one or the complete new one, never a truncated mix: the bytes go to a
 /// new file in the same folder, are synced to disk, and only then renamed

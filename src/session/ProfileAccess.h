@@ -21,9 +21,13 @@ namespace quenlix {
 /// "=", the value everything after it, nothing trimmed. One pair of
 /// surrounding double quotes is removed from a value when read. In values the
 /// byte 0x86 stands for CR and 0x7F for LF, so a multi-line value is stored
-/// on one line. Key lines before the first section belong to the section with
-/// the empty name. Empty lines and lines without "=" are dropped; there is no
-/// comment syntax. Bytes are taken as they are (no character set conversion).
+/// on one line; a 0x86 that belongs to a well-formed UTF-8 sequence is left
+/// as it is, since text is held as UTF-8 and 0x86 is a common continuation
+/// byte there (so a CR written right after the start of such a sequence, in
+/// text that is not UTF-8, reads back as 0x86). Key lines before the first
+/// section belong to the section with the empty name. Empty lines and lines
+/// without "=" are dropped; there is no comment syntax. Bytes are taken as
+/// they are (no character set conversion).
 ///
 /// Names. Reads match section and key names exactly, case included; writes
 /// match them without regard to (ASCII) case.
@@ -94,6 +98,8 @@ public:
 
     /// errno cause of the last failed read or write; 0 until one fails.
     int LastError() const { return lastError_; }
+    /// True when the constructor read the file (false for a missing one).
+    bool Loaded() const { return loaded_; }
     /// True while the entries differ from the file.
     bool IsDirty() const { return dirty_; }
     const std::string& Path() const { return path_; }
@@ -121,6 +127,7 @@ private:
     std::map<LookupKey, std::string> lookup_;
     bool dirty_ = false;
     bool quoting_ = true;      // string values are written inside double quotes
+    bool loaded_ = false;      // the file was read at construction
     bool loadFailed_ = false;  // the file exists but could not be read
     int lastError_ = 0;
 };

@@ -1,7 +1,10 @@
 // The application shell over an in-memory store: the close sequence and its
 // stop points, what is stored at the close and restored at the next start,
 // full-screen mode, disabled commands, the first session and the news page.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QCoreApplication>
@@ -15,6 +18,7 @@
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
 #include "app/QtSettingsStore.h"
+#include "prefs/UserSettings.h"
 #include "session/ConnectFile.h"
 #include "terminal/StringTable.h"
 
@@ -180,6 +184,26 @@ TEST(AppShellTest, FirstSessionFromTheArgumentsConnectsAndShows) {
     EXPECT_EQ(f.action(kCmdRecent1)->text(), QStringLiteral("&1 ") + dir.filePath("demo.stn"));
     EXPECT_EQ(newsDue, 1);
     EXPECT_NE(store.ReadInt("", "LPT", 0), 0u);
+}
+
+TEST(AppShellTest, AutoSessionThatIsAPipeReportsInsteadOfWaiting) {
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quenlix-app-XXXXXX")};
+    const std::string pipe = dir.filePath(QStringLiteral("auto.stn")).toStdString();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    // Both ends held open: an open that waits for a writer returns at once,
+    // so the old fault shows as a session of defaults, not as a hang.
+    const int pipeEnds = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(pipeEnds, 0);
+    MemorySettingsStore store;
+    store.WriteString(kOptionsSection, "FileName", pipe);
+    store.WriteInt(kOptionsSection, "Check", 1);
+    Shell shell(store);
+    shell.app.BeginFirstSession(std::vector<std::string>{});
+    ::close(pipeEnds);
+    EXPECT_EQ(shell.messages,
+              std::vector<std::string>{std::string(LoadString(kStrOpenSessionFailed)) + "\n" + pipe});
+    EXPECT_FALSE(shell.app.commands().hasSessionFile);
+    EXPECT_EQ(shell.app.frame().windowTitle(), QStringLiteral("Quenlix Telnet - No name"));
 }
 
 TEST(AppShellTest, QuotesOnlyAreNoCommandLineAndPostConnectDisconnect) {

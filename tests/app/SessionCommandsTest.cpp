@@ -1,6 +1,9 @@
 // Session commands: opening, saving, the recent list, Start and Stop, and
 // the Properties flow, answered from a script over a loopback listener.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -11,6 +14,7 @@
 #include "input/Clipboard.h"
 #include "net/SocketNotifier.h"
 #include "session/ConnectFile.h"
+#include "session/FileIo.h"
 #include "support/Recorders.h"
 #include "terminal/StringTable.h"
 
@@ -135,6 +139,48 @@ TEST_F(SessionCommandsTest, RecentEntryOfADeletedFileReportsAndStays) {
     // An index past the list is ignored.
     commands.OpenRecent(3);
     EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST_F(SessionCommandsTest, AFolderAPipeOrAnOversizeFileIsNotOpened) {
+    const std::string kept = WriteSession("kept.stn", false, "Kept");
+    ASSERT_EQ(commands.OpenSessionFile(kept), kept);
+
+    const std::string folder = Path("folder.stn");
+    const std::string pipe = Path("pipe.stn");
+    const std::string big = Path("big.stn");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    // Held open at both ends, so that an open that waits for a writer returns
+    // at once and the test fails instead of hanging.
+    const int pipeEnds = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(pipeEnds, 0);
+    ASSERT_TRUE(std::filesystem::copy_file(kept, big));
+    ASSERT_EQ(::truncate(big.c_str(), kMaxSmallFileSize + 1), 0);
+
+    for (const std::string& path : {folder, pipe, big}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(FileReadable(path));
+        messages.shown.clear();
+        EXPECT_EQ(commands.OpenSessionFile(path), "");
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0], std::string(LoadString(kStrOpenSessionFailed)) + "\n" + path);
+        EXPECT_EQ(session.activeSettings.Name, "Kept");
+        EXPECT_EQ(commands.sessionFilePath, kept);
+        EXPECT_EQ(commands.recent.entries(), std::vector<std::string>{kept});
+    }
+
+    // Saving to the pipe asks for a file instead of writing into the pipe.
+    questions.savePath.reset();
+    EXPECT_FALSE(commands.SaveSession(pipe));
+    EXPECT_EQ(questions.proposedNames, std::vector<std::string>{"Kept.stn"});
+    struct stat st {};
+    ASSERT_EQ(::stat(pipe.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ::close(pipeEnds);
+
+    EXPECT_TRUE(FileReadable(kept));
+    EXPECT_FALSE(FileReadable(""));
+    EXPECT_FALSE(FileReadable(Path("missing.stn")));
 }
 
 TEST_F(SessionCommandsTest, SaveAppendsTheExtensionUnlessPresentInAnyCase) {

@@ -1,9 +1,12 @@
 // Session files: defaults, omissions, exact file contents and passwords.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
 #include "session/ConnectFile.h"
+#include "session/FileIo.h"
 #include "session/TestFiles.h"
 
 namespace quenlix {
@@ -70,6 +73,41 @@ TEST(SessionFileRead, MissingKeysGiveTheDefaults) {
     EXPECT_EQ(Read(dir.File("missing.stn")).DisplayName, kHost);
 }
 
+TEST(SessionFileRead, OnlyARegularReadableFileCountsAsRead) {
+    TempDir dir;
+    WriteBytes(dir.File("empty.stn"), "");
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(dir.File("full.stn"), Full()));
+    SessionSettings s;
+    EXPECT_TRUE(CConnectFile::ReadSessionFile(dir.File("empty.stn"), s, kHost));
+    EXPECT_EQ(s, Defaults());
+    EXPECT_TRUE(CConnectFile::ReadSessionFile(dir.File("full.stn"), s, kHost));
+    EXPECT_EQ(s, Full());
+
+    ASSERT_EQ(mkdir(dir.File("folder.stn").c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(dir.File("pipe.stn").c_str(), 0644), 0);
+    // A real session at its start: a reader that ignored the size would load it.
+    const std::string big = dir.File("big.stn");
+    WriteBytes(big, "[Connection]\r\nName=\"Big\"\r\n");
+    ASSERT_EQ(truncate(big.c_str(), kMaxSmallFileSize + 1), 0);
+    std::vector<std::string> unreadable = {dir.File("missing.stn"), dir.File("folder.stn"),
+                                           dir.File("pipe.stn"), big};
+    if (geteuid() != 0) {  // root reads whatever the mode says
+        ASSERT_TRUE(CConnectFile::WriteSessionFile(dir.File("locked.stn"), Full()));
+        ASSERT_EQ(chmod(dir.File("locked.stn").c_str(), 0), 0);
+        unreadable.push_back(dir.File("locked.stn"));
+    }
+    for (const std::string& path : unreadable) {
+        SCOPED_TRACE(path);
+        // In a child: opening the pipe must not wait for a writer.
+        const int result = test::ResultInChild([&] {
+            SessionSettings read = Full();
+            if (CConnectFile::ReadSessionFile(path, read, kHost)) return 1;
+            return read == Defaults() ? 0 : 2;
+        });
+        EXPECT_EQ(result, 0) << "1: reported as read; 2: not all defaults; -1: hung or crashed";
+    }
+}
+
 TEST(SessionFileWrite, FullSessionExactBytes) {
     TempDir dir;
     const std::string path = dir.File("full.stn");
@@ -123,6 +161,23 @@ TEST(SessionFileWrite, AwkwardTextReadsBackUnchanged) {
     EXPECT_EQ(Read(dir.File("odd.stn")), s);
 }
 
+TEST(SessionFileWrite, NonAsciiTextReadsBackUnchanged) {
+    // UTF-8 as the dialogs hold it; each of these has 0x86 as a continuation
+    // byte, the byte that also stands for CR in a stored value.
+    SessionSettings s = Full();
+    s.Name = "K\xC3\x86R\xC3\x98 \xD1\x86";                  // "KÆRØ ц"
+    s.CurLib = "\xD0\x9A\xD0\xBE\xD0\xBB\xD1\x8C\xD1\x86\xD0\xBE";  // "Кольцо"
+    s.Menu = "\xC4\x86\r\n\xD1\x86\r";                       // "Ć", CR LF, "ц", CR
+    s.ProgProc = "\xE2\x86\x86\n\xF0\x9F\x98\x86";             // three and four bytes long
+    TempDir dir;
+    const std::string path = dir.File("utf8.stn");
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_NE(bytes.find("\r\nName=\"K\xC3\x86R\xC3\x98 \xD1\x86\"\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nMenu=\"\xC4\x86\x86\x7F\xD1\x86\x86\"\r\n"), std::string::npos);
+    EXPECT_EQ(Read(path), s);
+}
+
 TEST(SessionFileWrite, FailureLeavesTheOldFile) {
     TempDir dir;
     EXPECT_FALSE(CConnectFile::WriteSessionFile(dir.File("no/folder.stn"), Full()));
@@ -170,6 +225,8 @@ TEST(SessionPassword, DamagedStoredFormsStillRead) {
         {"", "00000000000000000000"},       {"1", "01000000000000000000"},
         {"ZZ12", "00120000000000000000"},   {"1Z2", "01020000000000000000"},
         {"abcdef", "ABCDEF00000000000000"}, {"00000000000000000000FFFF", "00000000000000000000"},
+        // No blank is skipped before the digits: " A" is unreadable, not 0A.
+        {" A B", "00000000000000000000"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.stored);

@@ -65,6 +65,35 @@ TEST(ProfileAccessRead, ValuesFollowTheLineRules) {
     EXPECT_EQ(ini.Entries().size(), 16u);
 }
 
+TEST(ProfileAccessRead, A0x86InsideUtf8IsNotACarriageReturn) {
+    struct Row {
+        const char* stored;
+        const char* value;
+    } rows[] = {
+        {"\xC3\x86", "\xC3\x86"},                   // "Æ"
+        {"\xD1\x86\xC4\x86", "\xD1\x86\xC4\x86"},     // "цĆ"
+        {"\xE2\x86\x86", "\xE2\x86\x86"},             // U+2186, 0x86 twice
+        {"\xF0\x9F\x98\x86", "\xF0\x9F\x98\x86"},     // U+1F606
+        {"\xC3\x86\x86\x7F", "\xC3\x86\r\n"},         // a letter, then a line break
+        {"a\x86\x7F", "a\r\n"},
+        {"\x86\xC3\x86", "\r\xC3\x86"},               // a stray continuation byte
+        // Not well-formed: the 0x86 is a stand-in again.
+        {"\xC0\x86", "\xC0\r"},                      // overlong
+        {"\xE0\x86\x80", "\xE0\r\x80"},              // overlong
+        {"\xED\xA0\x86", "\xED\xA0\r"},              // surrogate
+        {"\xF4\x90\x80\x86", "\xF4\x90\x80\r"},      // past U+10FFFF
+        {"\xE2\x86", "\xE2\r"},                      // cut by the end of the value
+        {"\xE2\x86x", "\xE2\rx"},                    // cut by an ASCII byte
+        {"\xC3\x7F", "\xC3\n"},                      // 0x7F is never a continuation
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.stored);
+        auto entries = CProfileAccess::Parse(std::string("[S]\r\nK=") + r.stored + "\r\n");
+        ASSERT_EQ(entries.size(), 2u);
+        EXPECT_EQ(entries[1].value, r.value);
+    }
+}
+
 TEST(ProfileAccessRead, NumbersAndFlags) {
     TempDir dir;
     WriteBytes(dir.File("n.ini"),
@@ -129,6 +158,30 @@ TEST(ProfileAccessWrite, AwkwardValuesRoundTrip) {
     for (std::size_t i = 0; i < std::size(values); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(ini.GetString("S", "K" + std::to_string(i), "<none>"), values[i]);
+    }
+}
+
+TEST(ProfileAccessWrite, NonAsciiValuesRoundTrip) {
+    const std::string values[] = {
+        "K\xC3\x86R\xC3\x98 \xD1\x86",                  // "KÆRØ ц"
+        "\xD0\x9A\xD0\xBE\xD0\xBB\xD1\x8C\xD1\x86\xD0\xBE",  // "Кольцо"
+        "\xC3\x86\r\n\xD1\x86\n\r\xC4\x86",             // line breaks next to the letters
+        "\r\xE2\x86\x86\r\xF0\x9F\x98\x86\n",
+    };
+    TempDir dir;
+    const std::string path = dir.File("u.ini");
+    {
+        CProfileAccess ini(path, false);
+        for (std::size_t i = 0; i < std::size(values); ++i) {
+            ASSERT_TRUE(ini.PutString("S", "K" + std::to_string(i), values[i], "", false));
+        }
+    }
+    EXPECT_NE(ReadBytes(path).find("K2=\"\xC3\x86\x86\x7F\xD1\x86\x7F\x86\xC4\x86\"\r\n"),
+              std::string::npos);
+    CProfileAccess ini(path, true);
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ini.GetString("S", "K" + std::to_string(i), ""), values[i]);
     }
 }
 
