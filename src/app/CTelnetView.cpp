@@ -2,14 +2,19 @@
 #include "app/CTelnetView.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QGuiApplication>
-#include <chrono>
-#include <cstdio>
-#include <fstream>
 #include <QImageReader>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 #include "app/CommandTable.h"
 #include "app/KeyTranslator.h"
@@ -17,13 +22,16 @@
 #include "display/ViewLayout.h"
 #include "input/KeyCodes.h"
 #include "net/BlockingSocket.h"
+#include "session/FileIo.h"
 
 namespace quenlix::app {
 
 CTelnetView::CTelnetView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_InputMethodEnabled, false);
+    // Dead keys and compose sequences arrive as committed text from the
+    // input method (inputMethodEvent); every other key stays a key event.
+    setAttribute(Qt::WA_InputMethodEnabled, true);
     setMouseTracking(false);
     setMinimumSize(80, 60);
     blinkTimer_.start(kBlinkMilliseconds, this);
@@ -56,6 +64,8 @@ void CTelnetView::InvalidateCursor() {
     }
     UpdateScreenRect(CursorCellRect(t));
     UpdateScreenRect(RowColumnRect(t));
+    // A composing input method places its window at the cursor.
+    if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
 }
 
 void CTelnetView::InvalidateCellRect(int left, int top, int right, int bottom) {
@@ -92,22 +102,40 @@ void CTelnetView::BeginSysReqLine() { InvalidateSysReqLine(); }
 void CTelnetView::EndSysReqLine() { InvalidateSysReqLine(); }
 
 void CTelnetView::LoadBackgroundImage() {
+    // Inactive: a picture loaded earlier stays in memory, unpainted.
+    if (!background_.active) return;
+    // The whole file first, and only a regular file: the decoder would wait
+    // for ever on a FIFO or a terminal named as the picture. A file that
+    // cannot be opened or read (or is larger than any picture we take)
+    // leaves the previous picture in place.
+    std::string bytes;
+    if (ReadSmallFile(background_.imageFile, bytes, kMaxPictureFileSize) != 0) return;
+    QBuffer buffer;
+    buffer.setData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QImage image = reader.read();
+
+    // The previous picture goes; an undecodable file leaves none.
     picture_ = QImage();
     pictureInfo_ = BackgroundPicture{};
     paint_.picture = nullptr;
-    if (!background_.imageFile.empty()) {
-        QImageReader reader(QString::fromStdString(background_.imageFile));
-        QImage image = reader.read();
-        if (!image.isNull()) {
-            picture_ = image.convertToFormat(QImage::Format_RGB32);
-            const int dpiX = std::max(1, logicalDpiX());
-            const int dpiY = std::max(1, logicalDpiY());
-            pictureInfo_ = BackgroundPicture{&picture_, picture_.width() * 2540 / dpiX,
-                                             picture_.height() * 2540 / dpiY};
-            paint_.picture = &pictureInfo_;
-        }
+    if (!image.isNull()) {
+        picture_ = image.convertToFormat(QImage::Format_RGB32);
+        const QSize dpi = BackBufferDpi();
+        pictureInfo_ = PictureOfPixels(&picture_, picture_.width(), picture_.height(), dpi.width(),
+                                       dpi.height());
+        paint_.picture = &pictureInfo_;
     }
     update();
+}
+
+QSize CTelnetView::BackBufferDpi() const {
+    // The picture's natural size is taken at the resolution of the surface it
+    // is painted on, so it shows at its own pixel size. Every QImage gets the
+    // same default resolution; a 1-pixel one tells it before the first paint.
+    const QImage probe = back_.isNull() ? QImage(1, 1, QImage::Format_RGB32) : back_;
+    return {std::max(1, probe.logicalDpiX()), std::max(1, probe.logicalDpiY())};
 }
 
 void CTelnetView::SetBackground(const BackgroundSettings& background) {
@@ -142,6 +170,7 @@ void CTelnetView::PreparePaintState() {
     paint_.clientArea = PixelRect{0, 0, width(), height()};
     paint_.sysReqText = input.state().sysReqText;
     paint_.shiftDown = input.state().shiftDown;
+    paint_.capsLock = caps_.on();
     paint_.charset = &Charset();
 }
 
@@ -264,9 +293,37 @@ bool IsAccelerator(const QKeyEvent& event) {
 }  // namespace
 
 void CTelnetView::keyPressEvent(QKeyEvent* event) {
+    if (caps_.Note(*event)) InvalidateShiftIndicator();
     if (!session_ || IsAccelerator(*event)) return;
     Submit(TranslateKeyPress(*event, Charset(), session_->input().state().shiftDown));
     event->accept();
+}
+
+void CTelnetView::inputMethodEvent(QInputMethodEvent* event) {
+    // Text still being composed is not shown; committed text is typed like
+    // the keys of its characters, type-ahead included.
+    if (session_ && !event->commitString().isEmpty()) {
+        Submit(TranslateCommittedText(event->commitString(), Charset()));
+    }
+    event->accept();
+}
+
+QVariant CTelnetView::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+        case Qt::ImEnabled:
+            return true;
+        case Qt::ImCursorRectangle:
+            if (!session_) return QRect();
+            return QtCanvas::ToQRect(
+                ToWindow(CursorCellRect(session_->terminal), paint_.horizontalOffset));
+        case Qt::ImFont:
+            return measurer_.font();
+        case Qt::ImHints:
+            // Characters go to the host field as typed: nothing to predict.
+            return static_cast<int>(Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
+        default:
+            return QWidget::inputMethodQuery(query);
+    }
 }
 
 void CTelnetView::keyReleaseEvent(QKeyEvent* event) {
@@ -307,9 +364,24 @@ void CTelnetView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CTelnetView::wheelEvent(QWheelEvent* event) {
     event->accept();
-    if (!session_ || !session_->terminal.state.connected) return;
-    const int delta = static_cast<std::int16_t>(event->angleDelta().y());
-    const int vk = session_->input().keyboard().WheelKey(delta);
+    if (!session_ || !session_->terminal.state.connected) {
+        wheelTravel_ = 0;
+        return;
+    }
+    // Sideways travel (a tilt wheel, a horizontal swipe) and the empty events
+    // that open and close a touchpad gesture are no roll. An event never
+    // gives more than one key, so its travel is cut at one notch.
+    const int dy = std::clamp(event->angleDelta().y(), -kWheelNotch, kWheelNotch);
+    if (dy == 0) return;
+    // Fine-grained devices report a notch in many small steps: they add up
+    // to one key per notch's worth of travel in one direction, and a
+    // reversal starts afresh.
+    if (wheelTravel_ != 0 && (dy > 0) != (wheelTravel_ > 0)) wheelTravel_ = 0;
+    wheelTravel_ += dy;
+    if (std::abs(wheelTravel_) < kWheelNotch) return;
+    const int vk = session_->input().keyboard().WheelKey(wheelTravel_ > 0 ? 1 : -1);
+    wheelTravel_ = 0;
+    if (vk == 0) return;
     Submit({{KeyEvent::Kind::kKeyDown, vk, 0, false}, {KeyEvent::Kind::kKeyUp, vk, 0, false}});
 }
 

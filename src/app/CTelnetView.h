@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "app/GlyphCache.h"
+#include "app/KeyTranslator.h"
 #include "app/QtFontMeasurer.h"
 #include "connection/TerminalSession.h"
 #include "display/ScreenPainter.h"
@@ -28,6 +29,11 @@ class CTelnetView : public QWidget, public ViewOperations {
 public:
     /// Blink timer period and identifier.
     static constexpr int kBlinkMilliseconds = 500;
+    /// Wheel travel of one notch, in eighths of a degree.
+    static constexpr int kWheelNotch = 120;
+    /// Largest picture file LoadBackgroundImage reads; a larger one is
+    /// treated as unreadable and the previous picture stays.
+    static constexpr std::size_t kMaxPictureFileSize = 64u << 20;
 
     explicit CTelnetView(QWidget* parent = nullptr);
 
@@ -66,6 +72,12 @@ public:
 
     /// The back buffer as last painted (tests and screenshots).
     const QImage& backBuffer() const { return back_; }
+    /// The decoded background picture; null when there is none.
+    const QImage& backgroundPicture() const { return picture_; }
+    /// Caps Lock as the view's key events tell it (unknown until a letter).
+    const CapsLockTracker& capsLock() const { return caps_; }
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 signals:
     void contextMenuRequested(const QPoint& globalPos);
@@ -78,6 +90,7 @@ protected:
     void timerEvent(QTimerEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -92,6 +105,8 @@ private:
     void UpdateScreenRect(const PixelRect& screenRect);
     void PreparePaintState();
     void EnsureBackBuffer();
+    /// Pixels per inch of the back buffer the background is painted on.
+    QSize BackBufferDpi() const;
     const PcCharset& Charset() const;
 
     TerminalSession* session_ = nullptr;
@@ -104,6 +119,9 @@ private:
     QImage picture_;
     BackgroundPicture pictureInfo_;
     QBasicTimer blinkTimer_;
+    CapsLockTracker caps_;
+    /// Wheel travel not yet turned into a key, eighths of a degree.
+    int wheelTravel_ = 0;
     /// QUENLIX_MEASURE: report the first paint and the memory in use once the
     /// host waits for the operator (for the performance report).
     void ReportMeasurements();

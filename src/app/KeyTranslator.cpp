@@ -105,6 +105,32 @@ std::vector<KeyEvent> TranslateKeyPress(const QKeyEvent& event, const PcCharset&
     return out;
 }
 
+std::vector<KeyEvent> TranslateCommittedText(const QString& text, const PcCharset& charset) {
+    std::vector<KeyEvent> out;
+    for (const char32_t ch : text.toUcs4()) {
+        if (ch < 0x20) continue;
+        const auto pc = charset.FromUnicode(ch);
+        if (!pc) continue;
+        out.push_back({KeyEvent::Kind::kKeyDown, kVkOther, 0, false});
+        out.push_back({KeyEvent::Kind::kCharacter, *pc, 0, false});
+        out.push_back({KeyEvent::Kind::kKeyUp, kVkOther, 0, false});
+    }
+    return out;
+}
+
+bool CapsLockTracker::Note(const QKeyEvent& event) {
+    const bool before = on();
+    const int key = event.key();
+    if (key == Qt::Key_CapsLock) {
+        if (on_) on_ = !*on_;
+    } else if (key >= Qt::Key_A && key <= Qt::Key_Z && event.text().size() == 1 &&
+               event.text().at(0).isLetter()) {
+        const bool shift = event.modifiers() & Qt::ShiftModifier;
+        on_ = event.text().at(0).isUpper() != shift;
+    }
+    return on() != before;
+}
+
 std::vector<KeyEvent> TranslateKeyRelease(const QKeyEvent& event) {
     return {{KeyEvent::Kind::kKeyUp, VirtualKeyOf(event), 0, false}};
 }

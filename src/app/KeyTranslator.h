@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QKeyEvent>
+#include <QString>
+#include <optional>
 #include <vector>
 
 #include "input/OperatorInput.h"
@@ -20,5 +22,26 @@ std::vector<KeyEvent> TranslateKeyRelease(const QKeyEvent& event);
 
 /// The virtual-key code of a Qt key, or 0 for none.
 int VirtualKeyOf(const QKeyEvent& event);
+
+/// The events of text an input method commits (a dead key or compose
+/// sequence): each character as the key-down, character and key-up a typed
+/// key gives, so it edits and clears a pending field exit the same way.
+/// Characters the session's character set lacks are left out.
+std::vector<KeyEvent> TranslateCommittedText(const QString& text, const PcCharset& charset);
+
+/// Caps Lock as far as the key events tell it: the toolkit offers no query
+/// for the lock state on X11 or Wayland. A letter settles it (upper case
+/// without Shift, or lower case with it, means on); the Caps Lock key flips
+/// a known state and leaves an unknown one unknown.
+class CapsLockTracker {
+public:
+    /// Notes a key press; true when the state shown changed.
+    bool Note(const QKeyEvent& event);
+    bool on() const { return on_.value_or(false); }
+    std::optional<bool> state() const { return on_; }
+
+private:
+    std::optional<bool> on_;
+};
 
 }  // namespace quenlix::app

@@ -1,6 +1,9 @@
 // QPainter drawing for the paint pass.
 #include "app/QtCanvas.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QPaintDevice>
@@ -46,6 +49,18 @@ void QtCanvas::DrawText(int x, int y, std::string_view ascii, Color color) {
 
 void QtCanvas::DrawLine(PixelPoint from, PixelPoint to, Color color) {
     if (from == to) return;
+    // Underlines, separators and the crosshair run along a row or a column:
+    // as 1-pixel fills they need no pen, whose every setting allocates.
+    if (from.y == to.y) {
+        painter_.fillRect(std::min(from.x, to.x + 1), from.y, std::abs(to.x - from.x), 1,
+                          ToQColor(color));
+        return;
+    }
+    if (from.x == to.x) {
+        painter_.fillRect(from.x, std::min(from.y, to.y + 1), 1, std::abs(to.y - from.y),
+                          ToQColor(color));
+        return;
+    }
     // The end point is left out: step back one pixel along the line.
     const int dx = (to.x > from.x) - (to.x < from.x);
     const int dy = (to.y > from.y) - (to.y < from.y);

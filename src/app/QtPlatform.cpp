@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMessageBox>
+#include <QMimeData>
 
 #include "session/SessionSettings.h"
 #include "terminal/Languages.h"
@@ -62,6 +63,20 @@ std::optional<std::string> QtClipboard::GetText() {
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isNull()) return std::nullopt;
     return PcCharset::ForCodePage(CodePage()).FromUtf8(text.toStdString());
+}
+
+bool QtClipboard::HasText() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!watch_) {
+        watch_ = std::make_unique<QObject>();
+        QObject::connect(clipboard, &QClipboard::dataChanged, watch_.get(),
+                         [this] { hasText_.reset(); });
+    }
+    if (!hasText_) {
+        const QMimeData* data = clipboard->mimeData();
+        hasText_ = data != nullptr && data->hasText();
+    }
+    return *hasText_;
 }
 
 }  // namespace quenlix::app

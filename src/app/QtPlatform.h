@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "input/Clipboard.h"
 #include "net/SocketNotifier.h"
@@ -58,10 +59,16 @@ public:
     bool Empty() override;
     bool SetText(std::string_view pcText) override;
     std::optional<std::string> GetText() override;
+    /// Asked by the Paste command's enabling several times a second: on X11
+    /// each look at the clipboard is a transfer from the program that owns
+    /// it, so the answer is kept until the clipboard reports a change.
+    bool HasText() override;
 
 private:
     int CodePage() const;
     const SessionSettings* settings_ = nullptr;
+    std::unique_ptr<QObject> watch_;  ///< context of the change connection
+    std::optional<bool> hasText_;     ///< none: ask the clipboard again
 };
 
 }  // namespace quenlix::app

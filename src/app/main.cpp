@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     app.Startup(arguments);
 
     // For the screenshot test: once the host waits for the operator, save
-    // the window as a picture and quit (exit status 3 if that never happens).
+    // the terminal view (not the bars around it) as a picture and quit (exit
+    // status 3 if that never happens).
     const QString shot = qEnvironmentVariable("QUENLIX_SCREENSHOT");
     QTimer watch;
     if (!shot.isEmpty()) {
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
         QObject::connect(&watch, &QTimer::timeout, [&] {
             const quenlix::TerminalState& s = app.session().terminal.state;
             if (s.connected && !s.inputInhibited && s.pendingRead != 0) {
-                app.frame().grab().save(shot);
+                app.frame().view()->grab().save(shot);
                 QApplication::exit(0);
             } else if (++ticks > 200) {
                 QApplication::exit(3);

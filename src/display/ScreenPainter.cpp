@@ -2,7 +2,9 @@
 #include "display/ScreenPainter.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <span>
 
 #include "display/ViewLayout.h"
 
@@ -24,8 +26,47 @@ int PictureExtent(int himetric, int dotsPerInch) {
     return static_cast<int>(std::min<long long>(pixels, 1 << 20));
 }
 
+PixelRect Intersection(const PixelRect& a, const PixelRect& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+// Draws the tiles of a w x h grid anchored at the area's top-left corner that
+// meet the clip, each once. Stepping through the whole area and leaving the
+// rest to the clip would hand a 1-pixel picture to the canvas for every pixel
+// of the window on every keystroke.
+void PaintTiles(Canvas& canvas, const BackgroundPicture& picture, const PixelRect& area, int w,
+                int h, std::span<const PixelRect> clip) {
+    struct TileSpan {  // tile indexes, ends exclusive
+        int x0, y0, x1, y1;
+        bool Holds(int i, int j) const { return i >= x0 && i < x1 && j >= y0 && j < y1; }
+    };
+    std::array<TileSpan, PaintRegion::kMaxRects> drawn{};
+    std::size_t drawnCount = 0;
+    for (const PixelRect& rect : clip) {
+        const PixelRect c = Intersection(rect, area);
+        if (IsEmpty(c)) continue;
+        const TileSpan span{(c.left - area.left) / w, (c.top - area.top) / h,
+                            (c.right - 1 - area.left) / w + 1, (c.bottom - 1 - area.top) / h + 1};
+        for (int i = span.x0; i < span.x1; ++i) {  // columns are the outer loop
+            for (int j = span.y0; j < span.y1; ++j) {
+                bool seen = false;
+                for (std::size_t k = 0; k < drawnCount && !seen; ++k) seen = drawn[k].Holds(i, j);
+                if (seen) continue;
+                const int x = area.left + i * w;
+                const int y = area.top + j * h;
+                canvas.DrawPicture(picture, {x, y, x + w, y + h});
+            }
+        }
+        // Past the capacity a tile under two rectangles may be drawn twice,
+        // which only costs time.
+        if (drawnCount < drawn.size()) drawn[drawnCount++] = span;
+    }
+}
+
+// `clip` is the restriction the canvas has been given; nothing outside it shows.
 void PaintBackground(Canvas& canvas, const PaintState& state, const ColorTable& colors,
-                     const PixelRect& area) {
+                     const PixelRect& area, std::span<const PixelRect> clip) {
     const Color solid = colors[kColorBackground];
     const BackgroundPicture* picture = state.backgroundActive ? state.picture : nullptr;
     if (picture == nullptr) {
@@ -42,11 +83,7 @@ void PaintBackground(Canvas& canvas, const PaintState& state, const ColorTable& 
                 canvas.FillRect(area, solid);
                 return;
             }
-            for (int x = area.left; x < area.right; x += w) {
-                for (int y = area.top; y < area.bottom; y += h) {
-                    canvas.DrawPicture(*picture, {x, y, x + w, y + h});
-                }
-            }
+            PaintTiles(canvas, *picture, area, w, h, clip);
             return;
         case kBackgroundCentered: {
             canvas.FillRect(area, solid);
@@ -235,7 +272,20 @@ void RunSteps(Pass& pass, const Terminal& terminal, const PaintState& state,
     pass.RowColumn();
 }
 
+// Pixels to 0.01 mm, rounded to the nearest unit; 0 for a nonsensical size.
+int PictureHimetric(int pixels, int dotsPerInch) {
+    if (pixels <= 0 || dotsPerInch <= 0) return 0;
+    const long long himetric =
+        (static_cast<long long>(pixels) * 2540 + dotsPerInch / 2) / dotsPerInch;
+    return static_cast<int>(std::min<long long>(himetric, 1 << 30));
+}
+
 }  // namespace
+
+BackgroundPicture PictureOfPixels(const void* handle, int width, int height, int dotsPerInchX,
+                                  int dotsPerInchY) {
+    return {handle, PictureHimetric(width, dotsPerInchX), PictureHimetric(height, dotsPerInchY)};
+}
 
 void UsePaperRules(PaintState& state) {
     state.target = PaintTarget::Paper;
@@ -272,7 +322,7 @@ void PaintScreen(const Terminal& terminal, PaintState& state, const PaintRegion&
     }
     const PaintRegion region = EffectivePaintRegion(terminal, state, damaged);
     canvas.SetClip(region.rects());
-    PaintBackground(canvas, state, terminal.colors, state.clientArea);
+    PaintBackground(canvas, state, terminal.colors, state.clientArea, region.rects());
     RunSteps(pass, terminal, state, &region);
     canvas.ClearClip();
     if (terminal.state.CheckRepere) {
@@ -284,7 +334,7 @@ void PaintScreen(const Terminal& terminal, PaintState& state, const PaintRegion&
 void DrawInhibitIndicator(const Terminal& terminal, const PaintState& state, Canvas& canvas) {
     const PixelRect area = ToWindow(InhibitAreaRect(terminal), state.horizontalOffset);
     canvas.SetClip({&area, 1});
-    PaintBackground(canvas, state, terminal.colors, state.clientArea);
+    PaintBackground(canvas, state, terminal.colors, state.clientArea, {&area, 1});
     if (terminal.state.inputInhibited) {
         Pass pass(terminal, state, canvas);
         pass.InhibitText();

@@ -65,6 +65,13 @@ struct PaintState {
     const BackgroundPicture* picture = nullptr;  ///< null: no picture loaded
 };
 
+/// The picture of a decoded image `width` x `height` pixels, its natural size
+/// taken at the given pixels per inch. Painted on a surface of that resolution
+/// it comes out at exactly its pixel size, so the view measures it with the
+/// resolution of the surface it paints on.
+BackgroundPicture PictureOfPixels(const void* handle, int width, int height, int dotsPerInchX,
+                                  int dotsPerInchY);
+
 /// Sets the paper rules: black and white, every cell and the cursor drawn
 /// whatever the blink state, the screen at the page's left edge.
 void UsePaperRules(PaintState& state);

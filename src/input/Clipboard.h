@@ -19,6 +19,9 @@ public:
     virtual bool SetText(std::string_view /*pcText*/) { return false; }
     /// The clipboard's text, or nothing when it holds none.
     virtual std::optional<std::string> GetText() { return std::nullopt; }
+    /// Whether GetText would find text. Asked often (command enabling), so a
+    /// clipboard whose transfers are costly answers it without one.
+    virtual bool HasText() { return GetText().has_value(); }
     virtual void Close() {}
 };
 

@@ -46,7 +46,7 @@ bool ClipboardActions::CopyEnabled() const { return t_.state.connected && !t_.se
 
 bool ClipboardActions::PasteEnabled() {
     if (!t_.state.connected || !clipboard_.Open()) return false;
-    const bool hasText = clipboard_.GetText().has_value();
+    const bool hasText = clipboard_.HasText();
     clipboard_.Close();
     return hasText;
 }

@@ -3,6 +3,9 @@
 // T = 500 (middle M = 510, mark foot B = 518).
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <span>
+
 #include "display/PaintRegion.h"
 #include "display/RecordingCanvas.h"
 #include "display/ScreenPainter.h"
@@ -303,6 +306,70 @@ TEST_F(PainterTest, BackgroundModes) {
     state.backgroundActive = false;
     state.picture = &picture;
     EXPECT_TRUE(pictures().empty());
+}
+
+TEST_F(PainterTest, TiledPictureDrawsOnlyTheTilesInsideTheRestriction) {
+    const BackgroundPicture dot{nullptr, 26, 26};  // 1 x 1 px at 96 dpi
+    state.picture = &dot;
+    state.backgroundActive = true;
+    state.backgroundMode = kBackgroundTiled;
+    terminal.SetCursorCell(5, 10);
+    auto insideOneOf = [](const std::string& line, std::span<const PixelRect> rects) {
+        int l, t, r, b;
+        if (std::sscanf(line.c_str(), "picture %d,%d-%d,%d", &l, &t, &r, &b) != 4) return false;
+        for (const PixelRect& c : rects) {
+            if (Intersects(c, {l, t, r, b})) return true;
+        }
+        return false;
+    };
+
+    // A keystroke: the cursor cell, plus the row/column indicator every pass adds.
+    const PaintRegion damaged(CursorCellRect(terminal));
+    const PaintRegion region = EffectivePaintRegion(terminal, state, damaged);
+    Paint(damaged);
+    const auto tiles = canvas.With("picture");
+    EXPECT_EQ(tiles.size(), 12u * 20u + 84u * 20u);  // not 1000 x 600
+    for (const std::string& tile : tiles) ASSERT_TRUE(insideOneOf(tile, region.rects())) << tile;
+
+    // Overlapping damage: each tile once; a coarser grid keeps its anchor at
+    // the window's corner, so a clip inside a tile still draws that whole tile.
+    PaintRegion overlapping(PixelRect{100, 100, 130, 130});
+    overlapping.Add({120, 120, 150, 150});
+    Paint(overlapping);
+    EXPECT_EQ(canvas.With("picture").size(), 30u * 30u * 2u - 10u * 10u + 84u * 20u);
+    const BackgroundPicture tile{nullptr, 2540, 1270};  // 96 x 48 px
+    state.picture = &tile;
+    Paint(PaintRegion(PixelRect{100, 50, 110, 60}));
+    EXPECT_TRUE(canvas.Has("picture 96,48-192,96")) << canvas.Dump();
+
+    // DrawInhibitIndicator: the tiles of the "X-System" area only.
+    state.picture = &dot;
+    canvas.lines.clear();
+    DrawInhibitIndicator(terminal, state, canvas);
+    EXPECT_EQ(canvas.With("picture").size(), 96u * 20u);
+}
+
+TEST_F(PainterTest, PictureSizedAtTheSurfaceResolutionKeepsItsPixelSize) {
+    state.backgroundActive = true;
+    state.backgroundMode = kBackgroundCentered;
+    state.clientArea = {0, 0, 4000, 4000};
+    for (int dpi : {72, 96, 120, 144, 192, 300}) {
+        for (int width : {1, 7, 333, 1921}) {
+            SCOPED_TRACE(::testing::Message() << dpi << " dpi, " << width << " px");
+            const BackgroundPicture picture = PictureOfPixels(nullptr, width, width + 1, dpi, dpi);
+            state.picture = &picture;
+            canvas.dpiX = canvas.dpiY = dpi;
+            PaintAll();
+            const auto drawn = canvas.With("picture");
+            ASSERT_EQ(drawn.size(), 1u);
+            int l, t, r, b;
+            ASSERT_EQ(std::sscanf(drawn[0].c_str(), "picture %d,%d-%d,%d", &l, &t, &r, &b), 4);
+            EXPECT_EQ(r - l, width);
+            EXPECT_EQ(b - t, width + 1);
+        }
+    }
+    EXPECT_EQ(PictureOfPixels(nullptr, 0, 5, 96, 0).widthHimetric, 0);
+    EXPECT_EQ(PictureOfPixels(nullptr, 0, 5, 96, 0).heightHimetric, 0);
 }
 
 TEST_F(PainterTest, BlinkStepFlipsWithFocusAndFreezesOnWithout) {

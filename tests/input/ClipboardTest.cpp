@@ -89,6 +89,32 @@ TEST_F(ClipboardTest, DoubleClickSelectsAWord) {
     EXPECT_TRUE(terminal.selection.empty()) << "the margin right of the screen";
 }
 
+// The Paste command's enabling runs several times a second: it asks whether
+// the clipboard holds text, never for the text, which may be a transfer.
+TEST_F(ClipboardTest, PasteEnablingAsksOnlyWhetherThereIsText) {
+    struct CountingClipboard : MemoryClipboard {
+        std::optional<std::string> GetText() override {
+            ++reads;
+            return MemoryClipboard::GetText();
+        }
+        bool HasText() override { return text.has_value(); }
+        int reads = 0;
+    } counting;
+    OperatorInput watched{inputLinks, counting, options};
+    EXPECT_FALSE(watched.clipboard().PasteEnabled());
+    counting.text = "";
+    EXPECT_TRUE(watched.clipboard().PasteEnabled()) << "empty text is still text";
+    terminal.state.connected = 0;
+    EXPECT_FALSE(watched.clipboard().PasteEnabled());
+    EXPECT_EQ(counting.reads, 0);
+
+    // A clipboard without an answer of its own reads its text to tell.
+    MemoryClipboard plain;
+    EXPECT_FALSE(plain.HasText());
+    plain.text = "x";
+    EXPECT_TRUE(plain.HasText());
+}
+
 class PasteTest : public ClipboardTest {
 protected:
     /// Two 20-position fields on rows 5 and 6 (data from column 10), a

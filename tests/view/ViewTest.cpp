@@ -5,11 +5,20 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <utility>
 
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
+#include "app/QtCanvas.h"
+#include "AllocationCounter.h"
 #include "display/ViewLayout.h"
 #include "ds5250/RecordBuilder.h"
 
@@ -124,50 +133,106 @@ TEST_F(ViewTest, SelectionAndEachCursorFormByInversion) {
     const QColor white(255, 255, 255);
     const QColor black(0, 0, 0);
 
-    terminal().state.CursorForm = 0;  // solid block: the whole cell inverted
+    terminal().state.CursorForm = 0;  // solid block: the cell but its bottom row inverted
     QImage img = Shot();
     EXPECT_EQ(img.pixelColor(CellPoint(9, 9, 1, 1)), white);
     EXPECT_EQ(img.pixelColor(CellPoint(9, 9, w - 2, h - 2)), white);
+    EXPECT_EQ(img.pixelColor(CellPoint(9, 9, 1, h - 1)), black);
+    EXPECT_EQ(img.pixelColor(CellPoint(9, 9, w - 1, h - 1)), black);
 
     terminal().state.CursorForm = 1;  // underscore: only the bottom
     img = Shot();
     EXPECT_EQ(img.pixelColor(CellPoint(9, 9, 1, 1)), black);
     EXPECT_EQ(img.pixelColor(CellPoint(9, 9, 1, h - 1)), white);
 
-    terminal().state.CursorForm = 2;  // vertical bar: only the left edge
+    terminal().state.CursorForm = 2;  // vertical bar: two pixels of the left edge
     img = Shot();
     EXPECT_EQ(img.pixelColor(CellPoint(9, 9, 0, h / 2)), white);
+    EXPECT_EQ(img.pixelColor(CellPoint(9, 9, 1, h - 2)), white);
+    EXPECT_EQ(img.pixelColor(CellPoint(9, 9, 2, h / 2)), black);
     EXPECT_EQ(img.pixelColor(CellPoint(9, 9, w - 1, h / 2)), black);
+    EXPECT_EQ(img.pixelColor(CellPoint(9, 9, 0, h - 1)), black) << "bottom row untouched";
+    EXPECT_EQ(img.pixelColor(CellPoint(9, 9, 1, h - 1)), black);
 
     // Double-click selects the word: selected cells are filled green.
     QTest::mouseDClick(view(), Qt::LeftButton, {}, CellPoint(4, 11, 2, 2));
     img = Shot();
     EXPECT_EQ(img.pixelColor(CellCorner(4, 10)), Rgb(kDefaultColors[kColorGreen]));
     EXPECT_EQ(img.pixelColor(CellCorner(4, 14)), black);
+    // The selected "W" is written in the background colour on the fill.
+    int ink = 0, fill = 0;
+    for (int dx = 0; dx < w; ++dx) {
+        for (int dy = 0; dy < h; ++dy) {
+            const QColor c = img.pixelColor(CellPoint(4, 10, dx, dy));
+            ink += c == black;
+            fill += c == Rgb(kDefaultColors[kColorGreen]);
+        }
+    }
+    EXPECT_GT(ink, 5);
+    EXPECT_GT(fill, ink);
 }
 
-TEST_F(ViewTest, IndicatorsAndXSystemAtOnce) {
-    Host(RecordBuilder().clearUnit().writeToDisplay().record());
+TEST_F(ViewTest, IndicatorMarksShowWhenTheirStateIsOn) {
+    Host(RecordBuilder().clearUnit().writeToDisplay().sba(3, 10).startOfField(0x40, 0, 0x20, 5)
+             .insertCursor(3, 11).readMdtFields().record());
     const Terminal& t = terminal();
-    terminal().state.messageWaiting = 1;
+    const int w = t.state.cellWidth;
+    const int top = (t.rows() + 1) * t.state.cellHeight + 4;  // T + 4: every mark's top
+    const int ox = view()->horizontalOffset();
+    const QColor green = Rgb(kDefaultColors[kColorGreen]);
+    const QColor black = Rgb(kDefaultColors[kColorBackground]);
+    const QPoint envelope(ox + 3 * w, top), arrow(ox + 40 * w + w / 2, top),
+        caret(ox + 43 * w + w / 2, top);
     QImage img = Shot();
-    // The envelope's top edge runs along y = T + 4 from column 2 to column 4.
-    const int top = (t.rows() + 1) * t.state.cellHeight + 4;
-    const int x = view()->horizontalOffset() + 3 * t.state.cellWidth;
-    EXPECT_EQ(img.pixelColor(x, top), Rgb(kDefaultColors[kColorGreen]));
+    EXPECT_EQ(img.pixelColor(envelope), black);
+    EXPECT_EQ(img.pixelColor(arrow), black);
+    EXPECT_EQ(img.pixelColor(caret), black);
 
-    // Locking the keyboard draws "X-System" straight away, without a paint pass.
-    const PixelRect area = ToWindow(InhibitAreaRect(t), view()->horizontalOffset());
-    auto bluePixels = [&](const QImage& image) {
+    terminal().state.messageWaiting = 1;
+    EXPECT_EQ(Shot().pixelColor(envelope), green);
+
+    // Caps Lock: an upper-case letter typed without Shift says it is on, the
+    // Caps Lock key then turns it off; the arrow follows without any Shift.
+    QTest::keyClick(view(), 'A');
+    EXPECT_EQ(view()->capsLock().state(), std::optional<bool>(true));
+    EXPECT_EQ(Shot().pixelColor(arrow), green);
+    QTest::keyClick(view(), Qt::Key_CapsLock);
+    EXPECT_EQ(Shot().pixelColor(arrow), black);
+    QTest::keyPress(view(), Qt::Key_Shift);
+    EXPECT_EQ(Shot().pixelColor(arrow), green);
+    QTest::keyRelease(view(), Qt::Key_Shift);
+
+    // Insert toggles the caret.
+    QTest::keyClick(view(), Qt::Key_Insert);
+    EXPECT_EQ(Shot().pixelColor(caret), green);
+    QTest::keyClick(view(), Qt::Key_Insert);
+    EXPECT_EQ(Shot().pixelColor(caret), black);
+}
+
+TEST_F(ViewTest, XSystemAppearsAndGoesAtOnce) {
+    Host(RecordBuilder().clearUnit().writeToDisplay().sba(3, 10).startOfField(0x40, 0, 0x20, 5)
+             .insertCursor(3, 11).readMdtFields().record());
+    Shot();
+    const PixelRect area = ToWindow(InhibitAreaRect(terminal()), view()->horizontalOffset());
+    auto bluePixels = [&] {
+        const QImage& image = view()->backBuffer();
         int n = 0;
         for (int yy = area.top; yy < area.bottom; ++yy)
             for (int xx = area.left; xx < area.right; ++xx)
                 n += image.pixelColor(xx, yy) == Rgb(kDefaultColors[kColorBlue]);
         return n;
     };
-    EXPECT_EQ(bluePixels(view()->backBuffer()), 0);
-    Host(RecordBuilder().writeToDisplay(0x00, 0x01).record());
-    EXPECT_GT(bluePixels(view()->backBuffer()), 10);
+    ASSERT_EQ(bluePixels(), 0);
+    // Enter locks the keyboard; the back buffer shows it before any event
+    // is processed, so no paint request can have done it.
+    QTest::keyClick(view(), Qt::Key_Return);
+    ASSERT_EQ(terminal().state.inputInhibited, 1);
+    EXPECT_GT(bluePixels(), 10);
+    // The host's invitation unlocks: gone, again without the event loop.
+    const Bytes unlock = RecordBuilder(ds::kOpInvite).record();
+    app_.session().endpoint().OnReceived(unlock.data(), unlock.size());
+    ASSERT_EQ(terminal().state.inputInhibited, 0);
+    EXPECT_EQ(bluePixels(), 0);
 }
 
 TEST_F(ViewTest, KeysReachTheTerminalAsTheKeyboardTablesSay) {
@@ -240,6 +305,181 @@ TEST_F(ViewTest, DragSelectionCopyAndPaste) {
     EXPECT_EQ(FieldText(5, 10, 8), "pasted  ");
 }
 
+TEST_F(ViewTest, PasteEnablingFollowsTheClipboardsChanges) {
+    ClipboardActions& actions = app_.session().input().clipboard();
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(actions.PasteEnabled());
+    QGuiApplication::clipboard()->setText(QStringLiteral("x"));
+    EXPECT_TRUE(actions.PasteEnabled()) << "the kept answer is dropped on a change";
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(actions.PasteEnabled());
+}
+
+/// A wheel event with the given travel (eighths of a degree) sent to the view.
+void Wheel(QWidget* view, QPoint angleDelta, Qt::ScrollPhase phase = Qt::NoScrollPhase) {
+    const QPointF at(10, 10);
+    QWheelEvent event(at, view->mapToGlobal(at), QPoint(), angleDelta, Qt::NoButton,
+                      Qt::NoModifier, phase, false);
+    QApplication::sendEvent(view, &event);
+}
+
+TEST_F(ViewTest, WheelRollsOncePerNotchAndIgnoresSidewaysTravel) {
+    Host(RecordBuilder().clearUnit().writeToDisplay().sba(3, 10).startOfField(0x40, 0, 0x20, 5)
+             .insertCursor(3, 11).readMdtFields().record());
+    transport.sent.clear();
+    auto aids = [&] {
+        std::vector<int> out;
+        for (const auto& r : transport.sent) out.push_back(r.size() > 12 ? r[12] : -1);
+        transport.sent.clear();
+        terminal().state.inputInhibited = 0;  // ready for the next key
+        return out;
+    };
+
+    Wheel(view(), {0, 120});  // one notch forward: Page Up, Roll Down
+    EXPECT_EQ(aids(), std::vector<int>{0xF4});
+    Wheel(view(), {0, -120});
+    EXPECT_EQ(aids(), std::vector<int>{0xF5});
+
+    // A tilt wheel, a sideways swipe, the empty events around a gesture.
+    Wheel(view(), {120, 0});
+    Wheel(view(), {-120, 0});
+    Wheel(view(), {0, 0}, Qt::ScrollBegin);
+    Wheel(view(), {0, 0}, Qt::ScrollEnd);
+    EXPECT_TRUE(aids().empty());
+
+    // A touchpad reports a notch in small steps: one key once they add up.
+    for (int i = 0; i < 14; ++i) Wheel(view(), {0, 8}, Qt::ScrollUpdate);
+    EXPECT_TRUE(aids().empty());
+    Wheel(view(), {0, 8}, Qt::ScrollUpdate);
+    EXPECT_EQ(aids(), std::vector<int>{0xF4});
+    // A reversal drops what was gathered the other way; a burst is one key.
+    Wheel(view(), {0, 100});
+    Wheel(view(), {0, -100});
+    EXPECT_TRUE(aids().empty());
+    Wheel(view(), {0, -20});
+    EXPECT_EQ(aids(), std::vector<int>{0xF5});
+    Wheel(view(), {0, 1200});
+    EXPECT_EQ(aids(), std::vector<int>{0xF4});
+}
+
+TEST_F(ViewTest, ComposedCharactersAreTypedLikeKeys) {
+    Host(RecordBuilder().clearUnit().writeToDisplay().sba(3, 10).startOfField(0x40, 0, 0x20, 5)
+             .insertCursor(3, 11).readMdtFields().record());
+    EXPECT_TRUE(view()->testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_TRUE(view()->inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_EQ(view()->inputMethodQuery(Qt::ImCursorRectangle).toRect(),
+              QtCanvas::ToQRect(ToWindow(CursorCellRect(terminal()), view()->horizontalOffset())));
+
+    const PcCharset& charset = PcCharset::ForCodePage(37);
+    const auto pc = [&](char32_t ch) { return static_cast<char>(*charset.FromUnicode(ch)); };
+    auto commit = [&](const QString& text) {
+        QInputMethodEvent preedit(QStringLiteral("^"), {});
+        QApplication::sendEvent(view(), &preedit);  // composing: nothing typed yet
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(view(), &event);
+    };
+    commit(QStringLiteral("\u00EA"));  // ^ then e on a dead-key layout
+    EXPECT_EQ(FieldText(2, 10, 2), (std::string{pc(U'\u00EA'), ' '}));
+
+    // While locked, committed text waits in type-ahead with the other keys.
+    terminal().state.inputInhibited = 1;
+    commit(QStringLiteral("\u00E9\u00E8"));
+    QTest::keyClicks(view(), QStringLiteral("a"));
+    EXPECT_EQ(FieldText(2, 11, 3), "   ");
+    Host(RecordBuilder(ds::kOpInvite).record());
+    EXPECT_EQ(FieldText(2, 10, 4), (std::string{pc(U'\u00EA'), pc(U'\u00E9'), pc(U'\u00E8'), 'a'}));
+}
+
+/// Picture files for the background tests, in a folder of their own.
+class BackgroundTest : public ViewTest {
+protected:
+    std::string Picture(const char* name, QColor colour, QSize size) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString path = dir_.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(image.save(path, "PNG"));
+        return path.toStdString();
+    }
+    std::string Path(const char* name) {
+        return dir_.filePath(QString::fromLatin1(name)).toStdString();
+    }
+    void Load(const std::string& path, bool active = true) {
+        view()->SetBackground({active, kBackgroundCentered, path});
+        view()->LoadBackgroundImage();
+    }
+    QRgb PictureColour() const {
+        const QImage& p = const_cast<BackgroundTest*>(this)->view()->backgroundPicture();
+        return p.isNull() ? 0 : p.pixel(0, 0);
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(BackgroundTest, FailedLoadsKeepOrDropThePictureAsTheirCauseSays) {
+    ASSERT_TRUE(dir_.isValid());
+    Load(Picture("red.png", Qt::red, {30, 20}));
+    ASSERT_FALSE(view()->backgroundPicture().isNull());
+    EXPECT_EQ(PictureColour(), QColor(Qt::red).rgb());
+
+    // Painted at its own pixel size: the back buffer's resolution sizes it.
+    Host(RecordBuilder().clearUnit().writeToDisplay().insertCursor(1, 1).record());
+    const QImage shot = Shot();
+    int red = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) red += shot.pixel(x, y) == QColor(Qt::red).rgb();
+    EXPECT_EQ(red, 30 * 20);
+
+    Load(Path("missing.png"));  // cannot be opened: the previous picture stays
+    EXPECT_EQ(PictureColour(), QColor(Qt::red).rgb());
+    Load("");
+    EXPECT_EQ(PictureColour(), QColor(Qt::red).rgb());
+    // A FIFO is not waited on (a blocking read would never return).
+    const std::string fifo = Path("fifo.png");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Load(fifo);
+    EXPECT_EQ(PictureColour(), QColor(Qt::red).rgb());
+    Load(dir_.path().toStdString());  // a folder
+    EXPECT_EQ(PictureColour(), QColor(Qt::red).rgb());
+
+    // Inactive: nothing is read; the loaded picture stays, unpainted.
+    Load(Picture("blue.png", Qt::blue, {4, 4}), false);
+    EXPECT_EQ(PictureColour(), QColor(Qt::red).rgb());
+    Load(Path("blue.png"));
+    EXPECT_EQ(PictureColour(), QColor(Qt::blue).rgb());
+
+    // Read but not decodable: no picture, the solid background.
+    {
+        QFile junk(QString::fromStdString(Path("junk.png")));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("this is no picture");
+    }
+    Load(Path("junk.png"));
+    EXPECT_TRUE(view()->backgroundPicture().isNull());
+    EXPECT_EQ(view()->paintState().picture, nullptr);
+}
+
+TEST_F(ViewTest, RepaintsDoNotAllocateForEachCharacter) {
+    if (!testing::CountingAllocations()) GTEST_SKIP() << "allocations are the sanitizer's";
+    Host(RecordBuilder().clearUnit().writeToDisplay().insertCursor(1, 1).record());
+    int drawn = 0;
+    static constexpr int kInks[] = {kColorGreen, kColorWhite, kColorRed, kColorYellow};
+    for (int i = 0; i < 24 * 80; ++i) {
+        ScreenCell& cell = terminal().screen.at(i);
+        cell.character = static_cast<std::uint8_t>('!' + i % 90);
+        cell.foreground = kInks[i % 4];
+        cell.reverse = i % 7 == 0;
+        cell.underline = i % 5 == 0;
+        ++drawn;
+    }
+    terminal().state.inputInhibited = 1;  // "X-System" and the row/column text too
+    Shot();  // the first pass fills the glyph cache
+    const long before = testing::AllocationCount();
+    Shot();
+    const long used = testing::AllocationCount() - before;
+    // The pass's fixed costs (painter, clip, the two texts) are a few dozen.
+    EXPECT_LT(used, drawn / 20) << used << " allocations for " << drawn << " characters";
+}
+
 TEST_F(ViewTest, DisabledCommandsDoNothing) {
     terminal().state.connected = 0;
     terminal().selection = CellRect{};
@@ -253,31 +493,82 @@ TEST_F(ViewTest, DisabledCommandsDoNothing) {
 namespace quenlix::app {
 namespace {
 
-// Run by screenshot.sh on the picture of the sign-on screen: its title is
-// white, its labels green, on the black background, above the green
-// separator of the indicator row.
-TEST(Screenshot, SignOnScreenShowsTheHostsColours) {
+// Run by screenshot.sh on the picture of the view alone showing the demo
+// host's sign-on screen (the cursor on row 6, column 53). The screen size, the
+// cell size and the screen's left edge are read off the indicator row's
+// separator, the picture's first long green line (C x W long, at (R + 1) x H),
+// so the cells are checked where the view put them.
+TEST(Screenshot, SignOnScreenShowsTheHostsColoursInTheirCells) {
     const QByteArray path = qgetenv("QUENLIX_CHECK_SCREENSHOT");
     if (path.isEmpty()) GTEST_SKIP() << "run by screenshot.sh";
-    const QImage shot(QString::fromLocal8Bit(path));
+    const QImage shot = QImage(QString::fromLocal8Bit(path)).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(shot.isNull());
-    const QColor white(255, 255, 255), green(20, 255, 20);
-    int whiteTop = shot.height(), greenTop = shot.height(), greenCount = 0, whiteCount = 0;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = shot.width() / 8; x < shot.width(); ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            if (c == white) {
-                whiteTop = std::min(whiteTop, y);
-                ++whiteCount;
-            } else if (c == green) {
-                greenTop = std::min(greenTop, y);
-                ++greenCount;
+    const QRgb green = qRgb(20, 255, 20);  // the separator, drawn without smoothing
+
+    int separator = -1, left = 0, length = 0;
+    for (int y = 0; y < shot.height() && separator < 0; ++y) {
+        int run = 0;
+        length = 0;
+        for (int x = 0; x < shot.width(); ++x) {
+            run = shot.pixel(x, y) == green ? run + 1 : 0;
+            if (run > length) {
+                length = run;
+                left = x - run + 1;
             }
         }
+        if (length >= shot.width() / 2) separator = y;
     }
-    EXPECT_GT(whiteCount, 50) << "the white title";
-    EXPECT_GT(greenCount, 500) << "green labels and fields";
-    EXPECT_LT(whiteTop, greenTop) << "the title sits above the labels";
+    ASSERT_GE(separator, 0) << "no separator line";
+    int rows = 0, columns = 0;
+    for (const auto& [r, c] : {std::pair{24, 80}, std::pair{27, 132}}) {
+        if (length % c == 0 && separator % (r + 1) == 0) {
+            rows = r;
+            columns = c;
+        }
+    }
+    ASSERT_NE(columns, 0) << "a separator " << length << " long at y " << separator
+                          << " fits neither screen size";
+    const int w = length / columns;
+    const int h = separator / (rows + 1);
+    for (int x = left; x < left + length; x += w) {
+        ASSERT_EQ(shot.pixel(x, separator + 1), green) << "the weight 450 doubles the line";
+    }
+    // Text is smoothed: its edge pixels are darker shades of its colour.
+    enum Ink { kWhiteInk, kGreenInk };
+    auto is = [](QRgb p, Ink ink) {
+        const int r = qRed(p), g = qGreen(p), b = qBlue(p);
+        if (ink == kGreenInk) return g >= 96 && r * 3 < g && b * 3 < g;
+        return std::min({r, g, b}) >= 96 && std::max({r, g, b}) - std::min({r, g, b}) < 24;
+    };
+    auto count = [&](int top, int bottom, int column, int span, Ink ink) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left + column * w; x < left + (column + span) * w; ++x)
+                n += is(shot.pixel(x, y), ink);
+        return n;
+    };
+    auto inRow = [&](int row, int column, int span, Ink ink) {
+        return count(row * h, (row + 1) * h, column, span, ink);
+    };
+
+    // "Sign On", white, centred on the first row; nothing else there.
+    const int title = (columns - 7) / 2;
+    EXPECT_GT(inRow(0, title, 7, kWhiteInk), 7 * 6);
+    EXPECT_EQ(inRow(0, title, 7, kGreenInk), 0);
+    EXPECT_EQ(inRow(0, 0, title, kWhiteInk) + inRow(0, 0, title, kGreenInk), 0);
+    // The labels are green: "User" on row 6, "System" on row 2.
+    EXPECT_GT(inRow(5, 16, 4, kGreenInk), 4 * 6);
+    EXPECT_EQ(inRow(5, 16, 4, kWhiteInk), 0);
+    EXPECT_GT(inRow(1, 47, 6, kGreenInk), 6 * 6);
+    // The cursor's solid block inverts its cell on row 6, column 53.
+    EXPECT_GT(inRow(5, 52, 1, kWhiteInk), w * (h - 1) / 2);
+    EXPECT_LT(inRow(5, 51, 1, kWhiteInk), w);
+    // The row/column indicator "06/053" in green at its place, right of an
+    // empty stretch of the indicator row.
+    const int top = separator + 2;
+    EXPECT_GT(count(top, top + h, columns - 7, 6, kGreenInk), 6 * 6);
+    EXPECT_EQ(count(top, top + h, columns - 7, 6, kWhiteInk), 0);
+    EXPECT_EQ(count(top, top + h, 46, columns - 7 - 46, kGreenInk), 0);
 }
 
 }  // namespace

@@ -25,4 +25,5 @@ sed "s/^Port=.*/Port=$port/" "$bin/demo.stn" > "$work/demo.stn"
 XDG_CONFIG_HOME="$work/config" QUENLIX_SCREENSHOT="$work/shot.png" \
     timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" "$bin/quenlix-telnet" "$work/demo.stn"
 [ -s "$work/shot.png" ] || { echo "no screenshot"; exit 1; }
+[ -n "${QUENLIX_KEEP_SCREENSHOT:-}" ] && cp "$work/shot.png" "$QUENLIX_KEEP_SCREENSHOT"
 QUENLIX_CHECK_SCREENSHOT="$work/shot.png" "$bin/test_view" --gtest_filter='Screenshot.*'
