@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -19,12 +20,32 @@ enum class TypeAhead {
     kDropped,   ///< the queue is full: the event is lost (sound the alarm)
 };
 
+/// Whether an event presses or releases a key, and which key.
+struct KeyTransition {
+    enum class Kind : std::uint8_t { kOther, kPress, kRelease };
+    Kind kind = Kind::kOther;
+    int key = 0;
+};
+
+/// Tells the queue which events press and release keys, so that a full
+/// queue can still take the release of a key whose press it holds. Event
+/// types without a specialisation press and release nothing.
+template <typename Event>
+struct TypeAheadKeys {
+    static KeyTransition Of(const Event&) { return {}; }
+};
+
 template <typename Event>
 class TypeAheadQueue {
 public:
     /// Far more keys than an operator types ahead of a host answer; an
     /// event beyond it is the newest and is the one dropped.
     static constexpr std::size_t kCapacity = 256;
+    /// Room beyond kCapacity, only for releases of keys whose press is held:
+    /// a press replayed without its release would leave the key (Shift)
+    /// down. Each held press owes at most one such release, and a hand holds
+    /// far fewer keys at once.
+    static constexpr std::size_t kReleaseReserve = 16;
 
     /// True while events must be held: input inhibited and not in system
     /// request mode (that mode lifts the lock so its own keys get through).
@@ -37,7 +58,10 @@ public:
     /// events held meanwhile.
     TypeAhead Offer(const Event& event, const TerminalState& state) {
         if (!MustHold(state)) return TypeAhead::kDispatch;
-        if (held_.size() >= kCapacity) return TypeAhead::kDropped;
+        if (held_.size() >= kCapacity &&
+            (held_.size() >= kCapacity + kReleaseReserve || !ReleaseOwed(event))) {
+            return TypeAhead::kDropped;
+        }
         held_.push_back(event);
         return TypeAhead::kHeld;
     }
@@ -66,6 +90,18 @@ public:
     void Clear() { std::vector<Event>().swap(held_); }
 
 private:
+    /// True when `event` releases a key whose latest held event presses it.
+    bool ReleaseOwed(const Event& event) const {
+        const KeyTransition release = TypeAheadKeys<Event>::Of(event);
+        if (release.kind != KeyTransition::Kind::kRelease) return false;
+        for (auto it = held_.rbegin(); it != held_.rend(); ++it) {
+            const KeyTransition t = TypeAheadKeys<Event>::Of(*it);
+            if (t.kind == KeyTransition::Kind::kOther || t.key != release.key) continue;
+            return t.kind == KeyTransition::Kind::kPress;
+        }
+        return false;
+    }
+
     std::vector<Event> held_;
     bool replaying_ = false;
 };

@@ -209,8 +209,46 @@ TEST_F(KeyboardTest, SystemRequestDiscardsHeldKeysAndTheQueueIsBounded) {
 
     terminal.state.inputInhibited = 1;
     input.Type(std::string(100, '5'));  // 300 events
-    EXPECT_EQ(input.typeAhead().size(), TypeAheadQueue<KeyEvent>::kCapacity);
-    EXPECT_EQ(messages.alarms, 300 - 256);
+    // The 86th key's key-down is the 256th event; its key-up is still held.
+    EXPECT_EQ(input.typeAhead().size(), TypeAheadQueue<KeyEvent>::kCapacity + 1);
+    EXPECT_EQ(messages.alarms, 300 - 257);
+}
+
+TEST_F(KeyboardTest, AFullQueueStillTakesTheKeyUpOfAHeldKeyDown) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    input.Type(std::string(85, '1'));  // 255 events
+    input.PressKey("Shift+F1");        // Shift down fills the queue
+    const auto& held = input.typeAhead().held();
+    ASSERT_EQ(held.size(), TypeAheadQueue<KeyEvent>::kCapacity + 1);
+    EXPECT_EQ(held[255], (KeyEvent{KeyEvent::Kind::kKeyDown, keys::kVkShift}));
+    EXPECT_EQ(held[256], (KeyEvent{KeyEvent::Kind::kKeyUp, keys::kVkShift}));
+    EXPECT_EQ(messages.alarms, 2) << "F1's key-down and key-up";
+
+    // A key-up whose key-down was dropped, or a second one, is not held.
+    input.Submit({KeyEvent::Kind::kKeyUp, keys::kVkShift});
+    input.Submit({KeyEvent::Kind::kKeyUp, 'A'});
+    EXPECT_EQ(held.size(), TypeAheadQueue<KeyEvent>::kCapacity + 1);
+
+    terminal.state.inputInhibited = 0;
+    input.CheckTypeAhead();
+    EXPECT_FALSE(inputState.shiftDown);
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(AidOf("F1"), kAidF1) << "not F13";
+}
+
+TEST_F(KeyboardTest, TheReserveForKeyUpsIsBounded) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    constexpr std::size_t kLimit =
+        TypeAheadQueue<KeyEvent>::kCapacity + TypeAheadQueue<KeyEvent>::kReleaseReserve;
+    // Key-downs of many different keys fill the queue, then their key-ups come.
+    for (int vk = 1; input.typeAhead().size() < TypeAheadQueue<KeyEvent>::kCapacity; ++vk) {
+        input.Submit({KeyEvent::Kind::kKeyDown, 0x1000 + vk});
+    }
+    for (int vk = 256; vk >= 1; --vk) input.Submit({KeyEvent::Kind::kKeyUp, 0x1000 + vk});
+    EXPECT_EQ(input.typeAhead().size(), kLimit);
+    EXPECT_EQ(messages.alarms, 256 - 16);
 }
 
 }  // namespace
