@@ -1,7 +1,8 @@
 // Keys to attention identifiers, the guard, system request mode, the special
 // key commands and type-ahead.
-#include "InputFixture.h"
+#include <stdexcept>
 
+#include "InputFixture.h"
 #include "input/KeyCodes.h"
 
 namespace quenlix::testing {
@@ -249,6 +250,89 @@ TEST_F(KeyboardTest, TheReserveForKeyUpsIsBounded) {
     for (int vk = 256; vk >= 1; --vk) input.Submit({KeyEvent::Kind::kKeyUp, 0x1000 + vk});
     EXPECT_EQ(input.typeAhead().size(), kLimit);
     EXPECT_EQ(messages.alarms, 256 - 16);
+}
+
+class FailingSender : public RecordSender {
+public:
+    void Send(const std::uint8_t* bytes, std::size_t count) override {
+        if (failing) throw std::runtime_error("connection lost");
+        sent.emplace_back(bytes, bytes + count);
+    }
+    bool failing = false;
+    std::vector<Bytes> sent;
+};
+
+/// The operator input wired to answers whose sends can fail.
+class FailingSendTest : public KeyboardTest {
+protected:
+    FailingSender failing;
+    InterpreterLinks failingLinks{terminal, tables, settings, failing, view, messages};
+    HostResponses failingResponses{failingLinks, interpreter};
+    InputLinks failingInputLinks{terminal,         view,          tables,   settings,
+                                 failingResponses, notifications, messages, inputState};
+    OperatorInput failingInput{failingInputLinks, clipboard, options};
+};
+
+TEST_F(FailingSendTest, AReplayWhoseSendFailsKeepsTheRestAndTypeAheadWorksOn) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    failingInput.Type("1\r2");
+    failing.failing = true;
+    terminal.state.inputInhibited = 0;
+    EXPECT_THROW(failingInput.CheckTypeAhead(), std::runtime_error);
+    EXPECT_EQ(Text(5, 11, 2), "1 ");
+    EXPECT_EQ(terminal.state.inputInhibited, 1) << "Enter locked before its send";
+    EXPECT_EQ(failingInput.typeAhead().size(), 4u) << "Enter's key-up and the 2 wait";
+
+    // The host answers (the connection came back): the rest replays.
+    failing.failing = false;
+    terminal.state.inputInhibited = 0;
+    failingInput.CheckTypeAhead();
+    EXPECT_EQ(Text(5, 11, 2), "12");
+
+    // A later lock holds and replays as ever.
+    terminal.state.inputInhibited = 1;
+    failingInput.Type("3");
+    EXPECT_EQ(Text(5, 11, 3), "12 ");
+    terminal.state.inputInhibited = 0;
+    failingInput.CheckTypeAhead();
+    EXPECT_EQ(Text(5, 11, 3), "123");
+    EXPECT_TRUE(failingInput.typeAhead().empty());
+}
+
+TEST(TypeAheadQueueTest, ClearEndsAReplayAndTheQueueStaysUsable) {
+    TerminalState state;
+    TypeAheadQueue<int> queue;
+    state.inputInhibited = 1;
+    for (int e : {1, 2, 3}) EXPECT_EQ(queue.Offer(e, state), TypeAhead::kHeld);
+    state.inputInhibited = 0;
+    std::vector<int> replayed;
+    queue.Check(state, [&](int e) {
+        replayed.push_back(e);
+        if (e == 2) queue.Clear();  // the session ended inside the replay
+    });
+    EXPECT_EQ(replayed, (std::vector<int>{1, 2}));
+    EXPECT_TRUE(queue.empty());
+
+    // A replay that throws keeps its rest, in order, for the next check.
+    state.inputInhibited = 1;
+    for (int e : {4, 5, 6}) queue.Offer(e, state);
+    state.inputInhibited = 0;
+    replayed.clear();
+    const auto replay = [&](int e) {
+        replayed.push_back(e);
+        if (e == 4) throw std::runtime_error("send");
+    };
+    EXPECT_THROW(queue.Check(state, replay), std::runtime_error);
+    EXPECT_EQ(queue.held(), (std::vector<int>{5, 6}));
+    queue.Check(state, replay);
+    EXPECT_EQ(replayed, (std::vector<int>{4, 5, 6}));
+    EXPECT_TRUE(queue.empty());
+
+    // Events that press and release nothing: a full queue takes no more.
+    state.inputInhibited = 1;
+    for (int e = 0; e < 300; ++e) queue.Offer(e, state);
+    EXPECT_EQ(queue.size(), TypeAheadQueue<int>::kCapacity);
 }
 
 }  // namespace
