@@ -295,7 +295,6 @@ bool FieldEditor::FieldExit(bool minus) {
     if (e->bypass) return false;
     if (e->mdt == 0 && e->mandatoryEnter) return false;
 
-    e->mdt = 1;
     bool attribute = false;
     if (e->fillType == kZeroFill) {
         attribute = RightAdjust(index, '0', 0xF0, minus);
@@ -308,10 +307,14 @@ bool FieldEditor::FieldExit(bool minus) {
             for (int p = pos; p <= LastPosition(*e); ++p) attribute |= BlankCell(p);
         }
     }
-    // The host reads the field as the operator finished it: adjusted, signed
-    // and with its MDT set. The cursor address it receives is still in the
+    // The automatic Enter carries the field as the operator finished it,
+    // adjusted and signed, or the host would read "42  " for "0042" and miss
+    // the negative zone. Its MDT is set only after the send: whether the
+    // field goes out at all is the operator's typing, so an untouched field
+    // sends no data. The cursor address the host receives is still in the
     // field.
     if (e->autoEnter) links_.host.SendAutoEnter();
+    e->mdt = 1;
     links_.input.fieldExitPending = false;
 
     const int next = NeighbourField(index, +1);

@@ -165,6 +165,19 @@ TEST_F(EditingTest, AutoEnterSendsTheAdjustedFields) {
     EXPECT_EQ(CursorRow(), 7);
 }
 
+TEST_F(EditingTest, AutoEnterOnAnUntouchedFieldSendsOnlyTheCursorAndAid) {
+    // The host's text is not the operator's: the field's MDT is clear when
+    // the automatic Enter goes, and is set only afterwards.
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0x80, 0x20, 4).text("ABCD")
+               .sba(7, 10).startOfField(0x40, 0, 0x20, 3).insertCursor(5, 11));
+    input.PressKey("FieldPlus");
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, {5, 11, kAidEnter})) << Hex(sender.sent[0]);
+    EXPECT_EQ(Field(0).mdt, 1);
+    EXPECT_EQ(Text(5, 11, 4), "    ") << "blanked from the cursor";
+    EXPECT_EQ(CursorRow(), 7);
+}
+
 TEST_F(EditingTest, BackspaceAndDelete) {
     Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 4).text("WXYZ")
                .sba(6, 10).startOfField(0x60, 0, 0x20, 4)  // bypass
