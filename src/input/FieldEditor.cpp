@@ -437,7 +437,10 @@ void FieldEditor::WordLeft() {
     int p = t_.CursorPosition();
     if (!t_.screen.contains(p)) return;
     const auto ch = [this](int q) { return t_.screen.at(q).character; };
-    int budget = count;
+    // One pass is cellCount steps; the target is the cell after the one
+    // reached, so a scan that comes all the way round to the cursor's own
+    // cell (the screen's only delimiter) still moves the cursor.
+    int budget = count + 1;
     const auto step = [&]() {
         p = Previous(p);
         return --budget > 0;

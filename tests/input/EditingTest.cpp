@@ -320,5 +320,26 @@ TEST_F(EditingTest, WordMoves) {
     EXPECT_EQ(CursorColumn(), 9);
 }
 
+TEST_F(EditingTest, WordMovesOnScreensWithOneDelimiterOrNone) {
+    // Every cell a letter: nothing to stop at, the cursor stays.
+    Screen(Wtd().sba(1, 1).repeatToAddress(24, 80, 0xC1).insertCursor(10, 10));
+    ASSERT_EQ(Row(24), std::string(80, 'A'));
+    input.editor().WordLeft();
+    EXPECT_EQ(terminal.CursorPosition(), 9 * 80 + 9);
+    input.editor().WordRight();
+    EXPECT_EQ(terminal.CursorPosition(), 9 * 80 + 9);
+
+    // The cursor's own cell is the only delimiter: Ctrl+Left comes all the
+    // way round to it and puts the cursor on the cell after it; Ctrl+Right
+    // goes round to the same cell and stays.
+    Screen(Wtd().sba(1, 1).repeatToAddress(24, 80, 0xC1).sba(10, 10).text(",")
+               .insertCursor(10, 10));
+    input.editor().WordLeft();
+    EXPECT_EQ(terminal.CursorPosition(), 9 * 80 + 10);
+    CursorAt(10, 10);
+    input.editor().WordRight();
+    EXPECT_EQ(terminal.CursorPosition(), 9 * 80 + 10) << "over the comma to the first letter";
+}
+
 }  // namespace
 }  // namespace quenlix::testing
