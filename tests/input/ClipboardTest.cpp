@@ -144,6 +144,21 @@ TEST_F(PasteTest, RowEdgeScreenEndAndLastCell) {
     EXPECT_EQ(Text(1, 80, 1), " ");
 }
 
+TEST_F(PasteTest, LineBreaksBelowTheScreenEndThePaste) {
+    PasteScreen();
+    CursorAt(5, 10);
+    std::string text = "top";
+    for (int i = 0; i < 100000; ++i) text += "\r\n";
+    text += "late";
+    // From row 5, twenty line breaks leave the 24-row screen; the paste
+    // reads no further.
+    EXPECT_EQ(input.clipboard().PasteText(text), 3u + 19u * 2u + 1u);
+    EXPECT_EQ(Text(5, 10, 4), "top ");
+    EXPECT_EQ(CursorRow(), 5);
+    EXPECT_EQ(CursorColumn(), 13);
+    EXPECT_EQ(input.clipboard().PasteText("ok"), 2u) << "text that fits is taken whole";
+}
+
 TEST_F(PasteTest, RefusedOrIgnoredText) {
     PasteScreen();
     CursorAt(5, 10);
