@@ -117,7 +117,13 @@ bool FieldEditor::Validate(int pos, std::uint8_t character) const {
     if (e == nullptr || e->bypass) return false;
     const ScreenCell& cell = t_.screen.at(pos);
     if (e->shiftEdit == kSignedNumeric && cell.fieldOffset + 1 == e->length) return false;
-    return AcceptedByShiftEdit(e->shiftEdit, character);
+    if (!AcceptedByShiftEdit(e->shiftEdit, character)) return false;
+    return IsDataCharacter(e->monocase ? ToUpper(character) : character);
+}
+
+bool FieldEditor::IsDataCharacter(std::uint8_t character) const {
+    const std::uint8_t ebcdic = links_.tables.ToEbcdic(links_.settings.PageCode, character);
+    return ebcdic >= kEbcdicBlank && ebcdic != 0xFF;
 }
 
 void FieldEditor::WriteCharacter(int pos, std::uint8_t character) {

@@ -1,5 +1,8 @@
 // Field editing on screens the host builds: field types, monocase, insert
 // mode, field exit, right adjust, auto-enter, Backspace, Tab and moves.
+#include <filesystem>
+#include <fstream>
+
 #include "InputFixture.h"
 
 namespace quenlix::testing {
@@ -176,6 +179,45 @@ TEST_F(EditingTest, AutoEnterOnAnUntouchedFieldSendsOnlyTheCursorAndAid) {
     EXPECT_EQ(Field(0).mdt, 1);
     EXPECT_EQ(Text(5, 11, 4), "    ") << "blanked from the cursor";
     EXPECT_EQ(CursorRow(), 7);
+}
+
+TEST_F(EditingTest, CharactersThatAreNoDataOnTheHostAreRefused) {
+    // A table file that maps the printable "#" to 0x2C, an attribute byte.
+    char folder[] = "/tmp/quenlix-input-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    TablePair pair = BuiltinTablePair();
+    pair.ATOE['#'] = 0x2C;
+    {
+        std::ofstream file(std::string(folder) + "/999.tbl", std::ios::binary);
+        file.write(reinterpret_cast<const char*>(pair.ATOE.data()), 256);
+        file.write(reinterpret_cast<const char*>(pair.ETOA.data()), 256);
+    }
+    tables.InitTranslation(folder);
+    settings.PageCode = 999;
+    ASSERT_EQ(tables.ToEbcdic(999, '#'), 0x2C);
+
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 8).sba(6, 10)
+               .startOfField(0x40, 0, 0x20, 8).insertCursor(5, 11));
+    EXPECT_FALSE(input.editor().Validate(4 * 80 + 10, '#'));
+    EXPECT_TRUE(input.editor().Validate(4 * 80 + 10, '$'));
+    input.Type("A#B" "C");
+    EXPECT_EQ(Text(5, 11, 4), "ABC ") << "refused keys are dropped: the cursor stays";
+    EXPECT_EQ(EbcdicAt(5, 11, 4), Ebcdic("ABC "));
+
+    // A paste refuses it too, though it still uses the position.
+    CursorAt(6, 11);
+    input.Paste("1#2");
+    EXPECT_EQ(Text(6, 11, 3), "1 2");
+    EXPECT_EQ(Cell(6, 12).ebcdic, 0x40);
+
+    // So does the system request line: the host would get the byte as is.
+    input.PressKey("SysReq");
+    input.Type("9#0");
+    EXPECT_EQ(inputState.sysReqText, "90");
+    EXPECT_EQ(terminal.CursorColumn(), 2);
+    input.PressKey("Esc");
+
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(EditingTest, BackspaceAndDelete) {
