@@ -181,6 +181,48 @@ TEST_F(EditingTest, AutoEnterOnAnUntouchedFieldSendsOnlyTheCursorAndAid) {
     EXPECT_EQ(CursorRow(), 7);
 }
 
+TEST_F(EditingTest, EditsOverAnAttributeByteInAFieldAskForARestyle) {
+    // An attribute byte the host wrote inside a field's extent, at (5,13).
+    const RecordBuilder screen = Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 6).text("AB")
+                                     .attribute(0x22).text("CDE").insertCursor(5, 11);
+    const struct {
+        const char* action;
+        int column;
+        bool (*edit)(FieldEditor&);
+    } rows[] = {
+        {"typing over it", 13, [](FieldEditor& e) { return e.EnterCharacter('X'); }},
+        {"inserting before it", 11,
+         [](FieldEditor& e) { return e.EnterCharacter('X'); }},  // insert mode set below
+        {"Backspace after it", 14, [](FieldEditor& e) { return e.Backspace(); }},
+        {"Delete before it", 11, [](FieldEditor& e) { return e.Delete(); }},
+        {"Field+ blanking it", 12, [](FieldEditor& e) { return e.FieldExit(false); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.action);
+        Screen(screen);
+        ASSERT_TRUE(IsAttributePosition(Cell(5, 13)));
+        terminal.state.insertMode = std::string_view(row.action).starts_with("inserting");
+        CursorAt(5, row.column);
+        EXPECT_TRUE(row.edit(input.editor()));
+        EXPECT_FALSE(IsAttributePosition(Cell(5, 13)));
+    }
+    // The same edits clear of the attribute report nothing.
+    Screen(screen);
+    terminal.state.insertMode = 0;
+    CursorAt(5, 11);
+    EXPECT_FALSE(input.editor().EnterCharacter('X'));
+    CursorAt(5, 14);
+    EXPECT_FALSE(input.editor().Delete());
+
+    // Through the keyboard the report restyles, which ends the selection.
+    Screen(screen);
+    input.mouse().SelectAll();
+    CursorAt(5, 13);
+    input.Type("Y");
+    EXPECT_TRUE(terminal.selection.empty());
+    EXPECT_GE(view.Count("InvalidateView"), 1);
+}
+
 TEST_F(EditingTest, CharactersThatAreNoDataOnTheHostAreRefused) {
     // A table file that maps the printable "#" to 0x2C, an attribute byte.
     char folder[] = "/tmp/quenlix-input-XXXXXX";
@@ -245,6 +287,15 @@ TEST_F(EditingTest, BackspaceAndDelete) {
     input.PressKey("Backspace");
     EXPECT_EQ(CursorRow(), 7);
     EXPECT_EQ(CursorColumn(), 11);
+
+    // An I/O field (shift/edit 6) takes neither.
+    Screen(Wtd().sba(5, 10).startOfField(0x46, 0, 0x20, 4).text("IOIO").insertCursor(5, 13));
+    input.PressKey("Backspace");
+    input.PressKey("Delete");
+    EXPECT_EQ(Text(5, 11, 4), "IOIO");
+    EXPECT_EQ(CursorColumn(), 13);
+    EXPECT_EQ(Field(0).mdt, 0);
+    EXPECT_EQ(terminal.state.operatorModified, 0);
 }
 
 TEST_F(EditingTest, DeletingInANonDisplayFieldClearsTheHiddenByte) {

@@ -1,6 +1,7 @@
 // Keys to attention identifiers, the guard, system request mode, the special
 // key commands and type-ahead.
 #include <stdexcept>
+#include <utility>
 
 #include "InputFixture.h"
 #include "input/KeyCodes.h"
@@ -333,6 +334,73 @@ TEST(TypeAheadQueueTest, ClearEndsAReplayAndTheQueueStaysUsable) {
     state.inputInhibited = 1;
     for (int e = 0; e < 300; ++e) queue.Offer(e, state);
     EXPECT_EQ(queue.size(), TypeAheadQueue<int>::kCapacity);
+}
+
+TEST_F(KeyboardTest, KeysThatKeepOrClearFieldExitPending) {
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0x40, 0x20, 3).sba(6, 10)
+               .startOfField(0x40, 0, 0x20, 3).insertCursor(5, 11));
+    const auto typeToTheEnd = [this] {
+        CursorAt(5, 11);
+        input.Type("ABC");
+        ASSERT_TRUE(inputState.fieldExitPending);
+    };
+    typeToTheEnd();
+    input.PressKey("Home");
+    EXPECT_TRUE(inputState.fieldExitPending) << "Home";
+    EXPECT_EQ(CursorColumn(), 11);
+    input.PressKey("End");
+    EXPECT_TRUE(inputState.fieldExitPending) << "End";
+    input.PressKey("Ctrl");
+    EXPECT_TRUE(inputState.fieldExitPending) << "Ctrl without an error line";
+
+    // After the host's Write Error Code, Ctrl (the error reset) clears it.
+    Run(RecordBuilder().writeErrorCode().text("BAD VALUE").record());
+    ASSERT_EQ(terminal.state.errorLineWritten, kCmdWriteErrorCode);
+    typeToTheEnd();
+    input.PressKey("Ctrl");
+    EXPECT_FALSE(inputState.fieldExitPending);
+}
+
+TEST_F(KeyboardTest, PaKeysSendTheCursorOnly) {
+    FieldScreen();
+    input.Type("12");
+    const std::pair<const char*, std::uint8_t> rows[] = {{"PA1", 0x6C}, {"PA2", 0x6E}, {"PA3", 0x6B}};
+    for (const auto& [key, aid] : rows) {
+        terminal.state.inputInhibited = 0;
+        sender.sent.clear();
+        EXPECT_TRUE(input.PressKey(key));
+        ASSERT_EQ(sender.sent.size(), 1u) << key;
+        EXPECT_EQ(sender.sent[0], Sent(kOpNoOperation, {5, 13, aid})) << key << Hex(sender.sent[0]);
+    }
+}
+
+TEST_F(KeyboardTest, WithoutAConnectionSpecialKeysAndTheWheelDoNothing) {
+    FieldScreen();
+    terminal.state.connected = 0;
+    for (const char* key : {"SysReq", "Attn", "Help", "Print", "Refresh", "Next", "Previous",
+                            "PA1", "PA2", "PA3", "WheelUp", "WheelDown"}) {
+        EXPECT_TRUE(input.PressKey(key)) << key;
+    }
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(terminal.state.sysReqMode, 0);
+    EXPECT_EQ(notifications.suspended, 0);
+    EXPECT_EQ(input.keyboard().WheelKey(120), 0);
+    EXPECT_EQ(input.keyboard().WheelKey(-120), 0);
+    terminal.state.connected = 1;
+    EXPECT_EQ(input.keyboard().WheelKey(0x10078), keys::kVkPageUp) << "the low 16 bits: +120";
+    EXPECT_EQ(input.keyboard().WheelKey(0), keys::kVkPageDown);
+}
+
+TEST_F(KeyboardTest, SystemKeysOtherThanFunctionKeysAreLeftToThePlatform) {
+    FieldScreen();
+    EXPECT_FALSE(input.keyboard().SystemKeyDown(keys::kVkHome));
+    EXPECT_FALSE(input.keyboard().SystemKeyDown('X'));
+    EXPECT_EQ(CursorColumn(), 11) << "Home did not act";
+    EXPECT_TRUE(sender.sent.empty());
+    // A function key refused by the guard is consumed all the same.
+    input.PressKey("SysReq");
+    EXPECT_TRUE(input.keyboard().SystemKeyDown(keys::kVkF1));
+    EXPECT_TRUE(sender.sent.empty());
 }
 
 }  // namespace
