@@ -116,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (++typed % 16 == 0) input.CheckTypeAhead();
     }
     input.CheckTypeAhead();
-    Check(input.typeAhead().size() <= TypeAheadQueue<KeyEvent>::kCapacity);
+    Check(input.typeAhead().size() <=
+          TypeAheadQueue<KeyEvent>::kCapacity + TypeAheadQueue<KeyEvent>::kReleaseReserve);
     Check(terminal.state.sysReqMode || terminal.screen.contains(terminal.CursorPosition()));
     const std::string copied = input.Copy({0, 0, columns, rows}, flags & 4);
     Check(copied.size() <= static_cast<std::size_t>(rows * (columns + 2)));

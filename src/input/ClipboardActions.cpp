@@ -85,14 +85,14 @@ void ClipboardActions::Paste() {
     PasteText(*text);
 }
 
-void ClipboardActions::PasteText(std::string_view pcText) {
+std::size_t ClipboardActions::PasteText(std::string_view pcText) {
     // The cursor sits on the system request line in that mode; the text has
     // no field to go to there.
-    if (t_.state.sysReqMode) return;
+    if (t_.state.sysReqMode) return 0;
     const int columns = t_.columns();
     const int rows = t_.rows();
     const int count = t_.cellCount();
-    if (columns <= 0 || rows <= 0 || count <= 0) return;
+    if (columns <= 0 || rows <= 0 || count <= 0) return 0;
     pcText = pcText.substr(0, std::min(pcText.find('\0'), pcText.size()));
 
     const int startColumn = t_.CursorColumn();
@@ -107,15 +107,17 @@ void ClipboardActions::PasteText(std::string_view pcText) {
         w = p;
     };
 
-    for (std::size_t i = 0; i < pcText.size(); ++i) {
-        const auto c = static_cast<std::uint8_t>(pcText[i]);
+    std::size_t used = 0;
+    while (used < pcText.size() && row < rows) {
+        const auto c = static_cast<std::uint8_t>(pcText[used++]);
         if (c == '\r') {
-            ++row;
+            // A row below the screen takes nothing: the paste ends with the
+            // line break that leaves it, however many follow.
+            if (++row >= rows) break;
             p = row * columns + startColumn;
-            ++i;  // the character after CR, whatever it is
+            if (used < pcText.size()) ++used;  // the character after CR, whatever it is
             continue;
         }
-        if (row >= rows) break;
         if (p - row * columns >= columns) continue;  // past the row's end
         if (c == '\t') {
             for (int k = 0; k < options_.NbrTabSpace && p - row * columns < columns; ++k) {
@@ -133,6 +135,7 @@ void ClipboardActions::PasteText(std::string_view pcText) {
     links_.view.InvalidateCursor();
     if (changed) t_.Restyle();
     links_.view.InvalidateView();
+    return used;
 }
 
 void ClipboardActions::ToggleTrimBlankRight() {

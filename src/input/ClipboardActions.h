@@ -43,7 +43,9 @@ public:
     /// position. The cursor ends after the last cell written (the first cell
     /// after the screen's last). Text after a NUL is ignored, as the
     /// clipboard's text ends there. Does nothing in system request mode.
-    void PasteText(std::string_view pcText);
+    /// Returns how many bytes of the text it took: all of them, or those up
+    /// to the NUL, or up to the line break that left the screen's last row.
+    std::size_t PasteText(std::string_view pcText);
     /// The "Trim Blank Space to Right" toggle.
     void ToggleTrimBlankRight();
 

@@ -117,7 +117,13 @@ bool FieldEditor::Validate(int pos, std::uint8_t character) const {
     if (e == nullptr || e->bypass) return false;
     const ScreenCell& cell = t_.screen.at(pos);
     if (e->shiftEdit == kSignedNumeric && cell.fieldOffset + 1 == e->length) return false;
-    return AcceptedByShiftEdit(e->shiftEdit, character);
+    if (!AcceptedByShiftEdit(e->shiftEdit, character)) return false;
+    return IsDataCharacter(e->monocase ? ToUpper(character) : character);
+}
+
+bool FieldEditor::IsDataCharacter(std::uint8_t character) const {
+    const std::uint8_t ebcdic = links_.tables.ToEbcdic(links_.settings.PageCode, character);
+    return ebcdic >= kEbcdicBlank && ebcdic != 0xFF;
 }
 
 void FieldEditor::WriteCharacter(int pos, std::uint8_t character) {
@@ -295,7 +301,6 @@ bool FieldEditor::FieldExit(bool minus) {
     if (e->bypass) return false;
     if (e->mdt == 0 && e->mandatoryEnter) return false;
 
-    e->mdt = 1;
     bool attribute = false;
     if (e->fillType == kZeroFill) {
         attribute = RightAdjust(index, '0', 0xF0, minus);
@@ -308,10 +313,14 @@ bool FieldEditor::FieldExit(bool minus) {
             for (int p = pos; p <= LastPosition(*e); ++p) attribute |= BlankCell(p);
         }
     }
-    // The host reads the field as the operator finished it: adjusted, signed
-    // and with its MDT set. The cursor address it receives is still in the
+    // The automatic Enter carries the field as the operator finished it,
+    // adjusted and signed, or the host would read "42  " for "0042" and miss
+    // the negative zone. Its MDT is set only after the send: whether the
+    // field goes out at all is the operator's typing, so an untouched field
+    // sends no data. The cursor address the host receives is still in the
     // field.
     if (e->autoEnter) links_.host.SendAutoEnter();
+    e->mdt = 1;
     links_.input.fieldExitPending = false;
 
     const int next = NeighbourField(index, +1);
@@ -434,7 +443,10 @@ void FieldEditor::WordLeft() {
     int p = t_.CursorPosition();
     if (!t_.screen.contains(p)) return;
     const auto ch = [this](int q) { return t_.screen.at(q).character; };
-    int budget = count;
+    // One pass is cellCount steps; the target is the cell after the one
+    // reached, so a scan that comes all the way round to the cursor's own
+    // cell (the screen's only delimiter) still moves the cursor.
+    int budget = count + 1;
     const auto step = [&]() {
         p = Previous(p);
         return --budget > 0;

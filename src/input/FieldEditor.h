@@ -28,8 +28,14 @@ public:
 
     /// Whether the field cell at pos takes `character` under its field's
     /// type. Refuses positions outside input fields, bypass fields and the
-    /// sign position of a signed-numeric field.
+    /// sign position of a signed-numeric field, and characters that are
+    /// not data on the host (IsDataCharacter).
     bool Validate(int pos, std::uint8_t character) const;
+    /// Whether the session's code page turns the PC character into a data
+    /// byte (0x40..0xFE): the host reads 0x20..0x3F as attribute bytes and
+    /// the rest below 0x40, and 0xFF, as controls. A table file may map even
+    /// a printable character there.
+    bool IsDataCharacter(std::uint8_t character) const;
     /// Stores one character into a field cell: upper-cased for monocase
     /// fields, shown as a blank in non-display fields, translated to EBCDIC
     /// with the session's code page; sets the field's MDT. Does nothing

@@ -274,6 +274,7 @@ void KeyboardMapper::SysReqCharacter(int code) {
             break;
     }
     if (code >= 0 && code < 32) return;
+    if (!editor_.IsDataCharacter(static_cast<std::uint8_t>(code & 0xFF))) return;
     // The record's length byte holds the text length + 10; columns - 1 also
     // keeps the cursor on the line.
     if (static_cast<int>(in_.sysReqText.size()) >= t_.columns() - 1) return;

@@ -40,6 +40,19 @@ struct KeyEvent {
     friend bool operator==(const KeyEvent&, const KeyEvent&) = default;
 };
 
+/// A key-down presses its virtual key and a key-up releases it; a full
+/// type-ahead queue still takes the release of a press it holds.
+template <>
+struct TypeAheadKeys<KeyEvent> {
+    static KeyTransition Of(const KeyEvent& e) {
+        switch (e.kind) {
+            case KeyEvent::Kind::kKeyDown: return {KeyTransition::Kind::kPress, e.code};
+            case KeyEvent::Kind::kKeyUp: return {KeyTransition::Kind::kRelease, e.code};
+            default: return {};
+        }
+    }
+};
+
 class OperatorInput {
 public:
     /// `links.input` holds the keyboard state; the clipboard and options

@@ -170,6 +170,54 @@ TEST_F(PasteTest, RowEdgeScreenEndAndLastCell) {
     EXPECT_EQ(Text(1, 80, 1), " ");
 }
 
+TEST_F(PasteTest, LineBreaksAndTabs) {
+    PasteScreen();
+    CursorAt(5, 10);
+    input.Paste("ab\rXcd");
+    EXPECT_EQ(Text(6, 10, 3), "cd ") << "whatever follows CR is skipped";
+
+    // A lone LF is an ordinary character, but no data on the host: refused,
+    // it still uses its position.
+    CursorAt(5, 20);
+    input.Paste("a\nb");
+    EXPECT_EQ(Text(5, 20, 3), "a b");
+    EXPECT_EQ(Cell(5, 21).ebcdic, 0x40);
+
+    for (const int tabs : {0, -3}) {
+        SCOPED_TRACE(tabs);
+        PasteScreen();
+        options.NbrTabSpace = tabs;
+        CursorAt(6, 10);
+        input.Paste("a\tb");
+        EXPECT_EQ(Text(6, 10, 3), "ab ") << "a TAB of no blanks";
+    }
+
+    // A TAB cut off at the row's end: blanks up to the edge, then nothing.
+    options.NbrTabSpace = 4;
+    Screen(Wtd().sba(3, 70).startOfField(0x40, 0, 0x20, 10).text("ABCDEFGHIJ"));
+    CursorAt(3, 78);
+    input.Paste("\tZ");
+    EXPECT_EQ(Text(3, 71, 10), "ABCDEFG   ");
+    EXPECT_EQ(Text(4, 1, 2), "  ");
+    EXPECT_EQ(CursorRow(), 4) << "after the row's last cell";
+    EXPECT_EQ(CursorColumn(), 1);
+}
+
+TEST_F(PasteTest, LineBreaksBelowTheScreenEndThePaste) {
+    PasteScreen();
+    CursorAt(5, 10);
+    std::string text = "top";
+    for (int i = 0; i < 100000; ++i) text += "\r\n";
+    text += "late";
+    // From row 5, twenty line breaks leave the 24-row screen; the paste
+    // reads no further.
+    EXPECT_EQ(input.clipboard().PasteText(text), 3u + 19u * 2u + 1u);
+    EXPECT_EQ(Text(5, 10, 4), "top ");
+    EXPECT_EQ(CursorRow(), 5);
+    EXPECT_EQ(CursorColumn(), 13);
+    EXPECT_EQ(input.clipboard().PasteText("ok"), 2u) << "text that fits is taken whole";
+}
+
 TEST_F(PasteTest, RefusedOrIgnoredText) {
     PasteScreen();
     CursorAt(5, 10);

@@ -1,5 +1,8 @@
 // Field editing on screens the host builds: field types, monocase, insert
 // mode, field exit, right adjust, auto-enter, Backspace, Tab and moves.
+#include <filesystem>
+#include <fstream>
+
 #include "InputFixture.h"
 
 namespace quenlix::testing {
@@ -165,6 +168,100 @@ TEST_F(EditingTest, AutoEnterSendsTheAdjustedFields) {
     EXPECT_EQ(CursorRow(), 7);
 }
 
+TEST_F(EditingTest, AutoEnterOnAnUntouchedFieldSendsOnlyTheCursorAndAid) {
+    // The host's text is not the operator's: the field's MDT is clear when
+    // the automatic Enter goes, and is set only afterwards.
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0x80, 0x20, 4).text("ABCD")
+               .sba(7, 10).startOfField(0x40, 0, 0x20, 3).insertCursor(5, 11));
+    input.PressKey("FieldPlus");
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, {5, 11, kAidEnter})) << Hex(sender.sent[0]);
+    EXPECT_EQ(Field(0).mdt, 1);
+    EXPECT_EQ(Text(5, 11, 4), "    ") << "blanked from the cursor";
+    EXPECT_EQ(CursorRow(), 7);
+}
+
+TEST_F(EditingTest, EditsOverAnAttributeByteInAFieldAskForARestyle) {
+    // An attribute byte the host wrote inside a field's extent, at (5,13).
+    const RecordBuilder screen = Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 6).text("AB")
+                                     .attribute(0x22).text("CDE").insertCursor(5, 11);
+    const struct {
+        const char* action;
+        int column;
+        bool (*edit)(FieldEditor&);
+    } rows[] = {
+        {"typing over it", 13, [](FieldEditor& e) { return e.EnterCharacter('X'); }},
+        {"inserting before it", 11,
+         [](FieldEditor& e) { return e.EnterCharacter('X'); }},  // insert mode set below
+        {"Backspace after it", 14, [](FieldEditor& e) { return e.Backspace(); }},
+        {"Delete before it", 11, [](FieldEditor& e) { return e.Delete(); }},
+        {"Field+ blanking it", 12, [](FieldEditor& e) { return e.FieldExit(false); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.action);
+        Screen(screen);
+        ASSERT_TRUE(IsAttributePosition(Cell(5, 13)));
+        terminal.state.insertMode = std::string_view(row.action).starts_with("inserting");
+        CursorAt(5, row.column);
+        EXPECT_TRUE(row.edit(input.editor()));
+        EXPECT_FALSE(IsAttributePosition(Cell(5, 13)));
+    }
+    // The same edits clear of the attribute report nothing.
+    Screen(screen);
+    terminal.state.insertMode = 0;
+    CursorAt(5, 11);
+    EXPECT_FALSE(input.editor().EnterCharacter('X'));
+    CursorAt(5, 14);
+    EXPECT_FALSE(input.editor().Delete());
+
+    // Through the keyboard the report restyles, which ends the selection.
+    Screen(screen);
+    input.mouse().SelectAll();
+    CursorAt(5, 13);
+    input.Type("Y");
+    EXPECT_TRUE(terminal.selection.empty());
+    EXPECT_GE(view.Count("InvalidateView"), 1);
+}
+
+TEST_F(EditingTest, CharactersThatAreNoDataOnTheHostAreRefused) {
+    // A table file that maps the printable "#" to 0x2C, an attribute byte.
+    char folder[] = "/tmp/quenlix-input-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    TablePair pair = BuiltinTablePair();
+    pair.ATOE['#'] = 0x2C;
+    {
+        std::ofstream file(std::string(folder) + "/999.tbl", std::ios::binary);
+        file.write(reinterpret_cast<const char*>(pair.ATOE.data()), 256);
+        file.write(reinterpret_cast<const char*>(pair.ETOA.data()), 256);
+    }
+    tables.InitTranslation(folder);
+    settings.PageCode = 999;
+    ASSERT_EQ(tables.ToEbcdic(999, '#'), 0x2C);
+
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 8).sba(6, 10)
+               .startOfField(0x40, 0, 0x20, 8).insertCursor(5, 11));
+    EXPECT_FALSE(input.editor().Validate(4 * 80 + 10, '#'));
+    EXPECT_TRUE(input.editor().Validate(4 * 80 + 10, '$'));
+    input.Type("A#B" "C");
+    EXPECT_EQ(Text(5, 11, 4), "ABC ") << "refused keys are dropped: the cursor stays";
+    EXPECT_EQ(EbcdicAt(5, 11, 4), Ebcdic("ABC "));
+
+    // A paste refuses it too, though it still uses the position.
+    CursorAt(6, 11);
+    input.Paste("1#2");
+    EXPECT_EQ(Text(6, 11, 3), "1 2");
+    EXPECT_EQ(Cell(6, 12).ebcdic, 0x40);
+
+    // So does the system request line: the host would get the byte as is.
+    input.PressKey("SysReq");
+    input.Type("9#0");
+    EXPECT_EQ(inputState.sysReqText, "90");
+    EXPECT_EQ(terminal.CursorColumn(), 2);
+    input.PressKey("Esc");
+
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(EditingTest, BackspaceAndDelete) {
     Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 4).text("WXYZ")
                .sba(6, 10).startOfField(0x60, 0, 0x20, 4)  // bypass
@@ -190,6 +287,15 @@ TEST_F(EditingTest, BackspaceAndDelete) {
     input.PressKey("Backspace");
     EXPECT_EQ(CursorRow(), 7);
     EXPECT_EQ(CursorColumn(), 11);
+
+    // An I/O field (shift/edit 6) takes neither.
+    Screen(Wtd().sba(5, 10).startOfField(0x46, 0, 0x20, 4).text("IOIO").insertCursor(5, 13));
+    input.PressKey("Backspace");
+    input.PressKey("Delete");
+    EXPECT_EQ(Text(5, 11, 4), "IOIO");
+    EXPECT_EQ(CursorColumn(), 13);
+    EXPECT_EQ(Field(0).mdt, 0);
+    EXPECT_EQ(terminal.state.operatorModified, 0);
 }
 
 TEST_F(EditingTest, DeletingInANonDisplayFieldClearsTheHiddenByte) {
@@ -305,6 +411,27 @@ TEST_F(EditingTest, WordMoves) {
     input.PressKey("Ctrl+Left");
     EXPECT_EQ(CursorRow(), 9);
     EXPECT_EQ(CursorColumn(), 9);
+}
+
+TEST_F(EditingTest, WordMovesOnScreensWithOneDelimiterOrNone) {
+    // Every cell a letter: nothing to stop at, the cursor stays.
+    Screen(Wtd().sba(1, 1).repeatToAddress(24, 80, 0xC1).insertCursor(10, 10));
+    ASSERT_EQ(Row(24), std::string(80, 'A'));
+    input.editor().WordLeft();
+    EXPECT_EQ(terminal.CursorPosition(), 9 * 80 + 9);
+    input.editor().WordRight();
+    EXPECT_EQ(terminal.CursorPosition(), 9 * 80 + 9);
+
+    // The cursor's own cell is the only delimiter: Ctrl+Left comes all the
+    // way round to it and puts the cursor on the cell after it; Ctrl+Right
+    // goes round to the same cell and stays.
+    Screen(Wtd().sba(1, 1).repeatToAddress(24, 80, 0xC1).sba(10, 10).text(",")
+               .insertCursor(10, 10));
+    input.editor().WordLeft();
+    EXPECT_EQ(terminal.CursorPosition(), 9 * 80 + 10);
+    CursorAt(10, 10);
+    input.editor().WordRight();
+    EXPECT_EQ(terminal.CursorPosition(), 9 * 80 + 10) << "over the comma to the first letter";
 }
 
 }  // namespace

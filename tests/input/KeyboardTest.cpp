@@ -1,7 +1,9 @@
 // Keys to attention identifiers, the guard, system request mode, the special
 // key commands and type-ahead.
-#include "InputFixture.h"
+#include <stdexcept>
+#include <utility>
 
+#include "InputFixture.h"
 #include "input/KeyCodes.h"
 
 namespace quenlix::testing {
@@ -209,8 +211,196 @@ TEST_F(KeyboardTest, SystemRequestDiscardsHeldKeysAndTheQueueIsBounded) {
 
     terminal.state.inputInhibited = 1;
     input.Type(std::string(100, '5'));  // 300 events
-    EXPECT_EQ(input.typeAhead().size(), TypeAheadQueue<KeyEvent>::kCapacity);
-    EXPECT_EQ(messages.alarms, 300 - 256);
+    // The 86th key's key-down is the 256th event; its key-up is still held.
+    EXPECT_EQ(input.typeAhead().size(), TypeAheadQueue<KeyEvent>::kCapacity + 1);
+    EXPECT_EQ(messages.alarms, 300 - 257);
+}
+
+TEST_F(KeyboardTest, AFullQueueStillTakesTheKeyUpOfAHeldKeyDown) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    input.Type(std::string(85, '1'));  // 255 events
+    input.PressKey("Shift+F1");        // Shift down fills the queue
+    const auto& held = input.typeAhead().held();
+    ASSERT_EQ(held.size(), TypeAheadQueue<KeyEvent>::kCapacity + 1);
+    EXPECT_EQ(held[255], (KeyEvent{KeyEvent::Kind::kKeyDown, keys::kVkShift}));
+    EXPECT_EQ(held[256], (KeyEvent{KeyEvent::Kind::kKeyUp, keys::kVkShift}));
+    EXPECT_EQ(messages.alarms, 2) << "F1's key-down and key-up";
+
+    // A key-up whose key-down was dropped, or a second one, is not held.
+    input.Submit({KeyEvent::Kind::kKeyUp, keys::kVkShift});
+    input.Submit({KeyEvent::Kind::kKeyUp, 'A'});
+    EXPECT_EQ(held.size(), TypeAheadQueue<KeyEvent>::kCapacity + 1);
+
+    terminal.state.inputInhibited = 0;
+    input.CheckTypeAhead();
+    EXPECT_FALSE(inputState.shiftDown);
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(AidOf("F1"), kAidF1) << "not F13";
+}
+
+TEST_F(KeyboardTest, TheReserveForKeyUpsIsBounded) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    constexpr std::size_t kLimit =
+        TypeAheadQueue<KeyEvent>::kCapacity + TypeAheadQueue<KeyEvent>::kReleaseReserve;
+    // Key-downs of many different keys fill the queue, then their key-ups come.
+    for (int vk = 1; input.typeAhead().size() < TypeAheadQueue<KeyEvent>::kCapacity; ++vk) {
+        input.Submit({KeyEvent::Kind::kKeyDown, 0x1000 + vk});
+    }
+    for (int vk = 256; vk >= 1; --vk) input.Submit({KeyEvent::Kind::kKeyUp, 0x1000 + vk});
+    EXPECT_EQ(input.typeAhead().size(), kLimit);
+    EXPECT_EQ(messages.alarms, 256 - 16);
+}
+
+class FailingSender : public RecordSender {
+public:
+    void Send(const std::uint8_t* bytes, std::size_t count) override {
+        if (failing) throw std::runtime_error("connection lost");
+        sent.emplace_back(bytes, bytes + count);
+    }
+    bool failing = false;
+    std::vector<Bytes> sent;
+};
+
+/// The operator input wired to answers whose sends can fail.
+class FailingSendTest : public KeyboardTest {
+protected:
+    FailingSender failing;
+    InterpreterLinks failingLinks{terminal, tables, settings, failing, view, messages};
+    HostResponses failingResponses{failingLinks, interpreter};
+    InputLinks failingInputLinks{terminal,         view,          tables,   settings,
+                                 failingResponses, notifications, messages, inputState};
+    OperatorInput failingInput{failingInputLinks, clipboard, options};
+};
+
+TEST_F(FailingSendTest, AReplayWhoseSendFailsKeepsTheRestAndTypeAheadWorksOn) {
+    FieldScreen();
+    terminal.state.inputInhibited = 1;
+    failingInput.Type("1\r2");
+    failing.failing = true;
+    terminal.state.inputInhibited = 0;
+    EXPECT_THROW(failingInput.CheckTypeAhead(), std::runtime_error);
+    EXPECT_EQ(Text(5, 11, 2), "1 ");
+    EXPECT_EQ(terminal.state.inputInhibited, 1) << "Enter locked before its send";
+    EXPECT_EQ(failingInput.typeAhead().size(), 4u) << "Enter's key-up and the 2 wait";
+
+    // The host answers (the connection came back): the rest replays.
+    failing.failing = false;
+    terminal.state.inputInhibited = 0;
+    failingInput.CheckTypeAhead();
+    EXPECT_EQ(Text(5, 11, 2), "12");
+
+    // A later lock holds and replays as ever.
+    terminal.state.inputInhibited = 1;
+    failingInput.Type("3");
+    EXPECT_EQ(Text(5, 11, 3), "12 ");
+    terminal.state.inputInhibited = 0;
+    failingInput.CheckTypeAhead();
+    EXPECT_EQ(Text(5, 11, 3), "123");
+    EXPECT_TRUE(failingInput.typeAhead().empty());
+}
+
+TEST(TypeAheadQueueTest, ClearEndsAReplayAndTheQueueStaysUsable) {
+    TerminalState state;
+    TypeAheadQueue<int> queue;
+    state.inputInhibited = 1;
+    for (int e : {1, 2, 3}) EXPECT_EQ(queue.Offer(e, state), TypeAhead::kHeld);
+    state.inputInhibited = 0;
+    std::vector<int> replayed;
+    queue.Check(state, [&](int e) {
+        replayed.push_back(e);
+        if (e == 2) queue.Clear();  // the session ended inside the replay
+    });
+    EXPECT_EQ(replayed, (std::vector<int>{1, 2}));
+    EXPECT_TRUE(queue.empty());
+
+    // A replay that throws keeps its rest, in order, for the next check.
+    state.inputInhibited = 1;
+    for (int e : {4, 5, 6}) queue.Offer(e, state);
+    state.inputInhibited = 0;
+    replayed.clear();
+    const auto replay = [&](int e) {
+        replayed.push_back(e);
+        if (e == 4) throw std::runtime_error("send");
+    };
+    EXPECT_THROW(queue.Check(state, replay), std::runtime_error);
+    EXPECT_EQ(queue.held(), (std::vector<int>{5, 6}));
+    queue.Check(state, replay);
+    EXPECT_EQ(replayed, (std::vector<int>{4, 5, 6}));
+    EXPECT_TRUE(queue.empty());
+
+    // Events that press and release nothing: a full queue takes no more.
+    state.inputInhibited = 1;
+    for (int e = 0; e < 300; ++e) queue.Offer(e, state);
+    EXPECT_EQ(queue.size(), TypeAheadQueue<int>::kCapacity);
+}
+
+TEST_F(KeyboardTest, KeysThatKeepOrClearFieldExitPending) {
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0x40, 0x20, 3).sba(6, 10)
+               .startOfField(0x40, 0, 0x20, 3).insertCursor(5, 11));
+    const auto typeToTheEnd = [this] {
+        CursorAt(5, 11);
+        input.Type("ABC");
+        ASSERT_TRUE(inputState.fieldExitPending);
+    };
+    typeToTheEnd();
+    input.PressKey("Home");
+    EXPECT_TRUE(inputState.fieldExitPending) << "Home";
+    EXPECT_EQ(CursorColumn(), 11);
+    input.PressKey("End");
+    EXPECT_TRUE(inputState.fieldExitPending) << "End";
+    input.PressKey("Ctrl");
+    EXPECT_TRUE(inputState.fieldExitPending) << "Ctrl without an error line";
+
+    // After the host's Write Error Code, Ctrl (the error reset) clears it.
+    Run(RecordBuilder().writeErrorCode().text("BAD VALUE").record());
+    ASSERT_EQ(terminal.state.errorLineWritten, kCmdWriteErrorCode);
+    typeToTheEnd();
+    input.PressKey("Ctrl");
+    EXPECT_FALSE(inputState.fieldExitPending);
+}
+
+TEST_F(KeyboardTest, PaKeysSendTheCursorOnly) {
+    FieldScreen();
+    input.Type("12");
+    const std::pair<const char*, std::uint8_t> rows[] = {{"PA1", 0x6C}, {"PA2", 0x6E}, {"PA3", 0x6B}};
+    for (const auto& [key, aid] : rows) {
+        terminal.state.inputInhibited = 0;
+        sender.sent.clear();
+        EXPECT_TRUE(input.PressKey(key));
+        ASSERT_EQ(sender.sent.size(), 1u) << key;
+        EXPECT_EQ(sender.sent[0], Sent(kOpNoOperation, {5, 13, aid})) << key << Hex(sender.sent[0]);
+    }
+}
+
+TEST_F(KeyboardTest, WithoutAConnectionSpecialKeysAndTheWheelDoNothing) {
+    FieldScreen();
+    terminal.state.connected = 0;
+    for (const char* key : {"SysReq", "Attn", "Help", "Print", "Refresh", "Next", "Previous",
+                            "PA1", "PA2", "PA3", "WheelUp", "WheelDown"}) {
+        EXPECT_TRUE(input.PressKey(key)) << key;
+    }
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(terminal.state.sysReqMode, 0);
+    EXPECT_EQ(notifications.suspended, 0);
+    EXPECT_EQ(input.keyboard().WheelKey(120), 0);
+    EXPECT_EQ(input.keyboard().WheelKey(-120), 0);
+    terminal.state.connected = 1;
+    EXPECT_EQ(input.keyboard().WheelKey(0x10078), keys::kVkPageUp) << "the low 16 bits: +120";
+    EXPECT_EQ(input.keyboard().WheelKey(0), keys::kVkPageDown);
+}
+
+TEST_F(KeyboardTest, SystemKeysOtherThanFunctionKeysAreLeftToThePlatform) {
+    FieldScreen();
+    EXPECT_FALSE(input.keyboard().SystemKeyDown(keys::kVkHome));
+    EXPECT_FALSE(input.keyboard().SystemKeyDown('X'));
+    EXPECT_EQ(CursorColumn(), 11) << "Home did not act";
+    EXPECT_TRUE(sender.sent.empty());
+    // A function key refused by the guard is consumed all the same.
+    input.PressKey("SysReq");
+    EXPECT_TRUE(input.keyboard().SystemKeyDown(keys::kVkF1));
+    EXPECT_TRUE(sender.sent.empty());
 }
 
 }  // namespace
