@@ -240,17 +240,6 @@ void HostSession::OnCommand(const TelnetEvent& e) {
                          "SB TERMINAL-TYPE SEND");
                     phase_ = Phase::kAwaitTerminalType;
                 } else {
-                    AskEnvironment();
-                }
-                return;
-            }
-            break;
-        case Phase::kAwaitEnvironWill:
-            if (e.option == kOptNewEnviron && (e.verb == kWill || e.verb == kWont)) {
-                if (yes) {
-                    Send(EnvironmentRequest(), "SB NEW-ENVIRON SEND USER DEVNAME IBM...");
-                    phase_ = Phase::kAwaitEnviron;
-                } else {
                     AskBinary();
                 }
                 return;
@@ -267,9 +256,20 @@ void HostSession::OnCommand(const TelnetEvent& e) {
                 return;
             }
             binaryAnswers_ |= 1 << bit;
-            if (binaryAnswers_ == 0x0F) StartApplication();
+            if (binaryAnswers_ == 0x0F) AskEnvironment();
             return;
         }
+        case Phase::kAwaitEnvironWill:
+            if (e.option == kOptNewEnviron && (e.verb == kWill || e.verb == kWont)) {
+                if (yes) {
+                    Send(EnvironmentRequest(), "SB NEW-ENVIRON SEND USER DEVNAME IBM...");
+                    phase_ = Phase::kAwaitEnviron;
+                } else {
+                    StartApplication();
+                }
+                return;
+            }
+            break;
         default:
             break;
     }
@@ -292,7 +292,7 @@ void HostSession::OnSubnegotiation(const TelnetEvent& e) {
             rows_ = 24;
             columns_ = 80;
         }
-        AskEnvironment();
+        AskBinary();
         return;
     }
     if (e.option == kOptNewEnviron) {
@@ -309,34 +309,20 @@ void HostSession::OnSubnegotiation(const TelnetEvent& e) {
         deviceName_ = Upper(Trim(env_.get("DEVNAME")));
         if (deviceName_ == "INUSE") {
             // A real host refuses a device name that is taken by closing the
-            // connection before any 5250 record.
+            // connection right after the environment answer, before any 5250
+            // record: the environment is the last step of the negotiation.
             Log("device INUSE is already in use: closing the connection");
             phase_ = Phase::kClosing;
             return;
         }
-        if (deviceName_.empty()) {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "QPADEV%04d", config_.clientNumber % 10000);
-            deviceName_ = buf;
-        }
         deviceName_ = deviceName_.substr(0, 10);
-        AskBinary();
+        StartApplication();
         return;
     }
     Log("<- SB " + OptionName(e.option) + " (ignored)");
 }
 
-void HostSession::AskEnvironment() {
-    Send({kIac, kDo, kOptNewEnviron}, "DO NEW-ENVIRON");
-    phase_ = Phase::kAwaitEnvironWill;
-}
-
 void HostSession::AskBinary() {
-    if (deviceName_.empty()) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "QPADEV%04d", config_.clientNumber % 10000);
-        deviceName_ = buf;
-    }
     Send({kIac, kDo, kOptEndOfRecord, kIac, kWill, kOptEndOfRecord, kIac, kDo, kOptBinary, kIac,
           kWill, kOptBinary},
          "DO END-OF-RECORD WILL END-OF-RECORD DO TRANSMIT-BINARY WILL TRANSMIT-BINARY");
@@ -344,7 +330,17 @@ void HostSession::AskBinary() {
     phase_ = Phase::kAwaitBinary;
 }
 
+void HostSession::AskEnvironment() {
+    Send({kIac, kDo, kOptNewEnviron}, "DO NEW-ENVIRON");
+    phase_ = Phase::kAwaitEnvironWill;
+}
+
 void HostSession::StartApplication() {
+    if (deviceName_.empty()) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "QPADEV%04d", config_.clientNumber % 10000);
+        deviceName_ = buf;
+    }
     phase_ = Phase::kRunning;
     Log("negotiation done: terminal \"" + terminalType_ + "\", " + std::to_string(rows_) + "x" +
         std::to_string(columns_) + ", device " + deviceName_);

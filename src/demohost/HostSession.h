@@ -27,13 +27,13 @@ struct HostConfig {
     int clientNumber = 1;
 };
 
-/// Where the negotiation stands.
+/// Where the negotiation stands, in the order of its steps.
 enum class Phase {
     kAwaitTerminalTypeWill,  ///< DO TERMINAL-TYPE sent
     kAwaitTerminalType,      ///< SB TERMINAL-TYPE SEND sent
+    kAwaitBinary,            ///< DO/WILL END-OF-RECORD and TRANSMIT-BINARY sent
     kAwaitEnvironWill,       ///< DO NEW-ENVIRON sent
     kAwaitEnviron,           ///< SB NEW-ENVIRON SEND sent
-    kAwaitBinary,            ///< DO/WILL END-OF-RECORD and TRANSMIT-BINARY sent
     kRunning,                ///< 5250 records flow
     kClosing,                ///< the host ends the connection once output is sent
 };
@@ -87,7 +87,9 @@ public:
 
     explicit HostSession(HostConfig config = {});
 
-    /// Opens the negotiation (IAC DO TERMINAL-TYPE).
+    /// Opens the negotiation (IAC DO TERMINAL-TYPE). The steps: terminal
+    /// type, then END-OF-RECORD and TRANSMIT-BINARY, then the environment;
+    /// the first screen follows the environment answer.
     void Start();
     /// Bytes the terminal sent, in any slices.
     void Receive(const std::uint8_t* data, std::size_t count);
@@ -126,8 +128,8 @@ private:
     // Negotiation.
     void OnCommand(const TelnetEvent& e);
     void OnSubnegotiation(const TelnetEvent& e);
-    void AskEnvironment();
     void AskBinary();
+    void AskEnvironment();
     void StartApplication();
     void Refuse(std::uint8_t verb, std::uint8_t option);
 

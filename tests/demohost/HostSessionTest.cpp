@@ -58,11 +58,8 @@ TEST_F(DemoHostSession, NegotiatesThenShowsSignOnSizedByTerminalType) {
 }
 
 TEST_F(DemoHostSession, NegotiationAnswersSplitAnywhereGiveTheSameSession) {
-    const Bytes answers = Concat({{0xFF, 0xFB, 0x18}, TerminalTypeAnswer("IBM-3477-FC"),
-                                  {0xFF, 0xFB, 0x27},
-                                  EnvironAnswer({{"DEVNAME", "SPLIT1"}, {"IBMRSEED", ""}}),
-                                  {0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF,
-                                   0xFD, 0x00}});
+    const Bytes answers = NegotiationAnswers(
+        "IBM-3477-FC", EnvironAnswer({{"DEVNAME", "SPLIT1"}, {"IBMRSEED", ""}}));
     for (std::size_t cut = 0; cut <= answers.size(); ++cut) {
         SCOPED_TRACE(cut);
         HostSession h;
@@ -74,6 +71,28 @@ TEST_F(DemoHostSession, NegotiationAnswersSplitAnywhereGiveTheSameSession) {
         EXPECT_EQ(h.deviceName(), "SPLIT1");
         EXPECT_EQ(h.screen(), ScreenId::kSignOn);
     }
+}
+
+TEST_F(DemoHostSession, TerminalRefusingTypeAndEnvironmentStillGetsASignOnScreen) {
+    HostSession h;
+    h.Start();
+    EXPECT_EQ(h.TakeOutput(), Bytes({0xFF, 0xFD, 0x18}));
+    h.Receive(Bytes{0xFF, 0xFC, 0x18});  // WONT TERMINAL-TYPE
+    EXPECT_EQ(h.TakeOutput(), BinaryRequests());
+    h.Receive(BinaryAnswers());
+    EXPECT_EQ(h.TakeOutput(), Bytes({0xFF, 0xFD, 0x27}));
+    h.Receive(Bytes{0xFF, 0xFC, 0x27});  // WONT NEW-ENVIRON
+    EXPECT_EQ(h.phase(), Phase::kRunning);
+    EXPECT_EQ(h.screen(), ScreenId::kSignOn);
+    EXPECT_EQ(h.columns(), 80);
+    EXPECT_EQ(h.deviceName(), "QPADEV0001");
+
+    // Without binary transmission there is no 5250 session at all.
+    HostSession refused;
+    refused.Start();
+    refused.Receive(Concat({{0xFF, 0xFB, 0x18}, TerminalTypeAnswer("IBM-5292-2"),
+                            {0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFC, 0x00}}));
+    EXPECT_TRUE(refused.closeRequested());
 }
 
 TEST_F(DemoHostSession, DeviceInUseClosesRightAfterTheEnvironmentAnswer) {
