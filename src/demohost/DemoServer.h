@@ -22,6 +22,8 @@ struct ServerOptions {
     Scenario scenario = Scenario::kDemo;
     long burstCount = 100;
     bool once = false;          ///< stop after the first terminal has gone
+    /// The host's code page for every terminal (HostConfig::tables).
+    TablePair tables = BuiltinTablePair();
 };
 
 class DemoServer {

@@ -111,8 +111,8 @@ const char* AttributeName(int a) {
 /// Builds one screen: text at addresses, fields, the cursor.
 class ScreenWriter {
 public:
-    ScreenWriter(int rows, int columns, std::uint8_t cc2)
-        : rows_(rows), columns_(columns), rb_(kOpPutGet) {
+    ScreenWriter(int rows, int columns, std::uint8_t cc2, const TablePair& tables)
+        : rows_(rows), columns_(columns), rb_(kOpPutGet, tables) {
         if (rows == 27) {
             rb_.clearUnitAlternate();
         } else {
@@ -377,11 +377,15 @@ int HostSession::FieldAt(int row, int column) const {
 }
 
 void HostSession::OnRecord(const TelnetEvent& e) {
-    InboundRecord r = DecodeInbound(e.payload, [this](int row, int column) {
-        const int i = FieldAt(row, column);
-        return i < 0 ? -1 : fields_[static_cast<std::size_t>(i)].length;
-    });
-    Log("<- " + DescribeInbound(r) + (e.truncated ? " (cut at the record limit)" : ""));
+    InboundRecord r = DecodeInbound(
+        e.payload,
+        [this](int row, int column) {
+            const int i = FieldAt(row, column);
+            return i < 0 ? -1 : fields_[static_cast<std::size_t>(i)].length;
+        },
+        config_.tables);
+    Log("<- " + DescribeInbound(r, config_.tables) +
+        (e.truncated ? " (cut at the record limit)" : ""));
     if (phase_ != Phase::kRunning) {
         Log("record before the negotiation ended: ignored");
         return;
@@ -731,7 +735,7 @@ void HostSession::OnReadScreen(const InboundRecord& r) {
     auto at = [&](int row, int column, std::size_t n) {
         const std::size_t p = static_cast<std::size_t>((row - 1) * columns_ + column - 1);
         if (p + n > r.data.size()) return std::string();
-        return ToText(r.data.data() + p, n);
+        return ToText(r.data.data() + p, n, config_.tables);
     };
     const std::string marker(kReadMarker);
     const bool markerOk = at(6, 3, marker.size()) == marker;
@@ -766,7 +770,7 @@ void HostSession::OnReadImmediate(const InboundRecord& r) {
                             .substr(0, static_cast<std::size_t>(fields_[i].length));
             total += static_cast<std::size_t>(fields_[i].length);
         }
-        std::string got = ToText(r.data.data() + 3, dataBytes);
+        std::string got = ToText(r.data.data() + 3, dataBytes, config_.tables);
         for (char& c : got) {
             if (c == '\0') c = ' ';
         }
@@ -785,9 +789,9 @@ void HostSession::OnQueryReply(const InboundRecord& r) {
     query_.length = r.data.size();
     if (r.data.size() >= 37) {
         query_.queryClass = r.data[5];
-        query_.deviceType = ToText(r.data.data() + 30, 4);
+        query_.deviceType = ToText(r.data.data() + 30, 4, config_.tables);
         for (std::size_t i = 34; i < 37; ++i) {
-            if (r.data[i] != 0x00) query_.model.push_back(ToText(&r.data[i], 1)[0]);
+            if (r.data[i] != 0x00) query_.model += ToText(&r.data[i], 1, config_.tables);
         }
     }
     Log("query reply: device type " + query_.deviceType + " model " + query_.model);
@@ -854,7 +858,7 @@ void HostSession::ShowPopup() {
     // pop-up record of the same block.
     Send(FrameRecord(kOpSaveScreen, {kEscape, kCmdSaveScreen}), "Save Screen");
     const int top = rows_ / 2 - 4, left = columns_ / 2 - 22, width = 44;
-    RecordBuilder rb(kOpPutGet);
+    RecordBuilder rb(kOpPutGet, config_.tables);
     rb.writeToDisplay(0x00, kCc2SteadyCursor).startOfHeader(0, static_cast<std::uint8_t>(rows_));
     for (int row = top; row <= top + 7; ++row) {
         const bool edge = row == top || row == top + 7;
@@ -898,13 +902,13 @@ void HostSession::ClosePopup() {
 }
 
 void HostSession::SendQuery() {
-    RecordBuilder rb(kOpOutputOnly);
+    RecordBuilder rb(kOpOutputOnly, config_.tables);
     rb.queryStructuredField();
     Send(rb.record(), "Output Only Write Structured Field query");
 }
 
 void HostSession::ShowError(const std::string& message, int fieldIndex) {
-    RecordBuilder rb(kOpPutGet);
+    RecordBuilder rb(kOpPutGet, config_.tables);
     rb.writeErrorCode();
     if (fieldIndex >= 0 && static_cast<std::size_t>(fieldIndex) < fields_.size()) {
         const auto [row, column] =
@@ -918,7 +922,7 @@ void HostSession::ShowError(const std::string& message, int fieldIndex) {
 }
 
 void HostSession::Reinvite() {
-    RecordBuilder rb(kOpPutGet);
+    RecordBuilder rb(kOpPutGet, config_.tables);
     rb.readMdtFields();
     Send(rb.record(), "Put/Get Read MDT Fields");
 }
@@ -941,7 +945,7 @@ Bytes HostSession::BuildScreen(ScreenId id, const std::string& message) {
     screen_ = id;
     fields_.clear();
     const std::uint8_t cc2 = id == ScreenId::kColors ? kCc2BlinkCursor : kCc2SteadyCursor;
-    ScreenWriter w(rows_, columns_, cc2);
+    ScreenWriter w(rows_, columns_, cc2, config_.tables);
     const int keysRow = rows_ - 2;
     const int messageRow = rows_;
     int cursorRow = 0, cursorColumn = 0;
@@ -1176,7 +1180,7 @@ void HostSession::Pump(std::size_t budget) {
         // Read Screen is answered at once: its answer marks the moment the
         // terminal has taken every screen. The Put/Get record then unlocks
         // the keyboard and waits for the operator's Enter.
-        RecordBuilder done(kOpPutGet);
+        RecordBuilder done(kOpPutGet, config_.tables);
         done.writeToDisplay(0x00, kCc2SteadyCursor)
             .sba(rows_, 1)
             .text("Burst of " + std::to_string(burstSent_) + " screens done; press Enter.")
@@ -1191,7 +1195,7 @@ void HostSession::Pump(std::size_t budget) {
 
 void HostSession::QueueBurstScreen() {
     if (burstSent_ == 0) burstStart_ = std::chrono::steady_clock::now();
-    RecordBuilder rb(kOpOutputOnly);
+    RecordBuilder rb(kOpOutputOnly, config_.tables);
     if (burstSent_ == 0) {
         if (rows_ == 27) {
             rb.clearUnitAlternate();

@@ -25,6 +25,10 @@ struct HostConfig {
     std::string systemName = "QUENLIX1";
     /// Used to make up a device name when the terminal offers none.
     int clientNumber = 1;
+    /// The host's code page: screen text goes out and field data comes back
+    /// through it. Telnet does not tell which code page the terminal uses, so
+    /// this is the host's own setting, which the terminal has to match.
+    TablePair tables = BuiltinTablePair();
 };
 
 /// Where the negotiation stands, in the order of its steps.

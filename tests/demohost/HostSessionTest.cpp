@@ -292,6 +292,29 @@ TEST_F(DemoHostSession, PopUpRestoresTheSavedScreen) {
     EXPECT_EQ(host->screen(), ScreenId::kColors);
 }
 
+TEST_F(DemoHostSession, FieldDataIsReadWithTheHostsCodePage) {
+    // A German terminal sends "@" as 0xB5, which the built-in page reads as
+    // a section sign: a host on that page does not know the user.
+    tables.InitTranslation(QUENLIX_TABLE_DIR);
+    settings.PageCode = 273;
+    Connect();
+    Type(6, 53, "@DEMO");
+    Key(ds::kAidEnter);
+    EXPECT_FALSE(host->signedOn());
+    EXPECT_NE(Row(24).find("does not exist"), std::string::npos);
+
+    TranslationCache hostTables;
+    hostTables.InitTranslation(QUENLIX_TABLE_DIR);
+    ASSERT_EQ(hostTables.SelectTables(273), kTablesSelected);
+    HostConfig config;
+    config.tables = hostTables.current();
+    Connect("IBM-5292-2", EnvironAnswer({{"DEVNAME", "DSP01"}, {"IBMRSEED", ""}}), config);
+    Type(6, 53, "@DEMO");
+    Key(ds::kAidEnter);
+    EXPECT_EQ(host->user(), "@DEMO");
+    EXPECT_TRUE(Shows("User: @DEMO"));  // and back out through the same page
+}
+
 TEST_F(DemoHostSession, ReadScreenAndReadImmediateAnswersAreChecked) {
     SignOn();
     Option("7");

@@ -111,7 +111,7 @@ protected:
             ScreenCell& cell = terminal.screen.at(pos);
             ASSERT_TRUE(cell.inField) << "not a field at " << row << "," << column + i;
             cell.character = static_cast<std::uint8_t>(text[i]);
-            cell.ebcdic = tables.ToEbcdic(0, static_cast<std::uint8_t>(text[i]));
+            cell.ebcdic = tables.ToEbcdic(settings.PageCode, static_cast<std::uint8_t>(text[i]));
             terminal.formatTable.entry(cell.fieldIndex)->mdt = 1;
             terminal.state.operatorModified = 1;
         }
