@@ -44,6 +44,14 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
+/// A signed-numeric value (digits, then the sign position) as a number:
+/// "-42", "42", or empty when no digit was typed.
+std::string SignedNumber(const std::string& value) {
+    if (value.empty()) return value;
+    const std::string digits = Trim(value.substr(0, value.size() - 1));
+    return (value.back() == '-' && !digits.empty() ? "-" : "") + digits;
+}
+
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
@@ -164,6 +172,21 @@ private:
 std::pair<int, int> DataAddress(const FieldDef& f, int columns) {
     if (f.column >= columns) return {f.row + 1, 1};
     return {f.row, f.column + 1};
+}
+
+/// A signed-numeric field as the terminal sends it after Field-: the minus
+/// sign is the zone 0xD of the last digit (0xD0..0xD9, "}" and J..R in most
+/// code pages) and the sign position is blank. The host reads that as the
+/// digits followed by "-" in the sign position, the form it checks and shows.
+std::string ReadSignedField(const Bytes& ebcdic, std::string text, std::size_t length) {
+    if (length < 2 || ebcdic.size() != length || text.size() != length) return text;
+    const std::uint8_t digit = ebcdic[length - 2];
+    const std::uint8_t sign = ebcdic[length - 1];
+    if ((digit & 0xF0) == 0xD0 && (digit & 0x0F) <= 9 && (sign == 0x40 || sign == 0x00)) {
+        text[length - 2] = static_cast<char>('0' + (digit & 0x0F));
+        text[length - 1] = '-';
+    }
+    return text;
 }
 
 }  // namespace
@@ -432,9 +455,14 @@ void HostSession::ApplyFields(const InboundRecord& r) {
     for (const InboundField& f : r.fields) {
         const int i = FieldAt(f.row, f.column);
         if (i < 0 || f.ebcdic.empty()) continue;  // unknown, or an address without data
+        const FieldDef& def = fields_[static_cast<std::size_t>(i)];
         std::string text = f.text;
         for (char& c : text) {
             if (c == '\0') c = ' ';
+        }
+        if ((def.ffw1 & 0x07) == kShiftSigned) {
+            text = ReadSignedField(f.ebcdic, std::move(text),
+                                   static_cast<std::size_t>(def.length));
         }
         values_[static_cast<std::size_t>(i)] = text;
     }
@@ -656,6 +684,7 @@ void HostSession::OnDataEntry(const InboundRecord& r) {
         }
         std::string v = values_[i];
         while (!v.empty() && v.back() == ' ') v.pop_back();
+        if ((fields_[i].ffw1 & 0x07) == kShiftSigned) v = SignedNumber(values_[i]);
         echo_.push_back(Pad(fields_[i].label, 26) + "'" + v + "'" + (sent ? "  sent" : ""));
     }
     echo_.push_back("Cursor " + std::to_string(r.cursorRow) + "," +

@@ -28,6 +28,12 @@ protected:
     bool Shows(const std::string& text) const {
         return Screen().find(text) != std::string::npos;
     }
+    /// A row without the blanks around its text.
+    std::string Text(int row) const {
+        const std::string r = Row(row);
+        const std::size_t b = r.find_first_not_of(' ');
+        return b == std::string::npos ? "" : r.substr(b, r.find_last_not_of(' ') - b + 1);
+    }
 };
 
 TEST_F(DemoHostSession, NegotiatesThenShowsSignOnSizedByTerminalType) {
@@ -214,6 +220,50 @@ TEST_F(DemoHostSession, DataEntryDefinesEveryFieldKindAndEchoesWhatCameBack) {
     EXPECT_TRUE(Shows("'hidden'  sent"));
     EXPECT_TRUE(Shows("'PROTECTED'"));
     EXPECT_TRUE(Shows("AID Enter"));
+}
+
+TEST_F(DemoHostSession, SignedNumericFieldsAreReadWithTheirSign) {
+    SignOn();
+    Option("1");
+    ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
+    // The signed-numeric field: six digit positions and the sign position,
+    // as the terminal's field keys leave them.
+    const Bytes b4(4, 0x40);
+    struct Case {
+        const char* what;
+        Bytes field;
+        const char* echo;  ///< nullptr: refused with `error`
+        const char* error;
+    } cases[] = {
+        {"Field- after 42", Concat({b4, {0xF4, 0xD2, 0x40}}), "-42", nullptr},
+        {"Field- after 0", Concat({b4, {0x40, 0xD0, 0x40}}), "-0", nullptr},
+        {"Field- on six digits", {0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xD6, 0x40}, "-123456", nullptr},
+        {"Field+ after 42", Concat({b4, {0xF4, 0xF2, 0x40}}), "42", nullptr},
+        {"typed, no field key", {0xF1, 0xF2, 0xF3, 0x40, 0x40, 0x40, 0x40}, "123", nullptr},
+        {"left empty", Bytes(7, 0x40), "", nullptr},
+        {"negative zone before the last digit", Concat({b4, {0xD4, 0xF2, 0x40}}), nullptr,
+         "Signed numeric: digits only before the sign position."},
+        {"negative zone and a sign", Concat({b4, {0xF4, 0xD2, 0x4E}}), nullptr,
+         "Signed numeric: digits only before the sign position."},
+        {"a letter in the sign position", Concat({b4, {0xF4, 0xF2, 0xC1}}), nullptr,
+         "Signed numeric: the sign position holds something else."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Type(13, 39, "MUST");  // the mandatory-enter field
+        Store(8, 39, c.field);
+        Key(ds::kAidEnter);
+        if (c.echo == nullptr) {
+            EXPECT_EQ(host->screen(), ScreenId::kDataEntry);
+            EXPECT_EQ(Text(24), c.error);
+            EXPECT_EQ(CursorRow(), 8);
+            continue;
+        }
+        ASSERT_EQ(host->screen(), ScreenId::kDataResult) << Row(24);
+        EXPECT_TRUE(Shows(std::string("Signed numeric            '") + c.echo + "'")) << Screen();
+        Key(ds::kAidEnter);  // again
+        ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
+    }
 }
 
 TEST_F(DemoHostSession, ListPagesWithRollKeysAndSaysMoreOrBottom) {

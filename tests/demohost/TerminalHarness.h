@@ -116,6 +116,19 @@ protected:
             terminal.state.operatorModified = 1;
         }
     }
+    /// Puts EBCDIC bytes into a field as an editing key leaves them (Field-
+    /// gives the last digit a negative zone, which no typed character has).
+    void Store(int row, int column, const Bytes& ebcdic) {
+        for (std::size_t i = 0; i < ebcdic.size(); ++i) {
+            const int pos = (row - 1) * terminal.columns() + column - 1 + static_cast<int>(i);
+            ScreenCell& cell = terminal.screen.at(pos);
+            ASSERT_TRUE(cell.inField) << "not a field at " << row << "," << column + i;
+            cell.ebcdic = ebcdic[i];
+            cell.character = tables.ToPc(settings.PageCode, ebcdic[i]);
+            terminal.formatTable.entry(cell.fieldIndex)->mdt = 1;
+            terminal.state.operatorModified = 1;
+        }
+    }
     void Key(std::uint8_t aid) {
         ASSERT_EQ(terminal.state.inputInhibited, 0) << "keyboard locked\n" << log;
         responses.SendAid(aid);
