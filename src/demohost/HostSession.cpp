@@ -174,6 +174,15 @@ std::pair<int, int> DataAddress(const FieldDef& f, int columns) {
     return {f.row, f.column + 1};
 }
 
+/// A message that fills its row: a white attribute in the first column, the
+/// text padded with blanks, a normal attribute in the last column. Write Error
+/// Code replaces only the bytes it carries, so the blanks are what removes the
+/// rest of a longer message shown before.
+void MessageLine(RecordBuilder& rb, const std::string& message, int columns) {
+    const std::size_t room = static_cast<std::size_t>(std::max(0, columns - 2));
+    rb.attribute(kAttrWhite).text(Pad(message.substr(0, room), room)).attribute(kAttrNormal);
+}
+
 /// A signed-numeric field as the terminal sends it after Field-: the minus
 /// sign is the zone 0xD of the last digit (0xD0..0xD9, "}" and J..R in most
 /// code pages) and the sign position is blank. The host reads that as the
@@ -187,6 +196,25 @@ std::string ReadSignedField(const Bytes& ebcdic, std::string text, std::size_t l
         text[length - 1] = '-';
     }
     return text;
+}
+
+/// Where a Start of Header fits into a Save Screen answer: right after its
+/// Restore Screen, Clear Unit (Alternate) and Write To Display commands,
+/// before the first field is defined. 0 when the stream does not start so.
+std::size_t AfterWriteToDisplay(const Bytes& saved) {
+    std::size_t i = 0;
+    auto at = [&](std::size_t k) { return i + k < saved.size() ? saved[i + k] : -1; };
+    if (at(0) != kEscape || at(1) != kCmdRestoreScreen) return 0;
+    i += 2;
+    if (at(0) == kEscape && at(1) == kCmdClearUnit) {
+        i += 2;
+    } else if (at(0) == kEscape && at(1) == kCmdClearUnitAlternate && at(2) >= 0) {
+        i += 3;
+    } else {
+        return 0;
+    }
+    if (at(0) != kEscape || at(1) != kCmdWriteToDisplay || at(3) < 0) return 0;
+    return i + 4;
 }
 
 }  // namespace
@@ -915,15 +943,26 @@ void HostSession::ClosePopup() {
         return;
     }
     // The terminal's Save Screen answer is a command stream that rebuilds
-    // the screen; it comes back as it was, inside a Restore Screen record.
-    Bytes restore = FrameRecord(kOpRestoreScreen, saved_);
-    RecordBuilder unlock(kOpPutGet);
-    unlock.writeErrorCode()
-        .attribute(kAttrWhite)
-        .text("Pop-up closed; the screen was restored.")
-        .attribute(kAttrNormal)
-        .readMdtFields();
-    Send(Concat({restore, unlock.record()}), "Restore Screen + Put/Get Write Error Code");
+    // the screen; it goes back inside a Restore Screen record. Its Clear Unit
+    // puts the error row at 24, also on a 27-row screen, so a Start of Header
+    // with the last row goes in before the stream defines any field (Start of
+    // Header clears the format table).
+    const std::size_t split = AfterWriteToDisplay(saved_);
+    if (split == 0) {
+        saved_.clear();
+        Show(back, "The saved screen was not understood; the screen was redrawn.");
+        return;
+    }
+    RecordBuilder restore(kOpRestoreScreen, config_.tables);
+    restore.raw(Bytes(saved_.begin(), saved_.begin() + static_cast<std::ptrdiff_t>(split)))
+        .startOfHeader(0, static_cast<std::uint8_t>(rows_))
+        .raw(Bytes(saved_.begin() + static_cast<std::ptrdiff_t>(split), saved_.end()));
+    RecordBuilder unlock(kOpPutGet, config_.tables);
+    unlock.writeErrorCode();
+    MessageLine(unlock, "Pop-up closed; the screen was restored.", columns_);
+    unlock.readMdtFields();
+    Send(Concat({restore.record(), unlock.record()}),
+         "Restore Screen + Put/Get Write Error Code");
     screen_ = back;
     fields_ = savedFields_;
     values_ = savedValues_;
@@ -944,8 +983,7 @@ void HostSession::ShowError(const std::string& message, int fieldIndex) {
             DataAddress(fields_[static_cast<std::size_t>(fieldIndex)], columns_);
         rb.insertCursor(row, column);
     }
-    const std::size_t room = static_cast<std::size_t>(columns_ - 2);
-    rb.attribute(kAttrWhite).text(message.substr(0, room)).attribute(kAttrNormal);
+    MessageLine(rb, message, columns_);
     rb.readMdtFields();
     Send(rb.record(), "Put/Get Write Error Code \"" + message + "\", Read MDT Fields");
 }

@@ -266,6 +266,23 @@ TEST_F(DemoHostSession, SignedNumericFieldsAreReadWithTheirSign) {
     }
 }
 
+TEST_F(DemoHostSession, AShortMessageLeavesNothingOfALongerOneBeforeIt) {
+    SignOn();
+    Option("42");
+    EXPECT_EQ(Text(24), "Option 42 is not valid. Type a number from the list.");
+    Key(ds::kAidF1 + 4);
+    EXPECT_EQ(Text(24), "F5 is not allowed here.");
+    // The pop-up's closing line over a restored screen whose last row held
+    // a longer message.
+    Option("42");
+    Type(20, 8, "6 ");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kPopup);
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_EQ(Text(24), "Pop-up closed; the screen was restored.");
+}
+
 TEST_F(DemoHostSession, ListPagesWithRollKeysAndSaysMoreOrBottom) {
     SignOn();
     Option("2");
@@ -339,6 +356,33 @@ TEST_F(DemoHostSession, PopUpRestoresTheSavedScreen) {
     ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
     // The restored menu still works.
     Option("3");
+    EXPECT_EQ(host->screen(), ScreenId::kColors);
+}
+
+TEST_F(DemoHostSession, PopUpOnTheWideScreenKeepsMessagesOnTheLastRow) {
+    Connect("IBM-3477-FC");
+    Type(6, 53, "DEMO");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kMenu);
+    const std::string keys = Row(25);
+    Type(23, 8, "6");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kPopup);
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_EQ(terminal.rows(), 27);
+    EXPECT_EQ(Text(27), "Pop-up closed; the screen was restored.");
+    EXPECT_EQ(Text(24), "");
+    EXPECT_EQ(Row(25), keys);
+    // The restored fields are there, and later messages go to the last row.
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
+    Type(23, 8, "42");
+    Key(ds::kAidEnter);
+    EXPECT_EQ(Text(27), "Option 42 is not valid. Type a number from the list.");
+    EXPECT_EQ(Text(24), "");
+    EXPECT_EQ(CursorRow(), 23);
+    Type(23, 8, "3 ");
+    Key(ds::kAidEnter);
     EXPECT_EQ(host->screen(), ScreenId::kColors);
 }
 
