@@ -28,7 +28,8 @@ struct ServerOptions {
 
 class DemoServer {
 public:
-    /// Terminals served at the same time; more wait in the listen queue.
+    /// Terminals served at the same time. A further terminal is accepted
+    /// and its connection closed at once, before any negotiation.
     static constexpr std::size_t kMaxClients = 64;
     /// A terminal that stops reading is not fed more than this: its input is
     /// no longer read until it has taken its output.
