@@ -110,6 +110,7 @@ void DemoServer::Accept() {
         config.scenario = options_.scenario;
         config.burstCount = options_.burstCount;
         config.clientNumber = c.number;
+        config.tables = options_.tables;
         c.session = std::make_unique<HostSession>(config);
         WriteLog(c.number, "connected");
         c.session->Start();

@@ -22,11 +22,14 @@ struct ServerOptions {
     Scenario scenario = Scenario::kDemo;
     long burstCount = 100;
     bool once = false;          ///< stop after the first terminal has gone
+    /// The host's code page for every terminal (HostConfig::tables).
+    TablePair tables = BuiltinTablePair();
 };
 
 class DemoServer {
 public:
-    /// Terminals served at the same time; more wait in the listen queue.
+    /// Terminals served at the same time. A further terminal is accepted
+    /// and its connection closed at once, before any negotiation.
     static constexpr std::size_t kMaxClients = 64;
     /// A terminal that stops reading is not fed more than this: its input is
     /// no longer read until it has taken its output.

@@ -44,6 +44,14 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
+/// A signed-numeric value (digits, then the sign position) as a number:
+/// "-42", "42", or empty when no digit was typed.
+std::string SignedNumber(const std::string& value) {
+    if (value.empty()) return value;
+    const std::string digits = Trim(value.substr(0, value.size() - 1));
+    return (value.back() == '-' && !digits.empty() ? "-" : "") + digits;
+}
+
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
@@ -111,8 +119,8 @@ const char* AttributeName(int a) {
 /// Builds one screen: text at addresses, fields, the cursor.
 class ScreenWriter {
 public:
-    ScreenWriter(int rows, int columns, std::uint8_t cc2)
-        : rows_(rows), columns_(columns), rb_(kOpPutGet) {
+    ScreenWriter(int rows, int columns, std::uint8_t cc2, const TablePair& tables)
+        : rows_(rows), columns_(columns), rb_(kOpPutGet, tables) {
         if (rows == 27) {
             rb_.clearUnitAlternate();
         } else {
@@ -164,6 +172,49 @@ private:
 std::pair<int, int> DataAddress(const FieldDef& f, int columns) {
     if (f.column >= columns) return {f.row + 1, 1};
     return {f.row, f.column + 1};
+}
+
+/// A message that fills its row: a white attribute in the first column, the
+/// text padded with blanks, a normal attribute in the last column. Write Error
+/// Code replaces only the bytes it carries, so the blanks are what removes the
+/// rest of a longer message shown before.
+void MessageLine(RecordBuilder& rb, const std::string& message, int columns) {
+    const std::size_t room = static_cast<std::size_t>(std::max(0, columns - 2));
+    rb.attribute(kAttrWhite).text(Pad(message.substr(0, room), room)).attribute(kAttrNormal);
+}
+
+/// A signed-numeric field as the terminal sends it after Field-: the minus
+/// sign is the zone 0xD of the last digit (0xD0..0xD9, "}" and J..R in most
+/// code pages) and the sign position is blank. The host reads that as the
+/// digits followed by "-" in the sign position, the form it checks and shows.
+std::string ReadSignedField(const Bytes& ebcdic, std::string text, std::size_t length) {
+    if (length < 2 || ebcdic.size() != length || text.size() != length) return text;
+    const std::uint8_t digit = ebcdic[length - 2];
+    const std::uint8_t sign = ebcdic[length - 1];
+    if ((digit & 0xF0) == 0xD0 && (digit & 0x0F) <= 9 && (sign == 0x40 || sign == 0x00)) {
+        text[length - 2] = static_cast<char>('0' + (digit & 0x0F));
+        text[length - 1] = '-';
+    }
+    return text;
+}
+
+/// Where a Start of Header fits into a Save Screen answer: right after its
+/// Restore Screen, Clear Unit (Alternate) and Write To Display commands,
+/// before the first field is defined. 0 when the stream does not start so.
+std::size_t AfterWriteToDisplay(const Bytes& saved) {
+    std::size_t i = 0;
+    auto at = [&](std::size_t k) { return i + k < saved.size() ? saved[i + k] : -1; };
+    if (at(0) != kEscape || at(1) != kCmdRestoreScreen) return 0;
+    i += 2;
+    if (at(0) == kEscape && at(1) == kCmdClearUnit) {
+        i += 2;
+    } else if (at(0) == kEscape && at(1) == kCmdClearUnitAlternate && at(2) >= 0) {
+        i += 3;
+    } else {
+        return 0;
+    }
+    if (at(0) != kEscape || at(1) != kCmdWriteToDisplay || at(3) < 0) return 0;
+    return i + 4;
 }
 
 }  // namespace
@@ -240,17 +291,6 @@ void HostSession::OnCommand(const TelnetEvent& e) {
                          "SB TERMINAL-TYPE SEND");
                     phase_ = Phase::kAwaitTerminalType;
                 } else {
-                    AskEnvironment();
-                }
-                return;
-            }
-            break;
-        case Phase::kAwaitEnvironWill:
-            if (e.option == kOptNewEnviron && (e.verb == kWill || e.verb == kWont)) {
-                if (yes) {
-                    Send(EnvironmentRequest(), "SB NEW-ENVIRON SEND USER DEVNAME IBM...");
-                    phase_ = Phase::kAwaitEnviron;
-                } else {
                     AskBinary();
                 }
                 return;
@@ -267,9 +307,20 @@ void HostSession::OnCommand(const TelnetEvent& e) {
                 return;
             }
             binaryAnswers_ |= 1 << bit;
-            if (binaryAnswers_ == 0x0F) StartApplication();
+            if (binaryAnswers_ == 0x0F) AskEnvironment();
             return;
         }
+        case Phase::kAwaitEnvironWill:
+            if (e.option == kOptNewEnviron && (e.verb == kWill || e.verb == kWont)) {
+                if (yes) {
+                    Send(EnvironmentRequest(), "SB NEW-ENVIRON SEND USER DEVNAME IBM...");
+                    phase_ = Phase::kAwaitEnviron;
+                } else {
+                    StartApplication();
+                }
+                return;
+            }
+            break;
         default:
             break;
     }
@@ -292,7 +343,7 @@ void HostSession::OnSubnegotiation(const TelnetEvent& e) {
             rows_ = 24;
             columns_ = 80;
         }
-        AskEnvironment();
+        AskBinary();
         return;
     }
     if (e.option == kOptNewEnviron) {
@@ -309,34 +360,20 @@ void HostSession::OnSubnegotiation(const TelnetEvent& e) {
         deviceName_ = Upper(Trim(env_.get("DEVNAME")));
         if (deviceName_ == "INUSE") {
             // A real host refuses a device name that is taken by closing the
-            // connection before any 5250 record.
+            // connection right after the environment answer, before any 5250
+            // record: the environment is the last step of the negotiation.
             Log("device INUSE is already in use: closing the connection");
             phase_ = Phase::kClosing;
             return;
         }
-        if (deviceName_.empty()) {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "QPADEV%04d", config_.clientNumber % 10000);
-            deviceName_ = buf;
-        }
         deviceName_ = deviceName_.substr(0, 10);
-        AskBinary();
+        StartApplication();
         return;
     }
     Log("<- SB " + OptionName(e.option) + " (ignored)");
 }
 
-void HostSession::AskEnvironment() {
-    Send({kIac, kDo, kOptNewEnviron}, "DO NEW-ENVIRON");
-    phase_ = Phase::kAwaitEnvironWill;
-}
-
 void HostSession::AskBinary() {
-    if (deviceName_.empty()) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "QPADEV%04d", config_.clientNumber % 10000);
-        deviceName_ = buf;
-    }
     Send({kIac, kDo, kOptEndOfRecord, kIac, kWill, kOptEndOfRecord, kIac, kDo, kOptBinary, kIac,
           kWill, kOptBinary},
          "DO END-OF-RECORD WILL END-OF-RECORD DO TRANSMIT-BINARY WILL TRANSMIT-BINARY");
@@ -344,7 +381,17 @@ void HostSession::AskBinary() {
     phase_ = Phase::kAwaitBinary;
 }
 
+void HostSession::AskEnvironment() {
+    Send({kIac, kDo, kOptNewEnviron}, "DO NEW-ENVIRON");
+    phase_ = Phase::kAwaitEnvironWill;
+}
+
 void HostSession::StartApplication() {
+    if (deviceName_.empty()) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "QPADEV%04d", config_.clientNumber % 10000);
+        deviceName_ = buf;
+    }
     phase_ = Phase::kRunning;
     Log("negotiation done: terminal \"" + terminalType_ + "\", " + std::to_string(rows_) + "x" +
         std::to_string(columns_) + ", device " + deviceName_);
@@ -381,11 +428,15 @@ int HostSession::FieldAt(int row, int column) const {
 }
 
 void HostSession::OnRecord(const TelnetEvent& e) {
-    InboundRecord r = DecodeInbound(e.payload, [this](int row, int column) {
-        const int i = FieldAt(row, column);
-        return i < 0 ? -1 : fields_[static_cast<std::size_t>(i)].length;
-    });
-    Log("<- " + DescribeInbound(r) + (e.truncated ? " (cut at the record limit)" : ""));
+    InboundRecord r = DecodeInbound(
+        e.payload,
+        [this](int row, int column) {
+            const int i = FieldAt(row, column);
+            return i < 0 ? -1 : fields_[static_cast<std::size_t>(i)].length;
+        },
+        config_.tables);
+    Log("<- " + DescribeInbound(r, config_.tables) +
+        (e.truncated ? " (cut at the record limit)" : ""));
     if (phase_ != Phase::kRunning) {
         Log("record before the negotiation ended: ignored");
         return;
@@ -432,9 +483,14 @@ void HostSession::ApplyFields(const InboundRecord& r) {
     for (const InboundField& f : r.fields) {
         const int i = FieldAt(f.row, f.column);
         if (i < 0 || f.ebcdic.empty()) continue;  // unknown, or an address without data
+        const FieldDef& def = fields_[static_cast<std::size_t>(i)];
         std::string text = f.text;
         for (char& c : text) {
             if (c == '\0') c = ' ';
+        }
+        if ((def.ffw1 & 0x07) == kShiftSigned) {
+            text = ReadSignedField(f.ebcdic, std::move(text),
+                                   static_cast<std::size_t>(def.length));
         }
         values_[static_cast<std::size_t>(i)] = text;
     }
@@ -656,6 +712,7 @@ void HostSession::OnDataEntry(const InboundRecord& r) {
         }
         std::string v = values_[i];
         while (!v.empty() && v.back() == ' ') v.pop_back();
+        if ((fields_[i].ffw1 & 0x07) == kShiftSigned) v = SignedNumber(values_[i]);
         echo_.push_back(Pad(fields_[i].label, 26) + "'" + v + "'" + (sent ? "  sent" : ""));
     }
     echo_.push_back("Cursor " + std::to_string(r.cursorRow) + "," +
@@ -735,7 +792,7 @@ void HostSession::OnReadScreen(const InboundRecord& r) {
     auto at = [&](int row, int column, std::size_t n) {
         const std::size_t p = static_cast<std::size_t>((row - 1) * columns_ + column - 1);
         if (p + n > r.data.size()) return std::string();
-        return ToText(r.data.data() + p, n);
+        return ToText(r.data.data() + p, n, config_.tables);
     };
     const std::string marker(kReadMarker);
     const bool markerOk = at(6, 3, marker.size()) == marker;
@@ -770,7 +827,7 @@ void HostSession::OnReadImmediate(const InboundRecord& r) {
                             .substr(0, static_cast<std::size_t>(fields_[i].length));
             total += static_cast<std::size_t>(fields_[i].length);
         }
-        std::string got = ToText(r.data.data() + 3, dataBytes);
+        std::string got = ToText(r.data.data() + 3, dataBytes, config_.tables);
         for (char& c : got) {
             if (c == '\0') c = ' ';
         }
@@ -789,9 +846,9 @@ void HostSession::OnQueryReply(const InboundRecord& r) {
     query_.length = r.data.size();
     if (r.data.size() >= 37) {
         query_.queryClass = r.data[5];
-        query_.deviceType = ToText(r.data.data() + 30, 4);
+        query_.deviceType = ToText(r.data.data() + 30, 4, config_.tables);
         for (std::size_t i = 34; i < 37; ++i) {
-            if (r.data[i] != 0x00) query_.model.push_back(ToText(&r.data[i], 1)[0]);
+            if (r.data[i] != 0x00) query_.model += ToText(&r.data[i], 1, config_.tables);
         }
     }
     Log("query reply: device type " + query_.deviceType + " model " + query_.model);
@@ -858,7 +915,7 @@ void HostSession::ShowPopup() {
     // pop-up record of the same block.
     Send(FrameRecord(kOpSaveScreen, {kEscape, kCmdSaveScreen}), "Save Screen");
     const int top = rows_ / 2 - 4, left = columns_ / 2 - 22, width = 44;
-    RecordBuilder rb(kOpPutGet);
+    RecordBuilder rb(kOpPutGet, config_.tables);
     rb.writeToDisplay(0x00, kCc2SteadyCursor).startOfHeader(0, static_cast<std::uint8_t>(rows_));
     for (int row = top; row <= top + 7; ++row) {
         const bool edge = row == top || row == top + 7;
@@ -886,15 +943,26 @@ void HostSession::ClosePopup() {
         return;
     }
     // The terminal's Save Screen answer is a command stream that rebuilds
-    // the screen; it comes back as it was, inside a Restore Screen record.
-    Bytes restore = FrameRecord(kOpRestoreScreen, saved_);
-    RecordBuilder unlock(kOpPutGet);
-    unlock.writeErrorCode()
-        .attribute(kAttrWhite)
-        .text("Pop-up closed; the screen was restored.")
-        .attribute(kAttrNormal)
-        .readMdtFields();
-    Send(Concat({restore, unlock.record()}), "Restore Screen + Put/Get Write Error Code");
+    // the screen; it goes back inside a Restore Screen record. Its Clear Unit
+    // puts the error row at 24, also on a 27-row screen, so a Start of Header
+    // with the last row goes in before the stream defines any field (Start of
+    // Header clears the format table).
+    const std::size_t split = AfterWriteToDisplay(saved_);
+    if (split == 0) {
+        saved_.clear();
+        Show(back, "The saved screen was not understood; the screen was redrawn.");
+        return;
+    }
+    RecordBuilder restore(kOpRestoreScreen, config_.tables);
+    restore.raw(Bytes(saved_.begin(), saved_.begin() + static_cast<std::ptrdiff_t>(split)))
+        .startOfHeader(0, static_cast<std::uint8_t>(rows_))
+        .raw(Bytes(saved_.begin() + static_cast<std::ptrdiff_t>(split), saved_.end()));
+    RecordBuilder unlock(kOpPutGet, config_.tables);
+    unlock.writeErrorCode();
+    MessageLine(unlock, "Pop-up closed; the screen was restored.", columns_);
+    unlock.readMdtFields();
+    Send(Concat({restore.record(), unlock.record()}),
+         "Restore Screen + Put/Get Write Error Code");
     screen_ = back;
     fields_ = savedFields_;
     values_ = savedValues_;
@@ -902,27 +970,26 @@ void HostSession::ClosePopup() {
 }
 
 void HostSession::SendQuery() {
-    RecordBuilder rb(kOpOutputOnly);
+    RecordBuilder rb(kOpOutputOnly, config_.tables);
     rb.queryStructuredField();
     Send(rb.record(), "Output Only Write Structured Field query");
 }
 
 void HostSession::ShowError(const std::string& message, int fieldIndex) {
-    RecordBuilder rb(kOpPutGet);
+    RecordBuilder rb(kOpPutGet, config_.tables);
     rb.writeErrorCode();
     if (fieldIndex >= 0 && static_cast<std::size_t>(fieldIndex) < fields_.size()) {
         const auto [row, column] =
             DataAddress(fields_[static_cast<std::size_t>(fieldIndex)], columns_);
         rb.insertCursor(row, column);
     }
-    const std::size_t room = static_cast<std::size_t>(columns_ - 2);
-    rb.attribute(kAttrWhite).text(message.substr(0, room)).attribute(kAttrNormal);
+    MessageLine(rb, message, columns_);
     rb.readMdtFields();
     Send(rb.record(), "Put/Get Write Error Code \"" + message + "\", Read MDT Fields");
 }
 
 void HostSession::Reinvite() {
-    RecordBuilder rb(kOpPutGet);
+    RecordBuilder rb(kOpPutGet, config_.tables);
     rb.readMdtFields();
     Send(rb.record(), "Put/Get Read MDT Fields");
 }
@@ -945,7 +1012,7 @@ Bytes HostSession::BuildScreen(ScreenId id, const std::string& message) {
     screen_ = id;
     fields_.clear();
     const std::uint8_t cc2 = id == ScreenId::kColors ? kCc2BlinkCursor : kCc2SteadyCursor;
-    ScreenWriter w(rows_, columns_, cc2);
+    ScreenWriter w(rows_, columns_, cc2, config_.tables);
     const int keysRow = rows_ - 2;
     const int messageRow = rows_;
     int cursorRow = 0, cursorColumn = 0;
@@ -1180,7 +1247,7 @@ void HostSession::Pump(std::size_t budget) {
         // Read Screen is answered at once: its answer marks the moment the
         // terminal has taken every screen. The Put/Get record then unlocks
         // the keyboard and waits for the operator's Enter.
-        RecordBuilder done(kOpPutGet);
+        RecordBuilder done(kOpPutGet, config_.tables);
         done.writeToDisplay(0x00, kCc2SteadyCursor)
             .sba(rows_, 1)
             .text("Burst of " + std::to_string(burstSent_) + " screens done; press Enter.")
@@ -1195,7 +1262,7 @@ void HostSession::Pump(std::size_t budget) {
 
 void HostSession::QueueBurstScreen() {
     if (burstSent_ == 0) burstStart_ = std::chrono::steady_clock::now();
-    RecordBuilder rb(kOpOutputOnly);
+    RecordBuilder rb(kOpOutputOnly, config_.tables);
     if (burstSent_ == 0) {
         if (rows_ == 27) {
             rb.clearUnitAlternate();

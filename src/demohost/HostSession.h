@@ -25,15 +25,19 @@ struct HostConfig {
     std::string systemName = "QUENLIX1";
     /// Used to make up a device name when the terminal offers none.
     int clientNumber = 1;
+    /// The host's code page: screen text goes out and field data comes back
+    /// through it. Telnet does not tell which code page the terminal uses, so
+    /// this is the host's own setting, which the terminal has to match.
+    TablePair tables = BuiltinTablePair();
 };
 
-/// Where the negotiation stands.
+/// Where the negotiation stands, in the order of its steps.
 enum class Phase {
     kAwaitTerminalTypeWill,  ///< DO TERMINAL-TYPE sent
     kAwaitTerminalType,      ///< SB TERMINAL-TYPE SEND sent
+    kAwaitBinary,            ///< DO/WILL END-OF-RECORD and TRANSMIT-BINARY sent
     kAwaitEnvironWill,       ///< DO NEW-ENVIRON sent
     kAwaitEnviron,           ///< SB NEW-ENVIRON SEND sent
-    kAwaitBinary,            ///< DO/WILL END-OF-RECORD and TRANSMIT-BINARY sent
     kRunning,                ///< 5250 records flow
     kClosing,                ///< the host ends the connection once output is sent
 };
@@ -87,7 +91,9 @@ public:
 
     explicit HostSession(HostConfig config = {});
 
-    /// Opens the negotiation (IAC DO TERMINAL-TYPE).
+    /// Opens the negotiation (IAC DO TERMINAL-TYPE). The steps: terminal
+    /// type, then END-OF-RECORD and TRANSMIT-BINARY, then the environment;
+    /// the first screen follows the environment answer.
     void Start();
     /// Bytes the terminal sent, in any slices.
     void Receive(const std::uint8_t* data, std::size_t count);
@@ -126,8 +132,8 @@ private:
     // Negotiation.
     void OnCommand(const TelnetEvent& e);
     void OnSubnegotiation(const TelnetEvent& e);
-    void AskEnvironment();
     void AskBinary();
+    void AskEnvironment();
     void StartApplication();
     void Refuse(std::uint8_t verb, std::uint8_t option);
 

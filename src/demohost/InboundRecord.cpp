@@ -32,8 +32,7 @@ std::string Quoted(const std::string& s) {
 
 }  // namespace
 
-std::string ToText(const std::uint8_t* ebcdic, std::size_t count) {
-    const TablePair& tables = BuiltinTablePair();
+std::string ToText(const std::uint8_t* ebcdic, std::size_t count, const TablePair& tables) {
     std::string out;
     out.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -42,7 +41,8 @@ std::string ToText(const std::uint8_t* ebcdic, std::size_t count) {
     return out;
 }
 
-InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt) {
+InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt,
+                            const TablePair& tables) {
     InboundRecord r;
     if (rec.size() < static_cast<std::size_t>(kHeaderLength)) {
         r.error = "record of " + std::to_string(rec.size()) + " bytes, shorter than a header";
@@ -69,7 +69,7 @@ InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt) {
     }
     if (r.flag1 & kFlagSystemRequest) {
         r.kind = InboundKind::kSystemRequest;
-        r.text = ToText(d);
+        r.text = ToText(d, tables);
         return r;
     }
     switch (r.opcode) {
@@ -123,7 +123,7 @@ InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt) {
         }
         f.ebcdic.assign(d.begin() + static_cast<std::ptrdiff_t>(i),
                         d.begin() + static_cast<std::ptrdiff_t>(end));
-        f.text = ToText(f.ebcdic);
+        f.text = ToText(f.ebcdic, tables);
         r.fields.push_back(std::move(f));
         i = end;
     }
@@ -132,7 +132,8 @@ InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt) {
 
 std::vector<InboundField> SplitInputFields(const Bytes& data, std::size_t offset,
                                            const std::vector<std::pair<int, int>>& addresses,
-                                           const std::vector<int>& lengths) {
+                                           const std::vector<int>& lengths,
+                                           const TablePair& tables) {
     std::vector<InboundField> out;
     std::size_t i = offset;
     for (std::size_t k = 0; k < lengths.size() && i < data.size(); ++k) {
@@ -144,7 +145,7 @@ std::vector<InboundField> SplitInputFields(const Bytes& data, std::size_t offset
         const std::size_t end = std::min(data.size(), i + static_cast<std::size_t>(lengths[k]));
         f.ebcdic.assign(data.begin() + static_cast<std::ptrdiff_t>(i),
                         data.begin() + static_cast<std::ptrdiff_t>(end));
-        f.text = ToText(f.ebcdic);
+        f.text = ToText(f.ebcdic, tables);
         out.push_back(std::move(f));
         i = end;
     }
@@ -186,7 +187,7 @@ std::string OpcodeName(std::uint8_t opcode) {
     }
 }
 
-std::string DescribeInbound(const InboundRecord& r) {
+std::string DescribeInbound(const InboundRecord& r, const TablePair& tables) {
     if (r.kind == InboundKind::kInvalid) return "invalid record: " + r.error;
     std::string s = "opcode=" + OpcodeName(r.opcode);
     if (r.flag1) s += " flags=" + Hex(r.flag1);
@@ -215,7 +216,7 @@ std::string DescribeInbound(const InboundRecord& r) {
         return s + " QueryReply " + std::to_string(r.data.size()) + " bytes";
     }
     if (r.kind == InboundKind::kReadImmediate && r.data.size() > 3) {
-        return s + " data=" + Quoted(ToText(r.data.data() + 3, r.data.size() - 3));
+        return s + " data=" + Quoted(ToText(r.data.data() + 3, r.data.size() - 3, tables));
     }
     for (const InboundField& f : r.fields) {
         s += " field " + std::to_string(f.row) + "," + std::to_string(f.column) + "=" +

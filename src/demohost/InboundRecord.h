@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "demohost/HostTelnet.h"
+#include "terminal/TranslationCache.h"
 
 namespace quenlix::demohost {
 
@@ -57,23 +58,29 @@ using FieldLengthAt = std::function<int(int row, int column)>;
 /// Decodes one record (IAC doubling already undone, IAC EOR removed).
 /// Field data of a Read MDT Fields answer are cut by the lengths that
 /// `lengthAt` gives; for an unknown address they run to the next Set Buffer
-/// Address byte 0x11.
-InboundRecord DecodeInbound(const Bytes& record, const FieldLengthAt& lengthAt);
+/// Address byte 0x11. Text is translated with `tables`, the host's code page.
+InboundRecord DecodeInbound(const Bytes& record, const FieldLengthAt& lengthAt,
+                            const TablePair& tables = BuiltinTablePair());
 
 /// Splits a Read Input Fields answer (field data back to back) by lengths.
 std::vector<InboundField> SplitInputFields(const Bytes& data, std::size_t offset,
                                            const std::vector<std::pair<int, int>>& addresses,
-                                           const std::vector<int>& lengths);
+                                           const std::vector<int>& lengths,
+                                           const TablePair& tables = BuiltinTablePair());
 
 /// "Enter", "F3", "RollUp", ... or the hex value.
 std::string AidName(std::uint8_t aid);
 /// "Put/Get", "Read Screen", ... or the hex value.
 std::string OpcodeName(std::uint8_t opcode);
-/// EBCDIC to PC text with the host's (built-in) table.
-std::string ToText(const std::uint8_t* ebcdic, std::size_t count);
-inline std::string ToText(const Bytes& ebcdic) { return ToText(ebcdic.data(), ebcdic.size()); }
+/// EBCDIC to PC text through the ETOA table of `tables`.
+std::string ToText(const std::uint8_t* ebcdic, std::size_t count,
+                   const TablePair& tables = BuiltinTablePair());
+inline std::string ToText(const Bytes& ebcdic, const TablePair& tables = BuiltinTablePair()) {
+    return ToText(ebcdic.data(), ebcdic.size(), tables);
+}
 
-/// One log line: operation code, flags, AID, cursor and field data.
-std::string DescribeInbound(const InboundRecord& r);
+/// One log line: operation code, flags, AID, cursor and field data (a Read
+/// Immediate answer's data translated with `tables`).
+std::string DescribeInbound(const InboundRecord& r, const TablePair& tables = BuiltinTablePair());
 
 }  // namespace quenlix::demohost

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "demohost/DemoServer.h"
+#include "terminal/TranslationCache.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ void Usage(std::FILE* to) {
         "  --log FILE           write every record both ways, decoded, to FILE\n"
         "  --scenario demo|burst  demo screens (default) or a burst of screens\n"
         "  --count N            screens of the burst scenario (default 100)\n"
+        "  --codepage N         host code page of screen text and field data; the\n"
+        "                       terminal's must match (default: the built-in 500)\n"
         "  --once               stop after the first terminal disconnects\n"
         "  --help               show this text\n"
         "  --version            show the version\n",
@@ -45,6 +48,7 @@ bool ParseNumber(const char* text, long low, long high, long& value) {
 int main(int argc, char** argv) {
     using namespace quenlix::demohost;
     ServerOptions options;
+    long codePage = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto next = [&](const char* name) -> const char* {
@@ -90,6 +94,12 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.burstCount = n;
+        } else if (arg == "--codepage") {
+            const char* v = next("--codepage");
+            if (!ParseNumber(v, 0, 99999, codePage)) {
+                std::fprintf(stderr, "quenlix-demo-host: bad code page %s\n", v);
+                return 2;
+            }
         } else if (arg == "--once") {
             options.once = true;
         } else {
@@ -97,6 +107,18 @@ int main(int argc, char** argv) {
             Usage(stderr);
             return 2;
         }
+    }
+
+    if (codePage != 0) {
+        // The terminal's tables: the same files beside the program.
+        quenlix::TranslationCache tables;
+        tables.InitTranslation(quenlix::DataDirectory());
+        if (tables.SelectTables(static_cast<int>(codePage)) != quenlix::kTablesSelected) {
+            std::fprintf(stderr, "quenlix-demo-host: no translation table %ld.tbl in %s\n",
+                         codePage, tables.tableDirectory().c_str());
+            return 2;
+        }
+        options.tables = tables.current();
     }
 
     struct sigaction action {};

@@ -28,6 +28,12 @@ protected:
     bool Shows(const std::string& text) const {
         return Screen().find(text) != std::string::npos;
     }
+    /// A row without the blanks around its text.
+    std::string Text(int row) const {
+        const std::string r = Row(row);
+        const std::size_t b = r.find_first_not_of(' ');
+        return b == std::string::npos ? "" : r.substr(b, r.find_last_not_of(' ') - b + 1);
+    }
 };
 
 TEST_F(DemoHostSession, NegotiatesThenShowsSignOnSizedByTerminalType) {
@@ -58,11 +64,8 @@ TEST_F(DemoHostSession, NegotiatesThenShowsSignOnSizedByTerminalType) {
 }
 
 TEST_F(DemoHostSession, NegotiationAnswersSplitAnywhereGiveTheSameSession) {
-    const Bytes answers = Concat({{0xFF, 0xFB, 0x18}, TerminalTypeAnswer("IBM-3477-FC"),
-                                  {0xFF, 0xFB, 0x27},
-                                  EnvironAnswer({{"DEVNAME", "SPLIT1"}, {"IBMRSEED", ""}}),
-                                  {0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF,
-                                   0xFD, 0x00}});
+    const Bytes answers = NegotiationAnswers(
+        "IBM-3477-FC", EnvironAnswer({{"DEVNAME", "SPLIT1"}, {"IBMRSEED", ""}}));
     for (std::size_t cut = 0; cut <= answers.size(); ++cut) {
         SCOPED_TRACE(cut);
         HostSession h;
@@ -74,6 +77,28 @@ TEST_F(DemoHostSession, NegotiationAnswersSplitAnywhereGiveTheSameSession) {
         EXPECT_EQ(h.deviceName(), "SPLIT1");
         EXPECT_EQ(h.screen(), ScreenId::kSignOn);
     }
+}
+
+TEST_F(DemoHostSession, TerminalRefusingTypeAndEnvironmentStillGetsASignOnScreen) {
+    HostSession h;
+    h.Start();
+    EXPECT_EQ(h.TakeOutput(), Bytes({0xFF, 0xFD, 0x18}));
+    h.Receive(Bytes{0xFF, 0xFC, 0x18});  // WONT TERMINAL-TYPE
+    EXPECT_EQ(h.TakeOutput(), BinaryRequests());
+    h.Receive(BinaryAnswers());
+    EXPECT_EQ(h.TakeOutput(), Bytes({0xFF, 0xFD, 0x27}));
+    h.Receive(Bytes{0xFF, 0xFC, 0x27});  // WONT NEW-ENVIRON
+    EXPECT_EQ(h.phase(), Phase::kRunning);
+    EXPECT_EQ(h.screen(), ScreenId::kSignOn);
+    EXPECT_EQ(h.columns(), 80);
+    EXPECT_EQ(h.deviceName(), "QPADEV0001");
+
+    // Without binary transmission there is no 5250 session at all.
+    HostSession refused;
+    refused.Start();
+    refused.Receive(Concat({{0xFF, 0xFB, 0x18}, TerminalTypeAnswer("IBM-5292-2"),
+                            {0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFC, 0x00}}));
+    EXPECT_TRUE(refused.closeRequested());
 }
 
 TEST_F(DemoHostSession, DeviceInUseClosesRightAfterTheEnvironmentAnswer) {
@@ -197,6 +222,67 @@ TEST_F(DemoHostSession, DataEntryDefinesEveryFieldKindAndEchoesWhatCameBack) {
     EXPECT_TRUE(Shows("AID Enter"));
 }
 
+TEST_F(DemoHostSession, SignedNumericFieldsAreReadWithTheirSign) {
+    SignOn();
+    Option("1");
+    ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
+    // The signed-numeric field: six digit positions and the sign position,
+    // as the terminal's field keys leave them.
+    const Bytes b4(4, 0x40);
+    struct Case {
+        const char* what;
+        Bytes field;
+        const char* echo;  ///< nullptr: refused with `error`
+        const char* error;
+    } cases[] = {
+        {"Field- after 42", Concat({b4, {0xF4, 0xD2, 0x40}}), "-42", nullptr},
+        {"Field- after 0", Concat({b4, {0x40, 0xD0, 0x40}}), "-0", nullptr},
+        {"Field- on six digits", {0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xD6, 0x40}, "-123456", nullptr},
+        {"Field+ after 42", Concat({b4, {0xF4, 0xF2, 0x40}}), "42", nullptr},
+        {"typed, no field key", {0xF1, 0xF2, 0xF3, 0x40, 0x40, 0x40, 0x40}, "123", nullptr},
+        {"left empty", Bytes(7, 0x40), "", nullptr},
+        {"negative zone before the last digit", Concat({b4, {0xD4, 0xF2, 0x40}}), nullptr,
+         "Signed numeric: digits only before the sign position."},
+        {"negative zone and a sign", Concat({b4, {0xF4, 0xD2, 0x4E}}), nullptr,
+         "Signed numeric: digits only before the sign position."},
+        {"a letter in the sign position", Concat({b4, {0xF4, 0xF2, 0xC1}}), nullptr,
+         "Signed numeric: the sign position holds something else."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Type(13, 39, "MUST");  // the mandatory-enter field
+        Store(8, 39, c.field);
+        Key(ds::kAidEnter);
+        if (c.echo == nullptr) {
+            EXPECT_EQ(host->screen(), ScreenId::kDataEntry);
+            EXPECT_EQ(Text(24), c.error);
+            EXPECT_EQ(CursorRow(), 8);
+            continue;
+        }
+        ASSERT_EQ(host->screen(), ScreenId::kDataResult) << Row(24);
+        EXPECT_TRUE(Shows(std::string("Signed numeric            '") + c.echo + "'")) << Screen();
+        Key(ds::kAidEnter);  // again
+        ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
+    }
+}
+
+TEST_F(DemoHostSession, AShortMessageLeavesNothingOfALongerOneBeforeIt) {
+    SignOn();
+    Option("42");
+    EXPECT_EQ(Text(24), "Option 42 is not valid. Type a number from the list.");
+    Key(ds::kAidF1 + 4);
+    EXPECT_EQ(Text(24), "F5 is not allowed here.");
+    // The pop-up's closing line over a restored screen whose last row held
+    // a longer message.
+    Option("42");
+    Type(20, 8, "6 ");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kPopup);
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_EQ(Text(24), "Pop-up closed; the screen was restored.");
+}
+
 TEST_F(DemoHostSession, ListPagesWithRollKeysAndSaysMoreOrBottom) {
     SignOn();
     Option("2");
@@ -271,6 +357,56 @@ TEST_F(DemoHostSession, PopUpRestoresTheSavedScreen) {
     // The restored menu still works.
     Option("3");
     EXPECT_EQ(host->screen(), ScreenId::kColors);
+}
+
+TEST_F(DemoHostSession, PopUpOnTheWideScreenKeepsMessagesOnTheLastRow) {
+    Connect("IBM-3477-FC");
+    Type(6, 53, "DEMO");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kMenu);
+    const std::string keys = Row(25);
+    Type(23, 8, "6");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kPopup);
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_EQ(terminal.rows(), 27);
+    EXPECT_EQ(Text(27), "Pop-up closed; the screen was restored.");
+    EXPECT_EQ(Text(24), "");
+    EXPECT_EQ(Row(25), keys);
+    // The restored fields are there, and later messages go to the last row.
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
+    Type(23, 8, "42");
+    Key(ds::kAidEnter);
+    EXPECT_EQ(Text(27), "Option 42 is not valid. Type a number from the list.");
+    EXPECT_EQ(Text(24), "");
+    EXPECT_EQ(CursorRow(), 23);
+    Type(23, 8, "3 ");
+    Key(ds::kAidEnter);
+    EXPECT_EQ(host->screen(), ScreenId::kColors);
+}
+
+TEST_F(DemoHostSession, FieldDataIsReadWithTheHostsCodePage) {
+    // A German terminal sends "@" as 0xB5, which the built-in page reads as
+    // a section sign: a host on that page does not know the user.
+    tables.InitTranslation(QUENLIX_TABLE_DIR);
+    settings.PageCode = 273;
+    Connect();
+    Type(6, 53, "@DEMO");
+    Key(ds::kAidEnter);
+    EXPECT_FALSE(host->signedOn());
+    EXPECT_NE(Row(24).find("does not exist"), std::string::npos);
+
+    TranslationCache hostTables;
+    hostTables.InitTranslation(QUENLIX_TABLE_DIR);
+    ASSERT_EQ(hostTables.SelectTables(273), kTablesSelected);
+    HostConfig config;
+    config.tables = hostTables.current();
+    Connect("IBM-5292-2", EnvironAnswer({{"DEVNAME", "DSP01"}, {"IBMRSEED", ""}}), config);
+    Type(6, 53, "@DEMO");
+    Key(ds::kAidEnter);
+    EXPECT_EQ(host->user(), "@DEMO");
+    EXPECT_TRUE(Shows("User: @DEMO"));  // and back out through the same page
 }
 
 TEST_F(DemoHostSession, ReadScreenAndReadImmediateAnswersAreChecked) {

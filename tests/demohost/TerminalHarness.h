@@ -38,10 +38,21 @@ inline Bytes TerminalTypeAnswer(const std::string& name) {
     return out;
 }
 
-/// The terminal's answers, in order, to the host's four negotiation steps.
+/// The terminal's answer to DO/WILL END-OF-RECORD and TRANSMIT-BINARY.
+inline Bytes BinaryAnswers() {
+    return {0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00};
+}
+
+/// The host's DO/WILL END-OF-RECORD and TRANSMIT-BINARY.
+inline Bytes BinaryRequests() {
+    return {0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x00};
+}
+
+/// The terminal's answers, in order, to the host's negotiation steps:
+/// terminal type, binary and end of record, environment.
 inline Bytes NegotiationAnswers(const std::string& type, const Bytes& environ) {
-    return Concat({{0xFF, 0xFB, 0x18}, TerminalTypeAnswer(type), {0xFF, 0xFB, 0x27}, environ,
-                   {0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00}});
+    return Concat({{0xFF, 0xFB, 0x18}, TerminalTypeAnswer(type), BinaryAnswers(),
+                   {0xFF, 0xFB, 0x27}, environ});
 }
 
 class TerminalHarness : public ::testing::Test {
@@ -66,14 +77,13 @@ protected:
         host->Receive(Bytes{0xFF, 0xFB, 0x18});
         EXPECT_EQ(host->TakeOutput(), Bytes({0xFF, 0xFA, 0x18, 0x01, 0xFF, 0xF0}));
         host->Receive(TerminalTypeAnswer(type));
+        EXPECT_EQ(host->TakeOutput(), BinaryRequests());
+        host->Receive(BinaryAnswers());
         EXPECT_EQ(host->TakeOutput(), Bytes({0xFF, 0xFD, 0x27}));
         host->Receive(Bytes{0xFF, 0xFB, 0x27});
         EXPECT_EQ(host->TakeOutput(), demohost::EnvironmentRequest());
         host->Receive(environ);
         if (host->closeRequested()) return;
-        EXPECT_EQ(host->TakeOutput(), Bytes({0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x00,
-                                             0xFF, 0xFB, 0x00}));
-        host->Receive(Bytes{0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00});
         Deliver();
     }
 
@@ -101,7 +111,20 @@ protected:
             ScreenCell& cell = terminal.screen.at(pos);
             ASSERT_TRUE(cell.inField) << "not a field at " << row << "," << column + i;
             cell.character = static_cast<std::uint8_t>(text[i]);
-            cell.ebcdic = tables.ToEbcdic(0, static_cast<std::uint8_t>(text[i]));
+            cell.ebcdic = tables.ToEbcdic(settings.PageCode, static_cast<std::uint8_t>(text[i]));
+            terminal.formatTable.entry(cell.fieldIndex)->mdt = 1;
+            terminal.state.operatorModified = 1;
+        }
+    }
+    /// Puts EBCDIC bytes into a field as an editing key leaves them (Field-
+    /// gives the last digit a negative zone, which no typed character has).
+    void Store(int row, int column, const Bytes& ebcdic) {
+        for (std::size_t i = 0; i < ebcdic.size(); ++i) {
+            const int pos = (row - 1) * terminal.columns() + column - 1 + static_cast<int>(i);
+            ScreenCell& cell = terminal.screen.at(pos);
+            ASSERT_TRUE(cell.inField) << "not a field at " << row << "," << column + i;
+            cell.ebcdic = ebcdic[i];
+            cell.character = tables.ToPc(settings.PageCode, ebcdic[i]);
             terminal.formatTable.entry(cell.fieldIndex)->mdt = 1;
             terminal.state.operatorModified = 1;
         }

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The headless front end against the demo host on loopback: sign-on, main
-# menu, data entry with its echo, the list with rolls, sign-off, and the
-# refusal of a device name that is in use.
+# menu, help, data entry with its echo, the list with rolls, the attention
+# menu, the pop-up, sign-off, and the refusal of a device name that is in use.
 # Usage: e2e.sh DEMO_HOST CLI WORK_DIR
 set -u
 host_bin=$1
@@ -9,7 +9,8 @@ cli_bin=$2
 work=$3
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 
-"$host_bin" --port 0 --log host.log 2>host.err &
+# The front end's default code page is 37; the host is told the same.
+"$host_bin" --port 0 --log host.log --codepage 37 2>host.err &
 host_pid=$!
 trap 'kill "$host_pid" 2>/dev/null; wait "$host_pid" 2>/dev/null' EXIT
 port=
@@ -27,9 +28,41 @@ expect() {  # expect FILE TEXT
         failures=$((failures + 1))
     fi
 }
+expect_re() {  # expect_re FILE EXTENDED-REGEX
+    if ! grep -qE -- "$2" "$1"; then
+        echo "FAIL: $1 lacks a line matching: $2"
+        failures=$((failures + 1))
+    fi
+}
+reject_re() {  # reject_re FILE EXTENDED-REGEX
+    if grep -qE -- "$2" "$1"; then
+        echo "FAIL: $1 has a line matching: $2"
+        failures=$((failures + 1))
+    fi
+}
+last_row() {  # last_row FILE TEXT: every screen row holding TEXT is the last one
+    if ! awk -v t="$2" 'seen { if ($0 !~ /^cursor /) bad = 1; seen = 0 }
+                        index($0, t) { seen = 1; n++ }
+                        END { exit !(n > 0 && !bad) }' "$1"; then
+        echo "FAIL: $1: \"$2\" is missing or not on the last row"
+        failures=$((failures + 1))
+    fi
+}
 
+# Sign-on with an empty and a wrong user; the menu with an unknown option,
+# Help and F12; the data-entry screen twice, with one value of each field
+# kind typed and exited through the field keys, sent by Field+ on the
+# auto-enter field, then the host's checks; the list with rolls and the
+# attention menu; the pop-up; sign-off.
 cat >session.txt <<'SCRIPT'
 connect
+wait
+screen
+key Enter
+wait
+screen
+type 1bad
+key Enter
 wait
 screen
 type demo
@@ -40,22 +73,71 @@ type 42
 key Enter
 wait
 screen
+key Help
+wait
+screen
+key F12
+wait
 cursor 23 8
-type 1 
+type 1
 key Enter
 wait
 cursor 3 39
-type Hello World
+type Hello World!
 cursor 4 39
-type abc
+type ab1c
+cursor 5 39
+type N5
+cursor 6 39
+type 3,5x
 cursor 7 39
-type 123
-cursor 13 39
+type 12-3
+cursor 8 39
+type 42
+key FieldMinus
+cursor 9 39
+type 9
+cursor 10 39
+type 42
+key FieldPlus
+type 42
+key FieldPlus
+type ABCDE
 type MUST
+cursor 14 39
+type FXR12
+status
+key FieldPlus
 cursor 16 39
 type lower
+cursor 17 39
+type dup
+cursor 18 39
+type x
 cursor 19 39
 type secret
+screen
+cursor 15 39
+type AE
+key FieldPlus
+wait
+screen
+key Enter
+wait
+cursor 12 39
+type AB
+key Enter
+wait
+screen
+cursor 12 39
+type ABCDE
+key Enter
+wait
+screen
+type MUST
+cursor 8 39
+type 7
+key FieldPlus
 key Enter
 wait
 screen
@@ -79,8 +161,26 @@ screen
 key PageUp
 wait
 screen
+key Attn
+wait
+screen
+type 1
+key Enter
+wait
+screen
 key F3
 wait
+type 6
+key Enter
+wait
+screen
+key Enter
+wait
+screen
+type 42
+key Enter
+wait
+screen
 key F3
 wait
 screen
@@ -93,23 +193,50 @@ expect session.out "session exit status 0"
 expect session.out "Sign On"
 expect session.out "Display  . . . . :   QPADEV"
 expect session.out "cursor 6 53"
+expect session.out "Type your user name."
+expect session.out "User 1BAD does not exist."
 expect session.out "Quenlix Demo Host Main Menu"
 expect session.out "User: DEMO"
 expect session.out "Option 42 is not valid"
+expect session.out "Help: Quenlix Demo Host"
+# Typed into the data-entry fields: a non-display field shows nothing, and
+# field exit required keeps the cursor on the last position.
+reject_re session.out ": +secret"
+expect session.out '"cursorRow":14,"cursorColumn":43'
 expect session.out "Data Entry: What the Host Received"
-expect session.out "Alphanumeric shift        'Hello World'  sent"
+expect session.out "Alphanumeric shift        'Hello World!'  sent"
 expect session.out "Alphabetic only           'abc'  sent"
+expect session.out "Numeric shift             'N5'  sent"
+expect session.out "Numeric only              '3,5'  sent"
 expect session.out "Digits only               '123'  sent"
+expect session.out "Signed numeric            '-42'  sent"
+expect session.out "I/O (not keyable)         ''"
+expect session.out "Right-adjust zero fill    '0000042'  sent"
+expect session.out "Right-adjust blank fill   '     42'  sent"
+expect session.out "Mandatory fill            'ABCDE'  sent"
 expect session.out "Mandatory enter           'MUST'  sent"
+expect session.out "Field exit required       'FXR12'  sent"
+expect session.out "Auto-enter                'AE'  sent"
 expect session.out "Monocase                  'LOWER'  sent"
+expect session.out "Dup enable                'dup'  sent"
 expect session.out "Bypass (protected)        'PROTECTED'"
+reject_re session.out "'PROTECTED'  sent"
 expect session.out "Non-display               'secret'  sent"
-expect session.out "AID Enter   Fields sent 6"
+expect session.out "Cursor 15,41   AID Enter   Fields sent 15"
+# The host's checks; a shorter message leaves nothing of the one before.
+last_row session.out "Mandatory fill: fill every position or none."
+expect_re session.out "Mandatory enter: a value is required\. *$"
+expect session.out "Signed numeric            '7'  sent"
 expect session.out "001   ITEM0001"
 expect session.out "More..."
 expect session.out "091   ITEM0091"
 expect session.out "Bottom"
 expect session.out "073   ITEM0073"
+expect session.out "Attention Menu"
+expect session.out "The screen below was saved."
+# After the pop-up the 27-row screen keeps its messages on the last row.
+last_row session.out "Pop-up closed; the screen was restored."
+last_row session.out "Option 42 is not valid"
 expect session.out "Signed off."
 
 printf 'connect\nwait\n' >inuse.txt
@@ -125,14 +252,22 @@ printf 'connect\nwait\nscreen\ndisconnect\n' >auto.txt
 expect auto.out "Signed on automatically as AUTO"
 expect auto.out "Library: QGPL"
 
+# A code page without a table is refused at start, not served wrongly.
+"$host_bin" --port 0 --codepage 4711 >badcp.out 2>&1
+echo "exit status $?" >>badcp.out
+expect badcp.out "no translation table 4711.tbl"
+expect badcp.out "exit status 2"
+
 sleep 0.3
 expect host.log "<- SB TERMINAL-TYPE IS \"IBM-3477-FC\""
 expect host.log "aid=Enter cursor=6,57 field 6,53=\"DEMO      \""
+expect host.log "field 3,39=\"Hello World!        \""
+expect host.log "field 8,39=\"    4K \""
 expect host.log "device INUSE is already in use: closing the connection"
 expect host.log "System Request 90: sign-off, closing the connection"
 
 if [ "$failures" -ne 0 ]; then
-    for f in session.out inuse.out auto.out host.log; do echo "== $f"; cat "$f"; done
+    for f in session.out inuse.out auto.out badcp.out host.log; do echo "== $f"; cat "$f"; done
     exit 1
 fi
 echo "demo host end-to-end: all checks passed"
