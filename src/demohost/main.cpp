@@ -27,7 +27,7 @@ void Usage(std::FILE* to) {
         "  --scenario demo|burst  demo screens (default) or a burst of screens\n"
         "  --count N            screens of the burst scenario (default 100)\n"
         "  --codepage N         host code page of screen text and field data; the\n"
-        "                       terminal's must match (default: the built-in 500)\n"
+        "                       terminal's must match (default 37; 0: the built-in 500)\n"
         "  --once               stop after the first terminal disconnects\n"
         "  --help               show this text\n"
         "  --version            show the version\n",
@@ -48,7 +48,8 @@ bool ParseNumber(const char* text, long low, long high, long& value) {
 int main(int argc, char** argv) {
     using namespace quenlix::demohost;
     ServerOptions options;
-    long codePage = 0;
+    // U.S. English, as the terminal's own default and the demo session.
+    long codePage = 37;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto next = [&](const char* name) -> const char* {
