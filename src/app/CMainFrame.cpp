@@ -3,8 +3,10 @@
 
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 
 #include "app/CommandIds.h"
@@ -286,10 +288,22 @@ std::optional<WindowPlacement> CMainFrame::PlacementToStore() const {
 }
 
 void CMainFrame::RestorePlacement(const WindowPlacement& placement) {
-    const QRect rect(placement.left, placement.top, placement.right - placement.left,
-                     placement.bottom - placement.top);
+    // The work areas of the screens, the primary first: a stored rectangle
+    // never makes the window larger than the desktop or puts it off screen.
+    std::vector<ScreenArea> screens;
+    QList<QScreen*> all = QGuiApplication::screens();
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        all.removeAll(primary);
+        all.prepend(primary);
+    }
+    for (const QScreen* screen : all) {
+        const QRect a = screen->availableGeometry();
+        screens.push_back({a.left(), a.top(), a.left() + a.width(), a.top() + a.height()});
+    }
     // An empty rectangle cannot be a window: the default size stays.
-    if (rect.width() > 0 && rect.height() > 0) setGeometry(rect);
+    if (const std::optional<ScreenArea> r = FitNormalRectangle(placement, screens)) {
+        setGeometry(QRect(r->left, r->top, r->right - r->left, r->bottom - r->top));
+    }
     startupShow_ = StartupShowCommand(placement, false);
 }
 

@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QToolBar>
 
@@ -103,6 +105,31 @@ TEST(AppShellTest, PreferencesAndPlacementSurviveARestart) {
     EXPECT_FALSE(again.app.frame().commandBar()->isHidden());
     EXPECT_EQ(again.app.session().terminal.state.CursorForm, 1);
     EXPECT_EQ(again.app.session().clipboardOptions.TrimBlankRight, 0);
+}
+
+TEST(AppShellTest, AStoredPlacementNeverLeavesTheScreen) {
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Row {
+        const char* windowPos;
+        QRect expected;
+    } const rows[] = {
+        // The whole 32-bit range: as large as the desktop, on the primary.
+        {"0,1,-1,-1,-1,-1,-2147483648,-2147483648,2147483647,2147483647", work},
+        // Far away from every screen: moved, its size kept.
+        {"0,1,-1,-1,-1,-1,50000,50000,50300,50200", QRect(work.topLeft(), QSize(300, 200))},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.windowPos);
+        MemorySettingsStore store;
+        store.WriteString("", "WindowPos", r.windowPos);
+        Shell shell(store);
+        CMainFrame& f = shell.app.frame();
+        EXPECT_EQ(f.geometry(), r.expected);
+        f.show();
+        QCoreApplication::processEvents();
+        EXPECT_LE(f.view()->backBuffer().width(), work.width());
+        EXPECT_LE(f.view()->backBuffer().height(), work.height());
+    }
 }
 
 TEST(AppShellTest, FullScreenKeepsTheNormalLayoutAndComesBack) {
