@@ -8,10 +8,12 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QDir>
+#include <QMenu>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <map>
 
 #include "ShellDoubles.h"
 #include "app/CTelnetApp.h"
@@ -167,6 +169,150 @@ TEST(AppShellTest, FullScreenKeepsTheNormalLayoutAndComesBack) {
     EXPECT_TRUE(f.helpBar()->isHidden());
     EXPECT_FALSE(f.statusBar()->isHidden());
     EXPECT_EQ(f.geometry(), QRect(50, 60, 640, 400));
+}
+
+/// A menu as lines: "text =id", "-" for a separator, "title >" before a
+/// submenu's lines, which are indented.
+std::vector<std::string> MenuLines(const QMenu& menu, const std::string& indent = "") {
+    std::vector<std::string> lines;
+    for (const QAction* a : menu.actions()) {
+        if (a->isSeparator()) {
+            lines.push_back(indent + "-");
+        } else if (const QMenu* sub = a->menu()) {
+            lines.push_back(indent + sub->title().toStdString() + " >");
+            for (const std::string& line : MenuLines(*sub, indent + "  ")) lines.push_back(line);
+        } else {
+            lines.push_back(indent + a->text().toStdString() + " =" +
+                            std::to_string(a->data().toInt()));
+        }
+    }
+    return lines;
+}
+
+TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    CMainFrame& f = shell.app.frame();
+    std::vector<std::string> bar;
+    for (const QAction* a : f.menuBar()->actions()) {
+        bar.push_back(a->menu()->title().toStdString() + " >");
+        for (const std::string& line : MenuLines(*a->menu(), "  ")) bar.push_back(line);
+    }
+    const std::vector<std::string> expectedBar = {
+        "File >",
+        "  &New Session\tCtrl+N =57600", "  &Open\tCtrl+O =57601", "  &Close =32851", "  -",
+        "  &Save\tCtrl+S =32846", "  Save &As =32847", "  C&reate Shortcut =32848", "  -",
+        "  &Print...\tCtrl+P =57607", "  Print Pre&view =57609", "  Prin&ter Setup =57606", "  -",
+        "  Recent Sess&ions >", "     =57616", "     =57617", "     =57618", "     =57619", "  -",
+        "  &Exit =57665",
+        "Edit >",
+        "  &Copy\tCtrl+C =57634", "  &Paste\tCtrl+V =57637", "  -", "  Select &All\tCtrl+A =32783",
+        "  -", "  &Trim Blank Space to Right =32856",
+        "View >",
+        "  &Command Bar =32830", "  Special &Key Bar =32775", "  &Help Bar =32852",
+        "  &Status Bar =59393", "  -", "  Cursor Form >", "    &Solid =32857",
+        "    &Underscore =32858", "    &Vertical Bar =32859", "  Cursor &Location\tCtrl+R =32779",
+        "  Cursor &Blink \tCtrl+B =32854", "  -", "  &Full Screen\tCtrl+F =32837",
+        "Connection >",
+        "  &Start\tCtrl+X =32771", "  S&top\tCtrl+D =32772", "  -", "  &Properties\tCtrl+T =32828",
+        "Parameters >",
+        "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782", "  Auto &Session\tCtrl+F3 =32853",
+        "&? >",
+        "  &Keyboard Layout\tCtrl+F4 =32780", "  &About Quenlix Telnet... =57664",
+    };
+    EXPECT_EQ(bar, expectedBar);
+
+    const std::vector<std::string> expectedContext = {
+        "Start\tCtrl+X =32771", "Stop\tCtrl+D =32772", "Properties\tCtrl+T =32828", "-",
+        "Copy\tCtrl+C =57634", "Paste\tCtrl+V =57637", "Select All\tCtrl+A =32783", "-",
+        "Full Screen\tCtrl+F =32837", "Cursor Form >", "  &Solid =32857", "  &Underscore =32858",
+        "  &Vertical Bar =32859", "Cursor Blink \tCtrl+B =32854", "Cursor Location\tCtrl+R =32779",
+        "-", "Appearance\tCtrl+F1 =32778", "Fonts\tCtrl+F2 =32782", "-", "Print...\tCtrl+P =57607",
+        "Print Preview =57609", "Printer Setup =57606", "-", "Keyboard Layout\tCtrl+F4 =32780", "-",
+        "Exit =57665",
+    };
+    EXPECT_EQ(MenuLines(*f.contextMenu()), expectedContext);
+
+    // The context items are actions of their own, without shortcuts, that
+    // follow the menu bar's enable and check rules and run its commands.
+    std::map<int, QAction*> context;
+    for (QAction* a : f.contextMenu()->findChildren<QAction*>()) {
+        if (a->isSeparator() || a->menu() || !a->data().isValid()) continue;
+        EXPECT_TRUE(a->shortcuts().isEmpty()) << a->text().toStdString();
+        EXPECT_NE(a, f.action(a->data().toInt()));
+        EXPECT_EQ(a->statusTip(), f.action(a->data().toInt())->statusTip());
+        context[a->data().toInt()] = a;
+    }
+    ASSERT_EQ(context.size(), 19u);
+    shell.questions.sheet = SessionSettings{};
+    EXPECT_FALSE(context[kCmdStop]->isEnabled());
+    EXPECT_FALSE(context[kCmdProperties]->isEnabled());
+    context[kCmdProperties]->trigger();
+    EXPECT_TRUE(shell.questions.captions.empty());
+    EXPECT_TRUE(context[kCmdStart]->isEnabled());
+    EXPECT_TRUE(context[kCmdCursorSolid]->isChecked());
+    context[kCmdCursorVerticalBar]->trigger();
+    EXPECT_EQ(shell.app.session().terminal.state.CursorForm, 2);
+    EXPECT_TRUE(context[kCmdCursorVerticalBar]->isChecked());
+    EXPECT_FALSE(context[kCmdCursorSolid]->isChecked());
+    EXPECT_TRUE(f.action(kCmdCursorVerticalBar)->isChecked());
+    const int blink = shell.app.session().terminal.state.BlinkCursor;
+    context[kCmdCursorBlink]->trigger();
+    EXPECT_NE(shell.app.session().terminal.state.BlinkCursor, blink);
+    EXPECT_EQ(context[kCmdCursorBlink]->isChecked(), blink == 0);
+}
+
+TEST(AppShellTest, PromptsTooltipsBarsAndStatusBar) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    CMainFrame& f = shell.app.frame();
+    struct Row {
+        int id;
+        const char* prompt;
+        const char* tooltip;  ///< null: only the prompt
+    } const rows[] = {
+        {kCmdNewSession, "Create a new session", nullptr},
+        {kCmdClose, "Close current session", nullptr},
+        {kCmdSaveAs, "Save the current session with a new name", nullptr},
+        {kCmdPrint, "Print active document", "Print"},
+        {kCmdPrinterSetup, "Change printer and print setup", "Print Configuration"},
+        {kCmdRecent1 + 2, "Opens this document", nullptr},
+        {kCmdExit, "Close application", "Close"},
+        {kCmdCopy, "Copy the selection and place on clipboard", "Copy"},
+        {kCmdPaste, "Insert contents of clipboard", "Paste"},
+        {kCmdCommandBar, "Display or hide command key bar", nullptr},
+        {kCmdCursorLocation, "Display/Hide location of cursor by a vertical and horizontal line",
+         nullptr},
+        {kCmdConnectDisconnect, "Open/close connection", "Connect/Disconnect"},
+        {kCmdKeyboardLayout, "Keyboard layout between PC and AS/400", "Keyboard Layout"},
+        {kCmdWebSite, "Go to Quenlix website", "quenlix.example"},
+        {kCmdAttention, " ATTENTION (ATTN) special key ", "ATTN"},
+        {kCmdDeleteFields, "Delete all modified non bypass fields", "Delete fields"},
+        {kCmdPa3, "PA3 special key", "PA3"},
+        {kCmdPrintKey, "Print current screen", "Print"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.id);
+        EXPECT_EQ(f.action(r.id)->statusTip().toStdString(), r.prompt);
+        if (r.tooltip) {
+            EXPECT_EQ(f.action(r.id)->toolTip().toStdString(), r.tooltip);
+        }
+    }
+
+    auto buttons = [](const QToolBar* bar) {
+        std::vector<int> ids;
+        for (const QAction* a : bar->actions()) ids.push_back(a->data().toInt());
+        return ids;
+    };
+    EXPECT_EQ(f.commandBar()->windowTitle(), QStringLiteral("Command"));
+    EXPECT_EQ(buttons(f.commandBar()), (std::vector<int>{32807, 57634, 57637, 57607}));
+    EXPECT_EQ(f.specialKeyBar()->windowTitle(), QStringLiteral("Special keys"));
+    EXPECT_EQ(buttons(f.specialKeyBar()), (std::vector<int>{32784, 32785, 32787, 32788, 32792,
+                                                            32791, 32793, 32794, 32795, 32789,
+                                                            32786}));
+    EXPECT_EQ(f.helpBar()->windowTitle(), QStringLiteral("Help"));
+    EXPECT_EQ(buttons(f.helpBar()), (std::vector<int>{32832, 32780}));
+    EXPECT_EQ(f.statusBar()->currentMessage(), QStringLiteral("Ready"));
 }
 
 TEST(AppShellTest, DisabledCommandsDoNothing) {
