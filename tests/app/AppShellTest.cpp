@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QDir>
 #include <QMenu>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 #include <map>
 
@@ -367,6 +370,43 @@ TEST(AppShellTest, QuotesOnlyAreNoCommandLineAndPostConnectDisconnect) {
     QCoreApplication::processEvents();
     EXPECT_EQ(shell.questions.noSessionShown, 1);
     EXPECT_EQ(newsDue, 0);
+}
+
+TEST(AppShellTest, MessageBoxesShowUtf8Texts) {
+    struct Row {
+        const char* bytes;
+        QString shown;
+    } const rows[] = {
+        {"Plain text", QStringLiteral("Plain text")},
+        {"/home/j\xC3\xBCrgen/Caf\xC3\xA9 \xE2\x9C\x93.stn", QStringLiteral(u"/home/jürgen/Café ✓.stn")},
+        // Not UTF-8: each byte a Latin-1 character, never a replacement sign.
+        {"\xE9t\xE9", QStringLiteral(u"été")},
+        {"cut \xC3", QStringLiteral(u"cut Ã")},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.bytes);
+        EXPECT_EQ(MessageText(r.bytes).toStdString(), r.shown.toStdString());
+    }
+
+    // Message 528 in a real box, for a file whose name is not ASCII.
+    MemorySettingsStore store;
+    Shell shell(store);
+    shell.app.messages().interceptor = nullptr;
+    QString shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->done(QMessageBox::Ok);
+        }
+    });
+    closer.start(10);
+    const std::string path = "/nonexistent/B\xC3\xBCro/S\xC3\xA9" "ance.stn";
+    EXPECT_EQ(shell.app.commands().OpenSessionFile(path), "");
+    EXPECT_EQ(shown.toStdString(),
+              (QString::fromUtf8(LoadString(kStrOpenSessionFailed).data()) +
+               QStringLiteral(u"\n/nonexistent/Büro/Séance.stn"))
+                  .toStdString());
 }
 
 TEST(AppShellTest, QtStoreKeepsTypesAndSections) {
