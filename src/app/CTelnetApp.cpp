@@ -2,7 +2,6 @@
 #include "app/CTelnetApp.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
@@ -177,9 +176,16 @@ void CTelnetApp::BeginFirstSession(const std::vector<std::string>& arguments) {
         // Only painting and timers run while the splash is up, so it can show
         // and take itself away; keys and clicks wait. Bounded, in case the
         // splash never clears its flag.
-        const QDeadlineTimer deadline(kSplashWaitLimitMs);
-        while (splashShown_ && !deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+        // Each pass sleeps until an event comes; the one-shot timer is such an
+        // event at the limit and ends the wait even if nothing else happens.
+        bool limitReached = false;
+        QTimer limit;
+        limit.setSingleShot(true);
+        connect(&limit, &QTimer::timeout, this, [&limitReached] { limitReached = true; });
+        if (splashShown_) limit.start(splashWaitLimitMs);
+        while (splashShown_ && !limitReached) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                            QEventLoop::WaitForMoreEvents);
         }
         QTimer::singleShot(0, frame_.get(), [this] { frame_->Execute(kCmdConnectDisconnect); });
     }

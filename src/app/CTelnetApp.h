@@ -78,6 +78,8 @@ public:
     bool splashShown() const { return splashShown_; }
     /// Longest wait for the splash to go before the first session begins.
     static constexpr int kSplashWaitLimitMs = 10000;
+    /// The wait limit in use (tests shorten it).
+    int splashWaitLimitMs = kSplashWaitLimitMs;
 
     /// The clock of the news-page check.
     std::function<LocalDateTime()> clock = CurrentLocalDateTime;

@@ -3,6 +3,7 @@
 // full-screen mode, disabled commands, the first session and the news page.
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
@@ -356,6 +357,37 @@ TEST(AppShellTest, FirstSessionFromTheArgumentsConnectsAndShows) {
     EXPECT_EQ(f.action(kCmdRecent1)->text(), QStringLiteral("&1 ") + dir.filePath("demo.stn"));
     EXPECT_EQ(newsDue, 1);
     EXPECT_NE(store.ReadInt("", "LPT", 0), 0u);
+}
+
+TEST(AppShellTest, TheSplashWaitSleepsBetweenEventsAndEnds) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    shell.app.clock = [] { return LocalDateTime{2024, 5, 1, 12, 0, 0}; };
+    // Every pass of the wait wakes the event dispatcher once; a wait that
+    // polls without sleeping wakes it thousands of times in these 300 ms.
+    int passes = 0;
+    const QMetaObject::Connection counting = QObject::connect(
+        QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&] { ++passes; });
+
+    // The splash goes away by its timer: the wait ends then.
+    shell.app.SetSplashShown(true);
+    QTimer::singleShot(300, &shell.app.frame(), [&] { shell.app.SetSplashShown(false); });
+    shell.app.BeginFirstSession(std::vector<std::string>{});
+    EXPECT_FALSE(shell.app.splashShown());
+    EXPECT_LT(passes, 100) << passes;
+    // Then its Connect/Disconnect, posted, runs from the loop.
+    EXPECT_EQ(shell.questions.noSessionShown, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shell.questions.noSessionShown, 1);
+
+    // A splash that never clears its flag: the limit ends the wait.
+    passes = 0;
+    shell.app.splashWaitLimitMs = 300;
+    shell.app.SetSplashShown(true);
+    shell.app.BeginFirstSession(std::vector<std::string>{});
+    EXPECT_TRUE(shell.app.splashShown());
+    EXPECT_LT(passes, 100) << passes;
+    QObject::disconnect(counting);
 }
 
 TEST(AppShellTest, QuotesOnlyAreNoCommandLineAndPostConnectDisconnect) {
