@@ -309,6 +309,10 @@ void CTelnetApp::RegisterViewCommands() {
                                    {}, [&state] { return state.BlinkCursor != 0; }});
     f.SetHandler(kCmdCursorLocation, {[&state, view] {
                                           state.CheckRepere = !state.CheckRepere;
+                                          // No old crosshair to wipe: the next
+                                          // paint draws the lines afresh.
+                                          view->paintState().lastCrosshairX = -1;
+                                          view->paintState().lastCrosshairY = -1;
                                           view->InvalidateView();
                                       },
                                       {}, [&state] { return state.CheckRepere != 0; }});

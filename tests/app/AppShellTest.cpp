@@ -319,6 +319,23 @@ TEST(AppShellTest, PromptsTooltipsBarsAndStatusBar) {
     EXPECT_EQ(f.statusBar()->currentMessage(), QStringLiteral("Ready"));
 }
 
+TEST(AppShellTest, CursorLocationForgetsTheLastCrosshair) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    CMainFrame& f = shell.app.frame();
+    PaintState& paint = f.view()->paintState();
+    for (int expected : {1, 0}) {
+        SCOPED_TRACE(expected);
+        paint.lastCrosshairX = 40;
+        paint.lastCrosshairY = 96;
+        ASSERT_TRUE(f.Execute(kCmdCursorLocation));
+        EXPECT_EQ(shell.app.session().terminal.state.CheckRepere, expected);
+        EXPECT_EQ(f.action(kCmdCursorLocation)->isChecked(), expected == 1);
+        EXPECT_EQ(paint.lastCrosshairX, -1);
+        EXPECT_EQ(paint.lastCrosshairY, -1);
+    }
+}
+
 TEST(AppShellTest, DisabledCommandsDoNothing) {
     MemorySettingsStore store;
     Shell shell(store);
