@@ -247,6 +247,7 @@ TEST(DesktopLauncher, QuotingNamesAndTheFileText) {
         QStringLiteral("Exec=\"/opt/q/bin/quenlix-telnet\" \"/home/u/100%% \\\\$HOME.stn\"\n")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Path=/opt/q/bin\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\nIcon=quenlix-telnet\n")));
 
     // A name cannot leave the folder or add keys.
     r.name = QStringLiteral("../x\nExec=evil");
@@ -301,6 +302,7 @@ TEST_F(DialogsTest, CreateShortcutRuleAndTheLauncherItMakes) {
     EXPECT_TRUE(text.contains(
         QStringLiteral("Exec=\"/opt/q/bin/quenlix-telnet\" \"/srv/sessions/prod.stn\"\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("Path=/opt/q/bin\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Icon=quenlix-telnet\n")));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0],
               "A shortcut entitled 'Quenlix Telnet - Prod' has been created in the designated location.");
@@ -319,10 +321,37 @@ TEST_F(DialogsTest, CreateShortcutRuleAndTheLauncherItMakes) {
 
     // A desktop that does not exist: message 533.
     folders.userDesktop = home.filePath(QStringLiteral("gone"));
-    CDlgShortcut failing(context(), folders, &app_.frame());
-    failing.Create();
-    EXPECT_EQ(messages.back(), LoadString(kStrCannotCreateShortcut));
-    EXPECT_EQ(icons.back(), MessageIcon::Exclamation);
+    {
+        CDlgShortcut failing(context(), folders, &app_.frame());
+        failing.Create();
+        EXPECT_EQ(messages.back(), LoadString(kStrCannotCreateShortcut));
+        EXPECT_EQ(icons.back(), MessageIcon::Exclamation);
+    }
+
+    // A shared menu but no shared desktop (Linux has none): only the shared
+    // desktop's choice is off.
+    QDir(home.path()).mkpath(QStringLiteral("shared-menu"));
+    QDir(home.path()).mkpath(QStringLiteral("shared-desktop"));
+    folders.sharedMenu = home.filePath(QStringLiteral("shared-menu"));
+    {
+        CDlgShortcut dialog(context(), folders, &app_.frame());
+        EXPECT_FALSE(dialog.locationButton(CDlgShortcut::kOnSharedDesktop)->isEnabled());
+        EXPECT_TRUE(dialog.locationButton(CDlgShortcut::kInSharedMenu)->isEnabled());
+        EXPECT_TRUE(dialog.browseButton(true)->isEnabled());
+    }
+    EXPECT_TRUE(SystemLauncherFolders().sharedDesktop.isEmpty());
+    // Where a shared desktop exists, the launcher can go there.
+    folders.sharedDesktop = home.filePath(QStringLiteral("shared-desktop"));
+    {
+        CDlgShortcut dialog(context(), folders, &app_.frame());
+        ASSERT_TRUE(dialog.locationButton(CDlgShortcut::kOnSharedDesktop)->isEnabled());
+        dialog.locationButton(CDlgShortcut::kOnSharedDesktop)->click();
+        EXPECT_TRUE(dialog.createButton()->isEnabled());
+        dialog.createButton()->click();
+    }
+    EXPECT_TRUE(QFile::exists(
+        home.filePath(QStringLiteral("shared-desktop/Quenlix Telnet - Prod.desktop"))));
+    EXPECT_EQ(icons.back(), MessageIcon::Information);
 }
 
 }  // namespace
