@@ -199,11 +199,13 @@ bool CTelnetApp::CloseRequested() {
         frame_->UpdateCommandStates();
         return false;
     }
+    // A store that cannot be written costs only this run's preference
+    // changes; the close goes on without a box, and the reason is logged.
     SavePreferences();
     return true;
 }
 
-void CTelnetApp::SavePreferences() {
+bool CTelnetApp::SavePreferences() {
     CollectPreferences();
     const bool full = frame_->fullScreen();
     WindowLayout layout;
@@ -213,7 +215,12 @@ void CTelnetApp::SavePreferences() {
     // count the shared layout writer leaves (none: the state says it all).
     if (!full) store_->WriteString(kToolBarSection, kBarStateName, frame_->SaveBarLayout());
     commands_->recent.Save(*store_);
-    if (auto* qt = dynamic_cast<QtSettingsStore*>(store_)) qt->Sync();
+    auto* qt = dynamic_cast<QtSettingsStore*>(store_);
+    if (!qt || qt->Sync()) return true;
+    qWarning("Quenlix Telnet: the preferences could not be stored in %s; the file keeps "
+             "the values stored before",
+             qPrintable(qt->fileName()));
+    return false;
 }
 
 void CTelnetApp::ToggleFullScreen() {

@@ -93,8 +93,9 @@ public:
     /// the session, preferences stored. False when the operator went on.
     bool CloseRequested();
     /// Stores the preferences, the window layout outside full-screen mode,
-    /// "FullScreen" and the recent list.
-    void SavePreferences();
+    /// "FullScreen" and the recent list. False when the store could not
+    /// write them (the stored file is then the one from before).
+    bool SavePreferences();
     /// The Full Screen command.
     void ToggleFullScreen();
 

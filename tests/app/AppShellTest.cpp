@@ -220,7 +220,8 @@ TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
         "Connection >",
         "  &Start\tCtrl+X =32771", "  S&top\tCtrl+D =32772", "  -", "  &Properties\tCtrl+T =32828",
         "Parameters >",
-        "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782", "  Auto &Session\tCtrl+F3 =32853",
+        "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782",
+        "  Auto &Session\tCtrl+F3 =32853",
         "&? >",
         "  &Keyboard Layout\tCtrl+F4 =32780", "  &About Quenlix Telnet... =57664",
     };
@@ -427,7 +428,8 @@ TEST(AppShellTest, MessageBoxesShowUtf8Texts) {
         QString shown;
     } const rows[] = {
         {"Plain text", QStringLiteral("Plain text")},
-        {"/home/j\xC3\xBCrgen/Caf\xC3\xA9 \xE2\x9C\x93.stn", QStringLiteral(u"/home/jürgen/Café ✓.stn")},
+        {"/home/j\xC3\xBCrgen/Caf\xC3\xA9 \xE2\x9C\x93.stn",
+         QStringLiteral(u"/home/jürgen/Café ✓.stn")},
         // Not UTF-8: each byte a Latin-1 character, never a replacement sign.
         {"\xE9t\xE9", QStringLiteral(u"été")},
         {"cut \xC3", QStringLiteral(u"cut Ã")},

@@ -83,7 +83,8 @@ TEST(WindowLayoutTest, StoredRectangleIsFittedToTheScreens) {
         {"on the second", placement(-1200, 10, -400, 610), ScreenArea{-1200, 10, -400, 610}},
         {"partly off screen stays", placement(1800, 900, 2600, 1500),
          ScreenArea{1800, 900, 2600, 1500}},
-        {"wider than both screens", placement(-1280, 0, 5000, 900), ScreenArea{-1280, 0, 1920, 900}},
+        {"wider than both screens", placement(-1280, 0, 5000, 900),
+         ScreenArea{-1280, 0, 1920, 900}},
         // The whole 32-bit range: its width does not fit an int.
         {"extreme", placement(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX),
          ScreenArea{0, 0, 1920, 1040}},
