@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QTest>
 #include <QDir>
 #include <QMenu>
 #include <QGuiApplication>
@@ -23,6 +24,7 @@
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
 #include "app/QtSettingsStore.h"
+#include "ds5250/RecordBuilder.h"
 #include "session/ConnectFile.h"
 #include "terminal/StringTable.h"
 
@@ -356,6 +358,80 @@ TEST(AppShellTest, DisabledCommandsDoNothing) {
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Quenlix Telnet - No name"));
 }
 
+class RecordingTransport : public RecordSender {
+public:
+    void Send(const std::uint8_t* bytes, std::size_t count) override {
+        sent.emplace_back(bytes, bytes + count);
+    }
+    std::vector<Bytes> sent;
+};
+
+TEST(AppShellTest, KeysOfDisabledOrUnhandledCommandsNeverReachTheTerminal) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    shell.questions.sheet = SessionSettings{};
+    CMainFrame& f = shell.app.frame();
+    TerminalSession& s = shell.app.session();
+    f.resize(1000, 700);
+    f.show();
+    f.activateWindow();
+    QApplication::setActiveWindow(&f);
+    (void)QTest::qWaitForWindowActive(&f);
+    f.view()->setFocus();
+    // Keys come through the window, as the platform delivers them, so the
+    // accelerators are looked up first.
+    auto press = [&f](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(f.windowHandle(), key, modifiers);
+        QCoreApplication::processEvents();
+    };
+
+    // No session and no connection: Stop and Properties are greyed.
+    press(Qt::Key_D, Qt::ControlModifier);
+    press(Qt::Key_T, Qt::ControlModifier);
+    EXPECT_TRUE(shell.questions.asked.empty());
+    EXPECT_TRUE(shell.questions.captions.empty());
+
+    // A screen with a field, taking keys (still no session loaded).
+    RecordingTransport transport;
+    s.endpoint().SetTransport(&transport);
+    s.terminal.screen.AllocateCells(80, 24);
+    s.terminal.screen.SetGeometry(80, 24);
+    s.terminal.state.connected = 1;
+    const Bytes screen = RecordBuilder()
+                             .clearUnit()
+                             .writeToDisplay()
+                             .sba(3, 10)
+                             .startOfField(0x40, 0, 0x20, 5)
+                             .text("ABCDE")
+                             .insertCursor(3, 11)
+                             .readMdtFields()
+                             .record();
+    s.endpoint().OnReceived(screen.data(), screen.size());
+    auto field = [&s] {
+        std::string text;
+        for (int pos = 2 * 80 + 10; pos < 2 * 80 + 15; ++pos) {
+            text += static_cast<char>(s.terminal.screen.at(pos).character);
+        }
+        return text;
+    };
+    ASSERT_EQ(field(), "ABCDE");
+    transport.sent.clear();
+
+    // Properties greyed; Ctrl+L, Ctrl+U and Shift+Delete handled by nothing:
+    // none of them asks, sends or edits (Shift+Delete would delete the "A").
+    press(Qt::Key_T, Qt::ControlModifier);
+    press(Qt::Key_L, Qt::ControlModifier);
+    press(Qt::Key_U, Qt::ControlModifier);
+    press(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(field(), "ABCDE");
+    EXPECT_TRUE(transport.sent.empty());
+    EXPECT_TRUE(shell.questions.captions.empty());
+    // The same path does reach the terminal with a plain Delete.
+    press(Qt::Key_Delete);
+    EXPECT_EQ(field(), "BCDE ");
+    s.endpoint().SetTransport(nullptr);
+}
+
 TEST(AppShellTest, FirstSessionFromTheArgumentsConnectsAndShows) {
     QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quenlix-app-XXXXXX")};
     Listener listener;
@@ -375,6 +451,45 @@ TEST(AppShellTest, FirstSessionFromTheArgumentsConnectsAndShows) {
     EXPECT_EQ(f.action(kCmdRecent1)->text(), QStringLiteral("&1 ") + dir.filePath("demo.stn"));
     EXPECT_EQ(newsDue, 1);
     EXPECT_NE(store.ReadInt("", "LPT", 0), 0u);
+
+    // Stop: the button shows its first picture again.
+    std::vector<int> pictures;
+    QObject::connect(&f, &CMainFrame::connectPictureChanged,
+                     [&pictures](int picture) { pictures.push_back(picture); });
+    shell.questions.yesNo = {true};
+    ASSERT_TRUE(f.Execute(kCmdStop));
+    EXPECT_FALSE(shell.app.commands().connected());
+    EXPECT_EQ(f.connectButtonPicture(), 0);
+    EXPECT_EQ(pictures, std::vector<int>{0});
+}
+
+TEST(AppShellTest, AutoSessionWithoutAFileNameAsksForOneAtStartUp) {
+    MemorySettingsStore store;
+    store.WriteInt("Options", "Check", 1);
+    store.WriteString("Options", "FileName", "");
+    Shell shell(store);
+    shell.app.clock = [] { return LocalDateTime{2024, 5, 1, 12, 0, 0}; };
+    shell.app.BeginFirstSession(std::vector<std::string>{});
+    EXPECT_EQ(shell.questions.openShown, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shell.questions.noSessionShown, 0) << "no Connect/Disconnect posted as well";
+}
+
+TEST(AppShellTest, ClosingWhileMinimisedKeepsTheStoredPlacement) {
+    MemorySettingsStore store;
+    const std::string stored = "0,1,-1,-1,-1,-1,60,70,660,470";
+    store.WriteString("", "WindowPos", stored);
+    Shell shell(store);
+    CMainFrame& f = shell.app.frame();
+    f.show();
+    f.setGeometry(10, 20, 500, 300);
+    f.showMinimized();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(f.isMinimized());
+    EXPECT_EQ(f.PlacementToStore(), std::nullopt);
+    EXPECT_TRUE(shell.app.CloseRequested());
+    EXPECT_EQ(store.ReadString("", "WindowPos", ""), stored);
+    EXPECT_TRUE(store.Find("Colors", "Cursor").has_value());  // the rest is stored
 }
 
 TEST(AppShellTest, TheSplashWaitSleepsBetweenEventsAndEnds) {
