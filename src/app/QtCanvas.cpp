@@ -4,24 +4,36 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QRegion>
 
 namespace quenlix::app {
 
 QtCanvas::QtCanvas(QPainter& painter, const QFont& font)
-    : painter_(painter), font_(font), ascent_(QFontMetrics(font, painter.device()).ascent()) {
+    : painter_(painter),
+      // Only the raster engine (window, images) carries out raster
+      // operations; the PDF engine behind printers claims them and drops them.
+      rasterOps_(!painter.paintEngine() || painter.paintEngine()->type() == QPaintEngine::Raster),
+      font_(font),
+      ascent_(QFontMetrics(font, painter.device()).ascent()) {
     painter_.setFont(font);
     painter_.setRenderHint(QPainter::Antialiasing, false);
     glyph_.resize(2);
 }
 
+void QtCanvas::Remember(std::function<void(QtCanvas&)> step) {
+    if (!rasterOps_) drawn_.push_back(std::move(step));
+}
+
 void QtCanvas::FillRect(const PixelRect& rect, Color color) {
     if (IsEmpty(rect)) return;
+    Remember([rect, color](QtCanvas& c) { c.FillRect(rect, color); });
     painter_.fillRect(ToQRect(rect), ToQColor(color));
 }
 
 void QtCanvas::DrawChar(int x, int y, char32_t ch, Color color) {
     if (ch == U' ' || ch == 0) return;
+    Remember([x, y, ch, color](QtCanvas& c) { c.DrawChar(x, y, ch, color); });
     if (glyphs_) {
         painter_.drawImage(x, y, glyphs_->Glyph(ch, color, font_, ascent_, cellWidth_, cellHeight_));
         return;
@@ -39,6 +51,9 @@ void QtCanvas::DrawChar(int x, int y, char32_t ch, Color color) {
 }
 
 void QtCanvas::DrawText(int x, int y, std::string_view ascii, Color color) {
+    Remember([x, y, text = std::string(ascii), color](QtCanvas& c) {
+        c.DrawText(x, y, text, color);
+    });
     painter_.setPen(ToQColor(color));
     painter_.drawText(x, y + ascent_,
                       QString::fromLatin1(ascii.data(), static_cast<qsizetype>(ascii.size())));
@@ -46,6 +61,7 @@ void QtCanvas::DrawText(int x, int y, std::string_view ascii, Color color) {
 
 void QtCanvas::DrawLine(PixelPoint from, PixelPoint to, Color color) {
     if (from == to) return;
+    Remember([from, to, color](QtCanvas& c) { c.DrawLine(from, to, color); });
     // The end point is left out: step back one pixel along the line.
     const int dx = (to.x > from.x) - (to.x < from.x);
     const int dy = (to.y > from.y) - (to.y < from.y);
@@ -59,10 +75,35 @@ void QtCanvas::DrawPolyline(std::span<const PixelPoint> points, Color color) {
 
 void QtCanvas::InvertRect(const PixelRect& rect) {
     if (IsEmpty(rect)) return;
+    if (!rasterOps_) {
+        InvertByImage(rect);
+        return;
+    }
     const QPainter::CompositionMode old = painter_.compositionMode();
     painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter_.fillRect(ToQRect(rect), Qt::white);
     painter_.setCompositionMode(old);
+}
+
+void QtCanvas::InvertByImage(const PixelRect& rect) {
+    // The page is white where nothing was drawn. The image has the device's
+    // resolution, so the font takes the same pixels on it.
+    const QRect area = ToQRect(rect);
+    QImage patch(area.size(), QImage::Format_RGB32);
+    patch.fill(Qt::white);
+    if (const QPaintDevice* device = painter_.device()) {
+        patch.setDotsPerMeterX(qRound(device->logicalDpiX() / 0.0254));
+        patch.setDotsPerMeterY(qRound(device->logicalDpiY() / 0.0254));
+    }
+    {
+        QPainter p(&patch);
+        p.translate(-area.topLeft());
+        QtCanvas again(p, font_);
+        for (const auto& step : drawn_) step(again);
+        again.InvertRect(rect);
+    }
+    painter_.drawImage(area, patch);
+    Remember([patch, area](QtCanvas& c) { c.painter_.drawImage(area, patch); });
 }
 
 void QtCanvas::DrawPicture(const BackgroundPicture& picture, const PixelRect& target) {

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QPainter>
 #include <QString>
+#include <functional>
+#include <vector>
 
 #include "app/GlyphCache.h"
 #include "display/Canvas.h"
@@ -42,7 +44,15 @@ public:
     }
 
 private:
+    /// On a device without raster operations (a printer or PDF file), what
+    /// was drawn so far, so that InvertRect can draw it again on a small
+    /// image, complement it there, and put the image on the page.
+    void Remember(std::function<void(QtCanvas&)> step);
+    void InvertByImage(const PixelRect& rect);
+
     QPainter& painter_;
+    bool rasterOps_;
+    std::vector<std::function<void(QtCanvas&)>> drawn_;
     QFont font_;
     int ascent_;
     GlyphCache* glyphs_ = nullptr;
