@@ -9,10 +9,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
+#include "app/BmpToolBar.h"
 #include "app/ButtonPictures.h"
 #include "app/CDialAbout.h"
 #include "app/CDialogFont.h"
@@ -204,6 +206,62 @@ TEST_F(DialogsTest, SplashRotatesThroughThePicturesAndSkipsAnUndecodableOne) {
     EXPECT_EQ(about.pictureLabel()->x(), about.pictureLabel()->y());
     EXPECT_EQ(about.pictureLabel()->x() * 2 + 50, about.width());
     EXPECT_TRUE(about.versionLabel()->text().startsWith(QStringLiteral("Quenlix Telnet version ")));
+}
+
+TEST(ButtonPictures, TheKeyColourTakesTheButtonFace) {
+    const QRgb face = qRgb(30, 120, 200);  // not a grey: channels cannot be mixed up
+    const QImage keyed = LoadKeyedBitmap(FolderPicture(), kFolderKeyColour, face);
+    EXPECT_EQ(keyed.pixel(0, 0), face);                   // background
+    EXPECT_EQ(keyed.pixel(0, 4), qRgb(0, 0, 0));          // outline
+    EXPECT_EQ(keyed.pixel(1, 4), qRgb(255, 255, 0));      // folder
+    EXPECT_EQ(keyed.pixel(2, 4), qRgb(255, 255, 255));    // highlight
+
+    // Only the key itself, whatever its alpha; a picture without a colour
+    // table stays as it is.
+    QImage table(3, 1, QImage::Format_Indexed8);
+    table.setColorTable({qRgb(0, 254, 0), qRgba(0, 255, 0, 0), qRgb(1, 255, 0)});
+    for (int x = 0; x < 3; ++x) table.setPixel(x, 0, static_cast<uint>(x));
+    const QImage replaced = LoadKeyedBitmap(table, kFolderKeyColour, face);
+    EXPECT_EQ(replaced.colorTable(), (QList<QRgb>{qRgb(0, 254, 0), face, qRgb(1, 255, 0)}));
+    QImage direct(2, 2, QImage::Format_RGB32);
+    direct.fill(kFolderKeyColour);
+    EXPECT_EQ(LoadKeyedBitmap(direct, kFolderKeyColour, face), direct);
+
+    // The image button takes its own palette's face, again when it changes.
+    CImageButton button(QStringLiteral("Browse"));
+    QPalette palette = button.palette();
+    palette.setColor(QPalette::Button, QColor(face));
+    button.setPalette(palette);
+    button.SetButtonPicture(FolderPicture(), QImage(), kFolderKeyColour);
+    EXPECT_EQ(button.picture().pixel(0, 0), face);
+    EXPECT_EQ(button.picture().pixel(0, 4), qRgb(0, 0, 0));
+    palette.setColor(QPalette::Button, QColor(200, 40, 40));
+    button.setPalette(palette);
+    EXPECT_EQ(button.picture().pixel(0, 0), qRgb(200, 40, 40));
+}
+
+TEST(TexturedBars, TileAreaCoversTheAreaFromItsCorner) {
+    EXPECT_EQ(TextureTile().size(), QSize(26, 26));
+    QImage tile(3, 2, QImage::Format_RGB32);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) tile.setPixel(x, y, qRgb(10 + x, 20 + y, 30));
+    }
+    QImage target(20, 12, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    const QRect area(4, 3, 10, 7);  // not a whole number of tiles either way
+    {
+        QPainter painter(&target);
+        TileArea(painter, area, QPixmap::fromImage(tile));
+        TileArea(painter, QRect(0, 0, 20, 12), QPixmap());  // no tile: nothing drawn
+    }
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            ASSERT_EQ(target.pixel(x, y), tile.pixel((x - area.left()) % 3, (y - area.top()) % 2))
+                << x << "," << y;
+        }
+    }
+    EXPECT_EQ(target.pixel(area.left() - 1, 5), qRgb(0, 0, 0));
+    EXPECT_EQ(target.pixel(6, area.top() - 1), qRgb(0, 0, 0));
 }
 
 TEST_F(DialogsTest, AutoSessionNeedsAFileBeforeTheBoxCanBeChecked) {
