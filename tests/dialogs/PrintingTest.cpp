@@ -344,7 +344,9 @@ TEST(PrinterSettings, SurviveARestartThroughTheSettingsFile) {
         EXPECT_EQ(prefs.Source, 14);
         // The printer the program starts with carries them.
         DialogContext& context = *DialogContextOf(app.frame());
-        context.printerExists = [](const QString& name) { return name == QStringLiteral("Office"); };
+        context.printerExists = [](const QString& name) {
+            return name == QStringLiteral("Office");
+        };
         QPrinter& printer = context.printer();
         EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
         EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A3);
