@@ -21,10 +21,6 @@ QtCanvas::QtCanvas(QPainter& painter, const QFont& font)
     glyph_.resize(2);
 }
 
-void QtCanvas::Remember(std::function<void(QtCanvas&)> step) {
-    if (!rasterOps_) drawn_.push_back(std::move(step));
-}
-
 void QtCanvas::FillRect(const PixelRect& rect, Color color) {
     if (IsEmpty(rect)) return;
     Remember([rect, color](QtCanvas& c) { c.FillRect(rect, color); });
@@ -51,9 +47,11 @@ void QtCanvas::DrawChar(int x, int y, char32_t ch, Color color) {
 }
 
 void QtCanvas::DrawText(int x, int y, std::string_view ascii, Color color) {
-    Remember([x, y, text = std::string(ascii), color](QtCanvas& c) {
-        c.DrawText(x, y, text, color);
-    });
+    if (!rasterOps_) {
+        Remember([x, y, text = std::string(ascii), color](QtCanvas& c) {
+            c.DrawText(x, y, text, color);
+        });
+    }
     painter_.setPen(ToQColor(color));
     painter_.drawText(x, y + ascent_,
                       QString::fromLatin1(ascii.data(), static_cast<qsizetype>(ascii.size())));

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QString>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "app/GlyphCache.h"
@@ -47,7 +48,11 @@ private:
     /// On a device without raster operations (a printer or PDF file), what
     /// was drawn so far, so that InvertRect can draw it again on a small
     /// image, complement it there, and put the image on the page.
-    void Remember(std::function<void(QtCanvas&)> step);
+    template <typename Step>
+    void Remember(Step&& step) {
+        // Nothing is kept (or allocated) when painting the window.
+        if (!rasterOps_) drawn_.emplace_back(std::forward<Step>(step));
+    }
     void InvertByImage(const PixelRect& rect);
 
     QPainter& painter_;
