@@ -85,13 +85,16 @@ CDlgShortcut::CDlgShortcut(DialogContext& context, const LauncherFolders& folder
     form->addWidget(buttons, 4, 0, 1, 2);
     setMinimumWidth(460);
 
-    // Without a shared application menu, the all-users choices are off.
+    // Without a shared application menu, the all-users choices are off;
+    // without a shared desktop, its own choice is off as well (it could
+    // only fail).
     if (folders_.sharedMenu.isEmpty()) {
         for (QWidget* w : std::initializer_list<QWidget*>{locations_[1], locations_[3],
                                                          sharedFolder_, browseShared_}) {
             w->setEnabled(false);
         }
     }
+    if (folders_.sharedDesktop.isEmpty()) locations_[kOnSharedDesktop]->setEnabled(false);
 
     chooseFolder = [this](const QString& root, const QString& title) {
         return QFileDialog::getExistingDirectory(this, title, root, QFileDialog::ShowDirsOnly);

@@ -1,11 +1,12 @@
 // The filtered edit controls.
 #include "app/CEditASParam.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 namespace quenlix::app {
 
-bool PassesTypedFilter(const QKeyEvent& event, bool (*accepts)(QChar)) {
+bool PassesTypedFilter(const QKeyEvent& event, CharFilter accepts) {
     switch (event.key()) {
         // Keys the dialog or the edit handle without typing a character.
         case Qt::Key_Return:
@@ -31,6 +32,32 @@ bool PassesTypedFilter(const QKeyEvent& event, bool (*accepts)(QChar)) {
     return true;
 }
 
+QString DropRejected(const QString& text, CharFilter accepts) {
+    QString kept;
+    kept.reserve(text.size());
+    for (QChar c : text) {
+        if (accepts(c)) kept += c;
+    }
+    return kept;
+}
+
+CharFilter TypedFilterOf(const QObject* edit) {
+    if (qobject_cast<const CEditASParam*>(edit)) return &CEditASParam::Accepts;
+    if (qobject_cast<const CEditNumericParam*>(edit)) return &CEditNumericParam::Accepts;
+    return nullptr;
+}
+
+namespace {
+/// An input method's commit is typed text too: what the set refuses goes.
+/// The text still being composed is only shown, never inserted.
+void DropRejectedCommit(QInputMethodEvent& event, CharFilter accepts) {
+    const QString kept = DropRejected(event.commitString(), accepts);
+    if (kept.size() != event.commitString().size()) {
+        event.setCommitString(kept, event.replacementStart(), event.replacementLength());
+    }
+}
+}  // namespace
+
 bool CEditASParam::Accepts(QChar c) {
     const char16_t u = c.unicode();
     return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') ||
@@ -45,6 +72,11 @@ void CEditASParam::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
+void CEditASParam::inputMethodEvent(QInputMethodEvent* event) {
+    DropRejectedCommit(*event, &CEditASParam::Accepts);
+    QLineEdit::inputMethodEvent(event);
+}
+
 bool CEditNumericParam::Accepts(QChar c) {
     const char16_t u = c.unicode();
     return (u >= '0' && u <= '9') || u == '.';
@@ -56,6 +88,11 @@ void CEditNumericParam::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void CEditNumericParam::inputMethodEvent(QInputMethodEvent* event) {
+    DropRejectedCommit(*event, &CEditNumericParam::Accepts);
+    QLineEdit::inputMethodEvent(event);
 }
 
 }  // namespace quenlix::app

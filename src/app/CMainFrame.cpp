@@ -3,8 +3,10 @@
 
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 
 #include "app/CommandIds.h"
@@ -121,26 +123,69 @@ void CMainFrame::BuildMenus() {
     }
 }
 
+namespace {
+// The context menu's own texts: the menu bar's without their mnemonics, the
+// accelerator hints kept. 0 is a separator, -1 the Cursor Form submenu.
+struct ContextItem {
+    int id;
+    const char* text;
+};
+constexpr ContextItem kContextItems[] = {
+    {kCmdStart, "Start\tCtrl+X"},
+    {kCmdStop, "Stop\tCtrl+D"},
+    {kCmdProperties, "Properties\tCtrl+T"},
+    {0, nullptr},
+    {kCmdCopy, "Copy\tCtrl+C"},
+    {kCmdPaste, "Paste\tCtrl+V"},
+    {kCmdSelectAll, "Select All\tCtrl+A"},
+    {0, nullptr},
+    {kCmdFullScreen, "Full Screen\tCtrl+F"},
+    {-1, "Cursor Form"},
+    {kCmdCursorBlink, "Cursor Blink \tCtrl+B"},
+    {kCmdCursorLocation, "Cursor Location\tCtrl+R"},
+    {0, nullptr},
+    {kCmdAppearance, "Appearance\tCtrl+F1"},
+    {kCmdFonts, "Fonts\tCtrl+F2"},
+    {0, nullptr},
+    {kCmdPrint, "Print...\tCtrl+P"},
+    {kCmdPrintPreview, "Print Preview"},
+    {kCmdPrinterSetup, "Printer Setup"},
+    {0, nullptr},
+    {kCmdKeyboardLayout, "Keyboard Layout\tCtrl+F4"},
+    {0, nullptr},
+    {kCmdExit, "Exit"},
+};
+constexpr ContextItem kCursorFormItems[] = {
+    {kCmdCursorSolid, "&Solid"},
+    {kCmdCursorUnderscore, "&Underscore"},
+    {kCmdCursorVerticalBar, "&Vertical Bar"},
+};
+}  // namespace
+
+QAction* CMainFrame::AddContextItem(QMenu* menu, int id, const char* text) {
+    // An action of its own: the menu-bar action's command and prompt, but
+    // no shortcut (the accelerators belong to the menu-bar actions).
+    auto* a = new QAction(Text(text), menu);
+    a->setData(id);
+    if (const QAction* main = actions_.value(id)) a->setStatusTip(main->statusTip());
+    connect(a, &QAction::triggered, this, [this, id] { Execute(id); });
+    menu->addAction(a);
+    contextActions_.insert(id, a);
+    return a;
+}
+
 void CMainFrame::BuildContextMenu() {
     contextMenu_ = new QMenu(this);
-    for (int id : {kCmdStart, kCmdStop, kCmdProperties}) Add(contextMenu_, id);
-    contextMenu_->addSeparator();
-    for (int id : {kCmdCopy, kCmdPaste, kCmdSelectAll}) Add(contextMenu_, id);
-    contextMenu_->addSeparator();
-    Add(contextMenu_, kCmdFullScreen);
-    QMenu* form = contextMenu_->addMenu(QStringLiteral("Cursor Form"));
-    for (int id : {kCmdCursorSolid, kCmdCursorUnderscore, kCmdCursorVerticalBar}) Add(form, id);
-    Add(contextMenu_, kCmdCursorBlink);
-    Add(contextMenu_, kCmdCursorLocation);
-    contextMenu_->addSeparator();
-    Add(contextMenu_, kCmdAppearance);
-    Add(contextMenu_, kCmdFonts);
-    contextMenu_->addSeparator();
-    for (int id : {kCmdPrint, kCmdPrintPreview, kCmdPrinterSetup}) Add(contextMenu_, id);
-    contextMenu_->addSeparator();
-    Add(contextMenu_, kCmdKeyboardLayout);
-    contextMenu_->addSeparator();
-    Add(contextMenu_, kCmdExit);
+    for (const ContextItem& item : kContextItems) {
+        if (item.id == 0) {
+            contextMenu_->addSeparator();
+        } else if (item.id == -1) {
+            QMenu* form = contextMenu_->addMenu(Text(item.text));
+            for (const ContextItem& f : kCursorFormItems) AddContextItem(form, f.id, f.text);
+        } else {
+            AddContextItem(contextMenu_, item.id, item.text);
+        }
+    }
 }
 
 void CMainFrame::BuildToolBars() {
@@ -205,10 +250,18 @@ void CMainFrame::UpdateCommandState(int id) {
     if (!a) return;
     const auto h = handlers_.constFind(id);
     const bool handled = h != handlers_.constEnd() && h->run;
-    a->setEnabled(handled && (!h->enabled || h->enabled()));
-    if (handled && h->checked) {
-        a->setCheckable(true);
-        a->setChecked(h->checked());
+    const bool enabled = handled && (!h->enabled || h->enabled());
+    const bool checkable = handled && h->checked;
+    const bool checked = checkable && h->checked();
+    // The menu-bar action and its context-menu twin follow the same rules.
+    QList<QAction*> targets = contextActions_.values(id);
+    targets.prepend(a);
+    for (QAction* t : targets) {
+        t->setEnabled(enabled);
+        if (checkable) {
+            t->setCheckable(true);
+            t->setChecked(checked);
+        }
     }
 }
 
@@ -286,10 +339,22 @@ std::optional<WindowPlacement> CMainFrame::PlacementToStore() const {
 }
 
 void CMainFrame::RestorePlacement(const WindowPlacement& placement) {
-    const QRect rect(placement.left, placement.top, placement.right - placement.left,
-                     placement.bottom - placement.top);
+    // The work areas of the screens, the primary first: a stored rectangle
+    // never makes the window larger than the desktop or puts it off screen.
+    std::vector<ScreenArea> screens;
+    QList<QScreen*> all = QGuiApplication::screens();
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        all.removeAll(primary);
+        all.prepend(primary);
+    }
+    for (const QScreen* screen : all) {
+        const QRect a = screen->availableGeometry();
+        screens.push_back({a.left(), a.top(), a.left() + a.width(), a.top() + a.height()});
+    }
     // An empty rectangle cannot be a window: the default size stays.
-    if (rect.width() > 0 && rect.height() > 0) setGeometry(rect);
+    if (const std::optional<ScreenArea> r = FitNormalRectangle(placement, screens)) {
+        setGeometry(QRect(r->left, r->top, r->right - r->left, r->bottom - r->top));
+    }
     startupShow_ = StartupShowCommand(placement, false);
 }
 

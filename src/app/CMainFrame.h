@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMap>
+#include <QMultiMap>
 #include <QMenu>
 #include <QTimer>
 #include <QToolBar>
@@ -103,11 +104,14 @@ private:
     void BuildToolBars();
     void BuildStatusBar();
     QAction* Add(QMenu* menu, int id);
+    QAction* AddContextItem(QMenu* menu, int id, const char* text);
     void NoteLockKeys(const QKeyEvent& key);
     void UpdateLockPanes();
 
     CTelnetView* view_;
     QMap<int, QAction*> actions_;
+    /// The context menu's actions by command id.
+    QMultiMap<int, QAction*> contextActions_;
     QMap<int, Handler> handlers_;
     QMenu* contextMenu_ = nullptr;
     QMenu* recentMenu_ = nullptr;

@@ -3,10 +3,12 @@
 
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "terminal/Languages.h"
 #include "terminal/StringTable.h"
@@ -30,8 +32,12 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress) return false;
         auto* edit = static_cast<QLineEdit*>(watched);
+        if (event->type() == QEvent::InputMethod) {
+            LimitCommit(*edit, *static_cast<QInputMethodEvent*>(event));
+            return false;
+        }
+        if (event->type() != QEvent::KeyPress) return false;
         const auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
         if (text.isEmpty() || !text.at(0).isPrint()) return false;
@@ -40,6 +46,21 @@ protected:
     }
 
 private:
+    /// An input method's commit is cut to the room left, counted after the
+    /// edit's own filter has taken out what it refuses.
+    void LimitCommit(const QLineEdit& edit, QInputMethodEvent& event) const {
+        QString commit = event.commitString();
+        if (commit.isEmpty()) return;
+        if (const CharFilter accepts = TypedFilterOf(&edit)) commit = DropRejected(commit, accepts);
+        const qsizetype replaced =
+            edit.hasSelectedText() ? edit.selectedText().size() : event.replacementLength();
+        const qsizetype room = std::max<qsizetype>(0, limit_ - (edit.text().size() - replaced));
+        if (commit.size() > room) commit.truncate(room);
+        if (commit != event.commitString()) {
+            event.setCommitString(commit, event.replacementStart(), event.replacementLength());
+        }
+    }
+
     int limit_;
 };
 

@@ -2,7 +2,6 @@
 #include "app/CTelnetApp.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
@@ -177,9 +176,16 @@ void CTelnetApp::BeginFirstSession(const std::vector<std::string>& arguments) {
         // Only painting and timers run while the splash is up, so it can show
         // and take itself away; keys and clicks wait. Bounded, in case the
         // splash never clears its flag.
-        const QDeadlineTimer deadline(kSplashWaitLimitMs);
-        while (splashShown_ && !deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+        // Each pass sleeps until an event comes; the one-shot timer is such an
+        // event at the limit and ends the wait even if nothing else happens.
+        bool limitReached = false;
+        QTimer limit;
+        limit.setSingleShot(true);
+        connect(&limit, &QTimer::timeout, this, [&limitReached] { limitReached = true; });
+        if (splashShown_) limit.start(splashWaitLimitMs);
+        while (splashShown_ && !limitReached) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                            QEventLoop::WaitForMoreEvents);
         }
         QTimer::singleShot(0, frame_.get(), [this] { frame_->Execute(kCmdConnectDisconnect); });
     }
@@ -193,11 +199,13 @@ bool CTelnetApp::CloseRequested() {
         frame_->UpdateCommandStates();
         return false;
     }
+    // A store that cannot be written costs only this run's preference
+    // changes; the close goes on without a box, and the reason is logged.
     SavePreferences();
     return true;
 }
 
-void CTelnetApp::SavePreferences() {
+bool CTelnetApp::SavePreferences() {
     CollectPreferences();
     const bool full = frame_->fullScreen();
     WindowLayout layout;
@@ -207,7 +215,12 @@ void CTelnetApp::SavePreferences() {
     // count the shared layout writer leaves (none: the state says it all).
     if (!full) store_->WriteString(kToolBarSection, kBarStateName, frame_->SaveBarLayout());
     commands_->recent.Save(*store_);
-    if (auto* qt = dynamic_cast<QtSettingsStore*>(store_)) qt->Sync();
+    auto* qt = dynamic_cast<QtSettingsStore*>(store_);
+    if (!qt || qt->Sync()) return true;
+    qWarning("Quenlix Telnet: the preferences could not be stored in %s; the file keeps "
+             "the values stored before",
+             qPrintable(qt->fileName()));
+    return false;
 }
 
 void CTelnetApp::ToggleFullScreen() {
@@ -303,6 +316,10 @@ void CTelnetApp::RegisterViewCommands() {
                                    {}, [&state] { return state.BlinkCursor != 0; }});
     f.SetHandler(kCmdCursorLocation, {[&state, view] {
                                           state.CheckRepere = !state.CheckRepere;
+                                          // No old crosshair to wipe: the next
+                                          // paint draws the lines afresh.
+                                          view->paintState().lastCrosshairX = -1;
+                                          view->paintState().lastCrosshairY = -1;
                                           view->InvalidateView();
                                       },
                                       {}, [&state] { return state.CheckRepere != 0; }});

@@ -78,6 +78,8 @@ public:
     bool splashShown() const { return splashShown_; }
     /// Longest wait for the splash to go before the first session begins.
     static constexpr int kSplashWaitLimitMs = 10000;
+    /// The wait limit in use (tests shorten it).
+    int splashWaitLimitMs = kSplashWaitLimitMs;
 
     /// The clock of the news-page check.
     std::function<LocalDateTime()> clock = CurrentLocalDateTime;
@@ -91,8 +93,9 @@ public:
     /// the session, preferences stored. False when the operator went on.
     bool CloseRequested();
     /// Stores the preferences, the window layout outside full-screen mode,
-    /// "FullScreen" and the recent list.
-    void SavePreferences();
+    /// "FullScreen" and the recent list. False when the store could not
+    /// write them (the stored file is then the one from before).
+    bool SavePreferences();
     /// The Full Screen command.
     void ToggleFullScreen();
 

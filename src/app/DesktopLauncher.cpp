@@ -8,6 +8,10 @@
 
 namespace quenlix::app {
 
+// The freedesktop folders have no desktop shared by all users: on Linux a
+// desktop belongs to its user (a shared one would be an administrator's
+// own arrangement, not a standard location), so sharedDesktop stays empty
+// and the all-users desktop choice is offered nowhere.
 LauncherFolders SystemLauncherFolders() {
     LauncherFolders f;
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
@@ -104,6 +108,7 @@ QString LauncherText(const Launcher& launcher) {
     text += QStringLiteral("Comment=") + EscapeValue(launcher.description) + QLatin1Char('\n');
     text += QStringLiteral("Exec=") + EscapeValue(exec) + QLatin1Char('\n');
     text += QStringLiteral("Path=") + EscapeValue(launcher.workingFolder) + QLatin1Char('\n');
+    text += QStringLiteral("Icon=") + QLatin1String(kLauncherIcon) + QLatin1Char('\n');
     text += QStringLiteral("Terminal=false\n");
     return text;
 }

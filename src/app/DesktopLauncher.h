@@ -49,7 +49,11 @@ struct Launcher {
 /// folder: the file name takes "-" in its place (the shown name keeps it).
 Launcher MakeLauncher(const LauncherRequest& request);
 
-/// The ".desktop" text: Type, Name, Comment, Exec, Path, Terminal, with the
+/// The icon a launcher shows: the program's icon as installed in the icon
+/// theme (share/icons/hicolor/scalable/apps/quenlix-telnet.svg).
+inline constexpr const char* kLauncherIcon = "quenlix-telnet";
+
+/// The ".desktop" text: Type, Name, Comment, Exec, Path, Icon, Terminal, with the
 /// values escaped as the format wants (line breaks cannot start new keys,
 /// "%" and the quoting characters of Exec are escaped).
 QString LauncherText(const Launcher& launcher);

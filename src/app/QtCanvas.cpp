@@ -7,12 +7,18 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QRegion>
 
 namespace quenlix::app {
 
 QtCanvas::QtCanvas(QPainter& painter, const QFont& font)
-    : painter_(painter), font_(font), ascent_(QFontMetrics(font, painter.device()).ascent()) {
+    : painter_(painter),
+      // Only the raster engine (window, images) carries out raster
+      // operations; the PDF engine behind printers claims them and drops them.
+      rasterOps_(!painter.paintEngine() || painter.paintEngine()->type() == QPaintEngine::Raster),
+      font_(font),
+      ascent_(QFontMetrics(font, painter.device()).ascent()) {
     painter_.setFont(font);
     painter_.setRenderHint(QPainter::Antialiasing, false);
     glyph_.resize(2);
@@ -20,11 +26,13 @@ QtCanvas::QtCanvas(QPainter& painter, const QFont& font)
 
 void QtCanvas::FillRect(const PixelRect& rect, Color color) {
     if (IsEmpty(rect)) return;
+    Remember([rect, color](QtCanvas& c) { c.FillRect(rect, color); });
     painter_.fillRect(ToQRect(rect), ToQColor(color));
 }
 
 void QtCanvas::DrawChar(int x, int y, char32_t ch, Color color) {
     if (ch == U' ' || ch == 0) return;
+    Remember([x, y, ch, color](QtCanvas& c) { c.DrawChar(x, y, ch, color); });
     if (glyphs_) {
         painter_.drawImage(x, y, glyphs_->Glyph(ch, color, font_, ascent_, cellWidth_, cellHeight_));
         return;
@@ -42,6 +50,11 @@ void QtCanvas::DrawChar(int x, int y, char32_t ch, Color color) {
 }
 
 void QtCanvas::DrawText(int x, int y, std::string_view ascii, Color color) {
+    if (!rasterOps_) {
+        Remember([x, y, text = std::string(ascii), color](QtCanvas& c) {
+            c.DrawText(x, y, text, color);
+        });
+    }
     painter_.setPen(ToQColor(color));
     painter_.drawText(x, y + ascent_,
                       QString::fromLatin1(ascii.data(), static_cast<qsizetype>(ascii.size())));
@@ -49,6 +62,7 @@ void QtCanvas::DrawText(int x, int y, std::string_view ascii, Color color) {
 
 void QtCanvas::DrawLine(PixelPoint from, PixelPoint to, Color color) {
     if (from == to) return;
+    Remember([from, to, color](QtCanvas& c) { c.DrawLine(from, to, color); });
     // Underlines, separators and the crosshair run along a row or a column:
     // as 1-pixel fills they need no pen, whose every setting allocates.
     if (from.y == to.y) {
@@ -74,10 +88,35 @@ void QtCanvas::DrawPolyline(std::span<const PixelPoint> points, Color color) {
 
 void QtCanvas::InvertRect(const PixelRect& rect) {
     if (IsEmpty(rect)) return;
+    if (!rasterOps_) {
+        InvertByImage(rect);
+        return;
+    }
     const QPainter::CompositionMode old = painter_.compositionMode();
     painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter_.fillRect(ToQRect(rect), Qt::white);
     painter_.setCompositionMode(old);
+}
+
+void QtCanvas::InvertByImage(const PixelRect& rect) {
+    // The page is white where nothing was drawn. The image has the device's
+    // resolution, so the font takes the same pixels on it.
+    const QRect area = ToQRect(rect);
+    QImage patch(area.size(), QImage::Format_RGB32);
+    patch.fill(Qt::white);
+    if (const QPaintDevice* device = painter_.device()) {
+        patch.setDotsPerMeterX(qRound(device->logicalDpiX() / 0.0254));
+        patch.setDotsPerMeterY(qRound(device->logicalDpiY() / 0.0254));
+    }
+    {
+        QPainter p(&patch);
+        p.translate(-area.topLeft());
+        QtCanvas again(p, font_);
+        for (const auto& step : drawn_) step(again);
+        again.InvertRect(rect);
+    }
+    painter_.drawImage(area, patch);
+    Remember([patch, area](QtCanvas& c) { c.painter_.drawImage(area, patch); });
 }
 
 void QtCanvas::DrawPicture(const BackgroundPicture& picture, const PixelRect& target) {

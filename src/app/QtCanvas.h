@@ -5,6 +5,9 @@
 #include <QFont>
 #include <QPainter>
 #include <QString>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "app/GlyphCache.h"
 #include "display/Canvas.h"
@@ -42,7 +45,19 @@ public:
     }
 
 private:
+    /// On a device without raster operations (a printer or PDF file), what
+    /// was drawn so far, so that InvertRect can draw it again on a small
+    /// image, complement it there, and put the image on the page.
+    template <typename Step>
+    void Remember(Step&& step) {
+        // Nothing is kept (or allocated) when painting the window.
+        if (!rasterOps_) drawn_.emplace_back(std::forward<Step>(step));
+    }
+    void InvertByImage(const PixelRect& rect);
+
     QPainter& painter_;
+    bool rasterOps_;
+    std::vector<std::function<void(QtCanvas&)>> drawn_;
     QFont font_;
     int ascent_;
     GlyphCache* glyphs_ = nullptr;

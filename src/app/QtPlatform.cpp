@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QStringDecoder>
 
 #include "session/SessionSettings.h"
 #include "terminal/Languages.h"
@@ -25,6 +26,14 @@ void QtSocketNotifier::Suspend() {
     if (notifier_) notifier_->setEnabled(false);
 }
 
+QString MessageText(std::string_view text) {
+    const QByteArrayView bytes(text.data(), static_cast<qsizetype>(text.size()));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8(bytes);
+    if (utf8.hasError()) return QString::fromLatin1(bytes);
+    return decoded;
+}
+
 void QtMessageBoxes::ShowMessage(std::string_view text, MessageIcon icon) {
     if (interceptor) {
         interceptor(text, icon);
@@ -39,7 +48,7 @@ void QtMessageBoxes::ShowMessage(std::string_view text, MessageIcon icon) {
         case MessageIcon::None: break;
     }
     QMessageBox box(qicon, QString::fromUtf8(LoadString(kStrAppTitle).data()),
-                    QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+                    MessageText(text),
                     QMessageBox::Ok, parent_);
     box.exec();
 }

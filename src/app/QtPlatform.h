@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,6 +37,11 @@ private:
     std::function<void()> onReadable_;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
+
+/// A message's text for the screen. The core's texts are ASCII or UTF-8 (a
+/// file path in a message is the file system's UTF-8); a text that is not
+/// valid UTF-8 is read byte for byte as Latin-1 rather than garbled.
+QString MessageText(std::string_view text);
 
 /// Message boxes over a parent window; the alarm is the system beep.
 class QtMessageBoxes : public MessageBoxes {

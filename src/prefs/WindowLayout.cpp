@@ -2,6 +2,7 @@
 // damaged value is recognised and ignored instead of half applied.
 #include "prefs/WindowLayout.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -75,6 +76,38 @@ std::optional<WindowPlacement> LoadWindowPlacement(const SettingsStore& store) {
 
 void SaveWindowPlacement(SettingsStore& store, const WindowPlacement& placement) {
     store.WriteString("", kWindowPosName, FormatWindowPos(placement));
+}
+
+std::optional<ScreenArea> FitNormalRectangle(const WindowPlacement& p,
+                                             const std::vector<ScreenArea>& screens) {
+    const std::int64_t width = std::int64_t{p.right} - p.left;
+    const std::int64_t height = std::int64_t{p.bottom} - p.top;
+    if (width <= 0 || height <= 0 || screens.empty()) return std::nullopt;
+    std::int64_t deskLeft = screens[0].left, deskTop = screens[0].top;
+    std::int64_t deskRight = screens[0].right, deskBottom = screens[0].bottom;
+    for (const ScreenArea& s : screens) {
+        deskLeft = std::min<std::int64_t>(deskLeft, s.left);
+        deskTop = std::min<std::int64_t>(deskTop, s.top);
+        deskRight = std::max<std::int64_t>(deskRight, s.right);
+        deskBottom = std::max<std::int64_t>(deskBottom, s.bottom);
+    }
+    const std::int64_t w = std::min(width, deskRight - deskLeft);
+    const std::int64_t h = std::min(height, deskBottom - deskTop);
+    if (w <= 0 || h <= 0) return std::nullopt;
+    const std::int64_t right = std::int64_t{p.left} + w;
+    const std::int64_t bottom = std::int64_t{p.top} + h;
+    for (const ScreenArea& s : screens) {
+        if (p.left < s.right && right > s.left && p.top < s.bottom && bottom > s.top) {
+            // Meets a screen, so left + w stays within the screens' range.
+            return ScreenArea{p.left, p.top, static_cast<int>(right), static_cast<int>(bottom)};
+        }
+    }
+    const ScreenArea& primary = screens[0];
+    const std::int64_t pw = std::min<std::int64_t>(w, std::int64_t{primary.right} - primary.left);
+    const std::int64_t ph = std::min<std::int64_t>(h, std::int64_t{primary.bottom} - primary.top);
+    if (pw <= 0 || ph <= 0) return std::nullopt;
+    return ScreenArea{primary.left, primary.top, static_cast<int>(primary.left + pw),
+                      static_cast<int>(primary.top + ph)};
 }
 
 std::uint32_t StartupShowCommand(const std::optional<WindowPlacement>& stored, bool fullScreen) {

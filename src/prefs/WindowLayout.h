@@ -53,6 +53,25 @@ std::optional<WindowPlacement> ParseWindowPos(std::string_view text);
 std::optional<WindowPlacement> LoadWindowPlacement(const SettingsStore& store);
 void SaveWindowPlacement(SettingsStore& store, const WindowPlacement& placement);
 
+/// A rectangle of screen pixels; right and bottom exclusive.
+struct ScreenArea {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    friend bool operator==(const ScreenArea&, const ScreenArea&) = default;
+};
+
+/// Where a stored placement puts the normal window on these screens (their
+/// work areas, the primary screen first). "WindowPos" may hold any 32-bit
+/// numbers, so the size is worked out in 64 bits and cut to the bounding
+/// box of all screens; a rectangle that then meets no screen moves to the
+/// primary screen's top-left corner, cut to that screen. Empty when the
+/// stored rectangle has no area or there is no screen: the window keeps
+/// its default size and position.
+std::optional<ScreenArea> FitNormalRectangle(const WindowPlacement& placement,
+                                             const std::vector<ScreenArea>& screens);
+
 /// The show command start-up shows the main window with: normal when no
 /// placement was stored or full-screen mode was entered, else the stored one
 /// reduced to normal, minimised or maximised. A stored "hidden" (or any

@@ -6,18 +6,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QStatusBar>
+#include <QTest>
 #include <QDir>
+#include <QMenu>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
+#include <map>
 
 #include "ShellDoubles.h"
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
 #include "app/QtSettingsStore.h"
+#include "ds5250/RecordBuilder.h"
 #include "prefs/UserSettings.h"
 #include "session/ConnectFile.h"
 #include "terminal/StringTable.h"
@@ -109,6 +119,31 @@ TEST(AppShellTest, PreferencesAndPlacementSurviveARestart) {
     EXPECT_EQ(again.app.session().clipboardOptions.TrimBlankRight, 0);
 }
 
+TEST(AppShellTest, AStoredPlacementNeverLeavesTheScreen) {
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Row {
+        const char* windowPos;
+        QRect expected;
+    } const rows[] = {
+        // The whole 32-bit range: as large as the desktop, on the primary.
+        {"0,1,-1,-1,-1,-1,-2147483648,-2147483648,2147483647,2147483647", work},
+        // Far away from every screen: moved, its size kept.
+        {"0,1,-1,-1,-1,-1,50000,50000,50300,50200", QRect(work.topLeft(), QSize(300, 200))},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.windowPos);
+        MemorySettingsStore store;
+        store.WriteString("", "WindowPos", r.windowPos);
+        Shell shell(store);
+        CMainFrame& f = shell.app.frame();
+        EXPECT_EQ(f.geometry(), r.expected);
+        f.show();
+        QCoreApplication::processEvents();
+        EXPECT_LE(f.view()->backBuffer().width(), work.width());
+        EXPECT_LE(f.view()->backBuffer().height(), work.height());
+    }
+}
+
 TEST(AppShellTest, FullScreenKeepsTheNormalLayoutAndComesBack) {
     MemorySettingsStore store;
     {
@@ -146,6 +181,168 @@ TEST(AppShellTest, FullScreenKeepsTheNormalLayoutAndComesBack) {
     EXPECT_EQ(f.geometry(), QRect(50, 60, 640, 400));
 }
 
+/// A menu as lines: "text =id", "-" for a separator, "title >" before a
+/// submenu's lines, which are indented.
+std::vector<std::string> MenuLines(const QMenu& menu, const std::string& indent = "") {
+    std::vector<std::string> lines;
+    for (const QAction* a : menu.actions()) {
+        if (a->isSeparator()) {
+            lines.push_back(indent + "-");
+        } else if (const QMenu* sub = a->menu()) {
+            lines.push_back(indent + sub->title().toStdString() + " >");
+            for (const std::string& line : MenuLines(*sub, indent + "  ")) lines.push_back(line);
+        } else {
+            lines.push_back(indent + a->text().toStdString() + " =" +
+                            std::to_string(a->data().toInt()));
+        }
+    }
+    return lines;
+}
+
+TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    CMainFrame& f = shell.app.frame();
+    std::vector<std::string> bar;
+    for (const QAction* a : f.menuBar()->actions()) {
+        bar.push_back(a->menu()->title().toStdString() + " >");
+        for (const std::string& line : MenuLines(*a->menu(), "  ")) bar.push_back(line);
+    }
+    const std::vector<std::string> expectedBar = {
+        "File >",
+        "  &New Session\tCtrl+N =57600", "  &Open\tCtrl+O =57601", "  &Close =32851", "  -",
+        "  &Save\tCtrl+S =32846", "  Save &As =32847", "  C&reate Shortcut =32848", "  -",
+        "  &Print...\tCtrl+P =57607", "  Print Pre&view =57609", "  Prin&ter Setup =57606", "  -",
+        "  Recent Sess&ions >", "     =57616", "     =57617", "     =57618", "     =57619", "  -",
+        "  &Exit =57665",
+        "Edit >",
+        "  &Copy\tCtrl+C =57634", "  &Paste\tCtrl+V =57637", "  -", "  Select &All\tCtrl+A =32783",
+        "  -", "  &Trim Blank Space to Right =32856",
+        "View >",
+        "  &Command Bar =32830", "  Special &Key Bar =32775", "  &Help Bar =32852",
+        "  &Status Bar =59393", "  -", "  Cursor Form >", "    &Solid =32857",
+        "    &Underscore =32858", "    &Vertical Bar =32859", "  Cursor &Location\tCtrl+R =32779",
+        "  Cursor &Blink \tCtrl+B =32854", "  -", "  &Full Screen\tCtrl+F =32837",
+        "Connection >",
+        "  &Start\tCtrl+X =32771", "  S&top\tCtrl+D =32772", "  -", "  &Properties\tCtrl+T =32828",
+        "Parameters >",
+        "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782",
+        "  Auto &Session\tCtrl+F3 =32853",
+        "&? >",
+        "  &Keyboard Layout\tCtrl+F4 =32780", "  &About Quenlix Telnet... =57664",
+    };
+    EXPECT_EQ(bar, expectedBar);
+
+    const std::vector<std::string> expectedContext = {
+        "Start\tCtrl+X =32771", "Stop\tCtrl+D =32772", "Properties\tCtrl+T =32828", "-",
+        "Copy\tCtrl+C =57634", "Paste\tCtrl+V =57637", "Select All\tCtrl+A =32783", "-",
+        "Full Screen\tCtrl+F =32837", "Cursor Form >", "  &Solid =32857", "  &Underscore =32858",
+        "  &Vertical Bar =32859", "Cursor Blink \tCtrl+B =32854", "Cursor Location\tCtrl+R =32779",
+        "-", "Appearance\tCtrl+F1 =32778", "Fonts\tCtrl+F2 =32782", "-", "Print...\tCtrl+P =57607",
+        "Print Preview =57609", "Printer Setup =57606", "-", "Keyboard Layout\tCtrl+F4 =32780", "-",
+        "Exit =57665",
+    };
+    EXPECT_EQ(MenuLines(*f.contextMenu()), expectedContext);
+
+    // The context items are actions of their own, without shortcuts, that
+    // follow the menu bar's enable and check rules and run its commands.
+    std::map<int, QAction*> context;
+    for (QAction* a : f.contextMenu()->findChildren<QAction*>()) {
+        if (a->isSeparator() || a->menu() || !a->data().isValid()) continue;
+        EXPECT_TRUE(a->shortcuts().isEmpty()) << a->text().toStdString();
+        EXPECT_NE(a, f.action(a->data().toInt()));
+        EXPECT_EQ(a->statusTip(), f.action(a->data().toInt())->statusTip());
+        context[a->data().toInt()] = a;
+    }
+    ASSERT_EQ(context.size(), 19u);
+    shell.questions.sheet = SessionSettings{};
+    EXPECT_FALSE(context[kCmdStop]->isEnabled());
+    EXPECT_FALSE(context[kCmdProperties]->isEnabled());
+    context[kCmdProperties]->trigger();
+    EXPECT_TRUE(shell.questions.captions.empty());
+    EXPECT_TRUE(context[kCmdStart]->isEnabled());
+    EXPECT_TRUE(context[kCmdCursorSolid]->isChecked());
+    context[kCmdCursorVerticalBar]->trigger();
+    EXPECT_EQ(shell.app.session().terminal.state.CursorForm, 2);
+    EXPECT_TRUE(context[kCmdCursorVerticalBar]->isChecked());
+    EXPECT_FALSE(context[kCmdCursorSolid]->isChecked());
+    EXPECT_TRUE(f.action(kCmdCursorVerticalBar)->isChecked());
+    const int blink = shell.app.session().terminal.state.BlinkCursor;
+    context[kCmdCursorBlink]->trigger();
+    EXPECT_NE(shell.app.session().terminal.state.BlinkCursor, blink);
+    EXPECT_EQ(context[kCmdCursorBlink]->isChecked(), blink == 0);
+}
+
+TEST(AppShellTest, PromptsTooltipsBarsAndStatusBar) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    CMainFrame& f = shell.app.frame();
+    struct Row {
+        int id;
+        const char* prompt;
+        const char* tooltip;  ///< null: only the prompt
+    } const rows[] = {
+        {kCmdNewSession, "Create a new session", nullptr},
+        {kCmdClose, "Close current session", nullptr},
+        {kCmdSaveAs, "Save the current session with a new name", nullptr},
+        {kCmdPrint, "Print active document", "Print"},
+        {kCmdPrinterSetup, "Change printer and print setup", "Print Configuration"},
+        {kCmdRecent1 + 2, "Opens this document", nullptr},
+        {kCmdExit, "Close application", "Close"},
+        {kCmdCopy, "Copy the selection and place on clipboard", "Copy"},
+        {kCmdPaste, "Insert contents of clipboard", "Paste"},
+        {kCmdCommandBar, "Display or hide command key bar", nullptr},
+        {kCmdCursorLocation, "Display/Hide location of cursor by a vertical and horizontal line",
+         nullptr},
+        {kCmdConnectDisconnect, "Open/close connection", "Connect/Disconnect"},
+        {kCmdKeyboardLayout, "Keyboard layout between PC and AS/400", "Keyboard Layout"},
+        {kCmdWebSite, "Go to Quenlix website", "quenlix.example"},
+        {kCmdAttention, " ATTENTION (ATTN) special key ", "ATTN"},
+        {kCmdDeleteFields, "Delete all modified non bypass fields", "Delete fields"},
+        {kCmdPa3, "PA3 special key", "PA3"},
+        {kCmdPrintKey, "Print current screen", "Print"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.id);
+        EXPECT_EQ(f.action(r.id)->statusTip().toStdString(), r.prompt);
+        if (r.tooltip) {
+            EXPECT_EQ(f.action(r.id)->toolTip().toStdString(), r.tooltip);
+        }
+    }
+
+    auto buttons = [](const QToolBar* bar) {
+        std::vector<int> ids;
+        for (const QAction* a : bar->actions()) ids.push_back(a->data().toInt());
+        return ids;
+    };
+    EXPECT_EQ(f.commandBar()->windowTitle(), QStringLiteral("Command"));
+    EXPECT_EQ(buttons(f.commandBar()), (std::vector<int>{32807, 57634, 57637, 57607}));
+    EXPECT_EQ(f.specialKeyBar()->windowTitle(), QStringLiteral("Special keys"));
+    EXPECT_EQ(buttons(f.specialKeyBar()), (std::vector<int>{32784, 32785, 32787, 32788, 32792,
+                                                            32791, 32793, 32794, 32795, 32789,
+                                                            32786}));
+    EXPECT_EQ(f.helpBar()->windowTitle(), QStringLiteral("Help"));
+    EXPECT_EQ(buttons(f.helpBar()), (std::vector<int>{32832, 32780}));
+    EXPECT_EQ(f.statusBar()->currentMessage(), QStringLiteral("Ready"));
+}
+
+TEST(AppShellTest, CursorLocationForgetsTheLastCrosshair) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    CMainFrame& f = shell.app.frame();
+    PaintState& paint = f.view()->paintState();
+    for (int expected : {1, 0}) {
+        SCOPED_TRACE(expected);
+        paint.lastCrosshairX = 40;
+        paint.lastCrosshairY = 96;
+        ASSERT_TRUE(f.Execute(kCmdCursorLocation));
+        EXPECT_EQ(shell.app.session().terminal.state.CheckRepere, expected);
+        EXPECT_EQ(f.action(kCmdCursorLocation)->isChecked(), expected == 1);
+        EXPECT_EQ(paint.lastCrosshairX, -1);
+        EXPECT_EQ(paint.lastCrosshairY, -1);
+    }
+}
+
 TEST(AppShellTest, DisabledCommandsDoNothing) {
     MemorySettingsStore store;
     Shell shell(store);
@@ -163,6 +360,80 @@ TEST(AppShellTest, DisabledCommandsDoNothing) {
     EXPECT_FALSE(f.recentMenu()->menuAction()->isEnabled());
     EXPECT_EQ(f.connectButtonPicture(), 0);
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Quenlix Telnet - No name"));
+}
+
+class RecordingTransport : public RecordSender {
+public:
+    void Send(const std::uint8_t* bytes, std::size_t count) override {
+        sent.emplace_back(bytes, bytes + count);
+    }
+    std::vector<Bytes> sent;
+};
+
+TEST(AppShellTest, KeysOfDisabledOrUnhandledCommandsNeverReachTheTerminal) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    shell.questions.sheet = SessionSettings{};
+    CMainFrame& f = shell.app.frame();
+    TerminalSession& s = shell.app.session();
+    f.resize(1000, 700);
+    f.show();
+    f.activateWindow();
+    QApplication::setActiveWindow(&f);
+    (void)QTest::qWaitForWindowActive(&f);
+    f.view()->setFocus();
+    // Keys come through the window, as the platform delivers them, so the
+    // accelerators are looked up first.
+    auto press = [&f](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(f.windowHandle(), key, modifiers);
+        QCoreApplication::processEvents();
+    };
+
+    // No session and no connection: Stop and Properties are greyed.
+    press(Qt::Key_D, Qt::ControlModifier);
+    press(Qt::Key_T, Qt::ControlModifier);
+    EXPECT_TRUE(shell.questions.asked.empty());
+    EXPECT_TRUE(shell.questions.captions.empty());
+
+    // A screen with a field, taking keys (still no session loaded).
+    RecordingTransport transport;
+    s.endpoint().SetTransport(&transport);
+    s.terminal.screen.AllocateCells(80, 24);
+    s.terminal.screen.SetGeometry(80, 24);
+    s.terminal.state.connected = 1;
+    const Bytes screen = RecordBuilder()
+                             .clearUnit()
+                             .writeToDisplay()
+                             .sba(3, 10)
+                             .startOfField(0x40, 0, 0x20, 5)
+                             .text("ABCDE")
+                             .insertCursor(3, 11)
+                             .readMdtFields()
+                             .record();
+    s.endpoint().OnReceived(screen.data(), screen.size());
+    auto field = [&s] {
+        std::string text;
+        for (int pos = 2 * 80 + 10; pos < 2 * 80 + 15; ++pos) {
+            text += static_cast<char>(s.terminal.screen.at(pos).character);
+        }
+        return text;
+    };
+    ASSERT_EQ(field(), "ABCDE");
+    transport.sent.clear();
+
+    // Properties greyed; Ctrl+L, Ctrl+U and Shift+Delete handled by nothing:
+    // none of them asks, sends or edits (Shift+Delete would delete the "A").
+    press(Qt::Key_T, Qt::ControlModifier);
+    press(Qt::Key_L, Qt::ControlModifier);
+    press(Qt::Key_U, Qt::ControlModifier);
+    press(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(field(), "ABCDE");
+    EXPECT_TRUE(transport.sent.empty());
+    EXPECT_TRUE(shell.questions.captions.empty());
+    // The same path does reach the terminal with a plain Delete.
+    press(Qt::Key_Delete);
+    EXPECT_EQ(field(), "BCDE ");
+    s.endpoint().SetTransport(nullptr);
 }
 
 TEST(AppShellTest, FirstSessionFromTheArgumentsConnectsAndShows) {
@@ -184,6 +455,76 @@ TEST(AppShellTest, FirstSessionFromTheArgumentsConnectsAndShows) {
     EXPECT_EQ(f.action(kCmdRecent1)->text(), QStringLiteral("&1 ") + dir.filePath("demo.stn"));
     EXPECT_EQ(newsDue, 1);
     EXPECT_NE(store.ReadInt("", "LPT", 0), 0u);
+
+    // Stop: the button shows its first picture again.
+    std::vector<int> pictures;
+    QObject::connect(&f, &CMainFrame::connectPictureChanged,
+                     [&pictures](int picture) { pictures.push_back(picture); });
+    shell.questions.yesNo = {true};
+    ASSERT_TRUE(f.Execute(kCmdStop));
+    EXPECT_FALSE(shell.app.commands().connected());
+    EXPECT_EQ(f.connectButtonPicture(), 0);
+    EXPECT_EQ(pictures, std::vector<int>{0});
+}
+
+TEST(AppShellTest, AutoSessionWithoutAFileNameAsksForOneAtStartUp) {
+    MemorySettingsStore store;
+    store.WriteInt("Options", "Check", 1);
+    store.WriteString("Options", "FileName", "");
+    Shell shell(store);
+    shell.app.clock = [] { return LocalDateTime{2024, 5, 1, 12, 0, 0}; };
+    shell.app.BeginFirstSession(std::vector<std::string>{});
+    EXPECT_EQ(shell.questions.openShown, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shell.questions.noSessionShown, 0) << "no Connect/Disconnect posted as well";
+}
+
+TEST(AppShellTest, ClosingWhileMinimisedKeepsTheStoredPlacement) {
+    MemorySettingsStore store;
+    const std::string stored = "0,1,-1,-1,-1,-1,60,70,660,470";
+    store.WriteString("", "WindowPos", stored);
+    Shell shell(store);
+    CMainFrame& f = shell.app.frame();
+    f.show();
+    f.setGeometry(10, 20, 500, 300);
+    f.showMinimized();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(f.isMinimized());
+    EXPECT_EQ(f.PlacementToStore(), std::nullopt);
+    EXPECT_TRUE(shell.app.CloseRequested());
+    EXPECT_EQ(store.ReadString("", "WindowPos", ""), stored);
+    EXPECT_TRUE(store.Find("Colors", "Cursor").has_value());  // the rest is stored
+}
+
+TEST(AppShellTest, TheSplashWaitSleepsBetweenEventsAndEnds) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    shell.app.clock = [] { return LocalDateTime{2024, 5, 1, 12, 0, 0}; };
+    // Every pass of the wait wakes the event dispatcher once; a wait that
+    // polls without sleeping wakes it thousands of times in these 300 ms.
+    int passes = 0;
+    const QMetaObject::Connection counting = QObject::connect(
+        QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&] { ++passes; });
+
+    // The splash goes away by its timer: the wait ends then.
+    shell.app.SetSplashShown(true);
+    QTimer::singleShot(300, &shell.app.frame(), [&] { shell.app.SetSplashShown(false); });
+    shell.app.BeginFirstSession(std::vector<std::string>{});
+    EXPECT_FALSE(shell.app.splashShown());
+    EXPECT_LT(passes, 100) << passes;
+    // Then its Connect/Disconnect, posted, runs from the loop.
+    EXPECT_EQ(shell.questions.noSessionShown, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shell.questions.noSessionShown, 1);
+
+    // A splash that never clears its flag: the limit ends the wait.
+    passes = 0;
+    shell.app.splashWaitLimitMs = 300;
+    shell.app.SetSplashShown(true);
+    shell.app.BeginFirstSession(std::vector<std::string>{});
+    EXPECT_TRUE(shell.app.splashShown());
+    EXPECT_LT(passes, 100) << passes;
+    QObject::disconnect(counting);
 }
 
 TEST(AppShellTest, AutoSessionThatIsAPipeReportsInsteadOfWaiting) {
@@ -218,6 +559,44 @@ TEST(AppShellTest, QuotesOnlyAreNoCommandLineAndPostConnectDisconnect) {
     QCoreApplication::processEvents();
     EXPECT_EQ(shell.questions.noSessionShown, 1);
     EXPECT_EQ(newsDue, 0);
+}
+
+TEST(AppShellTest, MessageBoxesShowUtf8Texts) {
+    struct Row {
+        const char* bytes;
+        QString shown;
+    } const rows[] = {
+        {"Plain text", QStringLiteral("Plain text")},
+        {"/home/j\xC3\xBCrgen/Caf\xC3\xA9 \xE2\x9C\x93.stn",
+         QStringLiteral(u"/home/jürgen/Café ✓.stn")},
+        // Not UTF-8: each byte a Latin-1 character, never a replacement sign.
+        {"\xE9t\xE9", QStringLiteral(u"été")},
+        {"cut \xC3", QStringLiteral(u"cut Ã")},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.bytes);
+        EXPECT_EQ(MessageText(r.bytes).toStdString(), r.shown.toStdString());
+    }
+
+    // Message 528 in a real box, for a file whose name is not ASCII.
+    MemorySettingsStore store;
+    Shell shell(store);
+    shell.app.messages().interceptor = nullptr;
+    QString shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->done(QMessageBox::Ok);
+        }
+    });
+    closer.start(10);
+    const std::string path = "/nonexistent/B\xC3\xBCro/S\xC3\xA9" "ance.stn";
+    EXPECT_EQ(shell.app.commands().OpenSessionFile(path), "");
+    EXPECT_EQ(shown.toStdString(),
+              (QString::fromUtf8(LoadString(kStrOpenSessionFailed).data()) +
+               QStringLiteral(u"\n/nonexistent/Büro/Séance.stn"))
+                  .toStdString());
 }
 
 TEST(AppShellTest, QtStoreKeepsTypesAndSections) {

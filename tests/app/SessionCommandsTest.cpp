@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "app/SessionCommands.h"
+#include "ds5250/RecordBuilder.h"
 #include "ShellDoubles.h"
 #include "input/Clipboard.h"
 #include "net/SocketNotifier.h"
@@ -269,6 +270,44 @@ TEST_F(SessionCommandsTest, PropertiesWhileConnectedByGroup) {
     questions.editSheet = [](SessionSettings&) {};
     commands.Properties();
     EXPECT_FALSE(commands.sessionModified);
+}
+
+TEST_F(SessionCommandsTest, PropertiesChangingOnlyTheLanguageRetranslatesTheScreen) {
+    ASSERT_FALSE(commands.OpenSessionFile(WriteSession("live.stn", true)).empty());
+    ASSERT_TRUE(commands.connected());
+    const Bytes data = {0x4A, 0x7B, 0x5B, 0x7C, 0xE0, 0xFE, 0xFF};
+    RecordBuilder host;
+    host.writeToDisplay().sba(2, 10).attribute(0x20).raw(data);
+    const Bytes record = host.record();
+    session.endpoint().OnReceived(record.data(), record.size());
+    const int attribute = 1 * 80 + 9;
+    ASSERT_EQ(session.terminal.screen.at(attribute).ebcdic, 0x20);
+    // Bytes that differ between the two code pages, so the test tells them apart.
+    ASSERT_NE(session.tables.ToPc(297, 0x7B), session.tables.ToPc(37, 0x7B));
+    // A left-over character where the host wrote an attribute.
+    session.terminal.screen.at(attribute).character = 'X';
+
+    questions.sheet = SessionSettings{};
+    questions.editSheet = [](SessionSettings& s) {
+        s.Language = "French (297)";
+        s.PageCode = 297;
+    };
+    view.calls.clear();
+    commands.Properties();
+    EXPECT_EQ(questions.newParamsShown, 0);
+    EXPECT_TRUE(commands.connected());
+    EXPECT_EQ(session.activeSettings.Language, "French (297)");
+    EXPECT_EQ(session.pendingSettings.Language, "French (297)");
+    EXPECT_EQ(session.activeSettings.PageCode, 297);
+    EXPECT_EQ(session.terminal.screen.at(attribute).character, ' ');
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        SCOPED_TRACE(i);
+        const std::uint8_t ebcdic = data[i];
+        const std::uint8_t expected = ebcdic <= 0xFE ? session.tables.ToPc(297, ebcdic) : ' ';
+        EXPECT_EQ(session.terminal.screen.at(attribute + 1 + static_cast<int>(i)).character,
+                  expected);
+    }
+    EXPECT_GE(view.Count("InvalidateView"), 1);
 }
 
 TEST_F(SessionCommandsTest, PropertiesRestartReconnectsWithTheNewValues) {

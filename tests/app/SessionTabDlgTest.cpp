@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QTest>
 
 #include "app/CSessionTabDlg.h"
@@ -105,6 +106,54 @@ TEST(SessionTabDlgTest, FiltersDropTypedCharactersButNotPastedText) {
     adv->port->paste();
     EXPECT_EQ(adv->port->text(), "x-1");
     EXPECT_EQ(CSessionTabDlg::ParsePort(QStringLiteral("99999999999999")), 999999);
+}
+
+/// Text an input method commits into the edit, as a composed character or
+/// a whole word arrives.
+void Commit(QLineEdit* edit, const QString& text, const QString& preedit = {}) {
+    QInputMethodEvent event(preedit, {});
+    event.setCommitString(text);
+    QApplication::sendEvent(edit, &event);
+}
+
+TEST(SessionTabDlgTest, InputMethodCommitsAreFilteredAndLimitedLikeKeys) {
+    CSessionTabDlg sheet(kStrAddSession, "", "PC1");
+    sheet.ShowPage(CSessionTabDlg::kAdvanced);
+    CSessionTab02* adv = sheet.advanced();
+    adv->automatic->click();  // off: the name can be edited
+    adv->displayName->clear();
+    Commit(adv->displayName, QStringLiteral(u"ab-é c#1"));
+    EXPECT_EQ(adv->displayName->text(), "ABC#1");
+    // Past ten characters the commit is cut; the refused characters of a
+    // commit take no room.
+    Commit(adv->displayName, QStringLiteral("defghijk"));
+    EXPECT_EQ(adv->displayName->text(), "ABC#1DEFGH");
+    Commit(adv->displayName, QStringLiteral("Z"));
+    EXPECT_EQ(adv->displayName->text(), "ABC#1DEFGH");
+    adv->displayName->clear();
+    Commit(adv->displayName, QStringLiteral(u"é-é-é abcdefghijkl"));
+    EXPECT_EQ(adv->displayName->text(), "ABCDEFGHIJ");
+    // A selection the commit replaces makes room.
+    adv->displayName->setSelection(0, 3);
+    Commit(adv->displayName, QStringLiteral("xyz9"));
+    EXPECT_EQ(adv->displayName->text(), "XYZDEFGHIJ");
+
+    adv->port->clear();
+    Commit(adv->port, QStringLiteral(u"8a0.-5１"));  // a full-width digit is no digit
+    EXPECT_EQ(adv->port->text(), "80.5");
+    Commit(adv->port, QStringLiteral("123"));
+    EXPECT_EQ(adv->port->text(), "80.51");
+    // Text still being composed is shown, never inserted.
+    adv->port->clear();
+    Commit(adv->port, QString(), QStringLiteral("x"));
+    Commit(adv->port, QString());
+    EXPECT_EQ(adv->port->text(), "");
+
+    // An unfiltered edit with a limit: every character, up to the limit.
+    sheet.ShowPage(CSessionTabDlg::kLogin);
+    CSessionTab03* login = sheet.login();
+    Commit(login->program, QStringLiteral(u"Programm-änderung"));
+    EXPECT_EQ(login->program->text(), QStringLiteral(u"Programm-ä"));
 }
 
 TEST(SessionTabDlgTest, LoadedValuesMapBackToTheSession) {

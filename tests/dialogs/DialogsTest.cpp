@@ -9,10 +9,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
+#include "app/BmpToolBar.h"
 #include "app/ButtonPictures.h"
 #include "app/CDialAbout.h"
 #include "app/CDialogFont.h"
@@ -206,6 +208,62 @@ TEST_F(DialogsTest, SplashRotatesThroughThePicturesAndSkipsAnUndecodableOne) {
     EXPECT_TRUE(about.versionLabel()->text().startsWith(QStringLiteral("Quenlix Telnet version ")));
 }
 
+TEST(ButtonPictures, TheKeyColourTakesTheButtonFace) {
+    const QRgb face = qRgb(30, 120, 200);  // not a grey: channels cannot be mixed up
+    const QImage keyed = LoadKeyedBitmap(FolderPicture(), kFolderKeyColour, face);
+    EXPECT_EQ(keyed.pixel(0, 0), face);                   // background
+    EXPECT_EQ(keyed.pixel(0, 4), qRgb(0, 0, 0));          // outline
+    EXPECT_EQ(keyed.pixel(1, 4), qRgb(255, 255, 0));      // folder
+    EXPECT_EQ(keyed.pixel(2, 4), qRgb(255, 255, 255));    // highlight
+
+    // Only the key itself, whatever its alpha; a picture without a colour
+    // table stays as it is.
+    QImage table(3, 1, QImage::Format_Indexed8);
+    table.setColorTable({qRgb(0, 254, 0), qRgba(0, 255, 0, 0), qRgb(1, 255, 0)});
+    for (int x = 0; x < 3; ++x) table.setPixel(x, 0, static_cast<uint>(x));
+    const QImage replaced = LoadKeyedBitmap(table, kFolderKeyColour, face);
+    EXPECT_EQ(replaced.colorTable(), (QList<QRgb>{qRgb(0, 254, 0), face, qRgb(1, 255, 0)}));
+    QImage direct(2, 2, QImage::Format_RGB32);
+    direct.fill(kFolderKeyColour);
+    EXPECT_EQ(LoadKeyedBitmap(direct, kFolderKeyColour, face), direct);
+
+    // The image button takes its own palette's face, again when it changes.
+    CImageButton button(QStringLiteral("Browse"));
+    QPalette palette = button.palette();
+    palette.setColor(QPalette::Button, QColor(face));
+    button.setPalette(palette);
+    button.SetButtonPicture(FolderPicture(), QImage(), kFolderKeyColour);
+    EXPECT_EQ(button.picture().pixel(0, 0), face);
+    EXPECT_EQ(button.picture().pixel(0, 4), qRgb(0, 0, 0));
+    palette.setColor(QPalette::Button, QColor(200, 40, 40));
+    button.setPalette(palette);
+    EXPECT_EQ(button.picture().pixel(0, 0), qRgb(200, 40, 40));
+}
+
+TEST(TexturedBars, TileAreaCoversTheAreaFromItsCorner) {
+    EXPECT_EQ(TextureTile().size(), QSize(26, 26));
+    QImage tile(3, 2, QImage::Format_RGB32);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) tile.setPixel(x, y, qRgb(10 + x, 20 + y, 30));
+    }
+    QImage target(20, 12, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    const QRect area(4, 3, 10, 7);  // not a whole number of tiles either way
+    {
+        QPainter painter(&target);
+        TileArea(painter, area, QPixmap::fromImage(tile));
+        TileArea(painter, QRect(0, 0, 20, 12), QPixmap());  // no tile: nothing drawn
+    }
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            ASSERT_EQ(target.pixel(x, y), tile.pixel((x - area.left()) % 3, (y - area.top()) % 2))
+                << x << "," << y;
+        }
+    }
+    EXPECT_EQ(target.pixel(area.left() - 1, 5), qRgb(0, 0, 0));
+    EXPECT_EQ(target.pixel(6, area.top() - 1), qRgb(0, 0, 0));
+}
+
 TEST_F(DialogsTest, AutoSessionNeedsAFileBeforeTheBoxCanBeChecked) {
     prefs().FileName.clear();
     prefs().Check = 0;
@@ -247,6 +305,7 @@ TEST(DesktopLauncher, QuotingNamesAndTheFileText) {
         QStringLiteral("Exec=\"/opt/q/bin/quenlix-telnet\" \"/home/u/100%% \\\\$HOME.stn\"\n")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Path=/opt/q/bin\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\nIcon=quenlix-telnet\n")));
 
     // A name cannot leave the folder or add keys.
     r.name = QStringLiteral("../x\nExec=evil");
@@ -301,6 +360,7 @@ TEST_F(DialogsTest, CreateShortcutRuleAndTheLauncherItMakes) {
     EXPECT_TRUE(text.contains(
         QStringLiteral("Exec=\"/opt/q/bin/quenlix-telnet\" \"/srv/sessions/prod.stn\"\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("Path=/opt/q/bin\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Icon=quenlix-telnet\n")));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0],
               "A shortcut entitled 'Quenlix Telnet - Prod' has been created in the designated location.");
@@ -319,10 +379,37 @@ TEST_F(DialogsTest, CreateShortcutRuleAndTheLauncherItMakes) {
 
     // A desktop that does not exist: message 533.
     folders.userDesktop = home.filePath(QStringLiteral("gone"));
-    CDlgShortcut failing(context(), folders, &app_.frame());
-    failing.Create();
-    EXPECT_EQ(messages.back(), LoadString(kStrCannotCreateShortcut));
-    EXPECT_EQ(icons.back(), MessageIcon::Exclamation);
+    {
+        CDlgShortcut failing(context(), folders, &app_.frame());
+        failing.Create();
+        EXPECT_EQ(messages.back(), LoadString(kStrCannotCreateShortcut));
+        EXPECT_EQ(icons.back(), MessageIcon::Exclamation);
+    }
+
+    // A shared menu but no shared desktop (Linux has none): only the shared
+    // desktop's choice is off.
+    QDir(home.path()).mkpath(QStringLiteral("shared-menu"));
+    QDir(home.path()).mkpath(QStringLiteral("shared-desktop"));
+    folders.sharedMenu = home.filePath(QStringLiteral("shared-menu"));
+    {
+        CDlgShortcut dialog(context(), folders, &app_.frame());
+        EXPECT_FALSE(dialog.locationButton(CDlgShortcut::kOnSharedDesktop)->isEnabled());
+        EXPECT_TRUE(dialog.locationButton(CDlgShortcut::kInSharedMenu)->isEnabled());
+        EXPECT_TRUE(dialog.browseButton(true)->isEnabled());
+    }
+    EXPECT_TRUE(SystemLauncherFolders().sharedDesktop.isEmpty());
+    // Where a shared desktop exists, the launcher can go there.
+    folders.sharedDesktop = home.filePath(QStringLiteral("shared-desktop"));
+    {
+        CDlgShortcut dialog(context(), folders, &app_.frame());
+        ASSERT_TRUE(dialog.locationButton(CDlgShortcut::kOnSharedDesktop)->isEnabled());
+        dialog.locationButton(CDlgShortcut::kOnSharedDesktop)->click();
+        EXPECT_TRUE(dialog.createButton()->isEnabled());
+        dialog.createButton()->click();
+    }
+    EXPECT_TRUE(QFile::exists(
+        home.filePath(QStringLiteral("shared-desktop/Quenlix Telnet - Prod.desktop"))));
+    EXPECT_EQ(icons.back(), MessageIcon::Information);
 }
 
 }  // namespace

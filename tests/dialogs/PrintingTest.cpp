@@ -1,15 +1,22 @@
 // The printed page, checked on a PDF rendered back to pixels: where the
 // screen lands on portrait and landscape paper, black and white only, the
 // window untouched afterwards; and the printer choice across a restart.
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
 #include <QImage>
 #include <QPageSize>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/CTelnetView.h"
 #include "app/Printing.h"
+#include "app/QtSettingsStore.h"
 #include "dialogs/DialogsSupport.h"
+#include "ds5250/RecordBuilder.h"
 
 namespace quenlix::app::testing {
 namespace {
@@ -42,9 +49,9 @@ TEST(PrintingRules, DeviceCodesMapBothWays) {
     EXPECT_FALSE(PaperSourceFromCode(256).has_value());
 }
 
-/// The dark pixels' bounding box of page 1 of a PDF at 72 dots per inch
-/// (one pixel a point); null when the PDF cannot be rendered here.
-QRect DarkArea(const QString& pdf, bool* onlyBlackAndWhite) {
+/// Page 1 of a PDF at 72 dots per inch (one pixel a point); null when the
+/// PDF cannot be rendered here.
+QImage RenderPage(const QString& pdf) {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
     if (tool.isEmpty()) return {};
     const QString stem = pdf + QStringLiteral(".page");
@@ -53,17 +60,34 @@ QRect DarkArea(const QString& pdf, bool* onlyBlackAndWhite) {
                                  QStringLiteral("no"), pdf, stem}) != 0) {
         return {};
     }
-    const QImage page(stem + QStringLiteral(".ppm"));
+    return QImage(stem + QStringLiteral(".ppm"));
+}
+
+/// The bounding box of the dark pixels of `page` inside `area`.
+QRect DarkBox(const QImage& page, const QRect& area) {
     QRect box;
+    const QRect within = area & page.rect();
+    for (int y = within.top(); y <= within.bottom(); ++y) {
+        for (int x = within.left(); x <= within.right(); ++x) {
+            if (qGray(page.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
+/// The dark pixels' bounding box of page 1 of a PDF; null when the PDF
+/// cannot be rendered here.
+QRect DarkArea(const QString& pdf, bool* onlyBlackAndWhite) {
+    const QImage page = RenderPage(pdf);
+    if (page.isNull()) return {};
     *onlyBlackAndWhite = true;
     for (int y = 0; y < page.height(); ++y) {
         for (int x = 0; x < page.width(); ++x) {
             const QColor c = page.pixelColor(x, y);
             if (c.red() != c.green() || c.green() != c.blue()) *onlyBlackAndWhite = false;
-            if (qGray(c.rgb()) < 128) box |= QRect(x, y, 1, 1);
         }
     }
-    return box;
+    return DarkBox(page, page.rect());
 }
 
 class PrintTest : public DialogsTest {
@@ -127,6 +151,69 @@ TEST_F(PrintTest, PortraitAndLandscapePagesFollowThePageRule) {
     }
 }
 
+TEST_F(PrintTest, BlinkingTextAndABlinkingCursorArePrintedInTheirHiddenPhase) {
+    // Blinking red text on row 3 and the cursor on a "W" of row 10, both in
+    // the phase in which the window hides them; nothing else on the screen.
+    terminal().state.connected = 1;
+    const Bytes screen = RecordBuilder()
+                             .clearUnit()
+                             .writeToDisplay()
+                             .sba(3, 5)
+                             .attribute(0x2A)
+                             .text("WWWWWWWW")
+                             .attribute(0x20)
+                             .sba(10, 40)
+                             .text("W")
+                             .insertCursor(10, 40)
+                             .record();
+    app_.session().endpoint().OnReceived(screen.data(), screen.size());
+    terminal().state.connected = 0;
+    ASSERT_EQ(terminal().screen.at(2 * 80 + 5).blink, 1);
+    view().paintState().blinkPhaseOn = false;
+    terminal().state.BlinkCursor = 1;
+    terminal().state.hostBlink = 1;
+    terminal().state.inputInhibited = 0;
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("screen.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(10, 20, 10, 20), QPageLayout::Millimeter);
+    const QRect printable = printer.pageLayout().paintRectPoints();
+    ASSERT_TRUE(PrintScreenPage(view(), printer));
+    const QImage page = RenderPage(file);
+    if (page.isNull()) GTEST_SKIP() << "pdftoppm is not installed";
+
+    // Rows of the page's screen: 24 lines and the two of the indicators.
+    const double row = std::min<double>(printable.height(), printable.width() * 3.0 / 4.0) / 26;
+    auto band = [&](int line) {  // 0-based screen line, with half a row to spare
+        return QRect(printable.left(), printable.top() + static_cast<int>((line - 0.5) * row),
+                     printable.width(), static_cast<int>(2 * row));
+    };
+    const QRect text = DarkBox(page, band(2));
+    EXPECT_FALSE(text.isNull()) << "the blinking text is printed";
+    EXPECT_GE(text.width(), printable.width() * 6 / 80) << "all eight letters";
+    const QRect cursor = DarkBox(page, band(9));
+    ASSERT_FALSE(cursor.isNull()) << "the cursor is printed";
+    // One solid cell in the middle of the line, over its "W": black, with
+    // the letter in white inside (the cell's complement).
+    EXPECT_LE(cursor.width(), printable.width() * 2 / 80);
+    EXPECT_GE(cursor.height(), row * 0.6);
+    EXPECT_NEAR(cursor.center().x() - printable.left(), printable.width() * 39.5 / 80,
+                printable.width() * 3 / 80);
+    int dark = 0;
+    int light = 0;
+    for (int y = cursor.top(); y <= cursor.bottom(); ++y) {
+        for (int x = cursor.left(); x <= cursor.right(); ++x) {
+            ++(qGray(page.pixel(x, y)) < 128 ? dark : light);
+        }
+    }
+    EXPECT_GT(dark, light);
+    EXPECT_GT(light, 0) << "the letter under the cursor";
+}
+
 TEST_F(DialogsTest, PrinterChoiceSurvivesARestart) {
     // Printer Setup's OK on a landscape A3 page from the lower tray.
     QPrinter chosen(QPrinter::HighResolution);
@@ -170,6 +257,101 @@ TEST_F(DialogsTest, PrinterChoiceSurvivesARestart) {
     prefs() = loaded;
     context().printerExists = [](const QString&) { return true; };
     EXPECT_EQ(context().printer().pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+/// Accepts the next modal dialog the program opens, once it is up.
+class DialogAccepter {
+public:
+    DialogAccepter() {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                seen = dialog->windowTitle();
+                dialog->accept();
+            }
+        });
+        poll_.start(10);
+    }
+    QString seen;
+
+private:
+    QTimer poll_;
+};
+
+TEST_F(DialogsTest, PrinterSetupStartsOnThePresetPrinterAndKeepsItsCodes) {
+    prefs().PrinterName = "Office";
+    prefs().Orientation = 2;
+    prefs().PaperSize = 8;  // A3
+    prefs().Source = 2;     // lower tray
+    context().printerExists = [](const QString& name) { return name == QStringLiteral("Office"); };
+    DialogAccepter accepter;
+    ASSERT_TRUE(PrinterSetupCommand(context()));
+    EXPECT_EQ(accepter.seen, QStringLiteral("Printer Setup"));
+    EXPECT_EQ(prefs().Orientation, 2);
+    EXPECT_EQ(prefs().PaperSize, 8);
+    EXPECT_EQ(prefs().Source, 2);
+    ASSERT_TRUE(context().hasPrinter());
+    EXPECT_EQ(context().printer().pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(context().printer().pageLayout().pageSize().id(), QPageSize::A3);
+    EXPECT_EQ(context().printer().paperSource(), QPrinter::Lower);
+}
+
+/// The user's configuration folder moved to a scratch folder while it lives.
+class ScratchConfigHome {
+public:
+    ScratchConfigHome()
+        : oldHome_(qgetenv("XDG_CONFIG_HOME")),
+          oldPath_(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.path());
+    }
+    ~ScratchConfigHome() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, oldPath_);
+        if (oldHome_.isNull()) {
+            qunsetenv("XDG_CONFIG_HOME");
+        } else {
+            qputenv("XDG_CONFIG_HOME", oldHome_);
+        }
+    }
+    QString path() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray oldHome_;
+    QString oldPath_;
+};
+
+TEST(PrinterSettings, SurviveARestartThroughTheSettingsFile) {
+    // The program's own settings file, in a configuration folder of the test.
+    const ScratchConfigHome config;
+    {
+        QtSettingsStore store;
+        ASSERT_TRUE(store.fileName().startsWith(config.path())) << store.fileName().toStdString();
+        CTelnetApp app(QUENLIX_TABLE_DIR, "PC1", store, nullptr);
+        UserSettings& prefs = app.userSettings();
+        prefs.PrinterName = "Office";
+        prefs.Orientation = 2;
+        prefs.PaperSize = 8;  // A3
+        prefs.Source = 14;    // cassette
+        ASSERT_TRUE(app.CloseRequested());
+    }
+    {
+        QtSettingsStore store;
+        CTelnetApp app(QUENLIX_TABLE_DIR, "PC1", store, nullptr);
+        const UserSettings& prefs = app.userSettings();
+        EXPECT_EQ(prefs.PrinterName, "Office");
+        EXPECT_EQ(prefs.Orientation, 2);
+        EXPECT_EQ(prefs.PaperSize, 8);
+        EXPECT_EQ(prefs.Source, 14);
+        // The printer the program starts with carries them.
+        DialogContext& context = *DialogContextOf(app.frame());
+        context.printerExists = [](const QString& name) {
+            return name == QStringLiteral("Office");
+        };
+        QPrinter& printer = context.printer();
+        EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+        EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A3);
+        EXPECT_EQ(printer.paperSource(), QPrinter::Cassette);
+    }
 }
 
 }  // namespace

@@ -63,6 +63,46 @@ TEST(WindowLayoutTest, StartupShowCommandNeverHidesTheWindow) {
     EXPECT_EQ(StartupShowCommand(p, false), kShowNormal);
 }
 
+TEST(WindowLayoutTest, StoredRectangleIsFittedToTheScreens) {
+    // A primary screen with a task bar below, and a second one to its left.
+    const std::vector<ScreenArea> screens = {{0, 0, 1920, 1040}, {-1280, 0, 0, 1024}};
+    auto placement = [](int left, int top, int right, int bottom) {
+        WindowPlacement p;
+        p.left = left;
+        p.top = top;
+        p.right = right;
+        p.bottom = bottom;
+        return p;
+    };
+    struct Row {
+        const char* what;
+        WindowPlacement stored;
+        std::optional<ScreenArea> expected;
+    } const rows[] = {
+        {"on the primary", placement(100, 50, 1060, 770), ScreenArea{100, 50, 1060, 770}},
+        {"on the second", placement(-1200, 10, -400, 610), ScreenArea{-1200, 10, -400, 610}},
+        {"partly off screen stays", placement(1800, 900, 2600, 1500),
+         ScreenArea{1800, 900, 2600, 1500}},
+        {"wider than both screens", placement(-1280, 0, 5000, 900),
+         ScreenArea{-1280, 0, 1920, 900}},
+        // The whole 32-bit range: its width does not fit an int.
+        {"extreme", placement(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX),
+         ScreenArea{0, 0, 1920, 1040}},
+        {"far right", placement(INT32_MAX - 10, 100, INT32_MAX, 200), ScreenArea{0, 0, 10, 100}},
+        {"below every screen", placement(10, 5000, 810, 5600), ScreenArea{0, 0, 800, 600}},
+        {"empty", placement(10, 10, 10, 500), std::nullopt},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(FitNormalRectangle(r.stored, screens), r.expected);
+    }
+    EXPECT_EQ(FitNormalRectangle(placement(0, 0, 800, 600), {}), std::nullopt);
+    // Moved onto a primary smaller than the desktop: cut to the primary.
+    EXPECT_EQ(FitNormalRectangle(placement(-9000, 0, -7000, 1000), {{0, 0, 1024, 768},
+                                                                  {1024, 0, 3584, 1440}}),
+              (ScreenArea{0, 0, 1024, 768}));
+}
+
 TEST(WindowLayoutTest, ToolBarLayoutRoundTripsAndReplacesTheOldOne) {
     const std::vector<ToolBarRecord> bars = {{101, DockArea::Top, true, false, 0, 0, 0},
                                              {103, DockArea::Top, true, false, 0, 210, 0},
