@@ -151,7 +151,8 @@ CDlgAppearance::CDlgAppearance(DialogContext& context, QWidget* parent)
     browse_->setGeometry(Dlu(175, 120, 18, 12));
     browse_->setAutoDefault(false);
     modeGroup_ = new QButtonGroup(this);
-    const char* const modeNames[3] = {"Mosa\xC3\xAF" "c", "Centered", "Stretched"};
+    // "Mosa\u00efc" in UTF-8; the split keeps the "c" out of the hex escape.
+    const char* const modeNames[3] = {("Mosa\xC3\xAF" "c"), "Centered", "Stretched"};
     for (int i = 0; i < 3; ++i) {
         modes_[i] = new QRadioButton(QString::fromUtf8(modeNames[i]), this);
         modes_[i]->setObjectName(Name(kTiled + i));

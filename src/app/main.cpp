@@ -63,10 +63,12 @@ int main(int argc, char** argv) {
     // For the screenshot test: once the host waits for the operator, save
     // the terminal view (not the bars around it) as a picture and quit (exit
     // status 3 if that never happens).
+    // The timers' counters live as long as the timers, not the blocks below.
+    int ticks = 0;
+    bool closing = false;
     const QString shot = qEnvironmentVariable("QUENLIX_SCREENSHOT");
     QTimer watch;
     if (!shot.isEmpty()) {
-        int ticks = 0;
         QObject::connect(&watch, &QTimer::timeout, [&] {
             const quenlix::TerminalState& s = app.session().terminal.state;
             if (s.connected && !s.inputInhibited && s.pendingRead != 0) {
@@ -83,8 +85,6 @@ int main(int argc, char** argv) {
     // every question it asks.
     QTimer closer;
     if (qEnvironmentVariableIsSet("QUENLIX_CLOSE_WHEN_READY")) {
-        bool closing = false;
-        int ticks = 0;
         QObject::connect(&closer, &QTimer::timeout, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 if (QAbstractButton* yes = box->button(QMessageBox::Yes)) yes->click();
