@@ -3,13 +3,16 @@
 
 #include <poll.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "ds5250/DataStreamCodes.h"
 #include "session/ConnectFile.h"
+#include "session/FileIo.h"
 #include "terminal/Languages.h"
+#include "terminal/StringTable.h"
 
 namespace quenlix::cli {
 
@@ -66,20 +69,57 @@ bool ParseInt(const std::string& text, int& value) {
     }
 }
 
-std::string JsonString(std::string_view utf8) {
+// Length of the well-formed UTF-8 sequence at the start of `s`, 0 when there
+// is none (a stray continuation byte, an overlong form, a surrogate, a code
+// point above U+10FFFF or a cut sequence).
+std::size_t Utf8SequenceLength(std::string_view s) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (s.size() < length || byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+    }
+    return length;
+}
+
+void AppendEscaped(std::string& out, unsigned char u) {
+    char esc[8];
+    std::snprintf(esc, sizeof esc, "\\u%04x", u);
+    out += esc;
+}
+
+// A JSON string. Texts are held as UTF-8, but a session file may hold bytes
+// of another character set: a byte that is no part of well-formed UTF-8 is
+// taken as Latin-1 and escaped, so the output is always valid JSON.
+std::string JsonString(std::string_view text) {
     std::string out = "\"";
-    for (char c : utf8) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", u);
-            out += esc;
-        } else {
-            out += c;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        const std::size_t length = Utf8SequenceLength(text.substr(i));
+        if (length == 0 || u < 0x20) {
+            AppendEscaped(out, u);
+            ++i;
+            continue;
         }
+        if (u == '"' || u == '\\') out += '\\';
+        out.append(text.substr(i, length));
+        i += length;
     }
     return out + "\"";
 }
@@ -93,6 +133,9 @@ CliShell::CliShell(std::ostream& out, const std::string& tableDirectory,
                                                  tableDirectory, computerName);
     tracer_ = std::make_unique<Tracer>(out_);
     recording_ = std::make_unique<Recording>(out_);
+    // However the session ends, a recording standing in for the socket ends
+    // with it.
+    session_->onSessionEnded = [this] { EndReplay(); };
     RegisterSessionCommands();
     RegisterScreenCommands();
     RegisterInputCommands();
@@ -135,11 +178,7 @@ void CliShell::Pump(std::chrono::milliseconds timeout) {
 }
 
 void CliShell::RegisterSessionCommands() {
-    Register("connect", [this](const std::string&) {
-        if (!session_->StartConnection()) return false;
-        out_ << "connected\n";
-        return true;
-    });
+    Register("connect", [this](const std::string&) { return Connect(); });
     Register("disconnect", [this](const std::string&) {
         session_->EndSession();
         return true;
@@ -163,16 +202,7 @@ void CliShell::RegisterSessionCommands() {
         session_->endpoint().SetMonitor(tracing_ ? tracer_.get() : nullptr);
         return true;
     });
-    Register("load", [this](const std::string& args) {
-        if (args.empty() || !std::ifstream(args)) {
-            messages_.ShowMessage("Opening of session file failed", MessageIcon::Exclamation);
-            return false;
-        }
-        CConnectFile::ReadSessionFile(args, session_->activeSettings,
-                                      session_->terminal.state.computerName);
-        session_->pendingSettings = session_->activeSettings;
-        return true;
-    });
+    Register("load", [this](const std::string& args) { return LoadSession(args); });
     Register("save", [this](const std::string& args) {
         return !args.empty() && CConnectFile::WriteSessionFile(args, session_->pendingSettings);
     });
@@ -182,6 +212,37 @@ void CliShell::RegisterSessionCommands() {
     });
 }
 
+bool CliShell::Connect() {
+    // Connecting while connected does nothing, as the Start command does.
+    if (session_->terminal.state.connected && session_->endpoint().IsOpen()) {
+        out_ << "connected\n";
+        return true;
+    }
+    EndReplay();
+    if (!session_->StartConnection()) return false;
+    out_ << "connected\n";
+    return true;
+}
+
+bool CliShell::LoadSession(const std::string& path) {
+    // A folder or a FIFO opens as a stream too: only a regular file that
+    // can be read counts. The reader reads it again; it is small.
+    std::string contents;
+    if (path.empty() || ReadSmallFile(path, contents) != 0) {
+        messages_.ShowMessage(LoadString(kStrOpenSessionFailed), MessageIcon::Exclamation);
+        return false;
+    }
+    CConnectFile::ReadSessionFile(path, session_->activeSettings,
+                                  session_->terminal.state.computerName);
+    session_->pendingSettings = session_->activeSettings;
+    return true;
+}
+
+void CliShell::SetTrimCopy(bool trim) {
+    trimCopy_ = trim;
+    session_->clipboardOptions.TrimBlankRight = trim ? 1 : 0;
+}
+
 bool CliShell::Wait(const std::string& args, bool justOneBlock) {
     int ms = 5000;
     if (!args.empty() && (!ParseInt(args, ms) || ms < 0)) return false;
@@ -189,7 +250,8 @@ bool CliShell::Wait(const std::string& args, bool justOneBlock) {
     const unsigned long before = session_->blocksProcessed();
     const Terminal& t = session_->terminal;
     for (;;) {
-        if (!t.state.connected) {
+        // A replayed recording has been delivered whole: nothing more comes.
+        if (!t.state.connected || !session_->endpoint().IsOpen()) {
             out_ << "closed\n";
             return true;
         }
@@ -211,11 +273,16 @@ bool CliShell::Wait(const std::string& args, bool justOneBlock) {
 }
 
 std::string CliShell::CellsText(int first, int count) const {
-    std::string pc;
+    // Every cell is one printed character: control characters (the plain-text
+    // display stores a server's bytes as they come) print as blanks.
+    const PcCharset& charset = PcCharset::ForCodePage(session_->activeSettings.PageCode);
+    std::string text;
     for (int p = first; p < first + count; ++p) {
-        pc += static_cast<char>(session_->terminal.screen.at(p).character);
+        char32_t ch = charset.ToUnicode(session_->terminal.screen.at(p).character);
+        if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F)) ch = U' ';
+        AppendUtf8(text, ch);
     }
-    return PcCharset::ForCodePage(session_->activeSettings.PageCode).ToUtf8(pc);
+    return text;
 }
 
 void CliShell::PrintScreen() {
@@ -282,22 +349,41 @@ void CliShell::RegisterScreenCommands() {
     });
 }
 
-bool CliShell::Feed(const std::string& bytes) {
-    // A recording stands in for the socket: the session counts as connected
-    // and every record the terminal answers with is printed.
-    Terminal& t = session_->terminal;
-    const int wasConnected = t.state.connected;
-    t.state.connected = 1;
-    if (t.cellCount() == 0) t.screen.SetGeometry(80, 24);
+void CliShell::BeginReplay() {
+    if (replaying_) return;
+    replaying_ = true;
     session_->endpoint().SetTransport(recording_.get());
+    session_->terminal.state.connected = 1;
+}
+
+void CliShell::EndReplay() {
+    if (!replaying_) return;
+    replaying_ = false;
+    session_->endpoint().SetTransport(nullptr);
+    session_->terminal.state.connected = 0;
+}
+
+bool CliShell::Feed(const std::string& bytes) {
+    // Every record the terminal answers with is printed. Without a socket the
+    // recording becomes the session's socket, so the keys that follow are
+    // sent (and printed) too; on a live connection it stands in for this
+    // data only.
+    Terminal& t = session_->terminal;
+    Communication& endpoint = session_->endpoint();
+    if (t.cellCount() == 0) t.screen.SetGeometry(80, 24);
+    const bool live = endpoint.IsOpen();
+    if (live) {
+        endpoint.SetTransport(recording_.get());
+    } else {
+        BeginReplay();
+    }
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     for (std::size_t at = 0; at < bytes.size();) {
         const std::size_t piece = std::min<std::size_t>(bytes.size() - at, 32768);
-        session_->endpoint().OnReceived(data + at, piece);
+        endpoint.OnReceived(data + at, piece);
         at += piece;
     }
-    session_->endpoint().SetTransport(nullptr);
-    if (t.state.connected) t.state.connected = wasConnected;
+    if (live) endpoint.SetTransport(nullptr);
     return true;
 }
 
@@ -309,7 +395,7 @@ void CliShell::RegisterDataCommands() {
     });
     Register("replay", [this](const std::string& args) {
         std::ifstream in(args, std::ios::binary);
-        if (!in) {
+        if (!in || std::filesystem::is_directory(args)) {
             out_ << "error: cannot read " << args << '\n';
             return false;
         }

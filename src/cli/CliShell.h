@@ -38,8 +38,16 @@ public:
     void Pump(std::chrono::milliseconds timeout);
 
     TerminalSession& session() { return *session_; }
-    /// Trim trailing blanks of each copied row (the "--trim" option).
-    bool trimCopy = true;
+
+    /// Trailing blanks of each copied row are cut (the "--trim" option), by
+    /// the `copy` command and the session's own Copy (`key Ctrl+C`).
+    void SetTrimCopy(bool trim);
+    bool trimCopy() const { return trimCopy_; }
+
+    /// Reads a session file into the session's values in use and copies them
+    /// to the edited ones, as opening a file does. A path that is not a
+    /// readable regular file prints message 528 and changes nothing.
+    bool LoadSession(const std::string& path);
 
 private:
     using Handler = std::function<bool(const std::string& args)>;
@@ -49,8 +57,13 @@ private:
     void RegisterInputCommands();
     void RegisterDataCommands();
 
+    bool Connect();
     bool Wait(const std::string& args, bool justOneBlock);
     bool Feed(const std::string& bytes);
+    /// From the first block or replay without a socket until connect or
+    /// disconnect, the recording is the session's socket.
+    void BeginReplay();
+    void EndReplay();
     void PrintScreen();
     void PrintFields();
     void PrintStatus();
@@ -65,6 +78,8 @@ private:
     std::unique_ptr<TerminalSession> session_;
     std::map<std::string, Handler> commands_;
     bool tracing_ = false;
+    bool trimCopy_ = true;
+    bool replaying_ = false;  ///< a recording stands in for the socket
 
     class Tracer;
     class Recording;

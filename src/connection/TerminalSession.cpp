@@ -56,11 +56,13 @@ void TerminalSession::ProcessBlock(const std::uint8_t* bytes, std::size_t count)
 }
 
 bool TerminalSession::StartConnection() {
+    terminal.screen.SetGeometry(80, 24);
+    // Without a screen size nothing is known to allocate: the attempt ends
+    // here, before the connection is touched.
     if (activeSettings.TerminalCaract.empty()) {
         frontEnd_.messages.ShowMessage(kNoScreenSize, MessageIcon::Exclamation);
         return false;
     }
-    terminal.screen.SetGeometry(80, 24);
     if (activeSettings.WantsWideScreen()) {
         terminal.screen.AllocateCells(132, 27);
     } else {

@@ -46,7 +46,9 @@ public:
     /// Sizes the screen from the session's screen size, connects to its
     /// address and locks the keyboard until the host invites input. Returns
     /// the connected flag. A session without a screen size is refused with a
-    /// message instead of connecting.
+    /// message instead of connecting (the geometry is back at 24 x 80). Does
+    /// not look at the connected flag: a caller that must not reconnect (the
+    /// Start command) checks it first.
     bool StartConnection();
 
     /// Signs off ("90") when connected, blanks the screen, forgets the

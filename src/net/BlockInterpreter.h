@@ -11,8 +11,10 @@ class BlockInterpreter {
 public:
     virtual ~BlockInterpreter() = default;
     /// One block of whole records, the last ending IAC EOR (0xFF 0xEF), IAC
-    /// still doubled. The bytes are valid only during the call; the call may
-    /// re-enter the endpoint (a message box's event loop) and may send.
+    /// still doubled. The call may re-enter the endpoint (a message box's
+    /// event loop) and may send; the endpoint then reuses the bytes' storage
+    /// for the next block, so they are valid only until the first re-entry:
+    /// copy them before anything else.
     virtual void ProcessBlock(const std::uint8_t* bytes, std::size_t count) = 0;
 };
 

@@ -58,9 +58,10 @@ enum class TelnetEnd { All, Data, Unfinished };
 // bytes and IAC pairs, 0 for none); it is updated when that subnegotiation is
 // still unfinished, so a long one arriving in small pieces is searched once.
 TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size_t* end,
-                             std::size_t* resume) {
+                             std::size_t* resume, int* lastCommand) {
     std::size_t i = 0;
     TelnetEnd result = TelnetEnd::All;
+    *lastCommand = CTelnet::kNoCommand;
     while (i < count) {
         if (b[i] != kIAC) {
             result = TelnetEnd::Data;
@@ -80,6 +81,7 @@ TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size
                 result = TelnetEnd::Unfinished;
                 break;
             }
+            *lastCommand = c;
             i += 3;
         } else if (c == Byte(Command::SB)) {
             std::size_t j = i == 0 ? std::max<std::size_t>(2, *resume) : i + 2;
@@ -96,13 +98,48 @@ TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size
                 result = TelnetEnd::Unfinished;
                 break;
             }
+            *lastCommand = kSE;  // the negotiator's walk ends a subnegotiation so too
             i = j + 2;
         } else {
+            *lastCommand = c;
             i += 2;  // NOP, GA, ...: two bytes
         }
     }
     *end = std::min(i, count);
     return result;
+}
+
+// The GDS header that follows the two length bytes of every 5250 record.
+constexpr std::uint8_t kGdsHeader[] = {0x12, 0xA0, 0x00, 0x00, 0x04};
+
+// Whether bytes that follow complete telnet commands (`b`, never starting
+// with IAC) begin a 5250 record. A record is recognised by its GDS header
+// at offset 2, or 3 when the length's low byte is a doubled 0xFF; Unknown
+// while too few bytes have arrived to see it, `someHeaderSeen` then telling
+// whether a byte of the header has matched already.
+enum class RecordStart { Yes, No, Unknown };
+
+RecordStart LooksLikeRecord(const std::uint8_t* b, std::size_t count, bool* someHeaderSeen) {
+    *someHeaderSeen = false;
+    std::size_t at = 2;
+    if (count >= 2 && b[1] == kIAC) {
+        if (count < 3) return RecordStart::Unknown;
+        if (b[2] != kIAC) return RecordStart::No;  // a lone 0xFF is in no record
+        at = 3;
+    }
+    for (std::size_t k = 0; k < sizeof kGdsHeader; ++k) {
+        if (at + k >= count) return RecordStart::Unknown;
+        if (b[at + k] != kGdsHeader[k]) return RecordStart::No;
+        *someHeaderSeen = true;
+    }
+    return RecordStart::Yes;
+}
+
+// Bytes before the next IAC: the run that a command before it stays in
+// force for.
+std::size_t RunBeforeIac(const std::uint8_t* b, std::size_t count) {
+    const auto* iac = static_cast<const std::uint8_t*>(std::memchr(b, kIAC, count));
+    return iac ? static_cast<std::size_t>(iac - b) : count;
 }
 
 }  // namespace
@@ -116,6 +153,9 @@ Communication::Communication(const CommunicationLinks& links)
       buffer_(kReceiveBufferSize),
       telnet_(*this, links.settings) {
     address_.sin_family = AF_INET;
+    // No block handed on is longer than the receive buffer.
+    telnetBlock_.reserve(kReceiveBufferSize);
+    interpreterBlock_.reserve(kReceiveBufferSize);
 }
 
 void Communication::SetInterpreter(BlockInterpreter* interpreter) {
@@ -130,6 +170,7 @@ bool Communication::Connect(const std::string& host, int port) {
     scanned_ = 0;
     discard_ = Discard::Nothing;
     discardAfterIac_ = false;
+    remainderPending_ = false;
     sendTimedOut_ = false;
     terminal_.state.inputInhibited = 1;
     view_.DrawInhibitIndicator();
@@ -163,6 +204,7 @@ bool Communication::Close() {
     scanned_ = 0;
     discard_ = Discard::Nothing;
     discardAfterIac_ = false;
+    remainderPending_ = false;
     sendTimedOut_ = false;
     return true;
 }
@@ -278,8 +320,10 @@ void Communication::Route() {
         const std::uint8_t* held = buffer_.data();
         if (held[0] == kIAC) {
             telnetSeen_ = true;
+            remainderPending_ = false;
             std::size_t end = 0;
-            switch (ScanTelnetCommands(held, receivedCount_, &end, &scanned_)) {
+            int last = CTelnet::kNoCommand;
+            switch (ScanTelnetCommands(held, receivedCount_, &end, &scanned_, &last)) {
                 case TelnetEnd::All:
                     TakeForTelnet(receivedCount_);
                     break;
@@ -288,15 +332,30 @@ void Communication::Route() {
                     TakeForTelnet(end);
                     break;
                 case TelnetEnd::Data:
-                    // What follows complete commands is 5250 data (a host may
-                    // send its first record with its last commands); it stays
-                    // for the next pass. Held data that starts with IAC IAC
-                    // or IAC EOR is no command at all: the negotiator gets it
-                    // whole and answers what it can.
-                    TakeForTelnet(end > 0 ? end : receivedCount_);
+                    if (end == 0) {
+                        // IAC IAC or IAC EOR first: no command at all. The
+                        // negotiator gets it whole and answers what it can.
+                        TakeForTelnet(receivedCount_);
+                        break;
+                    }
+                    TakeCommandsAndRemainder(end, last);
                     break;
             }
             continue;
+        }
+        if (remainderPending_) {
+            // Bytes left after telnet commands, too few to tell until now.
+            switch (ClassifyRemainder(held, receivedCount_, false)) {
+                case Remainder::Record:
+                    remainderPending_ = false;
+                    break;  // 5250 data: on to the block's end below
+                case Remainder::Telnet:
+                    remainderPending_ = false;
+                    TakeForTelnet(RunBeforeIac(held, receivedCount_), pendingCommand_);
+                    continue;
+                case Remainder::Undecided:
+                    return;
+            }
         }
         const std::size_t end = EndOfLastBlock();
         if (end > 0 && (telnetSeen_ || end == receivedCount_)) {
@@ -308,6 +367,48 @@ void Communication::Route() {
     }
 }
 
+Communication::Remainder Communication::ClassifyRemainder(const std::uint8_t* bytes,
+                                                          std::size_t count,
+                                                          bool answeredInThisBlock) {
+    bool someHeaderSeen = false;
+    switch (LooksLikeRecord(bytes, count, &someHeaderSeen)) {
+        case RecordStart::Yes:
+            return Remainder::Record;
+        case RecordStart::No:
+            return Remainder::Telnet;
+        case RecordStart::Unknown:
+            break;
+    }
+    // Nothing of a header yet. After an option command the bytes are answered
+    // at once, as the negotiator answers any byte under the command in force;
+    // after any other command they would get no answer, so waiting costs
+    // nothing and keeps a record that arrives in pieces whole.
+    return answeredInThisBlock && !someHeaderSeen ? Remainder::Telnet : Remainder::Undecided;
+}
+
+void Communication::TakeCommandsAndRemainder(std::size_t end, int lastCommand) {
+    const std::uint8_t* rest = buffer_.data() + end;
+    const std::size_t restCount = receivedCount_ - end;
+    const bool afterOption =
+        lastCommand >= 0 && IsOptionCommand(static_cast<std::uint8_t>(lastCommand));
+    switch (ClassifyRemainder(rest, restCount, afterOption)) {
+        case Remainder::Record:
+            // A host may send its first record with its last commands: the
+            // record stays for the next pass.
+            TakeForTelnet(end);
+            break;
+        case Remainder::Telnet:
+            // More bytes under the last command: one block, one answer.
+            TakeForTelnet(end + RunBeforeIac(rest, restCount));
+            break;
+        case Remainder::Undecided:
+            TakeForTelnet(end);
+            remainderPending_ = true;
+            pendingCommand_ = lastCommand;
+            break;
+    }
+}
+
 std::size_t Communication::EndOfLastBlock() {
     std::size_t resume = 0;
     const std::size_t end = FindLastEndOfRecord(buffer_.data(), scanned_, receivedCount_, &resume);
@@ -316,17 +417,18 @@ std::size_t Communication::EndOfLastBlock() {
 }
 
 void Communication::TakeFront(std::size_t count, std::vector<std::uint8_t>& out) {
+    // `out` keeps its capacity from block to block: no allocation once it
+    // has held the largest block.
     out.assign(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(count));
     std::memmove(buffer_.data(), buffer_.data() + count, receivedCount_ - count);
     receivedCount_ -= count;
     scanned_ = 0;
 }
 
-void Communication::TakeForTelnet(std::size_t count) {
-    std::vector<std::uint8_t> block;
-    TakeFront(count, block);
+void Communication::TakeForTelnet(std::size_t count, int lastCommand) {
+    TakeFront(count, telnetBlock_);
     try {
-        telnet_.Negotiate(block.data(), block.size());
+        telnet_.Negotiate(telnetBlock_.data(), telnetBlock_.size(), lastCommand);
     } catch (const CBlockingSocketException&) {
         // The answer could not be sent; the connection is failing.
     }
@@ -334,10 +436,11 @@ void Communication::TakeForTelnet(std::size_t count) {
 
 void Communication::TakeForInterpreter(std::size_t count) {
     telnet_.setEnvironSent(false);
-    std::vector<std::uint8_t> block;
-    TakeFront(count, block);
+    // The interpreter copies the block first thing, so a nested block (a
+    // message box's event loop) may refill this buffer while it runs.
+    TakeFront(count, interpreterBlock_);
     try {
-        interpreter_->ProcessBlock(block.data(), block.size());
+        interpreter_->ProcessBlock(interpreterBlock_.data(), interpreterBlock_.size());
     } catch (const CBlockingSocketException&) {
         // An answer could not be sent. The block has left the buffer, so it
         // is not interpreted again with the next data.
@@ -380,6 +483,7 @@ void Communication::DropHeldData() {
     if (monitor_) monitor_->Dropped(receivedCount_);
     receivedCount_ = 0;
     scanned_ = 0;
+    remainderPending_ = false;
 }
 
 std::size_t Communication::DiscardPrefix(const std::uint8_t* bytes, std::size_t count) {

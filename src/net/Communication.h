@@ -37,8 +37,14 @@ struct CommunicationLinks {
 
 /// Routing of the held data, after each arrival, until nothing more can go:
 ///  - data starting with IAC is telnet negotiation: its complete commands go
-///    to the negotiator; 5250 data that follows them in the same arrival
-///    stays and is routed next; an unfinished command at the end is held;
+///    to the negotiator, an unfinished command at the end is held. Bytes
+///    that follow the commands are a 5250 record where a GDS header starts
+///    (12 A0 00 00 04 after the length); a record stays and is routed next.
+///    Other bytes go to the negotiator with the commands, under the last
+///    command in force up to the next IAC. Bytes too few to show a header
+///    are held until more arrives; but when not one header byte has arrived
+///    and an option command (DO, DONT, WILL, WONT) precedes them in the same
+///    arrival, they are answered at once under it;
 ///  - data ending a block with IAC EOR (0xFF 0xEF, found with IAC IAC pairs
 ///    respected) goes to the interpreter, up to the last such mark;
 ///  - otherwise, once a telnet command has arrived on this connection, the
@@ -125,8 +131,17 @@ private:
     void Absorb(std::size_t count);
     /// Routes held data until nothing more can go.
     void Route();
-    /// Hands the first `count` held bytes to the negotiator or interpreter.
-    void TakeForTelnet(std::size_t count);
+    /// What bytes after complete telnet commands are.
+    enum class Remainder { Record, Telnet, Undecided };
+    static Remainder ClassifyRemainder(const std::uint8_t* bytes, std::size_t count,
+                                       bool answeredInThisBlock);
+    /// The held data is `end` bytes of complete commands, `lastCommand` in
+    /// force after them, and then other bytes: takes what goes to the
+    /// negotiator, leaving a record or an undecided remainder held.
+    void TakeCommandsAndRemainder(std::size_t end, int lastCommand);
+    /// Hands the first `count` held bytes to the negotiator (with the command
+    /// in force before them) or the interpreter.
+    void TakeForTelnet(std::size_t count, int lastCommand = CTelnet::kNoCommand);
     void TakeForInterpreter(std::size_t count);
     /// Removes the first `count` held bytes into `out`.
     void TakeFront(std::size_t count, std::vector<std::uint8_t>& out);
@@ -157,6 +172,14 @@ private:
     Discard discard_ = Discard::Nothing;
     bool discardAfterIac_ = false;  ///< the last discarded byte was an unpaired IAC
     bool sendTimedOut_ = false;     ///< the host stopped reading: the connection is given up
+    /// The held data starts with bytes that followed telnet commands and are
+    /// not yet known to be a record or more negotiation; at most a header's
+    /// length, so they never fill the buffer.
+    bool remainderPending_ = false;
+    int pendingCommand_ = CTelnet::kNoCommand;  ///< the command in force before them
+    /// The blocks handed on, kept so that steady traffic allocates nothing.
+    std::vector<std::uint8_t> telnetBlock_;
+    std::vector<std::uint8_t> interpreterBlock_;
 
     CTelnet telnet_;
     NullBlockInterpreter nullInterpreter_;

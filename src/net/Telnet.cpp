@@ -16,8 +16,6 @@ using telnet::Subnegotiation;
 
 namespace {
 
-constexpr int kNoCommand = -1;
-
 // Index just past the IAC SE that ends the subnegotiation whose content
 // starts at `from`, or `count` when the block ends first. IAC IAC is a data
 // byte, so its second 0xFF does not start a command.
@@ -39,9 +37,9 @@ std::size_t SkipSubnegotiation(const std::uint8_t* bytes, std::size_t count, std
 CTelnet::CTelnet(RecordSender& sender, const SessionSettings& settings)
     : sender_(sender), settings_(settings) {}
 
-void CTelnet::Negotiate(const std::uint8_t* bytes, std::size_t count) {
+void CTelnet::Negotiate(const std::uint8_t* bytes, std::size_t count, int lastCommand) {
     answer_.clear();
-    int last = kNoCommand;
+    int last = lastCommand;
     std::size_t i = 0;
     while (i < count) {
         const std::uint8_t v = bytes[i];

@@ -18,10 +18,16 @@ namespace quenlix {
 /// settings object must outlive the negotiator.
 class CTelnet {
 public:
+    /// No command in force: bytes outside any IAC sequence get no answer.
+    static constexpr int kNoCommand = -1;
+
     CTelnet(RecordSender& sender, const SessionSettings& settings);
 
-    /// Builds the answer to one block that starts with IAC and sends it, in
-    /// one Send, even when it is empty. Any length and content is safe.
+    /// Builds the answer to one block and sends it, in one Send, even when it
+    /// is empty. Any length and content is safe. A block normally starts with
+    /// IAC; `lastCommand` is the command in force before its first byte (a
+    /// telnet command byte, or kNoCommand), for bytes that continue the
+    /// previous block's last command.
     ///
     /// Each byte is answered under the command of the last IAC before it:
     ///   DO opt        -> WILL opt for the five supported options, else WONT opt
@@ -33,7 +39,7 @@ public:
     ///   SB NEW-ENVIRON ... SE   -> the environment answer (sets environSent)
     /// The content of every subnegotiation is skipped up to its IAC SE (or the
     /// end of the block).
-    void Negotiate(const std::uint8_t* bytes, std::size_t count);
+    void Negotiate(const std::uint8_t* bytes, std::size_t count, int lastCommand = kNoCommand);
 
     /// True once the environment answer has been sent. The endpoint clears it
     /// when a 5250 block arrives and at connect and close: a host that closes

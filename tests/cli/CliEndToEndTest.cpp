@@ -173,6 +173,39 @@ TEST_F(CliEndToEnd, DisplayNameInUseIsReportedAndTheSessionEnds) {
     EXPECT_EQ(shell.session().terminal.state.inputInhibited, 0);
 }
 
+TEST_F(CliEndToEnd, ConnectWhileConnectedKeepsTheConnection) {
+    RecordBuilder r;
+    r.clearUnit()
+        .writeToDisplay()
+        .sba(1, 1)
+        .text("MAIN MENU")
+        .sba(3, 10)
+        .startOfField(0x40, 0x00, 0x20, 4)
+        .insertCursor(3, 11)
+        .readMdtFields();
+    host.Play([&](ScriptedHost& h) {
+        Negotiate(h);
+        h.Send(r.record());
+        h.received.push_back(h.ReadRecord());
+        h.Close();
+    });
+    // A block fed first makes the recording the socket; connect then
+    // connects for real.
+    EXPECT_EQ(Run("block fffd00"), "sent fffb00\n");
+    EXPECT_EQ(Run("connect"), "connected\n");
+    EXPECT_TRUE(shell.session().endpoint().IsOpen());
+    EXPECT_EQ(Run("wait 5000"), "ok\n");
+
+    EXPECT_EQ(Run("connect"), "connected\n");
+    EXPECT_EQ(Run("screen").substr(0, 9), "MAIN MENU") << "the screen was not reset";
+    EXPECT_EQ(shell.session().terminal.state.inputInhibited, 0);
+    Run("key Enter");
+    EXPECT_EQ(Run("wait 5000"), "closed\n");
+    host.Join();
+    ASSERT_EQ(host.received.size(), 6u);
+    EXPECT_EQ(host.received[5], FrameRecord(0x03, {3, 11, 0xF1})) << Hex(host.received[5]);
+}
+
 TEST(CliCommands, RefusedConnectPrintsMessage511AndFails) {
     std::ostringstream out;
     cli::CliShell shell(out, QUENLIX_TABLE_DIR, "TESTPC");
@@ -210,7 +243,7 @@ TEST(CliCommands, BlockAndStatusFormats) {
     ASSERT_TRUE(shell.Execute("fields"));
     EXPECT_EQ(out.str(),
               "{\"rows\":24,\"columns\":80,\"cursorRow\":2,\"cursorColumn\":6,\"inputInhibited\":0,"
-              "\"messageWaiting\":0,\"connected\":0,\"pendingRead\":82,\"insertMode\":0,"
+              "\"messageWaiting\":0,\"connected\":1,\"pendingRead\":82,\"insertMode\":0,"
               "\"sysReqMode\":0,\"fieldCount\":1}\n"
               "{\"index\":0,\"row\":2,\"column\":5,\"length\":4,\"attribute\":36,\"mdt\":0,"
               "\"bypass\":0,\"dupEnable\":0,\"autoEnter\":0,\"fieldExitRequired\":0,"
@@ -291,9 +324,8 @@ TEST(CliCommands, KeyboardPasteCopyAndWordSelection) {
     ASSERT_TRUE(shell.Execute("block " + HexOf(r.record())));
 
     out.str("");
-    shell.session().terminal.state.connected = 1;  // paste works only in a live session
+    // Paste works only in a live session: the recording of `block` is one.
     ASSERT_TRUE(shell.Execute("paste ab\\tc\\r\\nxyz"));
-    shell.session().terminal.state.connected = 0;
     ASSERT_TRUE(shell.Execute("fields"));
     const std::string fields = out.str();
     // A TAB is four blanks; CR LF goes to the next row's start, under the
@@ -309,10 +341,32 @@ TEST(CliCommands, KeyboardPasteCopyAndWordSelection) {
 
     out.str("");
     EXPECT_FALSE(shell.Execute("key NoSuchKey"));
-    EXPECT_EQ(out.str(), "error: unknown key NoSuchKey\n");
+    // The desktop program's accelerators are no keys of the terminal.
+    for (const char* name : {"Alt+F4", "Ctrl+F2", "Ctrl+Shift+F13", "Ctrl+S", "Alt+Ctrl+X"}) {
+        EXPECT_FALSE(shell.Execute(std::string("key ") + name));
+    }
+    EXPECT_FALSE(shell.Execute("key Ctrl+Q"));
+    EXPECT_EQ(out.str(),
+              "error: unknown key NoSuchKey\n"
+              "error: application command Alt+F4\n"
+              "error: application command Ctrl+F2\n"
+              "error: application command Ctrl+Shift+F13\n"
+              "error: application command Ctrl+S\n"
+              "error: application command Alt+Ctrl+X\n"
+              "error: unknown key Ctrl+Q\n");
     EXPECT_TRUE(shell.Execute("insert on"));
     EXPECT_EQ(shell.session().terminal.state.insertMode, 1);
     EXPECT_FALSE(shell.Execute("insert maybe"));
+
+    // Enter sends the modified fields the pending Read MDT Fields asks for,
+    // through the recording that stands in for the socket.
+    out.str("");
+    ASSERT_TRUE(shell.Execute("key Enter"));
+    const Bytes ab = {0x81, 0x82, 0x40, 0x40, 0x40, 0x40, 0x83, 0x40, 0x40, 0x40};
+    const Bytes enter = FrameRecord(
+        0x03,
+        Concat({{5, 14, 0xF1, 0x11, 4, 11}, ab, {0x11, 5, 11, 0xA7, 0xA8, 0xA9}, Bytes(7, 0x40)}));
+    EXPECT_EQ(out.str(), "sent " + HexOf(enter) + "\n");
 }
 
 }  // namespace

@@ -165,6 +165,94 @@ TEST_F(ResponsesTest, SaveScreenRestoresTheSameScreen) {
     EXPECT_EQ(Text(1, 2, 5), "TITLE");
 }
 
+TEST_F(ResponsesTest, SaveScreenBytes) {
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay();
+    r.sba(2, 1).startOfField(0x40, 0x20, 0x24, 3).text("ABC");  // FFW only
+    r.sba(3, 10).startOfFieldResequenced(0x40, 0x00, 0, 0x20, 2);  // FFW and FCW
+    r.sba(5, 1).startOfField(0x40, 0x00, 0x20, 255);  // length low byte 0xFF
+    r.insertCursor(3, 11);
+    Run(r.record());
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 3);
+    terminal.formatTable.entry(0)->mdt = 1;
+    sender.sent.clear();
+    responses.SendSaveScreen();
+    ASSERT_EQ(sender.sent.size(), 1u);
+
+    Bytes screen;
+    for (const ScreenCell& cell : terminal.screen.inUse()) {
+        screen.push_back(static_cast<std::uint8_t>(cell.ebcdic));
+    }
+    const Bytes expected = FrameRecord(
+        kOpSaveScreen,
+        Concat({{0x04, 0x12, 0x04, 0x40, 0x04, 0x11, 0x00, 0x23},
+                {0x11, 2, 1, 0x1D, 0x48, 0x20, 0x24, 0x00, 3},  // MDT: 0x08 in FFW byte 1
+                {0x11, 3, 10, 0x1D, 0x40, 0x00, 0x80, 0x00, 0x20, 0x00, 2},
+                {0x11, 5, 1, 0x1D, 0x40, 0x00, 0x20, 0x00, 0xFF},
+                {0x11, 0x01, 0x01},
+                screen,
+                {0x13, 3, 11}}));
+    EXPECT_EQ(sender.sent[0], expected) << Hex(sender.sent[0]);
+    EXPECT_EQ(terminal.formatTable.entry(0)->ffw1, 0x48) << "stored back";
+    EXPECT_EQ(terminal.formatTable.entry(1)->ffw1, 0x40);
+
+    // CC2: blink or not, keyboard locked or not.
+    struct Cc2 {
+        int hostBlink, inhibited;
+        std::uint8_t cc2;
+    };
+    for (const Cc2 c : {Cc2{0, 0, 0x23}, Cc2{1, 0, 0x13}, Cc2{0, 1, 0x21}, Cc2{1, 1, 0x11}}) {
+        terminal.state.hostBlink = c.hostBlink;
+        terminal.state.inputInhibited = c.inhibited;
+        responses.SendSaveScreen();
+        EXPECT_EQ(sender.sent.back()[17], c.cc2) << c.hostBlink << c.inhibited;
+    }
+
+    // A 27 x 132 screen is cleared with Clear Unit Alternate.
+    Run(RecordBuilder().clearUnitAlternate().writeToDisplay().insertCursor(27, 132).record());
+    ASSERT_EQ(terminal.rows(), 27);
+    terminal.state.hostBlink = 0;
+    terminal.state.inputInhibited = 0;
+    sender.sent.clear();
+    responses.SendSaveScreen();
+    const Bytes& wide = sender.sent.at(0);
+    EXPECT_EQ(Bytes(wide.begin() + 10, wide.begin() + 22),
+              (Bytes{0x04, 0x12, 0x04, 0x20, 0x00, 0x04, 0x11, 0x00, 0x23, 0x11, 0x01, 0x01}));
+    EXPECT_EQ(wide.size(), 22u + 3564 + 3 + 2);
+    EXPECT_EQ(Bytes(wide.end() - 5, wide.end()), (Bytes{0x13, 27, 132, 0xFF, 0xEF}));
+}
+
+TEST_F(ResponsesTest, ReadScreenCarriesEveryPositionAsItIs) {
+    Run(RecordBuilder().clearUnitAlternate().writeToDisplay().sba(27, 129).text("LAST").record());
+    sender.sent.clear();
+    Run(FrameRecord(kOpReadScreen, {0x04, 0x62}));
+    Bytes screen;
+    for (const ScreenCell& cell : terminal.screen.inUse()) {
+        screen.push_back(static_cast<std::uint8_t>(cell.ebcdic));
+    }
+    ASSERT_EQ(screen.size(), 3564u);
+    EXPECT_EQ(Bytes(screen.end() - 4, screen.end()), Ebcdic("LAST"));
+    ASSERT_EQ(sender.sent.size(), 1u);
+    // Length 3574 (0x0DF6), opcode Read Screen, no cursor and no AID.
+    EXPECT_EQ(sender.sent[0], FrameRecord(kOpReadScreen, screen));
+    EXPECT_EQ(Bytes(sender.sent[0].begin(), sender.sent[0].begin() + 10),
+              (Bytes{0x0D, 0xF6, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x00, 0x00, kOpReadScreen}));
+}
+
+TEST_F(ResponsesTest, LengthWhoseLowByteIsFFTravelsDoubled) {
+    // 13 bytes of header, cursor and AID, 3 of field address and 239 of data:
+    // a record of 255 bytes.
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 1).startOfField(0x48, 0, 0x20, 239)
+            .text("X").readMdtFields().record());
+    terminal.SetCursorCell(0, 0);
+    sender.sent.clear();
+    responses.SendAid(kAidEnter);
+    const Bytes& r = sender.sent.at(0);
+    ASSERT_EQ(r.size(), 255u + 1 + 2);
+    EXPECT_EQ(Bytes(r.begin(), r.begin() + 5), (Bytes{0x00, 0xFF, 0xFF, 0x12, 0xA0}));
+    EXPECT_EQ(Bytes(r.end() - 2, r.end()), (Bytes{0xFF, 0xEF}));
+}
+
 TEST_F(ResponsesTest, LargeAnswersAreBuiltWhole) {
     // A 27 x 132 screen with 60 fields: far beyond 4000 bytes.
     RecordBuilder r;
@@ -197,28 +285,52 @@ TEST_F(ResponsesTest, DataBytesFFTravelDoubled) {
 TEST_F(ResponsesTest, QueryReplyForEachTerminalName) {
     Run(RecordBuilder(kOpOutputOnly).queryStructuredField().record());
     ASSERT_EQ(sender.sent.size(), 1u);
-    const Bytes& r = sender.sent[0];
-    ASSERT_EQ(r.size(), 73u);
-    EXPECT_EQ(Bytes(r.begin(), r.begin() + 23),
-              (Bytes{0x00, 0x47, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x88,
-                     0x00, 0x3A, 0xD9, 0x70, 0x80, 0x06, 0x00, 0x01, 0x03, 0x00}));
-    EXPECT_EQ(r[39], 0x01);
-    EXPECT_EQ(Bytes(r.begin() + 40, r.begin() + 47),
-              (Bytes{0xF3, 0xF4, 0xF7, 0xF7, 0x00, 0xC6, 0xC3}));
-    EXPECT_EQ(r[62], 0x00);
-    EXPECT_EQ(Bytes(r.end() - 2, r.end()), (Bytes{0xFF, 0xEF}));
+    // "IBM-3477-FC", every byte.
+    const Bytes expected = Concat({
+        {0x00, 0x47, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00},  // length 71, opcode 0
+        {0x00, 0x00, 0x88},                                            // cursor 0,0; AID
+        {0x00, 0x3A, 0xD9, 0x70, 0x80},  // field length 58, class, Query, reply
+        {0x06, 0x00, 0x01, 0x03, 0x00},  // controller class and code level
+        Bytes(16, 0x00),
+        {0x01},                    // display station
+        {0xF3, 0xF4, 0xF7, 0xF7},  // "3477"
+        {0x00, 0xC6, 0xC3},        // model "FC", right-aligned
+        {0x02, 0x00, 0x00, 0x00, 0x61, 0x50, 0x00, 0x00, 0x7F, 0x00, 0x00, 0x00},
+        {0x18, 0x31, 0x00},
+        {0x00},  // the name's eighth character is not '5'
+        Bytes(8, 0x00),
+        {0xFF, 0xEF},
+    });
+    ASSERT_EQ(expected.size(), 73u);
+    EXPECT_EQ(sender.sent[0], expected) << Hex(sender.sent[0]);
 
-    settings.TerminalName = "IBM-5292-2";
-    responses.SendQueryReply(0xD9);
-    const Bytes& s = sender.sent[1];
-    EXPECT_EQ(Bytes(s.begin() + 40, s.begin() + 47),
-              (Bytes{0xF5, 0xF2, 0xF9, 0xF2, 0x00, 0x00, 0xF2}));
-    EXPECT_EQ(s[62], 0x00);
-
-    settings.TerminalName = "IBM";  // too short: the missing bytes are 0x00
-    responses.SendQueryReply(0xD9);
-    EXPECT_EQ(sender.sent[2].size(), 73u);
-    EXPECT_EQ(sender.sent[2][40], 0x00);
+    struct Row {
+        const char* name;
+        Bytes device;  ///< bytes 40 to 46
+        std::uint8_t byte62;
+    };
+    const Row rows[] = {
+        {"IBM-5292-2", {0xF5, 0xF2, 0xF9, 0xF2, 0x00, 0x00, 0xF2}, 0x00},
+        {"IBM-3485-HC", {0xF3, 0xF4, 0xF8, 0xF5, 0x00, 0xC8, 0xC3}, 0x20},
+        {"IBM-3179-ABC", {0xF3, 0xF1, 0xF7, 0xF9, 0xC1, 0xC2, 0xC3}, 0x00},
+        {"IBM", {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, 0x00},  // too short: 0x00
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        settings.TerminalName = row.name;
+        responses.SendQueryReply(0xD9);
+        const Bytes& s = sender.sent.back();
+        ASSERT_EQ(s.size(), 73u);
+        EXPECT_EQ(Bytes(s.begin() + 40, s.begin() + 47), row.device);
+        EXPECT_EQ(s[62], row.byte62);
+        // Everything else is the same for every name.
+        Bytes rest = s, expectedRest = expected;
+        for (Bytes* b : {&rest, &expectedRest}) {
+            b->erase(b->begin() + 62);
+            b->erase(b->begin() + 40, b->begin() + 47);
+        }
+        EXPECT_EQ(rest, expectedRest);
+    }
 }
 
 }  // namespace

@@ -65,6 +65,90 @@ TEST(CommunicationSplits, AnySplitOfASessionGivesTheSameAnswersAndWholeRecords) 
     }
 }
 
+// Bytes after complete telnet commands in one arrival: a record only where a
+// GDS header starts, otherwise more negotiation under the last command.
+TEST(CommunicationSplits, BytesAfterCommandsAreARecordOnlyWhereAHeaderStarts) {
+    const Bytes kSendTerminalType = {IAC, SB, TERMINAL_TYPE, SEND, IAC, SE};
+    const Bytes kTerminalTypeAnswer = IsAnswer(TERMINAL_TYPE, {"IBM-5292-2"});
+    // Length 255: its low byte travels doubled, the header one byte later.
+    const Bytes longRecord = Record(0x03, Bytes(245, 0x40));
+    ASSERT_EQ(longRecord[1], IAC);
+    ASSERT_EQ(longRecord[2], IAC);
+    struct Row {
+        const char* what;
+        std::vector<Bytes> pieces;   ///< arrivals, in order
+        std::vector<Bytes> answers;  ///< one send each
+        std::vector<Bytes> blocks;
+        std::size_t held;
+    };
+    const Row rows[] = {
+        {"stray option bytes under DO are answered at once",
+         {{IAC, DO, TERMINAL_TYPE, BINARY, END_OF_RECORD}},
+         {{IAC, WILL, TERMINAL_TYPE, IAC, WILL, BINARY, IAC, WILL, END_OF_RECORD}},
+         {},
+         0},
+        {"the negotiation after a stray byte and the first screen go on",
+         {{IAC, DO, TERMINAL_TYPE, BINARY}, kSendTerminalType, kClear},
+         {{IAC, WILL, TERMINAL_TYPE, IAC, WILL, BINARY}, kTerminalTypeAnswer},
+         {kClear},
+         0},
+        {"stray bytes, then the next command in the same arrival",
+         {Cat({IAC, WILL, ECHO_OPTION, TIMING_MARK, kSendTerminalType})},
+         {{IAC, DONT, ECHO_OPTION, IAC, DO, TIMING_MARK}, kTerminalTypeAnswer},
+         {},
+         0},
+        {"a host's last commands and its first record in one arrival",
+         {Cat({IAC, WILL, BINARY, kClear})},
+         {{IAC, DO, BINARY}},
+         {kClear},
+         0},
+        {"a record whose length's low byte is 0xFF",
+         {Cat({IAC, WILL, BINARY, longRecord})},
+         {{IAC, DO, BINARY}},
+         {longRecord},
+         0},
+        {"part of a header after DO is held until the record is whole",
+         {Cat({IAC, DO, BINARY, Bytes(kClear.begin(), kClear.begin() + 4)}),
+          Bytes(kClear.begin() + 4, kClear.end())},
+         {{IAC, WILL, BINARY}},
+         {kClear},
+         0},
+        {"a held remainder that turns out to be no record is answered under DO",
+         {{IAC, DO, BINARY, 0x00, 0x0F, 0x12}, kSendTerminalType},
+         {{IAC, WILL, BINARY},
+          {IAC, WILL, BINARY, IAC, WONT, 0x0F, IAC, WONT, 0x12},
+          kTerminalTypeAnswer},
+         {},
+         0},
+        {"after a subnegotiation a record's first byte waits for the rest",
+         {Cat({kSendTerminalType, kClear[0]}), Bytes(kClear.begin() + 1, kClear.end())},
+         {kTerminalTypeAnswer},
+         {kClear},
+         0},
+        {"bytes after a subnegotiation that are no record get no answer",
+         {Cat({kSendTerminalType, "ABCDEFGH"})},
+         {kTerminalTypeAnswer},
+         {},
+         0},
+        {"too few bytes to tell stay held",
+         {Cat({kSendTerminalType, 0x00, 0x0D, 0x12})},
+         {kTerminalTypeAnswer},
+         {},
+         3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Endpoint e;
+        for (const Bytes& piece : row.pieces) e.Feed(piece);
+        ASSERT_EQ(e.host.sends.size(), row.answers.size());
+        for (std::size_t i = 0; i < row.answers.size(); ++i) {
+            EXPECT_TRUE(SameBytes(e.host.sends[i], row.answers[i])) << "send " << i;
+        }
+        EXPECT_EQ(e.shell.blocks, row.blocks);
+        EXPECT_EQ(e.comm.receivedCount(), row.held);
+    }
+}
+
 TEST_F(CommunicationTest, PlainTextBeforeAnyTelnetIsWrittenOnTheScreen) {
     terminal.SetCursorCell(2, 5);
     Feed(Cat({"Hello\r\nWorld"}));

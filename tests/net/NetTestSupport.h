@@ -62,20 +62,14 @@ inline Bytes Variable(std::uint8_t type, std::string_view name, std::string_view
 }
 
 /// A 5250 record: GDS header (length, record type 0x12A0, header length 4,
-/// opcode), the payload with 0xFF doubled, IAC EOR.
+/// opcode), the payload, every 0xFF doubled (the length's too), IAC EOR.
 inline Bytes Record(std::uint8_t opcode, const Bytes& payload) {
     const std::size_t length = 10 + payload.size();
-    Bytes out = {static_cast<std::uint8_t>(length >> 8),
-                 static_cast<std::uint8_t>(length),
-                 0x12,
-                 0xA0,
-                 0x00,
-                 0x00,
-                 0x04,
-                 0x00,
-                 0x00,
-                 opcode};
-    for (std::uint8_t b : payload) {
+    const Bytes plain =
+        Cat({static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length), 0x12, 0xA0,
+             0x00, 0x00, 0x04, 0x00, 0x00, opcode, payload});
+    Bytes out;
+    for (std::uint8_t b : plain) {
         if (b == IAC) out.push_back(IAC);
         out.push_back(b);
     }

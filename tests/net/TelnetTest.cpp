@@ -59,6 +59,24 @@ TEST_F(TelnetTest, OptionRequestsAreAnsweredByTheTable) {
     EXPECT_FALSE(telnet.environSent());
 }
 
+// The endpoint hands bytes that followed a block's last command on their own,
+// with that command: they are answered as if the block had gone on.
+TEST_F(TelnetTest, LeadingBytesAreAnsweredUnderTheCommandGiven) {
+    auto answer = [&](const Bytes& block, int lastCommand) {
+        sender.sends.clear();
+        telnet.Negotiate(block.data(), block.size(), lastCommand);
+        return RecordingSender::Joined(sender.sends);
+    };
+    EXPECT_TRUE(
+        SameBytes(answer({BINARY, ECHO_OPTION}, DO), {IAC, WILL, BINARY, IAC, WONT, ECHO_OPTION}));
+    EXPECT_TRUE(SameBytes(answer({END_OF_RECORD, ECHO_OPTION}, WILL),
+                          {IAC, DO, END_OF_RECORD, IAC, DONT, ECHO_OPTION}));
+    // A new IAC ends the command given; with none given nothing is answered.
+    EXPECT_TRUE(SameBytes(answer({0x2A, IAC, WONT, ECHO_OPTION}, DONT),
+                          {IAC, WONT, 0x2A, IAC, DONT, ECHO_OPTION}));
+    EXPECT_TRUE(answer({BINARY, ECHO_OPTION}, CTelnet::kNoCommand).empty());
+}
+
 TEST_F(TelnetTest, TerminalTypeAndEnvironmentAnswers) {
     settings.TerminalName = "IBM-3477-FC";
     EXPECT_TRUE(SameBytes(Answer(kSendTerminalType), IsAnswer(TERMINAL_TYPE, {"IBM-3477-FC"})));

@@ -1,0 +1,118 @@
+// Option parsing of the headless front end.
+#include "cli/CommandLine.h"
+
+#include <cstdlib>
+
+namespace quenlix::cli {
+
+const char* const kUsage =
+    "usage: quenlix-telnet-cli [options] [SCRIPT]\n"
+    "Runs commands, one a line, from SCRIPT or standard input.\n"
+    "options:\n"
+    "  --host NAME          host name or dotted address\n"
+    "  --port N             TCP port (23)\n"
+    "  --terminal TYPE      IBM-5292-2 or IBM-3477-FC (IBM-3477-FC)\n"
+    "  --screen SIZE        \"24 * 80\" or \"27 * 132\" (\"27 * 132\")\n"
+    "  --codepage N         host code page (37)\n"
+    "  --display-name NAME  device name offered to the host\n"
+    "  --user U --password P --program P --menu M --curlib L\n"
+    "                       automatic sign-on values\n"
+    "  --session FILE       load a session file\n"
+    "  --trim on|off        trim trailing blanks of copied rows (on)\n"
+    "  --help, --version\n";
+
+namespace {
+
+bool IsValueOption(std::string_view arg) {
+    static constexpr std::string_view kWithValue[] = {
+        "--host",         "--port",    "--terminal", "--screen",  "--codepage",
+        "--display-name", "--user",    "--password", "--program", "--menu",
+        "--curlib",       "--session", "--trim"};
+    for (std::string_view option : kWithValue) {
+        if (arg == option) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& shell,
+                             std::ostream& out, std::ostream& err, std::string_view version) {
+    CommandLine result;
+    TerminalSession& session = shell.session();
+    SessionSettings s = session.activeSettings;
+    s.TerminalName = "IBM-3477-FC";
+    s.TerminalCaract = "27 * 132";
+    s.PageCode = 37;
+    s.Language = "U.S. (37)";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        auto takeValue = [&] {
+            if (i + 1 >= args.size()) {
+                err << "quenlix-telnet-cli: " << arg << " needs a value\n";
+                result.exitStatus = 2;
+                return false;
+            }
+            value = args[++i];
+            return true;
+        };
+        if (IsValueOption(arg) && !takeValue()) return result;
+        if (arg == "--help") {
+            out << kUsage;
+            result.exitStatus = 0;
+            return result;
+        } else if (arg == "--version") {
+            out << "quenlix-telnet-cli " << version << '\n';
+            result.exitStatus = 0;
+            return result;
+        } else if (arg == "--host") {
+            s.IP = value;
+        } else if (arg == "--port") {
+            s.Port = std::atoi(value.c_str());
+        } else if (arg == "--terminal") {
+            s.TerminalName = value;
+        } else if (arg == "--screen") {
+            s.TerminalCaract = value;
+        } else if (arg == "--codepage") {
+            s.PageCode = std::atoi(value.c_str());
+        } else if (arg == "--display-name") {
+            s.DisplayName = value;
+            s.DisplayNameAuto = 0;
+        } else if (arg == "--user") {
+            s.UserID = value;
+            s.AutoConnection = 1;
+        } else if (arg == "--password") {
+            s.UserPassword = value;
+            s.AutoConnection = 1;
+        } else if (arg == "--program") {
+            s.ProgProc = value;
+            s.AutoConnection = 1;
+        } else if (arg == "--menu") {
+            s.Menu = value;
+            s.AutoConnection = 1;
+        } else if (arg == "--curlib") {
+            s.CurLib = value;
+            s.AutoConnection = 1;
+        } else if (arg == "--session") {
+            if (!shell.LoadSession(value)) {
+                result.exitStatus = 1;
+                return result;
+            }
+            s = session.activeSettings;
+        } else if (arg == "--trim") {
+            shell.SetTrimCopy(value != "off");
+        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+            err << "quenlix-telnet-cli: unknown option " << arg << "\n" << kUsage;
+            result.exitStatus = 2;
+            return result;
+        } else {
+            result.script = arg;
+        }
+    }
+    session.activeSettings = s;
+    session.pendingSettings = s;
+    return result;
+}
+
+}  // namespace quenlix::cli

@@ -1,0 +1,241 @@
+// The headless front end's commands without a host: recorded host data as
+// the session's socket, the printed formats, and the command line.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/CliShell.h"
+#include "cli/CommandLine.h"
+#include "ds5250/RecordBuilder.h"
+#include "session/ConnectFile.h"
+
+namespace quenlix::testing {
+namespace {
+
+std::string Hex(const Bytes& bytes) { return cli::HexLine(bytes.data(), bytes.size()); }
+
+/// The sign-off: a System Request carrying "90".
+const Bytes kSignOff = FrameRecord(0x00, {0xF9, 0xF0}, 0x04);
+
+class CliCommandsTest : public ::testing::Test {
+protected:
+    CliCommandsTest() : shell(out, QUENLIX_TABLE_DIR, "TESTPC") {
+        shell.session().activeSettings.PageCode = 37;
+        shell.session().activeSettings.TerminalName = "IBM-5292-2";
+    }
+    /// Runs a command and returns what it printed.
+    std::string Run(const std::string& line, bool expectOk = true) {
+        out.str("");
+        EXPECT_EQ(shell.Execute(line), expectOk) << line << "\n" << out.str();
+        return out.str();
+    }
+    /// A screen with one input field at 2,5 (data from 2,6), Read MDT Fields.
+    static Bytes FieldScreen() {
+        return RecordBuilder()
+            .clearUnit()
+            .writeToDisplay()
+            .sba(1, 1)
+            .text("MENU")
+            .sba(2, 5)
+            .startOfField(0x40, 0x00, 0x20, 3)
+            .insertCursor(2, 6)
+            .readMdtFields()
+            .record();
+    }
+    /// A folder of its own for files the test writes.
+    std::string TempDir() {
+        const std::string dir =
+            std::filesystem::temp_directory_path() / ("quenlix-cli-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        dirs.push_back(dir);
+        return dir;
+    }
+    ~CliCommandsTest() override {
+        for (const auto& d : dirs) std::filesystem::remove_all(d);
+    }
+
+    std::ostringstream out;
+    cli::CliShell shell;
+    std::vector<std::string> dirs;
+};
+
+TEST_F(CliCommandsTest, RecordedDataIsTheSocketUntilDisconnect) {
+    Run("block " + Hex(FieldScreen()));
+    EXPECT_EQ(shell.session().terminal.state.connected, 1);
+
+    // Keys after the block are sent and printed, nothing refused.
+    Run("type AB");
+    EXPECT_EQ(Run("key Enter"),
+              "sent " + Hex(FrameRecord(0x03, {2, 8, 0xF1, 0x11, 2, 6, 0xC1, 0xC2, 0x40})) + "\n");
+    Run("block " + Hex(RecordBuilder().writeToDisplay().readMdtFields().record()));
+    // The new screen put the cursor in the field's first position.
+    EXPECT_EQ(Run("key PageUp"),
+              "sent " + Hex(FrameRecord(0x03, {2, 6, 0xF4, 0x11, 2, 6, 0xC1, 0xC2, 0x40})) + "\n");
+    EXPECT_EQ(Run("wait 100"), "closed\n") << "a recording delivered whole brings nothing more";
+
+    // Disconnect signs off through the recording, then nothing is sent.
+    EXPECT_EQ(Run("disconnect"), "sent " + Hex(kSignOff) + "\n");
+    EXPECT_EQ(shell.session().terminal.state.connected, 0);
+    EXPECT_EQ(Run("key Enter"), "");
+    EXPECT_EQ(Run("disconnect"), "") << "no second sign-off";
+}
+
+TEST_F(CliCommandsTest, ReplayFeedsAWholeRecording) {
+    const std::string dir = TempDir();
+    const std::string path = dir + "/host.bin";
+    {
+        // The host's negotiation and its first screen, as a capture holds them.
+        std::ofstream f(path, std::ios::binary);
+        const Bytes data =
+            Concat({{0xFF, 0xFD, 0x18, 0xFF, 0xFA, 0x18, 0x01, 0xFF, 0xF0}, FieldScreen()});
+        f.write(reinterpret_cast<const char*>(data.data()),
+                static_cast<std::streamsize>(data.size()));
+    }
+    // One arrival: one answer for the negotiation; the screen needs none.
+    EXPECT_EQ(
+        Run("replay " + path),
+        "sent fffb18fffa1800" + Hex({'I', 'B', 'M', '-', '5', '2', '9', '2', '-', '2'}) + "fff0\n");
+    EXPECT_EQ(Run("screen").substr(0, 5), "MENU ");
+    EXPECT_EQ(Run("key PA1"), "sent " + Hex(FrameRecord(0x00, {2, 6, 0x6C})) + "\n");
+
+    EXPECT_EQ(Run("replay " + dir + "/missing.bin", false),
+              "error: cannot read " + dir + "/missing.bin\n");
+    EXPECT_EQ(Run("replay " + dir, false), "error: cannot read " + dir + "\n");
+}
+
+TEST_F(CliCommandsTest, StrayBytesInNegotiationDoNotStallTheFirstScreen) {
+    EXPECT_EQ(Run("block fffd1800"), "sent fffb18fffb00\n");
+    EXPECT_EQ(Run("block fffa1801fff0"),
+              "sent fffa1800" + Hex({'I', 'B', 'M', '-', '5', '2', '9', '2', '-', '2'}) + "fff0\n");
+    EXPECT_EQ(Run("block " + Hex(FieldScreen())), "");
+    EXPECT_EQ(Run("screen").substr(0, 5), "MENU ");
+    EXPECT_EQ(shell.session().endpoint().receivedCount(), 0u);
+    EXPECT_EQ(Run("block fffd180019"), "sent fffb18fffb00fffb19\n");
+    EXPECT_EQ(shell.session().endpoint().receivedCount(), 0u);
+}
+
+TEST_F(CliCommandsTest, ScreenPrintsEveryCellAsOneCharacter) {
+    // A server that does not speak telnet: its bytes land on the screen as
+    // they come, line feeds, tabs, bells and NULs included.
+    const std::string text = std::string("Hello\nWorld\t\a") + '\0' + "\x7F\x81\x80|\r\nNext";
+    Run("block " + Hex(Bytes(text.begin(), text.end())));
+    const std::string printed = Run("screen");
+    std::istringstream lines(printed);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(lines, line);) rows.push_back(line);
+    ASSERT_EQ(rows.size(), 25u);
+    // 0x81 has no character in the PC set: a C1 control, printed blank;
+    // 0x80 is the euro sign there.
+    EXPECT_EQ(rows[0], "Hello World     \u20AC|" + std::string(62, ' '));
+    EXPECT_EQ(rows[1], "Next" + std::string(76, ' '));
+    for (int r = 2; r < 24; ++r) EXPECT_EQ(rows[static_cast<std::size_t>(r)], std::string(80, ' '));
+    EXPECT_EQ(rows[24], "cursor 2 1");
+}
+
+TEST_F(CliCommandsTest, SettingsAreValidJsonWhateverTheBytes) {
+    SessionSettings& s = shell.session().activeSettings;
+    s.Name = "Caf\xE9 \xC3\xA9 \xF0\x9F\x98\x80";        // Latin-1 é, UTF-8 é, an emoji
+    s.IP = "\xC0\xAF\xED\xA0\x80";                       // an overlong '/', a surrogate
+    s.UserID = std::string("a\"b\\c\x01") + "\xE2\x82";  // a cut sequence at the end
+    const std::string printed = Run("settings");
+    EXPECT_NE(printed.find("\"Name\":\"Caf\\u00e9 \xC3\xA9 \xF0\x9F\x98\x80\""), std::string::npos)
+        << printed;
+    EXPECT_NE(printed.find("\"IP\":\"\\u00c0\\u00af\\u00ed\\u00a0\\u0080\""), std::string::npos)
+        << printed;
+    EXPECT_NE(printed.find("\"UserID\":\"a\\\"b\\\\c\\u0001\\u00e2\\u0082\""), std::string::npos)
+        << printed;
+}
+
+TEST_F(CliCommandsTest, TraceShowsTheTrafficWhileOn) {
+    Run("trace on");
+    EXPECT_EQ(Run("block fffd18"), "trace recv fffd18\nsent fffb18\ntrace sent fffb18\n");
+    Run("trace off");
+    EXPECT_EQ(Run("block fffd18"), "sent fffb18\n");
+    Run("trace maybe", false);
+}
+
+TEST_F(CliCommandsTest, SleepTakesMilliseconds) {
+    Run("sleep 0");
+    Run("sleep 20");
+    Run("sleep -1", false);
+    Run("sleep soon", false);
+}
+
+TEST_F(CliCommandsTest, LoadAcceptsOnlyARegularFile) {
+    const std::string dir = TempDir();
+    const std::string fifo = dir + "/pipe.stn";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const SessionSettings before = shell.session().activeSettings;
+    for (const std::string& path : {dir, fifo, dir + "/missing.stn"}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(Run("load " + path, false), "message: Opening of session file failed\n");
+    }
+    EXPECT_EQ(Run("load", false), "message: Opening of session file failed\n");
+    EXPECT_EQ(shell.session().activeSettings, before);
+}
+
+// ---- the command line ----
+
+class CommandLineTest : public CliCommandsTest {
+protected:
+    cli::CommandLine Apply(std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        return cli::ApplyCommandLine(args, shell, out, err, "9.9");
+    }
+    std::ostringstream err;
+};
+
+TEST_F(CommandLineTest, SessionFileFillsBothCopiesAndLaterOptionsWin) {
+    const std::string path = TempDir() + "/demo.stn";
+    {
+        std::ofstream f(path, std::ios::binary);
+        f << "[Connection]\r\nName=\"Demo\"\r\nIP=\"10.1.2.3\"\r\nPort=2323\r\n"
+             "Terminal Caract=\"24 * 80\"\r\n[Profile]\r\nUserID=\"QUSER\"\r\n";
+    }
+    const cli::CommandLine c =
+        Apply({"--host", "ignored", "--session", path, "--port", "992", "script.txt"});
+    EXPECT_EQ(c.exitStatus, -1);
+    EXPECT_EQ(c.script, "script.txt");
+    const SessionSettings& active = shell.session().activeSettings;
+    EXPECT_EQ(active.Name, "Demo");
+    EXPECT_EQ(active.IP, "10.1.2.3") << "the file replaces what came before it";
+    EXPECT_EQ(active.Port, 992);
+    EXPECT_EQ(active.TerminalCaract, "24 * 80");
+    EXPECT_EQ(active.UserID, "QUSER");
+    EXPECT_EQ(active.DisplayName, "TESTPC");
+    EXPECT_EQ(shell.session().pendingSettings, active);
+}
+
+TEST_F(CommandLineTest, BadSessionFilesAndOptionsEndTheProgram) {
+    const std::string dir = TempDir();
+    for (const std::string& path : {dir, dir + "/missing.stn"}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(Apply({"--session", path}).exitStatus, 1);
+        EXPECT_EQ(out.str(), "message: Opening of session file failed\n");
+    }
+    EXPECT_EQ(Apply({"--frobnicate"}).exitStatus, 2);
+    EXPECT_EQ(err.str().rfind("quenlix-telnet-cli: unknown option --frobnicate\n", 0), 0u);
+    EXPECT_EQ(Apply({"--host"}).exitStatus, 2);
+    EXPECT_EQ(err.str(), "quenlix-telnet-cli: --host needs a value\n");
+    EXPECT_EQ(Apply({"--version"}).exitStatus, 0);
+    EXPECT_EQ(out.str(), "quenlix-telnet-cli 9.9\n");
+}
+
+TEST_F(CommandLineTest, TrimOffKeepsTrailingBlanksForCopyAndTheSessionsCopy) {
+    Apply({"--trim", "off"});
+    EXPECT_FALSE(shell.trimCopy());
+    EXPECT_EQ(shell.session().clipboardOptions.TrimBlankRight, 0) << "Ctrl+C copies untrimmed";
+    Run("block " + Hex(FieldScreen()));
+    EXPECT_EQ(Run("copy 1 1 1 6"), "MENU  \n");
+    Apply({"--trim", "on"});
+    EXPECT_EQ(shell.session().clipboardOptions.TrimBlankRight, 1);
+    EXPECT_EQ(Run("copy 1 1 1 6"), "MENU\n");
+}
+
+}  // namespace
+}  // namespace quenlix::testing

@@ -1,0 +1,169 @@
+// One session without a window: starting a connection sizes the screen and
+// connects; ending it signs off, clears the screen and the operator's state
+// and makes the edited values active.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "connection/TerminalSession.h"
+#include "ds5250/RecordBuilder.h"
+#include "input/Clipboard.h"
+#include "net/Loopback.h"
+#include "support/HexDump.h"
+#include "support/Recorders.h"
+#include "terminal/StringTable.h"
+
+namespace quenlix::testing {
+namespace {
+
+/// The sign-off: a System Request carrying "90" in EBCDIC.
+const Bytes kSignOff = {0x00, 0x0C, 0x12, 0xA0, 0x00, 0x00, 0x04,
+                        0x04, 0x00, 0x00, 0xF9, 0xF0, 0xFF, 0xEF};
+
+class TerminalSessionTest : public ::testing::Test {
+protected:
+    TerminalSessionTest() {
+        session.activeSettings.PageCode = 37;
+        session.activeSettings.TerminalCaract = "24 * 80";
+        session.onSessionEnded = [this] { ++ended; };
+        session.onSessionDisplayChanged = [this] { ++displayChanged; };
+    }
+    /// As if connected to a host whose data is `block`; records go to `host`.
+    void ConnectedTo(const Bytes& block) {
+        session.terminal.screen.SetGeometry(80, 24);
+        session.terminal.state.connected = 1;
+        session.endpoint().SetTransport(&host);
+        session.endpoint().OnReceived(block.data(), block.size());
+    }
+
+    RecordingView view;
+    RecordingMessages messages;
+    NullSocketNotifier notifier;
+    MemoryClipboard clipboard;
+    TerminalSession session{FrontEnd{view, messages, notifier, clipboard}, QUENLIX_TABLE_DIR,
+                            "TESTPC"};
+    RecordingSender host;
+    int ended = 0;
+    int displayChanged = 0;
+};
+
+TEST_F(TerminalSessionTest, EndSessionSignsOffAndLeavesNothingBehind) {
+    ConnectedTo(RecordBuilder()
+                    .clearUnit()
+                    .writeToDisplay()
+                    .sba(2, 2)
+                    .text("MENU")
+                    .sba(4, 10)
+                    .startOfField(0x40, 0x00, 0x20, 5)
+                    .insertCursor(4, 11)
+                    .readMdtFields()
+                    .record());
+    Terminal& t = session.terminal;
+    ASSERT_EQ(t.formatTable.fieldCount(), 1);
+    t.state.insertMode = 1;
+    t.selection = CellRect{1, 1, 5, 2};
+    t.state.messageWaiting = 1;
+    t.state.inputInhibited = 1;
+    t.state.sysReqMode = 1;
+    session.pendingSettings.Name = "Edited";
+    session.pendingSettings.IP = "10.1.2.3";
+    view.calls.clear();
+
+    session.EndSession();
+    ASSERT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(host.sent[0], kSignOff) << Hex(host.sent[0]);
+    for (int p = 0; p < t.cellCount(); ++p) {
+        ASSERT_EQ(t.screen.at(p), ScreenCell{}) << "position " << p;
+    }
+    EXPECT_EQ(t.formatTable.fieldCount(), 0);
+    EXPECT_EQ(t.state.pendingRead, 0);
+    EXPECT_EQ(t.state.cursorX, 0);
+    EXPECT_EQ(t.state.cursorY, 0);
+    EXPECT_EQ(t.state.insertMode, 0);
+    EXPECT_TRUE(t.selection.empty());
+    EXPECT_EQ(t.state.messageWaiting, 0);
+    EXPECT_EQ(t.state.inputInhibited, 0);
+    EXPECT_EQ(t.state.sysReqMode, 0);
+    EXPECT_EQ(t.state.connected, 0);
+    EXPECT_EQ(session.activeSettings, session.pendingSettings);
+    EXPECT_EQ(session.activeSettings.Name, "Edited");
+    EXPECT_EQ(view.Count("InvalidateView"), 1);
+    EXPECT_EQ(ended, 1);
+
+    // Not connected any more: a second end sends nothing and clears again.
+    session.EndSession();
+    EXPECT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(ended, 2);
+}
+
+TEST_F(TerminalSessionTest, EndSessionEndsEvenWhenTheSignOffFails) {
+    struct Failing : RecordSender {
+        void Send(const std::uint8_t*, std::size_t) override {
+            throw CBlockingSocketException("Send", EPIPE);
+        }
+    } failing;
+    ConnectedTo(RecordBuilder().clearUnit().writeToDisplay().text("X").record());
+    session.endpoint().SetTransport(&failing);
+    session.EndSession();
+    EXPECT_EQ(session.terminal.state.connected, 0);
+    EXPECT_EQ(session.terminal.screen.at(0).character, ' ');
+    EXPECT_EQ(ended, 1);
+}
+
+TEST_F(TerminalSessionTest, StartConnectionSizesTheScreenAndConnects) {
+    struct Case {
+        const char* caract;
+        int allocated;
+    };
+    for (const Case c : {Case{"27 * 132", 132 * 27}, Case{"24 * 80", 80 * 24}}) {
+        SCOPED_TRACE(c.caract);
+        test::LoopbackHost listening;
+        Terminal& t = session.terminal;
+        t.screen.SetGeometry(132, 27);  // what the last host chose
+        t.state.messageWaiting = 1;
+        session.activeSettings.TerminalCaract = c.caract;
+        session.activeSettings.IP = "127.0.0.1";
+        session.activeSettings.Port = listening.port();
+        const int changedBefore = displayChanged;
+
+        EXPECT_TRUE(session.StartConnection());
+        EXPECT_EQ(t.state.connected, 1);
+        EXPECT_TRUE(session.endpoint().IsOpen());
+        EXPECT_EQ(t.state.inputInhibited, 1) << "locked until the host invites input";
+        EXPECT_EQ(t.screen.allocated(), c.allocated);
+        EXPECT_EQ(t.columns(), 80) << "the host's first command sets the size in use";
+        EXPECT_EQ(t.rows(), 24);
+        EXPECT_EQ(t.cellCount(), 1920);
+        EXPECT_EQ(t.state.messageWaiting, 0);
+        EXPECT_EQ(displayChanged, changedBefore + 1);
+        session.EndSession();
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(TerminalSessionTest, StartConnectionFailuresLeaveTheSessionUnconnected) {
+    Terminal& t = session.terminal;
+    test::LoopbackHost refusing(false);  // a port where nothing listens
+    session.activeSettings.IP = "127.0.0.1";
+    session.activeSettings.Port = refusing.port();
+    EXPECT_FALSE(session.StartConnection());
+    EXPECT_EQ(t.state.connected, 0);
+    EXPECT_EQ(t.state.inputInhibited, 0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], LoadString(kStrConnectFailure));
+
+    // No screen size: refused with its own message, the connection untouched.
+    messages.shown.clear();
+    t.screen.SetGeometry(132, 27);
+    session.activeSettings.TerminalCaract.clear();
+    view.calls.clear();
+    EXPECT_FALSE(session.StartConnection());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].find("no screen size"), std::string::npos) << messages.shown[0];
+    EXPECT_EQ(t.cellCount(), 1920) << "the geometry went back to 24 x 80 first";
+    EXPECT_EQ(view.Count("DrawInhibitIndicator"), 0) << "no connect was tried";
+    EXPECT_FALSE(session.endpoint().IsOpen());
+}
+
+}  // namespace
+}  // namespace quenlix::testing
