@@ -13,6 +13,7 @@
 #include "session/FileIo.h"
 #include "terminal/Languages.h"
 #include "terminal/StringTable.h"
+#include "terminal/Utf8.h"
 
 namespace quenlix::cli {
 
@@ -69,35 +70,6 @@ bool ParseInt(const std::string& text, int& value) {
     }
 }
 
-// Length of the well-formed UTF-8 sequence at the start of `s`, 0 when there
-// is none (a stray continuation byte, an overlong form, a surrogate, a code
-// point above U+10FFFF or a cut sequence).
-std::size_t Utf8SequenceLength(std::string_view s) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (s.size() < length || byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    }
-    return length;
-}
-
 void AppendEscaped(std::string& out, unsigned char u) {
     char esc[8];
     std::snprintf(esc, sizeof esc, "\\u%04x", u);
@@ -111,8 +83,9 @@ std::string JsonString(std::string_view text) {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const auto u = static_cast<unsigned char>(text[i]);
-        const std::size_t length = Utf8SequenceLength(text.substr(i));
-        if (length == 0 || u < 0x20) {
+        const Utf8Piece piece = NextUtf8Piece(text, i);
+        const std::size_t length = piece.length;
+        if (!piece.wellFormed || u < 0x20) {
             AppendEscaped(out, u);
             ++i;
             continue;

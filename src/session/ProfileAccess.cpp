@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "session/FileIo.h"
+#include "terminal/Utf8.h"
 
 namespace quenlix {
 
@@ -39,40 +40,6 @@ bool IsWritableSection(std::string_view section) {
     return section.find(']') == section.npos && !HoldsLineBreak(section);
 }
 
-bool InRange(std::string_view s, std::size_t i, unsigned char low, unsigned char high) {
-    if (i >= s.size()) return false;
-    auto c = static_cast<unsigned char>(s[i]);
-    return c >= low && c <= high;
-}
-
-// Length of the well-formed UTF-8 sequence of two to four bytes that starts
-// at `s[i]`, or 0 when none does (an ASCII byte, a stray continuation byte, a
-// cut or overlong sequence, a surrogate, a code point past U+10FFFF).
-std::size_t Utf8SequenceAt(std::string_view s, std::size_t i) {
-    auto lead = static_cast<unsigned char>(s[i]);
-    std::size_t length = 0;
-    unsigned char low = 0x80;  // range of the second byte; the others are 80..BF
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (!InRange(s, i + 1, low, high)) return 0;
-    for (std::size_t k = 2; k < length; ++k) {
-        if (!InRange(s, i + k, 0x80, 0xBF)) return 0;
-    }
-    return length;
-}
-
 // The stand-ins back into CR and LF. Text is held as UTF-8, where 0x86 is
 // also a continuation byte ("\xC3\x86" is one letter): a 0x86 inside a
 // well-formed sequence is that letter's, not a CR. 0x7F is ASCII and never
@@ -81,9 +48,10 @@ std::string DecodeValue(std::string_view stored) {
     std::string value;
     value.reserve(stored.size());
     for (std::size_t i = 0; i < stored.size();) {
-        if (std::size_t length = Utf8SequenceAt(stored, i)) {
-            value.append(stored.substr(i, length));
-            i += length;
+        const Utf8Piece piece = NextUtf8Piece(stored, i);
+        if (piece.wellFormed && piece.length > 1) {
+            value.append(stored.substr(i, piece.length));
+            i += piece.length;
             continue;
         }
         char c = stored[i++];
