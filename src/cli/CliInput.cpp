@@ -1,6 +1,5 @@
 // Operator input commands of the headless front end, all through the same
 // keyboard, editing and clipboard rules as the desktop view.
-#include <charconv>
 #include <cstdio>
 #include <string_view>
 
@@ -28,37 +27,6 @@ std::string Unescape(const std::string& text) {
     return out;
 }
 
-// The main window's accelerators that the keyboard rules leave to the
-// application (Alt+F4, Ctrl+F1..F4, Ctrl+B/D/F/N/O/P/R/S/T/X), with the
-// modifiers written as for `key`; F13..F24 stand for Shift+F1..F12.
-bool IsApplicationCommand(std::string_view name) {
-    bool ctrl = false, alt = false;
-    for (;;) {
-        if (name.starts_with("Shift+")) {
-            name.remove_prefix(6);
-        } else if (name.starts_with("Ctrl+")) {
-            ctrl = true;
-            name.remove_prefix(5);
-        } else if (name.starts_with("Alt+")) {
-            alt = true;
-            name.remove_prefix(4);
-        } else {
-            break;
-        }
-    }
-    int fkey = 0;
-    if (name.size() >= 2 && name.size() <= 3 && name[0] == 'F') {
-        const auto [end, error] = std::from_chars(name.data() + 1, name.data() + name.size(), fkey);
-        if (error != std::errc() || end != name.data() + name.size() || fkey < 1 || fkey > 24) {
-            fkey = 0;
-        }
-        if (fkey > 12) fkey -= 12;
-    }
-    const bool letter =
-        name.size() == 1 && std::string_view("BDFNOPRSTX").find(name[0]) != std::string_view::npos;
-    return (alt && fkey == 4) || (ctrl && fkey >= 1 && fkey <= 4) || (ctrl && letter);
-}
-
 }  // namespace
 
 void CliShell::RegisterInputCommands() {
@@ -69,7 +37,8 @@ void CliShell::RegisterInputCommands() {
     Register("key", [this, &input](const std::string& name) {
         if (input.PressKey(name)) return true;
         // Not a key of the terminal: the desktop program's menus take these.
-        out_ << (IsApplicationCommand(name) ? "error: application command " : "error: unknown key ")
+        out_ << (OperatorInput::IsApplicationCommand(name) ? "error: application command "
+                                                           : "error: unknown key ")
              << name << '\n';
         return false;
     });

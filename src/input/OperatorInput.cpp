@@ -75,6 +75,49 @@ bool IsOneOf(std::string_view name, std::string_view letters) {
     return name.size() == 1 && letters.find(name[0]) != std::string_view::npos;
 }
 
+/// A key name split into its modifiers and the key; "Backtab" is Shift+Tab
+/// and F13..F24 are Shift+F1..F12.
+struct KeyName {
+    bool shift = false, ctrl = false, alt = false;
+    std::string_view key;
+    int functionKey = 0;  ///< 1..12, 0 for other keys
+};
+
+KeyName ParseKeyName(std::string_view name) {
+    KeyName k;
+    for (;;) {
+        if (name.starts_with("Shift+")) {
+            k.shift = true;
+            name.remove_prefix(6);
+        } else if (name.starts_with("Ctrl+")) {
+            k.ctrl = true;
+            name.remove_prefix(5);
+        } else if (name.starts_with("Alt+")) {
+            k.alt = true;
+            name.remove_prefix(4);
+        } else {
+            break;
+        }
+    }
+    if (name == "Backtab") {
+        k.shift = true;
+        name = "Tab";
+    }
+    k.key = name;
+    k.functionKey = FunctionKeyNumber(name);
+    if (k.functionKey > 12) {
+        k.shift = true;
+        k.functionKey -= 12;
+    }
+    return k;
+}
+
+/// The main window's own accelerators: Alt+F4, Ctrl+F1..F4, Ctrl+B/D/F/N/O/P/R/S/T/X.
+bool IsApplicationKey(const KeyName& k) {
+    return (k.alt && k.functionKey == 4) || (k.ctrl && k.functionKey >= 1 && k.functionKey <= 4) ||
+           (k.ctrl && IsOneOf(k.key, "BDFNOPRSTX"));
+}
+
 KeyEvent Down(int vk, bool ctrl = false) { return {KeyEvent::Kind::kKeyDown, vk, 0, ctrl}; }
 KeyEvent Up(int vk) { return {KeyEvent::Kind::kKeyUp, vk, 0, false}; }
 
@@ -127,31 +170,15 @@ void OperatorInput::Submit(const KeyEvent& event) {
     Offer(event);
 }
 
-bool OperatorInput::PressKey(std::string_view name) {
-    bool shift = false, ctrl = false, alt = false;
-    for (;;) {
-        if (name.starts_with("Shift+")) {
-            shift = true;
-            name.remove_prefix(6);
-        } else if (name.starts_with("Ctrl+")) {
-            ctrl = true;
-            name.remove_prefix(5);
-        } else if (name.starts_with("Alt+")) {
-            alt = true;
-            name.remove_prefix(4);
-        } else {
-            break;
-        }
-    }
-    if (name == "Backtab") {
-        shift = true;
-        name = "Tab";
-    }
-    int fkey = FunctionKeyNumber(name);
-    if (fkey > 12) {
-        shift = true;
-        fkey -= 12;
-    }
+bool OperatorInput::IsApplicationCommand(std::string_view keyName) {
+    return IsApplicationKey(ParseKeyName(keyName));
+}
+
+bool OperatorInput::PressKey(std::string_view keyName) {
+    const KeyName parsed = ParseKeyName(keyName);
+    const bool shift = parsed.shift, ctrl = parsed.ctrl, alt = parsed.alt;
+    const std::string_view name = parsed.key;
+    const int fkey = parsed.functionKey;
 
     // Accelerators of the main window: taken before the keyboard mapping
     // and never held by type-ahead.
@@ -172,10 +199,7 @@ bool OperatorInput::PressKey(std::string_view name) {
         (shift && !ctrl && !alt && name == "Delete")) {
         return true;  // bound to commands that nothing handles
     }
-    if ((alt && fkey == 4) || (ctrl && fkey >= 1 && fkey <= 4) ||
-        (ctrl && IsOneOf(name, "BDFNOPRSTX"))) {
-        return false;  // application commands
-    }
+    if (IsApplicationKey(parsed)) return false;
 
     if (!shift && !ctrl && !alt) {
         for (const NamedCommand& c : kNamedCommands) {

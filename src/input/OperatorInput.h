@@ -62,6 +62,9 @@ public:
     /// Presses and releases a named key (see above). False for an unknown
     /// name or an application accelerator. Keys go through type-ahead.
     bool PressKey(std::string_view name);
+    /// True for the names of the application accelerators PressKey leaves
+    /// to the main window.
+    static bool IsApplicationCommand(std::string_view name);
     /// Types PC characters, each as its key-down, character and key-up
     /// events (CR, TAB, BS and ESC act as Enter, Tab, Backspace and Esc).
     void Type(std::string_view pcText);
