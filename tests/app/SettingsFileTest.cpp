@@ -21,7 +21,7 @@
 #include "ShellDoubles.h"
 #include "app/CTelnetApp.h"
 #include "app/QtSettingsStore.h"
-#include "faults/InChild.h"
+#include "support/InChild.h"
 
 namespace quenlix::app {
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "FaultHost.h"
-#include "InChild.h"
+#include "support/InChild.h"
 #include "cli/CliShell.h"
 #include "ds5250/RecordBuilder.h"
 #include "support/HexDump.h"

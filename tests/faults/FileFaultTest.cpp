@@ -17,7 +17,7 @@
 #include <sstream>
 
 #include "cli/CliFrontEnd.h"
-#include "InChild.h"
+#include "support/InChild.h"
 #include "cli/CliShell.h"
 #include "session/ConnectFile.h"
 #include "session/TestFiles.h"

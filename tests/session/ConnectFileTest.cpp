@@ -8,6 +8,7 @@
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
 #include "session/TestFiles.h"
+#include "support/InChild.h"
 
 namespace quenlix {
 namespace {
@@ -99,7 +100,7 @@ TEST(SessionFileRead, OnlyARegularReadableFileCountsAsRead) {
     for (const std::string& path : unreadable) {
         SCOPED_TRACE(path);
         // In a child: opening the pipe must not wait for a writer.
-        const int result = test::ResultInChild([&] {
+        const int result = ::quenlix::testing::InChild([&] {
             SessionSettings read = Full();
             if (CConnectFile::ReadSessionFile(path, read, kHost)) return 1;
             return read == Defaults() ? 0 : 2;

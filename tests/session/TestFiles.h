@@ -49,20 +49,6 @@ inline std::string ReadBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-/// Runs `body` in a child process and gives its result, or -1 when it
-/// crashed or was still running after `seconds` (so a read that waits for
-/// ever fails the test instead of hanging it).
-inline int ResultInChild(const std::function<int()>& body, unsigned seconds = 10) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::alarm(seconds);
-        ::_exit(body());
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 /// Makes every write past `bytes` into a file fail with EFBIG while alive, the
 /// way a full disk fails a write part-way (root ignores permission bits, so
 /// this is how a test refuses a write).

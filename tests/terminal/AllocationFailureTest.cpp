@@ -5,15 +5,15 @@
 #include "terminal/TerminalState.h"
 #include "terminal/TranslationCache.h"
 
-#include "FailingAllocator.h"
+#include "support/ReplacedAllocator.h"
 
 namespace quenlix {
 namespace {
 
-class AllocationFailure : public testing::Test {
+class AllocationFailure : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!kAllocationsCanFail) GTEST_SKIP() << "allocations are the sanitizer's";
+        if (!::quenlix::testing::AllocatorReplaced()) GTEST_SKIP() << "allocations are the sanitizer's";
         ASSERT_TRUE(t.screen.AllocateCells(80, 24));
         ASSERT_TRUE(t.screen.SetGeometry(80, 24));
         t.screen.at(1919).ebcdic = 0xC1;
@@ -31,7 +31,7 @@ protected:
 TEST_F(AllocationFailure, AllocateCellsKeepsTheOldArray) {
     bool allocated = true;
     {
-        AllocationsFail fail;
+        ::quenlix::testing::AllocationsFail fail;
         allocated = t.screen.AllocateCells(132, 27);
     }
     EXPECT_FALSE(allocated);
@@ -41,7 +41,7 @@ TEST_F(AllocationFailure, AllocateCellsKeepsTheOldArray) {
 TEST_F(AllocationFailure, SwitchToWideScreenChangesNothing) {
     bool switched = true;
     {
-        AllocationsFail fail;
+        ::quenlix::testing::AllocationsFail fail;
         switched = t.screen.SetGeometry(132, 27);
     }
     EXPECT_FALSE(switched);
@@ -49,7 +49,7 @@ TEST_F(AllocationFailure, SwitchToWideScreenChangesNothing) {
     EXPECT_FALSE(t.screen.contains(1920));
     // A switch that fits the allocation needs no memory.
     {
-        AllocationsFail fail;
+        ::quenlix::testing::AllocationsFail fail;
         switched = t.screen.SetGeometry(80, 24);
     }
     EXPECT_TRUE(switched);
@@ -60,7 +60,7 @@ TEST_F(AllocationFailure, ATableThatCannotBeCachedMeansTheBuiltinPair) {
     cache.InitTranslation(QUENLIX_TABLE_DIR);
     int result = kTablesSelected;
     {
-        AllocationsFail fail;
+        ::quenlix::testing::AllocationsFail fail;
         result = cache.SelectTables(37);
     }
     EXPECT_EQ(result, kTableFileMissing);

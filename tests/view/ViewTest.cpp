@@ -18,7 +18,7 @@
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
 #include "app/QtCanvas.h"
-#include "AllocationCounter.h"
+#include "support/ReplacedAllocator.h"
 #include "display/ViewLayout.h"
 #include "ds5250/RecordBuilder.h"
 
@@ -459,7 +459,7 @@ TEST_F(BackgroundTest, FailedLoadsKeepOrDropThePictureAsTheirCauseSays) {
 }
 
 TEST_F(ViewTest, RepaintsDoNotAllocateForEachCharacter) {
-    if (!testing::CountingAllocations()) GTEST_SKIP() << "allocations are the sanitizer's";
+    if (!testing::AllocatorReplaced()) GTEST_SKIP() << "allocations are the sanitizer's";
     Host(RecordBuilder().clearUnit().writeToDisplay().insertCursor(1, 1).record());
     int drawn = 0;
     static constexpr int kInks[] = {kColorGreen, kColorWhite, kColorRed, kColorYellow};

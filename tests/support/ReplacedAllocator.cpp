@@ -1,31 +1,35 @@
-// Counts the program's allocations, so a test can see that a repaint does
-// not allocate for each character it draws.
-#include "AllocationCounter.h"
+// The counting, switchable operator new of ReplacedAllocator.h. Its
+// definitions live in a file of their own so that no call site sees the
+// allocator and the deallocator together (GCC would take the malloc/free
+// pair for a mismatch where it inlines them).
+#include "support/ReplacedAllocator.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
-// The sanitizer builds keep their own allocator and skip the counting tests.
 #if defined(__SANITIZE_ADDRESS__)
-#define QUENLIX_COUNT_ALLOCATIONS 0
+#define QUENLIX_REPLACE_ALLOCATOR 0
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define QUENLIX_COUNT_ALLOCATIONS 0
+#define QUENLIX_REPLACE_ALLOCATOR 0
 #endif
 #endif
-#ifndef QUENLIX_COUNT_ALLOCATIONS
-#define QUENLIX_COUNT_ALLOCATIONS 1
+#ifndef QUENLIX_REPLACE_ALLOCATOR
+#define QUENLIX_REPLACE_ALLOCATOR 1
 #endif
 
 namespace {
 std::atomic<long> allocations{0};
+std::atomic<bool> failing{false};
 }  // namespace
 
-#if QUENLIX_COUNT_ALLOCATIONS
+#if QUENLIX_REPLACE_ALLOCATOR
 void* operator new(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (!failing.load(std::memory_order_relaxed)) {
+        if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    }
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
@@ -37,7 +41,8 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace quenlix::testing {
 
-bool CountingAllocations() { return QUENLIX_COUNT_ALLOCATIONS != 0; }
+bool AllocatorReplaced() { return QUENLIX_REPLACE_ALLOCATOR != 0; }
 long AllocationCount() { return allocations.load(std::memory_order_relaxed); }
+void SetAllocationsFail(bool fail) { failing.store(fail, std::memory_order_relaxed); }
 
 }  // namespace quenlix::testing
