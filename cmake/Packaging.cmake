@@ -16,6 +16,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The run-time dependencies come from the programs' shared libraries
 # (dpkg-shlibdeps, in dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The default screen face "Courier New" is shown in its metric twin,
+# Liberation Mono; without it fontconfig picks a monospaced face of other
+# widths.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation)
 # The synopsis line is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the rest.
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Connects to a midrange host that speaks the 5250 data stream over telnet,\n"

@@ -11,8 +11,10 @@ const char* const kUsage =
     "options:\n"
     "  --host NAME          host name or dotted address\n"
     "  --port N             TCP port (23)\n"
-    "  --terminal TYPE      IBM-5292-2 or IBM-3477-FC (IBM-3477-FC)\n"
-    "  --screen SIZE        \"24 * 80\" or \"27 * 132\" (\"27 * 132\")\n"
+    "  --terminal TYPE      IBM-5292-2 or IBM-3477-FC (IBM-3477-FC; IBM-5292-2\n"
+    "                       when only --screen \"24 * 80\" is given)\n"
+    "  --screen SIZE        \"24 * 80\" or \"27 * 132\" (\"27 * 132\"; the size of\n"
+    "                       the --terminal type when only that is given)\n"
     "  --codepage N         host code page (37)\n"
     "  --display-name NAME  device name offered to the host\n"
     "  --user U --password P --program P --menu M --curlib L\n"
@@ -45,6 +47,9 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
     s.TerminalCaract = "27 * 132";
     s.PageCode = 37;
     s.Language = "U.S. (37)";
+    // The terminal type and the screen size go together, as the session
+    // properties pair them: one given alone brings the other with it.
+    bool terminalGiven = false, screenGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string value;
@@ -72,8 +77,10 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
             s.Port = std::atoi(value.c_str());
         } else if (arg == "--terminal") {
             s.TerminalName = value;
+            terminalGiven = true;
         } else if (arg == "--screen") {
             s.TerminalCaract = value;
+            screenGiven = true;
         } else if (arg == "--codepage") {
             s.PageCode = std::atoi(value.c_str());
         } else if (arg == "--display-name") {
@@ -100,6 +107,7 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
                 return result;
             }
             s = session.activeSettings;
+            terminalGiven = screenGiven = false;
         } else if (arg == "--trim") {
             shell.SetTrimCopy(value != "off");
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
@@ -109,6 +117,11 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
         } else {
             result.script = arg;
         }
+    }
+    if (screenGiven && !terminalGiven) {
+        s.TerminalName = s.TerminalCaract == "27 * 132" ? "IBM-3477-FC" : "IBM-5292-2";
+    } else if (terminalGiven && !screenGiven) {
+        s.TerminalCaract = s.TerminalName == "IBM-3477-FC" ? "27 * 132" : "24 * 80";
     }
     session.activeSettings = s;
     session.pendingSettings = s;

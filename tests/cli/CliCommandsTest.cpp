@@ -226,6 +226,27 @@ TEST_F(CommandLineTest, BadSessionFilesAndOptionsEndTheProgram) {
     EXPECT_EQ(out.str(), "quenlix-telnet-cli 9.9\n");
 }
 
+TEST_F(CommandLineTest, TerminalTypeAndScreenSizeComeAsAPair) {
+    struct Row {
+        std::vector<std::string> args;
+        const char* name;
+        const char* caract;
+    };
+    const Row rows[] = {
+        {{}, "IBM-3477-FC", "27 * 132"},
+        {{"--screen", "24 * 80"}, "IBM-5292-2", "24 * 80"},
+        {{"--screen", "27 * 132"}, "IBM-3477-FC", "27 * 132"},
+        {{"--terminal", "IBM-5292-2"}, "IBM-5292-2", "24 * 80"},
+        {{"--terminal", "IBM-5292-2", "--screen", "27 * 132"}, "IBM-5292-2", "27 * 132"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.caract);
+        Apply(row.args);
+        EXPECT_EQ(shell.session().activeSettings.TerminalName, row.name);
+        EXPECT_EQ(shell.session().activeSettings.TerminalCaract, row.caract);
+    }
+}
+
 TEST_F(CommandLineTest, TrimOffKeepsTrailingBlanksForCopyAndTheSessionsCopy) {
     Apply({"--trim", "off"});
     EXPECT_FALSE(shell.trimCopy());
