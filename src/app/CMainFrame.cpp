@@ -124,7 +124,8 @@ void CMainFrame::BuildMenus() {
 }
 
 namespace {
-// The context menu's own texts: the menu bar's without their mnemonics, the
+// The context menu's own texts, as the menu lists them: mostly the menu
+// bar's without their mnemonics (the Cursor Form items keep theirs), the
 // accelerator hints kept. 0 is a separator, -1 the Cursor Form submenu.
 struct ContextItem {
     int id;
@@ -289,15 +290,9 @@ void CMainFrame::UpdateCommandStates() {
 void CMainFrame::NoteLockKeys(const QKeyEvent& key) {
     const int k = key.key();
     const bool keypad = key.modifiers() & Qt::KeypadModifier;
-    if (k == Qt::Key_CapsLock) {
-        if (caps_) caps_ = !*caps_;
-    } else if (k == Qt::Key_NumLock) {
+    // Caps Lock is the view's to follow (it shows it in the indicator row).
+    if (k == Qt::Key_NumLock) {
         if (num_) num_ = !*num_;
-    } else if (k >= Qt::Key_A && k <= Qt::Key_Z && key.text().size() == 1 &&
-               key.text().at(0).isLetter()) {
-        // An upper-case letter without Shift, or a lower-case one with it.
-        const bool shift = key.modifiers() & Qt::ShiftModifier;
-        caps_ = key.text().at(0).isUpper() != shift;
     } else if (keypad && k >= Qt::Key_0 && k <= Qt::Key_9) {
         num_ = true;
     } else if (keypad && (k == Qt::Key_Home || k == Qt::Key_End || k == Qt::Key_Left ||
@@ -309,14 +304,16 @@ void CMainFrame::NoteLockKeys(const QKeyEvent& key) {
 }
 
 void CMainFrame::UpdateLockPanes() {
-    panes_[3]->setText(caps_.value_or(false) ? QStringLiteral("CAPS") : QString());
+    panes_[3]->setText(view_->capsLock().on() ? QStringLiteral("CAPS") : QString());
     panes_[4]->setText(num_.value_or(false) ? QStringLiteral("NUM") : QString());
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // The view follows Caps Lock as it takes the key: the panes are brought
+    // up to date once it has.
     if (watched == view_ && event->type() == QEvent::KeyPress) {
         NoteLockKeys(*static_cast<QKeyEvent*>(event));
-        UpdateLockPanes();
+        QTimer::singleShot(0, this, [this] { UpdateLockPanes(); });
     }
     return QMainWindow::eventFilter(watched, event);
 }

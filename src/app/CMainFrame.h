@@ -78,9 +78,8 @@ public:
 
     /// The recent-session submenu's labels, most recent first (at most 4).
     std::function<std::vector<std::string>()> recentLabels;
-    /// Caps Lock and Num Lock as far as the keys typed tell: empty until a
-    /// key shows the state.
-    std::optional<bool> capsLock() const { return caps_; }
+    /// Num Lock as far as the keys typed tell: empty until a key shows the
+    /// state. (Caps Lock is the view's: CTelnetView::capsLock.)
     std::optional<bool> numLock() const { return num_; }
 
     /// Asked when the window is about to close; false keeps it open.
@@ -127,7 +126,6 @@ private:
     QRect savedNormal_;
     Qt::WindowStates savedStates_ = Qt::WindowNoState;
     bool savedVisible_[4] = {true, true, true, true};
-    std::optional<bool> caps_;
     std::optional<bool> num_;
 };
 

@@ -1,12 +1,12 @@
 // The settings file: read through QSettings, written here.
 #include "app/QtSettingsStore.h"
 
-#include <unistd.h>
-
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
+
+#include "session/FileIo.h"
 
 namespace quenlix::app {
 
@@ -183,17 +183,12 @@ QtSettingsStore::~QtSettingsStore() {
 bool QtSettingsStore::Sync() {
     if (file_.isEmpty() || !QDir().mkpath(QFileInfo(file_).absolutePath())) return false;
     const QByteArray text = SettingsIniText(values_);
-    QSaveFile out(file_);
-    // Never the old file written in place, where a failure would cut it.
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-    // Every byte written, and on the disk, before the rename: a full disk
-    // shows up here, not as a short file later.
-    if (out.write(text) != text.size() || ::fsync(out.handle()) != 0) {
-        out.cancelWriting();  // the temporary file goes with `out`
+    // The old file is replaced only by a complete, synced new one: a full
+    // disk fails here and leaves it as it was.
+    if (ReplaceFileContents(QFile::encodeName(file_).toStdString(),
+                            {text.constData(), static_cast<std::size_t>(text.size())}) != 0) {
         return false;
     }
-    if (!out.commit()) return false;
     changed_ = false;
     return true;
 }

@@ -65,7 +65,10 @@ std::string SessionCommands::OpenSessionFile(std::string path) {
         if (!chosen || chosen->empty()) return {};
         path = *chosen;
     }
-    if (!FileReadable(path)) {
+    // Read first: a file that cannot be read (missing, a folder, a pipe)
+    // leaves the session as it is.
+    SessionSettings read = session_.activeSettings;
+    if (!CConnectFile::ReadSessionFile(path, read, computerName_)) {
         std::string text(LoadString(kStrOpenSessionFailed));
         text += '\n';
         text += path;
@@ -75,8 +78,8 @@ std::string SessionCommands::OpenSessionFile(std::string path) {
     if (wasConnected) session_.EndSession();
     sessionFilePath = path;
     recent.Add(path);
-    CConnectFile::ReadSessionFile(path, session_.activeSettings, computerName_);
-    session_.pendingSettings = session_.activeSettings;
+    session_.activeSettings = read;
+    session_.pendingSettings = read;
     hasSessionFile = true;
     if (refreshDisplay) refreshDisplay();
     if (session_.activeSettings.LaunchConnection) Connect();

@@ -3,9 +3,6 @@
 
 #include <poll.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "ds5250/DataStreamCodes.h"
@@ -198,16 +195,16 @@ bool CliShell::Connect() {
 }
 
 bool CliShell::LoadSession(const std::string& path) {
-    // A folder or a FIFO opens as a stream too: only a regular file that
-    // can be read counts. The reader reads it again; it is small.
-    std::string contents;
-    if (path.empty() || ReadSmallFile(path, contents) != 0) {
+    // Only a regular file that can be read counts (a folder or a FIFO is
+    // refused, never waited on); what a failed read leaves is not taken.
+    SessionSettings read = session_->activeSettings;
+    if (path.empty() ||
+        !CConnectFile::ReadSessionFile(path, read, session_->terminal.state.computerName)) {
         messages_.ShowMessage(LoadString(kStrOpenSessionFailed), MessageIcon::Exclamation);
         return false;
     }
-    CConnectFile::ReadSessionFile(path, session_->activeSettings,
-                                  session_->terminal.state.computerName);
-    session_->pendingSettings = session_->activeSettings;
+    session_->activeSettings = read;
+    session_->pendingSettings = read;
     return true;
 }
 
@@ -367,14 +364,13 @@ void CliShell::RegisterDataCommands() {
         return Feed(bytes);
     });
     Register("replay", [this](const std::string& args) {
-        std::ifstream in(args, std::ios::binary);
-        if (!in || std::filesystem::is_directory(args)) {
+        // A recording is read whole, a regular file of at most 64 MiB.
+        std::string bytes;
+        if (ReadSmallFile(args, bytes, std::size_t{64} << 20) != 0) {
             out_ << "error: cannot read " << args << '\n';
             return false;
         }
-        std::stringstream data;
-        data << in.rdbuf();
-        return Feed(data.str());
+        return Feed(bytes);
     });
 }
 

@@ -119,7 +119,7 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
         }
     }
     if (screenGiven && !terminalGiven) {
-        s.TerminalName = s.TerminalCaract == "27 * 132" ? "IBM-3477-FC" : "IBM-5292-2";
+        s.TerminalName = s.WantsWideScreen() ? "IBM-3477-FC" : "IBM-5292-2";
     } else if (terminalGiven && !screenGiven) {
         s.TerminalCaract = s.TerminalName == "IBM-3477-FC" ? "27 * 132" : "24 * 80";
     }

@@ -84,7 +84,7 @@ void TerminalSession::EndSession() {
         }
     }
     terminal.screen.BlankAll();
-    terminal.formatTable.Clear();
+    terminal.formatTable.ClearFormatTable();
     terminal.state.pendingRead = kNoPendingRead;
     terminal.state.cursorX = 0;
     terminal.state.cursorY = 0;

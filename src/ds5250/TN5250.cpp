@@ -7,18 +7,13 @@
 #include <fstream>
 
 #include "ds5250/DataStreamCodes.h"
+#include "terminal/GdsHeader.h"
 
 namespace quenlix {
 
 using namespace ds;
 
 namespace {
-
-bool IsGdsHeaderAt(const std::uint8_t* data, std::size_t length, std::size_t p) {
-    static constexpr std::uint8_t kGds[] = {kRecordType1, kRecordType2, 0x00, 0x00,
-                                            kVariableHeaderLength};
-    return p + sizeof kGds <= length && std::memcmp(data + p, kGds, sizeof kGds) == 0;
-}
 
 constexpr const char* kBadFormat = "Bad format (not a GDS)";
 constexpr const char* kBadFrameFormat = "Mauvais format de trame (non GDS)";
@@ -68,8 +63,8 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
         throw;
     }
     if (!b.trace.empty()) WriteTrace(b);
-    // A nested block may have loaded another table (and moved the cache):
-    // the enclosing block goes on with a valid one.
+    // A nested block may have run under another code page: the enclosing
+    // block goes on with the table of the one in force now.
     etoa_ = &links_.tables.EtoaFor(CodePage());
 }
 
@@ -170,7 +165,7 @@ void CTN5250::StepCommand(Block& b) {
             b.state = kDisplayData;
             break;
         case kCmdRestoreScreen:
-            t_.formatTable.Clear();  // the cells' field marks stay
+            t_.formatTable.ClearFormatTable();  // the cells' field marks stay
             ++b.pos;
             b.state = kAwaitCommand;
             break;
@@ -283,7 +278,7 @@ void CTN5250::ClearUnit(Block& b, bool alternate) {
         cell.fieldLength = 0;
         cell.fieldOffset = -1;
     }
-    t_.formatTable.Clear();
+    t_.formatTable.ClearFormatTable();
     t_.state.operatorModified = 0;
     icRow_ = 1;
     icColumn_ = 1;
@@ -306,7 +301,7 @@ void CTN5250::ClearFormatTableCommand(Block& b) {
     icColumn_ = 1;
     b.cursorGiven = false;
     t_.screen.ClearFieldMarks();
-    t_.formatTable.Clear();
+    t_.formatTable.ClearFormatTable();
     ++b.pos;
     b.state = kAwaitCommand;
 }

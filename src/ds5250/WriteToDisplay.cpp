@@ -117,30 +117,33 @@ void CTN5250::StepDisplayData(Block& b) {
     }
 }
 
+// Inline: it runs for nearly every byte of a screen.
+inline ScreenCell* CTN5250::DataCell(Block& b) {
+    if (b.writeColumn > t_.columns()) {
+        ++b.writeRow;
+        b.writeColumn = 1;
+    }
+    const int p = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
+    if (!t_.screen.contains(p)) [[unlikely]] {
+        // Also for row or column 0, which address before the first position.
+        StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
+        return nullptr;
+    }
+    return &t_.screen.inUse()[static_cast<std::size_t>(p)];  // p checked above
+}
+
 void CTN5250::WriteDataRun(Block& b) {
     // A run of data bytes is written without going back through the state
     // dispatch for each byte; printable EBCDIC, nearly all of a screen, is
     // stored straight into the cell, the rest goes the long way.
-    const std::span<ScreenCell> cells = t_.screen.inUse();
-    const int columns = t_.columns();
-    const int count = static_cast<int>(cells.size());
     const std::array<std::uint8_t, 256>& etoa = *etoa_;
     std::uint8_t byte = b.at(b.pos);
     do {
         if (byte >= 0x40) {
-            if (b.writeColumn > columns) {
-                ++b.writeRow;
-                b.writeColumn = 1;
-            }
-            const int p = (b.writeRow - 1) * columns + b.writeColumn - 1;
-            if (p < 0 || p >= count) {
-                // Also for row or column 0, which address before the first position.
-                StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
-                return;
-            }
-            ScreenCell& cell = cells[static_cast<std::size_t>(p)];
-            cell.ebcdic = byte;
-            cell.character = etoa[byte];
+            ScreenCell* cell = DataCell(b);
+            if (!cell) return;
+            cell->ebcdic = byte;
+            cell->character = etoa[byte];
             ++b.writeColumn;
         } else {
             WriteDataByte(b, byte, false);
@@ -152,17 +155,9 @@ void CTN5250::WriteDataRun(Block& b) {
 }
 
 void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
-    if (b.writeColumn > t_.columns()) {
-        ++b.writeRow;
-        b.writeColumn = 1;
-    }
-    const int p = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
-    if (!t_.screen.contains(p)) {
-        // Also for row or column 0, which address before the first position.
-        StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
-        return;
-    }
-    ScreenCell& cell = t_.screen.inUse()[static_cast<std::size_t>(p)];  // p checked above
+    ScreenCell* found = DataCell(b);
+    if (!found) return;
+    ScreenCell& cell = *found;
     if (fromDoubledIac) {
         cell.ebcdic = 0xFF;
         cell.character = ' ';
@@ -172,6 +167,7 @@ void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
             cell.character = ' ';
             // An attribute right before a field's first data position
             // becomes that field's attribute.
+            const int p = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
             if (t_.screen.contains(p + 1) && t_.screen.at(p + 1).inField) {
                 FieldEntry* e = t_.formatTable.entry(t_.screen.at(p + 1).fieldIndex);
                 if (e) e->attribute = byte;
@@ -198,7 +194,7 @@ void CTN5250::StartOfHeader(Block& b) {
     b.pos = order + static_cast<std::size_t>(length) + 2 + shift;
     if (errorRow_ > 24 && t_.rows() == 24) errorRow_ = 24;
     t_.screen.ClearFieldMarks();
-    t_.formatTable.Clear();
+    t_.formatTable.ClearFormatTable();
     b.cursorGiven = false;
     icRow_ = 1;
     icColumn_ = 1;

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "net/TelnetCodes.h"
+#include "terminal/GdsHeader.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix {
@@ -109,9 +110,6 @@ TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size
     return result;
 }
 
-// The GDS header that follows the two length bytes of every 5250 record.
-constexpr std::uint8_t kGdsHeader[] = {0x12, 0xA0, 0x00, 0x00, 0x04};
-
 // Whether bytes that follow complete telnet commands (`b`, never starting
 // with IAC) begin a 5250 record. A record is recognised by its GDS header
 // at offset 2, or 3 when the length's low byte is a doubled 0xFF; Unknown
@@ -127,7 +125,7 @@ RecordStart LooksLikeRecord(const std::uint8_t* b, std::size_t count, bool* some
         if (b[2] != kIAC) return RecordStart::No;  // a lone 0xFF is in no record
         at = 3;
     }
-    for (std::size_t k = 0; k < sizeof kGdsHeader; ++k) {
+    for (std::size_t k = 0; k < kGdsHeader.size(); ++k) {
         if (at + k >= count) return RecordStart::Unknown;
         if (b[at + k] != kGdsHeader[k]) return RecordStart::No;
         *someHeaderSeen = true;

@@ -59,8 +59,6 @@ public:
 
     /// fieldCount 0, currentField -1, noInputField 1. Entries are not erased.
     void ClearFormatTable();
-    /// The same as ClearFormatTable, under the name the callers used first.
-    void Clear() { ClearFormatTable(); }
 
     /// Index of the field being defined or chosen for the cursor; -1 none.
     int currentField = -1;
