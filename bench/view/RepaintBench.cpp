@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "app/BackgroundTile.h"
 #include "app/QtCanvas.h"
 #include "connection/TerminalSession.h"
 #include "app/QtFontMeasurer.h"
@@ -35,6 +36,27 @@ struct Screen : StandaloneInterpreter {
 
 void BM_FullRepaint27x132(benchmark::State& st) {
     Screen s;
+    const PaintRegion all(PixelRect{0, 0, 1600, 900});
+    for (auto _ : st) {
+        QPainter p(&s.image);
+        app::QtCanvas canvas(p, s.measurer.font());
+        canvas.UseGlyphCache(&s.glyphs, s.terminal.state.cellWidth, s.terminal.state.cellHeight);
+        PaintScreen(s.terminal, s.state, all, canvas);
+    }
+}
+
+// The same over a background of a 1 x 1 picture tiled, as the view hands it
+// to the painter (grown into a larger tile of whole repeats).
+void BM_FullRepaintTiledTinyPicture(benchmark::State& st) {
+    Screen s;
+    QImage dot(1, 1, QImage::Format_RGB32);
+    dot.fill(Qt::darkBlue);
+    const QImage tile = app::RepeatedTile(dot);
+    const BackgroundPicture picture = PictureOfPixels(&tile, tile.width(), tile.height(),
+                                                      s.image.logicalDpiX(), s.image.logicalDpiY());
+    s.state.picture = &picture;
+    s.state.backgroundActive = true;
+    s.state.backgroundMode = kBackgroundTiled;
     const PaintRegion all(PixelRect{0, 0, 1600, 900});
     for (auto _ : st) {
         QPainter p(&s.image);
@@ -127,6 +149,7 @@ void BM_HostBlockToPaintedScreen(benchmark::State& st) {
 BENCHMARK(BM_KeystrokeToPaintedCell)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HostBlockToPaintedScreen)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaint27x132)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullRepaintTiledTinyPicture)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OneCellRepaint)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/BackgroundTile.h"
 #include "app/CommandTable.h"
 #include "app/KeyTranslator.h"
 #include "app/QtCanvas.h"
@@ -121,17 +122,24 @@ void CTelnetView::LoadBackgroundImage() {
     const QImage image = reader.read();
 
     // The previous picture goes; an undecodable file leaves none.
-    picture_ = QImage();
+    picture_ = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+    tile_ = QImage();
+    ShowPictureForMode();
+    update();
+}
+
+void CTelnetView::ShowPictureForMode() {
     pictureInfo_ = BackgroundPicture{};
     paint_.picture = nullptr;
-    if (!image.isNull()) {
-        picture_ = image.convertToFormat(QImage::Format_RGB32);
-        const QSize dpi = BackBufferDpi();
-        pictureInfo_ = PictureOfPixels(&picture_, picture_.width(), picture_.height(), dpi.width(),
-                                       dpi.height());
-        paint_.picture = &pictureInfo_;
+    if (picture_.isNull()) return;
+    const QImage* shown = &picture_;
+    if (paint_.backgroundMode == kBackgroundTiled) {
+        if (tile_.isNull()) tile_ = RepeatedTile(picture_);
+        shown = &tile_;
     }
-    update();
+    const QSize dpi = BackBufferDpi();
+    pictureInfo_ = PictureOfPixels(shown, shown->width(), shown->height(), dpi.width(), dpi.height());
+    paint_.picture = &pictureInfo_;
 }
 
 QSize CTelnetView::BackBufferDpi() const {
@@ -147,11 +155,10 @@ void CTelnetView::SetBackground(const BackgroundSettings& background) {
     background_ = background;
     paint_.backgroundActive = background.active;
     paint_.backgroundMode = background.mode;
-    if (reload) {
-        LoadBackgroundImage();
-    } else {
-        update();
-    }
+    // A failed reload keeps the previous picture, which may now be tiled.
+    if (reload) LoadBackgroundImage();
+    ShowPictureForMode();
+    update();
 }
 
 void CTelnetView::SetFontPreferences(const FontPreferences& preferences) {

@@ -107,6 +107,9 @@ private:
     void EnsureBackBuffer();
     /// Pixels per inch of the back buffer the background is painted on.
     QSize BackBufferDpi() const;
+    /// Hands the painter the loaded picture, or its grown tile when a small
+    /// picture is tiled.
+    void ShowPictureForMode();
     const PcCharset& Charset() const;
 
     TerminalSession* session_ = nullptr;
@@ -117,6 +120,7 @@ private:
     GlyphCache glyphs_;
     QImage back_;
     QImage picture_;
+    QImage tile_;  ///< picture_ repeated into a larger tile, made when first tiled
     BackgroundPicture pictureInfo_;
     QBasicTimer blinkTimer_;
     CapsLockTracker caps_;

@@ -458,6 +458,37 @@ TEST_F(BackgroundTest, FailedLoadsKeepOrDropThePictureAsTheirCauseSays) {
     EXPECT_EQ(view()->paintState().picture, nullptr);
 }
 
+TEST_F(BackgroundTest, ASmallTiledPictureRepeatsExactlyAndCentredShowsItOnce) {
+    ASSERT_TRUE(dir_.isValid());
+    // 3 x 2, its left column red and the rest blue: a tile grown to a larger
+    // whole number of repeats paints the same pattern.
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    image.setPixel(0, 0, QColor(Qt::red).rgb());
+    image.setPixel(0, 1, QColor(Qt::red).rgb());
+    const QString path = dir_.filePath(QStringLiteral("stripe.png"));
+    ASSERT_TRUE(image.save(path, "PNG"));
+    view()->SetBackground({true, kBackgroundTiled, path.toStdString()});
+    Host(RecordBuilder().clearUnit().writeToDisplay().insertCursor(1, 1).record());
+    const QImage tiled = Shot();
+    const QRgb red = QColor(Qt::red).rgb(), blue = QColor(Qt::blue).rgb();
+    // The cleared screen's rows below the cursor's, across the whole width.
+    const int h = terminal().state.cellHeight;
+    int wrong = 0;
+    for (int y = 2 * h; y < (terminal().rows() - 1) * h; ++y)
+        for (int x = 0; x < tiled.width(); ++x) wrong += tiled.pixel(x, y) != (x % 3 ? blue : red);
+    EXPECT_EQ(wrong, 0);
+
+    // The same picture centred: once, at its own 3 x 2 pixels.
+    view()->SetBackground({true, kBackgroundCentered, path.toStdString()});
+    const QImage centred = Shot();
+    int pictured = 0;
+    for (int y = 0; y < centred.height(); ++y)
+        for (int x = 0; x < centred.width(); ++x)
+            pictured += centred.pixel(x, y) == red || centred.pixel(x, y) == blue;
+    EXPECT_EQ(pictured, 3 * 2);
+}
+
 TEST_F(ViewTest, RepaintsDoNotAllocateForEachCharacter) {
     if (!testing::AllocatorReplaced()) GTEST_SKIP() << "allocations are the sanitizer's";
     Host(RecordBuilder().clearUnit().writeToDisplay().insertCursor(1, 1).record());
