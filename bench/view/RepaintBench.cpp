@@ -27,6 +27,12 @@ struct Screen : StandaloneInterpreter {
         state.horizontalOffset = fit.horizontalOffset;
         state.charset = &PcCharset::ForCodePage(37);
     }
+    void Paint(const PaintRegion& region) {
+        QPainter p(&image);
+        app::QtCanvas canvas(p, measurer.font());
+        canvas.UseGlyphCache(&glyphs, terminal.state.cellWidth, terminal.state.cellHeight);
+        PaintScreen(terminal, state, region, canvas);
+    }
     app::QtFontMeasurer measurer;
     ScreenFit fit{};
     QImage image;
@@ -37,12 +43,7 @@ struct Screen : StandaloneInterpreter {
 void BM_FullRepaint27x132(benchmark::State& st) {
     Screen s;
     const PaintRegion all(PixelRect{0, 0, 1600, 900});
-    for (auto _ : st) {
-        QPainter p(&s.image);
-        app::QtCanvas canvas(p, s.measurer.font());
-        canvas.UseGlyphCache(&s.glyphs, s.terminal.state.cellWidth, s.terminal.state.cellHeight);
-        PaintScreen(s.terminal, s.state, all, canvas);
-    }
+    for (auto _ : st) s.Paint(all);
 }
 
 // The same over a background of a 1 x 1 picture tiled, as the view hands it
@@ -58,24 +59,14 @@ void BM_FullRepaintTiledTinyPicture(benchmark::State& st) {
     s.state.backgroundActive = true;
     s.state.backgroundMode = kBackgroundTiled;
     const PaintRegion all(PixelRect{0, 0, 1600, 900});
-    for (auto _ : st) {
-        QPainter p(&s.image);
-        app::QtCanvas canvas(p, s.measurer.font());
-        canvas.UseGlyphCache(&s.glyphs, s.terminal.state.cellWidth, s.terminal.state.cellHeight);
-        PaintScreen(s.terminal, s.state, all, canvas);
-    }
+    for (auto _ : st) s.Paint(all);
 }
 
 void BM_OneCellRepaint(benchmark::State& st) {
     Screen s;
     s.terminal.SetCursorCell(5, 10);
     const PaintRegion cell(ToWindow(CursorCellRect(s.terminal), s.state.horizontalOffset));
-    for (auto _ : st) {
-        QPainter p(&s.image);
-        app::QtCanvas canvas(p, s.measurer.font());
-        canvas.UseGlyphCache(&s.glyphs, s.terminal.state.cellWidth, s.terminal.state.cellHeight);
-        PaintScreen(s.terminal, s.state, cell, canvas);
-    }
+    for (auto _ : st) s.Paint(cell);
 }
 
 /// A whole session without a window: keys and host blocks go through the
