@@ -208,11 +208,14 @@ void CTN5250::RepeatToAddress(Block& b) {
     const std::uint8_t shown = ToPc(stored);
     const int from = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
     const int to = (row - 1) * t_.columns() + column - 1;
+    // Both ends are checked before anything is written: a target off the
+    // screen is refused with the screen as it was, not after a fill up to
+    // its edge.
+    if (from <= to && (!t_.screen.contains(from) || !t_.screen.contains(to))) {
+        StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
+        return;
+    }
     for (int p = from; p <= to; ++p) {
-        if (!t_.screen.contains(p)) {
-            StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
-            return;
-        }
         ScreenCell& cell = t_.screen.at(p);
         cell.character = shown;
         cell.ebcdic = stored;

@@ -162,7 +162,7 @@ void Communication::SetInterpreter(BlockInterpreter* interpreter) {
 
 bool Communication::Connect(const std::string& host, int port) {
     session_.BeginWaitCursor();
-    telnet_.setEnvironSent(false);
+    telnet_.Reset();
     telnetSeen_ = false;
     receivedCount_ = 0;
     scanned_ = 0;
@@ -197,7 +197,7 @@ bool Communication::Connect(const std::string& host, int port) {
 bool Communication::Close() {
     SuspendNotifications();
     socket_.Close();
-    telnet_.setEnvironSent(false);
+    telnet_.Reset();
     receivedCount_ = 0;
     scanned_ = 0;
     discard_ = Discard::Nothing;

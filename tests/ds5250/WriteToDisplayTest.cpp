@@ -95,10 +95,17 @@ TEST_F(InterpreterTest, RepeatToAddress) {
     EXPECT_EQ(Row(4), std::string(80, '-'));
     EXPECT_EQ(Text(5, 1, 1), "N") << "the address wraps after the last column";
 
+    // A target off the screen is refused before anything is written, also
+    // when it is off by the whole screen.
     sender.sent.clear();
     Run(RecordBuilder().writeToDisplay().sba(24, 70).repeatToAddress(25, 5, 0xC1).record());
     EXPECT_EQ(sender.sent.at(0), NegativeResponse(kSenseWriteBeyondScreen));
-    EXPECT_EQ(Text(24, 70, 11), "AAAAAAAAAAA");
+    EXPECT_EQ(Text(24, 70, 11), std::string(11, ' '));
+    sender.sent.clear();
+    const std::vector<ScreenCell> before = Snapshot();
+    Run(RecordBuilder().writeToDisplay().sba(1, 1).repeatToAddress(255, 255, 0xFF).record());
+    EXPECT_EQ(sender.sent.at(0), NegativeResponse(kSenseWriteBeyondScreen));
+    EXPECT_TRUE(ChangedPositions(before).empty()) << "the screen is not filled with 0xFF first";
 }
 
 TEST_F(InterpreterTest, UnrecognisedOrdersAndTheirParametersAreDisplayData) {
