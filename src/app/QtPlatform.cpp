@@ -26,6 +26,19 @@ void QtSocketNotifier::Suspend() {
     if (notifier_) notifier_->setEnabled(false);
 }
 
+void QtSocketNotifier::WatchWritable(int socket, bool on) {
+    if (!on) {
+        if (writeNotifier_) writeNotifier_->setEnabled(false);
+        return;
+    }
+    if (!writeNotifier_ || writeNotifier_->socket() != socket) {
+        writeNotifier_ = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Write);
+        QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, this,
+                         [this] { onWritable_(); });
+    }
+    writeNotifier_->setEnabled(true);
+}
+
 QString MessageText(std::string_view text) {
     const QByteArrayView bytes(text.data(), static_cast<qsizetype>(text.size()));
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -51,6 +64,26 @@ void QtMessageBoxes::ShowMessage(std::string_view text, MessageIcon icon) {
                     MessageText(text),
                     QMessageBox::Ok, parent_);
     box.exec();
+}
+
+void QtMessageBoxes::ShowHostNotice(HostNotice kind, std::string_view text) {
+    // The field order already follows the control words: nothing to say.
+    if (kind == HostNotice::kResequencing) return;
+    // The notice stands on the blank screen and in the status bar instead.
+    if (kind == HostNotice::kConnectionEnded) return;
+    if (hostBox_) {
+        ++hostMore_;
+        hostBox_->setText(hostText_ + QStringLiteral("\n\u2026 and %1 more").arg(hostMore_));
+        return;
+    }
+    hostText_ = MessageText(text);
+    hostMore_ = 0;
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromUtf8(LoadString(kStrAppTitle).data()),
+                                hostText_, QMessageBox::Ok, parent_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    hostBox_ = box;
+    box->show();
 }
 
 void QtMessageBoxes::Alarm() { QApplication::beep(); }

@@ -17,11 +17,15 @@ class PollNotifier : public SocketNotifier {
 public:
     void Resume(int socket) override { socket_ = socket; }
     void Suspend() override { socket_ = -1; }
-    /// The socket to poll, or -1 while notifications are suspended.
+    void WatchWritable(int socket, bool on) override { writeSocket_ = on ? socket : -1; }
+    /// The socket to poll for reading, or -1 while notifications are suspended.
     int socket() const { return socket_; }
+    /// The socket to poll for writing, or -1 while no output waits.
+    int writeSocket() const { return writeSocket_; }
 
 private:
     int socket_ = -1;
+    int writeSocket_ = -1;
 };
 
 /// Prints every message box text as one line "message: <text>", line breaks

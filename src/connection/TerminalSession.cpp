@@ -55,6 +55,12 @@ void TerminalSession::ProcessBlock(const std::uint8_t* bytes, std::size_t count)
     input_.CheckTypeAhead();
 }
 
+bool TerminalSession::WaitingForHost() const {
+    const TerminalState& s = terminal.state;
+    if (!s.connected || !s.inputInhibited || s.sysReqMode || !endpoint_.IsOpen()) return false;
+    return Communication::Clock::now() - endpoint_.lastTraffic() >= kHostSilenceNotice;
+}
+
 bool TerminalSession::StartConnection() {
     terminal.screen.SetGeometry(80, 24);
     // Without a screen size nothing is known to allocate: the attempt ends

@@ -14,6 +14,9 @@
 
 namespace quenlix {
 
+/// Shown below TerminalState::connectionNotice on the blank screen.
+inline constexpr std::string_view kReconnectHint = "Press Enter to connect again";
+
 /// Which colour rules a pass follows.
 enum class PaintTarget {
     Screen,  ///< the ColorTable, the window background, the damaged-region test

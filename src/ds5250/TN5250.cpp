@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "ds5250/DataStreamCodes.h"
 #include "terminal/GdsHeader.h"
+#include "terminal/PrivateFiles.h"
 
 namespace quenlix {
 
@@ -20,7 +20,12 @@ constexpr const char* kBadFrameFormat = "Mauvais format de trame (non GDS)";
 
 }  // namespace
 
-CTN5250::CTN5250(const InterpreterLinks& links) : links_(links), t_(links.terminal) {}
+CTN5250::CTN5250(const InterpreterLinks& links) : links_(links), t_(links.terminal) {
+    // A launcher's working folder is often /usr/bin or the home folder: the
+    // trace belongs with the program's own state, not there.
+    const std::string folder = UserStateDirectory();
+    if (!folder.empty()) tracePath_ = folder + "/" + kDefaultTraceFile;
+}
 
 void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
     // The copy is ours: the endpoint may refill its buffer while a message
@@ -49,7 +54,7 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
 
     const std::size_t h = b.at(2) == 0xFF ? 3 : 2;
     if (!IsGdsHeaderAt(b.data, b.length, h)) {
-        links_.messages.ShowMessage(kBadFormat, MessageIcon::None);
+        links_.messages.ShowHostNotice(HostNotice::kBadFormat, kBadFormat);
         return;
     }
     b.pos = h + 7;
@@ -251,8 +256,8 @@ void CTN5250::EndOfRecordTest(Block& b) {
         b.state = b.at(b.pos);
         return;
     }
-    links_.messages.ShowMessage(startState == kCommand ? kBadFormat : kBadFrameFormat,
-                                MessageIcon::None);
+    links_.messages.ShowHostNotice(HostNotice::kBadFormat,
+                                   startState == kCommand ? kBadFormat : kBadFrameFormat);
     b.stopped = true;
 }
 
@@ -423,27 +428,33 @@ void CTN5250::Report(Block& b, const char* format, bool withLength) {
     b.trace = text;
 }
 
-void CTN5250::WriteTrace(const Block& b) const {
+void CTN5250::WriteTrace(const Block& b) {
     // Each report replaced the file; writing only the last one, once, when
     // the block ends leaves the same file without rewriting it per byte.
     if (tracePath_.empty()) return;
-    std::ofstream out(tracePath_, std::ios::binary | std::ios::trunc);
-    if (!out) return;
-    out << b.trace << "\n";
+    if (defaultTracePath_) {
+        if (EnsurePrivateDirectory(tracePath_.substr(0, tracePath_.rfind('/'))) != 0) return;
+        defaultTracePath_ = false;
+    }
+    std::string out = b.trace;
+    out += '\n';
     char line[48];
     std::snprintf(line, sizeof line, "nb byte  : %d\n", static_cast<int>(b.length));
-    out << line;
-    for (std::size_t i = 0; i < b.length; ++i) {
+    out += line;
+    for (std::size_t i = 0; i < b.length && out.size() < kMaxTraceBytes; ++i) {
         const std::uint8_t v = b.data[i];
         char hex[8];
         std::snprintf(hex, sizeof hex, "%02X", v);
         if (v == kOrderStartOfField) {
-            out << "\n\n" << hex;
+            out += "\n\n";
+            out += hex;
         } else {
-            out << hex;
-            if (i % 2 == 1) out << "  ";
+            out += hex;
+            if (i % 2 == 1) out += "  ";
         }
     }
+    if (out.size() > kMaxTraceBytes) out.resize(kMaxTraceBytes);
+    WritePrivateFile(tracePath_, out);
 }
 
 void CTN5250::SetInputInhibited(int value) {

@@ -37,14 +37,23 @@ public:
     static constexpr std::size_t kPrivateBufferSize = 32768;
     /// File the interpreter writes when it meets a byte it cannot place.
     static constexpr const char* kDefaultTraceFile = "trameDefault.txt";
+    /// Most bytes the trace file holds: a longer dump is cut there.
+    static constexpr std::size_t kMaxTraceBytes = 1u << 20;
 
     explicit CTN5250(const InterpreterLinks& links);
 
     /// The answers sent at once for Save Screen, Read Screen, Read Immediate
     /// and the query. Without one, those requests are answered by nothing.
     void SetHostReads(HostReads* reads) { reads_ = reads ? reads : &nullReads_; }
-    /// Where the trace of unplaceable bytes goes; empty turns it off.
-    void SetTracePath(std::string path) { tracePath_ = std::move(path); }
+    /// Where the trace of unplaceable bytes goes; empty turns it off. By
+    /// default it is kDefaultTraceFile in the user's state folder
+    /// (UserStateDirectory), made when the first trace is written. The file
+    /// is written owner-only and never through a symbolic link.
+    void SetTracePath(std::string path) {
+        tracePath_ = std::move(path);
+        defaultTracePath_ = false;
+    }
+    const std::string& tracePath() const { return tracePath_; }
 
     /// Interprets one block that ends with IAC EOR. Re-entrant: a nested call
     /// (from a message box's event loop) works on its own copy.
@@ -121,7 +130,7 @@ private:
     void EndOfBlock(Block& b);
     void PlaceCursorOnFirstInputField();
     void Report(Block& b, const char* format, bool withLength);
-    void WriteTrace(const Block& b) const;
+    void WriteTrace(const Block& b);
     void SetInputInhibited(int value);
     void TurnOffInsertMode();
     int CodePage() const { return links_.settings.PageCode; }
@@ -133,7 +142,8 @@ private:
     Terminal& t_;
     NullHostReads nullReads_;
     HostReads* reads_ = &nullReads_;
-    std::string tracePath_ = kDefaultTraceFile;
+    std::string tracePath_;
+    bool defaultTracePath_ = true;  ///< the state folder is made before the first write
 
     const std::array<std::uint8_t, 256>* etoa_ = nullptr;
 

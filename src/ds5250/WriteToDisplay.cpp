@@ -256,7 +256,7 @@ void CTN5250::StartOfField(Block& b) {
     }
     while (i < b.length && (b.at(i) & 0x80)) {
         if (b.at(i) == 0x80) {
-            links_.messages.ShowMessage(kResequencingFound, MessageIcon::None);
+            links_.messages.ShowHostNotice(HostNotice::kResequencing, kResequencingFound);
             e.fcw1 = 0x80;
             e.fcw2 = b.at(i + 1);
         }

@@ -128,7 +128,11 @@ void KeyboardMapper::Character(int code, std::uint8_t scanCode) {
             editor_.Tab(in_.shiftDown);
             return;
         case kCharEnter:
-            if (t_.state.connected) links_.host.SendAid(ds::kAidEnter);
+            if (t_.state.connected) {
+                links_.host.SendAid(ds::kAidEnter);
+            } else if (!t_.state.connectionNotice.empty()) {
+                links_.notifications.ReconnectRequested();
+            }
             return;
         case kCharEscape:
             if (!t_.state.connected) return;

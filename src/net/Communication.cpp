@@ -4,10 +4,12 @@
 // (and fails) or re-enters the endpoint never sees the same block twice.
 #include "net/Communication.h"
 
+#include <arpa/inet.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "net/TelnetCodes.h"
@@ -169,21 +171,36 @@ bool Communication::Connect(const std::string& host, int port) {
     discard_ = Discard::Nothing;
     discardAfterIac_ = false;
     remainderPending_ = false;
-    sendTimedOut_ = false;
+    ending_ = false;
+    sendError_ = 0;
+    output_.clear();
+    outputSent_ = 0;
+    terminal_.state.connectionNotice.clear();
     terminal_.state.inputInhibited = 1;
     view_.DrawInhibitIndicator();
 
     bool connected = true;
+    std::string address = host;
     try {
         SuspendNotifications();
         socket_.Close();
         socket_.Create(SOCK_STREAM);
         if (port < 0 || port > 0xFFFF) throw CBlockingSocketException("Connect", EINVAL);
-        address_ = CBlockingSocket::MakeAddress(host, static_cast<std::uint16_t>(port));
+        address = CBlockingSocket::ResolveHost(host);
+        in_addr parsed{};
+        if (inet_pton(AF_INET, address.c_str(), &parsed) != 1) {
+            throw CBlockingSocketException("Connect", 0);  // the name did not resolve
+        }
+        address_ = CBlockingSocket::MakeAddress(address, static_cast<std::uint16_t>(port));
         socket_.Connect(address_);
+        socket_.EnableKeepAlive();
+        lastTraffic_ = clock_();
         ResumeNotifications();
-    } catch (const CBlockingSocketException&) {
-        messages_.ShowMessage(LoadString(kStrConnectFailure), MessageIcon::None);
+    } catch (const CBlockingSocketException& e) {
+        const std::string reason = ConnectFailureReason(e.errorCode(), host, address, port,
+                                                        socket_.connectTimeout());
+        messages_.ShowMessage(std::string(LoadString(kStrConnectFailure)) + "\n" + reason,
+                              MessageIcon::None);
         SuspendNotifications();
         socket_.Close();
         terminal_.state.inputInhibited = 0;
@@ -195,7 +212,17 @@ bool Communication::Connect(const std::string& host, int port) {
 }
 
 bool Communication::Close() {
+    // The sign-off went into the queue just before: it leaves now if the
+    // socket takes it, without waiting for a host that reads nothing.
+    if (socket_.IsOpen() && pendingOutput() > 0) {
+        try {
+            FlushOutput();
+        } catch (const CBlockingSocketException&) {
+            // The connection has failed; there is nothing left to hand over.
+        }
+    }
     SuspendNotifications();
+    notifier_.WatchWritable(socket_.Handle(), false);
     socket_.Close();
     telnet_.Reset();
     receivedCount_ = 0;
@@ -203,7 +230,8 @@ bool Communication::Close() {
     discard_ = Discard::Nothing;
     discardAfterIac_ = false;
     remainderPending_ = false;
-    sendTimedOut_ = false;
+    output_.clear();
+    outputSent_ = 0;
     return true;
 }
 
@@ -211,22 +239,78 @@ void Communication::Send(const std::uint8_t* bytes, std::size_t count) {
     if (!terminal_.state.connected || count == 0) return;
     if (transport_) {
         transport_->Send(bytes, count);
-    } else {
-        if (sendTimedOut_) throw CBlockingSocketException("Send", ETIMEDOUT);
+        if (monitor_) monitor_->Sent(bytes, count);
+        return;
+    }
+    // The host is gone or given up: the session is ending, nothing can go.
+    if (ending_ || !socket_.IsOpen()) throw CBlockingSocketException("Send", ENOTCONN);
+    if (monitor_) monitor_->Sent(bytes, count);
+    lastTraffic_ = clock_();
+    std::size_t taken = 0;
+    if (pendingOutput() == 0) {
         try {
-            socket_.Send(bytes, count);
+            taken = socket_.SendSome(bytes, count);
         } catch (const CBlockingSocketException& e) {
-            if (e.errorCode() == ETIMEDOUT) {
-                // Part of a record may have gone: nothing more can be sent on
-                // this connection. Shutting it down makes the socket readable,
-                // so the next event ends the session even if the host is silent.
-                sendTimedOut_ = true;
-                ::shutdown(socket_.Handle(), SHUT_RDWR);
-            }
+            // The receive that ends the session may see only the close that
+            // follows; the notice names what the send met.
+            sendError_ = e.errorCode();
             throw;
         }
+        if (taken == count) return;
+        lastProgress_ = clock_();  // the wait for the host to take more begins
     }
-    if (monitor_) monitor_->Sent(bytes, count);
+    if (pendingOutput() + (count - taken) > kMaxQueuedOutput) {
+        // The host has stopped taking data while keys keep coming: the
+        // connection is of no more use, and nothing more is queued for it.
+        CheckOutputStall();
+        HostEnded(std::string(kConnectionLostPrefix) + "the host stopped taking data");
+        throw CBlockingSocketException("Send", ENOBUFS);
+    }
+    if (outputSent_ > 0 && outputSent_ * 2 >= output_.size()) {
+        output_.erase(output_.begin(), output_.begin() + static_cast<std::ptrdiff_t>(outputSent_));
+        outputSent_ = 0;
+    }
+    output_.insert(output_.end(), bytes + taken, bytes + count);
+    UpdateWatches();
+}
+
+void Communication::FlushOutput() {
+    while (pendingOutput() > 0) {
+        const std::size_t n = socket_.SendSome(output_.data() + outputSent_, pendingOutput());
+        if (n == 0) return;
+        outputSent_ += n;
+        lastProgress_ = clock_();
+    }
+    output_.clear();
+    outputSent_ = 0;
+}
+
+void Communication::OnSocketWritable() {
+    if (ending_ || !socket_.IsOpen()) return;
+    try {
+        FlushOutput();
+    } catch (const CBlockingSocketException& e) {
+        HostEnded(ConnectionLostNotice(e.errorCode()));
+        return;
+    }
+    UpdateWatches();
+}
+
+void Communication::CheckOutputStall() {
+    if (ending_ || !socket_.IsOpen() || pendingOutput() == 0) return;
+    if (clock_() - lastProgress_ < stallLimit_) return;
+    HostEnded(std::string(kConnectionLostPrefix) + "the host stopped taking data");
+}
+
+void Communication::UpdateWatches() {
+    if (!socket_.IsOpen()) return;
+    const bool read = !suspended_ && pendingOutput() <= kOutputHighWater;
+    if (read) {
+        notifier_.Resume(socket_.Handle());
+    } else {
+        notifier_.Suspend();
+    }
+    notifier_.WatchWritable(socket_.Handle(), pendingOutput() > 0);
 }
 
 void Communication::SuspendNotifications() {
@@ -236,8 +320,8 @@ void Communication::SuspendNotifications() {
 
 void Communication::ResumeNotifications() {
     if (!socket_.IsOpen()) return;
-    notifier_.Resume(socket_.Handle());
     suspended_ = false;
+    UpdateWatches();
 }
 
 void Communication::LeaveSysReqMode() {
@@ -250,28 +334,34 @@ void Communication::LeaveSysReqMode() {
 }
 
 void Communication::OnSocketEvent() {
+    if (ending_) return;
     LeaveSysReqMode();
     if (!socket_.IsOpen()) return;
-    if (sendTimedOut_) {
-        // Not a refusal of the display name, whatever came before.
-        telnet_.setEnvironSent(false);
-        HostClosed();
-        return;
-    }
+    // Held back while the host takes none of the answers already waiting.
+    if (pendingOutput() > kOutputHighWater) return;
+    std::size_t n = 0;
     try {
         // Never more than the free space; Absorb keeps at least one byte free.
         const std::size_t room =
             std::min(kReceiveBufferSize - receivedCount_, kReceiveRequestLimit);
-        const std::size_t n = socket_.Receive(buffer_.data() + receivedCount_, room);
-        if (n == 0) {
-            HostClosed();
-            return;
+        n = socket_.Receive(buffer_.data() + receivedCount_, room);
+    } catch (const CBlockingSocketException& e) {
+        // A readiness report that was stale: the next one tries again. Any
+        // other failure (a reset, a host that vanished while keep-alive
+        // probed it) ends the session with its cause.
+        const int error = e.errorCode();
+        if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR) {
+            HostEnded(ConnectionLostNotice(error));
         }
-        if (monitor_) monitor_->Received(buffer_.data() + receivedCount_, n);
-        Absorb(n);
-    } catch (const CBlockingSocketException&) {
-        // A failed receive: the held data stays and the next event tries again.
+        return;
     }
+    if (n == 0) {
+        HostEnded(sendError_ != 0 ? ConnectionLostNotice(sendError_) : kDisconnectedByHost);
+        return;
+    }
+    lastTraffic_ = clock_();
+    if (monitor_) monitor_->Received(buffer_.data() + receivedCount_, n);
+    Absorb(n);
 }
 
 void Communication::OnReceived(const std::uint8_t* bytes, std::size_t count) {
@@ -286,8 +376,18 @@ void Communication::OnReceived(const std::uint8_t* bytes, std::size_t count) {
     }
 }
 
-void Communication::HostClosed() {
-    if (telnet_.environSent()) {
+void Communication::HostEnded(const std::string& notice) {
+    if (ending_) return;
+    // Once: from here no socket event is handled, so the nested event loop
+    // of a message box cannot report the same close again.
+    ending_ = true;
+    const bool refused = telnet_.environSent();
+    telnet_.setEnvironSent(false);
+    SuspendNotifications();
+    notifier_.WatchWritable(socket_.Handle(), false);
+    output_.clear();
+    outputSent_ = 0;
+    if (refused) {
         // The host closed right after the environment answer, before any 5250
         // block: it refused the display name.
         messages_.ShowMessage(LoadString(kStrDisplayInUse), MessageIcon::Exclamation);
@@ -297,9 +397,11 @@ void Communication::HostClosed() {
     } catch (const CBlockingSocketException&) {
         // The sign-off cannot reach a host that has gone; the session ends anyway.
     }
-    // A notifier left on a closed connection would report the close forever.
     if (socket_.IsOpen()) Close();
     terminal_.state.inputInhibited = 0;
+    terminal_.state.connectionNotice = notice;
+    messages_.ShowHostNotice(HostNotice::kConnectionEnded, notice);
+    ending_ = false;
 }
 
 void Communication::Absorb(std::size_t count) {
@@ -501,6 +603,44 @@ std::size_t Communication::DiscardPrefix(const std::uint8_t* bytes, std::size_t 
     if (done) discard_ = Discard::Nothing;
     if (monitor_ && i > 0) monitor_->Dropped(i);
     return i;
+}
+
+std::string ConnectFailureReason(int error, const std::string& host, const std::string& address,
+                                 int port, std::chrono::milliseconds timeout) {
+    const std::string where = address + ":" + std::to_string(port);
+    switch (error) {
+        case 0:
+            return "Host name not found: " + host;
+        case ECONNREFUSED:
+            return "Connection refused by " + where;
+        case ETIMEDOUT: {
+            const long long seconds = (timeout.count() + 999) / 1000;
+            return "No answer from " + where + " within " + std::to_string(seconds) + " s";
+        }
+        case EHOSTUNREACH:
+            return "Host unreachable: " + where;
+        case ENETUNREACH:
+            return "Network unreachable: " + where;
+        case EINVAL:
+            if (port < 0 || port > 0xFFFF) return "Port " + std::to_string(port) + " is not a TCP port";
+            break;
+        default:
+            break;
+    }
+    return std::string(std::strerror(error)) + ": " + where;
+}
+
+std::string ConnectionLostNotice(int error) {
+    std::string cause;
+    switch (error) {
+        case ECONNRESET: cause = "the host reset the connection"; break;
+        case EPIPE: cause = "the host closed the connection"; break;
+        case ETIMEDOUT: cause = "no answer from the host"; break;
+        case EHOSTUNREACH:
+        case ENETUNREACH: cause = "the host can no longer be reached"; break;
+        default: cause = std::strerror(error); break;
+    }
+    return std::string(Communication::kConnectionLostPrefix) + cause;
 }
 
 }  // namespace quenlix

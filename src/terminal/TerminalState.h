@@ -62,6 +62,10 @@ struct TerminalState {
     std::uint8_t pendingRead = kNoPendingRead;
     std::uint8_t errorLineWritten = 0;  ///< 0x21 after a Write Error Code
     std::string computerName;           ///< at most 15 characters
+    /// Why the last session ended when the host ended it ("Disconnected by
+    /// the host", "Connection lost: ..."), shown on the blank screen and in
+    /// the status bar until the next connect; empty otherwise.
+    std::string connectionNotice;
 };
 
 /// Everything the terminal model holds for one session.

@@ -114,7 +114,8 @@ TEST_F(CliCommandsTest, StrayBytesInNegotiationDoNotStallTheFirstScreen) {
     EXPECT_EQ(Run("block " + Hex(FieldScreen())), "");
     EXPECT_EQ(Run("screen").substr(0, 5), "MENU ");
     EXPECT_EQ(shell.session().endpoint().receivedCount(), 0u);
-    EXPECT_EQ(Run("block fffd180019"), "sent fffb18fffb00fffb19\n");
+    // TERMINAL-TYPE and BINARY are on already: only the new option is answered.
+    EXPECT_EQ(Run("block fffd180019"), "sent fffb19\n");
     EXPECT_EQ(shell.session().endpoint().receivedCount(), 0u);
 }
 
@@ -154,7 +155,7 @@ TEST_F(CliCommandsTest, TraceShowsTheTrafficWhileOn) {
     Run("trace on");
     EXPECT_EQ(Run("block fffd18"), "trace recv fffd18\nsent fffb18\ntrace sent fffb18\n");
     Run("trace off");
-    EXPECT_EQ(Run("block fffd18"), "sent fffb18\n");
+    EXPECT_EQ(Run("block fffd19"), "sent fffb19\n");
     Run("trace maybe", false);
 }
 
@@ -224,6 +225,46 @@ TEST_F(CommandLineTest, BadSessionFilesAndOptionsEndTheProgram) {
     EXPECT_EQ(err.str(), "quenlix-telnet-cli: --host needs a value\n");
     EXPECT_EQ(Apply({"--version"}).exitStatus, 0);
     EXPECT_EQ(out.str(), "quenlix-telnet-cli 9.9\n");
+}
+
+TEST_F(CommandLineTest, PasswordsAreNeverCutAndCanComeFromAFile) {
+    EXPECT_EQ(Apply({"--password", "TENCHARSOK"}).exitStatus, -1);
+    EXPECT_EQ(shell.session().activeSettings.UserPassword, "TENCHARSOK");
+
+    EXPECT_EQ(Apply({"--password", "ELEVENCHARS"}).exitStatus, 2);
+    EXPECT_EQ(err.str(), "quenlix-telnet-cli: --password: the password has 11 characters; a "
+                         "session keeps at most 10\n");
+    EXPECT_EQ(shell.session().activeSettings.UserPassword, "TENCHARSOK") << "nothing taken";
+
+    const std::string path = TempDir() + "/pw.txt";
+    {
+        std::ofstream f(path, std::ios::binary);
+        f << "SECRET1\r\nsecond line\n";
+    }
+    EXPECT_EQ(Apply({"--password-file", path}).exitStatus, -1);
+    EXPECT_EQ(shell.session().activeSettings.UserPassword, "SECRET1");
+    EXPECT_EQ(shell.session().activeSettings.AutoConnection, 1);
+    EXPECT_EQ(Apply({"--password-file", TempDir() + "/missing"}).exitStatus, 2);
+    EXPECT_EQ(err.str().rfind("quenlix-telnet-cli: cannot read ", 0), 0u);
+
+    // The settings show that there is a password, never what it is.
+    Apply({"--password-file", path});
+    Run("settings");
+    EXPECT_NE(out.str().find("\"User Password\":\"***\""), std::string::npos);
+    EXPECT_EQ(out.str().find("SECRET1"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, TraceFileNamesWhereTheInterpreterTraceGoes) {
+    EXPECT_NE(shell.session().interpreter().tracePath().find("/quenlix-telnet/trameDefault.txt"),
+              std::string::npos);
+    const std::string path = TempDir() + "/trace.txt";
+    Apply({"--trace-file", path});
+    EXPECT_EQ(shell.session().interpreter().tracePath(), path);
+    Run("block " + Hex(FrameRecord(ds::kOpPutGet, {ds::kEscape, 0x99})));
+    std::ifstream in(path);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "Default position 304 : 12  val : 4  153  255");
 }
 
 TEST_F(CommandLineTest, TerminalTypeAndScreenSizeComeAsAPair) {

@@ -150,7 +150,9 @@ TEST_F(TerminalSessionTest, StartConnectionFailuresLeaveTheSessionUnconnected) {
     EXPECT_EQ(t.state.connected, 0);
     EXPECT_EQ(t.state.inputInhibited, 0);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0], LoadString(kStrConnectFailure));
+    EXPECT_EQ(messages.shown[0], std::string(LoadString(kStrConnectFailure)) +
+                                     "\nConnection refused by 127.0.0.1:" +
+                                     std::to_string(refusing.port()));
 
     // No screen size: refused with its own message, the connection untouched.
     messages.shown.clear();

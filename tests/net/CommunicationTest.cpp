@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
+
+#include <cerrno>
 
 #include "Loopback.h"
 #include "NetTestSupport.h"
@@ -116,7 +119,7 @@ TEST(CommunicationSplits, BytesAfterCommandsAreARecordOnlyWhereAHeaderStarts) {
         {"a held remainder that turns out to be no record is answered under DO",
          {{IAC, DO, BINARY, 0x00, 0x0F, 0x12}, kSendTerminalType},
          {{IAC, WILL, BINARY},
-          {IAC, WILL, BINARY, IAC, WONT, 0x0F, IAC, WONT, 0x12},
+          {IAC, WONT, 0x0F, IAC, WONT, 0x12},  // BINARY is on already
           kTerminalTypeAnswer},
          {},
          0},
@@ -251,10 +254,29 @@ TEST_F(CommunicationLoopbackTest, ConnectAndCloseDriveKeyboardLockAndNotifier) {
         EXPECT_EQ(shell.Count("DrawInhibitIndicator"), 2);
         EXPECT_EQ(shell.log.back(), "EndWaitCursor");
     }
-    EXPECT_EQ(shell.messages,
-              std::vector<std::string>(2, std::string(LoadString(kStrConnectFailure))));
+    // Message 511 and a second line with the cause and the address.
+    ASSERT_EQ(shell.messages.size(), 2u);
     EXPECT_EQ(shell.messages[0],
-              "Connection initialization failure:\nVerify your parameters and try again");
+              "Connection initialization failure:\nVerify your parameters and try again\n"
+              "Connection refused by 127.0.0.1:" + std::to_string(closed.port()));
+    EXPECT_EQ(shell.messages[1], std::string(LoadString(kStrConnectFailure)) +
+                                     "\nPort 70000 is not a TCP port");
+}
+
+TEST(ConnectFailureReasonTest, NamesTheCauseAndTheAddress) {
+    using std::chrono::milliseconds;
+    EXPECT_EQ(ConnectFailureReason(0, "nohost.invalid", "nohost.invalid", 23, milliseconds(15000)),
+              "Host name not found: nohost.invalid");
+    EXPECT_EQ(ConnectFailureReason(ECONNREFUSED, "demo", "127.0.0.1", 2399, milliseconds(15000)),
+              "Connection refused by 127.0.0.1:2399");
+    EXPECT_EQ(ConnectFailureReason(ETIMEDOUT, "as400", "10.1.2.3", 23, milliseconds(15000)),
+              "No answer from 10.1.2.3:23 within 15 s");
+    EXPECT_EQ(ConnectFailureReason(ENETUNREACH, "h", "10.9.9.9", 992, milliseconds(15000)),
+              "Network unreachable: 10.9.9.9:992");
+    EXPECT_EQ(ConnectFailureReason(EACCES, "h", "10.9.9.9", 23, milliseconds(15000)),
+              std::string(std::strerror(EACCES)) + ": 10.9.9.9:23");
+    EXPECT_EQ(ConnectionLostNotice(ECONNRESET), "Connection lost: the host reset the connection");
+    EXPECT_EQ(ConnectionLostNotice(ETIMEDOUT), "Connection lost: no answer from the host");
 }
 
 TEST_F(CommunicationLoopbackTest, HostCloseEndsTheSessionWith535OnlyAfterTheEnvironment) {
@@ -276,8 +298,14 @@ TEST_F(CommunicationLoopbackTest, HostCloseEndsTheSessionWith535OnlyAfterTheEnvi
         EXPECT_EQ(terminal.state.inputInhibited, 0);
     }
     EXPECT_EQ(shell.Count("EndSession"), 2);
-    EXPECT_EQ(shell.messages, std::vector<std::string>{std::string(LoadString(kStrDisplayInUse))});
-    EXPECT_EQ(shell.icons, std::vector<MessageIcon>{MessageIcon::Exclamation});
+    // 535 once, for the close right after the environment answer; each end
+    // then gives its notice.
+    EXPECT_EQ(shell.messages,
+              (std::vector<std::string>{std::string(LoadString(kStrDisplayInUse)),
+                                        "Disconnected by the host", "Disconnected by the host"}));
+    EXPECT_EQ(shell.icons, (std::vector<MessageIcon>{MessageIcon::Exclamation, MessageIcon::None,
+                                                     MessageIcon::None}));
+    EXPECT_EQ(terminal.state.connectionNotice, "Disconnected by the host");
 }
 
 TEST_F(CommunicationLoopbackTest, HostDataEndsSystemRequestModeFirst) {
