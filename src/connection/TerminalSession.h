@@ -89,7 +89,7 @@ public:
     OperatorInput& input() { return input_; }
     CTN5250& interpreter() { return interpreter_; }
     HostResponses& responses() { return responses_; }
-    /// Host blocks handed to the interpreter since the session was created.
+    /// Host records handed to the interpreter since the session was created.
     unsigned long blocksProcessed() const { return blocksProcessed_; }
 
 private:
@@ -124,6 +124,7 @@ private:
     };
 
     void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override;
+    void EndOfArrival() override;
     void SuspendNotifications() override { endpoint_.SuspendNotifications(); }
     void ResumeNotifications() override { endpoint_.ResumeNotifications(); }
     void ReconnectRequested() override {

@@ -249,10 +249,15 @@ void CTN5250::StartOfField(Block& b) {
     FieldEntry& e = index >= 0 ? *table.entry(index) : ignored;
     if (index >= 0) table.currentField = index;
 
+    // The second byte of a format or control word may be 0xFF, which the
+    // telnet layer doubles: its copy is skipped, as for the length below.
+    const auto skipDoubled = [&b](std::size_t at) {
+        return b.at(at) == kIac && b.at(at + 1) == kIac ? 1u : 0u;
+    };
     if (b.at(i) & 0x40) {
         DecodeFieldFormatWord(e, b.at(i), b.at(i + 1));
         if (index >= 0) table.noInputField &= e.bypass;
-        i += 2;
+        i += 2 + skipDoubled(i + 1);
     }
     while (i < b.length && (b.at(i) & 0x80)) {
         if (b.at(i) == 0x80) {
@@ -260,7 +265,7 @@ void CTN5250::StartOfField(Block& b) {
             e.fcw1 = 0x80;
             e.fcw2 = b.at(i + 1);
         }
-        i += 2;
+        i += 2 + skipDoubled(i + 1);
     }
     const std::uint8_t attribute = b.at(i++);
     e.attribute = attribute;

@@ -27,25 +27,30 @@ namespace {
 constexpr std::uint8_t kEOR = Byte(Command::EOR);
 constexpr std::uint8_t kSE = Byte(Command::SE);
 
-// Just past the last IAC EOR in [from, count) of `b`, where `from` is at a
-// boundary between bytes and IAC pairs; 0 when there is none. `resume`
-// receives the last boundary reached, where a later search can go on.
-std::size_t FindLastEndOfRecord(const std::uint8_t* b, std::size_t from, std::size_t count,
-                                std::size_t* resume) {
-    std::size_t last = 0;
+// Just past the first (or, with `last`, the last) IAC EOR in [from, count)
+// of `b`, where `from` is at a boundary between bytes and IAC pairs; 0 when
+// there is none. `resume` receives the last boundary reached, where a later
+// search can go on.
+std::size_t FindEndOfRecord(const std::uint8_t* b, std::size_t from, std::size_t count,
+                            std::size_t* resume, bool last = false) {
+    std::size_t found = 0;
     std::size_t i = from;
     while (i < count) {
-        if (b[i] != kIAC) {
-            ++i;
-        } else if (i + 1 < count) {
-            if (b[i + 1] == kEOR) last = i + 2;
-            i += 2;
-        } else {
-            break;  // an IAC whose partner has not arrived yet
+        const auto* iac = static_cast<const std::uint8_t*>(std::memchr(b + i, kIAC, count - i));
+        if (iac == nullptr) {
+            i = count;
+            break;
+        }
+        i = static_cast<std::size_t>(iac - b);
+        if (i + 1 >= count) break;  // an IAC whose partner has not arrived yet
+        i += 2;
+        if (b[i - 1] == kEOR) {
+            found = i;
+            if (!last) break;
         }
     }
     if (resume) *resume = i;
-    return last;
+    return found;
 }
 
 bool IsOptionCommand(std::uint8_t c) {
@@ -115,12 +120,10 @@ TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size
 // Whether bytes that follow complete telnet commands (`b`, never starting
 // with IAC) begin a 5250 record. A record is recognised by its GDS header
 // at offset 2, or 3 when the length's low byte is a doubled 0xFF; Unknown
-// while too few bytes have arrived to see it, `someHeaderSeen` then telling
-// whether a byte of the header has matched already.
+// while too few bytes have arrived to see it.
 enum class RecordStart { Yes, No, Unknown };
 
-RecordStart LooksLikeRecord(const std::uint8_t* b, std::size_t count, bool* someHeaderSeen) {
-    *someHeaderSeen = false;
+RecordStart LooksLikeRecord(const std::uint8_t* b, std::size_t count) {
     std::size_t at = 2;
     if (count >= 2 && b[1] == kIAC) {
         if (count < 3) return RecordStart::Unknown;
@@ -130,7 +133,6 @@ RecordStart LooksLikeRecord(const std::uint8_t* b, std::size_t count, bool* some
     for (std::size_t k = 0; k < kGdsHeader.size(); ++k) {
         if (at + k >= count) return RecordStart::Unknown;
         if (b[at + k] != kGdsHeader[k]) return RecordStart::No;
-        *someHeaderSeen = true;
     }
     return RecordStart::Yes;
 }
@@ -294,6 +296,8 @@ void Communication::OnSocketWritable() {
         return;
     }
     UpdateWatches();
+    // Records held back while the output waited go on now.
+    if (pendingOutput() <= kOutputHighWater && receivedCount_ > 0) RouteHeld();
 }
 
 void Communication::CheckOutputStall() {
@@ -409,8 +413,15 @@ void Communication::Absorb(std::size_t count) {
     const std::size_t eaten = DiscardPrefix(arrived, count);
     if (eaten > 0 && eaten < count) std::memmove(arrived, arrived + eaten, count - eaten);
     receivedCount_ += count - eaten;
-    Route();
+    RouteHeld();
     if (receivedCount_ >= kReceiveBufferSize) DropHeldData();
+}
+
+void Communication::RouteHeld() {
+    Route();
+    if (!delivered_) return;
+    delivered_ = false;
+    interpreter_->EndOfArrival();
 }
 
 void Communication::Route() {
@@ -445,7 +456,7 @@ void Communication::Route() {
         }
         if (remainderPending_) {
             // Bytes left after telnet commands, too few to tell until now.
-            switch (ClassifyRemainder(held, receivedCount_, false)) {
+            switch (ClassifyRemainder(held, receivedCount_)) {
                 case Remainder::Record:
                     remainderPending_ = false;
                     break;  // 5250 data: on to the block's end below
@@ -457,21 +468,25 @@ void Communication::Route() {
                     return;
             }
         }
-        const std::size_t end = EndOfLastBlock();
-        if (end > 0 && (telnetSeen_ || end == receivedCount_)) {
-            TakeForInterpreter(end);
-            continue;
+        // Held back while the host takes none of the answers already waiting.
+        if (pendingOutput() > kOutputHighWater) return;
+        if (!telnetSeen_) {
+            // Before any telnet command only data that is records to its
+            // last byte is 5250 data; anything else is a plain text server's.
+            if (FindEndOfRecord(held, 0, receivedCount_, nullptr, true) != receivedCount_) {
+                ShowPlainText();
+                return;
+            }
         }
-        if (!telnetSeen_) ShowPlainText();
-        return;
+        const std::size_t end = EndOfFirstRecord();
+        if (end == 0) return;
+        TakeForInterpreter(end);
     }
 }
 
 Communication::Remainder Communication::ClassifyRemainder(const std::uint8_t* bytes,
-                                                          std::size_t count,
-                                                          bool answeredInThisBlock) {
-    bool someHeaderSeen = false;
-    switch (LooksLikeRecord(bytes, count, &someHeaderSeen)) {
+                                                          std::size_t count) {
+    switch (LooksLikeRecord(bytes, count)) {
         case RecordStart::Yes:
             return Remainder::Record;
         case RecordStart::No:
@@ -479,19 +494,16 @@ Communication::Remainder Communication::ClassifyRemainder(const std::uint8_t* by
         case RecordStart::Unknown:
             break;
     }
-    // Nothing of a header yet. After an option command the bytes are answered
-    // at once, as the negotiator answers any byte under the command in force;
-    // after any other command they would get no answer, so waiting costs
-    // nothing and keeps a record that arrives in pieces whole.
-    return answeredInThisBlock && !someHeaderSeen ? Remainder::Telnet : Remainder::Undecided;
+    // Too few bytes to see a header: they may be the start of the host's
+    // first record, which must not be answered as option codes. A byte that
+    // really is more negotiation is answered once the bytes after it tell.
+    return Remainder::Undecided;
 }
 
 void Communication::TakeCommandsAndRemainder(std::size_t end, int lastCommand) {
     const std::uint8_t* rest = buffer_.data() + end;
     const std::size_t restCount = receivedCount_ - end;
-    const bool afterOption =
-        lastCommand >= 0 && IsOptionCommand(static_cast<std::uint8_t>(lastCommand));
-    switch (ClassifyRemainder(rest, restCount, afterOption)) {
+    switch (ClassifyRemainder(rest, restCount)) {
         case Remainder::Record:
             // A host may send its first record with its last commands: the
             // record stays for the next pass.
@@ -509,9 +521,9 @@ void Communication::TakeCommandsAndRemainder(std::size_t end, int lastCommand) {
     }
 }
 
-std::size_t Communication::EndOfLastBlock() {
+std::size_t Communication::EndOfFirstRecord() {
     std::size_t resume = 0;
-    const std::size_t end = FindLastEndOfRecord(buffer_.data(), scanned_, receivedCount_, &resume);
+    const std::size_t end = FindEndOfRecord(buffer_.data(), scanned_, receivedCount_, &resume);
     scanned_ = end > 0 ? 0 : resume;
     return end;
 }
@@ -536,6 +548,7 @@ void Communication::TakeForTelnet(std::size_t count, int lastCommand) {
 
 void Communication::TakeForInterpreter(std::size_t count) {
     telnet_.setEnvironSent(false);
+    delivered_ = true;
     // The interpreter copies the block first thing, so a nested block (a
     // message box's event loop) may refill this buffer while it runs.
     TakeFront(count, interpreterBlock_);
@@ -578,7 +591,7 @@ void Communication::DropHeldData() {
     // come of it, and go on with the next block.
     discard_ = buffer_[0] == kIAC ? Discard::ToEndOfSubnegotiation : Discard::ToEndOfRecord;
     std::size_t boundary = 0;
-    FindLastEndOfRecord(buffer_.data(), 0, receivedCount_, &boundary);
+    FindEndOfRecord(buffer_.data(), 0, receivedCount_, &boundary, true);
     discardAfterIac_ = boundary < receivedCount_;
     if (monitor_) monitor_->Dropped(receivedCount_);
     receivedCount_ = 0;

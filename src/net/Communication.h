@@ -43,11 +43,13 @@ struct CommunicationLinks {
 ///    (12 A0 00 00 04 after the length); a record stays and is routed next.
 ///    Other bytes go to the negotiator with the commands, under the last
 ///    command in force up to the next IAC. Bytes too few to show a header
-///    are held until more arrives; but when not one header byte has arrived
-///    and an option command (DO, DONT, WILL, WONT) precedes them in the same
-///    arrival, they are answered at once under it;
-///  - data ending a block with IAC EOR (0xFF 0xEF, found with IAC IAC pairs
-///    respected) goes to the interpreter, up to the last such mark;
+///    are held until more arrives: the first bytes of a record that came
+///    with the host's last commands are never answered as option codes;
+///  - a 5250 record, ending with IAC EOR (0xFF 0xEF, found with IAC IAC
+///    pairs respected), goes to the interpreter on its own, one record a
+///    call, so that what a record's end refuses or skips is that record
+///    only, however TCP cut the stream; while more output waits for the host
+///    than kOutputHighWater, the records held wait too;
 ///  - otherwise, once a telnet command has arrived on this connection, the
 ///    data is held until its block is complete; before that it is text from
 ///    a server that does not speak telnet and is written on the screen.
@@ -55,8 +57,12 @@ class Communication : public RecordSender {
 public:
     using Clock = std::chrono::steady_clock;
 
-    /// Size of the receive buffer; held data never exceeds it.
-    static constexpr std::size_t kReceiveBufferSize = 37772;
+    /// The longest 5250 record: its length is a 16-bit number.
+    static constexpr std::size_t kMaxRecordLength = 65535;
+    /// Size of the receive buffer; held data never exceeds it. It holds the
+    /// longest record even when every byte of it is a doubled 0xFF, with its
+    /// IAC EOR, and one byte more: a block that fills it is no record.
+    static constexpr std::size_t kReceiveBufferSize = 2 * kMaxRecordLength + 2 + 1;
     /// Output waiting for the host above which host data is no longer read:
     /// a host that floods requests and reads no answers is held back by its
     /// own socket, not by the terminal's memory.
@@ -168,10 +174,11 @@ private:
     void Absorb(std::size_t count);
     /// Routes held data until nothing more can go.
     void Route();
+    /// Route, then the interpreter's end of the arrival when a record went.
+    void RouteHeld();
     /// What bytes after complete telnet commands are.
     enum class Remainder { Record, Telnet, Undecided };
-    static Remainder ClassifyRemainder(const std::uint8_t* bytes, std::size_t count,
-                                       bool answeredInThisBlock);
+    static Remainder ClassifyRemainder(const std::uint8_t* bytes, std::size_t count);
     /// The held data is `end` bytes of complete commands, `lastCommand` in
     /// force after them, and then other bytes: takes what goes to the
     /// negotiator, leaving a record or an undecided remainder held.
@@ -186,9 +193,9 @@ private:
     void DropHeldData();
     /// Skips what belongs to a dropped block; returns how many bytes it ate.
     std::size_t DiscardPrefix(const std::uint8_t* bytes, std::size_t count);
-    /// Where the last block of the held data ends (just past its IAC EOR), 0
-    /// when no block is complete.
-    std::size_t EndOfLastBlock();
+    /// Where the first record of the held data ends (just past its IAC EOR),
+    /// 0 when none is complete.
+    std::size_t EndOfFirstRecord();
 
     Terminal& terminal_;
     ViewOperations& view_;
@@ -210,6 +217,7 @@ private:
     bool discardAfterIac_ = false;  ///< the last discarded byte was an unpaired IAC
     bool ending_ = false;           ///< the session is being ended: no event is handled
     int sendError_ = 0;             ///< errno of a send that failed on this connection
+    bool delivered_ = false;        ///< a record went to the interpreter in this arrival
     /// Output not yet taken by the socket: output_[outputSent_ ..].
     std::vector<std::uint8_t> output_;
     std::size_t outputSent_ = 0;

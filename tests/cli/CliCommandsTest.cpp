@@ -108,15 +108,63 @@ TEST_F(CliCommandsTest, ReplayFeedsAWholeRecording) {
 }
 
 TEST_F(CliCommandsTest, StrayBytesInNegotiationDoNotStallTheFirstScreen) {
-    EXPECT_EQ(Run("block fffd1800"), "sent fffb18fffb00\n");
+    // A byte after a command may be a record's first: it waits until the
+    // next arrival shows what it is, and is then answered under the command.
+    EXPECT_EQ(Run("block fffd1800"), "sent fffb18\n");
     EXPECT_EQ(Run("block fffa1801fff0"),
-              "sent fffa1800" + Hex({'I', 'B', 'M', '-', '5', '2', '9', '2', '-', '2'}) + "fff0\n");
+              "sent fffb00\nsent fffa1800" +
+                  Hex({'I', 'B', 'M', '-', '5', '2', '9', '2', '-', '2'}) + "fff0\n");
     EXPECT_EQ(Run("block " + Hex(FieldScreen())), "");
     EXPECT_EQ(Run("screen").substr(0, 5), "MENU ");
     EXPECT_EQ(shell.session().endpoint().receivedCount(), 0u);
-    // TERMINAL-TYPE and BINARY are on already: only the new option is answered.
-    EXPECT_EQ(Run("block fffd180019"), "sent fffb19\n");
+    // TERMINAL-TYPE and BINARY are on already: only the new options are answered.
+    EXPECT_EQ(Run("block fffd180019"), "");
+    EXPECT_EQ(Run("block fffd27"), "sent fffb19\nsent fffb27\n");
     EXPECT_EQ(shell.session().endpoint().receivedCount(), 0u);
+}
+
+// What the operator sees never depends on how TCP cut the stream: records
+// that came in one read are each interpreted on their own.
+TEST_F(CliCommandsTest, RecordsThatArriveTogetherAreEachInterpreted) {
+    // A record refused at its end (a write past the screen), then a screen.
+    const Bytes refused = RecordBuilder().writeToDisplay().sba(24, 80).text("XY").record();
+    EXPECT_EQ(Run("block " + Hex(Concat({refused, FieldScreen()}))),
+              "sent 000e12a00000048000001005012affef\n");
+    EXPECT_EQ(Run("screen").substr(0, 5), "MENU ") << "the screen after the refused record";
+
+    // A No Operation skips the rest of its own record only.
+    const Bytes nop = FrameRecord(ds::kOpNoOperation, {ds::kEscape, ds::kCmdClearUnit});
+    Run("block " + Hex(Concat({nop, RecordBuilder().clearUnit().writeToDisplay().text("NEXT").record()})));
+    EXPECT_EQ(Run("screen").substr(0, 5), "NEXT ");
+
+    // A hundred Read Screen requests in one read get a hundred answers.
+    const Bytes request = FrameRecord(ds::kOpReadScreen, {ds::kEscape, ds::kCmdReadScreen});
+    Bytes many;
+    for (int i = 0; i < 100; ++i) many.insert(many.end(), request.begin(), request.end());
+    const std::string printed = Run("block " + Hex(many));
+    std::size_t answers = 0;
+    for (std::size_t at = 0; (at = printed.find("sent 078a12a0", at)) != std::string::npos; ++at) {
+        ++answers;
+    }
+    EXPECT_EQ(answers, 100u);
+}
+
+TEST_F(CliCommandsTest, ARecordOfSixtyThousandBytesIsInterpreted) {
+    // Thirty full screens written over each other in one record, then one
+    // line and an invitation: 60 000 bytes, longer than any buffer before.
+    RecordBuilder big;
+    big.clearUnit();
+    for (int i = 0; i < 30; ++i) {
+        big.writeToDisplay().sba(1, 1).text(std::string(1919, static_cast<char>('A' + i % 26)));
+    }
+    big.writeToDisplay().sba(1, 1).text("LAST").readMdtFields();
+    const Bytes record = big.record();
+    ASSERT_GT(record.size(), 57000u);
+    ASSERT_LT(record.size(), 65535u);
+    Run("block fffd18");  // a telnet session: a record arriving in pieces is held, not shown as text
+    EXPECT_EQ(Run("block " + Hex(record)), "");
+    EXPECT_EQ(Run("screen").substr(0, 6), "LASTDD");
+    EXPECT_NE(Run("status").find("\"inputInhibited\":0"), std::string::npos);
 }
 
 TEST_F(CliCommandsTest, ScreenPrintsEveryCellAsOneCharacter) {

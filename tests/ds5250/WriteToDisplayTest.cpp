@@ -253,6 +253,8 @@ TEST_F(InterpreterTest, FieldControlWordsAreSkippedAndOnlyResequencingIsRecorded
         {"several other words", {0x81, 0x85, 0x88, 0x00, 0xC1, 0x22}, 0, 0, 0},
         {"resequencing among others", {0x81, 0x05, 0x80, 0x03, 0x88, 0x00}, 1, 0x80, 0x03},
         {"two resequencing words: the last one counts", {0x80, 0x03, 0x80, 0x07}, 2, 0x80, 0x07},
+        // 0xFF travels doubled; its copy is no further control word.
+        {"the next field is number 255", {0x80, 0xFF, 0x81, 0x05}, 1, 0x80, 0xFF},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -275,6 +277,14 @@ TEST_F(InterpreterTest, FieldControlWordsAreSkippedAndOnlyResequencingIsRecorded
         for (const std::string& text : messages.shown) EXPECT_EQ(text, "Resequencing FCW found");
         EXPECT_TRUE(sender.sent.empty());
     }
+    // A second format byte of 0xFF, doubled on the wire, is read once too.
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(3, 3).startOfField(0x40, 0xFF, 0x24, 5)
+            .text("X").record());
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
+    EXPECT_EQ(terminal.formatTable.entry(0)->ffw2, 0xFF);
+    EXPECT_EQ(terminal.formatTable.entry(0)->attribute, 0x24);
+    EXPECT_EQ(terminal.formatTable.entry(0)->length, 5);
+    EXPECT_EQ(Text(3, 4, 1), "X");
 }
 
 TEST_F(InterpreterTest, DoubledLowLengthByteOfAFieldIsReadOnce) {

@@ -21,19 +21,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr std::uint8_t kIac = 0xFF;
-constexpr std::uint8_t kSb = 0xFA;
-constexpr std::uint8_t kSe = 0xF0;
-constexpr std::uint8_t kEor = 0xEF;
-
-const Bytes kDoTerminalType = {kIac, 0xFD, 0x18};
-const Bytes kTerminalTypeSend = {kIac, kSb, 0x18, 0x01, kIac, kSe};
-const Bytes kDoEnviron = {kIac, 0xFD, 0x27};
-const Bytes kEnvironSend = {kIac, kSb, 0x27, 0x01, 0x03, 'D', 'E', 'V', 'N', 'A', 'M', 'E', kIac, kSe};
-const Bytes kBinaryAndEor = {kIac, 0xFD, 0x19, kIac, 0xFB, 0x19, kIac, 0xFD, 0x00, kIac, 0xFB, 0x00};
-const Bytes kBinaryAndEorAnswer = {kIac, 0xFB, 0x19, kIac, 0xFD, 0x19,
-                                   kIac, 0xFB, 0x00, kIac, 0xFD, 0x00};
-
 /// Message 511 as the CLI prints it, with its second line naming the cause.
 std::string ConnectFailure(const std::string& cause) {
     return "message: Connection initialization failure:\\nVerify your parameters and try "
@@ -53,23 +40,6 @@ int Occurrences(const Bytes& in, const Bytes& part) {
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-/// The host's side of a normal negotiation; each step waits for the
-/// terminal's answer and keeps it in `received`. With `trickle` every
-/// command goes one byte per packet.
-void Negotiate(FaultHost& h, bool trickle = false) {
-    auto send = [&](const Bytes& b) { return trickle ? h.Trickle(b) : h.Send(b); };
-    send(kDoTerminalType);
-    h.received.push_back(h.Read(3));
-    send(kTerminalTypeSend);
-    h.received.push_back(h.ReadThrough(kSe));
-    send(kDoEnviron);
-    h.received.push_back(h.Read(3));
-    send(kEnvironSend);
-    h.received.push_back(h.ReadThrough(kSe));
-    send(kBinaryAndEor);
-    h.received.push_back(h.Read(kBinaryAndEorAnswer.size()));
 }
 
 void Configure(cli::CliShell& shell, int port) {
@@ -318,10 +288,10 @@ Outcome Deliver(const std::function<void(FaultHost&)>& deliver) {
 }
 
 /// A Write To Display whose record is longer than the endpoint's receive
-/// buffer (37772 bytes).
+/// buffer: longer than any record can be.
 Bytes OversizeRecord() {
     RecordBuilder r;
-    r.writeToDisplay().sba(1, 1).text(std::string(50000, 'Z'));
+    r.writeToDisplay().sba(1, 1).text(std::string(Communication::kReceiveBufferSize + 1000, 'Z'));
     return r.record();
 }
 
