@@ -213,6 +213,7 @@ private:
         const std::size_t shown = std::min<std::size_t>(text.size(), static_cast<std::size_t>(m_.C));
         const int column = (m_.C - static_cast<int>(shown)) / 2;
         for (std::size_t i = 0; i < shown; ++i) {
+            if (text[i] == ' ') continue;
             const PixelRect rect = CellPixels(row, column + static_cast<int>(i));
             canvas_.DrawChar(rect.left, rect.top, static_cast<unsigned char>(text[i]),
                              Ink(kColorWhite));

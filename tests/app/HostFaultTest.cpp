@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -103,6 +104,35 @@ TEST(HostFaults, AHostThatClosesAfterTheNegotiationEndsTheSessionOnceWithOneBox)
     EXPECT_EQ(p.app.session().terminal.state.connectionNotice, "Disconnected by the host");
     EXPECT_FALSE(p.app.session().endpoint().IsOpen());
     EXPECT_EQ(p.app.frame().idleStatus(), QStringLiteral("Disconnected by the host"));
+}
+
+TEST(HostFaults, TheNoticeOfALostSessionShowsAndEnterConnectsItAgain) {
+    FaultHost host;
+    host.Play([](FaultHost& h) {
+        Negotiate(h);
+        h.Send(samples::SignOnScreen());
+        h.ReadQuiet(100);
+        h.Close();
+    });
+    Program p(host.port());
+    ASSERT_FALSE(p.app.commands().OpenSessionFile(p.path).empty());
+    ASSERT_TRUE(p.RunUntil([&] { return p.app.session().blocksProcessed() > 0; }, milliseconds(5000)));
+    ASSERT_TRUE(p.RunUntil([&] { return !p.connected(); }, milliseconds(5000)));
+    host.Join();
+    p.RunUntil([] { return false; }, milliseconds(300));  // a tick of the status bar
+    EXPECT_EQ(p.app.frame().idleStatus(), QStringLiteral("Disconnected by the host"));
+    EXPECT_TRUE(p.shown.empty()) << "a notice on the screen, not a box";
+
+    // Enter on the blank screen: the same session connects again (the
+    // listener still takes connections; nobody answers on them).
+    CTelnetView* view = p.app.frame().view();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QCoreApplication::sendEvent(view, &press);
+    EXPECT_TRUE(p.RunUntil([&] { return p.connected(); }, milliseconds(5000)));
+    EXPECT_TRUE(p.app.session().terminal.state.connectionNotice.empty());
+    p.RunUntil([] { return false; }, milliseconds(300));
+    EXPECT_EQ(p.app.frame().idleStatus(), QStringLiteral("Ready"));
+    p.app.Stop();
 }
 
 TEST(HostFaults, MalformedAndResequencedRecordsNeverStackBoxesAndTheWindowStillCloses) {

@@ -423,6 +423,28 @@ TEST_F(ConnectionFault, EndlessOptionRequestsAreEachRefusedOnceAndHeldDataStaysB
     EXPECT_NE(Run("screen").find("Sign On"), std::string::npos);
 }
 
+TEST_F(ConnectionFault, AHostThatRepeatsARequestOrAsksAgainAfterEveryAnswerGetsNoMore) {
+    Bytes afterNegotiation;
+    host.Play([&](FaultHost& h) {
+        Negotiate(h);  // BINARY and END-OF-RECORD are agreed here
+        Bytes repeated;
+        for (int i = 0; i < 100000; ++i) repeated.insert(repeated.end(), {kIac, 0xFD, 0x00});
+        h.SendDraining(repeated, afterNegotiation);
+        // A host that asks again as soon as it hears anything: one round.
+        for (int round = 0; round < 20; ++round) {
+            h.Send({kIac, 0xFD, 0x00, kIac, 0xFB, 0x19});
+            const Bytes answer = h.ReadQuiet(20);
+            afterNegotiation.insert(afterNegotiation.end(), answer.begin(), answer.end());
+        }
+        h.Send(samples::SignOnScreen());
+        h.ReadQuiet(200);
+    });
+    Run("connect");
+    EXPECT_EQ(Run("wait 10000"), "ok\n") << "the session goes on";
+    host.Join();
+    EXPECT_TRUE(afterNegotiation.empty()) << Hex(afterNegotiation);
+}
+
 TEST(HostStopsReading, NothingWaitsAndTheConnectionIsGivenUpAtTheStallLimit) {
     // The host floods option requests and never reads the refusals: once the
     // terminal's answers fill both socket queues, nothing more can go. The

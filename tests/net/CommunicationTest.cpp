@@ -2,10 +2,12 @@
 // data, the plain-text display and the end of a session by the host.
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "Loopback.h"
 #include "NetTestSupport.h"
@@ -249,6 +251,18 @@ protected:
 };
 
 TEST_F(CommunicationLoopbackTest, ConnectAndCloseDriveKeyboardLockAndNotifier) {
+    // A vanished host is noticed within about a minute: keep-alive probes
+    // after 30 s of silence, three 10 s apart.
+    int on = 0, idle = 0, interval = 0, probes = 0;
+    socklen_t size = sizeof on;
+    getsockopt(comm.SocketHandle(), SOL_SOCKET, SO_KEEPALIVE, &on, &size);
+    getsockopt(comm.SocketHandle(), IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size);
+    getsockopt(comm.SocketHandle(), IPPROTO_TCP, TCP_KEEPINTVL, &interval, &size);
+    getsockopt(comm.SocketHandle(), IPPROTO_TCP, TCP_KEEPCNT, &probes, &size);
+    EXPECT_EQ(on, 1);
+    EXPECT_LE(idle + interval * probes, 60);
+    EXPECT_GT(probes, 0);
+
     EXPECT_EQ(terminal.state.inputInhibited, 1);
     EXPECT_EQ(shell.watched, comm.SocketHandle());
     EXPECT_EQ(shell.log, (std::vector<std::string>{"BeginWaitCursor", "DrawInhibitIndicator",
