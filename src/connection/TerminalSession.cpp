@@ -63,7 +63,7 @@ void TerminalSession::EndOfArrival() {
 bool TerminalSession::WaitingForHost() const {
     const TerminalState& s = terminal.state;
     if (!s.connected || !s.inputInhibited || s.sysReqMode || !endpoint_.IsOpen()) return false;
-    return Communication::Clock::now() - endpoint_.lastTraffic() >= kHostSilenceNotice;
+    return endpoint_.Now() - endpoint_.lastTraffic() >= kHostSilenceNotice;
 }
 
 bool TerminalSession::StartConnection() {

@@ -129,6 +129,8 @@ public:
     std::size_t pendingOutput() const { return output_.size() - outputSent_; }
     /// When host data last arrived or a record last went out.
     Clock::time_point lastTraffic() const { return lastTraffic_; }
+    /// The endpoint's clock now.
+    Clock::time_point Now() const { return clock_(); }
 
     /// Host data waits in the socket until ResumeNotifications.
     void SuspendNotifications();
