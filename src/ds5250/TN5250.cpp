@@ -62,10 +62,21 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
 
     try {
         while (b.pos < b.length && !b.stopped) Step(b);
-        if (!b.stopped) EndOfBlock(b);
+        if (!b.stopped) {
+            EndOfWriteToDisplay(b);  // a record cut short after its display data
+            EndOfBlock(b);
+        }
     } catch (...) {
         if (!b.trace.empty()) WriteTrace(b);
         throw;
+    }
+    if (b.restoring) {
+        // A saved screen brings its fields back with their MDT bits; the
+        // operator had changed a field exactly when one of them is set.
+        t_.state.operatorModified = 0;
+        for (int i = 0; i < t_.formatTable.fieldCount(); ++i) {
+            if (t_.formatTable.entry(i)->mdt) t_.state.operatorModified = 1;
+        }
     }
     if (!b.trace.empty()) WriteTrace(b);
     // A nested block may have run under another code page: the enclosing
@@ -98,8 +109,10 @@ void CTN5250::StepOperationCode(Block& b) {
             ++b.pos;
             b.state = kAwaitCommand;
             break;
-        case kOpOutputOnly:
         case kOpRestoreScreen:
+            b.restoring = true;
+            [[fallthrough]];
+        case kOpOutputOnly:
             ++b.pos;
             b.state = kAwaitCommand;
             break;
@@ -164,7 +177,7 @@ void CTN5250::StepCommand(Block& b) {
             ++b.pos;  // a repeated escape byte
             break;
         case kCmdWriteToDisplay:
-            ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2));
+            b.unlockAfterOrders = ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2));
             b.pos += 3;
             b.changed = true;
             b.state = kDisplayData;
@@ -186,7 +199,8 @@ void CTN5250::StepCommand(Block& b) {
             break;
         case kCmdReadInputFields:
         case kCmdReadMdtFields:
-            ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2));
+            // A read has no orders to wait for: its unlock is at once.
+            if (ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2))) SetInputInhibited(0);
             t_.state.pendingRead = code;
             b.pos += 3;
             b.state = kAwaitCommand;
@@ -332,11 +346,13 @@ void CTN5250::Roll(Block& b) {
     const int bottom = b.at(b.pos + 3);
     const int rows = t_.rows();
     b.pos += 4;
-    if (top == 0 || top == rows || bottom == 0 || bottom == rows || top >= bottom) {
+    // A roll may reach the last row; only a top row of 0, a top row not
+    // above the bottom row, or a bottom row past the screen is invalid.
+    if (top == 0 || top >= bottom || bottom > rows) {
         SendNegativeResponse(kSenseInvalidRoll);
         return;
     }
-    const int shift = (control & 0x1F) * t_.columns();
+    const int shift = (control & kRollLinesMask) * t_.columns();
     const int first = (top - 1) * t_.columns();
     const int last = bottom * t_.columns() - 1;
     auto move = [&](int from, int to) {
@@ -348,7 +364,7 @@ void CTN5250::Roll(Block& b) {
         dst.character = src.character;
         dst.ebcdic = src.ebcdic;
     };
-    if (control & 0x80) {
+    if (control & kRollDown) {
         for (int q = last; q >= first; --q) move(q, q + shift);
     } else {
         for (int q = first; q <= last; ++q) move(q, q - shift);

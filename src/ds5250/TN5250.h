@@ -62,8 +62,11 @@ public:
     /// Sends the negative response with sense bytes 0x10 0x05 0x01 `sense`.
     void SendNegativeResponse(std::uint8_t sense);
 
-    /// The write control character of Write To Display and the reads.
-    void ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2);
+    /// The write control character of Write To Display and the reads: the
+    /// resets and nulling of CC1, the cursor blink, alarm and message light
+    /// of CC2. Returns whether CC2 asks to unlock the keyboard (for Write To
+    /// Display once its orders are done); CC2 never locks it.
+    bool ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2);
 
     /// Start of Header's first field for reads: 0 table order, n from entry n-1.
     int resequenceField() const { return resequenceField_; }
@@ -95,6 +98,8 @@ private:
         bool cursorGiven = false;
         bool rolled = false;
         bool stopped = false;
+        bool unlockAfterOrders = false;  ///< CC2 of the Write To Display asked to unlock
+        bool restoring = false;          ///< a Restore Screen record was met
         std::string trace;  ///< last report; written once when the block ends
 
         /// The byte at i, or 0 past the end of the block.
@@ -126,6 +131,11 @@ private:
     void WriteDataRun(Block& b);
     void WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac);
     void StopWithNegativeResponse(Block& b, std::uint8_t sense);
+    /// Nulls the field's data positions (EBCDIC 0x00, shown blank).
+    void NullField(const FieldEntry& e);
+    /// The display data of a Write To Display ended: an unlock its CC2 asked
+    /// for happens now.
+    void EndOfWriteToDisplay(Block& b);
 
     void EndOfBlock(Block& b);
     void PlaceCursorOnFirstInputField();

@@ -87,6 +87,19 @@ struct Terminal {
     /// Cells to pixels: each edge multiplied by the cell size.
     PixelRect CellRectToPixels(int left, int top, int right, int bottom) const;
 
+    /// The linear position of a field's first data position: the one after
+    /// its attribute (the next row's first when the attribute is in the last
+    /// column). May lie off the screen.
+    int FirstDataPosition(const FieldEntry& e) const { return (e.row - 1) * columns() + e.column; }
+    /// The field's data positions that lie on the screen, [first, end): a
+    /// field may be recorded longer than the screen, or start before it.
+    struct Span {
+        int first = 0;
+        int end = 0;
+        int size() const { return end > first ? end - first : 0; }
+    };
+    Span FieldSpan(const FieldEntry& e) const;
+
     /// Linear position of the cursor.
     int CursorPosition() const { return PixelToPosition(state.cursorX, state.cursorY); }
     /// 0-based cursor row and column.

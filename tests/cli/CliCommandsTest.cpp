@@ -149,6 +149,20 @@ TEST_F(CliCommandsTest, RecordsThatArriveTogetherAreEachInterpreted) {
     EXPECT_EQ(answers, 100u);
 }
 
+// The sign-on screen a real IBM i host sent: its fields are filled with
+// nulls, so the user typed goes out without trailing pad, as the host expects.
+TEST_F(CliCommandsTest, TheRecordedSignOnIsAnsweredWithoutPadding) {
+    const std::string file =
+        std::string(QUENLIX_SOURCE_DIR) + "/../shared/refdata/signon-recording/testsys-login-h2c-04-rec.bin";
+    if (!std::filesystem::exists(file)) GTEST_SKIP() << "no recorded host data at " << file;
+    Run("block fffd18");
+    EXPECT_EQ(Run("replay " + file), "");
+    Run("type TESTUSR");
+    const std::string sent = Run("key Enter");
+    EXPECT_NE(sent.find("f1110635e3c5e2e3e4e2d9ffef\n"), std::string::npos) << sent;
+    EXPECT_EQ(sent.find("e3c5e2e3e4e2d940"), std::string::npos) << "no blank pad: " << sent;
+}
+
 TEST_F(CliCommandsTest, ARecordOfSixtyThousandBytesIsInterpreted) {
     // Thirty full screens written over each other in one record, then one
     // line and an invitation: 60 000 bytes, longer than any buffer before.
