@@ -65,7 +65,6 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
         frame_->view()->FitScreenToWindow();
         frame_->UpdateCommandStates();
     };
-    clipboard_.SetSettings(&session_->activeSettings);
     messages_.SetParent(frame_.get());
     view.SetSession(session_.get());
     connect(&view, &CTelnetView::sendFailed, this, [this](const QString& text) {

@@ -88,23 +88,21 @@ void QtMessageBoxes::ShowHostNotice(HostNotice kind, std::string_view text) {
 
 void QtMessageBoxes::Alarm() { QApplication::beep(); }
 
-int QtClipboard::CodePage() const { return settings_ ? settings_->PageCode : 0; }
-
 bool QtClipboard::Empty() {
     QGuiApplication::clipboard()->clear();
     return true;
 }
 
-bool QtClipboard::SetText(std::string_view pcText) {
-    const std::string utf8 = PcCharset::ForCodePage(CodePage()).ToUtf8(pcText);
-    QGuiApplication::clipboard()->setText(QString::fromStdString(utf8));
+bool QtClipboard::SetText(std::string_view utf8) {
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
     return true;
 }
 
 std::optional<std::string> QtClipboard::GetText() {
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isNull()) return std::nullopt;
-    return PcCharset::ForCodePage(CodePage()).FromUtf8(text.toStdString());
+    return text.toStdString();
 }
 
 bool QtClipboard::HasText() {

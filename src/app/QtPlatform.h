@@ -78,14 +78,11 @@ private:
     int hostMore_ = 0;
 };
 
-/// The system clipboard, converting between the session's PC character set
-/// and Unicode.
+/// The system clipboard's text as UTF-8.
 class QtClipboard : public Clipboard {
 public:
-    /// The session values whose "Page Code" chooses the character set.
-    void SetSettings(const SessionSettings* settings) { settings_ = settings; }
     bool Empty() override;
-    bool SetText(std::string_view pcText) override;
+    bool SetText(std::string_view utf8) override;
     std::optional<std::string> GetText() override;
     /// Asked by the Paste command's enabling several times a second: on X11
     /// each look at the clipboard is a transfer from the program that owns
@@ -93,8 +90,6 @@ public:
     bool HasText() override;
 
 private:
-    int CodePage() const;
-    const SessionSettings* settings_ = nullptr;
     std::unique_ptr<QObject> watch_;  ///< context of the change connection
     std::optional<bool> hasText_;     ///< none: ask the clipboard again
 };

@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "net/SocketNotifier.h"
 #include "terminal/MessageBoxes.h"
@@ -35,7 +36,13 @@ public:
     explicit PrintedMessages(std::ostream& out) : out_(out) {}
     void ShowMessage(std::string_view text, MessageIcon icon) override;
     void Alarm() override { ++alarms; }
+    /// Kept for the shell to print as "refused: <text>" after the command.
+    void KeyRefused(std::string_view reason) override {
+        Alarm();
+        refused.emplace_back(reason);
+    }
     int alarms = 0;
+    std::vector<std::string> refused;
 
 private:
     std::ostream& out_;

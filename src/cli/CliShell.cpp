@@ -125,6 +125,7 @@ bool CliShell::Execute(const std::string& line) {
         return false;
     }
     bool ok = false;
+    messages_.refused.clear();
     try {
         ok = it->second(rest);
     } catch (const std::exception& e) {
@@ -132,6 +133,9 @@ bool CliShell::Execute(const std::string& line) {
         // socket error in a message box and abandons the key; so does this.
         messages_.ShowMessage(e.what(), MessageIcon::Stop);
     }
+    // Keys the terminal refused, each with the reason the indicator row shows.
+    for (const std::string& reason : messages_.refused) out_ << "refused: " << reason << '\n';
+    messages_.refused.clear();
     out_.flush();
     return ok;
 }

@@ -32,6 +32,9 @@ public:
     }
     /// The 5250 alarm.
     virtual void Alarm() {}
+    /// The terminal refused an operator's key for `reason` (also on the
+    /// indicator row). By default the alarm sounds.
+    virtual void KeyRefused(std::string_view /*reason*/) { Alarm(); }
 };
 
 /// Shows nothing.

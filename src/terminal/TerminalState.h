@@ -66,6 +66,9 @@ struct TerminalState {
     /// the host", "Connection lost: ..."), shown on the blank screen and in
     /// the status bar until the next connect; empty otherwise.
     std::string connectionNotice;
+    /// Why the terminal refused the operator's last key, shown on the
+    /// indicator row until the next key; empty otherwise.
+    std::string refusedReason;
 };
 
 /// Everything the terminal model holds for one session.

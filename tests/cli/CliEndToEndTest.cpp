@@ -328,12 +328,15 @@ TEST(CliCommands, KeyboardPasteCopyAndWordSelection) {
 
     out.str("");
     // Paste works only in a live session: the recording of `block` is one.
-    ASSERT_TRUE(shell.Execute("paste ab\\tc\\r\\nxyz"));
+    ASSERT_TRUE(shell.Execute("paste ab\\tc"));
     ASSERT_TRUE(shell.Execute("fields"));
     const std::string fields = out.str();
-    // A TAB is four blanks; CR LF goes to the next row's start, under the
-    // field's first column.
-    EXPECT_NE(fields.find("\"text\":\"ab    c   \""), std::string::npos) << fields;
+    // A TAB moves to the next input field.
+    EXPECT_NE(fields.find("\"text\":\"ab        \""), std::string::npos) << fields;
+    EXPECT_NE(fields.find("\"text\":\"c         \""), std::string::npos) << fields;
+    out.str("");
+    ASSERT_TRUE(shell.Execute("paste \\nxyz"));
+    EXPECT_EQ(out.str(), "refused: Paste: 3 characters not placed\n") << "a protected row";
 
     out.str("");
     ASSERT_TRUE(shell.Execute("copy 2 2 2 13"));
@@ -365,10 +368,9 @@ TEST(CliCommands, KeyboardPasteCopyAndWordSelection) {
     // through the recording that stands in for the socket.
     out.str("");
     ASSERT_TRUE(shell.Execute("key Enter"));
-    const Bytes ab = {0x81, 0x82, 0x40, 0x40, 0x40, 0x40, 0x83, 0x40, 0x40, 0x40};
     const Bytes enter = FrameRecord(
-        0x03,
-        Concat({{5, 14, 0xF1, 0x11, 4, 11}, ab, {0x11, 5, 11, 0xA7, 0xA8, 0xA9}, Bytes(7, 0x40)}));
+        0x03, Concat({{5, 13, 0xF1, 0x11, 4, 11, 0x81, 0x82}, Bytes(8, 0x40), {0x11, 5, 11, 0x83},
+                      Bytes(9, 0x40)}));
     EXPECT_EQ(out.str(), "sent " + HexOf(enter) + "\n");
 }
 
