@@ -88,6 +88,7 @@ void CMainFrame::BuildMenus() {
     Add(edit, kCmdSelectAll);
     edit->addSeparator();
     Add(edit, kCmdTrimBlankRight);
+    Add(edit, kCmdRefusedKeyAlarm);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("View"));
     for (int id : {kCmdCommandBar, kCmdSpecialKeyBar, kCmdHelpBar, kCmdStatusBar}) Add(viewMenu, id);

@@ -120,6 +120,7 @@ void CTelnetApp::ApplyPreferences() {
     view->SetBackground({prefs_.BkgndActive != 0, prefs_.BkgndMode, prefs_.ImageFile});
     session_->clipboardOptions.TrimBlankRight = prefs_.TrimBlankRight;
     session_->clipboardOptions.NbrTabSpace = prefs_.NbrTabSpace;
+    messages_.refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0;
     view->InvalidateView();
 }
 
@@ -278,6 +279,10 @@ void CTelnetApp::RegisterCommands() {
     f.SetHandler(kCmdTrimBlankRight,
                  {[this] { session_->input().clipboard().ToggleTrimBlankRight(); }, {},
                   [this] { return session_->clipboardOptions.TrimBlankRight != 0; }});
+    f.SetHandler(kCmdRefusedKeyAlarm,
+                 {[this] { prefs_.RefusedKeyAlarm = prefs_.RefusedKeyAlarm ? 0 : 1;
+                           messages_.refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0; },
+                  {}, [this] { return prefs_.RefusedKeyAlarm != 0; }});
     f.SetHandler(kCmdFullScreen, {[this] { ToggleFullScreen(); }, {},
                                   [this] { return frame_->fullScreen(); }});
     f.SetHandler(kCmdWebSite, {[this] {

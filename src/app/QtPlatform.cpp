@@ -88,6 +88,11 @@ void QtMessageBoxes::ShowHostNotice(HostNotice kind, std::string_view text) {
 
 void QtMessageBoxes::Alarm() { QApplication::beep(); }
 
+void QtMessageBoxes::KeyRefused(std::string_view) {
+    // The reason is painted on the indicator row; only the sound is ours.
+    if (refusedKeyAlarm) Alarm();
+}
+
 bool QtClipboard::Empty() {
     QGuiApplication::clipboard()->clear();
     return true;

@@ -62,6 +62,9 @@ public:
     void ShowMessage(std::string_view text, MessageIcon icon) override;
     void ShowHostNotice(HostNotice kind, std::string_view text) override;
     void Alarm() override;
+    /// The system beep when `refusedKeyAlarm` is on (the preference).
+    void KeyRefused(std::string_view reason) override;
+    bool refusedKeyAlarm = true;
     /// Tests set it to see texts without a modal box. Host notices do not go
     /// through it: their box never blocks.
     std::function<void(std::string_view, MessageIcon)> interceptor;

@@ -168,6 +168,17 @@ public:
 
     void InhibitText() { canvas_.DrawText(20 * m_.W + ox_, m_.T + 2, "X-System", Ink(kColorBlue)); }
 
+    // Why the last key was refused, after "X-System" and short of the
+    // row/column indicator.
+    void RefusedReason() {
+        const std::string& reason = t_.state.refusedReason;
+        const int room = m_.C - 7 - kRefusedReasonColumn - 1;
+        if (reason.empty() || room <= 0) return;
+        const std::string_view shown =
+            std::string_view(reason).substr(0, static_cast<std::size_t>(room));
+        canvas_.DrawText(kRefusedReasonColumn * m_.W + ox_, m_.T + 2, shown, Ink(kColorYellow));
+    }
+
     void SysReqLine() {
         const Color ink = Ink(kColorWhite);
         Separator(m_.T - 2, ink);
@@ -291,6 +302,7 @@ void RunSteps(Pass& pass, const Terminal& terminal, const PaintState& state,
     }
     pass.IndicatorRow();
     if (terminal.state.inputInhibited) pass.InhibitText();
+    pass.RefusedReason();
     if (terminal.state.sysReqMode) pass.SysReqLine();
     pass.Cursor();
     if (terminal.state.CheckRepere) pass.Crosshair();

@@ -70,6 +70,19 @@ TEST_F(PainterTest, ANoticeOfTheEndedSessionStandsOnTheBlankScreen) {
     EXPECT_TRUE(canvas.With("char ").empty());
 }
 
+TEST_F(PainterTest, TheReasonOfARefusedKeyStandsOnTheIndicatorRow) {
+    terminal.state.refusedReason = "Numeric field: digits only";
+    PaintAll();
+    Has("text 360,502 \"Numeric field: digits only\" #FFFA50");
+    // Cut short of the row/column indicator on a narrow screen.
+    terminal.state.refusedReason = std::string(60, 'R');
+    PaintAll();
+    Has("text 360,502 \"" + std::string(42, 'R') + "\" #FFFA50");
+    terminal.state.refusedReason.clear();
+    PaintAll();
+    EXPECT_TRUE(canvas.With("text 360,").empty());
+}
+
 TEST_F(PainterTest, ReverseCellFillsWithForegroundAndWritesInBackground) {
     Put(1, 2, 'A', kColorRed);
     Cell(1, 2).reverse = 1;
