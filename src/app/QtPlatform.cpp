@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStringDecoder>
+#include <QTimer>
 
 #include "session/SessionSettings.h"
 #include "terminal/Languages.h"
@@ -72,8 +73,18 @@ void QtMessageBoxes::ShowHostNotice(HostNotice kind, std::string_view text) {
     // The notice stands on the blank screen and in the status bar instead.
     if (kind == HostNotice::kConnectionEnded) return;
     if (hostBox_) {
+        // Counted at once, shown at the next turn of the event loop: a flood
+        // of thousands costs one layout of the box, not one each.
         ++hostMore_;
-        hostBox_->setText(hostText_ + QStringLiteral("\n\u2026 and %1 more").arg(hostMore_));
+        if (!hostTextDue_) {
+            hostTextDue_ = true;
+            QTimer::singleShot(0, hostBox_.data(), [this] {
+                hostTextDue_ = false;
+                if (hostBox_) {
+                    hostBox_->setText(hostText_ + QStringLiteral("\n\u2026 and %1 more").arg(hostMore_));
+                }
+            });
+        }
         return;
     }
     hostText_ = MessageText(text);

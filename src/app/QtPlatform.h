@@ -79,6 +79,7 @@ private:
     QPointer<QMessageBox> hostBox_;
     QString hostText_;
     int hostMore_ = 0;
+    bool hostTextDue_ = false;  ///< the box's text waits for the event loop
 };
 
 /// The system clipboard's text as UTF-8.

@@ -391,11 +391,6 @@ void Communication::HostEnded(const std::string& notice) {
     notifier_.WatchWritable(socket_.Handle(), false);
     output_.clear();
     outputSent_ = 0;
-    if (refused) {
-        // The host closed right after the environment answer, before any 5250
-        // block: it refused the display name.
-        messages_.ShowMessage(LoadString(kStrDisplayInUse), MessageIcon::Exclamation);
-    }
     try {
         session_.EndSession();
     } catch (const CBlockingSocketException&) {
@@ -404,6 +399,13 @@ void Communication::HostEnded(const std::string& notice) {
     if (socket_.IsOpen()) Close();
     terminal_.state.inputInhibited = 0;
     terminal_.state.connectionNotice = notice;
+    // The message comes when the session has ended: its box waits for the
+    // operator, the ending does not.
+    if (refused) {
+        // The host closed right after the environment answer, before any 5250
+        // block: it refused the display name.
+        messages_.ShowMessage(LoadString(kStrDisplayInUse), MessageIcon::Exclamation);
+    }
     messages_.ShowHostNotice(HostNotice::kConnectionEnded, notice);
     ending_ = false;
 }
