@@ -2,6 +2,21 @@
 // TN5250 server opens with, then the scripted screens (sign-on, main menu,
 // data entry, list, colours, pop-up, reads, query) driven by the records the
 // terminal sends back. Plain state + bytes in, bytes out: no I/O here.
+//
+// HostSession is the one object the server and the tests talk to; its
+// implementation is spread over one file per concept:
+//   HostSession.cpp      input and output, records routed to the screens
+//   HostNegotiation.cpp  the telnet negotiation, step by step
+//   SignOnScreen.cpp     sign-on (typed or automatic) and sign-off
+//   MainMenuScreen.cpp   the main menu and its help screen
+//   AttentionScreen.cpp  the Attention key's menu and System Request
+//   DataEntryScreen.cpp  one field of each kind, checked and echoed
+//   ListScreen.cpp       a 100-line list paged by the roll keys
+//   ColoursScreen.cpp    every screen attribute
+//   PopupScreen.cpp      a window over a saved screen, then Restore Screen
+//   ReadCheckScreen.cpp  Read Screen and Read Immediate, checked
+//   QueryScreen.cpp      the 5250 query and its reply
+//   BurstScenario.cpp    full screens as fast as the terminal takes them
 #pragma once
 
 #include <chrono>
@@ -10,10 +25,13 @@
 #include <string>
 #include <vector>
 
+#include "demohost/FieldDef.h"
 #include "demohost/HostTelnet.h"
 #include "demohost/InboundRecord.h"
 
 namespace quenlix::demohost {
+
+class ScreenWriter;
 
 enum class Scenario { kDemo, kBurst };
 
@@ -57,18 +75,6 @@ enum class ScreenId {
     kQueryInfo,
     kAttention,
     kBurst,
-};
-
-/// An input field the host put on the screen.
-struct FieldDef {
-    std::string label;
-    int row = 0;     ///< attribute position, 1-based
-    int column = 0;
-    std::uint8_t ffw1 = 0x40;
-    std::uint8_t ffw2 = 0x00;
-    std::uint8_t attribute = 0x24;
-    int length = 0;
-    std::string initial;
 };
 
 /// What the last query reply said.
@@ -129,7 +135,7 @@ public:
     bool messageLight() const { return messageLight_; }
 
 private:
-    // Negotiation.
+    // HostNegotiation.cpp
     void OnCommand(const TelnetEvent& e);
     void OnSubnegotiation(const TelnetEvent& e);
     void AskBinary();
@@ -137,36 +143,68 @@ private:
     void StartApplication();
     void Refuse(std::uint8_t verb, std::uint8_t option);
 
-    // Records.
+    // HostSession.cpp: records, field values, screens out.
     void OnRecord(const TelnetEvent& e);
     void OnAid(const InboundRecord& r);
-    void OnSignOn(const InboundRecord& r);
-    void OnMenu(const InboundRecord& r);
-    void OnDataEntry(const InboundRecord& r);
-    void OnList(const InboundRecord& r);
-    void OnPopup(const InboundRecord& r);
-    void OnReadTest(const InboundRecord& r);
-    void OnAttentionMenu(const InboundRecord& r);
-    void OnReadScreen(const InboundRecord& r);
-    void OnReadImmediate(const InboundRecord& r);
-    void OnQueryReply(const InboundRecord& r);
-    void OnSystemRequest(const InboundRecord& r);
-    void OnAttention();
-    void OnBurstAnswer(const InboundRecord& r, bool screenRead);
-    void SignOff(const std::string& why);
-    bool TrySignOn(const std::string& user, std::string& error);
     void ApplyFields(const InboundRecord& r);
     int FieldAt(int row, int column) const;
-
-    // Screens.
     void Show(ScreenId id, const std::string& message = {});
     Bytes BuildScreen(ScreenId id, const std::string& message);
     void ShowError(const std::string& message, int fieldIndex = -1);
     void Reinvite();
+    /// The information screens: Enter, F3 and F12 return to the main menu.
+    void OnInformation(const InboundRecord& r);
+
+    // SignOnScreen.cpp
+    void DrawSignOn(ScreenWriter& w);
+    void ShowFirstScreen();
+    void OnSignOn(const InboundRecord& r);
+    bool TrySignOn(const std::string& user, std::string& error);
+    void SignOff(const std::string& why);
+
+    // MainMenuScreen.cpp
+    void DrawMenu(ScreenWriter& w);
+    void DrawHelp(ScreenWriter& w);
+    void OnMenu(const InboundRecord& r);
+
+    // AttentionScreen.cpp
+    void DrawAttention(ScreenWriter& w);
+    void OnAttention();
+    void OnAttentionMenu(const InboundRecord& r);
+    void OnSystemRequest(const InboundRecord& r);
+
+    // DataEntryScreen.cpp
+    void DrawDataEntry(ScreenWriter& w);
+    void DrawDataResult(ScreenWriter& w);
+    void OnDataEntry(const InboundRecord& r);
+
+    // ListScreen.cpp
+    void DrawList(ScreenWriter& w);
+    void OnList(const InboundRecord& r);
+
+    // ColoursScreen.cpp
+    void DrawColours(ScreenWriter& w);
+
+    // PopupScreen.cpp
     void ShowPopup();
+    void OnPopup(const InboundRecord& r);
     void ClosePopup();
+
+    // ReadCheckScreen.cpp
+    void DrawReadTest(ScreenWriter& w);
+    void DrawReadResult(ScreenWriter& w);
+    void OnReadTest(const InboundRecord& r);
+    void OnReadScreen(const InboundRecord& r);
+    void OnReadImmediate(const InboundRecord& r);
+
+    // QueryScreen.cpp
+    void DrawQueryInfo(ScreenWriter& w);
     void SendQuery();
+    void OnQueryReply(const InboundRecord& r);
+
+    // BurstScenario.cpp
     void QueueBurstScreen();
+    void OnBurstAnswer(const InboundRecord& r, bool screenRead);
 
     void Send(const Bytes& bytes, const std::string& what);
     void Log(const std::string& line) { log_.push_back(line); }

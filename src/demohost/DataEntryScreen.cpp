@@ -1,0 +1,99 @@
+// The data-entry screen: one input field of each kind the field format word
+// can describe (shift/edit types, fill types, auto-enter, field exit
+// required, monocase, dup, bypass, non-display). Enter runs the host's
+// checks (FieldChecks.h); a field that fails gets the cursor and a message,
+// otherwise the result screen echoes what the host received for each field.
+#include "demohost/FieldChecks.h"
+#include "demohost/FieldData.h"
+#include "demohost/HostSession.h"
+#include "demohost/HostText.h"
+#include "demohost/ScreenWriter.h"
+#include "ds5250/DataStreamCodes.h"
+
+namespace quenlix::demohost {
+
+using namespace quenlix::ds;
+
+namespace {
+
+const char* const kBypassText = "PROTECTED";
+
+}  // namespace
+
+void HostSession::DrawDataEntry(ScreenWriter& w) {
+    w.Title("Data Entry");
+    w.Text(2, 2, "Type a value in each field, then press Enter.");
+    struct Kind {
+        const char* label;
+        std::uint8_t ffw1, ffw2, attribute;
+        int length;
+        const char* initial;
+    };
+    const Kind kinds[] = {
+        {"Alphanumeric shift", kFfw, 0, kAttrInput, 20, ""},
+        {"Alphabetic only", kFfw | kShiftAlphaOnly, 0, kAttrInput, 10, ""},
+        {"Numeric shift", kFfw | kShiftNumericShift, 0, kAttrInput, 10, ""},
+        {"Numeric only", kFfw | kShiftNumericOnly, 0, kAttrInput, 8, ""},
+        {"Digits only", kFfw | kShiftDigitsOnly, 0, kAttrInput, 6, ""},
+        {"Signed numeric", kFfw | kShiftSigned, 0, kAttrInput, 7, ""},
+        {"I/O (not keyable)", kFfw | kShiftIo, 0, kAttrInput, 8, ""},
+        {"Right-adjust zero fill", kFfw | kShiftNumericOnly, kFillZero, kAttrInput, 7, ""},
+        {"Right-adjust blank fill", kFfw | kShiftNumericOnly, kFillBlank, kAttrInput, 7, ""},
+        {"Mandatory fill", kFfw, kFillMandatory, kAttrInput, 5, ""},
+        {"Mandatory enter", kFfw, kFfw2MandatoryEnter, kAttrInput, 10, ""},
+        {"Field exit required", kFfw, kFfw2FieldExit, kAttrInput, 5, ""},
+        {"Auto-enter", kFfw, kFfw2AutoEnter, kAttrInput, 3, ""},
+        {"Monocase", kFfw, kFfw2Monocase, kAttrInput, 10, ""},
+        {"Dup enable", kFfw | kFfwDup, 0, kAttrInput, 10, ""},
+        {"Bypass (protected)", kFfw | kFfwBypass, 0, kAttrNormal, 10, kBypassText},
+        {"Non-display", kFfw, 0, kAttrHidden, 10, ""},
+    };
+    int row = 3;
+    for (const Kind& k : kinds) {
+        w.Text(row, 2, Pad(k.label, 26) + ". . :");
+        fields_.push_back({k.label, row, 38, k.ffw1, k.ffw2, k.attribute, k.length, k.initial});
+        ++row;
+    }
+    w.FunctionKeys("Enter=Check   F3=Exit   F12=Cancel");
+    w.PlaceCursor(3, 39);
+}
+
+void HostSession::DrawDataResult(ScreenWriter& w) {
+    w.TitledLines("Data Entry: What the Host Received", echo_,
+                  "Enter=Again   F3=Exit   F12=Cancel");
+}
+
+void HostSession::OnDataEntry(const InboundRecord& r) {
+    if (r.aid == kAidF1 + 2 || r.aid == kAidF1 + 11) {
+        Show(ScreenId::kMenu);
+        return;
+    }
+    if (r.aid != kAidEnter) {
+        ShowError(AidName(r.aid) + " is not allowed here.");
+        return;
+    }
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const FieldCheck c = CheckField(fields_[i], values_[i]);
+        if (!c.ok) {
+            ShowError(fields_[i].label + ": " + c.reason + ".", static_cast<int>(i));
+            return;
+        }
+    }
+    echo_.clear();
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        bool sent = false;
+        for (const InboundField& f : r.fields) {
+            sent = sent || (FieldAt(f.row, f.column) == static_cast<int>(i) && !f.ebcdic.empty());
+        }
+        std::string v = values_[i];
+        while (!v.empty() && v.back() == ' ') v.pop_back();
+        if (fields_[i].shiftEdit() == kShiftSigned) v = SignedNumber(values_[i]);
+        echo_.push_back(Pad(fields_[i].label, 26) + "'" + v + "'" + (sent ? "  sent" : ""));
+    }
+    echo_.push_back("Cursor " + std::to_string(r.cursorRow) + "," +
+                    std::to_string(r.cursorColumn) + "   AID " + AidName(r.aid) + "   Fields sent " +
+                    std::to_string(r.fields.size()));
+    Show(ScreenId::kDataResult);
+}
+
+}  // namespace quenlix::demohost
