@@ -2,7 +2,8 @@
 // TERMINAL-TYPE (which gives the screen size), then END-OF-RECORD and
 // TRANSMIT-BINARY both ways (no 5250 session without them), then
 // NEW-ENVIRON (device name and automatic sign-on). Each answer is taken only
-// in its own step; anything else the terminal offers is refused once.
+// in its own step; anything else the terminal offers is refused once. The
+// negotiation ends with the 5250 query, before any screen.
 #include <algorithm>
 #include <cstdio>
 
@@ -91,7 +92,7 @@ void HostSession::OnCommand(const TelnetEvent& e) {
                     Send(EnvironmentRequest(), "SB NEW-ENVIRON SEND USER DEVNAME IBM...");
                     phase_ = Phase::kAwaitEnviron;
                 } else {
-                    StartApplication();
+                    EndNegotiation();
                 }
                 return;
             }
@@ -142,7 +143,7 @@ void HostSession::OnSubnegotiation(const TelnetEvent& e) {
             return;
         }
         deviceName_ = deviceName_.substr(0, 10);
-        StartApplication();
+        EndNegotiation();
         return;
     }
     Log("<- SB " + OptionName(e.option) + " (ignored)");
@@ -161,23 +162,19 @@ void HostSession::AskEnvironment() {
     phase_ = Phase::kAwaitEnvironWill;
 }
 
-void HostSession::StartApplication() {
+void HostSession::EndNegotiation() {
     if (deviceName_.empty()) {
         char buf[16];
         std::snprintf(buf, sizeof buf, "QPADEV%04d", config_.clientNumber % 10000);
         deviceName_ = buf;
     }
-    phase_ = Phase::kRunning;
     Log("negotiation done: terminal \"" + terminalType_ + "\", " + std::to_string(rows_) + "x" +
         std::to_string(columns_) + ", device " + deviceName_);
-    if (config_.scenario == Scenario::kBurst) {
-        screen_ = ScreenId::kBurst;
-        burstLeft_ = config_.burstCount;
-        Pump();
-        return;
-    }
-    ShowFirstScreen();
+    // A real host asks what the display station is before it draws anything,
+    // and draws only once it has the answer: a screen sent before, or in the
+    // same block, races the terminal's reply and its first keys.
     SendQuery();
+    phase_ = Phase::kAwaitQueryReply;
 }
 
 }  // namespace quenlix::demohost

@@ -55,6 +55,17 @@ void HostSession::Receive(const std::uint8_t* data, std::size_t count) {
     }
 }
 
+void HostSession::StartApplication() {
+    phase_ = Phase::kRunning;
+    if (config_.scenario == Scenario::kBurst) {
+        screen_ = ScreenId::kBurst;
+        burstLeft_ = config_.burstCount;
+        Pump();
+        return;
+    }
+    ShowFirstScreen();
+}
+
 // ---------------------------------------------------------------------------
 // Records from the terminal
 
@@ -77,6 +88,10 @@ void HostSession::OnRecord(const TelnetEvent& e) {
         config_.tables);
     Log("<- " + DescribeInbound(r, config_.tables) +
         (e.truncated ? " (cut at the record limit)" : ""));
+    if (phase_ == Phase::kAwaitQueryReply) {
+        OnStartupAnswer(r);
+        return;
+    }
     if (phase_ != Phase::kRunning) {
         Log("record before the negotiation ended: ignored");
         return;

@@ -15,7 +15,7 @@
 //   ColoursScreen.cpp    every screen attribute
 //   PopupScreen.cpp      a window over a saved screen, then Restore Screen
 //   ReadCheckScreen.cpp  Read Screen and Read Immediate, checked
-//   QueryScreen.cpp      the 5250 query and its reply
+//   QueryScreen.cpp      the 5250 query (first at start-up) and its reply
 //   BurstScenario.cpp    full screens as fast as the terminal takes them
 #pragma once
 
@@ -56,6 +56,7 @@ enum class Phase {
     kAwaitBinary,            ///< DO/WILL END-OF-RECORD and TRANSMIT-BINARY sent
     kAwaitEnvironWill,       ///< DO NEW-ENVIRON sent
     kAwaitEnviron,           ///< SB NEW-ENVIRON SEND sent
+    kAwaitQueryReply,        ///< the 5250 query sent; the first screen follows the answer
     kRunning,                ///< 5250 records flow
     kClosing,                ///< the host ends the connection once output is sent
 };
@@ -98,14 +99,24 @@ public:
     explicit HostSession(HostConfig config = {});
 
     /// Opens the negotiation (IAC DO TERMINAL-TYPE). The steps: terminal
-    /// type, then END-OF-RECORD and TRANSMIT-BINARY, then the environment;
-    /// the first screen follows the environment answer.
+    /// type, then END-OF-RECORD and TRANSMIT-BINARY, then the environment.
+    /// Then, as a real host does, the 5250 query goes out alone, and the
+    /// first screen (sign-on, the main menu after an automatic sign-on, or
+    /// the burst) follows the terminal's first record: the query reply, or
+    /// any other record (a negative response from a terminal that has no
+    /// query, a key), which ends the wait just the same.
     void Start();
     /// Bytes the terminal sent, in any slices.
     void Receive(const std::uint8_t* data, std::size_t count);
     void Receive(const Bytes& bytes) { Receive(bytes.data(), bytes.size()); }
     /// Tops up the output of a running burst to `budget` bytes.
     void Pump(std::size_t budget = kPumpBudget);
+    /// The session has no clock: the server calls this when the terminal
+    /// has left the query unanswered for its wait (DemoServer's
+    /// queryReplyWait), and the first screen goes out without the reply.
+    /// Does nothing unless the session awaits the query reply.
+    void QueryReplyTimedOut();
+    bool awaitingQueryReply() const { return phase_ == Phase::kAwaitQueryReply; }
 
     /// Everything queued for the terminal since the last call.
     Bytes TakeOutput();
@@ -140,10 +151,13 @@ private:
     void OnSubnegotiation(const TelnetEvent& e);
     void AskBinary();
     void AskEnvironment();
-    void StartApplication();
+    /// The negotiation is done: the device name is settled, the query goes out.
+    void EndNegotiation();
     void Refuse(std::uint8_t verb, std::uint8_t option);
 
-    // HostSession.cpp: records, field values, screens out.
+    // HostSession.cpp: the start, records, field values, screens out.
+    /// The first screen, once the start-up query was answered or given up.
+    void StartApplication();
     void OnRecord(const TelnetEvent& e);
     void OnAid(const InboundRecord& r);
     void ApplyFields(const InboundRecord& r);
@@ -201,6 +215,8 @@ private:
     void DrawQueryInfo(ScreenWriter& w);
     void SendQuery();
     void OnQueryReply(const InboundRecord& r);
+    /// The terminal's first record after the start-up query.
+    void OnStartupAnswer(const InboundRecord& r);
 
     // BurstScenario.cpp
     void QueueBurstScreen();

@@ -1,6 +1,7 @@
 // The 5250 query (Write Structured Field, class 0xD9 type 0x70) and the
 // terminal's reply: device type and model, shown on the display station
-// query screen.
+// query screen. The query is the host's first record after the negotiation;
+// the first screen waits for the terminal's answer.
 #include "demohost/HostSession.h"
 #include "demohost/HostText.h"
 #include "demohost/ScreenWriter.h"
@@ -29,9 +30,28 @@ void HostSession::DrawQueryInfo(ScreenWriter& w) {
 }
 
 void HostSession::SendQuery() {
-    RecordBuilder rb(kOpOutputOnly, config_.tables);
+    // Put/Get, as IBM i hosts send it.
+    RecordBuilder rb(kOpPutGet, config_.tables);
     rb.queryStructuredField();
-    Send(rb.record(), "Output Only Write Structured Field query");
+    Send(rb.record(), "Put/Get Write Structured Field query");
+}
+
+void HostSession::OnStartupAnswer(const InboundRecord& r) {
+    if (r.kind == InboundKind::kQueryReply) {
+        OnQueryReply(r);
+    } else {
+        // A terminal without the query answers with a negative response; an
+        // operator's key may come first. Either way the terminal is there and
+        // waits, and a real host goes on to its first screen.
+        Log("no query reply: the first screen without it");
+    }
+    StartApplication();
+}
+
+void HostSession::QueryReplyTimedOut() {
+    if (phase_ != Phase::kAwaitQueryReply) return;
+    Log("the query was not answered in time: the first screen without it");
+    StartApplication();
 }
 
 void HostSession::OnQueryReply(const InboundRecord& r) {

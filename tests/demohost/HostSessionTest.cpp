@@ -2,6 +2,9 @@
 // shows for each host screen, and how the host answers the terminal's keys.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include "TerminalHarness.h"
@@ -28,6 +31,14 @@ protected:
     bool Shows(const std::string& text) const {
         return Screen().find(text) != std::string::npos;
     }
+    /// What this project's terminal answers to the query, as `type`.
+    Bytes QueryReply(const std::string& type = "IBM-5292-2") {
+        settings.TerminalName = type;
+        responses.SendQueryReply(ds::kQueryClass);
+        Bytes reply = sender.sent.at(0);
+        sender.sent.clear();
+        return reply;
+    }
     /// A row without the blanks around its text.
     std::string Text(int row) const {
         const std::string r = Row(row);
@@ -50,7 +61,7 @@ TEST_F(DemoHostSession, NegotiatesThenShowsSignOnSizedByTerminalType) {
     EXPECT_EQ(terminal.formatTable.entry(0)->monocase, 1);
     EXPECT_EQ(terminal.formatTable.entry(1)->attribute, 0x27);  // password hidden
     EXPECT_EQ(terminal.state.inputInhibited, 0);
-    // The query that followed the screen was answered and read.
+    // The query before the screen was answered and read.
     EXPECT_TRUE(host->query().received);
     EXPECT_EQ(host->query().deviceType, "5292");
     EXPECT_EQ(host->query().model, "2");
@@ -66,15 +77,19 @@ TEST_F(DemoHostSession, NegotiatesThenShowsSignOnSizedByTerminalType) {
 TEST_F(DemoHostSession, NegotiationAnswersSplitAnywhereGiveTheSameSession) {
     const Bytes answers = NegotiationAnswers(
         "IBM-3477-FC", EnvironAnswer({{"DEVNAME", "SPLIT1"}, {"IBMRSEED", ""}}));
+    const Bytes reply = QueryReply("IBM-3477-FC");
     for (std::size_t cut = 0; cut <= answers.size(); ++cut) {
         SCOPED_TRACE(cut);
         HostSession h;
         h.Start();
         h.Receive(answers.data(), cut);
         h.Receive(answers.data() + cut, answers.size() - cut);
-        EXPECT_EQ(h.phase(), Phase::kRunning);
+        EXPECT_EQ(h.phase(), Phase::kAwaitQueryReply);
         EXPECT_EQ(h.columns(), 132);
         EXPECT_EQ(h.deviceName(), "SPLIT1");
+        EXPECT_EQ(h.screen(), ScreenId::kNone);
+        h.Receive(reply);
+        EXPECT_EQ(h.phase(), Phase::kRunning);
         EXPECT_EQ(h.screen(), ScreenId::kSignOn);
     }
 }
@@ -88,6 +103,8 @@ TEST_F(DemoHostSession, TerminalRefusingTypeAndEnvironmentStillGetsASignOnScreen
     h.Receive(BinaryAnswers());
     EXPECT_EQ(h.TakeOutput(), Bytes({0xFF, 0xFD, 0x27}));
     h.Receive(Bytes{0xFF, 0xFC, 0x27});  // WONT NEW-ENVIRON
+    EXPECT_EQ(h.TakeOutput(), QueryRecord());
+    h.Receive(QueryReply());
     EXPECT_EQ(h.phase(), Phase::kRunning);
     EXPECT_EQ(h.screen(), ScreenId::kSignOn);
     EXPECT_EQ(h.columns(), 80);
@@ -99,6 +116,97 @@ TEST_F(DemoHostSession, TerminalRefusingTypeAndEnvironmentStillGetsASignOnScreen
     refused.Receive(Concat({{0xFF, 0xFB, 0x18}, TerminalTypeAnswer("IBM-5292-2"),
                             {0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFC, 0x00}}));
     EXPECT_TRUE(refused.closeRequested());
+}
+
+TEST_F(DemoHostSession, TheQueryGoesOutAloneAndTheSignOnOnlyAfterItsReply) {
+    Negotiate();
+    const Bytes query = host->TakeOutput();
+    EXPECT_EQ(query, QueryRecord());  // nothing before it, nothing with it
+    EXPECT_EQ(host->phase(), Phase::kAwaitQueryReply);
+    EXPECT_EQ(host->screen(), ScreenId::kNone);
+    host->Pump();
+    EXPECT_TRUE(host->TakeOutput().empty());
+
+    interpreter.ProcessBlock(query.data(), query.size());
+    ASSERT_EQ(sender.sent.size(), 1u);
+    const Bytes reply = sender.sent[0];
+    sender.sent.clear();
+    // A reply split anywhere: the screen follows its last byte, not before.
+    host->Receive(reply.data(), reply.size() - 1);
+    EXPECT_TRUE(host->TakeOutput().empty());
+    host->Receive(reply.data() + reply.size() - 1, 1);
+    const Bytes screen = host->TakeOutput();
+    ASSERT_GT(screen.size(), 12u);
+    EXPECT_EQ(screen[9], ds::kOpPutGet);
+    EXPECT_EQ(screen[10], ds::kEscape);
+    EXPECT_EQ(screen[11], ds::kCmdClearUnit);
+    EXPECT_EQ(std::search(screen.begin(), screen.end(), query.begin() + 10, query.end() - 2),
+              screen.end());
+    EXPECT_EQ(host->query().deviceType, "5292");
+
+    // The sign-on screen is the last thing the host sends: the operator's
+    // first keys go into the user field.
+    interpreter.ProcessBlock(screen.data(), screen.size());
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_NE(Row(1).find("Sign On"), std::string::npos);
+    Type(6, 53, "FIRST");
+    Key(ds::kAidEnter);
+    EXPECT_EQ(host->user(), "FIRST");
+}
+
+TEST_F(DemoHostSession, AnyOtherAnswerOrTheServersTimeoutEndsTheQueryWait) {
+    const struct {
+        const char* what;
+        Bytes answer;  ///< empty: the server gives up waiting
+    } cases[] = {
+        {"a negative response", FrameRecord(0, {0x10, 0x03, 0x01, 0x01}, ds::kFlagError)},
+        {"Enter before any screen", FrameRecord(ds::kOpPutGet, {1, 1, ds::kAidEnter})},
+        {"not a GDS record", Bytes{0x00, 0x05, 0x12, 0xFF, 0xEF}},
+        {"no answer", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Negotiate();
+        ASSERT_EQ(host->TakeOutput(), QueryRecord());
+        if (c.answer.empty()) {
+            host->QueryReplyTimedOut();
+        } else {
+            host->Receive(c.answer);
+        }
+        EXPECT_EQ(host->phase(), Phase::kRunning);
+        EXPECT_EQ(host->screen(), ScreenId::kSignOn);
+        EXPECT_FALSE(host->query().received);
+        Deliver();
+        EXPECT_NE(Row(1).find("Sign On"), std::string::npos);
+        // Once running, the timeout does nothing, and a late reply is
+        // taken without a screen.
+        host->QueryReplyTimedOut();
+        host->Receive(QueryReply());
+        EXPECT_TRUE(host->TakeOutput().empty());
+        EXPECT_TRUE(host->query().received);
+        EXPECT_EQ(host->screen(), ScreenId::kSignOn);
+    }
+}
+
+TEST_F(DemoHostSession, QueryIsTheRecordedHostsAndTheRecordedReplyIsRead) {
+    const std::filesystem::path dir =
+        std::filesystem::path(QUENLIX_SOURCE_DIR) / ".." / "shared" / "refdata" /
+        "signon-recording";
+    if (!std::filesystem::is_directory(dir)) {
+        GTEST_SKIP() << "no recorded host data at " << dir.string();
+    }
+    auto read = [&](const char* name) {
+        std::ifstream in(dir / name, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    Negotiate("IBM-3477-FC");
+    EXPECT_EQ(host->TakeOutput(), read("testsys-login-h2c-05-rec.bin"));
+    // Another terminal's reply: a 5251 model 11.
+    host->Receive(read("testsys-login-c2h-02-rec.bin"));
+    EXPECT_EQ(host->screen(), ScreenId::kSignOn);
+    EXPECT_TRUE(host->query().received);
+    EXPECT_EQ(host->query().deviceType, "5251");
+    EXPECT_EQ(host->query().model, "011");
 }
 
 TEST_F(DemoHostSession, DeviceInUseClosesRightAfterTheEnvironmentAnswer) {
