@@ -40,7 +40,7 @@ void HostSession::OnAttentionMenu(const InboundRecord& r) {
         Show(returnTo_);
         return;
     }
-    const std::string option = Trim(values_[0]);
+    const std::string option = Trim(value(0));
     if (r.aid != kAidEnter || option == "1") {
         Show(returnTo_);
     } else if (option == "2") {

@@ -73,7 +73,7 @@ void HostSession::OnDataEntry(const InboundRecord& r) {
         return;
     }
     for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const FieldCheck c = CheckField(fields_[i], values_[i]);
+        const FieldCheck c = CheckField(fields_[i], value(i));
         if (!c.ok) {
             ShowError(fields_[i].label + ": " + c.reason + ".", static_cast<int>(i));
             return;
@@ -81,14 +81,15 @@ void HostSession::OnDataEntry(const InboundRecord& r) {
     }
     echo_.clear();
     for (std::size_t i = 0; i < fields_.size(); ++i) {
-        bool sent = false;
+        // "sent" with data, "address only" for a field of nulls (or one an
+        // auto-enter answer names without data), nothing when not sent.
+        const char* how = "";
         for (const InboundField& f : r.fields) {
-            sent = sent || (FieldAt(f.row, f.column) == static_cast<int>(i) && !f.ebcdic.empty());
+            if (FieldAt(f.row, f.column) != static_cast<int>(i)) continue;
+            how = f.ebcdic.empty() ? "  address only" : "  sent";
         }
-        std::string v = values_[i];
-        while (!v.empty() && v.back() == ' ') v.pop_back();
-        if (fields_[i].shiftEdit() == kShiftSigned) v = SignedNumber(values_[i]);
-        echo_.push_back(Pad(fields_[i].label, 26) + "'" + v + "'" + (sent ? "  sent" : ""));
+        echo_.push_back(Pad(fields_[i].label, 26) + "'" + EchoText(fields_[i], values_[i]) + "'" +
+                        how);
     }
     echo_.push_back("Cursor " + std::to_string(r.cursorRow) + "," +
                     std::to_string(r.cursorColumn) + "   AID " + AidName(r.aid) + "   Fields sent " +

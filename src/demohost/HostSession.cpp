@@ -137,17 +137,10 @@ void HostSession::OnRecord(const TelnetEvent& e) {
 void HostSession::ApplyFields(const InboundRecord& r) {
     for (const InboundField& f : r.fields) {
         const int i = FieldAt(f.row, f.column);
-        if (i < 0 || f.ebcdic.empty()) continue;  // unknown, or an address without data
-        const FieldDef& def = fields_[static_cast<std::size_t>(i)];
-        std::string text = f.text;
-        for (char& c : text) {
-            if (c == '\0') c = ' ';
-        }
-        if (def.shiftEdit() == kShiftSigned) {
-            text = ReadSignedField(f.ebcdic, std::move(text),
-                                   static_cast<std::size_t>(def.length));
-        }
-        values_[static_cast<std::size_t>(i)] = text;
+        if (i < 0) continue;  // not a field of this screen
+        // An address alone is a field of nulls: empty.
+        values_[static_cast<std::size_t>(i)] =
+            ReadFieldData(fields_[static_cast<std::size_t>(i)], f.ebcdic, config_.tables);
     }
 }
 
@@ -197,20 +190,20 @@ void HostSession::OnInformation(const InboundRecord& r) {
 
 void HostSession::Show(ScreenId id, const std::string& message) {
     if (id == ScreenId::kNone) id = ScreenId::kMenu;
-    Bytes record = BuildScreen(id, message);
     static const char* const kNames[] = {"none", "sign-on", "main menu", "help", "data entry",
                                          "data entry result", "list", "colours", "pop-up",
                                          "read test", "read result", "query", "attention menu",
                                          "burst"};
-    Send(record, std::string("Put/Get Clear Unit, Write To Display ") +
-                     kNames[static_cast<int>(id)] + ", Read MDT Fields");
-}
-
-Bytes HostSession::BuildScreen(ScreenId id, const std::string& message) {
-    screen_ = id;
-    fields_.clear();
     const std::uint8_t cc2 = id == ScreenId::kColors ? kCc2BlinkCursor : kCc2SteadyCursor;
     ScreenWriter w(rows_, columns_, cc2, config_.tables);
+    DrawScreen(id, message, w);
+    Send(w.Finish(), std::string("Put/Get Clear Unit, Write To Display ") +
+                         kNames[static_cast<int>(id)] + ", " + w.readName());
+}
+
+void HostSession::DrawScreen(ScreenId id, const std::string& message, ScreenWriter& w) {
+    screen_ = id;
+    fields_.clear();
     switch (id) {
         case ScreenId::kSignOn: DrawSignOn(w); break;
         case ScreenId::kMenu: DrawMenu(w); break;
@@ -231,8 +224,7 @@ Bytes HostSession::BuildScreen(ScreenId id, const std::string& message) {
     if (!message.empty()) w.Message(message);
     for (const FieldDef& f : fields_) w.Field(f);
     values_.clear();
-    for (const FieldDef& f : fields_) values_.push_back(f.initial);
-    return w.Finish();
+    for (const FieldDef& f : fields_) values_.push_back({f.initial, false});
 }
 
 void HostSession::ShowError(const std::string& message, int fieldIndex) {

@@ -14,7 +14,7 @@
 //   ListScreen.cpp       a 100-line list paged by the roll keys
 //   ColoursScreen.cpp    every screen attribute
 //   PopupScreen.cpp      a window over a saved screen, then Restore Screen
-//   ReadCheckScreen.cpp  Read Screen and Read Immediate, checked
+//   ReadCheckScreen.cpp  Read Input Fields, Read Screen, Read Immediate, checked
 //   QueryScreen.cpp      the 5250 query (first at start-up) and its reply
 //   BurstScenario.cpp    full screens as fast as the terminal takes them
 #pragma once
@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "demohost/FieldData.h"
 #include "demohost/FieldDef.h"
 #include "demohost/HostTelnet.h"
 #include "demohost/InboundRecord.h"
@@ -139,8 +140,9 @@ public:
     int columns() const { return columns_; }
     const std::vector<FieldDef>& fields() const { return fields_; }
     /// Current value of field i as the host knows it (initial, or what the
-    /// terminal last sent for it).
-    const std::string& value(std::size_t i) const { return values_.at(i); }
+    /// terminal last sent for it, see FieldData.h).
+    const std::string& value(std::size_t i) const { return values_.at(i).text; }
+    bool negative(std::size_t i) const { return values_.at(i).negative; }
     const QueryInfo& query() const { return query_; }
     int listTop() const { return listTop_; }
     bool messageLight() const { return messageLight_; }
@@ -163,7 +165,8 @@ private:
     void ApplyFields(const InboundRecord& r);
     int FieldAt(int row, int column) const;
     void Show(ScreenId id, const std::string& message = {});
-    Bytes BuildScreen(ScreenId id, const std::string& message);
+    /// The screen's layout and fields into `w`; the fields become the host's.
+    void DrawScreen(ScreenId id, const std::string& message, ScreenWriter& w);
     void ShowError(const std::string& message, int fieldIndex = -1);
     void Reinvite();
     /// The information screens: Enter, F3 and F12 return to the main menu.
@@ -243,7 +246,7 @@ private:
     ScreenId screen_ = ScreenId::kNone;
     ScreenId returnTo_ = ScreenId::kMenu;  ///< the attention menu's "return"
     std::vector<FieldDef> fields_;
-    std::vector<std::string> values_;
+    std::vector<FieldValue> values_;
     std::string user_, program_, menu_, library_;
     int listTop_ = 0;
     bool messageLight_ = false;
@@ -254,7 +257,7 @@ private:
     Bytes saved_;
     ScreenId savedScreen_ = ScreenId::kNone;
     std::vector<FieldDef> savedFields_;
-    std::vector<std::string> savedValues_;
+    std::vector<FieldValue> savedValues_;
 
     // Read Screen / Read Immediate check.
     int readsPending_ = 0;

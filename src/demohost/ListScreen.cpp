@@ -62,7 +62,7 @@ void HostSession::OnList(const InboundRecord& r) {
             Show(ScreenId::kMenu);
             return;
         case kAidEnter: {
-            const std::string to = Trim(values_[0]);
+            const std::string to = Trim(value(0));
             if (!to.empty()) {
                 if (!AllOf(to, "", true, false)) {
                     ShowError("Type a line number from 1 to 100.", 0);

@@ -27,7 +27,7 @@ void HostSession::DrawMenu(ScreenWriter& w) {
                              "     4. Turn the message light on",
                              "     5. Turn the message light off",
                              "     6. Pop-up window over a saved screen",
-                             "     7. Read Screen and Read Immediate check",
+                             "     7. Read checks: Read Input Fields, Read Screen, Read Immediate",
                              "     8. Display station query",
                              "    90. Sign off"};
     for (int i = 0; i < 9; ++i) w.Text(5 + i, 2, options[i]);
@@ -71,7 +71,7 @@ void HostSession::OnMenu(const InboundRecord& r) {
             ShowError(AidName(r.aid) + " is not allowed here.");
             return;
     }
-    const std::string option = Upper(Trim(values_[0]));
+    const std::string option = Upper(Trim(value(0)));
     if (option.empty()) {
         Show(ScreenId::kMenu);
     } else if (option == "1") {

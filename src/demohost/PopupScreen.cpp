@@ -59,7 +59,7 @@ void HostSession::ShowPopup() {
     rb.sba(f.row, f.column).startOfField(f.ffw1, f.ffw2, f.attribute, f.length);
     rb.insertCursor(f.row, f.column + 1).readMdtFields();
     fields_ = {f};
-    values_ = {""};
+    values_ = {FieldValue{}};
     screen_ = ScreenId::kPopup;
     Send(rb.record(), "Put/Get WTD pop-up, Read MDT Fields");
 }

@@ -65,9 +65,22 @@ ScreenWriter& ScreenWriter::PlaceCursor(int row, int column) {
     return *this;
 }
 
+ScreenWriter& ScreenWriter::ReadWith(std::uint8_t readCommand) {
+    readCommand_ = readCommand == kCmdReadInputFields ? kCmdReadInputFields : kCmdReadMdtFields;
+    return *this;
+}
+
+const char* ScreenWriter::readName() const {
+    return readCommand_ == kCmdReadInputFields ? "Read Input Fields" : "Read MDT Fields";
+}
+
 Bytes ScreenWriter::Finish() {
     if (cursorRow_ > 0) rb_.insertCursor(cursorRow_, cursorColumn_);
-    rb_.readMdtFields();
+    if (readCommand_ == kCmdReadInputFields) {
+        rb_.readInputFields();
+    } else {
+        rb_.readMdtFields();
+    }
     return rb_.record();
 }
 

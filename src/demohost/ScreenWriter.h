@@ -1,6 +1,6 @@
 // Builds one full screen of the demo host as a Put/Get record: Clear Unit,
 // Write To Display, text at addresses, the input fields, the cursor, and the
-// Read MDT Fields that waits for the operator. Anything that would fall off
+// read command (Read MDT Fields unless told) that waits for the operator. Anything that would fall off
 // the screen is cut, never sent.
 #pragma once
 
@@ -45,12 +45,18 @@ public:
     ScreenWriter& Field(const FieldDef& f);
     /// Where the cursor goes once the screen is drawn (Insert Cursor, last).
     ScreenWriter& PlaceCursor(int row, int column);
-    /// The record: the orders so far, Insert Cursor when placed, Read MDT Fields.
+    /// The read that ends the record: ds::kCmdReadMdtFields (the default) or
+    /// ds::kCmdReadInputFields.
+    ScreenWriter& ReadWith(std::uint8_t readCommand);
+    /// "Read MDT Fields" or "Read Input Fields", for the log.
+    const char* readName() const;
+    /// The record: the orders so far, Insert Cursor when placed, the read.
     Bytes Finish();
 
 private:
     int rows_, columns_;
     int cursorRow_ = 0, cursorColumn_ = 0;
+    std::uint8_t readCommand_ = ds::kCmdReadMdtFields;
     RecordBuilder rb_;
 };
 

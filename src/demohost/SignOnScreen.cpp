@@ -86,13 +86,13 @@ void HostSession::OnSignOn(const InboundRecord& r) {
         return;
     }
     std::string error;
-    if (!TrySignOn(Upper(Trim(values_[0])), error)) {
+    if (!TrySignOn(Upper(Trim(value(0))), error)) {
         ShowError(error, 0);
         return;
     }
-    program_ = Upper(Trim(values_[2]));
-    menu_ = Upper(Trim(values_[3]));
-    library_ = Upper(Trim(values_[4]));
+    program_ = Upper(Trim(value(2)));
+    menu_ = Upper(Trim(value(3)));
+    library_ = Upper(Trim(value(4)));
     Show(ScreenId::kMenu);
 }
 

@@ -374,6 +374,42 @@ TEST_F(DemoHostSession, SignedNumericFieldsAreReadWithTheirSign) {
     }
 }
 
+TEST_F(DemoHostSession, DataEntryReadsFieldsWithoutTrailingNullsOrSignPosition) {
+    const TablePair& t = BuiltinTablePair();
+    auto at = [&](int row, const std::string& pc) {
+        Bytes b = {0x11, static_cast<std::uint8_t>(row), 39};
+        for (char c : pc) b.push_back(t.ATOE[static_cast<std::uint8_t>(c)]);
+        return b;
+    };
+    const Bytes minus42 = {0xF4, 0xD2};  // "4K": 42 with the negative zone
+    SignOn();
+    Option("1");
+    ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
+    // Each field as the terminal sends it now: no trailing nulls, no sign
+    // position, a field of nulls as its address alone.
+    host->Receive(FrameRecord(
+        ds::kOpPutGet,
+        Concat({{13, 43, ds::kAidEnter}, at(3, "Hi"), at(6, "      "), minus42, at(8, "    "),
+                minus42, at(10, ""), at(11, "42"), at(13, "MUST")})));
+    Deliver();
+    ASSERT_EQ(host->screen(), ScreenId::kDataResult) << Row(24);
+    EXPECT_TRUE(Shows("Alphanumeric shift        'Hi'  sent"));
+    EXPECT_TRUE(Shows("Numeric only              '-42'  sent"));
+    EXPECT_TRUE(Shows("Signed numeric            '-42'  sent"));
+    EXPECT_TRUE(Shows("Right-adjust zero fill    ''  address only"));
+    EXPECT_TRUE(Shows("Right-adjust blank fill   '42'  sent"));
+    EXPECT_TRUE(Shows("Mandatory enter           'MUST'  sent"));
+
+    // A mandatory-fill field that came short is partly filled.
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
+    host->Receive(
+        FrameRecord(ds::kOpPutGet, Concat({{12, 41, ds::kAidEnter}, at(12, "AB"), at(13, "M")})));
+    Deliver();
+    EXPECT_EQ(Text(24), "Mandatory fill: fill every position or none.");
+    EXPECT_EQ(CursorRow(), 12);
+}
+
 TEST_F(DemoHostSession, AShortMessageLeavesNothingOfALongerOneBeforeIt) {
     SignOn();
     Option("42");
@@ -517,17 +553,68 @@ TEST_F(DemoHostSession, FieldDataIsReadWithTheHostsCodePage) {
     EXPECT_TRUE(Shows("User: @DEMO"));  // and back out through the same page
 }
 
-TEST_F(DemoHostSession, ReadScreenAndReadImmediateAnswersAreChecked) {
+TEST_F(DemoHostSession, ReadInputFieldsReadScreenAndReadImmediateAnswersAreChecked) {
     SignOn();
     Option("7");
     ASSERT_EQ(host->screen(), ScreenId::kReadTest);
+    EXPECT_EQ(terminal.state.pendingRead, kReadInputFields);
+    // A word and a negative amount, as Field- leaves it (-42).
     Type(8, 24, "HELLO");
+    Store(10, 24, Concat({Bytes(4, 0x40), {0xF4, 0xD2, 0x40}}));
     Key(ds::kAidEnter);
     ASSERT_EQ(host->screen(), ScreenId::kReadResult) << log;
+    // The terminal sends every position in Read Input Fields (10 + 5 + 7)
+    // and leaves the sign position out of Read Immediate (10 + 5 + 6).
+    EXPECT_TRUE(Shows("Read Input Fields: 22 bytes of field data  OK")) << Screen();
     EXPECT_TRUE(Shows("Read Screen: 1920 bytes, expected 1920  OK"));
     EXPECT_TRUE(Shows("Marker text at row 6: OK"));
     EXPECT_TRUE(Shows("match Enter: OK"));
-    EXPECT_TRUE(Shows("15 bytes of field data  OK")) << Screen();
+    EXPECT_TRUE(Shows("21 bytes of field data  OK")) << Screen();
+    EXPECT_TRUE(Shows("Fields read: Word 'HELLO', Number '12345', Amount '-42'"));
+
+    // Enter without typing: no field data in either answer.
+    Key(ds::kAidEnter);
+    Option("7");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kReadResult);
+    EXPECT_TRUE(Shows("Read Input Fields: no field data (nothing typed)"));
+    EXPECT_TRUE(Shows("match Enter: OK"));
+    EXPECT_TRUE(Shows("no field data (nothing typed)"));
+}
+
+TEST_F(DemoHostSession, ReadInputFieldsOfEitherFormAndOfNeither) {
+    const TablePair& t = BuiltinTablePair();
+    const Bytes word = {t.ATOE['H'], t.ATOE['I'], 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40};
+    const Bytes number = {0xF1, 0xF2, 0xF3, 0xF4, 0xF5};
+    const Bytes amount = {0x40, 0x40, 0x40, 0x40, 0xF4, 0xD2};  // -42, data positions only
+    const struct {
+        const char* what;
+        Bytes data;
+        const char* line;
+        const char* word;  ///< the values the host then holds
+        const char* amount;
+    } cases[] = {
+        {"every position", Concat({word, number, amount, {0x40}}),
+         "Read Input Fields: 22 bytes of field data  OK", "HI", "-42"},
+        {"without the sign position", Concat({word, number, amount}),
+         "Read Input Fields: 21 bytes of field data  OK", "HI", "-42"},
+        {"positive, nulls as 0x00", Concat({word, number, Bytes(4, 0x00), {0xF4, 0xF2, 0x00}}),
+         "Read Input Fields: 22 bytes of field data  OK", "HI", "42"},
+        {"neither: the values stay", Concat({word, number}),
+         "Read Input Fields: 15 bytes of field data, not the fields' lengths  WRONG", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SignOn();
+        Option("7");
+        ASSERT_EQ(host->screen(), ScreenId::kReadTest);
+        host->Receive(FrameRecord(ds::kOpPutGet, Concat({{8, 24, ds::kAidEnter}, c.data})));
+        Deliver();
+        ASSERT_EQ(host->screen(), ScreenId::kReadResult);
+        EXPECT_EQ(Text(3), c.line);
+        EXPECT_EQ(Text(4), std::string("Fields read: Word '") + c.word + "', Number '12345', " +
+                               "Amount '" + c.amount + "'");
+    }
 }
 
 TEST_F(DemoHostSession, QueryScreenShowsDeviceTypeAndModel) {
