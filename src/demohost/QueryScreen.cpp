@@ -23,8 +23,8 @@ void HostSession::DrawQueryInfo(ScreenWriter& w) {
         w.Text(3, 2, "No query reply yet.");
     }
     w.Text(8, 2, "Terminal type . . . :  " + terminalType_);
-    w.Text(9, 2, "Screen size . . . . :  " + std::to_string(rows_) + " x " +
-                     std::to_string(columns_));
+    w.Text(9, 2,
+           "Screen size . . . . :  " + std::to_string(rows_) + " x " + std::to_string(columns_));
     w.Text(10, 2, "Display name  . . . :  " + deviceName_);
     w.FunctionKeys("Enter=Return   F3=Exit   F12=Cancel");
 }

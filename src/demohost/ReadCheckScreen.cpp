@@ -106,8 +106,8 @@ void HostSession::OnReadScreen(const InboundRecord& r) {
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         const auto [row, column] = DataAddress(fields_[i], columns_);
         const Bytes onScreen = at(row, column, static_cast<std::size_t>(fields_[i].length));
-        fieldsOk = fieldsOk &&
-                   SameValue(ReadFieldData(fields_[i], onScreen, config_.tables), values_[i]);
+        fieldsOk =
+            fieldsOk && SameValue(ReadFieldData(fields_[i], onScreen, config_.tables), values_[i]);
     }
     readResults_.push_back(std::string("Field contents on the screen match Enter: ") +
                            (fieldsOk ? "OK" : "WRONG"));
@@ -131,8 +131,8 @@ void HostSession::OnReadImmediate(const InboundRecord& r) {
                                          values_[i]);
             }
         }
-        line += ", " + std::to_string(dataBytes) + " bytes of field data" +
-                (same ? "  OK" : "  WRONG");
+        line +=
+            ", " + std::to_string(dataBytes) + " bytes of field data" + (same ? "  OK" : "  WRONG");
     }
     readResults_.push_back(line);
     if (readsPending_ == 0) Show(ScreenId::kReadResult);

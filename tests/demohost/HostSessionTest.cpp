@@ -305,18 +305,43 @@ TEST_F(DemoHostSession, DataEntryDefinesEveryFieldKindAndEchoesWhatCameBack) {
     EXPECT_EQ(bypass, 1);
     EXPECT_EQ(dup, 1);
     EXPECT_EQ(hidden, 1);
+    // The fields of the data-entry rules, each labelled for the operator
+    // with its rule beside it.
+    const struct {
+        int row;
+        const char* label;
+        const char* rule;
+        bool (*is)(const FieldEntry&);
+    } labelled[] = {
+        {6, "Amount (numeric only)", "number, Field- minus",
+         [](const FieldEntry& e) { return e.shiftEdit == 3 && e.fillType == 0; }},
+        {12, "Post code (mandatory fill)", "all five or none",
+         [](const FieldEntry& e) { return e.fillType == 7; }},
+        {13, "Customer (mandatory enter)", "required",
+         [](const FieldEntry& e) { return e.mandatoryEnter != 0; }},
+        {15, "Quick code (auto-enter)", "when full: Enter",
+         [](const FieldEntry& e) { return e.autoEnter != 0; }},
+    };
+    for (const auto& l : labelled) {
+        SCOPED_TRACE(l.label);
+        const int i = table.Find(l.row, 38);
+        ASSERT_GE(i, 0);
+        EXPECT_TRUE(l.is(*table.entry(i)));
+        EXPECT_EQ(Row(l.row).find(l.label), 1u);
+        EXPECT_NE(Row(l.row).find(l.rule), std::string::npos);
+    }
 
     // Mandatory enter left empty: the host points at it.
     Type(4, 39, "abc");
     Key(ds::kAidEnter);
-    EXPECT_NE(Row(24).find("Mandatory enter: a value is required"), std::string::npos);
+    EXPECT_NE(Row(24).find("Customer (mandatory enter): a value is required"), std::string::npos);
     EXPECT_EQ(CursorRow(), 13);
     EXPECT_EQ(CursorColumn(), 39);
     // Digits in an alphabetic-only field.
     Type(13, 39, "MUST");
     Type(4, 39, "ab1");
     Key(ds::kAidEnter);
-    EXPECT_NE(Row(24).find("Alphabetic only: letters only"), std::string::npos);
+    EXPECT_NE(Row(24).find("Surname (alphabetic only): letters only"), std::string::npos);
     Type(4, 39, "abc");
     Type(7, 39, "00042");
     Type(19, 39, "hidden");
@@ -350,11 +375,11 @@ TEST_F(DemoHostSession, SignedNumericFieldsAreReadWithTheirSign) {
         {"typed, no field key", {0xF1, 0xF2, 0xF3, 0x40, 0x40, 0x40, 0x40}, "123", nullptr},
         {"left empty", Bytes(7, 0x40), "", nullptr},
         {"negative zone before the last digit", Concat({b4, {0xD4, 0xF2, 0x40}}), nullptr,
-         "Signed numeric: digits only before the sign position."},
+         "Balance (signed numeric): digits only before the sign position."},
         {"negative zone and a sign", Concat({b4, {0xF4, 0xD2, 0x4E}}), nullptr,
-         "Signed numeric: digits only before the sign position."},
+         "Balance (signed numeric): digits only before the sign position."},
         {"a letter in the sign position", Concat({b4, {0xF4, 0xF2, 0xC1}}), nullptr,
-         "Signed numeric: the sign position holds something else."},
+         "Balance (signed numeric): the sign position holds something else."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -368,7 +393,7 @@ TEST_F(DemoHostSession, SignedNumericFieldsAreReadWithTheirSign) {
             continue;
         }
         ASSERT_EQ(host->screen(), ScreenId::kDataResult) << Row(24);
-        EXPECT_TRUE(Shows(std::string("Signed numeric            '") + c.echo + "'")) << Screen();
+        EXPECT_TRUE(Shows(std::string("Balance (signed numeric)    '") + c.echo + "'")) << Screen();
         Key(ds::kAidEnter);  // again
         ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
     }
@@ -393,12 +418,12 @@ TEST_F(DemoHostSession, DataEntryReadsFieldsWithoutTrailingNullsOrSignPosition) 
                 minus42, at(10, ""), at(11, "42"), at(13, "MUST")})));
     Deliver();
     ASSERT_EQ(host->screen(), ScreenId::kDataResult) << Row(24);
-    EXPECT_TRUE(Shows("Alphanumeric shift        'Hi'  sent"));
-    EXPECT_TRUE(Shows("Numeric only              '-42'  sent"));
-    EXPECT_TRUE(Shows("Signed numeric            '-42'  sent"));
-    EXPECT_TRUE(Shows("Right-adjust zero fill    ''  address only"));
-    EXPECT_TRUE(Shows("Right-adjust blank fill   '42'  sent"));
-    EXPECT_TRUE(Shows("Mandatory enter           'MUST'  sent"));
+    EXPECT_TRUE(Shows("Description (alphanumeric)  'Hi'  sent"));
+    EXPECT_TRUE(Shows("Amount (numeric only)       '-42'  sent"));
+    EXPECT_TRUE(Shows("Balance (signed numeric)    '-42'  sent"));
+    EXPECT_TRUE(Shows("Order number (zero fill)    ''  address only"));
+    EXPECT_TRUE(Shows("Price (blank fill)          '42'  sent"));
+    EXPECT_TRUE(Shows("Customer (mandatory enter)  'MUST'  sent"));
 
     // A mandatory-fill field that came short is partly filled.
     Key(ds::kAidEnter);
@@ -406,7 +431,7 @@ TEST_F(DemoHostSession, DataEntryReadsFieldsWithoutTrailingNullsOrSignPosition) 
     host->Receive(
         FrameRecord(ds::kOpPutGet, Concat({{12, 41, ds::kAidEnter}, at(12, "AB"), at(13, "M")})));
     Deliver();
-    EXPECT_EQ(Text(24), "Mandatory fill: fill every position or none.");
+    EXPECT_EQ(Text(24), "Post code (mandatory fill): fill every position or none.");
     EXPECT_EQ(CursorRow(), 12);
 }
 
