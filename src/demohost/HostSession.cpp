@@ -57,10 +57,8 @@ void HostSession::Receive(const std::uint8_t* data, std::size_t count) {
 
 void HostSession::StartApplication() {
     phase_ = Phase::kRunning;
-    if (config_.scenario == Scenario::kBurst) {
-        screen_ = ScreenId::kBurst;
-        burstLeft_ = config_.burstCount;
-        Pump();
+    if (config_.scenario != Scenario::kDemo) {
+        StartBurst();
         return;
     }
     ShowFirstScreen();
@@ -115,7 +113,7 @@ void HostSession::OnRecord(const TelnetEvent& e) {
             return;
         case InboundKind::kReadScreen:
             if (screen_ == ScreenId::kBurst) {
-                OnBurstAnswer(r, true);
+                OnBurstReadScreen(r);
             } else {
                 OnReadScreen(r);
             }
@@ -126,7 +124,7 @@ void HostSession::OnRecord(const TelnetEvent& e) {
         case InboundKind::kAid:
         case InboundKind::kAidOnly:
             if (screen_ == ScreenId::kBurst) {
-                OnBurstAnswer(r, false);
+                OnBurstKey(r);
             } else {
                 OnAid(r);
             }

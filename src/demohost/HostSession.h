@@ -16,7 +16,8 @@
 //   PopupScreen.cpp      a window over a saved screen, then Restore Screen
 //   ReadCheckScreen.cpp  Read Input Fields, Read Screen, Read Immediate, checked
 //   QueryScreen.cpp      the 5250 query (first at start-up) and its reply
-//   BurstScenario.cpp    full screens as fast as the terminal takes them
+//   BurstScenario.cpp    full screens as fast as the terminal takes them,
+//                        or one a round trip
 #pragma once
 
 #include <chrono>
@@ -34,11 +35,15 @@ namespace quenlix::demohost {
 
 class ScreenWriter;
 
-enum class Scenario { kDemo, kBurst };
+enum class Scenario {
+    kDemo,            ///< the scripted screens
+    kBurst,           ///< full screens sent as fast as the socket takes them
+    kBurstRoundTrip,  ///< each full screen ends with Read Screen; the next waits for its answer
+};
 
 struct HostConfig {
     Scenario scenario = Scenario::kDemo;
-    /// Screens of the burst scenario.
+    /// Screens of the burst scenarios, 1 to HostSession::kMaxBurst.
     long burstCount = 100;
     /// Shown in the sign-on header as the system name.
     std::string systemName = "QUENLIX1";
@@ -222,8 +227,15 @@ private:
     void OnStartupAnswer(const InboundRecord& r);
 
     // BurstScenario.cpp
+    void StartBurst();
     void QueueBurstScreen();
-    void OnBurstAnswer(const InboundRecord& r, bool screenRead);
+    /// The next screen and its Read Screen request (round-trip burst).
+    void QueueRoundTrip();
+    /// The closing Put/Get that unlocks the keyboard and waits for Enter.
+    void QueueBurstEnd();
+    void OnBurstReadScreen(const InboundRecord& r);
+    void OnBurstKey(const InboundRecord& r);
+    double BurstMilliseconds() const;
 
     void Send(const Bytes& bytes, const std::string& what);
     void Log(const std::string& line) { log_.push_back(line); }
@@ -270,6 +282,8 @@ private:
     long burstLeft_ = 0;
     long burstSent_ = 0;
     std::size_t burstBytes_ = 0;
+    long burstAnswers_ = 0;       ///< round trip: Read Screen answers taken
+    long burstWrongAnswers_ = 0;  ///< of them, not one byte a cell
     bool burstTailSent_ = false;
     std::chrono::steady_clock::time_point burstStart_;
 };

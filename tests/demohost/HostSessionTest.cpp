@@ -666,6 +666,67 @@ TEST_F(DemoHostSession, BurstSendsScreensThenReportsTheAnswer) {
     EXPECT_TRUE(host->closeRequested());
 }
 
+TEST_F(DemoHostSession, RoundTripBurstSendsEachScreenAfterTheLastOnesReadScreenAnswer) {
+    HostConfig config;
+    config.scenario = Scenario::kBurstRoundTrip;
+    config.burstCount = 4;
+    Negotiate("IBM-5292-2", EnvironAnswer({{"IBMRSEED", ""}}), config);
+    const Bytes query = host->TakeOutput();
+    interpreter.ProcessBlock(query.data(), query.size());
+    Answer();  // the query reply
+    const Bytes readScreen = FrameRecord(ds::kOpReadScreen, {ds::kEscape, ds::kCmdReadScreen});
+    for (int n = 1; n <= 4; ++n) {
+        SCOPED_TRACE(n);
+        const Bytes out = host->TakeOutput();
+        // One screen, then the Read Screen request, and nothing more until
+        // its answer, however often the server pumps.
+        ASSERT_GT(out.size(), readScreen.size());
+        EXPECT_TRUE(std::equal(readScreen.rbegin(), readScreen.rend(), out.rbegin()));
+        EXPECT_EQ(out[9], ds::kOpOutputOnly);
+        host->Pump();
+        EXPECT_TRUE(host->TakeOutput().empty());
+        EXPECT_TRUE(host->TakeReports().empty());
+        interpreter.ProcessBlock(out.data(), out.size());
+        char head[32];
+        std::snprintf(head, sizeof head, "Screen %07d row 01", n);
+        EXPECT_EQ(Row(1).find(head), 0u);
+        ASSERT_EQ(sender.sent.size(), 1u);
+        EXPECT_EQ(sender.sent[0][9], ds::kOpReadScreen);
+        Answer();
+    }
+    // After the last answer: the report and the closing screen.
+    const auto reports = host->TakeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("burst round trip: 4 screens"), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("4 Read Screen answers, 0 not 1920 bytes"), std::string::npos);
+    Deliver();
+    EXPECT_NE(Row(24).find("Burst of 4 screens done"), std::string::npos);
+    EXPECT_TRUE(host->TakeOutput().empty());
+    Key(ds::kAidEnter);
+    EXPECT_NE(host->TakeReports().at(0).find("answer Enter"), std::string::npos);
+    EXPECT_TRUE(host->closeRequested());
+}
+
+TEST_F(DemoHostSession, RoundTripBurstCountsAnswersOfTheWrongSize) {
+    HostConfig config;
+    config.scenario = Scenario::kBurstRoundTrip;
+    config.burstCount = 2;
+    Negotiate("IBM-5292-2", EnvironAnswer({{"IBMRSEED", ""}}), config);
+    host->QueryReplyTimedOut();
+    for (int n = 0; n < 2; ++n) {
+        ASSERT_FALSE(host->TakeOutput().empty());
+        host->Receive(FrameRecord(ds::kOpReadScreen, Bytes(n == 0 ? 1920 : 100, 0x40)));
+    }
+    const auto reports = host->TakeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("2 Read Screen answers, 1 not 1920 bytes"), std::string::npos);
+    // A Read Screen answer nobody asked for changes nothing.
+    host->TakeOutput();
+    host->Receive(FrameRecord(ds::kOpReadScreen, Bytes(1920, 0x40)));
+    EXPECT_TRUE(host->TakeOutput().empty());
+    EXPECT_TRUE(host->TakeReports().empty());
+}
+
 TEST_F(DemoHostSession, LogDecodesBothDirections) {
     SignOn("LOGGER");
     EXPECT_NE(log.find("<- SB TERMINAL-TYPE IS \"IBM-5292-2\""), std::string::npos);

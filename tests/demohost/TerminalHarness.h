@@ -148,10 +148,14 @@ protected:
     }
     /// Sends what the terminal queued to the host and runs the answer.
     void Flush() {
+        Answer();
+        Deliver();
+    }
+    /// Sends what the terminal queued to the host; its answer stays queued.
+    void Answer() {
         auto answers = std::move(sender.sent);
         sender.sent.clear();
         for (const auto& a : answers) host->Receive(a.data(), a.size());
-        Deliver();
     }
 
     std::string Row(int row) const {
