@@ -117,7 +117,7 @@ public:
     void Receive(const Bytes& bytes) { Receive(bytes.data(), bytes.size()); }
     /// Tops up the output of a running burst to `budget` bytes.
     void Pump(std::size_t budget = kPumpBudget);
-    /// The session has no clock: the server calls this when the terminal
+    /// The session keeps no timers: the server calls this when the terminal
     /// has left the query unanswered for its wait (DemoServer's
     /// queryReplyWait), and the first screen goes out without the reply.
     /// Does nothing unless the session awaits the query reply.
