@@ -127,12 +127,10 @@ wait
 cursor 12 39
 type AB
 key Enter
-wait
 screen
 cursor 12 39
 type ABCDE
 key Enter
-wait
 screen
 type MUST
 cursor 8 39
@@ -223,9 +221,10 @@ expect session.out "Branch (protected)          'PROTECTED'"
 reject_re session.out "'PROTECTED'  sent"
 expect session.out "PIN (non-display)           'secret'  sent"
 expect session.out "Cursor 15,41   AID Enter   Fields sent 15"
-# The host's checks; a shorter message leaves nothing of the one before.
-last_row session.out "Post code (mandatory fill): fill every position or none."
-expect_re session.out "Customer \\(mandatory enter\\): a value is required\. *$"
+# The terminal checks the mandatory fields itself: nothing goes to the host,
+# and the cursor waits in the field.
+expect session.out "refused: Mandatory fill: fill or clear it"
+expect session.out "refused: Mandatory field: enter data first"
 expect session.out "Balance (signed numeric)    '7'  sent"
 expect session.out "001   ITEM0001"
 expect session.out "More..."
