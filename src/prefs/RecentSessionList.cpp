@@ -32,6 +32,13 @@ std::string FileValueName(std::size_t number) { return "File" + std::to_string(n
 
 }  // namespace
 
+void RecentSessionList::Remove(std::string_view path) {
+    const auto same = std::find_if(entries_.begin(), entries_.end(), [path](const std::string& e) {
+        return EqualIgnoringCase(e, path);
+    });
+    if (same != entries_.end()) entries_.erase(same);
+}
+
 void RecentSessionList::Add(std::string_view path) {
     if (path.empty()) return;
     auto same = std::find_if(entries_.begin(), entries_.end(),

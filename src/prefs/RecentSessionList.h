@@ -28,6 +28,8 @@ public:
     /// is removed first; otherwise the oldest entry falls off a full list.
     /// An empty path is ignored.
     void Add(std::string_view path);
+    /// Takes the entry equal to the path without regard to case off the list.
+    void Remove(std::string_view path);
 
     /// Replaces the entries with "File1" to "File4" of "MRU". Empty values
     /// and repeats of an earlier entry are skipped.
