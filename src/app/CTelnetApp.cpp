@@ -48,6 +48,7 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     // The preferences are read before the window exists; nothing is written
     // until the close.
     prefs_ = LoadUserSettings(*store_);
+    prefsAtStart_ = prefs_;
     frame_ = std::make_unique<CMainFrame>();
     CTelnetView& view = *frame_->view();
     session_ = std::make_unique<TerminalSession>(
@@ -210,13 +211,19 @@ bool CTelnetApp::SavePreferences() {
     const bool full = frame_->fullScreen();
     WindowLayout layout;
     if (!full) layout.placement = frame_->PlacementToStore();
-    SaveUserSettings(*store_, prefs_, layout);
+    SaveChangedUserSettings(*store_, prefsAtStart_, prefs_, layout);
     // The bars' layout is the window's own saved state, beside the record
     // count the shared layout writer leaves (none: the state says it all).
     if (!full) store_->WriteString(kToolBarSection, kBarStateName, frame_->SaveBarLayout());
-    commands_->recent.Save(*store_);
+    // The recent list is merged as a list, under the store's lock, so the
+    // sessions another program opened meanwhile stay in it.
+    RecentSessionList& recent = commands_->recent;
     auto* qt = dynamic_cast<QtSettingsStore*>(store_);
-    if (!qt || qt->Sync()) return true;
+    if (!qt) {
+        recent.MergeInto(*store_);
+        return true;
+    }
+    if (qt->Sync([this, &recent] { recent.MergeInto(*store_); })) return true;
     qWarning("Quenlix Telnet: the preferences could not be stored in %s; the file keeps "
              "the values stored before",
              qPrintable(qt->fileName()));

@@ -92,9 +92,11 @@ public:
     /// The close sequence of the main window: end and save questions, end of
     /// the session, preferences stored. False when the operator went on.
     bool CloseRequested();
-    /// Stores the preferences, the window layout outside full-screen mode,
-    /// "FullScreen" and the recent list. False when the store could not
-    /// write them (the stored file is then the one from before).
+    /// Stores the preferences this program changed since it read them, the
+    /// window layout outside full-screen mode, "FullScreen" and the recent
+    /// list, merged into what another program running at the same time may
+    /// have stored meanwhile. False when the store could not write them (the
+    /// stored file is then the one from before).
     bool SavePreferences();
     /// The Full Screen command.
     void ToggleFullScreen();
@@ -113,6 +115,8 @@ private:
     std::unique_ptr<SettingsStore> ownStore_;
     SettingsStore* store_;
     UserSettings prefs_;
+    /// The preferences as read at start: the close stores only what differs.
+    UserSettings prefsAtStart_;
     QtMessageBoxes messages_;
     QtSocketNotifier notifier_;
     QtClipboard clipboard_;

@@ -1,0 +1,59 @@
+// The lock file's exclusive lock: one holder at a time, a bounded wait for
+// a holder that does not let go, the lock file left in place, and a place
+// where no lock file can be made reported rather than waited on.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "session/FileLock.h"
+#include "session/TestFiles.h"
+
+namespace quenlix {
+namespace {
+
+TEST(FileLockTest, OneHolderAtATimeAndTheWaitIsBounded) {
+    test::TempDir dir;
+    const std::string path = dir.File("Telnet.conf.lock");
+    FileLock first;
+    ASSERT_EQ(first.Acquire(path), 0);
+    EXPECT_TRUE(first.held());
+
+    // A second holder (flock locks belong to the open file, so this counts
+    // even in the same process) gives up after its wait.
+    FileLock second;
+    EXPECT_EQ(second.Acquire(path, 0), EWOULDBLOCK);
+    EXPECT_EQ(second.Acquire(path, 3 * FileLock::kRetryMilliseconds), EWOULDBLOCK);
+    EXPECT_FALSE(second.held());
+
+    first.Release();
+    EXPECT_FALSE(first.held());
+    EXPECT_EQ(second.Acquire(path, 0), 0);
+    // The lock file stays for the next holder, empty.
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(std::filesystem::file_size(path), 0u);
+    {
+        FileLock scoped;
+        EXPECT_EQ(scoped.Acquire(path, 0), EWOULDBLOCK);
+    }
+    second.Release();
+    {
+        FileLock scoped;
+        EXPECT_EQ(scoped.Acquire(path, 0), 0);
+    }  // released when it goes
+    EXPECT_EQ(first.Acquire(path, 0), 0);
+}
+
+TEST(FileLockTest, ALockFileThatCannotBeMadeIsReported) {
+    test::TempDir dir;
+    FileLock lock;
+    EXPECT_EQ(lock.Acquire(dir.File("missing/Telnet.conf.lock"), 0), ENOENT);
+    // A symbolic link in the lock file's place is not followed.
+    std::filesystem::create_symlink(dir.File("elsewhere"), dir.File("link.lock"));
+    EXPECT_EQ(lock.Acquire(dir.File("link.lock"), 0), ELOOP);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere")));
+    EXPECT_FALSE(lock.held());
+}
+
+}  // namespace
+}  // namespace quenlix
