@@ -5,6 +5,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -320,6 +324,36 @@ TEST(DesktopLauncher, QuotingNamesAndTheFileText) {
         QStringLiteral("Exec=\"/opt/q/bin/quenlix-telnet\"\n")));
 }
 
+TEST(DesktopLauncher, TheUsersDesktopFolderIsNamedEvenBeforeItExists) {
+    // The folder the user's folder settings name (what xdg-user-dir
+    // DESKTOP says), though no such folder was made yet.
+    QTemporaryDir home;
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("config")));
+    QFile dirs(home.filePath(QStringLiteral("config/user-dirs.dirs")));
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    dirs.close();
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    // The test mode of the program (a private configuration folder) would
+    // hide the user's folder settings.
+    QStandardPaths::setTestModeEnabled(false);
+    const LauncherFolders folders = SystemLauncherFolders();
+    QStandardPaths::setTestModeEnabled(true);
+    qputenv("HOME", oldHome);
+    if (oldConfig.isNull()) {
+        qunsetenv("XDG_CONFIG_HOME");
+    } else {
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+    }
+    EXPECT_EQ(folders.userDesktop, home.filePath(QStringLiteral("Schreibtisch")));
+    EXPECT_TRUE(MakeLauncherFolder(folders.userDesktop).isEmpty());
+    EXPECT_TRUE(QFileInfo(folders.userDesktop).isDir());
+    EXPECT_TRUE(MakeLauncherFolder(folders.userDesktop).isEmpty()) << "there already: fine";
+}
+
 TEST_F(DialogsTest, CreateShortcutRuleAndTheLauncherItMakes) {
     QTemporaryDir home;
     QDir(home.path()).mkpath(QStringLiteral("Desktop"));
@@ -377,13 +411,51 @@ TEST_F(DialogsTest, CreateShortcutRuleAndTheLauncherItMakes) {
     EXPECT_TRUE(QString::fromUtf8(desktopFile.readAll()).contains(QStringLiteral("Comment=quenlix-telnet\n")));
     EXPECT_EQ(messages.back(), "A shortcut entitled '' has been created in the designated location.");
 
-    // A desktop that does not exist: message 533.
-    folders.userDesktop = home.filePath(QStringLiteral("gone"));
+    // A desktop folder that does not exist yet (a fresh account) is made.
+    folders.userDesktop = home.filePath(QStringLiteral("fresh/Desktop"));
+    {
+        CDlgShortcut dialog(context(), folders, &app_.frame());
+        dialog.Create();
+    }
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("fresh/Desktop/Quenlix Telnet - Prod.desktop"))));
+    EXPECT_EQ(icons.back(), MessageIcon::Information);
+
+    // One that cannot be made (a file in its place): message 533, the
+    // launcher's path and the reason.
+    {
+        QFile blocker(home.filePath(QStringLiteral("blocked")));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    folders.userDesktop = home.filePath(QStringLiteral("blocked/Desktop"));
     {
         CDlgShortcut failing(context(), folders, &app_.frame());
         failing.Create();
-        EXPECT_EQ(messages.back(), LoadString(kStrCannotCreateShortcut));
+        const QStringList lines = QString::fromStdString(messages.back()).split(QLatin1Char('\n'));
+        ASSERT_EQ(lines.size(), 3) << messages.back();
+        EXPECT_EQ(lines[0].toStdString(), LoadString(kStrCannotCreateShortcut));
+        EXPECT_EQ(lines[1], home.filePath(QStringLiteral("blocked/Desktop/Quenlix Telnet - Prod.desktop")));
+        EXPECT_EQ(lines[2].toStdString(), std::strerror(ENOTDIR));
         EXPECT_EQ(icons.back(), MessageIcon::Exclamation);
+    }
+    // A menu folder that went away after it was chosen is not made again.
+    {
+        CDlgShortcut failing(context(), folders, &app_.frame());
+        failing.chooseFolder = [&](const QString&, const QString&) {
+            return home.filePath(QStringLiteral("menu/Gone"));
+        };
+        failing.browseButton(false)->click();
+        failing.Create();
+        EXPECT_EQ(QString::fromStdString(messages.back()).section(QLatin1Char('\n'), 2).toStdString(),
+                  std::strerror(ENOENT));
+        EXPECT_FALSE(QDir(home.filePath(QStringLiteral("menu/Gone"))).exists());
+    }
+    // The menu choices name the Linux applications menu.
+    {
+        CDlgShortcut dialog(context(), folders, &app_.frame());
+        EXPECT_EQ(dialog.locationButton(CDlgShortcut::kInUserMenu)->text(),
+                  QStringLiteral("Display Shortcut in Applications menu for Current User"));
+        EXPECT_EQ(dialog.locationButton(CDlgShortcut::kInSharedMenu)->text(),
+                  QStringLiteral("Display Shortcut in Applications menu for All Users"));
     }
 
     // A shared menu but no shared desktop (Linux has none): only the shared
