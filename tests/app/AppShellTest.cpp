@@ -26,6 +26,8 @@
 #include "ShellDoubles.h"
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/DesktopIdentity.h"
 #include "app/QtSettingsStore.h"
 #include "ds5250/RecordBuilder.h"
 #include "prefs/UserSettings.h"
@@ -212,23 +214,23 @@ TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
         for (const std::string& line : MenuLines(*a->menu(), "  ")) bar.push_back(line);
     }
     const std::vector<std::string> expectedBar = {
-        "File >",
+        "&File >",
         "  &New Session\tCtrl+N =57600", "  &Open\tCtrl+O =57601", "  &Close =32851", "  -",
         "  &Save\tCtrl+S =32846", "  Save &As =32847", "  C&reate Shortcut =32848", "  -",
         "  &Print...\tCtrl+P =57607", "  Print Pre&view =57609", "  Prin&ter Setup =57606", "  -",
         "  Recent Sess&ions >", "     =57616", "     =57617", "     =57618", "     =57619", "  -",
         "  &Exit =57665",
-        "Edit >",
+        "&Edit >",
         "  &Copy\tCtrl+C =57634", "  &Paste\tCtrl+V =57637", "  -", "  Select &All\tCtrl+A =32783",
         "  -", "  &Trim Blank Space to Right =32856",
-        "View >",
+        "&View >",
         "  &Command Bar =32830", "  Special &Key Bar =32775", "  &Help Bar =32852",
         "  &Status Bar =59393", "  -", "  Cursor Form >", "    &Solid =32857",
         "    &Underscore =32858", "    &Vertical Bar =32859", "  Cursor &Location\tCtrl+R =32779",
         "  Cursor &Blink \tCtrl+B =32854", "  -", "  &Full Screen\tCtrl+F =32837",
-        "Connection >",
+        "&Connection >",
         "  &Start\tCtrl+X =32771", "  S&top\tCtrl+D =32772", "  -", "  &Properties\tCtrl+T =32828",
-        "Parameters >",
+        "&Parameters >",
         "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782",
         "  Auto &Session\tCtrl+F3 =32853",
         "&? >",
@@ -437,6 +439,56 @@ TEST(AppShellTest, KeysOfDisabledOrUnhandledCommandsNeverReachTheTerminal) {
     press(Qt::Key_Delete);
     EXPECT_EQ(field(), "BCDE ");
     s.endpoint().SetTransport(nullptr);
+}
+
+TEST(AppShellTest, AltWithAMenusLetterOpensItAndNoLetterIsTheTerminals) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    CMainFrame& f = shell.app.frame();
+    f.resize(1000, 700);
+    f.show();
+    f.activateWindow();
+    QApplication::setActiveWindow(&f);
+    (void)QTest::qWaitForWindowActive(&f);
+    f.view()->setFocus();
+    std::vector<QChar> letters;
+    for (QAction* a : f.menuBar()->actions()) {
+        const QString title = a->menu()->title();
+        SCOPED_TRACE(title.toStdString());
+        const qsizetype amp = title.indexOf(QLatin1Char('&'));
+        ASSERT_GE(amp, 0) << "no mnemonic";
+        const QChar letter = title.at(amp + 1).toUpper();
+        EXPECT_TRUE(std::find(letters.begin(), letters.end(), letter) == letters.end());
+        letters.push_back(letter);
+        // Alt with a function key is the host's and Alt+F4 is Exit: a
+        // mnemonic is a letter or "?", never one of those.
+        const QKeySequence key = QKeySequence::mnemonic(title);
+        EXPECT_FALSE(key.isEmpty());
+        for (const CommandSpec& command : AllCommands()) {
+            for (const QKeySequence& k : command.keys) EXPECT_NE(k, key);
+        }
+        if (letter == QLatin1Char('?')) continue;  // Shift depends on the layout
+        // Typed on the terminal view, the key opens the menu.
+        QTest::keyClick(f.windowHandle(), static_cast<Qt::Key>(letter.unicode()),
+                        Qt::AltModifier);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activePopupWidget(), a->menu());
+        a->menu()->hide();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(letters.size(), 6u);
+}
+
+TEST(AppShellTest, TheWindowShowsTheProgramsIconAndDesktopName) {
+    SetDesktopIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("quenlix-telnet"));
+    // The built-in picture is drawn (the SVG engine is there) at task-bar sizes.
+    for (int size : {16, 32, 48}) {
+        EXPECT_FALSE(ProgramIcon().pixmap(size).isNull()) << size;
+    }
+    MemorySettingsStore store;
+    Shell shell(store);
+    EXPECT_FALSE(shell.app.frame().windowIcon().pixmap(32).isNull());
 }
 
 TEST(AppShellTest, FirstSessionFromTheArgumentsConnectsAndShows) {
