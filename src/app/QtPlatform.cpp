@@ -74,6 +74,22 @@ std::optional<std::string> QtClipboard::GetText() {
     return PcCharset::ForCodePage(CodePage()).FromUtf8(text.toStdString());
 }
 
+bool QtClipboard::SupportsSelection() { return QGuiApplication::clipboard()->supportsSelection(); }
+
+bool QtClipboard::SetSelectionText(std::string_view pcText) {
+    if (!SupportsSelection()) return false;
+    const std::string utf8 = PcCharset::ForCodePage(CodePage()).ToUtf8(pcText);
+    QGuiApplication::clipboard()->setText(QString::fromStdString(utf8), QClipboard::Selection);
+    return true;
+}
+
+std::optional<std::string> QtClipboard::GetSelectionText() {
+    if (!SupportsSelection()) return std::nullopt;
+    const QString text = QGuiApplication::clipboard()->text(QClipboard::Selection);
+    if (text.isNull()) return std::nullopt;
+    return PcCharset::ForCodePage(CodePage()).FromUtf8(text.toStdString());
+}
+
 bool QtClipboard::HasText() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!watch_) {

@@ -69,6 +69,10 @@ public:
     /// each look at the clipboard is a transfer from the program that owns
     /// it, so the answer is kept until the clipboard reports a change.
     bool HasText() override;
+    /// The X11 / Wayland primary selection (QClipboard::Selection).
+    bool SupportsSelection() override;
+    bool SetSelectionText(std::string_view pcText) override;
+    std::optional<std::string> GetSelectionText() override;
 
 private:
     int CodePage() const;
