@@ -265,11 +265,6 @@ void CTelnetApp::RegisterCommands() {
                   [this] { return session_->clipboardOptions.TrimBlankRight != 0; }});
     f.SetHandler(kCmdFullScreen, {[this] { ToggleFullScreen(); }, {},
                                   [this] { return frame_->fullScreen(); }});
-    f.SetHandler(kCmdWebSite, {[this] {
-                     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-                     if (openUrl) openUrl(QUrl(QString::fromLatin1(kWebSiteAddress)));
-                     QGuiApplication::restoreOverrideCursor();
-                 }});
     // Accelerators that nothing handles: the keys are taken and do nothing.
     for (int id : {kCmdUnhandledCtrlL, kCmdUnhandledCtrlU, kCmdUnhandledUndo, kCmdUnhandledCut,
                    kCmdUnhandledAltPlus}) {

@@ -22,9 +22,6 @@
 
 namespace quenlix::app {
 
-/// The maker's web site, opened by the Web Site command.
-inline constexpr const char* kWebSiteAddress = "https://quenlix.example/";
-
 class CTelnetApp : public QObject {
     Q_OBJECT
 public:
@@ -88,6 +85,12 @@ public:
     std::function<void()> onNewsPageDue;
     /// Opens a web address in the user's browser (tests replace it).
     std::function<void(const QUrl&)> openUrl;
+    /// The address the Web Site commands open, set when the program is
+    /// built (QUENLIX_WEB_SITE); empty: they show the read-me installed
+    /// with the program in the help window instead.
+    QString webSiteAddress;
+    /// The Web Site command.
+    void OpenWebSite();
 
     /// The close sequence of the main window: end and save questions, end of
     /// the session, preferences stored. False when the operator went on.

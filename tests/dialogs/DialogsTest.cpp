@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBrowser>
+#include <QUrl>
 
 #include "app/BmpToolBar.h"
 #include "app/ButtonPictures.h"
@@ -27,6 +29,9 @@
 #include "app/CDlgShortcut.h"
 #include "app/CTelnetView.h"
 #include "app/DesktopLauncher.h"
+#include "app/HelpWindow.h"
+#include "app/CommandIds.h"
+#include "app/CMainFrame.h"
 #include "app/Splash.h"
 #include "dialogs/DialogsSupport.h"
 #include "terminal/StringTable.h"
@@ -289,6 +294,55 @@ TEST_F(DialogsTest, AutoSessionNeedsAFileBeforeTheBoxCanBeChecked) {
     dialog.okButton()->click();
     EXPECT_EQ(prefs().FileName, "/srv/prod.stn");
     EXPECT_EQ(prefs().Check, 1);
+}
+
+TEST_F(DialogsTest, HelpAndTheReadMeOpenInTheProgramsOwnHelpWindow) {
+    std::vector<QUrl> opened;
+    app_.openUrl = [&opened](const QUrl& url) { opened.push_back(url); };
+    CMainFrame& f = app_.frame();
+    auto helpWindow = [&f] {
+        return f.findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    };
+
+    ASSERT_TRUE(f.Execute(kCmdKeyboardLayout));
+    HelpWindow* help = helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->isModal());
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("Quenlix Telnet - Keyboard Layout"));
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Attention keys")));
+
+    // The build names no web address: Web Site shows the installed read-me,
+    // as a page, in the same window; no browser is asked for anything.
+    ASSERT_TRUE(f.Execute(kCmdWebSite));
+    EXPECT_EQ(helpWindow(), help);
+    EXPECT_EQ(f.findChildren<HelpWindow*>().size(), 1);
+    EXPECT_TRUE(help->file().endsWith(QStringLiteral("/README.md")));
+    const QString readMe = help->browser()->toPlainText();
+    EXPECT_TRUE(readMe.contains(QStringLiteral("Run the tests")));
+    EXPECT_FALSE(readMe.contains(QStringLiteral("## "))) << "shown as a page, not as source";
+    EXPECT_TRUE(opened.empty());
+    // The About box's button does the same.
+    help->browser()->clear();
+    {
+        CDialAbout about(context(), &f);
+        about.findChild<QPushButton*>(QStringLiteral("1273"))->click();
+    }
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Run the tests")));
+
+    // An address set when the program was built goes to the browser.
+    app_.webSiteAddress = QStringLiteral("https://www.example.org/telnet/");
+    ASSERT_TRUE(f.Execute(kCmdWebSite));
+    EXPECT_EQ(opened, std::vector<QUrl>{QUrl(QStringLiteral("https://www.example.org/telnet/"))});
+
+    // A page that is not there is reported; the window keeps its page.
+    QTemporaryDir empty;
+    context().dataFolder = empty.path();
+    ASSERT_TRUE(f.Execute(kCmdKeyboardLayout));
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back(), "The help page " + empty.filePath("keyboard.html").toStdString() +
+                                   " cannot be opened.");
+    EXPECT_TRUE(help->file().endsWith(QStringLiteral("/README.md")));
 }
 
 TEST(DesktopLauncher, QuotingNamesAndTheFileText) {
