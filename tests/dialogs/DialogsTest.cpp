@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QImageReader>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -167,6 +168,72 @@ TEST_F(DialogsTest, FontDialogOffersFixedPitchRegularAndBoldOnly) {
     EXPECT_EQ(terminal().state.cellHeight, cellHeight);
 }
 
+TEST_F(DialogsTest, FontDialogLabelsLeadToTheirListsAndShowNoAmpersand) {
+    CDialogFont dialog(context(), &app_.frame());
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    (void)QTest::qWaitForWindowActive(&dialog);
+    struct Row {
+        QLabel* label;
+        QWidget* list;
+        Qt::Key key;
+        const char* shown;
+    } const rows[] = {{dialog.faceLabel(), dialog.faceList(), Qt::Key_F, "Font:"},
+                      {dialog.styleLabel(), dialog.styleList(), Qt::Key_Y, "Font style:"}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.shown);
+        EXPECT_EQ(r.label->buddy(), r.list);
+        // The "&" is taken as the mnemonic: the label is as wide as the text
+        // without it.
+        QLabel plain(QString::fromLatin1(r.shown));
+        EXPECT_EQ(r.label->sizeHint().width(), plain.sizeHint().width());
+        dialog.italicBox()->setFocus();
+        QTest::keyClick(&dialog, r.key, Qt::AltModifier);
+        EXPECT_TRUE(r.list->hasFocus());
+    }
+}
+
+TEST_F(DialogsTest, AppearanceOffersEveryReadablePictureTypeAndSaysWhenThePictureIsMissing) {
+    const QString filter = PictureFileFilter();
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        EXPECT_TRUE(filter.contains(QStringLiteral("*.") + QString::fromLatin1(format).toLower()))
+            << format.toStdString();
+    }
+    for (const char* type : {"*.png ", "*.jpeg ", "*.emf ", "*.wmf ", "*.bmp "}) {
+        EXPECT_TRUE(filter.contains(QLatin1String(type))) << type;
+    }
+    EXPECT_TRUE(filter.startsWith(QStringLiteral("Image files (*.bmp *.gif *.jpg *.ico *.emf *.wmf ")));
+    EXPECT_TRUE(filter.endsWith(QStringLiteral(";;All files (*)")));
+
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("sky.png"));
+    const QString text = dir.filePath(QStringLiteral("notes.png"));
+    QImage(8, 8, QImage::Format_RGB32).save(picture);
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a picture");
+    }
+    prefs().ImageFile = dir.filePath(QStringLiteral("gone.bmp")).toStdString();
+    prefs().BkgndActive = 1;
+    app_.ApplyPreferences();
+    CDlgAppearance dialog(context(), &app_.frame());
+    EXPECT_EQ(dialog.pictureNote()->text(), QStringLiteral("Picture file not found: gone.bmp"));
+    Type(dialog.fileEdit(), picture);
+    EXPECT_EQ(dialog.pictureNote()->text(), QString());
+    EXPECT_FALSE(view().backgroundPicture().isNull());
+    Type(dialog.fileEdit(), text);
+    EXPECT_EQ(dialog.pictureNote()->text(), QStringLiteral("This picture cannot be shown: notes.png"));
+    Type(dialog.fileEdit(), dir.path());
+    EXPECT_TRUE(dialog.pictureNote()->text().startsWith(QStringLiteral("Not a picture file: ")));
+    Type(dialog.fileEdit(), dir.filePath(QStringLiteral("gone.bmp")));
+    EXPECT_FALSE(dialog.pictureNote()->text().isEmpty());
+    // No picture asked for, nothing to say.
+    dialog.bitmapBox()->click();
+    EXPECT_EQ(dialog.pictureNote()->text(), QString());
+    dialog.reject();
+}
+
 TEST_F(DialogsTest, SplashRotatesThroughThePicturesAndSkipsAnUndecodableOne) {
     QTemporaryDir program;
     QDir(program.path()).mkdir(QStringLiteral("ADS"));
@@ -294,6 +361,43 @@ TEST_F(DialogsTest, AutoSessionNeedsAFileBeforeTheBoxCanBeChecked) {
     dialog.okButton()->click();
     EXPECT_EQ(prefs().FileName, "/srv/prod.stn");
     EXPECT_EQ(prefs().Check, 1);
+}
+
+TEST_F(DialogsTest, AutoSessionPathCanBeTypedAndCancelChangesNothing) {
+    prefs().FileName = "/srv/prod.stn";
+    prefs().Check = 1;
+    {
+        CDlgAutoSession dialog(context(), &app_.frame());
+        EXPECT_FALSE(dialog.pathEdit()->isReadOnly());
+        ASSERT_NE(dialog.cancelButton(), nullptr);
+        dialog.pathEdit()->setText(QStringLiteral("/srv/other.stn"));
+        dialog.checkBox()->click();
+        dialog.cancelButton()->click();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(prefs().FileName, "/srv/prod.stn");
+    EXPECT_EQ(prefs().Check, 1);
+
+    // A typed path is taken on OK, a relative one by its absolute path.
+    {
+        CDlgAutoSession dialog(context(), &app_.frame());
+        dialog.pathEdit()->clear();
+        QTest::keyClicks(dialog.pathEdit(), QStringLiteral("sessions/typed.stn"));
+        dialog.okButton()->click();
+    }
+    EXPECT_EQ(prefs().FileName,
+              QDir::current().absoluteFilePath(QStringLiteral("sessions/typed.stn")).toStdString());
+    EXPECT_EQ(prefs().Check, 1);
+
+    // Cleared by typing, the box cannot be checked again.
+    {
+        CDlgAutoSession dialog(context(), &app_.frame());
+        dialog.pathEdit()->setText(QStringLiteral("   "));
+        dialog.checkBox()->click();  // off
+        dialog.checkBox()->click();  // on again: refused
+        EXPECT_FALSE(dialog.checkBox()->isChecked());
+        EXPECT_EQ(messages.back(), LoadString(kStrSelectSessionFirst));
+    }
 }
 
 TEST_F(DialogsTest, HelpAndTheReadMeOpenInTheProgramsOwnHelpWindow) {
