@@ -5,13 +5,17 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
 #include "app/CommandIds.h"
+#include "app/FirstWindowSize.h"
 #include "app/QtQuestions.h"
 #include "app/QtSettingsStore.h"
 #include "input/KeyCodes.h"
+#include "session/ConnectFile.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix::app {
@@ -84,6 +88,8 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     frame_->resize(kDefaultWidth, kDefaultHeight);
     if (const std::optional<WindowPlacement> placement = LoadWindowPlacement(*store_)) {
         frame_->RestorePlacement(*placement);
+    } else {
+        fitFirstWindow_ = true;
     }
     frame_->RestoreBarLayout(store_->ReadString(kToolBarSection, kBarStateName, ""));
     if (prefs_.FullScreen) frame_->SetFullScreen(true);
@@ -135,6 +141,7 @@ void CTelnetApp::RefreshSessionDisplay() {
     frame_->setWindowTitle(Str(kStrAppTitle) + QStringLiteral(" - ") + Qs(s.Name));
     if (SessionLoaded()) {
         frame_->SetSessionPanes(Qs(s.IP), Qs(s.Language), Qs(s.TerminalName));
+        if (s.WantsWideScreen()) FitFirstWindow(27, 132);
     } else {
         frame_->SetSessionPanes({}, {}, {});
     }
@@ -158,6 +165,15 @@ void CTelnetApp::Stop() {
 
 void CTelnetApp::Startup(const std::vector<std::string>& arguments) {
     if (showSplash) splashShown_ = showSplash();
+    // The first window is made for the screen size of the session about to
+    // be opened, so it does not grow under the operator's eyes.
+    std::optional<std::string> first = SessionPathFromArguments(arguments);
+    if (!first && prefs_.Check) first = prefs_.FileName;
+    SessionSettings peek;
+    if (first && FileReadable(*first) && CConnectFile::ReadSessionFile(*first, peek, computerName_) &&
+        peek.WantsWideScreen()) {
+        FitFirstWindow(27, 132);
+    }
     frame_->ShowAtStartup();
     BeginFirstSession(arguments);
 }
@@ -228,6 +244,30 @@ bool CTelnetApp::SavePreferences() {
              "the values stored before",
              qPrintable(qt->fileName()));
     return false;
+}
+
+void CTelnetApp::FitFirstWindow(int rows, int columns) {
+    if (!fitFirstWindow_) return;
+    CMainFrame& f = *frame_;
+    // The operator's own size (or state) is never overridden.
+    if (f.fullScreen() || f.isMaximized() || f.isMinimized() ||
+        (firstWindowSize_.isValid() && f.size() != firstWindowSize_)) {
+        fitFirstWindow_ = false;
+        return;
+    }
+    // Before the window is shown its parts are not placed yet: laying it out
+    // gives the view the size it will have.
+    if (!f.isVisible() && f.layout()) f.layout()->activate();
+    const QSize chrome = f.size() - f.view()->size();
+    QSize available;
+    if (const QScreen* screen = f.screen()) {
+        available = screen->availableGeometry().size();
+        // The frame and title the window manager adds, once known.
+        if (f.isVisible()) available -= f.frameGeometry().size() - f.size();
+    }
+    const QSize size = FirstStartWindowSize(f.size(), chrome, rows, columns, available);
+    if (size != f.size()) f.resize(size);
+    firstWindowSize_ = f.size();
 }
 
 void CTelnetApp::ToggleFullScreen() {

@@ -104,6 +104,14 @@ public:
     /// The Full Screen command.
     void ToggleFullScreen();
 
+    /// At the first start (no stored placement), grows the window so that
+    /// a `rows` x `columns` screen gets readable characters on the screen
+    /// the window is on (FirstStartWindowSize). Does nothing once the
+    /// operator has resized, maximised or minimised the window, or in
+    /// full-screen mode. Called before the window is shown and whenever a
+    /// session's screen size becomes known.
+    void FitFirstWindow(int rows, int columns);
+
 private:
     void Initialise(const std::string& tableDirectory);
     void CollectPreferences();
@@ -129,6 +137,10 @@ private:
     Questions* questions_ = nullptr;
     std::unique_ptr<SessionCommands> commands_;
     bool splashShown_ = false;
+    /// The first start's sizing is on (no placement was stored), and the
+    /// size it last gave the window.
+    bool fitFirstWindow_ = false;
+    QSize firstWindowSize_;
 };
 
 }  // namespace quenlix::app

@@ -28,6 +28,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/DesktopIdentity.h"
+#include "app/FirstWindowSize.h"
 #include "app/QtSettingsStore.h"
 #include "ds5250/RecordBuilder.h"
 #include "prefs/UserSettings.h"
@@ -490,6 +491,79 @@ TEST(AppShellTest, TheWindowShowsTheProgramsIconAndDesktopName) {
     MemorySettingsStore store;
     Shell shell(store);
     EXPECT_FALSE(shell.app.frame().windowIcon().pixmap(32).isNull());
+}
+
+TEST(AppShellTest, FirstWindowSizeGivesReadableCellsWithinTheScreenAndNeverShrinks) {
+    const QSize chrome(72, 80);
+    struct Row {
+        const char* what;
+        QSize current;
+        int rows, columns;
+        QSize available;
+        QSize expected;
+    } const rows[] = {
+        {"27 x 132 on a large screen", {1000, 680}, 27, 132, {1600, 1000}, {132 * 9 + 72, 680}},
+        {"24 x 80 fits the default", {1000, 680}, 24, 80, {1600, 1000}, {1000, 680}},
+        {"a small screen caps the growth", {1000, 680}, 27, 132, {1024, 768}, {1024, 680}},
+        {"a screen smaller than the window", {1000, 680}, 27, 132, {800, 600}, {1000, 680}},
+        {"a low window grows in height", {1000, 400}, 27, 132, {1600, 1000}, {1260, 29 * 18 + 80}},
+        {"no screen known", {1000, 680}, 27, 132, {}, {1260, 680}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(FirstStartWindowSize(r.current, chrome, r.rows, r.columns, r.available), r.expected);
+    }
+}
+
+// A screen of 1600 x 1000 is needed to see the growth; ctest runs this on
+// an offscreen screen of that size (tests/app/wide-screen.json).
+TEST(AppShellTest, FirstStartOfA27x132SessionOpensAWindowWithReadableCharacters) {
+    const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
+    if (available.width() < 1400 || available.height() < 800) {
+        GTEST_SKIP() << "the screen is too small to tell";
+    }
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quenlix-app-XXXXXX")};
+    Listener listener;
+    SessionSettings s;
+    s.Name = "Wide";
+    s.IP = "127.0.0.1";
+    s.Port = listener.port();
+    s.TerminalName = "IBM-3477-FC";
+    s.TerminalCaract = "27 * 132";
+    s.LaunchConnection = 1;
+    const std::string path = dir.filePath(QStringLiteral("wide.stn")).toStdString();
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+
+    MemorySettingsStore store;  // no stored placement: a first start
+    {
+        Shell shell(store);
+        shell.app.Startup({path});
+        QCoreApplication::processEvents();
+        CMainFrame& f = shell.app.frame();
+        ASSERT_TRUE(shell.app.commands().connected());
+        // The host switches to its wide screen, as a 27 x 132 host does first.
+        const Bytes wide = RecordBuilder().clearUnitAlternate().record();
+        shell.app.session().endpoint().OnReceived(wide.data(), wide.size());
+        QCoreApplication::processEvents();
+        const TerminalState& t = shell.app.session().terminal.state;
+        ASSERT_EQ(shell.app.session().terminal.columns(), 132);
+        EXPECT_GE(t.cellWidth, kReadableCellWidth) << "view " << f.view()->width();
+        EXPECT_LE(f.width(), available.width());
+        EXPECT_LE(f.height(), available.height());
+        // The operator's own size stays, also when another wide session opens.
+        shell.questions.yesNo = {true};
+        f.resize(900, 600);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(shell.app.commands().OpenSessionFile(path), path);
+        EXPECT_EQ(f.size(), QSize(900, 600));
+        shell.questions.yesNo = {true};
+        EXPECT_TRUE(shell.app.CloseRequested());
+    }
+    // Once a placement is stored, the next start keeps it.
+    Shell again(store);
+    again.app.Startup({path});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again.app.frame().size(), QSize(900, 600));
 }
 
 TEST(AppShellTest, FirstSessionFromTheArgumentsConnectsAndShows) {
