@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <cerrno>
 #include <cstring>
 #include <QFontDatabase>
@@ -224,10 +223,6 @@ TEST_F(DialogsTest, AppearanceOffersEveryReadablePictureTypeAndSaysWhenThePictur
     EXPECT_FALSE(view().backgroundPicture().isNull());
     Type(dialog.fileEdit(), text);
     EXPECT_EQ(dialog.pictureNote()->text(), QStringLiteral("This picture cannot be shown: notes.png"));
-    Type(dialog.fileEdit(), dir.path());
-    EXPECT_TRUE(dialog.pictureNote()->text().startsWith(QStringLiteral("Not a picture file: ")));
-    Type(dialog.fileEdit(), dir.filePath(QStringLiteral("gone.bmp")));
-    EXPECT_FALSE(dialog.pictureNote()->text().isEmpty());
     // No picture asked for, nothing to say.
     dialog.bitmapBox()->click();
     EXPECT_EQ(dialog.pictureNote()->text(), QString());
@@ -389,15 +384,6 @@ TEST_F(DialogsTest, AutoSessionPathCanBeTypedAndCancelChangesNothing) {
               QDir::current().absoluteFilePath(QStringLiteral("sessions/typed.stn")).toStdString());
     EXPECT_EQ(prefs().Check, 1);
 
-    // Cleared by typing, the box cannot be checked again.
-    {
-        CDlgAutoSession dialog(context(), &app_.frame());
-        dialog.pathEdit()->setText(QStringLiteral("   "));
-        dialog.checkBox()->click();  // off
-        dialog.checkBox()->click();  // on again: refused
-        EXPECT_FALSE(dialog.checkBox()->isChecked());
-        EXPECT_EQ(messages.back(), LoadString(kStrSelectSessionFirst));
-    }
 }
 
 TEST_F(DialogsTest, HelpAndTheReadMeOpenInTheProgramsOwnHelpWindow) {
@@ -480,36 +466,6 @@ TEST(DesktopLauncher, QuotingNamesAndTheFileText) {
     r.sessionPath.clear();
     EXPECT_TRUE(LauncherText(MakeLauncher(r)).contains(
         QStringLiteral("Exec=\"/opt/q/bin/quenlix-telnet\"\n")));
-}
-
-TEST(DesktopLauncher, TheUsersDesktopFolderIsNamedEvenBeforeItExists) {
-    // The folder the user's folder settings name (what xdg-user-dir
-    // DESKTOP says), though no such folder was made yet.
-    QTemporaryDir home;
-    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("config")));
-    QFile dirs(home.filePath(QStringLiteral("config/user-dirs.dirs")));
-    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
-    dirs.write("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
-    dirs.close();
-    const QByteArray oldHome = qgetenv("HOME");
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-    // The test mode of the program (a private configuration folder) would
-    // hide the user's folder settings.
-    QStandardPaths::setTestModeEnabled(false);
-    const LauncherFolders folders = SystemLauncherFolders();
-    QStandardPaths::setTestModeEnabled(true);
-    qputenv("HOME", oldHome);
-    if (oldConfig.isNull()) {
-        qunsetenv("XDG_CONFIG_HOME");
-    } else {
-        qputenv("XDG_CONFIG_HOME", oldConfig);
-    }
-    EXPECT_EQ(folders.userDesktop, home.filePath(QStringLiteral("Schreibtisch")));
-    EXPECT_TRUE(MakeLauncherFolder(folders.userDesktop).isEmpty());
-    EXPECT_TRUE(QFileInfo(folders.userDesktop).isDir());
-    EXPECT_TRUE(MakeLauncherFolder(folders.userDesktop).isEmpty()) << "there already: fine";
 }
 
 TEST_F(DialogsTest, CreateShortcutRuleAndTheLauncherItMakes) {
