@@ -16,6 +16,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The run-time dependencies come from the programs' shared libraries
 # (dpkg-shlibdeps, in dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The icon is SVG; Qt draws it through a plug-in, which no program links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6svg6)
 # The default screen face "Courier New" is shown in its metric twin,
 # Liberation Mono; without it fontconfig picks a monospaced face of other
 # widths.

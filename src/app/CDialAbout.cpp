@@ -2,12 +2,10 @@
 #include "app/CDialAbout.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/CMainFrame.h"
@@ -27,10 +25,6 @@ QString VersionText(const QString& version) {
 
 CDialAbout::CDialAbout(DialogContext& context, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Quenlix Telnet"));
-    openAddress = [this](const QString& address) {
-        (void)this;
-        QDesktopServices::openUrl(QUrl(address));
-    };
 
     // The next picture of the splash rotation, centred across the top.
     constexpr int kMinimumWidth = 360;
@@ -78,8 +72,9 @@ CDialAbout::CDialAbout(DialogContext& context, QWidget* parent) : QDialog(parent
     setFixedSize(clientWidth, top + text->height());
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(web, &QPushButton::clicked, this,
-            [this] { openAddress(QString::fromLatin1(kMakerWebSite)); });
+    connect(web, &QPushButton::clicked, this, [&context] {
+        if (context.openWebSite) context.openWebSite();
+    });
 }
 
 }  // namespace quenlix::app

@@ -1,5 +1,6 @@
 // The About box: the program's version, the next picture of the splash
-// rotation, and a button to the web site.
+// rotation, and the "Web Site..." button, which does what the Web Site
+// command does (DialogContext::openWebSite).
 #pragma once
 
 #include <QDialog>
@@ -10,9 +11,6 @@ class QLabel;
 namespace quenlix::app {
 
 class DialogContext;
-
-/// The address "Web Site..." opens.
-inline constexpr const char* kMakerWebSite = "https://quenlix.example/";
 
 /// "Quenlix Telnet version %s" with `version`; empty without a version.
 QString VersionText(const QString& version);
@@ -25,9 +23,6 @@ public:
     QLabel* versionLabel() const { return version_; }
     /// The picture's child window, or null when no picture was shown.
     QLabel* pictureLabel() const { return picture_; }
-
-    /// Opens the web site; tests replace it.
-    std::function<void(const QString& address)> openAddress;
 
 private:
     QLabel* version_ = nullptr;

@@ -61,8 +61,14 @@ CDialogFont::CDialogFont(DialogContext& context, QWidget* parent)
     apply_ = buttons->button(QDialogButtonBox::Apply);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("&Font:"), this), 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Font st&yle:"), this), 0, 1);
+    // Each label names its list: Alt with the underlined letter goes there,
+    // and the "&" is shown as the underline, not as itself.
+    faceLabel_ = new QLabel(QStringLiteral("&Font:"), this);
+    faceLabel_->setBuddy(faces_);
+    styleLabel_ = new QLabel(QStringLiteral("Font st&yle:"), this);
+    styleLabel_->setBuddy(styles_);
+    grid->addWidget(faceLabel_, 0, 0);
+    grid->addWidget(styleLabel_, 0, 1);
     grid->addWidget(faces_, 1, 0, 2, 1);
     grid->addWidget(styles_, 1, 1);
     grid->addWidget(italic_, 2, 1, Qt::AlignTop);

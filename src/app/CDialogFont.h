@@ -35,6 +35,8 @@ public:
     QListWidget* styleList() const { return styles_; }
     QCheckBox* italicBox() const { return italic_; }
     QPushButton* applyButton() const { return apply_; }
+    QLabel* faceLabel() const { return faceLabel_; }
+    QLabel* styleLabel() const { return styleLabel_; }
 
     /// What the controls choose. A style left as it opened keeps the stored
     /// weight (a weight of 450 stays 450); a face not in the list, left
@@ -54,6 +56,8 @@ private:
     QListWidget* styles_ = nullptr;
     QCheckBox* italic_ = nullptr;
     QLabel* sample_ = nullptr;
+    QLabel* faceLabel_ = nullptr;
+    QLabel* styleLabel_ = nullptr;
     QPushButton* apply_ = nullptr;
 };
 

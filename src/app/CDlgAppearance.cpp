@@ -6,6 +6,8 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -83,6 +85,25 @@ namespace {
 QString Name(int id) { return QString::number(id); }
 }  // namespace
 
+QString PictureFileFilter() {
+    // The types of string 510 first (the metafiles among them), then every
+    // other type the decoder reads.
+    QStringList patterns;
+    const QString table = QString::fromUtf8(LoadString(kStrImageFileFilter).data());
+    for (const QString& p : table.section(QLatin1Char('|'), 1, 1).split(QLatin1Char(';'))) {
+        if (!p.isEmpty()) patterns << p.toLower();
+    }
+    QStringList others;
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        const QString pattern = QStringLiteral("*.") + QString::fromLatin1(format).toLower();
+        if (!patterns.contains(pattern) && !others.contains(pattern)) others << pattern;
+    }
+    others.sort();
+    patterns << others;
+    return QStringLiteral("Image files (") + patterns.join(QLatin1Char(' ')) +
+           QStringLiteral(");;All files (*)");
+}
+
 QRect CDlgAppearance::Dlu(int x, int y, int w, int h) const {
     // Dialog units: a quarter of the average character width across, an
     // eighth of the character height down.
@@ -97,7 +118,9 @@ QRect CDlgAppearance::Dlu(int x, int y, int w, int h) const {
 CDlgAppearance::CDlgAppearance(DialogContext& context, QWidget* parent)
     : QDialog(parent), context_(context) {
     setWindowTitle(QStringLiteral("Appearance"));
-    setFixedSize(Dlu(0, 0, 205, 190).size());
+    // Ten units taller than the classic layout: the line that says why no
+    // picture shows sits between the picture group and the buttons.
+    setFixedSize(Dlu(0, 0, 205, 200).size());
 
     auto* colors = new QGroupBox(QStringLiteral("Colors"), this);
     colors->setGeometry(Dlu(5, 5, 195, 95));
@@ -164,10 +187,14 @@ CDlgAppearance::CDlgAppearance(DialogContext& context, QWidget* parent)
     // checked and painting honours it, but the operator cannot choose it.
     modes_[2]->hide();
 
-    QPushButton* ok = push(kOk, "OK", Dlu(90, 170, 50, 14));
+    pictureNote_ = new QLabel(this);
+    pictureNote_->setObjectName(QStringLiteral("pictureNote"));
+    pictureNote_->setGeometry(Dlu(12, 163, 186, 10));
+
+    QPushButton* ok = push(kOk, "OK", Dlu(90, 180, 50, 14));
     ok->setDefault(true);
     ok->setAutoDefault(true);
-    push(kCancel, "Cancel", Dlu(150, 170, 50, 14));
+    push(kCancel, "Cancel", Dlu(150, 180, 50, 14));
 
     chooseColour = [this](std::uint32_t start) -> std::optional<std::uint32_t> {
         const QColor chosen = QColorDialog::getColor(
@@ -178,8 +205,7 @@ CDlgAppearance::CDlgAppearance(DialogContext& context, QWidget* parent)
     // Pictures Qt cannot decode (the metafile types among them) are offered
     // all the same and simply show no picture.
     chooseImageFile = [this](const QString& start) {
-        return QFileDialog::getOpenFileName(this, QString(), start,
-                                            QtFileFilter(LoadString(kStrImageFileFilter)));
+        return QFileDialog::getOpenFileName(this, QString(), start, PictureFileFilter());
     };
 
     // Opening.
@@ -195,6 +221,7 @@ CDlgAppearance::CDlgAppearance(DialogContext& context, QWidget* parent)
     WriteControls();
     elements_->setCurrentIndex(0);
     swatchRect_ = swatchFrame_->geometry().adjusted(3, 3, -4, -4);
+    UpdatePictureNote();
 
     connect(elements_, &QComboBox::currentIndexChanged, this, [this] {
         if (!writing_) ElementChanged();
@@ -320,6 +347,26 @@ void CDlgAppearance::PushBackground(bool reload) {
     // A new file is read by SetBackground itself.
     if (reload && !fileChanged) view.LoadBackgroundImage();
     view.InvalidateView();
+    UpdatePictureNote();
+}
+
+void CDlgAppearance::UpdatePictureNote() {
+    // Loading a picture that is not there fails silently in the view; the
+    // dialog says why the background stays plain. A relative name is taken
+    // from the current folder, as the view takes it.
+    const QString name = file_->text();
+    QString note;
+    if (bitmap_->isChecked() && !name.isEmpty()) {
+        const QFileInfo info(name);
+        if (!info.exists()) {
+            note = QStringLiteral("Picture file not found: %1").arg(info.fileName());
+        } else if (!info.isFile()) {
+            note = QStringLiteral("Not a picture file: %1").arg(info.fileName());
+        } else if (context_.view().backgroundPicture().isNull()) {
+            note = QStringLiteral("This picture cannot be shown: %1").arg(info.fileName());
+        }
+    }
+    pictureNote_->setText(note);
 }
 
 void CDlgAppearance::BackgroundClicked() {

@@ -13,6 +13,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -22,6 +23,12 @@ namespace quenlix::app {
 
 class CImageButton;
 class DialogContext;
+
+/// The picture chooser's filter: "Image files" with every type the
+/// picture decoder of this system reads (PNG, JPEG, BMP, GIF, ICO, SVG...)
+/// and the metafile types EMF and WMF, which are offered though they show
+/// no picture here; then "All files".
+QString PictureFileFilter();
 
 /// A colour component: a digits-only edit of at most 3 characters with an
 /// up-down pair stepping 0..255 (the arrow keys step too).
@@ -75,6 +82,9 @@ public:
     QCheckBox* bitmapBox() const { return bitmap_; }
     QLineEdit* fileEdit() const { return file_; }
     QRadioButton* modeButton(int mode) const { return modes_[mode]; }
+    /// The line under the picture's name: empty, or why no picture shows
+    /// (the file is missing, is not a file, or cannot be shown).
+    QLabel* pictureNote() const { return pictureNote_; }
     QPushButton* button(int id) const;
     /// The colour the swatch shows, composed from the three components.
     std::uint32_t swatchColour() const;
@@ -104,6 +114,7 @@ private:
     void FileNameChanged();
     void Browse();
     void PushBackground(bool reload);
+    void UpdatePictureNote();
     int Selected() const;
     QRect Dlu(int x, int y, int w, int h) const;
 
@@ -130,9 +141,7 @@ private:
     CImageButton* browse_ = nullptr;
     QRadioButton* modes_[3] = {};
     QButtonGroup* modeGroup_ = nullptr;
+    QLabel* pictureNote_ = nullptr;
 };
-
-
-
 
 }  // namespace quenlix::app

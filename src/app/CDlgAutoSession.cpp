@@ -10,6 +10,7 @@
 
 #include "app/ButtonPictures.h"
 #include "app/DialogContext.h"
+#include "app/SessionCommands.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix::app {
@@ -23,13 +24,14 @@ CDlgAutoSession::CDlgAutoSession(DialogContext& context, QWidget* parent)
     check_->setChecked(s.Check != 0);
     path_ = new QLineEdit(QString::fromStdString(s.FileName), this);
     path_->setObjectName(QString::number(kPath));
-    path_->setReadOnly(true);
+    // The path can be typed as well as browsed for.
     path_->setMinimumWidth(280);
     browse_ = MakeBrowseButton(this);
     browse_->setObjectName(QString::number(kBrowse));
     browse_->setFixedSize(26, 20);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     ok_ = buttons->button(QDialogButtonBox::Ok);
+    cancel_ = buttons->button(QDialogButtonBox::Cancel);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(check_, 0, 0, 1, 2);
@@ -45,14 +47,18 @@ CDlgAutoSession::CDlgAutoSession(DialogContext& context, QWidget* parent)
     connect(browse_, &QPushButton::clicked, this, &CDlgAutoSession::Browse);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         UserSettings& settings = context_.settings();
-        settings.FileName = path_->text().toStdString();
+        // A typed relative path is kept by its absolute one: the program may
+        // start in another folder.
+        settings.FileName = AbsoluteSessionPath(path_->text().trimmed().toStdString());
         settings.Check = check_->isChecked() ? 1 : 0;
         accept();
     });
+    // Cancel (or Esc, or the close box) changes nothing.
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 void CDlgAutoSession::CheckClicked() {
-    if (check_->isChecked() && path_->text().isEmpty()) {
+    if (check_->isChecked() && path_->text().trimmed().isEmpty()) {
         context_.messages().ShowMessage(LoadString(kStrSelectSessionFirst), MessageIcon::Exclamation);
         check_->setChecked(false);
     }

@@ -1,4 +1,5 @@
-// The Auto Session dialog: a session file to open at every start.
+// The Auto Session dialog: a session file to open at every start, typed or
+// chosen with Browse; OK takes it, Cancel leaves everything as it was.
 #pragma once
 
 #include <QDialog>
@@ -24,6 +25,7 @@ public:
     QLineEdit* pathEdit() const { return path_; }
     CImageButton* browseButton() const { return browse_; }
     QPushButton* okButton() const { return ok_; }
+    QPushButton* cancelButton() const { return cancel_; }
 
     /// The session-file chooser of "Browse": the chosen path or empty.
     std::function<QString(const QString& start)> chooseSessionFile;
@@ -37,6 +39,7 @@ private:
     QLineEdit* path_ = nullptr;
     CImageButton* browse_ = nullptr;
     QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
 };
 
 }  // namespace quenlix::app

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cerrno>
+#include <cstring>
 
 #include "app/ButtonPictures.h"
 #include "app/DialogContext.h"
@@ -39,8 +41,8 @@ CDlgShortcut::CDlgShortcut(DialogContext& context, const LauncherFolders& folder
     auto* where = new QGroupBox(QStringLiteral("Shortcut Location"), this);
     const char* const texts[4] = {"Display Shortcut on Desktop for Current User",
                                   "Display Shortcut on Desktop for All Users",
-                                  "Display Shortcut in Startup menu for Current User",
-                                  "Display Shortcut in Startup menu for All Users"};
+                                  "Display Shortcut in Applications menu for Current User",
+                                  "Display Shortcut in Applications menu for All Users"};
     const int ids[4] = {kUserDesktop, kSharedDesktop, kUserMenu, kSharedMenu};
     group_ = new QButtonGroup(this);
     for (int i = 0; i < 4; ++i) {
@@ -122,6 +124,9 @@ void CDlgShortcut::Browse(bool shared) {
         context_.messages().ShowMessage(LoadString(kStrCannotBrowseFolder), MessageIcon::Exclamation);
         return;
     }
+    // The user's menu folder is made when missing, so the chooser opens in
+    // it; if that fails it opens where it can.
+    if (!shared) MakeLauncherFolder(root);
     const QString chosen = chooseFolder(root, Str(kStrShortcutMenuPrompt));
     if (chosen.isNull()) return;  // cancelled
     const QString folder = QDir::toNativeSeparators(chosen);
@@ -133,6 +138,7 @@ void CDlgShortcut::Browse(bool shared) {
 
 void CDlgShortcut::Create() {
     LauncherRequest request;
+    const bool onDesktop = location() == kOnUserDesktop || location() == kOnSharedDesktop;
     switch (location()) {
         case kOnUserDesktop: request.folder = folders_.userDesktop; break;
         case kOnSharedDesktop: request.folder = folders_.sharedDesktop; break;
@@ -144,15 +150,24 @@ void CDlgShortcut::Create() {
     request.programPath = context_.programPath;
     request.sessionPath =
         QString::fromStdString(context_.sessionFilePath ? context_.sessionFilePath() : std::string());
-    // A desktop that does not exist fails the creation.
-    const bool ok = !request.folder.isEmpty() && QFileInfo(request.folder).isDir() &&
-                    WriteLauncher(MakeLauncher(request));
-    if (ok) {
+    const Launcher launcher = MakeLauncher(request);
+    // A fresh account has no desktop folder until something puts a file on
+    // it: the launcher makes it. A menu folder was chosen as it stood, so
+    // one that went away since is not made again.
+    QString reason;
+    if (onDesktop) {
+        reason = MakeLauncherFolder(request.folder);
+    } else if (!QFileInfo(request.folder).isDir()) {
+        reason = QString::fromLocal8Bit(std::strerror(ENOENT));
+    }
+    if (reason.isEmpty() && WriteLauncher(launcher, &reason)) {
         const QString text = Str(kStrShortcutCreated).replace(QStringLiteral("%s"), name_->text());
         context_.messages().ShowMessage(text.toStdString(), MessageIcon::Information);
     } else {
-        context_.messages().ShowMessage(LoadString(kStrCannotCreateShortcut),
-                                        MessageIcon::Exclamation);
+        // What failed and why, below the usual words.
+        const QString text = Str(kStrCannotCreateShortcut) + QLatin1Char('\n') +
+                             launcher.filePath + QLatin1Char('\n') + reason;
+        context_.messages().ShowMessage(text.toStdString(), MessageIcon::Exclamation);
     }
     accept();
 }

@@ -67,7 +67,10 @@ QAction* CMainFrame::Add(QMenu* menu, int id) {
 }
 
 void CMainFrame::BuildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    // Alt with a menu's letter opens it. The letters are the terminal's to
+    // spare: the keyboard mapping leaves Alt with a letter to the window
+    // (Alt with F1..F12 are the host's function keys, Alt+F4 is Exit).
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     for (int id : {kCmdNewSession, kCmdOpen, kCmdClose}) Add(file, id);
     file->addSeparator();
     for (int id : {kCmdSave, kCmdSaveAs, kCmdCreateShortcut}) Add(file, id);
@@ -81,7 +84,7 @@ void CMainFrame::BuildMenus() {
     file->addSeparator();
     Add(file, kCmdExit);
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     Add(edit, kCmdCopy);
     Add(edit, kCmdPaste);
     edit->addSeparator();
@@ -90,7 +93,7 @@ void CMainFrame::BuildMenus() {
     Add(edit, kCmdTrimBlankRight);
     Add(edit, kCmdRefusedKeyAlarm);
 
-    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("View"));
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     for (int id : {kCmdCommandBar, kCmdSpecialKeyBar, kCmdHelpBar, kCmdStatusBar}) Add(viewMenu, id);
     viewMenu->addSeparator();
     QMenu* form = viewMenu->addMenu(QStringLiteral("Cursor Form"));
@@ -100,13 +103,13 @@ void CMainFrame::BuildMenus() {
     viewMenu->addSeparator();
     Add(viewMenu, kCmdFullScreen);
 
-    QMenu* connection = menuBar()->addMenu(QStringLiteral("Connection"));
+    QMenu* connection = menuBar()->addMenu(QStringLiteral("&Connection"));
     Add(connection, kCmdStart);
     Add(connection, kCmdStop);
     connection->addSeparator();
     Add(connection, kCmdProperties);
 
-    QMenu* parameters = menuBar()->addMenu(QStringLiteral("Parameters"));
+    QMenu* parameters = menuBar()->addMenu(QStringLiteral("&Parameters"));
     for (int id : {kCmdAppearance, kCmdFonts, kCmdAutoSession}) Add(parameters, id);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));

@@ -5,13 +5,17 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
 #include "app/CommandIds.h"
+#include "app/FirstWindowSize.h"
 #include "app/QtQuestions.h"
 #include "app/QtSettingsStore.h"
 #include "input/KeyCodes.h"
+#include "session/ConnectFile.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix::app {
@@ -50,6 +54,7 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     // The preferences are read before the window exists; nothing is written
     // until the close.
     prefs_ = LoadUserSettings(*store_);
+    prefsAtStart_ = prefs_;
     frame_ = std::make_unique<CMainFrame>();
     CTelnetView& view = *frame_->view();
     session_ = std::make_unique<TerminalSession>(
@@ -93,6 +98,8 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     frame_->resize(kDefaultWidth, kDefaultHeight);
     if (const std::optional<WindowPlacement> placement = LoadWindowPlacement(*store_)) {
         frame_->RestorePlacement(*placement);
+    } else {
+        fitFirstWindow_ = true;
     }
     frame_->RestoreBarLayout(store_->ReadString(kToolBarSection, kBarStateName, ""));
     if (prefs_.FullScreen) frame_->SetFullScreen(true);
@@ -157,6 +164,7 @@ void CTelnetApp::RefreshSessionDisplay() {
     frame_->setWindowTitle(Str(kStrAppTitle) + QStringLiteral(" - ") + Qs(s.Name));
     if (SessionLoaded()) {
         frame_->SetSessionPanes(Qs(s.IP), Qs(s.Language), Qs(s.TerminalName));
+        if (s.WantsWideScreen()) FitFirstWindow(27, 132);
     } else {
         frame_->SetSessionPanes({}, {}, {});
     }
@@ -180,6 +188,15 @@ void CTelnetApp::Stop() {
 
 void CTelnetApp::Startup(const std::vector<std::string>& arguments) {
     if (showSplash) splashShown_ = showSplash();
+    // The first window is made for the screen size of the session about to
+    // be opened, so it does not grow under the operator's eyes.
+    std::optional<std::string> first = SessionPathFromArguments(arguments);
+    if (!first && prefs_.Check) first = prefs_.FileName;
+    SessionSettings peek;
+    if (first && FileReadable(*first) && CConnectFile::ReadSessionFile(*first, peek, computerName_) &&
+        peek.WantsWideScreen()) {
+        FitFirstWindow(27, 132);
+    }
     frame_->ShowAtStartup();
     BeginFirstSession(arguments);
 }
@@ -233,17 +250,47 @@ bool CTelnetApp::SavePreferences() {
     const bool full = frame_->fullScreen();
     WindowLayout layout;
     if (!full) layout.placement = frame_->PlacementToStore();
-    SaveUserSettings(*store_, prefs_, layout);
+    SaveChangedUserSettings(*store_, prefsAtStart_, prefs_, layout);
     // The bars' layout is the window's own saved state, beside the record
     // count the shared layout writer leaves (none: the state says it all).
     if (!full) store_->WriteString(kToolBarSection, kBarStateName, frame_->SaveBarLayout());
-    commands_->recent.Save(*store_);
+    // The recent list is merged as a list, under the store's lock, so the
+    // sessions another program opened meanwhile stay in it.
+    RecentSessionList& recent = commands_->recent;
     auto* qt = dynamic_cast<QtSettingsStore*>(store_);
-    if (!qt || qt->Sync()) return true;
+    if (!qt) {
+        recent.MergeInto(*store_);
+        return true;
+    }
+    if (qt->Sync([this, &recent] { recent.MergeInto(*store_); })) return true;
     qWarning("Quenlix Telnet: the preferences could not be stored in %s; the file keeps "
              "the values stored before",
              qPrintable(qt->fileName()));
     return false;
+}
+
+void CTelnetApp::FitFirstWindow(int rows, int columns) {
+    if (!fitFirstWindow_) return;
+    CMainFrame& f = *frame_;
+    // The operator's own size (or state) is never overridden.
+    if (f.fullScreen() || f.isMaximized() || f.isMinimized() ||
+        (firstWindowSize_.isValid() && f.size() != firstWindowSize_)) {
+        fitFirstWindow_ = false;
+        return;
+    }
+    // Before the window is shown its parts are not placed yet: laying it out
+    // gives the view the size it will have.
+    if (!f.isVisible() && f.layout()) f.layout()->activate();
+    const QSize chrome = f.size() - f.view()->size();
+    QSize available;
+    if (const QScreen* screen = f.screen()) {
+        available = screen->availableGeometry().size();
+        // The frame and title the window manager adds, once known.
+        if (f.isVisible()) available -= f.frameGeometry().size() - f.size();
+    }
+    const QSize size = FirstStartWindowSize(f.size(), chrome, rows, columns, available);
+    if (size != f.size()) f.resize(size);
+    firstWindowSize_ = f.size();
 }
 
 void CTelnetApp::ToggleFullScreen() {
@@ -285,11 +332,6 @@ void CTelnetApp::RegisterCommands() {
                   {}, [this] { return prefs_.RefusedKeyAlarm != 0; }});
     f.SetHandler(kCmdFullScreen, {[this] { ToggleFullScreen(); }, {},
                                   [this] { return frame_->fullScreen(); }});
-    f.SetHandler(kCmdWebSite, {[this] {
-                     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-                     if (openUrl) openUrl(QUrl(QString::fromLatin1(kWebSiteAddress)));
-                     QGuiApplication::restoreOverrideCursor();
-                 }});
     // Accelerators that nothing handles: the keys are taken and do nothing.
     for (int id : {kCmdUnhandledCtrlL, kCmdUnhandledCtrlU, kCmdUnhandledUndo, kCmdUnhandledCut,
                    kCmdUnhandledAltPlus}) {

@@ -23,9 +23,6 @@
 
 namespace quenlix::app {
 
-/// The maker's web site, opened by the Web Site command.
-inline constexpr const char* kWebSiteAddress = "https://quenlix.example/";
-
 class CTelnetApp : public QObject {
     Q_OBJECT
 public:
@@ -89,16 +86,32 @@ public:
     std::function<void()> onNewsPageDue;
     /// Opens a web address in the user's browser (tests replace it).
     std::function<void(const QUrl&)> openUrl;
+    /// The address the Web Site commands open, set when the program is
+    /// built (QUENLIX_WEB_SITE); empty: they show the read-me installed
+    /// with the program in the help window instead.
+    QString webSiteAddress;
+    /// The Web Site command.
+    void OpenWebSite();
 
     /// The close sequence of the main window: end and save questions, end of
     /// the session, preferences stored. False when the operator went on.
     bool CloseRequested();
-    /// Stores the preferences, the window layout outside full-screen mode,
-    /// "FullScreen" and the recent list. False when the store could not
-    /// write them (the stored file is then the one from before).
+    /// Stores the preferences this program changed since it read them, the
+    /// window layout outside full-screen mode, "FullScreen" and the recent
+    /// list, merged into what another program running at the same time may
+    /// have stored meanwhile. False when the store could not write them (the
+    /// stored file is then the one from before).
     bool SavePreferences();
     /// The Full Screen command.
     void ToggleFullScreen();
+
+    /// At the first start (no stored placement), grows the window so that
+    /// a `rows` x `columns` screen gets readable characters on the screen
+    /// the window is on (FirstStartWindowSize). Does nothing once the
+    /// operator has resized, maximised or minimised the window, or in
+    /// full-screen mode. Called before the window is shown and whenever a
+    /// session's screen size becomes known.
+    void FitFirstWindow(int rows, int columns);
 
 private:
     void Initialise(const std::string& tableDirectory);
@@ -116,6 +129,8 @@ private:
     std::unique_ptr<SettingsStore> ownStore_;
     SettingsStore* store_;
     UserSettings prefs_;
+    /// The preferences as read at start: the close stores only what differs.
+    UserSettings prefsAtStart_;
     QtMessageBoxes messages_;
     QtSocketNotifier notifier_;
     QtClipboard clipboard_;
@@ -127,6 +142,10 @@ private:
     /// The session's timer: stalled output, and the status bar's notices.
     QTimer tick_;
     bool splashShown_ = false;
+    /// The first start's sizing is on (no placement was stored), and the
+    /// size it last gave the window.
+    bool fitFirstWindow_ = false;
+    QSize firstWindowSize_;
 };
 
 }  // namespace quenlix::app

@@ -1,7 +1,8 @@
 // The commands that open dialogs, print, and show help; the decorated bars
 // and the start-up splash.
-#include <QDesktopServices>
-#include <QFileInfo>
+#include <QAction>
+#include <QGuiApplication>
+#include <QToolBar>
 #include <QUrl>
 
 #include "app/BmpToolBar.h"
@@ -13,26 +14,46 @@
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
 #include "app/DialogContext.h"
+#include "app/HelpWindow.h"
 #include "app/Printing.h"
 #include "app/SessionCommands.h"
 #include "app/Splash.h"
 
 namespace quenlix::app {
 
+#ifndef QUENLIX_WEB_SITE
+#define QUENLIX_WEB_SITE ""
+#endif
+
 namespace {
 
-/// The keyboard layout page in the program's data folder.
+/// The keyboard layout page and the read-me in the program's data folder.
 constexpr const char* kKeyboardHelpPage = "keyboard.html";
+constexpr const char* kReadMePage = "README.md";
 
-void OpenKeyboardHelp(DialogContext& context) {
-    const QString page = context.dataFolder + QLatin1Char('/') + QLatin1String(kKeyboardHelpPage);
-    if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page))) {
+/// The page in the program's own help window, always: it is a local file,
+/// so no browser is needed (nor asked which one), and it opens at once.
+void ShowHelpPage(DialogContext& context, const char* name, HelpWindow::Format format) {
+    const QString page = context.dataFolder + QLatin1Char('/') + QLatin1String(name);
+    if (!HelpWindow::Open(&context.frame(), page, format)) {
         const QString text = QStringLiteral("The help page %1 cannot be opened.").arg(page);
         context.messages().ShowMessage(text.toStdString(), MessageIcon::Exclamation);
     }
 }
 
 }  // namespace
+
+void CTelnetApp::OpenWebSite() {
+    if (webSiteAddress.isEmpty()) {
+        if (DialogContext* context = DialogContextOf(*frame_)) {
+            ShowHelpPage(*context, kReadMePage, HelpWindow::Format::Markdown);
+        }
+        return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    if (openUrl) openUrl(QUrl(webSiteAddress));
+    QGuiApplication::restoreOverrideCursor();
+}
 
 void CTelnetApp::RegisterDialogCommands() {
     CMainFrame& f = *frame_;
@@ -73,7 +94,22 @@ void CTelnetApp::RegisterDialogCommands() {
                      CDialAbout dialog(*context, &context->frame());
                      dialog.exec();
                  }});
-    f.SetHandler(kCmdKeyboardLayout, {[context] { OpenKeyboardHelp(*context); }});
+    f.SetHandler(kCmdKeyboardLayout, {[context] {
+                     ShowHelpPage(*context, kKeyboardHelpPage, HelpWindow::Format::Html);
+                 }});
+    webSiteAddress = QString::fromUtf8(QUENLIX_WEB_SITE);
+    context->openWebSite = [this] { OpenWebSite(); };
+    f.SetHandler(kCmdWebSite, {[this] { OpenWebSite(); }});
+    // The command's prompt and tooltip say where it leads.
+    if (QAction* web = f.action(kCmdWebSite); web && webSiteAddress.isEmpty()) {
+        web->setStatusTip(QStringLiteral("Show the Quenlix Telnet read-me"));
+        web->setToolTip(QStringLiteral("Read Me"));
+    } else if (web) {
+        web->setToolTip(QUrl(webSiteAddress).host());
+    }
+    if (QAction* web = f.action(kCmdWebSite)) {
+        if (QWidget* button = f.helpBar()->widgetForAction(web)) button->setToolTip(web->toolTip());
+    }
 
     DecorateBars(f);
 

@@ -392,15 +392,28 @@ void CTelnetView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CTelnetView::mouseReleaseEvent(QMouseEvent* event) {
-    if (!session_ || event->button() != Qt::LeftButton) return;
-    session_->input().mouse().Release(event->position().toPoint().x() - paint_.horizontalOffset,
-                                      event->position().toPoint().y());
+    if (!session_) return;
+    const int x = event->position().toPoint().x() - paint_.horizontalOffset;
+    const int y = event->position().toPoint().y();
+    OperatorInput& input = session_->input();
+    if (event->button() == Qt::MiddleButton) {
+        // As Linux terminals do: the primary selection is pasted where the
+        // button was, by the rules of Paste.
+        input.mouse().PlaceCursor(x, y);
+        input.clipboard().PasteSelection();
+        return;
+    }
+    if (event->button() != Qt::LeftButton) return;
+    input.mouse().Release(x, y);
+    // A drag's selection becomes the primary selection (a click left none).
+    input.clipboard().OfferSelection();
 }
 
 void CTelnetView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!session_ || event->button() != Qt::LeftButton) return;
     session_->input().mouse().DoubleClick(
         event->position().toPoint().x() - paint_.horizontalOffset, event->position().toPoint().y());
+    session_->input().clipboard().OfferSelection();
 }
 
 void CTelnetView::wheelEvent(QWheelEvent* event) {

@@ -2,9 +2,14 @@
 #include "app/DesktopLauncher.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace quenlix::app {
 
@@ -14,8 +19,9 @@ namespace quenlix::app {
 // and the all-users desktop choice is offered nowhere.
 LauncherFolders SystemLauncherFolders() {
     LauncherFolders f;
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (!desktop.isEmpty() && QFileInfo(desktop).isDir()) f.userDesktop = desktop;
+    // Qt reads the user's folder settings (~/.config/user-dirs.dirs) as
+    // xdg-user-dir does; a fresh account may not have the folder yet.
+    f.userDesktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     f.userMenu = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
     const QStringList all = QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
     for (const QString& dir : all) {
@@ -26,6 +32,17 @@ LauncherFolders SystemLauncherFolders() {
         }
     }
     return f;
+}
+
+QString MakeLauncherFolder(const QString& folder) {
+    if (folder.isEmpty()) return QString::fromLocal8Bit(std::strerror(ENOENT));
+    std::error_code error;
+    const std::filesystem::path path(QFile::encodeName(folder).toStdString());
+    std::filesystem::create_directories(path, error);
+    if (!error && !std::filesystem::is_directory(path, error)) {
+        error = std::make_error_code(std::errc::not_a_directory);
+    }
+    return error ? QString::fromLocal8Bit(error.message()) : QString();
 }
 
 QString QuoteSessionArgument(const QString& path) {
@@ -113,13 +130,22 @@ QString LauncherText(const Launcher& launcher) {
     return text;
 }
 
-bool WriteLauncher(const Launcher& launcher) {
+bool WriteLauncher(const Launcher& launcher, QString* reason) {
     const QFileInfo target(launcher.filePath);
-    if (!target.absoluteDir().exists()) return false;
+    if (!target.absoluteDir().exists()) {
+        if (reason) *reason = QString::fromLocal8Bit(std::strerror(ENOENT));
+        return false;
+    }
     QSaveFile file(launcher.filePath);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (reason) *reason = file.errorString();
+        return false;
+    }
     file.write(LauncherText(launcher).toUtf8());
-    if (!file.commit()) return false;
+    if (!file.commit()) {
+        if (reason) *reason = file.errorString();
+        return false;
+    }
     QFile::setPermissions(launcher.filePath, QFile::permissions(launcher.filePath) |
                                                  QFileDevice::ExeOwner | QFileDevice::ExeUser);
     return true;

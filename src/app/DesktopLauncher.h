@@ -16,10 +16,18 @@ struct LauncherFolders {
     QString sharedMenu;    ///< the application-menu folder shared by all users
 };
 
-/// The folders of this system: the desktop and application folders of the
-/// user (XDG), and the first existing shared application folder of the
-/// data directories. Linux has no desktop shared by all users.
+/// The folders of this system: the user's desktop folder (XDG_DESKTOP_DIR
+/// of the user's folder settings, as `xdg-user-dir DESKTOP` gives it, else
+/// ~/Desktop), named even when it does not exist yet (the launcher makes
+/// it); the user's application-menu folder; and the first existing shared
+/// application folder of the data directories. Linux has no desktop shared
+/// by all users.
 LauncherFolders SystemLauncherFolders();
+
+/// Makes the folder and any missing folder above it. Empty when the folder
+/// is there now; otherwise the system's reason it could not be made (a
+/// plain file in its place, no permission, a read-only file system).
+QString MakeLauncherFolder(const QString& folder);
 
 /// The session path as the launcher's argument: a double quote added at the
 /// start unless it begins with one and at the end unless it ends with one;
@@ -60,7 +68,7 @@ QString LauncherText(const Launcher& launcher);
 
 /// Writes the file, replacing one that exists, and marks it executable (the
 /// desktop then trusts it). False when the folder does not exist or the
-/// file cannot be written.
-bool WriteLauncher(const Launcher& launcher);
+/// file cannot be written; `reason`, when given, then receives why.
+bool WriteLauncher(const Launcher& launcher, QString* reason = nullptr);
 
 }  // namespace quenlix::app

@@ -51,9 +51,12 @@ public:
     std::function<std::string()> sessionName;
     /// The program's own full path (the launcher's target).
     QString programPath;
-    /// The folder of the program's data: the keyboard help page and the
-    /// "ADS" splash pictures (DataDirectory of the running program).
+    /// The folder of the program's data: the keyboard help page, the
+    /// read-me and the "ADS" splash pictures (DataDirectory of the running
+    /// program).
     QString dataFolder;
+    /// The Web Site command (also the About box's "Web Site...").
+    std::function<void()> openWebSite;
 
     /// Whether a printer of that name is installed; tests replace it.
     std::function<bool(const QString&)> printerExists;

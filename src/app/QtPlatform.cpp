@@ -121,6 +121,22 @@ std::optional<std::string> QtClipboard::GetText() {
     return text.toStdString();
 }
 
+bool QtClipboard::SupportsSelection() { return QGuiApplication::clipboard()->supportsSelection(); }
+
+bool QtClipboard::SetSelectionText(std::string_view utf8) {
+    if (!SupportsSelection()) return false;
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), QClipboard::Selection);
+    return true;
+}
+
+std::optional<std::string> QtClipboard::GetSelectionText() {
+    if (!SupportsSelection()) return std::nullopt;
+    const QString text = QGuiApplication::clipboard()->text(QClipboard::Selection);
+    if (text.isNull()) return std::nullopt;
+    return text.toStdString();
+}
+
 bool QtClipboard::HasText() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!watch_) {

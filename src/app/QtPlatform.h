@@ -92,6 +92,10 @@ public:
     /// each look at the clipboard is a transfer from the program that owns
     /// it, so the answer is kept until the clipboard reports a change.
     bool HasText() override;
+    /// The X11 / Wayland primary selection (QClipboard::Selection).
+    bool SupportsSelection() override;
+    bool SetSelectionText(std::string_view utf8) override;
+    std::optional<std::string> GetSelectionText() override;
 
 private:
     std::unique_ptr<QObject> watch_;  ///< context of the change connection

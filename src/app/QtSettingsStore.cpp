@@ -4,9 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "session/FileIo.h"
+#include "session/FileLock.h"
 
 namespace quenlix::app {
 
@@ -162,6 +166,29 @@ QByteArray SettingsIniText(const std::map<QString, QString>& values) {
     return text;
 }
 
+std::optional<QtSettingsStore::Values> ReadSettingsFile(const QString& file) {
+    std::string bytes;
+    const int cause = ReadSmallFile(QFile::encodeName(file).toStdString(), bytes);
+    if (cause == ENOENT) return QtSettingsStore::Values{};
+    if (cause != 0) return std::nullopt;
+    // QSettings keeps what it parsed of a file by the file's name and reads
+    // it again only when its size or time stamp (to the millisecond)
+    // differ, so a file another program replaced a moment ago could read
+    // as it was. A copy under a name of its own is always parsed afresh.
+    QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/quenlix-settings-XXXXXX.conf"));
+    if (!copy.open() ||
+        copy.write(bytes.data(), static_cast<qsizetype>(bytes.size())) !=
+            static_cast<qsizetype>(bytes.size()) ||
+        !copy.flush()) {
+        return std::nullopt;
+    }
+    const QSettings settings(copy.fileName(), QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) return std::nullopt;
+    QtSettingsStore::Values values;
+    for (const QString& key : settings.allKeys()) values[key] = AsText(settings.value(key));
+    return values;
+}
+
 // Organisation "Quenlix", application "Products/Telnet": the key path
 // Quenlix/Products/Telnet (on Linux ~/.config/Quenlix/Products/Telnet.conf).
 // Named here, not as the application's name, which also names temporary
@@ -173,64 +200,120 @@ QtSettingsStore::QtSettingsStore()
 
 QtSettingsStore::QtSettingsStore(std::unique_ptr<QSettings> settings)
     : file_(settings->fileName()) {
-    for (const QString& key : settings->allKeys()) values_[key] = AsText(settings->value(key));
+    // Read afresh: another store of this program may have replaced the file
+    // since QSettings last parsed it.
+    if (std::optional<Values> values = ReadSettingsFile(file_)) {
+        read_ = std::move(*values);
+    } else {
+        for (const QString& key : settings->allKeys()) read_[key] = AsText(settings->value(key));
+    }
+    base_ = read_;
 }
 
 QtSettingsStore::~QtSettingsStore() {
-    if (changed_) Sync();
+    if (!changes_.empty()) Sync();
 }
 
-bool QtSettingsStore::Sync() {
+bool QtSettingsStore::Sync(const std::function<void()>& underLock) {
     if (file_.isEmpty() || !QDir().mkpath(QFileInfo(file_).absolutePath())) return false;
-    const QByteArray text = SettingsIniText(values_);
+    // Without the lock (a folder where it cannot be made, a holder that
+    // never lets go) the merge still runs; only its read and write may then
+    // interleave with another program's.
+    FileLock lock;
+    if (const int cause = lock.Acquire(QFile::encodeName(lockFileName()).toStdString())) {
+        qWarning("Quenlix Telnet: %s cannot be locked (%s); storing without the lock",
+                 qPrintable(lockFileName()), std::strerror(cause));
+    }
+    // What the file holds now: another program may have stored since.
+    std::optional<Values> now = ReadSettingsFile(file_);
+    if (!now) return false;
+    read_ = std::move(*now);
+    if (underLock) underLock();
+    Values merged = read_;
+    for (const auto& [key, value] : changes_) {
+        if (value) {
+            merged[key] = *value;
+        } else {
+            merged.erase(key);
+        }
+    }
     // The old file is replaced only by a complete, synced new one: a full
     // disk fails here and leaves it as it was.
-    if (ReplaceFileContents(QFile::encodeName(file_).toStdString(),
-                            {text.constData(), static_cast<std::size_t>(text.size())}) != 0) {
-        return false;
+    const bool same = merged == read_ && QFileInfo::exists(file_);
+    if (!same) {
+        const QByteArray text = SettingsIniText(merged);
+        if (ReplaceFileContents(QFile::encodeName(file_).toStdString(),
+                                {text.constData(), static_cast<std::size_t>(text.size())}) != 0) {
+            return false;
+        }
     }
-    changed_ = false;
+    read_ = merged;
+    base_ = std::move(merged);
+    changes_.clear();
     return true;
+}
+
+const QString* QtSettingsStore::Find(const QString& key) const {
+    if (const auto c = changes_.find(key); c != changes_.end()) {
+        return c->second ? &*c->second : nullptr;
+    }
+    const auto r = read_.find(key);
+    return r == read_.end() ? nullptr : &r->second;
+}
+
+void QtSettingsStore::Change(const QString& key, std::optional<QString> value) {
+    // Setting a value back to what was read is no change: another
+    // program's value stored meanwhile then stays.
+    const auto b = base_.find(key);
+    const std::optional<QString> was =
+        b == base_.end() ? std::nullopt : std::optional<QString>(b->second);
+    if (value == was) {
+        changes_.erase(key);
+    } else {
+        changes_[key] = std::move(value);
+    }
 }
 
 std::uint32_t QtSettingsStore::ReadInt(std::string_view section, std::string_view name,
                                        std::uint32_t def) const {
-    const auto it = values_.find(Key(section, name));
-    if (it == values_.end()) return def;
-    return ParseStoredInt(it->second.toStdString()).value_or(def);
+    const QString* v = Find(Key(section, name));
+    if (!v) return def;
+    return ParseStoredInt(v->toStdString()).value_or(def);
 }
 
 std::string QtSettingsStore::ReadString(std::string_view section, std::string_view name,
                                         std::string_view def) const {
-    const auto it = values_.find(Key(section, name));
-    if (it == values_.end()) return std::string(def);
-    return it->second.toStdString();
+    const QString* v = Find(Key(section, name));
+    if (!v) return std::string(def);
+    return v->toStdString();
 }
 
 void QtSettingsStore::WriteInt(std::string_view section, std::string_view name,
                                std::uint32_t value) {
-    values_[Key(section, name)] = QString::number(value);
-    changed_ = true;
+    Change(Key(section, name), QString::number(value));
 }
 
 void QtSettingsStore::WriteString(std::string_view section, std::string_view name,
                                   std::string_view value) {
-    values_[Key(section, name)] =
-        QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-    changed_ = true;
+    Change(Key(section, name), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 void QtSettingsStore::Remove(std::string_view section, std::string_view name) {
-    if (values_.erase(Key(section, name)) != 0) changed_ = true;
+    const QString key = Key(section, name);
+    if (Find(key)) Change(key, std::nullopt);
 }
 
 std::vector<std::string> QtSettingsStore::Keys(std::string_view section) const {
     const QString prefix = section.empty() ? QString() : Key(section, "");
     std::vector<std::string> out;
-    for (const auto& [key, value] : values_) {
-        if (!key.startsWith(prefix)) continue;
+    auto consider = [&](const QString& key) {
+        if (!key.startsWith(prefix) || !Find(key)) return;
         const QString rest = key.mid(prefix.size());
         if (!rest.isEmpty() && !rest.contains(QLatin1Char('/'))) out.push_back(rest.toStdString());
+    };
+    for (const auto& [key, value] : read_) consider(key);
+    for (const auto& [key, value] : changes_) {
+        if (read_.find(key) == read_.end()) consider(key);
     }
     std::sort(out.begin(), out.end());
     return out;

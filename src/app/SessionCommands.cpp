@@ -1,6 +1,10 @@
 // Session commands and connection control.
 #include "app/SessionCommands.h"
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
 #include "terminal/StringTable.h"
@@ -23,6 +27,35 @@ std::string WithSessionExtension(std::string path) {
     }
     if (!has) path += kExtension;
     return path;
+}
+
+std::string AbsoluteSessionPath(const std::string& path) {
+    namespace fs = std::filesystem;
+    if (path.empty()) return path;
+    std::error_code error;
+    const fs::path given(path);
+    const bool climbs = std::any_of(given.begin(), given.end(),
+                                    [](const fs::path& part) { return part == ".."; });
+    // Without "..", the lexical form is exact; with it, only the file system
+    // knows where a symbolic link before it leads.
+    fs::path result = climbs ? fs::weakly_canonical(given, error) : fs::absolute(given, error);
+    if (error) return path;
+    result = result.lexically_normal();
+    std::string text = result.string();
+    // A folder's trailing separator is not part of a file's name.
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text;
+}
+
+std::string SaveFailedText(const std::string& path, int cause) {
+    std::string text(LoadString(kStrSaveSessionFailed));
+    text += '\n';
+    text += path;
+    if (cause != 0) {
+        text += '\n';
+        text += std::strerror(cause);
+    }
+    return text;
 }
 
 SessionCommands::SessionCommands(TerminalSession& session, Questions& questions,
@@ -65,6 +98,7 @@ std::string SessionCommands::OpenSessionFile(std::string path) {
         if (!chosen || chosen->empty()) return {};
         path = *chosen;
     }
+    path = AbsoluteSessionPath(path);
     // Read first: a file that cannot be read (missing, a folder, a pipe)
     // leaves the session as it is.
     SessionSettings read = session_.activeSettings;
@@ -94,13 +128,16 @@ bool SessionCommands::SaveSession(const std::string& path) {
         if (!chosen || chosen->empty()) return false;
         target = *chosen;
     }
-    target = WithSessionExtension(std::move(target));
-    if (CConnectFile::WriteSessionFile(target, session_.pendingSettings)) {
-        sessionModified = false;
-        hasSessionFile = true;
-        sessionFilePath = target;
-        recent.Add(target);
+    target = AbsoluteSessionPath(WithSessionExtension(std::move(target)));
+    int cause = 0;
+    if (!CConnectFile::WriteSessionFile(target, session_.pendingSettings, &cause)) {
+        messages_.ShowMessage(SaveFailedText(target, cause), MessageIcon::Exclamation);
+        return false;
     }
+    sessionModified = false;
+    hasSessionFile = true;
+    sessionFilePath = target;
+    recent.Add(target);
     return true;
 }
 
@@ -160,7 +197,10 @@ void SessionCommands::OpenRecent(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= recent.entries().size()) return;
     const std::string path = recent.entries()[static_cast<std::size_t>(index)];
     const std::string opened = OpenSessionFile(path);
-    if (!opened.empty()) recent.Add(opened);
+    if (opened.empty()) return;
+    // An entry stored by a relative path gives way to the absolute one.
+    if (opened != path) recent.Remove(path);
+    recent.Add(opened);
 }
 
 void SessionCommands::Properties() {

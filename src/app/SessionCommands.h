@@ -29,11 +29,17 @@ public:
     bool connected() const { return session_.terminal.state.connected != 0; }
 
     /// Opens a session file (the open dialog when `path` is empty); connects
-    /// when the file says "Launch Connection". The path opened, or empty.
+    /// when the file says "Launch Connection". The session is kept by its
+    /// absolute path (a relative one is taken from the current folder), so
+    /// the recent list and launchers work from any folder. The path opened,
+    /// or empty.
     std::string OpenSessionFile(std::string path);
     /// Writes the edited values to `path`, or to a path the save dialog asks
-    /// for when `path` is empty or no longer readable. False only when the
-    /// operator cancelled the save dialog.
+    /// for when `path` is empty or no longer readable. False when the
+    /// operator cancelled the save dialog or the file could not be written;
+    /// a failed write is reported (string 560, the path and the system's
+    /// reason) and leaves the session modified, so a close that asked for
+    /// the save stops and the edits are not lost.
     bool SaveSession(const std::string& path);
     void NewSession();
     void CloseSession();
@@ -77,5 +83,15 @@ bool FileReadable(const std::string& path);
 /// `path` with ".stn" appended unless its last four characters are ".stn"
 /// in any mix of case.
 std::string WithSessionExtension(std::string path);
+/// `path` as an absolute path: a relative one is taken from the current
+/// folder and "." components are dropped; ".." components are resolved on
+/// the file system (a ".." after a symbolic link leads where the link
+/// leads). An empty path, or one the current folder cannot be found for,
+/// is returned as it is.
+std::string AbsoluteSessionPath(const std::string& path);
+/// The operator's text for a session file that could not be written:
+/// string 560, the path, and the system's words for `cause` (an errno
+/// value; none when 0).
+std::string SaveFailedText(const std::string& path, int cause);
 
 }  // namespace quenlix::app

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "app/CTelnetApp.h"
+#include "app/DesktopIdentity.h"
 #include "app/SessionCommands.h"
 #include "prefs/StartupRules.h"
 #include "terminal/StringTable.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Quenlix"));
     QApplication::setApplicationName(QStringLiteral("quenlix-telnet"));
     QApplication::setApplicationVersion(QStringLiteral(QUENLIX_VERSION));
+    quenlix::app::SetDesktopIdentity();
 
     const QStringList args = QApplication::arguments();
     std::vector<std::string> arguments;

@@ -2,6 +2,11 @@
 // which the commands turn into and from the session's PC characters. The
 // desktop program hands it to the toolkit's clipboard; MemoryClipboard keeps
 // the text in memory for the headless front end and tests.
+//
+// Beside the clipboard, X11 and Wayland keep a primary selection: the text
+// last selected with the mouse, pasted with the middle button. A clipboard
+// that has one says so (SupportsSelection) and keeps it apart from the
+// clipboard's own text.
 #pragma once
 
 #include <optional>
@@ -23,6 +28,14 @@ public:
     /// clipboard whose transfers are costly answers it without one.
     virtual bool HasText() { return GetText().has_value(); }
     virtual void Close() {}
+
+    /// Whether the system has a primary selection. Without one the two
+    /// calls below do nothing.
+    virtual bool SupportsSelection() { return false; }
+    /// Puts UTF-8 text on the primary selection; the clipboard's text stays.
+    virtual bool SetSelectionText(std::string_view /*utf8*/) { return false; }
+    /// The primary selection's text as UTF-8, or nothing when it holds none.
+    virtual std::optional<std::string> GetSelectionText() { return std::nullopt; }
 };
 
 class MemoryClipboard : public Clipboard {
@@ -36,8 +49,21 @@ public:
         return true;
     }
     std::optional<std::string> GetText() override { return text; }
+    bool SupportsSelection() override { return hasSelection; }
+    bool SetSelectionText(std::string_view utf8) override {
+        if (!hasSelection) return false;
+        selection = std::string(utf8);
+        return true;
+    }
+    std::optional<std::string> GetSelectionText() override {
+        return hasSelection ? selection : std::nullopt;
+    }
 
     std::optional<std::string> text;
+    /// The primary selection, apart from the clipboard's text.
+    std::optional<std::string> selection;
+    /// False: a system without a primary selection (Windows, macOS).
+    bool hasSelection = true;
 };
 
 }  // namespace quenlix

@@ -168,6 +168,18 @@ std::size_t ClipboardActions::PasteUtf8(std::string_view utf8) {
     return used;
 }
 
+void ClipboardActions::OfferSelection() {
+    if (t_.selection.empty() || !clipboard_.SupportsSelection()) return;
+    clipboard_.SetSelectionText(
+        Charset().ToUtf8(BuildCopyText(t_, t_.selection, options_.TrimBlankRight != 0)));
+}
+
+void ClipboardActions::PasteSelection() {
+    if (!t_.state.connected || !clipboard_.SupportsSelection()) return;
+    const std::optional<std::string> text = clipboard_.GetSelectionText();
+    if (text) PasteUtf8(*text);
+}
+
 std::size_t ClipboardActions::PasteText(std::string_view pcText) {
     // The cursor sits on the system request line in that mode; the text has
     // no field to go to there.

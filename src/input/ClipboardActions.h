@@ -72,6 +72,14 @@ public:
     /// system request mode. Returns how many bytes of the text it took: all
     /// of them, or up to the line break that left the screen's last row.
     std::size_t PasteText(std::string_view pcText);
+    /// A mouse selection was made: its text, built as Copy builds it, goes
+    /// on the primary selection where the system has one (the clipboard is
+    /// not touched). Nothing for an empty selection.
+    void OfferSelection();
+    /// The middle button's paste: the primary selection's text through
+    /// PasteText, as Paste does with the clipboard's. Only while connected;
+    /// nothing when the system has no primary selection or it holds no text.
+    void PasteSelection();
     /// The "Trim Blank Space to Right" toggle.
     void ToggleTrimBlankRight();
 

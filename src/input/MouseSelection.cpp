@@ -70,7 +70,14 @@ void MouseSelection::Release(int x, int y) {
     const bool wasCaptured = captured_;
     captured_ = false;
     if (!wasCaptured || x != pressX_ || y != pressY_) return;
-    if (t_.columns() <= 0 || t_.rows() <= 0) return;
+    PlaceCursor(x, y);
+}
+
+void MouseSelection::PlaceCursor(int x, int y) {
+    if (!t_.state.connected || t_.columns() <= 0 || t_.rows() <= 0) return;
+    if (t_.state.cellWidth <= 0 || t_.state.cellHeight <= 0) return;
+    x = std::max(x, 0);
+    y = std::max(y, 0);
     links_.view.InvalidateCursor();
     t_.SetCursorCell(std::min(y / t_.state.cellHeight, t_.rows() - 1),
                      std::min(x / t_.state.cellWidth, t_.columns() - 1));

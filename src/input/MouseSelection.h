@@ -26,6 +26,9 @@ public:
     /// Left button up: releases the capture; a release on the press pixel
     /// is a click and moves the cursor there.
     void Release(int x, int y);
+    /// Puts the cursor on the cell under the point (limited to the screen),
+    /// in or out of fields, as a click does. Ignored while not connected.
+    void PlaceCursor(int x, int y);
     /// Double-click: selects the word under the pointer. A point outside
     /// the screen's columns or rows selects nothing.
     void DoubleClick(int x, int y);

@@ -32,8 +32,24 @@ std::string FileValueName(std::size_t number) { return "File" + std::to_string(n
 
 }  // namespace
 
+void RecentSessionList::Remember(bool added, std::string_view path) {
+    std::erase_if(changes_, [path](const Change& c) { return EqualIgnoringCase(c.path, path); });
+    if (changes_.size() == kMaxRememberedChanges) changes_.erase(changes_.begin());
+    changes_.push_back({added, std::string(path)});
+}
+
+void RecentSessionList::Remove(std::string_view path) {
+    const auto same = std::find_if(entries_.begin(), entries_.end(), [path](const std::string& e) {
+        return EqualIgnoringCase(e, path);
+    });
+    if (same == entries_.end()) return;
+    entries_.erase(same);
+    Remember(false, path);
+}
+
 void RecentSessionList::Add(std::string_view path) {
     if (path.empty()) return;
+    Remember(true, path);
     auto same = std::find_if(entries_.begin(), entries_.end(),
                              [path](const std::string& e) { return EqualIgnoringCase(e, path); });
     if (same != entries_.end()) {
@@ -46,6 +62,7 @@ void RecentSessionList::Add(std::string_view path) {
 
 void RecentSessionList::Load(const SettingsStore& store) {
     entries_.clear();
+    changes_.clear();
     for (std::size_t n = 1; n <= kCapacity; ++n) {
         std::string path = store.ReadString(kRecentSection, FileValueName(n), "");
         if (path.empty()) continue;
@@ -61,6 +78,19 @@ void RecentSessionList::Save(SettingsStore& store) const {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         store.WriteString(kRecentSection, FileValueName(i + 1), entries_[i]);
     }
+}
+
+void RecentSessionList::MergeInto(SettingsStore& store) const {
+    RecentSessionList stored;
+    stored.Load(store);
+    for (const Change& c : changes_) {
+        if (c.added) {
+            stored.Add(c.path);
+        } else {
+            stored.Remove(c.path);
+        }
+    }
+    stored.Save(store);
 }
 
 std::vector<std::string> RecentSessionList::MenuLabels(std::string_view currentFolder) const {

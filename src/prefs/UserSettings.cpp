@@ -4,6 +4,7 @@
 #include "prefs/UserSettings.h"
 
 #include <type_traits>
+#include <vector>
 
 namespace quenlix {
 
@@ -72,6 +73,39 @@ void SaveUserSettings(SettingsStore& store, const UserSettings& settings,
     });
     if (settings.FullScreen == 0) SaveWindowLayout(store, layout);
     store.WriteInt("", kFullScreenName, static_cast<std::uint32_t>(settings.FullScreen));
+}
+
+void SaveChangedUserSettings(SettingsStore& store, const UserSettings& readAtStart,
+                             const UserSettings& settings, const WindowLayout& layout) {
+    // The two visits run over the same list in the same order: the start
+    // values are collected first, then each field is compared with its own.
+    std::vector<std::string> startTexts;
+    std::vector<std::uint32_t> startNumbers;
+    ForEachPreference(readAtStart, [&](std::string_view, std::string_view, const auto& field,
+                                       const auto&) {
+        using T = std::decay_t<decltype(field)>;
+        if constexpr (std::is_same_v<T, std::string>) {
+            startTexts.push_back(field);
+        } else {
+            startNumbers.push_back(static_cast<std::uint32_t>(field));
+        }
+    });
+    std::size_t text = 0;
+    std::size_t number = 0;
+    ForEachPreference(settings, [&](std::string_view section, std::string_view name,
+                                    const auto& field, const auto&) {
+        using T = std::decay_t<decltype(field)>;
+        if constexpr (std::is_same_v<T, std::string>) {
+            if (field != startTexts[text++]) store.WriteString(section, name, field);
+        } else {
+            const auto value = static_cast<std::uint32_t>(field);
+            if (value != startNumbers[number++]) store.WriteInt(section, name, value);
+        }
+    });
+    if (settings.FullScreen == 0) SaveWindowLayout(store, layout);
+    if (settings.FullScreen != readAtStart.FullScreen) {
+        store.WriteInt("", kFullScreenName, static_cast<std::uint32_t>(settings.FullScreen));
+    }
 }
 
 void ApplyUserSettings(const UserSettings& settings, Terminal& terminal) {

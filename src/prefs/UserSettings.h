@@ -77,6 +77,16 @@ UserSettings LoadUserSettings(const SettingsStore& store);
 void SaveUserSettings(SettingsStore& store, const UserSettings& settings,
                       const WindowLayout& layout);
 
+/// The close's store when another program may share the store: only the
+/// preferences that differ from `readAtStart` (what LoadUserSettings gave
+/// this program) are written, in the order above, so a value another
+/// program stored meanwhile is not overwritten with one this program merely
+/// read (or took as a default). The window layout is written as
+/// SaveUserSettings writes it, outside full-screen mode; "FullScreen" only
+/// when it changed.
+void SaveChangedUserSettings(SettingsStore& store, const UserSettings& readAtStart,
+                             const UserSettings& settings, const WindowLayout& layout);
+
 /// Gives the terminal the preferences it holds: the colours, BlinkCursor,
 /// CheckRepere and CursorForm.
 void ApplyUserSettings(const UserSettings& settings, Terminal& terminal);

@@ -125,7 +125,8 @@ bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
     return file.Loaded();
 }
 
-bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettings& settings) {
+bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettings& settings,
+                                    int* cause) {
     // The file holds only what follows: whatever it held before is dropped,
     // so there is nothing to load.
     CProfileAccess file(path, false);
@@ -148,7 +149,9 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
     file.PutString(kProfile, "ProgProc", settings.ProgProc, "", false);
     file.PutString(kProfile, "CurLib", settings.CurLib, "", false);
     file.PutString(kProfile, "User Password", ScramblePassword(settings.UserPassword), "", false);
-    return file.Flush();
+    if (file.Flush()) return true;
+    if (cause) *cause = file.LastError();
+    return false;
 }
 
 }  // namespace quenlix

@@ -43,8 +43,11 @@ public:
     /// such fields read back with their reading defaults. "User Password" is
     /// always written. Other sections and keys of an existing file are not
     /// kept. True when the file was written; on failure the old file is left
-    /// as it was.
-    static bool WriteSessionFile(const std::string& path, const SessionSettings& settings);
+    /// as it was and, when `cause` is given, it receives the errno value of
+    /// the step that failed (EACCES, ENOSPC, EFBIG, EROFS...), for the
+    /// operator's message.
+    static bool WriteSessionFile(const std::string& path, const SessionSettings& settings,
+                                 int* cause = nullptr);
 
     /// The stored form of a password: 20 upper-case hexadecimal digits. Only
     /// the first kPasswordLength bytes of `password` are used.

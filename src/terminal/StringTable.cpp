@@ -37,6 +37,7 @@ std::string_view LoadString(int id) {
         case kStrDisplayInUse:
             return "Your display is already in use.\n"
                    "Please choose another name and restart the connection.";
+        case kStrSaveSessionFailed: return "Saving of session file failed";
         default: return {};
     }
 }

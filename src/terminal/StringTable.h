@@ -31,6 +31,7 @@ enum StringId : int {
     kStrCannotCreateShortcut = 533,
     kStrShortcutCreated = 534,
     kStrDisplayInUse = 535,
+    kStrSaveSessionFailed = 560,
 };
 
 /// The text of a numbered string; empty for an unknown number.

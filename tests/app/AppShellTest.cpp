@@ -26,6 +26,9 @@
 #include "ShellDoubles.h"
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/DesktopIdentity.h"
+#include "app/FirstWindowSize.h"
 #include "app/QtSettingsStore.h"
 #include "ds5250/RecordBuilder.h"
 #include "prefs/UserSettings.h"
@@ -87,11 +90,14 @@ TEST(AppShellTest, CloseSequenceStopsWhereTheOperatorSays) {
               (std::vector<int>{kStrEndSessionQuestion, kStrEndSessionQuestion,
                                 kStrSaveChangedQuestion}));
 
-    // Yes, then No to saving: the session ends and everything is stored.
+    // Yes, then No to saving: the session ends and what changed is stored
+    // (a colour left as read is not: another program may have stored one).
     shell.questions.yesNo = {true, false};
+    shell.app.session().terminal.state.CursorForm = 2;
     EXPECT_TRUE(shell.app.CloseRequested());
     EXPECT_FALSE(c.connected());
-    EXPECT_TRUE(store.Find("Colors", "Cursor").has_value());
+    EXPECT_EQ(store.ReadInt("Options", "CursorForm", 9), 2u);
+    EXPECT_FALSE(store.Find("Colors", "Cursor").has_value());
     EXPECT_TRUE(store.Find("", "WindowPos").has_value());
     EXPECT_EQ(store.ReadString("MRU", "File1", ""), dir.filePath("demo.stn").toStdString());
 }
@@ -109,7 +115,7 @@ TEST(AppShellTest, PreferencesAndPlacementSurviveARestart) {
     EXPECT_EQ(store.ReadString("", "WindowPos", ""), "0,1,-1,-1,-1,-1,110,120,810,620");
     EXPECT_EQ(store.ReadInt("Options", "CursorForm", 9), 1u);
     EXPECT_EQ(store.ReadInt("Options", "TrimBlankRight", 9), 0u);
-    EXPECT_EQ(store.ReadInt("", "FullScreen", 9), 0u);
+    EXPECT_FALSE(store.Find("", "FullScreen").has_value()) << "unchanged, so not written";
 
     Shell again(store);
     EXPECT_EQ(again.app.frame().geometry(), QRect(110, 120, 700, 500));
@@ -209,23 +215,23 @@ TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
         for (const std::string& line : MenuLines(*a->menu(), "  ")) bar.push_back(line);
     }
     const std::vector<std::string> expectedBar = {
-        "File >",
+        "&File >",
         "  &New Session\tCtrl+N =57600", "  &Open\tCtrl+O =57601", "  &Close =32851", "  -",
         "  &Save\tCtrl+S =32846", "  Save &As =32847", "  C&reate Shortcut =32848", "  -",
         "  &Print...\tCtrl+P =57607", "  Print Pre&view =57609", "  Prin&ter Setup =57606", "  -",
         "  Recent Sess&ions >", "     =57616", "     =57617", "     =57618", "     =57619", "  -",
         "  &Exit =57665",
-        "Edit >",
+        "&Edit >",
         "  &Copy\tCtrl+C =57634", "  &Paste\tCtrl+V =57637", "  -", "  Select &All\tCtrl+A =32783",
         "  -", "  &Trim Blank Space to Right =32856", "  Sound on &Refused Keys =33100",
-        "View >",
+        "&View >",
         "  &Command Bar =32830", "  Special &Key Bar =32775", "  &Help Bar =32852",
         "  &Status Bar =59393", "  -", "  Cursor Form >", "    &Solid =32857",
         "    &Underscore =32858", "    &Vertical Bar =32859", "  Cursor &Location\tCtrl+R =32779",
         "  Cursor &Blink \tCtrl+B =32854", "  -", "  &Full Screen\tCtrl+F =32837",
-        "Connection >",
+        "&Connection >",
         "  &Start\tCtrl+X =32771", "  S&top\tCtrl+D =32772", "  -", "  &Properties\tCtrl+T =32828",
-        "Parameters >",
+        "&Parameters >",
         "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782",
         "  Auto &Session\tCtrl+F3 =32853",
         "&? >",
@@ -296,7 +302,8 @@ TEST(AppShellTest, PromptsTooltipsBarsAndStatusBar) {
          nullptr},
         {kCmdConnectDisconnect, "Open/close connection", "Connect/Disconnect"},
         {kCmdKeyboardLayout, "Keyboard layout between PC and AS/400", "Keyboard Layout"},
-        {kCmdWebSite, "Go to Quenlix website", "quenlix.example"},
+        // Built without a web address: the command shows the read-me.
+        {kCmdWebSite, "Show the Quenlix Telnet read-me", "Read Me"},
         {kCmdAttention, " ATTENTION (ATTN) special key ", "ATTN"},
         {kCmdDeleteFields, "Delete all modified non bypass fields", "Delete fields"},
         {kCmdPa3, "PA3 special key", "PA3"},
@@ -436,6 +443,129 @@ TEST(AppShellTest, KeysOfDisabledOrUnhandledCommandsNeverReachTheTerminal) {
     s.endpoint().SetTransport(nullptr);
 }
 
+TEST(AppShellTest, AltWithAMenusLetterOpensItAndNoLetterIsTheTerminals) {
+    MemorySettingsStore store;
+    Shell shell(store);
+    CMainFrame& f = shell.app.frame();
+    f.resize(1000, 700);
+    f.show();
+    f.activateWindow();
+    QApplication::setActiveWindow(&f);
+    (void)QTest::qWaitForWindowActive(&f);
+    f.view()->setFocus();
+    std::vector<QChar> letters;
+    for (QAction* a : f.menuBar()->actions()) {
+        const QString title = a->menu()->title();
+        SCOPED_TRACE(title.toStdString());
+        const qsizetype amp = title.indexOf(QLatin1Char('&'));
+        ASSERT_GE(amp, 0) << "no mnemonic";
+        const QChar letter = title.at(amp + 1).toUpper();
+        EXPECT_TRUE(std::find(letters.begin(), letters.end(), letter) == letters.end());
+        letters.push_back(letter);
+        // Alt with a function key is the host's and Alt+F4 is Exit: a
+        // mnemonic is a letter or "?", never one of those.
+        const QKeySequence key = QKeySequence::mnemonic(title);
+        EXPECT_FALSE(key.isEmpty());
+        for (const CommandSpec& command : AllCommands()) {
+            for (const QKeySequence& k : command.keys) EXPECT_NE(k, key);
+        }
+        if (letter == QLatin1Char('?')) continue;  // Shift depends on the layout
+        // Typed on the terminal view, the key opens the menu.
+        QTest::keyClick(f.windowHandle(), static_cast<Qt::Key>(letter.unicode()),
+                        Qt::AltModifier);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activePopupWidget(), a->menu());
+        a->menu()->hide();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(letters.size(), 6u);
+}
+
+TEST(AppShellTest, TheWindowShowsTheProgramsIconAndDesktopName) {
+    SetDesktopIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("quenlix-telnet"));
+    // The built-in picture is drawn (the SVG engine is there) at task-bar sizes.
+    for (int size : {16, 32, 48}) {
+        EXPECT_FALSE(ProgramIcon().pixmap(size).isNull()) << size;
+    }
+    MemorySettingsStore store;
+    Shell shell(store);
+    EXPECT_FALSE(shell.app.frame().windowIcon().pixmap(32).isNull());
+}
+
+TEST(AppShellTest, FirstWindowSizeGivesReadableCellsWithinTheScreenAndNeverShrinks) {
+    const QSize chrome(72, 80);
+    struct Row {
+        const char* what;
+        QSize current;
+        int rows, columns;
+        QSize available;
+        QSize expected;
+    } const rows[] = {
+        {"27 x 132 on a large screen", {1000, 680}, 27, 132, {1600, 1000}, {132 * 9 + 72, 680}},
+        {"24 x 80 fits the default", {1000, 680}, 24, 80, {1600, 1000}, {1000, 680}},
+        {"a small screen caps the growth", {1000, 680}, 27, 132, {1024, 768}, {1024, 680}},
+        {"a screen smaller than the window", {1000, 680}, 27, 132, {800, 600}, {1000, 680}},
+        {"a low window grows in height", {1000, 400}, 27, 132, {1600, 1000}, {1260, 29 * 18 + 80}},
+        {"no screen known", {1000, 680}, 27, 132, {}, {1260, 680}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(FirstStartWindowSize(r.current, chrome, r.rows, r.columns, r.available), r.expected);
+    }
+}
+
+// A screen of 1600 x 1000 is needed to see the growth; ctest runs this on
+// an offscreen screen of that size (tests/app/wide-screen.json).
+TEST(AppShellTest, FirstStartOfA27x132SessionOpensAWindowWithReadableCharacters) {
+    const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
+    if (available.width() < 1400 || available.height() < 800) {
+        GTEST_SKIP() << "the screen is too small to tell";
+    }
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quenlix-app-XXXXXX")};
+    Listener listener;
+    SessionSettings s;
+    s.Name = "Wide";
+    s.IP = "127.0.0.1";
+    s.Port = listener.port();
+    s.TerminalName = "IBM-3477-FC";
+    s.TerminalCaract = "27 * 132";
+    s.LaunchConnection = 1;
+    const std::string path = dir.filePath(QStringLiteral("wide.stn")).toStdString();
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+
+    MemorySettingsStore store;  // no stored placement: a first start
+    {
+        Shell shell(store);
+        shell.app.Startup({path});
+        QCoreApplication::processEvents();
+        CMainFrame& f = shell.app.frame();
+        ASSERT_TRUE(shell.app.commands().connected());
+        // The host switches to its wide screen, as a 27 x 132 host does first.
+        const Bytes wide = RecordBuilder().clearUnitAlternate().record();
+        shell.app.session().endpoint().OnReceived(wide.data(), wide.size());
+        QCoreApplication::processEvents();
+        const TerminalState& t = shell.app.session().terminal.state;
+        ASSERT_EQ(shell.app.session().terminal.columns(), 132);
+        EXPECT_GE(t.cellWidth, kReadableCellWidth) << "view " << f.view()->width();
+        EXPECT_LE(f.width(), available.width());
+        EXPECT_LE(f.height(), available.height());
+        // The operator's own size stays, also when another wide session opens.
+        shell.questions.yesNo = {true};
+        f.resize(900, 600);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(shell.app.commands().OpenSessionFile(path), path);
+        EXPECT_EQ(f.size(), QSize(900, 600));
+        shell.questions.yesNo = {true};
+        EXPECT_TRUE(shell.app.CloseRequested());
+    }
+    // Once a placement is stored, the next start keeps it.
+    Shell again(store);
+    again.app.Startup({path});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again.app.frame().size(), QSize(900, 600));
+}
+
 TEST(AppShellTest, FirstSessionFromTheArgumentsConnectsAndShows) {
     QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quenlix-app-XXXXXX")};
     Listener listener;
@@ -493,7 +623,7 @@ TEST(AppShellTest, ClosingWhileMinimisedKeepsTheStoredPlacement) {
     EXPECT_EQ(f.PlacementToStore(), std::nullopt);
     EXPECT_TRUE(shell.app.CloseRequested());
     EXPECT_EQ(store.ReadString("", "WindowPos", ""), stored);
-    EXPECT_TRUE(store.Find("Colors", "Cursor").has_value());  // the rest is stored
+    EXPECT_TRUE(store.Find("ToolBars/Tool", "State").has_value());  // the rest is stored
 }
 
 TEST(AppShellTest, TheSplashWaitSleepsBetweenEventsAndEnds) {

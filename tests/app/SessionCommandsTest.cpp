@@ -16,6 +16,7 @@
 #include "net/SocketNotifier.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
+#include "prefs/SettingsStore.h"
 #include "support/Recorders.h"
 #include "terminal/StringTable.h"
 
@@ -201,9 +202,51 @@ TEST_F(SessionCommandsTest, SaveAppendsTheExtensionUnlessPresentInAnyCase) {
     }
     EXPECT_EQ(questions.proposedNames.front(), "Demo.stn");
 
-    // A cancelled dialog is the only false.
+    // A cancelled dialog gives false (a failed write does too: see
+    // SessionSaveFaultTest).
     questions.savePath.reset();
     EXPECT_FALSE(commands.SaveSession({}));
+}
+
+/// Runs in another current folder and goes back when done.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const QString& folder) : old_(QDir::currentPath()) {
+        EXPECT_TRUE(QDir::setCurrent(folder));
+    }
+    ~CurrentFolder() { QDir::setCurrent(old_); }
+
+private:
+    QString old_;
+};
+
+TEST_F(SessionCommandsTest, ASessionOpenedOrSavedByARelativePathIsKeptByItsAbsolutePath) {
+    const std::string path = WriteSession("rel.stn", false);
+    const std::string other = WriteSession("other.stn", false);
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub/deeper")));
+    CurrentFolder here(dir.path());
+    for (const char* typed : {"rel.stn", "./rel.stn", "sub/../rel.stn", "sub/deeper/../../rel.stn"}) {
+        SCOPED_TRACE(typed);
+        EXPECT_EQ(commands.OpenSessionFile(typed), path);
+        EXPECT_EQ(commands.sessionFilePath, path);
+        EXPECT_EQ(commands.recent.entries(), std::vector<std::string>{path});
+    }
+    // Save As answered with a relative name.
+    questions.savePath = "copy";
+    EXPECT_TRUE(commands.SaveSession({}));
+    EXPECT_EQ(commands.sessionFilePath, Path("copy.stn"));
+
+    // A recent entry an earlier run stored by a relative path opens and
+    // gives way to the absolute one.
+    MemorySettingsStore stored;
+    stored.WriteString("MRU", "File1", "rel.stn");
+    stored.WriteString("MRU", "File2", other);
+    commands.recent.Load(stored);
+    commands.OpenRecent(0);
+    EXPECT_EQ(commands.recent.entries(), (std::vector<std::string>{path, other}));
+
+    EXPECT_EQ(AbsoluteSessionPath(""), "");
+    EXPECT_EQ(AbsoluteSessionPath("/a/./b.stn"), "/a/b.stn");
 }
 
 TEST_F(SessionCommandsTest, SaveAfterTheFileWasDeletedAsksForAPath) {

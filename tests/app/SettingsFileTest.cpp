@@ -9,10 +9,12 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <csignal>
@@ -21,6 +23,9 @@
 #include "ShellDoubles.h"
 #include "app/CTelnetApp.h"
 #include "app/QtSettingsStore.h"
+#include "session/ConnectFile.h"
+#include "session/FileIo.h"
+#include "session/FileLock.h"
 #include "support/InChild.h"
 
 namespace quenlix::app {
@@ -119,12 +124,14 @@ protected:
         app->frame().setGeometry(30, 40, 500, 300);
     }
 
-    /// The old file, byte for byte, alone in its folder.
+    /// The old file, byte for byte, alone in its folder but for the empty
+    /// lock file that stays there for the next store.
     void ExpectOldFileIntact() {
         EXPECT_EQ(Bytes(file), before);
         EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                  QStringList{QStringLiteral("Telnet.conf")})
-            << "a stray temporary or lock file";
+                  (QStringList{QStringLiteral("Telnet.conf"), QStringLiteral("Telnet.conf.lock")}))
+            << "a stray temporary file";
+        EXPECT_EQ(QFileInfo(store->lockFileName()).size(), 0);
         QSettings reread(file, QSettings::IniFormat);
         EXPECT_EQ(reread.value(QStringLiteral("Options/CursorForm")).toInt(), 0);
     }
@@ -179,6 +186,115 @@ TEST_F(PreferenceStoreFault, ReadOnlyFolderKeepsTheOldFileAndIsReported) {
     if (status == kChildSkipped) GTEST_SKIP() << "cannot give up write access here";
     EXPECT_EQ(status, 0) << "the store must report the failure";
     ExpectOldFileIntact();
+}
+
+class SharedSettingsFile : public ::testing::Test {
+protected:
+    std::unique_ptr<QtSettingsStore> Open() {
+        return std::make_unique<QtSettingsStore>(
+            std::make_unique<QSettings>(file, QSettings::IniFormat));
+    }
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quenlix-shared-XXXXXX")};
+    QString file = dir.filePath(QStringLiteral("Telnet.conf"));
+};
+
+TEST_F(SharedSettingsFile, TwoStoresEachStoreOnlyTheirOwnChanges) {
+    {
+        auto first = Open();
+        first->WriteInt("Colors", "Green", 5);
+        first->WriteString("Options", "Kept", "old");
+        first->WriteString("Options", "Gone", "x");
+        ASSERT_TRUE(first->Sync());
+    }
+    auto a = Open();
+    auto b = Open();
+    // A changes a colour and writes another value back as it read it.
+    a->WriteInt("Colors", "Cursor", 1);
+    a->WriteString("Options", "Kept", "old");
+    EXPECT_TRUE(a->hasChanges());
+    ASSERT_TRUE(a->Sync());
+    // B, opened before A stored, changes other values and removes one.
+    b->WriteInt("Options", "CursorForm", 2);
+    b->Remove("Options", "Gone");
+    b->WriteInt("Colors", "Green", 5);  // as read: no change
+    ASSERT_TRUE(b->Sync());
+    // The file holds both programs' changes and nothing either merely read.
+    auto reread = Open();
+    EXPECT_EQ(reread->ReadInt("Colors", "Cursor", 0), 1u);
+    EXPECT_EQ(reread->ReadInt("Colors", "Green", 0), 5u);
+    EXPECT_EQ(reread->ReadInt("Options", "CursorForm", 0), 2u);
+    EXPECT_EQ(reread->ReadString("Options", "Kept", ""), "old");
+    EXPECT_EQ(reread->ReadString("Options", "Gone", "none"), "none");
+    // After its store B reads what A stored.
+    EXPECT_EQ(b->ReadInt("Colors", "Cursor", 0), 1u);
+}
+
+TEST_F(SharedSettingsFile, TwoWindowsKeepEachOthersRecentSessionsAndColours) {
+    auto storeA = Open();
+    auto storeB = Open();
+    testing::ScriptedQuestions qa;
+    testing::ScriptedQuestions qb;
+    CTelnetApp a(QUENLIX_TABLE_DIR, "PC1", *storeA, &qa);
+    CTelnetApp b(QUENLIX_TABLE_DIR, "PC1", *storeB, &qb);
+    auto session = [this](const char* name) {
+        SessionSettings s;
+        s.Name = name;
+        s.IP = "127.0.0.1";
+        s.TerminalCaract = "24 * 80";
+        const std::string path = dir.filePath(QString::fromLatin1(name) + ".stn").toStdString();
+        EXPECT_TRUE(CConnectFile::WriteSessionFile(path, s));
+        return path;
+    };
+    const std::string pathA = session("a");
+    const std::string pathB = session("b");
+    ASSERT_EQ(a.commands().OpenSessionFile(pathA), pathA);
+    ASSERT_EQ(b.commands().OpenSessionFile(pathB), pathB);
+    b.session().terminal.colors[kColorRed] = 0x0000FF;
+    b.session().terminal.state.CursorForm = 1;
+    a.session().terminal.state.BlinkCursor = 0;
+    ASSERT_TRUE(b.CloseRequested());
+    ASSERT_TRUE(a.CloseRequested());  // closed last
+
+    const auto file = Open();
+    EXPECT_EQ(file->ReadInt("Colors", "Red", 0), 0x0000FFu);
+    EXPECT_EQ(file->ReadInt("Options", "CursorForm", 9), 1u);
+    EXPECT_EQ(file->ReadInt("Options", "BlinkCursor", 9), 0u);
+    EXPECT_EQ(file->ReadString("MRU", "File1", ""), pathA);
+    EXPECT_EQ(file->ReadString("MRU", "File2", ""), pathB);
+}
+
+TEST_F(SharedSettingsFile, AStoreWaitsForAnotherProgramsLock) {
+    auto store = Open();
+    store->WriteInt("Colors", "Cursor", 7);
+    // Another program takes the lock, and only after a while writes the file
+    // its own way (without merging) and lets go. A store that did not wait
+    // would read the file first and then lose its value to that write.
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const QByteArray lockName = QFile::encodeName(store->lockFileName());
+    const QByteArray fileName = QFile::encodeName(file);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FileLock lock;
+        if (lock.Acquire(lockName.toStdString(), 0) != 0) ::_exit(1);
+        const char go = 1;
+        if (::write(ready[1], &go, 1) != 1) ::_exit(2);
+        ::usleep(300 * 1000);
+        const int rc = ReplaceFileContents(fileName.toStdString(), "[Options]\nTheirs=1\n");
+        ::_exit(rc == 0 ? 0 : 3);
+    }
+    ASSERT_GT(child, 0);
+    char go = 0;
+    ASSERT_EQ(::read(ready[0], &go, 1), 1);
+    EXPECT_TRUE(store->Sync());
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const auto file = Open();
+    EXPECT_EQ(file->ReadInt("Options", "Theirs", 0), 1u);
+    EXPECT_EQ(file->ReadInt("Colors", "Cursor", 0), 7u);
 }
 
 TEST(PreferenceStoreFaultInProcess, AnUnwritablePlaceFailsTheStoreButNotTheClose) {

@@ -5,6 +5,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QImageReader>
+#include <QTextBrowser>
+#include <QUrl>
 
 #include "app/BmpToolBar.h"
 #include "app/ButtonPictures.h"
@@ -23,6 +29,9 @@
 #include "app/CDlgShortcut.h"
 #include "app/CTelnetView.h"
 #include "app/DesktopLauncher.h"
+#include "app/HelpWindow.h"
+#include "app/CommandIds.h"
+#include "app/CMainFrame.h"
 #include "app/Splash.h"
 #include "dialogs/DialogsSupport.h"
 #include "terminal/StringTable.h"
@@ -158,6 +167,68 @@ TEST_F(DialogsTest, FontDialogOffersFixedPitchRegularAndBoldOnly) {
     EXPECT_EQ(terminal().state.cellHeight, cellHeight);
 }
 
+TEST_F(DialogsTest, FontDialogLabelsLeadToTheirListsAndShowNoAmpersand) {
+    CDialogFont dialog(context(), &app_.frame());
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    (void)QTest::qWaitForWindowActive(&dialog);
+    struct Row {
+        QLabel* label;
+        QWidget* list;
+        Qt::Key key;
+        const char* shown;
+    } const rows[] = {{dialog.faceLabel(), dialog.faceList(), Qt::Key_F, "Font:"},
+                      {dialog.styleLabel(), dialog.styleList(), Qt::Key_Y, "Font style:"}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.shown);
+        EXPECT_EQ(r.label->buddy(), r.list);
+        // The "&" is taken as the mnemonic: the label is as wide as the text
+        // without it.
+        QLabel plain(QString::fromLatin1(r.shown));
+        EXPECT_EQ(r.label->sizeHint().width(), plain.sizeHint().width());
+        dialog.italicBox()->setFocus();
+        QTest::keyClick(&dialog, r.key, Qt::AltModifier);
+        EXPECT_TRUE(r.list->hasFocus());
+    }
+}
+
+TEST_F(DialogsTest, AppearanceOffersEveryReadablePictureTypeAndSaysWhenThePictureIsMissing) {
+    const QString filter = PictureFileFilter();
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        EXPECT_TRUE(filter.contains(QStringLiteral("*.") + QString::fromLatin1(format).toLower()))
+            << format.toStdString();
+    }
+    for (const char* type : {"*.png ", "*.jpeg ", "*.emf ", "*.wmf ", "*.bmp "}) {
+        EXPECT_TRUE(filter.contains(QLatin1String(type))) << type;
+    }
+    EXPECT_TRUE(filter.startsWith(QStringLiteral("Image files (*.bmp *.gif *.jpg *.ico *.emf *.wmf ")));
+    EXPECT_TRUE(filter.endsWith(QStringLiteral(";;All files (*)")));
+
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("sky.png"));
+    const QString text = dir.filePath(QStringLiteral("notes.png"));
+    QImage(8, 8, QImage::Format_RGB32).save(picture);
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a picture");
+    }
+    prefs().ImageFile = dir.filePath(QStringLiteral("gone.bmp")).toStdString();
+    prefs().BkgndActive = 1;
+    app_.ApplyPreferences();
+    CDlgAppearance dialog(context(), &app_.frame());
+    EXPECT_EQ(dialog.pictureNote()->text(), QStringLiteral("Picture file not found: gone.bmp"));
+    Type(dialog.fileEdit(), picture);
+    EXPECT_EQ(dialog.pictureNote()->text(), QString());
+    EXPECT_FALSE(view().backgroundPicture().isNull());
+    Type(dialog.fileEdit(), text);
+    EXPECT_EQ(dialog.pictureNote()->text(), QStringLiteral("This picture cannot be shown: notes.png"));
+    // No picture asked for, nothing to say.
+    dialog.bitmapBox()->click();
+    EXPECT_EQ(dialog.pictureNote()->text(), QString());
+    dialog.reject();
+}
+
 TEST_F(DialogsTest, SplashRotatesThroughThePicturesAndSkipsAnUndecodableOne) {
     QTemporaryDir program;
     QDir(program.path()).mkdir(QStringLiteral("ADS"));
@@ -287,6 +358,83 @@ TEST_F(DialogsTest, AutoSessionNeedsAFileBeforeTheBoxCanBeChecked) {
     EXPECT_EQ(prefs().Check, 1);
 }
 
+TEST_F(DialogsTest, AutoSessionPathCanBeTypedAndCancelChangesNothing) {
+    prefs().FileName = "/srv/prod.stn";
+    prefs().Check = 1;
+    {
+        CDlgAutoSession dialog(context(), &app_.frame());
+        EXPECT_FALSE(dialog.pathEdit()->isReadOnly());
+        ASSERT_NE(dialog.cancelButton(), nullptr);
+        dialog.pathEdit()->setText(QStringLiteral("/srv/other.stn"));
+        dialog.checkBox()->click();
+        dialog.cancelButton()->click();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(prefs().FileName, "/srv/prod.stn");
+    EXPECT_EQ(prefs().Check, 1);
+
+    // A typed path is taken on OK, a relative one by its absolute path.
+    {
+        CDlgAutoSession dialog(context(), &app_.frame());
+        dialog.pathEdit()->clear();
+        QTest::keyClicks(dialog.pathEdit(), QStringLiteral("sessions/typed.stn"));
+        dialog.okButton()->click();
+    }
+    EXPECT_EQ(prefs().FileName,
+              QDir::current().absoluteFilePath(QStringLiteral("sessions/typed.stn")).toStdString());
+    EXPECT_EQ(prefs().Check, 1);
+
+}
+
+TEST_F(DialogsTest, HelpAndTheReadMeOpenInTheProgramsOwnHelpWindow) {
+    std::vector<QUrl> opened;
+    app_.openUrl = [&opened](const QUrl& url) { opened.push_back(url); };
+    CMainFrame& f = app_.frame();
+    auto helpWindow = [&f] {
+        return f.findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    };
+
+    ASSERT_TRUE(f.Execute(kCmdKeyboardLayout));
+    HelpWindow* help = helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->isModal());
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("Quenlix Telnet - Keyboard Layout"));
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Attention keys")));
+
+    // The build names no web address: Web Site shows the installed read-me,
+    // as a page, in the same window; no browser is asked for anything.
+    ASSERT_TRUE(f.Execute(kCmdWebSite));
+    EXPECT_EQ(helpWindow(), help);
+    EXPECT_EQ(f.findChildren<HelpWindow*>().size(), 1);
+    EXPECT_TRUE(help->file().endsWith(QStringLiteral("/README.md")));
+    const QString readMe = help->browser()->toPlainText();
+    EXPECT_TRUE(readMe.contains(QStringLiteral("Run the tests")));
+    EXPECT_FALSE(readMe.contains(QStringLiteral("## "))) << "shown as a page, not as source";
+    EXPECT_TRUE(opened.empty());
+    // The About box's button does the same.
+    help->browser()->clear();
+    {
+        CDialAbout about(context(), &f);
+        about.findChild<QPushButton*>(QStringLiteral("1273"))->click();
+    }
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Run the tests")));
+
+    // An address set when the program was built goes to the browser.
+    app_.webSiteAddress = QStringLiteral("https://www.example.org/telnet/");
+    ASSERT_TRUE(f.Execute(kCmdWebSite));
+    EXPECT_EQ(opened, std::vector<QUrl>{QUrl(QStringLiteral("https://www.example.org/telnet/"))});
+
+    // A page that is not there is reported; the window keeps its page.
+    QTemporaryDir empty;
+    context().dataFolder = empty.path();
+    ASSERT_TRUE(f.Execute(kCmdKeyboardLayout));
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back(), "The help page " + empty.filePath("keyboard.html").toStdString() +
+                                   " cannot be opened.");
+    EXPECT_TRUE(help->file().endsWith(QStringLiteral("/README.md")));
+}
+
 TEST(DesktopLauncher, QuotingNamesAndTheFileText) {
     EXPECT_EQ(QuoteSessionArgument(QString()), QString());
     EXPECT_EQ(QuoteSessionArgument(QStringLiteral("/a b.stn")), QStringLiteral("\"/a b.stn\""));
@@ -377,13 +525,51 @@ TEST_F(DialogsTest, CreateShortcutRuleAndTheLauncherItMakes) {
     EXPECT_TRUE(QString::fromUtf8(desktopFile.readAll()).contains(QStringLiteral("Comment=quenlix-telnet\n")));
     EXPECT_EQ(messages.back(), "A shortcut entitled '' has been created in the designated location.");
 
-    // A desktop that does not exist: message 533.
-    folders.userDesktop = home.filePath(QStringLiteral("gone"));
+    // A desktop folder that does not exist yet (a fresh account) is made.
+    folders.userDesktop = home.filePath(QStringLiteral("fresh/Desktop"));
+    {
+        CDlgShortcut dialog(context(), folders, &app_.frame());
+        dialog.Create();
+    }
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("fresh/Desktop/Quenlix Telnet - Prod.desktop"))));
+    EXPECT_EQ(icons.back(), MessageIcon::Information);
+
+    // One that cannot be made (a file in its place): message 533, the
+    // launcher's path and the reason.
+    {
+        QFile blocker(home.filePath(QStringLiteral("blocked")));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    folders.userDesktop = home.filePath(QStringLiteral("blocked/Desktop"));
     {
         CDlgShortcut failing(context(), folders, &app_.frame());
         failing.Create();
-        EXPECT_EQ(messages.back(), LoadString(kStrCannotCreateShortcut));
+        const QStringList lines = QString::fromStdString(messages.back()).split(QLatin1Char('\n'));
+        ASSERT_EQ(lines.size(), 3) << messages.back();
+        EXPECT_EQ(lines[0].toStdString(), LoadString(kStrCannotCreateShortcut));
+        EXPECT_EQ(lines[1], home.filePath(QStringLiteral("blocked/Desktop/Quenlix Telnet - Prod.desktop")));
+        EXPECT_EQ(lines[2].toStdString(), std::strerror(ENOTDIR));
         EXPECT_EQ(icons.back(), MessageIcon::Exclamation);
+    }
+    // A menu folder that went away after it was chosen is not made again.
+    {
+        CDlgShortcut failing(context(), folders, &app_.frame());
+        failing.chooseFolder = [&](const QString&, const QString&) {
+            return home.filePath(QStringLiteral("menu/Gone"));
+        };
+        failing.browseButton(false)->click();
+        failing.Create();
+        EXPECT_EQ(QString::fromStdString(messages.back()).section(QLatin1Char('\n'), 2).toStdString(),
+                  std::strerror(ENOENT));
+        EXPECT_FALSE(QDir(home.filePath(QStringLiteral("menu/Gone"))).exists());
+    }
+    // The menu choices name the Linux applications menu.
+    {
+        CDlgShortcut dialog(context(), folders, &app_.frame());
+        EXPECT_EQ(dialog.locationButton(CDlgShortcut::kInUserMenu)->text(),
+                  QStringLiteral("Display Shortcut in Applications menu for Current User"));
+        EXPECT_EQ(dialog.locationButton(CDlgShortcut::kInSharedMenu)->text(),
+                  QStringLiteral("Display Shortcut in Applications menu for All Users"));
     }
 
     // A shared menu but no shared desktop (Linux has none): only the shared

@@ -92,6 +92,67 @@ TEST_F(ClipboardTest, DoubleClickSelectsAWord) {
     EXPECT_TRUE(terminal.selection.empty()) << "the margin right of the screen";
 }
 
+TEST_F(ClipboardTest, AMouseSelectionGoesOnThePrimarySelectionAndTheClipboardStays) {
+    Screen(Wtd().sba(3, 1).text("FIRST  WORD   ").sba(4, 1).text("SECOND"));
+    clipboard.text = "on the clipboard";
+    auto& mouse = input.mouse();
+    mouse.Press(X(0), Y(2));
+    mouse.Move(X(5), Y(3));
+    mouse.Release(X(5), Y(3));
+    input.clipboard().OfferSelection();
+    EXPECT_EQ(clipboard.selection, "FIRST\nSECOND") << "built as Copy builds it";
+    EXPECT_EQ(clipboard.text, "on the clipboard");
+    input.mouse().DoubleClick(X(8), Y(2));
+    input.clipboard().OfferSelection();
+    EXPECT_EQ(clipboard.selection, "WORD");
+
+    // A click leaves no selection, and the last one stays on offer.
+    mouse.Press(X(30), Y(10));
+    mouse.Release(X(30), Y(10));
+    input.clipboard().OfferSelection();
+    EXPECT_EQ(clipboard.selection, "WORD");
+
+    // A system without a primary selection gets nothing.
+    MemoryClipboard none;
+    none.hasSelection = false;
+    OperatorInput elsewhere{inputLinks, none, options};
+    elsewhere.mouse().SelectAll();
+    elsewhere.clipboard().OfferSelection();
+    EXPECT_FALSE(none.selection.has_value());
+    EXPECT_FALSE(none.GetSelectionText().has_value());
+}
+
+TEST_F(ClipboardTest, TheMiddleButtonPastesThePrimarySelectionAtTheCellItWasOn) {
+    Screen(Wtd().sba(5, 9).startOfField(0x40, 0, 0x20, 20).sba(8, 10).text("PROT")
+               .startOfField(0x40, 0x20, 0x20, 5).insertCursor(1, 1));
+    clipboard.text = "clip";
+    clipboard.selection = "sel\r\nX";
+    // The cursor goes to the cell first; then the text goes in by Paste's
+    // rules (lines from that column; the protected row takes nothing).
+    input.mouse().PlaceCursor(X(12), Y(4));
+    input.clipboard().PasteSelection();
+    EXPECT_EQ(Text(5, 13, 4), "sel ");
+    EXPECT_EQ(Text(6, 13, 1), " ");
+    EXPECT_EQ(Field(0).mdt, 1);
+    EXPECT_EQ(CursorRow(), 5);
+    EXPECT_EQ(CursorColumn(), 16);
+    EXPECT_EQ(clipboard.text, "clip");
+
+    // Not while disconnected, and nothing without a selection.
+    terminal.state.connected = 0;
+    input.mouse().PlaceCursor(X(1), Y(1));
+    input.clipboard().PasteSelection();
+    EXPECT_EQ(CursorColumn(), 16);
+    terminal.state.connected = 1;
+    clipboard.selection.reset();
+    input.clipboard().PasteSelection();
+    EXPECT_EQ(Text(5, 13, 4), "sel ");
+    clipboard.hasSelection = false;
+    clipboard.selection = "ignored";
+    input.clipboard().PasteSelection();
+    EXPECT_EQ(Text(5, 13, 4), "sel ");
+}
+
 // The Paste command's enabling runs several times a second: it asks whether
 // the clipboard holds text, never for the text, which may be a transfer.
 TEST_F(ClipboardTest, PasteEnablingAsksOnlyWhetherThereIsText) {

@@ -51,6 +51,44 @@ TEST(RecentSessionListTest, StoredAsFileNumbersWithoutEmptyEntries) {
     EXPECT_EQ(again.entries(), list.entries());
 }
 
+TEST(RecentSessionListTest, MergeKeepsWhatAnotherProgramStoredMeanwhile) {
+    MemorySettingsStore store;
+    store.WriteString("MRU", "File1", "/s/x.stn");
+    store.WriteString("MRU", "File2", "relative.stn");
+    RecentSessionList ours;
+    ours.Load(store);
+    // Another program opens two sessions and stores its list.
+    RecentSessionList theirs;
+    theirs.Load(store);
+    theirs.Add("/s/b1.stn");
+    theirs.Add("/s/b2.stn");
+    theirs.MergeInto(store);
+    EXPECT_EQ(store.ReadString("MRU", "File1", ""), "/s/b2.stn");
+
+    // This one opened a session, then another, moved x up again, and
+    // dropped the relative entry: its changes go over the stored list in
+    // the order they were made, and the list itself is left as it was.
+    ours.Add("/s/a1.stn");
+    ours.Add("/S/A2.stn");
+    ours.Add("/s/X.stn");
+    ours.Remove("RELATIVE.stn");
+    const Paths before = ours.entries();
+    ours.MergeInto(store);
+    EXPECT_EQ(ours.entries(), before);
+    RecentSessionList merged;
+    merged.Load(store);
+    EXPECT_EQ(merged.entries(), (Paths{"/s/X.stn", "/S/A2.stn", "/s/a1.stn", "/s/b2.stn"}));
+
+    // Without changes of its own a list stores the other program's as is.
+    RecentSessionList idle;
+    idle.Load(store);
+    theirs.Add("/s/b3.stn");
+    theirs.MergeInto(store);
+    idle.MergeInto(store);
+    merged.Load(store);
+    EXPECT_EQ(merged.entries().front(), "/s/b3.stn");
+}
+
 TEST(RecentSessionListTest, MenuLabelsNumberEscapeAndShorten) {
     RecentSessionList list;
     list.Add("/home/op/R&D/q.stn");

@@ -72,6 +72,36 @@ TEST(UserSettingsTest, SaveWritesEveryValueWithItsKindInOrder) {
     EXPECT_EQ(store.Find("Options", "FileName"), (MemorySettingsStore::Value{false, 0, ""}));
 }
 
+TEST(UserSettingsTest, ChangedSaveWritesOnlyWhatDiffersFromWhatWasRead) {
+    // Another program's values are in the store; this one read the defaults.
+    RecordingStore store;
+    store.WriteInt("Colors", "Cursor", 0x123456);
+    store.WriteString("Font", "Face", "Their Face");
+    store.writes.clear();
+    const UserSettings atStart;
+    UserSettings now = atStart;
+    now.CursorForm = 2;
+    now.PaperSize = 9;
+    now.colors[kColorGreen] = 0x00FF00;
+    SaveChangedUserSettings(store, atStart, now, SomeLayout());
+    std::string order;
+    for (const std::string& w : store.writes) order += w + " ";
+    EXPECT_EQ(order,
+              "Colors|Green|int Options|CursorForm|int Print|PaperSize|int |WindowPos|str "
+              "ToolBars/Tool|Bars|int ToolBars/Tool|Bar1|str ToolBars/Tool|Bar2|str ");
+    EXPECT_EQ(store.ReadInt("Colors", "Cursor", 0), 0x123456u);
+    EXPECT_EQ(store.ReadString("Font", "Face", ""), "Their Face");
+
+    // Full-screen mode entered: the flag is written, the layout is not.
+    store.writes.clear();
+    now.FullScreen = 1;
+    SaveChangedUserSettings(store, now, now, SomeLayout());
+    EXPECT_TRUE(store.writes.empty());
+    SaveChangedUserSettings(store, atStart, now, SomeLayout());
+    EXPECT_EQ(store.writes.back(), "|FullScreen|int");
+    EXPECT_EQ(store.ReadInt("", "FullScreen", 0), 1u);
+}
+
 TEST(UserSettingsTest, EveryValueSurvivesARoundTrip) {
     UserSettings s;
     for (std::size_t i = 0; i < s.colors.size(); ++i) s.colors[i] = Rgb(1, 2, i);

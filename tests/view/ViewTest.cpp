@@ -307,6 +307,31 @@ TEST_F(ViewTest, DragSelectionCopyAndPaste) {
     EXPECT_EQ(FieldText(5, 10, 8), "pasted  ");
 }
 
+// Needs a platform with a primary selection (X11, Wayland): the offscreen
+// one has none, so ctest runs this again on a virtual X server.
+TEST_F(ViewTest, DragOffersThePrimarySelectionAndTheMiddleButtonPastesIt) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection()) GTEST_SKIP() << "no primary selection on this platform";
+    Host(RecordBuilder().clearUnit().writeToDisplay().sba(2, 5).text("HELLO WORLD")
+             .sba(6, 10).startOfField(0x40, 0, 0x20, 8).insertCursor(1, 1).readMdtFields()
+             .record());
+    clipboard->setText(QStringLiteral("clipboard text"));
+    QTest::mousePress(view(), Qt::LeftButton, {}, CellPoint(1, 4, 1, 1));
+    QTest::mouseMove(view(), CellPoint(1, 9, 5, 5));
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, CellPoint(1, 9, 5, 5));
+    EXPECT_EQ(clipboard->text(QClipboard::Selection), QStringLiteral("HELLO"));
+    EXPECT_EQ(clipboard->text(), QStringLiteral("clipboard text")) << "the clipboard stays";
+    QTest::mouseDClick(view(), Qt::LeftButton, {}, CellPoint(1, 11, 2, 2));
+    EXPECT_EQ(clipboard->text(QClipboard::Selection), QStringLiteral("WORLD"));
+
+    // The middle button on the field's third cell: the cursor goes there
+    // and the selection is pasted from it.
+    QTest::mouseClick(view(), Qt::MiddleButton, {}, CellPoint(5, 12, 3, 3));
+    EXPECT_EQ(FieldText(5, 10, 8), "  WORLD ");
+    EXPECT_EQ(terminal().CursorRow(), 5);
+    EXPECT_EQ(terminal().CursorColumn(), 17);
+}
+
 TEST_F(ViewTest, PasteEnablingFollowsTheClipboardsChanges) {
     ClipboardActions& actions = app_.session().input().clipboard();
     QGuiApplication::clipboard()->clear();
