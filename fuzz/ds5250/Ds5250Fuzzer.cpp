@@ -8,7 +8,8 @@
 //          loop does when more host data arrives
 // The rest is cut after each IAC EOR into blocks that run one after another,
 // so that state carried from block to block (fields, error row, resequencing)
-// meets hostile input too.
+// meets hostile input too. Every visible change a block makes must be in the
+// terminal's damage record.
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "ds5250/HostResponses.h"
+#include "support/DamageCheck.h"
 #include "support/StandaloneInterpreter.h"
 
 using namespace quenlix;
@@ -92,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FlakySender sender;
     sender.failing = (mode & 8) != 0;
     NestingMessages messages;
-    InterpreterLinks links{s.terminal, s.tables, s.settings, sender, s.view, messages};
+    InterpreterLinks links{s.terminal, s.tables, s.settings, sender, messages};
     CTN5250 interpreter(links);
     interpreter.SetTracePath("");
     HostResponses responses(links, interpreter);
@@ -107,9 +109,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     while (next < blocks.size()) {
         const Span block = blocks[next++];
+        // Whatever a block changes on the glass is in its damage record, or
+        // the window would never paint it.
+        const testing::VisibleScreen before = testing::Visible(s.terminal);
+        s.terminal.TakeDamage();
         try {
             interpreter.ProcessBlock(block.data, block.size);
         } catch (const std::runtime_error&) {
+        }
+        if (!testing::MissedDamage(before, s.terminal, s.terminal.TakeDamage()).empty()) {
+            __builtin_trap();
         }
     }
     if (interpreter.privateCopyCount() > 3) __builtin_trap();  // one a nesting level

@@ -78,16 +78,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.UserID = "QUSER";
     settings.UserPassword = "PW";
 
-    NullViewOperations view;
     NullMessageBoxes messages;
     NullSessionControl session;
     NullSocketNotifier notifier;
-    Communication comm({terminal, settings, view, messages, session, notifier});
+    Communication comm({terminal, settings, messages, session, notifier});
     Transport transport;
     transport.fail = (flags & fuzz::kFlagSendsFail) != 0;
     TranslationCache tables;
     tables.InitTranslation("/nonexistent");  // the built-in pair, no file reads
-    InterpreterLinks links{terminal, tables, settings, comm, view, messages};
+    InterpreterLinks links{terminal, tables, settings, comm, messages};
     CTN5250 ds5250(links);
     ds5250.SetTracePath("");
     HostResponses responses(links, ds5250);

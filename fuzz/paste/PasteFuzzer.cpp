@@ -51,9 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     terminal.state.connected = 1;
     SessionSettings settings;
     NullRecordSender sender;
-    NullViewOperations view;
     NullMessageBoxes messages;
-    InterpreterLinks links{terminal, tables, settings, sender, view, messages};
+    InterpreterLinks links{terminal, tables, settings, sender, messages};
     CTN5250 interpreter(links);
     interpreter.SetTracePath("");
     HostResponses responses(links, interpreter);
@@ -91,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemoryClipboard clipboard;
     ClipboardOptions options;
     options.NbrTabSpace = static_cast<std::int8_t>(in.Byte());
-    InputLinks inputLinks{terminal, view, tables, settings, responses, notifications, messages,
+    InputLinks inputLinks{terminal, tables, settings, responses, notifications, messages,
                           state};
     OperatorInput input(inputLinks, clipboard, options);
     input.SetInsertMode(flags & 1);

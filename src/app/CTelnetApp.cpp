@@ -63,7 +63,7 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
         ownQuestions_ = std::make_unique<QtQuestions>(frame_.get(), computerName_);
         questions_ = ownQuestions_.get();
     }
-    commands_ = std::make_unique<SessionCommands>(*session_, *questions_, messages_, view,
+    commands_ = std::make_unique<SessionCommands>(*session_, *questions_, messages_,
                                                   computerName_);
     commands_->refreshDisplay = [this] { RefreshSessionDisplay(); };
     commands_->afterConnect = [this] {

@@ -32,6 +32,8 @@
 namespace quenlix::app {
 
 CTelnetView::CTelnetView(QWidget* parent) : QWidget(parent) {
+    frameTimer_.setSingleShot(true);
+    connect(&frameTimer_, &QTimer::timeout, this, [this] { StartFrame(); });
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Dead keys and compose sequences arrive as committed text from the
@@ -67,44 +69,69 @@ void CTelnetView::InvalidateCursor() {
         update();
         return;
     }
+    update(paintedCursor_);
     UpdateScreenRect(CursorCellRect(t));
     UpdateScreenRect(RowColumnRect(t));
     // A composing input method places its window at the cursor.
     if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
 }
 
-void CTelnetView::InvalidateCellRect(int left, int top, int right, int bottom) {
-    if (session_) UpdateScreenRect(CellsRect(session_->terminal, CellRect{left, top, right, bottom}));
-}
-void CTelnetView::InvalidateMessageIndicator() {
-    if (session_) UpdateScreenRect(MessageMarkRect(session_->terminal));
-}
-void CTelnetView::InvalidateShiftIndicator() {
-    if (session_) UpdateScreenRect(ShiftMarkRect(session_->terminal));
-}
-void CTelnetView::InvalidateInsertIndicator() {
-    if (session_) UpdateScreenRect(InsertMarkRect(session_->terminal));
-}
-void CTelnetView::InvalidateSysReqLine() {
-    if (session_) UpdateScreenRect(SysReqLineRect(session_->terminal));
+void CTelnetView::RefreshScreen() {
+    if (!session_) return;
+    session_->terminal.Restyle();
+    session_->terminal.damage.All();
+    DamageReady();
 }
 
-void CTelnetView::DrawInhibitIndicator() {
-    if (!session_ || back_.isNull()) return;
-    PreparePaintState();
-    {
-        QPainter p(&back_);
-        QtCanvas canvas(p, measurer_.font());
-        quenlix::DrawInhibitIndicator(session_->terminal, paint_, canvas);
+void CTelnetView::DamageReady() {
+    if (inputFlush_) {
+        // What a key changed (its echo, "X-System" once it is sent) goes to
+        // the glass now: keys come at a person's pace, never as a burst.
+        frameTimer_.stop();
+        StartFrame();
+        return;
     }
-    const PixelRect r = ToWindow(InhibitAreaRect(session_->terminal), paint_.horizontalOffset);
-    repaint(QtCanvas::ToQRect(r));
+    if (frameTimer_.isActive()) return;  // the frame due already takes it
+    const qint64 since = lastFrame_.isValid() ? lastFrame_.elapsed() : kFrameMilliseconds;
+    if (since >= kFrameMilliseconds) {
+        // Idle for a frame: a keystroke's echo is never held back.
+        StartFrame();
+    } else {
+        frameTimer_.start(static_cast<int>(kFrameMilliseconds - since));
+    }
 }
 
-void CTelnetView::RefreshScreen() { repaint(); }
+void CTelnetView::StartFrame() {
+    if (!session_) return;
+    lastFrame_.restart();
+    ++frames_;
+    Terminal& t = session_->terminal;
+    const ScreenDamage damage = t.TakeDamage();
+    if (damage.geometry()) FitScreenToWindow();
+    if (damage.all()) {
+        update();
+        return;
+    }
+    const ViewMetrics m(t);
+    for (int row = 0; row < m.R && row < ScreenDamage::kMaxRows; ++row) {
+        const ScreenDamage::Columns c = damage.row(row);
+        if (!c.empty()) UpdateScreenRect(CellsRect(t, CellRect{c.left, row, c.right, row + 1}));
+    }
+    if (damage.cursor()) InvalidateCursor();
+    if (damage.indicator(Indicator::kMessage)) UpdateScreenRect(MessageMarkRect(t));
+    if (damage.indicator(Indicator::kShift)) UpdateScreenRect(ShiftMarkRect(t));
+    if (damage.indicator(Indicator::kInsert)) UpdateScreenRect(InsertMarkRect(t));
+    if (damage.indicator(Indicator::kInhibit)) UpdateScreenRect(InhibitAreaRect(t));
+    if (damage.indicator(Indicator::kSysReqLine)) UpdateScreenRect(SysReqLineRect(t));
+    if (damage.indicator(Indicator::kReason)) UpdateScreenRect(RefusedReasonRect(t));
+}
 
-void CTelnetView::BeginSysReqLine() { InvalidateSysReqLine(); }
-void CTelnetView::EndSysReqLine() { InvalidateSysReqLine(); }
+void CTelnetView::AfterInput() {
+    if (!session_) return;
+    inputFlush_ = true;
+    session_->FlushDamage();
+    inputFlush_ = false;
+}
 
 void CTelnetView::LoadBackgroundImage() {
     // Inactive: a picture loaded earlier stays in memory, unpainted.
@@ -186,8 +213,14 @@ void CTelnetView::PreparePaintState() {
 }
 
 void CTelnetView::EnsureBackBuffer() {
-    if (back_.size() != size()) {
-        back_ = QImage(size(), QImage::Format_RGB32);
+    // The back buffer has the window's device pixels, so text is drawn as
+    // crisp at 150 % or 200 % as at 100 %; its painter works in the logical
+    // pixels the cell geometry is measured in.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (back_.size() != pixels || back_.devicePixelRatio() != ratio) {
+        back_ = QImage(pixels, QImage::Format_RGB32);
+        back_.setDevicePixelRatio(ratio);
         back_.fill(Qt::black);
     }
 }
@@ -205,10 +238,18 @@ void CTelnetView::paintEvent(QPaintEvent* event) {
         canvas.UseGlyphCache(&glyphs_, session_->terminal.state.cellWidth,
                              session_->terminal.state.cellHeight);
         PaintScreen(session_->terminal, paint_, damaged, canvas);
+        paintedCursor_ = QtCanvas::ToQRect(ToWindow(CursorCellRect(session_->terminal),
+                                                    paint_.horizontalOffset))
+                             .adjusted(0, 0, 1, 1);
     }
+    ++paints_;
     // One copy of the finished picture: the window never shows a half-drawn state.
     QPainter w(this);
-    for (const QRect& r : event->region()) w.drawImage(r, back_, r);
+    const qreal ratio = back_.devicePixelRatio();
+    for (const QRect& r : event->region()) {
+        w.drawImage(QRectF(r), back_,
+                    QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
+    }
     if (measureStage_ < 2) ReportMeasurements();
 }
 
@@ -317,6 +358,7 @@ void CTelnetView::Submit(const std::vector<KeyEvent>& events) {
         // The keystroke is abandoned; the socket's error is shown.
         emit sendFailed(QString::fromStdString(e.what()));
     }
+    AfterInput();
 }
 
 namespace {
@@ -334,7 +376,7 @@ bool IsAccelerator(const QKeyEvent& event) {
 }  // namespace
 
 void CTelnetView::keyPressEvent(QKeyEvent* event) {
-    if (caps_.Note(*event)) InvalidateShiftIndicator();
+    if (caps_.Note(*event) && session_) UpdateScreenRect(ShiftMarkRect(session_->terminal));
     if (!session_ || IsAccelerator(*event)) return;
     Submit(TranslateKeyPress(*event, Charset(), session_->input().state().shiftDown));
     event->accept();
@@ -377,18 +419,21 @@ void CTelnetView::focusInEvent(QFocusEvent* event) {
     if (!session_) return;
     const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
     session_->input().keyboard().FocusGained(shift);
+    AfterInput();
 }
 
 void CTelnetView::mousePressEvent(QMouseEvent* event) {
     if (!session_ || event->button() != Qt::LeftButton) return;
     session_->input().mouse().Press(event->position().toPoint().x() - paint_.horizontalOffset,
                                     event->position().toPoint().y());
+    AfterInput();
 }
 
 void CTelnetView::mouseMoveEvent(QMouseEvent* event) {
     if (!session_ || !(event->buttons() & Qt::LeftButton)) return;
     session_->input().mouse().Move(event->position().toPoint().x() - paint_.horizontalOffset,
                                    event->position().toPoint().y());
+    AfterInput();
 }
 
 void CTelnetView::mouseReleaseEvent(QMouseEvent* event) {
@@ -401,12 +446,14 @@ void CTelnetView::mouseReleaseEvent(QMouseEvent* event) {
         // button was, by the rules of Paste.
         input.mouse().PlaceCursor(x, y);
         input.clipboard().PasteSelection();
+        AfterInput();
         return;
     }
     if (event->button() != Qt::LeftButton) return;
     input.mouse().Release(x, y);
     // A drag's selection becomes the primary selection (a click left none).
     input.clipboard().OfferSelection();
+    AfterInput();
 }
 
 void CTelnetView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -414,6 +461,7 @@ void CTelnetView::mouseDoubleClickEvent(QMouseEvent* event) {
     session_->input().mouse().DoubleClick(
         event->position().toPoint().x() - paint_.horizontalOffset, event->position().toPoint().y());
     session_->input().clipboard().OfferSelection();
+    AfterInput();
 }
 
 void CTelnetView::wheelEvent(QWheelEvent* event) {

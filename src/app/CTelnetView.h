@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QFont>
 #include <QImage>
 #include <QWidget>
@@ -41,20 +43,29 @@ public:
     void SetSession(TerminalSession* session);
     TerminalSession* session() const { return session_; }
 
-    // What the core asks of the view.
-    void InvalidateView() override;
-    void InvalidateCursor() override;
-    void InvalidateCellRect(int left, int top, int right, int bottom) override;
-    void InvalidateMessageIndicator() override;
-    void InvalidateShiftIndicator() override;
-    void InvalidateInsertIndicator() override;
-    void InvalidateSysReqLine() override;
-    void DrawInhibitIndicator() override;
-    void RefreshScreen() override;
-    void BeginSysReqLine() override;
-    void EndSysReqLine() override;
-    void LoadBackgroundImage() override;
-    void FitScreenToWindow() override;
+    /// The longest a frame lasts: the view paints at most once in it.
+    static constexpr int kFrameMilliseconds = 16;
+
+    /// The model holds damage: it is painted at the next frame, at once
+    /// when the view has been idle for a frame or longer.
+    void DamageReady() override;
+
+    // The view's own repaints, for what lies outside the model (colours,
+    // font, background, cursor form) and for the program's commands.
+    void InvalidateView();
+    void InvalidateCursor();
+    /// Restyles the model and paints the whole screen with the next frame.
+    void RefreshScreen();
+    void LoadBackgroundImage();
+    /// Recomputes cell size and font for the current geometry.
+    void FitScreenToWindow();
+
+    /// Paint events handled since the view was made (tests and the
+    /// performance report).
+    unsigned long paintCount() const { return paints_; }
+    /// Frames started since the view was made: one per batch of damage, at
+    /// most one a frame.
+    unsigned long frameCount() const { return frames_; }
 
     /// Font face, weight (1..1000) and italic; refits the cells.
     void SetFontPreferences(const FontPreferences& preferences);
@@ -102,7 +113,11 @@ protected:
 
 private:
     void Submit(const std::vector<KeyEvent>& events);
+    /// Operator input was handled: the damage it made goes to the frame.
+    void AfterInput();
     void UpdateScreenRect(const PixelRect& screenRect);
+    /// Takes the model's damage and asks the window system to repaint it.
+    void StartFrame();
     void PreparePaintState();
     void EnsureBackBuffer();
     /// Pixels per inch of the back buffer the background is painted on.
@@ -123,6 +138,14 @@ private:
     QImage tile_;  ///< picture_ repeated into a larger tile, made when first tiled
     BackgroundPicture pictureInfo_;
     QBasicTimer blinkTimer_;
+    QTimer frameTimer_;       ///< the next frame, when damage came within a frame of the last
+    QElapsedTimer lastFrame_;
+    bool inputFlush_ = false;  ///< the damage being flushed comes from the operator's input
+    /// The cursor's rectangle at the last paint, window pixels: erased when
+    /// the cursor has moved.
+    QRect paintedCursor_;
+    unsigned long paints_ = 0;
+    unsigned long frames_ = 0;
     CapsLockTracker caps_;
     /// Wheel travel not yet turned into a key, eighths of a degree.
     int wheelTravel_ = 0;

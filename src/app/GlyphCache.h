@@ -17,10 +17,12 @@ public:
     static constexpr std::size_t kMaxGlyphs = 4096;
 
     /// The glyph of `ch` in `color` (0x00BBGGRR) for `font`, `cellWidth` x
-    /// `cellHeight` pixels with the baseline at `ascent`. A different font or
-    /// cell size empties the cache first.
+    /// `cellHeight` logical pixels with the baseline at `ascent`, rendered at
+    /// `pixelRatio` device pixels a logical pixel (2 on a 200 % screen), so
+    /// it stays crisp there. A different font, cell size or ratio empties the
+    /// cache first.
     const QImage& Glyph(char32_t ch, std::uint32_t color, const QFont& font, int ascent,
-                        int cellWidth, int cellHeight);
+                        int cellWidth, int cellHeight, qreal pixelRatio = 1.0);
 
     std::size_t size() const { return glyphs_.size(); }
 
@@ -29,6 +31,7 @@ private:
     QFont font_;
     int cellWidth_ = 0;
     int cellHeight_ = 0;
+    qreal pixelRatio_ = 1.0;
 };
 
 }  // namespace quenlix::app

@@ -34,7 +34,9 @@ void QtCanvas::DrawChar(int x, int y, char32_t ch, Color color) {
     if (ch == U' ' || ch == 0) return;
     Remember([x, y, ch, color](QtCanvas& c) { c.DrawChar(x, y, ch, color); });
     if (glyphs_) {
-        painter_.drawImage(x, y, glyphs_->Glyph(ch, color, font_, ascent_, cellWidth_, cellHeight_));
+        const qreal ratio = painter_.device() ? painter_.device()->devicePixelRatioF() : 1.0;
+        painter_.drawImage(x, y,
+                           glyphs_->Glyph(ch, color, font_, ascent_, cellWidth_, cellHeight_, ratio));
         return;
     }
     painter_.setPen(ToQColor(color));

@@ -59,12 +59,10 @@ std::string SaveFailedText(const std::string& path, int cause) {
 }
 
 SessionCommands::SessionCommands(TerminalSession& session, Questions& questions,
-                                 MessageBoxes& messages, ViewOperations& view,
-                                 std::string computerName)
+                                 MessageBoxes& messages, std::string computerName)
     : session_(session),
       questions_(questions),
       messages_(messages),
-      view_(view),
       computerName_(std::move(computerName)) {}
 
 bool SessionCommands::SessionLoaded() const {
@@ -238,8 +236,8 @@ void SessionCommands::Properties() {
     }
     if (refreshDisplay) refreshDisplay();
     if (languageChanged) {
-        RetranslateScreen(session_.terminal, session_.tables, session_.activeSettings.PageCode,
-                          view_);
+        RetranslateScreen(session_.terminal, session_.tables, session_.activeSettings.PageCode);
+        session_.FlushDamage();
     }
 }
 

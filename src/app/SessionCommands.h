@@ -17,7 +17,7 @@ namespace quenlix::app {
 class SessionCommands {
 public:
     SessionCommands(TerminalSession& session, Questions& questions, MessageBoxes& messages,
-                    ViewOperations& view, std::string computerName);
+                    std::string computerName);
 
     /// Window title and status-bar panes from the values in use.
     std::function<void()> refreshDisplay;
@@ -72,7 +72,6 @@ private:
     TerminalSession& session_;
     Questions& questions_;
     MessageBoxes& messages_;
-    ViewOperations& view_;
     std::string computerName_;
 };
 

@@ -32,13 +32,12 @@ TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& ta
     : activeSettings(StartActiveSettings(computerName)),
       pendingSettings(StartPendingSettings(computerName)),
       frontEnd_(frontEnd),
-      view_(frontEnd.view, *this),
-      links_{terminal, tables, activeSettings, endpoint_, view_, frontEnd.messages},
+      links_{terminal, tables, activeSettings, endpoint_, frontEnd.messages},
       interpreter_(links_),
       responses_(links_, interpreter_),
-      endpoint_(CommunicationLinks{terminal, activeSettings, view_, frontEnd.messages, *this,
+      endpoint_(CommunicationLinks{terminal, activeSettings, frontEnd.messages, *this,
                                    frontEnd.notifier}),
-      input_(InputLinks{terminal, view_, tables, activeSettings, responses_, *this,
+      input_(InputLinks{terminal, tables, activeSettings, responses_, *this,
                         frontEnd.messages, inputState_},
              frontEnd.clipboard, clipboardOptions) {
     tables.InitTranslation(tableDirectory);
@@ -58,7 +57,19 @@ void TerminalSession::EndOfArrival() {
     // came unlocked it: after all of them, so that keys meet the screen the
     // host built, not one of its steps.
     input_.CheckTypeAhead();
+    FlushDamage();
 }
+
+void TerminalSession::OnTimerTick() {
+    endpoint_.CheckOutputStall();
+    FlushDamage();
+}
+
+void TerminalSession::FlushDamage() {
+    if (!terminal.damage.empty()) frontEnd_.view.DamageReady();
+}
+
+void TerminalSession::LeaveSysReqModeForHostData() { input_.LeaveSysReqModeForHostData(); }
 
 bool TerminalSession::WaitingForHost() const {
     const TerminalState& s = terminal.state;
@@ -79,8 +90,8 @@ bool TerminalSession::StartConnection() {
     } else {
         terminal.screen.AllocateCells(80, 24);
     }
-    terminal.state.messageWaiting = 0;
-    view_.InvalidateMessageIndicator();
+    terminal.damage.Geometry();
+    terminal.SetMessageWaiting(false);
     if (onSessionDisplayChanged) onSessionDisplayChanged();
     terminal.state.connected = endpoint_.Connect(activeSettings.IP, activeSettings.Port) ? 1 : 0;
     return terminal.state.connected != 0;
@@ -97,21 +108,21 @@ void TerminalSession::EndSession() {
     terminal.screen.BlankAll();
     terminal.formatTable.ClearFormatTable();
     terminal.state.pendingRead = kNoPendingRead;
-    terminal.state.cursorX = 0;
-    terminal.state.cursorY = 0;
+    terminal.SetCursorPixels(0, 0);
     activeSettings = pendingSettings;
-    terminal.state.insertMode = 0;
+    terminal.SetInsertMode(false);
     terminal.selection = CellRect{};
-    terminal.state.messageWaiting = 0;
-    terminal.state.inputInhibited = 0;
-    terminal.state.sysReqMode = 0;
+    terminal.SetMessageWaiting(false);
+    terminal.SetKeyboardLocked(false);
+    terminal.SetSysReqMode(false);
     inputState_.sysReqText.clear();
     inputState_.fieldExitPending = false;
     input_.typeAhead().Clear();
-    view_.InvalidateView();
+    terminal.damage.All();
     endpoint_.Close();
     terminal.state.connected = 0;
     if (onSessionEnded) onSessionEnded();
+    FlushDamage();
 }
 
 }  // namespace quenlix

@@ -16,6 +16,7 @@
 #include "session/SessionSettings.h"
 #include "terminal/TerminalState.h"
 #include "terminal/TranslationCache.h"
+#include "terminal/ViewOperations.h"
 
 namespace quenlix {
 
@@ -71,8 +72,14 @@ public:
     /// WaitingForHost says so.
     static constexpr std::chrono::seconds kHostSilenceNotice{30};
     /// The front end's timer: output that the host has not taken for too
-    /// long ends the session as a lost connection.
-    void OnTimerTick() { endpoint_.CheckOutputStall(); }
+    /// long ends the session as a lost connection; the damage so far goes
+    /// to the front end.
+    void OnTimerTick();
+    /// Tells the front end when the model holds damage to paint. The session
+    /// calls it at the end of every arrival of host data, at every tick and
+    /// when a session ends; a front end calls it after each batch of
+    /// operator input (keys, mouse, commands).
+    void FlushDamage();
     /// Connected, the keyboard locked, and no traffic either way for
     /// kHostSilenceNotice: the status bar says "Waiting for the host…".
     bool WaitingForHost() const;
@@ -93,38 +100,9 @@ public:
     unsigned long blocksProcessed() const { return blocksProcessed_; }
 
 private:
-    /// The front end's view, except that host data arriving in system
-    /// request mode ends the mode in the keyboard state first.
-    class SessionView : public ViewOperations {
-    public:
-        SessionView(ViewOperations& view, TerminalSession& session)
-            : view_(view), session_(session) {}
-        void InvalidateView() override { view_.InvalidateView(); }
-        void InvalidateCursor() override { view_.InvalidateCursor(); }
-        void InvalidateCellRect(int l, int t, int r, int b) override {
-            view_.InvalidateCellRect(l, t, r, b);
-        }
-        void InvalidateMessageIndicator() override { view_.InvalidateMessageIndicator(); }
-        void InvalidateShiftIndicator() override { view_.InvalidateShiftIndicator(); }
-        void InvalidateInsertIndicator() override { view_.InvalidateInsertIndicator(); }
-        void InvalidateSysReqLine() override { view_.InvalidateSysReqLine(); }
-        void DrawInhibitIndicator() override { view_.DrawInhibitIndicator(); }
-        void RefreshScreen() override { view_.RefreshScreen(); }
-        void BeginSysReqLine() override { view_.BeginSysReqLine(); }
-        void EndSysReqLine() override {
-            session_.input_.LeaveSysReqModeForHostData();
-            view_.EndSysReqLine();
-        }
-        void LoadBackgroundImage() override { view_.LoadBackgroundImage(); }
-        void FitScreenToWindow() override { view_.FitScreenToWindow(); }
-
-    private:
-        ViewOperations& view_;
-        TerminalSession& session_;
-    };
-
     void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override;
     void EndOfArrival() override;
+    void LeaveSysReqModeForHostData() override;
     void SuspendNotifications() override { endpoint_.SuspendNotifications(); }
     void ResumeNotifications() override { endpoint_.ResumeNotifications(); }
     void ReconnectRequested() override {
@@ -132,7 +110,6 @@ private:
     }
 
     FrontEnd frontEnd_;
-    SessionView view_;
     InterpreterLinks links_;
     CTN5250 interpreter_;
     HostResponses responses_;

@@ -368,17 +368,6 @@ void PaintScreen(const Terminal& terminal, PaintState& state, const PaintRegion&
     }
 }
 
-void DrawInhibitIndicator(const Terminal& terminal, const PaintState& state, Canvas& canvas) {
-    const PixelRect area = ToWindow(InhibitAreaRect(terminal), state.horizontalOffset);
-    canvas.SetClip({&area, 1});
-    PaintBackground(canvas, state, terminal.colors, state.clientArea, {&area, 1});
-    if (terminal.state.inputInhibited) {
-        Pass pass(terminal, state, canvas);
-        pass.InhibitText();
-    }
-    canvas.ClearClip();
-}
-
 BlinkRepaint BlinkStep(const Terminal& terminal, PaintState& state, bool hasFocus) {
     if (hasFocus) {
         state.blinkPhaseOn = !state.blinkPhaseOn;

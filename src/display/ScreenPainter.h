@@ -14,9 +14,6 @@
 
 namespace quenlix {
 
-/// The column of the indicator row where the reason of a refused key begins.
-inline constexpr int kRefusedReasonColumn = 30;
-
 /// Shown below TerminalState::connectionNotice on the blank screen.
 inline constexpr std::string_view kReconnectHint = "Press Enter to connect again";
 
@@ -95,11 +92,6 @@ void PaintScreen(const Terminal& terminal, PaintState& state, const PaintRegion&
 /// the row/column indicator and the crosshair lines), window coordinates.
 PaintRegion EffectivePaintRegion(const Terminal& terminal, const PaintState& state,
                                  const PaintRegion& damaged);
-
-/// Redraws just the "X-System" area on the window's canvas, outside any pass:
-/// the background there, then the text when input is inhibited, so clearing
-/// the inhibit erases it.
-void DrawInhibitIndicator(const Terminal& terminal, const PaintState& state, Canvas& canvas);
 
 /// What one blink tick asks to have repainted, window coordinates.
 struct BlinkRepaint {

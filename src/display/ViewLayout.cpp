@@ -56,6 +56,12 @@ PixelRect InhibitAreaRect(const Terminal& terminal) {
     return {20 * m.W, m.T + 2, 28 * m.W, m.T + 2 + m.H};
 }
 
+PixelRect RefusedReasonRect(const Terminal& terminal) {
+    const ViewMetrics m(terminal);
+    return {kRefusedReasonColumn * m.W, m.T + 2, std::max(kRefusedReasonColumn, m.C - 7) * m.W,
+            m.T + 2 + m.H};
+}
+
 std::array<PixelPoint, 7> MessageMarkPoints(const ViewMetrics& m) {
     const int W = m.W, T = m.T;
     return {{{2 * W, T + 4},

@@ -52,6 +52,10 @@ PixelRect SysReqLineRect(const Terminal& terminal);
 PixelRect RowColumnRect(const Terminal& terminal);
 /// The "X-System" text: 20W, T + 2, 28W, T + 2 + H.
 PixelRect InhibitAreaRect(const Terminal& terminal);
+/// The column of the indicator row where the reason of a refused key begins.
+inline constexpr int kRefusedReasonColumn = 30;
+/// The reason of a refused key: 30W, T + 2, (C - 7)W, T + 2 + H.
+PixelRect RefusedReasonRect(const Terminal& terminal);
 
 // The indicator marks as polylines, screen coordinates, in drawing order.
 

@@ -98,10 +98,7 @@ void HostResponses::Finish() {
     links_.sender.Send(framed_.data(), framed_.size());
 }
 
-void HostResponses::LockKeyboard() {
-    t_.state.inputInhibited = 1;
-    links_.view.DrawInhibitIndicator();
-}
+void HostResponses::LockKeyboard() { t_.SetKeyboardLocked(true); }
 
 std::vector<int> HostResponses::ReadOrder() const {
     std::vector<int> order;

@@ -105,7 +105,7 @@ void CTN5250::StepOperationCode(Block& b) {
             break;
         case kOpInvite:
         case kOpPutGet:
-            SetInputInhibited(0);
+            t_.SetKeyboardLocked(false);
             ++b.pos;
             b.state = kAwaitCommand;
             break;
@@ -142,10 +142,9 @@ void CTN5250::StepOperationCode(Block& b) {
         }
         case kOpMessageLightOn:
         case kOpMessageLightOff:
-            t_.state.messageWaiting = b.state == kOpMessageLightOn ? 1 : 0;
+            t_.SetMessageWaiting(b.state == kOpMessageLightOn);
             ++b.pos;
             b.state = b.at(b.pos);
-            links_.view.InvalidateMessageIndicator();
             break;
         case kIac:
             EndOfRecordTest(b);
@@ -200,7 +199,7 @@ void CTN5250::StepCommand(Block& b) {
         case kCmdReadInputFields:
         case kCmdReadMdtFields:
             // A read has no orders to wait for: its unlock is at once.
-            if (ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2))) SetInputInhibited(0);
+            if (ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2))) t_.SetKeyboardLocked(false);
             t_.state.pendingRead = code;
             b.pos += 3;
             b.state = kAwaitCommand;
@@ -286,9 +285,10 @@ void CTN5250::ClearUnit(Block& b, bool alternate) {
         StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
         return;
     }
-    links_.view.FitScreenToWindow();
+    if (t_.columns() != oldColumns) t_.damage.Geometry();
+    t_.DamageSpan(0, t_.cellCount());
     t_.state.pendingRead = kNoPendingRead;
-    TurnOffInsertMode();
+    t_.SetInsertMode(false);
     for (ScreenCell& cell : t_.screen.inUse()) {
         cell.character = ' ';
         cell.ebcdic = kEbcdicBlank;
@@ -307,13 +307,12 @@ void CTN5250::ClearUnit(Block& b, bool alternate) {
     t_.screen.at(0).ebcdic = 0x20;
     b.pos += alternate ? 2 : 1;
     b.state = kAwaitCommand;
-    if (t_.columns() != oldColumns) RefreshScreen(t_, links_.view);
 }
 
 void CTN5250::ClearFormatTableCommand(Block& b) {
     t_.state.operatorModified = 0;
     t_.state.pendingRead = kNoPendingRead;
-    TurnOffInsertMode();
+    t_.SetInsertMode(false);
     errorRow_ = t_.rows();
     resequenceField_ = 0;
     icRow_ = 1;
@@ -361,8 +360,10 @@ void CTN5250::Roll(Block& b) {
         if (!t_.screen.contains(from) || !t_.screen.contains(to)) return;
         ScreenCell& dst = t_.screen.at(to);
         const ScreenCell& src = t_.screen.at(from);
+        if (dst.character == src.character && dst.ebcdic == src.ebcdic) return;
         dst.character = src.character;
         dst.ebcdic = src.ebcdic;
+        t_.DamagePosition(to);
     };
     if (control & kRollDown) {
         for (int q = last; q >= first; --q) move(q, q + shift);
@@ -386,12 +387,11 @@ void CTN5250::SendNegativeResponse(std::uint8_t sense) {
 
 void CTN5250::EndOfBlock(Block& b) {
     if (!b.changed) {
-        // A block that only rolled has no cursor to place, but the moved rows
-        // must show now, not at some later repaint.
-        if (b.rolled) RefreshScreen(t_, links_.view);
+        // A block that only rolled has no cursor to place; its rows are
+        // damaged already and show with the next frame.
+        if (b.rolled) t_.Restyle();
         return;
     }
-    links_.view.InvalidateCursor();
     if (b.cursorGiven) {
         // An address outside the screen is held to its edge, so the cursor
         // always names a real cell.
@@ -399,12 +399,11 @@ void CTN5250::EndOfBlock(Block& b) {
         const int column = std::clamp(icColumn_, 1, t_.columns());
         t_.SetCursorCell(row - 1, column - 1);
     } else if (t_.formatTable.fieldCount() == 0) {
-        t_.state.cursorX = 0;
-        t_.state.cursorY = 0;
+        t_.SetCursorPixels(0, 0);
     } else {
         PlaceCursorOnFirstInputField();
     }
-    RefreshScreen(t_, links_.view);
+    t_.Restyle();
 }
 
 void CTN5250::PlaceCursorOnFirstInputField() {
@@ -471,18 +470,6 @@ void CTN5250::WriteTrace(const Block& b) {
     }
     if (out.size() > kMaxTraceBytes) out.resize(kMaxTraceBytes);
     WritePrivateFile(tracePath_, out);
-}
-
-void CTN5250::SetInputInhibited(int value) {
-    if (t_.state.inputInhibited == value) return;
-    t_.state.inputInhibited = value;
-    links_.view.DrawInhibitIndicator();
-}
-
-void CTN5250::TurnOffInsertMode() {
-    if (t_.state.insertMode == 0) return;
-    t_.state.insertMode = 0;
-    links_.view.InvalidateInsertIndicator();
 }
 
 }  // namespace quenlix

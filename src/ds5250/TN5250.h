@@ -16,7 +16,6 @@
 #include "terminal/RecordSender.h"
 #include "terminal/TerminalState.h"
 #include "terminal/TranslationCache.h"
-#include "terminal/ViewOperations.h"
 
 namespace quenlix {
 
@@ -26,7 +25,6 @@ struct InterpreterLinks {
     TranslationCache& tables;
     const SessionSettings& settings;  ///< "Page Code" is read at every translation
     RecordSender& sender;
-    ViewOperations& view;
     MessageBoxes& messages;
 };
 
@@ -141,8 +139,7 @@ private:
     void PlaceCursorOnFirstInputField();
     void Report(Block& b, const char* format, bool withLength);
     void WriteTrace(const Block& b);
-    void SetInputInhibited(int value);
-    void TurnOffInsertMode();
+
     int CodePage() const { return links_.settings.PageCode; }
     /// Display data of a block is translated with one table lookup a byte:
     /// the session's table is selected once when the block starts.

@@ -81,10 +81,8 @@ bool CTN5250::ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2) {
     if (cc2 & kCc2CursorBlink) t_.state.hostBlink = 1;
     if (cc2 & kCc2Alarm) links_.messages.Alarm();
     if (cc2 & (kCc2MessageLightOn | kCc2MessageLightOff)) {
-        t_.state.messageWaiting = (cc2 & kCc2MessageLightOn) ? 1 : 0;
-        links_.view.InvalidateMessageIndicator();
+        t_.SetMessageWaiting((cc2 & kCc2MessageLightOn) != 0);
     }
-    links_.view.DrawInhibitIndicator();
     return (cc2 & kCc2UnlockKeyboard) != 0;
 }
 
@@ -98,12 +96,13 @@ void CTN5250::NullField(const FieldEntry& e) {
         cell.ebcdic = kEbcdicNull;
         cell.character = ' ';
     }
+    t_.DamageSpan(span.first, span.end);
 }
 
 void CTN5250::EndOfWriteToDisplay(Block& b) {
     if (!b.unlockAfterOrders) return;
     b.unlockAfterOrders = false;
-    SetInputInhibited(0);
+    t_.SetKeyboardLocked(false);
 }
 
 void CTN5250::StepDisplayData(Block& b) {
@@ -174,26 +173,41 @@ void CTN5250::WriteDataRun(Block& b) {
     // stored straight into the cell, the rest goes the long way.
     const std::array<std::uint8_t, 256>& etoa = *etoa_;
     std::uint8_t byte = b.at(b.pos);
+    // The run's cells follow each other: the ones it changes are damaged as
+    // one span. A host that writes the screen that is already there (a
+    // refresh, a status line rewritten) has nothing repainted.
+    const ScreenCell* firstCell = nullptr;
+    const ScreenCell* lastCell = nullptr;
     do {
         if (byte >= 0x40) {
             ScreenCell* cell = DataCell(b);
-            if (!cell) return;
-            cell->ebcdic = byte;
-            cell->character = etoa[byte];
+            if (!cell) break;
+            const std::uint8_t character = etoa[byte];
+            if (cell->ebcdic != byte || cell->character != character) {
+                cell->ebcdic = byte;
+                cell->character = character;
+                if (!firstCell) firstCell = cell;
+                lastCell = cell;
+            }
             ++b.writeColumn;
         } else {
             WriteDataByte(b, byte, false);
-            if (b.stopped) return;
+            if (b.stopped) break;
         }
         ++b.pos;
         byte = b.at(b.pos);
     } while (b.pos < b.length && IsPlainData(byte));
+    if (firstCell) {
+        const ScreenCell* base = t_.screen.inUse().data();
+        t_.DamageSpan(static_cast<int>(firstCell - base), static_cast<int>(lastCell - base) + 1);
+    }
 }
 
 void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
     ScreenCell* found = DataCell(b);
     if (!found) return;
     ScreenCell& cell = *found;
+    t_.DamagePosition(static_cast<int>(found - t_.screen.inUse().data()));
     if (fromDoubledIac) {
         cell.ebcdic = 0xFF;
         cell.character = ' ';
@@ -255,6 +269,7 @@ void CTN5250::RepeatToAddress(Block& b) {
         cell.character = shown;
         cell.ebcdic = stored;
     }
+    t_.DamageSpan(from, to + 1);
     b.writeRow = row;
     b.writeColumn = column + 1;
     if (b.writeColumn > t_.columns()) {
@@ -305,7 +320,10 @@ void CTN5250::StartOfField(Block& b) {
     const std::uint8_t attribute = b.at(i++);
     e.attribute = attribute;
     const int attributePos = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
-    if (t_.screen.contains(attributePos)) t_.screen.at(attributePos).ebcdic = attribute;
+    if (t_.screen.contains(attributePos)) {
+        t_.screen.at(attributePos).ebcdic = attribute;
+        t_.DamagePosition(attributePos);
+    }
 
     e.length = b.at(i) * 256 + b.at(i + 1);
     if (b.at(i + 1) == 0xFF) ++i;  // doubled low length byte
@@ -330,6 +348,7 @@ void CTN5250::StartOfField(Block& b) {
     const int end = first + e.length;
     if (t_.screen.contains(end)) {
         ScreenCell& cell = t_.screen.at(end);
+        t_.DamagePosition(end);
         cell.ebcdic = 0x20;
         cell.inField = 0;
         cell.fieldIndex = -1;

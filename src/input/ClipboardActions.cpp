@@ -240,11 +240,8 @@ std::size_t ClipboardActions::PasteText(std::string_view pcText) {
         if (pcText[k] != '\r' && pcText[k] != '\n') ++unplaced;
     }
 
-    links_.view.InvalidateCursor();
     t_.SetCursorPosition(w + 1 >= count ? 0 : w + 1);
-    links_.view.InvalidateCursor();
     if (changed) t_.Restyle();
-    links_.view.InvalidateView();
     if (unplaced > 0) {
         RefuseKey(links_, "Paste: " + std::to_string(unplaced) +
                               (unplaced == 1 ? " character" : " characters") + " not placed");

@@ -102,19 +102,11 @@ bool FieldEditor::BlankCell(int pos) {
     return attribute;
 }
 
-void FieldEditor::InvalidateCell(int pos) {
-    const int columns = t_.columns();
-    if (columns <= 0) return;
-    const int row = pos / columns;
-    const int column = pos % columns;
-    links_.view.InvalidateCellRect(column, row, column + 1, row + 1);
-}
+void FieldEditor::InvalidateCell(int pos) { t_.DamagePosition(pos); }
 
 void FieldEditor::MoveCursor(int pos) {
     if (!t_.screen.contains(pos)) return;
-    links_.view.InvalidateCursor();
     t_.SetCursorPosition(pos);
-    links_.view.InvalidateCursor();
 }
 
 std::string_view FieldEditor::WhyRefused(int pos, std::uint8_t character) const {
@@ -208,6 +200,7 @@ void FieldEditor::WriteCharacter(int pos, std::uint8_t character) {
     cell.character = IsNonDisplay(e->attribute) ? ' ' : character;
     cell.ebcdic = links_.tables.ToEbcdic(links_.settings.PageCode, character);
     e->mdt = 1;
+    InvalidateCell(pos);
 }
 
 bool FieldEditor::EnterCharacter(std::uint8_t character) {
@@ -234,7 +227,6 @@ bool FieldEditor::EnterCharacter(std::uint8_t character) {
     }
     attribute |= IsAttributePosition(t_.screen.at(pos));
     WriteCharacter(pos, character);
-    InvalidateCell(pos);
 
     if (e->fieldExitRequired && t_.screen.at(pos).fieldOffset == e->length - 1) {
         links_.input.fieldExitPending = true;
@@ -497,7 +489,7 @@ bool FieldEditor::RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t eb
         cell.character = fill;
         cell.ebcdic = ebcdicFill;
     }
-    links_.view.InvalidateView();
+    t_.DamageSpan(first, last + 1);
     return attribute;
 }
 
@@ -548,9 +540,7 @@ void FieldEditor::CursorArrow(int virtualKey) {
         default:
             return;
     }
-    links_.view.InvalidateCursor();
     t_.SetCursorCell(row, column);
-    links_.view.InvalidateCursor();
 }
 
 void FieldEditor::WordRight() {

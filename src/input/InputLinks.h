@@ -9,13 +9,11 @@
 #include "terminal/MessageBoxes.h"
 #include "terminal/TerminalState.h"
 #include "terminal/TranslationCache.h"
-#include "terminal/ViewOperations.h"
 
 namespace quenlix {
 
 struct InputLinks {
     Terminal& terminal;
-    ViewOperations& view;
     TranslationCache& tables;
     const SessionSettings& settings;  ///< "Page Code" is read at every cell write
     HostResponses& host;              ///< attention keys, auto-enter, Attention, System Request

@@ -4,15 +4,12 @@
 namespace quenlix {
 
 void RefuseKey(const InputLinks& links, std::string_view reason) {
-    links.terminal.state.refusedReason = std::string(reason);
-    links.view.InvalidateView();
+    links.terminal.SetRefusedReason(reason);
     links.messages.KeyRefused(reason);
 }
 
 void ClearRefusal(const InputLinks& links) {
-    if (links.terminal.state.refusedReason.empty()) return;
-    links.terminal.state.refusedReason.clear();
-    links.view.InvalidateView();
+    links.terminal.SetRefusedReason({});
 }
 
 }  // namespace quenlix

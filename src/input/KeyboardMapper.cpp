@@ -20,7 +20,6 @@ bool KeyboardMapper::GuardRefuses() const {
 void KeyboardMapper::AfterEdit(bool attributeOverwritten) {
     if (!attributeOverwritten) return;
     t_.Restyle();
-    links_.view.InvalidateView();
 }
 
 void KeyboardMapper::SendFunctionKey(int virtualKey) {
@@ -32,11 +31,11 @@ void KeyboardMapper::SendFunctionKey(int virtualKey) {
 void KeyboardMapper::KeyDown(int virtualKey, bool ctrlHeld) {
     if (virtualKey == kVkShift) {
         in_.shiftDown = true;
-        links_.view.InvalidateShiftIndicator();
+        t_.damage.Mark(Indicator::kShift);
         return;
     }
     if (virtualKey == kVkCapsLock) {
-        links_.view.InvalidateShiftIndicator();
+        t_.damage.Mark(Indicator::kShift);
         return;
     }
     if (virtualKey != kVkControl) ClearRefusal(links_);
@@ -77,8 +76,7 @@ void KeyboardMapper::KeyDown(int virtualKey, bool ctrlHeld) {
             editor_.CursorArrow(virtualKey);
             break;
         case kVkInsert:
-            t_.state.insertMode = !t_.state.insertMode;
-            links_.view.InvalidateInsertIndicator();
+            t_.SetInsertMode(!t_.state.insertMode);
             break;
         case kVkDelete:
             in_.fieldExitPending = false;
@@ -110,12 +108,12 @@ bool KeyboardMapper::SystemKeyDown(int virtualKey) {
 void KeyboardMapper::KeyUp(int virtualKey) {
     if (virtualKey != kVkShift) return;
     in_.shiftDown = false;
-    links_.view.InvalidateShiftIndicator();
+    t_.damage.Mark(Indicator::kShift);
 }
 
 void KeyboardMapper::FocusGained(bool shiftHeld) {
     in_.shiftDown = shiftHeld;
-    links_.view.InvalidateShiftIndicator();
+    t_.damage.Mark(Indicator::kShift);
 }
 
 void KeyboardMapper::Character(int code, std::uint8_t scanCode) {
@@ -211,40 +209,28 @@ void KeyboardMapper::DeleteFields() {
             ScreenCell& cell = t_.screen.at(first + k);
             cell.character = ' ';
             cell.ebcdic = kEbcdicBlank;
+            t_.DamagePosition(first + k);
         }
     }
-    links_.view.InvalidateView();
 }
 
-void KeyboardMapper::MoveCursorCell(int row, int column) {
-    links_.view.InvalidateCursor();
-    t_.SetCursorCell(row, column);
-    links_.view.InvalidateCursor();
-}
+void KeyboardMapper::MoveCursorCell(int row, int column) { t_.SetCursorCell(row, column); }
 
 void KeyboardMapper::BeginSysReqLine() {
     if (t_.state.sysReqMode) return;  // would overwrite the saved lock and cursor
-    t_.state.sysReqMode = 1;
+    t_.SetSysReqMode(true);
     links_.notifications.SuspendNotifications();
     in_.savedInhibit = t_.state.inputInhibited;
-    t_.state.inputInhibited = 0;
-    links_.view.DrawInhibitIndicator();
+    t_.SetKeyboardLocked(false);
     in_.sysReqText.clear();
-    links_.view.InvalidateCursor();
     in_.savedCursorX = t_.state.cursorX;
     in_.savedCursorY = t_.state.cursorY;
     t_.SetCursorCell(t_.rows(), 0);
-    links_.view.InvalidateCursor();
-    links_.view.InvalidateSysReqLine();
 }
 
 void KeyboardMapper::LeaveSysReqMode() {
-    t_.state.sysReqMode = 0;
-    links_.view.InvalidateCursor();
-    t_.state.cursorX = in_.savedCursorX;
-    t_.state.cursorY = in_.savedCursorY;
-    links_.view.InvalidateCursor();
-    links_.view.InvalidateSysReqLine();
+    t_.SetSysReqMode(false);
+    t_.SetCursorPixels(in_.savedCursorX, in_.savedCursorY);
 }
 
 void KeyboardMapper::LeaveSysReqModeForHostData() {
@@ -252,21 +238,20 @@ void KeyboardMapper::LeaveSysReqModeForHostData() {
     LeaveSysReqMode();
     // The host has not invited input by sending data; only its record may
     // lift the lock that was in force.
-    t_.state.inputInhibited = in_.savedInhibit;
-    links_.view.DrawInhibitIndicator();
+    t_.SetKeyboardLocked(in_.savedInhibit != 0);
 }
 
 void KeyboardMapper::SysReqCharacter(int code) {
     switch (code) {
         case kCharBackspace:
             if (!in_.sysReqText.empty()) in_.sysReqText.pop_back();
+            t_.damage.Mark(Indicator::kSysReqLine);
             if (t_.CursorColumn() > 0) MoveCursorCell(t_.CursorRow(), t_.CursorColumn() - 1);
             return;
         case kCharEnter:
             LeaveSysReqMode();
             if (t_.state.connected) {
-                t_.state.inputInhibited = in_.savedInhibit;
-                links_.view.DrawInhibitIndicator();
+                t_.SetKeyboardLocked(in_.savedInhibit != 0);
                 links_.host.SendSysReq(in_.sysReqText);
                 links_.notifications.ResumeNotifications();
             }
@@ -274,8 +259,7 @@ void KeyboardMapper::SysReqCharacter(int code) {
         case kCharEscape:
             LeaveSysReqMode();
             if (t_.state.connected) links_.notifications.ResumeNotifications();
-            t_.state.inputInhibited = in_.savedInhibit;
-            links_.view.DrawInhibitIndicator();
+            t_.SetKeyboardLocked(in_.savedInhibit != 0);
             return;
         default:
             break;
@@ -286,6 +270,7 @@ void KeyboardMapper::SysReqCharacter(int code) {
     // keeps the cursor on the line.
     if (static_cast<int>(in_.sysReqText.size()) >= t_.columns() - 1) return;
     in_.sysReqText.push_back(static_cast<char>(code & 0xFF));
+    t_.damage.Mark(Indicator::kSysReqLine);
     MoveCursorCell(t_.CursorRow(), t_.CursorColumn() + 1);
 }
 

@@ -31,7 +31,7 @@ void MouseSelection::Press(int x, int y) {
     pressRow_ = y / t_.state.cellHeight;
     ClearSelectedFlags();
     const CellRect old = t_.selection;
-    if (!old.empty()) links_.view.InvalidateCellRect(old.left, old.top, old.right, old.bottom);
+    t_.DamageCells(old);
     t_.selection = CellRect{};
     captured_ = true;
 }
@@ -55,8 +55,8 @@ void MouseSelection::Move(int x, int y) {
     MarkSelection(fresh);
     if (old != fresh) {
         // The cells that changed lie within the two rectangles.
-        if (!old.empty()) links_.view.InvalidateCellRect(old.left, old.top, old.right, old.bottom);
-        links_.view.InvalidateCellRect(fresh.left, fresh.top, fresh.right, fresh.bottom);
+        t_.DamageCells(old);
+        t_.DamageCells(fresh);
     }
 }
 
@@ -78,15 +78,14 @@ void MouseSelection::PlaceCursor(int x, int y) {
     if (t_.state.cellWidth <= 0 || t_.state.cellHeight <= 0) return;
     x = std::max(x, 0);
     y = std::max(y, 0);
-    links_.view.InvalidateCursor();
     t_.SetCursorCell(std::min(y / t_.state.cellHeight, t_.rows() - 1),
                      std::min(x / t_.state.cellWidth, t_.columns() - 1));
-    links_.view.InvalidateCursor();
 }
 
 void MouseSelection::DoubleClick(int x, int y) {
     if (!t_.state.connected || t_.state.cellWidth <= 0 || t_.state.cellHeight <= 0) return;
     ClearSelectedFlags();
+    t_.DamageCells(t_.selection);
     t_.selection = CellRect{};
     // A point in the margins beside or below the screen would otherwise
     // land in a neighbouring row; it selects nothing.
@@ -130,14 +129,13 @@ void MouseSelection::SelectWordAtPosition(int p) {
     for (int q = start; q < end; ++q) t_.screen.at(q).selected = 1;
     const int r = start / columns;
     t_.selection = CellRect{start % columns, r, (end - 1) % columns + 1, r + 1};
-    const CellRect& sel = t_.selection;
-    links_.view.InvalidateCellRect(sel.left, sel.top, sel.right, sel.bottom);
+    t_.DamageCells(t_.selection);
 }
 
 void MouseSelection::SelectAll() {
     t_.selection = CellRect{0, 0, t_.columns(), t_.rows()};
     for (ScreenCell& cell : t_.screen.inUse()) cell.selected = 1;
-    links_.view.InvalidateView();
+    t_.DamageCells(t_.selection);
 }
 
 }  // namespace quenlix

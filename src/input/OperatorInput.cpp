@@ -288,9 +288,7 @@ std::string OperatorInput::Copy(CellRect rect, bool trim) const {
 void OperatorInput::SelectWord(int row, int column) { mouse_.SelectWordAt(row, column); }
 
 void OperatorInput::SetInsertMode(bool on) {
-    if ((links_.terminal.state.insertMode != 0) == on) return;
-    links_.terminal.state.insertMode = on ? 1 : 0;
-    links_.view.InvalidateInsertIndicator();
+    links_.terminal.SetInsertMode(on);
 }
 
 }  // namespace quenlix

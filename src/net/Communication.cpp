@@ -148,7 +148,6 @@ std::size_t RunBeforeIac(const std::uint8_t* b, std::size_t count) {
 
 Communication::Communication(const CommunicationLinks& links)
     : terminal_(links.terminal),
-      view_(links.view),
       messages_(links.messages),
       session_(links.session),
       notifier_(links.notifier),
@@ -177,9 +176,8 @@ bool Communication::Connect(const std::string& host, int port) {
     sendError_ = 0;
     output_.clear();
     outputSent_ = 0;
-    terminal_.state.connectionNotice.clear();
-    terminal_.state.inputInhibited = 1;
-    view_.DrawInhibitIndicator();
+    terminal_.SetConnectionNotice({});
+    terminal_.SetKeyboardLocked(true);
 
     bool connected = true;
     std::string address = host;
@@ -205,8 +203,7 @@ bool Communication::Connect(const std::string& host, int port) {
                               MessageIcon::None);
         SuspendNotifications();
         socket_.Close();
-        terminal_.state.inputInhibited = 0;
-        view_.DrawInhibitIndicator();
+        terminal_.SetKeyboardLocked(false);
         connected = false;
     }
     session_.EndWaitCursor();
@@ -330,8 +327,8 @@ void Communication::ResumeNotifications() {
 
 void Communication::LeaveSysReqMode() {
     if (!terminal_.state.sysReqMode) return;
-    view_.EndSysReqLine();
-    terminal_.state.sysReqMode = 0;
+    session_.LeaveSysReqModeForHostData();
+    terminal_.SetSysReqMode(false);
     // The mode suspended the notifications; nothing else would resume them
     // now that host data has ended it.
     ResumeNotifications();
@@ -397,8 +394,8 @@ void Communication::HostEnded(const std::string& notice) {
         // The sign-off cannot reach a host that has gone; the session ends anyway.
     }
     if (socket_.IsOpen()) Close();
-    terminal_.state.inputInhibited = 0;
-    terminal_.state.connectionNotice = notice;
+    terminal_.SetKeyboardLocked(false);
+    terminal_.SetConnectionNotice(notice);
     // The message comes when the session has ended: its box waits for the
     // operator, the ending does not.
     if (refused) {
@@ -572,19 +569,21 @@ void Communication::ShowPlainText() {
         if (c == '\r') {
             // The cursor goes down at most to the system request line, the
             // row below the screen.
-            if (terminal_.CursorRow() < terminal_.rows()) state.cursorY += state.cellHeight;
+            if (terminal_.CursorRow() < terminal_.rows()) {
+                terminal_.SetCursorPixels(state.cursorX, state.cursorY + state.cellHeight);
+            }
             p = terminal_.PixelToPosition(0, state.cursorY);
             ++k;  // the line feed taken to follow
             continue;
         }
         if (p >= 0 && p <= kPlainTextLastPosition && p < cellCount) {
             terminal_.screen.at(p).character = c;
+            terminal_.DamagePosition(p);
             ++p;
         }
     }
     receivedCount_ = 0;
     scanned_ = 0;
-    view_.InvalidateView();
 }
 
 void Communication::DropHeldData() {

@@ -21,7 +21,6 @@
 #include "terminal/MessageBoxes.h"
 #include "terminal/RecordSender.h"
 #include "terminal/TerminalState.h"
-#include "terminal/ViewOperations.h"
 
 namespace quenlix {
 
@@ -30,7 +29,6 @@ namespace quenlix {
 struct CommunicationLinks {
     Terminal& terminal;
     const SessionSettings& settings;
-    ViewOperations& view;
     MessageBoxes& messages;
     SessionControl& session;
     SocketNotifier& notifier;
@@ -200,7 +198,6 @@ private:
     std::size_t EndOfFirstRecord();
 
     Terminal& terminal_;
-    ViewOperations& view_;
     MessageBoxes& messages_;
     SessionControl& session_;
     SocketNotifier& notifier_;

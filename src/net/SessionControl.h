@@ -1,6 +1,7 @@
-// What the connection endpoint asks of the application shell: ending the
-// session when the host closes the connection, and the wait cursor shown
-// while a connect is under way.
+// What the connection endpoint asks of the session around it: ending the
+// session when the host closes the connection, the wait cursor shown while a
+// connect is under way, and leaving system request mode when host data
+// arrives.
 #pragma once
 
 namespace quenlix {
@@ -15,6 +16,10 @@ public:
     /// The wait cursor, shown for the length of a connect.
     virtual void BeginWaitCursor() {}
     virtual void EndWaitCursor() {}
+    /// Host data arrived while the operator typed a system request: the
+    /// keyboard leaves the mode (its cursor and lock come back). The
+    /// endpoint then clears the mode and resumes its notifications.
+    virtual void LeaveSysReqModeForHostData() {}
 };
 
 /// Does nothing.

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
-#include "terminal/ViewOperations.h"
 
 namespace quenlix {
 
@@ -64,14 +64,70 @@ void Terminal::SetCursorPosition(int pos) {
 }
 
 void Terminal::SetCursorCell(int row, int column) {
-    state.cursorX = column * state.cellWidth;
-    state.cursorY = row * state.cellHeight;
+    SetCursorPixels(column * state.cellWidth, row * state.cellHeight);
+}
+
+void Terminal::SetCursorPixels(int x, int y) {
+    if (state.cursorX == x && state.cursorY == y) return;
+    state.cursorX = x;
+    state.cursorY = y;
+    damage.Cursor();
+}
+
+void Terminal::DamageCells(const CellRect& cells) {
+    for (int row = std::max(cells.top, 0); row < cells.bottom && row < rows(); ++row) {
+        damage.Row(row, cells.left, std::min(cells.right, columns()));
+    }
+}
+
+void Terminal::SetKeyboardLocked(bool locked) {
+    const int value = locked ? 1 : 0;
+    if (state.inputInhibited == value) return;
+    state.inputInhibited = value;
+    damage.Mark(Indicator::kInhibit);
+    damage.Cursor();  // a locked keyboard's cursor does not blink
+}
+
+void Terminal::SetMessageWaiting(bool on) {
+    const int value = on ? 1 : 0;
+    if (state.messageWaiting == value) return;
+    state.messageWaiting = value;
+    damage.Mark(Indicator::kMessage);
+}
+
+void Terminal::SetInsertMode(bool on) {
+    const int value = on ? 1 : 0;
+    if (state.insertMode == value) return;
+    state.insertMode = value;
+    damage.Mark(Indicator::kInsert);
+}
+
+void Terminal::SetSysReqMode(bool on) {
+    const int value = on ? 1 : 0;
+    if (state.sysReqMode == value) return;
+    state.sysReqMode = value;
+    damage.Mark(Indicator::kSysReqLine);
+}
+
+void Terminal::SetRefusedReason(std::string_view reason) {
+    if (state.refusedReason == reason) return;
+    state.refusedReason = std::string(reason);
+    damage.Mark(Indicator::kReason);
+}
+
+void Terminal::SetConnectionNotice(std::string_view notice) {
+    if (state.connectionNotice == notice) return;
+    state.connectionNotice = std::string(notice);
+    damage.All();
 }
 
 void Terminal::Restyle() {
     DisplayAttributes current = DecodeAttribute(0x20);
     std::uint8_t lastAttribute = 0x20;
+    const int width = std::max(columns(), 1);
+    int position = 0;
     for (ScreenCell& cell : screen.inUse()) {
+        const ScreenCell before = cell;
         if (IsAttributePosition(cell)) {
             lastAttribute = static_cast<std::uint8_t>(cell.ebcdic);
             current = DecodeAttribute(lastAttribute);
@@ -90,13 +146,16 @@ void Terminal::Restyle() {
             if (IsNonDisplay(lastAttribute)) cell.character = ' ';
         }
         cell.selected = 0;
+        // Only a cell whose look changed needs painting again.
+        if (cell.reverse != before.reverse || cell.blink != before.blink ||
+            cell.underline != before.underline || cell.foreground != before.foreground ||
+            cell.background != before.background || cell.character != before.character ||
+            cell.selected != before.selected) {
+            damage.Row(position / width, position % width, position % width + 1);
+        }
+        ++position;
     }
     selection = CellRect{};
-}
-
-void RefreshScreen(Terminal& terminal, ViewOperations& view) {
-    terminal.Restyle();
-    view.RefreshScreen();
 }
 
 }  // namespace quenlix

@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "terminal/ColorTable.h"
 #include "terminal/FormatTable.h"
 #include "terminal/PresentationSpace.h"
+#include "terminal/ScreenDamage.h"
 
 namespace quenlix {
 
@@ -78,6 +80,31 @@ struct Terminal {
     TerminalState state;
     ColorTable colors = kDefaultColors;
     CellRect selection;  ///< the operator's selection, emptied by Restyle
+    /// What changed since the front end last painted; the verbs below and
+    /// the writers of cells record it.
+    ScreenDamage damage;
+
+    /// The damage so far, leaving the record clean (the front end's paint).
+    ScreenDamage TakeDamage() {
+        const ScreenDamage taken = damage;
+        damage.Clear();
+        return taken;
+    }
+    /// Records a change of the cell at a linear position, or of [first, end).
+    void DamagePosition(int pos) { damage.Position(pos, columns()); }
+    void DamageSpan(int first, int end) { damage.Span(first, end, columns()); }
+    /// Records a change of a rectangle of cells (right and bottom exclusive).
+    void DamageCells(const CellRect& cells);
+
+    // The terminal's modes, each recording what it changes on the screen.
+    void SetKeyboardLocked(bool locked);
+    void SetMessageWaiting(bool on);
+    void SetInsertMode(bool on);
+    void SetSysReqMode(bool on);
+    /// The reason of a refused key on the indicator row; empty ends it.
+    void SetRefusedReason(std::string_view reason);
+    /// Why the host ended the session, over the whole blank screen.
+    void SetConnectionNotice(std::string_view notice);
 
     int columns() const { return screen.columns(); }
     int rows() const { return screen.rows(); }
@@ -108,14 +135,16 @@ struct Terminal {
     /// 0-based cursor row and column.
     int CursorRow() const { return state.cellHeight > 0 ? state.cursorY / state.cellHeight : 0; }
     int CursorColumn() const { return state.cellWidth > 0 ? state.cursorX / state.cellWidth : 0; }
-    /// Moves the cursor to a linear position (no repaint).
+    /// Moves the cursor to a linear position (recorded as cursor damage).
     void SetCursorPosition(int pos);
-    /// Moves the cursor to a 0-based row and column (no repaint).
+    /// Moves the cursor to a 0-based row and column (recorded as cursor damage).
     void SetCursorCell(int row, int column);
+    /// Moves the cursor to pixel coordinates, as the view holds it.
+    void SetCursorPixels(int x, int y);
 
     /// Display attributes of every position recomputed from the attribute
     /// bytes; selection cleared. Characters under a non-display attribute
-    /// become " " for good. Does not paint.
+    /// become " " for good. Records the cells whose look changed.
     void Restyle();
 };
 
@@ -132,11 +161,6 @@ struct DisplayAttributes {
 /// Decodes a 5250 screen attribute byte (0x20..0x3F; other values are
 /// decoded by their low five bits). Column separators are not represented.
 DisplayAttributes DecodeAttribute(std::uint8_t attribute);
-
-class ViewOperations;
-
-/// Restyles the model, then has the view paint the whole screen at once.
-void RefreshScreen(Terminal& terminal, ViewOperations& view);
 
 /// True for the non-display attributes 0x27, 0x2F, 0x37 and 0x3F.
 inline bool IsNonDisplay(std::uint8_t attribute) { return (attribute & 0x27) == 0x27; }

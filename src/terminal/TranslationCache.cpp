@@ -12,7 +12,6 @@
 #include <system_error>
 
 #include "terminal/TerminalState.h"
-#include "terminal/ViewOperations.h"
 
 namespace quenlix {
 
@@ -121,8 +120,7 @@ std::uint8_t TranslationCache::ToPc(int codePage, std::uint8_t ebcdic) {
     return out;
 }
 
-void RetranslateScreen(Terminal& terminal, TranslationCache& tables, int codePage,
-                       ViewOperations& view) {
+void RetranslateScreen(Terminal& terminal, TranslationCache& tables, int codePage) {
     for (ScreenCell& cell : terminal.screen.inUse()) {
         if (cell.ebcdic >= 0x40 && cell.ebcdic <= 0xFE) {
             cell.character = tables.ToPc(codePage, static_cast<std::uint8_t>(cell.ebcdic));
@@ -130,7 +128,7 @@ void RetranslateScreen(Terminal& terminal, TranslationCache& tables, int codePag
             cell.character = ' ';
         }
     }
-    view.InvalidateView();
+    terminal.damage.All();
 }
 
 std::string ProgramDirectory() {

@@ -10,7 +10,6 @@
 namespace quenlix {
 
 struct Terminal;
-class ViewOperations;
 
 /// A pair of total tables: ATOE maps a PC byte to EBCDIC, ETOA the reverse.
 struct TablePair {
@@ -89,9 +88,9 @@ private:
 };
 
 /// Recomputes every position's PC character from its EBCDIC byte with
-/// codePage (0x40..0xFE translated, anything else " "), then InvalidateView.
-void RetranslateScreen(Terminal& terminal, TranslationCache& tables, int codePage,
-                       ViewOperations& view);
+/// codePage (0x40..0xFE translated, anything else " "); the whole screen is
+/// damaged.
+void RetranslateScreen(Terminal& terminal, TranslationCache& tables, int codePage);
 
 /// The folder that holds the running program.
 std::string ProgramDirectory();

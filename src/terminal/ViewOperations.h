@@ -1,5 +1,9 @@
-// What the model and the protocol code ask of the terminal view. The desktop
-// view implements it; tests record it; NullViewOperations ignores it all.
+// How the core tells the front end that the model has something new to show.
+// The model records what changed (Terminal::damage); the session says when a
+// batch of changes is complete (a host arrival, a key, a timer tick), and
+// the front end paints the union of what the record says at its next frame.
+// The desktop view implements it; the headless front end and tests ignore it
+// or count the calls.
 #pragma once
 
 namespace quenlix {
@@ -7,27 +11,9 @@ namespace quenlix {
 class ViewOperations {
 public:
     virtual ~ViewOperations() = default;
-
-    virtual void InvalidateView() {}
-    virtual void InvalidateCursor() {}
-    /// Cells, right and bottom exclusive.
-    virtual void InvalidateCellRect(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {}
-    virtual void InvalidateMessageIndicator() {}
-    virtual void InvalidateShiftIndicator() {}
-    virtual void InvalidateInsertIndicator() {}
-    virtual void InvalidateSysReqLine() {}
-    /// Repaints the "X-System" area at once.
-    virtual void DrawInhibitIndicator() {}
-    /// Paints the whole screen at once. Callers restyle the model first
-    /// (see RefreshScreen() in TerminalState.h, which does both).
-    virtual void RefreshScreen() {}
-    /// Enters system request mode.
-    virtual void BeginSysReqLine() {}
-    /// Leaves system request mode (host data arrived while it was on).
-    virtual void EndSysReqLine() {}
-    virtual void LoadBackgroundImage() {}
-    /// Recomputes cell size and font for the current geometry.
-    virtual void FitScreenToWindow() {}
+    /// Terminal::damage holds changes to paint. The front end takes them
+    /// (Terminal::TakeDamage) when it paints, at most once a display frame.
+    virtual void DamageReady() {}
 };
 
 /// Does nothing; for front ends without a view and for tests.

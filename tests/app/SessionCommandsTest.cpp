@@ -32,7 +32,7 @@ class SessionCommandsTest : public ::testing::Test {
 protected:
     SessionCommandsTest()
         : session(FrontEnd{view, messages, notifier, clipboard}, QUENLIX_TABLE_DIR, "PC1"),
-          commands(session, questions, messages, view, "PC1") {
+          commands(session, questions, messages, "PC1") {
         session.activeSettings = StartActiveSettings("PC1");
         session.pendingSettings = StartPendingSettings("PC1");
         commands.refreshDisplay = [this] { ++refreshes; };
@@ -335,7 +335,7 @@ TEST_F(SessionCommandsTest, PropertiesChangingOnlyTheLanguageRetranslatesTheScre
         s.Language = "French (297)";
         s.PageCode = 297;
     };
-    view.calls.clear();
+    session.terminal.TakeDamage();
     commands.Properties();
     EXPECT_EQ(questions.newParamsShown, 0);
     EXPECT_TRUE(commands.connected());
@@ -350,7 +350,7 @@ TEST_F(SessionCommandsTest, PropertiesChangingOnlyTheLanguageRetranslatesTheScre
         EXPECT_EQ(session.terminal.screen.at(attribute + 1 + static_cast<int>(i)).character,
                   expected);
     }
-    EXPECT_GE(view.Count("InvalidateView"), 1);
+    EXPECT_TRUE(session.terminal.TakeDamage().all()) << "retranslated and painted whole";
 }
 
 TEST_F(SessionCommandsTest, PropertiesRestartReconnectsWithTheNewValues) {

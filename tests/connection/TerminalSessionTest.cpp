@@ -67,7 +67,8 @@ TEST_F(TerminalSessionTest, EndSessionSignsOffAndLeavesNothingBehind) {
     t.state.sysReqMode = 1;
     session.pendingSettings.Name = "Edited";
     session.pendingSettings.IP = "10.1.2.3";
-    view.calls.clear();
+    session.terminal.TakeDamage();
+    view.ready = 0;
 
     session.EndSession();
     ASSERT_EQ(host.sent.size(), 1u);
@@ -87,7 +88,8 @@ TEST_F(TerminalSessionTest, EndSessionSignsOffAndLeavesNothingBehind) {
     EXPECT_EQ(t.state.connected, 0);
     EXPECT_EQ(session.activeSettings, session.pendingSettings);
     EXPECT_EQ(session.activeSettings.Name, "Edited");
-    EXPECT_EQ(view.Count("InvalidateView"), 1);
+    EXPECT_EQ(view.ready, 1) << "the cleared screen is painted once";
+    EXPECT_TRUE(t.TakeDamage().all());
     EXPECT_EQ(ended, 1);
 
     // Not connected any more: a second end sends nothing and clears again.
@@ -184,12 +186,12 @@ TEST_F(TerminalSessionTest, StartConnectionFailuresLeaveTheSessionUnconnected) {
     messages.shown.clear();
     t.screen.SetGeometry(132, 27);
     session.activeSettings.TerminalCaract.clear();
-    view.calls.clear();
+    t.TakeDamage();
     EXPECT_FALSE(session.StartConnection());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_NE(messages.shown[0].find("no screen size"), std::string::npos) << messages.shown[0];
     EXPECT_EQ(t.cellCount(), 1920) << "the geometry went back to 24 x 80 first";
-    EXPECT_EQ(view.Count("DrawInhibitIndicator"), 0) << "no connect was tried";
+    EXPECT_FALSE(t.TakeDamage().indicator(Indicator::kInhibit)) << "no connect was tried";
     EXPECT_FALSE(session.endpoint().IsOpen());
 }
 

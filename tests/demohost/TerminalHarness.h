@@ -178,9 +178,8 @@ protected:
     TranslationCache tables;
     SessionSettings settings;
     RecordingSender sender;
-    RecordingView view;
     RecordingMessages messages;
-    InterpreterLinks links{terminal, tables, settings, sender, view, messages};
+    InterpreterLinks links{terminal, tables, settings, sender, messages};
     CTN5250 interpreter{links};
     HostResponses responses{links, interpreter};
     std::unique_ptr<HostSession> host;

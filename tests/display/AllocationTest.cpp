@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "display/ScreenPainter.h"
+#include "display/ViewLayout.h"
 #include "support/ReplacedAllocator.h"
 
 namespace quenlix {
@@ -26,7 +27,8 @@ TEST(PaintAllocationTest, FullScreenPassAndBlinkStepAllocateNothing) {
 
     const long before = testing::AllocationCount();
     PaintScreen(terminal, state, PaintRegion(state.clientArea), canvas);
-    DrawInhibitIndicator(terminal, state, canvas);
+    PaintScreen(terminal, state,
+                PaintRegion(ToWindow(InhibitAreaRect(terminal), state.horizontalOffset)), canvas);
     BlinkStep(terminal, state, true);
     UsePaperRules(state);
     PaintScreen(terminal, state, PaintRegion(), canvas);

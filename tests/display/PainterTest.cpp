@@ -36,6 +36,11 @@ protected:
         PaintScreen(terminal, state, damaged, canvas);
     }
     void PaintAll() { Paint(PaintRegion(state.clientArea)); }
+    /// What a damaged keyboard lock repaints: its "X-System" area alone.
+    void PaintInhibitArea() {
+        PaintScreen(terminal, state,
+                    PaintRegion(ToWindow(InhibitAreaRect(terminal), state.horizontalOffset)), canvas);
+    }
     bool Has(const std::string& line) {
         const bool found = canvas.Has(line);
         if (!found) ADD_FAILURE() << "missing: " << line << "\n" << canvas.Dump();
@@ -217,7 +222,7 @@ TEST_F(PainterTest, IndicatorMarksAndSeparators) {
     EXPECT_FALSE(canvas.Has(std::string("line 0,501-960,501 ") + kGreen));
 }
 
-TEST_F(PainterTest, InhibitedInputShowsXSystemAndDrawInhibitIndicatorRedrawsJustThatArea) {
+TEST_F(PainterTest, InhibitedInputShowsXSystemAndItsAreaRepaintsAlone) {
     PaintAll();
     EXPECT_TRUE(canvas.With("text 240").empty());
     terminal.state.inputInhibited = 1;
@@ -226,14 +231,15 @@ TEST_F(PainterTest, InhibitedInputShowsXSystemAndDrawInhibitIndicatorRedrawsJust
 
     state.horizontalOffset = 20;
     canvas.lines.clear();
-    DrawInhibitIndicator(terminal, state, canvas);
-    EXPECT_EQ(canvas.lines,
-              (std::vector<std::string>{"clip 260,502-356,522", "fill 0,0-1000,600 #000000",
-                                        "text 260,502 \"X-System\" #7878FF", "clip none"}));
+    PaintInhibitArea();
+    // The area, and the row/column indicator every pass repaints; no cell.
+    EXPECT_EQ(canvas.lines.front(), "clip 260,502-356,522 896,502-980,522");
+    Has("text 260,502 \"X-System\" #7878FF");
+    EXPECT_EQ(canvas.With("text").size(), 2u) << canvas.Dump();
     terminal.state.inputInhibited = 0;
     canvas.lines.clear();
-    DrawInhibitIndicator(terminal, state, canvas);
-    EXPECT_TRUE(canvas.With("text").empty());
+    PaintInhibitArea();
+    EXPECT_TRUE(canvas.With("text 260").empty());
     EXPECT_TRUE(canvas.Has("fill 0,0-1000,600 #000000"));  // erased
 }
 
@@ -379,11 +385,12 @@ TEST_F(PainterTest, TiledPictureDrawsOnlyTheTilesInsideTheRestriction) {
     Paint(PaintRegion(PixelRect{100, 50, 110, 60}));
     EXPECT_TRUE(canvas.Has("picture 96,48-192,96")) << canvas.Dump();
 
-    // DrawInhibitIndicator: the tiles of the "X-System" area only.
+    // A damaged keyboard lock: the tiles of the "X-System" area and of the
+    // row/column indicator only.
     state.picture = &dot;
     canvas.lines.clear();
-    DrawInhibitIndicator(terminal, state, canvas);
-    EXPECT_EQ(canvas.With("picture").size(), 96u * 20u);
+    PaintInhibitArea();
+    EXPECT_EQ(canvas.With("picture").size(), 96u * 20u + 84u * 20u);
 }
 
 TEST_F(PainterTest, PictureSizedAtTheSurfaceResolutionKeepsItsPixelSize) {

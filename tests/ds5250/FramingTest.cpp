@@ -16,7 +16,7 @@ TEST_F(InterpreterTest, TwoRecordsInOneBlockRepaintOnceAtTheEnd) {
                 RecordBuilder().readMdtFields().record()}));
     EXPECT_EQ(Text(2, 3, 5), "HELLO");
     EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields);
-    EXPECT_EQ(view.Count("RefreshScreen"), 1);
+    EXPECT_TRUE(Damage().row(1) == (ScreenDamage::Columns{0, 80})) << "Clear Unit: every cell";
     EXPECT_TRUE(sender.sent.empty());
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -31,10 +31,11 @@ TEST_F(InterpreterTest, BadHeadersAreReportedWithTheirTexts) {
     // A broken second record after display data.
     Bytes second = RecordBuilder().writeToDisplay().record();
     second[4] = 0x01;
+    terminal.SetCursorCell(4, 4);
     Run(Concat({RecordBuilder().writeToDisplay().text("A").record(), second}));
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1], "Mauvais format de trame (non GDS)");
-    EXPECT_EQ(view.Count("RefreshScreen"), 0) << "a stopped block is not repainted";
+    EXPECT_EQ(CursorRow(), 5) << "a stopped block places no cursor";
     EXPECT_EQ(Text(1, 1, 1), "A") << "what came before stays";
 
     // After a command with no data the record ends in the Command state.
@@ -89,9 +90,12 @@ TEST_F(InterpreterTest, InviteUnlocksAndMessageLightToggles) {
     EXPECT_EQ(terminal.state.inputInhibited, 0);
     Run(RecordBuilder(kOpMessageLightOn).record());
     EXPECT_EQ(terminal.state.messageWaiting, 1);
+    EXPECT_TRUE(Damage().indicator(Indicator::kMessage));
     Run(RecordBuilder(kOpMessageLightOff).record());
     EXPECT_EQ(terminal.state.messageWaiting, 0);
-    EXPECT_EQ(view.Count("InvalidateMessageIndicator"), 2);
+    EXPECT_TRUE(Damage().indicator(Indicator::kMessage));
+    Run(RecordBuilder(kOpMessageLightOff).record());
+    EXPECT_FALSE(Damage().indicator(Indicator::kMessage)) << "no change, nothing to repaint";
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -99,7 +103,7 @@ TEST_F(InterpreterTest, ClearUnitAlternateGrowsASmallArrayAndSetsTheErrorRow) {
     Terminal small;
     small.screen.AllocateCells(80, 24);
     small.screen.SetGeometry(80, 24);
-    InterpreterLinks l{small, tables, settings, sender, view, messages};
+    InterpreterLinks l{small, tables, settings, sender, messages};
     CTN5250 interp(l);
     interp.SetTracePath("");
     const Bytes block = Concat({RecordBuilder().clearUnitAlternate().writeErrorCode()
@@ -113,8 +117,9 @@ TEST_F(InterpreterTest, ClearUnitAlternateGrowsASmallArrayAndSetsTheErrorRow) {
     const int row24 = 23 * 132;
     EXPECT_EQ(small.screen.at(row24).character, 'E');
     EXPECT_EQ(small.state.errorLineWritten, 0x21);
-    EXPECT_EQ(view.Count("FitScreenToWindow"), 1);
-    EXPECT_EQ(view.Count("RefreshScreen"), 2) << "once for the new width, once at the end";
+    const ScreenDamage damage = small.TakeDamage();
+    EXPECT_TRUE(damage.geometry()) << "the view fits its cells to the new size";
+    EXPECT_TRUE(damage.all());
 }
 
 TEST_F(InterpreterTest, WriteErrorCodeCursorRules) {
@@ -164,7 +169,7 @@ TEST_F(InterpreterTest, CursorPlacementWithoutInsertCursor) {
 TEST_F(InterpreterTest, RollMovesRowsAndRefusesBadParameters) {
     Run(RecordBuilder().clearUnit().writeToDisplay().sba(3, 1).text("ROW3").sba(4, 1)
             .text("ROW4").sba(5, 1).text("ROW5").record());
-    view.calls.clear();
+    Damage();
 
     for (auto [top, bottom] : {std::pair{0, 5}, {3, 25}, {5, 5}, {6, 4}, {1, 200}}) {
         SCOPED_TRACE(::testing::Message() << top << "," << bottom);
@@ -182,7 +187,10 @@ TEST_F(InterpreterTest, RollMovesRowsAndRefusesBadParameters) {
     EXPECT_EQ(Text(3, 1, 4), "ROW4");
     EXPECT_EQ(Text(4, 1, 4), "ROW5");
     EXPECT_EQ(Text(5, 1, 4), "ROW5") << "the row left behind keeps its contents";
-    EXPECT_EQ(view.Count("RefreshScreen"), 1) << "a roll-only block repaints";
+    const ScreenDamage rolled = Damage();
+    EXPECT_FALSE(rolled.row(2).empty()) << "the rows the roll wrote are damaged";
+    EXPECT_FALSE(rolled.row(3).empty());
+    EXPECT_TRUE(rolled.row(0).empty() && rolled.row(10).empty()) << "and only they";
 
     Run(RecordBuilder().roll(0x82, 3, 4).record());  // down two lines
     EXPECT_EQ(Text(5, 1, 4), "ROW4");
@@ -242,14 +250,12 @@ TEST_F(InterpreterTest, RollFarOutsideTheScreenMovesOnlyWhatLandsOnIt) {
 TEST_F(InterpreterTest, InvalidRollIsAnsweredAndTheRecordGoesOn) {
     Run(RecordBuilder().clearUnit().writeToDisplay().sba(3, 1).text("ROW3").sba(4, 1)
             .text("ROW4").record());
-    view.calls.clear();
     Run(RecordBuilder().roll(0x01, 0, 5).roll(0x01, 3, 4).writeToDisplay().sba(10, 1).text("GO")
             .insertCursor(12, 7).record());
     ASSERT_EQ(sender.sent.size(), 1u);
     EXPECT_EQ(sender.sent[0], NegativeResponse(kSenseInvalidRoll));
     EXPECT_EQ(Text(3, 1, 4), "ROW4") << "the valid Roll after it was done";
     EXPECT_EQ(Text(10, 1, 2), "GO");
-    EXPECT_EQ(view.Count("RefreshScreen"), 1);
     EXPECT_EQ(CursorRow(), 12);
     EXPECT_EQ(CursorColumn(), 7);
 }
@@ -258,7 +264,7 @@ TEST_F(InterpreterTest, RestoreScreenCommandDropsTheTableAndKeepsTheCells) {
     Run(RecordBuilder().clearUnit().writeToDisplay().sba(5, 10).startOfField(0x48, 0, 0x24, 4)
             .text("ABCD").insertCursor(3, 3).record());
     const auto before = Snapshot();
-    view.calls.clear();
+    Damage();
     // The byte after the command is awaited as an escape: reported and
     // skipped, neither a command nor display data.
     for (std::uint8_t opcode : {kOpPutGet, kOpRestoreScreen}) {
@@ -269,7 +275,7 @@ TEST_F(InterpreterTest, RestoreScreenCommandDropsTheTableAndKeepsTheCells) {
         EXPECT_TRUE(ChangedPositions(before).empty()) << "field marks and contents stay";
         EXPECT_EQ(Cell(5, 11).inField, 1);
         EXPECT_EQ(Cell(5, 11).fieldIndex, 0);
-        EXPECT_TRUE(view.calls.empty()) << "nothing repainted, the cursor not touched";
+        EXPECT_TRUE(Damage().empty()) << "nothing to repaint, the cursor not touched";
         EXPECT_EQ(CursorRow(), 3);
         EXPECT_EQ(CursorColumn(), 3);
     }
@@ -299,7 +305,6 @@ TEST_F(InterpreterTest, ReadOperationCodesWithoutTheirCommandStopTheBlock) {
         SCOPED_TRACE(row.what);
         terminal.SetCursorCell(0, 0);
         terminal.state.pendingRead = kNoPendingRead;
-        view.calls.clear();
         sender.sent.clear();
         // A screen and a cursor address first, then the read record.
         Run(Concat({RecordBuilder().clearUnit().writeToDisplay().sba(5, 5).text("SHOWN")
@@ -309,12 +314,9 @@ TEST_F(InterpreterTest, ReadOperationCodesWithoutTheirCommandStopTheBlock) {
         EXPECT_EQ(terminal.state.pendingRead, row.pendingRead);
         if (row.pendingRead != 0) {
             EXPECT_EQ(sender.sent.size(), 1u);
-            EXPECT_EQ(view.Count("RefreshScreen"), 1);
             EXPECT_EQ(CursorRow(), 10);
         } else {
             EXPECT_TRUE(sender.sent.empty());
-            EXPECT_EQ(view.Count("RefreshScreen"), 0);
-            EXPECT_EQ(view.Count("InvalidateCursor"), 0);
             EXPECT_EQ(CursorRow(), 1) << "the cursor does not move";
             EXPECT_EQ(CursorColumn(), 1);
         }
@@ -344,23 +346,21 @@ TEST_F(InterpreterTest, BrokenLaterHeaderIsNamedByTheStateItBreaksIn) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         messages.shown.clear();
-        view.calls.clear();
         Run(Concat({row.first, broken}));
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0], row.text);
-        EXPECT_EQ(view.Count("RefreshScreen"), 0) << "a stopped block is not repainted";
         EXPECT_EQ(Text(20, 1, 9), "         ");
     }
 }
 
 TEST_F(InterpreterTest, ReadCommandsAloneNeitherRepaintNorSend) {
     Run(RecordBuilder().clearUnit().writeToDisplay().record());
-    view.calls.clear();
+    Damage();
     Run(RecordBuilder().readInputFields().record());
     EXPECT_EQ(terminal.state.pendingRead, kReadInputFields);
     Run(RecordBuilder().readMdtFields(0x00, 0x04).record());
     EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields);
-    EXPECT_EQ(view.Count("RefreshScreen"), 0);
+    EXPECT_TRUE(Damage().empty()) << "nothing on the screen changed";
     EXPECT_TRUE(sender.sent.empty());
     EXPECT_EQ(messages.alarms, 1);
 }
@@ -415,7 +415,7 @@ TEST_F(InterpreterTest, AnswerThatCannotBeSentLeavesTheInterpreterReusable) {
     struct FailingSender : RecordSender {
         void Send(const std::uint8_t*, std::size_t) override { throw std::runtime_error("gone"); }
     } failing;
-    InterpreterLinks failingLinks{terminal, tables, settings, failing, view, messages};
+    InterpreterLinks failingLinks{terminal, tables, settings, failing, messages};
     CTN5250 broken(failingLinks);
     broken.SetTracePath("");
     const Bytes cancel = RecordBuilder(kOpCancelInvite).record();

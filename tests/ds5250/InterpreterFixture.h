@@ -63,6 +63,8 @@ protected:
         }
         return changed;
     }
+    /// The damage recorded since the last call.
+    ScreenDamage Damage() { return terminal.TakeDamage(); }
     int CursorRow() const { return terminal.CursorRow() + 1; }
     int CursorColumn() const { return terminal.CursorColumn() + 1; }
 
@@ -75,9 +77,8 @@ protected:
     TranslationCache tables;
     SessionSettings settings;
     RecordingSender sender;
-    RecordingView view;
     RecordingMessages messages;
-    InterpreterLinks links{terminal, tables, settings, sender, view, messages};
+    InterpreterLinks links{terminal, tables, settings, sender, messages};
     CTN5250 interpreter{links};
     HostResponses responses{links, interpreter};
 };

@@ -371,7 +371,10 @@ TEST_F(EditingTest, EditsOverAnAttributeByteInAFieldAskForARestyle) {
     CursorAt(5, 13);
     input.Type("Y");
     EXPECT_TRUE(terminal.selection.empty());
-    EXPECT_GE(view.Count("InvalidateView"), 1);
+    const ScreenDamage damage = terminal.TakeDamage();
+    for (int row = 0; row < terminal.rows(); ++row) {
+        EXPECT_FALSE(damage.row(row).empty()) << "row " << row << ": the selection is painted away";
+    }
 }
 
 TEST_F(EditingTest, CharactersThatAreNoDataOnTheHostAreRefused) {

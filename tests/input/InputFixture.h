@@ -28,7 +28,7 @@ protected:
     void Screen(const RecordBuilder& r) {
         Run(r.record());
         sender.sent.clear();
-        view.calls.clear();
+        terminal.TakeDamage();
     }
     /// Clear unit, Write To Display; the caller adds fields and text.
     static RecordBuilder Wtd() {
@@ -59,7 +59,7 @@ protected:
     RecordingNotifications notifications;
     MemoryClipboard clipboard;
     ClipboardOptions options;
-    InputLinks inputLinks{terminal, view, tables, settings, responses, notifications, messages,
+    InputLinks inputLinks{terminal, tables, settings, responses, notifications, messages,
                           inputState};
     OperatorInput input{inputLinks, clipboard, options};
 };

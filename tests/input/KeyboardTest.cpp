@@ -143,11 +143,14 @@ TEST_F(KeyboardTest, HostDataEndsSystemRequestModeKeepingTheLock) {
     terminal.state.inputInhibited = 1;
     input.PressKey("SysReq");
     input.Type("AB");
+    terminal.TakeDamage();
     input.LeaveSysReqModeForHostData();
     EXPECT_EQ(terminal.state.sysReqMode, 0);
     EXPECT_EQ(terminal.state.inputInhibited, 1);
     EXPECT_EQ(CursorRow(), 5);
-    EXPECT_EQ(view.Count("InvalidateSysReqLine"), 2);
+    const ScreenDamage damage = terminal.TakeDamage();
+    EXPECT_TRUE(damage.indicator(Indicator::kSysReqLine)) << "the line is wiped";
+    EXPECT_TRUE(damage.cursor()) << "the cursor goes back to its field";
     input.PressKey("SysReq");
     EXPECT_EQ(terminal.state.sysReqMode, 1);
     input.PressKey("SysReq");
@@ -278,10 +281,10 @@ public:
 class FailingSendTest : public KeyboardTest {
 protected:
     FailingSender failing;
-    InterpreterLinks failingLinks{terminal, tables, settings, failing, view, messages};
+    InterpreterLinks failingLinks{terminal, tables, settings, failing, messages};
     HostResponses failingResponses{failingLinks, interpreter};
-    InputLinks failingInputLinks{terminal,         view,          tables,   settings,
-                                 failingResponses, notifications, messages, inputState};
+    InputLinks failingInputLinks{terminal, tables, settings, failingResponses, notifications,
+                                 messages, inputState};
     OperatorInput failingInput{failingInputLinks, clipboard, options};
 };
 

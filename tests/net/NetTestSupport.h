@@ -98,17 +98,14 @@ public:
     std::vector<Bytes> sends;
 };
 
-/// Everything around the endpoint: view, message boxes, session, notifier
-/// and interpreter, each call logged as one line in call order.
-class RecordingShell : public ViewOperations,
-                       public MessageBoxes,
+/// Everything around the endpoint: message boxes, session, notifier and
+/// interpreter, each call logged as one line in call order.
+class RecordingShell : public MessageBoxes,
                        public SessionControl,
                        public SocketNotifier,
                        public BlockInterpreter {
 public:
-    void InvalidateView() override { log.push_back("InvalidateView"); }
-    void DrawInhibitIndicator() override { log.push_back("DrawInhibitIndicator"); }
-    void EndSysReqLine() override { log.push_back("EndSysReqLine"); }
+    void LeaveSysReqModeForHostData() override { log.push_back("LeaveSysReqModeForHostData"); }
     void ShowMessage(std::string_view text, MessageIcon icon) override {
         messages.emplace_back(text);
         icons.push_back(icon);

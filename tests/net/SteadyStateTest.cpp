@@ -27,11 +27,10 @@ TEST(CommunicationSteadyState, BlocksAndNegotiationAllocateNothing) {
     terminal.state.connected = 1;
     SessionSettings settings;
     settings.TerminalName = "IBM-3477-FC";
-    NullViewOperations view;
     NullMessageBoxes messages;
     NullSessionControl session;
     NullSocketNotifier notifier;
-    Communication comm({terminal, settings, view, messages, session, notifier});
+    Communication comm({terminal, settings, messages, session, notifier});
     CountingInterpreter interpreter;
     CountingSender host;
     comm.SetInterpreter(&interpreter);

@@ -28,30 +28,11 @@ public:
     int alarms = 0;
 };
 
+/// Counts the session's notices that damage waits to be painted.
 class RecordingView : public ViewOperations {
 public:
-    void InvalidateView() override { calls.push_back("InvalidateView"); }
-    void InvalidateCursor() override { calls.push_back("InvalidateCursor"); }
-    void InvalidateCellRect(int l, int t, int r, int b) override {
-        calls.push_back("InvalidateCellRect " + std::to_string(l) + " " + std::to_string(t) +
-                        " " + std::to_string(r) + " " + std::to_string(b));
-    }
-    void InvalidateMessageIndicator() override { calls.push_back("InvalidateMessageIndicator"); }
-    void InvalidateShiftIndicator() override { calls.push_back("InvalidateShiftIndicator"); }
-    void InvalidateInsertIndicator() override { calls.push_back("InvalidateInsertIndicator"); }
-    void InvalidateSysReqLine() override { calls.push_back("InvalidateSysReqLine"); }
-    void DrawInhibitIndicator() override { calls.push_back("DrawInhibitIndicator"); }
-    void RefreshScreen() override { calls.push_back("RefreshScreen"); }
-    void BeginSysReqLine() override { calls.push_back("BeginSysReqLine"); }
-    void EndSysReqLine() override { calls.push_back("EndSysReqLine"); }
-    void FitScreenToWindow() override { calls.push_back("FitScreenToWindow"); }
-
-    int Count(const std::string& name) const {
-        int n = 0;
-        for (const auto& c : calls) n += c == name;
-        return n;
-    }
-    std::vector<std::string> calls;
+    void DamageReady() override { ++ready; }
+    int ready = 0;
 };
 
 }  // namespace quenlix::testing

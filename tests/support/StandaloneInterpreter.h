@@ -21,9 +21,8 @@ struct StandaloneInterpreter {
     TranslationCache tables;
     SessionSettings settings;
     NullRecordSender sender;
-    NullViewOperations view;
     NullMessageBoxes messages;
-    InterpreterLinks links{terminal, tables, settings, sender, view, messages};
+    InterpreterLinks links{terminal, tables, settings, sender, messages};
     CTN5250 interpreter{links};
 };
 

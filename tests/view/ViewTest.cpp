@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
+#include "app/GlyphCache.h"
 #include "app/QtCanvas.h"
 #include "support/ReplacedAllocator.h"
 #include "display/ViewLayout.h"
@@ -209,9 +211,11 @@ TEST_F(ViewTest, IndicatorMarksShowWhenTheirStateIsOn) {
     EXPECT_EQ(Shot().pixelColor(caret), black);
 }
 
-TEST_F(ViewTest, XSystemAppearsAndGoesAtOnce) {
-    Host(RecordBuilder().clearUnit().writeToDisplay().sba(3, 10).startOfField(0x40, 0, 0x20, 5)
-             .insertCursor(3, 11).readMdtFields().record());
+TEST_F(ViewTest, XSystemAppearsAtOnceAndGoesWithinAFrame) {
+    const Bytes screen = RecordBuilder().clearUnit().writeToDisplay().sba(3, 10)
+                             .startOfField(0x40, 0, 0x20, 5).insertCursor(3, 11)
+                             .readMdtFields().record();
+    Host(screen);
     Shot();
     const PixelRect area = ToWindow(InhibitAreaRect(terminal()), view()->horizontalOffset());
     auto bluePixels = [&] {
@@ -223,16 +227,120 @@ TEST_F(ViewTest, XSystemAppearsAndGoesAtOnce) {
         return n;
     };
     ASSERT_EQ(bluePixels(), 0);
-    // Enter locks the keyboard; the back buffer shows it before any event
-    // is processed, so no paint request can have done it.
+    // A host screen has just started a frame; Enter locks the keyboard and
+    // its paint is posted at once, not held for the next frame: the posted
+    // events alone show it.
+    Host(screen);
     QTest::keyClick(view(), Qt::Key_Return);
     ASSERT_EQ(terminal().state.inputInhibited, 1);
+    QCoreApplication::sendPostedEvents();
     EXPECT_GT(bluePixels(), 10);
-    // The host's invitation unlocks: gone, again without the event loop.
+    // The host's invitation unlocks: gone by the next frame.
     const Bytes unlock = RecordBuilder(ds::kOpInvite).record();
     app_.session().endpoint().OnReceived(unlock.data(), unlock.size());
     ASSERT_EQ(terminal().state.inputInhibited, 0);
+    QTest::qWait(2 * CTelnetView::kFrameMilliseconds + 10);
     EXPECT_EQ(bluePixels(), 0);
+}
+
+TEST_F(ViewTest, ABurstPaintsAtMostOncePerFrameAndEndsOnItsLastScreen) {
+    // Every screen differs from the one before in every row, as a host
+    // paging through a listing sends them.
+    auto screen = [](int n) {
+        RecordBuilder r;
+        r.clearUnit().writeToDisplay(0x00, 0x08);
+        for (int row = 1; row <= 24; ++row) {
+            r.sba(row, 2).attribute(row % 3 ? 0x20 : 0x22)
+                .text("SCREEN " + std::to_string(n) + " ROW " + std::to_string(row) +
+                      std::string(static_cast<std::size_t>(n % 40), '.'));
+        }
+        r.sba(24, 60).startOfField(0x40, 0, 0x24, 10).insertCursor(24, 61).readMdtFields();
+        return r.record();
+    };
+    Shot();
+    const unsigned long paintsBefore = view()->paintCount();
+    const unsigned long framesBefore = view()->frameCount();
+    constexpr int kScreens = 300;
+    QElapsedTimer clock;
+    clock.start();
+    for (int n = 1; n <= kScreens; ++n) {
+        const Bytes block = screen(n);
+        app_.session().endpoint().OnReceived(block.data(), block.size());
+        QApplication::processEvents();  // what is due, as between two reads of the socket
+    }
+    const qint64 elapsed = clock.elapsed();
+    QTest::qWait(3 * CTelnetView::kFrameMilliseconds);
+    const unsigned long frames = view()->frameCount() - framesBefore;
+    const unsigned long paints = view()->paintCount() - paintsBefore;
+    EXPECT_LE(frames, static_cast<unsigned long>(elapsed / CTelnetView::kFrameMilliseconds) + 2)
+        << "frames are at least a frame's time apart";
+    EXPECT_LE(paints, frames + 1) << "one paint a frame";
+    EXPECT_GE(frames, 1u);
+    std::string title;
+    for (int c = 2; c < 18; ++c) title += static_cast<char>(terminal().screen.at(c).character);
+    EXPECT_EQ(title, "SCREEN 300 ROW 1");
+
+    // What the frames left in the back buffer is the last screen, exactly as
+    // a paint of the whole window draws it.
+    const QImage painted = view()->backBuffer().copy();
+    EXPECT_TRUE(painted == Shot()) << "the frames' partial repaints left a different picture";
+}
+
+TEST_F(ViewTest, HiDpiBackBufferHasTheWindowsDevicePixels) {
+    // Runs at the platform's ratio here and once more at 200 % (QT_SCALE_FACTOR).
+    Host(RecordBuilder().clearUnit().writeToDisplay().sba(2, 2).attribute(0x22).text("WWW")
+             .record());
+    const QImage shot = Shot();
+    const qreal ratio = view()->devicePixelRatioF();
+    if (qEnvironmentVariable("QT_SCALE_FACTOR") == QLatin1String("2")) {
+        EXPECT_EQ(ratio, 2.0);
+    }
+    EXPECT_EQ(shot.devicePixelRatio(), ratio);
+    EXPECT_EQ(shot.size(), (QSizeF(view()->size()) * ratio).toSize());
+    // The cells are measured in logical pixels; their ink is drawn in device ones.
+    auto inkIn = [&](int row, int column) {
+        const QPoint corner = CellCorner(row, column);
+        const int w = terminal().state.cellWidth, h = terminal().state.cellHeight;
+        int n = 0;
+        for (int y = qRound(corner.y() * ratio); y < qRound((corner.y() + h) * ratio); ++y)
+            for (int x = qRound(corner.x() * ratio); x < qRound((corner.x() + w) * ratio); ++x)
+                n += qGray(shot.pixel(x, y)) > 96;
+        return n;
+    };
+    const int area = qRound(terminal().state.cellWidth * ratio) *
+                     qRound(terminal().state.cellHeight * ratio);
+    EXPECT_GT(inkIn(1, 2), area / 12) << "the W's strokes, in its own cell";
+    EXPECT_EQ(inkIn(1, 6), 0) << "nothing in the cell after the text";
+}
+
+TEST(GlyphCacheTest, AtRatioTwoAGlyphHasTheDevicePixelsOfItsCell) {
+    QFont font(QStringLiteral("Liberation Mono"));
+    font.setPixelSize(16);
+    const int ascent = QFontMetrics(font).ascent();
+    GlyphCache cache;
+    auto ink = [](const QImage& glyph) {
+        int n = 0;
+        for (int y = 0; y < glyph.height(); ++y)
+            for (int x = 0; x < glyph.width(); ++x) n += qAlpha(glyph.pixel(x, y)) > 128;
+        return n;
+    };
+    const QImage single = cache.Glyph(U'W', 0x00FFFFFF, font, ascent, 10, 20, 1.0);
+    EXPECT_EQ(single.size(), QSize(10, 20));
+    ASSERT_GT(ink(single), 10);
+    const QImage& twice = cache.Glyph(U'W', 0x00FFFFFF, font, ascent, 10, 20, 2.0);
+    EXPECT_EQ(cache.size(), 1u) << "another ratio starts the cache over";
+    EXPECT_EQ(twice.size(), QSize(20, 40));
+    EXPECT_EQ(twice.devicePixelRatio(), 2.0);
+    EXPECT_EQ(twice.deviceIndependentSize(), QSizeF(10, 20)) << "the same logical cell";
+    // Four device pixels a logical one: the strokes are drawn, not scaled up.
+    EXPECT_GT(ink(twice), 3 * ink(single));
+    EXPECT_LT(ink(twice), 5 * ink(single));
+    bool sharpEdge = false;  // a scaled-up glyph would have only doubled pixels
+    for (int y = 0; y + 1 < twice.height() && !sharpEdge; y += 2)
+        for (int x = 0; x + 1 < twice.width() && !sharpEdge; x += 2)
+            sharpEdge = twice.pixel(x, y) != twice.pixel(x + 1, y) ||
+                        twice.pixel(x, y) != twice.pixel(x, y + 1);
+    EXPECT_TRUE(sharpEdge);
 }
 
 TEST_F(ViewTest, KeysReachTheTerminalAsTheKeyboardTablesSay) {
