@@ -11,14 +11,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "app/BackgroundTile.h"
 #include "app/CommandTable.h"
@@ -84,6 +79,7 @@ void CTelnetView::RefreshScreen() {
 }
 
 void CTelnetView::DamageReady() {
+    measurements_.DamageArrived();
     if (inputFlush_) {
         // What a key changed (its echo, "X-System" once it is sent) goes to
         // the glass now: keys come at a person's pace, never as a burst.
@@ -250,61 +246,8 @@ void CTelnetView::paintEvent(QPaintEvent* event) {
         w.drawImage(QRectF(r), back_,
                     QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
     }
-    if (measureStage_ < 2) ReportMeasurements();
-}
-
-namespace {
-
-/// Milliseconds since this process was started by the kernel (its start time
-/// in /proc is in clock ticks since boot), or -1 where that cannot be read.
-long long ProcessAgeMilliseconds() {
-    std::ifstream stat("/proc/self/stat");
-    std::string text;
-    std::getline(stat, text);
-    // The command name may hold spaces and parentheses: fields are counted
-    // from the last ')', after which the state is field 3 and the start time 22.
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) return -1;
-    std::istringstream fields(text.substr(close + 1));
-    std::string field;
-    for (int i = 3; i < 22 && fields >> field; ++i) {
-    }
-    unsigned long long startTicks = 0;
-    if (!(fields >> startTicks)) return -1;
-    const long ticksPerSecond = sysconf(_SC_CLK_TCK);
-    timespec now{};
-    if (ticksPerSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0) return -1;
-    const long long nowMs = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-    return nowMs - static_cast<long long>(startTicks * 1000 / ticksPerSecond);
-}
-
-}  // namespace
-
-void CTelnetView::ReportMeasurements() {
-    static const bool enabled = qEnvironmentVariableIsSet("QUENLIX_MEASURE");
-    if (!enabled) {
-        measureStage_ = 2;
-        return;
-    }
-    if (measureStage_ == 0) {
-        const auto now = std::chrono::system_clock::now().time_since_epoch();
-        std::fprintf(stderr, "measure: first-paint-epoch-ms %lld\n",
-                     static_cast<long long>(
-                         std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
-        if (const long long age = ProcessAgeMilliseconds(); age >= 0) {
-            std::fprintf(stderr, "measure: first-paint-process-ms %lld\n", age);
-        }
-        measureStage_ = 1;
-    }
-    if (!session_) return;
-    const TerminalState& s = session_->terminal.state;
-    if (s.connected && !s.inputInhibited && s.pendingRead != 0) {
-        std::ifstream status("/proc/self/status");
-        for (std::string line; std::getline(status, line);) {
-            if (line.rfind("VmRSS:", 0) == 0) std::fprintf(stderr, "measure: %s\n", line.c_str());
-        }
-        measureStage_ = 2;
-        if (qgetenv("QUENLIX_MEASURE") == "exit") QApplication::exit(0);
+    if (measurements_.enabled() && session_) {
+        measurements_.Painted(session_->terminal.state, frames_, paints_);
     }
 }
 

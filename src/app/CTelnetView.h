@@ -12,6 +12,7 @@
 
 #include "app/GlyphCache.h"
 #include "app/KeyTranslator.h"
+#include "app/PaintMeasurements.h"
 #include "app/QtFontMeasurer.h"
 #include "connection/TerminalSession.h"
 #include "display/ScreenPainter.h"
@@ -149,10 +150,7 @@ private:
     CapsLockTracker caps_;
     /// Wheel travel not yet turned into a key, eighths of a degree.
     int wheelTravel_ = 0;
-    /// QUENLIX_MEASURE: report the first paint and the memory in use once the
-    /// host waits for the operator (for the performance report).
-    void ReportMeasurements();
-    int measureStage_ = 0;
+    PaintMeasurements measurements_;  ///< QUENLIX_MEASURE, for the performance report
 };
 
 }  // namespace quenlix::app
