@@ -107,7 +107,7 @@ TEST_F(CliEndToEnd, SignOnScreenInPiecesAndTheEnterRecord) {
     // Cursor after the typed text, Enter, the User field (monocase) at 6,53.
     Bytes data = {6, 60, 0xF1, 0x11, 6, 53, 0xD8, 0xE2, 0xC5, 0xC3, 0xD6, 0xC6, 0xD9, 0x40, 0x40,
                   0x40};
-    EXPECT_EQ(host.received[5], FrameRecord(0x03, data)) << Hex(host.received[5]);
+    EXPECT_EQ(host.received[5], FrameRecord(0x03, data)) << Described(host.received[5]);
 }
 
 TEST_F(CliEndToEnd, AutoSignOnValuesTravelInTheEnvironmentAnswer) {
@@ -203,7 +203,7 @@ TEST_F(CliEndToEnd, ConnectWhileConnectedKeepsTheConnection) {
     EXPECT_EQ(Run("wait 5000"), "closed\n");
     host.Join();
     ASSERT_EQ(host.received.size(), 6u);
-    EXPECT_EQ(host.received[5], FrameRecord(0x03, {3, 11, 0xF1})) << Hex(host.received[5]);
+    EXPECT_EQ(host.received[5], FrameRecord(0x03, {3, 11, 0xF1})) << Described(host.received[5]);
 }
 
 TEST(CliCommands, RefusedConnectPrintsMessage511AndFails) {

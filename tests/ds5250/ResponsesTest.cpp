@@ -33,7 +33,7 @@ TEST_F(ResponsesTest, EnterWithReadMdtFieldsSendsOnlyModifiedFields) {
     const Bytes hello = Ebcdic("HELLO");
     data.insert(data.end(), hello.begin(), hello.end());
     ASSERT_EQ(sender.sent.size(), 1u);
-    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, data)) << Hex(sender.sent[0]);
+    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, data)) << Described(sender.sent[0]);
     EXPECT_EQ(terminal.state.inputInhibited, 1);
     EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields) << "the pending read stays";
 }
@@ -101,7 +101,7 @@ TEST_F(ResponsesTest, AutoEnterSendsTaggedAndRequiredFieldAddresses) {
     Bytes data = {4, 2, kAidEnter, 0x11, 3, 2, 0x11, 4, 2};
     for (auto b : Ebcdic("OK")) data.push_back(b);
     data.insert(data.end(), {0x11, 5, 2});
-    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, data)) << Hex(sender.sent.at(0));
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, data)) << Described(sender.sent.at(0));
 }
 
 TEST_F(ResponsesTest, ReadScreenOfA24By80Screen) {
@@ -125,7 +125,7 @@ TEST_F(ResponsesTest, ReadImmediateShortensSignedNumericFields) {
     Run(FrameRecord(kOpReadImmediate, {0x04, 0x72}));
     Bytes data = {2, 2, 0x00};
     for (auto b : Ebcdic("12AB")) data.push_back(b);
-    EXPECT_EQ(sender.sent.at(0), Sent(kOpNoOperation, data)) << Hex(sender.sent.at(0));
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpNoOperation, data)) << Described(sender.sent.at(0));
 }
 
 TEST_F(ResponsesTest, SaveScreenRestoresTheSameScreen) {
@@ -192,7 +192,7 @@ TEST_F(ResponsesTest, SaveScreenBytes) {
                 {0x11, 0x01, 0x01},
                 screen,
                 {0x13, 3, 11}}));
-    EXPECT_EQ(sender.sent[0], expected) << Hex(sender.sent[0]);
+    EXPECT_EQ(sender.sent[0], expected) << Described(sender.sent[0]);
     EXPECT_EQ(terminal.formatTable.entry(0)->ffw1, 0x48) << "stored back";
     EXPECT_EQ(terminal.formatTable.entry(1)->ffw1, 0x40);
 
@@ -302,7 +302,7 @@ TEST_F(ResponsesTest, QueryReplyForEachTerminalName) {
         {0xFF, 0xEF},
     });
     ASSERT_EQ(expected.size(), 73u);
-    EXPECT_EQ(sender.sent[0], expected) << Hex(sender.sent[0]);
+    EXPECT_EQ(sender.sent[0], expected) << Described(sender.sent[0]);
 
     struct Row {
         const char* name;
