@@ -55,20 +55,34 @@ namespace ds {
 
 std::string OpcodeName(std::uint8_t opcode) {
     switch (opcode) {
-        case kOpNoOperation: return "No Operation";
-        case kOpInvite: return "Invite";
-        case kOpOutputOnly: return "Output Only";
-        case kOpPutGet: return "Put/Get";
-        case kOpSaveScreen: return "Save Screen";
-        case kOpRestoreScreen: return "Restore Screen";
-        case kOpReadImmediate: return "Read Immediate";
-        case kOpReserved7: return "reserved";
-        case kOpReadScreen: return "Read Screen";
-        case kOpReserved9: return "reserved";
-        case kOpCancelInvite: return "Cancel Invite";
-        case kOpMessageLightOn: return "Message Light On";
-        case kOpMessageLightOff: return "Message Light Off";
-        default: return {};
+        case kOpNoOperation:
+            return "No Operation";
+        case kOpInvite:
+            return "Invite";
+        case kOpOutputOnly:
+            return "Output Only";
+        case kOpPutGet:
+            return "Put/Get";
+        case kOpSaveScreen:
+            return "Save Screen";
+        case kOpRestoreScreen:
+            return "Restore Screen";
+        case kOpReadImmediate:
+            return "Read Immediate";
+        case kOpReserved7:
+            return "reserved";
+        case kOpReadScreen:
+            return "Read Screen";
+        case kOpReserved9:
+            return "reserved";
+        case kOpCancelInvite:
+            return "Cancel Invite";
+        case kOpMessageLightOn:
+            return "Message Light On";
+        case kOpMessageLightOff:
+            return "Message Light Off";
+        default:
+            return {};
     }
 }
 
@@ -76,26 +90,41 @@ std::string AidName(std::uint8_t aid) {
     if (aid >= kAidF1 && aid < kAidF1 + 12) return "F" + std::to_string(aid - kAidF1 + 1);
     if (aid >= kAidF13 && aid < kAidF13 + 12) return "F" + std::to_string(aid - kAidF13 + 13);
     switch (aid) {
-        case kAidEnter: return "Enter";
-        case kAidRollDown: return "RollDown";
-        case kAidRollUp: return "RollUp";
-        case kAidHelp: return "Help";
-        case kAidPrint: return "Print";
-        case kAidClear: return "Clear";
-        case kAidPa1: return "PA1";
-        case kAidPa2: return "PA2";
-        case kAidPa3: return "PA3";
-        case kAidStructuredField: return "StructuredField";
-        default: return "AID " + Hex(aid);
+        case kAidEnter:
+            return "Enter";
+        case kAidRollDown:
+            return "RollDown";
+        case kAidRollUp:
+            return "RollUp";
+        case kAidHelp:
+            return "Help";
+        case kAidPrint:
+            return "Print";
+        case kAidClear:
+            return "Clear";
+        case kAidPa1:
+            return "PA1";
+        case kAidPa2:
+            return "PA2";
+        case kAidPa3:
+            return "PA3";
+        case kAidStructuredField:
+            return "StructuredField";
+        default:
+            return "AID " + Hex(aid);
     }
 }
 
 std::string SenseMeaning(std::uint8_t sense) {
     switch (sense) {
-        case kSenseFieldBeyondScreen: return "field beyond the screen";
-        case kSenseWriteBeyondScreen: return "write beyond the screen";
-        case kSenseInvalidRoll: return "invalid Roll";
-        default: return {};
+        case kSenseFieldBeyondScreen:
+            return "field beyond the screen";
+        case kSenseWriteBeyondScreen:
+            return "write beyond the screen";
+        case kSenseInvalidRoll:
+            return "invalid Roll";
+        default:
+            return {};
     }
 }
 
@@ -156,8 +185,8 @@ void RecordDescriber::EndHeader() {
     const std::uint8_t flag2 = header_[8];
     opcode_ = header_[9];
     const std::string name = OpcodeName(opcode_);
-    std::string line = name.empty() ? "opcode " + Hex(opcode_) + " (unknown)"
-                                    : name + " (" + Hex(opcode_) + ")";
+    std::string line =
+        name.empty() ? "opcode " + Hex(opcode_) + " (unknown)" : name + " (" + Hex(opcode_) + ")";
     if (source_ == RecordSource::kHost) {
         if (flag1_ || flag2) line += ", flags " + Hex(flag1_) + " " + Hex(flag2);
     } else if (flag1_ || flag2) {
@@ -179,7 +208,8 @@ void RecordDescriber::EndHeader() {
                 phase_ = Phase::kNotRead;  // the interpreter skips the rest of the block
                 break;
             case kOpRestoreScreen:
-                imageSecrets_ = std::make_unique<ScreenMemory::PositionSet>(memory_.secretPositions());
+                imageSecrets_ =
+                    std::make_unique<ScreenMemory::PositionSet>(memory_.secretPositions());
                 commandStream_ = true;
                 phase_ = Phase::kEscape;
                 break;
@@ -548,8 +578,8 @@ void RecordDescriber::StartOfHeaderDone() {
     // field for reads, 5 error row, 6..8 command key switches.
     auto at = [&](std::size_t offset) -> int { return offset < o.size() + 1 ? o[offset - 1] : 0; };
     const int length = o[0];
-    std::string line = "SOH first field " + std::to_string(at(4)) + ", error row " +
-                       std::to_string(at(5));
+    std::string line =
+        "SOH first field " + std::to_string(at(4)) + ", error row " + std::to_string(at(5));
     if (at(2)) line += ", flag " + Hex(static_cast<std::uint8_t>(at(2)));
     if (at(6) || at(7) || at(8)) {
         line += ", keys " + Hex(static_cast<std::uint8_t>(at(6))) + " " +
@@ -893,8 +923,8 @@ void RecordDescriber::DescribeAnswer() {
         case Answer::kNegative: {
             std::string line = "negative response " + HexList(rest_);
             const bool standard =
-                rest_.size() == 4 && std::equal(std::begin(kSensePrefix), std::end(kSensePrefix),
-                                                rest_.begin());
+                rest_.size() == 4 &&
+                std::equal(std::begin(kSensePrefix), std::end(kSensePrefix), rest_.begin());
             const std::string meaning = rest_.empty() ? "" : SenseMeaning(rest_.back());
             if (standard && !meaning.empty()) line += ": " + meaning;
             if (!standard) line += " (not the sense bytes 10 05 01 c)";
@@ -917,9 +947,9 @@ void RecordDescriber::DescribeAnswer() {
         case Answer::kAfterFields:
         case Answer::kUnknown:
             if (!rest_.empty()) {
-                Line(std::string(answer_ == Answer::kAfterFields ? "after the fields: "
-                                                                 : "data: ") +
-                     HexList(rest_) + more);
+                Line(
+                    std::string(answer_ == Answer::kAfterFields ? "after the fields: " : "data: ") +
+                    HexList(rest_) + more);
             }
             return;
     }
@@ -1085,9 +1115,8 @@ std::vector<std::string> RecordDescriber::Finish() {
     return std::move(lines_);
 }
 
-RecordDescription DescribeRecord(const std::uint8_t* bytes, std::size_t count,
-                                 RecordSource source, const DescribeOptions& options,
-                                 ScreenMemory* memory) {
+RecordDescription DescribeRecord(const std::uint8_t* bytes, std::size_t count, RecordSource source,
+                                 const DescribeOptions& options, ScreenMemory* memory) {
     ScreenMemory blank;
     RecordDescriber describer(source, options, memory ? *memory : blank);
     RecordDescription out;

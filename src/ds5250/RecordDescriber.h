@@ -91,8 +91,15 @@ private:
     /// A Start of Field order read a byte at a time: an optional format
     /// word, control words while 0x80 is set, the attribute, the length.
     struct FieldOrder {
-        enum class Step { kFirst, kFormatWord2, kControlOrAttribute, kControlWord2, kLengthHigh,
-                          kLengthLow, kDone };
+        enum class Step {
+            kFirst,
+            kFormatWord2,
+            kControlOrAttribute,
+            kControlWord2,
+            kLengthHigh,
+            kLengthLow,
+            kDone
+        };
         Step step = Step::kFirst;
         bool formatWord = false;
         std::uint8_t ffw1 = 0;
@@ -218,8 +225,8 @@ struct RecordDescription {
     std::vector<std::string> lines;
     std::vector<bool> secret;
 };
-RecordDescription DescribeRecord(const std::uint8_t* bytes, std::size_t count,
-                                 RecordSource source, const DescribeOptions& options = {},
+RecordDescription DescribeRecord(const std::uint8_t* bytes, std::size_t count, RecordSource source,
+                                 const DescribeOptions& options = {},
                                  ScreenMemory* memory = nullptr);
 
 namespace ds {

@@ -23,9 +23,9 @@ Bytes Recorded(const std::string& name) {
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-#define SKIP_WITHOUT_RECORDING(bytes)                                                      \
-    if ((bytes).empty())                                                                   \
-    GTEST_SKIP() << "the recorded sign-on is not here (" << kRecording                    \
+#define SKIP_WITHOUT_RECORDING(bytes)                                  \
+    if ((bytes).empty())                                               \
+    GTEST_SKIP() << "the recorded sign-on is not here (" << kRecording \
                  << "): this clone has no ../shared/refdata"
 
 RecordDescription Describe(const Bytes& record, RecordSource source, ScreenMemory& memory,
@@ -155,12 +155,13 @@ TEST(RecordDescriberGolden, RecordedMenuQueryAndMessageLight) {
               (Lines{"Put/Get (03), length 17",
                      "  WSF length 5 class D9 type 70 flags 00 (query: answered with the query "
                      "reply)"}));
-    const Lines reply = Describe(Recorded("testsys-login-c2h-02-rec.bin"), RecordSource::kTerminal,
-                                 memory).lines;
+    const Lines reply =
+        Describe(Recorded("testsys-login-c2h-02-rec.bin"), RecordSource::kTerminal, memory).lines;
     ASSERT_GE(reply.size(), 3u) << Joined(reply);
     EXPECT_EQ(reply[1], "  query reply, length 58, class D9, type 70, flag 80");
-    EXPECT_EQ(reply[2],
-              "  controller 06 00, code level 01 01 00, device 01 \"5251\" model \"011\", keyboard 02");
+    EXPECT_EQ(
+        reply[2],
+        "  controller 06 00, code level 01 01 00, device 01 \"5251\" model \"011\", keyboard 02");
     EXPECT_EQ(Describe(Recorded("testsys-login-h2c-06-rec.bin"), RecordSource::kHost, memory).lines,
               (Lines{"Message Light Off (0C), length 10"}));
 
@@ -171,22 +172,36 @@ TEST(RecordDescriberGolden, RecordedMenuQueryAndMessageLight) {
                              "attr 22 \"IBM i Main Menu\" attr 20"}) {
         EXPECT_TRUE(Contains(menu, line)) << line << "\n" << Joined(menu);
     }
-    EXPECT_EQ(Describe(Recorded("testsys-login-c2h-03-rec.bin"), RecordSource::kTerminal, memory)
-                  .lines,
-              (Lines{"No Operation (00), length 17", "  cursor 20,8, Enter", "  field 20,7 \"1\""}));
+    EXPECT_EQ(
+        Describe(Recorded("testsys-login-c2h-03-rec.bin"), RecordSource::kTerminal, memory).lines,
+        (Lines{"No Operation (00), length 17", "  cursor 20,8, Enter", "  field 20,7 \"1\""}));
 }
 
 TEST(RecordDescriberGolden, BuilderScreens) {
     ScreenMemory memory;
     RecordBuilder r;
-    r.clearUnitAlternate().writeToDisplay(0x40, 0x04).startOfHeader(2, 27)
-        .sba(1, 1).attribute(0x20).text("Q\"uote\\d").repeatToAddress(1, 132, 0x00)
-        .sba(3, 10).startOfFieldResequenced(0x40, 0x07, 2, 0x24, 5).text("12")
-        .sba(4, 10).startOfOutputField(0x20, 3)
-        .sba(5, 10).startOfField(0x60, 0x80, 0x3F, 255)
-        .insertCursor(3, 11).raw({kOrderInsertCursorAlt, 5, 11})
-        .writeErrorCode().insertCursor(27, 2).text("ERROR")
-        .roll(0x82, 2, 9).clearFormatTable().readInputFields(0x20, 0x03);
+    r.clearUnitAlternate()
+        .writeToDisplay(0x40, 0x04)
+        .startOfHeader(2, 27)
+        .sba(1, 1)
+        .attribute(0x20)
+        .text("Q\"uote\\d")
+        .repeatToAddress(1, 132, 0x00)
+        .sba(3, 10)
+        .startOfFieldResequenced(0x40, 0x07, 2, 0x24, 5)
+        .text("12")
+        .sba(4, 10)
+        .startOfOutputField(0x20, 3)
+        .sba(5, 10)
+        .startOfField(0x60, 0x80, 0x3F, 255)
+        .insertCursor(3, 11)
+        .raw({kOrderInsertCursorAlt, 5, 11})
+        .writeErrorCode()
+        .insertCursor(27, 2)
+        .text("ERROR")
+        .roll(0x82, 2, 9)
+        .clearFormatTable()
+        .readInputFields(0x20, 0x03);
     EXPECT_EQ(Describe(r.record(), RecordSource::kHost, memory).lines,
               (Lines{"Put/Get (03), length 98",
                      "  Clear Unit Alternate 00",
@@ -228,12 +243,11 @@ TEST(RecordDescriberGolden, TextInTheSessionsCodePage) {
     options.etoa = &tables.EtoaFor(37);
     options.charset = &PcCharset::ForCodePage(37);
     const Bytes record = RecordBuilder().writeToDisplay().raw({0x4A, 0x5A, 0xC1}).record();
-    const Lines lines = DescribeRecord(record.data(), record.size(), RecordSource::kHost, options)
-                            .lines;
+    const Lines lines =
+        DescribeRecord(record.data(), record.size(), RecordSource::kHost, options).lines;
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[2], "  \"\xC2\xA2!A\"") << "cent sign, exclamation mark, A: UTF-8";
-    const Lines builtin =
-        DescribeRecord(record.data(), record.size(), RecordSource::kHost).lines;
+    const Lines builtin = DescribeRecord(record.data(), record.size(), RecordSource::kHost).lines;
     EXPECT_EQ(builtin[2], "  \"[]A\"") << "the built-in pair is code page 500";
 }
 
@@ -243,9 +257,18 @@ class AnswerDescriptionTest : public InterpreterTest {
 protected:
     void SignOn(std::uint8_t readCommand = kCmdReadMdtFields) {
         RecordBuilder r;
-        r.clearUnit().writeToDisplay().sba(6, 17).text("User").sba(6, 52)
-            .startOfField(0x40, 0x20, 0x24, 10).sba(7, 17).text("Password").sba(7, 52)
-            .startOfField(0x40, 0x00, 0x27, 10).insertCursor(6, 53).command(readCommand)
+        r.clearUnit()
+            .writeToDisplay()
+            .sba(6, 17)
+            .text("User")
+            .sba(6, 52)
+            .startOfField(0x40, 0x20, 0x24, 10)
+            .sba(7, 17)
+            .text("Password")
+            .sba(7, 52)
+            .startOfField(0x40, 0x00, 0x27, 10)
+            .insertCursor(6, 53)
+            .command(readCommand)
             .raw({0x00, 0x00});
         const Bytes screen = r.record();
         Run(screen);
@@ -295,8 +318,8 @@ TEST_F(AnswerDescriptionTest, EnterWithReadInputFieldsAndAutoEnter) {
     SignOn(kCmdReadInputFields);
     responses.SendAid(kAidF1 + 2);
     EXPECT_EQ(SentWithoutPassword().lines,
-              (Lines{"Put/Get (03), length 33", "  cursor 6,53, F3",
-                     "  field 6,53 \"QUSER     \"", "  field 7,53 *** (10 bytes)"}));
+              (Lines{"Put/Get (03), length 33", "  cursor 6,53, F3", "  field 6,53 \"QUSER     \"",
+                     "  field 7,53 *** (10 bytes)"}));
     // Auto-enter addresses its fields whatever read is pending.
     responses.SendAutoEnter();
     EXPECT_EQ(SentWithoutPassword().lines,
@@ -352,8 +375,8 @@ TEST_F(AnswerDescriptionTest, ATraceStartedAfterTheScreenKnowsItsFields) {
 TEST_F(AnswerDescriptionTest, ResequencedFieldsAreReadInTheirOrder) {
     RecordBuilder r;
     r.clearUnit().writeToDisplay().startOfHeader(2, 0);
-    r.sba(2, 1).startOfFieldResequenced(0x40, 0, 0, 0x20, 2).text("AA");   // 0 -> end
-    r.sba(3, 1).startOfFieldResequenced(0x40, 0, 0, 0x27, 2).text("BB");   // 1 -> 0
+    r.sba(2, 1).startOfFieldResequenced(0x40, 0, 0, 0x20, 2).text("AA");  // 0 -> end
+    r.sba(3, 1).startOfFieldResequenced(0x40, 0, 0, 0x27, 2).text("BB");  // 1 -> 0
     r.readInputFields();
     Run(r.record());
     Describe(r.record(), RecordSource::kHost, memory);
@@ -361,8 +384,8 @@ TEST_F(AnswerDescriptionTest, ResequencedFieldsAreReadInTheirOrder) {
     sender.sent.clear();
     responses.SendAid(kAidEnter);
     EXPECT_EQ(Describe(sender.sent.back(), RecordSource::kTerminal, memory).lines,
-              (Lines{"Put/Get (03), length 17", "  cursor 2,2, Enter",
-                     "  field 3,2 *** (2 bytes)", "  field 2,2 \"AA\""}));
+              (Lines{"Put/Get (03), length 17", "  cursor 2,2, Enter", "  field 3,2 *** (2 bytes)",
+                     "  field 2,2 \"AA\""}));
 }
 
 TEST_F(AnswerDescriptionTest, NegativeResponsesAndTheOtherFixedRecords) {
@@ -371,10 +394,10 @@ TEST_F(AnswerDescriptionTest, NegativeResponsesAndTheOtherFixedRecords) {
                                   std::pair{kSenseInvalidRoll, "invalid Roll"}}) {
         sender.sent.clear();
         interpreter.SendNegativeResponse(sense);
-        EXPECT_EQ(Describe(sender.sent.back(), RecordSource::kTerminal, memory).lines,
-                  (Lines{"No Operation (00), flags 80 00 (error), length 14",
-                         "  negative response 10 05 01 " + TextTokens::Hex(sense) + ": " +
-                             meaning}));
+        EXPECT_EQ(
+            Describe(sender.sent.back(), RecordSource::kTerminal, memory).lines,
+            (Lines{"No Operation (00), flags 80 00 (error), length 14",
+                   "  negative response 10 05 01 " + TextTokens::Hex(sense) + ": " + meaning}));
     }
     responses.SendAttention();
     responses.SendSysReq("90");
@@ -394,22 +417,35 @@ TEST_F(AnswerDescriptionTest, NegativeResponsesAndTheOtherFixedRecords) {
 
 TEST(RecordDescriberRefusals, TheTerminalsRefusalsAreNamed) {
     ScreenMemory memory;
-    const Lines beyond = Describe(RecordBuilder().clearUnit().writeToDisplay().sba(24, 80)
-                                      .text("AB").sba(1, 1).startOfField(0x40, 0, 0x27, 4)
+    const Lines beyond = Describe(RecordBuilder()
+                                      .clearUnit()
+                                      .writeToDisplay()
+                                      .sba(24, 80)
+                                      .text("AB")
+                                      .sba(1, 1)
+                                      .startOfField(0x40, 0, 0x27, 4)
                                       .record(),
-                                  RecordSource::kHost, memory).lines;
-    EXPECT_TRUE(Contains(beyond, "(data at 25,1 beyond the screen: the terminal answers with "
-                                 "sense 2A and reads no further)"))
+                                  RecordSource::kHost, memory)
+                             .lines;
+    EXPECT_TRUE(Contains(beyond,
+                         "(data at 25,1 beyond the screen: the terminal answers with "
+                         "sense 2A and reads no further)"))
         << Joined(beyond);
     EXPECT_EQ(memory.fields().fieldCount(), 0) << "nothing after the refusal is taken";
 
-    const Lines field = Describe(RecordBuilder().clearUnit().writeToDisplay().sba(24, 70)
-                                     .startOfField(0x40, 0, 0x20, 20).record(),
-                                 RecordSource::kHost, memory).lines;
+    const Lines field = Describe(RecordBuilder()
+                                     .clearUnit()
+                                     .writeToDisplay()
+                                     .sba(24, 70)
+                                     .startOfField(0x40, 0, 0x20, 20)
+                                     .record(),
+                                 RecordSource::kHost, memory)
+                            .lines;
     EXPECT_TRUE(Contains(field, "(the field beyond the screen: the terminal answers with sense 28"))
         << Joined(field);
-    const Lines roll = Describe(RecordBuilder().clearUnit().roll(0x01, 5, 5).record(),
-                                RecordSource::kHost, memory).lines;
+    const Lines roll =
+        Describe(RecordBuilder().clearUnit().roll(0x01, 5, 5).record(), RecordSource::kHost, memory)
+            .lines;
     EXPECT_EQ(roll.back(), "  Roll up 1 row, rows 5 to 5 (refused: sense 2C, invalid Roll)");
 }
 
@@ -418,12 +454,10 @@ TEST(RecordDescriberBadInput, CutShortAndUnknownBytesAreShown) {
     auto lines = [&](const Bytes& b, RecordSource s = RecordSource::kHost) {
         return DescribeRecord(b.data(), b.size(), s, {}, &memory).lines;
     };
-    EXPECT_EQ(lines({0x00, 0x20, 0x12}),
-              (Lines{"cut short: 3 of the 10 header bytes: 00 20 12",
-                     "  (no IAC EOR: the record is cut short)"}));
+    EXPECT_EQ(lines({0x00, 0x20, 0x12}), (Lines{"cut short: 3 of the 10 header bytes: 00 20 12",
+                                                "  (no IAC EOR: the record is cut short)"}));
     EXPECT_EQ(lines({0x00, 0x0A, 0x12, 0xA1, 0x00, 0x00, 0x04, 0x00, 0x00, 0x03, 0x04, 0xFF, 0xEF}),
-              (Lines{"not a 5250 record: header 00 0A 12 A1 00 00 04 00 00 03",
-                     "  not read: 04"}));
+              (Lines{"not a 5250 record: header 00 0A 12 A1 00 00 04 00 00 03", "  not read: 04"}));
     EXPECT_EQ(lines(FrameRecord(0x3F, {0x04, 0x11})),
               (Lines{"opcode 3F (unknown), length 12", "  not read: 04 11"}));
     EXPECT_EQ(lines(FrameRecord(kOpPutGet, {0x3F, 0x04, 0x99, 0x04, 0x40})),
@@ -439,11 +473,11 @@ TEST(RecordDescriberBadInput, CutShortAndUnknownBytesAreShown) {
         << "a doubled 0xFF is one data byte";
     Bytes lone = FrameRecord(kOpPutGet, {0x04, 0x11, 0x00, 0x00, 0xC1});
     lone.insert(lone.begin() + 14, 0xFF);
-    EXPECT_EQ(lines(lone), (Lines{"Put/Get (03), length 15", "  WTD CC1 00 CC2 00", "  ?? FF",
-                                  "  \"A\""}))
+    EXPECT_EQ(lines(lone),
+              (Lines{"Put/Get (03), length 15", "  WTD CC1 00 CC2 00", "  ?? FF", "  \"A\""}))
         << "a lone 0xFF is dropped";
-    EXPECT_EQ(lines({0x00, 0x0E, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x80, 0x00, 0x00, 0x10, 0x05,
-                     0x01, 0x99, 0xFF, 0xEF},
+    EXPECT_EQ(lines({0x00, 0x0E, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x80, 0x00, 0x00, 0x10, 0x05, 0x01,
+                     0x99, 0xFF, 0xEF},
                     RecordSource::kTerminal)
                   .back(),
               "  negative response 10 05 01 99");
@@ -458,8 +492,8 @@ TEST(RecordDescriberBadInput, EveryPrefixAndEveryByteChangeIsDescribed) {
     const RecordDescription whole = Describe(screen, RecordSource::kHost, full);
     for (std::size_t cut = 0; cut <= screen.size(); ++cut) {
         ScreenMemory memory;
-        const RecordDescription d = DescribeRecord(screen.data(), cut, RecordSource::kHost, {},
-                                                   &memory);
+        const RecordDescription d =
+            DescribeRecord(screen.data(), cut, RecordSource::kHost, {}, &memory);
         ASSERT_FALSE(d.lines.empty()) << cut;
         for (std::size_t i = 0; i < cut; ++i) ASSERT_EQ(d.secret[i], whole.secret[i]) << cut;
     }
