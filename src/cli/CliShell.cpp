@@ -30,9 +30,21 @@ public:
     }
     void Sent(const std::uint8_t* bytes, std::size_t count) override {
         UseSessionCodePage();
-        Print(tracer_.Sent(bytes, count));
+        const std::vector<std::string> lines = tracer_.Sent(bytes, count);
+        if (recordingLineHeld_) {
+            // The recording's own "sent" line, with the same bytes masked.
+            recordingLineHeld_ = false;
+            out_ << "sent " << lines.front().substr(std::string_view(TrafficTracer::kSentPrefix).size())
+                 << '\n';
+        }
+        Print(lines);
     }
     void Dropped(std::size_t count) override { out_ << "trace dropped " << count << '\n'; }
+
+    bool masking() const { return tracer_.masking(); }
+    /// A recording standing in for the socket leaves its "sent" line to the
+    /// trace of the same bytes, which follows at once.
+    void HoldRecordingLine() { recordingLineHeld_ = true; }
 
 private:
     void UseSessionCodePage() {
@@ -46,18 +58,27 @@ private:
     std::ostream& out_;
     TerminalSession& session_;
     TrafficTracer tracer_;
+    bool recordingLineHeld_ = false;
 };
 
-/// The "socket" of a replay: records the terminal sends are printed.
+/// The "socket" of a replay: records the terminal sends are printed. While a
+/// masking trace is on, the trace prints the line, secrets masked as in its
+/// own lines, so that the saved output of a traced session holds none.
 class CliShell::Recording : public RecordSender {
 public:
     explicit Recording(std::ostream& out) : out_(out) {}
     void Send(const std::uint8_t* bytes, std::size_t count) override {
+        if (tracer_ && tracer_->masking()) {
+            tracer_->HoldRecordingLine();
+            return;
+        }
         out_ << "sent " << HexLine(bytes, count) << '\n';
     }
+    void SetTracer(Tracer* tracer) { tracer_ = tracer; }
 
 private:
     std::ostream& out_;
+    Tracer* tracer_ = nullptr;
 };
 
 namespace {
@@ -193,6 +214,7 @@ void CliShell::RegisterSessionCommands() {
         std::unique_ptr<Tracer> tracer;
         if (tracing_) tracer = std::make_unique<Tracer>(out_, *session_, args == "on");
         session_->endpoint().SetMonitor(tracer.get());
+        recording_->SetTracer(tracer.get());
         tracer_ = std::move(tracer);
         return true;
     });
