@@ -34,8 +34,8 @@ public:
         if (recordingLineHeld_) {
             // The recording's own "sent" line, with the same bytes masked.
             recordingLineHeld_ = false;
-            out_ << "sent " << lines.front().substr(std::string_view(TrafficTracer::kSentPrefix).size())
-                 << '\n';
+            const std::size_t prefix = std::string_view(TrafficTracer::kSentPrefix).size();
+            out_ << "sent " << lines.front().substr(prefix) << '\n';
         }
         Print(lines);
     }
