@@ -21,6 +21,10 @@ std::string TextTokens::Hex(std::uint8_t byte) {
     return two;
 }
 
+std::string TextTokens::Address(int row, int column) {
+    return std::to_string(row) + "," + std::to_string(column);
+}
+
 std::string TextTokens::Secret(std::size_t count) {
     return "*** (" + std::to_string(count) + (count == 1 ? " byte)" : " bytes)");
 }
@@ -43,7 +47,7 @@ void TextTokens::Add(std::uint8_t ebcdic, bool secret, bool attributes) {
     const char32_t u = charset_ ? charset_->ToUnicode(pc) : pc;
     if (Printable(u)) {
         FlushRepeat();
-        if (run_.size() >= kMaxBytes) {
+        if (run_.size() + 8 >= kMaxBytes) {  // room for the quotes and one character
             cut_ = true;
             return;
         }

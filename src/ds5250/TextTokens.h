@@ -35,6 +35,8 @@ public:
     static std::string Secret(std::size_t count);
     /// Two upper-case hexadecimal digits.
     static std::string Hex(std::uint8_t byte);
+    /// "6,53": a 1-based row and column.
+    static std::string Address(int row, int column);
 
 private:
     void FlushRun();

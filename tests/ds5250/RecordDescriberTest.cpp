@@ -484,6 +484,34 @@ TEST(RecordDescriberBadInput, CutShortAndUnknownBytesAreShown) {
     EXPECT_EQ(lines(FrameRecord(kOpPutGet, {0x04, 0x11})).back(), "  command 11 cut short");
 }
 
+TEST(RecordDescriberBadInput, LongRecordsAreDescribedWithinTheirBoundsAndStillMasked) {
+    // The lines of one record stop at their limit, while secrets are
+    // followed to the record's end.
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay();
+    for (int i = 0; i < 40000; ++i) r.sba(1, 1);
+    r.sba(5, 1).startOfField(0x40, 0, 0x27, 4).text("HUSH");
+    const Bytes record = r.record();
+    ScreenMemory memory;
+    const RecordDescription d = Describe(record, RecordSource::kHost, memory);
+    std::size_t total = 0;
+    for (const std::string& l : d.lines) total += l.size();
+    EXPECT_LE(total, RecordDescriber::kMaxDescribedBytes + 100);
+    EXPECT_EQ(d.lines.back(), "  (the rest of the record is not described)");
+    const std::size_t hush = record.size() - 2 - 4;
+    for (std::size_t i = hush; i < hush + 4; ++i) EXPECT_TRUE(d.secret[i]) << i;
+    EXPECT_FALSE(d.secret[hush - 1]);
+
+    // The text of one line is cut at its limit.
+    TextTokens words(BuiltinTablePair().ETOA, nullptr, true);
+    for (std::size_t i = 0; i < TextTokens::kMaxBytes + 100; ++i) words.Add(0xC1, false, true);
+    words.Add(0x00, false, true);
+    const std::string cut = words.Take();
+    EXPECT_LE(cut.size(), TextTokens::kMaxBytes + 4);
+    EXPECT_EQ(cut.substr(cut.size() - 4), " ...");
+    EXPECT_TRUE(words.empty());
+}
+
 TEST(RecordDescriberBadInput, EveryPrefixAndEveryByteChangeIsDescribed) {
     // A record cut anywhere, or with any byte replaced, is still described:
     // the header line first, and secrets stay secrets up to the cut.
