@@ -24,8 +24,9 @@ function(quenlix_test name)
     target_compile_definitions(${name} PRIVATE
         QUENLIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         QUENLIX_TABLE_DIR="${CMAKE_BINARY_DIR}/bin")
+    # A test that hangs fails within two minutes instead of holding the run.
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 endfunction()
 
 # quenlix_fuzzer(<name> SOURCES ... LIBS ... [RUNS n] [SEED_GENERATOR target])

@@ -98,7 +98,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string_view text = in.Rest();
     if (flags & 8) input.PressKey("SysReq");  // the cursor goes below the screen
+    // As UTF-8 (the clipboard: typographic mapping, the cut at the screen's
+    // capacity) and as PC bytes; then through the Paste command.
+    settings.PageCode = flags & 4 ? 37 : 0;
     input.Paste(text);
+    Check(terminal.state.sysReqMode || terminal.screen.contains(terminal.CursorPosition()));
+    input.clipboard().PasteText(text);
+    Check(terminal.state.sysReqMode || terminal.screen.contains(terminal.CursorPosition()));
+    clipboard.text = std::string(text);
+    input.clipboard().Paste();
     Check(terminal.state.sysReqMode || terminal.screen.contains(terminal.CursorPosition()));
 
     // The same bytes as keys: editing, field exit and word moves.

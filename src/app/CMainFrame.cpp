@@ -88,6 +88,7 @@ void CMainFrame::BuildMenus() {
     Add(edit, kCmdSelectAll);
     edit->addSeparator();
     Add(edit, kCmdTrimBlankRight);
+    Add(edit, kCmdRefusedKeyAlarm);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("View"));
     for (int id : {kCmdCommandBar, kCmdSpecialKeyBar, kCmdHelpBar, kCmdStatusBar}) Add(viewMenu, id);
@@ -225,11 +226,19 @@ void CMainFrame::BuildStatusBar() {
         panes_[i]->setFixedWidth(metrics.horizontalAdvance(QString::fromLatin1(kWidthTexts[i])) + 8);
         bar->addPermanentWidget(panes_[i]);
     }
-    // "Ready" whenever no command prompt is shown.
-    bar->showMessage(QStringLiteral("Ready"));
-    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {
-        if (text.isEmpty()) bar->showMessage(QStringLiteral("Ready"));
+    // "Ready" (or the session's notice) whenever no command prompt is shown.
+    bar->showMessage(idleStatus_);
+    connect(bar, &QStatusBar::messageChanged, this, [this, bar](const QString& text) {
+        if (text.isEmpty()) bar->showMessage(idleStatus_);
     });
+}
+
+void CMainFrame::SetIdleStatus(const QString& text) {
+    const QString shown = text.isEmpty() ? QStringLiteral("Ready") : text;
+    if (shown == idleStatus_) return;
+    const bool showingIdle = statusBar()->currentMessage() == idleStatus_;
+    idleStatus_ = shown;
+    if (showingIdle) statusBar()->showMessage(idleStatus_);
 }
 
 void CMainFrame::SetHandler(int id, Handler handler) {

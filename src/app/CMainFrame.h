@@ -52,6 +52,10 @@ public:
 
     /// Status-bar panes 1..3: address, language, terminal type.
     void SetSessionPanes(const QString& ip, const QString& language, const QString& terminal);
+    /// What the status bar says when no command prompt is shown: "Ready"
+    /// for an empty text, else the text (a lost connection, a silent host).
+    void SetIdleStatus(const QString& text);
+    QString idleStatus() const { return idleStatus_; }
     QString paneText(int pane) const;
 
     /// Full-screen mode: menu bar, tool bars and status bar hidden (their
@@ -127,6 +131,7 @@ private:
     Qt::WindowStates savedStates_ = Qt::WindowNoState;
     bool savedVisible_[4] = {true, true, true, true};
     std::optional<bool> num_;
+    QString idleStatus_ = QStringLiteral("Ready");
 };
 
 }  // namespace quenlix::app

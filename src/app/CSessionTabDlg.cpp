@@ -206,7 +206,10 @@ CSessionTabDlg::CSessionTabDlg(int captionId, const std::string& filePath,
     connect(buttons_, &QDialogButtonBox::accepted, this, &CSessionTabDlg::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &CSessionTabDlg::reject);
 
-    for (QLineEdit* e : std::initializer_list<QLineEdit*>{tab02_->displayName, tab03_->user, tab03_->password, tab03_->program,
+    // The password is not limited while typing: a keystroke dropped without a
+    // word there gives a password that looks right and fails. OK refuses a
+    // longer one with its own message instead.
+    for (QLineEdit* e : std::initializer_list<QLineEdit*>{tab02_->displayName, tab03_->user, tab03_->program,
                          tab03_->menu, tab03_->library}) {
         new TypingLimit(e, kNameLimit);
     }
@@ -340,7 +343,13 @@ void CSessionTabDlg::accept() {
     if (!okEnabled()) return;
     for (const Limited& f : fields) {
         if (!opened_[f.page] || f.edit->text().size() <= f.limit) continue;
-        const QString text = QStringLiteral("Enter no more than %1 characters.").arg(f.limit);
+        const QString text =
+            f.edit == tab03_->password
+                ? QStringLiteral("The password has %1 characters; a session can keep at most "
+                                 "%2. Shorten it, or leave it empty and sign on by hand.")
+                      .arg(f.edit->text().size())
+                      .arg(f.limit)
+                : QStringLiteral("Enter no more than %1 characters.").arg(f.limit);
         tabs_->setCurrentIndex(f.page);
         if (onTooLong) {
             onTooLong(text);

@@ -31,7 +31,8 @@ CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& com
     : computerName_(computerName),
       ownStore_(std::make_unique<QtSettingsStore>()),
       store_(ownStore_.get()),
-      notifier_([this] { session_->endpoint().OnSocketEvent(); }) {
+      notifier_([this] { session_->endpoint().OnSocketEvent(); },
+                [this] { session_->endpoint().OnSocketWritable(); }) {
     Initialise(tableDirectory);
 }
 
@@ -39,7 +40,8 @@ CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& com
                        SettingsStore& store, Questions* questions)
     : computerName_(computerName),
       store_(&store),
-      notifier_([this] { session_->endpoint().OnSocketEvent(); }),
+      notifier_([this] { session_->endpoint().OnSocketEvent(); },
+                [this] { session_->endpoint().OnSocketWritable(); }),
       questions_(questions) {
     Initialise(tableDirectory);
 }
@@ -63,13 +65,21 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
         frame_->view()->FitScreenToWindow();
         frame_->UpdateCommandStates();
     };
-    clipboard_.SetSettings(&session_->activeSettings);
     messages_.SetParent(frame_.get());
     view.SetSession(session_.get());
     connect(&view, &CTelnetView::sendFailed, this, [this](const QString& text) {
         messages_.ShowMessage(text.toStdString(), MessageIcon::Stop);
     });
     session_->onSessionEnded = [this] { frame_->UpdateCommandStates(); };
+    // Enter on the blank screen of a session the host ended connects it
+    // again, as the Connect command does.
+    session_->onReconnectRequested = [this] {
+        QTimer::singleShot(0, frame_.get(), [this] {
+            if (!session_->terminal.state.connected) Start();
+        });
+    };
+    connect(&tick_, &QTimer::timeout, this, [this] { OnTick(); });
+    tick_.start(static_cast<int>(TerminalSession::kTickInterval.count()));
     session_->onSessionDisplayChanged = [this] { RefreshSessionDisplay(); };
     frame_->isConnected = [this] { return session_->terminal.state.connected != 0; };
     frame_->onCloseRequested = [this] { return CloseRequested(); };
@@ -110,6 +120,7 @@ void CTelnetApp::ApplyPreferences() {
     view->SetBackground({prefs_.BkgndActive != 0, prefs_.BkgndMode, prefs_.ImageFile});
     session_->clipboardOptions.TrimBlankRight = prefs_.TrimBlankRight;
     session_->clipboardOptions.NbrTabSpace = prefs_.NbrTabSpace;
+    messages_.refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0;
     view->InvalidateView();
 }
 
@@ -128,6 +139,18 @@ void CTelnetApp::CollectPreferences() {
 }
 
 bool CTelnetApp::SessionLoaded() const { return commands_->SessionLoaded(); }
+
+void CTelnetApp::OnTick() {
+    session_->OnTimerTick();
+    const TerminalState& s = session_->terminal.state;
+    if (!s.connected && !s.connectionNotice.empty()) {
+        frame_->SetIdleStatus(Qs(s.connectionNotice));
+    } else if (session_->WaitingForHost()) {
+        frame_->SetIdleStatus(QStringLiteral("Waiting for the host\u2026"));
+    } else {
+        frame_->SetIdleStatus({});
+    }
+}
 
 void CTelnetApp::RefreshSessionDisplay() {
     const SessionSettings& s = session_->activeSettings;
@@ -256,6 +279,10 @@ void CTelnetApp::RegisterCommands() {
     f.SetHandler(kCmdTrimBlankRight,
                  {[this] { session_->input().clipboard().ToggleTrimBlankRight(); }, {},
                   [this] { return session_->clipboardOptions.TrimBlankRight != 0; }});
+    f.SetHandler(kCmdRefusedKeyAlarm,
+                 {[this] { prefs_.RefusedKeyAlarm = prefs_.RefusedKeyAlarm ? 0 : 1;
+                           messages_.refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0; },
+                  {}, [this] { return prefs_.RefusedKeyAlarm != 0; }});
     f.SetHandler(kCmdFullScreen, {[this] { ToggleFullScreen(); }, {},
                                   [this] { return frame_->fullScreen(); }});
     f.SetHandler(kCmdWebSite, {[this] {

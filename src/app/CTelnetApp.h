@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -108,6 +109,8 @@ private:
     /// The dialogs, printing, splash and help commands (CTelnetAppDialogs.cpp).
     void RegisterDialogCommands();
     bool SessionLoaded() const;
+    /// One tick of the session's timer and the status bar's idle text.
+    void OnTick();
 
     std::string computerName_;
     std::unique_ptr<SettingsStore> ownStore_;
@@ -121,6 +124,8 @@ private:
     std::unique_ptr<Questions> ownQuestions_;
     Questions* questions_ = nullptr;
     std::unique_ptr<SessionCommands> commands_;
+    /// The session's timer: stalled output, and the status bar's notices.
+    QTimer tick_;
     bool splashShown_ = false;
 };
 

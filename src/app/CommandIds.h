@@ -21,6 +21,7 @@ enum CommandId : int {
     kCmdPaste = 57637,
     kCmdSelectAll = 32783,
     kCmdTrimBlankRight = 32856,
+    kCmdRefusedKeyAlarm = 33100,  // the sound of a refused key, on or off
     kCmdCommandBar = 32830,
     kCmdSpecialKeyBar = 32775,
     kCmdHelpBar = 32852,

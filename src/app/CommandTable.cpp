@@ -38,6 +38,7 @@ const std::vector<CommandSpec>& Table() {
          Keys({Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert})},
         {kCmdSelectAll, "Select &All\tCtrl+A", "Select entire screen", Keys({Qt::CTRL | Qt::Key_A})},
         {kCmdTrimBlankRight, "&Trim Blank Space to Right", "Trim Blank Space to Right", {}},
+        {kCmdRefusedKeyAlarm, "Sound on &Refused Keys", "Sound the alarm when a key is refused", {}},
         {kCmdCommandBar, "&Command Bar", "Display or hide command key bar", {}},
         {kCmdSpecialKeyBar, "Special &Key Bar", "Display or hide special key bar", {}},
         {kCmdHelpBar, "&Help Bar", "Display or hide help key bar", {}},

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStringDecoder>
+#include <QTimer>
 
 #include "session/SessionSettings.h"
 #include "terminal/Languages.h"
@@ -24,6 +25,19 @@ void QtSocketNotifier::Resume(int socket) {
 
 void QtSocketNotifier::Suspend() {
     if (notifier_) notifier_->setEnabled(false);
+}
+
+void QtSocketNotifier::WatchWritable(int socket, bool on) {
+    if (!on) {
+        if (writeNotifier_) writeNotifier_->setEnabled(false);
+        return;
+    }
+    if (!writeNotifier_ || writeNotifier_->socket() != socket) {
+        writeNotifier_ = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Write);
+        QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, this,
+                         [this] { onWritable_(); });
+    }
+    writeNotifier_->setEnabled(true);
 }
 
 QString MessageText(std::string_view text) {
@@ -53,25 +67,58 @@ void QtMessageBoxes::ShowMessage(std::string_view text, MessageIcon icon) {
     box.exec();
 }
 
+void QtMessageBoxes::ShowHostNotice(HostNotice kind, std::string_view text) {
+    // The field order already follows the control words: nothing to say.
+    if (kind == HostNotice::kResequencing) return;
+    // The notice stands on the blank screen and in the status bar instead.
+    if (kind == HostNotice::kConnectionEnded) return;
+    if (hostBox_) {
+        // Counted at once, shown at the next turn of the event loop: a flood
+        // of thousands costs one layout of the box, not one each.
+        ++hostMore_;
+        if (!hostTextDue_) {
+            hostTextDue_ = true;
+            QTimer::singleShot(0, hostBox_.data(), [this] {
+                hostTextDue_ = false;
+                if (hostBox_) {
+                    hostBox_->setText(hostText_ + QStringLiteral("\n\u2026 and %1 more").arg(hostMore_));
+                }
+            });
+        }
+        return;
+    }
+    hostText_ = MessageText(text);
+    hostMore_ = 0;
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromUtf8(LoadString(kStrAppTitle).data()),
+                                hostText_, QMessageBox::Ok, parent_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    hostBox_ = box;
+    box->show();
+}
+
 void QtMessageBoxes::Alarm() { QApplication::beep(); }
 
-int QtClipboard::CodePage() const { return settings_ ? settings_->PageCode : 0; }
+void QtMessageBoxes::KeyRefused(std::string_view) {
+    // The reason is painted on the indicator row; only the sound is ours.
+    if (refusedKeyAlarm) Alarm();
+}
 
 bool QtClipboard::Empty() {
     QGuiApplication::clipboard()->clear();
     return true;
 }
 
-bool QtClipboard::SetText(std::string_view pcText) {
-    const std::string utf8 = PcCharset::ForCodePage(CodePage()).ToUtf8(pcText);
-    QGuiApplication::clipboard()->setText(QString::fromStdString(utf8));
+bool QtClipboard::SetText(std::string_view utf8) {
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
     return true;
 }
 
 std::optional<std::string> QtClipboard::GetText() {
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isNull()) return std::nullopt;
-    return PcCharset::ForCodePage(CodePage()).FromUtf8(text.toStdString());
+    return text.toStdString();
 }
 
 bool QtClipboard::HasText() {

@@ -2,6 +2,7 @@
 // QSocketNotifier, message boxes and the alarm, and the system clipboard.
 #pragma once
 
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -23,19 +24,24 @@ struct SessionSettings;
 namespace quenlix::app {
 
 /// Calls `onReadable` from the event loop whenever the watched socket has
-/// data or the peer closed it.
+/// data or the peer closed it, and `onWritable` while output waits and the
+/// socket can take more.
 class QtSocketNotifier : public QObject, public SocketNotifier {
     Q_OBJECT
 public:
-    explicit QtSocketNotifier(std::function<void()> onReadable)
-        : onReadable_(std::move(onReadable)) {}
+    QtSocketNotifier(std::function<void()> onReadable, std::function<void()> onWritable)
+        : onReadable_(std::move(onReadable)), onWritable_(std::move(onWritable)) {}
     void Resume(int socket) override;
     void Suspend() override;
+    void WatchWritable(int socket, bool on) override;
     bool watching() const { return notifier_ && notifier_->isEnabled(); }
+    bool watchingWritable() const { return writeNotifier_ && writeNotifier_->isEnabled(); }
 
 private:
     std::function<void()> onReadable_;
+    std::function<void()> onWritable_;
     std::unique_ptr<QSocketNotifier> notifier_;
+    std::unique_ptr<QSocketNotifier> writeNotifier_;
 };
 
 /// A message's text for the screen. The core's texts are ASCII or UTF-8 (a
@@ -44,26 +50,43 @@ private:
 QString MessageText(std::string_view text);
 
 /// Message boxes over a parent window; the alarm is the system beep.
+///
+/// Messages caused by host data never stack: the first opens a box that does
+/// not block the window (no nested event loop, so the window still closes
+/// and the session goes on), and while it is open every further one is
+/// counted into it ("… and 41 more"). A resequencing control word is a
+/// normal 5250 feature, not an error: it shows nothing.
 class QtMessageBoxes : public MessageBoxes {
 public:
     void SetParent(QWidget* parent) { parent_ = parent; }
     void ShowMessage(std::string_view text, MessageIcon icon) override;
+    void ShowHostNotice(HostNotice kind, std::string_view text) override;
     void Alarm() override;
-    /// Tests set it to see texts without a modal box.
+    /// The system beep when `refusedKeyAlarm` is on (the preference).
+    void KeyRefused(std::string_view reason) override;
+    bool refusedKeyAlarm = true;
+    /// Tests set it to see texts without a modal box. Host notices do not go
+    /// through it: their box never blocks.
     std::function<void(std::string_view, MessageIcon)> interceptor;
+
+    /// The open box of host-data messages, or nullptr.
+    QMessageBox* hostNoticeBox() const { return hostBox_.data(); }
+    /// Host-data messages counted into the open box after its first.
+    int hostNoticesMore() const { return hostMore_; }
 
 private:
     QPointer<QWidget> parent_;
+    QPointer<QMessageBox> hostBox_;
+    QString hostText_;
+    int hostMore_ = 0;
+    bool hostTextDue_ = false;  ///< the box's text waits for the event loop
 };
 
-/// The system clipboard, converting between the session's PC character set
-/// and Unicode.
+/// The system clipboard's text as UTF-8.
 class QtClipboard : public Clipboard {
 public:
-    /// The session values whose "Page Code" chooses the character set.
-    void SetSettings(const SessionSettings* settings) { settings_ = settings; }
     bool Empty() override;
-    bool SetText(std::string_view pcText) override;
+    bool SetText(std::string_view utf8) override;
     std::optional<std::string> GetText() override;
     /// Asked by the Paste command's enabling several times a second: on X11
     /// each look at the clipboard is a transfer from the program that owns
@@ -71,8 +94,6 @@ public:
     bool HasText() override;
 
 private:
-    int CodePage() const;
-    const SessionSettings* settings_ = nullptr;
     std::unique_ptr<QObject> watch_;  ///< context of the change connection
     std::optional<bool> hasText_;     ///< none: ask the clipboard again
 };

@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "net/SocketNotifier.h"
 #include "terminal/MessageBoxes.h"
@@ -17,11 +18,15 @@ class PollNotifier : public SocketNotifier {
 public:
     void Resume(int socket) override { socket_ = socket; }
     void Suspend() override { socket_ = -1; }
-    /// The socket to poll, or -1 while notifications are suspended.
+    void WatchWritable(int socket, bool on) override { writeSocket_ = on ? socket : -1; }
+    /// The socket to poll for reading, or -1 while notifications are suspended.
     int socket() const { return socket_; }
+    /// The socket to poll for writing, or -1 while no output waits.
+    int writeSocket() const { return writeSocket_; }
 
 private:
     int socket_ = -1;
+    int writeSocket_ = -1;
 };
 
 /// Prints every message box text as one line "message: <text>", line breaks
@@ -31,7 +36,13 @@ public:
     explicit PrintedMessages(std::ostream& out) : out_(out) {}
     void ShowMessage(std::string_view text, MessageIcon icon) override;
     void Alarm() override { ++alarms; }
+    /// Kept for the shell to print as "refused: <text>" after the command.
+    void KeyRefused(std::string_view reason) override {
+        Alarm();
+        refused.emplace_back(reason);
+    }
     int alarms = 0;
+    std::vector<std::string> refused;
 
 private:
     std::ostream& out_;

@@ -46,8 +46,8 @@ void CliShell::RegisterInputCommands() {
         input.Type(pcText(text));
         return true;
     });
-    Register("paste", [&input, pcText](const std::string& text) {
-        input.Paste(pcText(Unescape(text)));
+    Register("paste", [&input](const std::string& text) {
+        input.Paste(Unescape(text));
         return true;
     });
     Register("copy", [this, &input](const std::string& args) {

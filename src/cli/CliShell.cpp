@@ -166,6 +166,7 @@ bool CliShell::Execute(const std::string& line) {
         return false;
     }
     bool ok = false;
+    messages_.refused.clear();
     try {
         ok = it->second(rest);
     } catch (const std::exception& e) {
@@ -173,19 +174,38 @@ bool CliShell::Execute(const std::string& line) {
         // socket error in a message box and abandons the key; so does this.
         messages_.ShowMessage(e.what(), MessageIcon::Stop);
     }
+    // Keys the terminal refused, each with the reason the indicator row shows.
+    for (const std::string& reason : messages_.refused) out_ << "refused: " << reason << '\n';
+    messages_.refused.clear();
     out_.flush();
     return ok;
 }
 
 void CliShell::Pump(std::chrono::milliseconds timeout) {
-    const int fd = notifier_.socket();
-    if (fd < 0) {
+    // The session's timer runs between polls, so a poll never waits past a
+    // tick: output that no host takes is noticed however long the wait.
+    timeout = std::min(timeout, TerminalSession::kTickInterval);
+    session_->OnTimerTick();
+    const int readFd = notifier_.socket();
+    const int writeFd = notifier_.writeSocket();
+    if (readFd < 0 && writeFd < 0) {
         std::this_thread::sleep_for(std::min(timeout, std::chrono::milliseconds(10)));
         return;
     }
-    pollfd p{fd, POLLIN, 0};
-    const int n = ::poll(&p, 1, static_cast<int>(timeout.count()));
-    if (n > 0) session_->endpoint().OnSocketEvent();
+    pollfd p[2];
+    nfds_t count = 0;
+    if (readFd >= 0) p[count++] = pollfd{readFd, POLLIN, 0};
+    if (writeFd >= 0) p[count++] = pollfd{writeFd, POLLOUT, 0};
+    if (::poll(p, count, static_cast<int>(timeout.count())) <= 0) return;
+    Communication& endpoint = session_->endpoint();
+    for (nfds_t i = 0; i < count; ++i) {
+        if (p[i].revents == 0) continue;
+        if (p[i].events == POLLOUT) {
+            endpoint.OnSocketWritable();
+        } else {
+            endpoint.OnSocketEvent();
+        }
+    }
 }
 
 void CliShell::RegisterSessionCommands() {
@@ -347,7 +367,7 @@ void CliShell::PrintSettings() {
          << ",\"Auto Connection\":" << s.AutoConnection << ",\"UserID\":" << JsonString(s.UserID)
          << ",\"Menu\":" << JsonString(s.Menu) << ",\"ProgProc\":" << JsonString(s.ProgProc)
          << ",\"CurLib\":" << JsonString(s.CurLib)
-         << ",\"User Password\":" << JsonString(s.UserPassword) << "}\n";
+         << ",\"User Password\":" << JsonString(s.UserPassword.empty() ? "" : "***") << "}\n";
 }
 
 void CliShell::RegisterScreenCommands() {

@@ -2,6 +2,10 @@
 #include "cli/CommandLine.h"
 
 #include <cstdlib>
+#include <cstring>
+
+#include "session/ConnectFile.h"
+#include "session/FileIo.h"
 
 namespace quenlix::cli {
 
@@ -18,18 +22,34 @@ const char* const kUsage =
     "  --codepage N         host code page (37)\n"
     "  --display-name NAME  device name offered to the host\n"
     "  --user U --password P --program P --menu M --curlib L\n"
-    "                       automatic sign-on values\n"
+    "                       automatic sign-on values (at most 10 characters\n"
+    "                       each; --password shows in the process list)\n"
+    "  --password-file FILE the password from the file's first line\n"
     "  --session FILE       load a session file\n"
     "  --trim on|off        trim trailing blanks of copied rows (on)\n"
+    "  --trace-file PATH    where the trace of host bytes that cannot be placed\n"
+    "                       goes (trameDefault.txt in the user's state folder)\n"
     "  --help, --version\n";
 
 namespace {
+
+/// The first line of a small regular file, without its line end.
+bool ReadPasswordFile(const std::string& path, std::string& password, std::ostream& err) {
+    std::string contents;
+    if (const int error = ReadSmallFile(path, contents, 64 * 1024); error != 0) {
+        err << "quenlix-telnet-cli: cannot read " << path << ": " << std::strerror(error) << "\n";
+        return false;
+    }
+    password = contents.substr(0, contents.find('\n'));
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    return true;
+}
 
 bool IsValueOption(std::string_view arg) {
     static constexpr std::string_view kWithValue[] = {
         "--host",         "--port",    "--terminal", "--screen",  "--codepage",
         "--display-name", "--user",    "--password", "--program", "--menu",
-        "--curlib",       "--session", "--trim"};
+        "--curlib",       "--session", "--trim",     "--password-file", "--trace-file"};
     for (std::string_view option : kWithValue) {
         if (arg == option) return true;
     }
@@ -89,7 +109,20 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
         } else if (arg == "--user") {
             s.UserID = value;
             s.AutoConnection = 1;
-        } else if (arg == "--password") {
+        } else if (arg == "--password" || arg == "--password-file") {
+            if (arg == "--password-file" && !ReadPasswordFile(value, value, err)) {
+                result.exitStatus = 2;
+                return result;
+            }
+            // A longer password would be cut where the session keeps it, and
+            // the sign-on would fail with a password that looks right.
+            if (value.size() > CConnectFile::kPasswordLength) {
+                err << "quenlix-telnet-cli: " << arg << ": the password has " << value.size()
+                    << " characters; a session keeps at most " << CConnectFile::kPasswordLength
+                    << "\n";
+                result.exitStatus = 2;
+                return result;
+            }
             s.UserPassword = value;
             s.AutoConnection = 1;
         } else if (arg == "--program") {
@@ -110,6 +143,8 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
             terminalGiven = screenGiven = false;
         } else if (arg == "--trim") {
             shell.SetTrimCopy(value != "off");
+        } else if (arg == "--trace-file") {
+            session.interpreter().SetTracePath(value);
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             err << "quenlix-telnet-cli: unknown option " << arg << "\n" << kUsage;
             result.exitStatus = 2;

@@ -51,8 +51,19 @@ TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& ta
 void TerminalSession::ProcessBlock(const std::uint8_t* bytes, std::size_t count) {
     ++blocksProcessed_;
     interpreter_.ProcessBlock(bytes, count);
-    // Keys held while the keyboard was locked go now, if this block unlocked it.
+}
+
+void TerminalSession::EndOfArrival() {
+    // Keys held while the keyboard was locked go now, if the records that
+    // came unlocked it: after all of them, so that keys meet the screen the
+    // host built, not one of its steps.
     input_.CheckTypeAhead();
+}
+
+bool TerminalSession::WaitingForHost() const {
+    const TerminalState& s = terminal.state;
+    if (!s.connected || !s.inputInhibited || s.sysReqMode || !endpoint_.IsOpen()) return false;
+    return endpoint_.Now() - endpoint_.lastTraffic() >= kHostSilenceNotice;
 }
 
 bool TerminalSession::StartConnection() {

@@ -5,6 +5,7 @@
 // headless front end both drive a session through this object.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -60,6 +61,21 @@ public:
     /// bar show; and after the host closed the connection.
     std::function<void()> onSessionDisplayChanged;
     std::function<void()> onSessionEnded;
+    /// The operator pressed Enter on the blank screen of a session the host
+    /// ended: the front end connects the same session again.
+    std::function<void()> onReconnectRequested;
+
+    /// How often a front end calls OnTimerTick, at least.
+    static constexpr std::chrono::milliseconds kTickInterval{250};
+    /// How long the host may be silent with the keyboard locked before
+    /// WaitingForHost says so.
+    static constexpr std::chrono::seconds kHostSilenceNotice{30};
+    /// The front end's timer: output that the host has not taken for too
+    /// long ends the session as a lost connection.
+    void OnTimerTick() { endpoint_.CheckOutputStall(); }
+    /// Connected, the keyboard locked, and no traffic either way for
+    /// kHostSilenceNotice: the status bar says "Waiting for the host…".
+    bool WaitingForHost() const;
 
     Terminal terminal;
     TranslationCache tables;
@@ -73,7 +89,7 @@ public:
     OperatorInput& input() { return input_; }
     CTN5250& interpreter() { return interpreter_; }
     HostResponses& responses() { return responses_; }
-    /// Host blocks handed to the interpreter since the session was created.
+    /// Host records handed to the interpreter since the session was created.
     unsigned long blocksProcessed() const { return blocksProcessed_; }
 
 private:
@@ -108,8 +124,12 @@ private:
     };
 
     void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override;
+    void EndOfArrival() override;
     void SuspendNotifications() override { endpoint_.SuspendNotifications(); }
     void ResumeNotifications() override { endpoint_.ResumeNotifications(); }
+    void ReconnectRequested() override {
+        if (onReconnectRequested) onReconnectRequested();
+    }
 
     FrontEnd frontEnd_;
     SessionView view_;

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -91,6 +92,29 @@ void DemoServer::Collect(Client& c) {
         c.sent = 0;
     }
     c.out.insert(c.out.end(), more.begin(), more.end());
+    if (!c.session->awaitingQueryReply()) {
+        c.queryDeadline.reset();
+    } else if (!c.queryDeadline) {
+        c.queryDeadline = std::chrono::steady_clock::now() + options_.queryReplyWait;
+    }
+}
+
+int DemoServer::ExpireQueryWaits() {
+    using namespace std::chrono;
+    const steady_clock::time_point now = steady_clock::now();
+    milliseconds next(kPollMilliseconds);
+    for (Client& c : clients_) {
+        if (c.fd < 0 || !c.queryDeadline) continue;
+        if (*c.queryDeadline <= now) {
+            c.session->QueryReplyTimedOut();
+            Collect(c);
+            WriteTo(c);
+        } else {
+            // Rounded up, so the loop never wakes just before the deadline.
+            next = std::min(next, ceil<milliseconds>(*c.queryDeadline - now));
+        }
+    }
+    return static_cast<int>(next.count());
 }
 
 void DemoServer::Accept() {
@@ -169,6 +193,8 @@ void DemoServer::Drop(Client& c, const char* why) {
 int DemoServer::Run() {
     std::vector<pollfd> fds;
     while (!Stopping()) {
+        // A dropped client keeps fd -1 until the sweep below; poll() skips it.
+        const int timeout = ExpireQueryWaits();
         fds.clear();
         fds.push_back({listenFd_, POLLIN, 0});
         for (const Client& c : clients_) {
@@ -179,7 +205,7 @@ int DemoServer::Run() {
             if (c.sent < c.out.size() || c.session->closeRequested()) events |= POLLOUT;
             fds.push_back({c.fd, events, 0});
         }
-        const int ready = poll(fds.data(), fds.size(), kPollMilliseconds);
+        const int ready = poll(fds.data(), fds.size(), timeout);
         if (ready < 0) {
             if (errno == EINTR) continue;
             std::fprintf(stderr, "quenlix-demo-host: poll: %s\n", std::strerror(errno));

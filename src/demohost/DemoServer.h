@@ -4,10 +4,12 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,10 @@ struct ServerOptions {
     bool once = false;          ///< stop after the first terminal has gone
     /// The host's code page for every terminal (HostConfig::tables).
     TablePair tables = BuiltinTablePair();
+    /// How long a terminal may leave the start-up query unanswered before
+    /// the host sends its first screen anyway, as a real host never hangs on
+    /// a terminal that has no query.
+    std::chrono::milliseconds queryReplyWait{5000};
 };
 
 class DemoServer {
@@ -61,6 +67,8 @@ private:
         std::unique_ptr<HostSession> session;
         Bytes out;
         std::size_t sent = 0;
+        /// While the session awaits the query reply: when it stops waiting.
+        std::optional<std::chrono::steady_clock::time_point> queryDeadline;
     };
 
     void Accept();
@@ -69,6 +77,9 @@ private:
     bool WriteTo(Client& c);
     void Collect(Client& c);
     void Drop(Client& c, const char* why);
+    /// Gives up the query reply of clients past their deadline; the poll()
+    /// timeout in milliseconds that wakes the loop for the next deadline.
+    int ExpireQueryWaits();
     void WriteLog(int client, const std::string& line);
     bool Stopping() const;
 

@@ -2,6 +2,22 @@
 // TN5250 server opens with, then the scripted screens (sign-on, main menu,
 // data entry, list, colours, pop-up, reads, query) driven by the records the
 // terminal sends back. Plain state + bytes in, bytes out: no I/O here.
+//
+// HostSession is the one object the server and the tests talk to; its
+// implementation is spread over one file per concept:
+//   HostSession.cpp      input and output, records routed to the screens
+//   HostNegotiation.cpp  the telnet negotiation, step by step
+//   SignOnScreen.cpp     sign-on (typed or automatic) and sign-off
+//   MainMenuScreen.cpp   the main menu and its help screen
+//   AttentionScreen.cpp  the Attention key's menu and System Request
+//   DataEntryScreen.cpp  one field of each kind, checked and echoed
+//   ListScreen.cpp       a 100-line list paged by the roll keys
+//   ColoursScreen.cpp    every screen attribute
+//   PopupScreen.cpp      a window over a saved screen, then Restore Screen
+//   ReadCheckScreen.cpp  Read Input Fields, Read Screen, Read Immediate, checked
+//   QueryScreen.cpp      the 5250 query (first at start-up) and its reply
+//   BurstScenario.cpp    full screens as fast as the terminal takes them,
+//                        or one a round trip
 #pragma once
 
 #include <chrono>
@@ -10,16 +26,24 @@
 #include <string>
 #include <vector>
 
+#include "demohost/FieldData.h"
+#include "demohost/FieldDef.h"
 #include "demohost/HostTelnet.h"
 #include "demohost/InboundRecord.h"
 
 namespace quenlix::demohost {
 
-enum class Scenario { kDemo, kBurst };
+class ScreenWriter;
+
+enum class Scenario {
+    kDemo,            ///< the scripted screens
+    kBurst,           ///< full screens sent as fast as the socket takes them
+    kBurstRoundTrip,  ///< each full screen ends with Read Screen; the next waits for its answer
+};
 
 struct HostConfig {
     Scenario scenario = Scenario::kDemo;
-    /// Screens of the burst scenario.
+    /// Screens of the burst scenarios, 1 to HostSession::kMaxBurst.
     long burstCount = 100;
     /// Shown in the sign-on header as the system name.
     std::string systemName = "QUENLIX1";
@@ -38,6 +62,7 @@ enum class Phase {
     kAwaitBinary,            ///< DO/WILL END-OF-RECORD and TRANSMIT-BINARY sent
     kAwaitEnvironWill,       ///< DO NEW-ENVIRON sent
     kAwaitEnviron,           ///< SB NEW-ENVIRON SEND sent
+    kAwaitQueryReply,        ///< the 5250 query sent; the first screen follows the answer
     kRunning,                ///< 5250 records flow
     kClosing,                ///< the host ends the connection once output is sent
 };
@@ -57,18 +82,6 @@ enum class ScreenId {
     kQueryInfo,
     kAttention,
     kBurst,
-};
-
-/// An input field the host put on the screen.
-struct FieldDef {
-    std::string label;
-    int row = 0;     ///< attribute position, 1-based
-    int column = 0;
-    std::uint8_t ffw1 = 0x40;
-    std::uint8_t ffw2 = 0x00;
-    std::uint8_t attribute = 0x24;
-    int length = 0;
-    std::string initial;
 };
 
 /// What the last query reply said.
@@ -92,14 +105,24 @@ public:
     explicit HostSession(HostConfig config = {});
 
     /// Opens the negotiation (IAC DO TERMINAL-TYPE). The steps: terminal
-    /// type, then END-OF-RECORD and TRANSMIT-BINARY, then the environment;
-    /// the first screen follows the environment answer.
+    /// type, then END-OF-RECORD and TRANSMIT-BINARY, then the environment.
+    /// Then, as a real host does, the 5250 query goes out alone, and the
+    /// first screen (sign-on, the main menu after an automatic sign-on, or
+    /// the burst) follows the terminal's first record: the query reply, or
+    /// any other record (a negative response from a terminal that has no
+    /// query, a key), which ends the wait just the same.
     void Start();
     /// Bytes the terminal sent, in any slices.
     void Receive(const std::uint8_t* data, std::size_t count);
     void Receive(const Bytes& bytes) { Receive(bytes.data(), bytes.size()); }
     /// Tops up the output of a running burst to `budget` bytes.
     void Pump(std::size_t budget = kPumpBudget);
+    /// The session keeps no timers: the server calls this when the terminal
+    /// has left the query unanswered for its wait (DemoServer's
+    /// queryReplyWait), and the first screen goes out without the reply.
+    /// Does nothing unless the session awaits the query reply.
+    void QueryReplyTimedOut();
+    bool awaitingQueryReply() const { return phase_ == Phase::kAwaitQueryReply; }
 
     /// Everything queued for the terminal since the last call.
     Bytes TakeOutput();
@@ -122,51 +145,97 @@ public:
     int columns() const { return columns_; }
     const std::vector<FieldDef>& fields() const { return fields_; }
     /// Current value of field i as the host knows it (initial, or what the
-    /// terminal last sent for it).
-    const std::string& value(std::size_t i) const { return values_.at(i); }
+    /// terminal last sent for it, see FieldData.h).
+    const std::string& value(std::size_t i) const { return values_.at(i).text; }
+    bool negative(std::size_t i) const { return values_.at(i).negative; }
     const QueryInfo& query() const { return query_; }
     int listTop() const { return listTop_; }
     bool messageLight() const { return messageLight_; }
 
 private:
-    // Negotiation.
+    // HostNegotiation.cpp
     void OnCommand(const TelnetEvent& e);
     void OnSubnegotiation(const TelnetEvent& e);
     void AskBinary();
     void AskEnvironment();
-    void StartApplication();
+    /// The negotiation is done: the device name is settled, the query goes out.
+    void EndNegotiation();
     void Refuse(std::uint8_t verb, std::uint8_t option);
 
-    // Records.
+    // HostSession.cpp: the start, records, field values, screens out.
+    /// The first screen, once the start-up query was answered or given up.
+    void StartApplication();
     void OnRecord(const TelnetEvent& e);
     void OnAid(const InboundRecord& r);
-    void OnSignOn(const InboundRecord& r);
-    void OnMenu(const InboundRecord& r);
-    void OnDataEntry(const InboundRecord& r);
-    void OnList(const InboundRecord& r);
-    void OnPopup(const InboundRecord& r);
-    void OnReadTest(const InboundRecord& r);
-    void OnAttentionMenu(const InboundRecord& r);
-    void OnReadScreen(const InboundRecord& r);
-    void OnReadImmediate(const InboundRecord& r);
-    void OnQueryReply(const InboundRecord& r);
-    void OnSystemRequest(const InboundRecord& r);
-    void OnAttention();
-    void OnBurstAnswer(const InboundRecord& r, bool screenRead);
-    void SignOff(const std::string& why);
-    bool TrySignOn(const std::string& user, std::string& error);
     void ApplyFields(const InboundRecord& r);
     int FieldAt(int row, int column) const;
-
-    // Screens.
     void Show(ScreenId id, const std::string& message = {});
-    Bytes BuildScreen(ScreenId id, const std::string& message);
+    /// The screen's layout and fields into `w`; the fields become the host's.
+    void DrawScreen(ScreenId id, const std::string& message, ScreenWriter& w);
     void ShowError(const std::string& message, int fieldIndex = -1);
     void Reinvite();
+    /// The information screens: Enter, F3 and F12 return to the main menu.
+    void OnInformation(const InboundRecord& r);
+
+    // SignOnScreen.cpp
+    void DrawSignOn(ScreenWriter& w);
+    void ShowFirstScreen();
+    void OnSignOn(const InboundRecord& r);
+    bool TrySignOn(const std::string& user, std::string& error);
+    void SignOff(const std::string& why);
+
+    // MainMenuScreen.cpp
+    void DrawMenu(ScreenWriter& w);
+    void DrawHelp(ScreenWriter& w);
+    void OnMenu(const InboundRecord& r);
+
+    // AttentionScreen.cpp
+    void DrawAttention(ScreenWriter& w);
+    void OnAttention();
+    void OnAttentionMenu(const InboundRecord& r);
+    void OnSystemRequest(const InboundRecord& r);
+
+    // DataEntryScreen.cpp
+    void DrawDataEntry(ScreenWriter& w);
+    void DrawDataResult(ScreenWriter& w);
+    void OnDataEntry(const InboundRecord& r);
+
+    // ListScreen.cpp
+    void DrawList(ScreenWriter& w);
+    void OnList(const InboundRecord& r);
+
+    // ColoursScreen.cpp
+    void DrawColours(ScreenWriter& w);
+
+    // PopupScreen.cpp
     void ShowPopup();
+    void OnPopup(const InboundRecord& r);
     void ClosePopup();
+
+    // ReadCheckScreen.cpp
+    void DrawReadTest(ScreenWriter& w);
+    void DrawReadResult(ScreenWriter& w);
+    void OnReadTest(const InboundRecord& r);
+    void OnReadScreen(const InboundRecord& r);
+    void OnReadImmediate(const InboundRecord& r);
+
+    // QueryScreen.cpp
+    void DrawQueryInfo(ScreenWriter& w);
     void SendQuery();
+    void OnQueryReply(const InboundRecord& r);
+    /// The terminal's first record after the start-up query.
+    void OnStartupAnswer(const InboundRecord& r);
+
+    // BurstScenario.cpp
+    void StartBurst();
     void QueueBurstScreen();
+    /// The next screen and its Read Screen request (round-trip burst).
+    void QueueRoundTrip();
+    /// The closing Put/Get that unlocks the keyboard and waits for Enter.
+    void QueueBurstEnd();
+    void OnBurstReadScreen(const InboundRecord& r);
+    void OnBurstKey(const InboundRecord& r);
+    double BurstMilliseconds() const;
 
     void Send(const Bytes& bytes, const std::string& what);
     void Log(const std::string& line) { log_.push_back(line); }
@@ -189,7 +258,7 @@ private:
     ScreenId screen_ = ScreenId::kNone;
     ScreenId returnTo_ = ScreenId::kMenu;  ///< the attention menu's "return"
     std::vector<FieldDef> fields_;
-    std::vector<std::string> values_;
+    std::vector<FieldValue> values_;
     std::string user_, program_, menu_, library_;
     int listTop_ = 0;
     bool messageLight_ = false;
@@ -200,7 +269,7 @@ private:
     Bytes saved_;
     ScreenId savedScreen_ = ScreenId::kNone;
     std::vector<FieldDef> savedFields_;
-    std::vector<std::string> savedValues_;
+    std::vector<FieldValue> savedValues_;
 
     // Read Screen / Read Immediate check.
     int readsPending_ = 0;
@@ -213,6 +282,8 @@ private:
     long burstLeft_ = 0;
     long burstSent_ = 0;
     std::size_t burstBytes_ = 0;
+    long burstAnswers_ = 0;       ///< round trip: Read Screen answers taken
+    long burstWrongAnswers_ = 0;  ///< of them, not one byte a cell
     bool burstTailSent_ = false;
     std::chrono::steady_clock::time_point burstStart_;
 };

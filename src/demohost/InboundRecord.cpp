@@ -1,6 +1,7 @@
 // Decoding of terminal records.
 #include "demohost/InboundRecord.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ds5250/DataStreamCodes.h"
@@ -101,7 +102,16 @@ InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt,
         return r;
     }
     r.kind = InboundKind::kAid;
-    // Read MDT Fields answer: SBA row column, then the field's data.
+    // Read MDT Fields answer: SBA row column, then the field's data. A field
+    // may come shorter than its length (trailing nulls are left out, a
+    // signed field's sign position too) or as its address alone, so its
+    // data ends at its length or at the address of another field the host
+    // knows, whichever comes first. Terminals send no byte 0x11 as field
+    // data (it is not a character), so that address is not data.
+    auto fieldAddressAt = [&](std::size_t k) {
+        return k + 2 < d.size() && d[k] == kOrderSetBufferAddress && lengthAt &&
+               lengthAt(d[k + 1], d[k + 2]) >= 0;
+    };
     std::size_t i = 3;
     while (i + 2 < d.size() && d[i] == kOrderSetBufferAddress) {
         InboundField f;
@@ -110,14 +120,9 @@ InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt,
         i += 3;
         const int known = lengthAt ? lengthAt(f.row, f.column) : -1;
         std::size_t end = i;
-        // Auto-enter answers carry some fields as an address alone: an
-        // address the host knows, right here, means this one has no data.
-        const bool addressOnly = i + 2 < d.size() && d[i] == kOrderSetBufferAddress &&
-                                 lengthAt && lengthAt(d[i + 1], d[i + 2]) >= 0;
-        if (addressOnly) {
-            end = i;
-        } else if (known >= 0) {
-            end = std::min(d.size(), i + static_cast<std::size_t>(known));
+        if (known >= 0) {
+            const std::size_t limit = std::min(d.size(), i + static_cast<std::size_t>(known));
+            while (end < limit && !fieldAddressAt(end)) ++end;
         } else {
             while (end < d.size() && d[end] != kOrderSetBufferAddress) ++end;
         }
@@ -128,28 +133,6 @@ InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt,
         i = end;
     }
     return r;
-}
-
-std::vector<InboundField> SplitInputFields(const Bytes& data, std::size_t offset,
-                                           const std::vector<std::pair<int, int>>& addresses,
-                                           const std::vector<int>& lengths,
-                                           const TablePair& tables) {
-    std::vector<InboundField> out;
-    std::size_t i = offset;
-    for (std::size_t k = 0; k < lengths.size() && i < data.size(); ++k) {
-        InboundField f;
-        if (k < addresses.size()) {
-            f.row = addresses[k].first;
-            f.column = addresses[k].second;
-        }
-        const std::size_t end = std::min(data.size(), i + static_cast<std::size_t>(lengths[k]));
-        f.ebcdic.assign(data.begin() + static_cast<std::ptrdiff_t>(i),
-                        data.begin() + static_cast<std::ptrdiff_t>(end));
-        f.text = ToText(f.ebcdic, tables);
-        out.push_back(std::move(f));
-        i = end;
-    }
-    return out;
 }
 
 std::string AidName(std::uint8_t aid) {

@@ -13,8 +13,7 @@
 
 namespace quenlix::demohost {
 
-/// One field of a Read MDT Fields answer (or the whole data of a Read Input
-/// Fields answer when the addresses are unknown).
+/// One field of a Read MDT Fields answer.
 struct InboundField {
     int row = 0;     ///< 1-based address of the field's first data position
     int column = 0;
@@ -56,17 +55,15 @@ struct InboundRecord {
 using FieldLengthAt = std::function<int(int row, int column)>;
 
 /// Decodes one record (IAC doubling already undone, IAC EOR removed).
-/// Field data of a Read MDT Fields answer are cut by the lengths that
-/// `lengthAt` gives; for an unknown address they run to the next Set Buffer
-/// Address byte 0x11. Text is translated with `tables`, the host's code page.
+/// Field data of a Read MDT Fields answer end at the length that `lengthAt`
+/// gives or at the address of another field it knows, whichever is first
+/// (a field may come shorter than its length, or as its address alone); for
+/// an unknown address they run to the next Set Buffer Address byte 0x11.
+/// Text is translated with `tables`, the host's code page. The data of a
+/// Read Input Fields or Read Immediate answer stays in `data` (after the
+/// cursor and AID); see SplitFieldData.
 InboundRecord DecodeInbound(const Bytes& record, const FieldLengthAt& lengthAt,
                             const TablePair& tables = BuiltinTablePair());
-
-/// Splits a Read Input Fields answer (field data back to back) by lengths.
-std::vector<InboundField> SplitInputFields(const Bytes& data, std::size_t offset,
-                                           const std::vector<std::pair<int, int>>& addresses,
-                                           const std::vector<int>& lengths,
-                                           const TablePair& tables = BuiltinTablePair());
 
 /// "Enter", "F3", "RollUp", ... or the hex value.
 std::string AidName(std::uint8_t aid);

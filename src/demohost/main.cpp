@@ -24,8 +24,11 @@ void Usage(std::FILE* to) {
         "  --port N             TCP port (default 2323; 0 picks a free one)\n"
         "  --bind ADDR          IPv4 address to listen on (default 127.0.0.1)\n"
         "  --log FILE           write every record both ways, decoded, to FILE\n"
-        "  --scenario demo|burst  demo screens (default) or a burst of screens\n"
-        "  --count N            screens of the burst scenario (default 100)\n"
+        "  --scenario demo|burst|burst-roundtrip\n"
+        "                       demo screens (default); a burst of full screens sent\n"
+        "                       at once; or one full screen a round trip, each ended\n"
+        "                       by a Read Screen whose answer brings the next\n"
+        "  --count N            screens of a burst (default 100, at most 10000000)\n"
         "  --codepage N         host code page of screen text and field data; the\n"
         "                       terminal's must match (default 37; 0: the built-in 500)\n"
         "  --once               stop after the first terminal disconnects\n"
@@ -83,6 +86,8 @@ int main(int argc, char** argv) {
                 options.scenario = Scenario::kDemo;
             } else if (v == "burst") {
                 options.scenario = Scenario::kBurst;
+            } else if (v == "burst-roundtrip") {
+                options.scenario = Scenario::kBurstRoundTrip;
             } else {
                 std::fprintf(stderr, "quenlix-demo-host: unknown scenario %s\n", v.c_str());
                 return 2;

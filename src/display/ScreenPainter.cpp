@@ -156,7 +156,28 @@ public:
         Separator(m_.T, ink);
     }
 
+    // Why the host ended the session, over the blank screen: the notice on
+    // the middle row and how to go on below it, each centred, one character
+    // to a cell.
+    void ConnectionNotice() {
+        const std::string& notice = t_.state.connectionNotice;
+        const int row = std::max(0, m_.R / 2 - 1);
+        NoticeLine(row, notice);
+        NoticeLine(row + 2, kReconnectHint);
+    }
+
     void InhibitText() { canvas_.DrawText(20 * m_.W + ox_, m_.T + 2, "X-System", Ink(kColorBlue)); }
+
+    // Why the last key was refused, after "X-System" and short of the
+    // row/column indicator.
+    void RefusedReason() {
+        const std::string& reason = t_.state.refusedReason;
+        const int room = m_.C - 7 - kRefusedReasonColumn - 1;
+        if (reason.empty() || room <= 0) return;
+        const std::string_view shown =
+            std::string_view(reason).substr(0, static_cast<std::size_t>(room));
+        canvas_.DrawText(kRefusedReasonColumn * m_.W + ox_, m_.T + 2, shown, Ink(kColorYellow));
+    }
 
     void SysReqLine() {
         const Color ink = Ink(kColorWhite);
@@ -197,6 +218,18 @@ public:
 
 private:
     Color Ink(int colorIndex) const { return paper_ ? kBlack : ColorAt(t_.colors, colorIndex); }
+
+    void NoticeLine(int row, std::string_view text) {
+        if (row >= m_.R) return;
+        const std::size_t shown = std::min<std::size_t>(text.size(), static_cast<std::size_t>(m_.C));
+        const int column = (m_.C - static_cast<int>(shown)) / 2;
+        for (std::size_t i = 0; i < shown; ++i) {
+            if (text[i] == ' ') continue;
+            const PixelRect rect = CellPixels(row, column + static_cast<int>(i));
+            canvas_.DrawChar(rect.left, rect.top, static_cast<unsigned char>(text[i]),
+                             Ink(kColorWhite));
+        }
+    }
 
     Color TextColor(const ScreenCell& cell) const {
         if (cell.selected || cell.reverse) {
@@ -264,8 +297,12 @@ void RunSteps(Pass& pass, const Terminal& terminal, const PaintState& state,
     }
     pass.CellFills(region);
     pass.Characters(region);
+    if (!terminal.state.connected && !terminal.state.connectionNotice.empty()) {
+        pass.ConnectionNotice();
+    }
     pass.IndicatorRow();
     if (terminal.state.inputInhibited) pass.InhibitText();
+    pass.RefusedReason();
     if (terminal.state.sysReqMode) pass.SysReqLine();
     pass.Cursor();
     if (terminal.state.CheckRepere) pass.Crosshair();

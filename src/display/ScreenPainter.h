@@ -14,6 +14,12 @@
 
 namespace quenlix {
 
+/// The column of the indicator row where the reason of a refused key begins.
+inline constexpr int kRefusedReasonColumn = 30;
+
+/// Shown below TerminalState::connectionNotice on the blank screen.
+inline constexpr std::string_view kReconnectHint = "Press Enter to connect again";
+
 /// Which colour rules a pass follows.
 enum class PaintTarget {
     Screen,  ///< the ColorTable, the window background, the damaged-region test

@@ -56,19 +56,34 @@ enum Command : std::uint8_t {
     kCmdWriteStructuredField = 0xF3,
 };
 
-// Write control character: CC1 follows Write To Display, Read Input Fields
-// and Read MDT Fields, CC2 after it.
-inline constexpr std::uint8_t kCc1ResetMask = 0xE0;    ///< any: reset MDT, blank input fields
-inline constexpr std::uint8_t kCc2CursorStays = 0x40;  ///< not acted on by this terminal
-inline constexpr std::uint8_t kCc2SteadyCursor = 0x20;
-inline constexpr std::uint8_t kCc2BlinkingCursor = 0x10;
-inline constexpr std::uint8_t kCc2UnlockKeyboard = 0x08;  ///< not acted on: the opcode unlocks
-inline constexpr std::uint8_t kCc2Alarm = 0x04;
-inline constexpr std::uint8_t kCc2LockKeyboardMask = 0x03;
+// Write control character, byte 1 (CC1): what is reset before the orders,
+// in its top three bits. The other bits are not used.
+inline constexpr std::uint8_t kCc1ResetMask = 0xE0;
+enum Cc1Reset : std::uint8_t {
+    kCc1NoReset = 0x00,
+    kCc1ResetPendingAid = 0x20,          ///< no field is touched
+    kCc1ResetMdtNonBypass = 0x40,
+    kCc1ResetMdtAll = 0x60,
+    kCc1NullModifiedNonBypass = 0x80,    ///< non-bypass fields whose MDT is on
+    kCc1ResetMdtNullAllNonBypass = 0xA0,
+    kCc1NullModifiedResetMdtNonBypass = 0xC0,
+    kCc1NullAllNonBypassResetMdtAll = 0xE0,
+};
 
-// Roll: the control byte's direction bit and row count.
+// Write control character, byte 2 (CC2).
+enum Cc2Bit : std::uint8_t {
+    kCc2CursorStays = 0x40,  ///< the cursor does not move when the keyboard unlocks; not acted on
+    kCc2CursorSteady = 0x20,
+    kCc2CursorBlink = 0x10,
+    kCc2UnlockKeyboard = 0x08,  ///< once the Write To Display's orders are done
+    kCc2Alarm = 0x04,
+    kCc2MessageLightOff = 0x02,
+    kCc2MessageLightOn = 0x01,  ///< wins when both light bits are set
+};
+
+// Roll control byte: direction and number of lines.
 inline constexpr std::uint8_t kRollDown = 0x80;
-inline constexpr std::uint8_t kRollCountMask = 0x1F;
+inline constexpr std::uint8_t kRollLinesMask = 0x1F;
 
 // Orders inside Write To Display.
 enum Order : std::uint8_t {
@@ -99,6 +114,23 @@ constexpr bool IsAttribute(std::uint8_t byte) {
 }
 constexpr bool IsNonDisplayAttribute(std::uint8_t byte) {
     return IsAttribute(byte) && (byte & kAttributeNonDisplay) == kAttributeNonDisplay;
+}
+
+/// True for the bytes the Write To Display state takes for an order or the
+/// escape byte rather than display data.
+constexpr bool IsOrderCode(std::uint8_t b) {
+    switch (b) {
+        case kOrderStartOfHeader:
+        case kOrderRepeatToAddress:
+        case kOrderInsertCursorAlt:
+        case kEscape:
+        case kOrderSetBufferAddress:
+        case kOrderInsertCursor:
+        case kOrderStartOfField:
+            return true;
+        default:
+            return false;
+    }
 }
 
 // Structured field query.

@@ -37,11 +37,48 @@ void HostResponses::PushFieldAddress(const FieldEntry& e) {
     record_.push_back(static_cast<std::uint8_t>(e.column % columns + 1));
 }
 
-void HostResponses::PushFieldData(const FieldEntry& e, int dropLast) {
-    const int first = (e.row - 1) * t_.columns() + e.column;
-    for (int k = 0; k < e.length - dropLast; ++k) {
-        record_.push_back(static_cast<std::uint8_t>(t_.screen.at(first + k).ebcdic));
+namespace {
+constexpr int kSignedNumeric = 7;
+constexpr std::uint8_t kEbcdicMinus = 0x60;  // '-' in every EBCDIC code page
+constexpr std::uint8_t kNegativeZone = 0xD0;
+
+bool IsEbcdicDigit(std::uint8_t b) { return b >= 0xF0 && b <= 0xF9; }
+}  // namespace
+
+bool HostResponses::PushModifiedField(const FieldEntry& e) {
+    const std::size_t before = record_.size();
+    PushFieldAddress(e);
+    if (record_.size() > kMaxRecordLength || !PushFieldData(e, FieldRead::kModified)) {
+        record_.resize(before);
+        return false;
     }
+    return true;
+}
+
+bool HostResponses::PushFieldData(const FieldEntry& e, FieldRead how) {
+    const Terminal::Span span = t_.FieldSpan(e);
+    int end = span.end;
+    bool negative = false;
+    // The sign position is the field's last; it is sent only as the zone of
+    // the digit before it.
+    const long long last = static_cast<long long>(t_.FirstDataPosition(e)) + e.length - 1;
+    if (e.shiftEdit == kSignedNumeric && last >= span.first && last < span.end) {
+        end = static_cast<int>(last);
+        negative = t_.screen.at(end).ebcdic == kEbcdicMinus;
+    }
+    if (how == FieldRead::kModified) {
+        while (end > span.first && t_.screen.at(end - 1).ebcdic == kEbcdicNull) --end;
+    }
+    const std::size_t count = end > span.first ? static_cast<std::size_t>(end - span.first) : 0;
+    if (record_.size() + count > kMaxRecordLength) return false;
+    for (int p = span.first; p < end; ++p) {
+        const auto b = static_cast<std::uint8_t>(t_.screen.at(p).ebcdic);
+        record_.push_back(b == kEbcdicNull ? kEbcdicBlank : b);
+    }
+    if (negative && count > 0 && IsEbcdicDigit(record_.back())) {
+        record_.back() = static_cast<std::uint8_t>(kNegativeZone | (record_.back() & 0x0F));
+    }
+    return true;
 }
 
 void HostResponses::Finish() {
@@ -90,12 +127,12 @@ void HostResponses::SendAid(std::uint8_t aid) {
     if (t_.state.pendingRead == kReadMdtFields) {
         for (int i : ReadOrder()) {
             const FieldEntry& e = *table.entry(i);
-            if (!e.mdt) continue;
-            PushFieldAddress(e);
-            PushFieldData(e);
+            if (e.mdt && !PushModifiedField(e)) break;
         }
     } else if (t_.state.pendingRead == kReadInputFields && t_.state.operatorModified) {
-        for (int i : ReadOrder()) PushFieldData(*table.entry(i));
+        for (int i : ReadOrder()) {
+            if (!PushFieldData(*table.entry(i), FieldRead::kEvery)) break;
+        }
     }
     Finish();
 }
@@ -117,8 +154,12 @@ void HostResponses::SendAutoEnter() {
     for (int i = 0; i < table.fieldCount(); ++i) {
         const FieldEntry& e = *table.entry(i);
         if (!(e.mdt || e.fieldExitRequired || e.mandatoryEnter || e.fillType == 6)) continue;
-        PushFieldAddress(e);
-        if (e.mdt) PushFieldData(e);
+        if (e.mdt) {
+            if (!PushModifiedField(e)) break;
+        } else {
+            if (record_.size() + 3 > kMaxRecordLength) break;
+            PushFieldAddress(e);
+        }
     }
     Finish();
 }
@@ -152,14 +193,17 @@ void HostResponses::SendReadImmediate() {
     if (t_.state.operatorModified) {
         const FormatTable& table = t_.formatTable;
         for (int i : ReadOrder()) {
-            const FieldEntry& e = *table.entry(i);
-            PushFieldData(e, e.shiftEdit == 7 ? 1 : 0);
+            if (!PushFieldData(*table.entry(i), FieldRead::kEvery)) break;
         }
     }
     Finish();
 }
 
 void HostResponses::SendSaveScreen() {
+    // A command stream that, sent back in a Restore Screen record, rebuilds
+    // everything the operator had: fields and their MDT, contents with their
+    // nulls, the cursor, the keyboard lock, the message light and the read
+    // the host left pending.
     Begin(kOpSaveScreen);
     record_.insert(record_.end(), {kEscape, kCmdRestoreScreen});
     if (t_.rows() == 24) {
@@ -167,8 +211,11 @@ void HostResponses::SendSaveScreen() {
     } else {
         record_.insert(record_.end(), {kEscape, kCmdClearUnitAlternate, 0x00});
     }
-    const std::uint8_t cc2 = static_cast<std::uint8_t>((t_.state.hostBlink ? 0x10 : 0x20) |
-                                                       (t_.state.inputInhibited ? 0x01 : 0x03));
+    const TerminalState& s = t_.state;
+    const std::uint8_t cc2 = static_cast<std::uint8_t>(
+        (s.hostBlink ? kCc2CursorBlink : kCc2CursorSteady) |
+        (s.inputInhibited ? 0 : kCc2UnlockKeyboard) |
+        (s.messageWaiting ? kCc2MessageLightOn : kCc2MessageLightOff));
     record_.insert(record_.end(), {kEscape, kCmdWriteToDisplay, 0x00, cc2});
     FormatTable& table = t_.formatTable;
     for (int i = 0; i < table.fieldCount(); ++i) {
@@ -189,11 +236,25 @@ void HostResponses::SendSaveScreen() {
         record_.push_back(static_cast<std::uint8_t>(e.length & 0xFF));
     }
     record_.insert(record_.end(), {kOrderSetBufferAddress, 0x01, 0x01});
-    for (const ScreenCell& cell : t_.screen.inUse()) {
-        record_.push_back(static_cast<std::uint8_t>(cell.ebcdic));
+    const auto cells = t_.screen.inUse();
+    for (std::size_t p = 0; p < cells.size(); ++p) {
+        const auto b = static_cast<std::uint8_t>(cells[p].ebcdic);
+        if (IsOrderCode(b)) {
+            // A byte the interpreter would take for an order comes back as a
+            // Repeat to Address of one position, which writes it as it is.
+            const int row = static_cast<int>(p) / t_.columns() + 1;
+            const int column = static_cast<int>(p) % t_.columns() + 1;
+            record_.insert(record_.end(), {kOrderRepeatToAddress, static_cast<std::uint8_t>(row),
+                                           static_cast<std::uint8_t>(column), b});
+        } else {
+            record_.push_back(b);
+        }
     }
     record_.push_back(kOrderInsertCursor);
     PushCursor();
+    if (s.pendingRead == kReadInputFields || s.pendingRead == kReadMdtFields) {
+        record_.insert(record_.end(), {kEscape, s.pendingRead, 0x00, 0x00});
+    }
     Finish();
 }
 

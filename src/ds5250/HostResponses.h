@@ -40,12 +40,29 @@ public:
     /// once, so a cycle of links ends.
     std::vector<int> ReadOrder() const;
 
+    /// The longest record: its length is a 16-bit number. Field data that
+    /// would make a record longer is left out, from the first field that
+    /// does not fit on, so no length is ever sent wrapped.
+    static constexpr std::size_t kMaxRecordLength = 65535;
+
 private:
+    /// How a read sends a field's data: a Read MDT Fields answer (and the
+    /// automatic Enter) without the field's trailing nulls, the other reads
+    /// with every data position. Either way the other nulls go as blanks,
+    /// the sign position of a signed-numeric field is left out (a minus
+    /// there is the zone 0xD of the last digit), and only positions on the
+    /// screen are sent.
+    enum class FieldRead { kModified, kEvery };
+
     /// Starts a record: room for the length, the GDS header, flag and opcode.
     void Begin(std::uint8_t opcode, std::uint8_t flag1 = 0);
     void PushCursor();
+    /// The field's address, then its data, when both fit in the record;
+    /// false, leaving the record as it was, when they do not.
+    bool PushModifiedField(const FieldEntry& e);
     void PushFieldAddress(const FieldEntry& e);
-    void PushFieldData(const FieldEntry& e, int dropLast = 0);
+    /// False, leaving the record as it was, when the data does not fit.
+    bool PushFieldData(const FieldEntry& e, FieldRead how);
     /// Fills in the length, doubles every 0xFF and sends with IAC EOR.
     void Finish();
     void LockKeyboard();

@@ -207,7 +207,6 @@ private:
     std::string fieldLabel_;
     std::vector<int> readOrder_;  ///< fields of a Read Input Fields or Read Immediate answer
     std::size_t readIndex_ = 0;
-    bool shortenSigned_ = false;
     int imagePosition_ = 0;
 
     // Output.

@@ -16,6 +16,8 @@ namespace {
 /// Bytes of an answer read whole (the query reply, the sense bytes, a
 /// System Request's text) that are kept to be shown; the rest is counted.
 constexpr std::size_t kRestKept = 256;
+/// The shift/edit type of a signed numeric field.
+constexpr int kSignedNumeric = 7;
 
 std::string Hex(std::uint8_t byte) { return TextTokens::Hex(byte); }
 std::string Address(int row, int column) { return TextTokens::Address(row, column); }
@@ -100,7 +102,6 @@ void RecordDescriber::CursorAndAidDone() {
     if (opcode_ == kOpNoOperation && aid == kAidNone) {
         Line("Read Immediate answer, cursor " + Address(row, column));
         readOrder_ = memory_.ReadOrder();
-        shortenSigned_ = true;
         phase_ = Phase::kInputFields;
         NextInputField();
         return;
@@ -146,7 +147,6 @@ bool RecordDescriber::FieldsStartByte(std::uint8_t byte) {
         return secret;
     }
     readOrder_ = order;
-    shortenSigned_ = false;
     phase_ = Phase::kInputFields;
     NextInputField();
     ReplayAsData(held);
@@ -208,13 +208,18 @@ void RecordDescriber::NextInputField() {
     const FormatTable& table = memory_.fields();
     while (readIndex_ < readOrder_.size()) {
         const FieldEntry& e = *table.entry(readOrder_[readIndex_++]);
-        int length = e.length;
-        if (shortenSigned_ && e.shiftEdit == 7) --length;  // signed numeric: sign not sent
-        if (length <= 0) continue;
-        const int first = memory_.FirstDataPosition(e);
-        const int row = first / memory_.columns() + 1;
-        const int column = first % memory_.columns() + 1;
-        BeginField(first, "field " + Address(row, column), length);
+        // The terminal sends a field's positions on the screen only, and a
+        // signed numeric field without its last (sign) position.
+        const long long first = memory_.FirstDataPosition(e);
+        const long long last = first + e.length - 1;
+        const long long from = std::max<long long>(first, 0);
+        long long to = std::min<long long>(first + e.length, memory_.cellCount());
+        if (e.shiftEdit == kSignedNumeric && last >= from && last < to) to = last;
+        if (to <= from) continue;
+        const int start = static_cast<int>(from);
+        const int row = start / memory_.columns() + 1;
+        const int column = start % memory_.columns() + 1;
+        BeginField(start, "field " + Address(row, column), static_cast<int>(to - from));
         return;
     }
     if (readOrder_.empty() && readIndex_ == 0) {

@@ -19,21 +19,37 @@ constexpr std::size_t kControlWordsShown = 8;
 std::string Hex(std::uint8_t byte) { return TextTokens::Hex(byte); }
 std::string Address(int row, int column) { return TextTokens::Address(row, column); }
 
+std::string ResetName(std::uint8_t cc1) {
+    switch (static_cast<Cc1Reset>(cc1 & kCc1ResetMask)) {
+        case kCc1NoReset: return "";
+        case kCc1ResetPendingAid: return "reset pending AID";
+        case kCc1ResetMdtNonBypass: return "reset MDT of input fields";
+        case kCc1ResetMdtAll: return "reset MDT of all fields";
+        case kCc1NullModifiedNonBypass: return "null modified input fields";
+        case kCc1ResetMdtNullAllNonBypass: return "reset MDT, null input fields";
+        case kCc1NullModifiedResetMdtNonBypass: return "null modified input fields, reset MDT";
+        case kCc1NullAllNonBypassResetMdtAll: return "null input fields, reset MDT of all";
+    }
+    return "";
+}
+
 std::string WriteControl(std::uint8_t cc1, std::uint8_t cc2) {
     std::string names;
-    auto name = [&](bool on, const char* what) {
-        if (!on) return;
+    auto name = [&](bool on, const std::string& what) {
+        if (!on || what.empty()) return;
         if (!names.empty()) names += ", ";
         names += what;
     };
-    name(cc1 & kCc1ResetMask, "reset MDT, blank input fields");
+    name(true, ResetName(cc1));
     name(cc2 & 0x80, "reserved 80");
     name(cc2 & kCc2CursorStays, "cursor stays");
-    name(cc2 & kCc2SteadyCursor, "steady cursor");
-    name(cc2 & kCc2BlinkingCursor, "blinking cursor");
+    name(cc2 & kCc2CursorSteady, "steady cursor");
+    name(cc2 & kCc2CursorBlink, "blinking cursor");
     name(cc2 & kCc2UnlockKeyboard, "unlock keyboard");
     name(cc2 & kCc2Alarm, "alarm");
-    name(cc2 & kCc2LockKeyboardMask, "lock keyboard");
+    // The message light goes on when both bits are set.
+    name((cc2 & kCc2MessageLightOn) != 0, "message light on");
+    name((cc2 & kCc2MessageLightOff) && !(cc2 & kCc2MessageLightOn), "message light off");
     std::string out = "CC1 " + Hex(cc1) + " CC2 " + Hex(cc2);
     if (!names.empty()) out += " (" + names + ")";
     return out;
@@ -208,7 +224,7 @@ void RecordDescriber::RollDone() {
     const int bottom = operands_[2];
     const int rows = screen_->rows();
     const bool down = control & kRollDown;
-    const int shift = control & kRollCountMask;
+    const int shift = control & kRollLinesMask;
     std::string line = std::string("Roll ") + (down ? "down " : "up ") + std::to_string(shift) +
                        (shift == 1 ? " row" : " rows") + ", rows " + std::to_string(top) + " to " +
                        std::to_string(bottom);

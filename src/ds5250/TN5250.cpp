@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "ds5250/DataStreamCodes.h"
 #include "terminal/GdsHeader.h"
+#include "terminal/PrivateFiles.h"
 
 namespace quenlix {
 
@@ -20,7 +20,12 @@ constexpr const char* kBadFrameFormat = "Mauvais format de trame (non GDS)";
 
 }  // namespace
 
-CTN5250::CTN5250(const InterpreterLinks& links) : links_(links), t_(links.terminal) {}
+CTN5250::CTN5250(const InterpreterLinks& links) : links_(links), t_(links.terminal) {
+    // A launcher's working folder is often /usr/bin or the home folder: the
+    // trace belongs with the program's own state, not there.
+    const std::string folder = UserStateDirectory();
+    if (!folder.empty()) tracePath_ = folder + "/" + kDefaultTraceFile;
+}
 
 void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
     // The copy is ours: the endpoint may refill its buffer while a message
@@ -49,7 +54,7 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
 
     const std::size_t h = b.at(2) == 0xFF ? 3 : 2;
     if (!IsGdsHeaderAt(b.data, b.length, h)) {
-        links_.messages.ShowMessage(kBadFormat, MessageIcon::None);
+        links_.messages.ShowHostNotice(HostNotice::kBadFormat, kBadFormat);
         return;
     }
     b.pos = h + 7;
@@ -57,10 +62,21 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
 
     try {
         while (b.pos < b.length && !b.stopped) Step(b);
-        if (!b.stopped) EndOfBlock(b);
+        if (!b.stopped) {
+            EndOfWriteToDisplay(b);  // a record cut short after its display data
+            EndOfBlock(b);
+        }
     } catch (...) {
         if (!b.trace.empty()) WriteTrace(b);
         throw;
+    }
+    if (b.restoring) {
+        // A saved screen brings its fields back with their MDT bits; the
+        // operator had changed a field exactly when one of them is set.
+        t_.state.operatorModified = 0;
+        for (int i = 0; i < t_.formatTable.fieldCount(); ++i) {
+            if (t_.formatTable.entry(i)->mdt) t_.state.operatorModified = 1;
+        }
     }
     if (!b.trace.empty()) WriteTrace(b);
     // A nested block may have run under another code page: the enclosing
@@ -93,8 +109,10 @@ void CTN5250::StepOperationCode(Block& b) {
             ++b.pos;
             b.state = kAwaitCommand;
             break;
-        case kOpOutputOnly:
         case kOpRestoreScreen:
+            b.restoring = true;
+            [[fallthrough]];
+        case kOpOutputOnly:
             ++b.pos;
             b.state = kAwaitCommand;
             break;
@@ -159,7 +177,7 @@ void CTN5250::StepCommand(Block& b) {
             ++b.pos;  // a repeated escape byte
             break;
         case kCmdWriteToDisplay:
-            ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2));
+            b.unlockAfterOrders = ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2));
             b.pos += 3;
             b.changed = true;
             b.state = kDisplayData;
@@ -181,7 +199,8 @@ void CTN5250::StepCommand(Block& b) {
             break;
         case kCmdReadInputFields:
         case kCmdReadMdtFields:
-            ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2));
+            // A read has no orders to wait for: its unlock is at once.
+            if (ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2))) SetInputInhibited(0);
             t_.state.pendingRead = code;
             b.pos += 3;
             b.state = kAwaitCommand;
@@ -251,8 +270,8 @@ void CTN5250::EndOfRecordTest(Block& b) {
         b.state = b.at(b.pos);
         return;
     }
-    links_.messages.ShowMessage(startState == kCommand ? kBadFormat : kBadFrameFormat,
-                                MessageIcon::None);
+    links_.messages.ShowHostNotice(HostNotice::kBadFormat,
+                                   startState == kCommand ? kBadFormat : kBadFrameFormat);
     b.stopped = true;
 }
 
@@ -327,11 +346,13 @@ void CTN5250::Roll(Block& b) {
     const int bottom = b.at(b.pos + 3);
     const int rows = t_.rows();
     b.pos += 4;
-    if (top == 0 || top == rows || bottom == 0 || bottom == rows || top >= bottom) {
+    // A roll may reach the last row; only a top row of 0, a top row not
+    // above the bottom row, or a bottom row past the screen is invalid.
+    if (top == 0 || top >= bottom || bottom > rows) {
         SendNegativeResponse(kSenseInvalidRoll);
         return;
     }
-    const int shift = (control & 0x1F) * t_.columns();
+    const int shift = (control & kRollLinesMask) * t_.columns();
     const int first = (top - 1) * t_.columns();
     const int last = bottom * t_.columns() - 1;
     auto move = [&](int from, int to) {
@@ -343,7 +364,7 @@ void CTN5250::Roll(Block& b) {
         dst.character = src.character;
         dst.ebcdic = src.ebcdic;
     };
-    if (control & 0x80) {
+    if (control & kRollDown) {
         for (int q = last; q >= first; --q) move(q, q + shift);
     } else {
         for (int q = first; q <= last; ++q) move(q, q - shift);
@@ -423,27 +444,33 @@ void CTN5250::Report(Block& b, const char* format, bool withLength) {
     b.trace = text;
 }
 
-void CTN5250::WriteTrace(const Block& b) const {
+void CTN5250::WriteTrace(const Block& b) {
     // Each report replaced the file; writing only the last one, once, when
     // the block ends leaves the same file without rewriting it per byte.
     if (tracePath_.empty()) return;
-    std::ofstream out(tracePath_, std::ios::binary | std::ios::trunc);
-    if (!out) return;
-    out << b.trace << "\n";
+    if (defaultTracePath_) {
+        if (EnsurePrivateDirectory(tracePath_.substr(0, tracePath_.rfind('/'))) != 0) return;
+        defaultTracePath_ = false;
+    }
+    std::string out = b.trace;
+    out += '\n';
     char line[48];
     std::snprintf(line, sizeof line, "nb byte  : %d\n", static_cast<int>(b.length));
-    out << line;
-    for (std::size_t i = 0; i < b.length; ++i) {
+    out += line;
+    for (std::size_t i = 0; i < b.length && out.size() < kMaxTraceBytes; ++i) {
         const std::uint8_t v = b.data[i];
         char hex[8];
         std::snprintf(hex, sizeof hex, "%02X", v);
         if (v == kOrderStartOfField) {
-            out << "\n\n" << hex;
+            out += "\n\n";
+            out += hex;
         } else {
-            out << hex;
-            if (i % 2 == 1) out << "  ";
+            out += hex;
+            if (i % 2 == 1) out += "  ";
         }
     }
+    if (out.size() > kMaxTraceBytes) out.resize(kMaxTraceBytes);
+    WritePrivateFile(tracePath_, out);
 }
 
 void CTN5250::SetInputInhibited(int value) {

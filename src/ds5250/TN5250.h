@@ -37,14 +37,23 @@ public:
     static constexpr std::size_t kPrivateBufferSize = 32768;
     /// File the interpreter writes when it meets a byte it cannot place.
     static constexpr const char* kDefaultTraceFile = "trameDefault.txt";
+    /// Most bytes the trace file holds: a longer dump is cut there.
+    static constexpr std::size_t kMaxTraceBytes = 1u << 20;
 
     explicit CTN5250(const InterpreterLinks& links);
 
     /// The answers sent at once for Save Screen, Read Screen, Read Immediate
     /// and the query. Without one, those requests are answered by nothing.
     void SetHostReads(HostReads* reads) { reads_ = reads ? reads : &nullReads_; }
-    /// Where the trace of unplaceable bytes goes; empty turns it off.
-    void SetTracePath(std::string path) { tracePath_ = std::move(path); }
+    /// Where the trace of unplaceable bytes goes; empty turns it off. By
+    /// default it is kDefaultTraceFile in the user's state folder
+    /// (UserStateDirectory), made when the first trace is written. The file
+    /// is written owner-only and never through a symbolic link.
+    void SetTracePath(std::string path) {
+        tracePath_ = std::move(path);
+        defaultTracePath_ = false;
+    }
+    const std::string& tracePath() const { return tracePath_; }
 
     /// Interprets one block that ends with IAC EOR. Re-entrant: a nested call
     /// (from a message box's event loop) works on its own copy.
@@ -53,8 +62,11 @@ public:
     /// Sends the negative response with sense bytes 0x10 0x05 0x01 `sense`.
     void SendNegativeResponse(std::uint8_t sense);
 
-    /// The write control character of Write To Display and the reads.
-    void ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2);
+    /// The write control character of Write To Display and the reads: the
+    /// resets and nulling of CC1, the cursor blink, alarm and message light
+    /// of CC2. Returns whether CC2 asks to unlock the keyboard (for Write To
+    /// Display once its orders are done); CC2 never locks it.
+    bool ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2);
 
     /// Start of Header's first field for reads: 0 table order, n from entry n-1.
     int resequenceField() const { return resequenceField_; }
@@ -86,6 +98,8 @@ private:
         bool cursorGiven = false;
         bool rolled = false;
         bool stopped = false;
+        bool unlockAfterOrders = false;  ///< CC2 of the Write To Display asked to unlock
+        bool restoring = false;          ///< a Restore Screen record was met
         std::string trace;  ///< last report; written once when the block ends
 
         /// The byte at i, or 0 past the end of the block.
@@ -117,11 +131,16 @@ private:
     void WriteDataRun(Block& b);
     void WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac);
     void StopWithNegativeResponse(Block& b, std::uint8_t sense);
+    /// Nulls the field's data positions (EBCDIC 0x00, shown blank).
+    void NullField(const FieldEntry& e);
+    /// The display data of a Write To Display ended: an unlock its CC2 asked
+    /// for happens now.
+    void EndOfWriteToDisplay(Block& b);
 
     void EndOfBlock(Block& b);
     void PlaceCursorOnFirstInputField();
     void Report(Block& b, const char* format, bool withLength);
-    void WriteTrace(const Block& b) const;
+    void WriteTrace(const Block& b);
     void SetInputInhibited(int value);
     void TurnOffInsertMode();
     int CodePage() const { return links_.settings.PageCode; }
@@ -133,7 +152,8 @@ private:
     Terminal& t_;
     NullHostReads nullReads_;
     HostReads* reads_ = &nullReads_;
-    std::string tracePath_ = kDefaultTraceFile;
+    std::string tracePath_;
+    bool defaultTracePath_ = true;  ///< the state folder is made before the first write
 
     const std::array<std::uint8_t, 256>* etoa_ = nullptr;
 

@@ -47,40 +47,76 @@ constexpr bool IsPlainData(std::uint8_t byte) {
 }
 }  // namespace
 
-void CTN5250::ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2) {
-    if (cc1 & 0xE0) {
-        t_.state.operatorModified = 0;
-        FormatTable& table = t_.formatTable;
-        for (int i = 0; i < table.fieldCount(); ++i) table.entry(i)->mdt = 0;
-        // Blanking shows blanks only; the EBCDIC bytes keep the old contents.
-        for (int i = 0; i < table.fieldCount(); ++i) {
-            const FieldEntry& e = *table.entry(i);
-            if (e.bypass || e.length <= 0) continue;
-            // A field may be recorded longer than the screen (up to 65535):
-            // only its positions on the screen are walked, so a host cannot
-            // make every write control character cost a 64 K loop a field.
-            const int first = (e.row - 1) * t_.columns() + e.column;
-            const int from = std::max(first, 0);
-            const int to = std::min(first + e.length, t_.cellCount());
-            for (int p = from; p < to; ++p) t_.screen.at(p).character = ' ';
+bool CTN5250::ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2) {
+    bool resetMdtNonBypass = false, resetMdtAll = false;
+    bool nullModified = false, nullAll = false;
+    switch (static_cast<Cc1Reset>(cc1 & kCc1ResetMask)) {
+        case kCc1NoReset:
+        case kCc1ResetPendingAid:
+            // No AID is ever left pending here: an attention key goes out at
+            // once, and keys typed while locked wait in type-ahead, which is
+            // the operator's and stays.
+            break;
+        case kCc1ResetMdtNonBypass: resetMdtNonBypass = true; break;
+        case kCc1ResetMdtAll: resetMdtAll = true; break;
+        case kCc1NullModifiedNonBypass: nullModified = true; break;
+        case kCc1ResetMdtNullAllNonBypass: resetMdtNonBypass = nullAll = true; break;
+        case kCc1NullModifiedResetMdtNonBypass: nullModified = resetMdtNonBypass = true; break;
+        case kCc1NullAllNonBypassResetMdtAll: nullAll = resetMdtAll = true; break;
+    }
+    FormatTable& table = t_.formatTable;
+    bool mdtReset = false;
+    for (int i = 0; i < table.fieldCount(); ++i) {
+        FieldEntry& e = *table.entry(i);
+        // Nulling first: "the fields whose MDT is on" are those of before the reset.
+        if (!e.bypass && (nullAll || (nullModified && e.mdt))) NullField(e);
+        if (resetMdtAll || (resetMdtNonBypass && !e.bypass)) {
+            e.mdt = 0;
+            mdtReset = true;
         }
     }
-    if (cc2 & 0x20) t_.state.hostBlink = 0;
-    if (cc2 & 0x10) t_.state.hostBlink = 1;
-    if (cc2 & 0x04) links_.messages.Alarm();
-    if (cc2 & 0x03) t_.state.inputInhibited = 1;
+    if (mdtReset) t_.state.operatorModified = 0;
+
+    if (cc2 & kCc2CursorSteady) t_.state.hostBlink = 0;
+    if (cc2 & kCc2CursorBlink) t_.state.hostBlink = 1;
+    if (cc2 & kCc2Alarm) links_.messages.Alarm();
+    if (cc2 & (kCc2MessageLightOn | kCc2MessageLightOff)) {
+        t_.state.messageWaiting = (cc2 & kCc2MessageLightOn) ? 1 : 0;
+        links_.view.InvalidateMessageIndicator();
+    }
     links_.view.DrawInhibitIndicator();
+    return (cc2 & kCc2UnlockKeyboard) != 0;
+}
+
+void CTN5250::NullField(const FieldEntry& e) {
+    // Both bytes: what the screen shows and what a read sends always agree.
+    // Only the field's positions on the screen are walked, so a field
+    // recorded longer than the screen costs no more than the screen.
+    const Terminal::Span span = t_.FieldSpan(e);
+    for (int p = span.first; p < span.end; ++p) {
+        ScreenCell& cell = t_.screen.at(p);
+        cell.ebcdic = kEbcdicNull;
+        cell.character = ' ';
+    }
+}
+
+void CTN5250::EndOfWriteToDisplay(Block& b) {
+    if (!b.unlockAfterOrders) return;
+    b.unlockAfterOrders = false;
+    SetInputInhibited(0);
 }
 
 void CTN5250::StepDisplayData(Block& b) {
     const std::uint8_t v = b.at(b.pos);
     switch (v) {
         case kEscape:
+            EndOfWriteToDisplay(b);
             ++b.pos;
             b.state = kCommand;
             break;
         case kIac:
             if (b.at(b.pos + 1) == kEor) {
+                EndOfWriteToDisplay(b);
                 EndOfRecordTest(b);
             } else if (b.at(b.pos + 1) == kIac) {
                 WriteDataByte(b, 0xFF, true);
@@ -162,7 +198,7 @@ void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
         cell.ebcdic = 0xFF;
         cell.character = ' ';
     } else {
-        cell.ebcdic = byte == 0x00 ? kEbcdicBlank : byte;
+        cell.ebcdic = byte;  // a null stays a null, shown as a blank
         if (byte >= 0x20 && byte <= 0x3F) {
             cell.character = ' ';
             // An attribute right before a field's first data position
@@ -203,16 +239,18 @@ void CTN5250::StartOfHeader(Block& b) {
 void CTN5250::RepeatToAddress(Block& b) {
     const int row = b.at(b.pos + 1);
     const int column = b.at(b.pos + 2);
-    const std::uint8_t byte = b.at(b.pos + 3);
-    const std::uint8_t stored = byte == 0x00 ? kEbcdicBlank : byte;
-    const std::uint8_t shown = ToPc(stored);
+    const std::uint8_t stored = b.at(b.pos + 3);
+    const std::uint8_t shown = stored == kEbcdicNull ? ' ' : ToPc(stored);
     const int from = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
     const int to = (row - 1) * t_.columns() + column - 1;
+    // Both ends are checked before anything is written: a target off the
+    // screen is refused with the screen as it was, not after a fill up to
+    // its edge.
+    if (from <= to && (!t_.screen.contains(from) || !t_.screen.contains(to))) {
+        StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
+        return;
+    }
     for (int p = from; p <= to; ++p) {
-        if (!t_.screen.contains(p)) {
-            StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
-            return;
-        }
         ScreenCell& cell = t_.screen.at(p);
         cell.character = shown;
         cell.ebcdic = stored;
@@ -246,18 +284,23 @@ void CTN5250::StartOfField(Block& b) {
     FieldEntry& e = index >= 0 ? *table.entry(index) : ignored;
     if (index >= 0) table.currentField = index;
 
+    // The second byte of a format or control word may be 0xFF, which the
+    // telnet layer doubles: its copy is skipped, as for the length below.
+    const auto skipDoubled = [&b](std::size_t at) {
+        return b.at(at) == kIac && b.at(at + 1) == kIac ? 1u : 0u;
+    };
     if (b.at(i) & 0x40) {
         DecodeFieldFormatWord(e, b.at(i), b.at(i + 1));
         if (index >= 0) table.noInputField &= e.bypass;
-        i += 2;
+        i += 2 + skipDoubled(i + 1);
     }
     while (i < b.length && (b.at(i) & 0x80)) {
         if (b.at(i) == 0x80) {
-            links_.messages.ShowMessage(kResequencingFound, MessageIcon::None);
+            links_.messages.ShowHostNotice(HostNotice::kResequencing, kResequencingFound);
             e.fcw1 = 0x80;
             e.fcw2 = b.at(i + 1);
         }
-        i += 2;
+        i += 2 + skipDoubled(i + 1);
     }
     const std::uint8_t attribute = b.at(i++);
     e.attribute = attribute;

@@ -1,7 +1,7 @@
-// The system clipboard as the copy and paste commands see it: text of 8-bit
-// PC characters in the session's character set. The desktop program converts
-// to and from Unicode; MemoryClipboard keeps the text in memory for the
-// headless front end and tests.
+// The system clipboard as the copy and paste commands see it: UTF-8 text,
+// which the commands turn into and from the session's PC characters. The
+// desktop program hands it to the toolkit's clipboard; MemoryClipboard keeps
+// the text in memory for the headless front end and tests.
 #pragma once
 
 #include <optional>
@@ -15,9 +15,9 @@ public:
     virtual ~Clipboard() = default;
     virtual bool Open() { return true; }
     virtual bool Empty() { return true; }
-    /// Puts text (no terminating NUL inside) on the clipboard.
-    virtual bool SetText(std::string_view /*pcText*/) { return false; }
-    /// The clipboard's text, or nothing when it holds none.
+    /// Puts UTF-8 text on the clipboard.
+    virtual bool SetText(std::string_view /*utf8*/) { return false; }
+    /// The clipboard's text as UTF-8, or nothing when it holds none.
     virtual std::optional<std::string> GetText() { return std::nullopt; }
     /// Whether GetText would find text. Asked often (command enabling), so a
     /// clipboard whose transfers are costly answers it without one.
@@ -31,8 +31,8 @@ public:
         text.reset();
         return true;
     }
-    bool SetText(std::string_view pcText) override {
-        text = std::string(pcText);
+    bool SetText(std::string_view utf8) override {
+        text = std::string(utf8);
         return true;
     }
     std::optional<std::string> GetText() override { return text; }

@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "input/KeyRefusal.h"
+#include "terminal/Languages.h"
 #include "terminal/StringTable.h"
+#include "terminal/Utf8.h"
 
 namespace quenlix {
 
@@ -12,6 +15,40 @@ namespace {
 
 bool IsWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+/// The code point of one well-formed UTF-8 sequence.
+char32_t DecodeUtf8(std::string_view s) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    switch (s.size()) {
+        case 1: return b(0);
+        case 2: return (char32_t{b(0)} & 0x1F) << 6 | (b(1) & 0x3F);
+        case 3: return (char32_t{b(0)} & 0x0F) << 12 | (char32_t{b(1)} & 0x3F) << 6 | (b(2) & 0x3F);
+        default:
+            return (char32_t{b(0)} & 0x07) << 18 | (char32_t{b(1)} & 0x3F) << 12 |
+                   (char32_t{b(2)} & 0x3F) << 6 | (b(3) & 0x3F);
+    }
+}
+
+/// What a paste puts for a typographic character of mail and office
+/// documents; empty for any other.
+std::string_view TypographicStandIn(char32_t ch) {
+    switch (ch) {
+        case 0x2018: case 0x2019: case 0x201A: case 0x2032:  // quotes, prime
+            return "'";
+        case 0x201C: case 0x201D: case 0x201E: case 0x2033:  // double quotes, double prime
+            return "\"";
+        case 0x2013: case 0x2014: case 0x2212:  // en and em dash, minus sign
+            return "-";
+        case 0x2026:  // ellipsis
+            return "...";
+        case 0x2022:  // bullet
+            return "*";
+        case 0x00A0: case 0x1680: case 0x202F: case 0x205F: case 0x3000:  // spaces
+            return " ";
+        default:
+            return ch >= 0x2000 && ch <= 0x200A ? " " : std::string_view{};
+    }
 }
 
 }  // namespace
@@ -31,9 +68,9 @@ std::string BuildCopyText(const Terminal& terminal, const CellRect& rect, bool t
         if (trimBlankRight) {
             while (!text.empty() && IsWhiteSpace(text.back())) text.pop_back();
         }
-        text += "\r\n";
+        text += kCopyLineEnd;
     }
-    text.resize(text.size() - 2);
+    text.resize(text.size() - kCopyLineEnd.size());
     return text;
 }
 
@@ -63,7 +100,7 @@ void ClipboardActions::Copy() {
         clipboard_.Close();
         return;
     }
-    const std::string text = BuildCopyText(t_, t_.selection, options_.TrimBlankRight != 0);
+    const std::string text = Charset().ToUtf8(BuildCopyText(t_, t_.selection, options_.TrimBlankRight != 0));
     if (!clipboard_.SetText(text)) {
         links_.messages.ShowMessage(LoadString(kStrCannotSetClipboard), MessageIcon::None);
     }
@@ -82,7 +119,53 @@ void ClipboardActions::Paste() {
         links_.messages.ShowMessage(LoadString(kStrCannotGetClipboard), MessageIcon::Exclamation);
         return;
     }
-    PasteText(*text);
+    PasteUtf8(*text);
+}
+
+const PcCharset& ClipboardActions::Charset() const {
+    return PcCharset::ForCodePage(links_.settings.PageCode);
+}
+
+int ClipboardActions::MaxPasteCharacters() const {
+    return 4 * (t_.cellCount() + 2 * t_.rows());
+}
+
+std::size_t ClipboardActions::PasteUtf8(std::string_view utf8) {
+    const PcCharset& charset = Charset();
+    const int limit = MaxPasteCharacters();
+    std::string pc;
+    pc.reserve(std::min<std::size_t>(utf8.size(), static_cast<std::size_t>(limit)));
+    std::size_t at = 0;
+    int characters = 0;
+    for (; at < utf8.size() && characters < limit; ++characters) {
+        const Utf8Piece piece = NextUtf8Piece(utf8, at);
+        const char32_t ch = piece.wellFormed ? DecodeUtf8(utf8.substr(at, piece.length)) : 0;
+        at += piece.length;
+        if (ch == '\r' || ch == '\n' || ch == '\t') {
+            pc += static_cast<char>(ch);
+            continue;
+        }
+        // The typographic characters go as what they stand for even where a
+        // page has one of them (a non-breaking space): the host is meant to
+        // read the plain character the operator sees.
+        if (const std::string_view stand = TypographicStandIn(ch); !stand.empty()) {
+            for (const char c : stand) {
+                pc += editor_.IsDataCharacter(static_cast<std::uint8_t>(c)) ? c : kUnpasteable;
+            }
+            continue;
+        }
+        const std::optional<std::uint8_t> b = charset.FromUnicode(ch);
+        pc += b && ch >= 0x20 && editor_.IsDataCharacter(*b) ? static_cast<char>(*b) : kUnpasteable;
+    }
+    // What lies beyond the limit is counted, never looked at further.
+    std::size_t beyond = 0;
+    for (std::size_t k = at; k < utf8.size(); ++k) {
+        if ((static_cast<unsigned char>(utf8[k]) & 0xC0) != 0x80) ++beyond;
+    }
+    pastedBeyond_ = beyond;
+    const std::size_t used = PasteText(pc);
+    pastedBeyond_ = 0;
+    return used;
 }
 
 std::size_t ClipboardActions::PasteText(std::string_view pcText) {
@@ -93,41 +176,56 @@ std::size_t ClipboardActions::PasteText(std::string_view pcText) {
     const int rows = t_.rows();
     const int count = t_.cellCount();
     if (columns <= 0 || rows <= 0 || count <= 0) return 0;
-    pcText = pcText.substr(0, std::min(pcText.find('\0'), pcText.size()));
+    ClearRefusal(links_);  // a new action of the operator's
 
     const int startColumn = t_.CursorColumn();
     int row = t_.CursorRow();
     int p = t_.CursorPosition();
     int w = p;
     bool changed = false;
+    std::size_t unplaced = pastedBeyond_;
     const auto put = [&](std::uint8_t c) {
-        if (!editor_.Validate(p, c)) return;
+        if (!editor_.Validate(p, c)) {
+            ++unplaced;
+            return;
+        }
         changed |= IsAttributePosition(t_.screen.at(p));
         editor_.WriteCharacter(p, c);
+        t_.state.operatorModified = 1;  // a paste is typing
         w = p;
     };
 
     std::size_t used = 0;
     while (used < pcText.size() && row < rows) {
         const auto c = static_cast<std::uint8_t>(pcText[used++]);
-        if (c == '\r') {
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && used < pcText.size() && pcText[used] == '\n') ++used;
             // A row below the screen takes nothing: the paste ends with the
             // line break that leaves it, however many follow.
             if (++row >= rows) break;
             p = row * columns + startColumn;
-            if (used < pcText.size()) ++used;  // the character after CR, whatever it is
             continue;
         }
-        if (p - row * columns >= columns) continue;  // past the row's end
-        if (c == '\t') {
-            for (int k = 0; k < options_.NbrTabSpace && p - row * columns < columns; ++k) {
-                put(' ');
-                ++p;
-            }
-        } else {
-            put(c);
-            ++p;
+        if (p - row * columns >= columns) {  // past the row's end
+            ++unplaced;
+            continue;
         }
+        if (c == '\t') {
+            const int next = editor_.NextFieldStart(p);
+            if (next < 0 || next <= p) {
+                // No field further on: what follows on this line has no place.
+                p = row * columns + columns;
+                continue;
+            }
+            p = next;
+            row = p / columns;
+            continue;
+        }
+        put(c);
+        ++p;
+    }
+    for (std::size_t k = used; k < pcText.size(); ++k) {
+        if (pcText[k] != '\r' && pcText[k] != '\n') ++unplaced;
     }
 
     links_.view.InvalidateCursor();
@@ -135,6 +233,10 @@ std::size_t ClipboardActions::PasteText(std::string_view pcText) {
     links_.view.InvalidateCursor();
     if (changed) t_.Restyle();
     links_.view.InvalidateView();
+    if (unplaced > 0) {
+        RefuseKey(links_, "Paste: " + std::to_string(unplaced) +
+                              (unplaced == 1 ? " character" : " characters") + " not placed");
+    }
     return used;
 }
 

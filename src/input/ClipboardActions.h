@@ -8,20 +8,34 @@
 #include "input/Clipboard.h"
 #include "input/FieldEditor.h"
 #include "input/InputLinks.h"
+#include "terminal/Languages.h"
 
 namespace quenlix {
 
 /// The two user preferences copy and paste read.
 struct ClipboardOptions {
     int TrimBlankRight = 1;  ///< 1: trailing white space is trimmed at each line end
-    int NbrTabSpace = 4;     ///< blanks a pasted TAB stands for; negative counts as 0
+    int NbrTabSpace = 4;     ///< kept and stored; a pasted TAB moves to the next field
 };
 
-/// The text of a rectangle of cells: rows joined by CR LF, no line break at
-/// the end. With `trimBlankRight` trailing white space is cut at each line
-/// end from all the text built so far, so blank rows vanish. The rectangle
-/// is limited to the screen; the text is at most rows x (columns + 2) bytes.
+/// What ends a copied row on the clipboard: LF on Linux, CR LF on Windows.
+#ifdef _WIN32
+inline constexpr std::string_view kCopyLineEnd = "\r\n";
+#else
+inline constexpr std::string_view kCopyLineEnd = "\n";
+#endif
+
+/// The text of a rectangle of cells: rows joined by kCopyLineEnd, no line
+/// break at the end. With `trimBlankRight` trailing white space is cut at
+/// each line end from all the text built so far, so blank rows vanish. The
+/// rectangle is limited to the screen; the text is at most rows x (columns +
+/// 2) bytes.
 std::string BuildCopyText(const Terminal& terminal, const CellRect& rect, bool trimBlankRight);
+
+/// Stands in a pasted text for a character that no field can take (one the
+/// PC character set or the host's code page lacks, a control character): it
+/// is refused where it lands and uses its position.
+inline constexpr char kUnpasteable = '\0';
 
 class ClipboardActions {
 public:
@@ -33,28 +47,44 @@ public:
     /// The Copy command: the selection's text onto the clipboard. Failures
     /// show the clipboard messages and change nothing.
     void Copy();
-    /// The Paste command: the clipboard's text through PasteText.
+    /// The Paste command: the clipboard's text through PasteUtf8.
     void Paste();
-    /// Lays text onto the screen from the cursor: each line starts in the
-    /// cursor's column, CR moves one row down (the character after it is
-    /// skipped), characters past the row's end are dropped, a row below the
-    /// screen ends the paste, TAB stands for NbrTabSpace blanks. Only cells
-    /// that accept a character change; refused ones still use their
-    /// position. The cursor ends after the last cell written (the first cell
-    /// after the screen's last). Text after a NUL is ignored, as the
-    /// clipboard's text ends there. Does nothing in system request mode.
-    /// Returns how many bytes of the text it took: all of them, or those up
-    /// to the NUL, or up to the line break that left the screen's last row.
+    /// Most characters of a paste looked at: four screens' worth. What
+    /// lies beyond is not placed (and the operator is told so), however
+    /// large the clipboard.
+    int MaxPasteCharacters() const;
+    /// Pastes UTF-8 text: the typographic characters of mail and office
+    /// documents are first mapped to what they stand for (curly quotes and
+    /// primes to ' and ", dashes and the minus sign to -, the ellipsis to
+    /// ..., Unicode spaces to a blank, the bullet to *); a character the
+    /// session's code page cannot hold is refused where it lands. Then
+    /// PasteText.
+    std::size_t PasteUtf8(std::string_view utf8);
+    /// Lays PC text onto the screen from the cursor: each line starts in the
+    /// cursor's column; CR LF, LF and CR each move one row down; a TAB moves
+    /// to the first position of the next input field; characters past the
+    /// row's end are dropped, a row below the screen ends the paste. Cells
+    /// that accept a character take it as typing does (MDT and the
+    /// operator's flag); refused ones, NUL included, still use their
+    /// position. When anything could not be placed the indicator row says
+    /// how much (and the alarm sounds). The cursor ends after the last cell
+    /// written (the first cell after the screen's last). Does nothing in
+    /// system request mode. Returns how many bytes of the text it took: all
+    /// of them, or up to the line break that left the screen's last row.
     std::size_t PasteText(std::string_view pcText);
     /// The "Trim Blank Space to Right" toggle.
     void ToggleTrimBlankRight();
 
 private:
+    const PcCharset& Charset() const;
+
     InputLinks links_;
     Terminal& t_;
     FieldEditor& editor_;
     Clipboard& clipboard_;
     ClipboardOptions& options_;
+    /// Characters of the paste under way cut off before PasteText.
+    std::size_t pastedBeyond_ = 0;
 };
 
 }  // namespace quenlix

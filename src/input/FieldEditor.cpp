@@ -5,15 +5,20 @@
 #include <cstring>
 
 #include "input/KeyCodes.h"
+#include "input/KeyRefusal.h"
 
 namespace quenlix {
 
 namespace {
 
+constexpr int kNumericOnly = 3;
 constexpr int kSignedNumeric = 7;
 constexpr int kInputOutput = 6;
 constexpr int kZeroFill = 5;
 constexpr int kBlankFill = 6;
+constexpr int kMandatoryFill = 7;
+constexpr std::uint8_t kEbcdicMinus = 0x60;  // '-' in every EBCDIC code page
+constexpr std::uint8_t kNegativeZone = 0xD0;
 
 bool IsAsciiLetter(std::uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsAsciiDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
@@ -112,18 +117,87 @@ void FieldEditor::MoveCursor(int pos) {
     links_.view.InvalidateCursor();
 }
 
-bool FieldEditor::Validate(int pos, std::uint8_t character) const {
+std::string_view FieldEditor::WhyRefused(int pos, std::uint8_t character) const {
     const FieldEntry* e = FieldAt(pos);
-    if (e == nullptr || e->bypass) return false;
+    if (e == nullptr || e->bypass) return refusal::kProtected;
+    if (e->shiftEdit == kInputOutput) return refusal::kNotKeyable;
     const ScreenCell& cell = t_.screen.at(pos);
-    if (e->shiftEdit == kSignedNumeric && cell.fieldOffset + 1 == e->length) return false;
-    if (!AcceptedByShiftEdit(e->shiftEdit, character)) return false;
-    return IsDataCharacter(e->monocase ? ToUpper(character) : character);
+    if (e->shiftEdit == kSignedNumeric && cell.fieldOffset + 1 == e->length) {
+        return refusal::kSignPosition;
+    }
+    if (!AcceptedByShiftEdit(e->shiftEdit, character)) {
+        switch (e->shiftEdit) {
+            case 1: return refusal::kAlphabeticOnly;
+            case 3: return refusal::kNumericOnly;
+            default: return refusal::kDigitsOnly;
+        }
+    }
+    if (!IsDataCharacter(e->monocase ? ToUpper(character) : character)) {
+        return refusal::kNotInCodePage;
+    }
+    return {};
+}
+
+bool FieldEditor::Validate(int pos, std::uint8_t character) const {
+    return WhyRefused(pos, character).empty();
 }
 
 bool FieldEditor::IsDataCharacter(std::uint8_t character) const {
-    const std::uint8_t ebcdic = links_.tables.ToEbcdic(links_.settings.PageCode, character);
-    return ebcdic >= kEbcdicBlank && ebcdic != 0xFF;
+    const int page = links_.settings.PageCode;
+    const std::uint8_t ebcdic = links_.tables.ToEbcdic(page, character);
+    if (ebcdic < kEbcdicBlank || ebcdic == 0xFF) return false;
+    // A character the code page lacks translates to a substitute ("?"):
+    // the screen would show it while the host receives something else.
+    return links_.tables.ToPc(page, ebcdic) == character;
+}
+
+int FieldEditor::LastDataPosition(const FieldEntry& e) const {
+    // The sign position of a signed-numeric field takes no character.
+    const int last = LastPosition(e);
+    return e.shiftEdit == kSignedNumeric && e.length > 1 ? last - 1 : last;
+}
+
+bool FieldEditor::IsEmptyPosition(int pos) const {
+    const int ebcdic = t_.screen.at(pos).ebcdic;
+    return ebcdic == kEbcdicBlank || ebcdic == kEbcdicNull;
+}
+
+bool FieldEditor::PartlyFilled(const FieldEntry& e, int keptEnd) const {
+    // Mandatory fill applies once the operator entered something: then the
+    // field must be full, or empty, when it is left.
+    if (e.fillType != kMandatoryFill || !e.mdt) return false;
+    const int first = FirstPosition(e);
+    const int last = LastDataPosition(e);
+    if (first > last || !t_.screen.contains(first)) return false;
+    bool filled = false, empty = keptEnd <= last;
+    for (int p = first; p <= last && p < keptEnd; ++p) {
+        if (IsEmptyPosition(p)) {
+            empty = true;
+        } else {
+            filled = true;
+        }
+    }
+    return filled && empty;
+}
+
+bool FieldEditor::CheckFieldsBeforeEnter() {
+    const FormatTable& table = t_.formatTable;
+    for (int i = 0; i < table.fieldCount(); ++i) {
+        const FieldEntry& e = *table.entry(i);
+        if (e.bypass || !t_.screen.contains(FirstPosition(e))) continue;
+        std::string_view why;
+        if (e.mandatoryEnter && !e.mdt) {
+            why = refusal::kMandatoryEnter;
+        } else if (PartlyFilled(e, LastPosition(e) + 1)) {
+            why = refusal::kMandatoryFill;
+        }
+        if (why.empty()) continue;
+        RefuseKey(links_, why);
+        t_.formatTable.currentField = i;
+        MoveCursor(FirstPosition(e));
+        return false;
+    }
+    return true;
 }
 
 void FieldEditor::WriteCharacter(int pos, std::uint8_t character) {
@@ -139,16 +213,24 @@ void FieldEditor::WriteCharacter(int pos, std::uint8_t character) {
 bool FieldEditor::EnterCharacter(std::uint8_t character) {
     const int pos = t_.CursorPosition();
     FieldEntry* e = FieldAt(pos);
-    if (e == nullptr) return false;
-    if (e->monocase) character = ToUpper(character);
-    if (!Validate(pos, character)) return false;
+    if (e != nullptr && e->monocase) character = ToUpper(character);
+    if (const std::string_view why = WhyRefused(pos, character); !why.empty()) {
+        RefuseKey(links_, why);
+        return false;
+    }
+    const int lastData = LastDataPosition(*e);
+    // Insert shifts the rest of the field right; a field whose last position
+    // holds a character has no room, and nothing is ever shifted out.
+    if (t_.state.insertMode && !IsEmptyPosition(lastData)) {
+        RefuseKey(links_, refusal::kFieldFull);
+        return false;
+    }
 
     t_.state.operatorModified = 1;
     e->mdt = 1;
     bool attribute = false;
     if (t_.state.insertMode) {
-        const int h = LastPosition(*e) - (e->shiftEdit == kSignedNumeric ? 2 : 1);
-        for (int j = h; j >= pos; --j) attribute |= CopyCell(j, j + 1);
+        for (int j = lastData - 1; j >= pos; --j) attribute |= CopyCell(j, j + 1);
     }
     attribute |= IsAttributePosition(t_.screen.at(pos));
     WriteCharacter(pos, character);
@@ -156,6 +238,12 @@ bool FieldEditor::EnterCharacter(std::uint8_t character) {
 
     if (e->fieldExitRequired && t_.screen.at(pos).fieldOffset == e->length - 1) {
         links_.input.fieldExitPending = true;
+        return attribute;
+    }
+    if (e->autoEnter && !e->fieldExitRequired && pos == lastData) {
+        // Record advance: the field's last position filled sends the Enter,
+        // as data-entry screens and barcode scanners expect.
+        if (CheckFieldsBeforeEnter()) links_.host.SendAutoEnter();
         return attribute;
     }
     AdvanceAfterEntry(pos);
@@ -180,10 +268,22 @@ void FieldEditor::AdvanceAfterEntry(int pos) {
     }
 }
 
+bool FieldEditor::RefuseEdit(const FieldEntry* e) {
+    if (e == nullptr || e->bypass) {
+        RefuseKey(links_, refusal::kProtected);
+        return true;
+    }
+    if (e->shiftEdit == kInputOutput) {
+        RefuseKey(links_, refusal::kNotKeyable);
+        return true;
+    }
+    return false;
+}
+
 bool FieldEditor::Backspace() {
     const int pos = t_.CursorPosition();
     FieldEntry* e = FieldAt(pos);
-    if (e == nullptr || e->bypass || e->shiftEdit == kInputOutput) return false;
+    if (RefuseEdit(e)) return false;
     const ScreenCell& cell = t_.screen.at(pos);
     if (cell.fieldOffset > 0) {
         e->mdt = 1;
@@ -195,7 +295,10 @@ bool FieldEditor::Backspace() {
         MoveCursor(Previous(pos));
         return attribute;
     }
-    if (e->fieldExitRequired) return false;
+    if (e->fieldExitRequired) {
+        RefuseKey(links_, refusal::kFieldExitRequired);
+        return false;
+    }
     const int index = NeighbourField(t_.screen.at(pos).fieldIndex, -1);
     if (index >= 0) MoveCursor(LastPosition(*t_.formatTable.entry(index)));
     return false;
@@ -204,7 +307,7 @@ bool FieldEditor::Backspace() {
 bool FieldEditor::Delete() {
     const int pos = t_.CursorPosition();
     FieldEntry* e = FieldAt(pos);
-    if (e == nullptr || e->bypass || e->shiftEdit == kInputOutput) return false;
+    if (RefuseEdit(e)) return false;
     e->mdt = 1;
     t_.state.operatorModified = 1;
     const int last = LastPosition(*e);
@@ -242,6 +345,11 @@ void FieldEditor::End() {
 }
 
 void FieldEditor::Tab(bool backward) {
+    if (const FieldEntry* e = FieldAt(t_.CursorPosition());
+        e != nullptr && !e->bypass && PartlyFilled(*e, LastPosition(*e) + 1)) {
+        RefuseKey(links_, refusal::kMandatoryFill);
+        return;
+    }
     const int count = t_.cellCount();
     if (t_.formatTable.noInputField || count <= 0) {
         MoveCursor(0);
@@ -279,6 +387,16 @@ void FieldEditor::Tab(bool backward) {
     MoveCursor(0);
 }
 
+int FieldEditor::NextFieldStart(int pos) const {
+    for (int p = std::max(pos + 1, 0); p < t_.cellCount(); ++p) {
+        const ScreenCell& cell = t_.screen.at(p);
+        if (cell.fieldOffset != 0) continue;
+        const FieldEntry* f = t_.formatTable.entry(cell.fieldIndex);
+        if (f != nullptr && !f->bypass) return p;
+    }
+    return -1;
+}
+
 int FieldEditor::NeighbourField(int index, int step) const {
     const int count = t_.formatTable.fieldCount();
     if (count <= 0 || index < 0 || index >= count) return -1;
@@ -295,32 +413,49 @@ int FieldEditor::NeighbourField(int index, int step) const {
 bool FieldEditor::FieldExit(bool minus) {
     const int pos = t_.CursorPosition();
     FieldEntry* e = FieldAt(pos);
-    if (e == nullptr) return false;
+    if (e == nullptr || e->bypass) {
+        RefuseKey(links_, refusal::kProtected);
+        return false;
+    }
     const int index = t_.screen.at(pos).fieldIndex;
     t_.formatTable.currentField = index;
-    if (e->bypass) return false;
-    if (e->mdt == 0 && e->mandatoryEnter) return false;
+    if (e->mdt == 0 && e->mandatoryEnter) {
+        RefuseKey(links_, refusal::kMandatoryEnter);
+        return false;
+    }
+    // Field- means negative where the field keeps a number; anywhere else it
+    // is a key like any refused one.
+    const bool numericOnly = e->shiftEdit == kNumericOnly;
+    if (minus && !numericOnly && e->shiftEdit != kSignedNumeric) {
+        RefuseKey(links_, refusal::kFieldMinus);
+        return false;
+    }
+    const bool keepsLast = e->fieldExitRequired && links_.input.fieldExitPending;
+    if (PartlyFilled(*e, keepsLast ? LastPosition(*e) + 1 : pos)) {
+        RefuseKey(links_, refusal::kMandatoryFill);
+        return false;
+    }
 
     bool attribute = false;
     if (e->fillType == kZeroFill) {
         attribute = RightAdjust(index, '0', 0xF0, minus);
     } else if (e->fillType == kBlankFill) {
         attribute = RightAdjust(index, ' ', kEbcdicBlank, minus);
-    } else if (!(e->fieldExitRequired && links_.input.fieldExitPending)) {
+    } else if (!keepsLast) {
         if (e->shiftEdit == kSignedNumeric) {
             attribute = RightAdjust(index, ' ', kEbcdicBlank, minus);
         } else {
             for (int p = pos; p <= LastPosition(*e); ++p) attribute |= BlankCell(p);
         }
     }
-    // The automatic Enter carries the field as the operator finished it,
-    // adjusted and signed, or the host would read "42  " for "0042" and miss
-    // the negative zone. Its MDT is set only after the send: whether the
-    // field goes out at all is the operator's typing, so an untouched field
-    // sends no data. The cursor address the host receives is still in the
-    // field.
-    if (e->autoEnter) links_.host.SendAutoEnter();
+    if (minus && numericOnly) MarkNegative(*e);
+    // Field Exit changed the field (it blanked, adjusted or signed it): the
+    // automatic Enter carries it as the operator finished it, or the host
+    // would keep the old value while the screen shows the new one. The
+    // cursor address the host receives is still in the field.
     e->mdt = 1;
+    t_.state.operatorModified = 1;
+    if (e->autoEnter && CheckFieldsBeforeEnter()) links_.host.SendAutoEnter();
     links_.input.fieldExitPending = false;
 
     const int next = NeighbourField(index, +1);
@@ -342,10 +477,12 @@ bool FieldEditor::RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t eb
     int d = last;
     int s = t_.CursorPosition();
     if (signedNumeric) {
+        // The sign position holds the minus itself; a read sends it as the
+        // zone of the last digit.
         ScreenCell& sign = t_.screen.at(last);
         attribute |= IsAttributePosition(sign);
         sign.character = minus ? '-' : ' ';
-        sign.ebcdic = kEbcdicBlank;
+        sign.ebcdic = minus ? kEbcdicMinus : kEbcdicBlank;
         d = last - 1;
     } else if (links_.input.fieldExitPending && e->fieldExitRequired) {
         // The character just typed into the last position belongs to the
@@ -360,11 +497,22 @@ bool FieldEditor::RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t eb
         cell.character = fill;
         cell.ebcdic = ebcdicFill;
     }
-    // The negative zone sits on the last digit; a one-position field has no
-    // digit, and the byte before it is the field's attribute.
-    if (minus && signedNumeric && last - 1 >= first) t_.screen.at(last - 1).ebcdic &= ~0x20;
     links_.view.InvalidateView();
     return attribute;
+}
+
+void FieldEditor::MarkNegative(const FieldEntry& e) {
+    // A numeric-only field has no sign position: its last digit takes the
+    // negative zone (F3 becomes D3), shown as the character the host reads.
+    const int first = FirstPosition(e);
+    for (int p = LastPosition(e); p >= first && t_.screen.contains(p); --p) {
+        ScreenCell& cell = t_.screen.at(p);
+        if (cell.ebcdic < 0xF0 || cell.ebcdic > 0xF9) continue;
+        cell.ebcdic = kNegativeZone | (cell.ebcdic & 0x0F);
+        cell.character = links_.tables.ToPc(links_.settings.PageCode, static_cast<std::uint8_t>(cell.ebcdic));
+        InvalidateCell(p);
+        return;
+    }
 }
 
 void FieldEditor::CursorArrow(int virtualKey) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "input/InputLinks.h"
 
@@ -14,7 +15,8 @@ namespace quenlix {
 /// Every action works on the cell under the cursor. Actions that return a
 /// bool return true when they overwrote an attribute position (a cell whose
 /// EBCDIC byte is 0x20..0x3F); the caller then restyles and repaints. A
-/// refused action changes nothing and reports nothing. Every scan over the
+/// refused action changes nothing and sends nothing; it says why on the
+/// indicator row and sounds the alarm (RefuseKey). Every scan over the
 /// screen ends after at most one pass over the cells in use.
 class FieldEditor {
 public:
@@ -31,10 +33,12 @@ public:
     /// sign position of a signed-numeric field, and characters that are
     /// not data on the host (IsDataCharacter).
     bool Validate(int pos, std::uint8_t character) const;
-    /// Whether the session's code page turns the PC character into a data
-    /// byte (0x40..0xFE): the host reads 0x20..0x3F as attribute bytes and
-    /// the rest below 0x40, and 0xFF, as controls. A table file may map even
-    /// a printable character there.
+    /// Why Validate refuses: one of the refusal texts, empty when accepted.
+    std::string_view WhyRefused(int pos, std::uint8_t character) const;
+    /// Whether the session's code page holds the PC character as a data byte
+    /// (0x40..0xFE) that translates back to it: the host reads 0x20..0x3F as
+    /// attribute bytes and the rest below 0x40, and 0xFF, as controls, and a
+    /// character the page lacks would reach it as a substitute.
     bool IsDataCharacter(std::uint8_t character) const;
     /// Stores one character into a field cell: upper-cased for monocase
     /// fields, shown as a blank in non-display fields, translated to EBCDIC
@@ -43,8 +47,9 @@ public:
     void WriteCharacter(int pos, std::uint8_t character);
 
     /// Overwrite or insert (TerminalState::insertMode) at the cursor, then
-    /// advance. In insert mode the field's last character (last digit of a
-    /// signed-numeric field) is pushed out.
+    /// advance. Insert into a field whose last position (last digit of a
+    /// signed-numeric field) is not blank or null is refused. Filling the
+    /// last position of an auto-enter field sends the automatic Enter.
     bool EnterCharacter(std::uint8_t character);
     bool Backspace();
     bool Delete();
@@ -52,10 +57,19 @@ public:
     void End();
     /// Tab to the next non-bypass field; Backtab when `backward`.
     void Tab(bool backward);
+    /// The first data position of the next non-bypass field after `pos` in
+    /// screen order, not wrapping round; -1 when there is none.
+    int NextFieldStart(int pos) const;
     /// Field+ (minus false) or Field- (minus true): adjusts the field by its
-    /// fill type, sends the automatic Enter of an auto-enter field and moves
-    /// to the next non-bypass field.
+    /// fill type, sets its MDT, sends the automatic Enter of an auto-enter
+    /// field and moves to the next non-bypass field. Field- is taken only in
+    /// numeric-only fields (the last digit gets the negative zone) and
+    /// signed-numeric ones (the sign position shows the minus).
     bool FieldExit(bool minus);
+    /// The terminal's checks before an Enter: a mandatory-enter field never
+    /// entered, or a mandatory-fill field left partly filled, refuses it and
+    /// takes the cursor to that field. True when the Enter may go.
+    bool CheckFieldsBeforeEnter();
     /// Left, Up, Right or Down by one cell, or by 4 columns / 3 rows with
     /// Shift held; wraps around the screen.
     void CursorArrow(int virtualKey);
@@ -79,6 +93,17 @@ private:
     bool BlankCell(int pos);
     void InvalidateCell(int pos);
     bool RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t ebcdicFill, bool minus);
+    void MarkNegative(const FieldEntry& e);
+    /// The last position a character is typed into: the sign position of a
+    /// signed-numeric field is not one.
+    int LastDataPosition(const FieldEntry& e) const;
+    /// A blank or a null.
+    bool IsEmptyPosition(int pos) const;
+    /// A mandatory-fill field the operator entered, with the positions from
+    /// `keptEnd` on about to go: partly filled rather than full or empty.
+    bool PartlyFilled(const FieldEntry& e, int keptEnd) const;
+    /// Refuses an edit outside an input field or in one that takes no typing.
+    bool RefuseEdit(const FieldEntry* e);
     /// Index of the next (or previous) non-bypass field after `index` in
     /// table order, wrapping; -1 when there is none.
     int NeighbourField(int index, int step) const;

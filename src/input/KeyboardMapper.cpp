@@ -3,6 +3,7 @@
 
 #include "ds5250/DataStreamCodes.h"
 #include "input/KeyCodes.h"
+#include "input/KeyRefusal.h"
 
 namespace quenlix {
 
@@ -38,6 +39,7 @@ void KeyboardMapper::KeyDown(int virtualKey, bool ctrlHeld) {
         links_.view.InvalidateShiftIndicator();
         return;
     }
+    if (virtualKey != kVkControl) ClearRefusal(links_);
     if (GuardRefuses()) {
         in_.fieldExitPending = false;
         return;
@@ -97,6 +99,7 @@ void KeyboardMapper::KeyDown(int virtualKey, bool ctrlHeld) {
 
 bool KeyboardMapper::SystemKeyDown(int virtualKey) {
     if (virtualKey < kVkF1 || virtualKey > kVkF12) return false;
+    ClearRefusal(links_);
     if (!t_.state.sysReqMode &&
         (t_.formatTable.fieldCount() > 0 || t_.state.pendingRead != kNoPendingRead)) {
         SendFunctionKey(virtualKey);
@@ -128,7 +131,11 @@ void KeyboardMapper::Character(int code, std::uint8_t scanCode) {
             editor_.Tab(in_.shiftDown);
             return;
         case kCharEnter:
-            if (t_.state.connected) links_.host.SendAid(ds::kAidEnter);
+            if (t_.state.connected) {
+                if (editor_.CheckFieldsBeforeEnter()) links_.host.SendAid(ds::kAidEnter);
+            } else if (!t_.state.connectionNotice.empty()) {
+                links_.notifications.ReconnectRequested();
+            }
             return;
         case kCharEscape:
             if (!t_.state.connected) return;

@@ -276,9 +276,9 @@ void OperatorInput::Type(std::string_view pcText) {
     }
 }
 
-void OperatorInput::Paste(std::string_view pcText) {
+void OperatorInput::Paste(std::string_view utf8) {
     if (!links_.terminal.state.connected) return;
-    clipboard_.PasteText(pcText);
+    clipboard_.PasteUtf8(utf8);
 }
 
 std::string OperatorInput::Copy(CellRect rect, bool trim) const {

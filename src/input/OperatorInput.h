@@ -68,8 +68,8 @@ public:
     /// Types PC characters, each as its key-down, character and key-up
     /// events (CR, TAB, BS and ESC act as Enter, Tab, Backspace and Esc).
     void Type(std::string_view pcText);
-    /// Pastes text at the cursor at once, even while input is inhibited.
-    void Paste(std::string_view pcText);
+    /// Pastes UTF-8 text at the cursor at once, even while input is inhibited.
+    void Paste(std::string_view utf8);
     /// The text of a rectangle of 0-based cells (right and bottom exclusive).
     std::string Copy(CellRect rect, bool trim) const;
     /// Selects the word at a 0-based row and column, as a double-click does.

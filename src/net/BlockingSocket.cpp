@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -110,6 +111,40 @@ void CBlockingSocket::Send(const std::uint8_t* bytes, std::size_t count) {
         const int error = AwaitWritable(handle_, sendTimeout_);
         if (error != 0) Fail("Send", error);
     }
+}
+
+std::size_t CBlockingSocket::SendSome(const std::uint8_t* bytes, std::size_t count) {
+    std::size_t sent = 0;
+    while (sent < count) {
+        const ssize_t n = send(handle_, bytes + sent, count - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0) {
+            sent += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+        Fail("Send", errno);
+    }
+    return sent;
+}
+
+void CBlockingSocket::EnableKeepAlive() {
+    const int on = 1;
+    const int idle = kKeepAliveIdleSeconds;
+    const int interval = kKeepAliveIntervalSeconds;
+    const int probes = kKeepAliveProbes;
+    setsockopt(handle_, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+#ifdef TCP_KEEPIDLE
+    setsockopt(handle_, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(handle_, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(handle_, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+#endif
+#ifdef TCP_USER_TIMEOUT
+    // Keep-alive probes only go out on an idle connection; data sent to a
+    // host that has vanished is given up after the same time.
+    const unsigned int userTimeout = static_cast<unsigned int>(idle + interval * probes) * 1000u;
+    setsockopt(handle_, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeout, sizeof userTimeout);
+#endif
 }
 
 std::size_t CBlockingSocket::Receive(std::uint8_t* buffer, std::size_t size) {

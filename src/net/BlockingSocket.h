@@ -74,6 +74,17 @@ public:
     /// gone by then. Throws "Send".
     void Send(const std::uint8_t* bytes, std::size_t count);
 
+    /// Hands the kernel as many of the bytes as it takes now, without
+    /// waiting; returns how many that was (0 when its queue is full). A peer
+    /// that has gone gives an exception, never SIGPIPE. Throws "Send".
+    std::size_t SendSome(const std::uint8_t* bytes, std::size_t count);
+
+    /// Turns on TCP keep-alive with intervals that notice a vanished host
+    /// (a laptop that slept, a dropped VPN) within about a minute, and bounds
+    /// how long sent data may stay unacknowledged the same way. Best effort:
+    /// an option the system lacks is skipped.
+    void EnableKeepAlive();
+
     /// One receive of at most `size` bytes; returns how many arrived, 0 when
     /// the peer has closed the connection. Does not wait: with nothing to
     /// read it throws "Receive" with EAGAIN/EWOULDBLOCK. Throws "Receive".
@@ -99,6 +110,12 @@ public:
     /// that cannot be resolved gives the "no address" value 255.255.255.255,
     /// to which Connect then fails.
     static Address MakeAddress(const std::string& host, std::uint16_t port);
+
+    /// Keep-alive timing (EnableKeepAlive): first probe after this much
+    /// silence, then one every interval, given up after the count.
+    static constexpr int kKeepAliveIdleSeconds = 30;
+    static constexpr int kKeepAliveIntervalSeconds = 10;
+    static constexpr int kKeepAliveProbes = 3;
 
 private:
     int handle_ = kNoSocket;

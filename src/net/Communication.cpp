@@ -4,10 +4,12 @@
 // (and fails) or re-enters the endpoint never sees the same block twice.
 #include "net/Communication.h"
 
+#include <arpa/inet.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "net/TelnetCodes.h"
@@ -25,25 +27,30 @@ namespace {
 constexpr std::uint8_t kEOR = Byte(Command::EOR);
 constexpr std::uint8_t kSE = Byte(Command::SE);
 
-// Just past the last IAC EOR in [from, count) of `b`, where `from` is at a
-// boundary between bytes and IAC pairs; 0 when there is none. `resume`
-// receives the last boundary reached, where a later search can go on.
-std::size_t FindLastEndOfRecord(const std::uint8_t* b, std::size_t from, std::size_t count,
-                                std::size_t* resume) {
-    std::size_t last = 0;
+// Just past the first (or, with `last`, the last) IAC EOR in [from, count)
+// of `b`, where `from` is at a boundary between bytes and IAC pairs; 0 when
+// there is none. `resume` receives the last boundary reached, where a later
+// search can go on.
+std::size_t FindEndOfRecord(const std::uint8_t* b, std::size_t from, std::size_t count,
+                            std::size_t* resume, bool last = false) {
+    std::size_t found = 0;
     std::size_t i = from;
     while (i < count) {
-        if (b[i] != kIAC) {
-            ++i;
-        } else if (i + 1 < count) {
-            if (b[i + 1] == kEOR) last = i + 2;
-            i += 2;
-        } else {
-            break;  // an IAC whose partner has not arrived yet
+        const auto* iac = static_cast<const std::uint8_t*>(std::memchr(b + i, kIAC, count - i));
+        if (iac == nullptr) {
+            i = count;
+            break;
+        }
+        i = static_cast<std::size_t>(iac - b);
+        if (i + 1 >= count) break;  // an IAC whose partner has not arrived yet
+        i += 2;
+        if (b[i - 1] == kEOR) {
+            found = i;
+            if (!last) break;
         }
     }
     if (resume) *resume = i;
-    return last;
+    return found;
 }
 
 bool IsOptionCommand(std::uint8_t c) {
@@ -113,12 +120,10 @@ TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size
 // Whether bytes that follow complete telnet commands (`b`, never starting
 // with IAC) begin a 5250 record. A record is recognised by its GDS header
 // at offset 2, or 3 when the length's low byte is a doubled 0xFF; Unknown
-// while too few bytes have arrived to see it, `someHeaderSeen` then telling
-// whether a byte of the header has matched already.
+// while too few bytes have arrived to see it.
 enum class RecordStart { Yes, No, Unknown };
 
-RecordStart LooksLikeRecord(const std::uint8_t* b, std::size_t count, bool* someHeaderSeen) {
-    *someHeaderSeen = false;
+RecordStart LooksLikeRecord(const std::uint8_t* b, std::size_t count) {
     std::size_t at = 2;
     if (count >= 2 && b[1] == kIAC) {
         if (count < 3) return RecordStart::Unknown;
@@ -128,7 +133,6 @@ RecordStart LooksLikeRecord(const std::uint8_t* b, std::size_t count, bool* some
     for (std::size_t k = 0; k < kGdsHeader.size(); ++k) {
         if (at + k >= count) return RecordStart::Unknown;
         if (b[at + k] != kGdsHeader[k]) return RecordStart::No;
-        *someHeaderSeen = true;
     }
     return RecordStart::Yes;
 }
@@ -162,28 +166,43 @@ void Communication::SetInterpreter(BlockInterpreter* interpreter) {
 
 bool Communication::Connect(const std::string& host, int port) {
     session_.BeginWaitCursor();
-    telnet_.setEnvironSent(false);
+    telnet_.Reset();
     telnetSeen_ = false;
     receivedCount_ = 0;
     scanned_ = 0;
     discard_ = Discard::Nothing;
     discardAfterIac_ = false;
     remainderPending_ = false;
-    sendTimedOut_ = false;
+    ending_ = false;
+    sendError_ = 0;
+    output_.clear();
+    outputSent_ = 0;
+    terminal_.state.connectionNotice.clear();
     terminal_.state.inputInhibited = 1;
     view_.DrawInhibitIndicator();
 
     bool connected = true;
+    std::string address = host;
     try {
         SuspendNotifications();
         socket_.Close();
         socket_.Create(SOCK_STREAM);
         if (port < 0 || port > 0xFFFF) throw CBlockingSocketException("Connect", EINVAL);
-        address_ = CBlockingSocket::MakeAddress(host, static_cast<std::uint16_t>(port));
+        address = CBlockingSocket::ResolveHost(host);
+        in_addr parsed{};
+        if (inet_pton(AF_INET, address.c_str(), &parsed) != 1) {
+            throw CBlockingSocketException("Connect", 0);  // the name did not resolve
+        }
+        address_ = CBlockingSocket::MakeAddress(address, static_cast<std::uint16_t>(port));
         socket_.Connect(address_);
+        socket_.EnableKeepAlive();
+        lastTraffic_ = clock_();
         ResumeNotifications();
-    } catch (const CBlockingSocketException&) {
-        messages_.ShowMessage(LoadString(kStrConnectFailure), MessageIcon::None);
+    } catch (const CBlockingSocketException& e) {
+        const std::string reason = ConnectFailureReason(e.errorCode(), host, address, port,
+                                                        socket_.connectTimeout());
+        messages_.ShowMessage(std::string(LoadString(kStrConnectFailure)) + "\n" + reason,
+                              MessageIcon::None);
         SuspendNotifications();
         socket_.Close();
         terminal_.state.inputInhibited = 0;
@@ -195,15 +214,26 @@ bool Communication::Connect(const std::string& host, int port) {
 }
 
 bool Communication::Close() {
+    // The sign-off went into the queue just before: it leaves now if the
+    // socket takes it, without waiting for a host that reads nothing.
+    if (socket_.IsOpen() && pendingOutput() > 0) {
+        try {
+            FlushOutput();
+        } catch (const CBlockingSocketException&) {
+            // The connection has failed; there is nothing left to hand over.
+        }
+    }
     SuspendNotifications();
+    notifier_.WatchWritable(socket_.Handle(), false);
     socket_.Close();
-    telnet_.setEnvironSent(false);
+    telnet_.Reset();
     receivedCount_ = 0;
     scanned_ = 0;
     discard_ = Discard::Nothing;
     discardAfterIac_ = false;
     remainderPending_ = false;
-    sendTimedOut_ = false;
+    output_.clear();
+    outputSent_ = 0;
     return true;
 }
 
@@ -211,22 +241,80 @@ void Communication::Send(const std::uint8_t* bytes, std::size_t count) {
     if (!terminal_.state.connected || count == 0) return;
     if (transport_) {
         transport_->Send(bytes, count);
-    } else {
-        if (sendTimedOut_) throw CBlockingSocketException("Send", ETIMEDOUT);
+        if (monitor_) monitor_->Sent(bytes, count);
+        return;
+    }
+    // The host is gone or given up: the session is ending, nothing can go.
+    if (ending_ || !socket_.IsOpen()) throw CBlockingSocketException("Send", ENOTCONN);
+    if (monitor_) monitor_->Sent(bytes, count);
+    lastTraffic_ = clock_();
+    std::size_t taken = 0;
+    if (pendingOutput() == 0) {
         try {
-            socket_.Send(bytes, count);
+            taken = socket_.SendSome(bytes, count);
         } catch (const CBlockingSocketException& e) {
-            if (e.errorCode() == ETIMEDOUT) {
-                // Part of a record may have gone: nothing more can be sent on
-                // this connection. Shutting it down makes the socket readable,
-                // so the next event ends the session even if the host is silent.
-                sendTimedOut_ = true;
-                ::shutdown(socket_.Handle(), SHUT_RDWR);
-            }
+            // The receive that ends the session may see only the close that
+            // follows; the notice names what the send met.
+            sendError_ = e.errorCode();
             throw;
         }
+        if (taken == count) return;
+        lastProgress_ = clock_();  // the wait for the host to take more begins
     }
-    if (monitor_) monitor_->Sent(bytes, count);
+    if (pendingOutput() + (count - taken) > kMaxQueuedOutput) {
+        // The host has stopped taking data while keys keep coming: the
+        // connection is of no more use, and nothing more is queued for it.
+        CheckOutputStall();
+        HostEnded(std::string(kConnectionLostPrefix) + "the host stopped taking data");
+        throw CBlockingSocketException("Send", ENOBUFS);
+    }
+    if (outputSent_ > 0 && outputSent_ * 2 >= output_.size()) {
+        output_.erase(output_.begin(), output_.begin() + static_cast<std::ptrdiff_t>(outputSent_));
+        outputSent_ = 0;
+    }
+    output_.insert(output_.end(), bytes + taken, bytes + count);
+    UpdateWatches();
+}
+
+void Communication::FlushOutput() {
+    while (pendingOutput() > 0) {
+        const std::size_t n = socket_.SendSome(output_.data() + outputSent_, pendingOutput());
+        if (n == 0) return;
+        outputSent_ += n;
+        lastProgress_ = clock_();
+    }
+    output_.clear();
+    outputSent_ = 0;
+}
+
+void Communication::OnSocketWritable() {
+    if (ending_ || !socket_.IsOpen()) return;
+    try {
+        FlushOutput();
+    } catch (const CBlockingSocketException& e) {
+        HostEnded(ConnectionLostNotice(e.errorCode()));
+        return;
+    }
+    UpdateWatches();
+    // Records held back while the output waited go on now.
+    if (pendingOutput() <= kOutputHighWater && receivedCount_ > 0) RouteHeld();
+}
+
+void Communication::CheckOutputStall() {
+    if (ending_ || !socket_.IsOpen() || pendingOutput() == 0) return;
+    if (clock_() - lastProgress_ < stallLimit_) return;
+    HostEnded(std::string(kConnectionLostPrefix) + "the host stopped taking data");
+}
+
+void Communication::UpdateWatches() {
+    if (!socket_.IsOpen()) return;
+    const bool read = !suspended_ && pendingOutput() <= kOutputHighWater;
+    if (read) {
+        notifier_.Resume(socket_.Handle());
+    } else {
+        notifier_.Suspend();
+    }
+    notifier_.WatchWritable(socket_.Handle(), pendingOutput() > 0);
 }
 
 void Communication::SuspendNotifications() {
@@ -236,8 +324,8 @@ void Communication::SuspendNotifications() {
 
 void Communication::ResumeNotifications() {
     if (!socket_.IsOpen()) return;
-    notifier_.Resume(socket_.Handle());
     suspended_ = false;
+    UpdateWatches();
 }
 
 void Communication::LeaveSysReqMode() {
@@ -250,28 +338,34 @@ void Communication::LeaveSysReqMode() {
 }
 
 void Communication::OnSocketEvent() {
+    if (ending_) return;
     LeaveSysReqMode();
     if (!socket_.IsOpen()) return;
-    if (sendTimedOut_) {
-        // Not a refusal of the display name, whatever came before.
-        telnet_.setEnvironSent(false);
-        HostClosed();
-        return;
-    }
+    // Held back while the host takes none of the answers already waiting.
+    if (pendingOutput() > kOutputHighWater) return;
+    std::size_t n = 0;
     try {
         // Never more than the free space; Absorb keeps at least one byte free.
         const std::size_t room =
             std::min(kReceiveBufferSize - receivedCount_, kReceiveRequestLimit);
-        const std::size_t n = socket_.Receive(buffer_.data() + receivedCount_, room);
-        if (n == 0) {
-            HostClosed();
-            return;
+        n = socket_.Receive(buffer_.data() + receivedCount_, room);
+    } catch (const CBlockingSocketException& e) {
+        // A readiness report that was stale: the next one tries again. Any
+        // other failure (a reset, a host that vanished while keep-alive
+        // probed it) ends the session with its cause.
+        const int error = e.errorCode();
+        if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR) {
+            HostEnded(ConnectionLostNotice(error));
         }
-        if (monitor_) monitor_->Received(buffer_.data() + receivedCount_, n);
-        Absorb(n);
-    } catch (const CBlockingSocketException&) {
-        // A failed receive: the held data stays and the next event tries again.
+        return;
     }
+    if (n == 0) {
+        HostEnded(sendError_ != 0 ? ConnectionLostNotice(sendError_) : kDisconnectedByHost);
+        return;
+    }
+    lastTraffic_ = clock_();
+    if (monitor_) monitor_->Received(buffer_.data() + receivedCount_, n);
+    Absorb(n);
 }
 
 void Communication::OnReceived(const std::uint8_t* bytes, std::size_t count) {
@@ -286,20 +380,34 @@ void Communication::OnReceived(const std::uint8_t* bytes, std::size_t count) {
     }
 }
 
-void Communication::HostClosed() {
-    if (telnet_.environSent()) {
-        // The host closed right after the environment answer, before any 5250
-        // block: it refused the display name.
-        messages_.ShowMessage(LoadString(kStrDisplayInUse), MessageIcon::Exclamation);
-    }
+void Communication::HostEnded(const std::string& notice) {
+    if (ending_) return;
+    // Once: from here no socket event is handled, so the nested event loop
+    // of a message box cannot report the same close again.
+    ending_ = true;
+    const bool refused = telnet_.environSent();
+    telnet_.setEnvironSent(false);
+    SuspendNotifications();
+    notifier_.WatchWritable(socket_.Handle(), false);
+    output_.clear();
+    outputSent_ = 0;
     try {
         session_.EndSession();
     } catch (const CBlockingSocketException&) {
         // The sign-off cannot reach a host that has gone; the session ends anyway.
     }
-    // A notifier left on a closed connection would report the close forever.
     if (socket_.IsOpen()) Close();
     terminal_.state.inputInhibited = 0;
+    terminal_.state.connectionNotice = notice;
+    // The message comes when the session has ended: its box waits for the
+    // operator, the ending does not.
+    if (refused) {
+        // The host closed right after the environment answer, before any 5250
+        // block: it refused the display name.
+        messages_.ShowMessage(LoadString(kStrDisplayInUse), MessageIcon::Exclamation);
+    }
+    messages_.ShowHostNotice(HostNotice::kConnectionEnded, notice);
+    ending_ = false;
 }
 
 void Communication::Absorb(std::size_t count) {
@@ -307,8 +415,15 @@ void Communication::Absorb(std::size_t count) {
     const std::size_t eaten = DiscardPrefix(arrived, count);
     if (eaten > 0 && eaten < count) std::memmove(arrived, arrived + eaten, count - eaten);
     receivedCount_ += count - eaten;
-    Route();
+    RouteHeld();
     if (receivedCount_ >= kReceiveBufferSize) DropHeldData();
+}
+
+void Communication::RouteHeld() {
+    Route();
+    if (!delivered_) return;
+    delivered_ = false;
+    interpreter_->EndOfArrival();
 }
 
 void Communication::Route() {
@@ -343,7 +458,7 @@ void Communication::Route() {
         }
         if (remainderPending_) {
             // Bytes left after telnet commands, too few to tell until now.
-            switch (ClassifyRemainder(held, receivedCount_, false)) {
+            switch (ClassifyRemainder(held, receivedCount_)) {
                 case Remainder::Record:
                     remainderPending_ = false;
                     break;  // 5250 data: on to the block's end below
@@ -355,21 +470,25 @@ void Communication::Route() {
                     return;
             }
         }
-        const std::size_t end = EndOfLastBlock();
-        if (end > 0 && (telnetSeen_ || end == receivedCount_)) {
-            TakeForInterpreter(end);
-            continue;
+        // Held back while the host takes none of the answers already waiting.
+        if (pendingOutput() > kOutputHighWater) return;
+        if (!telnetSeen_) {
+            // Before any telnet command only data that is records to its
+            // last byte is 5250 data; anything else is a plain text server's.
+            if (FindEndOfRecord(held, 0, receivedCount_, nullptr, true) != receivedCount_) {
+                ShowPlainText();
+                return;
+            }
         }
-        if (!telnetSeen_) ShowPlainText();
-        return;
+        const std::size_t end = EndOfFirstRecord();
+        if (end == 0) return;
+        TakeForInterpreter(end);
     }
 }
 
 Communication::Remainder Communication::ClassifyRemainder(const std::uint8_t* bytes,
-                                                          std::size_t count,
-                                                          bool answeredInThisBlock) {
-    bool someHeaderSeen = false;
-    switch (LooksLikeRecord(bytes, count, &someHeaderSeen)) {
+                                                          std::size_t count) {
+    switch (LooksLikeRecord(bytes, count)) {
         case RecordStart::Yes:
             return Remainder::Record;
         case RecordStart::No:
@@ -377,19 +496,16 @@ Communication::Remainder Communication::ClassifyRemainder(const std::uint8_t* by
         case RecordStart::Unknown:
             break;
     }
-    // Nothing of a header yet. After an option command the bytes are answered
-    // at once, as the negotiator answers any byte under the command in force;
-    // after any other command they would get no answer, so waiting costs
-    // nothing and keeps a record that arrives in pieces whole.
-    return answeredInThisBlock && !someHeaderSeen ? Remainder::Telnet : Remainder::Undecided;
+    // Too few bytes to see a header: they may be the start of the host's
+    // first record, which must not be answered as option codes. A byte that
+    // really is more negotiation is answered once the bytes after it tell.
+    return Remainder::Undecided;
 }
 
 void Communication::TakeCommandsAndRemainder(std::size_t end, int lastCommand) {
     const std::uint8_t* rest = buffer_.data() + end;
     const std::size_t restCount = receivedCount_ - end;
-    const bool afterOption =
-        lastCommand >= 0 && IsOptionCommand(static_cast<std::uint8_t>(lastCommand));
-    switch (ClassifyRemainder(rest, restCount, afterOption)) {
+    switch (ClassifyRemainder(rest, restCount)) {
         case Remainder::Record:
             // A host may send its first record with its last commands: the
             // record stays for the next pass.
@@ -407,9 +523,9 @@ void Communication::TakeCommandsAndRemainder(std::size_t end, int lastCommand) {
     }
 }
 
-std::size_t Communication::EndOfLastBlock() {
+std::size_t Communication::EndOfFirstRecord() {
     std::size_t resume = 0;
-    const std::size_t end = FindLastEndOfRecord(buffer_.data(), scanned_, receivedCount_, &resume);
+    const std::size_t end = FindEndOfRecord(buffer_.data(), scanned_, receivedCount_, &resume);
     scanned_ = end > 0 ? 0 : resume;
     return end;
 }
@@ -434,6 +550,7 @@ void Communication::TakeForTelnet(std::size_t count, int lastCommand) {
 
 void Communication::TakeForInterpreter(std::size_t count) {
     telnet_.setEnvironSent(false);
+    delivered_ = true;
     // The interpreter copies the block first thing, so a nested block (a
     // message box's event loop) may refill this buffer while it runs.
     TakeFront(count, interpreterBlock_);
@@ -476,7 +593,7 @@ void Communication::DropHeldData() {
     // come of it, and go on with the next block.
     discard_ = buffer_[0] == kIAC ? Discard::ToEndOfSubnegotiation : Discard::ToEndOfRecord;
     std::size_t boundary = 0;
-    FindLastEndOfRecord(buffer_.data(), 0, receivedCount_, &boundary);
+    FindEndOfRecord(buffer_.data(), 0, receivedCount_, &boundary, true);
     discardAfterIac_ = boundary < receivedCount_;
     if (monitor_) monitor_->Dropped(receivedCount_);
     receivedCount_ = 0;
@@ -501,6 +618,44 @@ std::size_t Communication::DiscardPrefix(const std::uint8_t* bytes, std::size_t 
     if (done) discard_ = Discard::Nothing;
     if (monitor_ && i > 0) monitor_->Dropped(i);
     return i;
+}
+
+std::string ConnectFailureReason(int error, const std::string& host, const std::string& address,
+                                 int port, std::chrono::milliseconds timeout) {
+    const std::string where = address + ":" + std::to_string(port);
+    switch (error) {
+        case 0:
+            return "Host name not found: " + host;
+        case ECONNREFUSED:
+            return "Connection refused by " + where;
+        case ETIMEDOUT: {
+            const long long seconds = (timeout.count() + 999) / 1000;
+            return "No answer from " + where + " within " + std::to_string(seconds) + " s";
+        }
+        case EHOSTUNREACH:
+            return "Host unreachable: " + where;
+        case ENETUNREACH:
+            return "Network unreachable: " + where;
+        case EINVAL:
+            if (port < 0 || port > 0xFFFF) return "Port " + std::to_string(port) + " is not a TCP port";
+            break;
+        default:
+            break;
+    }
+    return std::string(std::strerror(error)) + ": " + where;
+}
+
+std::string ConnectionLostNotice(int error) {
+    std::string cause;
+    switch (error) {
+        case ECONNRESET: cause = "the host reset the connection"; break;
+        case EPIPE: cause = "the host closed the connection"; break;
+        case ETIMEDOUT: cause = "no answer from the host"; break;
+        case EHOSTUNREACH:
+        case ENETUNREACH: cause = "the host can no longer be reached"; break;
+        default: cause = std::strerror(error); break;
+    }
+    return std::string(Communication::kConnectionLostPrefix) + cause;
 }
 
 }  // namespace quenlix

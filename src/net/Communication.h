@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,18 +43,39 @@ struct CommunicationLinks {
 ///    (12 A0 00 00 04 after the length); a record stays and is routed next.
 ///    Other bytes go to the negotiator with the commands, under the last
 ///    command in force up to the next IAC. Bytes too few to show a header
-///    are held until more arrives; but when not one header byte has arrived
-///    and an option command (DO, DONT, WILL, WONT) precedes them in the same
-///    arrival, they are answered at once under it;
-///  - data ending a block with IAC EOR (0xFF 0xEF, found with IAC IAC pairs
-///    respected) goes to the interpreter, up to the last such mark;
+///    are held until more arrives: the first bytes of a record that came
+///    with the host's last commands are never answered as option codes;
+///  - a 5250 record, ending with IAC EOR (0xFF 0xEF, found with IAC IAC
+///    pairs respected), goes to the interpreter on its own, one record a
+///    call, so that what a record's end refuses or skips is that record
+///    only, however TCP cut the stream; while more output waits for the host
+///    than kOutputHighWater, the records held wait too;
 ///  - otherwise, once a telnet command has arrived on this connection, the
 ///    data is held until its block is complete; before that it is text from
 ///    a server that does not speak telnet and is written on the screen.
 class Communication : public RecordSender {
 public:
-    /// Size of the receive buffer; held data never exceeds it.
-    static constexpr std::size_t kReceiveBufferSize = 37772;
+    using Clock = std::chrono::steady_clock;
+
+    /// The longest 5250 record: its length is a 16-bit number.
+    static constexpr std::size_t kMaxRecordLength = 65535;
+    /// Size of the receive buffer; held data never exceeds it. It holds the
+    /// longest record even when every byte of it is a doubled 0xFF, with its
+    /// IAC EOR, and one byte more: a block that fills it is no record.
+    static constexpr std::size_t kReceiveBufferSize = 2 * kMaxRecordLength + 2 + 1;
+    /// Output waiting for the host above which host data is no longer read:
+    /// a host that floods requests and reads no answers is held back by its
+    /// own socket, not by the terminal's memory.
+    static constexpr std::size_t kOutputHighWater = 256 * 1024;
+    /// Output waiting for the host beyond which the connection is given up.
+    /// Only keys typed while reading is held back add to it past the mark.
+    static constexpr std::size_t kMaxQueuedOutput = 4u << 20;
+    /// A host that takes none of the waiting output for this long is lost.
+    static constexpr std::chrono::milliseconds kDefaultOutputStallLimit{30000};
+    /// The notice of a session the host ended in an orderly way.
+    static constexpr const char* kDisconnectedByHost = "Disconnected by the host";
+    /// What every other notice of a lost connection begins with.
+    static constexpr const char* kConnectionLostPrefix = "Connection lost: ";
     /// Most bytes one receive asks for (never more than the free space).
     static constexpr std::size_t kReceiveRequestLimit = 32768;
     /// The plain-text display writes no further than this position.
@@ -73,25 +95,42 @@ public:
     void SetConnectTimeout(std::chrono::milliseconds timeout) {
         socket_.SetConnectTimeout(timeout);
     }
-    void SetSendTimeout(std::chrono::milliseconds timeout) { socket_.SetSendTimeout(timeout); }
+    void SetOutputStallLimit(std::chrono::milliseconds limit) { stallLimit_ = limit; }
+    /// The clock of the output stall and the host's silence (tests set their own).
+    void SetClock(std::function<Clock::time_point()> clock) { clock_ = std::move(clock); }
 
     /// Connects to `host` (name or dotted IPv4) and `port` (0..65535), with
     /// the keyboard locked and the wait cursor shown. On success the notifier
     /// watches the new socket; the caller stores the result in `connected`.
-    /// On failure shows message 511, unlocks the keyboard and returns false.
+    /// On failure shows message 511 with a second line naming the cause and
+    /// the address (ConnectFailureReason), unlocks the keyboard and returns
+    /// false.
     bool Connect(const std::string& host, int port);
 
-    /// Stops the notifications, closes the socket and forgets held data and
-    /// environSent. Always true (the caller clears `connected` from it).
+    /// Hands waiting output to the socket once more (never waiting), stops
+    /// the notifications, closes the socket and forgets held data, the
+    /// queue and the telnet state. Always true (the caller clears
+    /// `connected` from it).
     bool Close();
 
     /// Transmits a record while `connected` is set; otherwise does nothing.
-    /// An empty record is not transmitted. Throws CBlockingSocketException
-    /// ("Send") when the socket fails; inside OnSocketEvent that is caught.
-    /// A send that times out (the host stopped reading) leaves the connection
-    /// unusable, part of a record may have gone: later sends fail at once
-    /// and the next socket event ends the session.
+    /// An empty record is not transmitted. Never waits: what the socket does
+    /// not take at once is queued and written as the host takes it
+    /// (OnSocketWritable). Throws CBlockingSocketException ("Send") when the
+    /// socket fails, and at once after the connection was given up; inside
+    /// OnSocketEvent that is caught.
     void Send(const std::uint8_t* bytes, std::size_t count) override;
+    /// The socket can take more of the queued output.
+    void OnSocketWritable();
+    /// The front end's timer: a host that has taken none of the waiting
+    /// output for the stall limit is treated as a lost connection.
+    void CheckOutputStall();
+    /// Bytes waiting for the host to take them.
+    std::size_t pendingOutput() const { return output_.size() - outputSent_; }
+    /// When host data last arrived or a record last went out.
+    Clock::time_point lastTraffic() const { return lastTraffic_; }
+    /// The endpoint's clock now.
+    Clock::time_point Now() const { return clock_(); }
 
     /// Host data waits in the socket until ResumeNotifications.
     void SuspendNotifications();
@@ -125,16 +164,23 @@ private:
     enum class Discard { Nothing, ToEndOfRecord, ToEndOfSubnegotiation };
 
     void LeaveSysReqMode();
-    void HostClosed();
+    /// The host closed the connection, reset it or stopped answering: the
+    /// session ends once, and `notice` says why on the blank screen.
+    void HostEnded(const std::string& notice);
+    /// Writes queued output while the socket takes it; throws on failure.
+    void FlushOutput();
+    /// Read and write watching as the suspension and the queue ask.
+    void UpdateWatches();
     /// Takes the `count` bytes that have just arrived after the held data
     /// (at most the free space) and routes them.
     void Absorb(std::size_t count);
     /// Routes held data until nothing more can go.
     void Route();
+    /// Route, then the interpreter's end of the arrival when a record went.
+    void RouteHeld();
     /// What bytes after complete telnet commands are.
     enum class Remainder { Record, Telnet, Undecided };
-    static Remainder ClassifyRemainder(const std::uint8_t* bytes, std::size_t count,
-                                       bool answeredInThisBlock);
+    static Remainder ClassifyRemainder(const std::uint8_t* bytes, std::size_t count);
     /// The held data is `end` bytes of complete commands, `lastCommand` in
     /// force after them, and then other bytes: takes what goes to the
     /// negotiator, leaving a record or an undecided remainder held.
@@ -149,9 +195,9 @@ private:
     void DropHeldData();
     /// Skips what belongs to a dropped block; returns how many bytes it ate.
     std::size_t DiscardPrefix(const std::uint8_t* bytes, std::size_t count);
-    /// Where the last block of the held data ends (just past its IAC EOR), 0
-    /// when no block is complete.
-    std::size_t EndOfLastBlock();
+    /// Where the first record of the held data ends (just past its IAC EOR),
+    /// 0 when none is complete.
+    std::size_t EndOfFirstRecord();
 
     Terminal& terminal_;
     ViewOperations& view_;
@@ -171,7 +217,16 @@ private:
     bool suspended_ = true;
     Discard discard_ = Discard::Nothing;
     bool discardAfterIac_ = false;  ///< the last discarded byte was an unpaired IAC
-    bool sendTimedOut_ = false;     ///< the host stopped reading: the connection is given up
+    bool ending_ = false;           ///< the session is being ended: no event is handled
+    int sendError_ = 0;             ///< errno of a send that failed on this connection
+    bool delivered_ = false;        ///< a record went to the interpreter in this arrival
+    /// Output not yet taken by the socket: output_[outputSent_ ..].
+    std::vector<std::uint8_t> output_;
+    std::size_t outputSent_ = 0;
+    Clock::time_point lastProgress_{};  ///< the socket last took output (or output began to wait)
+    Clock::time_point lastTraffic_{};
+    std::chrono::milliseconds stallLimit_ = kDefaultOutputStallLimit;
+    std::function<Clock::time_point()> clock_ = [] { return Clock::now(); };
     /// The held data starts with bytes that followed telnet commands and are
     /// not yet known to be a record or more negotiation; at most a header's
     /// length, so they never fill the buffer.
@@ -187,5 +242,16 @@ private:
     RecordSender* transport_ = nullptr;
     ConnectionMonitor* monitor_ = nullptr;
 };
+
+/// The second line of message 511: the cause of a failed connect and the
+/// address, e.g. "Connection refused by 127.0.0.1:2399", "Host name not found:
+/// host.example", "No answer from 10.1.2.3:23 within 15 s". `error` is the
+/// errno of the failure, 0 for a name that did not resolve.
+std::string ConnectFailureReason(int error, const std::string& host, const std::string& address,
+                                 int port, std::chrono::milliseconds timeout);
+
+/// The notice of a connection lost with `error` (an errno value), e.g.
+/// "Connection lost: the host reset the connection".
+std::string ConnectionLostNotice(int error);
 
 }  // namespace quenlix

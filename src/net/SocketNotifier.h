@@ -1,7 +1,8 @@
-// How the connection endpoint learns that its socket can be read. The
-// desktop program watches the socket with the toolkit's notifier, the
+// How the connection endpoint learns that its socket can be read or written.
+// The desktop program watches the socket with the toolkit's notifier, the
 // headless front end with poll(); either calls Communication::OnSocketEvent
-// when data or the close of the connection is waiting.
+// when data or the close of the connection is waiting, and
+// Communication::OnSocketWritable when queued output can go.
 #pragma once
 
 namespace quenlix {
@@ -15,6 +16,10 @@ public:
     /// Stop watching; host data waits in the socket until Resume. Also called
     /// before the socket is closed. Calling it twice is harmless.
     virtual void Suspend() = 0;
+    /// Also report (through Communication::OnSocketWritable) when `socket`
+    /// can take more output, or stop (`on` false). Independent of Resume and
+    /// Suspend: output waiting for the host is watched while host data waits.
+    virtual void WatchWritable(int /*socket*/, bool /*on*/) {}
 };
 
 /// Watches nothing.

@@ -50,32 +50,49 @@ void CTelnet::Negotiate(const std::uint8_t* bytes, std::size_t count, int lastCo
             continue;
         }
         const bool underDo = last == Byte(Command::DO);
+        const bool underDont = last == Byte(Command::DONT);
         const bool underWill = last == Byte(Command::WILL);
+        const bool underWont = last == Byte(Command::WONT);
         const bool underSb = last == Byte(Command::SB);
+        // The terminal's side of a supported option: agreed once, then a
+        // repeated DO is the state in force and gets no answer.
+        const auto agreeLocally = [&] {
+            if (underDo && !localOn_[v]) {
+                localOn_[v] = true;
+                Append(kIAC, Byte(Command::WILL), v);
+            }
+            if (underDont) localOn_[v] = false;
+        };
         switch (static_cast<Option>(v)) {
-            case Option::TRANSMIT_BINARY:
             case Option::TIMING_MARK:
-            case Option::END_OF_RECORD:
                 if (underDo) Append(kIAC, Byte(Command::WILL), v);
                 if (underWill) Append(kIAC, Byte(Command::DO), v);
                 break;
+            case Option::TRANSMIT_BINARY:
+            case Option::END_OF_RECORD:
+                agreeLocally();
+                if (underWill && !remoteOn_[v]) {
+                    remoteOn_[v] = true;
+                    Append(kIAC, Byte(Command::DO), v);
+                }
+                if (underWont) remoteOn_[v] = false;
+                break;
             case Option::TERMINAL_TYPE:
-                if (underDo) Append(kIAC, Byte(Command::WILL), v);
+                agreeLocally();
                 if (underSb) AppendTerminalType();
                 break;
             case Option::NEW_ENVIRON:
-                if (underDo) Append(kIAC, Byte(Command::WILL), v);
+                agreeLocally();
                 if (underSb) {
                     AppendEnvironment();
                     environSent_ = true;
                 }
                 break;
             default:
-                if (underDo || last == Byte(Command::DONT)) {
-                    Append(kIAC, Byte(Command::WONT), v);
-                } else if (underWill || last == Byte(Command::WONT)) {
-                    Append(kIAC, Byte(Command::DONT), v);
-                }
+                // Refused options stay off: DONT and WONT ask for what is in
+                // force already.
+                if (underDo) Append(kIAC, Byte(Command::WONT), v);
+                if (underWill) Append(kIAC, Byte(Command::DONT), v);
                 break;
         }
         if (underSb) {
@@ -89,6 +106,12 @@ void CTelnet::Negotiate(const std::uint8_t* bytes, std::size_t count, int lastCo
         ++i;
     }
     sender_.Send(answer_.data(), answer_.size());
+}
+
+void CTelnet::Reset() {
+    localOn_.reset();
+    remoteOn_.reset();
+    environSent_ = false;
 }
 
 void CTelnet::Append(std::uint8_t a, std::uint8_t b, std::uint8_t c) {

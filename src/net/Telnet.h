@@ -3,6 +3,7 @@
 // and answers the terminal-type and environment subnegotiations.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -33,13 +34,25 @@ public:
     ///   DO opt        -> WILL opt for the five supported options, else WONT opt
     ///   WILL opt      -> DO opt for TRANSMIT-BINARY, TIMING-MARK, END-OF-RECORD;
     ///                    nothing for TERMINAL-TYPE, NEW-ENVIRON; else DONT opt
-    ///   WONT opt      -> nothing for the supported options, else DONT opt
-    ///   DONT opt      -> nothing for the supported options, else WONT opt
+    ///   WONT opt      -> nothing
+    ///   DONT opt      -> nothing
     ///   SB TERMINAL-TYPE ... SE -> IAC SB TERMINAL-TYPE IS <Terminal Name> IAC SE
     ///   SB NEW-ENVIRON ... SE   -> the environment answer (sets environSent)
     /// The content of every subnegotiation is skipped up to its IAC SE (or the
     /// end of the block).
+    ///
+    /// A request for the state an option is already in is not answered (RFC
+    /// 854, RFC 1143): a second DO BINARY after WILL BINARY, a DONT or WONT
+    /// for an option that is off. Otherwise a host that repeats a request, or
+    /// re-asks after every answer, keeps the terminal answering for ever.
+    /// Refusals change no state, so each DO or WILL of an unsupported option
+    /// is refused; TIMING-MARK is a mark, not a state, and is answered every
+    /// time.
     void Negotiate(const std::uint8_t* bytes, std::size_t count, int lastCommand = kNoCommand);
+
+    /// Forgets the option states agreed on the last connection: every option
+    /// is off again, as at the start of a connection.
+    void Reset();
 
     /// True once the environment answer has been sent. The endpoint clears it
     /// when a 5250 block arrives and at connect and close: a host that closes
@@ -60,6 +73,8 @@ private:
     const SessionSettings& settings_;
     std::vector<std::uint8_t> answer_;  ///< grows as needed: long values never overrun it
     bool environSent_ = false;
+    std::bitset<256> localOn_;   ///< options this terminal agreed to (WILL sent)
+    std::bitset<256> remoteOn_;  ///< options the host agreed to (DO sent)
 };
 
 }  // namespace quenlix

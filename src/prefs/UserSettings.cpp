@@ -30,6 +30,7 @@ void ForEachPreference(S& s, Visit&& visit) {
     visit(kOptionsSection, "CheckRepere", s.CheckRepere, d.CheckRepere);
     visit(kOptionsSection, "BlinkCursor", s.BlinkCursor, d.BlinkCursor);
     visit(kOptionsSection, "CursorForm", s.CursorForm, d.CursorForm);
+    visit(kOptionsSection, "RefusedKeyAlarm", s.RefusedKeyAlarm, d.RefusedKeyAlarm);
     visit(kPrintSection, "PrinterName", s.PrinterName, d.PrinterName);
     visit(kPrintSection, "Orientation", s.Orientation, d.Orientation);
     visit(kPrintSection, "PaperSize", s.PaperSize, d.PaperSize);

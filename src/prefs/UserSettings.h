@@ -51,6 +51,7 @@ struct UserSettings {
     int CheckRepere = 0;     ///< the cursor-location crosshair
     int BlinkCursor = 1;     ///< the blinking cursor
     int CursorForm = 0;      ///< 0 solid, 1 underscore, 2 vertical bar
+    int RefusedKeyAlarm = 1; ///< non-zero: a refused key sounds the alarm
 
     // The program's key
     int FullScreen = 0;  ///< non-zero: full-screen mode

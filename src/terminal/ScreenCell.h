@@ -19,6 +19,9 @@ enum ColorIndex : int {
 };
 
 inline constexpr std::uint8_t kEbcdicBlank = 0x40;
+/// A null: a position nothing was written to, shown as a blank; reads leave
+/// it out (trailing) or send it as a blank.
+inline constexpr std::uint8_t kEbcdicNull = 0x00;
 
 /// A character position. Holds both the EBCDIC byte the host sent (or will
 /// read back) and the PC character that is painted. The display attributes

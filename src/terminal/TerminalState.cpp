@@ -1,6 +1,7 @@
 // Attribute decoding, Restyle and the position/pixel conversions.
 #include "terminal/TerminalState.h"
 
+#include <algorithm>
 #include <array>
 
 #include "terminal/ViewOperations.h"
@@ -48,6 +49,13 @@ int Terminal::PixelToPosition(int x, int y) const {
 PixelRect Terminal::CellRectToPixels(int left, int top, int right, int bottom) const {
     return {left * state.cellWidth, top * state.cellHeight, right * state.cellWidth,
             bottom * state.cellHeight};
+}
+
+Terminal::Span Terminal::FieldSpan(const FieldEntry& e) const {
+    const long long first = FirstDataPosition(e);
+    const long long from = std::max<long long>(first, 0);
+    const long long to = std::min<long long>(first + std::max(e.length, 0), cellCount());
+    return {static_cast<int>(from), static_cast<int>(std::max(from, to))};
 }
 
 void Terminal::SetCursorPosition(int pos) {

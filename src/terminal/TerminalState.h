@@ -62,6 +62,13 @@ struct TerminalState {
     std::uint8_t pendingRead = kNoPendingRead;
     std::uint8_t errorLineWritten = 0;  ///< 0x21 after a Write Error Code
     std::string computerName;           ///< at most 15 characters
+    /// Why the last session ended when the host ended it ("Disconnected by
+    /// the host", "Connection lost: ..."), shown on the blank screen and in
+    /// the status bar until the next connect; empty otherwise.
+    std::string connectionNotice;
+    /// Why the terminal refused the operator's last key, shown on the
+    /// indicator row until the next key; empty otherwise.
+    std::string refusedReason;
 };
 
 /// Everything the terminal model holds for one session.
@@ -82,6 +89,19 @@ struct Terminal {
     int PixelToPosition(int x, int y) const;
     /// Cells to pixels: each edge multiplied by the cell size.
     PixelRect CellRectToPixels(int left, int top, int right, int bottom) const;
+
+    /// The linear position of a field's first data position: the one after
+    /// its attribute (the next row's first when the attribute is in the last
+    /// column). May lie off the screen.
+    int FirstDataPosition(const FieldEntry& e) const { return (e.row - 1) * columns() + e.column; }
+    /// The field's data positions that lie on the screen, [first, end): a
+    /// field may be recorded longer than the screen, or start before it.
+    struct Span {
+        int first = 0;
+        int end = 0;
+        int size() const { return end > first ? end - first : 0; }
+    };
+    Span FieldSpan(const FieldEntry& e) const;
 
     /// Linear position of the cursor.
     int CursorPosition() const { return PixelToPosition(state.cursorX, state.cursorY); }

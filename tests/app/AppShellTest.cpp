@@ -217,7 +217,7 @@ TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
         "  &Exit =57665",
         "Edit >",
         "  &Copy\tCtrl+C =57634", "  &Paste\tCtrl+V =57637", "  -", "  Select &All\tCtrl+A =32783",
-        "  -", "  &Trim Blank Space to Right =32856",
+        "  -", "  &Trim Blank Space to Right =32856", "  Sound on &Refused Keys =33100",
         "View >",
         "  &Command Bar =32830", "  Special &Key Bar =32775", "  &Help Bar =32852",
         "  &Status Bar =59393", "  -", "  Cursor Form >", "    &Solid =32857",

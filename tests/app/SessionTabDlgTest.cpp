@@ -216,6 +216,25 @@ TEST(SessionTabDlgTest, TooLongALoadedValueStopsOk) {
     EXPECT_EQ(sheet.tabs()->currentIndex(), CSessionTabDlg::kLogin);
 }
 
+TEST(SessionTabDlgTest, ALongPasswordIsTypedWholeAndRefusedWithItsOwnMessage) {
+    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+    sheet.Load(Stored());
+    sheet.ShowPage(CSessionTabDlg::kLogin);
+    sheet.login()->password->clear();
+    QTest::keyClicks(sheet.login()->password, "abcdefghijkl");
+    EXPECT_EQ(sheet.login()->password->text(), "ABCDEFGHIJKL") << "no keystroke dropped";
+    QStringList shown;
+    sheet.onTooLong = [&](const QString& text) { shown << text; };
+    sheet.accept();
+    EXPECT_EQ(sheet.result(), QDialog::Rejected) << "never cut to 10 and accepted";
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("The password has 12 characters")));
+    sheet.login()->password->setText(QStringLiteral("SHORTER"));
+    sheet.accept();
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(sheet.Values().UserPassword, "SHORTER");
+}
+
 TEST(SessionTabDlgTest, LoginCheckBoxFollowsTheUserAndUpperCase) {
     CSessionTabDlg sheet(kStrAddSession, "", "PC1");
     sheet.ShowPage(CSessionTabDlg::kLogin);

@@ -109,14 +109,77 @@ TEST_F(CliCommandsTest, ReplayFeedsAWholeRecording) {
 }
 
 TEST_F(CliCommandsTest, StrayBytesInNegotiationDoNotStallTheFirstScreen) {
-    EXPECT_EQ(Run("block fffd1800"), "sent fffb18fffb00\n");
+    // A byte after a command may be a record's first: it waits until the
+    // next arrival shows what it is, and is then answered under the command.
+    EXPECT_EQ(Run("block fffd1800"), "sent fffb18\n");
     EXPECT_EQ(Run("block fffa1801fff0"),
-              "sent fffa1800" + Hex({'I', 'B', 'M', '-', '5', '2', '9', '2', '-', '2'}) + "fff0\n");
+              "sent fffb00\nsent fffa1800" +
+                  Hex({'I', 'B', 'M', '-', '5', '2', '9', '2', '-', '2'}) + "fff0\n");
     EXPECT_EQ(Run("block " + Hex(FieldScreen())), "");
     EXPECT_EQ(Run("screen").substr(0, 5), "MENU ");
     EXPECT_EQ(shell.session().endpoint().receivedCount(), 0u);
-    EXPECT_EQ(Run("block fffd180019"), "sent fffb18fffb00fffb19\n");
+    // TERMINAL-TYPE and BINARY are on already: only the new options are answered.
+    EXPECT_EQ(Run("block fffd180019"), "");
+    EXPECT_EQ(Run("block fffd27"), "sent fffb19\nsent fffb27\n");
     EXPECT_EQ(shell.session().endpoint().receivedCount(), 0u);
+}
+
+// What the operator sees never depends on how TCP cut the stream: records
+// that came in one read are each interpreted on their own.
+TEST_F(CliCommandsTest, RecordsThatArriveTogetherAreEachInterpreted) {
+    // A record refused at its end (a write past the screen), then a screen.
+    const Bytes refused = RecordBuilder().writeToDisplay().sba(24, 80).text("XY").record();
+    EXPECT_EQ(Run("block " + Hex(Concat({refused, FieldScreen()}))),
+              "sent 000e12a00000048000001005012affef\n");
+    EXPECT_EQ(Run("screen").substr(0, 5), "MENU ") << "the screen after the refused record";
+
+    // A No Operation skips the rest of its own record only.
+    const Bytes nop = FrameRecord(ds::kOpNoOperation, {ds::kEscape, ds::kCmdClearUnit});
+    Run("block " + Hex(Concat({nop, RecordBuilder().clearUnit().writeToDisplay().text("NEXT").record()})));
+    EXPECT_EQ(Run("screen").substr(0, 5), "NEXT ");
+
+    // A hundred Read Screen requests in one read get a hundred answers.
+    const Bytes request = FrameRecord(ds::kOpReadScreen, {ds::kEscape, ds::kCmdReadScreen});
+    Bytes many;
+    for (int i = 0; i < 100; ++i) many.insert(many.end(), request.begin(), request.end());
+    const std::string printed = Run("block " + Hex(many));
+    std::size_t answers = 0;
+    for (std::size_t at = 0; (at = printed.find("sent 078a12a0", at)) != std::string::npos; ++at) {
+        ++answers;
+    }
+    EXPECT_EQ(answers, 100u);
+}
+
+// The sign-on screen a real IBM i host sent: its fields are filled with
+// nulls, so the user typed goes out without trailing pad, as the host expects.
+TEST_F(CliCommandsTest, TheRecordedSignOnIsAnsweredWithoutPadding) {
+    const std::string file =
+        std::string(QUENLIX_SOURCE_DIR) + "/../shared/refdata/signon-recording/testsys-login-h2c-04-rec.bin";
+    if (!std::filesystem::exists(file)) GTEST_SKIP() << "no recorded host data at " << file;
+    Run("block fffd18");
+    EXPECT_EQ(Run("replay " + file), "");
+    Run("type TESTUSR");
+    const std::string sent = Run("key Enter");
+    EXPECT_NE(sent.find("f1110635e3c5e2e3e4e2d9ffef\n"), std::string::npos) << sent;
+    EXPECT_EQ(sent.find("e3c5e2e3e4e2d940"), std::string::npos) << "no blank pad: " << sent;
+}
+
+TEST_F(CliCommandsTest, ARecordOfSixtyThousandBytesIsInterpreted) {
+    // Thirty full screens written over each other in one record, then one
+    // line and an invitation: 60 000 bytes, longer than any buffer before.
+    RecordBuilder big;
+    big.clearUnit();
+    for (int i = 0; i < 30; ++i) {
+        big.writeToDisplay().sba(1, 1).text(std::string(1919, static_cast<char>('A' + i % 26)));
+    }
+    big.writeToDisplay().sba(1, 1).text("LAST").readMdtFields();
+    const Bytes record = big.record();
+    ASSERT_GT(record.size(), 57000u);
+    ASSERT_LT(record.size(), 65535u);
+    Run("block fffd18");  // a telnet session: a record arriving in pieces is held, not shown as text
+    EXPECT_EQ(Run("block " + Hex(record)), "");
+    EXPECT_EQ(Run("screen").substr(0, 6), "LASTDD");
+    EXPECT_NE(Run("status").find("\"inputInhibited\":0"), std::string::npos);
 }
 
 TEST_F(CliCommandsTest, ScreenPrintsEveryCellAsOneCharacter) {
@@ -156,9 +219,9 @@ TEST_F(CliCommandsTest, TraceShowsTheTrafficWhileOn) {
     EXPECT_EQ(Run("block fffd18"), "trace recv fffd18\n  IAC DO TERMINAL-TYPE\nsent fffb18\n"
                                    "trace sent fffb18\n  IAC WILL TERMINAL-TYPE\n");
     Run("trace off");
-    EXPECT_EQ(Run("block fffd18"), "sent fffb18\n");
+    EXPECT_EQ(Run("block fffd19"), "sent fffb19\n");
     Run("trace on raw");
-    EXPECT_EQ(Run("block fffd18").substr(0, 18), "trace recv fffd18\n");
+    EXPECT_EQ(Run("block fffd00").substr(0, 18), "trace recv fffd00\n");
     Run("trace off");
     Run("trace maybe", false);
     Run("trace raw", false);
@@ -304,6 +367,46 @@ TEST_F(CommandLineTest, BadSessionFilesAndOptionsEndTheProgram) {
     EXPECT_EQ(err.str(), "quenlix-telnet-cli: --host needs a value\n");
     EXPECT_EQ(Apply({"--version"}).exitStatus, 0);
     EXPECT_EQ(out.str(), "quenlix-telnet-cli 9.9\n");
+}
+
+TEST_F(CommandLineTest, PasswordsAreNeverCutAndCanComeFromAFile) {
+    EXPECT_EQ(Apply({"--password", "TENCHARSOK"}).exitStatus, -1);
+    EXPECT_EQ(shell.session().activeSettings.UserPassword, "TENCHARSOK");
+
+    EXPECT_EQ(Apply({"--password", "ELEVENCHARS"}).exitStatus, 2);
+    EXPECT_EQ(err.str(), "quenlix-telnet-cli: --password: the password has 11 characters; a "
+                         "session keeps at most 10\n");
+    EXPECT_EQ(shell.session().activeSettings.UserPassword, "TENCHARSOK") << "nothing taken";
+
+    const std::string path = TempDir() + "/pw.txt";
+    {
+        std::ofstream f(path, std::ios::binary);
+        f << "SECRET1\r\nsecond line\n";
+    }
+    EXPECT_EQ(Apply({"--password-file", path}).exitStatus, -1);
+    EXPECT_EQ(shell.session().activeSettings.UserPassword, "SECRET1");
+    EXPECT_EQ(shell.session().activeSettings.AutoConnection, 1);
+    EXPECT_EQ(Apply({"--password-file", TempDir() + "/missing"}).exitStatus, 2);
+    EXPECT_EQ(err.str().rfind("quenlix-telnet-cli: cannot read ", 0), 0u);
+
+    // The settings show that there is a password, never what it is.
+    Apply({"--password-file", path});
+    Run("settings");
+    EXPECT_NE(out.str().find("\"User Password\":\"***\""), std::string::npos);
+    EXPECT_EQ(out.str().find("SECRET1"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, TraceFileNamesWhereTheInterpreterTraceGoes) {
+    EXPECT_NE(shell.session().interpreter().tracePath().find("/quenlix-telnet/trameDefault.txt"),
+              std::string::npos);
+    const std::string path = TempDir() + "/trace.txt";
+    Apply({"--trace-file", path});
+    EXPECT_EQ(shell.session().interpreter().tracePath(), path);
+    Run("block " + Hex(FrameRecord(ds::kOpPutGet, {ds::kEscape, 0x99})));
+    std::ifstream in(path);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "Default position 304 : 12  val : 4  153  255");
 }
 
 TEST_F(CommandLineTest, TerminalTypeAndScreenSizeComeAsAPair) {

@@ -22,6 +22,8 @@ const Bytes kTerminalTypeSend = {0xFF, 0xFA, 0x18, 0x01, 0xFF, 0xF0};
 const Bytes kEnvironSend = {0xFF, 0xFD, 0x27, 0xFF, 0xFA, 0x27, 0x01, 0x03, 'D', 'E', 'V',
                             'N', 'A', 'M', 'E', 0xFF, 0xF0};
 const Bytes kBinaryAndEor = {0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x00};
+/// What `wait` prints when the host hangs up.
+const char kHungUp[] = "message: Disconnected by the host\nclosed\n";
 
 class CliEndToEnd : public ::testing::Test {
 protected:
@@ -92,7 +94,7 @@ TEST_F(CliEndToEnd, SignOnScreenInPiecesAndTheEnterRecord) {
 
     Run("type qsecofr");
     Run("key Enter");
-    EXPECT_EQ(Run("wait 5000"), "closed\n") << "the host hangs up after the answer";
+    EXPECT_EQ(Run("wait 5000"), kHungUp) << "the host hangs up after the answer";
     host.Join();
 
     ASSERT_EQ(host.received.size(), 6u);
@@ -126,7 +128,7 @@ TEST_F(CliEndToEnd, AutoSignOnValuesTravelInTheEnvironmentAnswer) {
         h.Close();
     });
     Run("connect");
-    EXPECT_EQ(Run("wait 5000"), "closed\n") << "a 5250 record came: no refusal message";
+    EXPECT_EQ(Run("wait 5000"), kHungUp) << "a 5250 record came: no refusal message";
     host.Join();
     Bytes expected = {0xFF, 0xFA, 0x27, 0x00, 0x00};
     auto add = [&](std::string_view t) { expected.insert(expected.end(), t.begin(), t.end()); };
@@ -200,7 +202,7 @@ TEST_F(CliEndToEnd, DisplayNameInUseIsReportedAndTheSessionEnds) {
     const std::string printed = Run("wait 5000");
     EXPECT_EQ(printed,
               "message: Your display is already in use.\\nPlease choose another name and "
-              "restart the connection.\nclosed\n");
+              "restart the connection.\nmessage: Disconnected by the host\nclosed\n");
     EXPECT_EQ(shell.session().terminal.state.connected, 0);
     EXPECT_EQ(shell.session().terminal.state.inputInhibited, 0);
 }
@@ -232,7 +234,7 @@ TEST_F(CliEndToEnd, ConnectWhileConnectedKeepsTheConnection) {
     EXPECT_EQ(Run("screen").substr(0, 9), "MAIN MENU") << "the screen was not reset";
     EXPECT_EQ(shell.session().terminal.state.inputInhibited, 0);
     Run("key Enter");
-    EXPECT_EQ(Run("wait 5000"), "closed\n");
+    EXPECT_EQ(Run("wait 5000"), kHungUp);
     host.Join();
     ASSERT_EQ(host.received.size(), 6u);
     EXPECT_EQ(host.received[5], FrameRecord(0x03, {3, 11, 0xF1})) << Described(host.received[5]);
@@ -253,7 +255,7 @@ TEST(CliCommands, RefusedConnectPrintsMessage511AndFails) {
     EXPECT_FALSE(shell.Execute("connect"));
     EXPECT_EQ(out.str(),
               "message: Connection initialization failure:\\nVerify your parameters and try "
-              "again\n");
+              "again\\nConnection refused by 127.0.0.1:" + std::to_string(port) + "\n");
     EXPECT_EQ(shell.session().terminal.state.inputInhibited, 0);
 }
 
@@ -313,7 +315,8 @@ TEST(CliCommands, SessionFilesLoadSaveAndSettings) {
               "\"DisplayName\":\"TESTPC\",\"DisplayNameAuto\":1,\"Language\":\"U.S.\","
               "\"Page Code\":37,\"Terminal Name\":\"IBM-5292-2\",\"Terminal Caract\":\"24 * 80\","
               "\"Launch Connection\":0,\"Auto Connection\":0,\"UserID\":\"\",\"Menu\":\"\","
-              "\"ProgProc\":\"\",\"CurLib\":\"\",\"User Password\":\"PW1\"}\n");
+              "\"ProgProc\":\"\",\"CurLib\":\"\",\"User Password\":\"***\"}\n")
+        << "the password is never printed";
 
     // What was loaded saves and reads back identically.
     const std::string copy = dir + "/copy.stn";
@@ -357,12 +360,15 @@ TEST(CliCommands, KeyboardPasteCopyAndWordSelection) {
 
     out.str("");
     // Paste works only in a live session: the recording of `block` is one.
-    ASSERT_TRUE(shell.Execute("paste ab\\tc\\r\\nxyz"));
+    ASSERT_TRUE(shell.Execute("paste ab\\tc"));
     ASSERT_TRUE(shell.Execute("fields"));
     const std::string fields = out.str();
-    // A TAB is four blanks; CR LF goes to the next row's start, under the
-    // field's first column.
-    EXPECT_NE(fields.find("\"text\":\"ab    c   \""), std::string::npos) << fields;
+    // A TAB moves to the next input field.
+    EXPECT_NE(fields.find("\"text\":\"ab        \""), std::string::npos) << fields;
+    EXPECT_NE(fields.find("\"text\":\"c         \""), std::string::npos) << fields;
+    out.str("");
+    ASSERT_TRUE(shell.Execute("paste \\nxyz"));
+    EXPECT_EQ(out.str(), "refused: Paste: 3 characters not placed\n") << "a protected row";
 
     out.str("");
     ASSERT_TRUE(shell.Execute("copy 2 2 2 13"));
@@ -394,10 +400,9 @@ TEST(CliCommands, KeyboardPasteCopyAndWordSelection) {
     // through the recording that stands in for the socket.
     out.str("");
     ASSERT_TRUE(shell.Execute("key Enter"));
-    const Bytes ab = {0x81, 0x82, 0x40, 0x40, 0x40, 0x40, 0x83, 0x40, 0x40, 0x40};
     const Bytes enter = FrameRecord(
-        0x03,
-        Concat({{5, 14, 0xF1, 0x11, 4, 11}, ab, {0x11, 5, 11, 0xA7, 0xA8, 0xA9}, Bytes(7, 0x40)}));
+        0x03, Concat({{5, 13, 0xF1, 0x11, 4, 11, 0x81, 0x82}, Bytes(8, 0x40), {0x11, 5, 11, 0x83},
+                      Bytes(9, 0x40)}));
     EXPECT_EQ(out.str(), "sent " + HexOf(enter) + "\n");
 }
 

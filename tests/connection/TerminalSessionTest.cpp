@@ -141,6 +141,32 @@ TEST_F(TerminalSessionTest, StartConnectionSizesTheScreenAndConnects) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(TerminalSessionTest, AHostSilentWhileTheKeyboardIsLockedIsNoticedAfterThirtySeconds) {
+    test::LoopbackHost host;
+    auto now = Communication::Clock::now();
+    session.endpoint().SetClock([&now] { return now; });
+    session.activeSettings.IP = "127.0.0.1";
+    session.activeSettings.Port = host.port();
+    ASSERT_TRUE(session.StartConnection());
+    ASSERT_TRUE(host.Accept());
+    Terminal& t = session.terminal;
+    EXPECT_EQ(t.state.inputInhibited, 1) << "locked until the host invites input";
+    now += std::chrono::seconds(29);
+    EXPECT_FALSE(session.WaitingForHost());
+    now += std::chrono::seconds(1);
+    EXPECT_TRUE(session.WaitingForHost());
+    EXPECT_EQ(t.state.inputInhibited, 1) << "the lock stays";
+    t.state.inputInhibited = 0;
+    EXPECT_FALSE(session.WaitingForHost()) << "the operator has the keyboard";
+    session.input().PressKey("Enter");  // sent, and locked again: the silence starts afresh
+    EXPECT_EQ(t.state.inputInhibited, 1);
+    EXPECT_FALSE(session.WaitingForHost());
+    now += std::chrono::seconds(31);
+    EXPECT_TRUE(session.WaitingForHost());
+    session.EndSession();
+    EXPECT_FALSE(session.WaitingForHost());
+}
+
 TEST_F(TerminalSessionTest, StartConnectionFailuresLeaveTheSessionUnconnected) {
     Terminal& t = session.terminal;
     test::LoopbackHost refusing(false);  // a port where nothing listens
@@ -150,7 +176,9 @@ TEST_F(TerminalSessionTest, StartConnectionFailuresLeaveTheSessionUnconnected) {
     EXPECT_EQ(t.state.connected, 0);
     EXPECT_EQ(t.state.inputInhibited, 0);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0], LoadString(kStrConnectFailure));
+    EXPECT_EQ(messages.shown[0], std::string(LoadString(kStrConnectFailure)) +
+                                     "\nConnection refused by 127.0.0.1:" +
+                                     std::to_string(refusing.port()));
 
     // No screen size: refused with its own message, the connection untouched.
     messages.shown.clear();

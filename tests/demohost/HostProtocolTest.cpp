@@ -2,6 +2,7 @@
 // with what a terminal sends.
 #include <gtest/gtest.h>
 
+#include "demohost/FieldData.h"
 #include "demohost/HostTelnet.h"
 #include "demohost/InboundRecord.h"
 #include "ds5250/RecordBuilder.h"
@@ -143,6 +144,84 @@ TEST(DemoHostRecords, AutoEnterAddressesWithoutDataDoNotSwallowTheNextField) {
     ASSERT_EQ(r.fields.size(), 2u);
     EXPECT_TRUE(r.fields[0].ebcdic.empty());
     EXPECT_EQ(r.fields[1].text, "Q");
+}
+
+TEST(DemoHostRecords, ShortFieldsAndAddressesAloneEndAtTheNextKnownField) {
+    const TablePair& t = BuiltinTablePair();
+    // Fields of 5, 7 and 3 positions: the first without its trailing nulls,
+    // the second all nulls (its address alone), the third in full; then an
+    // unknown address, whose data runs to the end.
+    auto lengths = [](int row, int) { return row == 5 ? 5 : row == 6 ? 7 : row == 7 ? 3 : -1; };
+    const Bytes data = {1,    1,         0xF1,      0x11,      5,         10,   t.ATOE['A'],
+                        0x40, t.ATOE['B'], 0x11,    6,         10,        0x11, 7,
+                        10,   t.ATOE['X'], t.ATOE['Y'], t.ATOE['Z'], 0x11, 9, 9, t.ATOE['Q']};
+    const InboundRecord r =
+        DecodeInbound(Concat({{0, 0, 0x12, 0xA0, 0, 0, 4, 0, 0, ds::kOpPutGet}, data}), lengths);
+    ASSERT_EQ(r.fields.size(), 4u);
+    EXPECT_EQ(r.fields[0].text, "A B");
+    EXPECT_TRUE(r.fields[1].ebcdic.empty());
+    EXPECT_EQ(r.fields[2].text, "XYZ");
+    EXPECT_EQ(r.fields[3].row, 9);
+    EXPECT_EQ(r.fields[3].text, "Q");
+}
+
+TEST(DemoHostFieldData, EveryPositionAndDataPositionsOnlyReadAlike) {
+    const FieldDef text{"Text", 1, 1, kFfw, 0, kAttrInput, 10, ""};
+    const FieldDef amount{"Amount", 1, 1, kFfw | kShiftNumericOnly, 0, kAttrInput, 8, ""};
+    const FieldDef signedField{"Signed", 1, 1, kFfw | kShiftSigned, 0, kAttrInput, 7, ""};
+    const Bytes b4(4, 0x40);
+    const struct {
+        const char* what;
+        const FieldDef& field;
+        Bytes sent;
+        const char* echo;
+        bool negative;
+    } cases[] = {
+        {"text, trailing nulls left out", text, {0xC1, 0x40, 0xC2}, "A B", false},
+        {"text, address alone", text, {}, "", false},
+        {"amount, Field-", amount, Concat({b4, {0x40, 0x40, 0xF4, 0xD2}}), "-42", true},
+        {"amount, -0", amount, {0xD0}, "-0", true},
+        {"amount, typed left, nulls left out", amount, {0xF1, 0xF2}, "12", false},
+        {"amount, address alone", amount, {}, "", false},
+        {"signed, every position, negative", signedField, Concat({b4, {0xF4, 0xD2, 0x40}}),
+         "-42", true},
+        {"signed, every position, minus shown", signedField, Concat({b4, {0xF4, 0xF2, 0x60}}),
+         "-42", true},
+        {"signed, every position, positive", signedField, Concat({b4, {0xF4, 0xF2, 0x40}}), "42",
+         false},
+        {"signed, no sign position, negative", signedField, Concat({b4, {0xF4, 0xD2}}), "-42",
+         true},
+        {"signed, no sign position, positive", signedField, Concat({b4, {0xF4, 0xF2}}), "42",
+         false},
+        {"signed, typed left, nulls left out", signedField, {0xF1, 0xF2, 0xF3}, "123", false},
+        {"signed, address alone", signedField, {}, "", false},
+        {"signed, a letter in the sign position", signedField, Concat({b4, {0xF4, 0xD2, 0xC1}}),
+         "4K", false},  // the checks refuse it
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const FieldValue v = ReadFieldData(c.field, c.sent);
+        EXPECT_EQ(EchoText(c.field, v), c.echo);
+        EXPECT_EQ(v.negative, c.negative);
+        EXPECT_EQ(v.text.size(), static_cast<std::size_t>(c.field.length));
+    }
+}
+
+TEST(DemoHostFieldData, ReadFieldsAreSplitByEitherFormsLengths) {
+    const std::vector<FieldDef> fields = {
+        {"Text", 1, 1, kFfw, 0, kAttrInput, 3, ""},
+        {"Signed", 2, 1, kFfw | kShiftSigned, 0, kAttrInput, 4, ""},
+        {"Digits", 3, 1, kFfw | kShiftDigitsOnly, 0, kAttrInput, 2, ""},
+    };
+    const Bytes every = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    auto withSign = SplitFieldData(fields, every.data(), every.size());
+    ASSERT_TRUE(withSign);
+    EXPECT_EQ(*withSign, (std::vector<Bytes>{{1, 2, 3}, {4, 5, 6, 7}, {8, 9}}));
+    auto without = SplitFieldData(fields, every.data(), every.size() - 1);
+    ASSERT_TRUE(without);
+    EXPECT_EQ(*without, (std::vector<Bytes>{{1, 2, 3}, {4, 5, 6}, {7, 8}}));
+    EXPECT_FALSE(SplitFieldData(fields, every.data(), 7));
+    EXPECT_FALSE(SplitFieldData(fields, every.data(), 0));
 }
 
 }  // namespace

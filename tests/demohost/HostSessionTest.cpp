@@ -2,6 +2,9 @@
 // shows for each host screen, and how the host answers the terminal's keys.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include "TerminalHarness.h"
@@ -28,6 +31,14 @@ protected:
     bool Shows(const std::string& text) const {
         return Screen().find(text) != std::string::npos;
     }
+    /// What this project's terminal answers to the query, as `type`.
+    Bytes QueryReply(const std::string& type = "IBM-5292-2") {
+        settings.TerminalName = type;
+        responses.SendQueryReply(ds::kQueryClass);
+        Bytes reply = sender.sent.at(0);
+        sender.sent.clear();
+        return reply;
+    }
     /// A row without the blanks around its text.
     std::string Text(int row) const {
         const std::string r = Row(row);
@@ -50,7 +61,7 @@ TEST_F(DemoHostSession, NegotiatesThenShowsSignOnSizedByTerminalType) {
     EXPECT_EQ(terminal.formatTable.entry(0)->monocase, 1);
     EXPECT_EQ(terminal.formatTable.entry(1)->attribute, 0x27);  // password hidden
     EXPECT_EQ(terminal.state.inputInhibited, 0);
-    // The query that followed the screen was answered and read.
+    // The query before the screen was answered and read.
     EXPECT_TRUE(host->query().received);
     EXPECT_EQ(host->query().deviceType, "5292");
     EXPECT_EQ(host->query().model, "2");
@@ -66,15 +77,19 @@ TEST_F(DemoHostSession, NegotiatesThenShowsSignOnSizedByTerminalType) {
 TEST_F(DemoHostSession, NegotiationAnswersSplitAnywhereGiveTheSameSession) {
     const Bytes answers = NegotiationAnswers(
         "IBM-3477-FC", EnvironAnswer({{"DEVNAME", "SPLIT1"}, {"IBMRSEED", ""}}));
+    const Bytes reply = QueryReply("IBM-3477-FC");
     for (std::size_t cut = 0; cut <= answers.size(); ++cut) {
         SCOPED_TRACE(cut);
         HostSession h;
         h.Start();
         h.Receive(answers.data(), cut);
         h.Receive(answers.data() + cut, answers.size() - cut);
-        EXPECT_EQ(h.phase(), Phase::kRunning);
+        EXPECT_EQ(h.phase(), Phase::kAwaitQueryReply);
         EXPECT_EQ(h.columns(), 132);
         EXPECT_EQ(h.deviceName(), "SPLIT1");
+        EXPECT_EQ(h.screen(), ScreenId::kNone);
+        h.Receive(reply);
+        EXPECT_EQ(h.phase(), Phase::kRunning);
         EXPECT_EQ(h.screen(), ScreenId::kSignOn);
     }
 }
@@ -88,6 +103,8 @@ TEST_F(DemoHostSession, TerminalRefusingTypeAndEnvironmentStillGetsASignOnScreen
     h.Receive(BinaryAnswers());
     EXPECT_EQ(h.TakeOutput(), Bytes({0xFF, 0xFD, 0x27}));
     h.Receive(Bytes{0xFF, 0xFC, 0x27});  // WONT NEW-ENVIRON
+    EXPECT_EQ(h.TakeOutput(), QueryRecord());
+    h.Receive(QueryReply());
     EXPECT_EQ(h.phase(), Phase::kRunning);
     EXPECT_EQ(h.screen(), ScreenId::kSignOn);
     EXPECT_EQ(h.columns(), 80);
@@ -99,6 +116,93 @@ TEST_F(DemoHostSession, TerminalRefusingTypeAndEnvironmentStillGetsASignOnScreen
     refused.Receive(Concat({{0xFF, 0xFB, 0x18}, TerminalTypeAnswer("IBM-5292-2"),
                             {0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFC, 0x00}}));
     EXPECT_TRUE(refused.closeRequested());
+}
+
+TEST_F(DemoHostSession, TheQueryGoesOutAloneAndTheSignOnOnlyAfterItsReply) {
+    Negotiate();
+    const Bytes query = host->TakeOutput();
+    EXPECT_EQ(query, QueryRecord());  // nothing before it, nothing with it
+    EXPECT_EQ(host->phase(), Phase::kAwaitQueryReply);
+    EXPECT_EQ(host->screen(), ScreenId::kNone);
+    host->Pump();
+    EXPECT_TRUE(host->TakeOutput().empty());
+
+    interpreter.ProcessBlock(query.data(), query.size());
+    ASSERT_EQ(sender.sent.size(), 1u);
+    const Bytes reply = sender.sent[0];
+    sender.sent.clear();
+    host->Receive(reply);
+    const Bytes screen = host->TakeOutput();
+    ASSERT_GT(screen.size(), 12u);
+    EXPECT_EQ(screen[9], ds::kOpPutGet);
+    EXPECT_EQ(screen[10], ds::kEscape);
+    EXPECT_EQ(screen[11], ds::kCmdClearUnit);
+    EXPECT_EQ(std::search(screen.begin(), screen.end(), query.begin() + 10, query.end() - 2),
+              screen.end());
+    EXPECT_EQ(host->query().deviceType, "5292");
+
+    // The sign-on screen is the last thing the host sends: the operator's
+    // first keys go into the user field.
+    interpreter.ProcessBlock(screen.data(), screen.size());
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_NE(Row(1).find("Sign On"), std::string::npos);
+    Type(6, 53, "FIRST");
+    Key(ds::kAidEnter);
+    EXPECT_EQ(host->user(), "FIRST");
+}
+
+TEST_F(DemoHostSession, AnyOtherAnswerOrTheServersTimeoutEndsTheQueryWait) {
+    const struct {
+        const char* what;
+        Bytes answer;  ///< empty: the server gives up waiting
+    } cases[] = {
+        {"a negative response", FrameRecord(0, {0x10, 0x03, 0x01, 0x01}, ds::kFlagError)},
+        {"Enter before any screen", FrameRecord(ds::kOpPutGet, {1, 1, ds::kAidEnter})},
+        {"no answer", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Negotiate();
+        ASSERT_EQ(host->TakeOutput(), QueryRecord());
+        if (c.answer.empty()) {
+            host->QueryReplyTimedOut();
+        } else {
+            host->Receive(c.answer);
+        }
+        EXPECT_EQ(host->phase(), Phase::kRunning);
+        EXPECT_EQ(host->screen(), ScreenId::kSignOn);
+        EXPECT_FALSE(host->query().received);
+        Deliver();
+        EXPECT_NE(Row(1).find("Sign On"), std::string::npos);
+        // Once running, the timeout does nothing, and a late reply is
+        // taken without a screen.
+        host->QueryReplyTimedOut();
+        host->Receive(QueryReply());
+        EXPECT_TRUE(host->TakeOutput().empty());
+        EXPECT_TRUE(host->query().received);
+        EXPECT_EQ(host->screen(), ScreenId::kSignOn);
+    }
+}
+
+TEST_F(DemoHostSession, QueryIsTheRecordedHostsAndTheRecordedReplyIsRead) {
+    const std::filesystem::path dir =
+        std::filesystem::path(QUENLIX_SOURCE_DIR) / ".." / "shared" / "refdata" /
+        "signon-recording";
+    if (!std::filesystem::is_directory(dir)) {
+        GTEST_SKIP() << "no recorded host data at " << dir.string();
+    }
+    auto read = [&](const char* name) {
+        std::ifstream in(dir / name, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    Negotiate("IBM-3477-FC");
+    EXPECT_EQ(host->TakeOutput(), read("testsys-login-h2c-05-rec.bin"));
+    // Another terminal's reply: a 5251 model 11.
+    host->Receive(read("testsys-login-c2h-02-rec.bin"));
+    EXPECT_EQ(host->screen(), ScreenId::kSignOn);
+    EXPECT_TRUE(host->query().received);
+    EXPECT_EQ(host->query().deviceType, "5251");
+    EXPECT_EQ(host->query().model, "011");
 }
 
 TEST_F(DemoHostSession, DeviceInUseClosesRightAfterTheEnvironmentAnswer) {
@@ -197,18 +301,43 @@ TEST_F(DemoHostSession, DataEntryDefinesEveryFieldKindAndEchoesWhatCameBack) {
     EXPECT_EQ(bypass, 1);
     EXPECT_EQ(dup, 1);
     EXPECT_EQ(hidden, 1);
+    // The fields of the data-entry rules, each labelled for the operator
+    // with its rule beside it.
+    const struct {
+        int row;
+        const char* label;
+        const char* rule;
+        bool (*is)(const FieldEntry&);
+    } labelled[] = {
+        {6, "Amount (numeric only)", "number, Field- minus",
+         [](const FieldEntry& e) { return e.shiftEdit == 3 && e.fillType == 0; }},
+        {12, "Post code (mandatory fill)", "all five or none",
+         [](const FieldEntry& e) { return e.fillType == 7; }},
+        {13, "Customer (mandatory enter)", "required",
+         [](const FieldEntry& e) { return e.mandatoryEnter != 0; }},
+        {15, "Quick code (auto-enter)", "when full: Enter",
+         [](const FieldEntry& e) { return e.autoEnter != 0; }},
+    };
+    for (const auto& l : labelled) {
+        SCOPED_TRACE(l.label);
+        const int i = table.Find(l.row, 38);
+        ASSERT_GE(i, 0);
+        EXPECT_TRUE(l.is(*table.entry(i)));
+        EXPECT_EQ(Row(l.row).find(l.label), 1u);
+        EXPECT_NE(Row(l.row).find(l.rule), std::string::npos);
+    }
 
     // Mandatory enter left empty: the host points at it.
     Type(4, 39, "abc");
     Key(ds::kAidEnter);
-    EXPECT_NE(Row(24).find("Mandatory enter: a value is required"), std::string::npos);
+    EXPECT_NE(Row(24).find("Customer (mandatory enter): a value is required"), std::string::npos);
     EXPECT_EQ(CursorRow(), 13);
     EXPECT_EQ(CursorColumn(), 39);
     // Digits in an alphabetic-only field.
     Type(13, 39, "MUST");
     Type(4, 39, "ab1");
     Key(ds::kAidEnter);
-    EXPECT_NE(Row(24).find("Alphabetic only: letters only"), std::string::npos);
+    EXPECT_NE(Row(24).find("Surname (alphabetic only): letters only"), std::string::npos);
     Type(4, 39, "abc");
     Type(7, 39, "00042");
     Type(19, 39, "hidden");
@@ -227,7 +356,8 @@ TEST_F(DemoHostSession, SignedNumericFieldsAreReadWithTheirSign) {
     Option("1");
     ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
     // The signed-numeric field: six digit positions and the sign position,
-    // as the terminal's field keys leave them.
+    // as the terminal's field keys leave them (Field- puts the minus in the
+    // sign position; the terminal sends it as the last digit's zone).
     const Bytes b4(4, 0x40);
     struct Case {
         const char* what;
@@ -235,18 +365,14 @@ TEST_F(DemoHostSession, SignedNumericFieldsAreReadWithTheirSign) {
         const char* echo;  ///< nullptr: refused with `error`
         const char* error;
     } cases[] = {
-        {"Field- after 42", Concat({b4, {0xF4, 0xD2, 0x40}}), "-42", nullptr},
-        {"Field- after 0", Concat({b4, {0x40, 0xD0, 0x40}}), "-0", nullptr},
-        {"Field- on six digits", {0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xD6, 0x40}, "-123456", nullptr},
+        {"Field- after 42", Concat({b4, {0xF4, 0xF2, 0x60}}), "-42", nullptr},
+        {"Field- after 0", Concat({b4, {0x40, 0xF0, 0x60}}), "-0", nullptr},
+        {"Field- on six digits", {0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0x60}, "-123456", nullptr},
         {"Field+ after 42", Concat({b4, {0xF4, 0xF2, 0x40}}), "42", nullptr},
         {"typed, no field key", {0xF1, 0xF2, 0xF3, 0x40, 0x40, 0x40, 0x40}, "123", nullptr},
         {"left empty", Bytes(7, 0x40), "", nullptr},
         {"negative zone before the last digit", Concat({b4, {0xD4, 0xF2, 0x40}}), nullptr,
-         "Signed numeric: digits only before the sign position."},
-        {"negative zone and a sign", Concat({b4, {0xF4, 0xD2, 0x4E}}), nullptr,
-         "Signed numeric: digits only before the sign position."},
-        {"a letter in the sign position", Concat({b4, {0xF4, 0xF2, 0xC1}}), nullptr,
-         "Signed numeric: the sign position holds something else."},
+         "Balance (signed numeric): digits only before the sign position."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -260,10 +386,46 @@ TEST_F(DemoHostSession, SignedNumericFieldsAreReadWithTheirSign) {
             continue;
         }
         ASSERT_EQ(host->screen(), ScreenId::kDataResult) << Row(24);
-        EXPECT_TRUE(Shows(std::string("Signed numeric            '") + c.echo + "'")) << Screen();
+        EXPECT_TRUE(Shows(std::string("Balance (signed numeric)    '") + c.echo + "'")) << Screen();
         Key(ds::kAidEnter);  // again
         ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
     }
+}
+
+TEST_F(DemoHostSession, DataEntryReadsFieldsWithoutTrailingNullsOrSignPosition) {
+    const TablePair& t = BuiltinTablePair();
+    auto at = [&](int row, const std::string& pc) {
+        Bytes b = {0x11, static_cast<std::uint8_t>(row), 39};
+        for (char c : pc) b.push_back(t.ATOE[static_cast<std::uint8_t>(c)]);
+        return b;
+    };
+    const Bytes minus42 = {0xF4, 0xD2};  // "4K": 42 with the negative zone
+    SignOn();
+    Option("1");
+    ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
+    // Each field as the terminal sends it now: no trailing nulls, no sign
+    // position, a field of nulls as its address alone.
+    host->Receive(FrameRecord(
+        ds::kOpPutGet,
+        Concat({{13, 43, ds::kAidEnter}, at(3, "Hi"), at(6, "      "), minus42, at(8, "    "),
+                minus42, at(10, ""), at(11, "42"), at(13, "MUST")})));
+    Deliver();
+    ASSERT_EQ(host->screen(), ScreenId::kDataResult) << Row(24);
+    EXPECT_TRUE(Shows("Description (alphanumeric)  'Hi'  sent"));
+    EXPECT_TRUE(Shows("Amount (numeric only)       '-42'  sent"));
+    EXPECT_TRUE(Shows("Balance (signed numeric)    '-42'  sent"));
+    EXPECT_TRUE(Shows("Order number (zero fill)    ''  address only"));
+    EXPECT_TRUE(Shows("Price (blank fill)          '42'  sent"));
+    EXPECT_TRUE(Shows("Customer (mandatory enter)  'MUST'  sent"));
+
+    // A mandatory-fill field that came short is partly filled.
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kDataEntry);
+    host->Receive(
+        FrameRecord(ds::kOpPutGet, Concat({{12, 41, ds::kAidEnter}, at(12, "AB"), at(13, "M")})));
+    Deliver();
+    EXPECT_EQ(Text(24), "Post code (mandatory fill): fill every position or none.");
+    EXPECT_EQ(CursorRow(), 12);
 }
 
 TEST_F(DemoHostSession, AShortMessageLeavesNothingOfALongerOneBeforeIt) {
@@ -409,17 +571,67 @@ TEST_F(DemoHostSession, FieldDataIsReadWithTheHostsCodePage) {
     EXPECT_TRUE(Shows("User: @DEMO"));  // and back out through the same page
 }
 
-TEST_F(DemoHostSession, ReadScreenAndReadImmediateAnswersAreChecked) {
+TEST_F(DemoHostSession, ReadInputFieldsReadScreenAndReadImmediateAnswersAreChecked) {
     SignOn();
     Option("7");
     ASSERT_EQ(host->screen(), ScreenId::kReadTest);
+    EXPECT_EQ(terminal.state.pendingRead, kReadInputFields);
+    // A word and a negative amount, as Field- leaves it (-42: the minus in
+    // the sign position).
     Type(8, 24, "HELLO");
+    Store(10, 24, Concat({Bytes(4, 0x40), {0xF4, 0xF2, 0x60}}));
     Key(ds::kAidEnter);
     ASSERT_EQ(host->screen(), ScreenId::kReadResult) << log;
+    // The terminal leaves the sign position out of Read Input Fields and of
+    // Read Immediate alike (10 + 5 + 6).
+    EXPECT_TRUE(Shows("Read Input Fields: 21 bytes of field data  OK")) << Screen();
     EXPECT_TRUE(Shows("Read Screen: 1920 bytes, expected 1920  OK"));
     EXPECT_TRUE(Shows("Marker text at row 6: OK"));
     EXPECT_TRUE(Shows("match Enter: OK"));
-    EXPECT_TRUE(Shows("15 bytes of field data  OK")) << Screen();
+    EXPECT_TRUE(Shows("21 bytes of field data  OK")) << Screen();
+    EXPECT_TRUE(Shows("Fields read: Word 'HELLO', Number '12345', Amount '-42'"));
+
+    // Enter without typing: no field data in either answer.
+    Key(ds::kAidEnter);
+    Option("7");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kReadResult);
+    EXPECT_TRUE(Shows("Read Input Fields: no field data (nothing typed)"));
+    EXPECT_TRUE(Shows("match Enter: OK"));
+    EXPECT_TRUE(Shows("no field data (nothing typed)"));
+}
+
+TEST_F(DemoHostSession, ReadInputFieldsOfEitherFormAndOfNeither) {
+    const TablePair& t = BuiltinTablePair();
+    const Bytes word = {t.ATOE['H'], t.ATOE['I'], 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x40};
+    const Bytes number = {0xF1, 0xF2, 0xF3, 0xF4, 0xF5};
+    const Bytes amount = {0x40, 0x40, 0x40, 0x40, 0xF4, 0xD2};  // -42, data positions only
+    const struct {
+        const char* what;
+        Bytes data;
+        const char* line;
+        const char* word;  ///< the values the host then holds
+        const char* amount;
+    } cases[] = {
+        {"every position", Concat({word, number, amount, {0x40}}),
+         "Read Input Fields: 22 bytes of field data  OK", "HI", "-42"},
+        {"without the sign position", Concat({word, number, amount}),
+         "Read Input Fields: 21 bytes of field data  OK", "HI", "-42"},
+        {"neither: the values stay", Concat({word, number}),
+         "Read Input Fields: 15 bytes of field data, not the fields' lengths  WRONG", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SignOn();
+        Option("7");
+        ASSERT_EQ(host->screen(), ScreenId::kReadTest);
+        host->Receive(FrameRecord(ds::kOpPutGet, Concat({{8, 24, ds::kAidEnter}, c.data})));
+        Deliver();
+        ASSERT_EQ(host->screen(), ScreenId::kReadResult);
+        EXPECT_EQ(Text(3), c.line);
+        EXPECT_EQ(Text(4), std::string("Fields read: Word '") + c.word + "', Number '12345', " +
+                               "Amount '" + c.amount + "'");
+    }
 }
 
 TEST_F(DemoHostSession, QueryScreenShowsDeviceTypeAndModel) {
@@ -444,6 +656,67 @@ TEST_F(DemoHostSession, BurstSendsScreensThenReportsTheAnswer) {
     Key(ds::kAidEnter);
     EXPECT_NE(host->TakeReports().at(0).find("answer Enter"), std::string::npos);
     EXPECT_TRUE(host->closeRequested());
+}
+
+TEST_F(DemoHostSession, RoundTripBurstSendsEachScreenAfterTheLastOnesReadScreenAnswer) {
+    HostConfig config;
+    config.scenario = Scenario::kBurstRoundTrip;
+    config.burstCount = 4;
+    Negotiate("IBM-5292-2", EnvironAnswer({{"IBMRSEED", ""}}), config);
+    const Bytes query = host->TakeOutput();
+    interpreter.ProcessBlock(query.data(), query.size());
+    Answer();  // the query reply
+    const Bytes readScreen = FrameRecord(ds::kOpReadScreen, {ds::kEscape, ds::kCmdReadScreen});
+    for (int n = 1; n <= 4; ++n) {
+        SCOPED_TRACE(n);
+        const Bytes out = host->TakeOutput();
+        // One screen, then the Read Screen request, and nothing more until
+        // its answer, however often the server pumps.
+        ASSERT_GT(out.size(), readScreen.size());
+        EXPECT_TRUE(std::equal(readScreen.rbegin(), readScreen.rend(), out.rbegin()));
+        EXPECT_EQ(out[9], ds::kOpOutputOnly);
+        host->Pump();
+        EXPECT_TRUE(host->TakeOutput().empty());
+        EXPECT_TRUE(host->TakeReports().empty());
+        interpreter.ProcessBlock(out.data(), out.size());
+        char head[32];
+        std::snprintf(head, sizeof head, "Screen %07d row 01", n);
+        EXPECT_EQ(Row(1).find(head), 0u);
+        ASSERT_EQ(sender.sent.size(), 1u);
+        EXPECT_EQ(sender.sent[0][9], ds::kOpReadScreen);
+        Answer();
+    }
+    // After the last answer: the report and the closing screen.
+    const auto reports = host->TakeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("burst round trip: 4 screens"), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("4 Read Screen answers, 0 not 1920 bytes"), std::string::npos);
+    Deliver();
+    EXPECT_NE(Row(24).find("Burst of 4 screens done"), std::string::npos);
+    EXPECT_TRUE(host->TakeOutput().empty());
+    Key(ds::kAidEnter);
+    EXPECT_NE(host->TakeReports().at(0).find("answer Enter"), std::string::npos);
+    EXPECT_TRUE(host->closeRequested());
+}
+
+TEST_F(DemoHostSession, RoundTripBurstCountsAnswersOfTheWrongSize) {
+    HostConfig config;
+    config.scenario = Scenario::kBurstRoundTrip;
+    config.burstCount = 2;
+    Negotiate("IBM-5292-2", EnvironAnswer({{"IBMRSEED", ""}}), config);
+    host->QueryReplyTimedOut();
+    for (int n = 0; n < 2; ++n) {
+        ASSERT_FALSE(host->TakeOutput().empty());
+        host->Receive(FrameRecord(ds::kOpReadScreen, Bytes(n == 0 ? 1920 : 100, 0x40)));
+    }
+    const auto reports = host->TakeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("2 Read Screen answers, 1 not 1920 bytes"), std::string::npos);
+    // A Read Screen answer nobody asked for changes nothing.
+    host->TakeOutput();
+    host->Receive(FrameRecord(ds::kOpReadScreen, Bytes(1920, 0x40)));
+    EXPECT_TRUE(host->TakeOutput().empty());
+    EXPECT_TRUE(host->TakeReports().empty());
 }
 
 TEST_F(DemoHostSession, LogDecodesBothDirections) {

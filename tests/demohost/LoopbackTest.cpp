@@ -29,12 +29,13 @@ public:
     ~RawClient() { close(fd_); }
     bool connected() const { return connected_; }
     void Send(const Bytes& b) { ASSERT_EQ(send(fd_, b.data(), b.size(), 0), ssize_t(b.size())); }
-    /// Reads until `count` bytes came, the peer closed, or 3 s passed.
-    Bytes Receive(std::size_t count) {
+    /// Reads until `count` bytes came, the peer closed, or `ms` passed
+    /// without data.
+    Bytes Receive(std::size_t count, int ms = 3000) {
         Bytes got;
         while (got.size() < count) {
             pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, 3000) <= 0) break;
+            if (poll(&p, 1, ms) <= 0) break;
             std::uint8_t buf[4096];
             const ssize_t n = recv(fd_, buf, sizeof buf, 0);
             if (n <= 0) {
@@ -68,6 +69,29 @@ bool Contains(const Bytes& haystack, const std::string& pcText) {
     for (char c : pcText) needle.push_back(BuiltinTablePair().ATOE[static_cast<std::uint8_t>(c)]);
     return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) !=
            haystack.end();
+}
+
+/// The host's query, and the start of a terminal's reply (enough to be one).
+Bytes Query() { return RecordBuilder(ds::kOpPutGet).queryStructuredField().record(); }
+Bytes QueryReply() { return FrameRecord(ds::kOpNoOperation, {0, 0, ds::kAidStructuredField}); }
+
+/// Takes a terminal through the negotiation as IBM-5292-2 named `device`.
+void Negotiate(RawClient& c, const std::string& device) {
+    EXPECT_EQ(c.Receive(3), Bytes({0xFF, 0xFD, 0x18}));
+    c.Send({0xFF, 0xFB, 0x18});
+    EXPECT_EQ(c.Receive(6), Bytes({0xFF, 0xFA, 0x18, 0x01, 0xFF, 0xF0}));
+    c.Send({0xFF, 0xFA, 0x18, 0x00, 'I', 'B', 'M', '-', '5', '2', '9', '2', '-', '2', 0xFF, 0xF0});
+    EXPECT_EQ(c.Receive(12), Bytes({0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x00, 0xFF,
+                                    0xFB, 0x00}));
+    c.Send({0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00});
+    EXPECT_EQ(c.Receive(3), Bytes({0xFF, 0xFD, 0x27}));
+    c.Send({0xFF, 0xFB, 0x27});
+    const Bytes request = EnvironmentRequest();
+    EXPECT_EQ(c.Receive(request.size()), request);
+    Bytes environ = {0xFF, 0xFA, 0x27, 0x00, 0x03, 'D', 'E', 'V', 'N', 'A', 'M', 'E', 0x01};
+    environ.insert(environ.end(), device.begin(), device.end());
+    environ.insert(environ.end(), {0xFF, 0xF0});
+    c.Send(environ);
 }
 
 TEST(DemoHostLoopback, NegotiatesAndServesTwoTerminalsAtOnce) {
@@ -108,6 +132,10 @@ TEST(DemoHostLoopback, NegotiatesAndServesTwoTerminalsAtOnce) {
     EXPECT_TRUE(b.Receive(1).empty());
     EXPECT_TRUE(b.closed());
 
+    // The query first, alone; the sign-on screen only after the reply.
+    EXPECT_EQ(a.ReceiveRecords(), Query());
+    EXPECT_TRUE(a.Receive(1, 100).empty());
+    a.Send(QueryReply());
     const Bytes screen = a.ReceiveRecords();
     ASSERT_GT(screen.size(), 12u);
     EXPECT_EQ(screen[2], 0x12);
@@ -122,6 +150,31 @@ TEST(DemoHostLoopback, NegotiatesAndServesTwoTerminalsAtOnce) {
     a.Send(FrameRecord(0, {0xF9, 0xF0}, ds::kFlagSystemRequest));
     a.Receive(1 << 20);
     EXPECT_TRUE(a.closed());
+
+    server.RequestStop();
+    loop.join();
+}
+
+TEST(DemoHostLoopback, AnUnansweredQueryGivesTheSignOnAfterTheWait) {
+    ServerOptions options;
+    options.port = 0;
+    options.queryReplyWait = std::chrono::milliseconds(400);
+    DemoServer server(options);
+    std::string error;
+    ASSERT_TRUE(server.Open(error)) << error;
+    std::thread loop([&] { server.Run(); });
+
+    RawClient c(server.port());
+    ASSERT_TRUE(c.connected());
+    Negotiate(c, "SILENT1");
+    EXPECT_EQ(c.ReceiveRecords(), Query());
+    // Nothing before the wait is over (400 ms from the query), then the
+    // sign-on screen although the terminal never answered.
+    EXPECT_TRUE(c.Receive(1, 100).empty());
+    const Bytes screen = c.ReceiveRecords();
+    EXPECT_TRUE(Contains(screen, "Sign On"));
+    EXPECT_TRUE(Contains(screen, "SILENT1"));
+    EXPECT_FALSE(c.closed());
 
     server.RequestStop();
     loop.join();

@@ -55,6 +55,10 @@ inline Bytes NegotiationAnswers(const std::string& type, const Bytes& environ) {
                    {0xFF, 0xFB, 0x27}, environ});
 }
 
+/// The host's 5250 query, as IBM i hosts send it: Put/Get, Write Structured
+/// Field, query class 0xD9, type 0x70.
+inline Bytes QueryRecord() { return RecordBuilder(ds::kOpPutGet).queryStructuredField().record(); }
+
 class TerminalHarness : public ::testing::Test {
 protected:
     TerminalHarness() {
@@ -70,6 +74,16 @@ protected:
     void Connect(const std::string& type = "IBM-5292-2",
                  const Bytes& environ = EnvironAnswer({{"DEVNAME", "DSP01"}, {"IBMRSEED", ""}}),
                  demohost::HostConfig config = {}) {
+        Negotiate(type, environ, std::move(config));
+        if (host->closeRequested()) return;
+        Deliver();
+    }
+
+    /// The telnet negotiation alone, each host request checked; what the
+    /// host sends after the environment answer stays queued.
+    void Negotiate(const std::string& type = "IBM-5292-2",
+                   const Bytes& environ = EnvironAnswer({{"DEVNAME", "DSP01"}, {"IBMRSEED", ""}}),
+                   demohost::HostConfig config = {}) {
         settings.TerminalName = type;
         host = std::make_unique<HostSession>(config);
         host->Start();
@@ -83,8 +97,6 @@ protected:
         host->Receive(Bytes{0xFF, 0xFB, 0x27});
         EXPECT_EQ(host->TakeOutput(), demohost::EnvironmentRequest());
         host->Receive(environ);
-        if (host->closeRequested()) return;
-        Deliver();
     }
 
     /// Runs the host's pending output on the terminal and sends the
@@ -136,10 +148,14 @@ protected:
     }
     /// Sends what the terminal queued to the host and runs the answer.
     void Flush() {
+        Answer();
+        Deliver();
+    }
+    /// Sends what the terminal queued to the host; its answer stays queued.
+    void Answer() {
         auto answers = std::move(sender.sent);
         sender.sent.clear();
         for (const auto& a : answers) host->Receive(a.data(), a.size());
-        Deliver();
     }
 
     std::string Row(int row) const {

@@ -127,12 +127,10 @@ wait
 cursor 12 39
 type AB
 key Enter
-wait
 screen
 cursor 12 39
 type ABCDE
 key Enter
-wait
 screen
 type MUST
 cursor 8 39
@@ -204,29 +202,30 @@ expect session.out "Help: Quenlix Demo Host"
 reject_re session.out ": +secret"
 expect session.out '"cursorRow":14,"cursorColumn":43'
 expect session.out "Data Entry: What the Host Received"
-expect session.out "Alphanumeric shift        'Hello World!'  sent"
-expect session.out "Alphabetic only           'abc'  sent"
-expect session.out "Numeric shift             'N5'  sent"
-expect session.out "Numeric only              '3,5'  sent"
-expect session.out "Digits only               '123'  sent"
-expect session.out "Signed numeric            '-42'  sent"
-expect session.out "I/O (not keyable)         ''"
-expect session.out "Right-adjust zero fill    '0000042'  sent"
-expect session.out "Right-adjust blank fill   '     42'  sent"
-expect session.out "Mandatory fill            'ABCDE'  sent"
-expect session.out "Mandatory enter           'MUST'  sent"
-expect session.out "Field exit required       'FXR12'  sent"
-expect session.out "Auto-enter                'AE'  sent"
-expect session.out "Monocase                  'LOWER'  sent"
-expect session.out "Dup enable                'dup'  sent"
-expect session.out "Bypass (protected)        'PROTECTED'"
+expect session.out "Description (alphanumeric)  'Hello World!'  sent"
+expect session.out "Surname (alphabetic only)   'abc'  sent"
+expect session.out "Reference (numeric shift)   'N5'  sent"
+expect session.out "Amount (numeric only)       '3,5'  sent"
+expect session.out "Quantity (digits only)      '123'  sent"
+expect session.out "Balance (signed numeric)    '-42'  sent"
+expect session.out "Host value (I/O)            ''"
+expect session.out "Order number (zero fill)    '0000042'  sent"
+expect session.out "Price (blank fill)          '     42'  sent"
+expect session.out "Post code (mandatory fill)  'ABCDE'  sent"
+expect session.out "Customer (mandatory enter)  'MUST'  sent"
+expect session.out "Account (field exit)        'FXR12'  sent"
+expect session.out "Quick code (auto-enter)     'AE'  sent"
+expect session.out "City (monocase)             'LOWER'  sent"
+expect session.out "Remark (dup enable)         'dup'  sent"
+expect session.out "Branch (protected)          'PROTECTED'"
 reject_re session.out "'PROTECTED'  sent"
-expect session.out "Non-display               'secret'  sent"
+expect session.out "PIN (non-display)           'secret'  sent"
 expect session.out "Cursor 15,41   AID Enter   Fields sent 15"
-# The host's checks; a shorter message leaves nothing of the one before.
-last_row session.out "Mandatory fill: fill every position or none."
-expect_re session.out "Mandatory enter: a value is required\. *$"
-expect session.out "Signed numeric            '7'  sent"
+# The terminal checks the mandatory fields itself: nothing goes to the host,
+# and the cursor waits in the field.
+expect session.out "refused: Mandatory fill: fill or clear it"
+expect session.out "refused: Mandatory field: enter data first"
+expect session.out "Balance (signed numeric)    '7'  sent"
 expect session.out "001   ITEM0001"
 expect session.out "More..."
 expect session.out "091   ITEM0091"
@@ -260,9 +259,11 @@ expect badcp.out "exit status 2"
 
 sleep 0.3
 expect host.log "<- SB TERMINAL-TYPE IS \"IBM-3477-FC\""
-expect host.log "aid=Enter cursor=6,57 field 6,53=\"DEMO      \""
-expect host.log "field 3,39=\"Hello World!        \""
-expect host.log "field 8,39=\"    4K \""
+# Field data as the terminal sends it: every position, or without trailing
+# nulls and the sign position; the host reads either.
+expect_re host.log "aid=Enter cursor=6,57 field 6,53=\"DEMO *\""
+expect_re host.log "field 3,39=\"Hello World! *\""
+expect_re host.log "field 8,39=\"    4K ?\""
 expect host.log "device INUSE is already in use: closing the connection"
 expect host.log "System Request 90: sign-off, closing the connection"
 

@@ -3,6 +3,7 @@
 // T = 500 (middle M = 510, mark foot B = 518).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <span>
 
@@ -45,6 +46,42 @@ protected:
     PaintState state;
     RecordingCanvas canvas;
 };
+
+TEST_F(PainterTest, ANoticeOfTheEndedSessionStandsOnTheBlankScreen) {
+    // "Disconnected by the host", 24 characters, centred on row 11 (0-based)
+    // from column 28; the hint two rows below. Only while not connected.
+    terminal.state.connectionNotice = "Disconnected by the host";
+    PaintAll();
+    Has("char 336,220 'D' #FFFFFF");
+    Has("char 612,220 't' #FFFFFF");
+    const std::string hint(kReconnectHint);
+    const int hintColumn = (80 - static_cast<int>(hint.size())) / 2;
+    Has("char " + std::to_string(hintColumn * 12) + ",260 'P' #FFFFFF");
+    const auto letters = [](std::string_view text) {
+        return static_cast<std::size_t>(std::count_if(text.begin(), text.end(),
+                                                      [](char c) { return c != ' '; }));
+    };
+    EXPECT_EQ(canvas.With("char ").size(),
+              letters(terminal.state.connectionNotice) + letters(hint))
+        << "blanks are not drawn";
+
+    terminal.state.connected = 1;
+    PaintAll();
+    EXPECT_TRUE(canvas.With("char ").empty());
+}
+
+TEST_F(PainterTest, TheReasonOfARefusedKeyStandsOnTheIndicatorRow) {
+    terminal.state.refusedReason = "Numeric field: digits only";
+    PaintAll();
+    Has("text 360,502 \"Numeric field: digits only\" #FFFA50");
+    // Cut short of the row/column indicator on a narrow screen.
+    terminal.state.refusedReason = std::string(60, 'R');
+    PaintAll();
+    Has("text 360,502 \"" + std::string(42, 'R') + "\" #FFFA50");
+    terminal.state.refusedReason.clear();
+    PaintAll();
+    EXPECT_TRUE(canvas.With("text 360,").empty());
+}
 
 TEST_F(PainterTest, ReverseCellFillsWithForegroundAndWritesInBackground) {
     Put(1, 2, 'A', kColorRed);

@@ -166,7 +166,7 @@ TEST_F(InterpreterTest, RollMovesRowsAndRefusesBadParameters) {
             .text("ROW4").sba(5, 1).text("ROW5").record());
     view.calls.clear();
 
-    for (auto [top, bottom] : {std::pair{0, 5}, {3, 24}, {5, 5}, {6, 4}}) {
+    for (auto [top, bottom] : {std::pair{0, 5}, {3, 25}, {5, 5}, {6, 4}, {1, 200}}) {
         SCOPED_TRACE(::testing::Message() << top << "," << bottom);
         sender.sent.clear();
         Run(RecordBuilder().roll(0x01, static_cast<std::uint8_t>(top),
@@ -187,6 +187,13 @@ TEST_F(InterpreterTest, RollMovesRowsAndRefusesBadParameters) {
     Run(RecordBuilder().roll(0x82, 3, 4).record());  // down two lines
     EXPECT_EQ(Text(5, 1, 4), "ROW4");
     EXPECT_EQ(Text(6, 1, 4), "ROW5");
+
+    // The bottom row may be the last row of the screen.
+    sender.sent.clear();
+    Run(RecordBuilder().writeToDisplay().sba(24, 1).text("LAST").record());
+    Run(RecordBuilder().roll(0x01, 20, 24).record());
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(Text(23, 1, 4), "LAST");
 }
 
 TEST_F(InterpreterTest, RollFarOutsideTheScreenMovesOnlyWhatLandsOnIt) {
@@ -194,7 +201,7 @@ TEST_F(InterpreterTest, RollFarOutsideTheScreenMovesOnlyWhatLandsOnIt) {
             .sba(4, 1).text("R04").sba(21, 1).text("R21").sba(23, 1).text("R23").sba(24, 1)
             .text("R24").record());
     const auto before = Snapshot();
-    Run(RecordBuilder().roll(0x9F, 1, 200).record());  // 31 rows down: every target is off
+    Run(RecordBuilder().roll(0x9F, 1, 24).record());  // 31 rows down: every target is off
     Run(RecordBuilder().roll(0x1F, 2, 23).record());   // 31 rows up: every target is off
     EXPECT_TRUE(ChangedPositions(before).empty());
     EXPECT_TRUE(sender.sent.empty());
@@ -208,9 +215,9 @@ TEST_F(InterpreterTest, RollFarOutsideTheScreenMovesOnlyWhatLandsOnIt) {
     EXPECT_EQ(Text(21, 1, 3), "R21") << "left behind";
     EXPECT_EQ(Text(24, 1, 3), "R24") << "below the area";
 
-    // 20 rows down from rows 1..200: rows 1..4 land on 21..24, the rest of
-    // the area has no target on the screen or no source on it.
-    Run(RecordBuilder().roll(0x94, 1, 200).record());
+    // 20 rows down from rows 1..24: rows 1..4 land on 21..24, the rest of
+    // the area has no target on the screen.
+    Run(RecordBuilder().roll(0x94, 1, 24).record());
     EXPECT_EQ(Text(21, 1, 3), "R21");
     EXPECT_EQ(Text(22, 1, 3), "   ");
     EXPECT_EQ(Text(23, 1, 3), "R23");
@@ -219,9 +226,9 @@ TEST_F(InterpreterTest, RollFarOutsideTheScreenMovesOnlyWhatLandsOnIt) {
     EXPECT_EQ(Text(4, 1, 3), "R04");
     EXPECT_EQ(Cell(24, 1).ebcdic, 0xD9) << "the EBCDIC byte moves with the character";
 
-    // 2 rows up from rows 20..200: rows 20..24 land on 18..22; rows 23 and
-    // 24 would be fed from beyond the last row and keep their contents.
-    Run(RecordBuilder().roll(0x02, 20, 200).record());
+    // 2 rows up from rows 20..24: rows 20..24 land on 18..22; rows 23 and
+    // 24 are left behind and keep their contents.
+    Run(RecordBuilder().roll(0x02, 20, 24).record());
     EXPECT_EQ(Text(19, 1, 3), "R21");
     EXPECT_EQ(Text(20, 1, 3), "   ");
     EXPECT_EQ(Text(21, 1, 3), "R23");

@@ -205,7 +205,7 @@ TEST(RecordDescriberGolden, BuilderScreens) {
     EXPECT_EQ(Describe(r.record(), RecordSource::kHost, memory).lines,
               (Lines{"Put/Get (03), length 98",
                      "  Clear Unit Alternate 00",
-                     "  WTD CC1 40 CC2 04 (reset MDT, blank input fields, alarm)",
+                     "  WTD CC1 40 CC2 04 (reset MDT of input fields, alarm)",
                      "  SOH first field 2, error row 27",
                      "  SBA 1,1",
                      "  attr 20 \"Q\\\"uote\\\\d\"",
@@ -224,8 +224,7 @@ TEST(RecordDescriberGolden, BuilderScreens) {
                      "  \"ERROR\"",
                      "  Roll down 2 rows, rows 2 to 9",
                      "  Clear Format Table",
-                     "  Read Input Fields CC1 20 CC2 03 (reset MDT, blank input fields, lock "
-                     "keyboard)"}));
+                     "  Read Input Fields CC1 20 CC2 03 (reset pending AID, message light on)"}));
     EXPECT_EQ(memory.columns(), 132);
     EXPECT_EQ(memory.fields().fieldCount(), 0) << "Clear Format Table";
     EXPECT_EQ(memory.pendingRead, kCmdReadInputFields);
@@ -325,6 +324,24 @@ TEST_F(AnswerDescriptionTest, EnterWithReadInputFieldsAndAutoEnter) {
     EXPECT_EQ(SentWithoutPassword().lines,
               (Lines{"Put/Get (03), length 39", "  cursor 6,53, Enter",
                      "  field 6,53 \"QUSER     \"", "  field 7,53 *** (10 bytes)"}));
+}
+
+TEST_F(AnswerDescriptionTest, ASignedFieldIsSentWithoutItsSignPosition) {
+    // Read Input Fields: the fields back to back, the signed numeric one a
+    // byte short; the password after it is found all the same.
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay().sba(5, 52).startOfField(0x47, 0x00, 0x24, 4).text("12")
+        .sba(7, 52).startOfField(0x40, 0x00, 0x27, 10).readInputFields();
+    Run(r.record());
+    Describe(r.record(), RecordSource::kHost, memory);
+    Type(7, 53, "PASSWORD");
+    terminal.state.operatorModified = 1;
+    sender.sent.clear();
+    responses.SendAid(kAidEnter);
+    const Lines lines = SentWithoutPassword().lines;
+    ASSERT_EQ(lines.size(), 4u) << Joined(lines);
+    EXPECT_EQ(lines[2], "  field 5,53 \"12 \"");
+    EXPECT_EQ(lines[3], "  field 7,53 *** (10 bytes)");
 }
 
 TEST_F(AnswerDescriptionTest, ReadImmediateReadScreenAndSaveScreen) {

@@ -117,15 +117,149 @@ TEST_F(ResponsesTest, ReadScreenOfA24By80Screen) {
     EXPECT_EQ(terminal.state.pendingRead, kReadScreen);
 }
 
-TEST_F(ResponsesTest, ReadImmediateShortensSignedNumericFields) {
-    Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 1).startOfField(0x47, 0, 0x20, 3)
-            .text("12-").sba(3, 1).startOfField(0x40, 0, 0x20, 2).text("AB").record());
-    terminal.state.operatorModified = 1;
+// Field data as each read sends it: an alphanumeric, a numeric-only and a
+// signed-numeric field (its last position the sign), each with the host's
+// nulls, typed text, a minus, or nothing.
+TEST_F(ResponsesTest, FieldDataInEveryRead) {
+    const std::uint8_t N = kEbcdicNull, B = kEbcdicBlank, M = 0x60;  // null, blank, minus
+    struct Row {
+        const char* what;
+        std::uint8_t ffw1;
+        Bytes cells;     // the field's EBCDIC bytes on the screen (length 5)
+        Bytes modified;  // Read MDT Fields: the data after the address
+        Bytes every;     // Read Input Fields and Read Immediate
+    };
+    const Bytes A = Ebcdic("AB"), D = Ebcdic("12");
+    const Row rows[] = {
+        {"alphanumeric, trailing nulls", 0x40, {A[0], A[1], N, N, N}, {A[0], A[1]},
+         {A[0], A[1], B, B, B}},
+        {"alphanumeric, leading and embedded nulls", 0x40, {N, A[0], N, A[1], N},
+         {B, A[0], B, A[1]}, {B, A[0], B, A[1], B}},
+        {"alphanumeric, typed blanks stay", 0x40, {A[0], B, B, N, N}, {A[0], B, B},
+         {A[0], B, B, B, B}},
+        {"alphanumeric, all nulls: the address alone", 0x40, {N, N, N, N, N}, {},
+         {B, B, B, B, B}},
+        {"numeric only", 0x43, {D[0], D[1], N, N, N}, {D[0], D[1]}, {D[0], D[1], B, B, B}},
+        {"signed, positive", 0x47, {B, B, D[0], D[1], B}, {B, B, D[0], D[1]},
+         {B, B, D[0], D[1]}},
+        {"signed, negative", 0x47, {B, B, D[0], D[1], M}, {B, B, D[0], 0xD2},
+         {B, B, D[0], 0xD2}},
+        {"signed, a minus over no digit", 0x47, {N, N, N, B, M}, {B, B, B, B}, {B, B, B, B}},
+        {"signed, empty", 0x47, {N, N, N, N, N}, {}, {B, B, B, B}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 1)
+                .startOfField(static_cast<std::uint8_t>(row.ffw1 | 0x08), 0, 0x20, 5)
+                .raw(row.cells).insertCursor(2, 2).readMdtFields().record());
+        terminal.state.operatorModified = 1;
+        sender.sent.clear();
+        responses.SendAid(kAidEnter);
+        Bytes expected = {2, 2, kAidEnter, 0x11, 2, 2};
+        expected.insert(expected.end(), row.modified.begin(), row.modified.end());
+        EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Described(sender.sent.at(0));
+
+        Run(RecordBuilder().readInputFields().record());
+        sender.sent.clear();
+        responses.SendAid(kAidEnter);
+        expected = {2, 2, kAidEnter};
+        expected.insert(expected.end(), row.every.begin(), row.every.end());
+        EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Described(sender.sent.at(0));
+
+        sender.sent.clear();
+        Run(FrameRecord(kOpReadImmediate, {0x04, 0x72}));
+        expected = {2, 2, 0x00};
+        expected.insert(expected.end(), row.every.begin(), row.every.end());
+        EXPECT_EQ(sender.sent.at(0), Sent(kOpNoOperation, expected)) << Described(sender.sent.at(0));
+    }
+}
+
+// A record is never sent with a wrapped length, and no position past the
+// screen goes out as padding.
+TEST_F(ResponsesTest, ReadsStopAtTheLongestRecordAndAtTheScreensEnd) {
+    // 40 modified fields, each over the rest of the 27 x 132 screen: about
+    // 140 000 bytes of field data if all were sent.
+    RecordBuilder r;
+    r.clearUnitAlternate().writeToDisplay();
+    for (int i = 0; i < 40; ++i) r.sba(1, 1 + i * 3).startOfField(0x48, 0, 0x20, 3440);
+    r.sba(1, 1).text(std::string(3564, 'Q')).readMdtFields();
+    Run(r.record());
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 40);
     sender.sent.clear();
-    Run(FrameRecord(kOpReadImmediate, {0x04, 0x72}));
-    Bytes data = {2, 2, 0x00};
-    for (auto b : Ebcdic("12AB")) data.push_back(b);
-    EXPECT_EQ(sender.sent.at(0), Sent(kOpNoOperation, data)) << Described(sender.sent.at(0));
+    responses.SendAid(kAidEnter);
+    const Bytes& sent = sender.sent.at(0);
+    // The high byte is 0xFF here, and travels doubled like any 0xFF.
+    ASSERT_EQ(sent[0], 0xFF);
+    ASSERT_EQ(sent[1], 0xFF);
+    const std::size_t length = sent[0] * 256u + sent[2];
+    EXPECT_LE(length, HostResponses::kMaxRecordLength);
+    // Whole fields only: the header, cursor and AID, then 19 fields of 3 +
+    // 3440 bytes; the 20th would pass the limit.
+    EXPECT_EQ(length, 13u + 19 * (3 + 3440)) << "header and " << (length - 13) / 3443 << " fields";
+
+    // A field recorded past the screen's end sends its positions on it only.
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(24, 70)
+            .startOfField(0x48, 0, 0x20, 0x7FFE).record());
+    Run(RecordBuilder().writeToDisplay().sba(24, 71).text("TAIL").readInputFields().record());
+    terminal.state.operatorModified = 1;
+    terminal.SetCursorCell(0, 0);
+    sender.sent.clear();
+    responses.SendAid(kAidEnter);
+    Bytes expected = {1, 1, kAidEnter};
+    for (auto b : Ebcdic("TAIL      ")) expected.push_back(b);
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Described(sender.sent.at(0));
+}
+
+// Save Screen, then the host's copy back in a Restore Screen record, after
+// the operator typed into two fields with a Read MDT Fields pending and the
+// keyboard free: everything comes back, and Enter sends exactly those two.
+TEST_F(ResponsesTest, RestoredScreenSendsWhatTheOperatorTyped) {
+    Run(RecordBuilder().clearUnit().writeToDisplay(0x00, 0x08).sba(1, 1).text("ORDER")
+            .sba(3, 10).startOfField(0x40, 0, 0x24, 6).raw(Bytes(6, kEbcdicNull))
+            .sba(4, 10).startOfField(0x40, 0, 0x24, 6).text("HOST")
+            .sba(5, 10).startOfField(0x40, 0, 0x24, 6).raw(Bytes(6, kEbcdicNull))
+            .insertCursor(3, 11).readMdtFields().record());
+    ASSERT_EQ(terminal.state.inputInhibited, 0);
+    // The operator's typing: first and third fields.
+    for (auto [row, text] : {std::pair{3, "AB"}, std::pair{5, "XYZ"}}) {
+        const Bytes e = Ebcdic(text);
+        for (std::size_t k = 0; k < e.size(); ++k) {
+            ScreenCell& cell = terminal.screen.at((row - 1) * 80 + 10 + static_cast<int>(k));
+            cell.ebcdic = e[k];
+            cell.character = static_cast<std::uint8_t>(text[k]);
+        }
+        terminal.formatTable.entry(row - 3)->mdt = 1;
+    }
+    terminal.state.operatorModified = 1;
+    terminal.state.messageWaiting = 1;
+    terminal.SetCursorCell(4, 12);
+    sender.sent.clear();
+    Run(FrameRecord(kOpSaveScreen, {0x04, 0x02}));
+    Bytes restore = sender.sent.at(0);
+    restore[9] = kOpRestoreScreen;
+
+    // A pop-up over it, answered; then the host restores the screen.
+    Run(RecordBuilder().clearUnit().writeToDisplay().text("POP-UP").readInputFields().record());
+    responses.SendAid(kAidEnter);
+    terminal.state.messageWaiting = 0;
+    ASSERT_EQ(terminal.state.inputInhibited, 1);
+    Run(restore);
+    EXPECT_EQ(terminal.state.inputInhibited, 0);
+    EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields);
+    EXPECT_EQ(terminal.state.messageWaiting, 1);
+    EXPECT_EQ(terminal.state.operatorModified, 1);
+    EXPECT_EQ(CursorRow(), 5);
+    EXPECT_EQ(CursorColumn(), 13);
+    EXPECT_EQ(Text(4, 11, 4), "HOST");
+    EXPECT_EQ(Cell(3, 13).ebcdic, kEbcdicNull) << "the nulls came back as nulls";
+
+    sender.sent.clear();
+    responses.SendAid(kAidEnter);
+    Bytes expected = {5, 13, kAidEnter, 0x11, 3, 11};
+    for (auto b : Ebcdic("AB")) expected.push_back(b);
+    expected.insert(expected.end(), {0x11, 5, 11});
+    for (auto b : Ebcdic("XYZ")) expected.push_back(b);
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Described(sender.sent.at(0));
 }
 
 TEST_F(ResponsesTest, SaveScreenRestoresTheSameScreen) {
@@ -185,7 +319,7 @@ TEST_F(ResponsesTest, SaveScreenBytes) {
     }
     const Bytes expected = FrameRecord(
         kOpSaveScreen,
-        Concat({{0x04, 0x12, 0x04, 0x40, 0x04, 0x11, 0x00, 0x23},
+        Concat({{0x04, 0x12, 0x04, 0x40, 0x04, 0x11, 0x00, 0x2A},
                 {0x11, 2, 1, 0x1D, 0x48, 0x20, 0x24, 0x00, 3},  // MDT: 0x08 in FFW byte 1
                 {0x11, 3, 10, 0x1D, 0x40, 0x00, 0x80, 0x00, 0x20, 0x00, 2},
                 {0x11, 5, 1, 0x1D, 0x40, 0x00, 0x20, 0x00, 0xFF},
@@ -196,16 +330,18 @@ TEST_F(ResponsesTest, SaveScreenBytes) {
     EXPECT_EQ(terminal.formatTable.entry(0)->ffw1, 0x48) << "stored back";
     EXPECT_EQ(terminal.formatTable.entry(1)->ffw1, 0x40);
 
-    // CC2: blink or not, keyboard locked or not.
+    // CC2: blink or not, the keyboard unlocked or not, the message light.
     struct Cc2 {
-        int hostBlink, inhibited;
+        int hostBlink, inhibited, light;
         std::uint8_t cc2;
     };
-    for (const Cc2 c : {Cc2{0, 0, 0x23}, Cc2{1, 0, 0x13}, Cc2{0, 1, 0x21}, Cc2{1, 1, 0x11}}) {
+    for (const Cc2 c : {Cc2{0, 0, 0, 0x2A}, Cc2{1, 0, 0, 0x1A}, Cc2{0, 1, 0, 0x22},
+                        Cc2{1, 1, 0, 0x12}, Cc2{0, 0, 1, 0x29}, Cc2{1, 1, 1, 0x11}}) {
         terminal.state.hostBlink = c.hostBlink;
         terminal.state.inputInhibited = c.inhibited;
+        terminal.state.messageWaiting = c.light;
         responses.SendSaveScreen();
-        EXPECT_EQ(sender.sent.back()[17], c.cc2) << c.hostBlink << c.inhibited;
+        EXPECT_EQ(sender.sent.back()[17], c.cc2) << c.hostBlink << c.inhibited << c.light;
     }
 
     // A 27 x 132 screen is cleared with Clear Unit Alternate.
@@ -213,11 +349,12 @@ TEST_F(ResponsesTest, SaveScreenBytes) {
     ASSERT_EQ(terminal.rows(), 27);
     terminal.state.hostBlink = 0;
     terminal.state.inputInhibited = 0;
+    terminal.state.messageWaiting = 0;
     sender.sent.clear();
     responses.SendSaveScreen();
     const Bytes& wide = sender.sent.at(0);
     EXPECT_EQ(Bytes(wide.begin() + 10, wide.begin() + 22),
-              (Bytes{0x04, 0x12, 0x04, 0x20, 0x00, 0x04, 0x11, 0x00, 0x23, 0x11, 0x01, 0x01}));
+              (Bytes{0x04, 0x12, 0x04, 0x20, 0x00, 0x04, 0x11, 0x00, 0x2A, 0x11, 0x01, 0x01}));
     EXPECT_EQ(wide.size(), 22u + 3564 + 3 + 2);
     EXPECT_EQ(Bytes(wide.end() - 5, wide.end()), (Bytes{0x13, 27, 132, 0xFF, 0xEF}));
 }

@@ -1,6 +1,7 @@
 // The trace file the interpreter leaves when it meets a byte it cannot place:
 // its report texts, its hexadecimal dump and where it is written.
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -102,25 +103,71 @@ TEST_F(TraceFileTest, UnknownOperationCodesReportEveryRemainingByte) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(TraceFileTest, DefaultFileIsReplacedInTheCurrentDirectory) {
-    {
-        std::ofstream old(CTN5250::kDefaultTraceFile, std::ios::binary);
-        old << std::string(500, '#');
-    }
-    // A clean block leaves an earlier trace alone.
+TEST_F(TraceFileTest, DefaultFileIsWrittenOwnerOnlyInTheStateFolder) {
+    // The state folder follows XDG_STATE_HOME; the working folder (often
+    // /usr/bin or the home folder for a launcher) is left alone.
+    const fs::path state = folder_ / "state";
+    const char* previous = std::getenv("XDG_STATE_HOME");
+    const std::string saved = previous ? previous : "";
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
     CTN5250 fresh{links};
+    if (previous) {
+        setenv("XDG_STATE_HOME", saved.c_str(), 1);
+    } else {
+        unsetenv("XDG_STATE_HOME");
+    }
+    const fs::path trace = state / "quenlix-telnet" / "trameDefault.txt";
+    EXPECT_EQ(fresh.tracePath(), trace.string());
+
+    // A clean block writes nothing, not even the folder.
     const Bytes clean = RecordBuilder().clearUnit().writeToDisplay().text("OK").record();
     fresh.ProcessBlock(clean.data(), clean.size());
-    EXPECT_EQ(Trace(), std::string(500, '#'));
+    EXPECT_FALSE(fs::exists(state));
 
-    // An unknown command: the file in this folder is truncated and rewritten.
     const Bytes stray = FrameRecord(kOpPutGet, {kEscape, 0x99});
     fresh.ProcessBlock(stray.data(), stray.size());
-    EXPECT_TRUE(fs::exists(folder_ / "trameDefault.txt"));
-    EXPECT_EQ(Trace(),
+    EXPECT_FALSE(fs::exists(folder_ / "trameDefault.txt"));
+    ASSERT_TRUE(fs::exists(trace));
+    EXPECT_EQ(fs::status(trace).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(trace.parent_path()).permissions() & fs::perms::all, fs::perms::owner_all);
+    std::ifstream in(trace, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(),
               "Default position 304 : 12  val : 4  153  255\n"
               "nb byte  : 14\n"
               "000C  12A0  0000  0400  0003  0499  FFEF  ");
+}
+
+TEST_F(TraceFileTest, PlantedLinksFoldersAndFifosAreNeverWrittenThrough) {
+    const Bytes stray = FrameRecord(kOpPutGet, {kEscape, 0x99});
+    {
+        std::ofstream victim("victim.txt", std::ios::binary);
+        victim << "keep me";
+    }
+    fs::create_symlink(folder_ / "victim.txt", CTN5250::kDefaultTraceFile);
+    Run(stray);
+    std::ifstream in("victim.txt", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "keep me") << "the link's target is untouched";
+    EXPECT_TRUE(fs::is_symlink(CTN5250::kDefaultTraceFile));
+
+    fs::remove(CTN5250::kDefaultTraceFile);
+    ASSERT_EQ(mkfifo(CTN5250::kDefaultTraceFile, 0600), 0);
+    Run(stray);  // returns at once: a FIFO is neither waited on nor written
+    EXPECT_TRUE(fs::is_fifo(CTN5250::kDefaultTraceFile));
+    fs::remove(CTN5250::kDefaultTraceFile);
+    fs::create_directory(CTN5250::kDefaultTraceFile);
+    Run(stray);
+    EXPECT_TRUE(fs::is_directory(CTN5250::kDefaultTraceFile));
+}
+
+TEST_F(TraceFileTest, TheDumpOfAHugeBlockIsCutAtTheCap) {
+    // 600 000 stray bytes dump to about 1.5 MB of text; the file stops at 1 MiB.
+    Run(FrameRecord(kOpPutGet, Bytes(600000, 0x55)));
+    EXPECT_EQ(fs::file_size(CTN5250::kDefaultTraceFile), CTN5250::kMaxTraceBytes);
+    EXPECT_EQ(Trace().substr(0, 22), "Default position 300 :");
 }
 
 TEST_F(TraceFileTest, StoppedBlockStillLeavesItsTrace) {

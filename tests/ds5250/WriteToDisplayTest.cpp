@@ -84,7 +84,7 @@ TEST_F(InterpreterTest, RepeatToAddress) {
     Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 1).text("OLD TEXT").sba(2, 1)
             .repeatToAddress(2, 4, 0x00).text("X").record());
     EXPECT_EQ(Text(2, 1, 6), "    XE");
-    EXPECT_EQ(Cell(2, 1).ebcdic, 0x40);
+    EXPECT_EQ(Cell(2, 1).ebcdic, kEbcdicNull) << "a null fill stays nulls, shown blank";
 
     Run(RecordBuilder().writeToDisplay().sba(3, 10).repeatToAddress(3, 2, 0xC1).text("Y")
             .record());
@@ -95,10 +95,17 @@ TEST_F(InterpreterTest, RepeatToAddress) {
     EXPECT_EQ(Row(4), std::string(80, '-'));
     EXPECT_EQ(Text(5, 1, 1), "N") << "the address wraps after the last column";
 
+    // A target off the screen is refused before anything is written, also
+    // when it is off by the whole screen.
     sender.sent.clear();
     Run(RecordBuilder().writeToDisplay().sba(24, 70).repeatToAddress(25, 5, 0xC1).record());
     EXPECT_EQ(sender.sent.at(0), NegativeResponse(kSenseWriteBeyondScreen));
-    EXPECT_EQ(Text(24, 70, 11), "AAAAAAAAAAA");
+    EXPECT_EQ(Text(24, 70, 11), std::string(11, ' '));
+    sender.sent.clear();
+    const std::vector<ScreenCell> before = Snapshot();
+    Run(RecordBuilder().writeToDisplay().sba(1, 1).repeatToAddress(255, 255, 0xFF).record());
+    EXPECT_EQ(sender.sent.at(0), NegativeResponse(kSenseWriteBeyondScreen));
+    EXPECT_TRUE(ChangedPositions(before).empty()) << "the screen is not filled with 0xFF first";
 }
 
 TEST_F(InterpreterTest, UnrecognisedOrdersAndTheirParametersAreDisplayData) {
@@ -122,8 +129,7 @@ TEST_F(InterpreterTest, UnrecognisedOrdersAndTheirParametersAreDisplayData) {
         for (std::size_t i = 0; i < sizeof sent; ++i) {
             SCOPED_TRACE(::testing::Message() << "row " << row << " byte " << i);
             const ScreenCell& cell = Cell(row, static_cast<int>(i) + 1);
-            const std::uint8_t stored = sent[i] == 0x00 ? kEbcdicBlank : sent[i];
-            EXPECT_EQ(cell.ebcdic, stored);
+            EXPECT_EQ(cell.ebcdic, sent[i]) << "a null is kept as a null";
             EXPECT_EQ(cell.character, sent[i] == 0x00 ? ' ' : tables.ToPc(0, sent[i]));
         }
         EXPECT_EQ(Text(row, 4, 2), "AB");
@@ -192,9 +198,9 @@ TEST_F(InterpreterTest, FieldsRecordedPastTheScreenAreBlankedOnlyOnIt) {
     ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
     EXPECT_EQ(terminal.formatTable.entry(0)->length, 0x7FFE);
 
-    for (int i = 0; i < 50; ++i) Run(RecordBuilder().writeToDisplay(0x20, 0).record());
+    for (int i = 0; i < 50; ++i) Run(RecordBuilder().writeToDisplay(0xE0, 0).record());
     EXPECT_EQ(Text(24, 70, 4), "    ");
-    EXPECT_EQ(Cell(24, 70).ebcdic, 0xE3) << "the host still reads its own bytes";
+    EXPECT_EQ(Cell(24, 70).ebcdic, kEbcdicNull) << "nulled: a read sends what shows";
     EXPECT_EQ(Text(24, 50, 4), "KEEP") << "nothing before the field";
 }
 
@@ -205,25 +211,6 @@ TEST_F(InterpreterTest, ResequencingControlWordIsShownAndRecorded) {
     EXPECT_EQ(messages.shown[0], "Resequencing FCW found");
     EXPECT_EQ(terminal.formatTable.entry(0)->fcw1, 0x80);
     EXPECT_EQ(terminal.formatTable.entry(0)->fcw2, 2);
-}
-
-TEST_F(InterpreterTest, WriteControlCharacter) {
-    Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 2).startOfField(0x48, 0, 0x20, 3)
-            .text("ABC").sba(3, 2).startOfField(0x60, 0, 0x20, 3).text("XYZ").record());
-    terminal.state.operatorModified = 1;
-
-    Run(RecordBuilder(kOpPutGet).writeToDisplay(0x20, 0x04 | 0x10 | 0x01).record());
-    EXPECT_EQ(terminal.state.operatorModified, 0);
-    EXPECT_EQ(terminal.formatTable.entry(0)->mdt, 0);
-    EXPECT_EQ(Text(2, 3, 3), "   ") << "input fields show blanks";
-    EXPECT_EQ(Cell(2, 3).ebcdic, 0xC1) << "the host still reads the old bytes";
-    EXPECT_EQ(Text(3, 3, 3), "XYZ") << "bypass fields are not blanked";
-    EXPECT_EQ(messages.alarms, 1);
-    EXPECT_EQ(terminal.state.hostBlink, 1);
-    EXPECT_EQ(terminal.state.inputInhibited, 1) << "locked although Put/Get unlocked first";
-
-    Run(RecordBuilder().writeToDisplay(0x00, 0x20).record());
-    EXPECT_EQ(terminal.state.hostBlink, 0);
 }
 
 /// A Start of Field with a format word and the given field control words
@@ -246,6 +233,8 @@ TEST_F(InterpreterTest, FieldControlWordsAreSkippedAndOnlyResequencingIsRecorded
         {"several other words", {0x81, 0x85, 0x88, 0x00, 0xC1, 0x22}, 0, 0, 0},
         {"resequencing among others", {0x81, 0x05, 0x80, 0x03, 0x88, 0x00}, 1, 0x80, 0x03},
         {"two resequencing words: the last one counts", {0x80, 0x03, 0x80, 0x07}, 2, 0x80, 0x07},
+        // 0xFF travels doubled; its copy is no further control word.
+        {"the next field is number 255", {0x80, 0xFF, 0x81, 0x05}, 1, 0x80, 0xFF},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -268,6 +257,14 @@ TEST_F(InterpreterTest, FieldControlWordsAreSkippedAndOnlyResequencingIsRecorded
         for (const std::string& text : messages.shown) EXPECT_EQ(text, "Resequencing FCW found");
         EXPECT_TRUE(sender.sent.empty());
     }
+    // A second format byte of 0xFF, doubled on the wire, is read once too.
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(3, 3).startOfField(0x40, 0xFF, 0x24, 5)
+            .text("X").record());
+    ASSERT_EQ(terminal.formatTable.fieldCount(), 1);
+    EXPECT_EQ(terminal.formatTable.entry(0)->ffw2, 0xFF);
+    EXPECT_EQ(terminal.formatTable.entry(0)->attribute, 0x24);
+    EXPECT_EQ(terminal.formatTable.entry(0)->length, 5);
+    EXPECT_EQ(Text(3, 4, 1), "X");
 }
 
 TEST_F(InterpreterTest, DoubledLowLengthByteOfAFieldIsReadOnce) {
@@ -355,61 +352,102 @@ TEST_F(InterpreterTest, StartOfHeaderShiftsPastEachDoubledKeySwitch) {
     }
 }
 
-TEST_F(InterpreterTest, EveryResetPatternOfTheFirstControlByteResetsAlike) {
-    for (int cc1 : {0x20, 0x40, 0x60, 0x80, 0xA0, 0xC0, 0xE0, 0xFF, 0x00, 0x01, 0x1F}) {
-        SCOPED_TRACE(cc1);
-        const bool resets = (cc1 & 0xE0) != 0;
-        // An input field and a bypass field, both with their modified tag set.
-        Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 2)
-                .startOfField(0x48, 0, 0x20, 3).text("ABC").sba(3, 2)
-                .startOfField(0x68, 0, 0x20, 3).text("XYZ").record());
+// Each reset pattern of CC1 on a screen with a field the operator typed
+// into (MDT on), a field holding host data (MDT off) and a bypass field
+// with its MDT on: which tags go, which fields are nulled (EBCDIC 0x00 and a
+// blank on the screen, together), and the operator's flag.
+TEST_F(InterpreterTest, EachResetPatternOfTheFirstControlByteDoesWhatItNames) {
+    struct Row {
+        std::uint8_t cc1;
+        int mdt[3];        // typed, host data, bypass after the reset
+        bool nulled[3];    // which fields are nulls now
+        int operatorModified;
+    };
+    const Row rows[] = {
+        {0x00, {1, 0, 1}, {false, false, false}, 1},
+        {0x1F, {1, 0, 1}, {false, false, false}, 1},  // the low bits mean nothing
+        {0x20, {1, 0, 1}, {false, false, false}, 1},  // the pending AID only
+        {0x40, {0, 0, 1}, {false, false, false}, 0},
+        {0x60, {0, 0, 0}, {false, false, false}, 0},
+        {0x80, {1, 0, 1}, {true, false, false}, 1},
+        {0xA0, {0, 0, 1}, {true, true, false}, 0},
+        {0xC0, {0, 0, 1}, {true, false, false}, 0},
+        {0xE0, {0, 0, 0}, {true, true, false}, 0},
+        {0xFF, {0, 0, 0}, {true, true, false}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.cc1));
+        Run(RecordBuilder().clearUnit().writeToDisplay()
+                .sba(2, 2).startOfField(0x40, 0, 0x20, 3).text("TYP")
+                .sba(3, 2).startOfField(0x40, 0, 0x20, 3).text("HST")
+                .sba(4, 2).startOfField(0x68, 0, 0x20, 3).text("BYP").record());
+        terminal.formatTable.entry(0)->mdt = 1;  // as typing leaves it
         terminal.state.operatorModified = 1;
-        Run(RecordBuilder(kOpOutputOnly).writeToDisplay(static_cast<std::uint8_t>(cc1), 0)
-                .record());
-        EXPECT_EQ(terminal.state.operatorModified, resets ? 0 : 1);
-        EXPECT_EQ(terminal.formatTable.entry(0)->mdt, resets ? 0 : 1);
-        EXPECT_EQ(terminal.formatTable.entry(1)->mdt, resets ? 0 : 1) << "bypass fields too";
-        EXPECT_EQ(Text(2, 3, 3), resets ? "   " : "ABC");
-        EXPECT_EQ(Cell(2, 3).ebcdic, 0xC1) << "the EBCDIC bytes keep the contents";
-        EXPECT_EQ(Text(3, 3, 3), "XYZ") << "a bypass field is not blanked";
-        EXPECT_EQ(Cell(2, 2).ebcdic, 0x20) << "nor the attribute before the field";
+        Run(RecordBuilder(kOpOutputOnly).writeToDisplay(row.cc1, 0).record());
+        const char* texts[3] = {"TYP", "HST", "BYP"};
+        for (int f = 0; f < 3; ++f) {
+            SCOPED_TRACE(texts[f]);
+            EXPECT_EQ(terminal.formatTable.entry(f)->mdt, row.mdt[f]);
+            EXPECT_EQ(Text(2 + f, 3, 3), row.nulled[f] ? "   " : texts[f]);
+            const int expected = row.nulled[f] ? kEbcdicNull : BuiltinTablePair().ATOE[static_cast<std::uint8_t>(texts[f][0])];
+            EXPECT_EQ(Cell(2 + f, 3).ebcdic, expected) << "the screen and the host's bytes agree";
+        }
+        EXPECT_EQ(terminal.state.operatorModified, row.operatorModified);
+        EXPECT_EQ(Cell(2, 2).ebcdic, 0x20) << "the attribute before a field stays";
     }
 }
 
-TEST_F(InterpreterTest, SecondControlByteLocksBlinksAndSounds) {
+TEST_F(InterpreterTest, EachBitOfTheSecondControlByte) {
     struct Row {
         std::uint8_t cc2;
-        int blinkBefore;
-        int inhibited;
-        int blink;
+        int inhibitedAfter;  // the keyboard was locked before the record
+        int blink;           // hostBlink was 1 before
         int alarms;
+        int messageWaiting;  // the light was on before
     };
     const Row rows[] = {
-        {0x02, 0, 1, 0, 0}, {0x01, 0, 1, 0, 0}, {0x03, 0, 1, 0, 0},
-        {0x04, 0, 0, 0, 1}, {0x10, 0, 0, 1, 0}, {0x20, 1, 0, 0, 0},
-        {0x30, 0, 0, 1, 0}, {0xC8, 1, 0, 1, 0}, {0x00, 1, 0, 1, 0},
+        {0x00, 1, 1, 0, 1}, {0x08, 0, 1, 0, 1}, {0x04, 1, 1, 1, 1}, {0x02, 1, 1, 0, 0},
+        {0x01, 1, 1, 0, 1}, {0x03, 1, 1, 0, 1}, {0x20, 1, 0, 0, 1}, {0x10, 1, 1, 0, 1},
+        {0x30, 1, 1, 0, 1}, {0x18, 0, 1, 0, 1}, {0x1C, 0, 1, 1, 1}, {0xC0, 1, 1, 0, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(static_cast<int>(row.cc2));
-        terminal.state.inputInhibited = 0;
-        terminal.state.hostBlink = row.blinkBefore;
+        terminal.state.inputInhibited = 1;
+        terminal.state.hostBlink = 1;
+        terminal.state.messageWaiting = 1;
         messages.alarms = 0;
-        view.calls.clear();
         Run(RecordBuilder(kOpOutputOnly).writeToDisplay(0x00, row.cc2).record());
-        EXPECT_EQ(terminal.state.inputInhibited, row.inhibited);
+        EXPECT_EQ(terminal.state.inputInhibited, row.inhibitedAfter);
         EXPECT_EQ(terminal.state.hostBlink, row.blink);
         EXPECT_EQ(messages.alarms, row.alarms);
-        EXPECT_EQ(view.Count("DrawInhibitIndicator"), 1) << "drawn whatever the bits";
+        EXPECT_EQ(terminal.state.messageWaiting, row.messageWaiting);
     }
 
-    // Once per command, the reads' control character included.
-    messages.alarms = 0;
-    view.calls.clear();
-    Run(RecordBuilder(kOpOutputOnly).writeToDisplay(0, 0x04).writeToDisplay(0, 0x04)
-            .readMdtFields(0, 0x06).record());
-    EXPECT_EQ(messages.alarms, 3);
-    EXPECT_EQ(view.Count("DrawInhibitIndicator"), 3);
+    // CC2 never locks: Put/Get unlocked the keyboard, the light bits stay lights.
+    terminal.state.inputInhibited = 1;
+    terminal.state.messageWaiting = 0;
+    Run(RecordBuilder(kOpPutGet).writeToDisplay(0x00, 0x03).record());
+    EXPECT_EQ(terminal.state.inputInhibited, 0);
+    EXPECT_EQ(terminal.state.messageWaiting, 1) << "on wins when both are set";
+
+    // The unlock comes when the orders are done: orders refused on the way
+    // (a write past the screen) leave the keyboard locked.
+    terminal.state.inputInhibited = 1;
+    Run(RecordBuilder(kOpOutputOnly).writeToDisplay(0x00, 0x08).sba(24, 80).text("XY").record());
+    EXPECT_EQ(sender.sent.back(), NegativeResponse(kSenseWriteBeyondScreen));
     EXPECT_EQ(terminal.state.inputInhibited, 1);
+    Run(RecordBuilder(kOpOutputOnly).writeToDisplay(0x00, 0x08).sba(1, 1).text("A")
+            .writeToDisplay(0x00, 0x00).record());
+    EXPECT_EQ(terminal.state.inputInhibited, 0);
+
+    // Once per command, the reads' control character included; a read's
+    // unlock is at once.
+    messages.alarms = 0;
+    terminal.state.inputInhibited = 1;
+    Run(RecordBuilder(kOpOutputOnly).writeToDisplay(0, 0x04).writeToDisplay(0, 0x04)
+            .readMdtFields(0, 0x0C).record());
+    EXPECT_EQ(messages.alarms, 3);
+    EXPECT_EQ(terminal.state.inputInhibited, 0);
     EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields);
 }
 

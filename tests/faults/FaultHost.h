@@ -190,4 +190,40 @@ private:
     std::thread thread_;
 };
 
+// The telnet bytes of a host's negotiation.
+inline constexpr std::uint8_t kIac = 0xFF;
+inline constexpr std::uint8_t kSb = 0xFA;
+inline constexpr std::uint8_t kSe = 0xF0;
+inline constexpr std::uint8_t kEor = 0xEF;
+
+inline const Bytes kDoTerminalType = {kIac, 0xFD, 0x18};
+inline const Bytes kTerminalTypeSend = {kIac, kSb, 0x18, 0x01, kIac, kSe};
+inline const Bytes kDoEnviron = {kIac, 0xFD, 0x27};
+inline const Bytes kEnvironSend = {kIac, kSb, 0x27, 0x01, 0x03, 'D', 'E', 'V', 'N', 'A', 'M', 'E',
+                                   kIac, kSe};
+inline const Bytes kBinaryAndEor = {kIac, 0xFD, 0x19, kIac, 0xFB, 0x19,
+                                    kIac, 0xFD, 0x00, kIac, 0xFB, 0x00};
+inline const Bytes kBinaryAndEorAnswer = {kIac, 0xFB, 0x19, kIac, 0xFD, 0x19,
+                                          kIac, 0xFB, 0x00, kIac, 0xFD, 0x00};
+
+/// The host's side of a normal negotiation; each step waits for the
+/// terminal's answer and keeps it in `received`. With `trickle` every
+/// command goes one byte per packet. With `untilEnvironment` it stops after
+/// the environment answer, where a host that refuses the display name
+/// closes the connection.
+inline void Negotiate(FaultHost& h, bool trickle = false, bool untilEnvironment = false) {
+    auto send = [&](const Bytes& b) { return trickle ? h.Trickle(b) : h.Send(b); };
+    send(kDoTerminalType);
+    h.received.push_back(h.Read(3));
+    send(kTerminalTypeSend);
+    h.received.push_back(h.ReadThrough(kSe));
+    send(kDoEnviron);
+    h.received.push_back(h.Read(3));
+    send(kEnvironSend);
+    h.received.push_back(h.ReadThrough(kSe));
+    if (untilEnvironment) return;
+    send(kBinaryAndEor);
+    h.received.push_back(h.Read(kBinaryAndEorAnswer.size()));
+}
+
 }  // namespace quenlix::testing

@@ -12,21 +12,24 @@ protected:
 };
 
 TEST_F(ClipboardTest, CopyTrimsBlankRowsAwayOnlyWhenAsked) {
+    // Rows end with LF on the Linux clipboard.
     Screen(Wtd().sba(2, 1).text("ABC").sba(3, 1).text("DEF").sba(5, 1).text("GH"));
-    EXPECT_EQ(input.Copy({0, 1, 3, 3}, false), "ABC\r\nDEF") << "no break after the last row";
-    EXPECT_EQ(input.Copy({0, 1, 5, 5}, false), "ABC  \r\nDEF  \r\n     \r\nGH   ");
-    EXPECT_EQ(input.Copy({0, 1, 5, 5}, true), "ABC\r\nDEF\r\nGH") << "the blank row vanishes";
-    EXPECT_EQ(input.Copy({0, 0, 5, 3}, true), "\r\nABC\r\nDEF") << "leading blank rows: one line";
-    EXPECT_EQ(input.Copy({0, 1, 5, 7}, true), "ABC\r\nDEF\r\nGH") << "trailing blank rows vanish";
-    EXPECT_EQ(input.Copy({-5, -5, 500, 500}, false).size(), 24u * 82u - 2u) << "limited to the screen";
+    EXPECT_EQ(input.Copy({0, 1, 3, 3}, false), "ABC\nDEF") << "no break after the last row";
+    EXPECT_EQ(input.Copy({0, 1, 5, 5}, false), "ABC  \nDEF  \n     \nGH   ");
+    EXPECT_EQ(input.Copy({0, 1, 5, 5}, true), "ABC\nDEF\nGH") << "the blank row vanishes";
+    EXPECT_EQ(input.Copy({0, 0, 5, 3}, true), "\nABC\nDEF") << "leading blank rows: one line";
+    EXPECT_EQ(input.Copy({0, 1, 5, 7}, true), "ABC\nDEF\nGH") << "trailing blank rows vanish";
+    EXPECT_EQ(input.Copy({-5, -5, 500, 500}, false).size(), 24u * 81u - 1u) << "limited to the screen";
     EXPECT_EQ(input.Copy({3, 0, 3, 5}, false), "");
 
-    // The Copy command takes the selection and the option.
+    // The Copy command takes the selection and the option, and puts UTF-8
+    // on the clipboard.
+    Screen(Wtd().sba(2, 1).text("ABC\xE9").sba(3, 1).text("DEF").sba(5, 1).text("GH"));
     input.mouse().SelectAll();
     options.TrimBlankRight = 1;
     input.clipboard().Copy();
     ASSERT_TRUE(clipboard.text.has_value());
-    EXPECT_EQ(*clipboard.text, "\r\nABC\r\nDEF\r\nGH");
+    EXPECT_EQ(*clipboard.text, "\nABC\xC3\xA9\nDEF\nGH");
 }
 
 TEST_F(ClipboardTest, DragSelectsTheSameCellsInEitherDirection) {
@@ -126,7 +129,7 @@ protected:
     }
 };
 
-TEST_F(PasteTest, LinesStartInTheCursorsColumn) {
+TEST_F(PasteTest, LinesStartInTheCursorsColumnAndPasteIsTyping) {
     PasteScreen();
     CursorAt(5, 10);
     input.Paste("ab\r\ncd");
@@ -135,12 +138,13 @@ TEST_F(PasteTest, LinesStartInTheCursorsColumn) {
     EXPECT_EQ(CursorRow(), 6);
     EXPECT_EQ(CursorColumn(), 12);
     EXPECT_EQ(Field(0).mdt, 1);
-    EXPECT_EQ(terminal.state.operatorModified, 0) << "paste is not typing";
+    EXPECT_EQ(terminal.state.operatorModified, 1) << "a paste is typing";
 
-    CursorAt(5, 12);
-    input.Paste("1\t2");
-    EXPECT_EQ(Text(5, 10, 9), "ab1    2 ") << "TAB: four blanks";
-    EXPECT_EQ(CursorColumn(), 18);
+    // So a Read Input Fields answer carries what was pasted.
+    Run(RecordBuilder().readInputFields().record());
+    responses.SendAid(ds::kAidEnter);
+    ASSERT_EQ(sender.sent.size(), 1u);
+    EXPECT_GT(sender.sent[0].size(), 15u) << "the fields went with the key";
 }
 
 TEST_F(PasteTest, ProtectedCellsUseUpTheirPositions) {
@@ -151,6 +155,8 @@ TEST_F(PasteTest, ProtectedCellsUseUpTheirPositions) {
     EXPECT_EQ(Text(8, 10, 9), "PROT FGH ") << "monocase field; label and attribute refused";
     EXPECT_EQ(Cell(8, 14).ebcdic, 0x20);
     EXPECT_EQ(CursorColumn(), 18) << "after the last cell written";
+    EXPECT_EQ(terminal.state.refusedReason, "Paste: 5 characters not placed");
+    EXPECT_EQ(messages.alarms, 1);
 }
 
 TEST_F(PasteTest, RowEdgeScreenEndAndLastCell) {
@@ -160,6 +166,7 @@ TEST_F(PasteTest, RowEdgeScreenEndAndLastCell) {
     input.Paste("xyz1234");
     EXPECT_EQ(Text(3, 78, 3), "xyz");
     EXPECT_EQ(Text(4, 1, 4), "    ") << "the excess is dropped";
+    EXPECT_EQ(terminal.state.refusedReason, "Paste: 4 characters not placed") << "and said so";
     EXPECT_EQ(CursorRow(), 4);
     EXPECT_EQ(CursorColumn(), 1);
 
@@ -168,39 +175,42 @@ TEST_F(PasteTest, RowEdgeScreenEndAndLastCell) {
     EXPECT_EQ(Text(24, 80, 1), "Z");
     EXPECT_EQ(terminal.CursorPosition(), 0) << "after the screen's last cell: the first";
     EXPECT_EQ(Text(1, 80, 1), " ");
+    EXPECT_EQ(terminal.state.refusedReason, "Paste: 8 characters not placed");
 }
 
-TEST_F(PasteTest, LineBreaksAndTabs) {
+TEST_F(PasteTest, LineBreaksOfEverySystemAndTabsToTheNextField) {
+    for (const char* text : {"ab\r\ncd", "ab\ncd", "ab\rcd"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(text)));
+        PasteScreen();
+        CursorAt(5, 10);
+        input.Paste(text);
+        EXPECT_EQ(Text(5, 10, 3), "ab ");
+        EXPECT_EQ(Text(6, 10, 3), "cd ") << "the next line in the same column";
+        EXPECT_EQ(terminal.state.refusedReason, "");
+    }
+    // Two line breaks, each of its own kind, make two rows.
     PasteScreen();
     CursorAt(5, 10);
-    input.Paste("ab\rXcd");
-    EXPECT_EQ(Text(6, 10, 3), "cd ") << "whatever follows CR is skipped";
+    input.Paste("1\n\r\n3");
+    EXPECT_EQ(Text(5, 10, 1), "1");
+    EXPECT_EQ(Text(7, 10, 1), " ") << "row 7 has no field there";
 
-    // A lone LF is an ordinary character, but no data on the host: refused,
-    // it still uses its position.
-    CursorAt(5, 20);
-    input.Paste("a\nb");
-    EXPECT_EQ(Text(5, 20, 3), "a b");
-    EXPECT_EQ(Cell(5, 21).ebcdic, 0x40);
+    // A column copied from a spreadsheet lands in successive fields.
+    Screen(Wtd().sba(5, 4).startOfField(0x40, 0, 0x20, 5).sba(5, 14).startOfField(0x40, 0, 0x20, 5)
+               .sba(5, 24).startOfField(0x40, 0x20, 0x20, 5).sba(6, 4)
+               .startOfField(0x40, 0, 0x20, 5).sba(6, 14).startOfField(0x40, 0, 0x20, 5));
+    CursorAt(5, 5);
+    input.Paste("north\t10\nsouth\t20\n");
+    EXPECT_EQ(Text(5, 5, 5), "north");
+    EXPECT_EQ(Text(5, 15, 5), "10   ");
+    EXPECT_EQ(Text(6, 5, 5), "south");
+    EXPECT_EQ(Text(6, 15, 5), "20   ");
+    EXPECT_EQ(terminal.state.refusedReason, "");
 
-    for (const int tabs : {0, -3}) {
-        SCOPED_TRACE(tabs);
-        PasteScreen();
-        options.NbrTabSpace = tabs;
-        CursorAt(6, 10);
-        input.Paste("a\tb");
-        EXPECT_EQ(Text(6, 10, 3), "ab ") << "a TAB of no blanks";
-    }
-
-    // A TAB cut off at the row's end: blanks up to the edge, then nothing.
-    options.NbrTabSpace = 4;
-    Screen(Wtd().sba(3, 70).startOfField(0x40, 0, 0x20, 10).text("ABCDEFGHIJ"));
-    CursorAt(3, 78);
-    input.Paste("\tZ");
-    EXPECT_EQ(Text(3, 71, 10), "ABCDEFG   ");
-    EXPECT_EQ(Text(4, 1, 2), "  ");
-    EXPECT_EQ(CursorRow(), 4) << "after the row's last cell";
-    EXPECT_EQ(CursorColumn(), 1);
+    // A TAB with no field after it: the rest of the line has no place.
+    CursorAt(6, 15);
+    input.Paste("7\tlost");
+    EXPECT_EQ(terminal.state.refusedReason, "Paste: 4 characters not placed");
 }
 
 TEST_F(PasteTest, LineBreaksBelowTheScreenEndThePaste) {
@@ -210,27 +220,71 @@ TEST_F(PasteTest, LineBreaksBelowTheScreenEndThePaste) {
     for (int i = 0; i < 100000; ++i) text += "\r\n";
     text += "late";
     // From row 5, twenty line breaks leave the 24-row screen; the paste
-    // reads no further.
-    EXPECT_EQ(input.clipboard().PasteText(text), 3u + 19u * 2u + 1u);
+    // reads no further, and what is left over is said.
+    EXPECT_EQ(input.clipboard().PasteText(text), 3u + 19u * 2u + 2u);
     EXPECT_EQ(Text(5, 10, 4), "top ");
     EXPECT_EQ(CursorRow(), 5);
     EXPECT_EQ(CursorColumn(), 13);
+    EXPECT_EQ(terminal.state.refusedReason, "Paste: 4 characters not placed");
     EXPECT_EQ(input.clipboard().PasteText("ok"), 2u) << "text that fits is taken whole";
 }
 
-TEST_F(PasteTest, RefusedOrIgnoredText) {
+TEST_F(PasteTest, NulsControlsAndWhatTheCodePageLacksAreRefusedInPlace) {
     PasteScreen();
     CursorAt(5, 10);
     input.Paste(std::string("ok\0no", 5));
-    EXPECT_EQ(Text(5, 10, 5), "ok   ") << "the clipboard's text ends at NUL";
+    EXPECT_EQ(Text(5, 10, 5), "ok no") << "a NUL ends nothing: it is refused where it lands";
+    EXPECT_EQ(terminal.state.refusedReason, "Paste: 1 character not placed");
+
+    // A clipboard of control characters places nothing, and says so.
+    PasteScreen();
+    CursorAt(5, 10);
+    input.Paste("\x01\x02\x1b\x7f\x07");
+    EXPECT_EQ(Text(5, 10, 5), "     ");
+    EXPECT_EQ(terminal.state.refusedReason, "Paste: 5 characters not placed");
+
     input.PressKey("SysReq");
     input.Paste("zz");
-    EXPECT_EQ(Text(5, 10, 5), "ok   ");
+    EXPECT_EQ(Text(5, 10, 5), "     ");
     input.PressKey("Esc");
     input.Paste("\r");  // a CR at the end: nothing to skip
     terminal.state.connected = 0;
     input.Paste("nn");
     EXPECT_EQ(Text(6, 10, 2), "  ");
+}
+
+// Typographic characters of mail and office documents: mapped to what the
+// code page holds before anything is refused, so the screen never shows
+// what the host would not get.
+TEST_F(PasteTest, TypographicCharactersAreMappedAndTheRestRefused) {
+    settings.PageCode = 37;
+    tables.InitTranslation(QUENLIX_TABLE_DIR);
+    Screen(Wtd().sba(5, 9).startOfField(0x40, 0, 0x20, 40));
+    CursorAt(5, 10);
+    // “it’s” — 5 … • and a non-breaking space; € and ¬ as code page 37 has them or not.
+    input.Paste("\u201Cit\u2019s\u201D \u2013 5\u2026\u2022\u00A0x \u00AC\u20AC");
+    EXPECT_EQ(Text(5, 10, 17), "\"it's\" - 5...* x ");
+    const std::uint8_t notSign = static_cast<std::uint8_t>(Cell(5, 27).character);
+    EXPECT_EQ(notSign, 0xAC) << "code page 37 has the not sign";
+    EXPECT_EQ(Cell(5, 27).ebcdic, 0x5F);
+    EXPECT_EQ(Cell(5, 28).character, ' ') << "it lacks the euro: refused";
+    EXPECT_EQ(terminal.state.refusedReason, "Paste: 1 character not placed");
+    // What the host receives is what the screen shows.
+    for (int c = 10; c < 28; ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_EQ(tables.ToPc(37, static_cast<std::uint8_t>(Cell(5, c).ebcdic)), Cell(5, c).character);
+    }
+}
+
+TEST_F(PasteTest, AHugeClipboardIsCutAtTheScreensCapacity) {
+    PasteScreen();
+    CursorAt(5, 10);
+    const std::string huge(10u << 20, 'x');
+    EXPECT_LE(input.clipboard().PasteUtf8(huge),
+              static_cast<std::size_t>(input.clipboard().MaxPasteCharacters()));
+    EXPECT_EQ(Text(5, 10, 20), std::string(20, 'x'));
+    const std::size_t shown = std::stoul(terminal.state.refusedReason.substr(7));
+    EXPECT_EQ(shown, (10u << 20) - 20u) << terminal.state.refusedReason;
 }
 
 }  // namespace

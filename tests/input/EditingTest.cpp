@@ -56,20 +56,39 @@ TEST_F(EditingTest, TypedCharactersSetTagsAndMoveOn) {
     EXPECT_EQ(EbcdicAt(5, 11, 2), Ebcdic("pw"));
 }
 
-TEST_F(EditingTest, InsertModeLosesTheFieldsLastCharacter) {
+TEST_F(EditingTest, InsertNeverDropsACharacter) {
+    // A field whose last position is taken refuses the insert and says why.
     Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 5).text("ABCDE").insertCursor(5, 11));
     EXPECT_TRUE(input.PressKey("Insert"));
     EXPECT_EQ(terminal.state.insertMode, 1);
     input.Type("X");
-    EXPECT_EQ(Text(5, 11, 5), "XABCD");
-    EXPECT_EQ(EbcdicAt(5, 11, 5), Ebcdic("XABCD"));
-    EXPECT_EQ(CursorColumn(), 12);
+    EXPECT_EQ(Text(5, 11, 5), "ABCDE");
+    EXPECT_EQ(EbcdicAt(5, 11, 5), Ebcdic("ABCDE"));
+    EXPECT_EQ(CursorColumn(), 11);
+    EXPECT_EQ(terminal.state.refusedReason, "Insert: the field is full");
+    EXPECT_EQ(messages.alarms, 1);
+    EXPECT_EQ(Field(0).mdt, 0) << "nothing changed";
 
-    // In a signed-numeric field the sign position is not shifted into.
-    Screen(Wtd().sba(6, 10).startOfField(0x47, 0, 0x20, 5).text("1234").insertCursor(6, 11));
+    // With room (a blank or a null last), the rest shifts right.
+    for (const std::uint8_t last : {kEbcdicBlank, kEbcdicNull}) {
+        Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 5).text("ABCD").raw({last})
+                   .insertCursor(5, 11));
+        input.SetInsertMode(true);  // the host's screen turned it off
+        input.Type("X");
+        EXPECT_EQ(Text(5, 11, 5), "XABCD");
+        EXPECT_EQ(CursorColumn(), 12);
+        EXPECT_TRUE(terminal.state.refusedReason.empty()) << "the next key cleared the reason";
+    }
+
+    // In a signed-numeric field the last digit counts; the sign position is
+    // not shifted into.
+    Screen(Wtd().sba(6, 10).startOfField(0x47, 0, 0x20, 5).text("123").insertCursor(6, 11));
     input.SetInsertMode(true);
     input.Type("9");
     EXPECT_EQ(Text(6, 11, 5), "9123 ");
+    input.Type("8");
+    EXPECT_EQ(Text(6, 11, 5), "9123 ") << "full up to the sign position";
+    EXPECT_EQ(terminal.state.refusedReason, "Insert: the field is full");
 }
 
 TEST_F(EditingTest, FieldExitRequiredHoldsTheCursorOnTheLastPosition) {
@@ -112,7 +131,9 @@ TEST_F(EditingTest, SignedNumericFieldMinusSetsTheNegativeZone) {
         input.Type("12");
         input.PressKey(minus ? "FieldMinus" : "FieldPlus");
         EXPECT_EQ(Text(5, 11, 5), minus ? "  12-" : "  12 ");
-        EXPECT_EQ(EbcdicAt(5, 11, 5), (Bytes{0x40, 0x40, 0xF1, minus ? std::uint8_t{0xD2} : std::uint8_t{0xF2}, 0x40}));
+        // The sign position holds the minus the screen shows; a read sends it
+        // as the zone of the last digit.
+        EXPECT_EQ(EbcdicAt(5, 11, 5), (Bytes{0x40, 0x40, 0xF1, 0xF2, minus ? std::uint8_t{0x60} : std::uint8_t{0x40}}));
         EXPECT_EQ(CursorRow(), 7) << "on to the next field";
     }
     // A one-position signed field has no digit: its attribute stays intact.
@@ -130,8 +151,8 @@ TEST_F(EditingTest, RightAdjustFillsWithZerosOrBlanks) {
     EXPECT_EQ(Text(5, 11, 6), "000042");
     EXPECT_EQ(EbcdicAt(5, 11, 6), Ebcdic("000042"));
     input.Type("42");
-    input.PressKey("FieldMinus");
-    EXPECT_EQ(Text(6, 11, 6), "    42") << "Field- on an unsigned field acts as Field+";
+    input.PressKey("FieldPlus");
+    EXPECT_EQ(Text(6, 11, 6), "    42");
     EXPECT_EQ(EbcdicAt(6, 11, 6), Ebcdic("    42"));
 
     // Any other field is blanked from the cursor on.
@@ -168,22 +189,152 @@ TEST_F(EditingTest, AutoEnterSendsTheAdjustedFields) {
     EXPECT_EQ(CursorRow(), 7);
 }
 
-TEST_F(EditingTest, AutoEnterOnAnUntouchedFieldSendsOnlyTheCursorAndAid) {
-    // The host's text is not the operator's: the field's MDT is clear when
-    // the automatic Enter goes, and is set only afterwards.
+TEST_F(EditingTest, FieldExitInAnAutoEnterFieldSendsWhatTheScreenShows) {
+    // Field Exit at the start of a field holding the host's text blanks it:
+    // the automatic Enter carries the blanks, or the host would keep the old
+    // value while the screen shows none.
     Screen(Wtd().sba(5, 10).startOfField(0x40, 0x80, 0x20, 4).text("ABCD")
                .sba(7, 10).startOfField(0x40, 0, 0x20, 3).insertCursor(5, 11));
     input.PressKey("FieldPlus");
     ASSERT_EQ(sender.sent.size(), 1u);
-    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, {5, 11, kAidEnter})) << Hex(sender.sent[0]);
+    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, {5, 11, kAidEnter, 0x11, 5, 11, 0x40, 0x40, 0x40, 0x40}))
+        << Hex(sender.sent[0]);
     EXPECT_EQ(Field(0).mdt, 1);
     EXPECT_EQ(Text(5, 11, 4), "    ") << "blanked from the cursor";
     EXPECT_EQ(CursorRow(), 7);
 }
 
+TEST_F(EditingTest, FillingAnAutoEnterFieldSendsTheEnter) {
+    // Record advance: the last position typed sends the Enter with the
+    // field's data, as a barcode scanner expects; a field-exit-required one
+    // waits for Field Exit instead.
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0x80, 0x20, 3)
+               .sba(6, 10).startOfField(0x40, 0xC0, 0x20, 2)
+               .sba(7, 10).startOfField(0x47, 0x80, 0x20, 3).insertCursor(5, 11));
+    input.Type("AB");
+    EXPECT_TRUE(sender.sent.empty());
+    input.Type("C");
+    ASSERT_EQ(sender.sent.size(), 1u);
+    Bytes data = {5, 13, kAidEnter, 0x11, 5, 11};
+    for (auto b : Ebcdic("ABC")) data.push_back(b);
+    data.insert(data.end(), {0x11, 6, 11});  // a field-exit-required field: its address
+    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, data)) << Hex(sender.sent[0]);
+    EXPECT_EQ(terminal.state.inputInhibited, 1);
+
+    terminal.state.inputInhibited = 0;
+    sender.sent.clear();
+    CursorAt(6, 11);
+    input.Type("XY");
+    EXPECT_TRUE(sender.sent.empty()) << "field exit required: the cursor waits on the last position";
+    input.PressKey("FieldPlus");
+    EXPECT_EQ(sender.sent.size(), 1u);
+
+    // A signed-numeric field is full at its last digit.
+    terminal.state.inputInhibited = 0;
+    sender.sent.clear();
+    CursorAt(7, 11);
+    input.Type("42");
+    EXPECT_EQ(sender.sent.size(), 1u);
+}
+
+TEST_F(EditingTest, FieldMinusMeansNegativeWhereANumberIsKept) {
+    // Numeric only: adjusted as Field+ does, the last digit negative (F2
+    // becomes D2, shown as the character the host reads).
+    Screen(Wtd().sba(5, 10).startOfField(0x43, 0x06, 0x20, 5).sba(7, 10)
+               .startOfField(0x40, 0, 0x20, 3).insertCursor(5, 11));
+    input.Type("12");
+    input.PressKey("FieldMinus");
+    EXPECT_EQ(EbcdicAt(5, 11, 5), (Bytes{0x40, 0x40, 0x40, 0xF1, 0xD2}));
+    EXPECT_EQ(Text(5, 15, 1), std::string(1, static_cast<char>(tables.ToPc(0, 0xD2))));
+    EXPECT_EQ(CursorRow(), 7);
+
+    // Anywhere else Field- is refused: nothing changes, the reason shows.
+    for (const std::uint8_t shiftEdit : {0x00, 0x01, 0x05}) {
+        SCOPED_TRACE(static_cast<int>(shiftEdit));
+        Screen(Wtd().sba(5, 10).startOfField(static_cast<std::uint8_t>(0x40 | shiftEdit), 0x06, 0x20, 5)
+                   .sba(7, 10).startOfField(0x40, 0, 0x20, 3).insertCursor(5, 11));
+        input.Type(shiftEdit == 0x01 ? "ab" : "12");
+        messages.alarms = 0;
+        input.PressKey("FieldMinus");
+        EXPECT_EQ(CursorRow(), 5);
+        EXPECT_EQ(terminal.state.refusedReason, "Field- only in numeric fields");
+        EXPECT_EQ(messages.alarms, 1);
+        EXPECT_NE(Text(5, 11, 2), "  ");
+    }
+}
+
+TEST_F(EditingTest, RefusedKeysSayWhyUntilTheNextKey) {
+    Screen(Wtd().sba(2, 1).text("LABEL").sba(5, 10).startOfField(0x45, 0, 0x20, 4)
+               .sba(6, 10).startOfField(0x41, 0, 0x20, 4).sba(7, 10).startOfField(0x43, 0, 0x20, 4)
+               .sba(8, 10).startOfField(0x46, 0, 0x20, 4).sba(9, 10).startOfField(0x40, 0, 0x20, 4)
+               .insertCursor(5, 11));
+    struct Row {
+        int row, column;
+        const char* typed;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {5, 11, "A", "Numeric field: digits only"},
+        {6, 11, "5", "Alphabetic field: letters , . - blank"},
+        {7, 11, "X", "Numeric field: digits + - , . blank"},
+        {8, 11, "1", "This field takes no typing"},
+        {2, 1, "Q", "Protected area: no typing here"},
+        {9, 11, "\x80", "Not in the host's code page"},  // the euro sign: code page 500 lacks it
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.reason);
+        CursorAt(row.row, row.column);
+        messages.alarms = 0;
+        const std::vector<ScreenCell> before = Snapshot();
+        input.Type(row.typed);
+        EXPECT_EQ(terminal.state.refusedReason, row.reason);
+        EXPECT_EQ(messages.alarms, 1) << "the alarm once";
+        EXPECT_TRUE(ChangedPositions(before).empty());
+        EXPECT_TRUE(sender.sent.empty());
+    }
+    CursorAt(5, 11);
+    input.Type("7");
+    EXPECT_EQ(terminal.state.refusedReason, "") << "the next key ends the reason";
+}
+
+TEST_F(EditingTest, MandatoryFieldsAreCheckedByTheTerminal) {
+    // A mandatory-enter field never entered refuses Enter and takes the
+    // cursor to it; nothing is sent.
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 4).sba(6, 10)
+               .startOfField(0x40, 0x08, 0x20, 4).sba(7, 10).startOfField(0x40, 0x07, 0x20, 4)
+               .insertCursor(5, 11).readMdtFields());
+    input.Type("A");
+    input.PressKey("Enter");
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(terminal.state.refusedReason, "Mandatory field: enter data first");
+    EXPECT_EQ(CursorRow(), 6);
+    EXPECT_EQ(CursorColumn(), 11);
+
+    // A mandatory-fill field left partly filled: Tab and Field Exit refuse,
+    // Enter too; full or empty it may be left.
+    input.Type("M");
+    CursorAt(7, 11);
+    input.Type("12");
+    input.PressKey("Tab");
+    EXPECT_EQ(CursorRow(), 7);
+    EXPECT_EQ(terminal.state.refusedReason, "Mandatory fill: fill or clear it");
+    input.PressKey("FieldPlus");
+    EXPECT_EQ(CursorRow(), 7);
+    input.PressKey("Enter");
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(CursorColumn(), 11) << "the cursor goes to the field";
+    CursorAt(7, 13);
+    input.Type("34");
+    input.PressKey("Tab");
+    EXPECT_EQ(terminal.state.refusedReason, "");
+    EXPECT_NE(CursorRow(), 7);
+    input.PressKey("Enter");
+    EXPECT_EQ(SentAid(), kAidEnter);
+}
+
 TEST_F(EditingTest, EditsOverAnAttributeByteInAFieldAskForARestyle) {
     // An attribute byte the host wrote inside a field's extent, at (5,13).
-    const RecordBuilder screen = Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 6).text("AB")
+    const RecordBuilder screen = Wtd().sba(5, 10).startOfField(0x40, 0, 0x20, 7).text("AB")
                                      .attribute(0x22).text("CDE").insertCursor(5, 11);
     const struct {
         const char* action;
@@ -192,7 +343,7 @@ TEST_F(EditingTest, EditsOverAnAttributeByteInAFieldAskForARestyle) {
     } rows[] = {
         {"typing over it", 13, [](FieldEditor& e) { return e.EnterCharacter('X'); }},
         {"inserting before it", 11,
-         [](FieldEditor& e) { return e.EnterCharacter('X'); }},  // insert mode set below
+         [](FieldEditor& e) { return e.EnterCharacter('X'); }},  // insert mode set below; the field has room
         {"Backspace after it", 14, [](FieldEditor& e) { return e.Backspace(); }},
         {"Delete before it", 11, [](FieldEditor& e) { return e.Delete(); }},
         {"Field+ blanking it", 12, [](FieldEditor& e) { return e.FieldExit(false); }},

@@ -14,8 +14,10 @@ class RecordingNotifications : public NotificationControl {
 public:
     void SuspendNotifications() override { ++suspended; }
     void ResumeNotifications() override { ++resumed; }
+    void ReconnectRequested() override { ++reconnects; }
     int suspended = 0;
     int resumed = 0;
+    int reconnects = 0;
 };
 
 class InputTest : public InterpreterTest {

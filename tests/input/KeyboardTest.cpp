@@ -62,6 +62,17 @@ TEST_F(KeyboardTest, ScreenWithoutFieldsRefusesAllButEnter) {
     EXPECT_EQ(AidOf("Enter"), -1) << "not connected";
 }
 
+TEST_F(KeyboardTest, EnterOnTheBlankScreenOfAnEndedSessionAsksToConnectAgain) {
+    terminal.state.connected = 0;
+    input.PressKey("Enter");
+    EXPECT_EQ(notifications.reconnects, 0) << "the operator ended it: nothing to resume";
+    terminal.state.connectionNotice = "Disconnected by the host";
+    input.PressKey("Enter");
+    input.PressKey("Tab");
+    EXPECT_EQ(notifications.reconnects, 1);
+    EXPECT_TRUE(sender.sent.empty());
+}
+
 TEST_F(KeyboardTest, KeypadPlusIsFieldExitAndTypesNothing) {
     FieldScreen();  // numeric only: "+" is a valid character
     input.Type("7");

@@ -40,8 +40,9 @@ TEST_F(TelnetTest, OptionRequestsAreAnsweredByTheTable) {
         {{IAC, DONT, END_OF_RECORD}, {}},
         {{IAC, DO, ECHO_OPTION}, {IAC, WONT, ECHO_OPTION}},  // everything else is refused
         {{IAC, WILL, ECHO_OPTION}, {IAC, DONT, ECHO_OPTION}},
-        {{IAC, WONT, ECHO_OPTION}, {IAC, DONT, ECHO_OPTION}},
-        {{IAC, DONT, 0x1F}, {IAC, WONT, 0x1F}},
+        // An option that is off stays off: nothing to answer.
+        {{IAC, WONT, ECHO_OPTION}, {}},
+        {{IAC, DONT, 0x1F}, {}},
         // A combined block is answered in one send, in order.
         {{IAC, DO, END_OF_RECORD, IAC, WILL, END_OF_RECORD, IAC, DO, BINARY, IAC, WILL, BINARY},
          {IAC, WILL, END_OF_RECORD, IAC, DO, END_OF_RECORD, IAC, WILL, BINARY, IAC, DO, BINARY}},
@@ -54,9 +55,41 @@ TEST_F(TelnetTest, OptionRequestsAreAnsweredByTheTable) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(telnet::Describe(row.block.data(), row.block.size()));
+        telnet.Reset();  // each row at the start of a connection
         EXPECT_TRUE(SameBytes(Answer(row.block), row.answer));
     }
     EXPECT_FALSE(telnet.environSent());
+}
+
+// A host that repeats a request, or asks again after every answer, gets one
+// answer: the state asked for is then in force. Changes of state are still
+// answered, and a new connection starts with every option off.
+TEST_F(TelnetTest, RequestsForTheStateInForceAreNotAnswered) {
+    EXPECT_TRUE(SameBytes(Answer({IAC, DO, BINARY, IAC, DO, BINARY}), {IAC, WILL, BINARY}));
+    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(Answer({IAC, DO, BINARY}).empty()) << i;
+    EXPECT_TRUE(SameBytes(Answer({IAC, WILL, END_OF_RECORD}), {IAC, DO, END_OF_RECORD}));
+    EXPECT_TRUE(Answer({IAC, WILL, END_OF_RECORD, END_OF_RECORD}).empty());
+    EXPECT_TRUE(SameBytes(Answer({IAC, DO, TERMINAL_TYPE, IAC, DO, NEW_ENVIRON}),
+                          {IAC, WILL, TERMINAL_TYPE, IAC, WILL, NEW_ENVIRON}));
+    EXPECT_TRUE(Answer({IAC, DO, TERMINAL_TYPE, IAC, DO, NEW_ENVIRON}).empty());
+
+    // Turned off and asked again: a change of state, answered as before.
+    EXPECT_TRUE(Answer({IAC, DONT, BINARY, IAC, WONT, END_OF_RECORD}).empty());
+    EXPECT_TRUE(SameBytes(Answer({IAC, DO, BINARY, IAC, WILL, END_OF_RECORD}),
+                          {IAC, WILL, BINARY, IAC, DO, END_OF_RECORD}));
+
+    // Refusals change nothing, so each request is refused; a timing mark is
+    // answered every time it is asked for.
+    EXPECT_TRUE(SameBytes(Answer({IAC, DO, ECHO_OPTION, IAC, DO, ECHO_OPTION}),
+                          {IAC, WONT, ECHO_OPTION, IAC, WONT, ECHO_OPTION}));
+    EXPECT_TRUE(SameBytes(Answer({IAC, DO, TIMING_MARK}), {IAC, WILL, TIMING_MARK}));
+    EXPECT_TRUE(SameBytes(Answer({IAC, DO, TIMING_MARK}), {IAC, WILL, TIMING_MARK}));
+
+    // The subnegotiations are answered whenever the host asks.
+    EXPECT_EQ(Answer(kSendTerminalType), Answer(kSendTerminalType));
+
+    telnet.Reset();
+    EXPECT_TRUE(SameBytes(Answer({IAC, DO, BINARY}), {IAC, WILL, BINARY}));
 }
 
 // The endpoint hands bytes that followed a block's last command on their own,
@@ -72,7 +105,7 @@ TEST_F(TelnetTest, LeadingBytesAreAnsweredUnderTheCommandGiven) {
     EXPECT_TRUE(SameBytes(answer({END_OF_RECORD, ECHO_OPTION}, WILL),
                           {IAC, DO, END_OF_RECORD, IAC, DONT, ECHO_OPTION}));
     // A new IAC ends the command given; with none given nothing is answered.
-    EXPECT_TRUE(SameBytes(answer({0x2A, IAC, WONT, ECHO_OPTION}, DONT),
+    EXPECT_TRUE(SameBytes(answer({0x2A, IAC, WILL, ECHO_OPTION}, DO),
                           {IAC, WONT, 0x2A, IAC, DONT, ECHO_OPTION}));
     EXPECT_TRUE(answer({BINARY, ECHO_OPTION}, CTelnet::kNoCommand).empty());
 }

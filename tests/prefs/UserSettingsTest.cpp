@@ -46,6 +46,7 @@ TEST(UserSettingsTest, EmptyStoreGivesTheDefaultsAndLoadWritesNothing) {
     EXPECT_EQ(s.BlinkCursor, 1);
     EXPECT_EQ(s.CheckRepere, 0);
     EXPECT_EQ(s.CursorForm, 0);
+    EXPECT_EQ(s.RefusedKeyAlarm, 1) << "a refused key sounds unless turned off";
     EXPECT_EQ(store.ValueCount(), 0u);  // nothing written before the close
 }
 
@@ -61,7 +62,8 @@ TEST(UserSettingsTest, SaveWritesEveryValueWithItsKindInOrder) {
               "BkgndImage|ImageFile|str BkgndImage|BkgndActive|int BkgndImage|BkgndMode|int "
               "Options|NbrTabSpace|int Options|TrimBlankRight|int Options|FileName|str "
               "Options|Check|int Options|CheckRepere|int Options|BlinkCursor|int "
-              "Options|CursorForm|int Print|PrinterName|str Print|Orientation|int "
+              "Options|CursorForm|int Options|RefusedKeyAlarm|int Print|PrinterName|str "
+              "Print|Orientation|int "
               "Print|PaperSize|int Print|Source|int |WindowPos|str ToolBars/Tool|Bars|int "
               "ToolBars/Tool|Bar1|str ToolBars/Tool|Bar2|str |FullScreen|int ");
     EXPECT_EQ(store.Sections(), (std::vector<std::string>{"", "BkgndImage", "Colors", "Font",

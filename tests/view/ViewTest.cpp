@@ -267,7 +267,9 @@ TEST_F(ViewTest, KeysReachTheTerminalAsTheKeyboardTablesSay) {
 }
 
 TEST_F(ViewTest, KeysTypedWhileLockedReplayOnceInOrder) {
-    Host(RecordBuilder().clearUnit().writeToDisplay(0x00, 0x01).sba(3, 10)
+    // Output Only leaves the keyboard as the connect left it: locked.
+    terminal().state.inputInhibited = 1;
+    Host(RecordBuilder(ds::kOpOutputOnly).clearUnit().writeToDisplay().sba(3, 10)
              .startOfField(0x40, 0, 0x20, 5).insertCursor(3, 11).readMdtFields().record());
     ASSERT_EQ(terminal().state.inputInhibited, 1);
     transport.sent.clear();
