@@ -21,14 +21,22 @@ std::string Address(int row, int column) { return TextTokens::Address(row, colum
 
 std::string ResetName(std::uint8_t cc1) {
     switch (static_cast<Cc1Reset>(cc1 & kCc1ResetMask)) {
-        case kCc1NoReset: return "";
-        case kCc1ResetPendingAid: return "reset pending AID";
-        case kCc1ResetMdtNonBypass: return "reset MDT of input fields";
-        case kCc1ResetMdtAll: return "reset MDT of all fields";
-        case kCc1NullModifiedNonBypass: return "null modified input fields";
-        case kCc1ResetMdtNullAllNonBypass: return "reset MDT, null input fields";
-        case kCc1NullModifiedResetMdtNonBypass: return "null modified input fields, reset MDT";
-        case kCc1NullAllNonBypassResetMdtAll: return "null input fields, reset MDT of all";
+        case kCc1NoReset:
+            return "";
+        case kCc1ResetPendingAid:
+            return "reset pending AID";
+        case kCc1ResetMdtNonBypass:
+            return "reset MDT of input fields";
+        case kCc1ResetMdtAll:
+            return "reset MDT of all fields";
+        case kCc1NullModifiedNonBypass:
+            return "null modified input fields";
+        case kCc1ResetMdtNullAllNonBypass:
+            return "reset MDT, null input fields";
+        case kCc1NullModifiedResetMdtNonBypass:
+            return "null modified input fields, reset MDT";
+        case kCc1NullAllNonBypassResetMdtAll:
+            return "null input fields, reset MDT of all";
     }
     return "";
 }
