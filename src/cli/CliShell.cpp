@@ -11,35 +11,74 @@
 #include "terminal/Languages.h"
 #include "terminal/StringTable.h"
 #include "terminal/Utf8.h"
+#include "trace/TraceFile.h"
+#include "trace/TrafficTracer.h"
 
 namespace quenlix::cli {
 
-/// Prints the traffic while "trace on".
+/// Prints the traffic while "trace on": the hex lines as they always were,
+/// masked bytes written "**", and the described lines after each.
 class CliShell::Tracer : public ConnectionMonitor {
 public:
-    explicit Tracer(std::ostream& out) : out_(out) {}
+    Tracer(std::ostream& out, TerminalSession& session, bool maskSecrets)
+        : out_(out),
+          session_(session),
+          tracer_(ScreenMemory::Of(session.terminal, session.interpreter()), maskSecrets) {}
     void Received(const std::uint8_t* bytes, std::size_t count) override {
-        out_ << "trace recv " << HexLine(bytes, count) << '\n';
+        UseSessionCodePage();
+        Print(tracer_.Received(bytes, count));
     }
     void Sent(const std::uint8_t* bytes, std::size_t count) override {
-        out_ << "trace sent " << HexLine(bytes, count) << '\n';
+        UseSessionCodePage();
+        const std::vector<std::string> lines = tracer_.Sent(bytes, count);
+        if (recordingLineHeld_) {
+            // The recording's own "sent" line, with the same bytes masked.
+            recordingLineHeld_ = false;
+            const std::size_t prefix = std::string_view(TrafficTracer::kSentPrefix).size();
+            out_ << "sent " << lines.front().substr(prefix) << '\n';
+        }
+        Print(lines);
     }
     void Dropped(std::size_t count) override { out_ << "trace dropped " << count << '\n'; }
 
+    bool masking() const { return tracer_.masking(); }
+    /// A recording standing in for the socket leaves its "sent" line to the
+    /// trace of the same bytes, which follows at once.
+    void HoldRecordingLine() { recordingLineHeld_ = true; }
+
 private:
+    void UseSessionCodePage() {
+        const int codePage = session_.activeSettings.PageCode;
+        tracer_.SetTextTables(session_.tables.EtoaFor(codePage), PcCharset::ForCodePage(codePage));
+    }
+    void Print(const std::vector<std::string>& lines) {
+        for (const std::string& line : lines) out_ << line << '\n';
+    }
+
     std::ostream& out_;
+    TerminalSession& session_;
+    TrafficTracer tracer_;
+    bool recordingLineHeld_ = false;
 };
 
-/// The "socket" of a replay: records the terminal sends are printed.
+/// The "socket" of a replay: records the terminal sends are printed. While a
+/// masking trace is on, the trace prints the line, secrets masked as in its
+/// own lines, so that the saved output of a traced session holds none.
 class CliShell::Recording : public RecordSender {
 public:
     explicit Recording(std::ostream& out) : out_(out) {}
     void Send(const std::uint8_t* bytes, std::size_t count) override {
+        if (tracer_ && tracer_->masking()) {
+            tracer_->HoldRecordingLine();
+            return;
+        }
         out_ << "sent " << HexLine(bytes, count) << '\n';
     }
+    void SetTracer(Tracer* tracer) { tracer_ = tracer; }
 
 private:
     std::ostream& out_;
+    Tracer* tracer_ = nullptr;
 };
 
 namespace {
@@ -101,7 +140,6 @@ CliShell::CliShell(std::ostream& out, const std::string& tableDirectory,
     : out_(out), messages_(out) {
     session_ = std::make_unique<TerminalSession>(FrontEnd{view_, messages_, notifier_, clipboard_},
                                                  tableDirectory, computerName);
-    tracer_ = std::make_unique<Tracer>(out_);
     recording_ = std::make_unique<Recording>(out_);
     // However the session ends, a recording standing in for the socket ends
     // with it.
@@ -112,7 +150,10 @@ CliShell::CliShell(std::ostream& out, const std::string& tableDirectory,
     RegisterDataCommands();
 }
 
-CliShell::~CliShell() = default;
+CliShell::~CliShell() {
+    // The session outlives the tracer below it: it must not report to it.
+    session_->endpoint().SetMonitor(nullptr);
+}
 
 bool CliShell::Execute(const std::string& line) {
     std::string rest = line;
@@ -187,9 +228,14 @@ void CliShell::RegisterSessionCommands() {
     Register("wait", [this](const std::string& args) { return Wait(args, false); });
     Register("wait-block", [this](const std::string& args) { return Wait(args, true); });
     Register("trace", [this](const std::string& args) {
-        if (args != "on" && args != "off") return false;
-        tracing_ = args == "on";
-        session_->endpoint().SetMonitor(tracing_ ? tracer_.get() : nullptr);
+        // "on raw" shows the secrets too: only when asked for in so many words.
+        if (args != "on" && args != "on raw" && args != "off") return false;
+        tracing_ = args != "off";
+        std::unique_ptr<Tracer> tracer;
+        if (tracing_) tracer = std::make_unique<Tracer>(out_, *session_, args == "on");
+        session_->endpoint().SetMonitor(tracer.get());
+        recording_->SetTracer(tracer.get());
+        tracer_ = std::move(tracer);
         return true;
     });
     Register("load", [this](const std::string& args) { return LoadSession(args); });
@@ -384,13 +430,22 @@ void CliShell::RegisterDataCommands() {
         return Feed(bytes);
     });
     Register("replay", [this](const std::string& args) {
-        // A recording is read whole, a regular file of at most 64 MiB.
+        // A recording is read whole, a regular file of at most 64 MiB: raw
+        // host data, or a trace whose "trace recv" lines are replayed.
         std::string bytes;
         if (ReadSmallFile(args, bytes, std::size_t{64} << 20) != 0) {
             out_ << "error: cannot read " << args << '\n';
             return false;
         }
-        return Feed(bytes);
+        if (!IsTrace(bytes)) return Feed(bytes);
+        std::vector<std::vector<std::uint8_t>> blocks;
+        std::string error;
+        if (!ReadTrace(bytes, blocks, error)) {
+            out_ << "error: " << error << " in " << args << '\n';
+            return false;
+        }
+        for (const auto& block : blocks) Feed(std::string(block.begin(), block.end()));
+        return true;
     });
 }
 

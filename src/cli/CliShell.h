@@ -6,7 +6,7 @@
 //   screen | fields | status | settings
 //   type TEXT | key NAME | cursor R C | paste TEXT | copy R1 C1 R2 C2
 //   select-word R C | insert on|off
-//   block HEX | replay FILE | trace on|off | load FILE | save FILE
+//   block HEX | replay FILE | trace on|on raw|off | load FILE | save FILE
 #pragma once
 
 #include <chrono>

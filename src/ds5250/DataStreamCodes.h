@@ -72,6 +72,7 @@ enum Cc1Reset : std::uint8_t {
 
 // Write control character, byte 2 (CC2).
 enum Cc2Bit : std::uint8_t {
+    kCc2CursorStays = 0x40,  ///< the cursor does not move when the keyboard unlocks; not acted on
     kCc2CursorSteady = 0x20,
     kCc2CursorBlink = 0x10,
     kCc2UnlockKeyboard = 0x08,  ///< once the Write To Display's orders are done
@@ -94,6 +95,27 @@ enum Order : std::uint8_t {
     kOrderStartOfField = 0x1D,
 };
 
+// Start of Field: a field format word is present when its first byte has
+// 0x40 set, a field control word while the next byte has 0x80 set; the
+// control word 0x80 nn names the next field in the read order.
+inline constexpr std::uint8_t kFfwPresent = 0x40;
+inline constexpr std::uint8_t kFfwBypass = 0x20;
+inline constexpr std::uint8_t kFfwShiftEditMask = 0x07;
+inline constexpr std::uint8_t kFcwPresent = 0x80;
+inline constexpr std::uint8_t kFcwResequence = 0x80;
+
+// Screen attribute bytes are 0x20..0x3F; every one with the three low bits
+// set hides what it introduces (0x27, 0x2F, 0x37, 0x3F).
+inline constexpr std::uint8_t kAttributeFirst = 0x20;
+inline constexpr std::uint8_t kAttributeLast = 0x3F;
+inline constexpr std::uint8_t kAttributeNonDisplay = 0x27;
+constexpr bool IsAttribute(std::uint8_t byte) {
+    return byte >= kAttributeFirst && byte <= kAttributeLast;
+}
+constexpr bool IsNonDisplayAttribute(std::uint8_t byte) {
+    return IsAttribute(byte) && (byte & kAttributeNonDisplay) == kAttributeNonDisplay;
+}
+
 /// True for the bytes the Write To Display state takes for an order or the
 /// escape byte rather than display data.
 constexpr bool IsOrderCode(std::uint8_t b) {
@@ -114,6 +136,7 @@ constexpr bool IsOrderCode(std::uint8_t b) {
 // Structured field query.
 inline constexpr std::uint8_t kQueryType = 0x70;
 inline constexpr std::uint8_t kQueryClass = 0xD9;
+inline constexpr std::uint8_t kQueryReplyFlag = 0x80;  ///< the byte after the type in the reply
 
 // Attention identifiers.
 enum Aid : std::uint8_t {
@@ -129,9 +152,11 @@ enum Aid : std::uint8_t {
     kAidPa2 = 0x6E,
     kAidPa3 = 0x6B,
     kAidStructuredField = 0x88,
+    kAidNone = 0x00,  ///< the AID byte of a Read Immediate answer
 };
 
 // Last sense byte of a negative response (0x10 0x05 0x01 c).
+inline constexpr std::uint8_t kSensePrefix[] = {0x10, 0x05, 0x01};
 enum Sense : std::uint8_t {
     kSenseFieldBeyondScreen = 0x28,
     kSenseWriteBeyondScreen = 0x2A,

@@ -12,6 +12,7 @@
 #include "cli/CommandLine.h"
 #include "ds5250/RecordBuilder.h"
 #include "session/ConnectFile.h"
+#include "support/SampleScreens.h"
 
 namespace quenlix::testing {
 namespace {
@@ -215,10 +216,89 @@ TEST_F(CliCommandsTest, SettingsAreValidJsonWhateverTheBytes) {
 
 TEST_F(CliCommandsTest, TraceShowsTheTrafficWhileOn) {
     Run("trace on");
-    EXPECT_EQ(Run("block fffd18"), "trace recv fffd18\nsent fffb18\ntrace sent fffb18\n");
+    EXPECT_EQ(Run("block fffd18"), "trace recv fffd18\n  IAC DO TERMINAL-TYPE\nsent fffb18\n"
+                                   "trace sent fffb18\n  IAC WILL TERMINAL-TYPE\n");
     Run("trace off");
     EXPECT_EQ(Run("block fffd19"), "sent fffb19\n");
+    Run("trace on raw");
+    EXPECT_EQ(Run("block fffd00").substr(0, 18), "trace recv fffd00\n");
+    Run("trace off");
     Run("trace maybe", false);
+    Run("trace raw", false);
+}
+
+TEST_F(CliCommandsTest, TraceKeepsThePasswordOut) {
+    const std::string password = "c8c9c4c4c5d5";  // "HIDDEN" in EBCDIC
+    struct Case {
+        const char* trace;
+        bool beforeTheScreen;  // a trace started after it knows its fields too
+    };
+    for (const Case c : {Case{"trace on", true}, Case{"trace on", false},
+                         Case{"trace on raw", true}}) {
+        SCOPED_TRACE(std::string(c.trace) + (c.beforeTheScreen ? " first" : " later"));
+        cli::CliShell fresh(out, QUENLIX_TABLE_DIR, "TESTPC");
+        fresh.session().activeSettings.PageCode = 37;
+        out.str("");
+        if (c.beforeTheScreen) fresh.Execute(c.trace);
+        fresh.Execute("block " + Hex(samples::SignOnScreen()));
+        if (!c.beforeTheScreen) fresh.Execute(c.trace);
+        fresh.Execute("cursor 7 53");
+        fresh.Execute("type HIDDEN");
+        fresh.Execute("key Enter");
+        // The recording's "sent" lines are masked like the trace's own.
+        const std::string trace = out.str();
+        EXPECT_NE(trace.find("\ntrace sent "), std::string::npos) << trace;
+        EXPECT_NE(("\n" + trace).find("\nsent 00"), std::string::npos) << trace;
+        if (std::string(c.trace) == "trace on raw") {
+            EXPECT_NE(trace.find("    field 7,53 \"HIDDEN    \""), std::string::npos) << trace;
+            EXPECT_NE(trace.find(password), std::string::npos) << trace;
+            continue;
+        }
+        EXPECT_NE(trace.find("    field 7,53 *** (10 bytes)"), std::string::npos) << trace;
+        EXPECT_EQ(trace.find("HIDDEN"), std::string::npos) << trace;
+        EXPECT_EQ(trace.find(password), std::string::npos) << trace;
+    }
+}
+
+TEST_F(CliCommandsTest, ReplayTakesATraceAsWellAsRawData) {
+    // A session traced, its output saved as it was printed.
+    cli::CliShell traced(out, QUENLIX_TABLE_DIR, "TESTPC");
+    traced.session().activeSettings.PageCode = 37;
+    out.str("");
+    traced.Execute("trace on");
+    const Bytes hidden = RecordBuilder().writeToDisplay().sba(3, 5)
+                             .startOfField(0x40, 0, 0x27, 4).text("SHH!").record();
+    for (const Bytes& block : {Bytes{0xFF, 0xFD, 0x18}, FieldScreen(), hidden}) {
+        traced.Execute("block " + Hex(block));
+    }
+    traced.Execute("screen");
+    const std::string saved = out.str();
+    ASSERT_NE(saved.find("**"), std::string::npos) << saved;
+
+    const std::string dir = TempDir();
+    const std::string path = dir + "/session.trace";
+    std::ofstream(path, std::ios::binary) << saved;
+    EXPECT_EQ(Run("replay " + path),
+              "sent fffb18\n") << "the host's blocks replayed, the terminal answers again";
+    const std::string screen = Run("screen");
+    EXPECT_EQ(screen.substr(0, 5), "MENU ");
+    EXPECT_EQ(shell.session().terminal.screen.at(2 * 80 + 5).ebcdic, 0x40)
+        << "masked host data comes back as blanks";
+
+    // Raw data that happens to begin like a trace line is raw: it holds 0xFF.
+    const std::string raw = dir + "/raw.bin";
+    {
+        std::ofstream f(raw, std::ios::binary);
+        const Bytes data = FieldScreen();
+        f << "trace recv 40\n";
+        f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    }
+    EXPECT_EQ(Run("replay " + raw), "message: Bad format (not a GDS)\n")
+        << "the words were fed to the interpreter with the record";
+    const std::string bad = dir + "/bad.trace";
+    std::ofstream(bad) << "connected\ntrace recv fffd1\n";
+    EXPECT_EQ(Run("replay " + bad, false),
+              "error: trace line 2 is not hexadecimal in " + bad + "\n");
 }
 
 TEST_F(CliCommandsTest, SleepTakesMilliseconds) {

@@ -109,7 +109,7 @@ TEST_F(CliEndToEnd, SignOnScreenInPiecesAndTheEnterRecord) {
     // Cursor after the typed text, Enter, the User field (monocase) at 6,53.
     Bytes data = {6, 60, 0xF1, 0x11, 6, 53, 0xD8, 0xE2, 0xC5, 0xC3, 0xD6, 0xC6, 0xD9, 0x40, 0x40,
                   0x40};
-    EXPECT_EQ(host.received[5], FrameRecord(0x03, data)) << Hex(host.received[5]);
+    EXPECT_EQ(host.received[5], FrameRecord(0x03, data)) << Described(host.received[5]);
 }
 
 TEST_F(CliEndToEnd, AutoSignOnValuesTravelInTheEnvironmentAnswer) {
@@ -159,6 +159,38 @@ TEST_F(CliEndToEnd, AutoSignOnValuesTravelInTheEnvironmentAnswer) {
     EXPECT_EQ(host.received[3], expected) << Hex(host.received[3]);
 }
 
+TEST_F(CliEndToEnd, ATraceOfALiveSignOnHoldsNoPassword) {
+    SessionSettings& s = shell.session().activeSettings;
+    s.AutoConnection = 1;
+    s.UserID = "QUSER";
+    s.UserPassword = "ENVSECRET";
+    const Bytes screen = samples::SignOnScreen();
+    host.Play([&](ScriptedHost& h) {
+        Negotiate(h);
+        h.SendInPieces(screen, {40, 255, 256});  // pieces inside the field definitions
+        h.received.push_back(h.ReadRecord());
+        h.Close();
+    });
+    std::string printed;
+    for (const char* command :
+         {"trace on", "connect", "wait 5000", "cursor 7 53", "type TYPEDPW", "key Enter"}) {
+        printed += Run(command);
+    }
+    printed += Run("wait 5000");
+    host.Join();
+    ASSERT_EQ(host.received.size(), 6u) << printed;
+    const Bytes typed = {0xE3, 0xE8, 0xD7, 0xC5, 0xC4, 0xD7, 0xE6};  // TYPEDPW in EBCDIC
+    ASSERT_NE(std::search(host.received[5].begin(), host.received[5].end(), typed.begin(),
+                          typed.end()),
+              host.received[5].end())
+        << "the host got the password\n" << Described(host.received[5]);
+    for (const char* secret : {"TYPEDPW", "ENVSECRET", "e3e8d7c5c4d7e6", "454e56534543524554"}) {
+        EXPECT_EQ(printed.find(secret), std::string::npos) << secret << "\n" << printed;
+    }
+    EXPECT_NE(printed.find("'IBMSUBSPW' 01 *** (9 bytes)"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("    field 7,53 *** (10 bytes)"), std::string::npos) << printed;
+}
+
 TEST_F(CliEndToEnd, DisplayNameInUseIsReportedAndTheSessionEnds) {
     host.Play([&](ScriptedHost& h) {
         h.Send(kEnvironSend);
@@ -205,7 +237,7 @@ TEST_F(CliEndToEnd, ConnectWhileConnectedKeepsTheConnection) {
     EXPECT_EQ(Run("wait 5000"), kHungUp);
     host.Join();
     ASSERT_EQ(host.received.size(), 6u);
-    EXPECT_EQ(host.received[5], FrameRecord(0x03, {3, 11, 0xF1})) << Hex(host.received[5]);
+    EXPECT_EQ(host.received[5], FrameRecord(0x03, {3, 11, 0xF1})) << Described(host.received[5]);
 }
 
 TEST(CliCommands, RefusedConnectPrintsMessage511AndFails) {

@@ -72,7 +72,7 @@ TEST_F(TerminalSessionTest, EndSessionSignsOffAndLeavesNothingBehind) {
 
     session.EndSession();
     ASSERT_EQ(host.sent.size(), 1u);
-    EXPECT_EQ(host.sent[0], kSignOff) << Hex(host.sent[0]);
+    EXPECT_EQ(host.sent[0], kSignOff) << Described(host.sent[0]);
     for (int p = 0; p < t.cellCount(); ++p) {
         ASSERT_EQ(t.screen.at(p), ScreenCell{}) << "position " << p;
     }

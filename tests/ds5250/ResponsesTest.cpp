@@ -33,7 +33,7 @@ TEST_F(ResponsesTest, EnterWithReadMdtFieldsSendsOnlyModifiedFields) {
     const Bytes hello = Ebcdic("HELLO");
     data.insert(data.end(), hello.begin(), hello.end());
     ASSERT_EQ(sender.sent.size(), 1u);
-    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, data)) << Hex(sender.sent[0]);
+    EXPECT_EQ(sender.sent[0], Sent(kOpPutGet, data)) << Described(sender.sent[0]);
     EXPECT_EQ(terminal.state.inputInhibited, 1);
     EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields) << "the pending read stays";
 }
@@ -101,7 +101,7 @@ TEST_F(ResponsesTest, AutoEnterSendsTaggedAndRequiredFieldAddresses) {
     Bytes data = {4, 2, kAidEnter, 0x11, 3, 2, 0x11, 4, 2};
     for (auto b : Ebcdic("OK")) data.push_back(b);
     data.insert(data.end(), {0x11, 5, 2});
-    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, data)) << Hex(sender.sent.at(0));
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, data)) << Described(sender.sent.at(0));
 }
 
 TEST_F(ResponsesTest, ReadScreenOfA24By80Screen) {
@@ -157,20 +157,20 @@ TEST_F(ResponsesTest, FieldDataInEveryRead) {
         responses.SendAid(kAidEnter);
         Bytes expected = {2, 2, kAidEnter, 0x11, 2, 2};
         expected.insert(expected.end(), row.modified.begin(), row.modified.end());
-        EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Hex(sender.sent.at(0));
+        EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Described(sender.sent.at(0));
 
         Run(RecordBuilder().readInputFields().record());
         sender.sent.clear();
         responses.SendAid(kAidEnter);
         expected = {2, 2, kAidEnter};
         expected.insert(expected.end(), row.every.begin(), row.every.end());
-        EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Hex(sender.sent.at(0));
+        EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Described(sender.sent.at(0));
 
         sender.sent.clear();
         Run(FrameRecord(kOpReadImmediate, {0x04, 0x72}));
         expected = {2, 2, 0x00};
         expected.insert(expected.end(), row.every.begin(), row.every.end());
-        EXPECT_EQ(sender.sent.at(0), Sent(kOpNoOperation, expected)) << Hex(sender.sent.at(0));
+        EXPECT_EQ(sender.sent.at(0), Sent(kOpNoOperation, expected)) << Described(sender.sent.at(0));
     }
 }
 
@@ -207,7 +207,7 @@ TEST_F(ResponsesTest, ReadsStopAtTheLongestRecordAndAtTheScreensEnd) {
     responses.SendAid(kAidEnter);
     Bytes expected = {1, 1, kAidEnter};
     for (auto b : Ebcdic("TAIL      ")) expected.push_back(b);
-    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Hex(sender.sent.at(0));
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Described(sender.sent.at(0));
 }
 
 // Save Screen, then the host's copy back in a Restore Screen record, after
@@ -259,7 +259,7 @@ TEST_F(ResponsesTest, RestoredScreenSendsWhatTheOperatorTyped) {
     for (auto b : Ebcdic("AB")) expected.push_back(b);
     expected.insert(expected.end(), {0x11, 5, 11});
     for (auto b : Ebcdic("XYZ")) expected.push_back(b);
-    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Hex(sender.sent.at(0));
+    EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, expected)) << Described(sender.sent.at(0));
 }
 
 TEST_F(ResponsesTest, SaveScreenRestoresTheSameScreen) {
@@ -326,7 +326,7 @@ TEST_F(ResponsesTest, SaveScreenBytes) {
                 {0x11, 0x01, 0x01},
                 screen,
                 {0x13, 3, 11}}));
-    EXPECT_EQ(sender.sent[0], expected) << Hex(sender.sent[0]);
+    EXPECT_EQ(sender.sent[0], expected) << Described(sender.sent[0]);
     EXPECT_EQ(terminal.formatTable.entry(0)->ffw1, 0x48) << "stored back";
     EXPECT_EQ(terminal.formatTable.entry(1)->ffw1, 0x40);
 
@@ -439,7 +439,7 @@ TEST_F(ResponsesTest, QueryReplyForEachTerminalName) {
         {0xFF, 0xEF},
     });
     ASSERT_EQ(expected.size(), 73u);
-    EXPECT_EQ(sender.sent[0], expected) << Hex(sender.sent[0]);
+    EXPECT_EQ(sender.sent[0], expected) << Described(sender.sent[0]);
 
     struct Row {
         const char* name;

@@ -1,0 +1,62 @@
+// NEW-ENVIRON (RFC 1572): VAR or USERVAR, a name, VALUE, a value; ESC makes
+// the next byte data.
+#include "trace/EnvironSecrets.h"
+
+#include "net/TelnetCodes.h"
+
+namespace quenlix {
+
+using telnet::Byte;
+using telnet::EnvironCode;
+
+namespace {
+constexpr const char* kPasswordVariable = "IBMSUBSPW";
+}  // namespace
+
+void EnvironSecrets::Begin() {
+    state_ = State::kOption;
+    escaped_ = false;
+    secretValue_ = false;
+    name_.clear();
+}
+
+bool EnvironSecrets::Data(std::uint8_t byte) {
+    switch (state_) {
+        case State::kOption:
+            state_ = byte == Byte(telnet::Option::NEW_ENVIRON) ? State::kVerb : State::kOther;
+            return false;
+        case State::kVerb:
+            state_ = State::kType;
+            return false;
+        case State::kOther:
+            return false;
+        default:
+            break;
+    }
+    const bool literal = escaped_;
+    escaped_ = false;
+    if (!literal) {
+        if (byte == Byte(EnvironCode::ESC)) {
+            escaped_ = true;
+            return inSecret();
+        }
+        if (byte == Byte(EnvironCode::VAR) || byte == Byte(EnvironCode::USERVAR)) {
+            state_ = State::kName;
+            secretValue_ = false;
+            name_.clear();
+            return false;
+        }
+        if (byte == Byte(EnvironCode::VALUE)) {
+            secretValue_ = state_ == State::kName && name_ == kPasswordVariable;
+            state_ = State::kValue;
+            return false;
+        }
+    }
+    if (state_ == State::kName) {
+        if (name_.size() < kMaxName) name_ += static_cast<char>(byte);
+        return false;
+    }
+    return inSecret();
+}
+
+}  // namespace quenlix

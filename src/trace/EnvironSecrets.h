@@ -1,0 +1,32 @@
+// Finds the secret of a NEW-ENVIRON subnegotiation as its bytes pass: the
+// value of the variable IBMSUBSPW, the password of the automatic sign-on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quenlix {
+
+class EnvironSecrets {
+public:
+    /// Longest variable name remembered; longer names are no secret's.
+    static constexpr std::size_t kMaxName = 32;
+
+    /// A new subnegotiation begins: its option byte comes next.
+    void Begin();
+    /// One data byte of the subnegotiation (IAC doubling undone). True when
+    /// it belongs to a secret value (an escape byte inside it too).
+    bool Data(std::uint8_t byte);
+    /// Whether the subnegotiation is inside a secret value now, so that a
+    /// doubled 0xFF arriving there is masked whole.
+    bool inSecret() const { return state_ == State::kValue && secretValue_; }
+
+private:
+    enum class State { kOption, kVerb, kType, kName, kValue, kOther };
+    State state_ = State::kOther;
+    bool escaped_ = false;
+    bool secretValue_ = false;
+    std::string name_;
+};
+
+}  // namespace quenlix
