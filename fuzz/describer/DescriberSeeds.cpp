@@ -27,7 +27,7 @@ Bytes SignOnSession() {
     StandaloneInterpreter s(80, 24, 0);
     s.settings.TerminalName = "IBM-3477-FC";
     Captured sender;
-    InterpreterLinks links{s.terminal, s.tables, s.settings, sender, s.view, s.messages};
+    InterpreterLinks links{s.terminal, s.tables, s.settings, sender, s.messages};
     CTN5250 interpreter(links);
     interpreter.SetTracePath("");
     HostResponses responses(links, interpreter);
