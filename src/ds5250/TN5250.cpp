@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "ds5250/DataStreamCodes.h"
+#include "ds5250/RecordFramer.h"
 #include "terminal/GdsHeader.h"
 #include "terminal/PrivateFiles.h"
 
@@ -52,7 +53,7 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
     b.length = copy.size();
     t_.state.errorLineWritten = 0;
 
-    const std::size_t h = b.at(2) == 0xFF ? 3 : 2;
+    const std::size_t h = b.at(2) == kIac ? 3 : 2;  // a doubled length byte
     if (!IsGdsHeaderAt(b.data, b.length, h)) {
         links_.messages.ShowHostNotice(HostNotice::kBadFormat, kBadFormat);
         return;
@@ -132,10 +133,8 @@ void CTN5250::StepOperationCode(Block& b) {
             b.state = kReadScreen;
             break;
         case kOpCancelInvite: {
-            static constexpr std::uint8_t kAnswer[] = {0x00, 0x0A, kRecordType1, kRecordType2,
-                                                       0x00, 0x00, kVariableHeaderLength, 0x00,
-                                                       0x00, kOpCancelInvite, kIac, kEor};
-            links_.sender.Send(kAnswer, sizeof kAnswer);
+            const std::vector<std::uint8_t> answer = FramedRecord(kOpCancelInvite, nullptr, 0);
+            links_.sender.Send(answer.data(), answer.size());
             b.state = b.at(b.pos + 1);
             ++b.pos;
             break;
@@ -379,10 +378,10 @@ void CTN5250::StopWithNegativeResponse(Block& b, std::uint8_t sense) {
 }
 
 void CTN5250::SendNegativeResponse(std::uint8_t sense) {
-    const std::uint8_t record[] = {0x00, 0x0E, kRecordType1, kRecordType2, 0x00, 0x00,
-                                   kVariableHeaderLength, kFlagError, 0x00, kOpNoOperation,
-                                   0x10, 0x05, 0x01, sense, kIac, kEor};
-    links_.sender.Send(record, sizeof record);
+    const std::uint8_t data[] = {0x10, 0x05, 0x01, sense};
+    const std::vector<std::uint8_t> record =
+        FramedRecord(kOpNoOperation, data, sizeof data, kFlagError);
+    links_.sender.Send(record.data(), record.size());
 }
 
 void CTN5250::EndOfBlock(Block& b) {
