@@ -6,6 +6,7 @@
 
 #include "telnet/TelnetCodes.h"
 #include "terminal/GdsHeader.h"
+#include "terminal/PendingRead.h"
 
 namespace quenlix::ds {
 
@@ -52,11 +53,11 @@ enum Command : std::uint8_t {
     kCmdWriteErrorCode = 0x21,
     kCmdRoll = 0x23,
     kCmdClearUnit = 0x40,
-    kCmdReadInputFields = 0x42,
+    kCmdReadInputFields = kReadInputFields,
     kCmdClearFormatTable = 0x50,
-    kCmdReadMdtFields = 0x52,
-    kCmdReadScreen = 0x62,
-    kCmdReadImmediate = 0x72,
+    kCmdReadMdtFields = kReadMdtFields,
+    kCmdReadScreen = kReadScreen,
+    kCmdReadImmediate = kReadImmediate,
     kCmdWriteStructuredField = 0xF3,
 };
 

@@ -199,7 +199,7 @@ void CTN5250::StepCommand(Block& b) {
         case kCmdReadMdtFields:
             // A read has no orders to wait for: its unlock is at once.
             if (ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2))) t_.SetKeyboardLocked(false);
-            t_.state.pendingRead = code;
+            t_.state.pendingRead = ReadCommandOf(code);
             b.pos += 3;
             b.state = kAwaitCommand;
             break;
@@ -241,7 +241,7 @@ void CTN5250::StepRead(Block& b, std::uint8_t command) {
     }
     ++b.pos;
     if (b.at(b.pos) == command) {
-        t_.state.pendingRead = command;
+        t_.state.pendingRead = ReadCommandOf(command);
         if (command == kCmdReadImmediate) {
             reads_->SendReadImmediate();
         } else {
