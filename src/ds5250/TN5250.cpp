@@ -419,7 +419,7 @@ void CTN5250::PlaceCursorOnFirstInputField() {
             table.currentField = index;
             // The first data position follows the attribute position, also
             // when the attribute sits in the last column.
-            const int first = (e->row - 1) * t_.columns() + e->column;
+            const int first = t_.FirstDataPosition(*e);
             if (t_.screen.contains(first)) t_.SetCursorPosition(first);
             return;
         }
