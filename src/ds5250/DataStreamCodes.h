@@ -105,6 +105,7 @@ enum Order : std::uint8_t {
 // control word 0x80 nn names the next field in the read order.
 inline constexpr std::uint8_t kFfwPresent = 0x40;
 inline constexpr std::uint8_t kFfwBypass = 0x20;
+inline constexpr std::uint8_t kFfwModified = 0x08;  ///< the field's MDT
 inline constexpr std::uint8_t kFfwShiftEditMask = 0x07;
 inline constexpr std::uint8_t kFcwPresent = 0x80;
 inline constexpr std::uint8_t kFcwResequence = 0x80;

@@ -135,9 +135,9 @@ void HostResponses::SendAutoEnter() {
     Begin(kOpPutGet);
     PushCursor();
     record_.push_back(kAidEnter);
-    const FormatTable& table = t_.formatTable;
+    FormatTable& table = t_.formatTable;
     for (int i = 0; i < table.fieldCount(); ++i) {
-        const FieldEntry& e = *table.entry(i);
+        FieldEntry& e = *table.entry(i);
         if (!(e.mdt || e.fieldExitRequired || e.mandatoryEnter || e.fillType == 6)) continue;
         if (e.mdt) {
             if (!PushModifiedField(e)) break;
@@ -208,8 +208,12 @@ void HostResponses::SendSaveScreen() {
         record_.insert(record_.end(), {kOrderSetBufferAddress, static_cast<std::uint8_t>(e.row),
                                        static_cast<std::uint8_t>(e.column), kOrderStartOfField});
         if (e.ffw1 != 0) {
-            if (e.mdt) e.ffw1 |= 0x08;  // restored with its tag
-            record_.push_back(static_cast<std::uint8_t>(e.ffw1));
+            if (e.mdt) e.ffw1 |= kFfwModified;  // stored back, as the entry's tag
+            // The image carries the MDT as it is now, not as the host first
+            // sent it: a tag reset since then stays reset after the restore.
+            const auto ffw1 = static_cast<std::uint8_t>(e.mdt ? (e.ffw1 | kFfwModified)
+                                                              : (e.ffw1 & ~kFfwModified));
+            record_.push_back(ffw1);
             record_.push_back(static_cast<std::uint8_t>(e.ffw2));
         }
         if (e.fcw1 != 0) {

@@ -18,9 +18,9 @@ constexpr const char* kResequencingFound = "Resequencing FCW found";
 void DecodeFieldFormatWord(FieldEntry& e, std::uint8_t ffw1, std::uint8_t ffw2) {
     e.ffw1 = ffw1;
     e.ffw2 = ffw2;
-    e.bypass = (ffw1 & 0x20) ? 1 : 0;
+    e.bypass = (ffw1 & kFfwBypass) ? 1 : 0;
     e.dupEnable = (ffw1 & 0x10) ? 1 : 0;
-    e.mdt = (ffw1 & 0x08) ? 1 : 0;
+    e.mdt = (ffw1 & kFfwModified) ? 1 : 0;
     e.shiftEdit = ffw1 & 0x07;
     e.autoEnter = (ffw2 & 0x80) ? 1 : 0;
     e.fieldExitRequired = (ffw2 & 0x40) ? 1 : 0;

@@ -299,6 +299,25 @@ TEST_F(ResponsesTest, SaveScreenRestoresTheSameScreen) {
     EXPECT_EQ(Text(1, 2, 5), "TITLE");
 }
 
+TEST_F(ResponsesTest, SaveScreenKeepsTheTagsAsTheyAreNotAsTheHostFirstSentThem) {
+    // Both fields arrive with their MDT on; the host's next write resets the
+    // MDT of the non-bypass fields. Neither the save nor the restore may
+    // bring it back, or the host would read a field nobody changed.
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(4, 10)
+            .startOfField(0x48, 0x00, 0x20, 4).text("KEEP").sba(6, 10)
+            .startOfField(0x48, 0x00, 0x20, 4).text("TYPE").readMdtFields().record());
+    Run(RecordBuilder().writeToDisplay(kCc1ResetMdtNonBypass, kCc2UnlockKeyboard).record());
+    ASSERT_EQ(terminal.formatTable.entry(0)->mdt, 0);
+    terminal.formatTable.entry(1)->mdt = 1;  // the operator typed into the second
+    sender.sent.clear();
+    Run(FrameRecord(kOpSaveScreen, {0x04, 0x02}));
+    Bytes restore = sender.sent.at(0);
+    restore[9] = kOpRestoreScreen;
+    Run(restore);
+    EXPECT_EQ(terminal.formatTable.entry(0)->mdt, 0);
+    EXPECT_EQ(terminal.formatTable.entry(1)->mdt, 1);
+}
+
 TEST_F(ResponsesTest, SaveScreenBytes) {
     RecordBuilder r;
     r.clearUnit().writeToDisplay();
