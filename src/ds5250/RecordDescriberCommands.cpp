@@ -236,7 +236,8 @@ void RecordDescriber::RollDone() {
     std::string line = std::string("Roll ") + (down ? "down " : "up ") + std::to_string(shift) +
                        (shift == 1 ? " row" : " rows") + ", rows " + std::to_string(top) + " to " +
                        std::to_string(bottom);
-    if (top == 0 || top == rows || bottom == 0 || bottom == rows || top >= bottom) {
+    // The interpreter's rule: a roll may reach the last row.
+    if (top == 0 || top >= bottom || bottom > rows) {
         line += " (refused: sense " + Hex(kSenseInvalidRoll) + ", " +
                 SenseMeaning(kSenseInvalidRoll) + ")";
         Line(line);

@@ -464,6 +464,13 @@ TEST(RecordDescriberRefusals, TheTerminalsRefusalsAreNamed) {
         Describe(RecordBuilder().clearUnit().roll(0x01, 5, 5).record(), RecordSource::kHost, memory)
             .lines;
     EXPECT_EQ(roll.back(), "  Roll up 1 row, rows 5 to 5 (refused: sense 2C, invalid Roll)");
+    EXPECT_EQ(Describe(RecordBuilder().roll(0x01, 20, 24).record(), RecordSource::kHost, memory)
+                  .lines.back(),
+              "  Roll up 1 row, rows 20 to 24")
+        << "a roll may reach the last row";
+    EXPECT_EQ(Describe(RecordBuilder().roll(0x01, 3, 25).record(), RecordSource::kHost, memory)
+                  .lines.back(),
+              "  Roll up 1 row, rows 3 to 25 (refused: sense 2C, invalid Roll)");
 }
 
 TEST(RecordDescriberBadInput, CutShortAndUnknownBytesAreShown) {
