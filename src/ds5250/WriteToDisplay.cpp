@@ -174,10 +174,19 @@ void CTN5250::WriteDataRun(Block& b) {
     const std::array<std::uint8_t, 256>& etoa = *etoa_;
     std::uint8_t byte = b.at(b.pos);
     // The run's cells follow each other: the ones it changes are damaged as
-    // one span. A host that writes the screen that is already there (a
-    // refresh, a status line rewritten) has nothing repainted.
-    const ScreenCell* firstCell = nullptr;
-    const ScreenCell* lastCell = nullptr;
+    // one span, also when the run ends in a throw (a negative response that
+    // cannot be sent). A host that writes the screen that is already there
+    // (a refresh, a status line rewritten) has nothing repainted.
+    struct ChangedSpan {
+        Terminal& t;
+        const ScreenCell* first = nullptr;
+        const ScreenCell* last = nullptr;
+        ~ChangedSpan() {
+            if (!first) return;
+            const ScreenCell* base = t.screen.inUse().data();
+            t.DamageSpan(static_cast<int>(first - base), static_cast<int>(last - base) + 1);
+        }
+    } changed{t_};
     do {
         if (byte >= 0x40) {
             ScreenCell* cell = DataCell(b);
@@ -186,8 +195,8 @@ void CTN5250::WriteDataRun(Block& b) {
             if (cell->ebcdic != byte || cell->character != character) {
                 cell->ebcdic = byte;
                 cell->character = character;
-                if (!firstCell) firstCell = cell;
-                lastCell = cell;
+                if (!changed.first) changed.first = cell;
+                changed.last = cell;
             }
             ++b.writeColumn;
         } else {
@@ -197,10 +206,6 @@ void CTN5250::WriteDataRun(Block& b) {
         ++b.pos;
         byte = b.at(b.pos);
     } while (b.pos < b.length && IsPlainData(byte));
-    if (firstCell) {
-        const ScreenCell* base = t_.screen.inUse().data();
-        t_.DamageSpan(static_cast<int>(firstCell - base), static_cast<int>(lastCell - base) + 1);
-    }
 }
 
 void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {

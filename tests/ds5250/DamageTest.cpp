@@ -66,6 +66,26 @@ TEST_F(DamageTest, EveryKindOfHostBlockRecordsWhatItChanged) {
     RunCovered(RecordBuilder().clearUnit().record());
 }
 
+TEST_F(DamageTest, ARunCutShortByAnUnsendableNegativeResponseKeepsItsDamage) {
+    // Text that runs off the screen's end: the run writes the last row, then
+    // the negative response for the write beyond the screen cannot be sent.
+    class FailingSender : public RecordSender {
+    public:
+        void Send(const std::uint8_t*, std::size_t) override { throw std::runtime_error("lost"); }
+    } failing;
+    InterpreterLinks failingLinks{terminal, tables, settings, failing, messages};
+    CTN5250 interpreter(failingLinks);
+    interpreter.SetTracePath("");
+    const Bytes block =
+        RecordBuilder().writeToDisplay().sba(24, 75).text("OVERFLOWING").record();
+    const VisibleScreen before = Visible(terminal);
+    terminal.TakeDamage();
+    EXPECT_THROW(interpreter.ProcessBlock(block.data(), block.size()), std::runtime_error);
+    ASSERT_NE(terminal.screen.at(23 * 80 + 74).ebcdic, before.cells[23 * 80 + 74].ebcdic);
+    const std::string missed = MissedDamage(before, terminal, terminal.TakeDamage());
+    EXPECT_TRUE(missed.empty()) << missed;
+}
+
 TEST_F(DamageTest, TheRecordedSignOnRecordsWhatItChanged) {
     const auto path = std::filesystem::path(QUENLIX_SOURCE_DIR) / ".." / "shared" / "refdata" /
                       "signon-recording" / "testsys-login-h2c-04-rec.bin";
