@@ -227,7 +227,11 @@ std::string MessageLineText(const Terminal& t, int errorRow) {
 }
 
 std::string TitleText(const Terminal& t) {
-    const std::string readable = ReadableText(t);
+    // What the operator types is never the title, whichever row its field is on.
+    std::string readable = ReadableText(t);
+    for (int pos = 0; pos < t.cellCount(); ++pos) {
+        if (InField(t, pos)) readable[static_cast<std::size_t>(pos)] = kBlank;
+    }
     for (int r = 0; r < t.rows(); ++r) {
         std::string line = Spoken(RowOf(t, readable, r));
         if (!line.empty()) return line;

@@ -103,7 +103,8 @@ int MessageRow(const Terminal& t, int errorRow);
 /// characters (Spoken applied).
 std::string CurrentLineText(const Terminal& t);
 std::string MessageLineText(const Terminal& t, int errorRow);
-/// The first row with text on it: the screen's title.
+/// The first row with protected text on it (input fields' data left out):
+/// the screen's title.
 std::string TitleText(const Terminal& t);
 /// "Label, kind, value" of a field; "No input field here" style texts are
 /// the caller's.

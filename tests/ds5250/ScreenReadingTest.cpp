@@ -65,6 +65,12 @@ TEST_F(ScreenReadingTest, RecordedSignOnAndMenu) {
     ExpectFields({{20, 7, "Selection or command", "", ""}});
     EXPECT_EQ(TitleText(terminal), "MAIN IBM i Main Menu");
     EXPECT_EQ(FieldAtCursor(terminal), 0);
+
+    // A field over the menu's name: what is typed there is not the title.
+    RecordBuilder top;
+    top.writeToDisplay().sba(1, 1).startOfField(0x40, 0x00, 0x20, 5).text("typed");
+    Run(top.record());
+    EXPECT_EQ(TitleText(terminal), "IBM i Main Menu");
 }
 
 TEST_F(ScreenReadingTest, DataEntryLabelsAndKinds) {
