@@ -435,6 +435,7 @@ QAccessibleInterface* TerminalAccessibility::FocusedField() {
 void TerminalAccessibility::Announce(const QString& text) {
     if (text.isEmpty()) return;
     announcement_ = text;
+    if (!Listening()) return;
     QAccessibleInterface* announcer = Child(fieldCount() + 1);
     Post(announcer, QAccessible::NameChanged);
     Post(announcer, QAccessible::ObjectShow);

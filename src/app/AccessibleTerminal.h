@@ -53,6 +53,8 @@ public:
     void FrameTaken(const ScreenDamage& damage);
     /// The view got the keyboard focus: the field under the cursor has it.
     void FocusGained();
+    /// Says a text through the announcer (the reading commands).
+    void Say(const QString& text) { Announce(text); }
 
     CTelnetView& view() const { return view_; }
     /// The session's terminal, or nullptr before the view has a session.

@@ -6,9 +6,13 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QListWidget>
+#include <QStatusBar>
 #include <QTest>
 
 #include "app/CTelnetApp.h"
+#include "app/CommandIds.h"
+#include "app/ReadingCommands.h"
 #include "ds5250/RecordBuilder.h"
 #include "support/SampleScreens.h"
 
@@ -218,6 +222,52 @@ TEST_F(AccessibilityTest, HostErrorsAndTheKeyboardLockAreHeard) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].name, "Main Menu");
     EXPECT_EQ(Screen()->childCount(), 2);
+}
+
+TEST_F(AccessibilityTest, ReadingCommandsSayWhereTheOperatorIs) {
+    Host(samples::SignOnScreen());
+    QTest::keyClicks(view(), "AB");
+    Frame();
+    // What was said: the announcer's last showing, and the status bar.
+    auto said = [this](int command) {
+        heard.clear();
+        EXPECT_TRUE(app_.frame().Execute(command));
+        const auto shown = Events(QAccessible::ObjectShow);
+        EXPECT_EQ(shown.size(), 1u);
+        EXPECT_EQ(app_.frame().statusBar()->currentMessage(), shown.empty() ? "" : shown[0].name);
+        return shown.empty() ? QString() : shown[0].name;
+    };
+    EXPECT_EQ(said(kCmdReadField), "User, capitals, AB");
+    const QString line = said(kCmdReadLine);
+    EXPECT_TRUE(line.startsWith("User . . .") && line.endsWith(" . AB")) << line.toStdString();
+    EXPECT_EQ(said(kCmdReadMessageLine), "(C) QUENLIX DEMO");
+    EXPECT_EQ(said(kCmdReadStatus), "Row 6 Column 55");
+    terminal().SetCursorCell(2, 5);
+    EXPECT_EQ(said(kCmdReadField), "Not in an input field");
+    EXPECT_EQ(said(kCmdReadLine), "Blank line");
+    // The accelerator is the window's: the host never sees the key.
+    heard.clear();
+    QTest::keyClick(view(), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(Events(QAccessible::ObjectShow).size(), 1u);
+    EXPECT_EQ(Events(QAccessible::ObjectShow)[0].name, "(C) QUENLIX DEMO");
+}
+
+TEST_F(AccessibilityTest, FieldListMovesTheCursorToTheChosenField) {
+    Host(samples::SignOnScreen());
+    ASSERT_TRUE(app_.frame().Execute(kCmdListFields));
+    auto* dialog = app_.frame().findChild<FieldListDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(dialog->list()->count(), 5);
+    EXPECT_EQ(dialog->list()->currentRow(), 0);  // the field under the cursor
+    EXPECT_EQ(dialog->list()->item(1)->text(), "Password, password, row 7 column 53");
+    dialog->list()->setCurrentRow(3);
+    dialog->accept();
+    EXPECT_EQ(terminal().CursorRow(), 8);
+    EXPECT_EQ(terminal().CursorColumn(), 52);
+    Frame();
+    const auto focus = Events(QAccessible::Focus);
+    ASSERT_FALSE(focus.empty());
+    EXPECT_EQ(focus.back().name, "Menu");
 }
 
 }  // namespace
