@@ -443,8 +443,14 @@ void TerminalAccessibility::Announce(const QString& text) {
 
 void TerminalAccessibility::FocusGained() {
     if (!Listening()) return;
-    // The view's own focus event went first: the field under the cursor has it.
-    if (QAccessibleInterface* field = FocusedField()) Post(field, QAccessible::Focus);
+    // The toolkit raises the view's own focus event after the view's focus-in
+    // handler: the field under the cursor takes the focus once that is done.
+    QMetaObject::invokeMethod(
+        &view_,
+        [this] {
+            if (QAccessibleInterface* field = FocusedField()) Post(field, QAccessible::Focus);
+        },
+        Qt::QueuedConnection);
 }
 
 void TerminalAccessibility::FrameTaken(const ScreenDamage& damage) {

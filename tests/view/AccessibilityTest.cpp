@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
 
@@ -169,6 +170,18 @@ TEST_F(AccessibilityTest, FocusFollowsTheCursorAndTypingIsNoNewScreen) {
     QAccessibleInterface* program = Screen()->child(2);
     EXPECT_EQ(program->text(QAccessible::Value), "QCMD");
     EXPECT_EQ(program->textInterface()->cursorPosition(), 4);
+
+    // Back in the window from elsewhere: the field under the cursor has the focus.
+    app_.frame().menuBar()->setFocus();
+    Frame();
+    EXPECT_FALSE(program->state().focused);
+    heard.clear();
+    view()->setFocus();
+    Frame();
+    focus = Events(QAccessible::Focus);
+    ASSERT_EQ(focus.size(), 1u);
+    EXPECT_EQ(focus[0].name, "Program/procedure");
+    EXPECT_TRUE(program->state().focused);
 }
 
 TEST_F(AccessibilityTest, PasswordCharactersNeverLeave) {
