@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "terminal/FormatTable.h"
+#include "terminal/PendingRead.h"
 #include "terminal/PresentationSpace.h"
 
 namespace quenlix {
@@ -81,7 +82,7 @@ public:
     /// The Start of Header's first field for reads (0: table order).
     int resequenceField = 0;
     /// The host's last Read Input Fields or Read MDT Fields (0 after a clear).
-    std::uint8_t pendingRead = 0;
+    PendingRead pendingRead = kNoPendingRead;
     /// The row Write Error Code writes to.
     int errorRow = 0;
 

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "net/TelnetCodes.h"
+#include "telnet/TelnetCodes.h"
 #include "terminal/GdsHeader.h"
 #include "terminal/StringTable.h"
 

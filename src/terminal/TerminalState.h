@@ -10,6 +10,7 @@
 #include "terminal/ColorTable.h"
 #include "terminal/FormatTable.h"
 #include "terminal/PresentationSpace.h"
+#include "terminal/PendingRead.h"
 #include "terminal/ScreenDamage.h"
 
 namespace quenlix {
@@ -34,15 +35,6 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
-/// Pending read commands the host may leave outstanding.
-enum PendingRead : std::uint8_t {
-    kNoPendingRead = 0x00,
-    kReadInputFields = 0x42,
-    kReadMdtFields = 0x52,
-    kReadScreen = 0x62,
-    kReadImmediate = 0x72,
-};
-
 /// The terminal's scalars with their start values. Geometry (`columns`,
 /// `rows`, `cellCount`) lives in the PresentationSpace, which keeps it
 /// consistent with the allocation.
@@ -61,7 +53,7 @@ struct TerminalState {
     int CursorForm = 0;  ///< 0 solid block, 1 underscore, 2 vertical bar
     int operatorModified = 0;
     int insertMode = 0;  ///< the operator's insert mode; the host turns it off
-    std::uint8_t pendingRead = kNoPendingRead;
+    PendingRead pendingRead = kNoPendingRead;
     std::uint8_t errorLineWritten = 0;  ///< 0x21 after a Write Error Code
     std::string computerName;           ///< at most 15 characters
     /// Why the last session ended when the host ended it ("Disconnected by
