@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include "app/AccessibleText.h"
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
 #include "app/ReadingCommands.h"
@@ -96,6 +97,37 @@ protected:
     SilentTransport transport_;
     CTelnetApp app_;
 };
+
+TEST(AccessibleText, PiecesByCharacterWordAndLine) {
+    const QString text = QStringLiteral("ab  cd\nef\n\ngh");
+    struct Row {
+        int offset;
+        QAccessible::TextBoundaryType boundary;
+        int start, end;              // the piece at the offset
+        int beforeStart, afterStart;  // the starts of the pieces around it, -1 none
+    };
+    const Row rows[] = {
+        {0, QAccessible::CharBoundary, 0, 1, -1, 1},
+        {13, QAccessible::CharBoundary, -1, -1, -1, -1},  // the end holds no character
+        {3, QAccessible::WordBoundary, 0, 4, -1, 4},      // in the blanks after "ab"
+        {5, QAccessible::WordBoundary, 4, 7, 0, 7},       // "cd" with its line end
+        {8, QAccessible::LineBoundary, 7, 10, 0, 10},
+        {10, QAccessible::LineBoundary, 10, 11, 7, 11},   // the empty line
+        {13, QAccessible::LineBoundary, 11, 13, 10, -1},  // the end names the last line
+        {6, QAccessible::NoBoundary, 0, 13, -1, -1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.offset);
+        const TextPiece at = PieceAt(text, r.offset, r.boundary);
+        EXPECT_EQ(at.start, r.start);
+        EXPECT_EQ(at.end, r.end);
+        EXPECT_EQ(PieceBefore(text, r.offset, r.boundary).start, r.beforeStart);
+        EXPECT_EQ(PieceAfter(text, r.offset, r.boundary).start, r.afterStart);
+    }
+    EXPECT_EQ(PieceAt(text, -1, QAccessible::LineBoundary).start, -1);
+    EXPECT_EQ(PieceAt(text, 14, QAccessible::LineBoundary).start, -1);
+    EXPECT_EQ(PieceAt(QString(), 0, QAccessible::WordBoundary).start, -1);
+}
 
 TEST_F(AccessibilityTest, SignOnScreenIsTextFieldsAndAStatusBar) {
     Host(samples::SignOnScreen());
