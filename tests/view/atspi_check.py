@@ -163,4 +163,16 @@ if not wait_for("the next screen's title", 15, title_heard):
     finish(1, "FAIL: no announcement of the next screen; heard %r, name %r" %
            (heard, terminal.name))
 log("announced: " + " | ".join(heard))
+
+
+def menu_ready():
+    kids = [terminal.getChildAtIndex(i) for i in range(terminal.childCount)]
+    bar = [c for c in kids if c.getRole() == pyatspi.ROLE_STATUS_BAR]
+    named = [c.name for c in kids if c.getRole() == pyatspi.ROLE_TEXT]
+    # The host has unlocked the keyboard and the command line is there.
+    return bar and "X-System" not in bar[0].name and "Selection or command" in named
+
+
+if not wait_for("the menu's command line with the keyboard unlocked", 10, menu_ready):
+    finish(1, "FAIL: the menu's field or the unlocked keyboard is not in the tree")
 finish(0, "PASS: sign-on read and next screen announced")
