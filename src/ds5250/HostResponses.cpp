@@ -11,8 +11,8 @@ namespace quenlix {
 
 using namespace ds;
 
-HostResponses::HostResponses(const InterpreterLinks& links, const CTN5250& interpreter)
-    : links_(links), t_(links.terminal), interpreter_(interpreter) {
+HostResponses::HostResponses(const InterpreterLinks& links)
+    : links_(links), t_(links.terminal) {
     record_.reserve(4000);
     framed_.reserve(4100);
 }
@@ -92,7 +92,7 @@ std::vector<int> HostResponses::ReadOrder() const {
     std::vector<int> order;
     const FormatTable& table = t_.formatTable;
     const int count = table.fieldCount();
-    const int resequence = interpreter_.resequenceField();
+    const int resequence = t_.state.hostFormat.resequenceField;
     std::bitset<FormatTable::kCapacity> visited;
     int i = resequence - 1 < 0 ? 0 : resequence - 1;
     while (i >= 0 && i < count && !visited[static_cast<std::size_t>(i)]) {

@@ -298,10 +298,10 @@ void CTN5250::ClearUnit(Block& b, bool alternate) {
     }
     t_.formatTable.ClearFormatTable();
     t_.state.operatorModified = 0;
-    icRow_ = 1;
-    icColumn_ = 1;
-    errorRow_ = 24;
-    resequenceField_ = 0;
+    t_.state.hostFormat.insertCursorRow = 1;
+    t_.state.hostFormat.insertCursorColumn = 1;
+    t_.state.hostFormat.errorRow = 24;
+    t_.state.hostFormat.resequenceField = 0;
     b.cursorGiven = false;
     t_.screen.at(0).ebcdic = 0x20;
     b.pos += alternate ? 2 : 1;
@@ -312,10 +312,10 @@ void CTN5250::ClearFormatTableCommand(Block& b) {
     t_.state.operatorModified = 0;
     t_.state.pendingRead = kNoPendingRead;
     t_.SetInsertMode(false);
-    errorRow_ = t_.rows();
-    resequenceField_ = 0;
-    icRow_ = 1;
-    icColumn_ = 1;
+    t_.state.hostFormat.errorRow = t_.rows();
+    t_.state.hostFormat.resequenceField = 0;
+    t_.state.hostFormat.insertCursorRow = 1;
+    t_.state.hostFormat.insertCursorColumn = 1;
     b.cursorGiven = false;
     t_.screen.ClearFieldMarks();
     t_.formatTable.ClearFormatTable();
@@ -327,12 +327,12 @@ void CTN5250::WriteErrorCode(Block& b) {
     b.changed = true;
     t_.state.errorLineWritten = kCmdWriteErrorCode;
     if (b.at(b.pos + 1) == kOrderInsertCursor) {
-        icRow_ = b.at(b.pos + 2);
-        icColumn_ = b.at(b.pos + 3);
+        t_.state.hostFormat.insertCursorRow = b.at(b.pos + 2);
+        t_.state.hostFormat.insertCursorColumn = b.at(b.pos + 3);
         b.cursorGiven = true;
         b.pos += 3;
     }
-    b.writeRow = errorRow_ >= 1 && errorRow_ <= t_.rows() ? errorRow_ : t_.rows();
+    b.writeRow = t_.state.hostFormat.errorRow >= 1 && t_.state.hostFormat.errorRow <= t_.rows() ? t_.state.hostFormat.errorRow : t_.rows();
     b.writeColumn = 1;
     ++b.pos;
     b.state = kDisplayData;
@@ -394,8 +394,8 @@ void CTN5250::EndOfBlock(Block& b) {
     if (b.cursorGiven) {
         // An address outside the screen is held to its edge, so the cursor
         // always names a real cell.
-        const int row = std::clamp(icRow_, 1, t_.rows());
-        const int column = std::clamp(icColumn_, 1, t_.columns());
+        const int row = std::clamp(t_.state.hostFormat.insertCursorRow, 1, t_.rows());
+        const int column = std::clamp(t_.state.hostFormat.insertCursorColumn, 1, t_.columns());
         t_.SetCursorCell(row - 1, column - 1);
     } else if (t_.formatTable.fieldCount() == 0) {
         t_.SetCursorPixels(0, 0);

@@ -35,6 +35,16 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+/// What the host's Start of Header and Insert Cursor orders left in force.
+/// The interpreter writes it; the answers to the host's reads and the
+/// keyboard read it from the model.
+struct HostFormatState {
+    int resequenceField = 0;    ///< where reads start: 0 table order, n from format table entry n-1
+    int errorRow = 0;           ///< 1-based row for Write Error Code; 0 or off the screen: the last row
+    int insertCursorRow = 1;    ///< the last Insert Cursor address, 1-based, as the host sent it
+    int insertCursorColumn = 1;
+};
+
 /// The terminal's scalars with their start values. Geometry (`columns`,
 /// `rows`, `cellCount`) lives in the PresentationSpace, which keeps it
 /// consistent with the allocation.
@@ -54,6 +64,7 @@ struct TerminalState {
     int operatorModified = 0;
     int insertMode = 0;  ///< the operator's insert mode; the host turns it off
     PendingRead pendingRead = kNoPendingRead;
+    HostFormatState hostFormat;
     std::uint8_t errorLineWritten = 0;  ///< 0x21 after a Write Error Code
     std::string computerName;           ///< at most 15 characters
     /// Why the last session ended when the host ended it ("Disconnected by
