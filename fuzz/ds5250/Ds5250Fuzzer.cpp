@@ -27,7 +27,7 @@ using namespace quenlix;
 namespace {
 
 /// Reads the screen as the accessibility layer does; traps on password data.
-void ReadAloud(const Terminal& t, int errorRow) {
+void ReadAloud(const Terminal& t) {
     const std::string readable = ReadableText(t);
     if (readable.size() != static_cast<std::size_t>(t.cellCount())) __builtin_trap();
     for (const FieldReading& f : FieldList(t)) {
@@ -39,7 +39,7 @@ void ReadAloud(const Terminal& t, int errorRow) {
     }
     (void)TitleText(t);
     (void)CurrentLineText(t);
-    (void)MessageLineText(t, errorRow);
+    (void)MessageLineText(t);
     (void)StatusText(t);
 }
 
@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!testing::MissedDamage(before, s.terminal, s.terminal.TakeDamage()).empty()) {
             __builtin_trap();
         }
-        ReadAloud(s.terminal, interpreter.errorRow());
+        ReadAloud(s.terminal);
     }
     if (interpreter.privateCopyCount() > 3) __builtin_trap();  // one a nesting level
 

@@ -529,13 +529,13 @@ void TerminalAccessibility::FrameTaken(const ScreenDamage& damage) {
     }
 
     // A new screen says its title; an error the host writes says itself.
-    const int messageRow = MessageRow(*t, view_.session()->interpreter().errorRow()) - 1;
+    const int messageRow = MessageRow(*t) - 1;
     const bool messageWritten =
         t->state.errorLineWritten != 0 && (damage.all() || !damage.row(messageRow).empty());
     QString announcement;
     if (newScreen) announcement = FromPc(title);
     if (messageWritten) {
-        const QString message = FromPc(MessageLineText(*t, messageRow + 1));
+        const QString message = FromPc(MessageLineText(*t));
         if (!message.isEmpty() && message != announcement) {
             announcement += announcement.isEmpty() ? message : QStringLiteral(". ") + message;
         }

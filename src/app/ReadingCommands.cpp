@@ -46,8 +46,7 @@ void RegisterReadingCommands(CMainFrame& frame, TerminalSession& session) {
                   }});
     f->SetHandler(kCmdReadField, {[f, s] { Say(*f, ReadCurrentField(*f, s->terminal)); }});
     f->SetHandler(kCmdReadMessageLine, {[f, s, pc] {
-                      const int errorRow = s->interpreter().errorRow();
-                      Say(*f, OrElse(pc(MessageLineText(s->terminal, errorRow)), "No message"));
+                      Say(*f, OrElse(pc(MessageLineText(s->terminal)), "No message"));
                   }});
     f->SetHandler(kCmdReadStatus, {[f, s, pc] { Say(*f, pc(StatusText(s->terminal))); }});
     f->SetHandler(kCmdListFields, {[f, s] {

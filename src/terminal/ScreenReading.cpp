@@ -212,7 +212,8 @@ int FieldAtCursor(const Terminal& t) {
     return cell.inField && t.formatTable.entry(cell.fieldIndex) ? cell.fieldIndex : -1;
 }
 
-int MessageRow(const Terminal& t, int errorRow) {
+int MessageRow(const Terminal& t) {
+    const int errorRow = t.state.hostFormat.errorRow;
     return errorRow >= 1 && errorRow <= t.rows() ? errorRow : t.rows();
 }
 
@@ -221,9 +222,9 @@ std::string CurrentLineText(const Terminal& t) {
     return Spoken(RowOf(t, readable, t.CursorRow()));
 }
 
-std::string MessageLineText(const Terminal& t, int errorRow) {
+std::string MessageLineText(const Terminal& t) {
     const std::string readable = ReadableText(t);
-    return Spoken(RowOf(t, readable, MessageRow(t, errorRow) - 1));
+    return Spoken(RowOf(t, readable, MessageRow(t) - 1));
 }
 
 std::string TitleText(const Terminal& t) {

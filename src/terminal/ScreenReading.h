@@ -95,14 +95,14 @@ std::vector<FieldReading> FieldList(const Terminal& t);
 /// FormatTable index of the field under the cursor, or -1.
 int FieldAtCursor(const Terminal& t);
 
-/// 1-based row the host writes its messages on: `errorRow` from its Start of
-/// Header when it lies on the screen, else the last row.
-int MessageRow(const Terminal& t, int errorRow);
+/// 1-based row the host writes its messages on: the error row of its Start
+/// of Header when that lies on the screen, else the last row.
+int MessageRow(const Terminal& t);
 
 /// What the reading commands and the announcements say, spoken text in PC
 /// characters (Spoken applied).
 std::string CurrentLineText(const Terminal& t);
-std::string MessageLineText(const Terminal& t, int errorRow);
+std::string MessageLineText(const Terminal& t);
 /// The first row with protected text on it (input fields' data left out):
 /// the screen's title.
 std::string TitleText(const Terminal& t);

@@ -57,7 +57,7 @@ TEST_F(ScreenReadingTest, RecordedSignOnAndMenu) {
                   {10, 53, "Current library", "", ""}});
     EXPECT_EQ(TitleText(terminal), "Sign On");
     // The host names row 25 of a 24-row screen: its messages go to the last row.
-    EXPECT_EQ(MessageRow(terminal, interpreter.errorRow()), 24);
+    EXPECT_EQ(MessageRow(terminal), 24);
     EXPECT_EQ(CurrentLineText(terminal), "User . . . . . . . . . . . . . .");
 
     // The command line's "===>" is no label: the heading above it is.
@@ -102,7 +102,7 @@ TEST_F(ScreenReadingTest, DataEntryLabelsAndKinds) {
                   {10, 61, "", "", ""}});
     EXPECT_EQ(FieldSentence(FieldList(terminal)[3]), "Name, alphabetic only, auto-enter, capitals, SMITH");
     EXPECT_EQ(FieldSentence(FieldList(terminal)[8]), "Field, blank");
-    EXPECT_EQ(MessageRow(terminal, interpreter.errorRow()), 23);
+    EXPECT_EQ(MessageRow(terminal), 23);
 }
 
 TEST_F(ScreenReadingTest, ListColumnsLabelFieldsFromTheHeadingAbove) {
