@@ -3,6 +3,7 @@
 
 #include "support/SampleScreens.h"
 #include "support/StandaloneInterpreter.h"
+#include "terminal/ScreenReading.h"
 
 namespace quenlix {
 namespace {
@@ -36,7 +37,23 @@ void BM_Restyle27x132(benchmark::State& state) {
     }
 }
 
+/// What the accessibility layer reads at each frame while a screen reader
+/// listens: the readable text, every field with its label, the title, the
+/// indicator row.
+void BM_ReadScreenAloud27x132(benchmark::State& state) {
+    Session s;
+    const Bytes block = samples::FullScreen(27, 132, 40);
+    s.interpreter.ProcessBlock(block.data(), block.size());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ReadableText(s.terminal).size());
+        benchmark::DoNotOptimize(FieldList(s.terminal).size());
+        benchmark::DoNotOptimize(TitleText(s.terminal).size());
+        benchmark::DoNotOptimize(StatusText(s.terminal).size());
+    }
+}
+
 BENCHMARK(BM_InterpretScreen24x80);
+BENCHMARK(BM_ReadScreenAloud27x132);
 BENCHMARK(BM_InterpretScreen27x132);
 BENCHMARK(BM_Restyle27x132);
 

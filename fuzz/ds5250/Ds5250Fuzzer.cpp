@@ -9,7 +9,8 @@
 // The rest is cut after each IAC EOR into blocks that run one after another,
 // so that state carried from block to block (fields, error row, resequencing)
 // meets hostile input too. Every visible change a block makes must be in the
-// terminal's damage record.
+// terminal's damage record, and the screen as a screen reader reads it never
+// holds the data of a non-display field.
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -19,10 +20,28 @@
 #include "ds5250/HostResponses.h"
 #include "support/DamageCheck.h"
 #include "support/StandaloneInterpreter.h"
+#include "terminal/ScreenReading.h"
 
 using namespace quenlix;
 
 namespace {
+
+/// Reads the screen as the accessibility layer does; traps on password data.
+void ReadAloud(const Terminal& t) {
+    const std::string readable = ReadableText(t);
+    if (readable.size() != static_cast<std::size_t>(t.cellCount())) __builtin_trap();
+    for (const FieldReading& f : FieldList(t)) {
+        if (!f.kind.password) continue;
+        if (!f.value.empty()) __builtin_trap();
+        for (int p = f.first; p < f.first + f.length; ++p) {
+            if (readable[static_cast<std::size_t>(p)] != ' ') __builtin_trap();
+        }
+    }
+    (void)TitleText(t);
+    (void)CurrentLineText(t);
+    (void)MessageLineText(t);
+    (void)StatusText(t);
+}
 
 struct Span {
     const std::uint8_t* data;
@@ -120,6 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!testing::MissedDamage(before, s.terminal, s.terminal.TakeDamage()).empty()) {
             __builtin_trap();
         }
+        ReadAloud(s.terminal);
     }
     if (interpreter.privateCopyCount() > 3) __builtin_trap();  // one a nesting level
 

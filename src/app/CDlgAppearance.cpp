@@ -191,6 +191,7 @@ CDlgAppearance::CDlgAppearance(DialogContext& context, QWidget* parent)
     pictureNote_->setObjectName(QStringLiteral("pictureNote"));
     pictureNote_->setGeometry(Dlu(12, 163, 186, 10));
 
+    push(kHighContrast, "&High Contrast", Dlu(12, 180, 70, 14));
     QPushButton* ok = push(kOk, "OK", Dlu(90, 180, 50, 14));
     ok->setDefault(true);
     ok->setAutoDefault(true);
@@ -234,6 +235,7 @@ CDlgAppearance::CDlgAppearance(DialogContext& context, QWidget* parent)
     connect(button(kCustomize), &QPushButton::clicked, this, &CDlgAppearance::Customize);
     connect(button(kReset), &QPushButton::clicked, this, &CDlgAppearance::Reset);
     connect(button(kResetAll), &QPushButton::clicked, this, &CDlgAppearance::ResetAll);
+    connect(button(kHighContrast), &QPushButton::clicked, this, &CDlgAppearance::HighContrast);
     connect(bitmap_, &QCheckBox::clicked, this, &CDlgAppearance::BackgroundClicked);
     connect(modeGroup_, &QButtonGroup::idClicked, this, &CDlgAppearance::BackgroundClicked);
     connect(file_, &QLineEdit::textChanged, this, [this] {
@@ -336,6 +338,11 @@ void CDlgAppearance::Reset() {
 
 void CDlgAppearance::ResetAll() {
     working_ = kDefaultColors;
+    ElementChanged();
+}
+
+void CDlgAppearance::HighContrast() {
+    working_ = kHighContrastColors;
     ElementChanged();
 }
 

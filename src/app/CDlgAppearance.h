@@ -71,6 +71,7 @@ public:
         kTiled = 1220,
         kCentered = 1221,
         kStretched = 1222,
+        kHighContrast = 1223,
         kOk = 1,
         kCancel = 2,
     };
@@ -110,6 +111,7 @@ private:
     void Customize();
     void Reset();
     void ResetAll();
+    void HighContrast();
     void BackgroundClicked();
     void FileNameChanged();
     void Browse();

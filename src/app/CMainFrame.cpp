@@ -104,6 +104,10 @@ void CMainFrame::BuildMenus() {
     Add(viewMenu, kCmdCursorBlink);
     viewMenu->addSeparator();
     Add(viewMenu, kCmdFullScreen);
+    viewMenu->addSeparator();
+    for (int id : {kCmdReadLine, kCmdReadField, kCmdReadMessageLine, kCmdReadStatus, kCmdListFields}) {
+        Add(viewMenu, id);
+    }
 
     QMenu* connection = menuBar()->addMenu(QStringLiteral("&Connection"));
     Add(connection, kCmdStart);

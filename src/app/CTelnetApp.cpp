@@ -14,6 +14,7 @@
 #include "app/FirstWindowSize.h"
 #include "app/QtQuestions.h"
 #include "app/QtSettingsStore.h"
+#include "app/ReadingCommands.h"
 #include "input/KeyCodes.h"
 #include "session/ConnectFile.h"
 #include "terminal/StringTable.h"
@@ -109,6 +110,7 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     RegisterCommands();
     RegisterSpecialKeys();
     RegisterViewCommands();
+    RegisterReadingCommands(*frame_, *session_);
     RegisterDialogCommands();
     RefreshSessionDisplay();
     frame_->UpdateCommandStates();

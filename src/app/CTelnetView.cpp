@@ -37,6 +37,7 @@ CTelnetView::CTelnetView(QWidget* parent) : QWidget(parent) {
     setMouseTracking(false);
     setMinimumSize(80, 60);
     blinkTimer_.start(kBlinkMilliseconds, this);
+    TerminalAccessibility::InstallFactory();
 }
 
 void CTelnetView::SetSession(TerminalSession* session) {
@@ -104,6 +105,7 @@ void CTelnetView::StartFrame() {
     Terminal& t = session_->terminal;
     const ScreenDamage damage = t.TakeDamage();
     if (damage.geometry()) FitScreenToWindow();
+    accessibility_.FrameTaken(damage);
     if (damage.all()) {
         update();
         return;
@@ -362,6 +364,7 @@ void CTelnetView::focusInEvent(QFocusEvent* event) {
     if (!session_) return;
     const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
     session_->input().keyboard().FocusGained(shift);
+    accessibility_.FocusGained();
     AfterInput();
 }
 

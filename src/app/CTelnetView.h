@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include "app/AccessibleTerminal.h"
 #include "app/GlyphCache.h"
 #include "app/KeyTranslator.h"
 #include "app/PaintMeasurements.h"
@@ -91,6 +92,9 @@ public:
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
+    /// What assistive technology is told about this view.
+    TerminalAccessibility& accessibility() { return accessibility_; }
+
 signals:
     void contextMenuRequested(const QPoint& globalPos);
     /// An operator key failed to reach the host (the socket's error text).
@@ -151,6 +155,8 @@ private:
     /// Wheel travel not yet turned into a key, eighths of a degree.
     int wheelTravel_ = 0;
     PaintMeasurements measurements_;  ///< QUENLIX_MEASURE, for the performance report
+    /// Last member: gone before anything it reads.
+    TerminalAccessibility accessibility_{*this};
 };
 
 }  // namespace quenlix::app

@@ -24,6 +24,12 @@ enum CommandId : int {
     kCmdRefusedKeyAlarm = 33100,  // the sound of a refused key, on or off
     kCmdTraceToFile = 33110,      // the connection's trace into a file, on or off
     kCmdReplayRecording = 33111,  // a saved trace or recording played without a host
+    // Reading the screen aloud (through the screen reader) and in the status bar.
+    kCmdReadLine = 33120,
+    kCmdReadField = 33121,
+    kCmdReadMessageLine = 33122,
+    kCmdReadStatus = 33123,
+    kCmdListFields = 33124,
     kCmdCommandBar = 32830,
     kCmdSpecialKeyBar = 32775,
     kCmdHelpBar = 32852,

@@ -29,4 +29,19 @@ inline constexpr ColorTable kDefaultColors = {
     Rgb(120, 120, 255),  // Blue
 };
 
+/// The high-contrast preset: light colours on black, the text the host
+/// writes in green shown yellow; every colour at least 7:1 against the
+/// background, and the colours still told apart from one another.
+inline constexpr ColorTable kHighContrastColors = {
+    Rgb(255, 255, 255),  // Cursor: the crosshair lines
+    Rgb(0, 0, 0),        // Background
+    Rgb(255, 255, 0),    // Green, shown yellow
+    Rgb(255, 255, 255),  // White
+    Rgb(255, 110, 110),  // Red
+    Rgb(0, 255, 255),    // Turquoise
+    Rgb(255, 220, 120),  // Yellow, paler than the green text
+    Rgb(255, 160, 255),  // Pink
+    Rgb(160, 190, 255),  // Blue
+};
+
 }  // namespace quenlix

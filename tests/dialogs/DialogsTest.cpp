@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <QFontDatabase>
 #include <QLabel>
@@ -71,6 +72,21 @@ TEST_F(DialogsTest, AppearanceAppliesEachChangeAtOnceAndCancelPutsAllBack) {
     EXPECT_EQ(BlueOf(terminal().colors[kColorRed]), 7u);
     dialog.button(CDlgAppearance::kResetAll)->click();
     EXPECT_EQ(terminal().colors, kDefaultColors);
+    // The high-contrast preset: all nine at once, each light enough on its
+    // background to read (a contrast ratio of 7:1 or more).
+    dialog.button(CDlgAppearance::kHighContrast)->click();
+    EXPECT_EQ(terminal().colors, kHighContrastColors);
+    auto luminance = [](std::uint32_t c) {
+        auto linear = [](unsigned v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(RedOf(c)) + 0.7152 * linear(GreenOf(c)) + 0.0722 * linear(BlueOf(c));
+    };
+    const double background = luminance(kHighContrastColors[kColorBackground]);
+    for (int i = kColorGreen; i <= kColorBlue; ++i) {
+        EXPECT_GE((luminance(kHighContrastColors[i]) + 0.05) / (background + 0.05), 7.0) << i;
+    }
 
     // Customize with a chosen colour, then Cancel: every colour back.
     dialog.chooseColour = [](std::uint32_t) { return std::optional<std::uint32_t>(Rgb(1, 2, 3)); };
