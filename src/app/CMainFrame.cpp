@@ -77,6 +77,8 @@ void CMainFrame::BuildMenus() {
     file->addSeparator();
     for (int id : {kCmdPrint, kCmdPrintPreview, kCmdPrinterSetup}) Add(file, id);
     file->addSeparator();
+    Add(file, kCmdReplayRecording);
+    file->addSeparator();
     recentMenu_ = file->addMenu(QStringLiteral("Recent Sess&ions"));
     for (int id = kCmdRecent1; id <= kCmdRecent4; ++id) {
         Add(recentMenu_, id)->setVisible(false);
@@ -108,6 +110,8 @@ void CMainFrame::BuildMenus() {
     Add(connection, kCmdStop);
     connection->addSeparator();
     Add(connection, kCmdProperties);
+    connection->addSeparator();
+    Add(connection, kCmdTraceToFile);
 
     QMenu* parameters = menuBar()->addMenu(QStringLiteral("&Parameters"));
     for (int id : {kCmdAppearance, kCmdFonts, kCmdAutoSession}) Add(parameters, id);

@@ -66,6 +66,7 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     commands_ = std::make_unique<SessionCommands>(*session_, *questions_, messages_,
                                                   computerName_);
     commands_->refreshDisplay = [this] { RefreshSessionDisplay(); };
+    trace_ = std::make_unique<TraceCommands>(*session_, messages_, *frame_->statusBar());
     commands_->afterConnect = [this] {
         frame_->view()->FitScreenToWindow();
         frame_->UpdateCommandStates();
@@ -317,6 +318,10 @@ void CTelnetApp::RegisterCommands() {
     f.SetHandler(kCmdStop, {[&c] { c.Stop(); }, connected});
     f.SetHandler(kCmdConnectDisconnect, {[&c] { c.ConnectDisconnect(); }});
     f.SetHandler(kCmdProperties, {[&c] { c.Properties(); }, loaded});
+    f.SetHandler(kCmdTraceToFile, {[this] { trace_->ToggleTrace(); }, {},
+                                   [this] { return trace_->tracing(); }});
+    f.SetHandler(kCmdReplayRecording,
+                 {[this] { trace_->ReplayRecording(); }, [connected] { return !connected(); }});
     f.SetHandler(kCmdExit, {[this] { frame_->close(); }});
     f.SetHandler(kCmdCopy, {[this] { session_->input().clipboard().Copy(); },
                             [this] { return session_->input().clipboard().CopyEnabled(); }});

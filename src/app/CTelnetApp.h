@@ -17,6 +17,7 @@
 #include "app/QtPlatform.h"
 #include "app/Questions.h"
 #include "app/SessionCommands.h"
+#include "app/TraceCommands.h"
 #include "connection/TerminalSession.h"
 #include "prefs/StartupRules.h"
 #include "prefs/UserSettings.h"
@@ -39,6 +40,7 @@ public:
     TerminalSession& session() { return *session_; }
     QtMessageBoxes& messages() { return messages_; }
     SessionCommands& commands() { return *commands_; }
+    TraceCommands& trace() { return *trace_; }
     SettingsStore& store() { return *store_; }
 
     /// The preferences in memory. Dialogs that change them call
@@ -139,6 +141,8 @@ private:
     std::unique_ptr<Questions> ownQuestions_;
     Questions* questions_ = nullptr;
     std::unique_ptr<SessionCommands> commands_;
+    /// Trace to file and replay; goes before the session it watches.
+    std::unique_ptr<TraceCommands> trace_;
     /// The session's timer: stalled output, and the status bar's notices.
     QTimer tick_;
     bool splashShown_ = false;

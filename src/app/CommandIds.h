@@ -22,6 +22,8 @@ enum CommandId : int {
     kCmdSelectAll = 32783,
     kCmdTrimBlankRight = 32856,
     kCmdRefusedKeyAlarm = 33100,  // the sound of a refused key, on or off
+    kCmdTraceToFile = 33110,      // the connection's trace into a file, on or off
+    kCmdReplayRecording = 33111,  // a saved trace or recording played without a host
     kCmdCommandBar = 32830,
     kCmdSpecialKeyBar = 32775,
     kCmdHelpBar = 32852,

@@ -13,52 +13,37 @@
 #include "terminal/StringTable.h"
 #include "terminal/Utf8.h"
 #include "trace/TraceFile.h"
+#include "connection/SessionTracer.h"
 #include "trace/TrafficTracer.h"
 
 namespace quenlix::cli {
 
 /// Prints the traffic while "trace on": the hex lines as they always were,
 /// masked bytes written "**", and the described lines after each.
-class CliShell::Tracer : public ConnectionMonitor {
+class CliShell::Tracer : public SessionTracer {
 public:
     Tracer(std::ostream& out, TerminalSession& session, bool maskSecrets)
-        : out_(out),
-          session_(session),
-          tracer_(ScreenMemory::Of(session.terminal, session.interpreter()), maskSecrets) {}
-    void Received(const std::uint8_t* bytes, std::size_t count) override {
-        UseSessionCodePage();
-        Print(tracer_.Received(bytes, count));
-    }
-    void Sent(const std::uint8_t* bytes, std::size_t count) override {
-        UseSessionCodePage();
-        const std::vector<std::string> lines = tracer_.Sent(bytes, count);
-        if (recordingLineHeld_) {
-            // The recording's own "sent" line, with the same bytes masked.
-            recordingLineHeld_ = false;
-            const std::size_t prefix = std::string_view(TrafficTracer::kSentPrefix).size();
-            out_ << "sent " << lines.front().substr(prefix) << '\n';
-        }
-        Print(lines);
-    }
-    void Dropped(std::size_t count) override { out_ << "trace dropped " << count << '\n'; }
+        : SessionTracer(session, [this](Direction direction, const std::vector<std::string>& lines) {
+                            Print(direction, lines);
+                        }, maskSecrets),
+          out_(out) {}
 
-    bool masking() const { return tracer_.masking(); }
     /// A recording standing in for the socket leaves its "sent" line to the
     /// trace of the same bytes, which follows at once.
     void HoldRecordingLine() { recordingLineHeld_ = true; }
 
 private:
-    void UseSessionCodePage() {
-        const int codePage = session_.activeSettings.PageCode;
-        tracer_.SetTextTables(session_.tables.EtoaFor(codePage), PcCharset::ForCodePage(codePage));
-    }
-    void Print(const std::vector<std::string>& lines) {
+    void Print(Direction direction, const std::vector<std::string>& lines) {
+        if (direction == Direction::Sent && recordingLineHeld_ && !lines.empty()) {
+            // The recording's own "sent" line, with the same bytes masked.
+            recordingLineHeld_ = false;
+            const std::size_t prefix = std::string_view(TrafficTracer::kSentPrefix).size();
+            out_ << "sent " << lines.front().substr(prefix) << '\n';
+        }
         for (const std::string& line : lines) out_ << line << '\n';
     }
 
     std::ostream& out_;
-    TerminalSession& session_;
-    TrafficTracer tracer_;
     bool recordingLineHeld_ = false;
 };
 

@@ -81,6 +81,21 @@ void DemoServer::WriteLog(int client, const std::string& line) {
     std::fflush(log_);
 }
 
+void DemoServer::WriteTraffic(const Client& c, const std::vector<std::string>& lines) {
+    const std::string_view sent = TrafficTracer::kReceivedPrefix;  // the terminal received it
+    const std::string_view received = TrafficTracer::kSentPrefix;  // the terminal sent it
+    for (const std::string& line : lines) {
+        const std::string_view text = line;
+        if (text.substr(0, sent.size()) == sent) {
+            WriteLog(c.number, "-> " + line.substr(sent.size()));
+        } else if (text.substr(0, received.size()) == received) {
+            WriteLog(c.number, "<- " + line.substr(received.size()));
+        } else {
+            WriteLog(c.number, line);
+        }
+    }
+}
+
 void DemoServer::Collect(Client& c) {
     for (const std::string& line : c.session->TakeLog()) WriteLog(c.number, line);
     for (const std::string& line : c.session->TakeReports()) {
@@ -91,6 +106,7 @@ void DemoServer::Collect(Client& c) {
         c.out.clear();
         c.sent = 0;
     }
+    if (c.tracer && !more.empty()) WriteTraffic(c, c.tracer->Received(more.data(), more.size()));
     c.out.insert(c.out.end(), more.begin(), more.end());
     if (!c.session->awaitingQueryReply()) {
         c.queryDeadline.reset();
@@ -136,6 +152,11 @@ void DemoServer::Accept() {
         config.clientNumber = c.number;
         config.tables = options_.tables;
         c.session = std::make_unique<HostSession>(config);
+        if (log_) {
+            c.tracer = std::make_unique<TrafficTracer>(ScreenMemory());
+            c.tracer->SetTextTables(options_.tables.ETOA,
+                                    PcCharset::ForCodePage(options_.tables.codePage));
+        }
         WriteLog(c.number, "connected");
         c.session->Start();
         Collect(c);
@@ -156,6 +177,7 @@ bool DemoServer::ReadFrom(Client& c) {
         Drop(c, std::strerror(errno));
         return false;
     }
+    if (c.tracer) WriteTraffic(c, c.tracer->Sent(buffer, static_cast<std::size_t>(n)));
     c.session->Receive(buffer, static_cast<std::size_t>(n));
     Collect(c);
     return true;
@@ -185,6 +207,7 @@ bool DemoServer::WriteTo(Client& c) {
 
 void DemoServer::Drop(Client& c, const char* why) {
     Collect(c);
+    if (c.tracer) WriteTraffic(c, c.tracer->Finish());
     WriteLog(c.number, std::string("disconnected: ") + why);
     close(c.fd);
     c.fd = -1;

@@ -14,13 +14,16 @@
 #include <vector>
 
 #include "demohost/HostSession.h"
+#include "trace/TrafficTracer.h"
 
 namespace quenlix::demohost {
 
 struct ServerOptions {
     std::string bindAddress = "127.0.0.1";
     std::uint16_t port = 2323;  ///< 0 picks a free port (see DemoServer::port)
-    std::string logPath;        ///< empty: no log
+    /// Empty: no log. The log holds the host's events and every piece of
+    /// traffic both ways, as hex and described, secrets masked.
+    std::string logPath;
     Scenario scenario = Scenario::kDemo;
     long burstCount = 100;
     bool once = false;          ///< stop after the first terminal has gone
@@ -69,6 +72,8 @@ private:
         std::size_t sent = 0;
         /// While the session awaits the query reply: when it stops waiting.
         std::optional<std::chrono::steady_clock::time_point> queryDeadline;
+        /// The traffic's describer, while there is a log.
+        std::unique_ptr<TrafficTracer> tracer;
     };
 
     void Accept();
@@ -81,6 +86,9 @@ private:
     /// timeout in milliseconds that wakes the loop for the next deadline.
     int ExpireQueryWaits();
     void WriteLog(int client, const std::string& line);
+    /// Writes the traffic lines of a client, "-> " for what the host sent and
+    /// "<- " for what it received in front of the hex.
+    void WriteTraffic(const Client& c, const std::vector<std::string>& lines);
     bool Stopping() const;
 
     ServerOptions options_;

@@ -84,8 +84,8 @@ void HostSession::OnRecord(const TelnetEvent& e) {
             return i < 0 ? -1 : fields_[static_cast<std::size_t>(i)].length;
         },
         config_.tables);
-    Log("<- " + DescribeInbound(r, config_.tables) +
-        (e.truncated ? " (cut at the record limit)" : ""));
+    // The record itself is in the server's traffic log, described.
+    if (e.truncated) Log("<- a record cut at the record limit");
     if (phase_ == Phase::kAwaitQueryReply) {
         OnStartupAnswer(r);
         return;

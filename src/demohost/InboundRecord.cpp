@@ -18,19 +18,6 @@ std::string Hex(std::uint8_t b) {
     std::snprintf(buf, sizeof buf, "0x%02X", b);
     return buf;
 }
-
-/// Printable form for the log: control bytes as dots, quotes escaped.
-std::string Quoted(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') out.push_back('\\');
-        out.push_back(u < 0x20 || u == 0x7F ? '.' : c);
-    }
-    out.push_back('"');
-    return out;
-}
-
 }  // namespace
 
 std::string ToText(const std::uint8_t* ebcdic, std::size_t count, const TablePair& tables) {
@@ -168,44 +155,6 @@ std::string OpcodeName(std::uint8_t opcode) {
         case kOpMessageLightOff: return "Message Light Off";
         default: return Hex(opcode);
     }
-}
-
-std::string DescribeInbound(const InboundRecord& r, const TablePair& tables) {
-    if (r.kind == InboundKind::kInvalid) return "invalid record: " + r.error;
-    std::string s = "opcode=" + OpcodeName(r.opcode);
-    if (r.flag1) s += " flags=" + Hex(r.flag1);
-    switch (r.kind) {
-        case InboundKind::kAttention:
-            return s + " Attention";
-        case InboundKind::kSystemRequest:
-            return s + " SystemRequest text=" + Quoted(r.text);
-        case InboundKind::kNegative: {
-            s += " NegativeResponse sense=";
-            for (std::uint8_t b : r.data) s += Hex(b) + " ";
-            return s;
-        }
-        case InboundKind::kReadScreen:
-            return s + " screen=" + std::to_string(r.data.size()) + " bytes";
-        case InboundKind::kSaveScreen:
-            return s + " saved=" + std::to_string(r.data.size()) + " bytes";
-        case InboundKind::kCancelInvite:
-            return s;
-        default:
-            break;
-    }
-    s += " aid=" + AidName(r.aid) + " cursor=" + std::to_string(r.cursorRow) + "," +
-         std::to_string(r.cursorColumn);
-    if (r.kind == InboundKind::kQueryReply) {
-        return s + " QueryReply " + std::to_string(r.data.size()) + " bytes";
-    }
-    if (r.kind == InboundKind::kReadImmediate && r.data.size() > 3) {
-        return s + " data=" + Quoted(ToText(r.data.data() + 3, r.data.size() - 3, tables));
-    }
-    for (const InboundField& f : r.fields) {
-        s += " field " + std::to_string(f.row) + "," + std::to_string(f.column) + "=" +
-             Quoted(f.text);
-    }
-    return s;
 }
 
 }  // namespace quenlix::demohost

@@ -76,8 +76,4 @@ inline std::string ToText(const Bytes& ebcdic, const TablePair& tables = Builtin
     return ToText(ebcdic.data(), ebcdic.size(), tables);
 }
 
-/// One log line: operation code, flags, AID, cursor and field data (a Read
-/// Immediate answer's data translated with `tables`).
-std::string DescribeInbound(const InboundRecord& r, const TablePair& tables = BuiltinTablePair());
-
 }  // namespace quenlix::demohost

@@ -23,7 +23,7 @@ void Usage(std::FILE* to) {
         "\n"
         "  --port N             TCP port (default 2323; 0 picks a free one)\n"
         "  --bind ADDR          IPv4 address to listen on (default 127.0.0.1)\n"
-        "  --log FILE           write every record both ways, decoded, to FILE\n"
+        "  --log FILE           write the host's events and all traffic, described, to FILE\n"
         "  --scenario demo|burst|burst-roundtrip\n"
         "                       demo screens (default); a burst of full screens sent\n"
         "                       at once; or one full screen a round trip, each ended\n"

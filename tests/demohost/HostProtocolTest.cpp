@@ -104,8 +104,6 @@ TEST(DemoHostRecords, DecodesEveryKindOfTerminalRecord) {
     EXPECT_EQ(r.fields[0].text, "AB");
     EXPECT_EQ(r.fields[1].row, 7);
     EXPECT_EQ(r.fields[1].text, "x");
-    EXPECT_EQ(DescribeInbound(r),
-              "opcode=Put/Get aid=Enter cursor=6,60 field 6,53=\"AB\" field 7,53=\"x\"");
 
     const struct {
         Bytes framed;
@@ -126,7 +124,7 @@ TEST(DemoHostRecords, DecodesEveryKindOfTerminalRecord) {
     };
     for (const auto& row : rows) {
         const InboundRecord d = DecodeInbound(unframe(row.framed), nullptr);
-        SCOPED_TRACE(DescribeInbound(d));
+        SCOPED_TRACE(d.error);
         EXPECT_EQ(d.kind, row.kind);
     }
     EXPECT_EQ(DecodeInbound(unframe(rows[1].framed), nullptr).text, "90");

@@ -261,9 +261,17 @@ sleep 0.3
 expect host.log "<- SB TERMINAL-TYPE IS \"IBM-3477-FC\""
 # Field data as the terminal sends it: every position, or without trailing
 # nulls and the sign position; the host reads either.
-expect_re host.log "aid=Enter cursor=6,57 field 6,53=\"DEMO *\""
-expect_re host.log "field 3,39=\"Hello World! *\""
-expect_re host.log "field 8,39=\"    4K ?\""
+expect host.log "    cursor 6,57, Enter"
+expect_re host.log "    field 6,53 \"DEMO *\""
+expect_re host.log "    field 3,39 \"Hello World! *\""
+expect_re host.log "    field 8,39 \"    4K ?\""
+# The traffic both ways, as hex and described, the screens as text; the
+# password of the automatic sign-on masked.
+expect_re host.log "^\[1\] -> 0[0-9a-f]+ffef$"
+expect_re host.log "^\[1\] <- 0[0-9a-f]+ffef$"
+expect host.log "    attr 22 \"Sign On\" attr 20"
+expect host.log "'IBMSUBSPW' 01 *** (2 bytes)"
+reject_re host.log "'pw'|IBMSUBSPW=\"pw\"|49424d53554253505701707"
 expect host.log "device INUSE is already in use: closing the connection"
 expect host.log "System Request 90: sign-off, closing the connection"
 

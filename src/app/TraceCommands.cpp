@@ -1,0 +1,147 @@
+// Trace to file and replay in the desktop program.
+#include "app/TraceCommands.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
+#include <cstring>
+
+#include "connection/TerminalSession.h"
+#include "session/FileIo.h"
+#include "terminal/MessageBoxes.h"
+#include "trace/TraceFile.h"
+
+namespace quenlix::app {
+
+namespace {
+
+/// Largest recording a replay reads: the CLI's bound.
+constexpr std::size_t kReplayLimit = std::size_t{64} << 20;
+
+std::optional<std::string> AskPath(bool save) {
+    const QString path =
+        save ? QFileDialog::getSaveFileName(nullptr, QStringLiteral("Trace to File"), QString(),
+                                            QStringLiteral("Traces (*.trace *.txt);;All files (*)"))
+             : QFileDialog::getOpenFileName(nullptr, QStringLiteral("Replay Recording"), QString(),
+                                            QStringLiteral("Traces and recordings (*)"));
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+}  // namespace
+
+TraceCommands::TraceCommands(TerminalSession& session, MessageBoxes& messages, QStatusBar& statusBar)
+    : session_(session), messages_(messages), label_(new QLabel(&statusBar)) {
+    askTracePath = [] { return AskPath(true); };
+    askReplayPath = [] { return AskPath(false); };
+    statusBar.insertPermanentWidget(0, label_);
+    label_->hide();
+}
+
+TraceCommands::~TraceCommands() { StopTrace(); }
+
+void TraceCommands::ToggleTrace() {
+    if (tracing()) {
+        StopTrace();
+        return;
+    }
+    if (const std::optional<std::string> path = askTracePath()) StartTrace(*path);
+}
+
+bool TraceCommands::StartTrace(const std::string& path) {
+    StopTrace();
+    if (const int error = file_.Open(path)) {
+        Tell("Cannot write the trace file " + path + ": " + std::strerror(error));
+        return false;
+    }
+    tracer_ = std::make_unique<SessionTracer>(
+        session_, [this](SessionTracer::Direction, const std::vector<std::string>& lines) {
+            WriteLines(lines);
+        });
+    session_.endpoint().SetMonitor(tracer_.get());
+    ShowStatus();
+    return true;
+}
+
+void TraceCommands::StopTrace() {
+    if (!tracer_) return;
+    session_.endpoint().SetMonitor(nullptr);
+    if (file_.isOpen()) tracer_->Finish();
+    tracer_.reset();
+    file_.Close();
+    ShowStatus();
+}
+
+void TraceCommands::WriteLines(const std::vector<std::string>& lines) {
+    if (!file_.isOpen()) return;
+    const int error = file_.Write(lines);
+    if (file_.isOpen()) return;
+    // The bound was reached or a write failed, and the file is closed: the
+    // tracer stops watching at once (it goes with the next start or stop).
+    session_.endpoint().SetMonitor(nullptr);
+    ShowStatus();
+    if (file_.stoppedByLimit()) {
+        Tell("The trace stopped: " + file_.path() + " reached its size limit.");
+    } else {
+        Tell("The trace stopped: cannot write " + file_.path() + ": " + std::strerror(error));
+    }
+}
+
+QString TraceCommands::statusText() const {
+    if (!tracing()) return {};
+    return QStringLiteral("Tracing on: %1").arg(QFileInfo(QString::fromStdString(file_.path())).fileName());
+}
+
+void TraceCommands::ShowStatus() {
+    label_->setText(statusText());
+    label_->setVisible(tracing());
+}
+
+void TraceCommands::ReplayRecording() {
+    if (const std::optional<std::string> path = askReplayPath()) Replay(*path);
+}
+
+bool TraceCommands::Replay(const std::string& path) {
+    Terminal& terminal = session_.terminal;
+    if (terminal.state.connected) {
+        Tell("A recording is replayed without a host: stop the session first.");
+        return false;
+    }
+    std::string bytes;
+    if (ReadSmallFile(path, bytes, kReplayLimit) != 0) {
+        Tell("Cannot read " + path);
+        return false;
+    }
+    std::vector<std::vector<std::uint8_t>> blocks;
+    if (IsTrace(bytes)) {
+        std::string error;
+        if (!ReadTrace(bytes, blocks, error)) {
+            Tell(error + " in " + path);
+            return false;
+        }
+    } else {
+        blocks.emplace_back(bytes.begin(), bytes.end());
+    }
+    if (terminal.cellCount() == 0) terminal.screen.SetGeometry(80, 24);
+    // For the length of the replay the recording is the connection: the
+    // terminal's answers are made (and traced) as on a live one.
+    Communication& endpoint = session_.endpoint();
+    endpoint.SetTransport(&discard_);
+    terminal.state.connected = 1;
+    for (const std::vector<std::uint8_t>& block : blocks) {
+        for (std::size_t at = 0; at < block.size();) {
+            const std::size_t piece = std::min<std::size_t>(block.size() - at, 32768);
+            endpoint.OnReceived(block.data() + at, piece);
+            at += piece;
+        }
+    }
+    terminal.state.connected = 0;
+    endpoint.SetTransport(nullptr);
+    session_.FlushDamage();
+    return true;
+}
+
+void TraceCommands::Tell(const std::string& text) { messages_.ShowMessage(text, MessageIcon::Exclamation); }
+
+}  // namespace quenlix::app

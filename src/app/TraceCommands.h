@@ -1,0 +1,77 @@
+// The desktop program's trace and replay: "Trace to file…" in the Connection
+// menu writes the session's traffic, described and with secrets masked, to
+// an owner-only file while its check mark is on (the status bar says so);
+// "Replay Recording…" in the File menu plays a saved trace or a raw
+// recording of host data into the session without a host, for looking at
+// a support case.
+#pragma once
+
+#include <QObject>
+#include <vector>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "connection/SessionTracer.h"
+#include "terminal/RecordSender.h"
+#include "trace/TraceFileWriter.h"
+
+class QLabel;
+class QStatusBar;
+
+namespace quenlix {
+class MessageBoxes;
+class TerminalSession;
+}
+
+namespace quenlix::app {
+
+class TraceCommands : public QObject {
+    Q_OBJECT
+public:
+    /// The session outlives this object; the label goes into `statusBar`.
+    TraceCommands(TerminalSession& session, MessageBoxes& messages, QStatusBar& statusBar);
+    ~TraceCommands() override;
+
+    /// The file dialogs (tests replace them); empty when cancelled.
+    std::function<std::optional<std::string>()> askTracePath;
+    std::function<std::optional<std::string>()> askReplayPath;
+
+    /// The menu command: asks for a file and starts, or stops a trace.
+    void ToggleTrace();
+    /// Starts a masked trace into `path`. False, after telling the operator
+    /// why, when the file cannot be written.
+    bool StartTrace(const std::string& path);
+    /// Writes what is left of unfinished records and closes the file.
+    void StopTrace();
+    bool tracing() const { return tracer_ != nullptr && file_.isOpen(); }
+    QString statusText() const;
+
+    /// The menu command: asks for a file and replays it.
+    void ReplayRecording();
+    /// Feeds the host's blocks of a trace, or the bytes of a raw recording,
+    /// to the session as if they arrived; the terminal's answers go nowhere.
+    /// Refused while connected. False, after telling the operator why, when
+    /// the file cannot be read or is a trace with a bad line.
+    bool Replay(const std::string& path);
+
+private:
+    class Discard : public RecordSender {
+    public:
+        void Send(const std::uint8_t*, std::size_t) override {}
+    };
+    void WriteLines(const std::vector<std::string>& lines);
+    void ShowStatus();
+    void Tell(const std::string& text);
+
+    TerminalSession& session_;
+    MessageBoxes& messages_;
+    QLabel* label_;
+    TraceFileWriter file_;
+    std::unique_ptr<SessionTracer> tracer_;
+    Discard discard_;
+};
+
+}  // namespace quenlix::app
