@@ -239,6 +239,11 @@ TEST_F(TlsEndpoint, EveryUnverifiedCertificateIsAskedAboutWithItsReasonAndCancel
                     "the certificate is for localhost\\x00.evil.example, not for localhost"});
     rows.push_back({"weak key", MakeIdentity(HostSpec(), &site.ca, 768), "127.0.0.1",
                     "the certificate's key is too weak (RSA, 768 bits)", 0});
+    rows.push_back({"SHA-1 signature",
+                    MakeIdentity(spec([](auto& s) { s.sha1Signature = true; }), &site.ca),
+                    "127.0.0.1",
+                    "the certificate is signed with a digest too weak to be safe (such as SHA-1)",
+                    0});
     for (Row& row : rows) {
         SCOPED_TRACE(row.what);
         shell.asked.clear();
