@@ -206,8 +206,9 @@ private:
     /// The TLS client for the session's files, before the TCP connect;
     /// nullptr with the operator's text in `error`.
     std::unique_ptr<TlsClient> PrepareTls(const std::string& host, int port, std::string& error);
-    /// Starts the handshake over the connected socket; false with the
-    /// cause in `failure` when it fails at once.
+    /// Sets the TLS session up over the connected socket; its first step
+    /// waits for the socket's first writable report. False, with the cause
+    /// in `failure`, when the session cannot be made (out of memory).
     bool BeginTls(std::string& failure);
     void StepHandshake();
     /// Verified, pinned or asked about.
