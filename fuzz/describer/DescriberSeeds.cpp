@@ -30,7 +30,7 @@ Bytes SignOnSession() {
     InterpreterLinks links{s.terminal, s.tables, s.settings, sender, s.messages};
     CTN5250 interpreter(links);
     interpreter.SetTracePath("");
-    HostResponses responses(links, interpreter);
+    HostResponses responses(links);
     interpreter.SetHostReads(&responses);
     const Bytes screen = samples::SignOnScreen();
     interpreter.ProcessBlock(screen.data(), screen.size());

@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InterpreterLinks links{s.terminal, s.tables, s.settings, sender, messages};
     CTN5250 interpreter(links);
     interpreter.SetTracePath("");
-    HostResponses responses(links, interpreter);
+    HostResponses responses(links);
     interpreter.SetHostReads(&responses);
 
     std::vector<Span> blocks = SplitBlocks(data + 1, size - 1);

@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InterpreterLinks links{terminal, tables, settings, comm, messages};
     CTN5250 ds5250(links);
     ds5250.SetTracePath("");
-    HostResponses responses(links, ds5250);
+    HostResponses responses(links);
     ds5250.SetHostReads(&responses);
     CheckingInterpreter interpreter(ds5250);
     comm.SetTransport(&transport);

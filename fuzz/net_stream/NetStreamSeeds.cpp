@@ -8,7 +8,7 @@
 
 #include "NetStreamInput.h"
 #include "ds5250/RecordBuilder.h"
-#include "net/TelnetCodes.h"
+#include "telnet/TelnetCodes.h"
 
 namespace {
 

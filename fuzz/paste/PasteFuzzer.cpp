@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InterpreterLinks links{terminal, tables, settings, sender, messages};
     CTN5250 interpreter(links);
     interpreter.SetTracePath("");
-    HostResponses responses(links, interpreter);
+    HostResponses responses(links);
     interpreter.SetHostReads(&responses);
 
     RecordBuilder r;

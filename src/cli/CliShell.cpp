@@ -330,7 +330,7 @@ void CliShell::PrintFields() {
     const Terminal& t = session_->terminal;
     for (int i = 0; i < t.formatTable.fieldCount(); ++i) {
         const FieldEntry& e = *t.formatTable.entry(i);
-        const int first = (e.row - 1) * t.columns() + e.column;
+        const int first = t.FirstDataPosition(e);
         out_ << "{\"index\":" << i << ",\"row\":" << e.row << ",\"column\":" << e.column
              << ",\"length\":" << e.length << ",\"attribute\":" << int(e.attribute)
              << ",\"mdt\":" << e.mdt << ",\"bypass\":" << e.bypass

@@ -8,7 +8,7 @@ namespace quenlix {
 SessionTracer::SessionTracer(TerminalSession& session, LineSink sink, bool maskSecrets)
     : session_(session),
       sink_(std::move(sink)),
-      tracer_(ScreenMemory::Of(session.terminal, session.interpreter()),
+      tracer_(ScreenMemory::Of(session.terminal),
               maskSecrets) {}
 
 void SessionTracer::Received(const std::uint8_t* bytes, std::size_t count) {

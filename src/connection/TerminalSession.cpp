@@ -34,7 +34,7 @@ TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& ta
       frontEnd_(frontEnd),
       links_{terminal, tables, activeSettings, endpoint_, frontEnd.messages},
       interpreter_(links_),
-      responses_(links_, interpreter_),
+      responses_(links_),
       endpoint_(CommunicationLinks{terminal, activeSettings, frontEnd.messages, *this,
                                    frontEnd.notifier}),
       input_(InputLinks{terminal, tables, activeSettings, responses_, *this,

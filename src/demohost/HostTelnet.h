@@ -9,33 +9,43 @@
 #include <string>
 #include <vector>
 
+#include "telnet/TelnetCodes.h"
+
 namespace quenlix::demohost {
 
 using Bytes = std::vector<std::uint8_t>;
 
 namespace telnet {
-inline constexpr std::uint8_t kIac = 0xFF;
-inline constexpr std::uint8_t kDont = 0xFE;
-inline constexpr std::uint8_t kDo = 0xFD;
-inline constexpr std::uint8_t kWont = 0xFC;
-inline constexpr std::uint8_t kWill = 0xFB;
-inline constexpr std::uint8_t kSb = 0xFA;
-inline constexpr std::uint8_t kSe = 0xF0;
-inline constexpr std::uint8_t kEor = 0xEF;
+// Short names for the telnet bytes the host side speaks; the values are the
+// telnet layer's own.
+using quenlix::telnet::Byte;
+using quenlix::telnet::Command;
+using quenlix::telnet::EnvironCode;
+using quenlix::telnet::Option;
+using quenlix::telnet::Subnegotiation;
 
-inline constexpr std::uint8_t kOptBinary = 0x00;
-inline constexpr std::uint8_t kOptTerminalType = 0x18;
-inline constexpr std::uint8_t kOptEndOfRecord = 0x19;
-inline constexpr std::uint8_t kOptNewEnviron = 0x27;
+inline constexpr std::uint8_t kIac = Byte(Command::IAC);
+inline constexpr std::uint8_t kDont = Byte(Command::DONT);
+inline constexpr std::uint8_t kDo = Byte(Command::DO);
+inline constexpr std::uint8_t kWont = Byte(Command::WONT);
+inline constexpr std::uint8_t kWill = Byte(Command::WILL);
+inline constexpr std::uint8_t kSb = Byte(Command::SB);
+inline constexpr std::uint8_t kSe = Byte(Command::SE);
+inline constexpr std::uint8_t kEor = Byte(Command::EOR);
+
+inline constexpr std::uint8_t kOptBinary = Byte(Option::TRANSMIT_BINARY);
+inline constexpr std::uint8_t kOptTerminalType = Byte(Option::TERMINAL_TYPE);
+inline constexpr std::uint8_t kOptEndOfRecord = Byte(Option::END_OF_RECORD);
+inline constexpr std::uint8_t kOptNewEnviron = Byte(Option::NEW_ENVIRON);
 
 // Subnegotiation codes (RFC 1091, RFC 1572).
-inline constexpr std::uint8_t kIs = 0x00;
-inline constexpr std::uint8_t kSend = 0x01;
-inline constexpr std::uint8_t kInfo = 0x02;
-inline constexpr std::uint8_t kVar = 0x00;
-inline constexpr std::uint8_t kValue = 0x01;
-inline constexpr std::uint8_t kEsc = 0x02;
-inline constexpr std::uint8_t kUserVar = 0x03;
+inline constexpr std::uint8_t kIs = Byte(Subnegotiation::IS);
+inline constexpr std::uint8_t kSend = Byte(Subnegotiation::SEND);
+inline constexpr std::uint8_t kInfo = Byte(Subnegotiation::INFO);
+inline constexpr std::uint8_t kVar = Byte(EnvironCode::VAR);
+inline constexpr std::uint8_t kValue = Byte(EnvironCode::VALUE);
+inline constexpr std::uint8_t kEsc = Byte(EnvironCode::ESC);
+inline constexpr std::uint8_t kUserVar = Byte(EnvironCode::USERVAR);
 }  // namespace telnet
 
 /// One thing the terminal said.

@@ -4,13 +4,18 @@
 
 #include <cstdint>
 
+#include "telnet/TelnetCodes.h"
+#include "terminal/GdsHeader.h"
+#include "terminal/PendingRead.h"
+
 namespace quenlix::ds {
 
 // GDS record header: length (2), record type 0x12 0xA0, reserved 0x00 0x00,
 // variable header length 0x04, flag 1, flag 2, operation code.
-inline constexpr std::uint8_t kRecordType1 = 0x12;
-inline constexpr std::uint8_t kRecordType2 = 0xA0;
-inline constexpr std::uint8_t kVariableHeaderLength = 0x04;
+// The bytes themselves are kGdsHeader's, which the endpoint also uses.
+inline constexpr std::uint8_t kRecordType1 = kGdsHeader[0];
+inline constexpr std::uint8_t kRecordType2 = kGdsHeader[1];
+inline constexpr std::uint8_t kVariableHeaderLength = kGdsHeader[4];
 inline constexpr int kHeaderLength = 10;
 
 // Flag byte 1 of records the terminal sends.
@@ -18,9 +23,9 @@ inline constexpr std::uint8_t kFlagError = 0x80;
 inline constexpr std::uint8_t kFlagAttention = 0x40;
 inline constexpr std::uint8_t kFlagSystemRequest = 0x04;
 
-// Telnet bytes that frame a record.
-inline constexpr std::uint8_t kIac = 0xFF;
-inline constexpr std::uint8_t kEor = 0xEF;
+// Telnet bytes that frame a record, as the telnet layer defines them.
+inline constexpr std::uint8_t kIac = telnet::Byte(telnet::Command::IAC);
+inline constexpr std::uint8_t kEor = telnet::Byte(telnet::Command::EOR);
 
 enum Opcode : std::uint8_t {
     kOpNoOperation = 0x00,
@@ -48,11 +53,11 @@ enum Command : std::uint8_t {
     kCmdWriteErrorCode = 0x21,
     kCmdRoll = 0x23,
     kCmdClearUnit = 0x40,
-    kCmdReadInputFields = 0x42,
+    kCmdReadInputFields = kReadInputFields,
     kCmdClearFormatTable = 0x50,
-    kCmdReadMdtFields = 0x52,
-    kCmdReadScreen = 0x62,
-    kCmdReadImmediate = 0x72,
+    kCmdReadMdtFields = kReadMdtFields,
+    kCmdReadScreen = kReadScreen,
+    kCmdReadImmediate = kReadImmediate,
     kCmdWriteStructuredField = 0xF3,
 };
 

@@ -5,20 +5,20 @@
 #include <bitset>
 
 #include "ds5250/DataStreamCodes.h"
+#include "ds5250/RecordFramer.h"
 
 namespace quenlix {
 
 using namespace ds;
 
-HostResponses::HostResponses(const InterpreterLinks& links, const CTN5250& interpreter)
-    : links_(links), t_(links.terminal), interpreter_(interpreter) {
+HostResponses::HostResponses(const InterpreterLinks& links)
+    : links_(links), t_(links.terminal) {
     record_.reserve(4000);
     framed_.reserve(4100);
 }
 
 void HostResponses::Begin(std::uint8_t opcode, std::uint8_t flag1) {
-    record_.assign({0x00, 0x00, kRecordType1, kRecordType2, 0x00, 0x00, kVariableHeaderLength,
-                    flag1, 0x00, opcode});
+    BeginRecord(record_, opcode, flag1);
 }
 
 void HostResponses::PushCursor() {
@@ -82,19 +82,7 @@ bool HostResponses::PushFieldData(const FieldEntry& e, FieldRead how) {
 }
 
 void HostResponses::Finish() {
-    const std::size_t length = record_.size();
-    record_[0] = static_cast<std::uint8_t>((length >> 8) & 0xFF);
-    record_[1] = static_cast<std::uint8_t>(length & 0xFF);
-    // Telnet binary mode: every 0xFF byte travels doubled, the low length
-    // byte as well as field and screen data, so the host's telnet layer
-    // never mistakes data for a command.
-    framed_.clear();
-    for (std::uint8_t b : record_) {
-        framed_.push_back(b);
-        if (b == kIac) framed_.push_back(kIac);
-    }
-    framed_.push_back(kIac);
-    framed_.push_back(kEor);
+    FinishRecord(record_, framed_);
     links_.sender.Send(framed_.data(), framed_.size());
 }
 
@@ -104,7 +92,7 @@ std::vector<int> HostResponses::ReadOrder() const {
     std::vector<int> order;
     const FormatTable& table = t_.formatTable;
     const int count = table.fieldCount();
-    const int resequence = interpreter_.resequenceField();
+    const int resequence = t_.state.hostFormat.resequenceField;
     std::bitset<FormatTable::kCapacity> visited;
     int i = resequence - 1 < 0 ? 0 : resequence - 1;
     while (i >= 0 && i < count && !visited[static_cast<std::size_t>(i)]) {

@@ -15,8 +15,9 @@ namespace quenlix {
 
 class HostResponses : public HostReads {
 public:
-    /// `interpreter` supplies the read order (its resequenceField).
-    HostResponses(const InterpreterLinks& links, const CTN5250& interpreter);
+    /// Every answer is built from the model in `links.terminal` alone (the
+    /// read order from its hostFormat).
+    explicit HostResponses(const InterpreterLinks& links);
 
     /// An attention key with the fields the pending read asks for. Locks the
     /// keyboard.
@@ -69,7 +70,6 @@ private:
 
     InterpreterLinks links_;
     Terminal& t_;
-    const CTN5250& interpreter_;
     std::vector<std::uint8_t> record_;  ///< grows as needed; reused
     std::vector<std::uint8_t> framed_;
 };

@@ -1,6 +1,8 @@
 // Host record construction.
 #include "ds5250/RecordBuilder.h"
 
+#include "ds5250/RecordFramer.h"
+
 namespace quenlix {
 
 using namespace ds;
@@ -112,20 +114,7 @@ RecordBuilder& RecordBuilder::raw(const Bytes& bytes) {
 Bytes RecordBuilder::record() const { return FrameRecord(opcode_, data_); }
 
 Bytes FrameRecord(std::uint8_t opcode, const Bytes& data, std::uint8_t flag1) {
-    Bytes plain;
-    PushLength(plain, kHeaderLength + static_cast<int>(data.size()));
-    plain.insert(plain.end(), {kRecordType1, kRecordType2, 0x00, 0x00, kVariableHeaderLength,
-                               flag1, 0x00, opcode});
-    plain.insert(plain.end(), data.begin(), data.end());
-    Bytes framed;
-    framed.reserve(plain.size() + 8);
-    for (std::uint8_t b : plain) {
-        framed.push_back(b);
-        if (b == kIac) framed.push_back(kIac);
-    }
-    framed.push_back(kIac);
-    framed.push_back(kEor);
-    return framed;
+    return ds::FramedRecord(opcode, data.data(), data.size(), flag1);
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {

@@ -118,7 +118,7 @@ bool RecordDescriber::FieldsStartByte(std::uint8_t byte) {
     // Fields pending, the first three bytes decide: 0x11 and the address of
     // a field mean addressed fields. Until then they are secret if they
     // would be data of a hidden field.
-    if (memory_.pendingRead != kCmdReadInputFields) {
+    if (memory_.pendingRead != kReadInputFields) {
         if (byte == kOrderSetBufferAddress) {
             operands_.assign(1, byte);
             phase_ = Phase::kFieldAddress;

@@ -139,7 +139,7 @@ void RecordDescriber::CommandCode(std::uint8_t code) {
             Line("Clear Format Table");
             if (!stopped_) {
                 screen_->ClearFields();
-                screen_->pendingRead = 0;
+                screen_->pendingRead = kNoPendingRead;
                 screen_->resequenceField = 0;
                 screen_->errorRow = screen_->rows();
             }
@@ -172,7 +172,7 @@ void RecordDescriber::CommandCode(std::uint8_t code) {
             Line(code == kCmdSaveScreen   ? "Save Screen (answered with the screen)"
                  : code == kCmdReadScreen ? "Read Screen (answered with the screen)"
                                           : "Read Immediate (answered with the fields)");
-            if (code != kCmdSaveScreen && !stopped_) screen_->pendingRead = code;
+            if (code != kCmdSaveScreen && !stopped_) screen_->pendingRead = ReadCommandOf(code);
             phase_ = Phase::kEscape;
             return;
         }
@@ -203,7 +203,7 @@ void RecordDescriber::CommandDone() {
             Line(std::string(command_ == kCmdReadInputFields ? "Read Input Fields "
                                                              : "Read MDT Fields ") +
                  WriteControl(o[0], o[1]));
-            if (!stopped_) screen_->pendingRead = command_;
+            if (!stopped_) screen_->pendingRead = ReadCommandOf(command_);
             break;
         case kCmdClearUnitAlternate:
             Line("Clear Unit Alternate " + Hex(o[0]));

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "ds5250/DataStreamCodes.h"
-#include "ds5250/TN5250.h"
 #include "terminal/TerminalState.h"
 
 namespace quenlix {
@@ -14,7 +13,7 @@ ScreenMemory::ScreenMemory(int columns, int rows)
     : columns_(std::clamp(columns, 1, PresentationSpace::kMaxColumns)),
       rows_(std::clamp(rows, 1, PresentationSpace::kMaxRows)) {}
 
-ScreenMemory ScreenMemory::Of(const Terminal& terminal, const CTN5250& interpreter) {
+ScreenMemory ScreenMemory::Of(const Terminal& terminal) {
     const bool sized = terminal.columns() > 0 && terminal.rows() > 0;
     ScreenMemory m(sized ? terminal.columns() : 80, sized ? terminal.rows() : 24);
     const FormatTable& table = terminal.formatTable;
@@ -23,8 +22,8 @@ ScreenMemory ScreenMemory::Of(const Terminal& terminal, const CTN5250& interpret
         m.fields_.Append(e);
         if (ds::IsNonDisplayAttribute(e.attribute)) m.HideField(e);
     }
-    m.resequenceField = interpreter.resequenceField();
-    m.errorRow = interpreter.errorRow();
+    m.resequenceField = terminal.state.hostFormat.resequenceField;
+    m.errorRow = terminal.state.hostFormat.errorRow;
     m.pendingRead = terminal.state.pendingRead;
     return m;
 }

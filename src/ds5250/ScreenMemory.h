@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "terminal/FormatTable.h"
+#include "terminal/PendingRead.h"
 #include "terminal/PresentationSpace.h"
 
 namespace quenlix {
 
-class CTN5250;
 struct Terminal;
 
 class ScreenMemory {
@@ -25,10 +25,10 @@ public:
     /// A blank screen of columns x rows (clamped to 1..132 x 1..27), no fields.
     explicit ScreenMemory(int columns = 80, int rows = 24);
 
-    /// Everything a terminal holds now: geometry, fields, the interpreter's
-    /// read order and error row, the pending read; the data positions of its
+    /// Everything a terminal holds now: geometry, fields, the host's read
+    /// order and error row, the pending read; the data positions of its
     /// non-display fields are secret. For a trace that starts in mid-session.
-    static ScreenMemory Of(const Terminal& terminal, const CTN5250& interpreter);
+    static ScreenMemory Of(const Terminal& terminal);
 
     int columns() const { return columns_; }
     int rows() const { return rows_; }
@@ -81,7 +81,7 @@ public:
     /// The Start of Header's first field for reads (0: table order).
     int resequenceField = 0;
     /// The host's last Read Input Fields or Read MDT Fields (0 after a clear).
-    std::uint8_t pendingRead = 0;
+    PendingRead pendingRead = kNoPendingRead;
     /// The row Write Error Code writes to.
     int errorRow = 0;
 

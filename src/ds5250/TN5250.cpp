@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "ds5250/DataStreamCodes.h"
+#include "ds5250/RecordFramer.h"
 #include "terminal/GdsHeader.h"
 #include "terminal/PrivateFiles.h"
 
@@ -52,7 +53,7 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
     b.length = copy.size();
     t_.state.errorLineWritten = 0;
 
-    const std::size_t h = b.at(2) == 0xFF ? 3 : 2;
+    const std::size_t h = b.at(2) == kIac ? 3 : 2;  // a doubled length byte
     if (!IsGdsHeaderAt(b.data, b.length, h)) {
         links_.messages.ShowHostNotice(HostNotice::kBadFormat, kBadFormat);
         return;
@@ -132,10 +133,8 @@ void CTN5250::StepOperationCode(Block& b) {
             b.state = kReadScreen;
             break;
         case kOpCancelInvite: {
-            static constexpr std::uint8_t kAnswer[] = {0x00, 0x0A, kRecordType1, kRecordType2,
-                                                       0x00, 0x00, kVariableHeaderLength, 0x00,
-                                                       0x00, kOpCancelInvite, kIac, kEor};
-            links_.sender.Send(kAnswer, sizeof kAnswer);
+            const std::vector<std::uint8_t> answer = FramedRecord(kOpCancelInvite, nullptr, 0);
+            links_.sender.Send(answer.data(), answer.size());
             b.state = b.at(b.pos + 1);
             ++b.pos;
             break;
@@ -200,7 +199,7 @@ void CTN5250::StepCommand(Block& b) {
         case kCmdReadMdtFields:
             // A read has no orders to wait for: its unlock is at once.
             if (ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2))) t_.SetKeyboardLocked(false);
-            t_.state.pendingRead = code;
+            t_.state.pendingRead = ReadCommandOf(code);
             b.pos += 3;
             b.state = kAwaitCommand;
             break;
@@ -242,7 +241,7 @@ void CTN5250::StepRead(Block& b, std::uint8_t command) {
     }
     ++b.pos;
     if (b.at(b.pos) == command) {
-        t_.state.pendingRead = command;
+        t_.state.pendingRead = ReadCommandOf(command);
         if (command == kCmdReadImmediate) {
             reads_->SendReadImmediate();
         } else {
@@ -299,10 +298,10 @@ void CTN5250::ClearUnit(Block& b, bool alternate) {
     }
     t_.formatTable.ClearFormatTable();
     t_.state.operatorModified = 0;
-    icRow_ = 1;
-    icColumn_ = 1;
-    errorRow_ = 24;
-    resequenceField_ = 0;
+    t_.state.hostFormat.insertCursorRow = 1;
+    t_.state.hostFormat.insertCursorColumn = 1;
+    t_.state.hostFormat.errorRow = 24;
+    t_.state.hostFormat.resequenceField = 0;
     b.cursorGiven = false;
     t_.screen.at(0).ebcdic = 0x20;
     b.pos += alternate ? 2 : 1;
@@ -313,10 +312,10 @@ void CTN5250::ClearFormatTableCommand(Block& b) {
     t_.state.operatorModified = 0;
     t_.state.pendingRead = kNoPendingRead;
     t_.SetInsertMode(false);
-    errorRow_ = t_.rows();
-    resequenceField_ = 0;
-    icRow_ = 1;
-    icColumn_ = 1;
+    t_.state.hostFormat.errorRow = t_.rows();
+    t_.state.hostFormat.resequenceField = 0;
+    t_.state.hostFormat.insertCursorRow = 1;
+    t_.state.hostFormat.insertCursorColumn = 1;
     b.cursorGiven = false;
     t_.screen.ClearFieldMarks();
     t_.formatTable.ClearFormatTable();
@@ -328,12 +327,12 @@ void CTN5250::WriteErrorCode(Block& b) {
     b.changed = true;
     t_.state.errorLineWritten = kCmdWriteErrorCode;
     if (b.at(b.pos + 1) == kOrderInsertCursor) {
-        icRow_ = b.at(b.pos + 2);
-        icColumn_ = b.at(b.pos + 3);
+        t_.state.hostFormat.insertCursorRow = b.at(b.pos + 2);
+        t_.state.hostFormat.insertCursorColumn = b.at(b.pos + 3);
         b.cursorGiven = true;
         b.pos += 3;
     }
-    b.writeRow = errorRow_ >= 1 && errorRow_ <= t_.rows() ? errorRow_ : t_.rows();
+    b.writeRow = t_.state.hostFormat.errorRow >= 1 && t_.state.hostFormat.errorRow <= t_.rows() ? t_.state.hostFormat.errorRow : t_.rows();
     b.writeColumn = 1;
     ++b.pos;
     b.state = kDisplayData;
@@ -379,10 +378,10 @@ void CTN5250::StopWithNegativeResponse(Block& b, std::uint8_t sense) {
 }
 
 void CTN5250::SendNegativeResponse(std::uint8_t sense) {
-    const std::uint8_t record[] = {0x00, 0x0E, kRecordType1, kRecordType2, 0x00, 0x00,
-                                   kVariableHeaderLength, kFlagError, 0x00, kOpNoOperation,
-                                   0x10, 0x05, 0x01, sense, kIac, kEor};
-    links_.sender.Send(record, sizeof record);
+    const std::uint8_t data[] = {0x10, 0x05, 0x01, sense};
+    const std::vector<std::uint8_t> record =
+        FramedRecord(kOpNoOperation, data, sizeof data, kFlagError);
+    links_.sender.Send(record.data(), record.size());
 }
 
 void CTN5250::EndOfBlock(Block& b) {
@@ -395,8 +394,8 @@ void CTN5250::EndOfBlock(Block& b) {
     if (b.cursorGiven) {
         // An address outside the screen is held to its edge, so the cursor
         // always names a real cell.
-        const int row = std::clamp(icRow_, 1, t_.rows());
-        const int column = std::clamp(icColumn_, 1, t_.columns());
+        const int row = std::clamp(t_.state.hostFormat.insertCursorRow, 1, t_.rows());
+        const int column = std::clamp(t_.state.hostFormat.insertCursorColumn, 1, t_.columns());
         t_.SetCursorCell(row - 1, column - 1);
     } else if (t_.formatTable.fieldCount() == 0) {
         t_.SetCursorPixels(0, 0);
@@ -420,7 +419,7 @@ void CTN5250::PlaceCursorOnFirstInputField() {
             table.currentField = index;
             // The first data position follows the attribute position, also
             // when the attribute sits in the last column.
-            const int first = (e->row - 1) * t_.columns() + e->column;
+            const int first = t_.FirstDataPosition(*e);
             if (t_.screen.contains(first)) t_.SetCursorPosition(first);
             return;
         }

@@ -66,11 +66,12 @@ public:
     /// Display once its orders are done); CC2 never locks it.
     bool ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2);
 
-    /// Start of Header's first field for reads: 0 table order, n from entry n-1.
-    int resequenceField() const { return resequenceField_; }
-    int errorRow() const { return errorRow_; }
-    int icRow() const { return icRow_; }
-    int icColumn() const { return icColumn_; }
+    /// What Start of Header and Insert Cursor left in force, as the model
+    /// keeps it (Terminal::state.hostFormat).
+    int resequenceField() const { return t_.state.hostFormat.resequenceField; }
+    int errorRow() const { return t_.state.hostFormat.errorRow; }
+    int icRow() const { return t_.state.hostFormat.insertCursorRow; }
+    int icColumn() const { return t_.state.hostFormat.insertCursorColumn; }
     /// Private copies held, one per nesting level reached so far.
     std::size_t privateCopyCount() const { return copies_.size(); }
 
@@ -154,10 +155,6 @@ private:
 
     const std::array<std::uint8_t, 256>* etoa_ = nullptr;
 
-    int resequenceField_ = 0;
-    int errorRow_ = 0;
-    int icRow_ = 1;
-    int icColumn_ = 1;
 
     // One private copy per nesting level, reused from block to block.
     std::deque<std::vector<std::uint8_t>> copies_;

@@ -132,8 +132,8 @@ void CTN5250::StepDisplayData(Block& b) {
             break;
         case kOrderInsertCursorAlt:
         case kOrderInsertCursor:
-            icRow_ = b.at(b.pos + 1);
-            icColumn_ = b.at(b.pos + 2);
+            t_.state.hostFormat.insertCursorRow = b.at(b.pos + 1);
+            t_.state.hostFormat.insertCursorColumn = b.at(b.pos + 2);
             b.cursorGiven = true;
             b.pos += 3;
             break;
@@ -241,18 +241,18 @@ void CTN5250::StartOfHeader(Block& b) {
     const int length = b.at(order + 1);
     std::size_t shift = 0;
     if (b.at(order + 3) == 0xFF) ++shift;
-    resequenceField_ = b.at(order + 4 + shift);
-    errorRow_ = b.at(order + 5 + shift);
+    t_.state.hostFormat.resequenceField = b.at(order + 4 + shift);
+    t_.state.hostFormat.errorRow = b.at(order + 5 + shift);
     for (std::size_t offset = 6; offset <= 8; ++offset) {
         if (b.at(order + offset + shift) == 0xFF) ++shift;
     }
     b.pos = order + static_cast<std::size_t>(length) + 2 + shift;
-    if (errorRow_ > 24 && t_.rows() == 24) errorRow_ = 24;
+    if (t_.state.hostFormat.errorRow > 24 && t_.rows() == 24) t_.state.hostFormat.errorRow = 24;
     t_.screen.ClearFieldMarks();
     t_.formatTable.ClearFormatTable();
     b.cursorGiven = false;
-    icRow_ = 1;
-    icColumn_ = 1;
+    t_.state.hostFormat.insertCursorRow = 1;
+    t_.state.hostFormat.insertCursorColumn = 1;
 }
 
 void CTN5250::RepeatToAddress(Block& b) {

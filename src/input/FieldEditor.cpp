@@ -63,7 +63,7 @@ const FieldEntry* FieldEditor::FieldAt(int pos) const {
 }
 
 int FieldEditor::FirstPosition(const FieldEntry& e) const {
-    return (e.row - 1) * t_.columns() + e.column;
+    return t_.FirstDataPosition(e);
 }
 
 int FieldEditor::LastPosition(const FieldEntry& e) const {

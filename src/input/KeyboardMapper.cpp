@@ -199,11 +199,10 @@ bool KeyboardMapper::SpecialKey(int commandId) {
 }
 
 void KeyboardMapper::DeleteFields() {
-    const int columns = t_.columns();
     for (int i = 0; i < t_.formatTable.fieldCount(); ++i) {
         const FieldEntry& e = *t_.formatTable.entry(i);
         if (e.mdt != 1 || e.bypass != 0) continue;
-        const int first = (e.row - 1) * columns + e.column;
+        const int first = t_.FirstDataPosition(e);
         for (int k = 0; k < e.length; ++k) {
             if (!t_.screen.contains(first + k)) break;
             ScreenCell& cell = t_.screen.at(first + k);

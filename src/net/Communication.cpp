@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "net/TelnetCodes.h"
 #include "net/TlsClient.h"
+#include "telnet/TelnetCodes.h"
 #include "terminal/GdsHeader.h"
 #include "terminal/StringTable.h"
 

@@ -3,7 +3,7 @@
 // too long.
 #include "net/Telnet.h"
 
-#include "net/TelnetCodes.h"
+#include "telnet/TelnetCodes.h"
 
 namespace quenlix {
 

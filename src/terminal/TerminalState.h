@@ -10,6 +10,7 @@
 #include "terminal/ColorTable.h"
 #include "terminal/FormatTable.h"
 #include "terminal/PresentationSpace.h"
+#include "terminal/PendingRead.h"
 #include "terminal/ScreenDamage.h"
 
 namespace quenlix {
@@ -34,13 +35,14 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
-/// Pending read commands the host may leave outstanding.
-enum PendingRead : std::uint8_t {
-    kNoPendingRead = 0x00,
-    kReadInputFields = 0x42,
-    kReadMdtFields = 0x52,
-    kReadScreen = 0x62,
-    kReadImmediate = 0x72,
+/// What the host's Start of Header and Insert Cursor orders left in force.
+/// The interpreter writes it; the answers to the host's reads and the
+/// keyboard read it from the model.
+struct HostFormatState {
+    int resequenceField = 0;    ///< where reads start: 0 table order, n from format table entry n-1
+    int errorRow = 0;           ///< 1-based row for Write Error Code; 0 or off the screen: the last row
+    int insertCursorRow = 1;    ///< the last Insert Cursor address, 1-based, as the host sent it
+    int insertCursorColumn = 1;
 };
 
 /// The terminal's scalars with their start values. Geometry (`columns`,
@@ -61,7 +63,8 @@ struct TerminalState {
     int CursorForm = 0;  ///< 0 solid block, 1 underscore, 2 vertical bar
     int operatorModified = 0;
     int insertMode = 0;  ///< the operator's insert mode; the host turns it off
-    std::uint8_t pendingRead = kNoPendingRead;
+    PendingRead pendingRead = kNoPendingRead;
+    HostFormatState hostFormat;
     std::uint8_t errorLineWritten = 0;  ///< 0x21 after a Write Error Code
     std::string computerName;           ///< at most 15 characters
     /// Why the last session ended when the host ended it ("Disconnected by

@@ -2,7 +2,7 @@
 // the next byte data.
 #include "trace/EnvironSecrets.h"
 
-#include "net/TelnetCodes.h"
+#include "telnet/TelnetCodes.h"
 
 namespace quenlix {
 

@@ -4,7 +4,7 @@
 #include "trace/StreamDescriber.h"
 
 #include "ds5250/TextTokens.h"
-#include "net/TelnetCodes.h"
+#include "telnet/TelnetCodes.h"
 
 namespace quenlix {
 

@@ -181,7 +181,7 @@ protected:
     RecordingMessages messages;
     InterpreterLinks links{terminal, tables, settings, sender, messages};
     CTN5250 interpreter{links};
-    HostResponses responses{links, interpreter};
+    HostResponses responses{links};
     std::unique_ptr<HostSession> host;
     std::string log;
 };

@@ -80,7 +80,7 @@ protected:
     RecordingMessages messages;
     InterpreterLinks links{terminal, tables, settings, sender, messages};
     CTN5250 interpreter{links};
-    HostResponses responses{links, interpreter};
+    HostResponses responses{links};
 };
 
 inline Bytes NegativeResponse(std::uint8_t sense) {

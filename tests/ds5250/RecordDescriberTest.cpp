@@ -383,7 +383,7 @@ TEST_F(AnswerDescriptionTest, TheSavedScreenSentBackStaysMasked) {
 
 TEST_F(AnswerDescriptionTest, ATraceStartedAfterTheScreenKnowsItsFields) {
     SignOn();
-    ScreenMemory now = ScreenMemory::Of(terminal, interpreter);
+    ScreenMemory now = ScreenMemory::Of(terminal);
     memory = now;
     responses.SendAid(kAidEnter);
     EXPECT_TRUE(Contains(SentWithoutPassword().lines, "field 7,53 *** (10 bytes)"));

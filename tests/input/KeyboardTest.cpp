@@ -282,7 +282,7 @@ class FailingSendTest : public KeyboardTest {
 protected:
     FailingSender failing;
     InterpreterLinks failingLinks{terminal, tables, settings, failing, messages};
-    HostResponses failingResponses{failingLinks, interpreter};
+    HostResponses failingResponses{failingLinks};
     InputLinks failingInputLinks{terminal, tables, settings, failingResponses, notifications,
                                  messages, inputState};
     OperatorInput failingInput{failingInputLinks, clipboard, options};

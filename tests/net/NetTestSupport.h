@@ -8,10 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "ds5250/RecordFramer.h"
 #include "net/BlockInterpreter.h"
 #include "net/SessionControl.h"
 #include "net/SocketNotifier.h"
-#include "net/TelnetCodes.h"
+#include "telnet/TelnetCodes.h"
 #include "terminal/MessageBoxes.h"
 #include "terminal/RecordSender.h"
 #include "terminal/ViewOperations.h"
@@ -61,19 +62,10 @@ inline Bytes Variable(std::uint8_t type, std::string_view name, std::string_view
     return Cat({type, name, VALUE, value});
 }
 
-/// A 5250 record: GDS header (length, record type 0x12A0, header length 4,
-/// opcode), the payload, every 0xFF doubled (the length's too), IAC EOR.
+/// A 5250 record as the data stream frames it: GDS header, the payload,
+/// every 0xFF doubled (the length's too), IAC EOR.
 inline Bytes Record(std::uint8_t opcode, const Bytes& payload) {
-    const std::size_t length = 10 + payload.size();
-    const Bytes plain =
-        Cat({static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length), 0x12, 0xA0,
-             0x00, 0x00, 0x04, 0x00, 0x00, opcode, payload});
-    Bytes out;
-    for (std::uint8_t b : plain) {
-        if (b == IAC) out.push_back(IAC);
-        out.push_back(b);
-    }
-    return Cat({out, IAC, EOR});
+    return ds::FramedRecord(opcode, payload.data(), payload.size());
 }
 
 /// Compares bytes and shows both sides as telnet words on failure.

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ds5250/RecordBuilder.h"
-#include "net/TelnetCodes.h"
+#include "telnet/TelnetCodes.h"
 
 namespace quenlix::testing {
 

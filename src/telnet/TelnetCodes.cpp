@@ -1,6 +1,6 @@
 // Names of telnet commands and options, and the one-line rendering of telnet
 // data used by traces and test failure messages.
-#include "net/TelnetCodes.h"
+#include "telnet/TelnetCodes.h"
 
 #include <cstdio>
 
