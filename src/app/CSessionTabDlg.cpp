@@ -1,7 +1,9 @@
 // The Session Properties sheet and its pages.
 #include "app/CSessionTabDlg.h"
 
+#include <QFileDialog>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -10,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/CertificateDialog.h"
 #include "terminal/Languages.h"
 #include "terminal/StringTable.h"
 
@@ -89,6 +92,12 @@ CSessionTab01::CSessionTab01(QWidget* parent)
       address(new QLineEdit(this)),
       language(new QComboBox(this)),
       screenSize(new QComboBox(this)),
+      security(new QComboBox(this)),
+      caFile(new QLineEdit(this)),
+      caBrowse(new QPushButton(QStringLiteral("Browse\u2026"), this)),
+      clientCertificate(new QLineEdit(this)),
+      clientBrowse(new QPushButton(QStringLiteral("Browse\u2026"), this)),
+      viewCertificate(new QPushButton(QStringLiteral("View certificate\u2026"), this)),
       nameLabel(RedLabel(QStringLiteral("Session Name"), this)),
       addressLabel(RedLabel(QStringLiteral("IP Address"), this)) {
     for (const Language& l : kLanguages) {
@@ -103,6 +112,30 @@ CSessionTab01::CSessionTab01(QWidget* parent)
     form->addRow(addressLabel, address);
     form->addRow(QStringLiteral("Language"), language);
     form->addRow(QStringLiteral("Screen Size"), screenSize);
+    security->addItem(QStringLiteral("None"));
+    security->addItem(QStringLiteral("TLS"));
+    form->addRow(QStringLiteral("Security"), security);
+    auto withBrowse = [this](QLineEdit* edit, QPushButton* browse) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(edit, 1);
+        row->addWidget(browse);
+        return row;
+    };
+    caFile->setPlaceholderText(QStringLiteral("PEM file of the site's certificate authority"));
+    clientCertificate->setPlaceholderText(QStringLiteral("PEM file with certificate and key"));
+    form->addRow(QStringLiteral("CA File"), withBrowse(caFile, caBrowse));
+    form->addRow(QStringLiteral("Client Certificate"), withBrowse(clientCertificate, clientBrowse));
+    form->addRow(QString(), viewCertificate);
+    viewCertificate->setEnabled(false);
+    connect(security, &QComboBox::currentIndexChanged, this, &CSessionTab01::ApplySecurity);
+    ApplySecurity();
+}
+
+void CSessionTab01::ApplySecurity() {
+    const bool tls = security->currentIndex() == 1;
+    for (QWidget* w : std::initializer_list<QWidget*>{caFile, caBrowse, clientCertificate, clientBrowse}) {
+        w->setEnabled(tls);
+    }
 }
 
 void CSessionTab01::SelectLanguage(const std::string& text) {
@@ -228,6 +261,23 @@ CSessionTabDlg::CSessionTabDlg(int captionId, const std::string& filePath,
     loaded_.DisplayNameAuto = 1;
     loaded_.Port = 23;
     loaded_.LaunchConnection = 0;
+    chooseFile = [this](const QString& title, const QString& current) {
+        return QFileDialog::getOpenFileName(this, title, current,
+                                            QStringLiteral("PEM files (*.pem *.crt *.cer);;All files (*)"));
+    };
+    auto browse = [this](QLineEdit* edit, const QString& title) {
+        const QString chosen = chooseFile(title, edit->text());
+        if (!chosen.isEmpty()) edit->setText(chosen);
+    };
+    connect(tab01_->caBrowse, &QPushButton::clicked, this,
+            [this, browse] { browse(tab01_->caFile, QStringLiteral("CA File")); });
+    connect(tab01_->clientBrowse, &QPushButton::clicked, this,
+            [this, browse] { browse(tab01_->clientCertificate, QStringLiteral("Client Certificate")); });
+    // Activated: the operator's choice, not a value loaded from the file.
+    connect(tab01_->security, &QComboBox::activated, this, [this](int index) {
+        if (index == 1) ProposeTlsPort();
+    });
+    connect(tab01_->viewCertificate, &QPushButton::clicked, this, &CSessionTabDlg::ShowCertificate);
     connect(tabs_, &QTabWidget::currentChanged, this, &CSessionTabDlg::OpenPage);
     OpenPage(kConnection);
 }
@@ -239,6 +289,9 @@ void CSessionTabDlg::Load(const SessionSettings& s) {
     tab01_->address->setText(Qs(s.IP));
     tab01_->SelectLanguage(s.Language);
     tab01_->screenSize->setCurrentIndex(s.TerminalName == "IBM-3477-FC" ? 1 : 0);
+    tab01_->security->setCurrentIndex(s.UsesTls() ? 1 : 0);
+    tab01_->caFile->setText(Qs(s.CAFile));
+    tab01_->clientCertificate->setText(Qs(s.ClientCertificate));
     tab03_->user->setText(Qs(s.UserID));
     tab03_->password->setText(Qs(s.UserPassword));
     tab03_->autoLogin->setChecked(s.AutoConnection != 0);
@@ -267,6 +320,28 @@ void CSessionTabDlg::OpenPage(int index) {
         tab03_->autoLogin->setEnabled(!tab03_->user->text().isEmpty());
     }
     UpdateOk();
+}
+
+void CSessionTabDlg::ProposeTlsPort() {
+    if (opened_[kAdvanced]) {
+        if (ParsePort(tab02_->port->text()) == kTelnetPort) {
+            tab02_->port->setText(QString::number(kTlsPort));
+        }
+    } else if (loaded_.Port == kTelnetPort) {
+        loaded_.Port = kTlsPort;
+    }
+}
+
+void CSessionTabDlg::UpdateViewCertificate() {
+    tab01_->viewCertificate->setEnabled(currentCertificate && currentCertificate().has_value());
+}
+
+void CSessionTabDlg::ShowCertificate() {
+    const std::optional<CertificateReport> report =
+        currentCertificate ? currentCertificate() : std::nullopt;
+    if (!report) return;
+    CertificateDialog dialog(*report, currentHost, this);
+    dialog.exec();
 }
 
 void CSessionTabDlg::ShowPage(Page page) { tabs_->setCurrentIndex(page); }
@@ -308,6 +383,10 @@ SessionSettings CSessionTabDlg::Values() const {
         s.TerminalName = "IBM-5292-2";
         s.TerminalCaract = "24 * 80";
     }
+    s.Security = tab01_->security->currentIndex() == 1 ? ConnectionSecurity::kTls
+                                                       : ConnectionSecurity::kNone;
+    s.CAFile = tab01_->caFile->text().toStdString();
+    s.ClientCertificate = tab01_->clientCertificate->text().toStdString();
     if (opened_[kAdvanced]) {
         s.DisplayName = tab02_->displayName->text().toStdString();
         s.DisplayNameAuto = tab02_->automatic->isChecked() ? 1 : 0;

@@ -11,15 +11,21 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "app/CEditASParam.h"
+#include "net/CertificateReport.h"
 #include "session/SessionSettings.h"
 
 namespace quenlix::app {
 
-/// Page "Connection": session name, host address, language, screen size.
+/// Page "Connection": session name, host address, language, screen size,
+/// and the connection's security: TLS, the site's CA file, the client
+/// certificate, and the current connection's certificate.
 class CSessionTab01 : public QWidget {
     Q_OBJECT
 public:
@@ -28,8 +34,16 @@ public:
     QLineEdit* address;
     QComboBox* language;    ///< the 31 languages in list order, code page as item data
     QComboBox* screenSize;  ///< 0 "24 * 80", 1 "27 * 132"
+    QComboBox* security;    ///< 0 "None", 1 "TLS"
+    QLineEdit* caFile;
+    QPushButton* caBrowse;
+    QLineEdit* clientCertificate;
+    QPushButton* clientBrowse;
+    QPushButton* viewCertificate;  ///< enabled while a TLS connection is up
     QLabel* nameLabel;
     QLabel* addressLabel;
+    /// The file fields are for TLS only.
+    void ApplySecurity();
     /// Selects the first entry that begins with `text`, ignoring case; the
     /// first entry when none does.
     void SelectLanguage(const std::string& text);
@@ -101,6 +115,21 @@ public:
     /// message box otherwise).
     std::function<void(const QString&)> onTooLong;
 
+    /// The current connection's certificate, for "View certificate…";
+    /// none (or no hook) greys the button.
+    std::function<std::optional<CertificateReport>()> currentCertificate;
+    /// Host of the current connection, named by the certificate's window.
+    QString currentHost;
+    /// Enables "View certificate…" from currentCertificate (call after
+    /// setting it).
+    void UpdateViewCertificate();
+    /// The port TLS is served on by IBM i, proposed when TLS is chosen
+    /// while the port is telnet's.
+    static constexpr int kTlsPort = 992;
+    static constexpr int kTelnetPort = 23;
+    /// Opens a file chooser for `edit` (the browse buttons; tests replace it).
+    std::function<QString(const QString& title, const QString& current)> chooseFile;
+
     /// The port number of a port text: its leading decimal digits, 0 when
     /// there are none, at most 65535 + 1 digits' worth kept in range.
     static int ParsePort(const QString& text);
@@ -110,6 +139,9 @@ public slots:
 
 private:
     void OpenPage(int index);
+    /// TLS chosen: port 23 becomes 992.
+    void ProposeTlsPort();
+    void ShowCertificate();
 
     QTabWidget* tabs_;
     QDialogButtonBox* buttons_;

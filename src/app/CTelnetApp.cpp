@@ -5,11 +5,13 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLayout>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
+#include "app/CertificateDialog.h"
 #include "app/CommandIds.h"
 #include "app/FirstWindowSize.h"
 #include "app/QtQuestions.h"
@@ -39,6 +41,9 @@ CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& com
       notifier_([this] { session_->endpoint().OnSocketEvent(); },
                 [this] { session_->endpoint().OnSocketWritable(); }) {
     Initialise(tableDirectory);
+    // The program's own pins, beside its preferences; a shell made with
+    // another store (the tests) keeps them in memory.
+    session_->pins.SetPath(CertificatePins::DefaultPath());
 }
 
 CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& computerName,
@@ -61,9 +66,17 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     session_ = std::make_unique<TerminalSession>(
         FrontEnd{view, messages_, notifier_, clipboard_}, tableDirectory, computerName_);
     if (!questions_) {
-        ownQuestions_ = std::make_unique<QtQuestions>(frame_.get(), computerName_);
-        questions_ = ownQuestions_.get();
+        auto questions = std::make_unique<QtQuestions>(frame_.get(), computerName_);
+        questions->currentCertificate = [this] { return session_->endpoint().PeerCertificate(); };
+        questions->currentHost = [this] { return session_->activeSettings.IP; };
+        questions_ = questions.get();
+        ownQuestions_ = std::move(questions);
     }
+    certificateQuestions_ = std::make_unique<QtCertificateQuestions>(frame_.get());
+    session_->endpoint().SetCertificateQuestions(certificateQuestions_.get());
+    tlsStatus_ = new QLabel(frame_->statusBar());
+    tlsStatus_->hide();
+    frame_->statusBar()->addPermanentWidget(tlsStatus_);
     commands_ = std::make_unique<SessionCommands>(*session_, *questions_, messages_,
                                                   computerName_);
     commands_->refreshDisplay = [this] { RefreshSessionDisplay(); };
@@ -118,6 +131,7 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
 
 CTelnetApp::~CTelnetApp() {
     // The session goes before the window; the window's hooks reach into it.
+    session_->endpoint().SetCertificateQuestions(nullptr);
     frame_->onCloseRequested = nullptr;
     frame_->isConnected = nullptr;
     frame_->recentLabels = nullptr;
@@ -152,6 +166,7 @@ bool CTelnetApp::SessionLoaded() const { return commands_->SessionLoaded(); }
 
 void CTelnetApp::OnTick() {
     session_->OnTimerTick();
+    UpdateTlsStatus();
     const TerminalState& s = session_->terminal.state;
     if (!s.connected && !s.connectionNotice.empty()) {
         frame_->SetIdleStatus(Qs(s.connectionNotice));
@@ -160,6 +175,17 @@ void CTelnetApp::OnTick() {
     } else {
         frame_->SetIdleStatus({});
     }
+}
+
+void CTelnetApp::UpdateTlsStatus() {
+    const std::string version = session_->endpoint().TlsVersion();
+    tlsStatus_->setVisible(!version.empty());
+    if (version.empty()) return;
+    tlsStatus_->setText(TlsStatusText(version));
+    const std::optional<CertificateReport> peer = session_->endpoint().PeerCertificate();
+    tlsStatus_->setToolTip(peer ? QStringLiteral("Encrypted with %1. Host certificate SHA-256:\n%2")
+                                      .arg(Qs(version), Qs(peer->fingerprint))
+                                : QString());
 }
 
 void CTelnetApp::RefreshSessionDisplay() {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/CMainFrame.h"
+#include "app/CertificateDialog.h"
 #include "app/QtPlatform.h"
 #include "app/Questions.h"
 #include "app/SessionCommands.h"
@@ -21,6 +22,8 @@
 #include "connection/TerminalSession.h"
 #include "prefs/StartupRules.h"
 #include "prefs/UserSettings.h"
+
+class QLabel;
 
 namespace quenlix::app {
 
@@ -39,6 +42,10 @@ public:
     CMainFrame& frame() { return *frame_; }
     TerminalSession& session() { return *session_; }
     QtMessageBoxes& messages() { return messages_; }
+    /// The certificate questions of TLS connections.
+    QtCertificateQuestions& certificateQuestions() { return *certificateQuestions_; }
+    /// The status bar's lock and TLS version, hidden on a plain connection.
+    QLabel* tlsStatus() const { return tlsStatus_; }
     SessionCommands& commands() { return *commands_; }
     TraceCommands& trace() { return *trace_; }
     SettingsStore& store() { return *store_; }
@@ -126,6 +133,8 @@ private:
     bool SessionLoaded() const;
     /// One tick of the session's timer and the status bar's idle text.
     void OnTick();
+    /// The lock and TLS version in the status bar, while a TLS session is up.
+    void UpdateTlsStatus();
 
     std::string computerName_;
     std::unique_ptr<SettingsStore> ownStore_;
@@ -141,6 +150,8 @@ private:
     std::unique_ptr<Questions> ownQuestions_;
     Questions* questions_ = nullptr;
     std::unique_ptr<SessionCommands> commands_;
+    std::unique_ptr<QtCertificateQuestions> certificateQuestions_;
+    QLabel* tlsStatus_ = nullptr;  ///< owned by the status bar
     /// Trace to file and replay; goes before the session it watches.
     std::unique_ptr<TraceCommands> trace_;
     /// The session's timer: stalled output, and the status bar's notices.

@@ -25,6 +25,20 @@ void QtSocketNotifier::Resume(int socket) {
 
 void QtSocketNotifier::Suspend() {
     if (notifier_) notifier_->setEnabled(false);
+    posted_ = false;
+}
+
+void QtSocketNotifier::PostReadable() {
+    if (posted_) return;
+    posted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!posted_) return;
+            posted_ = false;
+            onReadable_();
+        },
+        Qt::QueuedConnection);
 }
 
 void QtSocketNotifier::WatchWritable(int socket, bool on) {

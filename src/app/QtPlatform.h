@@ -34,6 +34,10 @@ public:
     void Resume(int socket) override;
     void Suspend() override;
     void WatchWritable(int socket, bool on) override;
+    /// Calls `onReadable` once from the event loop (decrypted host data
+    /// waits in the TLS session); Suspend cancels it.
+    void PostReadable() override;
+    bool readPosted() const { return posted_; }
     bool watching() const { return notifier_ && notifier_->isEnabled(); }
     bool watchingWritable() const { return writeNotifier_ && writeNotifier_->isEnabled(); }
 
@@ -42,6 +46,7 @@ private:
     std::function<void()> onWritable_;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::unique_ptr<QSocketNotifier> writeNotifier_;
+    bool posted_ = false;
 };
 
 /// A message's text for the screen. The core's texts are ASCII or UTF-8 (a

@@ -63,6 +63,9 @@ std::optional<SessionSettings> QtQuestions::EditProperties(int captionId,
                                                            const std::string& filePath) {
     CSessionTabDlg sheet(captionId, filePath, computerName_, parent_);
     if (from) sheet.Load(*from);
+    sheet.currentCertificate = currentCertificate;
+    if (currentHost) sheet.currentHost = QString::fromStdString(currentHost());
+    sheet.UpdateViewCertificate();
     if (sheet.exec() != QDialog::Accepted) return std::nullopt;
     return sheet.Values();
 }

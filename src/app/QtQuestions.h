@@ -5,7 +5,11 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+#include <optional>
+
 #include "app/Questions.h"
+#include "net/CertificateReport.h"
 
 namespace quenlix::app {
 
@@ -21,6 +25,11 @@ public:
     std::optional<std::string> AskSavePath(const std::string& proposedName) override;
     std::optional<SessionSettings> EditProperties(int captionId, const SessionSettings* from,
                                                   const std::string& filePath) override;
+
+    /// The current connection's host certificate and host, for the sheet's
+    /// "View certificate…"; none while no TLS session is up.
+    std::function<std::optional<CertificateReport>()> currentCertificate;
+    std::function<std::string()> currentHost;
 
     /// The open and save dialogs' filter, from string 525.
     static QString SessionFilter();

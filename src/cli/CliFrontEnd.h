@@ -17,16 +17,24 @@ namespace quenlix::cli {
 class PollNotifier : public SocketNotifier {
 public:
     void Resume(int socket) override { socket_ = socket; }
-    void Suspend() override { socket_ = -1; }
+    void Suspend() override {
+        socket_ = -1;
+        readPosted_ = false;
+    }
     void WatchWritable(int socket, bool on) override { writeSocket_ = on ? socket : -1; }
+    void PostReadable() override { readPosted_ = true; }
     /// The socket to poll for reading, or -1 while notifications are suspended.
     int socket() const { return socket_; }
     /// The socket to poll for writing, or -1 while no output waits.
     int writeSocket() const { return writeSocket_; }
+    /// A read was posted and not yet taken (TakePostedRead).
+    bool readPosted() const { return readPosted_ && socket_ >= 0; }
+    void TakePostedRead() { readPosted_ = false; }
 
 private:
     int socket_ = -1;
     int writeSocket_ = -1;
+    bool readPosted_ = false;
 };
 
 /// Prints every message box text as one line "message: <text>", line breaks

@@ -5,6 +5,7 @@
 
 #include <thread>
 
+#include "cli/CliTrust.h"
 #include "ds5250/DataStreamCodes.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
@@ -126,6 +127,8 @@ CliShell::CliShell(std::ostream& out, const std::string& tableDirectory,
     session_ = std::make_unique<TerminalSession>(FrontEnd{view_, messages_, notifier_, clipboard_},
                                                  tableDirectory, computerName);
     recording_ = std::make_unique<Recording>(out_);
+    trust_ = std::make_unique<CliTrust>(out_, messages_);
+    session_->endpoint().SetCertificateQuestions(trust_.get());
     // However the session ends, a recording standing in for the socket ends
     // with it.
     session_->onSessionEnded = [this] { EndReplay(); };
@@ -171,6 +174,12 @@ void CliShell::Pump(std::chrono::milliseconds timeout) {
     // tick: output that no host takes is noticed however long the wait.
     timeout = std::min(timeout, TerminalSession::kTickInterval);
     session_->OnTimerTick();
+    if (notifier_.readPosted()) {
+        // Decrypted host data waits in the TLS session: no poll needed.
+        notifier_.TakePostedRead();
+        session_->endpoint().OnSocketEvent();
+        return;
+    }
     const int readFd = notifier_.socket();
     const int writeFd = notifier_.writeSocket();
     if (readFd < 0 && writeFd < 0) {
@@ -241,6 +250,11 @@ bool CliShell::Connect() {
     }
     EndReplay();
     if (!session_->StartConnection()) return false;
+    // A TLS handshake and the judgement of the certificate go on from the
+    // socket's readiness; the endpoint's handshake time limit ends them.
+    Communication& endpoint = session_->endpoint();
+    while (endpoint.Securing()) Pump(TerminalSession::kTickInterval);
+    if (!session_->terminal.state.connected || !endpoint.IsOpen()) return false;
     out_ << "connected\n";
     return true;
 }
@@ -337,7 +351,13 @@ void CliShell::PrintStatus() {
          << ",\"inputInhibited\":" << s.inputInhibited << ",\"messageWaiting\":" << s.messageWaiting
          << ",\"connected\":" << s.connected << ",\"pendingRead\":" << int(s.pendingRead)
          << ",\"insertMode\":" << s.insertMode << ",\"sysReqMode\":" << s.sysReqMode
-         << ",\"fieldCount\":" << t.formatTable.fieldCount() << "}\n";
+         << ",\"fieldCount\":" << t.formatTable.fieldCount();
+    // TLS: the version and the host's certificate while a TLS session is up.
+    const std::string version = session_->endpoint().TlsVersion();
+    const std::optional<CertificateReport> peer = session_->endpoint().PeerCertificate();
+    out_ << ",\"tls\":" << (version.empty() ? "null" : JsonString(version))
+         << ",\"peerFingerprint\":"
+         << (version.empty() || !peer ? "null" : JsonString(peer->fingerprint)) << "}\n";
 }
 
 void CliShell::PrintSettings() {
@@ -352,7 +372,10 @@ void CliShell::PrintSettings() {
          << ",\"Auto Connection\":" << s.AutoConnection << ",\"UserID\":" << JsonString(s.UserID)
          << ",\"Menu\":" << JsonString(s.Menu) << ",\"ProgProc\":" << JsonString(s.ProgProc)
          << ",\"CurLib\":" << JsonString(s.CurLib)
-         << ",\"User Password\":" << JsonString(s.UserPassword.empty() ? "" : "***") << "}\n";
+         << ",\"User Password\":" << JsonString(s.UserPassword.empty() ? "" : "***")
+         << ",\"Security\":" << JsonString(CConnectFile::SecurityName(s.Security))
+         << ",\"CA File\":" << JsonString(s.CAFile)
+         << ",\"Client Certificate\":" << JsonString(s.ClientCertificate) << "}\n";
 }
 
 void CliShell::RegisterScreenCommands() {

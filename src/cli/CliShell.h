@@ -23,6 +23,8 @@
 
 namespace quenlix::cli {
 
+class CliTrust;
+
 class CliShell {
 public:
     CliShell(std::ostream& out, const std::string& tableDirectory,
@@ -38,6 +40,8 @@ public:
     void Pump(std::chrono::milliseconds timeout);
 
     TerminalSession& session() { return *session_; }
+    /// How TLS questions are answered (--insecure, the key's passphrase).
+    CliTrust& trust() { return *trust_; }
 
     /// Trailing blanks of each copied row are cut (the "--trim" option), by
     /// the `copy` command and the session's own Copy (`key Ctrl+C`).
@@ -85,6 +89,7 @@ private:
     class Recording;
     std::unique_ptr<Tracer> tracer_;
     std::unique_ptr<Recording> recording_;
+    std::unique_ptr<CliTrust> trust_;
 };
 
 }  // namespace quenlix::cli

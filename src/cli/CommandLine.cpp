@@ -2,6 +2,8 @@
 #include "cli/CommandLine.h"
 
 #include <cstdlib>
+
+#include "cli/CliTrust.h"
 #include <cstring>
 
 #include "session/ConnectFile.h"
@@ -29,6 +31,16 @@ const char* const kUsage =
     "  --trim on|off        trim trailing blanks of copied rows (on)\n"
     "  --trace-file PATH    where the trace of host bytes that cannot be placed\n"
     "                       goes (trameDefault.txt in the user's state folder)\n"
+    "  --tls                connect over TLS (1.2 or newer; port 992 on IBM i)\n"
+    "  --ca-file FILE       also trust the certificate authorities in FILE (PEM)\n"
+    "  --client-cert FILE   client certificate and key (PEM) for hosts that ask\n"
+    "  --client-key-passphrase-file FILE\n"
+    "                       the client key's passphrase from the file's first line\n"
+    "  --trust-fingerprint SHA256\n"
+    "                       trust a host certificate with this SHA-256 fingerprint\n"
+    "                       for this run (hex, colons optional, any case)\n"
+    "  --insecure           connect even when the certificate does not verify,\n"
+    "                       printing a warning with the reason\n"
     "  --help, --version\n";
 
 namespace {
@@ -49,7 +61,9 @@ bool IsValueOption(std::string_view arg) {
     static constexpr std::string_view kWithValue[] = {
         "--host",         "--port",    "--terminal", "--screen",  "--codepage",
         "--display-name", "--user",    "--password", "--program", "--menu",
-        "--curlib",       "--session", "--trim",     "--password-file", "--trace-file"};
+        "--curlib",       "--session", "--trim",     "--password-file", "--trace-file",
+        "--ca-file",      "--client-cert", "--client-key-passphrase-file",
+        "--trust-fingerprint"};
     for (std::string_view option : kWithValue) {
         if (arg == option) return true;
     }
@@ -145,6 +159,28 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
             shell.SetTrimCopy(value != "off");
         } else if (arg == "--trace-file") {
             session.interpreter().SetTracePath(value);
+        } else if (arg == "--tls") {
+            s.Security = ConnectionSecurity::kTls;
+        } else if (arg == "--ca-file") {
+            s.CAFile = value;
+        } else if (arg == "--client-cert") {
+            s.ClientCertificate = value;
+        } else if (arg == "--client-key-passphrase-file") {
+            std::string passphrase;
+            if (!ReadPasswordFile(value, passphrase, err)) {
+                result.exitStatus = 2;
+                return result;
+            }
+            shell.trust().keyPassphrase = passphrase;
+        } else if (arg == "--trust-fingerprint") {
+            if (!session.pins.TrustForThisRun(value)) {
+                err << "quenlix-telnet-cli: --trust-fingerprint: " << value
+                    << " is not a SHA-256 fingerprint (64 hexadecimal digits, colons optional)\n";
+                result.exitStatus = 2;
+                return result;
+            }
+        } else if (arg == "--insecure") {
+            shell.trust().insecure = true;
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             err << "quenlix-telnet-cli: unknown option " << arg << "\n" << kUsage;
             result.exitStatus = 2;

@@ -25,6 +25,9 @@ std::string ComputerName() {
 
 int main(int argc, char** argv) {
     cli::CliShell shell(std::cout, DataDirectory(), ComputerName());
+    // The pins the desktop program stored count here too; the CLI never
+    // writes them (--trust-fingerprint trusts for one run).
+    shell.session().pins.SetPath(CertificatePins::DefaultPath());
     const cli::CommandLine options =
         cli::ApplyCommandLine(std::vector<std::string>(argv + 1, argv + argc), shell, std::cout,
                               std::cerr, QUENLIX_VERSION);

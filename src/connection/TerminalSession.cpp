@@ -45,6 +45,7 @@ TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& ta
     terminal.screen.AllocateCells(132, 27);
     interpreter_.SetHostReads(&responses_);
     endpoint_.SetInterpreter(this);
+    endpoint_.SetCertificatePins(&pins);
 }
 
 void TerminalSession::ProcessBlock(const std::uint8_t* bytes, std::size_t count) {
@@ -62,6 +63,7 @@ void TerminalSession::EndOfArrival() {
 
 void TerminalSession::OnTimerTick() {
     endpoint_.CheckOutputStall();
+    endpoint_.CheckHandshakeTime();
     FlushDamage();
 }
 

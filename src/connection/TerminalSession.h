@@ -13,6 +13,7 @@
 #include "ds5250/TN5250.h"
 #include "input/OperatorInput.h"
 #include "net/Communication.h"
+#include "session/CertificatePins.h"
 #include "session/SessionSettings.h"
 #include "terminal/TerminalState.h"
 #include "terminal/TranslationCache.h"
@@ -72,8 +73,8 @@ public:
     /// WaitingForHost says so.
     static constexpr std::chrono::seconds kHostSilenceNotice{30};
     /// The front end's timer: output that the host has not taken for too
-    /// long ends the session as a lost connection; the damage so far goes
-    /// to the front end.
+    /// long ends the session as a lost connection, a TLS handshake that has
+    /// not ended in time fails; the damage so far goes to the front end.
     void OnTimerTick();
     /// Tells the front end when the model holds damage to paint. The session
     /// calls it at the end of every arrival of host data, at every tick and
@@ -91,6 +92,10 @@ public:
 
     /// Copy and paste options (the "TrimBlankRight" and "NbrTabSpace" preferences).
     ClipboardOptions clipboardOptions;
+    /// The certificates pinned by the operator, and those trusted for this
+    /// run; in memory only until a front end names the file
+    /// (CertificatePins::DefaultPath).
+    CertificatePins pins;
 
     Communication& endpoint() { return endpoint_; }
     OperatorInput& input() { return input_; }

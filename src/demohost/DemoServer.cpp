@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "net/BlockingSocket.h"
+
 namespace quenlix::demohost {
 
 namespace {
@@ -21,6 +23,11 @@ void SetNonBlocking(int fd) {
     if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
 }
 }  // namespace
+
+bool DemoServer::Buffered(const Client& c) const {
+    return c.tls && c.tls->handshakeDone() && c.tls->HasBufferedInput() &&
+           c.out.size() - c.sent < kMaxQueuedOutput && !c.session->closeRequested();
+}
 
 DemoServer::DemoServer(ServerOptions options) : options_(std::move(options)) {}
 
@@ -133,6 +140,15 @@ int DemoServer::ExpireQueryWaits() {
     return static_cast<int>(next.count());
 }
 
+void DemoServer::ExpireHandshakes() {
+    const auto now = std::chrono::steady_clock::now();
+    for (Client& c : clients_) {
+        if (c.fd >= 0 && c.handshakeDeadline && *c.handshakeDeadline <= now) {
+            Drop(c, "no TLS handshake in time");
+        }
+    }
+}
+
 void DemoServer::Accept() {
     for (;;) {
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
@@ -146,6 +162,14 @@ void DemoServer::Accept() {
         Client c;
         c.fd = fd;
         c.number = nextNumber_++;
+        if (options_.tls) {
+            c.tls = std::make_unique<TlsStream>(options_.tls->context(), fd, false);
+            if (c.tls->ssl() == nullptr) {
+                close(fd);
+                continue;
+            }
+            c.handshakeDeadline = std::chrono::steady_clock::now() + options_.handshakeWait;
+        }
         HostConfig config;
         config.scenario = options_.scenario;
         config.burstCount = options_.burstCount;
@@ -157,7 +181,8 @@ void DemoServer::Accept() {
             c.tracer->SetTextTables(options_.tables.ETOA,
                                     PcCharset::ForCodePage(options_.tables.codePage));
         }
-        WriteLog(c.number, "connected");
+        WriteLog(c.number, c.tls ? "connected, TLS handshake" : "connected");
+        // The session's first output waits in `out` until the handshake ends.
         c.session->Start();
         Collect(c);
         clients_.push_back(std::move(c));
@@ -165,32 +190,115 @@ void DemoServer::Accept() {
     }
 }
 
+bool DemoServer::StepHandshake(Client& c) {
+    switch (c.tls->Handshake()) {
+        case TlsStream::Step::kDone:
+            c.handshakeDeadline.reset();
+            WriteLog(c.number, c.tls->Version() + " set up");
+            return WriteTo(c);
+        case TlsStream::Step::kWantRead:
+        case TlsStream::Step::kWantWrite:
+            return true;
+        case TlsStream::Step::kFailed:
+            break;
+    }
+    const std::string why =
+        "TLS handshake failed" +
+        (c.tls->failureText().empty() ? std::string() : ": " + c.tls->failureText());
+    Drop(c, why.c_str());
+    return false;
+}
+
+long DemoServer::ReceiveSome(Client& c, std::uint8_t* buffer, std::size_t size,
+                             std::string& why) {
+    if (c.tls) {
+        try {
+            return static_cast<long>(c.tls->Receive(buffer, size));
+        } catch (const CBlockingSocketException& e) {
+            if (e.errorCode() == EAGAIN) return -1;
+            why = c.tls->failureText().empty() ? std::strerror(e.errorCode())
+                                               : "TLS: " + c.tls->failureText();
+            return -2;
+        }
+    }
+    const ssize_t n = recv(c.fd, buffer, size, 0);
+    if (n >= 0) return static_cast<long>(n);
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return -1;
+    why = std::strerror(errno);
+    return -2;
+}
+
+long DemoServer::SendSome(Client& c, const std::uint8_t* bytes, std::size_t count,
+                          std::string& why) {
+    if (c.tls) {
+        try {
+            return static_cast<long>(c.tls->SendSome(bytes, count));
+        } catch (const CBlockingSocketException& e) {
+            why = c.tls->failureText().empty() ? std::strerror(e.errorCode())
+                                               : "TLS: " + c.tls->failureText();
+            return -1;
+        }
+    }
+    const ssize_t n = send(c.fd, bytes, count, MSG_NOSIGNAL);
+    if (n >= 0) return static_cast<long>(n);
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return 0;
+    why = std::strerror(errno);
+    return -1;
+}
+
 bool DemoServer::ReadFrom(Client& c) {
-    std::uint8_t buffer[8192];
-    const ssize_t n = recv(c.fd, buffer, sizeof buffer, 0);
-    if (n == 0) {
-        Drop(c, "terminal closed the connection");
-        return false;
+    // Decrypted bytes a TLS session holds are read at once, a few buffers
+    // a round, while the terminal's output queue has room.
+    constexpr int kRounds = 8;
+    for (int round = 0; round < kRounds; ++round) {
+        std::uint8_t buffer[8192];
+        std::string why;
+        const long n = ReceiveSome(c, buffer, sizeof buffer, why);
+        if (n == 0) {
+            Drop(c, "terminal closed the connection");
+            return false;
+        }
+        if (n == -1) return true;
+        if (n < 0) {
+            Drop(c, why.c_str());
+            return false;
+        }
+        if (c.tracer) WriteTraffic(c, c.tracer->Sent(buffer, static_cast<std::size_t>(n)));
+        c.session->Receive(buffer, static_cast<std::size_t>(n));
+        Collect(c);
+        if (!c.tls || !c.tls->HasBufferedInput() || c.out.size() - c.sent >= kMaxQueuedOutput) {
+            return true;
+        }
     }
-    if (n < 0) {
-        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return true;
-        Drop(c, std::strerror(errno));
-        return false;
-    }
-    if (c.tracer) WriteTraffic(c, c.tracer->Sent(buffer, static_cast<std::size_t>(n)));
-    c.session->Receive(buffer, static_cast<std::size_t>(n));
-    Collect(c);
     return true;
 }
 
+short DemoServer::EventsOf(const Client& c) const {
+    if (c.tls && !c.tls->handshakeDone()) {
+        return c.tls->handshakeWantsWrite() ? POLLOUT : POLLIN;
+    }
+    short events = 0;
+    const bool waiting = c.sent < c.out.size();
+    if (c.out.size() - c.sent < kMaxQueuedOutput && !c.session->closeRequested()) {
+        events |= POLLIN;
+    }
+    if (waiting || c.session->closeRequested()) events |= POLLOUT;
+    // A TLS write may need a record read first, a read a write.
+    if (c.tls && waiting && c.tls->SendWantsReadable()) events |= POLLIN;
+    if (c.tls && c.tls->ReceiveWantsWritable()) events |= POLLOUT;
+    return events;
+}
+
 bool DemoServer::WriteTo(Client& c) {
+    if (c.tls && !c.tls->handshakeDone()) return true;
     while (c.sent < c.out.size()) {
-        const ssize_t n = send(c.fd, c.out.data() + c.sent, c.out.size() - c.sent, MSG_NOSIGNAL);
+        std::string why;
+        const long n = SendSome(c, c.out.data() + c.sent, c.out.size() - c.sent, why);
         if (n < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return true;
-            Drop(c, std::strerror(errno));
+            Drop(c, why.c_str());
             return false;
         }
+        if (n == 0) return true;
         c.sent += static_cast<std::size_t>(n);
     }
     c.out.clear();
@@ -209,6 +317,8 @@ void DemoServer::Drop(Client& c, const char* why) {
     Collect(c);
     if (c.tracer) WriteTraffic(c, c.tracer->Finish());
     WriteLog(c.number, std::string("disconnected: ") + why);
+    if (c.tls) c.tls->Shutdown();
+    c.tls.reset();
     close(c.fd);
     c.fd = -1;
 }
@@ -217,16 +327,14 @@ int DemoServer::Run() {
     std::vector<pollfd> fds;
     while (!Stopping()) {
         // A dropped client keeps fd -1 until the sweep below; poll() skips it.
-        const int timeout = ExpireQueryWaits();
+        ExpireHandshakes();
+        int timeout = ExpireQueryWaits();
         fds.clear();
         fds.push_back({listenFd_, POLLIN, 0});
         for (const Client& c : clients_) {
-            short events = 0;
-            if (c.out.size() - c.sent < kMaxQueuedOutput && !c.session->closeRequested()) {
-                events |= POLLIN;
-            }
-            if (c.sent < c.out.size() || c.session->closeRequested()) events |= POLLOUT;
-            fds.push_back({c.fd, events, 0});
+            fds.push_back({c.fd, c.fd >= 0 ? EventsOf(c) : short(0), 0});
+            // Decrypted bytes wait in the TLS session: no waiting in poll().
+            if (c.fd >= 0 && Buffered(c)) timeout = 0;
         }
         const int ready = poll(fds.data(), fds.size(), timeout);
         if (ready < 0) {
@@ -238,8 +346,12 @@ int DemoServer::Run() {
         for (std::size_t i = 0; i < existing; ++i) {
             Client& c = clients_[i];
             const short revents = fds[i + 1].revents;
-            if (c.fd < 0 || revents == 0) continue;
-            if (revents & (POLLIN | POLLHUP | POLLERR)) {
+            if (c.fd < 0 || (revents == 0 && !Buffered(c))) continue;
+            if (c.tls && !c.tls->handshakeDone()) {
+                StepHandshake(c);
+                continue;
+            }
+            if ((revents & (POLLIN | POLLHUP | POLLERR)) || Buffered(c)) {
                 if (!ReadFrom(c)) continue;
             }
             if (revents & POLLOUT || c.sent < c.out.size() || c.session->closeRequested()) {

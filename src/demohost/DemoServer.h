@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "demohost/HostSession.h"
+#include "demohost/HostTls.h"
+#include "net/TlsStream.h"
 #include "trace/TrafficTracer.h"
 
 namespace quenlix::demohost {
@@ -33,6 +35,12 @@ struct ServerOptions {
     /// the host sends its first screen anyway, as a real host never hangs on
     /// a terminal that has no query.
     std::chrono::milliseconds queryReplyWait{5000};
+    /// Serve TLS with this context (kept by the caller for the server's
+    /// life); nullptr for plain TCP. The telnet stream runs inside it.
+    const HostTls* tls = nullptr;
+    /// How long a terminal may take over the TLS handshake before it is
+    /// dropped, so that a stalled one does not hold its place.
+    std::chrono::milliseconds handshakeWait{10000};
 };
 
 class DemoServer {
@@ -74,17 +82,36 @@ private:
         std::optional<std::chrono::steady_clock::time_point> queryDeadline;
         /// The traffic's describer, while there is a log.
         std::unique_ptr<TrafficTracer> tracer;
+        /// The TLS session over `fd` when the host serves TLS.
+        std::unique_ptr<TlsStream> tls;
+        /// While the TLS handshake goes on: when the terminal is dropped.
+        std::optional<std::chrono::steady_clock::time_point> handshakeDeadline;
     };
 
     void Accept();
     /// False when the client is gone and must be dropped.
     bool ReadFrom(Client& c);
+    /// One handshake step; false when the client is gone.
+    bool StepHandshake(Client& c);
+    /// Bytes from the terminal: the count, 0 at its end, -1 when nothing
+    /// waits now, -2 after a failure (`why` says what).
+    long ReceiveSome(Client& c, std::uint8_t* buffer, std::size_t size, std::string& why);
+    /// Bytes to the terminal: how many went (0 when none can now), -1 after
+    /// a failure (`why` says what).
+    long SendSome(Client& c, const std::uint8_t* bytes, std::size_t count, std::string& why);
+    /// The poll() events a client waits for.
+    short EventsOf(const Client& c) const;
+    /// Decrypted bytes of the terminal wait in its TLS session, and may be
+    /// read now.
+    bool Buffered(const Client& c) const;
     bool WriteTo(Client& c);
     void Collect(Client& c);
     void Drop(Client& c, const char* why);
     /// Gives up the query reply of clients past their deadline; the poll()
     /// timeout in milliseconds that wakes the loop for the next deadline.
     int ExpireQueryWaits();
+    /// Drops the clients whose TLS handshake has not ended in time.
+    void ExpireHandshakes();
     void WriteLog(int client, const std::string& line);
     /// Writes the traffic lines of a client, "-> " for what the host sent and
     /// "<- " for what it received in front of the hex.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "demohost/DemoServer.h"
@@ -32,6 +33,11 @@ void Usage(std::FILE* to) {
         "  --codepage N         host code page of screen text and field data; the\n"
         "                       terminal's must match (default 37; 0: the built-in 500)\n"
         "  --once               stop after the first terminal disconnects\n"
+        "  --tls                serve TLS with a self-signed certificate made at start\n"
+        "                       (its SHA-256 fingerprint is printed after the\n"
+        "                       \"listening on\" line)\n"
+        "  --cert FILE --key FILE\n"
+        "                       serve TLS with this certificate (and chain) and key (PEM)\n"
         "  --help               show this text\n"
         "  --version            show the version\n",
         to);
@@ -53,6 +59,9 @@ int main(int argc, char** argv) {
     ServerOptions options;
     // U.S. English, as the terminal's own default and the demo session.
     long codePage = 37;
+    bool tls = false;
+    std::string certificateFile;
+    std::string keyFile;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto next = [&](const char* name) -> const char* {
@@ -108,6 +117,12 @@ int main(int argc, char** argv) {
             }
         } else if (arg == "--once") {
             options.once = true;
+        } else if (arg == "--tls") {
+            tls = true;
+        } else if (arg == "--cert") {
+            certificateFile = next("--cert");
+        } else if (arg == "--key") {
+            keyFile = next("--key");
         } else {
             std::fprintf(stderr, "quenlix-demo-host: unknown option %s\n", arg.c_str());
             Usage(stderr);
@@ -127,6 +142,23 @@ int main(int argc, char** argv) {
         options.tables = tables.current();
     }
 
+    if (certificateFile.empty() != keyFile.empty()) {
+        std::fprintf(stderr, "quenlix-demo-host: --cert and --key go together\n");
+        return 2;
+    }
+    std::unique_ptr<HostTls> hostTls;
+    if (tls || !certificateFile.empty()) {
+        std::string error;
+        hostTls = certificateFile.empty()
+                      ? HostTls::SelfSigned(options.bindAddress, error)
+                      : HostTls::FromFiles(certificateFile, keyFile, error);
+        if (!hostTls) {
+            std::fprintf(stderr, "quenlix-demo-host: %s\n", error.c_str());
+            return 2;
+        }
+        options.tls = hostTls.get();
+    }
+
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
@@ -143,6 +175,10 @@ int main(int argc, char** argv) {
     server.SetStopFlag(&gStop);
     std::fprintf(stderr, "quenlix-demo-host: listening on %s:%u\n", options.bindAddress.c_str(),
                  static_cast<unsigned>(server.port()));
+    if (hostTls) {
+        std::fprintf(stderr, "quenlix-demo-host: TLS certificate SHA-256 fingerprint %s\n",
+                     hostTls->fingerprint().c_str());
+    }
     const int status = server.Run();
     std::fprintf(stderr, "quenlix-demo-host: stopped\n");
     return status;

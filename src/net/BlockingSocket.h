@@ -10,6 +10,8 @@
 #include <exception>
 #include <string>
 
+#include "net/ByteChannel.h"
+
 namespace quenlix {
 
 /// The failure of a socket operation: the operation's name ("Create",
@@ -39,8 +41,8 @@ private:
 /// A stream socket to the host. Despite the name it is only read when the
 /// caller knows data (or the close) is waiting, so no call waits for the host
 /// except Connect (bounded by the connect timeout) and Send (bounded by the
-/// send timeout).
-class CBlockingSocket {
+/// send timeout). As a ByteChannel it is the plain TCP stream.
+class CBlockingSocket : public ByteChannel {
 public:
     /// The IPv4 socket address of a connect: family AF_INET, port and address
     /// in network byte order, the rest zero (16 bytes).
@@ -54,7 +56,7 @@ public:
     static constexpr std::chrono::milliseconds kDefaultSendTimeout{15000};
 
     CBlockingSocket() = default;
-    ~CBlockingSocket() { Close(); }
+    ~CBlockingSocket() override { Close(); }
     CBlockingSocket(const CBlockingSocket&) = delete;
     CBlockingSocket& operator=(const CBlockingSocket&) = delete;
 
@@ -77,7 +79,7 @@ public:
     /// Hands the kernel as many of the bytes as it takes now, without
     /// waiting; returns how many that was (0 when its queue is full). A peer
     /// that has gone gives an exception, never SIGPIPE. Throws "Send".
-    std::size_t SendSome(const std::uint8_t* bytes, std::size_t count);
+    std::size_t SendSome(const std::uint8_t* bytes, std::size_t count) override;
 
     /// Turns on TCP keep-alive with intervals that notice a vanished host
     /// (a laptop that slept, a dropped VPN) within about a minute, and bounds
@@ -88,7 +90,7 @@ public:
     /// One receive of at most `size` bytes; returns how many arrived, 0 when
     /// the peer has closed the connection. Does not wait: with nothing to
     /// read it throws "Receive" with EAGAIN/EWOULDBLOCK. Throws "Receive".
-    std::size_t Receive(std::uint8_t* buffer, std::size_t size);
+    std::size_t Receive(std::uint8_t* buffer, std::size_t size) override;
 
     /// Closes the socket when there is one; a second call does nothing.
     void Close();

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "net/TlsClient.h"
 #include "telnet/TelnetCodes.h"
 #include "terminal/GdsHeader.h"
 #include "terminal/StringTable.h"
@@ -151,6 +152,7 @@ Communication::Communication(const CommunicationLinks& links)
       messages_(links.messages),
       session_(links.session),
       notifier_(links.notifier),
+      settings_(links.settings),
       buffer_(kReceiveBufferSize),
       telnet_(*this, links.settings) {
     address_.sin_family = AF_INET;
@@ -181,9 +183,17 @@ bool Communication::Connect(const std::string& host, int port) {
 
     bool connected = true;
     std::string address = host;
+    std::string tlsFailure;
     try {
         SuspendNotifications();
+        DropTls();
         socket_.Close();
+        // The files a TLS session names are read before the host is
+        // reached: one that cannot be used fails here, naming the file.
+        std::unique_ptr<TlsClient> tls;
+        if (settings_.UsesTls() && !(tls = PrepareTls(host, port, tlsFailure))) {
+            throw CBlockingSocketException("Connect", EPROTO);
+        }
         socket_.Create(SOCK_STREAM);
         if (port < 0 || port > 0xFFFF) throw CBlockingSocketException("Connect", EINVAL);
         address = CBlockingSocket::ResolveHost(host);
@@ -195,13 +205,21 @@ bool Communication::Connect(const std::string& host, int port) {
         socket_.Connect(address_);
         socket_.EnableKeepAlive();
         lastTraffic_ = clock_();
-        ResumeNotifications();
+        if (tls) {
+            tls_ = std::move(tls);
+            if (!BeginTls(tlsFailure)) throw CBlockingSocketException("Connect", EPROTO);
+        } else {
+            ResumeNotifications();
+        }
     } catch (const CBlockingSocketException& e) {
-        const std::string reason = ConnectFailureReason(e.errorCode(), host, address, port,
-                                                        socket_.connectTimeout());
+        const std::string reason =
+            !tlsFailure.empty() ? tlsFailure
+                                : ConnectFailureReason(e.errorCode(), host, address, port,
+                                                       socket_.connectTimeout());
         messages_.ShowMessage(std::string(LoadString(kStrConnectFailure)) + "\n" + reason,
                               MessageIcon::None);
         SuspendNotifications();
+        DropTls();
         socket_.Close();
         terminal_.SetKeyboardLocked(false);
         connected = false;
@@ -222,6 +240,7 @@ bool Communication::Close() {
     }
     SuspendNotifications();
     notifier_.WatchWritable(socket_.Handle(), false);
+    DropTls();
     socket_.Close();
     telnet_.Reset();
     receivedCount_ = 0;
@@ -242,13 +261,17 @@ void Communication::Send(const std::uint8_t* bytes, std::size_t count) {
         return;
     }
     // The host is gone or given up: the session is ending, nothing can go.
-    if (ending_ || !socket_.IsOpen()) throw CBlockingSocketException("Send", ENOTCONN);
+    // Nor before a TLS host's certificate is trusted.
+    if (ending_ || !socket_.IsOpen() ||
+        (tlsPhase_ != TlsPhase::kNone && tlsPhase_ != TlsPhase::kOpen)) {
+        throw CBlockingSocketException("Send", ENOTCONN);
+    }
     if (monitor_) monitor_->Sent(bytes, count);
     lastTraffic_ = clock_();
     std::size_t taken = 0;
     if (pendingOutput() == 0) {
         try {
-            taken = socket_.SendSome(bytes, count);
+            taken = channel_->SendSome(bytes, count);
         } catch (const CBlockingSocketException& e) {
             // The receive that ends the session may see only the close that
             // follows; the notice names what the send met.
@@ -275,7 +298,7 @@ void Communication::Send(const std::uint8_t* bytes, std::size_t count) {
 
 void Communication::FlushOutput() {
     while (pendingOutput() > 0) {
-        const std::size_t n = socket_.SendSome(output_.data() + outputSent_, pendingOutput());
+        const std::size_t n = channel_->SendSome(output_.data() + outputSent_, pendingOutput());
         if (n == 0) return;
         outputSent_ += n;
         lastProgress_ = clock_();
@@ -286,13 +309,23 @@ void Communication::FlushOutput() {
 
 void Communication::OnSocketWritable() {
     if (ending_ || !socket_.IsOpen()) return;
+    if (tlsPhase_ == TlsPhase::kHandshake) {
+        StepHandshake();
+        return;
+    }
+    if (tlsPhase_ == TlsPhase::kQuestion) return;
     try {
         FlushOutput();
     } catch (const CBlockingSocketException& e) {
-        HostEnded(ConnectionLostNotice(e.errorCode()));
+        TlsSessionFailed(e.errorCode());
         return;
     }
     UpdateWatches();
+    // A TLS receive that had to write first goes on now.
+    if (channel_->ReceiveWantsWritable() && !channel_->SendWantsReadable()) {
+        OnSocketEvent();
+        return;
+    }
     // Records held back while the output waited go on now.
     if (pendingOutput() <= kOutputHighWater && receivedCount_ > 0) RouteHeld();
 }
@@ -305,13 +338,34 @@ void Communication::CheckOutputStall() {
 
 void Communication::UpdateWatches() {
     if (!socket_.IsOpen()) return;
-    const bool read = !suspended_ && pendingOutput() <= kOutputHighWater;
+    const int fd = socket_.Handle();
+    bool read = !suspended_ && pendingOutput() <= kOutputHighWater;
+    bool write = pendingOutput() > 0;
+    switch (tlsPhase_) {
+        case TlsPhase::kHandshake:
+            read = tls_->stream().handshakeWantsRead();
+            write = tls_->stream().handshakeWantsWrite() || !tls_->stream().handshakeStarted();
+            break;
+        case TlsPhase::kQuestion:
+            read = write = false;
+            break;
+        case TlsPhase::kNone:
+        case TlsPhase::kOpen:
+            // A TLS write that needs a record read first, and a read that
+            // needs to write first, wait for the other readiness.
+            if (write && channel_->SendWantsReadable()) read = true;
+            if (channel_->ReceiveWantsWritable()) write = true;
+            break;
+    }
     if (read) {
-        notifier_.Resume(socket_.Handle());
+        notifier_.Resume(fd);
     } else {
         notifier_.Suspend();
     }
-    notifier_.WatchWritable(socket_.Handle(), pendingOutput() > 0);
+    notifier_.WatchWritable(fd, write);
+    if (read && tlsPhase_ == TlsPhase::kOpen && channel_->HasBufferedInput()) {
+        notifier_.PostReadable();
+    }
 }
 
 void Communication::SuspendNotifications() {
@@ -336,33 +390,61 @@ void Communication::LeaveSysReqMode() {
 
 void Communication::OnSocketEvent() {
     if (ending_) return;
+    if (tlsPhase_ == TlsPhase::kHandshake) {
+        StepHandshake();
+        return;
+    }
+    if (tlsPhase_ == TlsPhase::kQuestion || !socket_.IsOpen()) return;
+    // Queued output that waits for a TLS record to be read goes on first.
+    if (pendingOutput() > 0 && channel_->SendWantsReadable()) {
+        OnSocketWritable();
+        if (ending_ || !socket_.IsOpen() || suspended_) return;
+    }
     LeaveSysReqMode();
-    if (!socket_.IsOpen()) return;
+    for (int round = 1; ReceiveOnce(); ++round) {
+        // Decrypted bytes a TLS session still holds are not reported by the
+        // socket again: they are read now, a few rounds at a time.
+        if (!channel_->HasBufferedInput() || suspended_ || pendingOutput() > kOutputHighWater) {
+            break;
+        }
+        if (round >= kBufferedReadRounds) {
+            notifier_.PostReadable();
+            break;
+        }
+    }
+}
+
+bool Communication::ReceiveOnce() {
+    if (!socket_.IsOpen()) return false;
     // Held back while the host takes none of the answers already waiting.
-    if (pendingOutput() > kOutputHighWater) return;
+    if (pendingOutput() > kOutputHighWater) return false;
     std::size_t n = 0;
     try {
         // Never more than the free space; Absorb keeps at least one byte free.
         const std::size_t room =
             std::min(kReceiveBufferSize - receivedCount_, kReceiveRequestLimit);
-        n = socket_.Receive(buffer_.data() + receivedCount_, room);
+        n = channel_->Receive(buffer_.data() + receivedCount_, room);
     } catch (const CBlockingSocketException& e) {
-        // A readiness report that was stale: the next one tries again. Any
-        // other failure (a reset, a host that vanished while keep-alive
-        // probed it) ends the session with its cause.
+        // A readiness report that was stale: the next one tries again (a TLS
+        // session may first need the socket writable). Any other failure (a
+        // reset, a host that vanished while keep-alive probed it) ends the
+        // session with its cause.
         const int error = e.errorCode();
         if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR) {
-            HostEnded(ConnectionLostNotice(error));
+            TlsSessionFailed(error);
+        } else if (tls_) {
+            UpdateWatches();
         }
-        return;
+        return false;
     }
     if (n == 0) {
-        HostEnded(sendError_ != 0 ? ConnectionLostNotice(sendError_) : kDisconnectedByHost);
-        return;
+        HostEnded(sendError_ != 0 ? LostNotice(sendError_) : kDisconnectedByHost);
+        return false;
     }
     lastTraffic_ = clock_();
     if (monitor_) monitor_->Received(buffer_.data() + receivedCount_, n);
     Absorb(n);
+    return !ending_ && socket_.IsOpen();
 }
 
 void Communication::OnReceived(const std::uint8_t* bytes, std::size_t count) {

@@ -8,11 +8,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "net/BlockInterpreter.h"
 #include "net/BlockingSocket.h"
+#include "net/CertificateQuestions.h"
+#include "net/CertificateReport.h"
 #include "net/ConnectionMonitor.h"
 #include "net/SessionControl.h"
 #include "net/SocketNotifier.h"
@@ -23,6 +27,9 @@
 #include "terminal/TerminalState.h"
 
 namespace quenlix {
+
+class CertificatePins;
+class TlsClient;
 
 /// What the endpoint works with. Every reference must outlive it. `settings`
 /// are the session values in use; they are read at every negotiation.
@@ -51,6 +58,12 @@ struct CommunicationLinks {
 ///  - otherwise, once a telnet command has arrived on this connection, the
 ///    data is held until its block is complete; before that it is text from
 ///    a server that does not speak telnet and is written on the screen.
+///
+/// A session whose "Security" is TLS runs the same byte stream through a TLS
+/// session over the socket (CommunicationTls.cpp): after the TCP connect the
+/// handshake goes on from the socket notifications, then the host's
+/// certificate is judged (verified, pinned, or the operator's answer) before
+/// any byte is read or sent; only then does the stream above see the host.
 class Communication : public RecordSender {
 public:
     using Clock = std::chrono::steady_clock;
@@ -80,6 +93,7 @@ public:
     static constexpr int kPlainTextLastPosition = 1920;
 
     explicit Communication(const CommunicationLinks& links);
+    ~Communication() override;
     Communication(const Communication&) = delete;
     Communication& operator=(const Communication&) = delete;
 
@@ -96,13 +110,22 @@ public:
     void SetOutputStallLimit(std::chrono::milliseconds limit) { stallLimit_ = limit; }
     /// The clock of the output stall and the host's silence (tests set their own).
     void SetClock(std::function<Clock::time_point()> clock) { clock_ = std::move(clock); }
+    /// Who answers the TLS questions. Without one (the start) a certificate
+    /// that does not verify and is not pinned is refused, its text shown as
+    /// a message, and an encrypted client key cannot be used.
+    void SetCertificateQuestions(CertificateQuestions* questions) { questions_ = questions; }
+    /// Where pinned certificates are looked up and stored; nullptr for none.
+    void SetCertificatePins(CertificatePins* pins) { pins_ = pins; }
 
     /// Connects to `host` (name or dotted IPv4) and `port` (0..65535), with
     /// the keyboard locked and the wait cursor shown. On success the notifier
     /// watches the new socket; the caller stores the result in `connected`.
     /// On failure shows message 511 with a second line naming the cause and
     /// the address (ConnectFailureReason), unlocks the keyboard and returns
-    /// false.
+    /// false. With TLS the files the session names are read first (a file
+    /// that cannot be used fails here, with message 511 naming it), and the
+    /// handshake goes on after the return (Securing); a handshake that fails
+    /// later shows message 511 with the TLS cause and ends the session.
     bool Connect(const std::string& host, int port);
 
     /// Hands waiting output to the socket once more (never waiting), stops
@@ -123,6 +146,19 @@ public:
     /// The front end's timer: a host that has taken none of the waiting
     /// output for the stall limit is treated as a lost connection.
     void CheckOutputStall();
+    /// The front end's timer: a TLS handshake not ended within the connect
+    /// timeout after the TCP connect fails ("No TLS answer from …").
+    void CheckHandshakeTime();
+    /// A TLS connection is being set up: the handshake, the question about
+    /// the host's certificate, or (TLS 1.3, until the handshake's time
+    /// limit) the wait for a host that asked for a client certificate to
+    /// show that it accepted it.
+    bool Securing() const;
+    /// "TLS 1.2", "TLS 1.3" while a TLS session carries the connection;
+    /// empty otherwise.
+    std::string TlsVersion() const;
+    /// The host's certificate while a TLS session is up or asked about.
+    std::optional<CertificateReport> PeerCertificate() const;
     /// Bytes waiting for the host to take them.
     std::size_t pendingOutput() const { return output_.size() - outputSent_; }
     /// When host data last arrived or a record last went out.
@@ -160,6 +196,42 @@ public:
 private:
     /// What to throw away after a block too large for the buffer was dropped.
     enum class Discard { Nothing, ToEndOfRecord, ToEndOfSubnegotiation };
+    /// Where a TLS connection is; kNone for a plain one (or none).
+    enum class TlsPhase { kNone, kHandshake, kQuestion, kOpen };
+    /// Most receives one readiness report makes while a TLS session holds
+    /// decrypted data; then the event loop runs before the next ones.
+    static constexpr int kBufferedReadRounds = 8;
+
+    // CommunicationTls.cpp
+    /// The TLS client for the session's files, before the TCP connect;
+    /// nullptr with the operator's text in `error`.
+    std::unique_ptr<TlsClient> PrepareTls(const std::string& host, int port, std::string& error);
+    /// Sets the TLS session up over the connected socket; its first step
+    /// waits for the socket's first writable report. False, with the cause
+    /// in `failure`, when the session cannot be made (out of memory).
+    bool BeginTls(std::string& failure);
+    void StepHandshake();
+    /// Verified, pinned or asked about.
+    void JudgeCertificate();
+    void Ask(const CertificateQuestion& question);
+    void Answer(CertificateAnswer answer);
+    /// The host's certificate is trusted: the stream above begins.
+    void OpenTls();
+    /// "TLS handshake with host:port failed: <cause>".
+    std::string HandshakeFailureText() const;
+    /// The connection could not be set up after all: message 511 with
+    /// `reason` as its second line (none when empty), and the session ends.
+    void TlsFailed(const std::string& reason);
+    /// A TLS session that was up failed in a receive or send.
+    void TlsSessionFailed(int error);
+    /// The notice of a lost connection: the TLS cause when there is one.
+    std::string LostNotice(int error) const;
+    /// Sends the closing alert when the session is up, and forgets it.
+    void DropTls();
+
+    /// One receive and its routing; true when bytes were taken and the
+    /// connection is still there to read from.
+    bool ReceiveOnce();
 
     void LeaveSysReqMode();
     /// The host closed the connection, reset it or stopped answering: the
@@ -202,7 +274,21 @@ private:
     SessionControl& session_;
     SocketNotifier& notifier_;
 
+    const SessionSettings& settings_;
     CBlockingSocket socket_;
+    /// What the stream is read from and written to: the socket, or the TLS
+    /// session over it.
+    ByteChannel* channel_ = &socket_;
+    std::unique_ptr<TlsClient> tls_;
+    TlsPhase tlsPhase_ = TlsPhase::kNone;
+    std::string tlsHost_;  ///< the host as typed, for the name check and the texts
+    int tlsPort_ = 0;
+    Clock::time_point handshakeDeadline_{};
+    /// Held while a certificate question is open; an answer given after it
+    /// went (the connection closed) is ignored.
+    std::shared_ptr<int> question_;
+    CertificateQuestions* questions_ = nullptr;
+    CertificatePins* pins_ = nullptr;
     CBlockingSocket::Address address_{};
     std::vector<std::uint8_t> buffer_;  ///< kReceiveBufferSize bytes, held data at the front
     std::size_t receivedCount_ = 0;

@@ -2,7 +2,8 @@
 // The desktop program watches the socket with the toolkit's notifier, the
 // headless front end with poll(); either calls Communication::OnSocketEvent
 // when data or the close of the connection is waiting, and
-// Communication::OnSocketWritable when queued output can go.
+// Communication::OnSocketWritable when queued output can go, and calls
+// OnSocketEvent once more when asked to (PostReadable).
 #pragma once
 
 namespace quenlix {
@@ -20,6 +21,11 @@ public:
     /// can take more output, or stop (`on` false). Independent of Resume and
     /// Suspend: output waiting for the host is watched while host data waits.
     virtual void WatchWritable(int /*socket*/, bool /*on*/) {}
+    /// Call Communication::OnSocketEvent once, soon, from the event loop,
+    /// whether or not the socket is readable: a TLS session holds decrypted
+    /// bytes that the socket will not report again. Calls made before it
+    /// runs count once; Suspend cancels it.
+    virtual void PostReadable() {}
 };
 
 /// Watches nothing.

@@ -64,6 +64,22 @@ std::uint8_t ReadHexPair(std::string_view pair) {
 
 }  // namespace
 
+std::string_view CConnectFile::SecurityName(ConnectionSecurity security) {
+    return security == ConnectionSecurity::kTls ? "TLS" : "None";
+}
+
+ConnectionSecurity CConnectFile::ParseSecurity(std::string_view text) {
+    static constexpr std::string_view kNone = "none";
+    if (text.empty()) return ConnectionSecurity::kNone;
+    bool none = text.size() == kNone.size();
+    for (std::size_t i = 0; none && i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        none = c == kNone[i];
+    }
+    return none ? ConnectionSecurity::kNone : ConnectionSecurity::kTls;
+}
+
 std::string CConnectFile::ScramblePassword(std::string_view password) {
     const ScrambleKey key = BuildKey();
     std::array<std::uint8_t, kPasswordLength> buffer;
@@ -113,6 +129,9 @@ bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
     settings.TerminalName = file.GetString(kConnection, "Terminal Name", kDefaultTerminalName);
     settings.TerminalCaract =
         file.GetString(kConnection, "Terminal Caract", kDefaultTerminalCaract);
+    settings.Security = ParseSecurity(file.GetString(kConnection, "Security", ""));
+    settings.CAFile = file.GetString(kConnection, "CA File", "");
+    settings.ClientCertificate = file.GetString(kConnection, "Client Certificate", "");
 
     settings.LaunchConnection = file.GetBool(kProfile, "Launch Connection", 0);
     settings.AutoConnection = file.GetBool(kProfile, "Auto Connection", 0);
@@ -141,6 +160,10 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
     file.PutInt(kConnection, "Page Code", settings.PageCode, 0, false);
     file.PutString(kConnection, "Terminal Name", settings.TerminalName, "", false);
     file.PutString(kConnection, "Terminal Caract", settings.TerminalCaract, "", false);
+    file.PutString(kConnection, "Security", SecurityName(settings.Security),
+                   SecurityName(ConnectionSecurity::kNone), false);
+    file.PutString(kConnection, "CA File", settings.CAFile, "", false);
+    file.PutString(kConnection, "Client Certificate", settings.ClientCertificate, "", false);
 
     file.PutInt(kProfile, "Launch Connection", settings.LaunchConnection, 0, false);
     file.PutInt(kProfile, "Auto Connection", settings.AutoConnection, 0, false);

@@ -14,7 +14,9 @@ namespace quenlix {
 ///
 /// The file has two sections. [Connection]: "Name", "IP", "Port",
 /// "DisplayName", "DisplayNameAuto", "Language", "Page Code",
-/// "Terminal Name", "Terminal Caract". [Profile]: "Launch Connection",
+/// "Terminal Name", "Terminal Caract", and, for a TLS session, "Security",
+/// "CA File" and "Client Certificate" (a program that does not know them
+/// skips them and connects without TLS). [Profile]: "Launch Connection",
 /// "Auto Connection", "UserID", "Menu", "ProgProc", "CurLib",
 /// "User Password". Text is written in double quotes, numbers and flags bare.
 class CConnectFile {
@@ -34,13 +36,16 @@ public:
     /// "IBM-3477-FC" for "Terminal Name", "27 * 132" for "Terminal Caract", 0
     /// for the other numbers and empty for the other texts. Names are matched
     /// exactly, case included; anything else in the file is ignored.
+    /// "Security" is read by ParseSecurity (absent: None); "CA File" and
+    /// "Client Certificate" default to empty.
     static bool ReadSessionFile(const std::string& path, SessionSettings& settings,
                                 std::string_view computerName);
 
     /// Replaces the file at `path` with `settings`. A line is left out when
     /// its value is the "nothing set" value (empty text, 0 for "Port" and
-    /// "Page Code" and the two connection flags, 1 for "DisplayNameAuto"), so
-    /// such fields read back with their reading defaults. "User Password" is
+    /// "Page Code" and the two connection flags, 1 for "DisplayNameAuto",
+    /// None for "Security"), so such fields read back with their reading
+    /// defaults and a plain session's file is what older versions wrote. "User Password" is
     /// always written. Other sections and keys of an existing file are not
     /// kept. True when the file was written; on failure the old file is left
     /// as it was and, when `cause` is given, it receives the errno value of
@@ -48,6 +53,13 @@ public:
     /// operator's message.
     static bool WriteSessionFile(const std::string& path, const SessionSettings& settings,
                                  int* cause = nullptr);
+
+    /// "None" or "TLS".
+    static std::string_view SecurityName(ConnectionSecurity security);
+    /// The value of a "Security" key: empty or "None" (any case) is plain
+    /// TCP; "TLS" and anything else is TLS, so that a value a later version
+    /// may write never falls back to an unencrypted connection.
+    static ConnectionSecurity ParseSecurity(std::string_view text);
 
     /// The stored form of a password: 20 upper-case hexadecimal digits. Only
     /// the first kPasswordLength bytes of `password` are used.

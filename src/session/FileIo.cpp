@@ -127,7 +127,7 @@ int ReadSmallFile(const std::string& path, std::string& contents, std::size_t ma
     return 0;
 }
 
-int ReplaceFileContents(const std::string& path, std::string_view contents) {
+int ReplaceFileContents(const std::string& path, std::string_view contents, unsigned newFileMode) {
     if (path.empty()) return ENOENT;
 
     // Replace the file a symbolic link names rather than the link itself.
@@ -159,7 +159,8 @@ int ReplaceFileContents(const std::string& path, std::string_view contents) {
     FileDescriptor fd;
     for (unsigned attempt = 0; attempt < kTempNameAttempts; ++attempt) {
         tempPath = TempNameFor(directory, base, attempt);
-        int raw = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        int raw = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                         static_cast<mode_t>(newFileMode & 0777));
         if (raw >= 0) {
             fd.Reset(raw);
             break;

@@ -33,8 +33,11 @@ int CheckSmallFile(const std::string& path, std::size_t maxSize = kMaxSmallFileS
 /// over `path`. An existing file keeps its permission bits (and its owner
 /// where the process may set it); a symbolic link is followed and the file it
 /// names is replaced. An existing target that is not a regular file is
-/// refused with EINVAL. Returns 0 or the errno cause of the failed step; on
-/// failure the temporary file is removed and `path` is untouched.
-int ReplaceFileContents(const std::string& path, std::string_view contents);
+/// refused with EINVAL. A new file gets `newFileMode` (less the umask;
+/// 0600 for a file only its owner may read). Returns 0 or the errno cause of
+/// the failed step; on failure the temporary file is removed and `path` is
+/// untouched.
+int ReplaceFileContents(const std::string& path, std::string_view contents,
+                        unsigned newFileMode = 0666);
 
 }  // namespace quenlix

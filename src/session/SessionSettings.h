@@ -1,9 +1,15 @@
-// The sixteen parameters of one host session, named by their session-file keys.
+// The parameters of one host session, named by their session-file keys.
 #pragma once
 
 #include <string>
 
 namespace quenlix {
+
+/// How the connection to the host is carried ("Security" in the file).
+enum class ConnectionSecurity {
+    kNone,  ///< plain TCP ("None", or no key at all)
+    kTls,   ///< TLS 1.2 or newer over TCP ("TLS")
+};
 
 struct SessionSettings {
     // [Connection]
@@ -16,6 +22,9 @@ struct SessionSettings {
     int PageCode = 0;            ///< "Page Code": host code page; 0 = built-in pair
     std::string TerminalName;    ///< "Terminal Name": "IBM-5292-2" or "IBM-3477-FC"
     std::string TerminalCaract;  ///< "Terminal Caract": "24 * 80" or "27 * 132"
+    ConnectionSecurity Security = ConnectionSecurity::kNone;  ///< "Security": "None" or "TLS"
+    std::string CAFile;             ///< "CA File": PEM certificates trusted besides the system's
+    std::string ClientCertificate;  ///< "Client Certificate": PEM file with certificate and key
     // [Profile]
     int LaunchConnection = 0;    ///< "Launch Connection": connect when the file is opened
     int AutoConnection = 0;      ///< "Auto Connection": sign on automatically
@@ -29,6 +38,7 @@ struct SessionSettings {
 
     /// True when the screen size asks for 27 x 132 (second character '7').
     bool WantsWideScreen() const { return TerminalCaract.size() >= 2 && TerminalCaract[1] == '7'; }
+    bool UsesTls() const { return Security == ConnectionSecurity::kTls; }
 };
 
 }  // namespace quenlix

@@ -14,6 +14,8 @@ namespace quenlix {
 namespace {
 
 constexpr const char* kProgramFolder = "quenlix-telnet";
+/// The organisation folder the desktop program's preferences live in.
+constexpr const char* kConfigFolder = "Quenlix";
 
 std::string HomeDirectory() {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
@@ -43,6 +45,15 @@ std::string UserStateDirectory() {
     const std::string home = HomeDirectory();
     if (home.empty()) return {};
     return home + "/.local/state/" + kProgramFolder;
+}
+
+std::string UserConfigDirectory() {
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/') {
+        return std::string(config) + "/" + kConfigFolder;
+    }
+    const std::string home = HomeDirectory();
+    if (home.empty()) return {};
+    return home + "/.config/" + kConfigFolder;
 }
 
 int EnsurePrivateDirectory(const std::string& directory) {

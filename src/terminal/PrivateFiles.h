@@ -14,6 +14,11 @@ namespace quenlix {
 /// Empty when no home folder is known. Nothing is created.
 std::string UserStateDirectory();
 
+/// The program's configuration folder, where the preferences live:
+/// $XDG_CONFIG_HOME/Quenlix when XDG_CONFIG_HOME is an absolute path, else
+/// ~/.config/Quenlix. Empty when no home folder is known. Nothing is created.
+std::string UserConfigDirectory();
+
 /// Creates `directory` and any missing parents, the ones it creates with
 /// owner-only permissions (0700). Returns 0, or the errno cause of the step
 /// that failed (ENOTDIR when a part of the path is not a folder).

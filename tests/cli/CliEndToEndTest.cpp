@@ -278,7 +278,7 @@ TEST(CliCommands, BlockAndStatusFormats) {
     EXPECT_EQ(out.str(),
               "{\"rows\":24,\"columns\":80,\"cursorRow\":2,\"cursorColumn\":6,\"inputInhibited\":0,"
               "\"messageWaiting\":0,\"connected\":1,\"pendingRead\":82,\"insertMode\":0,"
-              "\"sysReqMode\":0,\"fieldCount\":1}\n"
+              "\"sysReqMode\":0,\"fieldCount\":1,\"tls\":null,\"peerFingerprint\":null}\n"
               "{\"index\":0,\"row\":2,\"column\":5,\"length\":4,\"attribute\":36,\"mdt\":0,"
               "\"bypass\":0,\"dupEnable\":0,\"autoEnter\":0,\"fieldExitRequired\":0,"
               "\"monocase\":1,\"shiftEdit\":0,\"mandatoryEnter\":0,\"fillType\":0,\"ffw1\":64,"
@@ -315,7 +315,8 @@ TEST(CliCommands, SessionFilesLoadSaveAndSettings) {
               "\"DisplayName\":\"TESTPC\",\"DisplayNameAuto\":1,\"Language\":\"U.S.\","
               "\"Page Code\":37,\"Terminal Name\":\"IBM-5292-2\",\"Terminal Caract\":\"24 * 80\","
               "\"Launch Connection\":0,\"Auto Connection\":0,\"UserID\":\"\",\"Menu\":\"\","
-              "\"ProgProc\":\"\",\"CurLib\":\"\",\"User Password\":\"***\"}\n")
+              "\"ProgProc\":\"\",\"CurLib\":\"\",\"User Password\":\"***\","
+              "\"Security\":\"None\",\"CA File\":\"\",\"Client Certificate\":\"\"}\n")
         << "the password is never printed";
 
     // What was loaded saves and reads back identically.

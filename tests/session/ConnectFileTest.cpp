@@ -146,6 +146,51 @@ TEST(SessionFileWrite, UnsetFieldsAreLeftOutAndReadAsDefaults) {
     EXPECT_EQ(Read(path), Defaults());
 }
 
+TEST(SessionFileWrite, TlsKeysFollowTheConnectionKeysAndReadBack) {
+    TempDir dir;
+    const std::string path = dir.File("tls.stn");
+    SessionSettings s = Full();
+    s.Security = ConnectionSecurity::kTls;
+    s.CAFile = "/etc/site/ca.pem";
+    s.ClientCertificate = "/home/jdoe/me.pem";
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    const std::string text = ReadBytes(path);
+    EXPECT_NE(text.find("Terminal Caract=\"24 * 80\"\r\n"
+                        "Security=\"TLS\"\r\n"
+                        "CA File=\"/etc/site/ca.pem\"\r\n"
+                        "Client Certificate=\"/home/jdoe/me.pem\"\r\n"
+                        "[Profile]\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(Read(path), s);
+    // A program that knows none of the three keys reads everything else as
+    // it was: the reader looks keys up by name and skips the others.
+    WriteBytes(path, text + "[Connection]\r\nSomething Later=\"x\"\r\n");
+    EXPECT_EQ(Read(path), s);
+}
+
+TEST(SessionFileRead, SecurityIsPlainOnlyWhenAbsentOrNone) {
+    const struct {
+        const char* line;
+        ConnectionSecurity expected;
+    } rows[] = {
+        {"", ConnectionSecurity::kNone},
+        {"Security=\"None\"\r\n", ConnectionSecurity::kNone},
+        {"Security=\"NONE\"\r\n", ConnectionSecurity::kNone},
+        {"Security=\"TLS\"\r\n", ConnectionSecurity::kTls},
+        {"Security=\"tls\"\r\n", ConnectionSecurity::kTls},
+        // A value of a later version never falls back to plain TCP.
+        {"Security=\"TLS-1.3-only\"\r\n", ConnectionSecurity::kTls},
+    };
+    TempDir dir;
+    const std::string path = dir.File("s.stn");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        WriteBytes(path, std::string("[Connection]\r\nIP=\"h\"\r\n") + row.line);
+        EXPECT_EQ(Read(path).Security, row.expected);
+    }
+}
+
 TEST(SessionFileWrite, AwkwardTextReadsBackUnchanged) {
     SessionSettings s = Full();
     s.Name = "\"quoted\"";
