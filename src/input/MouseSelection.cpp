@@ -6,7 +6,7 @@
 
 namespace quenlix {
 
-MouseSelection::MouseSelection(const InputLinks& links) : links_(links), t_(links.terminal) {}
+MouseSelection::MouseSelection(const InputLinks& links) : t_(links.terminal) {}
 
 void MouseSelection::ClearSelectedFlags() {
     for (ScreenCell& cell : t_.screen.inUse()) cell.selected = 0;

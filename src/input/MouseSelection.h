@@ -43,7 +43,6 @@ private:
     void MarkSelection(const CellRect& rect);
     void SelectWordAtPosition(int pos);
 
-    InputLinks links_;
     Terminal& t_;
     bool captured_ = false;
     int pressX_ = 0;
