@@ -19,6 +19,7 @@
 
 #include "ShellDoubles.h"
 #include "app/CTelnetApp.h"
+#include "cli/CliShell.h"
 #include "demohost/DemoServer.h"
 #include "prefs/SettingsStore.h"
 #include "session/ConnectFile.h"
@@ -151,6 +152,20 @@ TEST(TraceCommands, ASignOnTracedToAFileReadsLikeItsScreensHoldsNoPasswordAndRep
     EXPECT_EQ(replay.Screen(), signedOn);
     EXPECT_FALSE(replay.app.session().terminal.state.connected);
     EXPECT_FALSE(replay.app.session().endpoint().IsOpen());
+
+    // The same file replayed by the CLI, as a support person would: the
+    // same screen.
+    std::ostringstream cliOut;
+    cli::CliShell cli(cliOut, QUENLIX_TABLE_DIR, "PC2");
+    cli.session().activeSettings.PageCode = replay.app.session().activeSettings.PageCode;
+    ASSERT_TRUE(cli.Execute("replay " + tracePath)) << cliOut.str();
+    std::string cliScreen;
+    const Terminal& t = cli.session().terminal;
+    for (int q = 0; q < t.cellCount(); ++q) {
+        cliScreen += static_cast<char>(t.screen.at(q).character);
+        if ((q + 1) % t.columns() == 0) cliScreen += '\n';
+    }
+    EXPECT_EQ(cliScreen, signedOn);
 }
 
 TEST(TraceCommands, FilesThatCannotBeTracedIntoOrReplayedAreRefusedWithTheReason) {
