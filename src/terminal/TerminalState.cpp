@@ -121,16 +121,17 @@ void Terminal::SetConnectionNotice(std::string_view notice) {
     damage.All();
 }
 
-void Terminal::Restyle() {
-    DisplayAttributes current = DecodeAttribute(0x20);
-    std::uint8_t lastAttribute = 0x20;
-    const int width = std::max(columns(), 1);
-    int position = 0;
-    for (ScreenCell& cell : screen.inUse()) {
-        const ScreenCell before = cell;
+namespace {
+
+// The look the attribute bytes give each cell, written into every cell of
+// `cells`: for cells that are repainted anyway. `current` and `hidden` (under
+// a non-display attribute) carry the attribute in force from cell to cell.
+void RestyleEveryCell(std::span<ScreenCell> cells, DisplayAttributes& current, bool& hidden) {
+    for (ScreenCell& cell : cells) {
         if (IsAttributePosition(cell)) {
-            lastAttribute = static_cast<std::uint8_t>(cell.ebcdic);
-            current = DecodeAttribute(lastAttribute);
+            const auto attribute = static_cast<std::uint8_t>(cell.ebcdic);
+            current = DecodeAttribute(attribute);
+            hidden = IsNonDisplay(attribute);
             cell.reverse = 0;
             cell.blink = 0;
             cell.underline = 0;
@@ -143,19 +144,73 @@ void Terminal::Restyle() {
             cell.foreground = current.foreground;
             cell.background = current.background;
             // One-way: the hidden character is not restored by a later pass.
-            if (IsNonDisplay(lastAttribute)) cell.character = ' ';
+            if (hidden) cell.character = ' ';
         }
         cell.selected = 0;
-        // Only a cell whose look changed needs painting again.
-        if (cell.reverse != before.reverse || cell.blink != before.blink ||
-            cell.underline != before.underline || cell.foreground != before.foreground ||
-            cell.background != before.background || cell.character != before.character ||
-            cell.selected != before.selected) {
-            damage.Row(position / width, position % width, position % width + 1);
-        }
-        ++position;
     }
+}
+
+}  // namespace
+
+void Terminal::Restyle() {
     selection = CellRect{};
+    const std::span<ScreenCell> cells = screen.inUse();
+    // After a change that repaints everything (Clear Unit, a new geometry)
+    // there is nothing to compare.
+    DisplayAttributes current = DecodeAttribute(0x20);
+    bool hidden = false;  // under a non-display attribute
+    if (damage.all()) {
+        RestyleEveryCell(cells, current, hidden);
+        return;
+    }
+    const std::size_t count = cells.size();
+    const std::size_t width = static_cast<std::size_t>(std::max(columns(), 1));
+    // Row by row, so each row's changed cells make one span; a cell is
+    // written only when its look changes, which is rare after the first
+    // pass over a screen.
+    int row = 0;
+    for (std::size_t rowStart = 0; rowStart < count; rowStart += width, ++row) {
+        const std::size_t rowEnd = std::min(count, rowStart + width);
+        const ScreenDamage::Columns dirty = damage.row(row);
+        if (dirty.left <= 0 && static_cast<std::size_t>(dirty.right) >= rowEnd - rowStart) {
+            // A row damaged whole (a host write, Clear Unit) is written whole.
+            RestyleEveryCell(cells.subspan(rowStart, rowEnd - rowStart), current, hidden);
+            continue;
+        }
+        int left = -1;
+        int right = -1;
+        for (std::size_t p = rowStart; p < rowEnd; ++p) {
+            ScreenCell& cell = cells[p];
+            DisplayAttributes look{};
+            std::uint8_t character = cell.character;
+            if (IsAttributePosition(cell)) {
+                const auto attribute = static_cast<std::uint8_t>(cell.ebcdic);
+                current = DecodeAttribute(attribute);
+                hidden = IsNonDisplay(attribute);
+            } else {
+                look = current;
+                if (hidden) character = ' ';
+            }
+            // One test for the whole look, without a branch per member.
+            const int differs = (cell.reverse ^ look.reverse) | (cell.blink ^ look.blink) |
+                                (cell.underline ^ look.underline) |
+                                (cell.foreground ^ look.foreground) |
+                                (cell.background ^ look.background) |
+                                (cell.character ^ character) | cell.selected;
+            if (differs == 0) continue;
+            cell.reverse = look.reverse;
+            cell.blink = look.blink;
+            cell.underline = look.underline;
+            cell.foreground = look.foreground;
+            cell.background = look.background;
+            cell.character = character;
+            cell.selected = 0;
+            const int column = static_cast<int>(p - rowStart);
+            if (left < 0) left = column;
+            right = column + 1;
+        }
+        if (left >= 0) damage.Row(row, left, right);
+    }
 }
 
 }  // namespace quenlix
