@@ -301,6 +301,7 @@ void CTN5250::ClearUnit(Block& b, bool alternate) {
     t_.state.operatorModified = 0;
     icRow_ = 1;
     icColumn_ = 1;
+    t_.state.homePosition = -1;
     errorRow_ = 24;
     resequenceField_ = 0;
     b.cursorGiven = false;
@@ -317,6 +318,7 @@ void CTN5250::ClearFormatTableCommand(Block& b) {
     resequenceField_ = 0;
     icRow_ = 1;
     icColumn_ = 1;
+    t_.state.homePosition = -1;
     b.cursorGiven = false;
     t_.screen.ClearFieldMarks();
     t_.formatTable.ClearFormatTable();

@@ -63,6 +63,10 @@ struct TerminalState {
     int insertMode = 0;  ///< the operator's insert mode; the host turns it off
     std::uint8_t pendingRead = kNoPendingRead;
     std::uint8_t errorLineWritten = 0;  ///< 0x21 after a Write Error Code
+    /// The screen's home position: the linear position the host's Insert
+    /// Cursor order named, -1 when the screen has none (cleared with the
+    /// format table).
+    int homePosition = -1;
     std::string computerName;           ///< at most 15 characters
     /// Why the last session ended when the host ended it ("Disconnected by
     /// the host", "Connection lost: ..."), shown on the blank screen and in
