@@ -113,6 +113,7 @@ bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
     settings.TerminalName = file.GetString(kConnection, "Terminal Name", kDefaultTerminalName);
     settings.TerminalCaract =
         file.GetString(kConnection, "Terminal Caract", kDefaultTerminalCaract);
+    settings.KeyboardMap = file.GetString(kConnection, "Keyboard Map", "");
 
     settings.LaunchConnection = file.GetBool(kProfile, "Launch Connection", 0);
     settings.AutoConnection = file.GetBool(kProfile, "Auto Connection", 0);
@@ -141,6 +142,11 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
     file.PutInt(kConnection, "Page Code", settings.PageCode, 0, false);
     file.PutString(kConnection, "Terminal Name", settings.TerminalName, "", false);
     file.PutString(kConnection, "Terminal Caract", settings.TerminalCaract, "", false);
+    // Written only when chosen: a session on the Standard map saves the
+    // same file as before the key existed.
+    if (!settings.KeyboardMap.empty()) {
+        file.PutString(kConnection, "Keyboard Map", settings.KeyboardMap, "", false);
+    }
 
     file.PutInt(kProfile, "Launch Connection", settings.LaunchConnection, 0, false);
     file.PutInt(kProfile, "Auto Connection", settings.AutoConnection, 0, false);

@@ -16,6 +16,9 @@ struct SessionSettings {
     int PageCode = 0;            ///< "Page Code": host code page; 0 = built-in pair
     std::string TerminalName;    ///< "Terminal Name": "IBM-5292-2" or "IBM-3477-FC"
     std::string TerminalCaract;  ///< "Terminal Caract": "24 * 80" or "27 * 132"
+    /// "Keyboard Map": a built-in map's name, a user map's name or a map
+    /// file's path; empty (the key absent) is the Standard map.
+    std::string KeyboardMap;
     // [Profile]
     int LaunchConnection = 0;    ///< "Launch Connection": connect when the file is opened
     int AutoConnection = 0;      ///< "Auto Connection": sign on automatically
