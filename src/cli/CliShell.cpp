@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ds5250/DataStreamCodes.h"
+#include "input/KeyMapStore.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
 #include "terminal/Languages.h"
@@ -256,6 +257,14 @@ bool CliShell::LoadSession(const std::string& path) {
     }
     session_->activeSettings = read;
     session_->pendingSettings = read;
+    return UseKeyMap(out_, "error: ");
+}
+
+bool CliShell::UseKeyMap(std::ostream& err, std::string_view prefix) {
+    KeyMapFileResult loaded = LoadKeyMap(session_->activeSettings.KeyboardMap);
+    for (const std::string& e : loaded.errors) err << prefix << e << '\n';
+    if (!loaded.errors.empty()) return false;
+    session_->input().SetKeyMap(std::move(loaded.map));
     return true;
 }
 
@@ -352,7 +361,8 @@ void CliShell::PrintSettings() {
          << ",\"Auto Connection\":" << s.AutoConnection << ",\"UserID\":" << JsonString(s.UserID)
          << ",\"Menu\":" << JsonString(s.Menu) << ",\"ProgProc\":" << JsonString(s.ProgProc)
          << ",\"CurLib\":" << JsonString(s.CurLib)
-         << ",\"User Password\":" << JsonString(s.UserPassword.empty() ? "" : "***") << "}\n";
+         << ",\"User Password\":" << JsonString(s.UserPassword.empty() ? "" : "***")
+         << ",\"Keyboard Map\":" << JsonString(s.KeyboardMap) << "}\n";
 }
 
 void CliShell::RegisterScreenCommands() {

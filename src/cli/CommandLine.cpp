@@ -29,6 +29,8 @@ const char* const kUsage =
     "  --trim on|off        trim trailing blanks of copied rows (on)\n"
     "  --trace-file PATH    where the trace of host bytes that cannot be placed\n"
     "                       goes (trameDefault.txt in the user's state folder)\n"
+    "  --keymap MAP         key map: Standard, IBM5250, Laptop, a map of the\n"
+    "                       configuration folder by name, or a map file (Standard)\n"
     "  --help, --version\n";
 
 namespace {
@@ -49,7 +51,8 @@ bool IsValueOption(std::string_view arg) {
     static constexpr std::string_view kWithValue[] = {
         "--host",         "--port",    "--terminal", "--screen",  "--codepage",
         "--display-name", "--user",    "--password", "--program", "--menu",
-        "--curlib",       "--session", "--trim",     "--password-file", "--trace-file"};
+        "--curlib",       "--session", "--trim",     "--password-file", "--trace-file",
+        "--keymap"};
     for (std::string_view option : kWithValue) {
         if (arg == option) return true;
     }
@@ -145,6 +148,8 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
             shell.SetTrimCopy(value != "off");
         } else if (arg == "--trace-file") {
             session.interpreter().SetTracePath(value);
+        } else if (arg == "--keymap") {
+            s.KeyboardMap = value;
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             err << "quenlix-telnet-cli: unknown option " << arg << "\n" << kUsage;
             result.exitStatus = 2;
@@ -160,6 +165,10 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
     }
     session.activeSettings = s;
     session.pendingSettings = s;
+    // The map of --keymap or of the session file; one with errors ends the
+    // program as a bad option does, so a script never runs on keys it did
+    // not ask for.
+    if (!shell.UseKeyMap(err, "quenlix-telnet-cli: ")) result.exitStatus = 2;
     return result;
 }
 

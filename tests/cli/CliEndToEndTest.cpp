@@ -315,7 +315,7 @@ TEST(CliCommands, SessionFilesLoadSaveAndSettings) {
               "\"DisplayName\":\"TESTPC\",\"DisplayNameAuto\":1,\"Language\":\"U.S.\","
               "\"Page Code\":37,\"Terminal Name\":\"IBM-5292-2\",\"Terminal Caract\":\"24 * 80\","
               "\"Launch Connection\":0,\"Auto Connection\":0,\"UserID\":\"\",\"Menu\":\"\","
-              "\"ProgProc\":\"\",\"CurLib\":\"\",\"User Password\":\"***\"}\n")
+              "\"ProgProc\":\"\",\"CurLib\":\"\",\"User Password\":\"***\",\"Keyboard Map\":\"\"}\n")
         << "the password is never printed";
 
     // What was loaded saves and reads back identically.
