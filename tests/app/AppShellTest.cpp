@@ -236,6 +236,7 @@ TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
         "&Parameters >",
         "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782",
         "  Auto &Session\tCtrl+F3 =32853",
+        "  Keyboard &Mapping... =33120",
         "&? >",
         "  &Keyboard Layout\tCtrl+F4 =32780", "  &About Quenlix Telnet... =57664",
     };

@@ -190,6 +190,35 @@ TEST(KeyMapFiles, MapsByNameFromTheConfigurationFolder) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(KeyMapHelp, TheHelpPageListsEveryFunctionAndEveryMapsKeys) {
+    std::ifstream file(QUENLIX_SOURCE_DIR "/data/help/keyboard.html");
+    ASSERT_TRUE(file) << "the keyboard help page";
+    const std::string page((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::size_t table = page.find("<h3>The functions and their keys</h3>");
+    ASSERT_NE(table, std::string::npos);
+    for (const KeyFunctionInfo& f : KeyFunctions()) {
+        if (FunctionKeyNumber(f.function) > 0) continue;  // listed as F1 ... F24
+        const std::string cell = "<tr><td><code>" + std::string(f.name) + "</code></td>";
+        const std::size_t row = page.find(cell, table);
+        ASSERT_NE(row, std::string::npos) << f.name;
+        const std::string line = page.substr(row, page.find("</tr>", row) - row);
+        // The row's three key cells, in the order Standard, IBM 5250, Laptop.
+        std::size_t at = line.find("</td><td>", line.find("</td><td>") + 1);
+        for (const BuiltInKeyMapInfo& m : BuiltInKeyMaps()) {
+            ASSERT_NE(at, std::string::npos) << f.name;
+            const std::size_t end = line.find("</td>", at + 9);
+            const std::string keys = line.substr(at + 9, end - at - 9);
+            std::string expected;
+            for (const KeyChord& k : KeyMap::BuiltIn(m.id).KeysOf(f.function)) {
+                expected += (expected.empty() ? "" : ", ") + ("<kbd>" + FormatKeyChord(k) + "</kbd>");
+            }
+            EXPECT_EQ(keys, expected.empty() ? "&ndash;" : expected) << f.name << " in " << m.name;
+            at = line.find("</td><td>", end);
+            if (at == std::string::npos) at = end;  // past the last cell
+        }
+    }
+}
+
 class KeysUnderAMap : public InputTest {};
 
 TEST_F(KeysUnderAMap, TheStandardMapTakesTodaysPathForEveryKey) {
