@@ -118,7 +118,9 @@ void CMainFrame::BuildMenus() {
     Add(connection, kCmdTraceToFile);
 
     QMenu* parameters = menuBar()->addMenu(QStringLiteral("&Parameters"));
-    for (int id : {kCmdAppearance, kCmdFonts, kCmdAutoSession}) Add(parameters, id);
+    for (int id : {kCmdAppearance, kCmdFonts, kCmdAutoSession, kCmdKeyboardMapping}) {
+        Add(parameters, id);
+    }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
     Add(help, kCmdKeyboardLayout);

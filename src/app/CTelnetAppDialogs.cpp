@@ -10,6 +10,7 @@
 #include "app/CDialogFont.h"
 #include "app/CDlgAppearance.h"
 #include "app/CDlgAutoSession.h"
+#include "app/CDlgKeyMapping.h"
 #include "app/CDlgShortcut.h"
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
@@ -92,6 +93,15 @@ void CTelnetApp::RegisterDialogCommands() {
                   }});
     f.SetHandler(kCmdAbout, {[context] {
                      CDialAbout dialog(*context, &context->frame());
+                     dialog.exec();
+                 }});
+    f.SetHandler(kCmdKeyboardMapping, {[context, session, commands] {
+                     CDlgKeyMapping dialog(session->input().keyMap(),
+                                           session->activeSettings.KeyboardMap,
+                                           session->activeSettings.Name, &context->frame());
+                     dialog.apply = [commands](const std::string& name, const KeyMap& map) {
+                         commands->ChooseKeyMap(name, map);
+                     };
                      dialog.exec();
                  }});
     f.SetHandler(kCmdKeyboardLayout, {[context] {

@@ -323,7 +323,18 @@ bool IsAccelerator(const QKeyEvent& event) {
 void CTelnetView::keyPressEvent(QKeyEvent* event) {
     if (caps_.Note(*event) && session_) UpdateScreenRect(ShiftMarkRect(session_->terminal));
     if (!session_ || IsAccelerator(*event)) return;
-    Submit(TranslateKeyPress(*event, Charset(), session_->input().state().shiftDown));
+    const bool shiftDown = session_->input().state().shiftDown;
+    const std::optional<KeyChord> chord = ChordOf(*event);
+    const std::optional<KeyFunction> mapped =
+        chord ? session_->input().MappedFunction(*chord) : std::nullopt;
+    const bool modifierKey = chord && IsModifierKey(chord->key);
+    tap_.Pressed(event->key(), modifierKey ? mapped : std::nullopt);
+    if (mapped && !modifierKey) {
+        Submit(TranslateMappedPress(*event, *mapped, shiftDown));
+    } else {
+        // A bound modifier key still acts as the modifier until it is released.
+        Submit(TranslateKeyPress(*event, Charset(), shiftDown));
+    }
     event->accept();
 }
 
@@ -356,7 +367,11 @@ QVariant CTelnetView::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void CTelnetView::keyReleaseEvent(QKeyEvent* event) {
     if (!session_ || event->isAutoRepeat()) return;
-    Submit(TranslateKeyRelease(*event));
+    std::vector<KeyEvent> events = TranslateKeyRelease(*event);
+    if (const std::optional<KeyFunction> tapped = tap_.Released(event->key())) {
+        events.push_back({KeyEvent::Kind::kFunction, static_cast<int>(*tapped), 0, false});
+    }
+    Submit(events);
 }
 
 void CTelnetView::focusInEvent(QFocusEvent* event) {

@@ -152,6 +152,7 @@ private:
     unsigned long paints_ = 0;
     unsigned long frames_ = 0;
     CapsLockTracker caps_;
+    ModifierTap tap_;  ///< a bound modifier key pressed alone
     /// Wheel travel not yet turned into a key, eighths of a degree.
     int wheelTravel_ = 0;
     PaintMeasurements measurements_;  ///< QUENLIX_MEASURE, for the performance report

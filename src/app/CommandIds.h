@@ -2,6 +2,8 @@
 // the tool-bar buttons.
 #pragma once
 
+#include "input/KeyCodes.h"
+
 namespace quenlix::app {
 
 enum CommandId : int {
@@ -50,18 +52,20 @@ enum CommandId : int {
     kCmdKeyboardLayout = 32780,
     kCmdAbout = 57664,
     kCmdWebSite = 32832,
-    // Special keys.
-    kCmdSystemRequest = 32784,
-    kCmdAttention = 32785,
-    kCmdHelpKey = 32786,
-    kCmdPrevious = 32787,
-    kCmdNext = 32788,
-    kCmdPrintKey = 32789,
-    kCmdRefresh = 32791,
-    kCmdDeleteFields = 32792,
-    kCmdPa1 = 32793,
-    kCmdPa2 = 32794,
-    kCmdPa3 = 32795,
+    kCmdKeyboardMapping = 33130,  // the key map of the session
+    // Special keys: the keyboard's own command ids (input/KeyCodes.h). Help
+    // and Print carry "Key" here: kCmdPrint is the File menu's Print.
+    kCmdSystemRequest = keys::kCmdSystemRequest,
+    kCmdAttention = keys::kCmdAttention,
+    kCmdHelpKey = keys::kCmdHelp,
+    kCmdPrevious = keys::kCmdPrevious,
+    kCmdNext = keys::kCmdNext,
+    kCmdPrintKey = keys::kCmdPrint,
+    kCmdRefresh = keys::kCmdRefresh,
+    kCmdDeleteFields = keys::kCmdDeleteFields,
+    kCmdPa1 = keys::kCmdPa1,
+    kCmdPa2 = keys::kCmdPa2,
+    kCmdPa3 = keys::kCmdPa3,
     // Accelerators whose commands nothing handles: the keys do nothing.
     kCmdUnhandledCtrlL = 32833,
     kCmdUnhandledCtrlU = 32774,

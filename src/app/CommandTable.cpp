@@ -66,6 +66,8 @@ const std::vector<CommandSpec>& Table() {
         {kCmdFonts, "&Fonts\tCtrl+F2", "Choice of font", Keys({Qt::CTRL | Qt::Key_F2})},
         {kCmdAutoSession, "Auto &Session\tCtrl+F3", "Automate session connection",
          Keys({Qt::CTRL | Qt::Key_F3})},
+        {kCmdKeyboardMapping, "Keyboard &Mapping...",
+         "Which PC key does which 5250 function\nKeyboard Mapping", {}},
         {kCmdKeyboardLayout, "&Keyboard Layout\tCtrl+F4",
          "Keyboard layout between PC and AS/400\nKeyboard Layout", Keys({Qt::CTRL | Qt::Key_F4})},
         {kCmdAbout, "&About Quenlix Telnet...",

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "input/KeyMapStore.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
 #include "terminal/StringTable.h"
@@ -113,6 +114,7 @@ std::string SessionCommands::OpenSessionFile(std::string path) {
     session_.activeSettings = read;
     session_.pendingSettings = read;
     hasSessionFile = true;
+    UseSessionKeyMap();
     if (refreshDisplay) refreshDisplay();
     if (session_.activeSettings.LaunchConnection) Connect();
     return path;
@@ -150,6 +152,7 @@ void SessionCommands::NewSession() {
     sessionModified = true;
     hasSessionFile = false;
     sessionFilePath.clear();
+    UseSessionKeyMap();
     if (refreshDisplay) refreshDisplay();
 }
 
@@ -164,7 +167,28 @@ void SessionCommands::CloseSession() {
     pending.Name = session_.pendingSettings.Name;
     pending.TerminalCaract = session_.pendingSettings.TerminalCaract;
     session_.pendingSettings = pending;
+    UseSessionKeyMap();
     if (refreshDisplay) refreshDisplay();
+}
+
+void SessionCommands::UseSessionKeyMap() {
+    KeyMapFileResult loaded = LoadKeyMap(session_.activeSettings.KeyboardMap);
+    if (!loaded.errors.empty()) {
+        std::string text = "The keyboard map has errors; its other lines are used:";
+        for (const std::string& e : loaded.errors) text += "\n" + e;
+        messages_.ShowMessage(text, MessageIcon::Exclamation);
+    }
+    session_.input().SetKeyMap(std::move(loaded.map));
+}
+
+void SessionCommands::ChooseKeyMap(const std::string& name, KeyMap map) {
+    session_.input().SetKeyMap(std::move(map));
+    if (session_.activeSettings.KeyboardMap == name && session_.pendingSettings.KeyboardMap == name) {
+        return;
+    }
+    session_.activeSettings.KeyboardMap = name;
+    session_.pendingSettings.KeyboardMap = name;
+    sessionModified = true;
 }
 
 void SessionCommands::Start() {

@@ -57,6 +57,16 @@ public:
     /// chose to go on.
     bool PrepareClose();
 
+    /// Puts the map the values in use name ("Keyboard Map") in force. A map
+    /// with errors is shown in one message listing them all ("The keyboard map
+    /// has errors...", then each "file:line: ..." line); its valid lines are used.
+    void UseSessionKeyMap();
+    /// The Keyboard Mapping dialog chose `map`, kept under `name` (a built-in
+    /// map's name, a user map's name or a file; empty for Standard): it is
+    /// in force at once, the session names it and, when that changed, is
+    /// modified.
+    void ChooseKeyMap(const std::string& name, KeyMap map);
+
     std::string sessionFilePath;
     bool hasSessionFile = false;
     bool sessionModified = false;

@@ -7,6 +7,7 @@
 
 #include "cli/CliTrust.h"
 #include "ds5250/DataStreamCodes.h"
+#include "input/KeyMapStore.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
 #include "terminal/Languages.h"
@@ -270,6 +271,14 @@ bool CliShell::LoadSession(const std::string& path) {
     }
     session_->activeSettings = read;
     session_->pendingSettings = read;
+    return UseKeyMap(out_, "error: ");
+}
+
+bool CliShell::UseKeyMap(std::ostream& err, std::string_view prefix) {
+    KeyMapFileResult loaded = LoadKeyMap(session_->activeSettings.KeyboardMap);
+    for (const std::string& e : loaded.errors) err << prefix << e << '\n';
+    if (!loaded.errors.empty()) return false;
+    session_->input().SetKeyMap(std::move(loaded.map));
     return true;
 }
 
@@ -375,7 +384,8 @@ void CliShell::PrintSettings() {
          << ",\"User Password\":" << JsonString(s.UserPassword.empty() ? "" : "***")
          << ",\"Security\":" << JsonString(CConnectFile::SecurityName(s.Security))
          << ",\"CA File\":" << JsonString(s.CAFile)
-         << ",\"Client Certificate\":" << JsonString(s.ClientCertificate) << "}\n";
+         << ",\"Client Certificate\":" << JsonString(s.ClientCertificate)
+         << ",\"Keyboard Map\":" << JsonString(s.KeyboardMap) << "}\n";
 }
 
 void CliShell::RegisterScreenCommands() {

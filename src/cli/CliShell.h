@@ -52,6 +52,10 @@ public:
     /// to the edited ones, as opening a file does. A path that is not a
     /// readable regular file prints message 528 and changes nothing.
     bool LoadSession(const std::string& path);
+    /// Puts the key map the session's "Keyboard Map" names in force (empty:
+    /// the Standard map). A map with errors prints each, prefixed with
+    /// `prefix`, to `err`, leaves the map in force unchanged and fails.
+    bool UseKeyMap(std::ostream& err, std::string_view prefix);
 
 private:
     using Handler = std::function<bool(const std::string& args)>;

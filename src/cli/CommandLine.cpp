@@ -41,6 +41,8 @@ const char* const kUsage =
     "                       for this run (hex, colons optional, any case)\n"
     "  --insecure           connect even when the certificate does not verify,\n"
     "                       printing a warning with the reason\n"
+    "  --keymap MAP         key map: Standard, IBM5250, Laptop, a map of the\n"
+    "                       configuration folder by name, or a map file (Standard)\n"
     "  --help, --version\n";
 
 namespace {
@@ -63,7 +65,7 @@ bool IsValueOption(std::string_view arg) {
         "--display-name", "--user",    "--password", "--program", "--menu",
         "--curlib",       "--session", "--trim",     "--password-file", "--trace-file",
         "--ca-file",      "--client-cert", "--client-key-passphrase-file",
-        "--trust-fingerprint"};
+        "--trust-fingerprint", "--keymap"};
     for (std::string_view option : kWithValue) {
         if (arg == option) return true;
     }
@@ -181,6 +183,8 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
             }
         } else if (arg == "--insecure") {
             shell.trust().insecure = true;
+        } else if (arg == "--keymap") {
+            s.KeyboardMap = value;
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             err << "quenlix-telnet-cli: unknown option " << arg << "\n" << kUsage;
             result.exitStatus = 2;
@@ -196,6 +200,10 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
     }
     session.activeSettings = s;
     session.pendingSettings = s;
+    // The map of --keymap or of the session file; one with errors ends the
+    // program as a bad option does, so a script never runs on keys it did
+    // not ask for.
+    if (!shell.UseKeyMap(err, "quenlix-telnet-cli: ")) result.exitStatus = 2;
     return result;
 }
 

@@ -19,7 +19,8 @@ struct CommandLine {
     std::string script;
     /// -1 to run the script; otherwise the program ends at once with this
     /// status: 0 after --help or --version, 1 for a session file that cannot
-    /// be read (message 528 printed), 2 for a bad option.
+    /// be read (message 528 printed), 2 for a bad option or a key map
+    /// (--keymap or the session file's) with errors.
     int exitStatus = -1;
 };
 

@@ -302,6 +302,7 @@ void CTN5250::ClearUnit(Block& b, bool alternate) {
     t_.state.hostFormat.insertCursorColumn = 1;
     t_.state.hostFormat.errorRow = 24;
     t_.state.hostFormat.resequenceField = 0;
+    t_.state.hostFormat.homePosition = -1;
     b.cursorGiven = false;
     t_.screen.at(0).ebcdic = 0x20;
     b.pos += alternate ? 2 : 1;
@@ -316,6 +317,7 @@ void CTN5250::ClearFormatTableCommand(Block& b) {
     t_.state.hostFormat.resequenceField = 0;
     t_.state.hostFormat.insertCursorRow = 1;
     t_.state.hostFormat.insertCursorColumn = 1;
+    t_.state.hostFormat.homePosition = -1;
     b.cursorGiven = false;
     t_.screen.ClearFieldMarks();
     t_.formatTable.ClearFormatTable();

@@ -135,6 +135,11 @@ void CTN5250::StepDisplayData(Block& b) {
             t_.state.hostFormat.insertCursorRow = b.at(b.pos + 1);
             t_.state.hostFormat.insertCursorColumn = b.at(b.pos + 2);
             b.cursorGiven = true;
+            // The Insert Cursor address is also the screen's home position,
+            // held to the screen's edge as the cursor is.
+            t_.state.hostFormat.homePosition =
+                (std::clamp(t_.state.hostFormat.insertCursorRow, 1, t_.rows()) - 1) * t_.columns() +
+                std::clamp(t_.state.hostFormat.insertCursorColumn, 1, t_.columns()) - 1;
             b.pos += 3;
             break;
         case kOrderSetBufferAddress:
@@ -253,6 +258,7 @@ void CTN5250::StartOfHeader(Block& b) {
     b.cursorGiven = false;
     t_.state.hostFormat.insertCursorRow = 1;
     t_.state.hostFormat.insertCursorColumn = 1;
+    t_.state.hostFormat.homePosition = -1;
 }
 
 void CTN5250::RepeatToAddress(Block& b) {

@@ -6,6 +6,7 @@
 
 #include "input/KeyCodes.h"
 #include "input/KeyRefusal.h"
+#include "terminal/Languages.h"
 
 namespace quenlix {
 
@@ -19,6 +20,12 @@ constexpr int kBlankFill = 6;
 constexpr int kMandatoryFill = 7;
 constexpr std::uint8_t kEbcdicMinus = 0x60;  // '-' in every EBCDIC code page
 constexpr std::uint8_t kNegativeZone = 0xD0;
+// The dup and field mark bytes: controls below 0x20, so never attribute
+// bytes nor order codes, sent to the host as they are.
+constexpr std::uint8_t kEbcdicDup = 0x1C;
+constexpr std::uint8_t kEbcdicFieldMark = 0x1E;
+// A field mark shows as a semicolon, the nearest mark every PC set has.
+constexpr std::uint8_t kFieldMarkShown = ';';
 
 bool IsAsciiLetter(std::uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsAsciiDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
@@ -441,6 +448,13 @@ bool FieldEditor::FieldExit(bool minus) {
         }
     }
     if (minus && numericOnly) MarkNegative(*e);
+    LeaveField(index);
+    return attribute;
+}
+
+void FieldEditor::LeaveField(int index) {
+    FieldEntry* e = t_.formatTable.entry(index);
+    if (e == nullptr) return;
     // Field Exit changed the field (it blanked, adjusted or signed it): the
     // automatic Enter carries it as the operator finished it, or the host
     // would keep the old value while the screen shows the new one. The
@@ -455,7 +469,118 @@ bool FieldEditor::FieldExit(bool minus) {
         t_.formatTable.currentField = next;
         MoveCursor(FirstPosition(*t_.formatTable.entry(next)));
     }
+}
+
+bool FieldEditor::NullCell(int pos) {
+    if (!t_.screen.contains(pos)) return false;
+    ScreenCell& cell = t_.screen.at(pos);
+    const bool attribute = IsAttributePosition(cell);
+    if (cell.character != ' ' || cell.ebcdic != kEbcdicNull) {
+        cell.character = ' ';
+        cell.ebcdic = kEbcdicNull;
+        InvalidateCell(pos);
+    }
     return attribute;
+}
+
+bool FieldEditor::WriteControlByte(int pos, std::uint8_t ebcdic, std::uint8_t shown) {
+    if (!t_.screen.contains(pos)) return false;
+    ScreenCell& cell = t_.screen.at(pos);
+    const bool attribute = IsAttributePosition(cell);
+    const FieldEntry* e = FieldAt(pos);
+    cell.character = e != nullptr && IsNonDisplay(e->attribute) ? ' ' : shown;
+    cell.ebcdic = ebcdic;
+    InvalidateCell(pos);
+    return attribute;
+}
+
+std::uint8_t FieldEditor::DupMark() const {
+    const PcCharset& set = PcCharset::ForCodePage(links_.settings.PageCode);
+    for (const char32_t overscore : {U'\u00AF', U'\u203E'}) {
+        if (const auto pc = set.FromUnicode(overscore)) return *pc;
+    }
+    return '*';
+}
+
+bool FieldEditor::Dup() {
+    const int pos = t_.CursorPosition();
+    FieldEntry* e = FieldAt(pos);
+    if (RefuseEdit(e)) return false;
+    if (!e->dupEnable) {
+        RefuseKey(links_, refusal::kDupNotAllowed);
+        return false;
+    }
+    const std::uint8_t shown = DupMark();
+    bool attribute = false;
+    for (int p = pos; p <= LastPosition(*e); ++p) attribute |= WriteControlByte(p, kEbcdicDup, shown);
+    LeaveField(t_.screen.at(pos).fieldIndex);
+    return attribute;
+}
+
+bool FieldEditor::FieldMark() {
+    const int pos = t_.CursorPosition();
+    FieldEntry* e = FieldAt(pos);
+    if (RefuseEdit(e)) return false;
+    if (e->shiftEdit == kSignedNumeric && t_.screen.at(pos).fieldOffset + 1 == e->length) {
+        RefuseKey(links_, refusal::kSignPosition);
+        return false;
+    }
+    e->mdt = 1;
+    t_.state.operatorModified = 1;
+    links_.input.fieldExitPending = false;
+    const bool attribute = WriteControlByte(pos, kEbcdicFieldMark, kFieldMarkShown);
+    AdvanceAfterEntry(pos);
+    return attribute;
+}
+
+bool FieldEditor::EraseToEndOfField() {
+    const int pos = t_.CursorPosition();
+    FieldEntry* e = FieldAt(pos);
+    if (RefuseEdit(e)) return false;
+    e->mdt = 1;
+    t_.state.operatorModified = 1;
+    links_.input.fieldExitPending = false;
+    bool attribute = false;
+    for (int p = pos; p <= LastPosition(*e); ++p) attribute |= NullCell(p);
+    return attribute;
+}
+
+bool FieldEditor::EraseInput() {
+    bool attribute = false;
+    for (int i = 0; i < t_.formatTable.fieldCount(); ++i) {
+        FieldEntry& e = *t_.formatTable.entry(i);
+        if (e.bypass) continue;
+        const Terminal::Span span = t_.FieldSpan(e);
+        for (int p = span.first; p < span.end; ++p) attribute |= NullCell(p);
+        e.mdt = 0;
+    }
+    links_.input.fieldExitPending = false;
+    const int first = FirstInputPosition();
+    if (first >= 0) {
+        t_.formatTable.currentField = t_.screen.at(first).fieldIndex;
+        MoveCursor(first);
+    }
+    return attribute;
+}
+
+int FieldEditor::FirstInputPosition() const { return NextFieldStart(-1); }
+
+void FieldEditor::NewLine() {
+    const int columns = t_.columns();
+    if (columns <= 0 || t_.cellCount() <= 0) return;
+    const int nextRow = (t_.CursorRow() + 1) * columns;
+    int target = NextFieldStart(nextRow - 1);
+    if (target < 0) target = FirstInputPosition();
+    if (target < 0) target = nextRow < t_.cellCount() ? nextRow : 0;
+    links_.input.fieldExitPending = false;
+    MoveCursor(target);
+}
+
+void FieldEditor::HomePosition() {
+    int target = t_.state.hostFormat.homePosition;
+    if (!t_.screen.contains(target)) target = FirstInputPosition();
+    if (target < 0) target = 0;
+    MoveCursor(target);
 }
 
 bool FieldEditor::RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t ebcdicFill,
@@ -507,11 +632,13 @@ void FieldEditor::MarkNegative(const FieldEntry& e) {
     }
 }
 
-void FieldEditor::CursorArrow(int virtualKey) {
+void FieldEditor::CursorArrow(int virtualKey) { CursorArrow(virtualKey, links_.input.shiftDown); }
+
+void FieldEditor::CursorArrow(int virtualKey, bool fast) {
     const int columns = t_.columns();
     const int rows = t_.rows();
     if (columns <= 0 || rows <= 0) return;
-    const bool shift = links_.input.shiftDown;
+    const bool shift = fast;
     int row = t_.CursorRow();
     int column = t_.CursorColumn();
     switch (virtualKey) {

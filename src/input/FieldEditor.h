@@ -73,8 +73,36 @@ public:
     /// Left, Up, Right or Down by one cell, or by 4 columns / 3 rows with
     /// Shift held; wraps around the screen.
     void CursorArrow(int virtualKey);
+    /// The same move, fast (4 columns / 3 rows) or not whatever Shift is.
+    void CursorArrow(int virtualKey, bool fast);
     void WordRight();
     void WordLeft();
+
+    /// Dup: in a dup-enabled field, every position from the cursor to the
+    /// field's end gets the dup byte 0x1C (shown as DupMark), the MDT is set
+    /// and the cursor leaves the field as after Field Exit, without
+    /// adjusting it (the dups fill it). Refused outside such fields.
+    bool Dup();
+    /// Field Mark: the byte 0x1E at the cursor of an input field, then the
+    /// cursor advances as after a character. Refused outside input fields.
+    bool FieldMark();
+    /// Erase EOF: nulls from the cursor to the field's end; sets the MDT.
+    /// Refused outside input fields.
+    bool EraseToEndOfField();
+    /// Erase Input: nulls every non-bypass field and resets its MDT; the
+    /// cursor goes to the first input field.
+    bool EraseInput();
+    /// New Line: the cursor to the first input field that starts on a row
+    /// below the cursor's, else the screen's first; without input fields to
+    /// column 0 of the next row.
+    void NewLine();
+    /// Home position: the host's Insert Cursor address when the screen has
+    /// one (TerminalState::hostFormat.homePosition), else the first input field, else
+    /// the screen's first cell.
+    void HomePosition();
+    /// The PC character a dup byte shows as in the session's character set:
+    /// an overscore where the set has one, else '*'.
+    std::uint8_t DupMark() const;
 
     /// Moves the cursor with InvalidateCursor before and after.
     void MoveCursor(int pos);
@@ -91,6 +119,16 @@ private:
     bool CopyCell(int from, int to);
     /// Blanks a cell unless it is already blank; true when it held an attribute.
     bool BlankCell(int pos);
+    /// Nulls a cell (EBCDIC 0x00 shown as a blank); true when it held an attribute.
+    bool NullCell(int pos);
+    /// Writes a control byte the host reads as it is (dup, field mark) with
+    /// the character shown; true when the cell held an attribute.
+    bool WriteControlByte(int pos, std::uint8_t ebcdic, std::uint8_t shown);
+    /// What Field Exit does after adjusting field `index`: MDT, the automatic
+    /// Enter of an auto-enter field, then the next non-bypass field.
+    void LeaveField(int index);
+    /// The first data position of the first non-bypass field, -1 when none.
+    int FirstInputPosition() const;
     void InvalidateCell(int pos);
     bool RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t ebcdicFill, bool minus);
     void MarkNegative(const FieldEntry& e);

@@ -24,6 +24,7 @@ inline constexpr std::string_view kNotInCodePage = "Not in the host's code page"
 inline constexpr std::string_view kMandatoryFill = "Mandatory fill: fill or clear it";
 inline constexpr std::string_view kMandatoryEnter = "Mandatory field: enter data first";
 inline constexpr std::string_view kFieldExitRequired = "Use Field Exit to leave this field";
+inline constexpr std::string_view kDupNotAllowed = "Dup is not allowed in this field";
 }  // namespace refusal
 
 /// Refuses the key: the reason goes on the indicator row

@@ -198,6 +198,122 @@ bool KeyboardMapper::SpecialKey(int commandId) {
     }
 }
 
+void KeyboardMapper::PerformInSysReqMode(KeyFunction function) {
+    switch (function) {
+        case KeyFunction::kEnter: SysReqCharacter(kCharEnter); break;
+        case KeyFunction::kBackspace: SysReqCharacter(kCharBackspace); break;
+        case KeyFunction::kAttention: SysReqCharacter(kCharEscape); break;
+        case KeyFunction::kReset: Reset(); break;
+        default: break;
+    }
+}
+
+void KeyboardMapper::Reset() {
+    ClearRefusal(links_);
+    in_.fieldExitPending = false;
+    if (t_.state.sysReqMode) SysReqCharacter(kCharEscape);  // leaves the line as Esc does
+    t_.SetInsertMode(false);
+}
+
+void KeyboardMapper::Perform(KeyFunction function) {
+    using enum KeyFunction;
+    if (function == kNone) return;
+    if (t_.state.sysReqMode) {
+        PerformInSysReqMode(function);
+        return;
+    }
+    ClearRefusal(links_);
+    // The keys that act through a character event are not held back by the
+    // guard of the key-down keys; neither are the special key bar's commands.
+    switch (function) {
+        case kEnter:
+            in_.fieldExitPending = false;
+            Character(kCharEnter, kScanEnter);
+            return;
+        case kTab:
+        case kBacktab:
+            in_.fieldExitPending = false;
+            editor_.Tab(function == kBacktab);
+            return;
+        case kBackspace:
+            in_.fieldExitPending = false;
+            AfterEdit(editor_.Backspace());
+            return;
+        case kAttention:
+            in_.fieldExitPending = false;
+            SpecialKey(kCmdAttention);
+            return;
+        case kSystemRequest: SpecialKey(kCmdSystemRequest); return;
+        case kHelp: SpecialKey(kCmdHelp); return;
+        case kPrint: SpecialKey(kCmdPrint); return;
+        case kClear: SpecialKey(kCmdRefresh); return;
+        case kPa1: SpecialKey(kCmdPa1); return;
+        case kPa2: SpecialKey(kCmdPa2); return;
+        case kPa3: SpecialKey(kCmdPa3); return;
+        case kDeleteFields: SpecialKey(kCmdDeleteFields); return;
+        case kReset: Reset(); return;
+        default: break;
+    }
+    if (GuardRefuses()) {
+        in_.fieldExitPending = false;
+        return;
+    }
+    if (const int n = FunctionKeyNumber(function); n > 0) {
+        in_.fieldExitPending = false;
+        std::uint8_t aid = static_cast<std::uint8_t>(ds::kAidF1 + (n - 1) % 12);
+        if (n > 12) aid |= 0x80;
+        links_.host.SendAid(aid);
+        return;
+    }
+    switch (function) {
+        case kRollUp:
+        case kRollDown:
+            in_.fieldExitPending = false;
+            links_.host.SendAid(function == kRollUp ? ds::kAidRollUp : ds::kAidRollDown);
+            break;
+        case kHome: editor_.Home(); break;
+        case kEnd: editor_.End(); break;
+        case kLeft:
+        case kRight:
+        case kUp:
+        case kDown: {
+            in_.fieldExitPending = false;
+            const int vk = function == kLeft    ? kVkLeft
+                           : function == kRight ? kVkRight
+                           : function == kUp    ? kVkUp
+                                                : kVkDown;
+            editor_.CursorArrow(vk, false);
+            break;
+        }
+        case kWordLeft:
+            in_.fieldExitPending = false;
+            editor_.WordLeft();
+            break;
+        case kWordRight:
+            in_.fieldExitPending = false;
+            editor_.WordRight();
+            break;
+        case kNewLine: editor_.NewLine(); break;
+        case kHomePosition:
+            in_.fieldExitPending = false;
+            editor_.HomePosition();
+            break;
+        case kInsert: t_.SetInsertMode(!t_.state.insertMode); break;
+        case kDelete:
+            in_.fieldExitPending = false;
+            AfterEdit(editor_.Delete());
+            break;
+        case kFieldPlus:
+        case kFieldExit: AfterEdit(editor_.FieldExit(false)); break;
+        case kFieldMinus: AfterEdit(editor_.FieldExit(true)); break;
+        case kDup: AfterEdit(editor_.Dup()); break;
+        case kFieldMark: AfterEdit(editor_.FieldMark()); break;
+        case kEraseEof: AfterEdit(editor_.EraseToEndOfField()); break;
+        case kEraseInput: AfterEdit(editor_.EraseInput()); break;
+        default: break;
+    }
+}
+
 void KeyboardMapper::DeleteFields() {
     for (int i = 0; i < t_.formatTable.fieldCount(); ++i) {
         const FieldEntry& e = *t_.formatTable.entry(i);

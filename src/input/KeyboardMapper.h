@@ -9,6 +9,7 @@
 
 #include "input/FieldEditor.h"
 #include "input/InputLinks.h"
+#include "input/KeyFunction.h"
 
 namespace quenlix {
 
@@ -38,6 +39,13 @@ public:
     /// for an id that is not one of them.
     bool SpecialKey(int commandId);
 
+    /// A keyboard function a key map bound a key to, done as a single key
+    /// press: the same guards, refusals and sends as the key of today's
+    /// mapping that does it (Shift held or not makes no difference: a map
+    /// names Backtab or F13 itself). In system request mode only Enter,
+    /// Backspace, Attn (which cancels, as Esc does) and Reset act.
+    void Perform(KeyFunction function);
+
     /// Enters system request mode (no-op when already on): host data waits,
     /// the keyboard lock is saved and lifted, the cursor goes to column 0 of
     /// the system request line (row `rows`).
@@ -53,6 +61,8 @@ public:
 private:
     bool GuardRefuses() const;
     void SendFunctionKey(int virtualKey);
+    void PerformInSysReqMode(KeyFunction function);
+    void Reset();
     void AfterEdit(bool attributeOverwritten);
     void SysReqCharacter(int code);
     void LeaveSysReqMode();

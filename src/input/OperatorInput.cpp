@@ -118,6 +118,20 @@ bool IsApplicationKey(const KeyName& k) {
            (k.ctrl && IsOneOf(k.key, "BDFNOPRSTX"));
 }
 
+/// A name today's PressKey takes as a key or a special key bar command:
+/// it stays that when a keyboard function has the same name.
+bool IsKnownKeyName(std::string_view name) {
+    const KeyName k = ParseKeyName(name);
+    if (k.functionKey > 0 || k.key == "WheelUp" || k.key == "WheelDown") return true;
+    for (const NamedKey& n : kNamedKeys) {
+        if (n.name == k.key) return true;
+    }
+    for (const NamedCommand& c : kNamedCommands) {
+        if (c.name == k.key) return true;
+    }
+    return false;
+}
+
 KeyEvent Down(int vk, bool ctrl = false) { return {KeyEvent::Kind::kKeyDown, vk, 0, ctrl}; }
 KeyEvent Up(int vk) { return {KeyEvent::Kind::kKeyUp, vk, 0, false}; }
 
@@ -145,7 +159,14 @@ void OperatorInput::Dispatch(const KeyEvent& event) {
         case KeyEvent::Kind::kCharacter:
             keyboard_.Character(event.code, event.scanCode);
             break;
+        case KeyEvent::Kind::kFunction:
+            keyboard_.Perform(static_cast<KeyFunction>(event.code));
+            break;
     }
+}
+
+void OperatorInput::PerformFunction(KeyFunction function) {
+    Submit({KeyEvent::Kind::kFunction, static_cast<int>(function), 0, false});
 }
 
 void OperatorInput::Offer(const KeyEvent& event) {
@@ -175,6 +196,28 @@ bool OperatorInput::IsApplicationCommand(std::string_view keyName) {
 }
 
 bool OperatorInput::PressKey(std::string_view keyName) {
+    if (const auto chord = ParseKeyChord(keyName)) {
+        if (const auto function = keyMap_.Override(*chord)) {
+            PerformFunction(*function);
+            return true;
+        }
+        // The map's own key names, where today's mapping has them too.
+        const std::string_view key = chord->key;
+        if (key == "LeftCtrl" || key == "RightCtrl") return PressKey("Ctrl");
+        if (key == "LeftShift" || key == "RightShift") return PressKey("Shift");
+        if (chord->modifiers == 0) {
+            if (key == "KeypadEnter") return PressKey("Enter");
+            if (key.size() == 7 && key.starts_with("Keypad")) {
+                Type(key.substr(6));
+                return true;
+            }
+        }
+    }
+    if (const auto function = KeyFunctionByName(keyName);
+        function && *function != KeyFunction::kNone && !IsKnownKeyName(keyName)) {
+        PerformFunction(*function);
+        return true;
+    }
     const KeyName parsed = ParseKeyName(keyName);
     const bool shift = parsed.shift, ctrl = parsed.ctrl, alt = parsed.alt;
     const std::string_view name = parsed.key;

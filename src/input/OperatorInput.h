@@ -10,6 +10,13 @@
 //   FieldPlus / KeypadPlus, FieldMinus / KeypadMinus, Shift, Ctrl, CapsLock,
 //   WheelUp, WheelDown, and the special key bar: SysReq, Attn, Help, Print,
 //   Refresh, Next, Previous, PA1, PA2, PA3, DeleteFields.
+// The key map's key names (KeyChord.h) are keys too: the keypad keys, Space,
+// letters and digits with Ctrl or Alt, Pause, ScrollLock, PrintScreen and the
+// left and right modifier keys. A key the session's map binds to something
+// other than today's mapping does the map's function. The names of the
+// keyboard functions (KeyFunction.h) that are not key names do their
+// function: FieldExit, Reset, Dup, FieldMark, EraseEOF, EraseInput,
+// NewLine, HomePosition, RollUp, RollDown, Clear, WordLeft, WordRight.
 // Accelerators act at once, even while input is inhibited: Shift+Esc
 // (SysReq), Ctrl+C / Ctrl+Insert (copy the selection), Ctrl+V / Shift+Insert
 // (paste the clipboard), Ctrl+A (select all); Ctrl+L, Ctrl+U, Ctrl+Z,
@@ -24,6 +31,7 @@
 
 #include "input/ClipboardActions.h"
 #include "input/FieldEditor.h"
+#include "input/KeyMap.h"
 #include "input/KeyboardMapper.h"
 #include "input/MouseSelection.h"
 #include "input/TypeAheadQueue.h"
@@ -32,9 +40,10 @@ namespace quenlix {
 
 /// One keyboard event as the keyboard mapping receives it.
 struct KeyEvent {
-    enum class Kind : std::uint8_t { kKeyDown, kKeyUp, kSystemKeyDown, kCharacter };
+    /// kFunction: a keyboard function a key map bound the key to.
+    enum class Kind : std::uint8_t { kKeyDown, kKeyUp, kSystemKeyDown, kCharacter, kFunction };
     Kind kind = Kind::kKeyDown;
-    int code = 0;              ///< virtual-key code, or character code
+    int code = 0;              ///< virtual-key code, character code, or KeyFunction
     std::uint8_t scanCode = 0; ///< character events
     bool ctrl = false;         ///< Ctrl held (word moves)
     friend bool operator==(const KeyEvent&, const KeyEvent&) = default;
@@ -76,6 +85,17 @@ public:
     void SelectWord(int row, int column);
     void SetInsertMode(bool on);
 
+    /// The session's key map (the Standard map until set).
+    void SetKeyMap(KeyMap map) { keyMap_ = std::move(map); }
+    const KeyMap& keyMap() const { return keyMap_; }
+    /// What the map makes a key do instead of today's mapping; empty when
+    /// the key takes today's path.
+    std::optional<KeyFunction> MappedFunction(const KeyChord& key) const {
+        return keyMap_.Override(key);
+    }
+    /// A function as one key press through type-ahead.
+    void PerformFunction(KeyFunction function);
+
     /// One event through type-ahead: handled now, held, or dropped with the
     /// alarm when the queue is full. Runs the replay check first.
     void Submit(const KeyEvent& event);
@@ -102,6 +122,7 @@ private:
     MouseSelection mouse_;
     ClipboardActions clipboard_;
     TypeAheadQueue<KeyEvent> typeAhead_;
+    KeyMap keyMap_;
 };
 
 }  // namespace quenlix

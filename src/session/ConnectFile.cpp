@@ -132,6 +132,7 @@ bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
     settings.Security = ParseSecurity(file.GetString(kConnection, "Security", ""));
     settings.CAFile = file.GetString(kConnection, "CA File", "");
     settings.ClientCertificate = file.GetString(kConnection, "Client Certificate", "");
+    settings.KeyboardMap = file.GetString(kConnection, "Keyboard Map", "");
 
     settings.LaunchConnection = file.GetBool(kProfile, "Launch Connection", 0);
     settings.AutoConnection = file.GetBool(kProfile, "Auto Connection", 0);
@@ -164,6 +165,11 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
                    SecurityName(ConnectionSecurity::kNone), false);
     file.PutString(kConnection, "CA File", settings.CAFile, "", false);
     file.PutString(kConnection, "Client Certificate", settings.ClientCertificate, "", false);
+    // Written only when chosen: a session on the Standard map saves the
+    // same file as before the key existed.
+    if (!settings.KeyboardMap.empty()) {
+        file.PutString(kConnection, "Keyboard Map", settings.KeyboardMap, "", false);
+    }
 
     file.PutInt(kProfile, "Launch Connection", settings.LaunchConnection, 0, false);
     file.PutInt(kProfile, "Auto Connection", settings.AutoConnection, 0, false);

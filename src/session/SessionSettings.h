@@ -25,6 +25,9 @@ struct SessionSettings {
     ConnectionSecurity Security = ConnectionSecurity::kNone;  ///< "Security": "None" or "TLS"
     std::string CAFile;             ///< "CA File": PEM certificates trusted besides the system's
     std::string ClientCertificate;  ///< "Client Certificate": PEM file with certificate and key
+    /// "Keyboard Map": a built-in map's name, a user map's name or a map
+    /// file's path; empty (the key absent) is the Standard map.
+    std::string KeyboardMap;
     // [Profile]
     int LaunchConnection = 0;    ///< "Launch Connection": connect when the file is opened
     int AutoConnection = 0;      ///< "Auto Connection": sign on automatically

@@ -43,6 +43,10 @@ struct HostFormatState {
     int errorRow = 0;           ///< 1-based row for Write Error Code; 0 or off the screen: the last row
     int insertCursorRow = 1;    ///< the last Insert Cursor address, 1-based, as the host sent it
     int insertCursorColumn = 1;
+    /// The screen's home position: the linear position the host's Insert
+    /// Cursor order named, held to the screen, -1 when the screen has none
+    /// (cleared with the format table).
+    int homePosition = -1;
 };
 
 /// The terminal's scalars with their start values. Geometry (`columns`,

@@ -205,6 +205,22 @@ std::vector<std::string> MenuLines(const QMenu& menu, const std::string& indent 
     return lines;
 }
 
+TEST(AppShellTest, EveryCommandHasAnIdAndShortcutsOfItsOwn) {
+    // Two commands on one id run one handler for both menu entries; two on
+    // one key leave the key to whichever the toolkit finds first.
+    std::map<int, std::string> ids;
+    std::map<QString, std::string> keys;
+    for (const CommandSpec& command : AllCommands()) {
+        EXPECT_TRUE(ids.emplace(command.id, command.text).second)
+            << command.text << " and " << ids[command.id] << " share " << command.id;
+        for (const QKeySequence& key : command.keys) {
+            EXPECT_TRUE(keys.emplace(key.toString(), command.text).second)
+                << command.text << " and " << keys[key.toString()] << " share "
+                << key.toString().toStdString();
+        }
+    }
+}
+
 TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
     MemorySettingsStore store;
     Shell shell(store);
@@ -239,6 +255,7 @@ TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
         "&Parameters >",
         "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782",
         "  Auto &Session\tCtrl+F3 =32853",
+        "  Keyboard &Mapping... =33130",
         "&? >",
         "  &Keyboard Layout\tCtrl+F4 =32780", "  &About Quenlix Telnet... =57664",
     };

@@ -143,6 +143,38 @@ TEST_F(SessionCommandsTest, RecentEntryOfADeletedFileReportsAndStays) {
     EXPECT_EQ(messages.shown.size(), 1u);
 }
 
+TEST_F(SessionCommandsTest, TheSessionsKeyMapIsInForceAndKeptWithIt) {
+    // A session naming a map file with one bad line: one message lists it,
+    // the good lines are in force.
+    const std::string map = Path("desk.keymap");
+    ASSERT_EQ(ReplaceFileContents(map, "base = IBM5250\nCtrl+K = Dup\nCtrl+S = Reset\n"), 0);
+    SessionSettings s;
+    s.Name = "Mapped";
+    s.KeyboardMap = map;
+    const std::string path = Path("mapped.stn");
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    ASSERT_EQ(commands.OpenSessionFile(path), path);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], "The keyboard map has errors; its other lines are used:\n" + map +
+                                     ":3: 'Ctrl+S' is a shortcut of the main window");
+    const KeyMap& inForce = session.input().keyMap();
+    EXPECT_EQ(inForce.base(), BuiltInKeyMap::kIbm5250);
+    EXPECT_EQ(inForce.Lookup(*ParseKeyChord("Ctrl+K")), KeyFunction::kDup);
+
+    // The dialog's choice is in force at once and saved with the session.
+    commands.sessionModified = false;
+    commands.ChooseKeyMap("Laptop", KeyMap::BuiltIn(BuiltInKeyMap::kLaptop));
+    EXPECT_EQ(session.input().keyMap(), KeyMap::BuiltIn(BuiltInKeyMap::kLaptop));
+    EXPECT_TRUE(commands.sessionModified);
+    ASSERT_TRUE(commands.SaveSession(path));
+    SessionSettings reread;
+    CConnectFile::ReadSessionFile(path, reread, "PC1");
+    EXPECT_EQ(reread.KeyboardMap, "Laptop");
+    // Closing the session goes back to the Standard map.
+    commands.CloseSession();
+    EXPECT_EQ(session.input().keyMap(), KeyMap());
+}
+
 TEST_F(SessionCommandsTest, AFolderAPipeOrAnOversizeFileIsNotOpened) {
     const std::string kept = WriteSession("kept.stn", false, "Kept");
     ASSERT_EQ(commands.OpenSessionFile(kept), kept);

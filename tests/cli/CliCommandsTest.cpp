@@ -11,6 +11,7 @@
 #include "cli/CliShell.h"
 #include "cli/CommandLine.h"
 #include "ds5250/RecordBuilder.h"
+#include "input/KeyMap.h"
 #include "session/ConnectFile.h"
 #include "support/SampleScreens.h"
 
@@ -321,6 +322,26 @@ TEST_F(CliCommandsTest, LoadAcceptsOnlyARegularFile) {
     EXPECT_EQ(shell.session().activeSettings, before);
 }
 
+TEST_F(CliCommandsTest, KeysNameFunctionsAndPcKeysFollowTheMap) {
+    Run("block " + Hex(FieldScreen()));
+    Run("type 12");
+    // A function by name; then Enter sends the field as Erase EOF left it.
+    EXPECT_EQ(Run("key Left"), "");
+    EXPECT_EQ(Run("key EraseEOF"), "");
+    EXPECT_EQ(Run("key Enter"),
+              "sent " + Hex(FrameRecord(0x03, {2, 7, 0xF1, 0x11, 2, 6, 0xF1})) + "\n");
+    EXPECT_EQ(Run("key Teleport", false), "error: unknown key Teleport\n");
+
+    Run("block " + Hex(FieldScreen()));
+    shell.session().activeSettings.KeyboardMap = "IBM5250";
+    ASSERT_TRUE(shell.UseKeyMap(out, "error: "));
+    // Enter is Field Exit under this map; Right Ctrl sends the screen.
+    EXPECT_EQ(Run("key Enter"), "");
+    EXPECT_EQ(Run("key RightCtrl"),
+              "sent " + Hex(FrameRecord(0x03, {2, 6, 0xF1, 0x11, 2, 6, 0x40, 0x40, 0x40})) + "\n");
+    EXPECT_NE(Run("settings").find(",\"Keyboard Map\":\"IBM5250\"}"), std::string::npos);
+}
+
 // ---- the command line ----
 
 class CommandLineTest : public CliCommandsTest {
@@ -367,6 +388,25 @@ TEST_F(CommandLineTest, BadSessionFilesAndOptionsEndTheProgram) {
     EXPECT_EQ(err.str(), "quenlix-telnet-cli: --host needs a value\n");
     EXPECT_EQ(Apply({"--version"}).exitStatus, 0);
     EXPECT_EQ(out.str(), "quenlix-telnet-cli 9.9\n");
+}
+
+TEST_F(CommandLineTest, KeyMapsByNameOrFileAndBadMapsEndTheProgram) {
+    EXPECT_EQ(Apply({"--keymap", "Laptop"}).exitStatus, -1);
+    EXPECT_EQ(shell.session().input().keyMap(), KeyMap::BuiltIn(BuiltInKeyMap::kLaptop));
+    EXPECT_EQ(shell.session().activeSettings.KeyboardMap, "Laptop");
+
+    const std::string path = TempDir() + "/bad.keymap";
+    {
+        std::ofstream f(path, std::ios::binary);
+        f << "base = IBM5250\nCtrl+V = Dup\nCtrl+K = Dupe\n";
+    }
+    EXPECT_EQ(Apply({"--keymap", path}).exitStatus, 2);
+    EXPECT_EQ(err.str(), "quenlix-telnet-cli: " + path + ":2: 'Ctrl+V' is a shortcut of the main window\n"
+                         "quenlix-telnet-cli: " + path + ":3: unknown function 'Dupe'\n");
+    EXPECT_EQ(shell.session().input().keyMap(), KeyMap::BuiltIn(BuiltInKeyMap::kLaptop))
+        << "a bad map is not taken";
+    EXPECT_EQ(Apply({"--keymap", TempDir() + "/none.keymap"}).exitStatus, 2);
+    EXPECT_NE(err.str().find("none.keymap: cannot read"), std::string::npos) << err.str();
 }
 
 TEST_F(CommandLineTest, PasswordsAreNeverCutAndCanComeFromAFile) {

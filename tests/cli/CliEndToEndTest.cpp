@@ -316,7 +316,7 @@ TEST(CliCommands, SessionFilesLoadSaveAndSettings) {
               "\"Page Code\":37,\"Terminal Name\":\"IBM-5292-2\",\"Terminal Caract\":\"24 * 80\","
               "\"Launch Connection\":0,\"Auto Connection\":0,\"UserID\":\"\",\"Menu\":\"\","
               "\"ProgProc\":\"\",\"CurLib\":\"\",\"User Password\":\"***\","
-              "\"Security\":\"None\",\"CA File\":\"\",\"Client Certificate\":\"\"}\n")
+              "\"Security\":\"None\",\"CA File\":\"\",\"Client Certificate\":\"\",\"Keyboard Map\":\"\"}\n")
         << "the password is never printed";
 
     // What was loaded saves and reads back identically.

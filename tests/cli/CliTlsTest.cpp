@@ -73,7 +73,7 @@ TEST_F(CliTls, AHostTheCaFileVerifiesConnectsAndStatusNamesTheSession) {
               std::string::npos)
         << status;
     EXPECT_NE(Run("settings").find(",\"Security\":\"TLS\",\"CA File\":\"" + site.caFile +
-                                   "\",\"Client Certificate\":\"\"}\n"),
+                                   "\",\"Client Certificate\":\"\",\"Keyboard Map\":\"\"}\n"),
               std::string::npos);
 }
 

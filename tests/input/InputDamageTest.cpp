@@ -45,6 +45,23 @@ TEST_F(InputDamageTest, EveryEditRecordsWhatItChanged) {
     Covered("a key refused while locked", [&] { input.Type("X"); });
 }
 
+TEST_F(InputDamageTest, TheNamedFunctionsRecordWhatTheyChanged) {
+    using enum KeyFunction;
+    Screen(Wtd().sba(3, 10).startOfField(0x50, 0, 0x20, 8).text("ABCDEF")
+               .sba(5, 10).startOfField(0x48, 0, 0x20, 6).text("HOST")
+               .sba(7, 10).startOfField(0x40, 0, 0x20, 4).insertCursor(3, 12).readMdtFields());
+    const KeyFunction functions[] = {kFieldMark, kEraseEof, kNewLine, kHomePosition, kDup,
+                                     kFieldExit, kEraseInput, kReset, kWordRight, kDown};
+    for (const KeyFunction f : functions) {
+        Covered(KeyFunctionName(f).data(), [&] { input.keyboard().Perform(f); });
+        Covered("a character", [&] { input.Type("7"); });
+    }
+    Covered("a refused Dup", [&] {
+        CursorAt(7, 11);
+        input.keyboard().Perform(kDup);
+    });
+}
+
 TEST_F(InputDamageTest, ACharacterMarksItsCellAndTheCursorOnly) {
     Screen(Wtd().sba(3, 10).startOfField(0x40, 0, 0x20, 8).insertCursor(3, 11).readMdtFields());
     const ScreenDamage d = Covered("a character", [&] { input.Type("Q"); });

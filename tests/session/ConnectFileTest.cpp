@@ -191,6 +191,24 @@ TEST(SessionFileRead, SecurityIsPlainOnlyWhenAbsentOrNone) {
     }
 }
 
+TEST(SessionFileWrite, TheKeyboardMapIsKeptOnlyWhenChosen) {
+    TempDir dir;
+    const std::string path = dir.File("map.stn");
+    SessionSettings s = Full();
+    s.KeyboardMap = "my laptop";
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_NE(bytes.find("Terminal Caract=\"24 * 80\"\r\nKeyboard Map=\"my laptop\"\r\n[Profile]"),
+              std::string::npos)
+        << bytes;
+    EXPECT_EQ(Read(path), s);
+    // The Standard map writes what older versions wrote and read.
+    s.KeyboardMap.clear();
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    EXPECT_EQ(ReadBytes(path).find("Keyboard Map"), std::string::npos);
+    EXPECT_EQ(Read(path), Full());
+}
+
 TEST(SessionFileWrite, AwkwardTextReadsBackUnchanged) {
     SessionSettings s = Full();
     s.Name = "\"quoted\"";

@@ -1,0 +1,148 @@
+// The built-in key maps and the map's bindings.
+#include "input/KeyMap.h"
+
+#include <array>
+#include <string>
+
+namespace quenlix {
+
+namespace {
+
+using enum KeyFunction;
+
+constexpr std::array<BuiltInKeyMapInfo, 3> kBuiltIns = {{
+    {BuiltInKeyMap::kStandard, "Standard", "Standard"},
+    {BuiltInKeyMap::kIbm5250, "IBM5250", "IBM 5250 keyboard"},
+    {BuiltInKeyMap::kLaptop, "Laptop", "Laptop"},
+}};
+
+struct Row {
+    std::string_view key;
+    KeyFunction function;
+};
+
+// Today's fixed mapping, written out key by key. Keys it handles without a
+// function of their own (Shift+arrows move faster, Ctrl+F5..F12 and Alt+F1..
+// F12 send the plain F-keys) still take today's path under every map.
+constexpr Row kStandardRows[] = {
+    {"Enter", kEnter},          {"KeypadEnter", kEnter},     {"Tab", kTab},
+    {"Shift+Tab", kBacktab},    {"Backspace", kBackspace},   {"Esc", kAttention},
+    {"Shift+Esc", kSystemRequest},
+    {"PageUp", kRollDown},      {"PageDown", kRollUp},       {"Home", kHome},
+    {"End", kEnd},              {"Left", kLeft},             {"Right", kRight},
+    {"Up", kUp},                {"Down", kDown},             {"Ctrl+Left", kWordLeft},
+    {"Ctrl+Right", kWordRight}, {"Insert", kInsert},         {"Delete", kDelete},
+    {"KeypadPlus", kFieldPlus}, {"KeypadMinus", kFieldMinus},
+};
+
+// The keys of a 5250 keyboard where a PC keyboard has them.
+constexpr Row kIbm5250Rows[] = {
+    {"Enter", kFieldExit},     {"RightCtrl", kEnter},      {"LeftCtrl", kReset},
+    {"Esc", kAttention},       {"Shift+Esc", kSystemRequest}, {"Pause", kClear},
+    {"ScrollLock", kHelp},     {"PrintScreen", kPrint},    {"KeypadEnter", kEnter},
+    {"Ctrl+Home", kHomePosition}, {"Ctrl+End", kEraseEof},
+};
+
+// Everything within reach of a keyboard without a keypad, none of it on the
+// main window's shortcuts.
+constexpr Row kLaptopRows[] = {
+    {"Ctrl+Enter", kFieldExit},  {"Shift+Enter", kFieldExit},     {"Ctrl+Minus", kFieldMinus},
+    {"Ctrl+K", kDup},            {"Ctrl+M", kFieldMark},
+    {"Ctrl+End", kEraseEof},     {"Ctrl+Shift+End", kEraseInput}, {"Ctrl+Home", kHomePosition},
+    {"Ctrl+J", kNewLine},        {"Ctrl+Backspace", kReset},      {"Ctrl+H", kHelp},
+    {"Ctrl+Up", kRollDown},      {"Ctrl+Down", kRollUp},          {"Ctrl+1", kPa1},
+    {"Ctrl+2", kPa2},            {"Ctrl+3", kPa3},                {"PrintScreen", kPrint},
+    {"Ctrl+Delete", kClear},
+};
+
+void BindRows(KeyMap& map, std::span<const Row> rows) {
+    for (const Row& row : rows) {
+        // The rows are fixed text checked by the tests: every key parses.
+        if (const auto chord = ParseKeyChord(row.key)) map.Bind(*chord, row.function);
+    }
+}
+
+const KeyMap& StandardMap() {
+    static const KeyMap map;
+    return map;
+}
+
+}  // namespace
+
+std::span<const BuiltInKeyMapInfo> BuiltInKeyMaps() { return kBuiltIns; }
+
+std::optional<BuiltInKeyMap> BuiltInKeyMapByName(std::string_view name) {
+    for (const BuiltInKeyMapInfo& m : kBuiltIns) {
+        if (m.name == name) return m.id;
+    }
+    return std::nullopt;
+}
+
+std::string_view BuiltInKeyMapName(BuiltInKeyMap id) {
+    return kBuiltIns[static_cast<std::size_t>(id)].name;
+}
+
+KeyMap::KeyMap() { BindRows(*this, kStandardRows); }
+
+KeyMap KeyMap::BuiltIn(BuiltInKeyMap id) {
+    KeyMap map;
+    map.base_ = id;
+    switch (id) {
+        case BuiltInKeyMap::kStandard: break;
+        case BuiltInKeyMap::kIbm5250: BindRows(map, kIbm5250Rows); break;
+        case BuiltInKeyMap::kLaptop: BindRows(map, kLaptopRows); break;
+    }
+    return map;
+}
+
+std::optional<KeyFunction> KeyMap::Lookup(const KeyChord& key) const {
+    const auto it = bindings_.find(key);
+    if (it == bindings_.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<KeyFunction> KeyMap::Override(const KeyChord& key) const {
+    const std::optional<KeyFunction> mine = Lookup(key);
+    if (mine == StandardMap().Lookup(key)) return std::nullopt;
+    return mine.value_or(kNone);
+}
+
+bool KeyMap::Bind(const KeyChord& key, KeyFunction function) {
+    if (const auto it = bindings_.find(key); it != bindings_.end()) {
+        it->second = function;
+        return true;
+    }
+    if (bindings_.size() >= kMaxBindings) return false;
+    bindings_.emplace(key, function);
+    return true;
+}
+
+void KeyMap::Remove(const KeyChord& key) {
+    if (BuiltIn(base_).Lookup(key)) {
+        bindings_[key] = kNone;
+    } else {
+        bindings_.erase(key);
+    }
+}
+
+std::vector<KeyChord> KeyMap::KeysOf(KeyFunction function) const {
+    std::vector<KeyChord> out;
+    for (const auto& [key, f] : bindings_) {
+        if (f == function) out.push_back(key);
+    }
+    return out;
+}
+
+std::vector<std::pair<KeyChord, KeyFunction>> KeyMap::ChangesFromBase() const {
+    const KeyMap base = BuiltIn(base_);
+    std::vector<std::pair<KeyChord, KeyFunction>> out;
+    for (const auto& [key, f] : bindings_) {
+        if (base.Lookup(key) != f) out.emplace_back(key, f);
+    }
+    for (const auto& [key, f] : base.bindings_) {
+        if (!bindings_.contains(key)) out.emplace_back(key, kNone);
+    }
+    return out;
+}
+
+}  // namespace quenlix
