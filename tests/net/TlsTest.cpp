@@ -193,8 +193,8 @@ TEST_F(TlsEndpoint, AHostVerifiedByTheSystemTrustStoreConnectsToo) {
 
 TEST_F(TlsEndpoint, EveryUnverifiedCertificateIsAskedAboutWithItsReasonAndCancelConnectsNothing) {
     const Identity otherCa = MakeIdentity(AuthoritySpec("Other CA"));
-    auto spec = [](auto change) {
-        quenlix::testing::CertificateSpec s = HostSpec();
+    auto profile = [](auto change) {
+        quenlix::testing::CertificateProfile s = HostSpec();
         change(s);
         return s;
     };
@@ -212,24 +212,24 @@ TEST_F(TlsEndpoint, EveryUnverifiedCertificateIsAskedAboutWithItsReasonAndCancel
                     "the certificate was issued by a certificate authority that is not trusted "
                     "here (O = Quenlix test, CN = Other CA)"});
     rows.push_back({"expired",
-                    MakeIdentity(spec([](auto& s) {
+                    MakeIdentity(profile([](auto& s) {
                                      s.validFromDays = -30;
                                      s.validUntilDays = -2;
                                  }),
                                  &site.ca),
                     "127.0.0.1", "the certificate expired on "});
     rows.push_back({"not yet valid",
-                    MakeIdentity(spec([](auto& s) {
+                    MakeIdentity(profile([](auto& s) {
                                      s.validFromDays = 2;
                                      s.validUntilDays = 30;
                                  }),
                                  &site.ca),
                     "127.0.0.1", "the certificate is not valid before "});
     rows.push_back({"name mismatch",
-                    MakeIdentity(spec([](auto& s) { s.ipAddresses.clear(); }), &site.ca),
+                    MakeIdentity(profile([](auto& s) { s.ipAddresses.clear(); }), &site.ca),
                     "127.0.0.1", "the certificate is for localhost, not for 127.0.0.1"});
     rows.push_back({"NUL in the name",
-                    MakeIdentity(spec([](auto& s) {
+                    MakeIdentity(profile([](auto& s) {
                                      s.commonName = std::string("localhost\0.evil.example", 23);
                                      s.dnsNames = {s.commonName};
                                      s.ipAddresses.clear();
@@ -240,7 +240,7 @@ TEST_F(TlsEndpoint, EveryUnverifiedCertificateIsAskedAboutWithItsReasonAndCancel
     rows.push_back({"weak key", MakeIdentity(HostSpec(), &site.ca, 768), "127.0.0.1",
                     "the certificate's key is too weak (RSA, 768 bits)", 0});
     rows.push_back({"SHA-1 signature",
-                    MakeIdentity(spec([](auto& s) { s.sha1Signature = true; }), &site.ca),
+                    MakeIdentity(profile([](auto& s) { s.sha1Signature = true; }), &site.ca),
                     "127.0.0.1",
                     "the certificate is signed with a digest too weak to be safe (such as SHA-1)",
                     0});
@@ -515,7 +515,7 @@ TEST_F(TlsEndpoint, FilesTheSessionNamesThatCannotBeUsedFailBeforeTheHostIsReach
 
 TEST_F(TlsEndpoint, ClientCertificatesAreSentRequiredRefusedAndTheirPassphraseAsked) {
     const Identity clientCa = MakeIdentity(AuthoritySpec("Client CA"));
-    quenlix::testing::CertificateSpec me = HostSpec();
+    quenlix::testing::CertificateProfile me = HostSpec();
     me.commonName = "JDOE";
     const Identity client = MakeIdentity(me, &clientCa);
     const Identity stranger = MakeIdentity(me);

@@ -36,7 +36,7 @@ inline Key MakeKey(int rsaBits = 0) {
     return Key(key);
 }
 
-struct CertificateSpec {
+struct CertificateProfile {
     std::string commonName = "localhost";  ///< may hold a NUL byte
     std::string organisation = "Quenlix test";
     std::vector<std::string> dnsNames;     ///< subject alternative names; may hold NUL bytes
@@ -49,18 +49,18 @@ struct CertificateSpec {
 };
 
 /// The usual host: for localhost and 127.0.0.1.
-inline CertificateSpec HostSpec() {
-    CertificateSpec spec;
-    spec.dnsNames = {"localhost"};
-    spec.ipAddresses = {"127.0.0.1"};
-    return spec;
+inline CertificateProfile HostSpec() {
+    CertificateProfile profile;
+    profile.dnsNames = {"localhost"};
+    profile.ipAddresses = {"127.0.0.1"};
+    return profile;
 }
 
-inline CertificateSpec AuthoritySpec(const std::string& name) {
-    CertificateSpec spec;
-    spec.commonName = name;
-    spec.authority = true;
-    return spec;
+inline CertificateProfile AuthoritySpec(const std::string& name) {
+    CertificateProfile profile;
+    profile.commonName = name;
+    profile.authority = true;
+    return profile;
 }
 
 namespace detail {
@@ -77,42 +77,42 @@ inline void AddExtension(X509* cert, X509* issuer, int nid, const char* value) {
 
 /// A certificate for `key`, signed by `issuer` with `issuerKey`, or
 /// self-signed when `issuer` is null.
-inline Cert MakeCertificate(const CertificateSpec& spec, EVP_PKEY* key, X509* issuer = nullptr,
+inline Cert MakeCertificate(const CertificateProfile& profile, EVP_PKEY* key, X509* issuer = nullptr,
                             EVP_PKEY* issuerKey = nullptr) {
     X509* cert = X509_new();
     X509_set_version(cert, 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(cert), spec.serial);
-    X509_gmtime_adj(X509_getm_notBefore(cert), spec.validFromDays * 86400L);
-    X509_gmtime_adj(X509_getm_notAfter(cert), spec.validUntilDays * 86400L);
+    ASN1_INTEGER_set(X509_get_serialNumber(cert), profile.serial);
+    X509_gmtime_adj(X509_getm_notBefore(cert), profile.validFromDays * 86400L);
+    X509_gmtime_adj(X509_getm_notAfter(cert), profile.validUntilDays * 86400L);
     X509_set_pubkey(cert, key);
     X509_NAME* name = X509_get_subject_name(cert);
     X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC,
-                               reinterpret_cast<const unsigned char*>(spec.organisation.data()),
-                               static_cast<int>(spec.organisation.size()), -1, 0);
+                               reinterpret_cast<const unsigned char*>(profile.organisation.data()),
+                               static_cast<int>(profile.organisation.size()), -1, 0);
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
-                               reinterpret_cast<const unsigned char*>(spec.commonName.data()),
-                               static_cast<int>(spec.commonName.size()), -1, 0);
+                               reinterpret_cast<const unsigned char*>(profile.commonName.data()),
+                               static_cast<int>(profile.commonName.size()), -1, 0);
     X509_set_issuer_name(cert, issuer ? X509_get_subject_name(issuer) : name);
     X509* signer = issuer ? issuer : cert;
-    if (spec.authority) {
+    if (profile.authority) {
         detail::AddExtension(cert, signer, NID_basic_constraints, "critical,CA:TRUE");
         detail::AddExtension(cert, signer, NID_key_usage, "critical,keyCertSign,cRLSign");
     } else {
         detail::AddExtension(cert, signer, NID_basic_constraints, "CA:FALSE");
     }
     detail::AddExtension(cert, signer, NID_subject_key_identifier, "hash");
-    if (!spec.dnsNames.empty() || !spec.ipAddresses.empty()) {
+    if (!profile.dnsNames.empty() || !profile.ipAddresses.empty()) {
         // Built by hand: a name with a NUL byte cannot pass through the
         // configuration text.
         GENERAL_NAMES* names = sk_GENERAL_NAME_new_null();
-        for (const std::string& dns : spec.dnsNames) {
+        for (const std::string& dns : profile.dnsNames) {
             GENERAL_NAME* g = GENERAL_NAME_new();
             ASN1_IA5STRING* text = ASN1_IA5STRING_new();
             ASN1_STRING_set(text, dns.data(), static_cast<int>(dns.size()));
             GENERAL_NAME_set0_value(g, GEN_DNS, text);
             sk_GENERAL_NAME_push(names, g);
         }
-        for (const std::string& ip : spec.ipAddresses) {
+        for (const std::string& ip : profile.ipAddresses) {
             GENERAL_NAME* g = GENERAL_NAME_new();
             ASN1_OCTET_STRING* address = a2i_IPADDRESS(ip.c_str());
             GENERAL_NAME_set0_value(g, GEN_IPADD, address);
@@ -122,7 +122,7 @@ inline Cert MakeCertificate(const CertificateSpec& spec, EVP_PKEY* key, X509* is
         GENERAL_NAMES_free(names);
     }
     if (X509_sign(cert, issuerKey ? issuerKey : key,
-                  spec.sha1Signature ? EVP_sha1() : EVP_sha256()) <= 0) {
+                  profile.sha1Signature ? EVP_sha1() : EVP_sha256()) <= 0) {
         X509_free(cert);
         throw std::runtime_error("signing failed");
     }
@@ -165,11 +165,11 @@ struct Identity {
     Cert cert;
 };
 
-inline Identity MakeIdentity(const CertificateSpec& spec, const Identity* issuer = nullptr,
+inline Identity MakeIdentity(const CertificateProfile& profile, const Identity* issuer = nullptr,
                              int rsaBits = 0) {
     Identity id;
     id.key = MakeKey(rsaBits);
-    id.cert = MakeCertificate(spec, id.key.get(), issuer ? issuer->cert.get() : nullptr,
+    id.cert = MakeCertificate(profile, id.key.get(), issuer ? issuer->cert.get() : nullptr,
                               issuer ? issuer->key.get() : nullptr);
     return id;
 }
