@@ -459,13 +459,7 @@ void Communication::OnReceived(const std::uint8_t* bytes, std::size_t count) {
     }
 }
 
-void Communication::HostEnded(const std::string& notice) {
-    if (ending_) return;
-    // Once: from here no socket event is handled, so the nested event loop
-    // of a message box cannot report the same close again.
-    ending_ = true;
-    const bool refused = telnet_.environSent();
-    telnet_.setEnvironSent(false);
+void Communication::EndConnection() {
     SuspendNotifications();
     notifier_.WatchWritable(socket_.Handle(), false);
     output_.clear();
@@ -477,6 +471,16 @@ void Communication::HostEnded(const std::string& notice) {
     }
     if (socket_.IsOpen()) Close();
     terminal_.SetKeyboardLocked(false);
+}
+
+void Communication::HostEnded(const std::string& notice) {
+    if (ending_) return;
+    // Once: from here no socket event is handled, so the nested event loop
+    // of a message box cannot report the same close again.
+    ending_ = true;
+    const bool refused = telnet_.environSent();
+    telnet_.setEnvironSent(false);
+    EndConnection();
     terminal_.SetConnectionNotice(notice);
     // The message comes when the session has ended: its box waits for the
     // operator, the ending does not.

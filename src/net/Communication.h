@@ -237,6 +237,10 @@ private:
     /// The host closed the connection, reset it or stopped answering: the
     /// session ends once, and `notice` says why on the blank screen.
     void HostEnded(const std::string& notice);
+    /// What every end of a live connection does, after `ending_` is set: no
+    /// socket event from here on, queued output dropped, the session ended
+    /// (its sign-off may fail), the socket closed, the keyboard free.
+    void EndConnection();
     /// Writes queued output while the socket takes it; throws on failure.
     void FlushOutput();
     /// Read and write watching as the suspension and the queue ask.

@@ -195,17 +195,7 @@ void Communication::TlsFailed(const std::string& reason) {
     // box waits for the operator.
     ending_ = true;
     question_.reset();
-    SuspendNotifications();
-    notifier_.WatchWritable(socket_.Handle(), false);
-    output_.clear();
-    outputSent_ = 0;
-    try {
-        session_.EndSession();
-    } catch (const CBlockingSocketException&) {
-        // Nothing was sent on this connection, and nothing needs to be.
-    }
-    if (socket_.IsOpen()) Close();
-    terminal_.SetKeyboardLocked(false);
+    EndConnection();
     if (!reason.empty()) {
         messages_.ShowMessage(std::string(LoadString(kStrConnectFailure)) + "\n" + reason,
                               MessageIcon::None);
