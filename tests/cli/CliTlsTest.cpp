@@ -78,7 +78,7 @@ TEST_F(CliTls, AHostTheCaFileVerifiesConnectsAndStatusNamesTheSession) {
 }
 
 TEST_F(CliTls, AnUnverifiedCertificateIsRefusedWithItsReasonAndFingerprint) {
-    const Identity selfSigned = MakeIdentity(HostSpec());
+    const Identity selfSigned = MakeIdentity(HostProfile());
     const std::string fingerprint = Sha256Fingerprint(selfSigned.cert.get());
     TlsTestHost host(site.HostOptions(&selfSigned));
     EXPECT_EQ(Connect(host, {"--tls", "--ca-file", site.caFile}, false),
@@ -94,7 +94,7 @@ TEST_F(CliTls, AnUnverifiedCertificateIsRefusedWithItsReasonAndFingerprint) {
 }
 
 TEST_F(CliTls, InsecureConnectsWithAWarningAndATrustedFingerprintWithout) {
-    const Identity selfSigned = MakeIdentity(HostSpec());
+    const Identity selfSigned = MakeIdentity(HostProfile());
     const std::string fingerprint = Sha256Fingerprint(selfSigned.cert.get());
     TlsTestHost host(site.HostOptions(&selfSigned));
     EXPECT_EQ(Connect(host, {"--tls", "--insecure"}, true),
@@ -123,7 +123,7 @@ TEST_F(CliTls, InsecureConnectsWithAWarningAndATrustedFingerprintWithout) {
 }
 
 TEST_F(CliTls, AChangedPinIsRefusedNamingBothFingerprints) {
-    const Identity now = MakeIdentity(HostSpec());
+    const Identity now = MakeIdentity(HostProfile());
     TlsTestHost host(site.HostOptions(&now));
     const std::string before =
         "AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:"

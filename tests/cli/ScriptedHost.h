@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/LoopbackListener.h"
+
 namespace quenlix::testing {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -22,17 +24,7 @@ using Bytes = std::vector<std::uint8_t>;
 class ScriptedHost {
 public:
     ScriptedHost() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        int one = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(listener_, 1);
-        socklen_t len = sizeof a;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
+        listener_ = ListenOnLoopback(1, port_);
     }
     ~ScriptedHost() {
         if (thread_.joinable()) thread_.join();

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/LoopbackListener.h"
+
 namespace quenlix::testing {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -31,17 +33,7 @@ public:
     /// `backlog` is the listen queue; 0 lets the kernel queue a single
     /// connection, which the backlog-full test relies on.
     explicit FaultHost(int backlog = 1) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int one = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(listener_, backlog);
-        socklen_t length = sizeof a;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length);
-        port_ = ntohs(a.sin_port);
+        listener_ = ListenOnLoopback(backlog, port_);
     }
     ~FaultHost() {
         stop = true;

@@ -19,8 +19,8 @@
 namespace quenlix::test {
 namespace {
 
-using quenlix::testing::AuthoritySpec;
-using quenlix::testing::HostSpec;
+using quenlix::testing::AuthorityProfile;
+using quenlix::testing::HostProfile;
 using quenlix::testing::Identity;
 using quenlix::testing::MakeIdentity;
 using quenlix::testing::Pem;
@@ -192,9 +192,9 @@ TEST_F(TlsEndpoint, AHostVerifiedByTheSystemTrustStoreConnectsToo) {
 // ---- certificates that do not verify ----
 
 TEST_F(TlsEndpoint, EveryUnverifiedCertificateIsAskedAboutWithItsReasonAndCancelConnectsNothing) {
-    const Identity otherCa = MakeIdentity(AuthoritySpec("Other CA"));
+    const Identity otherCa = MakeIdentity(AuthorityProfile("Other CA"));
     auto profile = [](auto change) {
-        quenlix::testing::CertificateProfile s = HostSpec();
+        quenlix::testing::CertificateProfile s = HostProfile();
         change(s);
         return s;
     };
@@ -206,9 +206,9 @@ TEST_F(TlsEndpoint, EveryUnverifiedCertificateIsAskedAboutWithItsReasonAndCancel
         int securityLevel = -1;
     };
     std::vector<Row> rows;
-    rows.push_back({"self-signed", MakeIdentity(HostSpec()), "127.0.0.1",
+    rows.push_back({"self-signed", MakeIdentity(HostProfile()), "127.0.0.1",
                     "the certificate is self-signed"});
-    rows.push_back({"unknown authority", MakeIdentity(HostSpec(), &otherCa), "127.0.0.1",
+    rows.push_back({"unknown authority", MakeIdentity(HostProfile(), &otherCa), "127.0.0.1",
                     "the certificate was issued by a certificate authority that is not trusted "
                     "here (O = Quenlix test, CN = Other CA)"});
     rows.push_back({"expired",
@@ -237,7 +237,7 @@ TEST_F(TlsEndpoint, EveryUnverifiedCertificateIsAskedAboutWithItsReasonAndCancel
                                  &site.ca),
                     "localhost",
                     "the certificate is for localhost\\x00.evil.example, not for localhost"});
-    rows.push_back({"weak key", MakeIdentity(HostSpec(), &site.ca, 768), "127.0.0.1",
+    rows.push_back({"weak key", MakeIdentity(HostProfile(), &site.ca, 768), "127.0.0.1",
                     "the certificate's key is too weak (RSA, 768 bits)", 0});
     rows.push_back({"SHA-1 signature",
                     MakeIdentity(profile([](auto& s) { s.sha1Signature = true; }), &site.ca),
@@ -277,7 +277,7 @@ TEST_F(TlsEndpoint, EveryUnverifiedCertificateIsAskedAboutWithItsReasonAndCancel
 }
 
 TEST_F(TlsEndpoint, ConnectThisTimeTrustsOnceAndAlwaysTrustPinsForTheHostAndPort) {
-    const Identity selfSigned = MakeIdentity(HostSpec());
+    const Identity selfSigned = MakeIdentity(HostProfile());
     TlsTestHost host(site.HostOptions(&selfSigned));
     const std::string fingerprint = Sha256Fingerprint(selfSigned.cert.get());
 
@@ -312,7 +312,7 @@ TEST_F(TlsEndpoint, ConnectThisTimeTrustsOnceAndAlwaysTrustPinsForTheHostAndPort
 }
 
 TEST_F(TlsEndpoint, AChangedPinnedCertificateIsRefusedWithBothFingerprintsUntilThePinGoes) {
-    const Identity now = MakeIdentity(HostSpec());
+    const Identity now = MakeIdentity(HostProfile());
     TlsTestHost host(site.HostOptions(&now));
     const std::string before(
         "AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99");
@@ -346,7 +346,7 @@ TEST_F(TlsEndpoint, AChangedPinnedCertificateIsRefusedWithBothFingerprintsUntilT
 }
 
 TEST_F(TlsEndpoint, AFingerprintTrustedForThisRunConnectsWithoutAQuestion) {
-    const Identity selfSigned = MakeIdentity(HostSpec());
+    const Identity selfSigned = MakeIdentity(HostProfile());
     ASSERT_TRUE(pins.TrustForThisRun(Sha256Fingerprint(selfSigned.cert.get())));
     TlsTestHost host(site.HostOptions(&selfSigned));
     host.Play(HandshakeAndAsk);
@@ -358,7 +358,7 @@ TEST_F(TlsEndpoint, AFingerprintTrustedForThisRunConnectsWithoutAQuestion) {
 }
 
 TEST_F(TlsEndpoint, AnAnswerThatComesLaterIsWaitedForAndOneAfterTheEndIsIgnored) {
-    const Identity selfSigned = MakeIdentity(HostSpec());
+    const Identity selfSigned = MakeIdentity(HostProfile());
     TlsTestHost host(site.HostOptions(&selfSigned));
     shell.deferAnswers = true;
     host.Play(HandshakeAndAsk);
@@ -389,7 +389,7 @@ TEST_F(TlsEndpoint, AnAnswerThatComesLaterIsWaitedForAndOneAfterTheEndIsIgnored)
 
 TEST_F(TlsEndpoint, WithoutAnyoneToAskTheReasonIsShownAndNothingIsAccepted) {
     comm.SetCertificateQuestions(nullptr);
-    const Identity selfSigned = MakeIdentity(HostSpec());
+    const Identity selfSigned = MakeIdentity(HostProfile());
     TlsTestHost host(site.HostOptions(&selfSigned));
     host.Play(HandshakeAndAsk);
     ASSERT_TRUE(Connect("127.0.0.1", host.port()));
@@ -514,8 +514,8 @@ TEST_F(TlsEndpoint, FilesTheSessionNamesThatCannotBeUsedFailBeforeTheHostIsReach
 }
 
 TEST_F(TlsEndpoint, ClientCertificatesAreSentRequiredRefusedAndTheirPassphraseAsked) {
-    const Identity clientCa = MakeIdentity(AuthoritySpec("Client CA"));
-    quenlix::testing::CertificateProfile me = HostSpec();
+    const Identity clientCa = MakeIdentity(AuthorityProfile("Client CA"));
+    quenlix::testing::CertificateProfile me = HostProfile();
     me.commonName = "JDOE";
     const Identity client = MakeIdentity(me, &clientCa);
     const Identity stranger = MakeIdentity(me);

@@ -49,14 +49,14 @@ struct CertificateProfile {
 };
 
 /// The usual host: for localhost and 127.0.0.1.
-inline CertificateProfile HostSpec() {
+inline CertificateProfile HostProfile() {
     CertificateProfile profile;
     profile.dnsNames = {"localhost"};
     profile.ipAddresses = {"127.0.0.1"};
     return profile;
 }
 
-inline CertificateProfile AuthoritySpec(const std::string& name) {
+inline CertificateProfile AuthorityProfile(const std::string& name) {
     CertificateProfile profile;
     profile.commonName = name;
     profile.authority = true;

@@ -51,8 +51,8 @@ struct SiteCertificates {
     }
 
     test::TempDir dir;
-    Identity ca = MakeIdentity(AuthoritySpec("Site CA"));
-    Identity host = MakeIdentity(HostSpec(), &ca);
+    Identity ca = MakeIdentity(AuthorityProfile("Site CA"));
+    Identity host = MakeIdentity(HostProfile(), &ca);
     std::string caFile = dir.File("site-ca.pem");
 };
 

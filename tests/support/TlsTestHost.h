@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/LoopbackListener.h"
+
 namespace quenlix::testing {
 
 using TlsBytes = std::vector<std::uint8_t>;
@@ -43,17 +45,7 @@ struct TlsHostOptions {
 class TlsTestHost {
 public:
     explicit TlsTestHost(TlsHostOptions options) : options_(std::move(options)) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int one = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(listener_, 4);
-        socklen_t length = sizeof a;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length);
-        port_ = ntohs(a.sin_port);
+        listener_ = ListenOnLoopback(4, port_);
     }
     ~TlsTestHost() {
         Join();
