@@ -196,19 +196,35 @@ void CTN5250::WriteDataRun(Block& b) {
         if (byte >= 0x40) {
             ScreenCell* cell = DataCell(b);
             if (!cell) break;
-            const std::uint8_t character = etoa[byte];
-            if (cell->ebcdic != byte || cell->character != character) {
-                cell->ebcdic = byte;
-                cell->character = character;
-                if (!changed.first) changed.first = cell;
-                changed.last = cell;
+            // The bytes that land on the rest of this row go into the cells
+            // that follow this one, which are on the screen as far as it
+            // reaches. Past this byte the run goes on while the bytes are
+            // data from 0x40 up: never an order, though 0xFF is the IAC.
+            const std::size_t onScreen =
+                t_.screen.inUse().size() - static_cast<std::size_t>(cell - t_.screen.inUse().data());
+            const std::size_t room =
+                std::min<std::size_t>(onScreen, static_cast<std::size_t>(std::max(
+                                                    1, t_.columns() - b.writeColumn + 1)));
+            const std::size_t end = std::min(b.length, b.pos + room);
+            std::size_t pos = b.pos;
+            for (; pos < end && (pos == b.pos || (b.data[pos] >= 0x40 && b.data[pos] != kIac));
+                 ++pos, ++cell) {
+                const std::uint8_t data = b.data[pos];
+                const std::uint8_t character = etoa[data];
+                if (cell->ebcdic != data || cell->character != character) {
+                    cell->ebcdic = data;
+                    cell->character = character;
+                    if (!changed.first) changed.first = cell;
+                    changed.last = cell;
+                }
             }
-            ++b.writeColumn;
+            b.writeColumn += static_cast<int>(pos - b.pos);
+            b.pos = pos;
         } else {
             WriteDataByte(b, byte, false);
             if (b.stopped) break;
+            ++b.pos;
         }
-        ++b.pos;
         byte = b.at(b.pos);
     } while (b.pos < b.length && IsPlainData(byte));
 }

@@ -126,7 +126,11 @@ namespace {
 // The look the attribute bytes give each cell, written into every cell of
 // `cells`: for cells that are repainted anyway. `current` and `hidden` (under
 // a non-display attribute) carry the attribute in force from cell to cell.
-void RestyleEveryCell(std::span<ScreenCell> cells, DisplayAttributes& current, bool& hidden) {
+void RestyleEveryCell(std::span<ScreenCell> cells, DisplayAttributes& carried, bool& carriedHidden) {
+    // Kept in locals: the cells' stores could otherwise be taken to change
+    // what the references point at, and each cell would read them again.
+    DisplayAttributes current = carried;
+    bool hidden = carriedHidden;
     for (ScreenCell& cell : cells) {
         if (IsAttributePosition(cell)) {
             const auto attribute = static_cast<std::uint8_t>(cell.ebcdic);
@@ -148,6 +152,8 @@ void RestyleEveryCell(std::span<ScreenCell> cells, DisplayAttributes& current, b
         }
         cell.selected = 0;
     }
+    carried = current;
+    carriedHidden = hidden;
 }
 
 }  // namespace
