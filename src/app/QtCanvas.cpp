@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include <QFontMetrics>
 #include <QImage>
@@ -49,6 +50,73 @@ void QtCanvas::DrawChar(int x, int y, char32_t ch, Color color) {
         glyph_[1] = QChar(QChar::lowSurrogate(ch));
     }
     painter_.drawText(x, y + ascent_, glyph_);
+}
+
+QImage* QtCanvas::CopyTarget() const {
+    QPaintDevice* device = painter_.device();
+    if (!glyphs_ || !rasterOps_ || !device || device->devType() != QInternal::Image) return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    const qreal ratio = image->devicePixelRatio();
+    if (image->format() != QImage::Format_RGB32 || ratio < 1 || ratio != qRound(ratio) ||
+        painter_.worldTransform().type() != QTransform::TxNone ||
+        painter_.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        painter_.opacity() != 1.0) {
+        return nullptr;
+    }
+    return image;
+}
+
+bool QtCanvas::InsideClip(const PixelRect& rect) {
+    if (!clipped_) return true;
+    // Cells come in row order: the rectangle that held the last one mostly
+    // holds the next.
+    auto holds = [&rect](const PixelRect& c) {
+        return c.left <= rect.left && c.top <= rect.top && rect.right <= c.right &&
+               rect.bottom <= c.bottom;
+    };
+    if (clipHit_ < clip_.size() && holds(clip_[clipHit_])) return true;
+    for (std::size_t i = 0; i < clip_.size(); ++i) {
+        if (holds(clip_[i])) {
+            clipHit_ = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+void QtCanvas::DrawCharOver(int x, int y, char32_t ch, Color color, Color background) {
+    if (ch == U' ' || ch == 0) return;
+    // The painter's state is the canvas's own to change, and it changes
+    // none of what is asked here: asked once.
+    if (!copyTargetKnown_) {
+        copyTarget_ = CopyTarget();
+        copyTargetKnown_ = true;
+    }
+    QImage* target = copyTarget_;
+    if (!target || !InsideClip({x, y, x + cellWidth_, y + cellHeight_})) {
+        DrawChar(x, y, ch, color);
+        return;
+    }
+    const int ratio = qRound(target->devicePixelRatio());
+    const QImage& cell =
+        glyphs_->Cell(ch, color, background, font_, ascent_, cellWidth_, cellHeight_, ratio);
+    const int left = x * ratio;
+    const int top = y * ratio;
+    if (left < 0 || top < 0 || cell.format() != target->format() ||
+        left + cell.width() > target->width() || top + cell.height() > target->height()) {
+        DrawChar(x, y, ch, color);
+        return;
+    }
+    // The painter made the image its own when it began (the buffer it draws
+    // into is this one), so bits() hands out that buffer and copies nothing.
+    const qsizetype targetStride = target->bytesPerLine();
+    const qsizetype cellStride = cell.bytesPerLine();
+    uchar* to = target->bits() + top * targetStride + static_cast<qsizetype>(left) * 4;
+    const uchar* from = cell.constBits();
+    const auto rowBytes = static_cast<std::size_t>(cell.width()) * 4;
+    for (int row = cell.height(); row > 0; --row, to += targetStride, from += cellStride) {
+        std::memcpy(to, from, rowBytes);
+    }
 }
 
 void QtCanvas::DrawText(int x, int y, std::string_view ascii, Color color) {
@@ -127,12 +195,19 @@ void QtCanvas::DrawPicture(const BackgroundPicture& picture, const PixelRect& ta
 }
 
 void QtCanvas::SetClip(std::span<const PixelRect> rects) {
+    clip_.assign(rects.begin(), rects.end());
+    clipped_ = true;
+    clipHit_ = 0;
     QRegion region;
     for (const PixelRect& r : rects) region += ToQRect(r);
     painter_.setClipRegion(region);
 }
 
-void QtCanvas::ClearClip() { painter_.setClipping(false); }
+void QtCanvas::ClearClip() {
+    clipped_ = false;
+    clip_.clear();
+    painter_.setClipping(false);
+}
 
 int QtCanvas::DotsPerInchX() const {
     return painter_.device() ? painter_.device()->logicalDpiX() : 96;

@@ -25,10 +25,16 @@ public:
         glyphs_ = glyphs;
         cellWidth_ = cellWidth;
         cellHeight_ = cellHeight;
+        copyTargetKnown_ = false;
     }
 
     void FillRect(const PixelRect& rect, Color color) override;
     void DrawChar(int x, int y, char32_t ch, Color color) override;
+    /// Copies the cached opaque cell into the back buffer where nothing else
+    /// is in the way (a QImage of the buffer's format, a whole device pixel a
+    /// logical one or more, no transformation, the cell inside the clip);
+    /// anywhere else it draws as DrawChar does.
+    void DrawCharOver(int x, int y, char32_t ch, Color color, Color background) override;
     void DrawText(int x, int y, std::string_view ascii, Color color) override;
     void DrawLine(PixelPoint from, PixelPoint to, Color color) override;
     void DrawPolyline(std::span<const PixelPoint> points, Color color) override;
@@ -54,6 +60,9 @@ private:
         if (!rasterOps_) drawn_.emplace_back(std::forward<Step>(step));
     }
     void InvertByImage(const PixelRect& rect);
+    /// The image cells can be copied into, or null.
+    QImage* CopyTarget() const;
+    bool InsideClip(const PixelRect& rect);
 
     QPainter& painter_;
     bool rasterOps_;
@@ -64,6 +73,11 @@ private:
     int cellWidth_ = 0;
     int cellHeight_ = 0;
     QString glyph_;  ///< reused for every character: no allocation per cell
+    std::vector<PixelRect> clip_;  ///< as given to SetClip
+    bool clipped_ = false;
+    std::size_t clipHit_ = 0;  ///< the clip rectangle that held the last cell asked about
+    QImage* copyTarget_ = nullptr;
+    bool copyTargetKnown_ = false;
 };
 
 }  // namespace quenlix::app

@@ -58,6 +58,12 @@ public:
     virtual void FillRect(const PixelRect& rect, Color color) = 0;
     /// Draws one character (a Unicode code point) with its cell's top-left at (x, y).
     virtual void DrawChar(int x, int y, char32_t ch, Color color) = 0;
+    /// DrawChar for a cell already filled with `background` all over and not
+    /// drawn on since: a canvas may put down the character and its cell in
+    /// one step. The pixels come out as DrawChar's.
+    virtual void DrawCharOver(int x, int y, char32_t ch, Color color, Color /*background*/) {
+        DrawChar(x, y, ch, color);
+    }
     /// Draws a run of ASCII text starting at (x, y), advancing by the font's widths.
     virtual void DrawText(int x, int y, std::string_view ascii, Color color) = 0;
     /// A 1-pixel solid line from `from` to `to`; the end point is not drawn.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <span>
 
 #include "display/ViewLayout.h"
@@ -134,11 +135,18 @@ public:
 
     void Characters(const PaintRegion* region) {
         const bool hideBlinking = s_.honourBlink && !s_.blinkPhaseOn;
+        const PixelRect selection = t_.selection.empty()
+                                        ? PixelRect{}
+                                        : ShiftedRight(CellsRect(t_, t_.selection), ox_);
         ForEachCell(region, [&](const ScreenCell& cell, const PixelRect& rect) {
             if (hideBlinking && cell.blink) return;
             if (cell.character == ' ') return;
-            canvas_.DrawChar(rect.left, rect.top, charset_.ToUnicode(cell.character),
-                             TextColor(cell));
+            const char32_t ch = charset_.ToUnicode(cell.character);
+            if (const std::optional<Color> under = SolidUnder(cell, rect, selection)) {
+                canvas_.DrawCharOver(rect.left, rect.top, ch, TextColor(cell), *under);
+            } else {
+                canvas_.DrawChar(rect.left, rect.top, ch, TextColor(cell));
+            }
         });
         // Underlines ignore blinking: a hidden blinking cell keeps its line.
         ForEachCell(region, [&](const ScreenCell& cell, const PixelRect& rect) {
@@ -236,6 +244,22 @@ private:
             return paper_ ? kWhite : ColorAt(t_.colors, cell.background);
         }
         return paper_ ? kBlack : ColorAt(t_.colors, cell.foreground);
+    }
+
+    // The one colour the background and CellFills left all over a cell, when
+    // there is one: the selection's green, a reverse cell's fill, or the
+    // solid background. Under a picture there is none.
+    std::optional<Color> SolidUnder(const ScreenCell& cell, const PixelRect& rect,
+                                    const PixelRect& selection) const {
+        if (paper_) return std::nullopt;
+        if (!IsEmpty(selection) && selection.left <= rect.left && selection.top <= rect.top &&
+            rect.right <= selection.right && rect.bottom <= selection.bottom) {
+            return Ink(kColorGreen);
+        }
+        if (Intersects(selection, rect)) return std::nullopt;
+        if (cell.reverse) return ColorAt(t_.colors, cell.foreground);
+        if (s_.backgroundActive && s_.picture != nullptr) return std::nullopt;
+        return t_.colors[kColorBackground];
     }
 
     PixelRect CellPixels(int row, int col) const {

@@ -14,12 +14,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <type_traits>
 #include <utility>
 
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
 #include "app/GlyphCache.h"
 #include "app/QtCanvas.h"
+#include "app/BackgroundTile.h"
+#include "app/QtFontMeasurer.h"
+#include "display/ScreenPainter.h"
+#include "support/StandaloneInterpreter.h"
 #include "support/ReplacedAllocator.h"
 #include "display/ViewLayout.h"
 #include "ds5250/RecordBuilder.h"
@@ -341,6 +346,90 @@ TEST(GlyphCacheTest, AtRatioTwoAGlyphHasTheDevicePixelsOfItsCell) {
             sharpEdge = twice.pixel(x, y) != twice.pixel(x + 1, y) ||
                         twice.pixel(x, y) != twice.pixel(x, y + 1);
     EXPECT_TRUE(sharpEdge);
+}
+
+/// Draws every character as a glyph blended onto its cell, never a copy of a
+/// whole cell: what the copies must match.
+class BlendingCanvas : public QtCanvas {
+public:
+    using QtCanvas::QtCanvas;
+    void DrawCharOver(int x, int y, char32_t ch, Color color, Color) override {
+        DrawChar(x, y, ch, color);
+    }
+};
+
+// Copying whole cached cells into the back buffer is only right when every
+// copied pixel is the one blending would give: in each colour, in reverse
+// cells, under the selection and over a picture, at 100 % and 200 %, and
+// where the damaged region cuts through cells.
+TEST(GlyphCacheTest, CopiedCellsArePixelForPixelTheBlendedOnes) {
+    StandaloneInterpreter s(80, 24, 37);
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay(0x00, 0x18);
+    const std::uint8_t looks[] = {0x20, 0x21, 0x22, 0x24, 0x25, 0x28, 0x29, 0x30, 0x38, 0x3A, 0x2C};
+    for (int row = 1; row <= 12; ++row) {
+        r.sba(row, 1);
+        for (std::uint8_t look : looks) r.attribute(look).text("Wg|_9 ");
+    }
+    r.sba(14, 10).startOfField(0x40, 0x00, 0x24, 12).text("typed");
+    s.Run(r.record());
+    Terminal& t = s.terminal;
+    QtFontMeasurer measurer;
+    const PixelRect window{0, 0, 900, 560};
+    const ScreenFit fit = FitScreenToWindow(t, window, FontPreferences{}, measurer);
+    t.selection = CellRect{3, 2, 30, 6};  // over plain and reverse cells alike
+    PaintState state;
+    state.clientArea = window;
+    state.horizontalOffset = fit.horizontalOffset;
+    state.charset = &PcCharset::ForCodePage(37);
+    QImage dot(1, 1, QImage::Format_RGB32);
+    dot.fill(Qt::darkBlue);
+    const QImage tile = RepeatedTile(dot);
+
+    auto paint = [&](auto canvasKind, GlyphCache& cache, qreal ratio, const PaintRegion& region) {
+        using Canvas = typename decltype(canvasKind)::type;
+        QImage image((QSizeF(window.right, window.bottom) * ratio).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::black);
+        QPainter p(&image);
+        Canvas canvas(p, measurer.font());
+        canvas.UseGlyphCache(&cache, t.state.cellWidth, t.state.cellHeight);
+        PaintScreen(t, state, region, canvas);
+        return image;
+    };
+    const int w = t.state.cellWidth, h = t.state.cellHeight, ox = fit.horizontalOffset;
+    PaintRegion cut(PixelRect{ox + 3 * w + 2, 1, ox + 40 * w - 3, 7 * h - 2});
+    cut.Add(PixelRect{ox + 50 * w, 9 * h + 3, ox + 70 * w + 1, 14 * h});
+    const struct {
+        const char* what;
+        qreal ratio;
+        PaintRegion region;
+        bool picture;
+    } cases[] = {
+        {"the whole window", 1.0, PaintRegion(window), false},
+        {"the whole window at 200 %", 2.0, PaintRegion(window), false},
+        {"a region that cuts through cells", 1.0, cut, false},
+        {"over a tiled picture", 1.0, PaintRegion(window), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        BackgroundPicture picture =
+            PictureOfPixels(&tile, tile.width(), tile.height(), 96, 96);
+        state.backgroundActive = c.picture;
+        state.backgroundMode = kBackgroundTiled;
+        state.picture = c.picture ? &picture : nullptr;
+        GlyphCache copying, blending;
+        const QImage copied = paint(std::type_identity<QtCanvas>{}, copying, c.ratio, c.region);
+        const QImage blended =
+            paint(std::type_identity<BlendingCanvas>{}, blending, c.ratio, c.region);
+        EXPECT_GT(copying.cells(), 0u) << "cells were copied, not only blended";
+        EXPECT_EQ(blending.cells(), 0u);
+        int differing = 0;
+        for (int y = 0; y < copied.height(); ++y)
+            for (int x = 0; x < copied.width(); ++x) differing += copied.pixel(x, y) != blended.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(copied.size(), blended.size());
+    }
 }
 
 TEST_F(ViewTest, KeysReachTheTerminalAsTheKeyboardTablesSay) {
