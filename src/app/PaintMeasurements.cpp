@@ -45,13 +45,25 @@ PaintMeasurements::PaintMeasurements() {
     mode_ = mode == "exit" ? Mode::kExit : mode == "burst" ? Mode::kBurst : Mode::kReport;
     clock_.start();
     quiet_.setSingleShot(true);
-    connect(&quiet_, &QTimer::timeout, this, [this] { ReportBurst(); });
+    connect(&quiet_, &QTimer::timeout, this, [this] { QuietCheck(); });
 }
 
 void PaintMeasurements::DamageArrived() {
     if (mode_ != Mode::kBurst) return;
     lastArrival_ = clock_.nsecsElapsed();
-    quiet_.start(kQuietMilliseconds);
+    lastDamage_ = lastArrival_;
+    // Armed once, not again for every arrival: re-arming a timer thousands
+    // of times a second would itself weigh on what is measured.
+    if (!quiet_.isActive()) quiet_.start(kQuietMilliseconds);
+}
+
+void PaintMeasurements::QuietCheck() {
+    const qint64 quietFor = (clock_.nsecsElapsed() - lastDamage_) / 1000000;
+    if (quietFor < kQuietMilliseconds) {
+        quiet_.start(static_cast<int>(kQuietMilliseconds - quietFor));
+        return;
+    }
+    ReportBurst();
 }
 
 void PaintMeasurements::Painted(const TerminalState& state, unsigned long frames,

@@ -31,6 +31,8 @@ public:
 
 private:
     enum class Mode { kOff, kReport, kExit, kBurst };
+    /// The quiet timer ran out: reports once no damage came for kQuietMilliseconds.
+    void QuietCheck();
     void ReportBurst();
 
     Mode mode_ = Mode::kOff;
@@ -38,6 +40,7 @@ private:
     bool memoryReported_ = false;
     QElapsedTimer clock_;
     qint64 lastArrival_ = -1;  ///< clock_ time of the latest damage not yet painted
+    qint64 lastDamage_ = 0;    ///< clock_ time of the latest damage, painted or not
     double lastLatency_ = 0;   ///< arrival to paint of the latest painted damage, ms
     double maxLatency_ = 0;
     unsigned long frames_ = 0;
