@@ -47,7 +47,8 @@ private:
     };
     struct CellKeyHash {
         std::size_t operator()(const CellKey& k) const {
-            return std::hash<std::uint64_t>{}(k.glyph ^ (static_cast<std::uint64_t>(k.background) << 21));
+            const auto background = static_cast<std::uint64_t>(k.background);
+            return std::hash<std::uint64_t>{}(k.glyph ^ (background << 21));
         }
     };
     /// Empties both caches when the font, cell or ratio differs from theirs.

@@ -200,11 +200,11 @@ void CTN5250::WriteDataRun(Block& b) {
             // that follow this one, which are on the screen as far as it
             // reaches. Past this byte the run goes on while the bytes are
             // data from 0x40 up: never an order, though 0xFF is the IAC.
+            const std::span<ScreenCell> cells = t_.screen.inUse();
             const std::size_t onScreen =
-                t_.screen.inUse().size() - static_cast<std::size_t>(cell - t_.screen.inUse().data());
-            const std::size_t room =
-                std::min<std::size_t>(onScreen, static_cast<std::size_t>(std::max(
-                                                    1, t_.columns() - b.writeColumn + 1)));
+                cells.size() - static_cast<std::size_t>(cell - cells.data());
+            const int rowLeft = std::max(1, t_.columns() - b.writeColumn + 1);
+            const std::size_t room = std::min(onScreen, static_cast<std::size_t>(rowLeft));
             const std::size_t end = std::min(b.length, b.pos + room);
             std::size_t pos = b.pos;
             for (; pos < end && (pos == b.pos || (b.data[pos] >= 0x40 && b.data[pos] != kIac));

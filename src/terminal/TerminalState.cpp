@@ -126,7 +126,8 @@ namespace {
 // The look the attribute bytes give each cell, written into every cell of
 // `cells`: for cells that are repainted anyway. `current` and `hidden` (under
 // a non-display attribute) carry the attribute in force from cell to cell.
-void RestyleEveryCell(std::span<ScreenCell> cells, DisplayAttributes& carried, bool& carriedHidden) {
+void RestyleEveryCell(std::span<ScreenCell> cells, DisplayAttributes& carried,
+                      bool& carriedHidden) {
     // Kept in locals: the cells' stores could otherwise be taken to change
     // what the references point at, and each cell would read them again.
     DisplayAttributes current = carried;

@@ -425,8 +425,11 @@ TEST(GlyphCacheTest, CopiedCellsArePixelForPixelTheBlendedOnes) {
         EXPECT_GT(copying.cells(), 0u) << "cells were copied, not only blended";
         EXPECT_EQ(blending.cells(), 0u);
         int differing = 0;
-        for (int y = 0; y < copied.height(); ++y)
-            for (int x = 0; x < copied.width(); ++x) differing += copied.pixel(x, y) != blended.pixel(x, y);
+        for (int y = 0; y < copied.height(); ++y) {
+            for (int x = 0; x < copied.width(); ++x) {
+                differing += copied.pixel(x, y) != blended.pixel(x, y);
+            }
+        }
         EXPECT_EQ(differing, 0);
         EXPECT_EQ(copied.size(), blended.size());
     }
