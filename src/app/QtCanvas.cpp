@@ -52,6 +52,15 @@ void QtCanvas::DrawChar(int x, int y, char32_t ch, Color color) {
     painter_.drawText(x, y + ascent_, glyph_);
 }
 
+void QtCanvas::UseGlyphCache(GlyphCache* glyphs, int cellWidth, int cellHeight) {
+    glyphs_ = glyphs;
+    cellWidth_ = cellWidth;
+    cellHeight_ = cellHeight;
+    // The painter's state is the canvas's own to change, and it changes none
+    // of what CopyTarget asks: asked once, here.
+    copyTarget_ = CopyTarget();
+}
+
 QImage* QtCanvas::CopyTarget() const {
     QPaintDevice* device = painter_.device();
     if (!glyphs_ || !rasterOps_ || !device || device->devType() != QInternal::Image) return nullptr;
@@ -86,12 +95,6 @@ bool QtCanvas::InsideClip(const PixelRect& rect) {
 
 void QtCanvas::DrawCharOver(int x, int y, char32_t ch, Color color, Color background) {
     if (ch == U' ' || ch == 0) return;
-    // The painter's state is the canvas's own to change, and it changes
-    // none of what is asked here: asked once.
-    if (!copyTargetKnown_) {
-        copyTarget_ = CopyTarget();
-        copyTargetKnown_ = true;
-    }
     QImage* target = copyTarget_;
     if (!target || !InsideClip({x, y, x + cellWidth_, y + cellHeight_})) {
         DrawChar(x, y, ch, color);

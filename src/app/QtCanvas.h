@@ -21,12 +21,7 @@ public:
     QtCanvas(QPainter& painter, const QFont& font);
     /// Characters are blitted from `glyphs`, rendered for cells of
     /// `cellWidth` x `cellHeight`.
-    void UseGlyphCache(GlyphCache* glyphs, int cellWidth, int cellHeight) {
-        glyphs_ = glyphs;
-        cellWidth_ = cellWidth;
-        cellHeight_ = cellHeight;
-        copyTargetKnown_ = false;
-    }
+    void UseGlyphCache(GlyphCache* glyphs, int cellWidth, int cellHeight);
 
     void FillRect(const PixelRect& rect, Color color) override;
     void DrawChar(int x, int y, char32_t ch, Color color) override;
@@ -76,8 +71,7 @@ private:
     std::vector<PixelRect> clip_;  ///< as given to SetClip
     bool clipped_ = false;
     std::size_t clipHit_ = 0;  ///< the clip rectangle that held the last cell asked about
-    QImage* copyTarget_ = nullptr;
-    bool copyTargetKnown_ = false;
+    QImage* copyTarget_ = nullptr;  ///< CopyTarget() once the glyphs are given
 };
 
 }  // namespace quenlix::app

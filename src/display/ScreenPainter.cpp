@@ -128,16 +128,12 @@ public:
                 canvas_.FillRect(rect, paper_ ? kBlack : ColorAt(t_.colors, cell.foreground));
             }
         });
-        if (!t_.selection.empty()) {
-            canvas_.FillRect(ShiftedRight(CellsRect(t_, t_.selection), ox_), Ink(kColorGreen));
-        }
+        if (!t_.selection.empty()) canvas_.FillRect(SelectionPixels(), Ink(kColorGreen));
     }
 
     void Characters(const PaintRegion* region) {
         const bool hideBlinking = s_.honourBlink && !s_.blinkPhaseOn;
-        const PixelRect selection = t_.selection.empty()
-                                        ? PixelRect{}
-                                        : ShiftedRight(CellsRect(t_, t_.selection), ox_);
+        const PixelRect selection = SelectionPixels();
         ForEachCell(region, [&](const ScreenCell& cell, const PixelRect& rect) {
             if (hideBlinking && cell.blink) return;
             if (cell.character == ' ') return;
@@ -244,6 +240,11 @@ private:
             return paper_ ? kWhite : ColorAt(t_.colors, cell.background);
         }
         return paper_ ? kBlack : ColorAt(t_.colors, cell.foreground);
+    }
+
+    // The window pixels of the operator's selection; empty when there is none.
+    PixelRect SelectionPixels() const {
+        return t_.selection.empty() ? PixelRect{} : ShiftedRight(CellsRect(t_, t_.selection), ox_);
     }
 
     // The one colour the background and CellFills left all over a cell, when

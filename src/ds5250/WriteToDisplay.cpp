@@ -196,19 +196,17 @@ void CTN5250::WriteDataRun(Block& b) {
         if (byte >= 0x40) {
             ScreenCell* cell = DataCell(b);
             if (!cell) break;
-            // The bytes that land on the rest of this row go into the cells
-            // that follow this one, which are on the screen as far as it
-            // reaches. Past this byte the run goes on while the bytes are
-            // data from 0x40 up: never an order, though 0xFF is the IAC.
+            // This byte and those after it that land on the rest of the row
+            // go into the cells that follow, which are on the screen as far
+            // as it reaches. A byte from 0x40 up is data unless it is the IAC.
             const std::span<ScreenCell> cells = t_.screen.inUse();
             const std::size_t onScreen =
                 cells.size() - static_cast<std::size_t>(cell - cells.data());
             const int rowLeft = std::max(1, t_.columns() - b.writeColumn + 1);
             const std::size_t room = std::min(onScreen, static_cast<std::size_t>(rowLeft));
             const std::size_t end = std::min(b.length, b.pos + room);
-            std::size_t pos = b.pos;
-            for (; pos < end && (pos == b.pos || (b.data[pos] >= 0x40 && b.data[pos] != kIac));
-                 ++pos, ++cell) {
+            std::size_t pos = b.pos;  // below b.length: at() gave a byte from 0x40 up
+            do {
                 const std::uint8_t data = b.data[pos];
                 const std::uint8_t character = etoa[data];
                 if (cell->ebcdic != data || cell->character != character) {
@@ -217,7 +215,9 @@ void CTN5250::WriteDataRun(Block& b) {
                     if (!changed.first) changed.first = cell;
                     changed.last = cell;
                 }
-            }
+                ++pos;
+                ++cell;
+            } while (pos < end && b.data[pos] >= 0x40 && IsPlainData(b.data[pos]));
             b.writeColumn += static_cast<int>(pos - b.pos);
             b.pos = pos;
         } else {
