@@ -90,6 +90,17 @@ std::optional<EnvironSeedReader::Seed> EnvironSeedReader::Reading(std::size_t st
     return seed;
 }
 
+bool EnvironSeedReader::NameItemFollows() const {
+    if (keptCount_ == 0) return true;
+    if (!IsTypeCode(kept_[0]) || kept_[0] == Byte(EnvironCode::ESC)) return false;
+    // Names are printable; eight random bytes rarely are.
+    for (std::size_t i = 1; i < keptCount_; ++i) {
+        if (IsTypeCode(kept_[i])) return true;
+        if (kept_[i] < 0x20 || kept_[i] > 0x7E) return false;
+    }
+    return true;
+}
+
 void EnvironSeedReader::Finish() {
     if (state_ != State::AfterSeedName) {
         if (state_ == State::Items) state_ = State::Finished;
@@ -97,11 +108,7 @@ void EnvironSeedReader::Finish() {
     }
     state_ = State::Finished;
     // A new item right after the name: the host sent the name alone.
-    if (keptCount_ >= 1 && IsTypeCode(kept_[0]) && kept_[0] != Byte(EnvironCode::ESC)) {
-        const bool nameOrCodeNext =
-            keptCount_ == 1 || IsTypeCode(kept_[1]) || (kept_[1] >= 0x20 && kept_[1] <= 0x7E);
-        if (nameOrCodeNext) return;
-    }
+    if (NameItemFollows()) return;
     std::optional<Seed> agreed;
     bool conflict = false;
     const bool afterValue = keptCount_ > 0 && kept_[0] == Byte(EnvironCode::VALUE);

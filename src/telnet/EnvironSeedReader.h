@@ -25,7 +25,8 @@ namespace quenlix::telnet {
 /// - either of those after a VALUE byte, as RFC 1572 would write a value;
 /// and a reading counts only when the payload ends or a new VAR or USERVAR
 /// starts right after it. A name item right after "IBMRSEED" (a type code,
-/// then a letter or another type code) means the host sent no seed.
+/// then printable bytes up to the next type code or the end) means the host
+/// sent no seed.
 class EnvironSeedReader {
 public:
     static constexpr std::size_t kSeedLength = 8;
@@ -54,6 +55,8 @@ private:
     /// A reading from `start`, escapes honoured or not: its seed when it has 8
     /// bytes followed by the payload's end or a new item.
     std::optional<Seed> Reading(std::size_t start, bool escapes) const;
+    /// The bytes after the name start another item instead of a seed.
+    bool NameItemFollows() const;
 
     State state_ = State::Verb;
     bool escapePending_ = false;
