@@ -83,7 +83,7 @@ std::vector<Row> Rows() {
          Join({{kSend}, kSeedName, FromHex("00 41 B7 C8 D9 EA FB 0C"), Item(kVar, "USER")}), true,
          "0041b7c8d9eafb0c"},
         {"escaped name before the seed name",
-         Join({{kSend}, Item(kUserVar, "X"), FromHex("02 01"), kSeedName, kSeed}), true,
+         Join({{kSend}, Item(kUserVar, "X"), {kEsc, kValue}, kSeedName, kSeed}), true,
          "a1b2c3d4e5f60718"},
         // No seed: the name alone, a name item after it, or too few bytes.
         {"name alone at the end", Join({{kSend}, kSeedName}), true, ""},
