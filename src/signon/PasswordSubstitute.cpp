@@ -3,6 +3,8 @@
 // what the operator types.
 #include "signon/PasswordSubstitute.h"
 
+#include <openssl/crypto.h>
+
 #include <optional>
 
 #include "signon/SignOnText.h"
@@ -65,6 +67,11 @@ SubstituteOutcome MakePasswordSubstitute(int passwordLevel, std::string_view use
             return Pbkdf2Substitute(userKept, passwordKept, seeds);
     }
     return Refused("the password level is unknown");
+}
+
+bool SameSubstitute(const SecretBytes& expected, const std::uint8_t* received, std::size_t count) {
+    return !expected.empty() && count == expected.size() &&
+           CRYPTO_memcmp(expected.data(), received, count) == 0;
 }
 
 }  // namespace quenlix::signon

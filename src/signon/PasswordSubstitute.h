@@ -61,6 +61,11 @@ SubstituteOutcome ShaSubstitute(std::string_view user, std::string_view password
 SubstituteOutcome Pbkdf2Substitute(std::string_view user, std::string_view password,
                                    const SeedPair& seeds);
 
+/// Whether a received substitute is the expected one, compared in constant
+/// time so that the time taken tells nothing of how much of it matched: for a
+/// host's check of a terminal's sign-on (the demo host's).
+bool SameSubstitute(const SecretBytes& expected, const std::uint8_t* received, std::size_t count);
+
 /// The 8-byte sequence number all methods take: always 1 for a sign-on.
 inline constexpr Seed kSubstituteSequence = {0, 0, 0, 0, 0, 0, 0, 1};
 

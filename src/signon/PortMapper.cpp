@@ -19,8 +19,8 @@ PortOutcome ParsePortMapperReply(const std::uint8_t* bytes, std::size_t count) {
         const std::uint32_t port = std::uint32_t{bytes[1]} << 24 | std::uint32_t{bytes[2]} << 16 |
                                    std::uint32_t{bytes[3]} << 8 | bytes[4];
         if (port == 0 || port > 0xFFFF) {
-            outcome.refusal = "the port mapper answered port " + std::to_string(port) +
-                              ", which is no TCP port";
+            outcome.refusal =
+                "the port mapper answered port " + std::to_string(port) + ", which is no TCP port";
         } else {
             outcome.port = static_cast<std::uint16_t>(port);
         }

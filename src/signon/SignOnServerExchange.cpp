@@ -118,8 +118,7 @@ AttributesOutcome ParseExchangeAttributesReply(const std::uint8_t* bytes, std::s
     for (std::size_t at = kHeaderLength + templateLength; at < count;) {
         const std::size_t remaining = count - at;
         if (remaining < kParameterHeaderLength) {
-            return Refused("a parameter is cut off after " + std::to_string(remaining) +
-                           " bytes");
+            return Refused("a parameter is cut off after " + std::to_string(remaining) + " bytes");
         }
         const std::uint32_t parameterLength = U32(bytes + at);
         const std::uint16_t codePoint = U16(bytes + at + 4);
@@ -136,9 +135,8 @@ AttributesOutcome ParseExchangeAttributesReply(const std::uint8_t* bytes, std::s
         const std::size_t valueSize = parameterLength - kParameterHeaderLength;
         const std::size_t expected = KnownValueSize(codePoint);
         if (expected != 0 && valueSize != expected) {
-            return Refused("parameter " + Hex(codePoint, 4) + " has " +
-                           std::to_string(valueSize) + " value bytes, not " +
-                           std::to_string(expected));
+            return Refused("parameter " + Hex(codePoint, 4) + " has " + std::to_string(valueSize) +
+                           " value bytes, not " + std::to_string(expected));
         }
         bool repeated = false;
         switch (codePoint) {

@@ -62,7 +62,8 @@ void EnvironSeedReader::ItemByte(std::uint8_t b) {
 
 void EnvironSeedReader::NameByte(std::uint8_t b) {
     if (!inUserVar_ || nameMismatch_) return;
-    if (nameMatched_ < kSeedName.size() && b == static_cast<std::uint8_t>(kSeedName[nameMatched_])) {
+    if (nameMatched_ < kSeedName.size() &&
+        b == static_cast<std::uint8_t>(kSeedName[nameMatched_])) {
         if (++nameMatched_ == kSeedName.size()) {
             state_ = State::AfterSeedName;
             asksForSeed_ = true;

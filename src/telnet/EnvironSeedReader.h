@@ -60,7 +60,7 @@ private:
 
     State state_ = State::Verb;
     bool escapePending_ = false;
-    bool inUserVar_ = false;      ///< the current item is a USERVAR
+    bool inUserVar_ = false;       ///< the current item is a USERVAR
     std::size_t nameMatched_ = 0;  ///< leading bytes of the name that match "IBMRSEED"
     bool nameMismatch_ = false;
     bool asksForSeed_ = false;

@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
-#include "support/HexBytes.h"
 #include "signon/ClientSeed.h"
 #include "signon/PasswordSubstitute.h"
+#include "support/HexBytes.h"
 #include "terminal/TranslationCache.h"
 
 namespace quenlix::test {
@@ -149,8 +149,8 @@ TEST(PasswordSubstitute, WhatALevelCannotTakeIsRefusedWithAReason) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("level " + std::to_string(row.level) + " user '" + row.user + "'");
-        const SubstituteOutcome outcome = MakePasswordSubstitute(
-            row.level, row.user, row.password, kShaSeeds, BuiltinTablePair());
+        const SubstituteOutcome outcome = MakePasswordSubstitute(row.level, row.user, row.password,
+                                                                 kShaSeeds, BuiltinTablePair());
         EXPECT_FALSE(outcome.made());
         EXPECT_TRUE(outcome.substitute.empty());
         EXPECT_NE(outcome.refusal.find(row.reasonHas), std::string::npos) << outcome.refusal;
@@ -173,6 +173,18 @@ TEST(PasswordSubstitute, TheDesLevelsUseTheSessionCodePage) {
     };
     EXPECT_EQ(made(german, "ABCDEFG"), "5a58bd50e4dd9b5f");
     EXPECT_NE(made(german, "ABC@EFG"), made(BuiltinTablePair(), "ABC@EFG"));
+}
+
+TEST(PasswordSubstitute, AHostRecognisesOnlyTheSameSubstitute) {
+    const SubstituteOutcome made =
+        MakePasswordSubstitute(3, "TESTUSR", "secret1", kShaSeeds, BuiltinTablePair());
+    ASSERT_TRUE(made.made());
+    Bytes received(made.substitute.data(), made.substitute.data() + made.substitute.size());
+    EXPECT_TRUE(signon::SameSubstitute(made.substitute, received.data(), received.size()));
+    received.back() ^= 1;
+    EXPECT_FALSE(signon::SameSubstitute(made.substitute, received.data(), received.size()));
+    EXPECT_FALSE(signon::SameSubstitute(made.substitute, received.data(), 8));
+    EXPECT_FALSE(signon::SameSubstitute(signon::SecretBytes(), received.data(), 0));
 }
 
 TEST(ClientSeed, EachSeedIsFresh) {

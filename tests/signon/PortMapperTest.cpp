@@ -1,15 +1,14 @@
 // The port mapper's request and the reading of its answer.
 #include <gtest/gtest.h>
 
-#include "support/HexBytes.h"
 #include "signon/PortMapper.h"
+#include "support/HexBytes.h"
 
 namespace quenlix::test {
 namespace {
 
 TEST(PortMapper, RequestIsTheServiceName) {
-    EXPECT_EQ(ToHex(signon::BuildPortMapperRequest(signon::kSignOnService)),
-              "61732d7369676e6f6e");
+    EXPECT_EQ(ToHex(signon::BuildPortMapperRequest(signon::kSignOnService)), "61732d7369676e6f6e");
     EXPECT_EQ(ToHex(signon::BuildPortMapperRequest(signon::kSignOnTlsService)),
               "61732d7369676e6f6e2d73");
 }

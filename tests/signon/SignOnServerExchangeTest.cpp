@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "support/HexBytes.h"
 #include "signon/SignOnServerExchange.h"
+#include "support/HexBytes.h"
 
 namespace quenlix::test {
 namespace {
@@ -28,7 +28,8 @@ AttributesOutcome Parse(const Bytes& reply) {
 }
 
 void PutU32(Bytes& bytes, std::size_t at, std::uint32_t v) {
-    for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
 }
 
 TEST(SignOnServerExchange, RequestIsByteExact) {
@@ -73,8 +74,8 @@ TEST(SignOnServerExchange, EveryTruncationIsRefused) {
 TEST(SignOnServerExchange, LyingRepliesAreRefused) {
     struct Row {
         const char* what;
-        std::size_t at;       ///< where to write
-        Bytes bytes;          ///< what to write there
+        std::size_t at;  ///< where to write
+        Bytes bytes;     ///< what to write there
         std::string_view reasonHas;
     };
     const Row rows[] = {
@@ -127,12 +128,9 @@ TEST(SignOnServerExchange, ReplyLengthIsBoundedBeforeReading) {
         std::optional<std::size_t> length;
     };
     const Row rows[] = {
-        {FromHex("0000005E"), 94},
-        {FromHex("00000018"), 24},
-        {FromHex("00000017"), std::nullopt},
-        {FromHex("00001000"), 4096},
-        {FromHex("00001001"), std::nullopt},
-        {FromHex("FFFFFFFF"), std::nullopt},
+        {FromHex("0000005E"), 94},           {FromHex("00000018"), 24},
+        {FromHex("00000017"), std::nullopt}, {FromHex("00001000"), 4096},
+        {FromHex("00001001"), std::nullopt}, {FromHex("FFFFFFFF"), std::nullopt},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(ToHex(row.prefix));
