@@ -7,6 +7,7 @@
 #include <string>
 
 #include "signon/ClientSeed.h"
+#include "signon/DesBlockCipher.h"
 #include "signon/PasswordSubstitute.h"
 #include "support/HexBytes.h"
 #include "terminal/TranslationCache.h"
@@ -185,6 +186,21 @@ TEST(PasswordSubstitute, AHostRecognisesOnlyTheSameSubstitute) {
     EXPECT_FALSE(signon::SameSubstitute(made.substitute, received.data(), received.size()));
     EXPECT_FALSE(signon::SameSubstitute(made.substitute, received.data(), 8));
     EXPECT_FALSE(signon::SameSubstitute(signon::SecretBytes(), received.data(), 0));
+}
+
+TEST(DesBlockCipher, MatchesTheClassicVectorAndIgnoresParity) {
+    signon::DesBlockCipher des;
+    ASSERT_TRUE(des.available()) << "OpenSSL's legacy provider is missing";
+    const Bytes key = FromHex("0123456789ABCDEF");
+    const Bytes text = FromHex("4E6F772069732074");  // "Now is t"
+    std::uint8_t out[8];
+    ASSERT_TRUE(des.Encrypt(key.data(), text.data(), out));
+    EXPECT_EQ(ToHex(out, 8), "3fa40e8a984d4815");
+    // The low bit of each key byte is parity: flipping them all changes nothing.
+    Bytes other = key;
+    for (std::uint8_t& b : other) b ^= 1;
+    ASSERT_TRUE(des.Encrypt(other.data(), text.data(), out));
+    EXPECT_EQ(ToHex(out, 8), "3fa40e8a984d4815");
 }
 
 TEST(ClientSeed, EachSeedIsFresh) {
