@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const signon::AttributesOutcome outcome =
                 signon::ParseExchangeAttributesReply(body, length);
             Check(outcome.attributes.has_value() == outcome.refusal.empty());
-            if (outcome.attributes) Check(outcome.attributes->passwordLevel <= 4);
+            if (outcome.attributes)
+                Check(outcome.attributes->passwordLevel <= signon::kHighestPasswordLevel);
             if (length >= 4) (void)signon::ReplyLengthFromPrefix(body);
             break;
         }

@@ -166,7 +166,7 @@ AttributesOutcome ParseExchangeAttributesReply(const std::uint8_t* bytes, std::s
         at += parameterLength;
     }
     if (!passwordLevel) return Refused("it does not tell the password level (0x1119)");
-    if (*passwordLevel > 4) {
+    if (*passwordLevel > kHighestPasswordLevel) {
         return Refused("password level " + std::to_string(*passwordLevel) + " is unknown");
     }
     attributes.passwordLevel = *passwordLevel;
