@@ -206,8 +206,8 @@ std::size_t ClipboardActions::PasteText(std::string_view pcText) {
     ClearRefusal(links_);  // a new action of the operator's
 
     // First where each character lands; nothing is written until every
-    // field's part of the text is known to be accepted whole. At most one
-    // landing a cell of each line: the list never outgrows the screen.
+    // field's part of the text is known to be accepted whole. The landing
+    // positions only grow, so the list never outgrows the screen.
     struct Landing {
         int pos;
         std::uint8_t character;
