@@ -286,7 +286,10 @@ std::size_t ClipboardActions::PasteText(std::string_view pcText) {
 
     // The cursor ends after the last cell written; a paste that wrote
     // nothing leaves it where it was.
-    if (w >= 0) t_.SetCursorPosition(w + 1 >= count ? 0 : w + 1);
+    if (w >= 0) {
+        t_.SetCursorPosition(w + 1 >= count ? 0 : w + 1);
+        links_.input.fieldExitPending = false;  // the cursor left the position typed last
+    }
     if (changed) t_.Restyle();
     std::string report;
     for (const int index : refusedInOrder) {

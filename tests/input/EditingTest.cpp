@@ -162,6 +162,14 @@ TEST_F(EditingTest, FieldExitRequiredRefusesTheNextDataKeyUntilTheFieldIsLeft) {
     EXPECT_EQ(Text(5, 11, 5), "VWXZ ");
     input.Type("Q");
     EXPECT_EQ(Text(5, 11, 5), "VWXQ ") << "typing goes on before the last position";
+    // A paste that writes moves the cursor on from the position typed last.
+    input.Type("R");
+    ASSERT_TRUE(inputState.fieldExitPending);
+    CursorAt(6, 11);
+    input.Paste("pq");
+    CursorAt(5, 15);
+    input.Type("S");
+    EXPECT_EQ(Text(5, 11, 5), "VWXQS");
 }
 
 TEST_F(EditingTest, FullFieldExitRequiredFieldKeepsItsTextWhenRightAdjusted) {
