@@ -49,14 +49,8 @@ std::string AbsoluteSessionPath(const std::string& path) {
 }
 
 std::string SaveFailedText(const std::string& path, int cause) {
-    std::string text(LoadString(kStrSaveSessionFailed));
-    text += '\n';
-    text += path;
-    if (cause != 0) {
-        text += '\n';
-        text += std::strerror(cause);
-    }
-    return text;
+    // The headless front end says the same.
+    return CConnectFile::SaveFailedText(path, cause);
 }
 
 SessionCommands::SessionCommands(TerminalSession& session, Questions& questions,

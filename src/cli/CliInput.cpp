@@ -86,6 +86,8 @@ void CliShell::RegisterInputCommands() {
             row > t.rows() || column < 1 || column > t.columns()) {
             return false;
         }
+        // As a click places it: a field exit awaited where it was is not.
+        session_->input().state().fieldExitPending = false;
         t.SetCursorCell(row - 1, column - 1);
         return true;
     });

@@ -163,8 +163,12 @@ bool CliShell::Execute(const std::string& line) {
         // socket error in a message box and abandons the key; so does this.
         messages_.ShowMessage(e.what(), MessageIcon::Stop);
     }
-    // Keys the terminal refused, each with the reason the indicator row shows.
-    for (const std::string& reason : messages_.refused) out_ << "refused: " << reason << '\n';
+    // Keys the terminal refused, each with the reason the indicator row shows
+    // (PC characters there: a field's label may hold any of the screen's).
+    const PcCharset& charset = PcCharset::ForCodePage(session_->activeSettings.PageCode);
+    for (const std::string& reason : messages_.refused) {
+        out_ << "refused: " << charset.ToUtf8(reason) << '\n';
+    }
     messages_.refused.clear();
     out_.flush();
     return ok;
@@ -235,7 +239,11 @@ void CliShell::RegisterSessionCommands() {
     });
     Register("load", [this](const std::string& args) { return LoadSession(args); });
     Register("save", [this](const std::string& args) {
-        return !args.empty() && CConnectFile::WriteSessionFile(args, session_->pendingSettings);
+        if (args.empty()) return false;
+        int cause = 0;
+        if (CConnectFile::WriteSessionFile(args, session_->pendingSettings, &cause)) return true;
+        messages_.ShowMessage(CConnectFile::SaveFailedText(args, cause), MessageIcon::Exclamation);
+        return false;
     });
     Register("settings", [this](const std::string&) {
         PrintSettings();
@@ -348,7 +356,8 @@ void CliShell::PrintFields() {
              << ",\"shiftEdit\":" << e.shiftEdit << ",\"mandatoryEnter\":" << e.mandatoryEnter
              << ",\"fillType\":" << e.fillType << ",\"ffw1\":" << e.ffw1 << ",\"ffw2\":" << e.ffw2
              << ",\"fcw1\":" << e.fcw1 << ",\"fcw2\":" << e.fcw2
-             << ",\"text\":" << JsonString(CellsText(first, std::max(0, e.length))) << "}\n";
+             << ",\"text\":" << JsonString(CellsText(first, std::max(0, e.length)))
+             << ",\"start\":" << (t.columns() > 0 ? first % t.columns() + 1 : 0) << "}\n";
     }
 }
 

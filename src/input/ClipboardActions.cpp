@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <vector>
 
 #include "input/KeyRefusal.h"
 #include "terminal/Languages.h"
+#include "terminal/ScreenReading.h"
 #include "terminal/StringTable.h"
 #include "terminal/Utf8.h"
 
@@ -62,11 +65,14 @@ std::string BuildCopyText(const Terminal& terminal, const CellRect& rect, bool t
     if (right <= left || bottom <= top) return text;
     text.reserve(static_cast<std::size_t>((bottom - top) * (right - left + 2)));
     for (int row = top; row < bottom; ++row) {
+        const std::size_t rowStart = text.size();
         for (int column = left; column < right; ++column) {
             text += static_cast<char>(terminal.screen.at(terminal.PositionOf(column, row)).character);
         }
+        // Trimming cuts this row's trailing blanks only: a blank row stays an
+        // empty line, so every row of the selection keeps its line.
         if (trimBlankRight) {
-            while (!text.empty() && IsWhiteSpace(text.back())) text.pop_back();
+            while (text.size() > rowStart && IsWhiteSpace(text.back())) text.pop_back();
         }
         text += kCopyLineEnd;
     }
@@ -79,7 +85,9 @@ ClipboardActions::ClipboardActions(const InputLinks& links, FieldEditor& editor,
     : links_(links), t_(links.terminal), editor_(editor), clipboard_(clipboard),
       options_(options) {}
 
-bool ClipboardActions::CopyEnabled() const { return t_.state.connected && !t_.selection.empty(); }
+// The screen stays readable after the session ends (a replayed trace, the
+// last screen of a closed session): copying it needs no connection.
+bool ClipboardActions::CopyEnabled() const { return !t_.selection.empty(); }
 
 bool ClipboardActions::PasteEnabled() {
     if (!t_.state.connected || !clipboard_.Open()) return false;
@@ -180,6 +188,13 @@ void ClipboardActions::PasteSelection() {
     if (text) PasteUtf8(*text);
 }
 
+std::string ClipboardActions::FieldName(int index) const {
+    const FieldReading field = ReadField(t_, ReadableText(t_), index);
+    if (!field.label.empty()) return field.label;
+    return "Field at row " + std::to_string(field.row + 1) + " column " +
+           std::to_string(field.column + 1);
+}
+
 std::size_t ClipboardActions::PasteText(std::string_view pcText) {
     // The cursor sits on the system request line in that mode; the text has
     // no field to go to there.
@@ -190,23 +205,18 @@ std::size_t ClipboardActions::PasteText(std::string_view pcText) {
     if (columns <= 0 || rows <= 0 || count <= 0) return 0;
     ClearRefusal(links_);  // a new action of the operator's
 
+    // First where each character lands; nothing is written until every
+    // field's part of the text is known to be accepted whole. The landing
+    // positions only grow, so the list never outgrows the screen.
+    struct Landing {
+        int pos;
+        std::uint8_t character;
+    };
+    std::vector<Landing> landings;
     const int startColumn = t_.CursorColumn();
     int row = t_.CursorRow();
     int p = t_.CursorPosition();
-    int w = p;
-    bool changed = false;
     std::size_t unplaced = pastedBeyond_;
-    const auto put = [&](std::uint8_t c) {
-        if (!editor_.Validate(p, c)) {
-            ++unplaced;
-            return;
-        }
-        changed |= IsAttributePosition(t_.screen.at(p));
-        editor_.WriteCharacter(p, c);
-        t_.state.operatorModified = 1;  // a paste is typing
-        w = p;
-    };
-
     std::size_t used = 0;
     while (used < pcText.size() && row < rows) {
         const auto c = static_cast<std::uint8_t>(pcText[used++]);
@@ -233,19 +243,65 @@ std::size_t ClipboardActions::PasteText(std::string_view pcText) {
             row = p / columns;
             continue;
         }
-        put(c);
+        landings.push_back({p, c});
         ++p;
     }
     for (std::size_t k = used; k < pcText.size(); ++k) {
         if (pcText[k] != '\r' && pcText[k] != '\n') ++unplaced;
     }
 
-    t_.SetCursorPosition(w + 1 >= count ? 0 : w + 1);
-    if (changed) t_.Restyle();
-    if (unplaced > 0) {
-        RefuseKey(links_, "Paste: " + std::to_string(unplaced) +
-                              (unplaced == 1 ? " character" : " characters") + " not placed");
+    // A field with one refused character keeps what it held: the first
+    // refusal is its reason. Cells of no input field (protected text,
+    // attributes, bypass fields) take nothing and count as not placed.
+    const auto inputFieldOf = [this](int pos) {
+        const ScreenCell& cell = t_.screen.at(pos);
+        const FieldEntry* e = cell.inField ? t_.formatTable.entry(cell.fieldIndex) : nullptr;
+        return e != nullptr && !e->bypass ? cell.fieldIndex : -1;
+    };
+    std::map<int, std::string_view> refused;
+    std::vector<int> refusedInOrder;
+    for (const Landing& l : landings) {
+        const int index = inputFieldOf(l.pos);
+        if (index < 0) {
+            ++unplaced;
+            continue;
+        }
+        if (refused.contains(index)) continue;
+        if (const std::string_view why = editor_.WhyRefused(l.pos, l.character); !why.empty()) {
+            refused.emplace(index, why);
+            refusedInOrder.push_back(index);
+        }
     }
+
+    int w = -1;
+    bool changed = false;
+    for (const Landing& l : landings) {
+        const int index = inputFieldOf(l.pos);
+        if (index < 0 || refused.contains(index)) continue;
+        changed |= IsAttributePosition(t_.screen.at(l.pos));
+        editor_.WriteCharacter(l.pos, l.character);
+        t_.state.operatorModified = 1;  // a paste is typing
+        w = l.pos;
+    }
+
+    // The cursor ends after the last cell written; a paste that wrote
+    // nothing leaves it where it was.
+    if (w >= 0) {
+        t_.SetCursorPosition(w + 1 >= count ? 0 : w + 1);
+        links_.input.fieldExitPending = false;  // the cursor left the position typed last
+    }
+    if (changed) t_.Restyle();
+    std::string report;
+    for (const int index : refusedInOrder) {
+        if (!report.empty()) report += "; ";
+        report += FieldName(index) + " left unchanged: " + std::string(PasteRule(refused[index]));
+    }
+    if (unplaced > 0) {
+        if (!report.empty()) report += "; ";
+        report += std::to_string(unplaced) + (unplaced == 1 ? " character" : " characters") +
+                  " not placed";
+    }
+    if (!report.empty()) RefuseKey(links_, "Paste: " + report);
     return used;
 }
 

@@ -25,11 +25,11 @@ inline constexpr std::string_view kCopyLineEnd = "\r\n";
 inline constexpr std::string_view kCopyLineEnd = "\n";
 #endif
 
-/// The text of a rectangle of cells: rows joined by kCopyLineEnd, no line
-/// break at the end. With `trimBlankRight` trailing white space is cut at
-/// each line end from all the text built so far, so blank rows vanish. The
-/// rectangle is limited to the screen; the text is at most rows x (columns +
-/// 2) bytes.
+/// The text of a rectangle of cells: one line a row, joined by
+/// kCopyLineEnd, no line break at the end. With `trimBlankRight` each row's
+/// trailing white space is cut; a blank row is still a line (an empty one).
+/// The rectangle is limited to the screen; the text is at most rows x
+/// (columns + 2) bytes.
 std::string BuildCopyText(const Terminal& terminal, const CellRect& rect, bool trimBlankRight);
 
 /// Stands in a pasted text for a character that no field can take (one the
@@ -42,6 +42,7 @@ public:
     ClipboardActions(const InputLinks& links, FieldEditor& editor, Clipboard& clipboard,
                      ClipboardOptions& options);
 
+    /// A selection to copy; a session need not be connected.
     bool CopyEnabled() const;
     bool PasteEnabled();
     /// The Copy command: the selection's text onto the clipboard. Failures
@@ -63,14 +64,18 @@ public:
     /// Lays PC text onto the screen from the cursor: each line starts in the
     /// cursor's column; CR LF, LF and CR each move one row down; a TAB moves
     /// to the first position of the next input field; characters past the
-    /// row's end are dropped, a row below the screen ends the paste. Cells
-    /// that accept a character take it as typing does (MDT and the
-    /// operator's flag); refused ones, NUL included, still use their
-    /// position. When anything could not be placed the indicator row says
-    /// how much (and the alarm sounds). The cursor ends after the last cell
-    /// written (the first cell after the screen's last). Does nothing in
-    /// system request mode. Returns how many bytes of the text it took: all
-    /// of them, or up to the line break that left the screen's last row.
+    /// row's end are dropped, a row below the screen ends the paste. The
+    /// part of the text that lands in one input field is placed whole, as
+    /// typing does (MDT and the operator's flag), or not at all: one refused
+    /// character (NUL included) leaves that field exactly as it was, and the
+    /// paste goes on with the next field or line. Characters on protected
+    /// cells use their position and are not placed. The indicator row names
+    /// each field left unchanged by its label, with the reason, and says how
+    /// many characters had no place (and the alarm sounds). The cursor ends
+    /// after the last cell written (the first cell after the screen's
+    /// last); it stays where it was when nothing was written. Does nothing
+    /// in system request mode. Returns how many bytes of the text it took:
+    /// all of them, or up to the line break that left the screen's last row.
     std::size_t PasteText(std::string_view pcText);
     /// A mouse selection was made: its text, built as Copy builds it, goes
     /// on the primary selection where the system has one (the clipboard is
@@ -85,6 +90,10 @@ public:
 
 private:
     const PcCharset& Charset() const;
+    /// How the operator knows field `index`: its label on the screen (as a
+    /// screen reader reads it), else its row and column; PC characters, as
+    /// the indicator row holds them.
+    std::string FieldName(int index) const;
 
     InputLinks links_;
     Terminal& t_;

@@ -214,6 +214,10 @@ bool FieldEditor::EnterCharacter(std::uint8_t character) {
     const int pos = t_.CursorPosition();
     FieldEntry* e = FieldAt(pos);
     if (e != nullptr && e->monocase) character = ToUpper(character);
+    if (AwaitsFieldExit(pos)) {
+        RefuseKey(links_, refusal::kFieldExitRequired);
+        return false;
+    }
     if (const std::string_view why = WhyRefused(pos, character); !why.empty()) {
         RefuseKey(links_, why);
         return false;
@@ -235,10 +239,11 @@ bool FieldEditor::EnterCharacter(std::uint8_t character) {
     attribute |= IsAttributePosition(t_.screen.at(pos));
     WriteCharacter(pos, character);
 
-    if (e->fieldExitRequired && t_.screen.at(pos).fieldOffset == e->length - 1) {
-        links_.input.fieldExitPending = true;
-        return attribute;
-    }
+    // The last position of a field-exit-required field filled: the cursor
+    // stays on it and the next data key is refused until an exit key.
+    links_.input.fieldExitPending =
+        e->fieldExitRequired && t_.screen.at(pos).fieldOffset == e->length - 1;
+    if (links_.input.fieldExitPending) return attribute;
     if (e->autoEnter && !e->fieldExitRequired && pos == lastData) {
         // Record advance: the field's last position filled sends the Enter,
         // as data-entry screens and barcode scanners expect.
@@ -517,10 +522,20 @@ bool FieldEditor::Dup() {
     return attribute;
 }
 
+bool FieldEditor::AwaitsFieldExit(int pos) const {
+    const FieldEntry* e = FieldAt(pos);
+    return links_.input.fieldExitPending && e != nullptr && e->fieldExitRequired &&
+           pos == LastPosition(*e);
+}
+
 bool FieldEditor::FieldMark() {
     const int pos = t_.CursorPosition();
     FieldEntry* e = FieldAt(pos);
     if (RefuseEdit(e)) return false;
+    if (AwaitsFieldExit(pos)) {
+        RefuseKey(links_, refusal::kFieldExitRequired);
+        return false;
+    }
     if (e->shiftEdit == kSignedNumeric && t_.screen.at(pos).fieldOffset + 1 == e->length) {
         RefuseKey(links_, refusal::kSignPosition);
         return false;

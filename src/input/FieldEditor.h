@@ -50,7 +50,13 @@ public:
     /// advance. Insert into a field whose last position (last digit of a
     /// signed-numeric field) is not blank or null is refused. Filling the
     /// last position of an auto-enter field sends the automatic Enter.
+    /// Filling the last position of a field-exit-required field leaves the
+    /// cursor there (InputState::fieldExitPending); a data key there is then
+    /// refused, in either mode, until the field is left.
     bool EnterCharacter(std::uint8_t character);
+    /// Whether the cursor cell at pos is the filled last position of a
+    /// field-exit-required field still waiting for an exit key.
+    bool AwaitsFieldExit(int pos) const;
     bool Backspace();
     bool Delete();
     void Home();
@@ -84,7 +90,8 @@ public:
     /// adjusting it (the dups fill it). Refused outside such fields.
     bool Dup();
     /// Field Mark: the byte 0x1E at the cursor of an input field, then the
-    /// cursor advances as after a character. Refused outside input fields.
+    /// cursor advances as after a character. Refused outside input fields
+    /// and where a field exit is awaited.
     bool FieldMark();
     /// Erase EOF: nulls from the cursor to the field's end; sets the MDT.
     /// Refused outside input fields.

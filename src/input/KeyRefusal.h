@@ -23,9 +23,13 @@ inline constexpr std::string_view kFieldMinus = "Field- only in numeric fields";
 inline constexpr std::string_view kNotInCodePage = "Not in the host's code page";
 inline constexpr std::string_view kMandatoryFill = "Mandatory fill: fill or clear it";
 inline constexpr std::string_view kMandatoryEnter = "Mandatory field: enter data first";
-inline constexpr std::string_view kFieldExitRequired = "Use Field Exit to leave this field";
+inline constexpr std::string_view kFieldExitRequired = "Field Exit required";
 inline constexpr std::string_view kDupNotAllowed = "Dup is not allowed in this field";
 }  // namespace refusal
+
+/// A field's rule as a refused paste names it after the field's label
+/// ("digits only"): the refusal reason without the field's kind.
+std::string_view PasteRule(std::string_view reason);
 
 /// Refuses the key: the reason goes on the indicator row
 /// (TerminalState::refusedReason) and the front end sounds the alarm

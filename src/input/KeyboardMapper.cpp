@@ -89,8 +89,13 @@ void KeyboardMapper::KeyDown(int virtualKey, bool ctrlHeld) {
             AfterEdit(editor_.FieldExit(true));
             break;
         default:
-            in_.fieldExitPending = false;
-            if (virtualKey >= kVkF1 && virtualKey <= kVkF12) SendFunctionKey(virtualKey);
+            // A key that gives a character leaves the flag to its character
+            // event: a data key on a field awaiting Field Exit is refused
+            // there, and Enter, Tab, Backspace and Esc clear it.
+            if (virtualKey >= kVkF1 && virtualKey <= kVkF12) {
+                in_.fieldExitPending = false;
+                SendFunctionKey(virtualKey);
+            }
             break;
     }
 }
@@ -120,6 +125,9 @@ void KeyboardMapper::Character(int code, std::uint8_t scanCode) {
     if (t_.state.sysReqMode) {
         SysReqCharacter(code);
         return;
+    }
+    if (code == kCharBackspace || code == kCharTab || code == kCharEnter || code == kCharEscape) {
+        in_.fieldExitPending = false;
     }
     switch (code) {
         case kCharBackspace:

@@ -6,7 +6,7 @@
 
 namespace quenlix {
 
-MouseSelection::MouseSelection(const InputLinks& links) : t_(links.terminal) {}
+MouseSelection::MouseSelection(const InputLinks& links) : t_(links.terminal), in_(links.input) {}
 
 void MouseSelection::ClearSelectedFlags() {
     for (ScreenCell& cell : t_.screen.inUse()) cell.selected = 0;
@@ -78,6 +78,7 @@ void MouseSelection::PlaceCursor(int x, int y) {
     if (t_.state.cellWidth <= 0 || t_.state.cellHeight <= 0) return;
     x = std::max(x, 0);
     y = std::max(y, 0);
+    in_.fieldExitPending = false;  // the cursor leaves the position typed last
     t_.SetCursorCell(std::min(y / t_.state.cellHeight, t_.rows() - 1),
                      std::min(x / t_.state.cellWidth, t_.columns() - 1));
 }

@@ -44,6 +44,7 @@ private:
     void SelectWordAtPosition(int pos);
 
     Terminal& t_;
+    InputState& in_;
     bool captured_ = false;
     int pressX_ = 0;
     int pressY_ = 0;

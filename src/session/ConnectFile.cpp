@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "session/ProfileAccess.h"
 #include "terminal/StringTable.h"
@@ -181,6 +182,17 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
     if (file.Flush()) return true;
     if (cause) *cause = file.LastError();
     return false;
+}
+
+std::string CConnectFile::SaveFailedText(const std::string& path, int cause) {
+    std::string text(LoadString(kStrSaveSessionFailed));
+    text += '\n';
+    text += path;
+    if (cause != 0) {
+        text += '\n';
+        text += std::strerror(cause);
+    }
+    return text;
 }
 
 }  // namespace quenlix

@@ -53,6 +53,10 @@ public:
     /// operator's message.
     static bool WriteSessionFile(const std::string& path, const SessionSettings& settings,
                                  int* cause = nullptr);
+    /// What the operator is told when WriteSessionFile failed: message 560,
+    /// the path, and the system's words for `cause` when it is not 0, one a
+    /// line.
+    static std::string SaveFailedText(const std::string& path, int cause);
 
     /// "None" or "TLS".
     static std::string_view SecurityName(ConnectionSecurity security);

@@ -22,20 +22,24 @@ std::string WithoutLeaders(std::string text) {
 bool InField(const Terminal& t, int pos) { return t.screen.at(pos).inField != 0; }
 
 /// Protected text left of the field's attribute on its row: a few blanks
-/// may part it from the field, a wider gap or another field ends it.
+/// may part it from the field; dot leaders with any blanks among them
+/// (". . . :", "......:") join it to the field from further away. A wider
+/// gap of plain blanks, or another field, ends it.
 std::string LabelOnRow(const Terminal& t, std::string_view readable, int row, int attributeColumn) {
     const int base = row * t.columns();
+    const auto at = [&](int column) { return readable[static_cast<std::size_t>(base + column)]; };
     int column = attributeColumn - 1;
     int gap = 0;
-    while (column >= 0 && readable[static_cast<std::size_t>(base + column)] == kBlank &&
-           !InField(t, base + column)) {
+    while (column >= 0 && at(column) == kBlank && !InField(t, base + column)) {
         if (++gap > LabelRules::kMaxGapBeforeField) return {};
         --column;
     }
+    // The leaders, blanks and all, up to the label's last word.
+    while (column >= 0 && IsLeader(at(column)) && !InField(t, base + column)) --column;
     const int end = column + 1;
     int blanks = 0;
     while (column >= 0 && !InField(t, base + column)) {
-        if (readable[static_cast<std::size_t>(base + column)] == kBlank) {
+        if (at(column) == kBlank) {
             if (++blanks >= LabelRules::kGapBetweenItems) break;
         } else {
             blanks = 0;
@@ -217,9 +221,41 @@ int MessageRow(const Terminal& t) {
     return errorRow >= 1 && errorRow <= t.rows() ? errorRow : t.rows();
 }
 
+std::string WithoutDotLeaders(std::string_view spoken) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < spoken.size()) {
+        // A run of dots, colons and blanks: leaders when it holds two dots
+        // or more and is not a word's own ellipsis ("Wait...").
+        std::size_t j = i;
+        int dots = 0;
+        bool blank = false, colon = false;
+        while (j < spoken.size() &&
+               (spoken[j] == '.' || spoken[j] == ':' || spoken[j] == kBlank)) {
+            dots += spoken[j] == '.';
+            blank |= spoken[j] == kBlank;
+            colon |= spoken[j] == ':';
+            ++j;
+        }
+        if (j == i) {
+            out += spoken[i++];
+            continue;
+        }
+        const bool leaders = dots >= 2 && (blank || dots > 3 || i == 0);
+        if (!leaders) {
+            out.append(spoken.substr(i, j - i));
+        } else if (j < spoken.size() && !out.empty()) {
+            out += colon ? ": " : " ";  // a value follows its label
+        }
+        i = j;
+    }
+    while (!out.empty() && out.back() == kBlank) out.pop_back();
+    return out;
+}
+
 std::string CurrentLineText(const Terminal& t) {
     const std::string readable = ReadableText(t);
-    return Spoken(RowOf(t, readable, t.CursorRow()));
+    return WithoutDotLeaders(Spoken(RowOf(t, readable, t.CursorRow())));
 }
 
 std::string MessageLineText(const Terminal& t) {

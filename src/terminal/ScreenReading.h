@@ -99,8 +99,13 @@ int FieldAtCursor(const Terminal& t);
 /// of Header when that lies on the screen, else the last row.
 int MessageRow(const Terminal& t);
 
+/// Spoken text without the dot leaders that join labels to their fields:
+/// "User . . . . :" is said "User", "Amount . . :  12" "Amount: 12". A
+/// single period, a word's ellipsis ("Wait...") and other text stay.
+std::string WithoutDotLeaders(std::string_view spoken);
+
 /// What the reading commands and the announcements say, spoken text in PC
-/// characters (Spoken applied).
+/// characters (Spoken applied; the cursor's line without dot leaders).
 std::string CurrentLineText(const Terminal& t);
 std::string MessageLineText(const Terminal& t);
 /// The first row with protected text on it (input fields' data left out):

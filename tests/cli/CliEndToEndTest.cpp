@@ -282,7 +282,7 @@ TEST(CliCommands, BlockAndStatusFormats) {
               "{\"index\":0,\"row\":2,\"column\":5,\"length\":4,\"attribute\":36,\"mdt\":0,"
               "\"bypass\":0,\"dupEnable\":0,\"autoEnter\":0,\"fieldExitRequired\":0,"
               "\"monocase\":1,\"shiftEdit\":0,\"mandatoryEnter\":0,\"fillType\":0,\"ffw1\":64,"
-              "\"ffw2\":32,\"fcw1\":0,\"fcw2\":0,\"text\":\"AB\\\"C\"}\n");
+              "\"ffw2\":32,\"fcw1\":0,\"fcw2\":0,\"text\":\"AB\\\"C\",\"start\":6}\n");
     out.str("");
     EXPECT_FALSE(shell.Execute("block 0g"));
     EXPECT_FALSE(shell.Execute("frobnicate"));
@@ -398,11 +398,12 @@ TEST(CliCommands, KeyboardPasteCopyAndWordSelection) {
     EXPECT_FALSE(shell.Execute("insert maybe"));
 
     // Enter sends the modified fields the pending Read MDT Fields asks for,
-    // through the recording that stands in for the socket.
+    // through the recording that stands in for the socket; the cursor is
+    // where the first paste left it (the second wrote nothing).
     out.str("");
     ASSERT_TRUE(shell.Execute("key Enter"));
     const Bytes enter = FrameRecord(
-        0x03, Concat({{5, 13, 0xF1, 0x11, 4, 11, 0x81, 0x82}, Bytes(8, 0x40), {0x11, 5, 11, 0x83},
+        0x03, Concat({{5, 12, 0xF1, 0x11, 4, 11, 0x81, 0x82}, Bytes(8, 0x40), {0x11, 5, 11, 0x83},
                       Bytes(9, 0x40)}));
     EXPECT_EQ(out.str(), "sent " + HexOf(enter) + "\n");
 }

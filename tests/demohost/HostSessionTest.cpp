@@ -8,6 +8,7 @@
 #include <set>
 
 #include "TerminalHarness.h"
+#include "terminal/ScreenReading.h"
 
 namespace quenlix::testing {
 namespace {
@@ -325,6 +326,16 @@ TEST_F(DemoHostSession, DataEntryDefinesEveryFieldKindAndEchoesWhatCameBack) {
         EXPECT_TRUE(l.is(*table.entry(i)));
         EXPECT_EQ(Row(l.row).find(l.label), 1u);
         EXPECT_NE(Row(l.row).find(l.rule), std::string::npos);
+    }
+    // A screen reader names each field by the label on its own row, however
+    // many blanks stand before the dot leaders.
+    const std::vector<FieldReading> read = FieldList(terminal);
+    ASSERT_EQ(read.size(), 17u);
+    for (const FieldReading& f : read) {
+        const std::string row = Row(f.row + 1);
+        std::string label = row.substr(1, row.find(". . :") - 1);
+        while (!label.empty() && label.back() == ' ') label.pop_back();
+        EXPECT_EQ(f.label, label);
     }
 
     // Mandatory enter left empty: the host points at it.

@@ -58,7 +58,7 @@ TEST_F(ScreenReadingTest, RecordedSignOnAndMenu) {
     EXPECT_EQ(TitleText(terminal), "Sign On");
     // The host names row 25 of a 24-row screen: its messages go to the last row.
     EXPECT_EQ(MessageRow(terminal), 24);
-    EXPECT_EQ(CurrentLineText(terminal), "User . . . . . . . . . . . . . .");
+    EXPECT_EQ(CurrentLineText(terminal), "User") << "said without its dot leaders";
 
     // The command line's "===>" is no label: the heading above it is.
     Run(menu);
@@ -105,6 +105,72 @@ TEST_F(ScreenReadingTest, DataEntryLabelsAndKinds) {
     EXPECT_EQ(MessageRow(terminal), 23);
 }
 
+// The label on a field's own row, one row at a time: the text before the
+// field, across dot leaders and the blanks among them, up to a wide gap or
+// another field. Nothing above the rows, so "" is a row without a label.
+TEST_F(ScreenReadingTest, ALabelJoinedByDotLeadersIsTheFieldsOwn) {
+    struct Row {
+        const char* text;  // from column 2
+        int attribute;     // 1-based column of the field's attribute
+        const char* label;
+    };
+    const Row rows[] = {
+        {"Amount (numeric only)      . . :", 38, "Amount (numeric only)"},
+        {"Description (alphanumeric) . . :", 38, "Description (alphanumeric)"},
+        {"User . . . . . . . . . . . . . .", 40, "User"},
+        {"Amount  . . . . :", 20, "Amount"},
+        {"Name.........:", 18, "Name"},
+        {"Total                            . . :", 45, "Total"},
+        {"Ship via                              Code . .", 50, "Code"},
+        {"Press Enter to go   Code:", 30, "Code"},
+        {"Acct No.", 12, "Acct No"},
+        {"Option ===>", 14, "Option"},
+        {"===>", 7, ""},
+        {". . . . . :", 15, ""},
+        {"Notes", 14, ""},  // eight blanks and no leaders: too far
+        {"Notes       ", 60, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        RecordBuilder r;
+        r.clearUnit().writeToDisplay().sba(5, 2).text(row.text).sba(5, row.attribute)
+            .startOfField(0x40, 0x00, 0x20, 5);
+        Run(r.record());
+        const std::vector<FieldReading> fields = FieldList(terminal);
+        ASSERT_EQ(fields.size(), 1u);
+        EXPECT_EQ(fields[0].label, row.label);
+    }
+
+    // Leaders that run into another field label nothing on this row.
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay().sba(5, 2).startOfField(0x40, 0x00, 0x20, 5).sba(5, 9)
+        .text(". . . :").sba(5, 17).startOfField(0x40, 0x00, 0x20, 5);
+    Run(r.record());
+    EXPECT_EQ(FieldList(terminal)[1].label, "");
+}
+
+TEST_F(ScreenReadingTest, ReadLineSaysLabelsWithoutTheirDotLeaders) {
+    const std::pair<const char*, const char*> lines[] = {
+        {"User . . . . . . . . . . . . . .", "User"},
+        {"Display  . . . . :   QPADEV0001", "Display: QPADEV0001"},
+        {"Name.........:SMITH", "Name: SMITH"},
+        {"Code . . 42", "Code 42"},
+        {". . . :", ""},
+        {"Press Enter. Then wait...", "Press Enter. Then wait..."},
+        {"Version 1.5, e.g. this: 3 . 4", "Version 1.5, e.g. this: 3 . 4"},
+    };
+    for (const auto& [text, said] : lines) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(WithoutDotLeaders(Spoken(text)), said);
+    }
+    RecordBuilder r;
+    r.clearUnit().writeToDisplay().sba(3, 2).text("Amount (numeric only)      . . :")
+        .sba(3, 38).startOfField(0x40, 0x00, 0x20, 8).text("1234").insertCursor(3, 39);
+    Run(r.record());
+    EXPECT_EQ(CurrentLineText(terminal), "Amount (numeric only): 1234");
+    EXPECT_EQ(FieldSentence(FieldList(terminal)[0]), "Amount (numeric only), 1234");
+}
+
 TEST_F(ScreenReadingTest, ListColumnsLabelFieldsFromTheHeadingAbove) {
     RecordBuilder r;
     r.clearUnit().writeToDisplay(0x00, 0x18);
@@ -143,7 +209,7 @@ TEST_F(ScreenReadingTest, PasswordDataNeverComesOut) {
     EXPECT_EQ(field.value, "");
     EXPECT_EQ(FieldSentence(field), "Password, password");
     terminal.SetCursorPosition(span.first + 2);
-    EXPECT_EQ(CurrentLineText(terminal), "Password . . . . . . . . . . .");
+    EXPECT_EQ(CurrentLineText(terminal), "Password");
 }
 
 TEST_F(ScreenReadingTest, StatusAndOutOfRangeQuestions) {

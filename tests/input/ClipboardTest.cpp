@@ -1,4 +1,6 @@
 // Selection by mouse and word, the copy text, and paste onto the fields.
+#include <algorithm>
+
 #include "InputFixture.h"
 
 namespace quenlix::testing {
@@ -11,25 +13,37 @@ protected:
     static int Y(int row) { return row * 20 + 10; }
 };
 
-TEST_F(ClipboardTest, CopyTrimsBlankRowsAwayOnlyWhenAsked) {
+TEST_F(ClipboardTest, CopyKeepsEveryRowAndTrimsOnlyTrailingBlanks) {
     // Rows end with LF on the Linux clipboard.
     Screen(Wtd().sba(2, 1).text("ABC").sba(3, 1).text("DEF").sba(5, 1).text("GH"));
     EXPECT_EQ(input.Copy({0, 1, 3, 3}, false), "ABC\nDEF") << "no break after the last row";
     EXPECT_EQ(input.Copy({0, 1, 5, 5}, false), "ABC  \nDEF  \n     \nGH   ");
-    EXPECT_EQ(input.Copy({0, 1, 5, 5}, true), "ABC\nDEF\nGH") << "the blank row vanishes";
-    EXPECT_EQ(input.Copy({0, 0, 5, 3}, true), "\nABC\nDEF") << "leading blank rows: one line";
-    EXPECT_EQ(input.Copy({0, 1, 5, 7}, true), "ABC\nDEF\nGH") << "trailing blank rows vanish";
+    EXPECT_EQ(input.Copy({0, 1, 5, 5}, true), "ABC\nDEF\n\nGH") << "a blank row is an empty line";
+    EXPECT_EQ(input.Copy({0, 0, 5, 3}, true), "\nABC\nDEF") << "a leading blank row";
+    EXPECT_EQ(input.Copy({0, 1, 5, 7}, true), "ABC\nDEF\n\nGH\n\n") << "trailing blank rows";
+    EXPECT_EQ(input.Copy({0, 5, 80, 8}, true), "\n\n") << "only blank rows";
     EXPECT_EQ(input.Copy({-5, -5, 500, 500}, false).size(), 24u * 81u - 1u) << "limited to the screen";
     EXPECT_EQ(input.Copy({3, 0, 3, 5}, false), "");
 
-    // The Copy command takes the selection and the option, and puts UTF-8
-    // on the clipboard.
+    // Select All then Copy: one line a row, the blank ones too, trimmed or not.
     Screen(Wtd().sba(2, 1).text("ABC\xE9").sba(3, 1).text("DEF").sba(5, 1).text("GH"));
     input.mouse().SelectAll();
     options.TrimBlankRight = 1;
     input.clipboard().Copy();
     ASSERT_TRUE(clipboard.text.has_value());
-    EXPECT_EQ(*clipboard.text, "\nABC\xC3\xA9\nDEF\nGH");
+    EXPECT_EQ(*clipboard.text, "\nABC\xC3\xA9\nDEF\n\nGH" + std::string(19, '\n'));
+    options.TrimBlankRight = 0;
+    input.clipboard().Copy();
+    EXPECT_EQ(std::count(clipboard.text->begin(), clipboard.text->end(), '\n'), 23);
+
+    // The last screen of a closed session is still copied.
+    terminal.state.connected = 0;
+    clipboard.text.reset();
+    EXPECT_TRUE(input.clipboard().CopyEnabled());
+    input.clipboard().Copy();
+    EXPECT_TRUE(clipboard.text.has_value());
+    terminal.selection = {};
+    EXPECT_FALSE(input.clipboard().CopyEnabled()) << "nothing selected";
 }
 
 TEST_F(ClipboardTest, DragSelectsTheSameCellsInEitherDirection) {
@@ -290,19 +304,25 @@ TEST_F(PasteTest, LineBreaksBelowTheScreenEndThePaste) {
     EXPECT_EQ(input.clipboard().PasteText("ok"), 2u) << "text that fits is taken whole";
 }
 
-TEST_F(PasteTest, NulsControlsAndWhatTheCodePageLacksAreRefusedInPlace) {
+TEST_F(PasteTest, NulsControlsAndWhatTheCodePageLacksLeaveTheFieldAsItWas) {
     PasteScreen();
     CursorAt(5, 10);
     input.Paste(std::string("ok\0no", 5));
-    EXPECT_EQ(Text(5, 10, 5), "ok no") << "a NUL ends nothing: it is refused where it lands";
-    EXPECT_EQ(terminal.state.refusedReason, "Paste: 1 character not placed");
+    EXPECT_EQ(Text(5, 10, 5), "     ") << "a NUL is refused, and with it the field's part";
+    EXPECT_EQ(terminal.state.refusedReason,
+              "Paste: Field at row 5 column 10 left unchanged: a character not in the host's "
+              "code page");
+    EXPECT_EQ(CursorColumn(), 10) << "nothing written: the cursor stays";
 
     // A clipboard of control characters places nothing, and says so.
     PasteScreen();
     CursorAt(5, 10);
     input.Paste("\x01\x02\x1b\x7f\x07");
     EXPECT_EQ(Text(5, 10, 5), "     ");
-    EXPECT_EQ(terminal.state.refusedReason, "Paste: 5 characters not placed");
+    EXPECT_EQ(Field(0).mdt, 0);
+    EXPECT_EQ(terminal.state.refusedReason,
+              "Paste: Field at row 5 column 10 left unchanged: a character not in the host's "
+              "code page");
 
     input.PressKey("SysReq");
     input.Paste("zz");
@@ -314,6 +334,77 @@ TEST_F(PasteTest, NulsControlsAndWhatTheCodePageLacksAreRefusedInPlace) {
     EXPECT_EQ(Text(6, 10, 2), "  ");
 }
 
+// The part of a paste that lands in one field goes in whole or not at all;
+// the indicator row names each field left as it was, by its label.
+TEST_F(PasteTest, EachFieldTakesItsPartWholeOrKeepsWhatItHeld) {
+    const auto entryScreen = [this] {
+        Screen(Wtd().sba(3, 2).text("Amount (numeric only)      . . :").sba(3, 38)
+                   .startOfField(0x43, 0, 0x20, 8).text("1234").sba(4, 2)
+                   .text("Surname (alphabetic only)  . . :").sba(4, 38)
+                   .startOfField(0x41, 0, 0x20, 10).text("Smith").sba(5, 2)
+                   .text("Code                       . . :")
+                   .sba(5, 38).startOfField(0x40, 0, 0x20, 5).insertCursor(3, 39));
+        terminal.state.operatorModified = 0;
+    };
+    struct Case {
+        const char* name;
+        int row, column;  // where the paste starts
+        const char* text;
+        const char* amount;
+        const char* surname;
+        const char* code;
+        const char* reason;
+        int cursorRow, cursorColumn;  // 1-based
+    };
+    const Case cases[] = {
+        {"a refused $ keeps the old number", 3, 39, "$99", "1234    ", "Smith     ", "     ",
+         "Paste: Amount (numeric only) left unchanged: digits + - , . blank only", 3, 39},
+        {"a digit in letters", 4, 39, "O2Neil", "1234    ", "Smith     ", "     ",
+         "Paste: Surname (alphabetic only) left unchanged: letters , . - blank only", 4, 39},
+        {"accepted: overwrites as typing does", 3, 39, "99", "9934    ", "Smith     ", "     ",
+         "", 3, 41},
+        {"one field refused, the next lines go on", 3, 39, "x1\n77\nAB", "1234    ",
+         "Smith     ", "AB   ",
+         "Paste: Amount (numeric only) left unchanged: digits + - , . blank only; Surname "
+         "(alphabetic only) left unchanged: letters , . - blank only",
+         5, 41},
+        {"the field's part whole, the rest has no place", 5, 39, "ABCDEFG", "1234    ",
+         "Smith     ", "ABCDE", "Paste: 2 characters not placed", 5, 44},
+        {"refused field and protected cells", 5, 39, "ABCD\xA4" "EFG", "1234    ", "Smith     ",
+         "     ",
+         "Paste: Code left unchanged: a character not in the host's code page; 3 characters not "
+         "placed",
+         5, 39},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        entryScreen();
+        CursorAt(c.row, c.column);
+        const int alarms = messages.alarms;
+        input.Paste(c.text);
+        EXPECT_EQ(Text(3, 39, 8), c.amount);
+        EXPECT_EQ(Text(4, 39, 10), c.surname);
+        EXPECT_EQ(Text(5, 39, 5), c.code);
+        EXPECT_EQ(terminal.state.refusedReason, c.reason);
+        EXPECT_EQ(messages.alarms - alarms, *c.reason ? 1 : 0);
+        EXPECT_EQ(CursorRow(), c.cursorRow);
+        EXPECT_EQ(CursorColumn(), c.cursorColumn);
+        // A field left unchanged is not modified either.
+        if (std::string(c.amount) == "1234    ") {
+            EXPECT_EQ(Field(0).mdt, 0);
+        }
+        if (std::string(c.surname) == "Smith     ") {
+            EXPECT_EQ(Field(1).mdt, 0);
+        }
+    }
+    // EBCDIC as well as the screen: the host reads back what it wrote.
+    entryScreen();
+    CursorAt(3, 39);
+    input.Paste("12$");
+    EXPECT_EQ(EbcdicAt(3, 39, 4), Ebcdic("1234"));
+    EXPECT_EQ(terminal.state.operatorModified, 0);
+}
+
 // Typographic characters of mail and office documents: mapped to what the
 // code page holds before anything is refused, so the screen never shows
 // what the host would not get.
@@ -323,13 +414,19 @@ TEST_F(PasteTest, TypographicCharactersAreMappedAndTheRestRefused) {
     Screen(Wtd().sba(5, 9).startOfField(0x40, 0, 0x20, 40));
     CursorAt(5, 10);
     // “it’s” — 5 … • and a non-breaking space; € and ¬ as code page 37 has them or not.
-    input.Paste("\u201Cit\u2019s\u201D \u2013 5\u2026\u2022\u00A0x \u00AC\u20AC");
+    input.Paste("\u201Cit\u2019s\u201D \u2013 5\u2026\u2022\u00A0x \u00AC");
     EXPECT_EQ(Text(5, 10, 17), "\"it's\" - 5...* x ");
     const std::uint8_t notSign = static_cast<std::uint8_t>(Cell(5, 27).character);
     EXPECT_EQ(notSign, 0xAC) << "code page 37 has the not sign";
     EXPECT_EQ(Cell(5, 27).ebcdic, 0x5F);
-    EXPECT_EQ(Cell(5, 28).character, ' ') << "it lacks the euro: refused";
-    EXPECT_EQ(terminal.state.refusedReason, "Paste: 1 character not placed");
+    EXPECT_EQ(terminal.state.refusedReason, "");
+    // It lacks the euro: the field keeps what it held.
+    CursorAt(5, 28);
+    input.Paste("ok \u20AC");
+    EXPECT_EQ(Text(5, 28, 4), "    ");
+    EXPECT_EQ(terminal.state.refusedReason,
+              "Paste: Field at row 5 column 10 left unchanged: a character not in the host's "
+              "code page");
     // What the host receives is what the screen shows.
     for (int c = 10; c < 28; ++c) {
         SCOPED_TRACE(c);

@@ -114,6 +114,64 @@ TEST_F(EditingTest, FieldExitRequiredHoldsTheCursorOnTheLastPosition) {
     EXPECT_EQ(CursorColumn(), 11);
 }
 
+TEST_F(EditingTest, FieldExitRequiredRefusesTheNextDataKeyUntilTheFieldIsLeft) {
+    Screen(Wtd().sba(5, 10).startOfField(0x40, 0x40, 0x20, 5).sba(6, 10)
+               .startOfField(0x40, 0, 0x20, 5).insertCursor(5, 11));
+    input.Type("ABCDEF");
+    EXPECT_EQ(Text(5, 11, 5), "ABCDE") << "the last character is never overwritten";
+    EXPECT_EQ(terminal.state.refusedReason, "Field Exit required");
+    EXPECT_EQ(messages.alarms, 1);
+    EXPECT_EQ(CursorColumn(), 15);
+    // In insert mode too, and for Field Mark; the flag survives each refusal.
+    input.SetInsertMode(true);
+    input.Type("G");
+    EXPECT_EQ(terminal.state.refusedReason, "Field Exit required") << "not: the field is full";
+    input.SetInsertMode(false);
+    input.PressKey("FieldMark");
+    EXPECT_EQ(terminal.state.refusedReason, "Field Exit required");
+    EXPECT_EQ(Text(5, 11, 5), "ABCDE");
+    EXPECT_EQ(messages.alarms, 3);
+    EXPECT_TRUE(inputState.fieldExitPending);
+    input.PressKey("FieldExit");
+    EXPECT_EQ(Text(5, 11, 5), "ABCDE");
+    EXPECT_EQ(CursorRow(), 6) << "Field Exit leaves it whole";
+
+    // Moving away and back makes the last position typeable again, once.
+    const auto refill = [this] {
+        CursorAt(5, 11);
+        input.Type("VWXYZ");
+        ASSERT_TRUE(inputState.fieldExitPending);
+    };
+    refill();
+    input.PressKey("Left");
+    input.PressKey("Right");
+    input.Type("12");
+    EXPECT_EQ(Text(5, 11, 5), "VWXY1");
+    EXPECT_EQ(terminal.state.refusedReason, "Field Exit required") << "the 2";
+    // A click on the cell is a move too.
+    const int alarms = messages.alarms;
+    input.mouse().PlaceCursor(14 * 12 + 6, 4 * 20 + 10);
+    input.Type("3");
+    EXPECT_EQ(Text(5, 11, 5), "VWXY3");
+    EXPECT_EQ(messages.alarms, alarms);
+    // Tab, Enter and Backspace leave it as they always did.
+    input.PressKey("Tab");
+    EXPECT_EQ(CursorRow(), 6);
+    refill();
+    input.PressKey("Backspace");
+    EXPECT_EQ(Text(5, 11, 5), "VWXZ ");
+    input.Type("Q");
+    EXPECT_EQ(Text(5, 11, 5), "VWXQ ") << "typing goes on before the last position";
+    // A paste that writes moves the cursor on from the position typed last.
+    input.Type("R");
+    ASSERT_TRUE(inputState.fieldExitPending);
+    CursorAt(6, 11);
+    input.Paste("pq");
+    CursorAt(5, 15);
+    input.Type("S");
+    EXPECT_EQ(Text(5, 11, 5), "VWXQS");
+}
+
 TEST_F(EditingTest, FullFieldExitRequiredFieldKeepsItsTextWhenRightAdjusted) {
     Screen(Wtd().sba(5, 10).startOfField(0x45, 0x45, 0x20, 4).sba(6, 10)
                .startOfField(0x40, 0, 0x20, 2).insertCursor(5, 11));
@@ -400,11 +458,13 @@ TEST_F(EditingTest, CharactersThatAreNoDataOnTheHostAreRefused) {
     EXPECT_EQ(Text(5, 11, 4), "ABC ") << "refused keys are dropped: the cursor stays";
     EXPECT_EQ(EbcdicAt(5, 11, 4), Ebcdic("ABC "));
 
-    // A paste refuses it too, though it still uses the position.
+    // A paste refuses it too, and with it the field's part of the paste.
     CursorAt(6, 11);
     input.Paste("1#2");
-    EXPECT_EQ(Text(6, 11, 3), "1 2");
+    EXPECT_EQ(Text(6, 11, 3), "   ");
     EXPECT_EQ(Cell(6, 12).ebcdic, 0x40);
+    EXPECT_NE(terminal.state.refusedReason.find("left unchanged: a character not in the host's"),
+              std::string::npos);
 
     // So does the system request line: the host would get the byte as is.
     input.PressKey("SysReq");

@@ -283,8 +283,7 @@ TEST_F(AccessibilityTest, ReadingCommandsSayWhereTheOperatorIs) {
         return shown.empty() ? QString() : shown[0].name;
     };
     EXPECT_EQ(said(kCmdReadField), "User, capitals, AB");
-    const QString line = said(kCmdReadLine);
-    EXPECT_TRUE(line.startsWith("User . . .") && line.endsWith(" . AB")) << line.toStdString();
+    EXPECT_EQ(said(kCmdReadLine), "User AB") << "the dot leaders are not read";
     EXPECT_EQ(said(kCmdReadMessageLine), "(C) QUENLIX DEMO");
     EXPECT_EQ(said(kCmdReadStatus), "Row 6 Column 55");
     terminal().SetCursorCell(2, 5);
