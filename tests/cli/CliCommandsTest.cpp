@@ -165,6 +165,29 @@ TEST_F(CliCommandsTest, TheRecordedSignOnIsAnsweredWithoutPadding) {
     EXPECT_EQ(sent.find("e3c5e2e3e4e2d940"), std::string::npos) << "no blank pad: " << sent;
 }
 
+// A screen written with a reset pattern in CC1 and no unlock in CC2 takes
+// no keys although Put/Get opened the keyboard: what is typed waits, and
+// goes only once the host's CC2 opens the keyboard again.
+TEST_F(CliCommandsTest, TheFirstControlBytesResetPatternLocksTheKeyboard) {
+    Run("block " + Hex(RecordBuilder()
+                           .clearUnit()
+                           .writeToDisplay(ds::kCc1ResetPendingAid, 0x00)
+                           .sba(2, 5)
+                           .startOfField(0x40, 0x00, 0x20, 3)
+                           .insertCursor(2, 6)
+                           .record()));
+    EXPECT_NE(Run("status").find("\"inputInhibited\":1"), std::string::npos);
+    Run("type AB");
+    EXPECT_EQ(Run("key Enter").find("sent "), std::string::npos) << "no key reached the host";
+
+    const std::string opened = Run("block " + Hex(RecordBuilder(ds::kOpOutputOnly)
+                                                      .writeToDisplay(0x00, ds::kCc2UnlockKeyboard)
+                                                      .readMdtFields()
+                                                      .record()));
+    EXPECT_NE(opened.find("sent 001312a00000040000030208f1110206c1c240ffef"), std::string::npos)
+        << opened;
+}
+
 TEST_F(CliCommandsTest, ARecordOfSixtyThousandBytesIsInterpreted) {
     // Thirty full screens written over each other in one record, then one
     // line and an invitation: 60 000 bytes, longer than any buffer before.
