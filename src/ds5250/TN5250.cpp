@@ -198,8 +198,7 @@ void CTN5250::StepCommand(Block& b) {
             Roll(b);
             break;
         case kCmdReadInputFields:
-        case kCmdReadMdtFields:
-        {
+        case kCmdReadMdtFields: {
             // A read invites the operator's input: whatever its control
             // character reset, the keyboard is open once the read is in force.
             const WriteControl wc = ReadWriteControl(b);
