@@ -15,7 +15,7 @@ const char* const kUsage =
     "usage: quenlix-telnet-cli [options] [SCRIPT]\n"
     "Runs commands, one a line, from SCRIPT or standard input.\n"
     "options:\n"
-    "  --host NAME          host name or dotted address\n"
+    "  --host NAME          host name or address (IPv4, or IPv6 with or without [ ])\n"
     "  --port N             TCP port (23)\n"
     "  --terminal TYPE      IBM-5292-2 or IBM-3477-FC (IBM-3477-FC; IBM-5292-2\n"
     "                       when only --screen \"24 * 80\" is given)\n"

@@ -93,7 +93,7 @@ void HostSession::QueueBurstEnd() {
     // The Put/Get record unlocks the keyboard and waits for the operator.
     burstTailSent_ = true;
     RecordBuilder done(kOpPutGet, config_.tables);
-    done.writeToDisplay(0x00, kCc2SteadyCursor)
+    done.writeToDisplay(0x00, kCc2SteadyCursor | kCc2Unlock)
         .sba(rows_, 1)
         .text("Burst of " + std::to_string(burstSent_) + " screens done; press Enter.")
         .readMdtFields();

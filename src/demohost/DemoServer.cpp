@@ -47,22 +47,37 @@ bool DemoServer::Open(std::string& error) {
             return false;
         }
     }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(options_.port);
-    if (inet_pton(AF_INET, options_.bindAddress.c_str(), &address.sin_addr) != 1) {
-        error = "not an IPv4 address: " + options_.bindAddress;
+    // An IPv4 or an IPv6 address (with or without brackets), numeric only.
+    const std::string host = CBlockingSocket::BareHost(options_.bindAddress);
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+    if (inet_pton(AF_INET, host.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(options_.port);
+        length = sizeof *v4;
+    } else if (inet_pton(AF_INET6, host.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(options_.port);
+        length = sizeof *v6;
+    } else {
+        error = "not an IPv4 or IPv6 address: " + options_.bindAddress;
         return false;
     }
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    listenFd_ = socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listenFd_ < 0) {
         error = std::string("socket: ") + std::strerror(errno);
         return false;
     }
     const int yes = 1;
     setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        error = "bind " + options_.bindAddress + ":" + std::to_string(options_.port) + ": " +
+    if (address.ss_family == AF_INET6) {
+        // Only the address given: an IPv6 listener takes no IPv4 on the side.
+        setsockopt(listenFd_, IPPROTO_IPV6, IPV6_V6ONLY, &yes, sizeof yes);
+    }
+    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+        error = "bind " + CBlockingSocket::EndpointText(host, options_.port) + ": " +
                 std::strerror(errno);
         return false;
     }
@@ -70,9 +85,8 @@ bool DemoServer::Open(std::string& error) {
         error = std::string("listen: ") + std::strerror(errno);
         return false;
     }
-    socklen_t length = sizeof address;
     getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    port_ = ntohs(address.ss_family == AF_INET6 ? v6->sin6_port : v4->sin_port);
     SetNonBlocking(listenFd_);
     return true;
 }

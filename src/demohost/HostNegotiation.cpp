@@ -89,7 +89,8 @@ void HostSession::OnCommand(const TelnetEvent& e) {
         case Phase::kAwaitEnvironWill:
             if (e.option == kOptNewEnviron && (e.verb == kWill || e.verb == kWont)) {
                 if (yes) {
-                    Send(EnvironmentRequest(), "SB NEW-ENVIRON SEND USER DEVNAME IBM...");
+                    Send(EnvironmentRequest(seed_),
+                         "SB NEW-ENVIRON SEND USER DEVNAME IBMRSEED <seed> IBM...");
                     phase_ = Phase::kAwaitEnviron;
                 } else {
                     EndNegotiation();

@@ -16,6 +16,7 @@ using namespace quenlix::ds;
 
 HostSession::HostSession(HostConfig config) : config_(std::move(config)) {
     config_.burstCount = std::clamp(config_.burstCount, 1L, kMaxBurst);
+    seed_ = config_.seed ? *config_.seed : NewSeed();
 }
 
 Bytes HostSession::TakeOutput() {
@@ -192,7 +193,8 @@ void HostSession::Show(ScreenId id, const std::string& message) {
                                          "data entry result", "list", "colours", "pop-up",
                                          "read test", "read result", "query", "attention menu",
                                          "burst"};
-    const std::uint8_t cc2 = id == ScreenId::kColors ? kCc2BlinkCursor : kCc2SteadyCursor;
+    const std::uint8_t cc2 =
+        (id == ScreenId::kColors ? kCc2BlinkCursor : kCc2SteadyCursor) | kCc2Unlock;
     ScreenWriter w(rows_, columns_, cc2, config_.tables);
     DrawScreen(id, message, w);
     Send(w.Finish(), std::string("Put/Get Clear Unit, Write To Display ") +

@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,9 @@ struct HostConfig {
     /// through it. Telnet does not tell which code page the terminal uses, so
     /// this is the host's own setting, which the terminal has to match.
     TablePair tables = BuiltinTablePair();
+    /// The seed of the environment request; by default a fresh random one
+    /// for each session.
+    std::optional<Seed> seed;
 };
 
 /// Where the negotiation stands, in the order of its steps.
@@ -139,6 +143,8 @@ public:
     const std::string& terminalType() const { return terminalType_; }
     const Environment& environment() const { return env_; }
     const std::string& deviceName() const { return deviceName_; }
+    /// The seed this session sends after USERVAR "IBMRSEED".
+    const Seed& seed() const { return seed_; }
     const std::string& user() const { return user_; }
     bool signedOn() const { return !user_.empty(); }
     int rows() const { return rows_; }
@@ -251,6 +257,7 @@ private:
     std::string terminalType_;
     Environment env_;
     std::string deviceName_;
+    Seed seed_{};
     int rows_ = 24;
     int columns_ = 80;
     int binaryAnswers_ = 0;  ///< bit per expected answer to the binary/EOR requests

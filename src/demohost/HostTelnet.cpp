@@ -1,6 +1,9 @@
 // Telnet reading for the demo host.
 #include "demohost/HostTelnet.h"
 
+#include <random>
+#include <string_view>
+
 namespace quenlix::demohost {
 
 using namespace telnet;
@@ -138,12 +141,27 @@ std::string ParseTerminalType(const Bytes& payload) {
     return name;
 }
 
-Bytes EnvironmentRequest() {
+Seed NewSeed() {
+    std::random_device source;
+    Seed seed{};
+    for (std::uint8_t& b : seed) b = static_cast<std::uint8_t>(source() & 0xFF);
+    return seed;
+}
+
+Bytes EnvironmentRequest(const Seed& seed) {
     Bytes out = {kIac, kSb, kOptNewEnviron, kSend, kVar, 'U', 'S', 'E', 'R'};
     for (const char* name :
          {"DEVNAME", "IBMRSEED", "IBMSUBSPW", "IBMPROGRAM", "IBMIMENU", "IBMCURLIB"}) {
         out.push_back(kUserVar);
-        for (const char* p = name; *p; ++p) out.push_back(static_cast<std::uint8_t>(*p));
+        const std::string_view text(name);
+        out.insert(out.end(), text.begin(), text.end());
+        if (text != "IBMRSEED") continue;
+        for (const std::uint8_t b : seed) {
+            // A seed byte must not read as a type code or end the subnegotiation.
+            if (b <= kUserVar) out.push_back(kEsc);
+            if (b == kIac) out.push_back(kIac);
+            out.push_back(b);
+        }
     }
     out.insert(out.end(), {kIac, kSe});
     return out;

@@ -3,6 +3,7 @@
 // ending a record), and reads the NEW-ENVIRON answer.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -104,7 +105,16 @@ Environment ParseEnvironment(const Bytes& payload);
 /// The terminal type of SB TERMINAL-TYPE IS name; empty when not an IS.
 std::string ParseTerminalType(const Bytes& payload);
 
-/// The host's SB NEW-ENVIRON SEND asking for the variables it reads.
-Bytes EnvironmentRequest();
+/// The random seed an IBM i host puts right after USERVAR "IBMRSEED" in its
+/// request, for the terminal's encrypted password; 8 bytes.
+using Seed = std::array<std::uint8_t, 8>;
+
+/// A fresh seed from the system's random source.
+Seed NewSeed();
+
+/// The host's SB NEW-ENVIRON SEND asking for the variables it reads, the
+/// seed right after USERVAR "IBMRSEED" (no VALUE byte). Bytes of the seed that
+/// are type codes (0x00 to 0x03) are preceded by ESC, and 0xFF is doubled.
+Bytes EnvironmentRequest(const Seed& seed);
 
 }  // namespace quenlix::demohost

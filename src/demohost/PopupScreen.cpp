@@ -44,7 +44,8 @@ void HostSession::ShowPopup() {
     Send(FrameRecord(kOpSaveScreen, {kEscape, kCmdSaveScreen}), "Save Screen");
     const int top = rows_ / 2 - 4, left = columns_ / 2 - 22, width = 44;
     RecordBuilder rb(kOpPutGet, config_.tables);
-    rb.writeToDisplay(0x00, kCc2SteadyCursor).startOfHeader(0, static_cast<std::uint8_t>(rows_));
+    rb.writeToDisplay(0x00, kCc2SteadyCursor | kCc2Unlock)
+        .startOfHeader(0, static_cast<std::uint8_t>(rows_));
     for (int row = top; row <= top + 7; ++row) {
         const bool edge = row == top || row == top + 7;
         rb.sba(row, left).attribute(kAttrBlue);

@@ -14,9 +14,12 @@ inline constexpr std::uint8_t kAttrHidden = 0x27;    ///< non-display
 inline constexpr std::uint8_t kAttrRedBlink = 0x2A;
 inline constexpr std::uint8_t kAttrBlue = 0x3A;
 
-// Write To Display, control character byte 2: the cursor's form.
+// Write To Display, control character byte 2: the cursor's form, and the
+// unlock an IBM i host sends with every screen that waits for the operator
+// (the keyboard opens with the cursor at the Insert Cursor address).
 inline constexpr std::uint8_t kCc2SteadyCursor = 0x20;
 inline constexpr std::uint8_t kCc2BlinkCursor = 0x10;
+inline constexpr std::uint8_t kCc2Unlock = 0x08;
 
 // Field format word, byte 1: always carries 0x40; bypass and dup bits; the
 // shift/edit type in the low three bits.

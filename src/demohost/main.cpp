@@ -8,6 +8,7 @@
 #include <string>
 
 #include "demohost/DemoServer.h"
+#include "net/BlockingSocket.h"
 #include "terminal/TranslationCache.h"
 
 namespace {
@@ -23,7 +24,7 @@ void Usage(std::FILE* to) {
         "pop-up, reads and query screens for a 5250 terminal.\n"
         "\n"
         "  --port N             TCP port (default 2323; 0 picks a free one)\n"
-        "  --bind ADDR          IPv4 address to listen on (default 127.0.0.1)\n"
+        "  --bind ADDR          IPv4 or IPv6 address to listen on (default 127.0.0.1)\n"
         "  --log FILE           write the host's events and all traffic, described, to FILE\n"
         "  --scenario demo|burst|burst-roundtrip\n"
         "                       demo screens (default); a burst of full screens sent\n"
@@ -150,7 +151,8 @@ int main(int argc, char** argv) {
     if (tls || !certificateFile.empty()) {
         std::string error;
         hostTls = certificateFile.empty()
-                      ? HostTls::SelfSigned(options.bindAddress, error)
+                      ? HostTls::SelfSigned(quenlix::CBlockingSocket::BareHost(options.bindAddress),
+                                            error)
                       : HostTls::FromFiles(certificateFile, keyFile, error);
         if (!hostTls) {
             std::fprintf(stderr, "quenlix-demo-host: %s\n", error.c_str());
@@ -173,8 +175,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     server.SetStopFlag(&gStop);
-    std::fprintf(stderr, "quenlix-demo-host: listening on %s:%u\n", options.bindAddress.c_str(),
-                 static_cast<unsigned>(server.port()));
+    std::fprintf(stderr, "quenlix-demo-host: listening on %s\n",
+                 quenlix::CBlockingSocket::EndpointText(
+                     quenlix::CBlockingSocket::BareHost(options.bindAddress), server.port())
+                     .c_str());
     if (hostTls) {
         std::fprintf(stderr, "quenlix-demo-host: TLS certificate SHA-256 fingerprint %s\n",
                      hostTls->fingerprint().c_str());

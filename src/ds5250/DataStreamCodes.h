@@ -77,7 +77,7 @@ enum Cc1Reset : std::uint8_t {
 
 // Write control character, byte 2 (CC2).
 enum Cc2Bit : std::uint8_t {
-    kCc2CursorStays = 0x40,  ///< the cursor does not move when the keyboard unlocks; not acted on
+    kCc2CursorStays = 0x40,  ///< the cursor does not move when the keyboard unlocks
     kCc2CursorSteady = 0x20,
     kCc2CursorBlink = 0x10,
     kCc2UnlockKeyboard = 0x08,  ///< once the Write To Display's orders are done

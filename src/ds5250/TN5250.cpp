@@ -174,12 +174,14 @@ void CTN5250::StepCommand(Block& b) {
         case kEscape:
             ++b.pos;  // a repeated escape byte
             break;
-        case kCmdWriteToDisplay:
-            b.unlockAfterOrders = ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2));
-            b.pos += 3;
+        case kCmdWriteToDisplay: {
+            const WriteControl wc = ReadWriteControl(b);
+            b.unlockAfterOrders = ProcessWriteControl(wc.cc1, wc.cc2);
+            b.cursorStaysOnUnlock = (wc.cc2 & kCc2CursorStays) != 0;
             b.changed = true;
             b.state = kDisplayData;
             break;
+        }
         case kCmdRestoreScreen:
             t_.formatTable.ClearFormatTable();  // the cells' field marks stay
             ++b.pos;
@@ -196,13 +198,16 @@ void CTN5250::StepCommand(Block& b) {
             Roll(b);
             break;
         case kCmdReadInputFields:
-        case kCmdReadMdtFields:
-            // A read has no orders to wait for: its unlock is at once.
-            if (ProcessWriteControl(b.at(b.pos + 1), b.at(b.pos + 2))) t_.SetKeyboardLocked(false);
+        case kCmdReadMdtFields: {
+            // A read invites the operator's input: whatever its control
+            // character reset, the keyboard is open once the read is in force.
+            const WriteControl wc = ReadWriteControl(b);
+            ProcessWriteControl(wc.cc1, wc.cc2);
+            t_.SetKeyboardLocked(false);
             t_.state.pendingRead = ReadCommandOf(code);
-            b.pos += 3;
             b.state = kAwaitCommand;
             break;
+        }
         case kCmdClearFormatTable:
             ClearFormatTableCommand(b);
             break;
@@ -222,6 +227,19 @@ void CTN5250::StepCommand(Block& b) {
             ++b.pos;
             break;
     }
+}
+
+CTN5250::WriteControl CTN5250::ReadWriteControl(Block& b) {
+    // Either byte may be 0xFF, which the telnet layer doubles: its copy is
+    // no part of the command.
+    std::size_t p = b.pos + 1;
+    WriteControl wc;
+    wc.cc1 = b.at(p);
+    p += wc.cc1 == kIac && b.at(p + 1) == kIac ? 2 : 1;
+    wc.cc2 = b.at(p);
+    p += wc.cc2 == kIac && b.at(p + 1) == kIac ? 2 : 1;
+    b.pos = p;
+    return wc;
 }
 
 void CTN5250::StepSaveScreen(Block& b) {
@@ -393,7 +411,9 @@ void CTN5250::EndOfBlock(Block& b) {
         if (b.rolled) t_.Restyle();
         return;
     }
-    if (b.cursorGiven) {
+    if (b.cursorStays && t_.screen.contains(t_.CursorPosition())) {
+        // CC2 0x40: the keyboard unlocked with the cursor where it was.
+    } else if (b.cursorGiven) {
         // An address outside the screen is held to its edge, so the cursor
         // always names a real cell.
         const int row = std::clamp(t_.state.hostFormat.insertCursorRow, 1, t_.rows());

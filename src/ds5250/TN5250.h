@@ -61,8 +61,9 @@ public:
     void SendNegativeResponse(std::uint8_t sense);
 
     /// The write control character of Write To Display and the reads: the
-    /// resets and nulling of CC1, the cursor blink, alarm and message light
-    /// of CC2. Returns whether CC2 asks to unlock the keyboard (for Write To
+    /// resets and nulling of CC1, and the keyboard lock every non-zero reset
+    /// pattern of CC1 brings; the cursor blink, alarm and message light of
+    /// CC2. Returns whether CC2 asks to unlock the keyboard (for Write To
     /// Display once its orders are done); CC2 never locks it.
     bool ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2);
 
@@ -98,12 +99,21 @@ private:
         bool rolled = false;
         bool stopped = false;
         bool unlockAfterOrders = false;  ///< CC2 of the Write To Display asked to unlock
+        bool cursorStaysOnUnlock = false;  ///< ... with the cursor left where it is (CC2 0x40)
+        bool cursorStays = false;        ///< the keyboard unlocked so: the block leaves the cursor
         bool restoring = false;          ///< a Restore Screen record was met
         std::string trace;  ///< last report; written once when the block ends
 
         /// The byte at i, or 0 past the end of the block.
         std::uint8_t at(std::size_t i) const { return i < length ? data[i] : 0; }
     };
+
+    struct WriteControl {
+        std::uint8_t cc1 = 0, cc2 = 0;
+    };
+    /// The two control bytes after a Write To Display or read command (at
+    /// b.pos); b.pos moves past them.
+    WriteControl ReadWriteControl(Block& b);
 
     void Step(Block& b);
     void StepOperationCode(Block& b);

@@ -76,6 +76,9 @@ bool CTN5250::ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2) {
         }
     }
     if (mdtReset) t_.state.operatorModified = 0;
+    // Every reset pattern also locks the keyboard: an output-only screen
+    // takes no keys until CC2, a read or the next invitation opens it.
+    if ((cc1 & kCc1ResetMask) != kCc1NoReset) t_.SetKeyboardLocked(true);
 
     if (cc2 & kCc2CursorSteady) t_.state.hostBlink = 0;
     if (cc2 & kCc2CursorBlink) t_.state.hostBlink = 1;
@@ -103,6 +106,9 @@ void CTN5250::EndOfWriteToDisplay(Block& b) {
     if (!b.unlockAfterOrders) return;
     b.unlockAfterOrders = false;
     t_.SetKeyboardLocked(false);
+    // The cursor goes to the Insert Cursor address (or home) as the keyboard
+    // unlocks, unless CC2 asked it to stay where the operator left it.
+    b.cursorStays = b.cursorStaysOnUnlock;
 }
 
 void CTN5250::StepDisplayData(Block& b) {

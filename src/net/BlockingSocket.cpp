@@ -77,16 +77,24 @@ bool CBlockingSocketException::ErrorText(char* buffer, std::size_t size) const {
     return true;
 }
 
-void CBlockingSocket::Create(int type) {
-    const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
+void CBlockingSocket::Create(int type, int family) {
+    const int fd = socket(family, type | SOCK_CLOEXEC, 0);
     if (fd < 0) Fail("Create", errno);
     handle_ = fd;
 }
 
 void CBlockingSocket::Connect(const Address& address) {
+    Endpoint endpoint;
+    std::memcpy(&endpoint.storage, &address, sizeof address);
+    endpoint.length = sizeof address;
+    Connect(endpoint);
+}
+
+void CBlockingSocket::Connect(const Endpoint& endpoint) {
     if (!SetNonBlocking(handle_, true)) Fail("Connect", errno);
     int error = 0;
-    if (connect(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (connect(handle_, reinterpret_cast<const sockaddr*>(&endpoint.storage), endpoint.length) !=
+        0) {
         error = errno;
         // EINTR leaves the connect going on in the background, like EINPROGRESS.
         if (error == EINPROGRESS || error == EINTR) error = AwaitWritable(handle_, connectTimeout_);
@@ -192,6 +200,72 @@ CBlockingSocket::Address CBlockingSocket::MakeAddress(const std::string& host, s
         address.sin_addr.s_addr = INADDR_NONE;
     }
     return address;
+}
+
+std::string CBlockingSocket::Endpoint::AddressText() const {
+    char text[INET6_ADDRSTRLEN] = "";
+    if (family() == AF_INET6) {
+        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&storage);
+        if (inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text) == nullptr) return {};
+    } else if (family() == AF_INET) {
+        const auto* v4 = reinterpret_cast<const sockaddr_in*>(&storage);
+        if (inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text) == nullptr) return {};
+    }
+    return text;
+}
+
+int CBlockingSocket::Endpoint::Port() const {
+    if (family() == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port);
+    if (family() == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in*>(&storage)->sin_port);
+    return 0;
+}
+
+std::string CBlockingSocket::BareHost(const std::string& host) {
+    if (host.size() < 3 || host.front() != '[' || host.back() != ']') return host;
+    const std::string inner = host.substr(1, host.size() - 2);
+    in6_addr parsed{};
+    return inet_pton(AF_INET6, inner.c_str(), &parsed) == 1 ? inner : host;
+}
+
+std::vector<CBlockingSocket::Endpoint> CBlockingSocket::ResolveEndpoints(const std::string& host,
+                                                                         std::uint16_t port) {
+    std::vector<Endpoint> found;
+    const std::string bare = BareHost(host);
+    if (bare.empty()) return found;
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* list = nullptr;
+    if (getaddrinfo(bare.c_str(), nullptr, &hints, &list) != 0) return found;
+    for (const addrinfo* a = list; a != nullptr && found.size() < kMaxEndpoints; a = a->ai_next) {
+        if (a->ai_addr == nullptr) continue;
+        Endpoint e;
+        if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
+            auto* v4 = reinterpret_cast<sockaddr_in*>(&e.storage);
+            std::memcpy(v4, a->ai_addr, sizeof(sockaddr_in));
+            v4->sin_port = htons(port);
+            e.length = sizeof(sockaddr_in);
+        } else if (a->ai_family == AF_INET6 && a->ai_addrlen >= sizeof(sockaddr_in6)) {
+            auto* v6 = reinterpret_cast<sockaddr_in6*>(&e.storage);
+            std::memcpy(v6, a->ai_addr, sizeof(sockaddr_in6));
+            v6->sin6_port = htons(port);
+            e.length = sizeof(sockaddr_in6);
+        } else {
+            continue;
+        }
+        const bool seen = std::any_of(found.begin(), found.end(), [&](const Endpoint& f) {
+            return f.length == e.length && std::memcmp(&f.storage, &e.storage, e.length) == 0;
+        });
+        if (!seen) found.push_back(e);
+    }
+    freeaddrinfo(list);
+    return found;
+}
+
+std::string CBlockingSocket::EndpointText(const std::string& address, int port) {
+    const bool v6 = address.find(':') != std::string::npos;
+    return (v6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
 }
 
 }  // namespace quenlix

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "net/ByteChannel.h"
 
@@ -48,6 +50,22 @@ public:
     /// in network byte order, the rest zero (16 bytes).
     using Address = sockaddr_in;
 
+    /// A socket address of either family (IPv4 or IPv6), with its port.
+    struct Endpoint {
+        sockaddr_storage storage{};
+        socklen_t length = 0;
+
+        int family() const { return storage.ss_family; }
+        /// The address alone: "127.0.0.1", "::1".
+        std::string AddressText() const;
+        /// The port, in host byte order.
+        int Port() const;
+    };
+
+    /// Most addresses a host name is tried at: a name server's answer is
+    /// outside data and may list any number of them.
+    static constexpr std::size_t kMaxEndpoints = 16;
+
     static constexpr int kNoSocket = -1;
     /// How long Connect waits for the host to answer before it gives up.
     static constexpr std::chrono::milliseconds kDefaultConnectTimeout{15000};
@@ -60,14 +78,17 @@ public:
     CBlockingSocket(const CBlockingSocket&) = delete;
     CBlockingSocket& operator=(const CBlockingSocket&) = delete;
 
-    /// Creates an IPv4 socket of `type` (SOCK_STREAM for the host) with the
-    /// default protocol. Throws "Create". The previous socket, if any, must
-    /// have been closed.
-    void Create(int type);
+    /// Creates a socket of `type` (SOCK_STREAM for the host) in `family`
+    /// (AF_INET or AF_INET6) with the default protocol. Throws "Create". The
+    /// previous socket, if any, must have been closed.
+    void Create(int type, int family = AF_INET);
 
     /// Connects to `address`. Waits at most the connect timeout; a host that
     /// does not answer in time gives "Connect" with ETIMEDOUT. Throws "Connect".
     void Connect(const Address& address);
+    /// The same for an address of either family; the socket must have been
+    /// created in its family.
+    void Connect(const Endpoint& endpoint);
 
     /// Transmits every byte, looping over partial sends and interruptions;
     /// returns when the kernel has taken them all. A peer that has gone gives
@@ -112,6 +133,19 @@ public:
     /// that cannot be resolved gives the "no address" value 255.255.255.255,
     /// to which Connect then fails.
     static Address MakeAddress(const std::string& host, std::uint16_t port);
+
+    /// `host` without the brackets around a literal IPv6 address ("[::1]"
+    /// gives "::1"); any other text comes back unchanged.
+    static std::string BareHost(const std::string& host);
+
+    /// Every address of `host` (a name, dotted IPv4, or IPv6 with or without
+    /// brackets) with `port`, IPv6 and IPv4 alike, in the order the system's
+    /// resolver gives them, at most kMaxEndpoints, none twice. Empty when the
+    /// name does not resolve.
+    static std::vector<Endpoint> ResolveEndpoints(const std::string& host, std::uint16_t port);
+
+    /// "127.0.0.1:23", "[::1]:23": an address and port as messages show them.
+    static std::string EndpointText(const std::string& address, int port);
 
     /// Keep-alive timing (EnableKeepAlive): first probe after this much
     /// silence, then one every interval, given up after the count.

@@ -155,7 +155,6 @@ Communication::Communication(const CommunicationLinks& links)
       settings_(links.settings),
       buffer_(kReceiveBufferSize),
       telnet_(*this, links.settings) {
-    address_.sin_family = AF_INET;
     // No block handed on is longer than the receive buffer.
     telnetBlock_.reserve(kReceiveBufferSize);
     interpreterBlock_.reserve(kReceiveBufferSize);
@@ -183,6 +182,7 @@ bool Communication::Connect(const std::string& host, int port) {
 
     bool connected = true;
     std::string address = host;
+    int triedPort = port;
     std::string tlsFailure;
     try {
         SuspendNotifications();
@@ -194,15 +194,8 @@ bool Communication::Connect(const std::string& host, int port) {
         if (settings_.UsesTls() && !(tls = PrepareTls(host, port, tlsFailure))) {
             throw CBlockingSocketException("Connect", EPROTO);
         }
-        socket_.Create(SOCK_STREAM);
         if (port < 0 || port > 0xFFFF) throw CBlockingSocketException("Connect", EINVAL);
-        address = CBlockingSocket::ResolveHost(host);
-        in_addr parsed{};
-        if (inet_pton(AF_INET, address.c_str(), &parsed) != 1) {
-            throw CBlockingSocketException("Connect", 0);  // the name did not resolve
-        }
-        address_ = CBlockingSocket::MakeAddress(address, static_cast<std::uint16_t>(port));
-        socket_.Connect(address_);
+        ConnectToFirstAnswering(host, static_cast<std::uint16_t>(port), address, triedPort);
         socket_.EnableKeepAlive();
         lastTraffic_ = clock_();
         if (tls) {
@@ -212,10 +205,10 @@ bool Communication::Connect(const std::string& host, int port) {
             ResumeNotifications();
         }
     } catch (const CBlockingSocketException& e) {
-        const std::string reason =
-            !tlsFailure.empty() ? tlsFailure
-                                : ConnectFailureReason(e.errorCode(), host, address, port,
-                                                       socket_.connectTimeout());
+        const std::string reason = !tlsFailure.empty()
+                                       ? tlsFailure
+                                       : ConnectFailureReason(e.errorCode(), host, address,
+                                                              triedPort, socket_.connectTimeout());
         messages_.ShowMessage(std::string(LoadString(kStrConnectFailure)) + "\n" + reason,
                               MessageIcon::None);
         SuspendNotifications();
@@ -226,6 +219,42 @@ bool Communication::Connect(const std::string& host, int port) {
     }
     session_.EndWaitCursor();
     return connected;
+}
+
+void Communication::ConnectToFirstAnswering(const std::string& host, std::uint16_t port,
+                                            std::string& address, int& triedPort) {
+    std::vector<CBlockingSocket::Endpoint> endpoints = resolver_(host, port);
+    if (endpoints.size() > CBlockingSocket::kMaxEndpoints) {
+        endpoints.resize(CBlockingSocket::kMaxEndpoints);
+    }
+    if (endpoints.empty()) {
+        throw CBlockingSocketException("Connect", 0);  // the name did not resolve
+    }
+    // The connect timeout covers every try: each address gets an even share
+    // of what is left, so one that never answers leaves time for the others.
+    const std::chrono::milliseconds total = socket_.connectTimeout();
+    const Clock::time_point deadline = Clock::now() + total;
+    int error = ETIMEDOUT;
+    for (std::size_t i = 0; i < endpoints.size(); ++i) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) break;
+        address_ = endpoints[i];
+        address = address_.AddressText();
+        triedPort = address_.Port();
+        socket_.Close();
+        try {
+            socket_.Create(SOCK_STREAM, address_.family());
+            socket_.SetConnectTimeout(left / static_cast<long>(endpoints.size() - i));
+            socket_.Connect(address_);
+            socket_.SetConnectTimeout(total);
+            return;
+        } catch (const CBlockingSocketException& e) {
+            error = e.errorCode();
+            socket_.SetConnectTimeout(total);
+        }
+    }
+    throw CBlockingSocketException("Connect", error);
 }
 
 bool Communication::Close() {
@@ -557,8 +586,13 @@ void Communication::Route() {
         if (pendingOutput() > kOutputHighWater) return;
         if (!telnetSeen_) {
             // Before any telnet command only data that is records to its
-            // last byte is 5250 data; anything else is a plain text server's.
-            if (FindEndOfRecord(held, 0, receivedCount_, nullptr, true) != receivedCount_) {
+            // last byte is 5250 data, the last of them possibly still
+            // arriving (its header seen, or too few bytes to tell): a long
+            // record comes in several receives. Anything else is a plain
+            // text server's.
+            const std::size_t whole = FindEndOfRecord(held, 0, receivedCount_, nullptr, true);
+            if (whole != receivedCount_ &&
+                LooksLikeRecord(held + whole, receivedCount_ - whole) == RecordStart::No) {
                 ShowPlainText();
                 return;
             }
@@ -707,7 +741,7 @@ std::size_t Communication::DiscardPrefix(const std::uint8_t* bytes, std::size_t 
 
 std::string ConnectFailureReason(int error, const std::string& host, const std::string& address,
                                  int port, std::chrono::milliseconds timeout) {
-    const std::string where = address + ":" + std::to_string(port);
+    const std::string where = CBlockingSocket::EndpointText(address, port);
     switch (error) {
         case 0:
             return "Host name not found: " + host;

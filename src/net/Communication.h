@@ -110,6 +110,11 @@ public:
     void SetOutputStallLimit(std::chrono::milliseconds limit) { stallLimit_ = limit; }
     /// The clock of the output stall and the host's silence (tests set their own).
     void SetClock(std::function<Clock::time_point()> clock) { clock_ = std::move(clock); }
+    /// Turns a host and port into the addresses Connect tries, in order
+    /// (CBlockingSocket::ResolveEndpoints; tests set their own).
+    using Resolver = std::function<std::vector<CBlockingSocket::Endpoint>(const std::string& host,
+                                                                          std::uint16_t port)>;
+    void SetResolver(Resolver resolver) { resolver_ = std::move(resolver); }
     /// Who answers the TLS questions. Without one (the start) a certificate
     /// that does not verify and is not pinned is refused, its text shown as
     /// a message, and an encrypted client key cannot be used.
@@ -117,8 +122,11 @@ public:
     /// Where pinned certificates are looked up and stored; nullptr for none.
     void SetCertificatePins(CertificatePins* pins) { pins_ = pins; }
 
-    /// Connects to `host` (name or dotted IPv4) and `port` (0..65535), with
-    /// the keyboard locked and the wait cursor shown. On success the notifier
+    /// Connects to `host` (a name, dotted IPv4, or IPv6 with or without
+    /// brackets) and `port` (0..65535), with the keyboard locked and the wait
+    /// cursor shown. Every address of a name is tried in the resolver's order
+    /// (IPv6 and IPv4), each with an even share of what is left of the
+    /// connect timeout, until one answers. On success the notifier
     /// watches the new socket; the caller stores the result in `connected`.
     /// On failure shows message 511 with a second line naming the cause and
     /// the address (ConnectFailureReason), unlocks the keyboard and returns
@@ -191,7 +199,8 @@ public:
     bool environSent() const { return telnet_.environSent(); }
     /// Bytes held for an incomplete block.
     std::size_t receivedCount() const { return receivedCount_; }
-    const CBlockingSocket::Address& address() const { return address_; }
+    /// The address of the connection made (or last tried).
+    const CBlockingSocket::Endpoint& address() const { return address_; }
 
 private:
     /// What to throw away after a block too large for the buffer was dropped.
@@ -228,6 +237,13 @@ private:
     std::string LostNotice(int error) const;
     /// Sends the closing alert when the session is up, and forgets it.
     void DropTls();
+
+    /// Resolves `host` and connects the socket to the first of its addresses
+    /// that answers; `address` and `triedPort` name the one tried last.
+    /// Throws "Connect" with the last failure's errno (0 when the name did
+    /// not resolve).
+    void ConnectToFirstAnswering(const std::string& host, std::uint16_t port, std::string& address,
+                                 int& triedPort);
 
     /// One receive and its routing; true when bytes were taken and the
     /// connection is still there to read from.
@@ -293,7 +309,7 @@ private:
     std::shared_ptr<int> question_;
     CertificateQuestions* questions_ = nullptr;
     CertificatePins* pins_ = nullptr;
-    CBlockingSocket::Address address_{};
+    CBlockingSocket::Endpoint address_{};
     std::vector<std::uint8_t> buffer_;  ///< kReceiveBufferSize bytes, held data at the front
     std::size_t receivedCount_ = 0;
     /// Held bytes already searched without finding the end of their block (IAC
@@ -314,6 +330,7 @@ private:
     Clock::time_point lastTraffic_{};
     std::chrono::milliseconds stallLimit_ = kDefaultOutputStallLimit;
     std::function<Clock::time_point()> clock_ = [] { return Clock::now(); };
+    Resolver resolver_ = &CBlockingSocket::ResolveEndpoints;
     /// The held data starts with bytes that followed telnet commands and are
     /// not yet known to be a record or more negotiation; at most a header's
     /// length, so they never fill the buffer.
@@ -331,9 +348,10 @@ private:
 };
 
 /// The second line of message 511: the cause of a failed connect and the
-/// address, e.g. "Connection refused by 127.0.0.1:2399", "Host name not found:
-/// host.example", "No answer from 10.1.2.3:23 within 15 s". `error` is the
-/// errno of the failure, 0 for a name that did not resolve.
+/// address, e.g. "Connection refused by 127.0.0.1:2399", "Connection refused
+/// by [::1]:2399", "Host name not found: host.example", "No answer from
+/// 10.1.2.3:23 within 15 s". `error` is the errno of the failure, 0 for a name
+/// that did not resolve; `address` is the last address tried.
 std::string ConnectFailureReason(int error, const std::string& host, const std::string& address,
                                  int port, std::chrono::milliseconds timeout);
 

@@ -3,6 +3,9 @@
 // too long.
 #include "net/Telnet.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "telnet/TelnetCodes.h"
 
 namespace quenlix {
@@ -84,6 +87,7 @@ void CTelnet::Negotiate(const std::uint8_t* bytes, std::size_t count, int lastCo
             case Option::NEW_ENVIRON:
                 agreeLocally();
                 if (underSb) {
+                    ReadSeed(bytes, i + 1, SkipSubnegotiation(bytes, count, i + 1));
                     AppendEnvironment();
                     environSent_ = true;
                 }
@@ -112,6 +116,39 @@ void CTelnet::Reset() {
     localOn_.reset();
     remoteOn_.reset();
     environSent_ = false;
+    hostSeed_.clear();
+}
+
+void CTelnet::ReadSeed(const std::uint8_t* bytes, std::size_t from, std::size_t end) {
+    hostSeed_.clear();
+    // The content with IAC IAC read as one 0xFF; an IAC SE at its end is no content.
+    std::vector<std::uint8_t> content;
+    for (std::size_t i = from; i < end; ++i) {
+        if (bytes[i] == kIAC) {
+            if (i + 1 >= end || bytes[i + 1] != kIAC) break;
+            ++i;
+        }
+        content.push_back(bytes[i]);
+    }
+    if (content.empty() || content[0] != Byte(Subnegotiation::SEND)) return;
+    static constexpr std::uint8_t kName[] = {
+        Byte(EnvironCode::USERVAR), 'I', 'B', 'M', 'R', 'S', 'E', 'E', 'D'};
+    const auto at = std::search(content.begin(), content.end(), std::begin(kName), std::end(kName));
+    if (at == content.end()) return;
+    std::size_t j = static_cast<std::size_t>(at - content.begin()) + sizeof kName;
+    if (j < content.size() && content[j] == Byte(EnvironCode::VALUE)) ++j;
+    std::vector<std::uint8_t> seed;
+    while (seed.size() < kSeedLength && j < content.size()) {
+        std::uint8_t b = content[j++];
+        if (b == Byte(EnvironCode::ESC)) {
+            if (j >= content.size()) break;
+            b = content[j++];
+        } else if (b <= Byte(EnvironCode::USERVAR)) {
+            break;  // the next name: the seed was shorter
+        }
+        seed.push_back(b);
+    }
+    if (seed.size() == kSeedLength) hostSeed_ = std::move(seed);
 }
 
 void CTelnet::Append(std::uint8_t a, std::uint8_t b, std::uint8_t c) {

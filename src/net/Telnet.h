@@ -60,11 +60,21 @@ public:
     bool environSent() const { return environSent_; }
     void setEnvironSent(bool sent) { environSent_ = sent; }
 
+    /// The seed an IBM i host put right after USERVAR "IBMRSEED" in its last
+    /// environment request (a VALUE byte before it is allowed), ESC and the
+    /// doubled IAC undone: kSeedLength bytes, or empty when the request held
+    /// no whole seed. Forgotten by Reset.
+    const std::vector<std::uint8_t>& hostSeed() const { return hostSeed_; }
+    static constexpr std::size_t kSeedLength = 8;
+
 private:
     void Append(std::uint8_t a, std::uint8_t b, std::uint8_t c);
     void AppendData(std::string_view text);
     void AppendTerminalType();
     void AppendEnvironment();
+    /// Reads the seed of the environment request whose content (after SB
+    /// NEW-ENVIRON) is bytes[from, end), end being its IAC SE or the block's end.
+    void ReadSeed(const std::uint8_t* bytes, std::size_t from, std::size_t end);
     /// Appends type, name, VALUE, value; nothing when the value is empty,
     /// except for IBMRSEED, which is always sent (empty).
     void AddVariable(std::uint8_t type, std::string_view name, std::string_view value);
@@ -73,6 +83,7 @@ private:
     const SessionSettings& settings_;
     std::vector<std::uint8_t> answer_;  ///< grows as needed: long values never overrun it
     bool environSent_ = false;
+    std::vector<std::uint8_t> hostSeed_;
     std::bitset<256> localOn_;   ///< options this terminal agreed to (WILL sent)
     std::bitset<256> remoteOn_;  ///< options the host agreed to (DO sent)
 };

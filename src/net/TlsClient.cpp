@@ -16,6 +16,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "net/BlockingSocket.h"
 #include "net/CertificateDescription.h"
 #include "session/FileIo.h"
 
@@ -258,11 +259,12 @@ bool TlsClient::Attach(int socket) {
     SSL* ssl = stream_->ssl();
     if (ssl == nullptr) return false;
     SSL_set_app_data(ssl, this);
-    in_addr address{};
-    const std::string& host = settings_.host;
-    if (inet_pton(AF_INET, host.c_str(), &address) == 1) {
-        // An address is checked against the certificate's addresses; SNI
-        // carries host names only.
+    in_addr v4{};
+    in6_addr v6{};
+    const std::string host = CBlockingSocket::BareHost(settings_.host);
+    if (inet_pton(AF_INET, host.c_str(), &v4) == 1 || inet_pton(AF_INET6, host.c_str(), &v6) == 1) {
+        // An address (IPv6 without its brackets) is checked against the
+        // certificate's addresses; SNI carries host names only.
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), host.c_str());
     } else {
         SSL_set_tlsext_host_name(ssl, host.c_str());

@@ -61,6 +61,18 @@ TEST(SessionTabDlgTest, OkIsEnabledOnlyWithTheRequiredValues) {
     EXPECT_FALSE(sheet.okEnabled());
 }
 
+// IPv6 addresses are typed whole, with or without brackets, and kept as typed.
+TEST(SessionTabDlgTest, AnIpv6AddressIsTakenWithOrWithoutBrackets) {
+    for (const char* address : {"::1", "[::1]", "[2001:0db8:0000:0000:0000:ff00:0042:8329]"}) {
+        SCOPED_TRACE(address);
+        CSessionTabDlg sheet(kStrAddSession, "", "PC1");
+        QTest::keyClicks(sheet.connection()->name, "Six");
+        QTest::keyClicks(sheet.connection()->address, address);
+        EXPECT_TRUE(sheet.okEnabled());
+        EXPECT_EQ(sheet.Values().IP, address);
+    }
+}
+
 TEST(SessionTabDlgTest, AutomaticRemembersTheNameTypedBefore) {
     CSessionTabDlg sheet(kStrSessionProperties, "/tmp/x.stn", "PC1");
     sheet.Load(Stored());

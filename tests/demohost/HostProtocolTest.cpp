@@ -2,10 +2,14 @@
 // with what a terminal sends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "demohost/FieldData.h"
+#include "demohost/HostSession.h"
 #include "demohost/HostTelnet.h"
 #include "demohost/InboundRecord.h"
 #include "ds5250/RecordBuilder.h"
+#include "net/Telnet.h"
 
 namespace quenlix::demohost {
 namespace {
@@ -81,6 +85,34 @@ TEST(DemoHostTelnet, EnvironmentAnswerWithVarUservarEscapeAndEmptyValues) {
     const Environment big = ParseEnvironment(many);
     EXPECT_EQ(big.values.size(), Environment::kMaxVariables);
     EXPECT_EQ(big.values.begin()->second.size(), Environment::kMaxValue);
+}
+
+// The seed goes right after the name, as an IBM i host sends it: type codes
+// escaped, 0xFF doubled, so the terminal's negotiator reads it back whole.
+TEST(DemoHostTelnet, EnvironmentRequestCarriesItsSeedEscaped) {
+    const Seed seed = {0x00, 0x03, 0xFF, 0xF0, 0x02, 'A', 0x04, 0x01};
+    const Bytes request = EnvironmentRequest(seed);
+    const std::string seedName = "IBMRSEED";
+    const auto at = std::search(request.begin(), request.end(), seedName.begin(), seedName.end());
+    ASSERT_NE(at, request.end());
+    const Bytes after(at + static_cast<std::ptrdiff_t>(seedName.size()),
+                      at + static_cast<std::ptrdiff_t>(seedName.size()) + 14);
+    EXPECT_EQ(after, Bytes({0x02, 0x00, 0x02, 0x03, 0xFF, 0xFF, 0xF0, 0x02, 0x02, 'A', 0x04, 0x02,
+                            0x01, 0x03}));
+    EXPECT_EQ(Bytes(request.end() - 2, request.end()), Bytes({0xFF, 0xF0}));
+
+    NullRecordSender discard;
+    SessionSettings settings;
+    CTelnet terminal(discard, settings);
+    terminal.Negotiate(request.data(), request.size());
+    EXPECT_EQ(terminal.hostSeed(), Bytes(seed.begin(), seed.end()));
+    EXPECT_TRUE(terminal.environSent());
+
+    // A session's seed is its own unless the configuration names one.
+    EXPECT_NE(HostSession().seed(), HostSession().seed());
+    HostConfig config;
+    config.seed = seed;
+    EXPECT_EQ(HostSession(config).seed(), seed);
 }
 
 TEST(DemoHostRecords, DecodesEveryKindOfTerminalRecord) {

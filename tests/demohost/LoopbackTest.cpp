@@ -1,13 +1,13 @@
 // The real server on an ephemeral loopback port, driven by a raw socket
 // through the negotiation and up to the sign-on screen.
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <thread>
 
 #include "demohost/DemoServer.h"
@@ -64,6 +64,33 @@ private:
     bool closed_ = false;
 };
 
+/// The host's environment request, read to its IAC SE (a doubled 0xFF is
+/// data); the seed after "IBMRSEED" goes to `seed`, ESC and 0xFF doubling undone.
+Bytes ReceiveEnvironmentRequest(RawClient& c, Seed& seed) {
+    Bytes got;
+    auto ended = [&] {
+        if (got.size() < 2 || got.back() != 0xF0) return false;
+        std::size_t iacs = 0;
+        for (std::size_t i = got.size() - 1; i > 0 && got[i - 1] == 0xFF; --i) ++iacs;
+        return iacs % 2 == 1;
+    };
+    while (!ended()) {
+        const Bytes more = c.Receive(1);
+        if (more.empty()) break;
+        got.insert(got.end(), more.begin(), more.end());
+    }
+    const std::string name = "IBMRSEED";
+    auto at = std::search(got.begin(), got.end(), name.begin(), name.end());
+    EXPECT_NE(at, got.end());
+    if (at == got.end()) return got;
+    at += static_cast<std::ptrdiff_t>(name.size());
+    for (std::uint8_t& b : seed) {
+        if (at != got.end() && (*at == 0x02 || *at == 0xFF)) ++at;  // ESC, or a doubled 0xFF
+        b = at != got.end() ? *at++ : 0;
+    }
+    return got;
+}
+
 bool Contains(const Bytes& haystack, const std::string& pcText) {
     Bytes needle;
     for (char c : pcText) needle.push_back(BuiltinTablePair().ATOE[static_cast<std::uint8_t>(c)]);
@@ -86,8 +113,9 @@ void Negotiate(RawClient& c, const std::string& device) {
     c.Send({0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00});
     EXPECT_EQ(c.Receive(3), Bytes({0xFF, 0xFD, 0x27}));
     c.Send({0xFF, 0xFB, 0x27});
-    const Bytes request = EnvironmentRequest();
-    EXPECT_EQ(c.Receive(request.size()), request);
+    Seed seed{};
+    const Bytes request = ReceiveEnvironmentRequest(c, seed);
+    EXPECT_EQ(request, EnvironmentRequest(seed));
     Bytes environ = {0xFF, 0xFA, 0x27, 0x00, 0x03, 'D', 'E', 'V', 'N', 'A', 'M', 'E', 0x01};
     environ.insert(environ.end(), device.begin(), device.end());
     environ.insert(environ.end(), {0xFF, 0xF0});
@@ -114,15 +142,18 @@ TEST(DemoHostLoopback, NegotiatesAndServesTwoTerminalsAtOnce) {
     a.Send({0xFF, 0xFA, 0x18, 0x00, 'I', 'B', 'M', '-', '5', '2', '9', '2', '-', '2', 0xFF, 0xF0});
     b.Send({0xFF, 0xFA, 0x18, 0x00, 'I', 'B', 'M', '-', '3', '4', '7', '7', '-', 'F', 'C', 0xFF,
             0xF0});
-    for (RawClient* c : {&a, &b}) {
+    Seed seeds[2] = {};
+    for (int k = 0; k < 2; ++k) {
+        RawClient* c = k == 0 ? &a : &b;
         EXPECT_EQ(c->Receive(12), Bytes({0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x00,
                                          0xFF, 0xFB, 0x00}));
         c->Send({0xFF, 0xFB, 0x19, 0xFF, 0xFD, 0x19, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00});
         EXPECT_EQ(c->Receive(3), Bytes({0xFF, 0xFD, 0x27}));
         c->Send({0xFF, 0xFB, 0x27});
-        const Bytes request = EnvironmentRequest();
-        EXPECT_EQ(c->Receive(request.size()), request);
+        const Bytes request = ReceiveEnvironmentRequest(*c, seeds[k]);
+        EXPECT_EQ(request, EnvironmentRequest(seeds[k]));
     }
+    EXPECT_NE(seeds[0], seeds[1]) << "each connection has a seed of its own";
     a.Send({0xFF, 0xFA, 0x27, 0x00, 0x03, 'D', 'E', 'V', 'N', 'A', 'M', 'E', 0x01, 'L', 'O', 'O',
             'P', '1', 0x03, 'I', 'B', 'M', 'R', 'S', 'E', 'E', 'D', 0x01, 0xFF, 0xF0});
     b.Send({0xFF, 0xFA, 0x27, 0x00, 0x03, 'D', 'E', 'V', 'N', 'A', 'M', 'E', 0x01, 'I', 'N', 'U',

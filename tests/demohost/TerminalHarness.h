@@ -95,7 +95,7 @@ protected:
         host->Receive(BinaryAnswers());
         EXPECT_EQ(host->TakeOutput(), Bytes({0xFF, 0xFD, 0x27}));
         host->Receive(Bytes{0xFF, 0xFB, 0x27});
-        EXPECT_EQ(host->TakeOutput(), demohost::EnvironmentRequest());
+        EXPECT_EQ(host->TakeOutput(), demohost::EnvironmentRequest(host->seed()));
         host->Receive(environ);
     }
 

@@ -352,25 +352,27 @@ TEST_F(InterpreterTest, StartOfHeaderShiftsPastEachDoubledKeySwitch) {
 // Each reset pattern of CC1 on a screen with a field the operator typed
 // into (MDT on), a field holding host data (MDT off) and a bypass field
 // with its MDT on: which tags go, which fields are nulled (EBCDIC 0x00 and a
-// blank on the screen, together), and the operator's flag.
+// blank on the screen, together), the operator's flag, and the keyboard,
+// which every non-zero pattern locks (an open keyboard before the record).
 TEST_F(InterpreterTest, EachResetPatternOfTheFirstControlByteDoesWhatItNames) {
     struct Row {
         std::uint8_t cc1;
         int mdt[3];        // typed, host data, bypass after the reset
         bool nulled[3];    // which fields are nulls now
         int operatorModified;
+        int locked;
     };
     const Row rows[] = {
-        {0x00, {1, 0, 1}, {false, false, false}, 1},
-        {0x1F, {1, 0, 1}, {false, false, false}, 1},  // the low bits mean nothing
-        {0x20, {1, 0, 1}, {false, false, false}, 1},  // the pending AID only
-        {0x40, {0, 0, 1}, {false, false, false}, 0},
-        {0x60, {0, 0, 0}, {false, false, false}, 0},
-        {0x80, {1, 0, 1}, {true, false, false}, 1},
-        {0xA0, {0, 0, 1}, {true, true, false}, 0},
-        {0xC0, {0, 0, 1}, {true, false, false}, 0},
-        {0xE0, {0, 0, 0}, {true, true, false}, 0},
-        {0xFF, {0, 0, 0}, {true, true, false}, 0},
+        {0x00, {1, 0, 1}, {false, false, false}, 1, 0},
+        {0x1F, {1, 0, 1}, {false, false, false}, 1, 0},  // the low bits mean nothing
+        {0x20, {1, 0, 1}, {false, false, false}, 1, 1},  // the pending AID and the lock only
+        {0x40, {0, 0, 1}, {false, false, false}, 0, 1},
+        {0x60, {0, 0, 0}, {false, false, false}, 0, 1},
+        {0x80, {1, 0, 1}, {true, false, false}, 1, 1},
+        {0xA0, {0, 0, 1}, {true, true, false}, 0, 1},
+        {0xC0, {0, 0, 1}, {true, false, false}, 0, 1},
+        {0xE0, {0, 0, 0}, {true, true, false}, 0, 1},
+        {0xFF, {0, 0, 0}, {true, true, false}, 0, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(static_cast<int>(row.cc1));
@@ -380,7 +382,9 @@ TEST_F(InterpreterTest, EachResetPatternOfTheFirstControlByteDoesWhatItNames) {
                 .sba(4, 2).startOfField(0x68, 0, 0x20, 3).text("BYP").record());
         terminal.formatTable.entry(0)->mdt = 1;  // as typing leaves it
         terminal.state.operatorModified = 1;
+        terminal.state.inputInhibited = 0;
         Run(RecordBuilder(kOpOutputOnly).writeToDisplay(row.cc1, 0).record());
+        EXPECT_EQ(terminal.state.inputInhibited, row.locked);
         const char* texts[3] = {"TYP", "HST", "BYP"};
         for (int f = 0; f < 3; ++f) {
             SCOPED_TRACE(texts[f]);
@@ -437,8 +441,8 @@ TEST_F(InterpreterTest, EachBitOfTheSecondControlByte) {
             .writeToDisplay(0x00, 0x00).record());
     EXPECT_EQ(terminal.state.inputInhibited, 0);
 
-    // Once per command, the reads' control character included; a read's
-    // unlock is at once.
+    // Once per command, the reads' control character included; a read
+    // opens the keyboard at once.
     messages.alarms = 0;
     terminal.state.inputInhibited = 1;
     Run(RecordBuilder(kOpOutputOnly).writeToDisplay(0, 0x04).writeToDisplay(0, 0x04)
@@ -446,6 +450,70 @@ TEST_F(InterpreterTest, EachBitOfTheSecondControlByte) {
     EXPECT_EQ(messages.alarms, 3);
     EXPECT_EQ(terminal.state.inputInhibited, 0);
     EXPECT_EQ(terminal.state.pendingRead, kReadMdtFields);
+}
+
+// The lock of CC1 against what opens the keyboard: Put/Get opens it
+// before the commands, so a screen drawn with a reset pattern stays locked
+// unless its CC2 unlocks it or a read follows.
+TEST_F(InterpreterTest, TheFirstControlBytesLockHoldsUntilCc2OrARead) {
+    struct Row {
+        const char* what;
+        Bytes record;
+        int locked;
+    };
+    const Row rows[] = {
+        {"Put/Get, CC1 20, CC2 00: output only",
+         RecordBuilder(kOpPutGet).writeToDisplay(0x20, 0x00).sba(1, 1).text("A").record(), 1},
+        {"Put/Get, CC1 40, CC2 08",
+         RecordBuilder(kOpPutGet).writeToDisplay(0x40, kCc2UnlockKeyboard).record(), 0},
+        {"Put/Get, CC1 20, CC2 00, Read MDT Fields",
+         RecordBuilder(kOpPutGet).writeToDisplay(0x20, 0x00).readMdtFields().record(), 0},
+        {"Output only, Read Input Fields with CC1 E0",
+         RecordBuilder(kOpOutputOnly).readInputFields(0xE0, 0x00).record(), 0},
+        {"Put/Get, unlocking WTD, then CC1 20 in a second one",
+         RecordBuilder(kOpPutGet)
+             .writeToDisplay(0x00, kCc2UnlockKeyboard)
+             .writeToDisplay(0x20, 0x00)
+             .record(),
+         1},
+        {"Put/Get, CC1 00, CC2 00: the invitation holds",
+         RecordBuilder(kOpPutGet).writeToDisplay(0x00, 0x00).record(), 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        terminal.state.inputInhibited = 1;
+        Run(row.record);
+        EXPECT_EQ(terminal.state.inputInhibited, row.locked);
+    }
+}
+
+// CC2 0x40: the keyboard unlocks with the cursor where it was; without it,
+// the unlock brings the cursor to the Insert Cursor address.
+TEST_F(InterpreterTest, CursorStaysWhenTheSecondControlByteSaysSo) {
+    auto screen = [](std::uint8_t cc2) {
+        return RecordBuilder(kOpOutputOnly)
+            .writeToDisplay(0x00, cc2)
+            .sba(5, 10)
+            .startOfField(0x40, 0, 0x24, 5)
+            .insertCursor(5, 11)
+            .record();
+    };
+    terminal.SetCursorCell(9, 19);
+    Run(screen(kCc2CursorStays | kCc2UnlockKeyboard));
+    EXPECT_EQ(terminal.state.inputInhibited, 0);
+    EXPECT_EQ(terminal.CursorRow(), 9);
+    EXPECT_EQ(terminal.CursorColumn(), 19);
+    EXPECT_EQ(terminal.state.hostFormat.homePosition, 4 * 80 + 10) << "the address is kept";
+
+    Run(screen(kCc2UnlockKeyboard));
+    EXPECT_EQ(terminal.CursorRow(), 4);
+    EXPECT_EQ(terminal.CursorColumn(), 10);
+
+    // The bit alone, with no unlock, does not hold the cursor back.
+    terminal.SetCursorCell(9, 19);
+    Run(screen(kCc2CursorStays));
+    EXPECT_EQ(terminal.CursorRow(), 4);
+    EXPECT_EQ(terminal.CursorColumn(), 10);
 }
 
 TEST_F(InterpreterTest, AddressesBeforeTheFirstPositionWriteNothingOffTheScreen) {

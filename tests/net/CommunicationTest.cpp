@@ -191,6 +191,22 @@ TEST_F(CommunicationTest, PlainTextBeforeAnyTelnetIsWrittenOnTheScreen) {
     EXPECT_EQ(terminal.CursorRow(), 27);
 }
 
+// A host (or a recording) whose first bytes are a record, cut anywhere:
+// the start is held until the record is whole, never written as text.
+TEST(CommunicationSplits, ARecordBeforeAnyTelnetIsHeldUntilWhole) {
+    const Bytes record = Record(0x03, {0x04, 0x11, 0x00, 0x00, 0xC1, 0xFF, 0xFF, 0xC2});
+    const Bytes two = Cat({record, kClear});
+    for (std::size_t cut = 1; cut < two.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        Endpoint e;
+        e.Feed(Bytes(two.begin(), two.begin() + static_cast<std::ptrdiff_t>(cut)));
+        e.Feed(Bytes(two.begin() + static_cast<std::ptrdiff_t>(cut), two.end()));
+        EXPECT_TRUE(SameBytes(e.Blocks(), two));
+        EXPECT_EQ(e.terminal.screen.at(0).character, ' ') << "no byte written as text";
+        EXPECT_EQ(e.comm.receivedCount(), 0u);
+    }
+}
+
 TEST_F(CommunicationTest, OversizeBlockIsDroppedAndTheNextOneStillArrives) {
     Feed(kDoTerminalType);
     // An odd header length puts IAC IAC pairs across the end of the buffer.
@@ -287,6 +303,72 @@ TEST_F(CommunicationLoopbackTest, ConnectAndCloseDriveKeyboardLockAndNotifier) {
               "Connection refused by 127.0.0.1:" + std::to_string(closed.port()));
     EXPECT_EQ(shell.messages[1], std::string(LoadString(kStrConnectFailure)) +
                                      "\nPort 70000 is not a TCP port");
+}
+
+// A name with several addresses: each is tried in the resolver's order
+// until one answers; when none does, the reason names the last one tried.
+TEST(CommunicationAddresses, EveryAddressIsTriedInTurn) {
+    LoopbackHost open, closed(false), alsoClosed(false);
+    auto at = [](const std::string& address, std::uint16_t port) {
+        return CBlockingSocket::ResolveEndpoints(address, port).at(0);
+    };
+    Endpoint e;
+    e.comm.SetTransport(nullptr);
+    std::vector<std::string> asked;
+    e.comm.SetResolver([&](const std::string& host, std::uint16_t port) {
+        asked.push_back(host + " " + std::to_string(port));
+        return std::vector<CBlockingSocket::Endpoint>{at("127.0.0.1", closed.port()),
+                                                      at("127.0.0.1", open.port())};
+    });
+    ASSERT_TRUE(e.comm.Connect("[multi.example]", 2399));
+    EXPECT_EQ(asked, std::vector<std::string>{"[multi.example] 2399"});
+    EXPECT_TRUE(open.Accept()) << "the second address answered";
+    EXPECT_EQ(e.comm.address().AddressText(), "127.0.0.1");
+    EXPECT_EQ(e.comm.address().family(), AF_INET);
+    e.comm.Close();
+
+    e.comm.SetResolver([&](const std::string&, std::uint16_t) {
+        return std::vector<CBlockingSocket::Endpoint>{at("127.0.0.1", closed.port()),
+                                                      at("127.0.0.1", alsoClosed.port())};
+    });
+    EXPECT_FALSE(e.comm.Connect("multi.example", 2399));
+    ASSERT_FALSE(e.shell.messages.empty());
+    EXPECT_EQ(e.shell.messages.back(),
+              std::string(LoadString(kStrConnectFailure)) +
+                  "\nConnection refused by 127.0.0.1:" + std::to_string(alsoClosed.port()));
+
+    e.comm.SetResolver(
+        [](const std::string&, std::uint16_t) { return std::vector<CBlockingSocket::Endpoint>{}; });
+    EXPECT_FALSE(e.comm.Connect("nohost.invalid", 23));
+    EXPECT_EQ(e.shell.messages.back(), std::string(LoadString(kStrConnectFailure)) +
+                                           "\nHost name not found: nohost.invalid");
+}
+
+// Addresses in either family, brackets taken off a literal IPv6 address.
+TEST(SocketEndpoints, LiteralsOfBothFamiliesAndTheirTexts) {
+    EXPECT_EQ(CBlockingSocket::BareHost("[::1]"), "::1");
+    EXPECT_EQ(CBlockingSocket::BareHost("[fe80::1%eth0]"), "[fe80::1%eth0]") << "not a literal";
+    EXPECT_EQ(CBlockingSocket::BareHost("[host]"), "[host]");
+    EXPECT_EQ(CBlockingSocket::BareHost("::1"), "::1");
+    EXPECT_EQ(CBlockingSocket::BareHost("[]"), "[]");
+    for (const std::string text : {"::1", "[::1]", "2001:db8::7"}) {
+        SCOPED_TRACE(text);
+        const auto found = CBlockingSocket::ResolveEndpoints(text, 992);
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].family(), AF_INET6);
+        EXPECT_EQ(found[0].Port(), 992);
+        EXPECT_EQ(found[0].AddressText(), CBlockingSocket::BareHost(text));
+    }
+    const auto v4 = CBlockingSocket::ResolveEndpoints("10.1.2.3", 23);
+    ASSERT_EQ(v4.size(), 1u);
+    EXPECT_EQ(v4[0].AddressText(), "10.1.2.3");
+    EXPECT_TRUE(CBlockingSocket::ResolveEndpoints("", 23).empty());
+    EXPECT_TRUE(CBlockingSocket::ResolveEndpoints("nohost.invalid", 23).empty());
+    EXPECT_EQ(CBlockingSocket::EndpointText("::1", 23), "[::1]:23");
+    EXPECT_EQ(CBlockingSocket::EndpointText("10.1.2.3", 23), "10.1.2.3:23");
+    EXPECT_EQ(
+        ConnectFailureReason(ECONNREFUSED, "::1", "::1", 2399, std::chrono::milliseconds(15000)),
+        "Connection refused by [::1]:2399");
 }
 
 TEST(ConnectFailureReasonTest, NamesTheCauseAndTheAddress) {

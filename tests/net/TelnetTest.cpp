@@ -152,6 +152,41 @@ TEST_F(TelnetTest, SubnegotiationContentIsSkippedToIacSe) {
                           IsAnswer(TERMINAL_TYPE, {"IBM-5292-2"})));
 }
 
+// An IBM i host puts an 8-byte seed right after USERVAR "IBMRSEED": kept
+// with its escapes undone, and the answer is the one every request gets.
+TEST_F(TelnetTest, TheHostsSeedIsReadAndTheAnswerIsUnchanged) {
+    struct Row {
+        const char* what;
+        Bytes request;
+        Bytes seed;  // empty: none kept
+    };
+    const Bytes tail = {USERVAR, 'I', 'B', 'M', 'S', 'U', 'B', 'S', 'P', 'W', IAC, SE};
+    const Row rows[] = {
+        {"plain bytes", Cat({IAC, SB, NEW_ENVIRON, SEND, USERVAR, "IBMRSEED", "ABCDEFGH", tail}),
+         Cat({"ABCDEFGH"})},
+        {"type codes escaped, IAC doubled",
+         Cat({IAC, SB,   NEW_ENVIRON, SEND, VAR, USERVAR, "IBMRSEED", ESC,  0x00, ESC, 0x01,
+              ESC, 0x02, ESC,         0x03, IAC, IAC,     SE,         0x80, 'Z',  tail}),
+         {0x00, 0x01, 0x02, 0x03, 0xFF, SE, 0x80, 'Z'}},
+        {"after a VALUE byte",
+         Cat({IAC, SB, NEW_ENVIRON, SEND, USERVAR, "IBMRSEED", VALUE, "12345678", IAC, SE}),
+         Cat({"12345678"})},
+        {"no seed", Cat({IAC, SB, NEW_ENVIRON, SEND, USERVAR, "IBMRSEED", tail}), {}},
+        {"too short", Cat({IAC, SB, NEW_ENVIRON, SEND, USERVAR, "IBMRSEED", "ABC", tail}), {}},
+        {"cut by the block's end",
+         Cat({IAC, SB, NEW_ENVIRON, SEND, USERVAR, "IBMRSEED", "ABCD"}),
+         {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_TRUE(SameBytes(Answer(row.request), kSeedOnly));
+        EXPECT_EQ(telnet.hostSeed(), row.seed);
+    }
+    Answer(rows[0].request);
+    telnet.Reset();
+    EXPECT_TRUE(telnet.hostSeed().empty()) << "a new connection has no seed yet";
+}
+
 TEST_F(TelnetTest, LongAndAwkwardValuesAreSentWhole) {
     settings.AutoConnection = 1;
     settings.UserID = std::string(300, 'U');

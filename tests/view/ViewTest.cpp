@@ -467,10 +467,11 @@ TEST_F(ViewTest, KeysReachTheTerminalAsTheKeyboardTablesSay) {
 }
 
 TEST_F(ViewTest, KeysTypedWhileLockedReplayOnceInOrder) {
-    // Output Only leaves the keyboard as the connect left it: locked.
+    // Output Only without a read leaves the keyboard as the connect left
+    // it: locked.
     terminal().state.inputInhibited = 1;
     Host(RecordBuilder(ds::kOpOutputOnly).clearUnit().writeToDisplay().sba(3, 10)
-             .startOfField(0x40, 0, 0x20, 5).insertCursor(3, 11).readMdtFields().record());
+             .startOfField(0x40, 0, 0x20, 5).insertCursor(3, 11).record());
     ASSERT_EQ(terminal().state.inputInhibited, 1);
     transport.sent.clear();
     QTest::keyClicks(view(), QStringLiteral("abc"));
@@ -478,7 +479,7 @@ TEST_F(ViewTest, KeysTypedWhileLockedReplayOnceInOrder) {
     EXPECT_EQ(FieldText(2, 10, 5), "     ") << "held while locked";
     EXPECT_TRUE(transport.sent.empty());
 
-    Host(RecordBuilder(ds::kOpInvite).record());  // the host unlocks
+    Host(RecordBuilder(ds::kOpInvite).readMdtFields().record());  // the host unlocks and reads
     EXPECT_EQ(FieldText(2, 10, 5), "abc  ");
     ASSERT_EQ(transport.sent.size(), 1u) << "Enter sent exactly once";
     const auto& r = transport.sent[0];
