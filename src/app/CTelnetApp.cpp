@@ -256,11 +256,25 @@ void CTelnetApp::BeginFirstSession(const std::vector<std::string>& arguments) {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                             QEventLoop::WaitForMoreEvents);
         }
-        QTimer::singleShot(0, frame_.get(), [this] { frame_->Execute(kCmdConnectDisconnect); });
+        QTimer::singleShot(0, frame_.get(), [this] { BeginWithoutArguments(); });
     }
     RefreshSessionDisplay();
     if (CheckNewsPage(*store_, clock()) && onNewsPageDue) onNewsPageDue();
     frame_->UpdateCommandStates();
+}
+
+void CTelnetApp::BeginWithoutArguments() {
+    // The session last opened is there to go on with: it is opened and
+    // connected as the Connect command would after asking for it, with no
+    // question about a session file when one is at hand.
+    const std::vector<std::string>& recent = commands_->recent.entries();
+    if (!recent.empty() && FileReadable(recent.front()) && !commands_->connected()) {
+        commands_->OpenRecent(0);
+        if (!commands_->connected() && !session_->activeSettings.IP.empty()) commands_->Start();
+        frame_->UpdateCommandStates();
+        return;
+    }
+    frame_->Execute(kCmdConnectDisconnect);
 }
 
 bool CTelnetApp::CloseRequested() {

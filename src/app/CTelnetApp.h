@@ -72,8 +72,9 @@ public:
     /// session with the program's arguments (its name not included).
     void Startup(const std::vector<std::string>& arguments);
     /// Begins the first session: the file the arguments name, else the
-    /// Auto Session file when "Check" is on, else (once the splash has gone)
-    /// the Connect/Disconnect command, posted; then the news-page check.
+    /// Auto Session file when "Check" is on, else (once the splash has gone,
+    /// posted) the most recent session, opened and connected, or when there
+    /// is none the Connect/Disconnect command; then the news-page check.
     void BeginFirstSession(const std::vector<std::string>& arguments);
     /// The same with one argument; empty means none.
     void BeginFirstSession(const QString& commandLinePath);
@@ -131,6 +132,9 @@ private:
     /// The dialogs, printing, splash and help commands (CTelnetAppDialogs.cpp).
     void RegisterDialogCommands();
     bool SessionLoaded() const;
+    /// The first session when none was named: the most recent session when
+    /// its file can be read, else the Connect/Disconnect command.
+    void BeginWithoutArguments();
     /// One tick of the session's timer and the status bar's idle text.
     void OnTick();
     /// The lock and TLS version in the status bar, while a TLS session is up.
