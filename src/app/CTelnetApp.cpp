@@ -91,6 +91,8 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
         messages_.ShowMessage(text.toStdString(), MessageIcon::Stop);
     });
     session_->onSessionEnded = [this] { frame_->UpdateCommandStates(); };
+    // Enter (or Connect) tries a lost host again: a failure says so.
+    session_->retryWording = true;
     // Enter on the blank screen of a session the host ended connects it
     // again, as the Connect command does.
     session_->onReconnectRequested = [this] {
@@ -197,6 +199,8 @@ void CTelnetApp::RefreshSessionDisplay() {
     } else {
         frame_->SetSessionPanes({}, {}, {});
     }
+    // The blank screen's hint follows the session.
+    frame_->view()->InvalidateView();
 }
 
 QString CTelnetApp::OpenSessionFile(const QString& path) {

@@ -92,6 +92,10 @@ public:
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
+    /// What the blank screen says while no host is connected: how to
+    /// connect the loaded session, or how to open or create one.
+    std::string_view IdleHint() const;
+
     /// What assistive technology is told about this view.
     TerminalAccessibility& accessibility() { return accessibility_; }
 
