@@ -14,6 +14,7 @@
 #include "app/CertificateDialog.h"
 #include "app/CommandIds.h"
 #include "app/FirstWindowSize.h"
+#include "app/FocusKeeper.h"
 #include "app/QtQuestions.h"
 #include "app/QtSettingsStore.h"
 #include "app/ReadingCommands.h"
@@ -74,6 +75,9 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     }
     certificateQuestions_ = std::make_unique<QtCertificateQuestions>(frame_.get());
     session_->endpoint().SetCertificateQuestions(certificateQuestions_.get());
+    tlsIcon_ = new QLabel(frame_->statusBar());
+    tlsIcon_->hide();
+    frame_->statusBar()->addPermanentWidget(tlsIcon_);
     tlsStatus_ = new QLabel(frame_->statusBar());
     tlsStatus_->hide();
     frame_->statusBar()->addPermanentWidget(tlsStatus_);
@@ -86,6 +90,7 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
         frame_->UpdateCommandStates();
     };
     messages_.SetParent(frame_.get());
+    focusKeeper_ = new FocusKeeper(frame_.get(), &view, this);
     view.SetSession(session_.get());
     connect(&view, &CTelnetView::sendFailed, this, [this](const QString& text) {
         messages_.ShowMessage(text.toStdString(), MessageIcon::Stop);
@@ -182,12 +187,18 @@ void CTelnetApp::OnTick() {
 void CTelnetApp::UpdateTlsStatus() {
     const std::string version = session_->endpoint().TlsVersion();
     tlsStatus_->setVisible(!version.empty());
+    tlsIcon_->setVisible(!version.empty());
     if (version.empty()) return;
     tlsStatus_->setText(TlsStatusText(version));
+    if (tlsIcon_->pixmap().isNull()) {
+        tlsIcon_->setPixmap(TlsLockPixmap(tlsStatus_->fontMetrics().height(),
+                                          frame_->devicePixelRatioF()));
+    }
     const std::optional<CertificateReport> peer = session_->endpoint().PeerCertificate();
     tlsStatus_->setToolTip(peer ? QStringLiteral("Encrypted with %1. Host certificate SHA-256:\n%2")
                                       .arg(Qs(version), Qs(peer->fingerprint))
                                 : QString());
+    tlsIcon_->setToolTip(tlsStatus_->toolTip());
 }
 
 void CTelnetApp::RefreshSessionDisplay() {

@@ -400,6 +400,13 @@ void CTelnetView::focusInEvent(QFocusEvent* event) {
     AfterInput();
 }
 
+void CTelnetView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    // A modifier pressed here and released in another window (Alt of a
+    // window manager's Alt+F4) is not a tap when the view is back.
+    tap_ = ModifierTap{};
+}
+
 void CTelnetView::mousePressEvent(QMouseEvent* event) {
     if (!session_ || event->button() != Qt::LeftButton) return;
     session_->input().mouse().Press(event->position().toPoint().x() - paint_.horizontalOffset,

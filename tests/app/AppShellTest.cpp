@@ -324,8 +324,8 @@ TEST(AppShellTest, PromptsTooltipsBarsAndStatusBar) {
          nullptr},
         {kCmdConnectDisconnect, "Open/close connection", "Connect/Disconnect"},
         {kCmdKeyboardLayout, "Keyboard layout between PC and AS/400", "Keyboard Layout"},
-        // Built without a web address: the command shows the read-me.
-        {kCmdWebSite, "Show the Quenlix Telnet read-me", "Read Me"},
+        // Built without a web address: the command shows the operator's help.
+        {kCmdWebSite, "Show the Quenlix Telnet help", "Help"},
         {kCmdAttention, " ATTENTION (ATTN) special key ", "ATTN"},
         {kCmdDeleteFields, "Delete all modified non bypass fields", "Delete fields"},
         {kCmdPa3, "PA3 special key", "PA3"},

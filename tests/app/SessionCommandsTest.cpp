@@ -231,6 +231,19 @@ TEST_F(SessionCommandsTest, AChosenKeyMapOutlivesPropertyChangesRestartsAndASave
     expectKept("reopened");
 }
 
+TEST_F(SessionCommandsTest, AddASessionShowsNoFileNameButPropertiesShowTheSessionsOwn) {
+    const std::string path = WriteSession("named.stn", false);
+    ASSERT_EQ(commands.OpenSessionFile(path), path);
+    questions.sheet = SessionSettings{};
+    questions.editSheet = [](SessionSettings& s) { s.UserID = "QUSER"; };
+    commands.Properties();
+    questions.editSheet = nullptr;
+    questions.yesNo = {false};  // the changed values are not saved
+    commands.NewSession();
+    EXPECT_EQ(questions.captions, (std::vector<int>{kStrSessionProperties, kStrAddSession}));
+    EXPECT_EQ(questions.sheetFiles, (std::vector<std::string>{path, ""}));
+}
+
 TEST_F(SessionCommandsTest, AFolderAPipeOrAnOversizeFileIsNotOpened) {
     const std::string kept = WriteSession("kept.stn", false, "Kept");
     ASSERT_EQ(commands.OpenSessionFile(kept), kept);
