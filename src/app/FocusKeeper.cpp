@@ -16,8 +16,10 @@ FocusKeeper::FocusKeeper(QWidget* mainWindow, QWidget* view, QObject* parent)
 }
 
 bool FocusKeeper::IsOtherWindow(const QWidget* w) const {
-    return w != nullptr && w->isWindow() && w != main_ && !(w->windowFlags() & Qt::ToolTip) &&
-           w->windowType() != Qt::Popup && w->windowType() != Qt::SplashScreen;
+    if (w == nullptr || !w->isWindow() || w == main_) return false;
+    const Qt::WindowType type = w->windowType();
+    return type != Qt::ToolTip && type != Qt::Popup && type != Qt::SplashScreen &&
+           type != Qt::Desktop;
 }
 
 bool FocusKeeper::ReturnKeyboardToView() {
