@@ -248,6 +248,16 @@ TEST_F(TerminalSessionTest, AHostThatGoesLeavesTheLastScreenWithTheTypedTextAndR
     EXPECT_EQ(t.screen.at(t.PositionOf(1, 1)).selected, 0);
     EXPECT_EQ(t.state.inputInhibited, 0);
     EXPECT_EQ(ended, 1);
+    // The operator can still select it and copy it.
+    t.state.cellWidth = 10;
+    t.state.cellHeight = 20;
+    session.input().mouse().DoubleClick(10 * 2, 20 * 1);
+    ASSERT_FALSE(t.selection.empty());
+    EXPECT_NE(session.input().Copy(t.selection, true).find("MENU"), std::string::npos);
+    session.input().mouse().Press(10 * 10, 20 * 3);
+    session.input().mouse().Move(10 * 13, 20 * 3 + 19);
+    session.input().mouse().Release(10 * 13, 20 * 3 + 19);
+    EXPECT_EQ(session.input().Copy(t.selection, true).substr(0, 3), "QUS");
 
     // Tried again while the host is still down: the screen stays, the
     // message says the host cannot be reached and Enter tries again.
