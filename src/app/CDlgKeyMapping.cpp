@@ -186,6 +186,15 @@ void CDlgKeyMapping::Fill() {
             keyItem->setData(0, kFunctionRole, static_cast<int>(f.function));
             if (selectedKey && *selectedKey == k) tree_->setCurrentItem(keyItem);
         }
+        // F1 to F24 take the keys' own path in every map, not a binding:
+        // their PC keys are listed too, while the map leaves them alone.
+        if (const int number = FunctionKeyNumber(f.function); number > 0) {
+            const int pcKey = number > 12 ? number - 12 : number;
+            const std::string key = (number > 12 ? "Shift+F" : "F") + std::to_string(pcKey);
+            if (const std::optional<KeyChord> chord = ParseKeyChord(key); chord && !map_.Lookup(*chord)) {
+                names.prepend(QString::fromStdString(key));
+            }
+        }
         item->setText(1, names.join(QStringLiteral(", ")));
         if (!selectedKey && selectedFunction == f.function) tree_->setCurrentItem(item);
     }

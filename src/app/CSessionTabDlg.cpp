@@ -371,7 +371,9 @@ int CSessionTabDlg::ParsePort(const QString& text) {
 }
 
 SessionSettings CSessionTabDlg::Values() const {
+    // What the pages do not show (the key map) stays as it was given.
     SessionSettings s;
+    s.KeyboardMap = loaded_.KeyboardMap;
     s.Name = tab01_->name->text().toStdString();
     s.IP = tab01_->address->text().toStdString();
     s.Language = tab01_->language->currentText().toStdString();

@@ -14,6 +14,7 @@
 #include "app/CertificateDialog.h"
 #include "app/CommandIds.h"
 #include "app/FirstWindowSize.h"
+#include "app/FocusKeeper.h"
 #include "app/QtQuestions.h"
 #include "app/QtSettingsStore.h"
 #include "app/ReadingCommands.h"
@@ -74,6 +75,9 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     }
     certificateQuestions_ = std::make_unique<QtCertificateQuestions>(frame_.get());
     session_->endpoint().SetCertificateQuestions(certificateQuestions_.get());
+    tlsIcon_ = new QLabel(frame_->statusBar());
+    tlsIcon_->hide();
+    frame_->statusBar()->addPermanentWidget(tlsIcon_);
     tlsStatus_ = new QLabel(frame_->statusBar());
     tlsStatus_->hide();
     frame_->statusBar()->addPermanentWidget(tlsStatus_);
@@ -86,11 +90,14 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
         frame_->UpdateCommandStates();
     };
     messages_.SetParent(frame_.get());
+    focusKeeper_ = new FocusKeeper(frame_.get(), &view, this);
     view.SetSession(session_.get());
     connect(&view, &CTelnetView::sendFailed, this, [this](const QString& text) {
         messages_.ShowMessage(text.toStdString(), MessageIcon::Stop);
     });
     session_->onSessionEnded = [this] { frame_->UpdateCommandStates(); };
+    // Enter (or Connect) tries a lost host again: a failure says so.
+    session_->retryWording = true;
     // Enter on the blank screen of a session the host ended connects it
     // again, as the Connect command does.
     session_->onReconnectRequested = [this] {
@@ -180,12 +187,18 @@ void CTelnetApp::OnTick() {
 void CTelnetApp::UpdateTlsStatus() {
     const std::string version = session_->endpoint().TlsVersion();
     tlsStatus_->setVisible(!version.empty());
+    tlsIcon_->setVisible(!version.empty());
     if (version.empty()) return;
     tlsStatus_->setText(TlsStatusText(version));
+    if (tlsIcon_->pixmap().isNull()) {
+        tlsIcon_->setPixmap(TlsLockPixmap(tlsStatus_->fontMetrics().height(),
+                                          frame_->devicePixelRatioF()));
+    }
     const std::optional<CertificateReport> peer = session_->endpoint().PeerCertificate();
     tlsStatus_->setToolTip(peer ? QStringLiteral("Encrypted with %1. Host certificate SHA-256:\n%2")
                                       .arg(Qs(version), Qs(peer->fingerprint))
                                 : QString());
+    tlsIcon_->setToolTip(tlsStatus_->toolTip());
 }
 
 void CTelnetApp::RefreshSessionDisplay() {
@@ -197,6 +210,8 @@ void CTelnetApp::RefreshSessionDisplay() {
     } else {
         frame_->SetSessionPanes({}, {}, {});
     }
+    // The blank screen's hint follows the session.
+    frame_->view()->InvalidateView();
 }
 
 QString CTelnetApp::OpenSessionFile(const QString& path) {
@@ -256,11 +271,25 @@ void CTelnetApp::BeginFirstSession(const std::vector<std::string>& arguments) {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                             QEventLoop::WaitForMoreEvents);
         }
-        QTimer::singleShot(0, frame_.get(), [this] { frame_->Execute(kCmdConnectDisconnect); });
+        QTimer::singleShot(0, frame_.get(), [this] { BeginWithoutArguments(); });
     }
     RefreshSessionDisplay();
     if (CheckNewsPage(*store_, clock()) && onNewsPageDue) onNewsPageDue();
     frame_->UpdateCommandStates();
+}
+
+void CTelnetApp::BeginWithoutArguments() {
+    // The session last opened is there to go on with: it is opened and
+    // connected as the Connect command would after asking for it, with no
+    // question about a session file when one is at hand.
+    const std::vector<std::string>& recent = commands_->recent.entries();
+    if (!recent.empty() && FileReadable(recent.front()) && !commands_->connected()) {
+        commands_->OpenRecent(0);
+        if (!commands_->connected() && !session_->activeSettings.IP.empty()) commands_->Start();
+        frame_->UpdateCommandStates();
+        return;
+    }
+    frame_->Execute(kCmdConnectDisconnect);
 }
 
 bool CTelnetApp::CloseRequested() {

@@ -27,6 +27,8 @@ class QLabel;
 
 namespace quenlix::app {
 
+class FocusKeeper;
+
 class CTelnetApp : public QObject {
     Q_OBJECT
 public:
@@ -44,8 +46,12 @@ public:
     QtMessageBoxes& messages() { return messages_; }
     /// The certificate questions of TLS connections.
     QtCertificateQuestions& certificateQuestions() { return *certificateQuestions_; }
+    /// Brings dialogs to the front and gives the keyboard back to the view.
+    FocusKeeper& focusKeeper() { return *focusKeeper_; }
     /// The status bar's lock and TLS version, hidden on a plain connection.
     QLabel* tlsStatus() const { return tlsStatus_; }
+    /// The lock before it, a drawn picture.
+    QLabel* tlsIcon() const { return tlsIcon_; }
     SessionCommands& commands() { return *commands_; }
     TraceCommands& trace() { return *trace_; }
     SettingsStore& store() { return *store_; }
@@ -72,8 +78,9 @@ public:
     /// session with the program's arguments (its name not included).
     void Startup(const std::vector<std::string>& arguments);
     /// Begins the first session: the file the arguments name, else the
-    /// Auto Session file when "Check" is on, else (once the splash has gone)
-    /// the Connect/Disconnect command, posted; then the news-page check.
+    /// Auto Session file when "Check" is on, else (once the splash has gone,
+    /// posted) the most recent session, opened and connected, or when there
+    /// is none the Connect/Disconnect command; then the news-page check.
     void BeginFirstSession(const std::vector<std::string>& arguments);
     /// The same with one argument; empty means none.
     void BeginFirstSession(const QString& commandLinePath);
@@ -96,8 +103,8 @@ public:
     /// Opens a web address in the user's browser (tests replace it).
     std::function<void(const QUrl&)> openUrl;
     /// The address the Web Site commands open, set when the program is
-    /// built (QUENLIX_WEB_SITE); empty: they show the read-me installed
-    /// with the program in the help window instead.
+    /// built (QUENLIX_WEB_SITE); empty: they show the operator's help page
+    /// installed with the program in the help window instead.
     QString webSiteAddress;
     /// The Web Site command.
     void OpenWebSite();
@@ -131,6 +138,9 @@ private:
     /// The dialogs, printing, splash and help commands (CTelnetAppDialogs.cpp).
     void RegisterDialogCommands();
     bool SessionLoaded() const;
+    /// The first session when none was named: the most recent session when
+    /// its file can be read, else the Connect/Disconnect command.
+    void BeginWithoutArguments();
     /// One tick of the session's timer and the status bar's idle text.
     void OnTick();
     /// The lock and TLS version in the status bar, while a TLS session is up.
@@ -152,6 +162,8 @@ private:
     std::unique_ptr<SessionCommands> commands_;
     std::unique_ptr<QtCertificateQuestions> certificateQuestions_;
     QLabel* tlsStatus_ = nullptr;  ///< owned by the status bar
+    QLabel* tlsIcon_ = nullptr;    ///< owned by the status bar
+    FocusKeeper* focusKeeper_ = nullptr;  ///< owned by this object
     /// Trace to file and replay; goes before the session it watches.
     std::unique_ptr<TraceCommands> trace_;
     /// The session's timer: stalled output, and the status bar's notices.

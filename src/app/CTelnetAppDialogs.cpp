@@ -28,9 +28,10 @@ namespace quenlix::app {
 
 namespace {
 
-/// The keyboard layout page and the read-me in the program's data folder.
+/// The keyboard layout page and the operator's help page in the program's
+/// data folder.
 constexpr const char* kKeyboardHelpPage = "keyboard.html";
-constexpr const char* kReadMePage = "README.md";
+constexpr const char* kOperatorHelpPage = "index.html";
 
 /// The page in the program's own help window, always: it is a local file,
 /// so no browser is needed (nor asked which one), and it opens at once.
@@ -47,7 +48,7 @@ void ShowHelpPage(DialogContext& context, const char* name, HelpWindow::Format f
 void CTelnetApp::OpenWebSite() {
     if (webSiteAddress.isEmpty()) {
         if (DialogContext* context = DialogContextOf(*frame_)) {
-            ShowHelpPage(*context, kReadMePage, HelpWindow::Format::Markdown);
+            ShowHelpPage(*context, kOperatorHelpPage, HelpWindow::Format::Html);
         }
         return;
     }
@@ -112,8 +113,8 @@ void CTelnetApp::RegisterDialogCommands() {
     f.SetHandler(kCmdWebSite, {[this] { OpenWebSite(); }});
     // The command's prompt and tooltip say where it leads.
     if (QAction* web = f.action(kCmdWebSite); web && webSiteAddress.isEmpty()) {
-        web->setStatusTip(QStringLiteral("Show the Quenlix Telnet read-me"));
-        web->setToolTip(QStringLiteral("Read Me"));
+        web->setStatusTip(QStringLiteral("Show the Quenlix Telnet help"));
+        web->setToolTip(QStringLiteral("Help"));
     } else if (web) {
         web->setToolTip(QUrl(webSiteAddress).host());
     }

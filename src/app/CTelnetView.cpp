@@ -23,6 +23,7 @@
 #include "input/KeyCodes.h"
 #include "net/BlockingSocket.h"
 #include "session/FileIo.h"
+#include "terminal/StringTable.h"
 
 namespace quenlix::app {
 
@@ -201,8 +202,24 @@ void CTelnetView::FitScreenToWindow() {
     update();
 }
 
+namespace {
+/// Said on the blank screen while no host is connected.
+constexpr std::string_view kNotConnectedHint =
+    "Not connected\nPress Ctrl+X (Connection > Start) to connect";
+constexpr std::string_view kNoSessionHint =
+    "No session\nOpen one with Ctrl+O, or create one with Ctrl+N (File menu)";
+}  // namespace
+
+std::string_view CTelnetView::IdleHint() const {
+    if (!session_ || session_->terminal.state.connected) return {};
+    const SessionSettings& s = session_->activeSettings;
+    if (s.Name == LoadString(kStrNoName)) return kNoSessionHint;
+    return s.IP.empty() ? std::string_view() : kNotConnectedHint;
+}
+
 void CTelnetView::PreparePaintState() {
     OperatorInput& input = session_->input();
+    paint_.idleHint = IdleHint();
     paint_.clientArea = PixelRect{0, 0, width(), height()};
     paint_.sysReqText = input.state().sysReqText;
     paint_.shiftDown = input.state().shiftDown;
@@ -381,6 +398,13 @@ void CTelnetView::focusInEvent(QFocusEvent* event) {
     session_->input().keyboard().FocusGained(shift);
     accessibility_.FocusGained();
     AfterInput();
+}
+
+void CTelnetView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    // A modifier pressed here and released in another window (Alt of a
+    // window manager's Alt+F4) is not a tap when the view is back.
+    tap_ = ModifierTap{};
 }
 
 void CTelnetView::mousePressEvent(QMouseEvent* event) {

@@ -23,7 +23,7 @@ namespace quenlix::app {
 /// How the background picture is chosen and laid out (the "BkgndImage"
 /// preferences).
 struct BackgroundSettings {
-    bool active = true;
+    bool active = false;
     int mode = kBackgroundCentered;
     std::string imageFile;
 };
@@ -92,6 +92,10 @@ public:
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
+    /// What the blank screen says while no host is connected: how to
+    /// connect the loaded session, or how to open or create one.
+    std::string_view IdleHint() const;
+
     /// What assistive technology is told about this view.
     TerminalAccessibility& accessibility() { return accessibility_; }
 
@@ -108,6 +112,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

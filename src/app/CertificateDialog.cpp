@@ -1,7 +1,10 @@
 // The certificate dialogs.
 #include "app/CertificateDialog.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
+#include <QPainter>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -161,9 +164,33 @@ std::optional<std::string> QtCertificateQuestions::AskKeyPassphrase(const std::s
     return text.toStdString();
 }
 
-QString TlsStatusText(const std::string& version) {
-    if (version.empty()) return {};
-    return QStringLiteral("\U0001F512 ") + Qs(version);
+QString TlsStatusText(const std::string& version) { return Qs(version); }
+
+QPixmap TlsLockPixmap(int height, qreal devicePixelRatio) {
+    height = std::max(height, 8);
+    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    QPixmap pixmap(QSize(height, height) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal h = height;
+    // The shackle: a half ring over the body.
+    QPen shackle(QColor(0x55, 0x55, 0x55), std::max(1.5, h / 9));
+    p.setPen(shackle);
+    p.setBrush(Qt::NoBrush);
+    const QRectF ring(h * 0.28, h * 0.08, h * 0.44, h * 0.5);
+    p.drawArc(ring, 0, 180 * 16);
+    p.drawLine(QPointF(ring.left(), ring.center().y()), QPointF(ring.left(), h * 0.48));
+    p.drawLine(QPointF(ring.right(), ring.center().y()), QPointF(ring.right(), h * 0.48));
+    // The body, with a keyhole.
+    p.setPen(QPen(QColor(0x8a, 0x6d, 0x00), 1));
+    p.setBrush(QColor(0xe8, 0xb4, 0x10));
+    p.drawRoundedRect(QRectF(h * 0.16, h * 0.45, h * 0.68, h * 0.5), h * 0.08, h * 0.08);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x5a, 0x46, 0x00));
+    p.drawEllipse(QPointF(h * 0.5, h * 0.65), h * 0.07, h * 0.07);
+    return pixmap;
 }
 
 }  // namespace quenlix::app

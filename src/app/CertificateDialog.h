@@ -5,6 +5,8 @@
 // connection ("View certificate…"), and the passphrase of a client key.
 #pragma once
 
+#include <QPixmap>
+
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
@@ -78,7 +80,10 @@ private:
     QPointer<CertificateDialog> dialog_;
 };
 
-/// The status bar's text while a TLS session is up: a lock and the version.
+/// The status bar's text while a TLS session is up: the version.
 QString TlsStatusText(const std::string& version);
+/// The lock shown before it, drawn (no font has to hold a lock glyph):
+/// `height` logical pixels high, for a screen of `devicePixelRatio`.
+QPixmap TlsLockPixmap(int height, qreal devicePixelRatio);
 
 }  // namespace quenlix::app

@@ -1,6 +1,6 @@
 // The program's own help window: a small non-modal window beside the main
-// window that shows a help page (the keyboard layout page, HTML) or the
-// read-me (Markdown) installed with the program. It needs no web browser,
+// window that shows a help page (the operator's help, the keyboard layout;
+// HTML) or a Markdown page installed with the program. It needs no web browser,
 // works offline and opens at once; links to web addresses in a page go to
 // the user's browser.
 #pragma once

@@ -137,8 +137,8 @@ bool SessionCommands::SaveSession(const std::string& path) {
 
 void SessionCommands::NewSession() {
     if (!ConfirmReplace()) return;
-    std::optional<SessionSettings> sheet =
-        questions_.EditProperties(kStrAddSession, nullptr, sessionFilePath);
+    // A new session has no file yet: the sheet shows none.
+    std::optional<SessionSettings> sheet = questions_.EditProperties(kStrAddSession, nullptr, {});
     if (!sheet) return;
     session_.EndSession();
     session_.activeSettings = *sheet;
@@ -224,6 +224,9 @@ void SessionCommands::Properties() {
     std::optional<SessionSettings> sheet =
         questions_.EditProperties(kStrSessionProperties, &pending, sessionFilePath);
     if (!sheet) return;
+    // The sheet has no place for the key map: the session keeps the one it
+    // names and has in force, whatever else changes or restarts.
+    sheet->KeyboardMap = pending.KeyboardMap;
     const SessionSettings& s = *sheet;
     const bool connectionChanged = s.IP != pending.IP || s.Port != pending.Port ||
                                    s.TerminalName != pending.TerminalName ||

@@ -32,10 +32,11 @@ TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& ta
     : activeSettings(StartActiveSettings(computerName)),
       pendingSettings(StartPendingSettings(computerName)),
       frontEnd_(frontEnd),
+      endpointMessages_(frontEnd.messages),
       links_{terminal, tables, activeSettings, endpoint_, frontEnd.messages},
       interpreter_(links_),
       responses_(links_),
-      endpoint_(CommunicationLinks{terminal, activeSettings, frontEnd.messages, *this,
+      endpoint_(CommunicationLinks{terminal, activeSettings, endpointMessages_, *this,
                                    frontEnd.notifier}),
       input_(InputLinks{terminal, tables, activeSettings, responses_, *this,
                         frontEnd.messages, inputState_},
@@ -80,26 +81,53 @@ bool TerminalSession::WaitingForHost() const {
 }
 
 bool TerminalSession::StartConnection() {
-    terminal.screen.SetGeometry(80, 24);
+    // A session the host ended keeps its last screen while the host is tried
+    // again: the operator can still read and copy it if the host is down.
+    const bool retry = !terminal.state.connectionNotice.empty();
+    if (!retry) terminal.screen.SetGeometry(80, 24);
     // Without a screen size nothing is known to allocate: the attempt ends
     // here, before the connection is touched.
     if (activeSettings.TerminalCaract.empty()) {
         frontEnd_.messages.ShowMessage(kNoScreenSize, MessageIcon::Exclamation);
         return false;
     }
+    if (!retry) SizeScreen();
+    terminal.SetMessageWaiting(false);
+    if (onSessionDisplayChanged) onSessionDisplayChanged();
+    endpointMessages_.retrying = retry && retryWording;
+    endpointMessages_.failure.clear();
+    const bool connected = endpoint_.Connect(activeSettings.IP, activeSettings.Port);
+    endpointMessages_.retrying = false;
+    terminal.state.connected = connected ? 1 : 0;
+    if (retry) {
+        if (connected) {
+            terminal.screen.SetGeometry(80, 24);
+            SizeScreen();
+            terminal.SetCursorPixels(0, 0);
+        } else {
+            // Still a session that worked: Enter tries again.
+            std::string notice(kNotReachableNotice);
+            if (!endpointMessages_.failure.empty()) notice += ": " + endpointMessages_.failure;
+            terminal.SetConnectionNotice(notice.substr(0, notice.find('\n')));
+        }
+    }
+    return connected;
+}
+
+void TerminalSession::SizeScreen() {
     if (activeSettings.WantsWideScreen()) {
         terminal.screen.AllocateCells(132, 27);
     } else {
         terminal.screen.AllocateCells(80, 24);
     }
     terminal.damage.Geometry();
-    terminal.SetMessageWaiting(false);
-    if (onSessionDisplayChanged) onSessionDisplayChanged();
-    terminal.state.connected = endpoint_.Connect(activeSettings.IP, activeSettings.Port) ? 1 : 0;
-    return terminal.state.connected != 0;
 }
 
-void TerminalSession::EndSession() {
+void TerminalSession::EndSession() { End(false); }
+
+void TerminalSession::HostEndedSession() { End(true); }
+
+void TerminalSession::End(bool keepScreen) {
     if (terminal.state.connected) {
         try {
             responses_.SendSysReq("90");
@@ -107,10 +135,17 @@ void TerminalSession::EndSession() {
             // The session ends anyway: the host may already be gone.
         }
     }
-    terminal.screen.BlankAll();
+    if (keepScreen) {
+        // The text stays as the host and the operator left it; nothing of it
+        // is a field any more, nor selected.
+        terminal.screen.ClearFieldMarks();
+        for (ScreenCell& cell : terminal.screen.inUse()) cell.selected = 0;
+    } else {
+        terminal.screen.BlankAll();
+        terminal.SetCursorPixels(0, 0);
+    }
     terminal.formatTable.ClearFormatTable();
     terminal.state.pendingRead = kNoPendingRead;
-    terminal.SetCursorPixels(0, 0);
     activeSettings = pendingSettings;
     terminal.SetInsertMode(false);
     terminal.selection = CellRect{};

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "connection/RetryMessages.h"
 #include "ds5250/HostResponses.h"
 #include "ds5250/TN5250.h"
 #include "input/OperatorInput.h"
@@ -52,12 +53,25 @@ public:
     /// message instead of connecting (the geometry is back at 24 x 80). Does
     /// not look at the connected flag: a caller that must not reconnect (the
     /// Start command) checks it first.
+    ///
+    /// A session the host ended (TerminalState::connectionNotice is set) is
+    /// tried again with its last screen kept until the connection is made.
+    /// When that try fails the screen stays, the notice says the host is not
+    /// reachable and why, so Enter tries again; with `retryWording` the
+    /// failure's message says so too, instead of string 511.
     bool StartConnection();
 
     /// Signs off ("90") when connected, blanks the screen, forgets the
     /// fields, makes the edited values active and closes the connection.
     /// Errors while signing off are ignored.
     void EndSession() override;
+
+    /// The connect failure of a retry is told as a host not reachable now,
+    /// with Enter (or Connect) to try again (the desktop program). Off, the
+    /// failure's message is string 511 as for any connect (the CLI).
+    bool retryWording = false;
+    /// The start of TerminalState::connectionNotice after a failed retry.
+    static constexpr std::string_view kNotReachableNotice = "The host is not reachable";
 
     /// Called after StartConnection changes what the window title and status
     /// bar show; and after the host closed the connection.
@@ -105,6 +119,13 @@ public:
     unsigned long blocksProcessed() const { return blocksProcessed_; }
 
 private:
+    /// The host went: as EndSession, but the screen stays with what the
+    /// operator typed on it (its fields, selection and held keys are gone).
+    void HostEndedSession() override;
+    /// EndSession's steps; `keepScreen` leaves the cells' text and colours.
+    void End(bool keepScreen);
+    /// The presentation space for the session's screen size, blank.
+    void SizeScreen();
     void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override;
     void EndOfArrival() override;
     void LeaveSysReqModeForHostData() override;
@@ -115,6 +136,8 @@ private:
     }
 
     FrontEnd frontEnd_;
+    /// The endpoint's messages, reworded while a lost session is tried again.
+    RetryMessages endpointMessages_;
     InterpreterLinks links_;
     CTN5250 interpreter_;
     HostResponses responses_;

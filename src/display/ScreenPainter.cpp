@@ -105,6 +105,14 @@ void PaintBackground(Canvas& canvas, const PaintState& state, const ColorTable& 
     }
 }
 
+// True when no cell shows anything: no character, no reverse fill.
+bool ScreenIsBlank(const Terminal& terminal) {
+    for (const ScreenCell& cell : terminal.screen.inUse()) {
+        if (cell.character != ' ' || cell.reverse) return false;
+    }
+    return true;
+}
+
 // The drawing steps shared by the window and paper, all in screen
 // coordinates shifted by the horizontal offset on the way to the canvas.
 class Pass {
@@ -116,7 +124,13 @@ public:
           m_(terminal),
           paper_(state.target == PaintTarget::Paper),
           ox_(state.horizontalOffset),
-          charset_(state.charset != nullptr ? *state.charset : PcCharset::ForCodePage(0)) {}
+          charset_(state.charset != nullptr ? *state.charset : PcCharset::ForCodePage(0)),
+          dimmed_(!paper_ && !terminal.state.connected && !terminal.state.connectionNotice.empty() &&
+                  !ScreenIsBlank(terminal)) {}
+
+    /// The host's last screen is kept after it went: drawn dimmed, with the
+    /// notice on the system request line.
+    bool dimmed() const { return dimmed_; }
 
     // Fills, characters and lines that would fall wholly outside the region
     // are not even handed to the canvas, whose clip would discard them: a
@@ -125,7 +139,7 @@ public:
     void CellFills(const PaintRegion* region) {
         ForEachCell(region, [&](const ScreenCell& cell, const PixelRect& rect) {
             if (cell.reverse) {
-                canvas_.FillRect(rect, paper_ ? kBlack : ColorAt(t_.colors, cell.foreground));
+                canvas_.FillRect(rect, paper_ ? kBlack : Dim(ColorAt(t_.colors, cell.foreground)));
             }
         });
         if (!t_.selection.empty()) canvas_.FillRect(SelectionPixels(), Ink(kColorGreen));
@@ -156,7 +170,13 @@ public:
         const Color ink = Ink(kColorGreen);
         if (t_.state.messageWaiting) Polyline(MessageMarkPoints(m_), ink);
         if (s_.shiftDown || s_.capsLock) Polyline(ShiftMarkPoints(m_), ink);
-        if (t_.state.insertMode) Polyline(InsertMarkPoints(m_), ink);
+        if (t_.state.insertMode) {
+            // Two pixels wide, so the caret reads at any cell size.
+            std::array<PixelPoint, 3> caret = InsertMarkPoints(m_);
+            Polyline(caret, ink);
+            for (PixelPoint& p : caret) ++p.x;
+            Polyline(caret, ink);
+        }
         Separator(m_.T, ink);
     }
 
@@ -168,6 +188,32 @@ public:
         const int row = std::max(0, m_.R / 2 - 1);
         NoticeLine(row, notice);
         NoticeLine(row + 2, kReconnectHint);
+    }
+
+    // Over the kept screen nothing is covered: the notice stands on the
+    // system request line, and how to go on at its right end.
+    void DimmedScreenNotice() {
+        const Color ink = Ink(kColorWhite);
+        Separator(m_.T - 2, ink);
+        const std::string_view hint = kReconnectHintShort;
+        const int hintColumn = std::max(0, m_.C - static_cast<int>(hint.size()));
+        const std::string_view notice = t_.state.connectionNotice;
+        const std::size_t room = static_cast<std::size_t>(std::max(0, hintColumn - 2));
+        LineText(m_.R, 0, notice.substr(0, std::min(room, notice.size())), ink);
+        LineText(m_.R, hintColumn, hint, Ink(kColorYellow));
+    }
+
+    // How to connect a loaded session, over the blank screen of no connection.
+    void IdleHint() {
+        std::string_view rest = s_.idleHint;
+        int row = std::max(0, m_.R / 2 - 1);
+        while (!rest.empty() && row < m_.R) {
+            const std::size_t end = rest.find('\n');
+            NoticeLine(row, rest.substr(0, end));
+            if (end == std::string_view::npos) break;
+            rest.remove_prefix(end + 1);
+            row += 2;
+        }
     }
 
     void InhibitText() { canvas_.DrawText(20 * m_.W + ox_, m_.T + 2, "X-System", Ink(kColorBlue)); }
@@ -192,6 +238,12 @@ public:
             const auto byte = static_cast<std::uint8_t>(s_.sysReqText[i]);
             canvas_.DrawChar(static_cast<int>(i) * m_.W + ox_, m_.R * m_.H,
                              charset_.ToUnicode(byte), ink);
+        }
+        // What the line is for, at its right end, while the typed request
+        // leaves room for it.
+        const int promptColumn = m_.C - static_cast<int>(kSysReqPrompt.size());
+        if (promptColumn >= 0 && static_cast<int>(shown) + 2 <= promptColumn) {
+            LineText(m_.R, promptColumn, kSysReqPrompt, Ink(kColorTurquoise));
         }
     }
 
@@ -227,19 +279,38 @@ private:
         if (row >= m_.R) return;
         const std::size_t shown = std::min<std::size_t>(text.size(), static_cast<std::size_t>(m_.C));
         const int column = (m_.C - static_cast<int>(shown)) / 2;
-        for (std::size_t i = 0; i < shown; ++i) {
+        LineText(row, column, text.substr(0, shown), Ink(kColorWhite));
+    }
+
+    // ASCII text one character to a cell from (row, column), cut at the
+    // screen's right edge; blanks are not drawn.
+    void LineText(int row, int column, std::string_view text, Color ink) {
+        for (std::size_t i = 0; i < text.size() && column + static_cast<int>(i) < m_.C; ++i) {
             if (text[i] == ' ') continue;
             const PixelRect rect = CellPixels(row, column + static_cast<int>(i));
-            canvas_.DrawChar(rect.left, rect.top, static_cast<unsigned char>(text[i]),
-                             Ink(kColorWhite));
+            canvas_.DrawChar(rect.left, rect.top, static_cast<unsigned char>(text[i]), ink);
         }
+    }
+
+    // Half way from the colour to the screen's background: a screen the
+    // host no longer keeps is told apart at a glance.
+    Color Dim(Color color) const {
+        if (!dimmed_) return color;
+        const Color back = t_.colors[kColorBackground];
+        Color mixed = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const Color a = (color >> shift) & 0xFF;
+            const Color b = (back >> shift) & 0xFF;
+            mixed |= ((a + b) / 2) << shift;
+        }
+        return mixed;
     }
 
     Color TextColor(const ScreenCell& cell) const {
         if (cell.selected || cell.reverse) {
             return paper_ ? kWhite : ColorAt(t_.colors, cell.background);
         }
-        return paper_ ? kBlack : ColorAt(t_.colors, cell.foreground);
+        return paper_ ? kBlack : Dim(ColorAt(t_.colors, cell.foreground));
     }
 
     // The window pixels of the operator's selection; empty when there is none.
@@ -309,6 +380,7 @@ private:
     const bool paper_;
     const int ox_;
     const PcCharset& charset_;
+    const bool dimmed_;
 };
 
 void RunSteps(Pass& pass, const Terminal& terminal, const PaintState& state,
@@ -323,13 +395,22 @@ void RunSteps(Pass& pass, const Terminal& terminal, const PaintState& state,
     pass.CellFills(region);
     pass.Characters(region);
     if (!terminal.state.connected && !terminal.state.connectionNotice.empty()) {
-        pass.ConnectionNotice();
+        if (pass.dimmed()) {
+            pass.DimmedScreenNotice();
+        } else {
+            pass.ConnectionNotice();
+        }
+    } else if (!terminal.state.connected && !state.idleHint.empty() &&
+               state.target == PaintTarget::Screen && ScreenIsBlank(terminal)) {
+        pass.IdleHint();
     }
     pass.IndicatorRow();
     if (terminal.state.inputInhibited) pass.InhibitText();
     pass.RefusedReason();
     if (terminal.state.sysReqMode) pass.SysReqLine();
-    pass.Cursor();
+    // The cursor is the operator's place on the glass, not part of the
+    // screen's content: a printout leaves it out.
+    if (state.target != PaintTarget::Paper) pass.Cursor();
     if (terminal.state.CheckRepere) pass.Crosshair();
     pass.RowColumn();
 }

@@ -16,6 +16,13 @@ namespace quenlix {
 
 /// Shown below TerminalState::connectionNotice on the blank screen.
 inline constexpr std::string_view kReconnectHint = "Press Enter to connect again";
+/// Shown after the notice on the system request line when the host's last
+/// screen is kept, dimmed.
+inline constexpr std::string_view kReconnectHintShort = "Enter: connect again";
+
+/// Shown at the right end of the system request line while the operator
+/// types a request.
+inline constexpr std::string_view kSysReqPrompt = "System request: Enter sends, Esc cancels";
 
 /// Which colour rules a pass follows.
 enum class PaintTarget {
@@ -39,7 +46,7 @@ struct PaintState {
     /// Screen: the blink phase hides blinking cells and the blinking cursor.
     /// Paper: false, every cell prints whatever the phase.
     bool honourBlink = true;
-    /// Paper: true, the cursor is drawn whatever the blink state.
+    /// The cursor is drawn whatever the blink state (paper never draws it).
     bool alwaysDrawCursor = false;
 
     /// The view's client rectangle, window pixels; the background covers it.
@@ -58,6 +65,10 @@ struct PaintState {
     /// Characters typed on the system request line (PC bytes); only the first
     /// `columns` are drawn, one per cell.
     std::string_view sysReqText;
+    /// Screen: said on the middle rows of a blank screen while no host is
+    /// connected and no notice stands there (how to connect a session that
+    /// is loaded); each line centred, '\n' between lines. Empty: nothing.
+    std::string_view idleHint;
     /// Turns cell characters into Unicode; null means ISO 8859-1.
     const PcCharset* charset = nullptr;
 

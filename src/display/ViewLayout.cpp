@@ -33,12 +33,12 @@ PixelRect MessageMarkRect(const Terminal& terminal) {
 
 PixelRect ShiftMarkRect(const Terminal& terminal) {
     const ViewMetrics m(terminal);
-    return {40 * m.W, m.T + 3, 41 * m.W + 2, (m.R + 2) * m.H};
+    return {kShiftMarkColumn * m.W, m.T + 3, (kShiftMarkColumn + 1) * m.W + 2, (m.R + 2) * m.H};
 }
 
 PixelRect InsertMarkRect(const Terminal& terminal) {
     const ViewMetrics m(terminal);
-    return {43 * m.W, m.T, 44 * m.W + 2, (m.R + 2) * m.H};
+    return {kInsertMarkColumn * m.W, m.T, (kInsertMarkColumn + 2) * m.W + 2, (m.R + 2) * m.H};
 }
 
 PixelRect SysReqLineRect(const Terminal& terminal) {
@@ -75,19 +75,22 @@ std::array<PixelPoint, 7> MessageMarkPoints(const ViewMetrics& m) {
 
 std::array<PixelPoint, 8> ShiftMarkPoints(const ViewMetrics& m) {
     const int W = m.W, T = m.T;
-    return {{{40 * W + W / 2, T + 4},
-             {41 * W, m.M + 3},
-             {41 * W - W / 3, m.M + 3},
-             {41 * W - W / 3, m.B},
-             {40 * W + W / 3, m.B},
-             {40 * W + W / 3, m.M + 3},
-             {40 * W, m.M + 3},
-             {40 * W + W / 2, T + 4}}};
+    const int left = kShiftMarkColumn * W;
+    const int right = left + W;
+    return {{{left + W / 2, T + 4},
+             {right, m.M + 3},
+             {right - W / 3, m.M + 3},
+             {right - W / 3, m.B},
+             {left + W / 3, m.B},
+             {left + W / 3, m.M + 3},
+             {left, m.M + 3},
+             {left + W / 2, T + 4}}};
 }
 
 std::array<PixelPoint, 3> InsertMarkPoints(const ViewMetrics& m) {
-    const int W = m.W, T = m.T;
-    return {{{43 * W, m.M + 4}, {43 * W + W / 2, T + 4}, {44 * W, m.M + 5}}};
+    // A caret two cells wide and as tall as the row's text.
+    const int left = kInsertMarkColumn * m.W;
+    return {{{left, m.B}, {left + m.W, m.T + 4}, {left + 2 * m.W, m.B}}};
 }
 
 PixelRect CursorShapeRect(const Terminal& terminal) {

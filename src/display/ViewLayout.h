@@ -40,11 +40,18 @@ inline PixelRect ToWindow(const PixelRect& screenRect, int horizontalOffset) {
 PixelRect CursorCellRect(const Terminal& terminal);
 /// Cells (right and bottom exclusive) in pixels.
 PixelRect CellsRect(const Terminal& terminal, const CellRect& cells);
+/// The indicator row from left to right: the message-waiting mark (columns
+/// 2 to 3), the shift/caps mark, the insert mark, "X-System" (20 to 27), the
+/// reason of a refused key (from 30) and the row/column text (the last 7).
+/// The marks stand left of "X-System" so that no reason runs over them.
+inline constexpr int kShiftMarkColumn = 9;
+inline constexpr int kInsertMarkColumn = 13;
+
 /// The envelope of the message-waiting mark: 2W, T, 4W + 1, (R + 2)H + 1.
 PixelRect MessageMarkRect(const Terminal& terminal);
-/// The up arrow of the shift/caps mark: 40W, T + 3, 41W + 2, (R + 2)H.
+/// The up arrow of the shift/caps mark: 9W, T + 3, 10W + 2, (R + 2)H.
 PixelRect ShiftMarkRect(const Terminal& terminal);
-/// The caret of the insert mark: 43W, T, 44W + 2, (R + 2)H.
+/// The caret of the insert mark, two cells wide: 13W, T, 15W + 2, (R + 2)H.
 PixelRect InsertMarkRect(const Terminal& terminal);
 /// The system request line with its separator: 0, RH, CW, T + 3.
 PixelRect SysReqLineRect(const Terminal& terminal);

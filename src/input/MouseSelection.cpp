@@ -22,7 +22,9 @@ void MouseSelection::MarkSelection(const CellRect& rect) {
 }
 
 void MouseSelection::Press(int x, int y) {
-    if (!t_.state.connected || t_.state.cellWidth <= 0 || t_.state.cellHeight <= 0) return;
+    // A screen without a host (the last one of a lost session, a replayed
+    // recording) can be selected for copying as well.
+    if (t_.state.cellWidth <= 0 || t_.state.cellHeight <= 0) return;
     x = std::max(x, 0);
     y = std::max(y, 0);
     pressX_ = x;
@@ -84,7 +86,7 @@ void MouseSelection::PlaceCursor(int x, int y) {
 }
 
 void MouseSelection::DoubleClick(int x, int y) {
-    if (!t_.state.connected || t_.state.cellWidth <= 0 || t_.state.cellHeight <= 0) return;
+    if (t_.state.cellWidth <= 0 || t_.state.cellHeight <= 0) return;
     ClearSelectedFlags();
     t_.DamageCells(t_.selection);
     t_.selection = CellRect{};

@@ -494,7 +494,7 @@ void Communication::EndConnection() {
     output_.clear();
     outputSent_ = 0;
     try {
-        session_.EndSession();
+        session_.HostEndedSession();
     } catch (const CBlockingSocketException&) {
         // The sign-off cannot reach a host that has gone; the session ends anyway.
     }

@@ -13,6 +13,10 @@ public:
     /// connected, blank screen, clear the fields, close the connection).
     /// Called from the endpoint's socket handler.
     virtual void EndSession() = 0;
+    /// The host closed the connection, reset it or stopped answering: the
+    /// session ends as EndSession does, except that a session may keep the
+    /// last screen for the operator to read and copy.
+    virtual void HostEndedSession() { EndSession(); }
     /// The wait cursor, shown for the length of a connect.
     virtual void BeginWaitCursor() {}
     virtual void EndWaitCursor() {}

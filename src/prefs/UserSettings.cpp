@@ -3,6 +3,7 @@
 // disagree on a name or on the order.
 #include "prefs/UserSettings.h"
 
+#include <algorithm>
 #include <type_traits>
 #include <vector>
 
@@ -56,6 +57,13 @@ UserSettings LoadUserSettings(const SettingsStore& store) {
         }
     });
     s.FullScreen = static_cast<int>(store.ReadInt("", kFullScreenName, 0));
+    // Earlier versions showed "bkground.bmp" unless told otherwise: a picture
+    // turned on in the store with no file named there still means that one.
+    const std::vector<std::string> pictureKeys = store.Keys(kBkgndImageSection);
+    if (s.BkgndActive != 0 &&
+        std::find(pictureKeys.begin(), pictureKeys.end(), "ImageFile") == pictureKeys.end()) {
+        s.ImageFile = std::string(kLegacyImageFile);
+    }
     return s;
 }
 

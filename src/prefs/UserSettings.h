@@ -20,6 +20,9 @@ namespace quenlix {
 inline constexpr std::string_view kColorsSection = "Colors";
 inline constexpr std::string_view kFontSection = "Font";
 inline constexpr std::string_view kBkgndImageSection = "BkgndImage";
+/// The picture earlier versions showed when none was named: still taken when
+/// the store turns the picture on and names no file.
+inline constexpr std::string_view kLegacyImageFile = "bkground.bmp";
 inline constexpr std::string_view kOptionsSection = "Options";
 inline constexpr std::string_view kPrintSection = "Print";
 
@@ -39,8 +42,8 @@ struct UserSettings {
     std::string Face = "Courier New";
 
     // "BkgndImage"
-    std::string ImageFile = "bkground.bmp";  ///< relative: to the current folder
-    int BkgndActive = 1;                     ///< non-zero: show the picture
+    std::string ImageFile;  ///< the picture the operator chose; relative: to the current folder
+    int BkgndActive = 0;    ///< non-zero: show the picture
     int BkgndMode = 1;                       ///< 0 tiled, 1 centred, 2 stretched
 
     // "Options"

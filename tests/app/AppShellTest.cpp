@@ -31,6 +31,7 @@
 #include "app/FirstWindowSize.h"
 #include "app/QtSettingsStore.h"
 #include "ds5250/RecordBuilder.h"
+#include "prefs/RecentSessionList.h"
 #include "prefs/UserSettings.h"
 #include "session/ConnectFile.h"
 #include "terminal/StringTable.h"
@@ -324,8 +325,8 @@ TEST(AppShellTest, PromptsTooltipsBarsAndStatusBar) {
          nullptr},
         {kCmdConnectDisconnect, "Open/close connection", "Connect/Disconnect"},
         {kCmdKeyboardLayout, "Keyboard layout between PC and AS/400", "Keyboard Layout"},
-        // Built without a web address: the command shows the read-me.
-        {kCmdWebSite, "Show the Quenlix Telnet read-me", "Read Me"},
+        // Built without a web address: the command shows the operator's help.
+        {kCmdWebSite, "Show the Quenlix Telnet help", "Help"},
         {kCmdAttention, " ATTENTION (ATTN) special key ", "ATTN"},
         {kCmdDeleteFields, "Delete all modified non bypass fields", "Delete fields"},
         {kCmdPa3, "PA3 special key", "PA3"},
@@ -617,6 +618,47 @@ TEST(AppShellTest, FirstSessionFromTheArgumentsConnectsAndShows) {
     EXPECT_FALSE(shell.app.commands().connected());
     EXPECT_EQ(f.connectButtonPicture(), 0);
     EXPECT_EQ(pictures, std::vector<int>{0});
+}
+
+TEST(AppShellTest, AtStartTheMostRecentSessionOpensWithoutAskingForOne) {
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quenlix-app-XXXXXX")};
+    Listener listener;
+    MemorySettingsStore store;
+    SessionSettings s;
+    s.Name = "Recent";
+    s.IP = "127.0.0.1";
+    s.Port = listener.port();
+    s.TerminalName = "IBM-5292-2";
+    s.TerminalCaract = "24 * 80";
+    const std::string path = dir.filePath(QStringLiteral("recent.stn")).toStdString();
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    store.WriteString(kRecentSection, "File1", path);
+    Shell shell(store);
+    shell.app.clock = [] { return LocalDateTime{2024, 5, 1, 12, 0, 0}; };
+    CTelnetView* view = shell.app.frame().view();
+    EXPECT_TRUE(view->IdleHint().starts_with("No session")) << "the blank screen says what to do";
+
+    shell.app.BeginFirstSession(std::vector<std::string>{});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shell.questions.noSessionShown, 0) << "no question about a session file";
+    EXPECT_EQ(shell.app.frame().windowTitle(), QStringLiteral("Quenlix Telnet - Recent"));
+    EXPECT_TRUE(shell.app.commands().connected());
+    EXPECT_EQ(listener.Accepted(), 1);
+    EXPECT_TRUE(view->IdleHint().empty());
+
+    // Stopped, the loaded session's blank screen says how to connect it.
+    shell.questions.yesNo = {true};
+    shell.app.Stop();
+    EXPECT_TRUE(view->IdleHint().starts_with("Not connected")) << std::string(view->IdleHint());
+
+    // A recent entry whose file is gone: the question comes as before.
+    MemorySettingsStore gone;
+    gone.WriteString(kRecentSection, "File1", dir.filePath(QStringLiteral("none.stn")).toStdString());
+    Shell again(gone);
+    again.app.clock = shell.app.clock;
+    again.app.BeginFirstSession(std::vector<std::string>{});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again.questions.noSessionShown, 1);
 }
 
 TEST(AppShellTest, AutoSessionWithoutAFileNameAsksForOneAtStartUp) {

@@ -169,5 +169,24 @@ TEST_F(KeyMappingDialogTest, ChangesApplyAtOnceAndAreKeptAsTheUsersMap) {
     EXPECT_EQ(applied.back().second, dialog.map());
 }
 
+TEST_F(KeyMappingDialogTest, FunctionKeysShowTheirPcKeysUnlessTheMapTakesThem) {
+    CDlgKeyMapping dialog(KeyMap(), "", "Keys");
+    dialog.warn = [](const QString&) {};
+    auto keysOf = [&dialog](const char* function) {
+        const auto rows = dialog.tree()->findItems(function, Qt::MatchExactly | Qt::MatchRecursive);
+        return rows.size() == 1 ? rows[0]->text(1) : QStringLiteral("(no row)");
+    };
+    EXPECT_EQ(keysOf("F1"), "F1");
+    EXPECT_EQ(keysOf("F12"), "F12");
+    EXPECT_EQ(keysOf("F13"), "Shift+F1");
+    EXPECT_EQ(keysOf("F24"), "Shift+F12");
+    // Another key for F1 comes after its own; F1 bound elsewhere is no longer listed.
+    ASSERT_TRUE(dialog.AddKey(KeyFunction::kF1, Key("Ctrl+K")));
+    EXPECT_EQ(keysOf("F1"), "F1, Ctrl+K");
+    ASSERT_TRUE(dialog.AddKey(KeyFunction::kHelp, Key("F1")));
+    EXPECT_EQ(keysOf("F1"), "Ctrl+K");
+    EXPECT_EQ(keysOf("Help"), "F1");
+}
+
 }  // namespace
 }  // namespace quenlix::app

@@ -13,6 +13,7 @@
 #include "ds5250/RecordBuilder.h"
 #include "ShellDoubles.h"
 #include "input/Clipboard.h"
+#include "input/KeyMapStore.h"
 #include "net/SocketNotifier.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
@@ -173,6 +174,74 @@ TEST_F(SessionCommandsTest, TheSessionsKeyMapIsInForceAndKeptWithIt) {
     // Closing the session goes back to the Standard map.
     commands.CloseSession();
     EXPECT_EQ(session.input().keyMap(), KeyMap());
+}
+
+TEST_F(SessionCommandsTest, AChosenKeyMapOutlivesPropertyChangesRestartsAndASave) {
+    const std::string path = WriteSession("mapped.stn", true);
+    ASSERT_EQ(commands.OpenSessionFile(path), path);
+    ASSERT_TRUE(commands.connected());
+    // The operator's own map: Laptop with one key more, kept as a file.
+    const std::string mapFile = Path("demo.keymap");
+    ASSERT_EQ(ReplaceFileContents(mapFile, "base = Laptop\nCtrl+K = Dup\n"), 0);
+    const KeyMap chosen = LoadKeyMap(mapFile).map;
+    commands.ChooseKeyMap(mapFile, chosen);
+
+    auto expectKept = [&](const char* step) {
+        SCOPED_TRACE(step);
+        EXPECT_EQ(session.activeSettings.KeyboardMap, mapFile);
+        EXPECT_EQ(session.pendingSettings.KeyboardMap, mapFile);
+        EXPECT_EQ(session.input().keyMap(), chosen);
+    };
+    // The screen size changes and the session restarts with it.
+    questions.sheet = SessionSettings{};
+    questions.editSheet = [](SessionSettings& s) {
+        s.KeyboardMap.clear();  // as the sheet, which has no key map, gives it
+        s.TerminalName = "IBM-3477-FC";
+        s.TerminalCaract = "27 * 132";
+    };
+    questions.newParams = NewParamsChoice::Restart;
+    commands.Properties();
+    ASSERT_TRUE(commands.connected());
+    expectKept("restart");
+    // A change kept for later, then the end of the session that applies it.
+    questions.editSheet = [](SessionSettings& s) {
+        s.KeyboardMap.clear();
+        s.Port += 1;
+    };
+    questions.newParams = NewParamsChoice::Continue;
+    commands.Properties();
+    expectKept("continue");
+    session.EndSession();
+    expectKept("end");
+    // A change applied at once while not connected.
+    questions.editSheet = [](SessionSettings& s) {
+        s.KeyboardMap.clear();
+        s.UserID = "QUSER";
+    };
+    commands.Properties();
+    expectKept("not connected");
+
+    // Saved with the session, and in force again when the file is opened anew.
+    ASSERT_TRUE(commands.SaveSession(path));
+    SessionSettings reread;
+    ASSERT_TRUE(CConnectFile::ReadSessionFile(path, reread, "PC1"));
+    EXPECT_EQ(reread.KeyboardMap, mapFile);
+    commands.CloseSession();
+    ASSERT_EQ(commands.OpenSessionFile(path), path);
+    expectKept("reopened");
+}
+
+TEST_F(SessionCommandsTest, AddASessionShowsNoFileNameButPropertiesShowTheSessionsOwn) {
+    const std::string path = WriteSession("named.stn", false);
+    ASSERT_EQ(commands.OpenSessionFile(path), path);
+    questions.sheet = SessionSettings{};
+    questions.editSheet = [](SessionSettings& s) { s.UserID = "QUSER"; };
+    commands.Properties();
+    questions.editSheet = nullptr;
+    questions.yesNo = {false};  // the changed values are not saved
+    commands.NewSession();
+    EXPECT_EQ(questions.captions, (std::vector<int>{kStrSessionProperties, kStrAddSession}));
+    EXPECT_EQ(questions.sheetFiles, (std::vector<std::string>{path, ""}));
 }
 
 TEST_F(SessionCommandsTest, AFolderAPipeOrAnOversizeFileIsNotOpened) {

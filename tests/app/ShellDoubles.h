@@ -41,8 +41,9 @@ public:
         return savePath;
     }
     std::optional<SessionSettings> EditProperties(int captionId, const SessionSettings* from,
-                                                  const std::string&) override {
+                                                  const std::string& filePath) override {
         captions.push_back(captionId);
+        sheetFiles.push_back(filePath);
         if (!sheet) return std::nullopt;
         if (editSheet && from) {
             SessionSettings s = *from;
@@ -63,6 +64,7 @@ public:
     std::function<void(SessionSettings&)> editSheet;
     std::vector<std::string> proposedNames;
     std::vector<int> captions;
+    std::vector<std::string> sheetFiles;  ///< the file name each sheet showed
     int noSessionShown = 0;
     int newParamsShown = 0;
     int openShown = 0;

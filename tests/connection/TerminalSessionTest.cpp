@@ -195,5 +195,116 @@ TEST_F(TerminalSessionTest, StartConnectionFailuresLeaveTheSessionUnconnected) {
     EXPECT_FALSE(session.endpoint().IsOpen());
 }
 
+TEST_F(TerminalSessionTest, AHostThatGoesLeavesTheLastScreenWithTheTypedTextAndRetriesKeepIt) {
+    Terminal& t = session.terminal;
+    session.retryWording = true;
+    int reconnects = 0;
+    session.onReconnectRequested = [&reconnects] { ++reconnects; };
+    auto text = [&t](int row, int column, int length) {
+        std::string out;
+        for (int c = column; c < column + length; ++c) {
+            out += static_cast<char>(t.screen.at(t.PositionOf(c, row)).character);
+        }
+        return out;
+    };
+    std::uint16_t port = 0;
+    {
+        test::LoopbackHost host;
+        port = host.port();
+        session.activeSettings.IP = "127.0.0.1";
+        session.activeSettings.Port = port;
+        session.pendingSettings = session.activeSettings;  // what an end makes active
+        ASSERT_TRUE(session.StartConnection());
+        ASSERT_TRUE(host.Accept());
+        host.Write(RecordBuilder()
+                       .clearUnit()
+                       .writeToDisplay()
+                       .sba(2, 2)
+                       .text("MENU")
+                       .sba(4, 10)
+                       .startOfField(0x40, 0x00, 0x20, 5)
+                       .insertCursor(4, 11)
+                       .readMdtFields()
+                       .record());
+        ASSERT_TRUE(test::Readable(session.endpoint().SocketHandle()));
+        session.endpoint().OnSocketEvent();
+        ASSERT_EQ(t.formatTable.fieldCount(), 1);
+        ASSERT_EQ(t.state.inputInhibited, 0);
+        session.input().Type("QUS");
+        ASSERT_EQ(text(3, 10, 3), "QUS");
+        t.selection = CellRect{1, 1, 5, 2};
+        host.Hangup();
+        ASSERT_TRUE(test::Readable(session.endpoint().SocketHandle()));
+        session.endpoint().OnSocketEvent();
+    }
+    // Gone: the screen and the typed text stay, nothing of it is a field.
+    EXPECT_EQ(t.state.connected, 0);
+    EXPECT_EQ(t.state.connectionNotice, "Disconnected by the host");
+    EXPECT_EQ(text(1, 1, 4), "MENU");
+    EXPECT_EQ(text(3, 10, 3), "QUS");
+    EXPECT_EQ(t.formatTable.fieldCount(), 0);
+    EXPECT_EQ(t.screen.at(t.PositionOf(10, 3)).fieldIndex, -1);
+    EXPECT_TRUE(t.selection.empty());
+    EXPECT_EQ(t.screen.at(t.PositionOf(1, 1)).selected, 0);
+    EXPECT_EQ(t.state.inputInhibited, 0);
+    EXPECT_EQ(ended, 1);
+    // The operator can still select it and copy it.
+    t.state.cellWidth = 10;
+    t.state.cellHeight = 20;
+    session.input().mouse().DoubleClick(10 * 2, 20 * 1);
+    ASSERT_FALSE(t.selection.empty());
+    EXPECT_NE(session.input().Copy(t.selection, true).find("MENU"), std::string::npos);
+    session.input().mouse().Press(10 * 10, 20 * 3);
+    session.input().mouse().Move(10 * 13, 20 * 3 + 19);
+    session.input().mouse().Release(10 * 13, 20 * 3 + 19);
+    EXPECT_EQ(session.input().Copy(t.selection, true).substr(0, 3), "QUS");
+
+    // Tried again while the host is still down: the screen stays, the
+    // message says the host cannot be reached and Enter tries again.
+    messages.shown.clear();
+    EXPECT_FALSE(session.StartConnection());
+    EXPECT_EQ(text(3, 10, 3), "QUS");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], RetryMessages::RetryFailedText(
+                                     "Connection refused by 127.0.0.1:" + std::to_string(port)));
+    EXPECT_EQ(messages.shown[0].find("Verify your parameters"), std::string::npos);
+    EXPECT_EQ(t.state.connectionNotice,
+              "The host is not reachable: Connection refused by 127.0.0.1:" + std::to_string(port));
+    session.input().Type("\r");
+    EXPECT_EQ(reconnects, 1) << "Enter asks for the connection again after a failed try";
+
+    // The host is back: the new connection starts on a blank screen.
+    test::LoopbackHost back;
+    session.activeSettings.Port = back.port();
+    session.pendingSettings = session.activeSettings;
+    EXPECT_TRUE(session.StartConnection());
+    EXPECT_TRUE(t.state.connectionNotice.empty());
+    EXPECT_EQ(text(3, 10, 3), "   ");
+    EXPECT_EQ(text(1, 1, 4), "    ");
+    session.EndSession();
+
+    // The operator's own end still blanks the screen, and a first connect
+    // that fails says 511 as ever.
+    EXPECT_EQ(text(1, 1, 4), "    ");
+    messages.shown.clear();
+    session.activeSettings.Port = port;
+    EXPECT_FALSE(session.StartConnection());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].rfind(LoadString(kStrConnectFailure), 0), 0u) << messages.shown[0];
+    EXPECT_TRUE(t.state.connectionNotice.empty());
+}
+
+TEST_F(TerminalSessionTest, WithoutRetryWordingARetryFailureKeeps511) {
+    session.terminal.state.connectionNotice = "Disconnected by the host";
+    test::LoopbackHost refusing(false);
+    session.activeSettings.IP = "127.0.0.1";
+    session.activeSettings.Port = refusing.port();
+    EXPECT_FALSE(session.StartConnection());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].rfind(LoadString(kStrConnectFailure), 0), 0u) << messages.shown[0];
+    EXPECT_EQ(session.terminal.state.connectionNotice.rfind(TerminalSession::kNotReachableNotice, 0),
+              0u);
+}
+
 }  // namespace
 }  // namespace quenlix::testing

@@ -418,15 +418,17 @@ TEST_F(DialogsTest, HelpAndTheReadMeOpenInTheProgramsOwnHelpWindow) {
     EXPECT_EQ(help->windowTitle(), QStringLiteral("Quenlix Telnet - Keyboard Layout"));
     EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Attention keys")));
 
-    // The build names no web address: Web Site shows the installed read-me,
-    // as a page, in the same window; no browser is asked for anything.
+    // The build names no web address: Web Site shows the operator's help
+    // page (not the developers' read-me), in the same window; no browser is
+    // asked for anything.
     ASSERT_TRUE(f.Execute(kCmdWebSite));
     EXPECT_EQ(helpWindow(), help);
     EXPECT_EQ(f.findChildren<HelpWindow*>().size(), 1);
-    EXPECT_TRUE(help->file().endsWith(QStringLiteral("/README.md")));
-    const QString readMe = help->browser()->toPlainText();
-    EXPECT_TRUE(readMe.contains(QStringLiteral("Run the tests")));
-    EXPECT_FALSE(readMe.contains(QStringLiteral("## "))) << "shown as a page, not as source";
+    EXPECT_TRUE(help->file().endsWith(QStringLiteral("/index.html")));
+    const QString page = help->browser()->toPlainText();
+    EXPECT_TRUE(page.contains(QStringLiteral("Connecting to a host")));
+    EXPECT_FALSE(page.contains(QStringLiteral("Run the tests"))) << "not the developers' read-me";
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("Quenlix Telnet - Help"));
     EXPECT_TRUE(opened.empty());
     // The About box's button does the same.
     help->browser()->clear();
@@ -434,7 +436,7 @@ TEST_F(DialogsTest, HelpAndTheReadMeOpenInTheProgramsOwnHelpWindow) {
         CDialAbout about(context(), &f);
         about.findChild<QPushButton*>(QStringLiteral("1273"))->click();
     }
-    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Run the tests")));
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Connecting to a host")));
 
     // An address set when the program was built goes to the browser.
     app_.webSiteAddress = QStringLiteral("https://www.example.org/telnet/");
@@ -448,7 +450,7 @@ TEST_F(DialogsTest, HelpAndTheReadMeOpenInTheProgramsOwnHelpWindow) {
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back(), "The help page " + empty.filePath("keyboard.html").toStdString() +
                                    " cannot be opened.");
-    EXPECT_TRUE(help->file().endsWith(QStringLiteral("/README.md")));
+    EXPECT_TRUE(help->file().endsWith(QStringLiteral("/index.html")));
 }
 
 TEST(DesktopLauncher, QuotingNamesAndTheFileText) {

@@ -31,6 +31,7 @@ for t in $tables; do
 done
 echo "ok: $(echo "$tables" | wc -w) tables checked"
 check "keyboard help page" cmp -s "$source/data/help/keyboard.html" "$share/keyboard.html"
+check "operator's help page" cmp -s "$source/data/help/index.html" "$share/index.html"
 check "read-me" cmp -s "$source/README.md" "$share/README.md"
 check "demo session" cmp -s "$source/data/demo.stn" "$share/demo.stn"
 check "no data among the programs" test -z "$(ls "$bin" | grep -v '^quenlix-')"

@@ -41,13 +41,39 @@ TEST(UserSettingsTest, EmptyStoreGivesTheDefaultsAndLoadWritesNothing) {
     EXPECT_EQ(std::vector<std::uint32_t>(s.colors.begin(), s.colors.end()), colors);
     EXPECT_EQ(s.Face, "Courier New");
     EXPECT_EQ(s.Bold, 450);
-    EXPECT_EQ(s.ImageFile, "bkground.bmp");
+    EXPECT_EQ(s.ImageFile, "") << "no picture nobody chose";
+    EXPECT_EQ(s.BkgndActive, 0) << "the background picture is off";
     EXPECT_EQ(s.BkgndMode, 1);
     EXPECT_EQ(s.BlinkCursor, 1);
     EXPECT_EQ(s.CheckRepere, 0);
     EXPECT_EQ(s.CursorForm, 0);
     EXPECT_EQ(s.RefusedKeyAlarm, 1) << "a refused key sounds unless turned off";
     EXPECT_EQ(store.ValueCount(), 0u);  // nothing written before the close
+}
+
+TEST(UserSettingsTest, AStoredPictureKeepsWorkingAndOnWithoutAFileIsTheOldDefault) {
+    const struct {
+        const char* active;  ///< stored BkgndActive, null: none
+        const char* file;    ///< stored ImageFile, null: none
+        int activeRead;
+        const char* fileRead;
+    } rows[] = {
+        {nullptr, nullptr, 0, ""},
+        {"1", "sky.jpg", 1, "sky.jpg"},
+        {"1", nullptr, 1, "bkground.bmp"},
+        {"1", "", 1, ""},
+        {"0", nullptr, 0, ""},
+        {nullptr, "sky.jpg", 0, "sky.jpg"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.active ? row.active : "-") + " " + (row.file ? row.file : "-"));
+        MemorySettingsStore store;
+        if (row.active) store.WriteInt(kBkgndImageSection, "BkgndActive", std::stoul(row.active));
+        if (row.file) store.WriteString(kBkgndImageSection, "ImageFile", row.file);
+        const UserSettings s = LoadUserSettings(store);
+        EXPECT_EQ(s.BkgndActive, row.activeRead);
+        EXPECT_EQ(s.ImageFile, row.fileRead);
+    }
 }
 
 TEST(UserSettingsTest, SaveWritesEveryValueWithItsKindInOrder) {

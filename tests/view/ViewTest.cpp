@@ -188,8 +188,8 @@ TEST_F(ViewTest, IndicatorMarksShowWhenTheirStateIsOn) {
     const int ox = view()->horizontalOffset();
     const QColor green = Rgb(kDefaultColors[kColorGreen]);
     const QColor black = Rgb(kDefaultColors[kColorBackground]);
-    const QPoint envelope(ox + 3 * w, top), arrow(ox + 40 * w + w / 2, top),
-        caret(ox + 43 * w + w / 2, top);
+    const QPoint envelope(ox + 3 * w, top), arrow(ox + kShiftMarkColumn * w + w / 2, top),
+        caret(ox + kInsertMarkColumn * w + w, top);
     QImage img = Shot();
     EXPECT_EQ(img.pixelColor(envelope), black);
     EXPECT_EQ(img.pixelColor(arrow), black);
