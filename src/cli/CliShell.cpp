@@ -234,9 +234,7 @@ void CliShell::RegisterSessionCommands() {
         return true;
     });
     Register("load", [this](const std::string& args) { return LoadSession(args); });
-    Register("save", [this](const std::string& args) {
-        return !args.empty() && CConnectFile::WriteSessionFile(args, session_->pendingSettings);
-    });
+    Register("save", [this](const std::string& args) { return SaveSession(args); });
     Register("settings", [this](const std::string&) {
         PrintSettings();
         return true;
@@ -272,6 +270,19 @@ bool CliShell::LoadSession(const std::string& path) {
     session_->activeSettings = read;
     session_->pendingSettings = read;
     return UseKeyMap(out_, "error: ");
+}
+
+bool CliShell::SaveSession(const std::string& path) {
+    if (path.empty() || !CConnectFile::WriteSessionFile(path, session_->pendingSettings)) {
+        return false;
+    }
+    // The file never holds the password. An older file's one is not moved
+    // to the keyring without the operator's word, which a script cannot give.
+    const SessionSettings& s = session_->pendingSettings;
+    if (s.PasswordStore == PasswordStorage::kOlderSessionFile && !s.UserPassword.empty()) {
+        messages_.ShowMessage(kOlderPasswordLeftOut, MessageIcon::Information);
+    }
+    return true;
 }
 
 bool CliShell::UseKeyMap(std::ostream& err, std::string_view prefix) {
