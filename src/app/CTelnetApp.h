@@ -47,6 +47,7 @@ public:
     /// The status bar's lock and TLS version, hidden on a plain connection.
     QLabel* tlsStatus() const { return tlsStatus_; }
     SessionCommands& commands() { return *commands_; }
+    PasswordKeyring& keyring() { return *keyring_; }
     TraceCommands& trace() { return *trace_; }
     SettingsStore& store() { return *store_; }
 
@@ -149,6 +150,9 @@ private:
     std::unique_ptr<TerminalSession> session_;
     std::unique_ptr<Questions> ownQuestions_;
     Questions* questions_ = nullptr;
+    /// Session passwords: the desktop keyring, or one in memory for a shell
+    /// made with another store (the tests).
+    std::unique_ptr<PasswordKeyring> keyring_;
     std::unique_ptr<SessionCommands> commands_;
     std::unique_ptr<QtCertificateQuestions> certificateQuestions_;
     QLabel* tlsStatus_ = nullptr;  ///< owned by the status bar
