@@ -12,16 +12,17 @@ namespace quenlix {
 namespace {
 
 const SecretSchema* Schema() {
-    static const SecretSchema schema = {
-        SecretServiceKeyring::kSchemaName,
-        SECRET_SCHEMA_NONE,
-        {
-            {"host", SECRET_SCHEMA_ATTRIBUTE_STRING},
-            {"port", SECRET_SCHEMA_ATTRIBUTE_INTEGER},
-            {"user", SECRET_SCHEMA_ATTRIBUTE_STRING},
-            {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
-        },
-        0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    // Value-initialised first: the attribute list ends at the first unnamed
+    // entry, and the reserved members stay zero.
+    static const SecretSchema schema = [] {
+        SecretSchema s{};
+        s.name = SecretServiceKeyring::kSchemaName;
+        s.flags = SECRET_SCHEMA_NONE;
+        s.attributes[0] = {"host", SECRET_SCHEMA_ATTRIBUTE_STRING};
+        s.attributes[1] = {"port", SECRET_SCHEMA_ATTRIBUTE_INTEGER};
+        s.attributes[2] = {"user", SECRET_SCHEMA_ATTRIBUTE_STRING};
+        return s;
+    }();
     return &schema;
 }
 
@@ -61,8 +62,8 @@ KeyringAnswer SecretServiceKeyring::Store(const KeyringAccount& account,
     const std::string secret(password);
     GError* error = nullptr;
     const gboolean stored = secret_password_store_sync(
-        Schema(), SECRET_COLLECTION_DEFAULT, label.c_str(), secret.c_str(), nullptr, &error,
-        "host", n.host.c_str(), "port", static_cast<gint>(n.port), "user", n.user.c_str(),
+        Schema(), SECRET_COLLECTION_DEFAULT, label.c_str(), secret.c_str(), nullptr, &error, "host",
+        n.host.c_str(), "port", static_cast<gint>(n.port), "user", n.user.c_str(),
         static_cast<const char*>(nullptr));
     if (!stored || error) return Failed(error);
     return {KeyringStatus::kOk, {}, {}};

@@ -18,8 +18,8 @@ bool ServiceStarted() {
     return flag && std::string(flag) == "1";
 }
 
-#define REQUIRE_SECRET_SERVICE()                                                          \
-    if (!ServiceStarted())                                                                \
+#define REQUIRE_SECRET_SERVICE() \
+    if (!ServiceStarted())       \
     GTEST_SKIP() << "needs a Secret Service: run through tests/keyring/with-secret-service.sh"
 
 TEST(SecretService, StoresFindsAndRemovesByHostPortAndUser) {
@@ -37,8 +37,7 @@ TEST(SecretService, StoresFindsAndRemovesByHostPortAndUser) {
 
     // Each part of the account counts.
     EXPECT_EQ(keyring.Lookup({"as400.example", 992, "JDOE"}).status, KeyringStatus::kNotFound);
-    EXPECT_EQ(keyring.Lookup({"as400.example", 23, "QSECOFR"}).status,
-              KeyringStatus::kNotFound);
+    EXPECT_EQ(keyring.Lookup({"as400.example", 23, "QSECOFR"}).status, KeyringStatus::kNotFound);
     EXPECT_EQ(keyring.Lookup({"other.example", 23, "JDOE"}).status, KeyringStatus::kNotFound);
 
     // Storing again replaces; removing leaves nothing.
@@ -66,11 +65,11 @@ TEST(SecretService, TheCliTakesThePasswordFromTheKeyring) {
     cli::CliShell other(out, QUENLIX_TABLE_DIR, "TESTPC");
     other.SetKeyring(&keyring);
     err.str("");
-    EXPECT_EQ(cli::ApplyCommandLine({"--host", "127.0.0.1", "--user", "NOBODY",
-                                     "--password-keyring"},
-                                    other, out, err, "test")
-                  .exitStatus,
-              2);
+    EXPECT_EQ(
+        cli::ApplyCommandLine({"--host", "127.0.0.1", "--user", "NOBODY", "--password-keyring"},
+                              other, out, err, "test")
+            .exitStatus,
+        2);
     EXPECT_EQ(err.str(),
               "quenlix-telnet-cli: --password-keyring: the keyring holds no password for NOBODY "
               "on 127.0.0.1:23\n");

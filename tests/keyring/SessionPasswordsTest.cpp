@@ -35,7 +35,8 @@ TEST(SessionPasswords, PropertiesStoreATypedPasswordOfAnyLength) {
     MemoryKeyring keyring;
     const SessionSettings before = Session("", PasswordStorage::kNone);
     const std::string longest(kMaxPasswordLength, 'p');
-    for (const std::string& typed : {std::string("Secret"), longest, std::string("P\xC3\xA4ss w")}) {
+    for (const std::string& typed :
+         {std::string("Secret"), longest, std::string("P\xC3\xA4ss w")}) {
         SCOPED_TRACE(typed.size());
         SessionSettings edited = Session(typed, PasswordStorage::kNone);
         EXPECT_EQ(KeepEditedPassword(keyring, before, edited), "");
