@@ -4,6 +4,8 @@
 #include <libsecret/secret.h>
 #include <sys/stat.h>
 
+#include <string.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -59,12 +61,13 @@ KeyringAnswer SecretServiceKeyring::Store(const KeyringAccount& account,
     const KeyringAccount n = account.Normalised();
     const std::string label = KeyringLabel(n);
     // The secret is text: libsecret takes it up to its first NUL.
-    const std::string secret(password);
+    std::string secret(password);
     GError* error = nullptr;
     const gboolean stored = secret_password_store_sync(
         Schema(), SECRET_COLLECTION_DEFAULT, label.c_str(), secret.c_str(), nullptr, &error, "host",
         n.host.c_str(), "port", static_cast<gint>(n.port), "user", n.user.c_str(),
         static_cast<const char*>(nullptr));
+    explicit_bzero(secret.data(), secret.size());
     if (!stored || error) return Failed(error);
     return {KeyringStatus::kOk, {}, {}};
 }

@@ -1,6 +1,8 @@
 // The session password rules.
 #include "keyring/SessionPasswords.h"
 
+#include <string.h>
+
 namespace quenlix {
 
 KeyringAccount AccountOf(const SessionSettings& session) {
@@ -18,6 +20,9 @@ KeyringAnswer FetchPassword(PasswordKeyring& keyring, SessionSettings& session) 
     if (answer.ok() && answer.password.empty()) answer.status = KeyringStatus::kNotFound;
     if (!answer.ok()) return answer;
     session.UserPassword = answer.password;
+    // One copy is enough: the answer's is overwritten before it is dropped.
+    explicit_bzero(answer.password.data(), answer.password.size());
+    answer.password.clear();
     return answer;
 }
 

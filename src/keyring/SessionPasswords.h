@@ -20,7 +20,7 @@ KeyringAccount AccountOf(const SessionSettings& session);
 bool PasswordToFetch(const SessionSettings& session);
 
 /// Puts the keyring's password for the session's account into `session`
-/// (kOk). kNotFound or kUnavailable leave the session as it was; the front
+/// (kOk; the answer itself no longer holds it). kNotFound or kUnavailable leave the session as it was; the front
 /// end then asks the operator (PasswordQuestion) and keeps the answer in
 /// memory only.
 KeyringAnswer FetchPassword(PasswordKeyring& keyring, SessionSettings& session);
