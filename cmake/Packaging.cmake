@@ -17,7 +17,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # (dpkg-shlibdeps, in dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The icon is SVG; Qt draws it through a plug-in, which no program links.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6svg6)
+# Passwords live in the desktop keyring through libsecret, named here as well
+# so the package says so even where dpkg-shlibdeps is not run.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, libsecret-1-0")
 # The default screen face "Courier New" is shown in its metric twin,
 # Liberation Mono; without it fontconfig picks a monospaced face of other
 # widths.

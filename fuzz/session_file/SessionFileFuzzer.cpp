@@ -111,6 +111,12 @@ SessionSettings AfterRoundTrip(SessionSettings s) {
     if (s.PageCode == 0) s.PageCode = 37;
     if (s.TerminalName.empty()) s.TerminalName = "IBM-3477-FC";
     if (s.TerminalCaract.empty()) s.TerminalCaract = "27 * 132";
+    // No password is written: an older file's one is left behind.
+    if (s.PasswordStore == quenlix::PasswordStorage::kOlderSessionFile) {
+        s.UserPassword.clear();
+        s.PasswordStore = quenlix::PasswordStorage::kNone;
+    }
+    if (!s.UserPassword.empty()) Fail("a password read from a file that cannot hold one");
     return s;
 }
 

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     full.Menu = "MAIN\r\nSECOND";
     full.ProgProc = "STARTUP";
     full.CurLib = "QGPL";
-    full.UserPassword = "SECRET";
+    full.PasswordStore = quenlix::PasswordStorage::kKeyring;
     bool ok = quenlix::CConnectFile::WriteSessionFile(dir + "/full.stn", full);
     ok = quenlix::CConnectFile::WriteSessionFile(dir + "/bare.stn", {}) && ok;
 
@@ -46,5 +46,9 @@ int main(int argc, char** argv) {
            "Port= -12abc\r\n; comment\r\n;Port=1\r\n[Unclosed\r\nPage Code=99999999999\r\n"
            "DisplayNameAuto=2\r\n\r\n[Profile]\r\nUser Password=\"1G\"\r\n"
            "Menu=a\x86\x7FZ\r\n[connection]\r\nIP=\"\r\n[Profile]\r\nCurLib=\"";
+    // An older file with its scrambled password.
+    std::ofstream(dir + "/older.stn", std::ios::binary)
+        << "[Profile]\r\nUserID=\"JDOE\"\r\nUser Password=\""
+        << quenlix::CConnectFile::ScramblePassword("SECRET") << "\"\r\n";
     return ok ? 0 : 1;
 }

@@ -200,7 +200,8 @@ CSessionTab03::CSessionTab03(QWidget* parent)
       library(new QLineEdit(this)) {
     password->setEchoMode(QLineEdit::Password);
     MakeUpperCase(user);
-    MakeUpperCase(password);
+    // The password keeps its case: from password level 2 on the host tells
+    // "Secret" from "SECRET" (the DES levels upper-case it themselves).
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("User ID"), user);
@@ -402,6 +403,8 @@ SessionSettings CSessionTabDlg::Values() const {
     }
     s.UserID = tab03_->user->text().toStdString();
     s.UserPassword = tab03_->password->text().toStdString();
+    // Where it is kept is decided after OK, from what changed.
+    s.PasswordStore = loaded_.PasswordStore;
     s.AutoConnection = tab03_->autoLogin->isChecked() ? 1 : 0;
     s.ProgProc = tab03_->program->text().toStdString();
     s.Menu = tab03_->menu->text().toStdString();
@@ -417,7 +420,7 @@ void CSessionTabDlg::accept() {
     };
     const Limited fields[] = {
         {kAdvanced, tab02_->displayName, kNameLimit}, {kAdvanced, tab02_->port, kPortLimit},
-        {kLogin, tab03_->user, kNameLimit},           {kLogin, tab03_->password, kNameLimit},
+        {kLogin, tab03_->user, kNameLimit},           {kLogin, tab03_->password, kPasswordLimit},
         {kLogin, tab03_->program, kNameLimit},        {kLogin, tab03_->menu, kNameLimit},
         {kLogin, tab03_->library, kNameLimit},
     };
@@ -426,7 +429,7 @@ void CSessionTabDlg::accept() {
         if (!opened_[f.page] || f.edit->text().size() <= f.limit) continue;
         const QString text =
             f.edit == tab03_->password
-                ? QStringLiteral("The password has %1 characters; a session can keep at most "
+                ? QStringLiteral("The password has %1 characters; a sign-on takes at most "
                                  "%2. Shorten it, or leave it empty and sign on by hand.")
                       .arg(f.edit->text().size())
                       .arg(f.limit)

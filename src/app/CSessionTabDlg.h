@@ -83,8 +83,10 @@ class CSessionTabDlg : public QDialog {
     Q_OBJECT
 public:
     enum Page { kConnection = 0, kAdvanced = 1, kLogin = 2 };
-    /// Longest display name, user, password, program, menu and library.
+    /// Longest display name, user, program, menu and library.
     static constexpr int kNameLimit = 10;
+    /// Longest password (kMaxPasswordLength).
+    static constexpr int kPasswordLimit = static_cast<int>(kMaxPasswordLength);
     /// Longest port text.
     static constexpr int kPortLimit = 5;
 

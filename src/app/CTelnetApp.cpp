@@ -19,6 +19,8 @@
 #include "app/QtSettingsStore.h"
 #include "app/ReadingCommands.h"
 #include "input/KeyCodes.h"
+#include "keyring/MemoryKeyring.h"
+#include "keyring/SecretServiceKeyring.h"
 #include "session/ConnectFile.h"
 #include "terminal/StringTable.h"
 
@@ -40,7 +42,8 @@ CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& com
       ownStore_(std::make_unique<QtSettingsStore>()),
       store_(ownStore_.get()),
       notifier_([this] { session_->endpoint().OnSocketEvent(); },
-                [this] { session_->endpoint().OnSocketWritable(); }) {
+                [this] { session_->endpoint().OnSocketWritable(); }),
+      keyring_(std::make_unique<SecretServiceKeyring>()) {
     Initialise(tableDirectory);
     // The program's own pins, beside its preferences; a shell made with
     // another store (the tests) keeps them in memory.
@@ -53,7 +56,8 @@ CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& com
       store_(&store),
       notifier_([this] { session_->endpoint().OnSocketEvent(); },
                 [this] { session_->endpoint().OnSocketWritable(); }),
-      questions_(questions) {
+      questions_(questions),
+      keyring_(std::make_unique<MemoryKeyring>()) {
     Initialise(tableDirectory);
 }
 
@@ -83,6 +87,7 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     frame_->statusBar()->addPermanentWidget(tlsStatus_);
     commands_ = std::make_unique<SessionCommands>(*session_, *questions_, messages_,
                                                   computerName_);
+    commands_->SetKeyring(*keyring_);
     commands_->refreshDisplay = [this] { RefreshSessionDisplay(); };
     trace_ = std::make_unique<TraceCommands>(*session_, messages_, *frame_->statusBar());
     commands_->afterConnect = [this] {

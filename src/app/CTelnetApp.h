@@ -53,6 +53,7 @@ public:
     /// The lock before it, a drawn picture.
     QLabel* tlsIcon() const { return tlsIcon_; }
     SessionCommands& commands() { return *commands_; }
+    PasswordKeyring& keyring() { return *keyring_; }
     TraceCommands& trace() { return *trace_; }
     SettingsStore& store() { return *store_; }
 
@@ -159,6 +160,9 @@ private:
     std::unique_ptr<TerminalSession> session_;
     std::unique_ptr<Questions> ownQuestions_;
     Questions* questions_ = nullptr;
+    /// Session passwords: the desktop keyring, or one in memory for a shell
+    /// made with another store (the tests).
+    std::unique_ptr<PasswordKeyring> keyring_;
     std::unique_ptr<SessionCommands> commands_;
     std::unique_ptr<QtCertificateQuestions> certificateQuestions_;
     QLabel* tlsStatus_ = nullptr;  ///< owned by the status bar

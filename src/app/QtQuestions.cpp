@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "app/CDlgNewParams.h"
@@ -56,6 +58,34 @@ std::optional<std::string> QtQuestions::AskSavePath(const std::string& proposedN
         SessionFilter());
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
+}
+
+PasswordMoveChoice QtQuestions::AskMovePassword(const std::string& question) {
+    switch (QMessageBox::question(parent_, QString::fromUtf8(LoadString(kStrAppTitle).data()),
+                                  QString::fromStdString(question),
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                  QMessageBox::Yes)) {
+        case QMessageBox::Yes: return PasswordMoveChoice::Move;
+        case QMessageBox::No: return PasswordMoveChoice::LeaveOut;
+        default: return PasswordMoveChoice::Cancel;
+    }
+}
+
+std::optional<std::string> QtQuestions::AskPassword(const std::string& question) {
+    const QString title = QString::fromUtf8(LoadString(kStrAppTitle).data());
+    for (;;) {
+        bool ok = false;
+        const QString text = QInputDialog::getText(parent_, title, QString::fromStdString(question),
+                                                   QLineEdit::Password, QString(), &ok);
+        if (!ok || text.isEmpty()) return std::nullopt;
+        const std::string password = text.toStdString();
+        if (password.size() <= kMaxPasswordLength) return password;
+        QMessageBox::warning(parent_, title,
+                             QStringLiteral("The password has %1 characters; a sign-on takes at "
+                                            "most %2.")
+                                 .arg(password.size())
+                                 .arg(kMaxPasswordLength));
+    }
 }
 
 std::optional<SessionSettings> QtQuestions::EditProperties(int captionId,

@@ -25,6 +25,8 @@ public:
     std::optional<std::string> AskSavePath(const std::string& proposedName) override;
     std::optional<SessionSettings> EditProperties(int captionId, const SessionSettings* from,
                                                   const std::string& filePath) override;
+    PasswordMoveChoice AskMovePassword(const std::string& question) override;
+    std::optional<std::string> AskPassword(const std::string& question) override;
 
     /// The current connection's host certificate and host, for the sheet's
     /// "View certificate…"; none while no TLS session is up.

@@ -25,6 +25,13 @@ enum class NewParamsChoice {
     Cancel,    ///< store nothing
 };
 
+/// The answer to moving an older file's password to the keyring on save.
+enum class PasswordMoveChoice {
+    Move,      ///< store it in the keyring; the file says the keyring keeps it
+    LeaveOut,  ///< save without it; it is kept in memory for this run only
+    Cancel,    ///< do not save
+};
+
 class Questions {
 public:
     virtual ~Questions() = default;
@@ -43,6 +50,12 @@ public:
     virtual std::optional<SessionSettings> EditProperties(int captionId,
                                                           const SessionSettings* from,
                                                           const std::string& filePath) = 0;
+    /// Before saving a session whose password came from an older file: move
+    /// it to the desktop keyring? `question` says whose password it is.
+    virtual PasswordMoveChoice AskMovePassword(const std::string& question) = 0;
+    /// The sign-on password at connect, when the keyring cannot give it
+    /// (`question` says why); empty when the operator gave none.
+    virtual std::optional<std::string> AskPassword(const std::string& question) = 0;
 };
 
 }  // namespace quenlix::app

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "input/KeyMapStore.h"
+#include "keyring/SessionPasswords.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
 #include "terminal/StringTable.h"
@@ -74,8 +75,38 @@ bool SessionCommands::ConfirmReplace() {
 }
 
 void SessionCommands::Connect() {
+    ObtainPassword();
     session_.StartConnection();
     if (afterConnect) afterConnect();
+}
+
+void SessionCommands::ObtainPassword() {
+    SessionSettings& active = session_.activeSettings;
+    if (!PasswordToFetch(active)) return;
+    const KeyringAnswer answer = FetchPassword(*keyring_, active);
+    if (!answer.ok()) {
+        // Never a file: the operator's answer lives as long as the session.
+        std::optional<std::string> typed = questions_.AskPassword(PasswordQuestion(active, answer));
+        // None given: the host's sign-on screen asks for it.
+        if (!typed || typed->empty()) return;
+        active.UserPassword = std::move(*typed);
+    }
+    // The edited copy of the same session takes it too, so that the end of
+    // this connection, which makes it the copy in use, does not lose it.
+    SessionSettings& pending = session_.pendingSettings;
+    if (pending.UserPassword.empty() && pending.PasswordStore == PasswordStorage::kKeyring &&
+        AccountOf(pending) == AccountOf(active)) {
+        pending.UserPassword = active.UserPassword;
+    }
+}
+
+void SessionCommands::ShowStoredPassword(SessionSettings& pending) {
+    if (pending.PasswordStore != PasswordStorage::kKeyring || !pending.UserPassword.empty() ||
+        pending.IP.empty() || pending.UserID.empty()) {
+        return;
+    }
+    // Without a keyring the field stays empty, and left so it changes nothing.
+    FetchPassword(*keyring_, pending);
 }
 
 std::string SessionCommands::OpenSessionFile(std::string path) {
@@ -123,6 +154,29 @@ bool SessionCommands::SaveSession(const std::string& path) {
         target = *chosen;
     }
     target = AbsoluteSessionPath(WithSessionExtension(std::move(target)));
+    SessionSettings& pending = session_.pendingSettings;
+    if (pending.PasswordStore == PasswordStorage::kOlderSessionFile &&
+        !pending.UserPassword.empty()) {
+        switch (questions_.AskMovePassword(MovePasswordQuestion(pending))) {
+            case PasswordMoveChoice::Cancel: return false;
+            case PasswordMoveChoice::LeaveOut:
+                pending.PasswordStore = PasswordStorage::kNone;
+                break;
+            case PasswordMoveChoice::Move:
+                if (const KeyringAnswer moved = MoveOlderPassword(*keyring_, pending);
+                    !moved.ok()) {
+                    messages_.ShowMessage(MoveFailedText(moved), MessageIcon::Exclamation);
+                    return false;
+                }
+                break;
+        }
+        // The copy in use is the same session: it is not asked about again.
+        SessionSettings& active = session_.activeSettings;
+        if (active.PasswordStore == PasswordStorage::kOlderSessionFile &&
+            AccountOf(active) == AccountOf(pending)) {
+            active.PasswordStore = pending.PasswordStore;
+        }
+    }
     int cause = 0;
     if (!CConnectFile::WriteSessionFile(target, session_.pendingSettings, &cause)) {
         messages_.ShowMessage(SaveFailedText(target, cause), MessageIcon::Exclamation);
@@ -140,6 +194,10 @@ void SessionCommands::NewSession() {
     // A new session has no file yet: the sheet shows none.
     std::optional<SessionSettings> sheet = questions_.EditProperties(kStrAddSession, nullptr, {});
     if (!sheet) return;
+    if (const std::string problem = KeepEditedPassword(*keyring_, SessionSettings{}, *sheet);
+        !problem.empty()) {
+        messages_.ShowMessage(problem, MessageIcon::Exclamation);
+    }
     session_.EndSession();
     session_.activeSettings = *sheet;
     session_.pendingSettings = *sheet;
@@ -221,12 +279,18 @@ void SessionCommands::OpenRecent(int index) {
 
 void SessionCommands::Properties() {
     SessionSettings& pending = session_.pendingSettings;
+    ShowStoredPassword(pending);
     std::optional<SessionSettings> sheet =
         questions_.EditProperties(kStrSessionProperties, &pending, sessionFilePath);
     if (!sheet) return;
     // The sheet has no place for the key map: the session keeps the one it
     // names and has in force, whatever else changes or restarts.
     sheet->KeyboardMap = pending.KeyboardMap;
+    // The typed password goes to the keyring, never to the file.
+    if (const std::string problem = KeepEditedPassword(*keyring_, pending, *sheet);
+        !problem.empty()) {
+        messages_.ShowMessage(problem, MessageIcon::Exclamation);
+    }
     const SessionSettings& s = *sheet;
     const bool connectionChanged = s.IP != pending.IP || s.Port != pending.Port ||
                                    s.TerminalName != pending.TerminalName ||
@@ -236,7 +300,8 @@ void SessionCommands::Properties() {
         s.Name != pending.Name || s.Language != pending.Language ||
         s.LaunchConnection != pending.LaunchConnection ||
         s.AutoConnection != pending.AutoConnection || s.UserID != pending.UserID ||
-        s.UserPassword != pending.UserPassword || s.Menu != pending.Menu ||
+        s.UserPassword != pending.UserPassword || s.PasswordStore != pending.PasswordStore ||
+        s.Menu != pending.Menu ||
         s.ProgProc != pending.ProgProc || s.CurLib != pending.CurLib;
     const bool languageChanged = s.Language != session_.activeSettings.Language;
     if (!connectionChanged && !otherChanged) return;

@@ -10,6 +10,7 @@
 
 #include "app/Questions.h"
 #include "connection/TerminalSession.h"
+#include "keyring/PasswordKeyring.h"
 #include "prefs/RecentSessionList.h"
 
 namespace quenlix::app {
@@ -18,6 +19,10 @@ class SessionCommands {
 public:
     SessionCommands(TerminalSession& session, Questions& questions, MessageBoxes& messages,
                     std::string computerName);
+
+    /// Where session passwords are kept (the desktop keyring in the
+    /// program); none until set, so every password is then asked for.
+    void SetKeyring(PasswordKeyring& keyring) { keyring_ = &keyring; }
 
     /// Window title and status-bar panes from the values in use.
     std::function<void()> refreshDisplay;
@@ -35,8 +40,11 @@ public:
     /// or empty.
     std::string OpenSessionFile(std::string path);
     /// Writes the edited values to `path`, or to a path the save dialog asks
-    /// for when `path` is empty or no longer readable. False when the
-    /// operator cancelled the save dialog or the file could not be written;
+    /// for when `path` is empty or no longer readable. The file never holds
+    /// the password: one read from an older file is first moved to the
+    /// keyring when the operator agrees, or left out when they do not. False
+    /// when the operator cancelled the save dialog or that question, the
+    /// keyring refused the move (said in a message), or the file could not be written;
     /// a failed write is reported (string 560, the path and the system's
     /// reason) and leaves the session modified, so a close that asked for
     /// the save stops and the edits are not lost.
@@ -73,8 +81,14 @@ public:
     RecentSessionList recent;
 
 private:
-    /// The connection with the values in use.
+    /// The connection with the values in use, after fetching the password
+    /// an automatic sign-on needs (ObtainPassword).
     void Connect();
+    /// The keyring's password for the values in use, or the operator's when
+    /// the keyring cannot give it; kept in memory only.
+    void ObtainPassword();
+    /// The edited values' password from the keyring, for the sheet to show.
+    void ShowStoredPassword(SessionSettings& pending);
     /// The questions every replacing operation asks first: end the live
     /// session? save changed values? False when the operation must stop.
     bool ConfirmReplace();
@@ -83,6 +97,8 @@ private:
     Questions& questions_;
     MessageBoxes& messages_;
     std::string computerName_;
+    NoKeyring noKeyring_;
+    PasswordKeyring* keyring_ = &noKeyring_;
 };
 
 /// True when `path` names a regular file that can be opened for reading and

@@ -238,13 +238,7 @@ void CliShell::RegisterSessionCommands() {
         return true;
     });
     Register("load", [this](const std::string& args) { return LoadSession(args); });
-    Register("save", [this](const std::string& args) {
-        if (args.empty()) return false;
-        int cause = 0;
-        if (CConnectFile::WriteSessionFile(args, session_->pendingSettings, &cause)) return true;
-        messages_.ShowMessage(CConnectFile::SaveFailedText(args, cause), MessageIcon::Exclamation);
-        return false;
-    });
+    Register("save", [this](const std::string& args) { return SaveSession(args); });
     Register("settings", [this](const std::string&) {
         PrintSettings();
         return true;
@@ -280,6 +274,22 @@ bool CliShell::LoadSession(const std::string& path) {
     session_->activeSettings = read;
     session_->pendingSettings = read;
     return UseKeyMap(out_, "error: ");
+}
+
+bool CliShell::SaveSession(const std::string& path) {
+    if (path.empty()) return false;
+    int cause = 0;
+    if (!CConnectFile::WriteSessionFile(path, session_->pendingSettings, &cause)) {
+        messages_.ShowMessage(CConnectFile::SaveFailedText(path, cause), MessageIcon::Exclamation);
+        return false;
+    }
+    // The file never holds the password. An older file's one is not moved
+    // to the keyring without the operator's word, which a script cannot give.
+    const SessionSettings& s = session_->pendingSettings;
+    if (s.PasswordStore == PasswordStorage::kOlderSessionFile && !s.UserPassword.empty()) {
+        messages_.ShowMessage(kOlderPasswordLeftOut, MessageIcon::Information);
+    }
+    return true;
 }
 
 bool CliShell::UseKeyMap(std::ostream& err, std::string_view prefix) {

@@ -20,6 +20,7 @@
 #include "cli/CliFrontEnd.h"
 #include "connection/TerminalSession.h"
 #include "input/Clipboard.h"
+#include "keyring/PasswordKeyring.h"
 
 namespace quenlix::cli {
 
@@ -43,6 +44,11 @@ public:
     /// How TLS questions are answered (--insecure, the key's passphrase).
     CliTrust& trust() { return *trust_; }
 
+    /// The keyring `--password-keyring` reads (the desktop keyring in the
+    /// program, another in tests); null: none is available.
+    void SetKeyring(PasswordKeyring* keyring) { keyring_ = keyring; }
+    PasswordKeyring* keyring() const { return keyring_; }
+
     /// Trailing blanks of each copied row are cut (the "--trim" option), by
     /// the `copy` command and the session's own Copy (`key Ctrl+C`).
     void SetTrimCopy(bool trim);
@@ -52,6 +58,14 @@ public:
     /// to the edited ones, as opening a file does. A path that is not a
     /// readable regular file prints message 528 and changes nothing.
     bool LoadSession(const std::string& path);
+    /// Writes the edited values to a session file, without the password;
+    /// a password read from an older file is left out with a message
+    /// (kOlderPasswordLeftOut). False when the file could not be written.
+    bool SaveSession(const std::string& path);
+    static constexpr std::string_view kOlderPasswordLeftOut =
+        "The password of the older session file was not saved: session files no longer keep "
+        "passwords. Store it in the desktop keyring with the desktop program's Session "
+        "Properties, then give --password-keyring.";
     /// Puts the key map the session's "Keyboard Map" names in force (empty:
     /// the Standard map). A map with errors prints each, prefixed with
     /// `prefix`, to `err`, leaves the map in force unchanged and fails.
@@ -94,6 +108,7 @@ private:
     std::unique_ptr<Tracer> tracer_;
     std::unique_ptr<Recording> recording_;
     std::unique_ptr<CliTrust> trust_;
+    PasswordKeyring* keyring_ = nullptr;
 };
 
 }  // namespace quenlix::cli

@@ -6,6 +6,7 @@
 #include "cli/CliTrust.h"
 #include <cstring>
 
+#include "keyring/SessionPasswords.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
 
@@ -25,8 +26,11 @@ const char* const kUsage =
     "  --display-name NAME  device name offered to the host\n"
     "  --user U --password P --program P --menu M --curlib L\n"
     "                       automatic sign-on values (at most 10 characters\n"
-    "                       each; --password shows in the process list)\n"
+    "                       each, the password up to 128; --password shows in\n"
+    "                       the process list)\n"
     "  --password-file FILE the password from the file's first line\n"
+    "  --password-keyring   the password from the desktop keyring, for the\n"
+    "                       session's host, port and user\n"
     "  --session FILE       load a session file\n"
     "  --trim on|off        trim trailing blanks of copied rows (on)\n"
     "  --trace-file PATH    where the trace of host bytes that cannot be placed\n"
@@ -59,6 +63,36 @@ bool ReadPasswordFile(const std::string& path, std::string& password, std::ostre
     return true;
 }
 
+/// The keyring's password for the session's account, into `s`.
+bool TakeKeyringPassword(CliShell& shell, SessionSettings& s, std::ostream& err) {
+    static constexpr std::string_view kOption = "quenlix-telnet-cli: --password-keyring: ";
+    if (s.IP.empty() || s.UserID.empty()) {
+        err << kOption << "the keyring keeps passwords by host, port and user: give --host and "
+                          "--user (or a session file with them)\n";
+        return false;
+    }
+    NoKeyring none;
+    PasswordKeyring& keyring = shell.keyring() ? *shell.keyring() : none;
+    const KeyringAnswer answer = FetchPassword(keyring, s);
+    if (answer.status == KeyringStatus::kNotFound) {
+        err << kOption << "the keyring holds no password for " << AccountWords(AccountOf(s))
+            << "\n";
+        return false;
+    }
+    if (!answer.ok()) {
+        err << kOption << "the desktop keyring is not available (" << answer.reason << ")\n";
+        return false;
+    }
+    s.PasswordStore = PasswordStorage::kKeyring;
+    if (s.UserPassword.size() > kMaxPasswordLength) {
+        err << kOption << "the stored password has " << s.UserPassword.size()
+            << " characters; a sign-on takes at most " << kMaxPasswordLength << "\n";
+        s.UserPassword.clear();
+        return false;
+    }
+    return true;
+}
+
 bool IsValueOption(std::string_view arg) {
     static constexpr std::string_view kWithValue[] = {
         "--host",         "--port",    "--terminal", "--screen",  "--codepage",
@@ -86,6 +120,7 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
     // The terminal type and the screen size go together, as the session
     // properties pair them: one given alone brings the other with it.
     bool terminalGiven = false, screenGiven = false;
+    bool fromKeyring = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string value;
@@ -130,16 +165,21 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
                 result.exitStatus = 2;
                 return result;
             }
-            // A longer password would be cut where the session keeps it, and
-            // the sign-on would fail with a password that looks right.
-            if (value.size() > CConnectFile::kPasswordLength) {
+            // Longer than any host takes: refused here rather than failing
+            // the sign-on with a password that looks right.
+            if (value.size() > kMaxPasswordLength) {
                 err << "quenlix-telnet-cli: " << arg << ": the password has " << value.size()
-                    << " characters; a session keeps at most " << CConnectFile::kPasswordLength
-                    << "\n";
+                    << " characters; a sign-on takes at most " << kMaxPasswordLength << "\n";
                 result.exitStatus = 2;
                 return result;
             }
             s.UserPassword = value;
+            s.AutoConnection = 1;
+            fromKeyring = false;
+        } else if (arg == "--password-keyring") {
+            // Looked up once every option is in: the host, port and user may
+            // come after it, or from a session file.
+            fromKeyring = true;
             s.AutoConnection = 1;
         } else if (arg == "--program") {
             s.ProgProc = value;
@@ -197,6 +237,10 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
         s.TerminalName = s.WantsWideScreen() ? "IBM-3477-FC" : "IBM-5292-2";
     } else if (terminalGiven && !screenGiven) {
         s.TerminalCaract = s.TerminalName == "IBM-3477-FC" ? "27 * 132" : "24 * 80";
+    }
+    if (fromKeyring && !TakeKeyringPassword(shell, s, err)) {
+        result.exitStatus = 2;
+        return result;
     }
     session.activeSettings = s;
     session.pendingSettings = s;

@@ -8,6 +8,7 @@
 
 #include "cli/CliShell.h"
 #include "cli/CommandLine.h"
+#include "keyring/SecretServiceKeyring.h"
 
 using namespace quenlix;
 
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
     // The pins the desktop program stored count here too; the CLI never
     // writes them (--trust-fingerprint trusts for one run).
     shell.session().pins.SetPath(CertificatePins::DefaultPath());
+    SecretServiceKeyring keyring;
+    shell.SetKeyring(&keyring);
     const cli::CommandLine options =
         cli::ApplyCommandLine(std::vector<std::string>(argv + 1, argv + argc), shell, std::cout,
                               std::cerr, QUENLIX_VERSION);

@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::string_view kConnection = "Connection";
 constexpr std::string_view kProfile = "Profile";
+constexpr std::string_view kPasswordInKeyring = "Password In Keyring";
 
 constexpr std::int32_t kDefaultPort = 23;
 constexpr std::int32_t kDefaultPageCode = 37;
@@ -141,8 +142,19 @@ bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
     settings.Menu = file.GetString(kProfile, "Menu", "");
     settings.ProgProc = file.GetString(kProfile, "ProgProc", "");
     settings.CurLib = file.GetString(kProfile, "CurLib", "");
-    std::string stored = file.GetString(kProfile, "User Password", "");
-    settings.UserPassword = stored.empty() ? std::string() : UnscramblePassword(stored);
+    // A file that says the keyring keeps the password holds none itself; an
+    // older file's scrambled one is still taken, and moved on the next save.
+    settings.UserPassword.clear();
+    settings.PasswordStore = PasswordStorage::kNone;
+    if (file.GetBool(kProfile, kPasswordInKeyring, 0)) {
+        settings.PasswordStore = PasswordStorage::kKeyring;
+    } else if (std::string stored = file.GetString(kProfile, "User Password", "");
+               !stored.empty()) {
+        settings.UserPassword = UnscramblePassword(stored);
+        if (!settings.UserPassword.empty()) {
+            settings.PasswordStore = PasswordStorage::kOlderSessionFile;
+        }
+    }
     return file.Loaded();
 }
 
@@ -178,7 +190,11 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
     file.PutString(kProfile, "Menu", settings.Menu, "", false);
     file.PutString(kProfile, "ProgProc", settings.ProgProc, "", false);
     file.PutString(kProfile, "CurLib", settings.CurLib, "", false);
-    file.PutString(kProfile, "User Password", ScramblePassword(settings.UserPassword), "", false);
+    // The password itself is never written, not even scrambled: the file
+    // only says where it is. A program that does not know the key reads no
+    // password, as from a session saved without one.
+    file.PutInt(kProfile, kPasswordInKeyring,
+                settings.PasswordStore == PasswordStorage::kKeyring ? 1 : 0, 0, false);
     if (file.Flush()) return true;
     if (cause) *cause = file.LastError();
     return false;

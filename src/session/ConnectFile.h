@@ -18,10 +18,12 @@ namespace quenlix {
 /// "CA File" and "Client Certificate" (a program that does not know them
 /// skips them and connects without TLS). [Profile]: "Launch Connection",
 /// "Auto Connection", "UserID", "Menu", "ProgProc", "CurLib",
-/// "User Password". Text is written in double quotes, numbers and flags bare.
+/// "Password In Keyring" (1: the desktop keyring keeps the password). Older
+/// files held the password scrambled in "User Password"; it is still read,
+/// never written. Text is written in double quotes, numbers and flags bare.
 class CConnectFile {
 public:
-    /// Longest password the stored form holds; longer ones are cut to it.
+    /// Longest password an older file's scrambled form holds.
     static constexpr std::size_t kPasswordLength = 10;
 
     /// Fills `settings` from the file at `path`. A missing key, or a file
@@ -37,7 +39,10 @@ public:
     /// for the other numbers and empty for the other texts. Names are matched
     /// exactly, case included; anything else in the file is ignored.
     /// "Security" is read by ParseSecurity (absent: None); "CA File" and
-    /// "Client Certificate" default to empty.
+    /// "Client Certificate" default to empty. The password: with
+    /// "Password In Keyring" set, none (PasswordStorage::kKeyring, the
+    /// caller fetches it); otherwise an older file's non-empty "User
+    /// Password", unscrambled (PasswordStorage::kOlderSessionFile); else none.
     static bool ReadSessionFile(const std::string& path, SessionSettings& settings,
                                 std::string_view computerName);
 
@@ -45,8 +50,9 @@ public:
     /// its value is the "nothing set" value (empty text, 0 for "Port" and
     /// "Page Code" and the two connection flags, 1 for "DisplayNameAuto",
     /// None for "Security"), so such fields read back with their reading
-    /// defaults and a plain session's file is what older versions wrote. "User Password" is
-    /// always written. Other sections and keys of an existing file are not
+    /// defaults and a plain session's file is what older versions wrote. The
+    /// password is never written: "Password In Keyring"=1 stands in its place
+    /// when PasswordStore is kKeyring. Other sections and keys of an existing file are not
     /// kept. True when the file was written; on failure the old file is left
     /// as it was and, when `cause` is given, it receives the errno value of
     /// the step that failed (EACCES, ENOSPC, EFBIG, EROFS...), for the

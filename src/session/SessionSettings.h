@@ -1,6 +1,7 @@
 // The parameters of one host session, named by their session-file keys.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace quenlix {
@@ -10,6 +11,18 @@ enum class ConnectionSecurity {
     kNone,  ///< plain TCP ("None", or no key at all)
     kTls,   ///< TLS 1.2 or newer over TCP ("TLS")
 };
+
+/// Where a session's sign-on password is kept between runs. A session file
+/// never holds it: at most it says that the desktop keyring does.
+enum class PasswordStorage {
+    kNone,          ///< nowhere: the host gets no password unless given for the run
+    kKeyring,       ///< the desktop keyring, under host, port and user ("Password In Keyring"=1)
+    kOlderSessionFile,  ///< read from an older file's scrambled "User Password"; moved on save
+};
+
+/// Longest sign-on password: IBM i takes up to 128 characters at password
+/// levels 2 to 4 (levels 0 and 1 take 10, checked where the level is known).
+inline constexpr std::size_t kMaxPasswordLength = 128;
 
 struct SessionSettings {
     // [Connection]
@@ -35,7 +48,10 @@ struct SessionSettings {
     std::string Menu;            ///< "Menu"
     std::string ProgProc;        ///< "ProgProc"
     std::string CurLib;          ///< "CurLib"
-    std::string UserPassword;    ///< "User Password": in clear in memory, at most 10 characters
+    /// The sign-on password, in clear in memory only, up to kMaxPasswordLength
+    /// characters; from the keyring, an older file, the operator or an option.
+    std::string UserPassword;
+    PasswordStorage PasswordStore = PasswordStorage::kNone;  ///< where UserPassword is kept
 
     friend bool operator==(const SessionSettings&, const SessionSettings&) = default;
 

@@ -233,21 +233,26 @@ TEST(SessionTabDlgTest, ALongPasswordIsTypedWholeAndRefusedWithItsOwnMessage) {
     sheet.Load(Stored());
     sheet.ShowPage(CSessionTabDlg::kLogin);
     sheet.login()->password->clear();
-    QTest::keyClicks(sheet.login()->password, "abcdefghijkl");
-    EXPECT_EQ(sheet.login()->password->text(), "ABCDEFGHIJKL") << "no keystroke dropped";
+    // The longest a host takes, typed with its case, and one more.
+    const QString longest = QStringLiteral("Mixed Case ") + QString(117, QLatin1Char('9'));
+    QTest::keyClicks(sheet.login()->password, longest + QStringLiteral("!"));
+    EXPECT_EQ(sheet.login()->password->text(), longest + QStringLiteral("!"))
+        << "no keystroke dropped, the case kept";
     QStringList shown;
     sheet.onTooLong = [&](const QString& text) { shown << text; };
     sheet.accept();
-    EXPECT_EQ(sheet.result(), QDialog::Rejected) << "never cut to 10 and accepted";
+    EXPECT_EQ(sheet.result(), QDialog::Rejected) << "never cut to 128 and accepted";
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("The password has 12 characters")));
-    sheet.login()->password->setText(QStringLiteral("SHORTER"));
+    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("The password has 129 characters; a sign-on "
+                                                   "takes at most 128")))
+        << shown[0].toStdString();
+    sheet.login()->password->setText(longest);
     sheet.accept();
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
-    EXPECT_EQ(sheet.Values().UserPassword, "SHORTER");
+    EXPECT_EQ(sheet.Values().UserPassword, longest.toStdString());
 }
 
-TEST(SessionTabDlgTest, LoginCheckBoxFollowsTheUserAndUpperCase) {
+TEST(SessionTabDlgTest, LoginCheckBoxFollowsTheUserAndUpperCaseButNotThePassword) {
     CSessionTabDlg sheet(kStrAddSession, "", "PC1");
     sheet.ShowPage(CSessionTabDlg::kLogin);
     CSessionTab03* login = sheet.login();
@@ -259,8 +264,8 @@ TEST(SessionTabDlgTest, LoginCheckBoxFollowsTheUserAndUpperCase) {
     login->user->clear();
     EXPECT_FALSE(login->autoLogin->isEnabled());
     EXPECT_TRUE(login->autoLogin->isChecked());
-    QTest::keyClicks(login->password, "pw");
-    EXPECT_EQ(sheet.Values().UserPassword, "PW");
+    QTest::keyClicks(login->password, "pW");
+    EXPECT_EQ(sheet.Values().UserPassword, "pW") << "the host tells the case apart";
     EXPECT_EQ(login->password->echoMode(), QLineEdit::Password);
 }
 

@@ -53,7 +53,20 @@ public:
         return sheet;
     }
 
+    PasswordMoveChoice AskMovePassword(const std::string& question) override {
+        moveQuestions.push_back(question);
+        return moveChoice;
+    }
+    std::optional<std::string> AskPassword(const std::string& question) override {
+        passwordQuestions.push_back(question);
+        return typedPassword;
+    }
+
     std::deque<bool> yesNo;  ///< answers in order; No once they run out
+    PasswordMoveChoice moveChoice = PasswordMoveChoice::Cancel;
+    std::vector<std::string> moveQuestions;
+    std::optional<std::string> typedPassword;  ///< empty: the operator gave none
+    std::vector<std::string> passwordQuestions;
     std::vector<int> asked;
     NoSessionChoice noSession = NoSessionChoice::Cancel;
     NewParamsChoice newParams = NewParamsChoice::Cancel;

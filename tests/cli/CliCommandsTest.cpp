@@ -12,6 +12,7 @@
 #include "cli/CommandLine.h"
 #include "ds5250/RecordBuilder.h"
 #include "input/KeyMap.h"
+#include "keyring/MemoryKeyring.h"
 #include "session/ConnectFile.h"
 #include "support/SampleScreens.h"
 
@@ -453,13 +454,24 @@ TEST_F(CommandLineTest, KeyMapsByNameOrFileAndBadMapsEndTheProgram) {
 }
 
 TEST_F(CommandLineTest, PasswordsAreNeverCutAndCanComeFromAFile) {
-    EXPECT_EQ(Apply({"--password", "TENCHARSOK"}).exitStatus, -1);
-    EXPECT_EQ(shell.session().activeSettings.UserPassword, "TENCHARSOK");
+    const std::string longest(kMaxPasswordLength, 'L');
+    EXPECT_EQ(Apply({"--password", longest}).exitStatus, -1);
+    EXPECT_EQ(shell.session().activeSettings.UserPassword, longest);
 
-    EXPECT_EQ(Apply({"--password", "ELEVENCHARS"}).exitStatus, 2);
-    EXPECT_EQ(err.str(), "quenlix-telnet-cli: --password: the password has 11 characters; a "
-                         "session keeps at most 10\n");
-    EXPECT_EQ(shell.session().activeSettings.UserPassword, "TENCHARSOK") << "nothing taken";
+    EXPECT_EQ(Apply({"--password", longest + "X"}).exitStatus, 2);
+    EXPECT_EQ(err.str(), "quenlix-telnet-cli: --password: the password has 129 characters; a "
+                         "sign-on takes at most 128\n");
+    EXPECT_EQ(shell.session().activeSettings.UserPassword, longest) << "nothing taken";
+
+    // The longest from a file, with its line end.
+    const std::string longFile = TempDir() + "/long.txt";
+    {
+        std::ofstream f(longFile, std::ios::binary);
+        f << "Mixed Case " << std::string(kMaxPasswordLength - 11, '9') << "\n";
+    }
+    EXPECT_EQ(Apply({"--password-file", longFile}).exitStatus, -1);
+    EXPECT_EQ(shell.session().activeSettings.UserPassword.size(), kMaxPasswordLength);
+    EXPECT_EQ(shell.session().activeSettings.UserPassword.rfind("Mixed Case 9", 0), 0u);
 
     const std::string path = TempDir() + "/pw.txt";
     {
@@ -477,6 +489,59 @@ TEST_F(CommandLineTest, PasswordsAreNeverCutAndCanComeFromAFile) {
     Run("settings");
     EXPECT_NE(out.str().find("\"User Password\":\"***\""), std::string::npos);
     EXPECT_EQ(out.str().find("SECRET1"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, PasswordKeyringTakesTheSessionsAccountsPassword) {
+    MemoryKeyring keyring;
+    keyring.Store({"as400.example", 992, "QUSER"}, "From the keyring");
+    shell.SetKeyring(&keyring);
+    // Before the values it is looked up by: the lookup waits for them all.
+    EXPECT_EQ(Apply({"--password-keyring", "--host", "AS400.example", "--port", "992", "--user",
+                     "quser"})
+                  .exitStatus,
+              -1)
+        << err.str();
+    EXPECT_EQ(shell.session().activeSettings.UserPassword, "From the keyring");
+    EXPECT_EQ(shell.session().pendingSettings.UserPassword, "From the keyring");
+    EXPECT_EQ(shell.session().activeSettings.PasswordStore, PasswordStorage::kKeyring);
+    EXPECT_EQ(shell.session().activeSettings.AutoConnection, 1);
+
+    // A later --password wins, as later options do.
+    EXPECT_EQ(Apply({"--host", "as400.example", "--user", "QUSER", "--password-keyring",
+                     "--password", "typed"})
+                  .exitStatus,
+              -1);
+    EXPECT_EQ(shell.session().activeSettings.UserPassword, "typed");
+
+    const struct {
+        std::vector<std::string> args;
+        const char* error;
+    } refused[] = {
+        {{"--host", "as400.example", "--port", "992", "--user", "OTHER", "--password-keyring"},
+         "the keyring holds no password for OTHER on as400.example:992"},
+        {{"--host", "", "--password-keyring", "--user", "QUSER"},
+         "the keyring keeps passwords by host, port and user: give --host and --user (or a "
+         "session file with them)"},
+    };
+    for (const auto& row : refused) {
+        SCOPED_TRACE(row.error);
+        EXPECT_EQ(Apply(row.args).exitStatus, 2);
+        EXPECT_EQ(err.str(), "quenlix-telnet-cli: --password-keyring: " + std::string(row.error) +
+                                 "\n");
+    }
+    keyring.unavailable = true;
+    EXPECT_EQ(
+        Apply({"--host", "as400.example", "--port", "992", "--user", "QUSER", "--password-keyring"})
+            .exitStatus,
+        2);
+    EXPECT_EQ(err.str(), "quenlix-telnet-cli: --password-keyring: the desktop keyring is not "
+                         "available (the keyring is locked)\n");
+    shell.SetKeyring(nullptr);
+    EXPECT_EQ(
+        Apply({"--host", "as400.example", "--port", "992", "--user", "QUSER", "--password-keyring"})
+            .exitStatus,
+        2);
+    EXPECT_NE(err.str().find("not available (this program has no keyring)"), std::string::npos);
 }
 
 TEST_F(CommandLineTest, TraceFileNamesWhereTheInterpreterTraceGoes) {

@@ -50,7 +50,8 @@ SessionSettings Full() {
     s.Menu = "MAIN";
     s.ProgProc = "STARTUP";
     s.CurLib = "QGPL";
-    s.UserPassword = "SECRET";
+    // The file says where the password is; the password itself is fetched.
+    s.PasswordStore = PasswordStorage::kKeyring;
     return s;
 }
 
@@ -131,7 +132,7 @@ TEST(SessionFileWrite, FullSessionExactBytes) {
               "Menu=\"MAIN\"\r\n"
               "ProgProc=\"STARTUP\"\r\n"
               "CurLib=\"QGPL\"\r\n"
-              "User Password=\"18408C0ABC442D6E323C\"\r\n");
+              "Password In Keyring=1\r\n");
     EXPECT_EQ(Read(path), Full());
 }
 
@@ -142,7 +143,7 @@ TEST(SessionFileWrite, UnsetFieldsAreLeftOutAndReadAsDefaults) {
     WriteBytes(path, "[Connection]\r\nName=\"old\"\r\nExtra=1\r\n[Other]\r\nA=1\r\n");
     SessionSettings unset;  // empty texts, 0 numbers, DisplayNameAuto 1
     ASSERT_TRUE(CConnectFile::WriteSessionFile(path, unset));
-    EXPECT_EQ(ReadBytes(path), "[Profile]\r\nUser Password=\"E540670A9944FB6E0D08\"\r\n");
+    EXPECT_EQ(ReadBytes(path), "");
     EXPECT_EQ(Read(path), Defaults());
 }
 
@@ -217,7 +218,6 @@ TEST(SessionFileWrite, AwkwardTextReadsBackUnchanged) {
     s.CurLib = "\"";
     s.ProgProc = " lead";
     s.UserID = "LONGER-THAN-TEN";
-    s.UserPassword = "p\"a ss";
     s.LaunchConnection = 0;
     s.DisplayNameAuto = 1;
     TempDir dir;
@@ -257,6 +257,81 @@ TEST(SessionFileWrite, FailureLeavesTheOldFile) {
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(dir.Count(), 1);
+}
+
+TEST(SessionPassword, AnOlderFilesPasswordIsReadButNeverWrittenBack) {
+    TempDir dir;
+    const std::string older = dir.File("older.stn");
+    WriteBytes(older, "[Connection]\r\nIP=\"as400\"\r\n[Profile]\r\nUserID=\"JDOE\"\r\n"
+                      "User Password=\"18408C0ABC442D6E323C\"\r\n");
+    SessionSettings s = Read(older);
+    EXPECT_EQ(s.UserPassword, "SECRET");
+    EXPECT_EQ(s.PasswordStore, PasswordStorage::kOlderSessionFile);
+
+    // Saved as it was read (the operator kept it out of the keyring): the
+    // file loses the password, in every form.
+    const std::string saved = dir.File("saved.stn");
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(saved, s));
+    const std::string bytes = ReadBytes(saved);
+    ASSERT_NE(bytes.find("[Profile]"), std::string::npos) << bytes;
+    EXPECT_EQ(bytes.substr(bytes.find("[Profile]")), "[Profile]\r\nUserID=\"JDOE\"\r\n");
+    SessionSettings reread = Read(saved);
+    EXPECT_EQ(reread.UserPassword, "");
+    EXPECT_EQ(reread.PasswordStore, PasswordStorage::kNone);
+
+    // Moved to the keyring: the file says so, and still holds no password.
+    s.PasswordStore = PasswordStorage::kKeyring;
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(saved, s));
+    EXPECT_EQ(ReadBytes(saved), bytes + "Password In Keyring=1\r\n");
+    reread = Read(saved);
+    EXPECT_EQ(reread.UserPassword, "");
+    EXPECT_EQ(reread.PasswordStore, PasswordStorage::kKeyring);
+}
+
+TEST(SessionPassword, NoPasswordBytesReachTheFile) {
+    SessionSettings s = Full();
+    s.UserPassword = std::string(kMaxPasswordLength - 4, 'Q') + "Zz9!";
+    for (PasswordStorage storage : {PasswordStorage::kNone, PasswordStorage::kKeyring,
+                                    PasswordStorage::kOlderSessionFile}) {
+        s.PasswordStore = storage;
+        TempDir dir;
+        ASSERT_TRUE(CConnectFile::WriteSessionFile(dir.File("s.stn"), s));
+        const std::string bytes = ReadBytes(dir.File("s.stn"));
+        EXPECT_EQ(bytes.find("QQQQ"), std::string::npos) << bytes;
+        EXPECT_EQ(bytes.find("Zz9!"), std::string::npos);
+        EXPECT_EQ(bytes.find("User Password"), std::string::npos);
+        EXPECT_EQ(bytes.find(CConnectFile::ScramblePassword(s.UserPassword)), std::string::npos);
+    }
+}
+
+TEST(SessionPassword, WhichPasswordAFileGives) {
+    const struct {
+        const char* profile;
+        const char* password;
+        PasswordStorage storage;
+    } rows[] = {
+        {"", "", PasswordStorage::kNone},
+        // What older versions wrote for no password: ten blanks, scrambled.
+        {"User Password=\"E540670A9944FB6E0D08\"\r\n", "", PasswordStorage::kNone},
+        {"User Password=\"18408C0ABC442D6E323C\"\r\n", "SECRET",
+         PasswordStorage::kOlderSessionFile},
+        // The keyring's word wins over a stray scrambled password.
+        {"User Password=\"18408C0ABC442D6E323C\"\r\nPassword In Keyring=1\r\n", "",
+         PasswordStorage::kKeyring},
+        {"Password In Keyring=0\r\n", "", PasswordStorage::kNone},
+    };
+    TempDir dir;
+    const std::string path = dir.File("p.stn");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.profile);
+        WriteBytes(path, std::string("[Profile]\r\n") + row.profile);
+        // Read over values of another session: none of its password stays.
+        SessionSettings s = Full();
+        s.UserPassword = "FROM BEFORE";
+        CConnectFile::ReadSessionFile(path, s, kHost);
+        EXPECT_EQ(s.UserPassword, row.password);
+        EXPECT_EQ(s.PasswordStore, row.storage);
+    }
 }
 
 TEST(SessionPassword, ScrambledFormRoundTrips) {
