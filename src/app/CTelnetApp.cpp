@@ -298,7 +298,21 @@ void CTelnetApp::BeginWithoutArguments() {
 }
 
 bool CTelnetApp::CloseRequested() {
-    if (!commands_->PrepareClose()) {
+    // Alt+F4 can reach the program twice, as its own accelerator and as the
+    // window manager's close: a second request while the end question is up
+    // would open a second box under the first, and the operator's answer
+    // would close only one of them.
+    if (closing_) return false;
+    bool prepared = false;
+    {
+        closing_ = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{closing_};
+        prepared = commands_->PrepareClose();
+    }
+    if (!prepared) {
         frame_->UpdateCommandStates();
         return false;
     }

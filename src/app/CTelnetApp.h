@@ -111,7 +111,8 @@ public:
     void OpenWebSite();
 
     /// The close sequence of the main window: end and save questions, end of
-    /// the session, preferences stored. False when the operator went on.
+    /// the session, preferences stored. False when the operator went on, and
+    /// for a close asked for again while its questions are still open.
     bool CloseRequested();
     /// Stores the preferences this program changed since it read them, the
     /// window layout outside full-screen mode, "FullScreen" and the recent
@@ -173,6 +174,8 @@ private:
     /// The session's timer: stalled output, and the status bar's notices.
     QTimer tick_;
     bool splashShown_ = false;
+    /// The close sequence is asking its questions.
+    bool closing_ = false;
     /// The first start's sizing is on (no placement was stored), and the
     /// size it last gave the window.
     bool fitFirstWindow_ = false;

@@ -103,6 +103,32 @@ TEST(AppShellTest, CloseSequenceStopsWhereTheOperatorSays) {
     EXPECT_EQ(store.ReadString("MRU", "File1", ""), dir.filePath("demo.stn").toStdString());
 }
 
+TEST(AppShellTest, ACloseAskedAgainWhileTheEndQuestionIsUpOpensNoSecondBox) {
+    // Alt+F4 reaches the program as its accelerator and as the window
+    // manager's close: the second request comes while the first box is up.
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quenlix-app-XXXXXX")};
+    Listener listener;
+    MemorySettingsStore store;
+    Shell shell(store);
+    SessionCommands& c = shell.app.commands();
+    ASSERT_FALSE(c.OpenSessionFile(SessionFile(dir, listener.port())).empty());
+    ASSERT_TRUE(c.connected());
+
+    bool second = true;
+    shell.questions.whileAsking = [&] { second = shell.app.CloseRequested(); };
+    shell.questions.yesNo = {true};
+    EXPECT_TRUE(shell.app.CloseRequested());
+    EXPECT_FALSE(second);
+    EXPECT_EQ(shell.questions.asked, std::vector<int>{kStrEndSessionQuestion});
+    EXPECT_FALSE(c.connected());
+
+    // Once answered, a later close asks again.
+    ASSERT_FALSE(c.OpenSessionFile(SessionFile(dir, listener.port())).empty());
+    shell.questions.yesNo = {false};
+    EXPECT_FALSE(shell.app.CloseRequested());
+    EXPECT_EQ(shell.questions.asked.size(), 2u);
+}
+
 TEST(AppShellTest, PreferencesAndPlacementSurviveARestart) {
     MemorySettingsStore store;
     {

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <deque>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "app/Questions.h"
@@ -19,11 +21,14 @@ class ScriptedQuestions : public Questions {
 public:
     bool AskYesNo(int stringId) override {
         asked.push_back(stringId);
+        // What else arrives while the box is up (its nested event loop).
+        if (whileAsking) std::exchange(whileAsking, nullptr)();
         if (yesNo.empty()) return false;
         const bool answer = yesNo.front();
         yesNo.pop_front();
         return answer;
     }
+    std::function<void()> whileAsking;
     NoSessionChoice ChooseNoSession() override {
         ++noSessionShown;
         return noSession;
