@@ -81,6 +81,16 @@ ConnectionSecurity CConnectFile::ParseSecurity(std::string_view text) {
     return none ? ConnectionSecurity::kNone : ConnectionSecurity::kTls;
 }
 
+std::string CConnectFile::PasswordLevelName(int level) {
+    if (level < 0 || level > 4) return "Automatic";
+    return std::to_string(level);
+}
+
+int CConnectFile::ParsePasswordLevel(std::string_view text) {
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '4') return text[0] - '0';
+    return kAutomaticPasswordLevel;
+}
+
 std::string CConnectFile::ScramblePassword(std::string_view password) {
     const ScrambleKey key = BuildKey();
     std::array<std::uint8_t, kPasswordLength> buffer;
@@ -143,6 +153,8 @@ bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
     settings.CurLib = file.GetString(kProfile, "CurLib", "");
     std::string stored = file.GetString(kProfile, "User Password", "");
     settings.UserPassword = stored.empty() ? std::string() : UnscramblePassword(stored);
+    settings.PasswordLevel = ParsePasswordLevel(file.GetString(kProfile, "Password Level", ""));
+    settings.SendPasswordInClear = file.GetBool(kProfile, "Send Password In Clear", 0);
     return file.Loaded();
 }
 
@@ -179,6 +191,14 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
     file.PutString(kProfile, "ProgProc", settings.ProgProc, "", false);
     file.PutString(kProfile, "CurLib", settings.CurLib, "", false);
     file.PutString(kProfile, "User Password", ScramblePassword(settings.UserPassword), "", false);
+    // Both written only when chosen, so an older program reads the file as before.
+    if (settings.PasswordLevel != kAutomaticPasswordLevel) {
+        file.PutString(kProfile, "Password Level", PasswordLevelName(settings.PasswordLevel), "",
+                       false);
+    }
+    if (settings.SendPasswordInClear != 0) {
+        file.PutInt(kProfile, "Send Password In Clear", 1, 0, false);
+    }
     if (file.Flush()) return true;
     if (cause) *cause = file.LastError();
     return false;

@@ -11,6 +11,9 @@ enum class ConnectionSecurity {
     kTls,   ///< TLS 1.2 or newer over TCP ("TLS")
 };
 
+/// The password level is learned from the host when the sign-on needs it.
+inline constexpr int kAutomaticPasswordLevel = -1;
+
 struct SessionSettings {
     // [Connection]
     std::string Name;            ///< "Name": session name, the document title
@@ -36,6 +39,13 @@ struct SessionSettings {
     std::string ProgProc;        ///< "ProgProc"
     std::string CurLib;          ///< "CurLib"
     std::string UserPassword;    ///< "User Password": in clear in memory, at most 10 characters
+    /// "Password Level": the host's password level an automatic sign-on
+    /// makes its password substitute for, 0 to 4, or kAutomaticPasswordLevel
+    /// ("Automatic", or the key absent): asked of the host's sign-on server.
+    int PasswordLevel = kAutomaticPasswordLevel;
+    /// "Send Password In Clear": an automatic sign-on to a host that offers no
+    /// encryption (no seed) sends the password as it is; off by default.
+    int SendPasswordInClear = 0;
 
     friend bool operator==(const SessionSettings&, const SessionSettings&) = default;
 
