@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "net/SignOnServerClient.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix {
@@ -95,8 +96,42 @@ bool TerminalSession::StartConnection() {
     terminal.damage.Geometry();
     terminal.SetMessageWaiting(false);
     if (onSessionDisplayChanged) onSessionDisplayChanged();
+    endpoint_.negotiator().SetSignOnPlan(PrepareSignOn());
     terminal.state.connected = endpoint_.Connect(activeSettings.IP, activeSettings.Port) ? 1 : 0;
     return terminal.state.connected != 0;
+}
+
+SignOnPlan TerminalSession::PrepareSignOn() {
+    const SessionSettings& s = activeSettings;
+    SignOnPlan plan;
+    if (s.AutoConnection == 0 || s.UserID.empty() || s.UserPassword.empty()) return plan;
+    tables.SelectTables(s.PageCode);
+    plan.tables = &tables.current();
+    if (s.PasswordLevel >= 0 && s.PasswordLevel <= 4) {
+        plan.passwordLevel = s.PasswordLevel;
+        plan.levelSource = "session setting";
+    } else {
+        SignOnServerQuery query;
+        query.host = s.IP;
+        query.port = signOnServerPort;
+        query.tls = s.UsesTls();
+        query.caFile = s.CAFile;
+        query.portMapper = signOnPortMapper;
+        const PasswordLevelAnswer answer = RememberedPasswordLevel(query);
+        plan.passwordLevel = answer.level;
+        plan.levelSource = answer.how;
+    }
+    if (s.SendPasswordInClear != 0) {
+        if (s.UsesTls()) {
+            plan.sendInClear = true;
+        } else {
+            if (!clearPasswordConfirmed_) {
+                clearPasswordConfirmed_ = onConfirmClearPassword && onConfirmClearPassword();
+            }
+            plan.sendInClear = *clearPasswordConfirmed_;
+        }
+    }
+    return plan;
 }
 
 void TerminalSession::EndSession() {
