@@ -103,7 +103,8 @@ bool HostSession::CheckAutomaticPassword(const std::string& user, std::string& e
     const signon::SubstituteOutcome expected = signon::MakePasswordSubstitute(
         config_.passwordLevel, user, config_.password, seeds, config_.tables);
     if (!expected.made()) {
-        Log("automatic sign-on of " + user + ": no substitute to compare (" + expected.refusal + ")");
+        Log("automatic sign-on of " + user + ": no substitute to compare (" + expected.refusal +
+            ")");
         error = kWrongPassword;
         return false;
     }

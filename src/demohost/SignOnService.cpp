@@ -80,7 +80,8 @@ std::vector<std::uint8_t> ExchangeAttributesReply(const std::uint8_t* request, s
     PutU16(out, signon::kPasswordLevelParameter);
     out.push_back(static_cast<std::uint8_t>(passwordLevel));
     const auto length = static_cast<std::uint32_t>(out.size());
-    for (int i = 0; i < 4; ++i) out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
     return out;
 }
 
@@ -108,8 +109,7 @@ bool SignOnService::Start(std::string& error) {
     }
     listenFd_ = ::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int on = 1;
-    if (listenFd_ < 0 ||
-        ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+    if (listenFd_ < 0 || ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         ::listen(listenFd_, 8) != 0) {
         error = std::string("sign-on server: cannot listen: ") + std::strerror(errno);
@@ -150,7 +150,8 @@ void SignOnService::Answer(int fd) {
     const std::uint32_t length = U32At(request);
     if (length < signon::kHeaderLength || length > kMaxRequest) return;
     if (!ReadAll(fd, request + 4, length - 4)) return;
-    const std::vector<std::uint8_t> reply = ExchangeAttributesReply(request, length, passwordLevel_);
+    const std::vector<std::uint8_t> reply =
+        ExchangeAttributesReply(request, length, passwordLevel_);
     std::size_t sent = 0;
     while (sent < reply.size()) {
         const ssize_t n = ::send(fd, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);

@@ -209,12 +209,12 @@ int main(int argc, char** argv) {
                      quenlix::CBlockingSocket::BareHost(options.bindAddress), server.port())
                      .c_str());
     if (server.signOnPort() != 0) {
-        std::fprintf(stderr, "quenlix-demo-host: sign-on server on %s (password level %d)\n",
-                     quenlix::CBlockingSocket::EndpointText(
-                         quenlix::CBlockingSocket::BareHost(options.bindAddress),
-                         server.signOnPort())
-                         .c_str(),
-                     options.passwordLevel);
+        std::fprintf(
+            stderr, "quenlix-demo-host: sign-on server on %s (password level %d)\n",
+            quenlix::CBlockingSocket::EndpointText(
+                quenlix::CBlockingSocket::BareHost(options.bindAddress), server.signOnPort())
+                .c_str(),
+            options.passwordLevel);
     }
     if (hostTls) {
         std::fprintf(stderr, "quenlix-demo-host: TLS certificate SHA-256 fingerprint %s\n",

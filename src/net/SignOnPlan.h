@@ -28,10 +28,10 @@ struct SignOnPlan {
 /// What the environment answer carried of the password.
 struct SignOnReport {
     enum class Kind {
-        kNotAsked,     ///< no environment answer with a sign-on yet
-        kSubstitute,   ///< the password substitute for `level`
-        kClear,        ///< the password itself (the session allowed it)
-        kNoPassword,   ///< no password: `reason` says why
+        kNotAsked,    ///< no environment answer with a sign-on yet
+        kSubstitute,  ///< the password substitute for `level`
+        kClear,       ///< the password itself (the session allowed it)
+        kNoPassword,  ///< no password: `reason` says why
     };
     Kind kind = Kind::kNotAsked;
     int level = 0;

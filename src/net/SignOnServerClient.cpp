@@ -86,7 +86,8 @@ public:
         }
         // Only a host whose certificate verifies is asked: no question for
         // the operator here, the connection itself asks that.
-        if (!tls_->Report().problems.empty()) throw Failure{"the host's certificate does not verify"};
+        if (!tls_->Report().problems.empty())
+            throw Failure{"the host's certificate does not verify"};
     }
 
     void Send(const std::vector<std::uint8_t>& bytes) {
@@ -115,7 +116,8 @@ public:
                 have += n;
                 continue;
             } catch (const CBlockingSocketException& e) {
-                if (e.errorCode() != EAGAIN && e.errorCode() != EWOULDBLOCK) throw Failure{e.what()};
+                if (e.errorCode() != EAGAIN && e.errorCode() != EWOULDBLOCK)
+                    throw Failure{e.what()};
             }
             if (channel().HasBufferedInput()) continue;
             WaitFor(socket_.Handle(), channel().ReceiveWantsWritable() ? POLLOUT : POLLIN,
@@ -189,7 +191,8 @@ PasswordLevelAnswer AskPasswordLevel(const SignOnServerQuery& query) {
         if (!outcome.attributes) throw Failure{"the reply is refused: " + outcome.refusal};
         return {outcome.attributes->passwordLevel, "sign-on server " + where};
     } catch (const Failure& failure) {
-        return {std::nullopt, "no answer from the sign-on server at " + where + ": " + failure.text};
+        return {std::nullopt,
+                "no answer from the sign-on server at " + where + ": " + failure.text};
     } catch (const CBlockingSocketException& e) {
         return {std::nullopt, "no answer from the sign-on server at " + where + ": " + e.what()};
     }

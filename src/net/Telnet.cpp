@@ -3,10 +3,10 @@
 // too long.
 #include "net/Telnet.h"
 
+#include <openssl/crypto.h>
+
 #include <string>
 #include <utility>
-
-#include <openssl/crypto.h>
 
 #include "signon/ClientSeed.h"
 #include "signon/PasswordSubstitute.h"
@@ -231,7 +231,8 @@ void CTelnet::AppendPassword() {
     }
     signon::SeedPair seeds;
     seeds.server = *serverSeed;
-    const std::optional<signon::Seed> client = clientSeeds_ ? clientSeeds_() : signon::NewClientSeed();
+    const std::optional<signon::Seed> client =
+        clientSeeds_ ? clientSeeds_() : signon::NewClientSeed();
     if (!client) {
         noPassword("no random client seed could be made");
         return;

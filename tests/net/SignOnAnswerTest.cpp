@@ -16,7 +16,8 @@ using Seed = std::array<std::uint8_t, 8>;
 Bytes Hex(std::string_view hex) {
     Bytes out;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        out.push_back(static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+        out.push_back(
+            static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
     }
     return out;
 }
@@ -83,10 +84,14 @@ TEST_F(SignOnAnswerTest, TheSubstituteGoesWithTheClientSeedByteForByte) {
     const Bytes answer = Answer(SendWithSeed(Hex("A1B2C3D4E5F60718")));
     EXPECT_TRUE(SameBytes(
         answer,
-        Cat({IAC, SB, NEW_ENVIRON, IS, VAR, "USER", VALUE, "usera",
-             USERVAR, "IBMRSEED", VALUE, ESC, 0x01, ESC, 0x02, ESC, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08,
-             USERVAR, "IBMSUBSPW", VALUE, ESC, 0x00,
-             Hex("e117418d24fbeced107c62a46ed895b442f267"), IAC, SE})));
+        Cat({IAC,     SB,         NEW_ENVIRON, IS,
+             VAR,     "USER",     VALUE,       "usera",
+             USERVAR, "IBMRSEED", VALUE,       ESC,
+             0x01,    ESC,        0x02,        ESC,
+             0x03,    0x04,       0x05,        0x06,
+             0x07,    0x08,       USERVAR,     "IBMSUBSPW",
+             VALUE,   ESC,        0x00,        Hex("e117418d24fbeced107c62a46ed895b442f267"),
+             IAC,     SE})));
     EXPECT_EQ(telnet.signOnReport().Text(), "signon: level 2 (session setting)");
 }
 
@@ -100,7 +105,8 @@ TEST_F(SignOnAnswerTest, EveryMethodAnswersItsVector) {
         {3, "TESTUSR", "secret1", "a3b4c5d6e7f8091a", "1122334455667788",
          "f0a91780745d803d674ef25056e9f5b551f50077"},
         {4, "usera", "Secret", "A1B2C3D4E5F60718", "0102030405060708",
-         "12951be37d7addd41c7ec53019187546725549ccb4a5f99c4bb0bbe344e5ecd03d2aa8cd2fe2239032c4e319d3"
+         "12951be37d7addd41c7ec53019187546725549ccb4a5f99c4bb0bbe344e5ecd03d2aa8cd2fe2239032c4e319d"
+         "3"
          "4ab82594ad0465ea06ade8598d6491108e2996"},
     };
     for (const Row& row : rows) {
@@ -110,10 +116,10 @@ TEST_F(SignOnAnswerTest, EveryMethodAnswersItsVector) {
         Plan(row.level);
         FixClientSeed(Hex(row.client));
         const Bytes answer = Answer(SendWithSeed(Hex(row.server)));
-        EXPECT_TRUE(SameBytes(answer, IsAnswer(NEW_ENVIRON,
-                                              {Variable(VAR, "USER", row.user), USERVAR, "IBMRSEED",
-                                               VALUE, Escaped(Hex(row.client)), USERVAR,
-                                               "IBMSUBSPW", VALUE, Escaped(Hex(row.substitute))})));
+        EXPECT_TRUE(SameBytes(
+            answer, IsAnswer(NEW_ENVIRON, {Variable(VAR, "USER", row.user), USERVAR, "IBMRSEED",
+                                           VALUE, Escaped(Hex(row.client)), USERVAR, "IBMSUBSPW",
+                                           VALUE, Escaped(Hex(row.substitute))})));
         EXPECT_FALSE(Holds(answer, row.password));
     }
 }
@@ -130,7 +136,8 @@ TEST_F(SignOnAnswerTest, NoSeedOrNoLevelSendsNoPassword) {
     const Row rows[] = {
         {"no seed, level known", 3, kSendWithoutSeed, "offers no encryption"},
         {"a seed cut short", 3,
-         Cat({IAC, SB, NEW_ENVIRON, SEND, USERVAR, "IBMRSEED", "ABC", USERVAR, "IBMSUBSPW", IAC, SE}),
+         Cat({IAC, SB, NEW_ENVIRON, SEND, USERVAR, "IBMRSEED", "ABC", USERVAR, "IBMSUBSPW", IAC,
+              SE}),
          "offers no encryption"},
         {"seed, level unknown", std::nullopt, SendWithSeed(Hex("A1B2C3D4E5F60718")),
          "password level unknown: no answer from the sign-on server"},
@@ -140,7 +147,7 @@ TEST_F(SignOnAnswerTest, NoSeedOrNoLevelSendsNoPassword) {
         Plan(row.level);
         const Bytes answer = Answer(row.request);
         EXPECT_TRUE(SameBytes(answer, IsAnswer(NEW_ENVIRON, {Variable(VAR, "USER", "usera"),
-                                                            Variable(USERVAR, "IBMRSEED")})));
+                                                             Variable(USERVAR, "IBMRSEED")})));
         EXPECT_EQ(telnet.signOnReport().kind, SignOnReport::Kind::kNoPassword);
         EXPECT_NE(telnet.signOnReport().Text().find(row.reason), std::string::npos)
             << telnet.signOnReport().Text();
@@ -158,10 +165,10 @@ TEST_F(SignOnAnswerTest, NoSeedOrNoLevelSendsNoPassword) {
 
 TEST_F(SignOnAnswerTest, TheClearPasswordGoesOnlyWhenAllowedAndNoSeedCame) {
     Plan(std::nullopt, true);
-    EXPECT_TRUE(SameBytes(Answer(kSendWithoutSeed),
-                          IsAnswer(NEW_ENVIRON, {Variable(VAR, "USER", "usera"),
-                                                 Variable(USERVAR, "IBMRSEED"),
-                                                 Variable(USERVAR, "IBMSUBSPW", "Secret")})));
+    EXPECT_TRUE(SameBytes(
+        Answer(kSendWithoutSeed),
+        IsAnswer(NEW_ENVIRON, {Variable(VAR, "USER", "usera"), Variable(USERVAR, "IBMRSEED"),
+                               Variable(USERVAR, "IBMSUBSPW", "Secret")})));
     EXPECT_EQ(telnet.signOnReport().kind, SignOnReport::Kind::kClear);
     // A host that sends a seed expects a substitute: the permission does not apply.
     EXPECT_FALSE(Holds(Answer(SendWithSeed(Hex("A1B2C3D4E5F60718"))), "Secret"));

@@ -126,11 +126,12 @@ TEST_F(TelnetTest, TerminalTypeAndEnvironmentAnswers) {
     settings.ProgProc = "PGM1";
     settings.CurLib = "LIB1";  // Menu empty: left out
     // A host that sends no seed gets no password (SignOnAnswerTest has the rest).
-    EXPECT_TRUE(SameBytes(
-        Answer(kSendEnvironment),
-        IsAnswer(NEW_ENVIRON, {Variable(VAR, "USER", "QUSER"), Variable(USERVAR, "DEVNAME", "DSP01"),
-                               Variable(USERVAR, "IBMRSEED"), Variable(USERVAR, "IBMPROGRAM", "PGM1"),
-                               Variable(USERVAR, "IBMCURLIB", "LIB1")})));
+    EXPECT_TRUE(
+        SameBytes(Answer(kSendEnvironment),
+                  IsAnswer(NEW_ENVIRON,
+                           {Variable(VAR, "USER", "QUSER"), Variable(USERVAR, "DEVNAME", "DSP01"),
+                            Variable(USERVAR, "IBMRSEED"), Variable(USERVAR, "IBMPROGRAM", "PGM1"),
+                            Variable(USERVAR, "IBMCURLIB", "LIB1")})));
 
     // An empty display name is left out even when the host is not to choose.
     settings.AutoConnection = 0;

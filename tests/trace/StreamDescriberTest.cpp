@@ -130,13 +130,15 @@ TEST(StreamDescriber, TheSignOnPasswordOfTheEnvironmentIsMasked) {
 // 0xFF in it), the terminal's seed and the substitute are masked like the
 // password, in whatever pieces they arrive.
 TEST(StreamDescriber, TheSeedsAndTheSubstituteAreMasked) {
-    const Bytes send = {0xFF, 0xFA, 0x27, 0x01, 0x00, 'U', 'S', 'E', 'R', 0x03, 'I', 'B', 'M', 'R',
-                        'S', 'E', 'E', 'D', 0x02, 0x01, 0xFF, 0xFF, 'k', 'l', 'm', 'n', 'o', 'p',
-                        0x03, 'I', 'B', 'M', 'S', 'U', 'B', 'S', 'P', 'W', 0xFF, 0xF0};
-    const Bytes answer = {0xFF, 0xFA, 0x27, 0x00, 0x00, 'U', 'S', 'E', 'R', 0x01, 'Q', 0x03, 'I',
-                          'B', 'M', 'R', 'S', 'E', 'E', 'D', 0x01, 0x02, 0x00, 'q', 'r', 's', 't',
-                          'u', 'v', 'w', 0x03, 'I', 'B', 'M', 'S', 'U', 'B', 'S', 'P', 'W', 0x01,
-                          'x', 'y', 'z', 0xFF, 0xFF, 'x', 'y', 'z', 0xFF, 0xF0};
+    const Bytes send = {0xFF, 0xFA, 0x27, 0x01, 0x00, 'U', 'S', 'E', 'R',  0x03,
+                        'I',  'B',  'M',  'R',  'S',  'E', 'E', 'D', 0x02, 0x01,
+                        0xFF, 0xFF, 'k',  'l',  'm',  'n', 'o', 'p', 0x03, 'I',
+                        'B',  'M',  'S',  'U',  'B',  'S', 'P', 'W', 0xFF, 0xF0};
+    const Bytes answer = {0xFF, 0xFA, 0x27, 0x00, 0x00, 'U',  'S', 'E',  'R',  0x01, 'Q',
+                          0x03, 'I',  'B',  'M',  'R',  'S',  'E', 'E',  'D',  0x01, 0x02,
+                          0x00, 'q',  'r',  's',  't',  'u',  'v', 'w',  0x03, 'I',  'B',
+                          'M',  'S',  'U',  'B',  'S',  'P',  'W', 0x01, 'x',  'y',  'z',
+                          0xFF, 0xFF, 'x',  'y',  'z',  0xFF, 0xF0};
     struct Row {
         const Bytes& stream;
         RecordSource source;
@@ -165,8 +167,8 @@ TEST(StreamDescriber, TheSeedsAndTheSubstituteAreMasked) {
         }
     }
     // A name that only begins like the seed's in an answer is no secret.
-    const Bytes other = {0xFF, 0xFA, 0x27, 0x00, 0x03, 'I', 'B', 'M', 'R', 'S', 'E', 'E', 'D',
-                         'X', 0x01, 'a', 0xFF, 0xF0};
+    const Bytes other = {0xFF, 0xFA, 0x27, 0x00, 0x03, 'I',  'B', 'M',  'R',
+                         'S',  'E',  'E',  'D',  'X',  0x01, 'a', 0xFF, 0xF0};
     const Reading plain = InPieces(other, RecordSource::kTerminal, {});
     EXPECT_EQ(std::count(plain.secret.begin(), plain.secret.end(), true), 0);
 }
