@@ -1,6 +1,7 @@
 // The Session Properties sheet and its pages.
 #include "app/CSessionTabDlg.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -190,11 +191,26 @@ void CSessionTab02::ApplyAutomatic() {
     }
 }
 
+namespace {
+
+/// The combo's item of a stored level: levels 0 and 1, and 2 and 3, prove the
+/// password the same way and share an item.
+int ShownPasswordLevel(int level) {
+    if (level == 0) return 1;
+    if (level == 2) return 3;
+    return level;
+}
+
+}  // namespace
+
 CSessionTab03::CSessionTab03(QWidget* parent)
     : QWidget(parent),
       user(new QLineEdit(this)),
       password(new QLineEdit(this)),
       autoLogin(new QCheckBox(QStringLiteral("Login at connection startup"), this)),
+      passwordLevel(new QComboBox(this)),
+      sendInClear(new QCheckBox(
+          QStringLiteral("Send the password in clear when the host offers no encryption"), this)),
       program(new QLineEdit(this)),
       menu(new QLineEdit(this)),
       library(new QLineEdit(this)) {
@@ -208,6 +224,17 @@ CSessionTab03::CSessionTab03(QWidget* parent)
     form->addRow(QStringLiteral("Password"), password);
     layout->addLayout(form);
     layout->addWidget(autoLogin);
+    passwordLevel->addItem(QStringLiteral("Automatic"), kAutomaticPasswordLevel);
+    passwordLevel->addItem(QStringLiteral("0-1"), 1);
+    passwordLevel->addItem(QStringLiteral("2-3"), 3);
+    passwordLevel->addItem(QStringLiteral("4"), 4);
+    passwordLevel->setToolTip(QStringLiteral(
+        "The host's password level (QPWDLVL): how the password is proven without sending it. "
+        "Automatic asks the host's sign-on server."));
+    auto* security = new QFormLayout;
+    security->addRow(QStringLiteral("Password level"), passwordLevel);
+    layout->addLayout(security);
+    layout->addWidget(sendInClear);
     auto* more = new QFormLayout;
     more->addRow(QStringLiteral("Program/Procedure"), program);
     more->addRow(QStringLiteral("Menu"), menu);
@@ -296,6 +323,10 @@ void CSessionTabDlg::Load(const SessionSettings& s) {
     tab03_->user->setText(Qs(s.UserID));
     tab03_->password->setText(Qs(s.UserPassword));
     tab03_->autoLogin->setChecked(s.AutoConnection != 0);
+    // Levels 0 and 1, and 2 and 3, prove the password the same way.
+    const int levelIndex = tab03_->passwordLevel->findData(ShownPasswordLevel(s.PasswordLevel));
+    tab03_->passwordLevel->setCurrentIndex(levelIndex < 0 ? 0 : levelIndex);
+    tab03_->sendInClear->setChecked(s.SendPasswordInClear != 0);
     tab03_->program->setText(Qs(s.ProgProc));
     tab03_->menu->setText(Qs(s.Menu));
     tab03_->library->setText(Qs(s.CurLib));
@@ -406,6 +437,12 @@ SessionSettings CSessionTabDlg::Values() const {
     // Where it is kept is decided after OK, from what changed.
     s.PasswordStore = loaded_.PasswordStore;
     s.AutoConnection = tab03_->autoLogin->isChecked() ? 1 : 0;
+    const int chosenLevel = tab03_->passwordLevel->currentData().toInt();
+    // A level the file named that the combo shows as its pair is kept as it was.
+    const bool samePair = chosenLevel != kAutomaticPasswordLevel &&
+                          ShownPasswordLevel(loaded_.PasswordLevel) == chosenLevel;
+    s.PasswordLevel = samePair ? loaded_.PasswordLevel : chosenLevel;
+    s.SendPasswordInClear = tab03_->sendInClear->isChecked() ? 1 : 0;
     s.ProgProc = tab03_->program->text().toStdString();
     s.Menu = tab03_->menu->text().toStdString();
     s.CurLib = tab03_->library->text().toStdString();

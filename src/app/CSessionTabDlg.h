@@ -74,6 +74,10 @@ public:
     QLineEdit* user;
     QLineEdit* password;
     QCheckBox* autoLogin;
+    /// The host's password level: Automatic, 0-1, 2-3, 4 (item data: the
+    /// level stored, kAutomaticPasswordLevel for Automatic).
+    QComboBox* passwordLevel;
+    QCheckBox* sendInClear;
     QLineEdit* program;
     QLineEdit* menu;
     QLineEdit* library;

@@ -9,6 +9,7 @@
 #include <QLayout>
 #include <QScreen>
 #include <QStatusBar>
+#include <QMessageBox>
 #include <QTimer>
 
 #include "app/CertificateDialog.h"
@@ -103,6 +104,15 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     session_->onSessionEnded = [this] { frame_->UpdateCommandStates(); };
     // Enter (or Connect) tries a lost host again: a failure says so.
     session_->retryWording = true;
+    session_->onConfirmClearPassword = [this] {
+        return QMessageBox::warning(
+                   frame_.get(), Str(kStrAppTitle),
+                   QStringLiteral("This session sends the password in clear when the host offers "
+                                  "no encryption, and the connection is not encrypted (no TLS): "
+                                  "anyone on the network path can read the password.\n\nSend "
+                                  "it in clear during this session?"),
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    };
     // Enter on the blank screen of a session the host ended connects it
     // again, as the Connect command does.
     session_->onReconnectRequested = [this] {
@@ -184,6 +194,10 @@ void CTelnetApp::OnTick() {
         frame_->SetIdleStatus(Qs(s.connectionNotice));
     } else if (session_->WaitingForHost()) {
         frame_->SetIdleStatus(QStringLiteral("Waiting for the host\u2026"));
+    } else if (s.connected && session_->signOnReport().kind == SignOnReport::Kind::kNoPassword) {
+        // The operator signs on at the host's screen: say why it came.
+        frame_->SetIdleStatus(QStringLiteral("No password sent: %1")
+                                  .arg(Qs(session_->signOnReport().reason)));
     } else {
         frame_->SetIdleStatus({});
     }

@@ -133,6 +133,7 @@ CliShell::CliShell(std::ostream& out, const std::string& tableDirectory,
     // However the session ends, a recording standing in for the socket ends
     // with it.
     session_->onSessionEnded = [this] { EndReplay(); };
+    session_->onConfirmClearPassword = [this] { return clearPasswordConfirmed; };
     RegisterSessionCommands();
     RegisterScreenCommands();
     RegisterInputCommands();
@@ -175,6 +176,18 @@ bool CliShell::Execute(const std::string& line) {
 }
 
 void CliShell::Pump(std::chrono::milliseconds timeout) {
+    PumpOnce(timeout);
+    ReportSignOn();
+}
+
+void CliShell::ReportSignOn() {
+    const SignOnReport& report = session_->signOnReport();
+    if (signOnReported_ || report.kind == SignOnReport::Kind::kNotAsked) return;
+    signOnReported_ = true;
+    out_ << report.Text() << '\n';
+}
+
+void CliShell::PumpOnce(std::chrono::milliseconds timeout) {
     // The session's timer runs between polls, so a poll never waits past a
     // tick: output that no host takes is noticed however long the wait.
     timeout = std::min(timeout, TerminalSession::kTickInterval);
@@ -252,6 +265,7 @@ bool CliShell::Connect() {
         return true;
     }
     EndReplay();
+    signOnReported_ = false;
     if (!session_->StartConnection()) return false;
     // A TLS handshake and the judgement of the certificate go on from the
     // socket's readiness; the endpoint's handshake time limit ends them.

@@ -38,7 +38,14 @@ public:
 
     /// Handles socket readiness for at most `timeout`; returns after the
     /// first event handled or when the time is up.
+    /// Once per connection, when the environment answer of an automatic
+    /// sign-on has gone, prints "signon: level N (how)" or "signon: no
+    /// password sent (why)".
     void Pump(std::chrono::milliseconds timeout);
+
+    /// The operator's consent to the password in clear on a plain
+    /// connection (--confirm-password-in-clear).
+    bool clearPasswordConfirmed = false;
 
     TerminalSession& session() { return *session_; }
     /// How TLS questions are answered (--insecure, the key's passphrase).
@@ -80,6 +87,10 @@ private:
     void RegisterDataCommands();
 
     bool Connect();
+    void PumpOnce(std::chrono::milliseconds timeout);
+    /// Prints the sign-on report once it is there, once per connection.
+    void ReportSignOn();
+    bool signOnReported_ = false;
     bool Wait(const std::string& args, bool justOneBlock);
     bool Feed(const std::string& bytes);
     /// From the first block or replay without a socket until connect or

@@ -31,6 +31,18 @@ const char* const kUsage =
     "  --password-file FILE the password from the file's first line\n"
     "  --password-keyring   the password from the desktop keyring, for the\n"
     "                       session's host, port and user\n"
+    "  --password-level auto|0|1|2|3|4\n"
+    "                       the host's password level, for the password substitute\n"
+    "                       of an automatic sign-on (auto: ask the host's sign-on\n"
+    "                       server, remembered per host while the program runs)\n"
+    "  --signon-port N      the sign-on server's port (8476; 9476 with --tls)\n"
+    "  --port-mapper        ask the host's port mapper (port 449) for that port\n"
+    "  --send-password-in-clear\n"
+    "                       send the password itself to a host that offers no\n"
+    "                       encryption (no seed); without --tls it also needs\n"
+    "  --confirm-password-in-clear\n"
+    "                       the consent that the password crosses the network\n"
+    "                       readable by anyone on the path\n"
     "  --session FILE       load a session file\n"
     "  --trim on|off        trim trailing blanks of copied rows (on)\n"
     "  --trace-file PATH    where the trace of host bytes that cannot be placed\n"
@@ -99,7 +111,7 @@ bool IsValueOption(std::string_view arg) {
         "--display-name", "--user",    "--password", "--program", "--menu",
         "--curlib",       "--session", "--trim",     "--password-file", "--trace-file",
         "--ca-file",      "--client-cert", "--client-key-passphrase-file",
-        "--trust-fingerprint", "--keymap"};
+        "--trust-fingerprint", "--keymap", "--password-level", "--signon-port"};
     for (std::string_view option : kWithValue) {
         if (arg == option) return true;
     }
@@ -121,6 +133,7 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
     // properties pair them: one given alone brings the other with it.
     bool terminalGiven = false, screenGiven = false;
     bool fromKeyring = false;
+    bool clearAsked = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string value;
@@ -181,6 +194,34 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
             // come after it, or from a session file.
             fromKeyring = true;
             s.AutoConnection = 1;
+        } else if (arg == "--password-level") {
+            if (value == "auto") {
+                s.PasswordLevel = kAutomaticPasswordLevel;
+            } else if (value.size() == 1 && value[0] >= '0' && value[0] <= '4') {
+                s.PasswordLevel = value[0] - '0';
+            } else {
+                err << "quenlix-telnet-cli: --password-level: " << value
+                    << " is not auto or a level 0 to 4\n";
+                result.exitStatus = 2;
+                return result;
+            }
+        } else if (arg == "--signon-port") {
+            const bool digits = !value.empty() && value.size() <= 5 &&
+                                value.find_first_not_of("0123456789") == std::string::npos;
+            const int port = digits ? std::atoi(value.c_str()) : 0;
+            if (port < 1 || port > 65535) {
+                err << "quenlix-telnet-cli: --signon-port: " << value << " is not a port 1 to 65535\n";
+                result.exitStatus = 2;
+                return result;
+            }
+            session.signOnServerPort = port;
+        } else if (arg == "--port-mapper") {
+            session.signOnPortMapper = true;
+        } else if (arg == "--send-password-in-clear") {
+            s.SendPasswordInClear = 1;
+            clearAsked = true;
+        } else if (arg == "--confirm-password-in-clear") {
+            shell.clearPasswordConfirmed = true;
         } else if (arg == "--program") {
             s.ProgProc = value;
             s.AutoConnection = 1;
@@ -239,6 +280,13 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
         s.TerminalCaract = s.TerminalName == "IBM-3477-FC" ? "27 * 132" : "24 * 80";
     }
     if (fromKeyring && !TakeKeyringPassword(shell, s, err)) {
+        result.exitStatus = 2;
+        return result;
+    }
+    // The password in clear over plain TCP is asked for twice or not at all.
+    if (clearAsked && !s.UsesTls() && !shell.clearPasswordConfirmed) {
+        err << "quenlix-telnet-cli: --send-password-in-clear without --tls lets anyone on the "
+               "path read the password; add --confirm-password-in-clear to accept that\n";
         result.exitStatus = 2;
         return result;
     }

@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "net/SignOnServerClient.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix {
@@ -96,6 +97,7 @@ bool TerminalSession::StartConnection() {
     if (onSessionDisplayChanged) onSessionDisplayChanged();
     endpointMessages_.retrying = retry && retryWording;
     endpointMessages_.failure.clear();
+    endpoint_.negotiator().SetSignOnPlan(PrepareSignOn());
     const bool connected = endpoint_.Connect(activeSettings.IP, activeSettings.Port);
     endpointMessages_.retrying = false;
     terminal.state.connected = connected ? 1 : 0;
@@ -121,6 +123,39 @@ void TerminalSession::SizeScreen() {
         terminal.screen.AllocateCells(80, 24);
     }
     terminal.damage.Geometry();
+}
+
+SignOnPlan TerminalSession::PrepareSignOn() {
+    const SessionSettings& s = activeSettings;
+    SignOnPlan plan;
+    if (s.AutoConnection == 0 || s.UserID.empty() || s.UserPassword.empty()) return plan;
+    tables.SelectTables(s.PageCode);
+    plan.tables = &tables.current();
+    if (s.PasswordLevel >= 0 && s.PasswordLevel <= 4) {
+        plan.passwordLevel = s.PasswordLevel;
+        plan.levelSource = "session setting";
+    } else {
+        SignOnServerQuery query;
+        query.host = s.IP;
+        query.port = signOnServerPort;
+        query.tls = s.UsesTls();
+        query.caFile = s.CAFile;
+        query.portMapper = signOnPortMapper;
+        const PasswordLevelAnswer answer = RememberedPasswordLevel(query);
+        plan.passwordLevel = answer.level;
+        plan.levelSource = answer.how;
+    }
+    if (s.SendPasswordInClear != 0) {
+        if (s.UsesTls()) {
+            plan.sendInClear = true;
+        } else {
+            if (!clearPasswordConfirmed_) {
+                clearPasswordConfirmed_ = onConfirmClearPassword && onConfirmClearPassword();
+            }
+            plan.sendInClear = *clearPasswordConfirmed_;
+        }
+    }
+    return plan;
 }
 
 void TerminalSession::EndSession() { End(false); }

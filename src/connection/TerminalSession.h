@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "connection/RetryMessages.h"
@@ -14,6 +15,7 @@
 #include "ds5250/TN5250.h"
 #include "input/OperatorInput.h"
 #include "net/Communication.h"
+#include "net/SignOnPlan.h"
 #include "session/CertificatePins.h"
 #include "session/SessionSettings.h"
 #include "terminal/TerminalState.h"
@@ -81,6 +83,18 @@ public:
     /// ended: the front end connects the same session again.
     std::function<void()> onReconnectRequested;
 
+    /// Where an Automatic password level is asked for: the sign-on server's
+    /// port (0: 8476, or 9476 over TLS) and whether the host's port mapper
+    /// is asked for it first. Options of the front end, not of the file.
+    int signOnServerPort = 0;
+    bool signOnPortMapper = false;
+    /// A session that may send the password in clear over a plain (non-TLS)
+    /// connection asks the operator once per session object; false or none
+    /// keeps the password home.
+    std::function<bool()> onConfirmClearPassword;
+    /// What the last environment answer carried of the password.
+    const SignOnReport& signOnReport() const { return endpoint_.negotiator().signOnReport(); }
+
     /// How often a front end calls OnTimerTick, at least.
     static constexpr std::chrono::milliseconds kTickInterval{250};
     /// How long the host may be silent with the keyboard locked before
@@ -126,6 +140,11 @@ private:
     void End(bool keepScreen);
     /// The presentation space for the session's screen size, blank.
     void SizeScreen();
+    /// Decides how an automatic sign-on proves the password: the level from
+    /// the session or the host's sign-on server, and whether the clear
+    /// password may go. Nothing is asked when no password would be sent.
+    SignOnPlan PrepareSignOn();
+
     void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override;
     void EndOfArrival() override;
     void LeaveSysReqModeForHostData() override;
@@ -145,6 +164,7 @@ private:
     InputState inputState_;
     OperatorInput input_;
     unsigned long blocksProcessed_ = 0;
+    std::optional<bool> clearPasswordConfirmed_;
 };
 
 }  // namespace quenlix

@@ -88,6 +88,11 @@ bool DemoServer::Open(std::string& error) {
     getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.ss_family == AF_INET6 ? v6->sin6_port : v4->sin_port);
     SetNonBlocking(listenFd_);
+    if (options_.signOnPort) {
+        signOn_ = std::make_unique<SignOnService>(options_.bindAddress, *options_.signOnPort,
+                                                  options_.passwordLevel);
+        if (!signOn_->Start(error)) return false;
+    }
     return true;
 }
 
@@ -189,6 +194,9 @@ void DemoServer::Accept() {
         config.burstCount = options_.burstCount;
         config.clientNumber = c.number;
         config.tables = options_.tables;
+        config.passwordLevel = options_.passwordLevel;
+        config.password = options_.password;
+        config.allowPlain = options_.allowPlain;
         c.session = std::make_unique<HostSession>(config);
         if (log_) {
             c.tracer = std::make_unique<TrafficTracer>(ScreenMemory());

@@ -15,6 +15,7 @@
 
 #include "demohost/HostSession.h"
 #include "demohost/HostTls.h"
+#include "demohost/SignOnService.h"
 #include "net/TlsStream.h"
 #include "trace/TrafficTracer.h"
 
@@ -41,6 +42,14 @@ struct ServerOptions {
     /// How long a terminal may take over the TLS handshake before it is
     /// dropped, so that a stalled one does not hold its place.
     std::chrono::milliseconds handshakeWait{10000};
+    /// The host's password level, the password of automatic sign-ons and
+    /// whether a clear one is taken (HostConfig).
+    int passwordLevel = 3;
+    std::string password = "DEMO";
+    bool allowPlain = false;
+    /// Serve the sign-on server's attribute exchange on this port of the
+    /// bind address (0 picks a free one; see signOnPort); none when unset.
+    std::optional<std::uint16_t> signOnPort;
 };
 
 class DemoServer {
@@ -63,6 +72,8 @@ public:
     bool Open(std::string& error);
     /// The bound port (the chosen one when the options said 0).
     std::uint16_t port() const { return port_; }
+    /// The sign-on server's bound port; 0 when it is not served.
+    std::uint16_t signOnPort() const { return signOn_ ? signOn_->port() : 0; }
     /// Serves until RequestStop (or, with `once`, until the first terminal
     /// has disconnected). Returns the process exit status.
     int Run();
@@ -123,6 +134,7 @@ private:
     std::uint16_t port_ = 0;
     std::FILE* log_ = nullptr;
     std::vector<Client> clients_;
+    std::unique_ptr<SignOnService> signOn_;
     int nextNumber_ = 1;
     bool servedOne_ = false;
     std::atomic<bool> stop_{false};

@@ -127,7 +127,7 @@ void HostSession::OnSubnegotiation(const TelnetEvent& e) {
         Environment env = ParseEnvironment(e.payload);
         std::string line = "<- SB NEW-ENVIRON IS";
         for (const auto& [name, value] : env.values) {
-            line += " " + name + "=\"" + (name == "IBMSUBSPW" ? std::string(value.size(), '*')
+            line += " " + name + "=\"" + (name == "IBMSUBSPW" || name == "IBMRSEED" ? std::string(value.size(), '*')
                                                                : value) + "\"";
         }
         if (e.truncated) line += " (cut)";

@@ -57,6 +57,15 @@ struct HostConfig {
     /// The seed of the environment request; by default a fresh random one
     /// for each session.
     std::optional<Seed> seed;
+    /// The host's password level (QPWDLVL, 0 to 4): how an automatic
+    /// sign-on's password substitute is checked.
+    int passwordLevel = 3;
+    /// Every user's password for an automatic sign-on (the sign-on screen
+    /// takes any).
+    std::string password = "DEMO";
+    /// An automatic sign-on with the password in clear (no client seed) is
+    /// accepted, with a warning in the log; otherwise it is refused.
+    bool allowPlain = false;
 };
 
 /// Where the negotiation stands, in the order of its steps.
@@ -186,6 +195,10 @@ private:
     // SignOnScreen.cpp
     void DrawSignOn(ScreenWriter& w);
     void ShowFirstScreen();
+    /// Checks an automatic sign-on's password: the substitute against the
+    /// one this host makes from its password and both seeds, or the clear
+    /// password when allowed. `error` says why not.
+    bool CheckAutomaticPassword(const std::string& user, std::string& error);
     void OnSignOn(const InboundRecord& r);
     bool TrySignOn(const std::string& user, std::string& error);
     void SignOff(const std::string& why);

@@ -144,7 +144,15 @@ std::string ParseTerminalType(const Bytes& payload) {
 Seed NewSeed() {
     std::random_device source;
     Seed seed{};
-    for (std::uint8_t& b : seed) b = static_cast<std::uint8_t>(source() & 0xFF);
+    // No byte of the type codes 0x00 to 0x03: such a byte goes out escaped,
+    // and an escaped seed may read two ways (the ESC as a seed byte, or as
+    // an escape); a careful terminal then sends no password rather than a
+    // wrong one, and the demo's automatic sign-on would fail now and then.
+    for (std::uint8_t& b : seed) {
+        do {
+            b = static_cast<std::uint8_t>(source() & 0xFF);
+        } while (b <= kUserVar);
+    }
     return seed;
 }
 

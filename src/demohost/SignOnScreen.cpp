@@ -2,13 +2,16 @@
 // current library. Any well-formed user profile name signs on; the password
 // is not checked. A terminal that sends USER and IBMSUBSPW in its
 // environment answer is signed on without the screen, as a real host does
-// for automatic sign-on.
+// for automatic sign-on, when the password substitute matches the host's
+// password at its password level.
+#include <algorithm>
 #include <cctype>
 
 #include "demohost/HostSession.h"
 #include "demohost/HostText.h"
 #include "demohost/ScreenWriter.h"
 #include "ds5250/DataStreamCodes.h"
+#include "signon/PasswordSubstitute.h"
 
 namespace quenlix::demohost {
 
@@ -55,7 +58,8 @@ void HostSession::DrawSignOn(ScreenWriter& w) {
 void HostSession::ShowFirstScreen() {
     const std::string user = Upper(Trim(env_.get("USER")));
     std::string error;
-    if (!user.empty() && !env_.get("IBMSUBSPW").empty() && TrySignOn(user, error)) {
+    if (!user.empty() && !env_.get("IBMSUBSPW").empty() && CheckAutomaticPassword(user, error) &&
+        TrySignOn(user, error)) {
         program_ = Upper(Trim(env_.get("IBMPROGRAM")));
         menu_ = Upper(Trim(env_.get("IBMIMENU")));
         library_ = Upper(Trim(env_.get("IBMCURLIB")));
@@ -64,6 +68,56 @@ void HostSession::ShowFirstScreen() {
     } else {
         Show(ScreenId::kSignOn, error);
     }
+}
+
+bool HostSession::CheckAutomaticPassword(const std::string& user, std::string& error) {
+    const std::string sent = env_.get("IBMSUBSPW");
+    const std::string clientSeed = env_.get("IBMRSEED");
+    static constexpr const char* kWrongPassword = "Password not correct for user profile.";
+    if (clientSeed.empty()) {
+        if (!config_.allowPlain) {
+            Log("warning: automatic sign-on of " + user +
+                " with the password in clear refused (start with --allow-plain to accept it)");
+            error = kWrongPassword;
+            return false;
+        }
+        Log("warning: automatic sign-on of " + user + " with the password in clear");
+        const bool same =
+            sent.size() == config_.password.size() &&
+            signon::SameSubstitute(
+                signon::SecretBytes(reinterpret_cast<const std::uint8_t*>(config_.password.data()),
+                                    config_.password.size()),
+                reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size());
+        if (!same) error = kWrongPassword;
+        return same;
+    }
+    signon::SeedPair seeds;
+    seeds.server = seed_;
+    if (clientSeed.size() != seeds.client.size()) {
+        Log("automatic sign-on of " + user + ": a client seed of " +
+            std::to_string(clientSeed.size()) + " bytes");
+        error = kWrongPassword;
+        return false;
+    }
+    std::copy(clientSeed.begin(), clientSeed.end(), seeds.client.begin());
+    const signon::SubstituteOutcome expected = signon::MakePasswordSubstitute(
+        config_.passwordLevel, user, config_.password, seeds, config_.tables);
+    if (!expected.made()) {
+        Log("automatic sign-on of " + user + ": no substitute to compare (" + expected.refusal +
+            ")");
+        error = kWrongPassword;
+        return false;
+    }
+    if (!signon::SameSubstitute(expected.substitute,
+                                reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size())) {
+        Log("automatic sign-on of " + user + ": the password substitute does not match (level " +
+            std::to_string(config_.passwordLevel) + ")");
+        error = kWrongPassword;
+        return false;
+    }
+    Log("automatic sign-on of " + user + ": password substitute verified (level " +
+        std::to_string(config_.passwordLevel) + ")");
+    return true;
 }
 
 bool HostSession::TrySignOn(const std::string& user, std::string& error) {

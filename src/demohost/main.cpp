@@ -39,6 +39,15 @@ void Usage(std::FILE* to) {
         "                       \"listening on\" line)\n"
         "  --cert FILE --key FILE\n"
         "                       serve TLS with this certificate (and chain) and key (PEM)\n"
+        "  --password-level N   the host's password level 0 to 4 (default 3): how an\n"
+        "                       automatic sign-on's password substitute is checked\n"
+        "  --password SECRET    the password of every user's automatic sign-on\n"
+        "                       (default DEMO); the sign-on screen takes any\n"
+        "  --allow-plain        accept an automatic sign-on's password in clear\n"
+        "                       (logged as a warning; refused without this)\n"
+        "  --signon-port N      serve the sign-on server's attribute exchange, which\n"
+        "                       tells the password level, on port N (0 picks a free\n"
+        "                       one, printed after the \"listening on\" line)\n"
         "  --help               show this text\n"
         "  --version            show the version\n",
         to);
@@ -116,6 +125,26 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "quenlix-demo-host: bad code page %s\n", v);
                 return 2;
             }
+        } else if (arg == "--password-level") {
+            const char* v = next("--password-level");
+            long level = 0;
+            if (!ParseNumber(v, 0, 4, level)) {
+                std::fprintf(stderr, "quenlix-demo-host: bad password level %s\n", v);
+                return 2;
+            }
+            options.passwordLevel = static_cast<int>(level);
+        } else if (arg == "--password") {
+            options.password = next("--password");
+        } else if (arg == "--allow-plain") {
+            options.allowPlain = true;
+        } else if (arg == "--signon-port") {
+            const char* v = next("--signon-port");
+            long port = 0;
+            if (!ParseNumber(v, 0, 65535, port)) {
+                std::fprintf(stderr, "quenlix-demo-host: bad sign-on port %s\n", v);
+                return 2;
+            }
+            options.signOnPort = static_cast<std::uint16_t>(port);
         } else if (arg == "--once") {
             options.once = true;
         } else if (arg == "--tls") {
@@ -179,6 +208,14 @@ int main(int argc, char** argv) {
                  quenlix::CBlockingSocket::EndpointText(
                      quenlix::CBlockingSocket::BareHost(options.bindAddress), server.port())
                      .c_str());
+    if (server.signOnPort() != 0) {
+        std::fprintf(
+            stderr, "quenlix-demo-host: sign-on server on %s (password level %d)\n",
+            quenlix::CBlockingSocket::EndpointText(
+                quenlix::CBlockingSocket::BareHost(options.bindAddress), server.signOnPort())
+                .c_str(),
+            options.passwordLevel);
+    }
     if (hostTls) {
         std::fprintf(stderr, "quenlix-demo-host: TLS certificate SHA-256 fingerprint %s\n",
                      hostTls->fingerprint().c_str());

@@ -197,6 +197,10 @@ public:
     bool notificationsSuspended() const { return suspended_; }
     bool telnetSeen() const { return telnetSeen_; }
     bool environSent() const { return telnet_.environSent(); }
+    /// The telnet negotiator: its sign-on plan and what its last
+    /// environment answer carried of the password.
+    CTelnet& negotiator() { return telnet_; }
+    const CTelnet& negotiator() const { return telnet_; }
     /// Bytes held for an incomplete block.
     std::size_t receivedCount() const { return receivedCount_; }
     /// The address of the connection made (or last tried).

@@ -3,16 +3,23 @@
 // too long.
 #include "net/Telnet.h"
 
-#include <algorithm>
-#include <iterator>
+#include <openssl/crypto.h>
 
+#include <string>
+#include <utility>
+
+#include "signon/ClientSeed.h"
+#include "signon/PasswordSubstitute.h"
+#include "telnet/EnvironValue.h"
 #include "telnet/TelnetCodes.h"
+#include "terminal/TranslationCache.h"
 
 namespace quenlix {
 
 using telnet::Byte;
 using telnet::Command;
 using telnet::EnvironCode;
+using telnet::EnvironSeedReader;
 using telnet::kIAC;
 using telnet::Option;
 using telnet::Subnegotiation;
@@ -109,7 +116,20 @@ void CTelnet::Negotiate(const std::uint8_t* bytes, std::size_t count, int lastCo
         }
         ++i;
     }
-    sender_.Send(answer_.data(), answer_.size());
+    try {
+        sender_.Send(answer_.data(), answer_.size());
+    } catch (...) {
+        ForgetAnswer();
+        throw;
+    }
+    ForgetAnswer();
+}
+
+void CTelnet::ForgetAnswer() {
+    // The substitute or a clear password leaves no copy in this buffer.
+    if (answerHoldsSecret_ && !answer_.empty()) OPENSSL_cleanse(answer_.data(), answer_.size());
+    answerHoldsSecret_ = false;
+    answer_.clear();
 }
 
 void CTelnet::Reset() {
@@ -117,38 +137,23 @@ void CTelnet::Reset() {
     remoteOn_.reset();
     environSent_ = false;
     hostSeed_.clear();
+    seedReader_.Reset();
+    report_ = SignOnReport{};
 }
 
 void CTelnet::ReadSeed(const std::uint8_t* bytes, std::size_t from, std::size_t end) {
     hostSeed_.clear();
-    // The content with IAC IAC read as one 0xFF; an IAC SE at its end is no content.
-    std::vector<std::uint8_t> content;
+    seedReader_.Reset();
+    // The payload with IAC IAC read as one 0xFF; an IAC SE at its end is no payload.
     for (std::size_t i = from; i < end; ++i) {
         if (bytes[i] == kIAC) {
             if (i + 1 >= end || bytes[i + 1] != kIAC) break;
             ++i;
         }
-        content.push_back(bytes[i]);
+        seedReader_.Feed(bytes + i, 1);
     }
-    if (content.empty() || content[0] != Byte(Subnegotiation::SEND)) return;
-    static constexpr std::uint8_t kName[] = {
-        Byte(EnvironCode::USERVAR), 'I', 'B', 'M', 'R', 'S', 'E', 'E', 'D'};
-    const auto at = std::search(content.begin(), content.end(), std::begin(kName), std::end(kName));
-    if (at == content.end()) return;
-    std::size_t j = static_cast<std::size_t>(at - content.begin()) + sizeof kName;
-    if (j < content.size() && content[j] == Byte(EnvironCode::VALUE)) ++j;
-    std::vector<std::uint8_t> seed;
-    while (seed.size() < kSeedLength && j < content.size()) {
-        std::uint8_t b = content[j++];
-        if (b == Byte(EnvironCode::ESC)) {
-            if (j >= content.size()) break;
-            b = content[j++];
-        } else if (b <= Byte(EnvironCode::USERVAR)) {
-            break;  // the next name: the seed was shorter
-        }
-        seed.push_back(b);
-    }
-    if (seed.size() == kSeedLength) hostSeed_ = std::move(seed);
+    seedReader_.Finish();
+    if (const auto& seed = seedReader_.serverSeed()) hostSeed_.assign(seed->begin(), seed->end());
 }
 
 void CTelnet::Append(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
@@ -182,13 +187,78 @@ void CTelnet::AppendEnvironment() {
                    {kIAC, Byte(Command::SB), Byte(Option::NEW_ENVIRON), Byte(Subnegotiation::IS)});
     AddVariable(var, "USER", autoSignOn ? settings_.UserID : none);
     AddVariable(uservar, "DEVNAME", settings_.DisplayNameAuto == 0 ? settings_.DisplayName : none);
-    // An empty seed: the host then takes the password below as plain text.
-    AddVariable(uservar, "IBMRSEED", none);
-    AddVariable(uservar, "IBMSUBSPW", autoSignOn ? settings_.UserPassword : none);
+    if (autoSignOn) {
+        AppendPassword();
+    } else {
+        AddVariable(uservar, "IBMRSEED", none);
+    }
     AddVariable(uservar, "IBMPROGRAM", autoSignOn ? settings_.ProgProc : none);
     AddVariable(uservar, "IBMIMENU", autoSignOn ? settings_.Menu : none);
     AddVariable(uservar, "IBMCURLIB", autoSignOn ? settings_.CurLib : none);
     answer_.insert(answer_.end(), {kIAC, Byte(Command::SE)});
+}
+
+void CTelnet::AppendPassword() {
+    const std::uint8_t uservar = Byte(EnvironCode::USERVAR);
+    report_ = SignOnReport{};
+    const auto noPassword = [&](std::string reason) {
+        report_.kind = SignOnReport::Kind::kNoPassword;
+        report_.reason = std::move(reason);
+        AddVariable(uservar, "IBMRSEED", {});
+    };
+    if (settings_.UserID.empty() || settings_.UserPassword.empty()) {
+        noPassword("the session holds no user or no password");
+        return;
+    }
+    const std::optional<EnvironSeedReader::Seed>& serverSeed = seedReader_.serverSeed();
+    if (!serverSeed) {
+        if (!plan_.sendInClear) {
+            noPassword("the host offers no encryption: its request held no seed");
+            return;
+        }
+        // An empty seed: the host takes the password as plain text.
+        report_.kind = SignOnReport::Kind::kClear;
+        report_.reason = "the host offers no encryption";
+        AddVariable(uservar, "IBMRSEED", {});
+        AddVariable(uservar, "IBMSUBSPW", settings_.UserPassword);
+        answerHoldsSecret_ = true;
+        return;
+    }
+    if (!plan_.passwordLevel) {
+        noPassword("password level unknown: " +
+                   (plan_.levelSource.empty() ? std::string("not asked") : plan_.levelSource));
+        return;
+    }
+    signon::SeedPair seeds;
+    seeds.server = *serverSeed;
+    const std::optional<signon::Seed> client =
+        clientSeeds_ ? clientSeeds_() : signon::NewClientSeed();
+    if (!client) {
+        noPassword("no random client seed could be made");
+        return;
+    }
+    seeds.client = *client;
+    const TablePair& tables = plan_.tables ? *plan_.tables : BuiltinTablePair();
+    signon::SubstituteOutcome outcome = signon::MakePasswordSubstitute(
+        *plan_.passwordLevel, settings_.UserID, settings_.UserPassword, seeds, tables);
+    if (!outcome.made()) {
+        noPassword(outcome.refusal);
+        return;
+    }
+    AddBinaryVariable("IBMRSEED", seeds.client.data(), seeds.client.size());
+    AddBinaryVariable("IBMSUBSPW", outcome.substitute.data(), outcome.substitute.size());
+    answerHoldsSecret_ = true;
+    report_.kind = SignOnReport::Kind::kSubstitute;
+    report_.level = *plan_.passwordLevel;
+    report_.how = plan_.levelSource;
+}
+
+void CTelnet::AddBinaryVariable(std::string_view name, const std::uint8_t* bytes,
+                                std::size_t count) {
+    answer_.push_back(Byte(EnvironCode::USERVAR));
+    AppendData(name);
+    answer_.push_back(Byte(EnvironCode::VALUE));
+    telnet::AppendEnvironValue(answer_, bytes, count);
 }
 
 void CTelnet::AddVariable(std::uint8_t type, std::string_view name, std::string_view value) {

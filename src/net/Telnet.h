@@ -3,13 +3,18 @@
 // and answers the terminal-type and environment subnegotiations.
 #pragma once
 
+#include <array>
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "net/SignOnPlan.h"
 #include "session/SessionSettings.h"
+#include "telnet/EnvironSeedReader.h"
 #include "terminal/RecordSender.h"
 
 namespace quenlix {
@@ -61,11 +66,27 @@ public:
     void setEnvironSent(bool sent) { environSent_ = sent; }
 
     /// The seed an IBM i host put right after USERVAR "IBMRSEED" in its last
-    /// environment request (a VALUE byte before it is allowed), ESC and the
-    /// doubled IAC undone: kSeedLength bytes, or empty when the request held
-    /// no whole seed. Forgotten by Reset.
+    /// environment request, as telnet::EnvironSeedReader reads it:
+    /// kSeedLength bytes, or empty when the request held no seed the reader
+    /// could trust. Forgotten by Reset.
     const std::vector<std::uint8_t>& hostSeed() const { return hostSeed_; }
-    static constexpr std::size_t kSeedLength = 8;
+    static constexpr std::size_t kSeedLength = telnet::EnvironSeedReader::kSeedLength;
+
+    /// How the environment answer of an automatic sign-on carries the
+    /// password (kept by Reset: the front end sets it before connecting).
+    /// With the host's seed and a known password level the answer carries
+    /// the client seed and the password substitute; without either no
+    /// password goes, unless the plan allows the clear password and the host
+    /// sent no seed.
+    void SetSignOnPlan(SignOnPlan plan) { plan_ = std::move(plan); }
+    const SignOnPlan& signOnPlan() const { return plan_; }
+    /// What the last environment answer carried; cleared by Reset.
+    const SignOnReport& signOnReport() const { return report_; }
+
+    /// Where client seeds come from: signon::NewClientSeed unless a test
+    /// sets a fixed one.
+    using ClientSeedSource = std::function<std::optional<std::array<std::uint8_t, 8>>()>;
+    void SetClientSeedSource(ClientSeedSource source) { clientSeeds_ = std::move(source); }
 
 private:
     void Append(std::uint8_t a, std::uint8_t b, std::uint8_t c);
@@ -78,12 +99,23 @@ private:
     /// Appends type, name, VALUE, value; nothing when the value is empty,
     /// except for IBMRSEED, which is always sent (empty).
     void AddVariable(std::uint8_t type, std::string_view name, std::string_view value);
+    /// Appends USERVAR, name, VALUE and a binary value in its wire form.
+    void AddBinaryVariable(std::string_view name, const std::uint8_t* bytes, std::size_t count);
+    /// The IBMRSEED and IBMSUBSPW of an automatic sign-on, by the plan.
+    void AppendPassword();
+    /// Empties the answer, overwriting it first when it held a secret.
+    void ForgetAnswer();
 
     RecordSender& sender_;
     const SessionSettings& settings_;
     std::vector<std::uint8_t> answer_;  ///< grows as needed: long values never overrun it
     bool environSent_ = false;
     std::vector<std::uint8_t> hostSeed_;
+    telnet::EnvironSeedReader seedReader_;
+    SignOnPlan plan_;
+    SignOnReport report_;
+    ClientSeedSource clientSeeds_;
+    bool answerHoldsSecret_ = false;
     std::bitset<256> localOn_;   ///< options this terminal agreed to (WILL sent)
     std::bitset<256> remoteOn_;  ///< options the host agreed to (DO sent)
 };

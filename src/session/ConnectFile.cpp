@@ -82,6 +82,16 @@ ConnectionSecurity CConnectFile::ParseSecurity(std::string_view text) {
     return none ? ConnectionSecurity::kNone : ConnectionSecurity::kTls;
 }
 
+std::string CConnectFile::PasswordLevelName(int level) {
+    if (level < 0 || level > 4) return "Automatic";
+    return std::to_string(level);
+}
+
+int CConnectFile::ParsePasswordLevel(std::string_view text) {
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '4') return text[0] - '0';
+    return kAutomaticPasswordLevel;
+}
+
 std::string CConnectFile::ScramblePassword(std::string_view password) {
     const ScrambleKey key = BuildKey();
     std::array<std::uint8_t, kPasswordLength> buffer;
@@ -155,6 +165,8 @@ bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
             settings.PasswordStore = PasswordStorage::kOlderSessionFile;
         }
     }
+    settings.PasswordLevel = ParsePasswordLevel(file.GetString(kProfile, "Password Level", ""));
+    settings.SendPasswordInClear = file.GetBool(kProfile, "Send Password In Clear", 0);
     return file.Loaded();
 }
 
@@ -195,6 +207,14 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
     // password, as from a session saved without one.
     file.PutInt(kProfile, kPasswordInKeyring,
                 settings.PasswordStore == PasswordStorage::kKeyring ? 1 : 0, 0, false);
+    // Both written only when chosen, so an older program reads the file as before.
+    if (settings.PasswordLevel != kAutomaticPasswordLevel) {
+        file.PutString(kProfile, "Password Level", PasswordLevelName(settings.PasswordLevel), "",
+                       false);
+    }
+    if (settings.SendPasswordInClear != 0) {
+        file.PutInt(kProfile, "Send Password In Clear", 1, 0, false);
+    }
     if (file.Flush()) return true;
     if (cause) *cause = file.LastError();
     return false;

@@ -71,6 +71,14 @@ public:
     /// may write never falls back to an unencrypted connection.
     static ConnectionSecurity ParseSecurity(std::string_view text);
 
+    /// "Automatic", or the level's digit "0" to "4".
+    static std::string PasswordLevelName(int level);
+    /// The value of a "Password Level" key: a digit 0 to 4 is that level;
+    /// anything else (absent, "Automatic", a word a later version may write)
+    /// is kAutomaticPasswordLevel, which never sends a password it cannot
+    /// make for the host's own level.
+    static int ParsePasswordLevel(std::string_view text);
+
     /// The stored form of a password: 20 upper-case hexadecimal digits. Only
     /// the first kPasswordLength bytes of `password` are used.
     static std::string ScramblePassword(std::string_view password);

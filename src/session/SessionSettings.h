@@ -24,6 +24,9 @@ enum class PasswordStorage {
 /// levels 2 to 4 (levels 0 and 1 take 10, checked where the level is known).
 inline constexpr std::size_t kMaxPasswordLength = 128;
 
+/// The password level is learned from the host when the sign-on needs it.
+inline constexpr int kAutomaticPasswordLevel = -1;
+
 struct SessionSettings {
     // [Connection]
     std::string Name;            ///< "Name": session name, the document title
@@ -52,6 +55,13 @@ struct SessionSettings {
     /// characters; from the keyring, an older file, the operator or an option.
     std::string UserPassword;
     PasswordStorage PasswordStore = PasswordStorage::kNone;  ///< where UserPassword is kept
+    /// "Password Level": the host's password level an automatic sign-on
+    /// makes its password substitute for, 0 to 4, or kAutomaticPasswordLevel
+    /// ("Automatic", or the key absent): asked of the host's sign-on server.
+    int PasswordLevel = kAutomaticPasswordLevel;
+    /// "Send Password In Clear": an automatic sign-on to a host that offers no
+    /// encryption (no seed) sends the password as it is; off by default.
+    int SendPasswordInClear = 0;
 
     friend bool operator==(const SessionSettings&, const SessionSettings&) = default;
 

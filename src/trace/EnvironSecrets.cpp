@@ -11,12 +11,15 @@ using telnet::EnvironCode;
 
 namespace {
 constexpr const char* kPasswordVariable = "IBMSUBSPW";
+constexpr const char* kSeedVariable = "IBMRSEED";
 }  // namespace
 
 void EnvironSecrets::Begin() {
     state_ = State::kOption;
     escaped_ = false;
     secretValue_ = false;
+    send_ = false;
+    seedTail_ = false;
     name_.clear();
 }
 
@@ -26,6 +29,7 @@ bool EnvironSecrets::Data(std::uint8_t byte) {
             state_ = byte == Byte(telnet::Option::NEW_ENVIRON) ? State::kVerb : State::kOther;
             return false;
         case State::kVerb:
+            send_ = byte == Byte(telnet::Subnegotiation::SEND);
             state_ = State::kType;
             return false;
         case State::kOther:
@@ -43,17 +47,23 @@ bool EnvironSecrets::Data(std::uint8_t byte) {
         if (byte == Byte(EnvironCode::VAR) || byte == Byte(EnvironCode::USERVAR)) {
             state_ = State::kName;
             secretValue_ = false;
+            seedTail_ = false;
             name_.clear();
             return false;
         }
         if (byte == Byte(EnvironCode::VALUE)) {
-            secretValue_ = state_ == State::kName && name_ == kPasswordVariable;
+            secretValue_ =
+                state_ == State::kName && (name_ == kPasswordVariable || name_ == kSeedVariable);
+            seedTail_ = false;
             state_ = State::kValue;
             return false;
         }
     }
     if (state_ == State::kName) {
+        if (seedTail_) return true;
         if (name_.size() < kMaxName) name_ += static_cast<char>(byte);
+        // What follows the name in the host's request is its seed.
+        seedTail_ = send_ && name_ == kSeedVariable;
         return false;
     }
     return inSecret();

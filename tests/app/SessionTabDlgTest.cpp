@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QInputMethodEvent>
 #include <QTest>
 
@@ -192,6 +193,29 @@ TEST(SessionTabDlgTest, LoadedValuesMapBackToTheSession) {
     sheet.Load(stored);
     EXPECT_EQ(sheet.Values().Language, "Arabic (420)");
     EXPECT_EQ(sheet.Values().PageCode, 420);
+}
+
+TEST(SessionTabDlgTest, ThePasswordLevelAndTheClearPasswordOption) {
+    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+    SessionSettings stored = Stored();
+    sheet.Load(stored);
+    CSessionTab03* login = sheet.login();
+    EXPECT_EQ(login->passwordLevel->currentText(), "Automatic");
+    EXPECT_FALSE(login->sendInClear->isChecked()) << "off by default";
+    // Level 2 shows as "2-3" and stays 2 while the operator keeps that item.
+    stored.PasswordLevel = 2;
+    stored.SendPasswordInClear = 1;
+    sheet.Load(stored);
+    EXPECT_EQ(login->passwordLevel->currentText(), "2-3");
+    EXPECT_TRUE(login->sendInClear->isChecked());
+    stored.Language = "French (297)";
+    EXPECT_EQ(sheet.Values(), stored);
+    login->passwordLevel->setCurrentIndex(login->passwordLevel->findText("4"));
+    EXPECT_EQ(sheet.Values().PasswordLevel, 4);
+    login->passwordLevel->setCurrentIndex(login->passwordLevel->findText("0-1"));
+    EXPECT_EQ(sheet.Values().PasswordLevel, 1);
+    login->passwordLevel->setCurrentIndex(0);
+    EXPECT_EQ(sheet.Values().PasswordLevel, kAutomaticPasswordLevel);
 }
 
 TEST(SessionTabDlgTest, AnUnopenedPageKeepsItsValues) {

@@ -453,6 +453,32 @@ TEST_F(CommandLineTest, KeyMapsByNameOrFileAndBadMapsEndTheProgram) {
     EXPECT_NE(err.str().find("none.keymap: cannot read"), std::string::npos) << err.str();
 }
 
+TEST_F(CommandLineTest, SignOnOptionsAreCheckedAndTheClearPasswordNeedsConsent) {
+    const SessionSettings& s = shell.session().activeSettings;
+    EXPECT_EQ(Apply({"--password-level", "4", "--signon-port", "8477", "--port-mapper"}).exitStatus,
+              -1);
+    EXPECT_EQ(s.PasswordLevel, 4);
+    EXPECT_EQ(shell.session().signOnServerPort, 8477);
+    EXPECT_TRUE(shell.session().signOnPortMapper);
+    EXPECT_EQ(Apply({"--password-level", "auto"}).exitStatus, -1);
+    EXPECT_EQ(s.PasswordLevel, kAutomaticPasswordLevel);
+    for (const char* bad : {"5", "-1", "high", "22"}) {
+        EXPECT_EQ(Apply({"--password-level", bad}).exitStatus, 2) << bad;
+    }
+    for (const char* bad : {"0", "65536", "12x"}) {
+        EXPECT_EQ(Apply({"--signon-port", bad}).exitStatus, 2) << bad;
+    }
+
+    EXPECT_EQ(Apply({"--send-password-in-clear"}).exitStatus, 2) << "plain TCP: refused alone";
+    EXPECT_NE(err.str().find("--confirm-password-in-clear"), std::string::npos) << err.str();
+    EXPECT_EQ(s.SendPasswordInClear, 0) << "nothing taken";
+    EXPECT_EQ(Apply({"--send-password-in-clear", "--tls"}).exitStatus, -1);
+    EXPECT_EQ(s.SendPasswordInClear, 1);
+    EXPECT_FALSE(shell.clearPasswordConfirmed);
+    EXPECT_EQ(Apply({"--send-password-in-clear", "--confirm-password-in-clear"}).exitStatus, -1);
+    EXPECT_TRUE(shell.clearPasswordConfirmed);
+}
+
 TEST_F(CommandLineTest, PasswordsAreNeverCutAndCanComeFromAFile) {
     const std::string longest(kMaxPasswordLength, 'L');
     EXPECT_EQ(Apply({"--password", longest}).exitStatus, -1);

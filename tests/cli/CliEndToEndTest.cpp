@@ -128,7 +128,10 @@ TEST_F(CliEndToEnd, AutoSignOnValuesTravelInTheEnvironmentAnswer) {
         h.Close();
     });
     Run("connect");
-    EXPECT_EQ(Run("wait 5000"), kHungUp) << "a 5250 record came: no refusal message";
+    EXPECT_EQ(Run("wait 5000"),
+              "signon: no password sent (the host offers no encryption: its request held no "
+              "seed)\n" + std::string(kHungUp))
+        << "a 5250 record came: no refusal message";
     host.Join();
     Bytes expected = {0xFF, 0xFA, 0x27, 0x00, 0x00};
     auto add = [&](std::string_view t) { expected.insert(expected.end(), t.begin(), t.end()); };
@@ -142,11 +145,7 @@ TEST_F(CliEndToEnd, AutoSignOnValuesTravelInTheEnvironmentAnswer) {
     expected.push_back(0x03);
     add("IBMRSEED");
     expected.push_back(0x01);
-    expected.push_back(0x03);
-    add("IBMSUBSPW");
-    expected.push_back(0x01);
-    add("SECRET");
-    expected.push_back(0x03);
+    expected.push_back(0x03);  // no password: the host sent no seed
     add("IBMIMENU");
     expected.push_back(0x01);
     add("MAIN");
@@ -164,6 +163,9 @@ TEST_F(CliEndToEnd, ATraceOfALiveSignOnHoldsNoPassword) {
     s.AutoConnection = 1;
     s.UserID = "QUSER";
     s.UserPassword = "ENVSECRET";
+    // The host sends no seed: only the session's consent sends the password.
+    s.SendPasswordInClear = 1;
+    shell.clearPasswordConfirmed = true;
     const Bytes screen = samples::SignOnScreen();
     host.Play([&](ScriptedHost& h) {
         Negotiate(h);

@@ -235,13 +235,24 @@ TEST_F(DemoHostSession, SignOnRefusesEmptyAndWrongUsersAndKeepsTheKeyboardOpen) 
     EXPECT_TRUE(Shows("Library: MYLIB"));
 }
 
-TEST_F(DemoHostSession, AutomaticSignOnSkipsTheSignOnScreen) {
-    Connect("IBM-5292-2", EnvironAnswer({{"USER", "auto1"},
-                                         {"DEVNAME", "DSP02"},
-                                         {"IBMRSEED", ""},
-                                         {"IBMSUBSPW", "secret"},
-                                         {"IBMIMENU", "MAIN"},
-                                         {"IBMCURLIB", "QGPL"}}));
+TEST_F(DemoHostSession, AClearPasswordIsTakenOnlyWhenAllowed) {
+    const Bytes answer = EnvironAnswer({{"USER", "auto1"},
+                                        {"DEVNAME", "DSP02"},
+                                        {"IBMRSEED", ""},
+                                        {"IBMSUBSPW", "secret"},
+                                        {"IBMIMENU", "MAIN"},
+                                        {"IBMCURLIB", "QGPL"}});
+    HostConfig config;
+    config.password = "secret";
+    Connect("IBM-5292-2", answer, config);
+    EXPECT_EQ(host->screen(), ScreenId::kSignOn) << "refused without --allow-plain";
+    EXPECT_TRUE(Shows("Password not correct for user profile."));
+    config.allowPlain = true;
+    config.password = "other";
+    Connect("IBM-5292-2", answer, config);
+    EXPECT_EQ(host->screen(), ScreenId::kSignOn) << "a wrong clear password";
+    config.password = "secret";
+    Connect("IBM-5292-2", answer, config);
     EXPECT_EQ(host->screen(), ScreenId::kMenu);
     EXPECT_EQ(host->user(), "AUTO1");
     EXPECT_TRUE(Shows("Signed on automatically as AUTO1"));

@@ -243,11 +243,13 @@ printf 'connect\nwait\n' >inuse.txt
 expect inuse.out "message: Your display is already in use"
 expect inuse.out "closed"
 
-# A 24 x 80 terminal signs on automatically, and System Request 90 is the
-# end of the session (the front end's disconnect sends it).
+# A 24 x 80 terminal signs on automatically with the password substitute of
+# the host's level (3 by default), and System Request 90 is the end of the
+# session (the front end's disconnect sends it).
 printf 'connect\nwait\nscreen\ndisconnect\n' >auto.txt
 "$cli_bin" --host 127.0.0.1 --port "$port" --terminal IBM-5292-2 --screen "24 * 80" \
-    --user auto --password pw --curlib QGPL auto.txt >auto.out 2>&1
+    --user auto --password DEMO --password-level 3 --curlib QGPL auto.txt >auto.out 2>&1
+expect auto.out "signon: level 3 (session setting)"
 expect auto.out "Signed on automatically as AUTO"
 expect auto.out "Library: QGPL"
 
@@ -270,8 +272,9 @@ expect_re host.log "    field 8,39 \"    4K ?\""
 expect_re host.log "^\[1\] -> 0[0-9a-f]+ffef$"
 expect_re host.log "^\[1\] <- 0[0-9a-f]+ffef$"
 expect host.log "    attr 22 \"Sign On\" attr 20"
-expect host.log "'IBMSUBSPW' 01 *** (2 bytes)"
-reject_re host.log "'pw'|IBMSUBSPW=\"pw\"|49424d53554253505701707"
+expect_re host.log "'IBMRSEED' 01 \*\*\* \([0-9]+ bytes\) 03 'IBMSUBSPW' 01 \*\*\* \([0-9]+ bytes\)"
+expect host.log "automatic sign-on of AUTO: password substitute verified (level 3)"
+reject_re host.log "'DEMO' 03 'IBMIMENU'|IBMSUBSPW=\"DEMO\"|49424d5355425350570144454d4f"
 expect host.log "device INUSE is already in use: closing the connection"
 expect host.log "System Request 90: sign-off, closing the connection"
 

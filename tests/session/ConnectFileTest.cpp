@@ -210,6 +210,30 @@ TEST(SessionFileWrite, TheKeyboardMapIsKeptOnlyWhenChosen) {
     EXPECT_EQ(Read(path), Full());
 }
 
+TEST(SessionFileWrite, TheSignOnSecurityKeysAreKeptOnlyWhenChosen) {
+    TempDir dir;
+    const std::string path = dir.File("signon.stn");
+    SessionSettings s = Full();
+    s.PasswordLevel = 4;
+    s.SendPasswordInClear = 1;
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_NE(bytes.find("Password Level=\"4\"\r\nSend Password In Clear=1\r\n"),
+              std::string::npos)
+        << bytes;
+    EXPECT_EQ(Read(path), s);
+    // Automatic and off write what older versions wrote and read.
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, Full()));
+    EXPECT_EQ(ReadBytes(path).find("Password Level"), std::string::npos);
+    EXPECT_EQ(ReadBytes(path).find("Send Password In Clear"), std::string::npos);
+    EXPECT_EQ(Read(path), Full());
+    // A word a later version may write, or a bad digit, is Automatic.
+    for (const char* text : {"Automatic", "5", "-1", "33", "level 2"}) {
+        EXPECT_EQ(CConnectFile::ParsePasswordLevel(text), kAutomaticPasswordLevel) << text;
+    }
+    EXPECT_EQ(CConnectFile::ParsePasswordLevel("0"), 0);
+}
+
 TEST(SessionFileWrite, AwkwardTextReadsBackUnchanged) {
     SessionSettings s = Full();
     s.Name = "\"quoted\"";

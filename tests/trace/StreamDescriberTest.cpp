@@ -126,6 +126,53 @@ TEST(StreamDescriber, TheSignOnPasswordOfTheEnvironmentIsMasked) {
     EXPECT_NE(Joined(plain.lines).find("'PA' 02 01 'S'"), std::string::npos) << Joined(plain.lines);
 }
 
+// The host's seed (right after its name in the SEND, escapes and a doubled
+// 0xFF in it), the terminal's seed and the substitute are masked like the
+// password, in whatever pieces they arrive.
+TEST(StreamDescriber, TheSeedsAndTheSubstituteAreMasked) {
+    const Bytes send = {0xFF, 0xFA, 0x27, 0x01, 0x00, 'U', 'S', 'E', 'R',  0x03,
+                        'I',  'B',  'M',  'R',  'S',  'E', 'E', 'D', 0x02, 0x01,
+                        0xFF, 0xFF, 'k',  'l',  'm',  'n', 'o', 'p', 0x03, 'I',
+                        'B',  'M',  'S',  'U',  'B',  'S', 'P', 'W', 0xFF, 0xF0};
+    const Bytes answer = {0xFF, 0xFA, 0x27, 0x00, 0x00, 'U',  'S', 'E',  'R',  0x01, 'Q',
+                          0x03, 'I',  'B',  'M',  'R',  'S',  'E', 'E',  'D',  0x01, 0x02,
+                          0x00, 'q',  'r',  's',  't',  'u',  'v', 'w',  0x03, 'I',  'B',
+                          'M',  'S',  'U',  'B',  'S',  'P',  'W', 0x01, 'x',  'y',  'z',
+                          0xFF, 0xFF, 'x',  'y',  'z',  0xFF, 0xF0};
+    struct Row {
+        const Bytes& stream;
+        RecordSource source;
+        std::size_t secretBytes;
+        const char* line;
+    };
+    const Row rows[] = {
+        {send, RecordSource::kHost, 10,
+         "IAC SB NEW-ENVIRON 01 00 'USER' 03 'IBMRSEED' *** (10 bytes) 03 'IBMSUBSPW' IAC SE"},
+        {answer, RecordSource::kTerminal, 17,
+         "IAC SB NEW-ENVIRON 00 00 'USER' 01 'Q' 03 'IBMRSEED' 01 *** (9 bytes) 03 'IBMSUBSPW' 01 "
+         "*** (8 bytes) IAC SE"},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::size_t> everyByte;
+        for (std::size_t i = 1; i < row.stream.size(); ++i) everyByte.push_back(i);
+        for (const auto& cuts : {std::vector<std::size_t>{}, everyByte}) {
+            const Reading r = InPieces(row.stream, row.source, cuts);
+            // Cut between the two copies of a 0xFF, the first has left unmasked.
+            const long masked = std::count(r.secret.begin(), r.secret.end(), true);
+            const long whole = static_cast<long>(row.secretBytes);
+            EXPECT_EQ(masked, cuts.empty() ? whole : whole - 1);
+            if (cuts.empty()) {
+                EXPECT_EQ(r.lines, (Lines{row.line}));
+            }
+        }
+    }
+    // A name that only begins like the seed's in an answer is no secret.
+    const Bytes other = {0xFF, 0xFA, 0x27, 0x00, 0x03, 'I',  'B', 'M',  'R',
+                         'S',  'E',  'E',  'D',  'X',  0x01, 'a', 0xFF, 0xF0};
+    const Reading plain = InPieces(other, RecordSource::kTerminal, {});
+    EXPECT_EQ(std::count(plain.secret.begin(), plain.secret.end(), true), 0);
+}
+
 TEST(StreamDescriber, LongAndUnfinishedUnitsEnd) {
     Bytes sub = {0xFF, 0xFA, 0x18, 0x00};
     sub.insert(sub.end(), 3 * StreamDescriber::kMaxTelnetBytes, 'A');
