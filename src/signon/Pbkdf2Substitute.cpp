@@ -17,18 +17,6 @@ namespace {
 constexpr int kPbkdf2Iterations = 10022;
 constexpr std::size_t kKeyLength = 64;
 
-bool Digest(const SecretBytes& input, const EVP_MD* md, std::size_t length, SecretBytes& out) {
-    SecretBytes digest;
-    digest.Grow(length);
-    unsigned int written = 0;
-    if (EVP_Digest(input.data(), input.size(), digest.data(), &written, md, nullptr) != 1 ||
-        written != length) {
-        return false;
-    }
-    out.Append(digest);
-    return true;
-}
-
 }  // namespace
 
 SubstituteOutcome Pbkdf2Substitute(std::string_view user, std::string_view password,
@@ -47,7 +35,7 @@ SubstituteOutcome Pbkdf2Substitute(std::string_view user, std::string_view passw
     SecretBytes salt;
     SecretBytes key;
     key.Grow(kKeyLength);
-    bool ok = Digest(saltInput, EVP_sha256(), 32, salt) &&
+    bool ok = AppendDigest(saltInput, SecretHash::kSha256, salt) &&
               PKCS5_PBKDF2_HMAC(kept.data(), static_cast<int>(kept.size()), salt.data(),
                                 static_cast<int>(salt.size()), kPbkdf2Iterations, EVP_sha512(),
                                 static_cast<int>(key.size()), key.data()) == 1;
@@ -57,7 +45,7 @@ SubstituteOutcome Pbkdf2Substitute(std::string_view user, std::string_view passw
     substituteInput.Append(seeds.client.data(), seeds.client.size());
     substituteInput.Append(userBytes);
     substituteInput.Append(kSubstituteSequence.data(), kSubstituteSequence.size());
-    ok = ok && Digest(substituteInput, EVP_sha512(), 64, outcome.substitute);
+    ok = ok && AppendDigest(substituteInput, SecretHash::kSha512, outcome.substitute);
     if (!ok) outcome.refusal = "the level 4 substitute could not be computed";
     return outcome;
 }

@@ -3,6 +3,7 @@
 #include "signon/SecretBytes.h"
 
 #include <openssl/crypto.h>
+#include <openssl/evp.h>
 
 #include <algorithm>
 
@@ -49,6 +50,22 @@ void SecretBytes::Clear() {
         OPENSSL_cleanse(bytes_.data(), bytes_.size());
     }
     bytes_.clear();
+}
+
+bool AppendDigest(const SecretBytes& input, SecretHash hash, SecretBytes& out) {
+    const EVP_MD* md = hash == SecretHash::kSha1     ? EVP_sha1()
+                       : hash == SecretHash::kSha256 ? EVP_sha256()
+                                                     : EVP_sha512();
+    const auto length = static_cast<std::size_t>(EVP_MD_get_size(md));
+    SecretBytes digest;
+    digest.Grow(length);
+    unsigned int written = 0;
+    if (EVP_Digest(input.data(), input.size(), digest.data(), &written, md, nullptr) != 1 ||
+        written != length) {
+        return false;
+    }
+    out.Append(digest);
+    return true;
 }
 
 }  // namespace quenlix::signon

@@ -44,4 +44,10 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
+/// The hashes the password substitutes are made of.
+enum class SecretHash { kSha1, kSha256, kSha512 };
+
+/// The digest of `input` appended to `out`; false when OpenSSL fails.
+bool AppendDigest(const SecretBytes& input, SecretHash hash, SecretBytes& out);
+
 }  // namespace quenlix::signon
