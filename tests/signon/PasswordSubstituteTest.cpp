@@ -40,13 +40,15 @@ std::string Substitute(int level, std::string_view user, std::string_view passwo
     return ToHex(outcome.substitute.data(), outcome.substitute.size());
 }
 
+/// A level, its text and seeds, and the substitute they make.
+struct Row {
+    int level;
+    std::string_view user, password;
+    SeedPair seeds;
+    std::string_view expected;
+};
+
 TEST(PasswordSubstitute, EachMethodMatchesItsVector) {
-    struct Row {
-        int level;
-        std::string_view user, password;
-        SeedPair seeds;
-        std::string_view expected;
-    };
     const Row rows[] = {
         // RFC 4777's own example of the DES substitute.
         {0, "USER123", "ABCDEFG", kRfcSeeds, "5a58bd50e4dd9b5f"},
@@ -69,12 +71,6 @@ TEST(PasswordSubstitute, EachMethodMatchesItsVector) {
 // folded into the token's input and chained on their own; non-ASCII text is
 // UTF-16BE (with a surrogate pair) for SHA and UTF-8 for PBKDF2.
 TEST(PasswordSubstitute, LongAndNonAsciiTextTakeEveryPath) {
-    struct Row {
-        int level;
-        std::string_view user, password;
-        SeedPair seeds;
-        std::string_view expected;
-    };
     const Row rows[] = {
         {0, "QSECOFR123", "PASSWORD10", kRfcSeeds, "34868567ee393639"},
         {0, "QSECOFR12", "PASSWORD9", kRfcSeeds, "ed87bb73a4bacdca"},
