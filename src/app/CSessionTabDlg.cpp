@@ -4,8 +4,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/CertificateDialog.h"
+#include "signon/PasswordSubstitute.h"
 #include "terminal/Languages.h"
 #include "terminal/StringTable.h"
 
@@ -479,6 +480,27 @@ void CSessionTabDlg::accept() {
         }
         f.edit->setFocus();
         f.edit->selectAll();
+        return;
+    }
+    // The DES levels carry at most 10 characters: refused here, before a
+    // sign-on the host would count as failed.
+    const std::string tooLong = opened_[kLogin] ? signon::DesPasswordLengthRefusal(
+                                                      tab03_->passwordLevel->currentData().toInt(),
+                                                      tab03_->password->text().toStdString())
+                                                : std::string();
+    if (!tooLong.empty()) {
+        const QString text = QStringLiteral(
+                                 "Automatic sign-on: %1. Choose the host's password "
+                                 "level, or a shorter password.")
+                                 .arg(Qs(tooLong));
+        tabs_->setCurrentIndex(kLogin);
+        if (onTooLong) {
+            onTooLong(text);
+        } else {
+            QMessageBox::warning(this, windowTitle(), text);
+        }
+        tab03_->password->setFocus();
+        tab03_->password->selectAll();
         return;
     }
     QDialog::accept();

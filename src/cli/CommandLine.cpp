@@ -2,13 +2,13 @@
 #include "cli/CommandLine.h"
 
 #include <cstdlib>
-
-#include "cli/CliTrust.h"
 #include <cstring>
 
+#include "cli/CliTrust.h"
 #include "keyring/SessionPasswords.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
+#include "signon/PasswordSubstitute.h"
 
 namespace quenlix::cli {
 
@@ -280,6 +280,14 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
         s.TerminalCaract = s.TerminalName == "IBM-3477-FC" ? "27 * 132" : "24 * 80";
     }
     if (fromKeyring && !TakeKeyringPassword(shell, s, err)) {
+        result.exitStatus = 2;
+        return result;
+    }
+    // A DES level cannot carry a long password: said now rather than after a
+    // sign-on the host would count as failed.
+    const std::string tooLong = signon::DesPasswordLengthRefusal(s.PasswordLevel, s.UserPassword);
+    if (!tooLong.empty()) {
+        err << "quenlix-telnet-cli: " << tooLong << "\n";
         result.exitStatus = 2;
         return result;
     }

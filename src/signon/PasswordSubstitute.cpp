@@ -20,6 +20,16 @@ SubstituteOutcome Refused(std::string reason) {
 
 }  // namespace
 
+std::string DesPasswordLengthRefusal(int passwordLevel, std::string_view password) {
+    const std::optional<SubstituteMethod> method = MethodForPasswordLevel(passwordLevel);
+    if (method != SubstituteMethod::Des) return {};
+    const std::optional<std::size_t> length = CharacterCount(WithoutTrailingBlanks(password));
+    if (!length || *length <= kMaxDesPasswordCharacters) return {};
+    return "the password has " + std::to_string(*length) +
+           " characters, too long for password level " + std::to_string(passwordLevel) +
+           ", which takes at most " + std::to_string(kMaxDesPasswordCharacters) + " characters";
+}
+
 SubstituteOutcome MakePasswordSubstitute(int passwordLevel, std::string_view user,
                                          std::string_view password, const SeedPair& seeds,
                                          const TablePair& tables) {
@@ -46,11 +56,8 @@ SubstituteOutcome MakePasswordSubstitute(int passwordLevel, std::string_view use
 
     switch (*method) {
         case SubstituteMethod::Des: {
-            if (*passwordLength > kMaxDesPasswordCharacters) {
-                return Refused("password level " + std::to_string(passwordLevel) +
-                               " takes at most 10 characters and the password has " +
-                               std::to_string(*passwordLength));
-            }
+            std::string tooLong = DesPasswordLengthRefusal(passwordLevel, passwordKept);
+            if (!tooLong.empty()) return Refused(std::move(tooLong));
             SecretBytes userEbcdic;
             SecretBytes passwordEbcdic;
             if (!AppendUpperCaseEbcdic(userKept, tables, userEbcdic) ||

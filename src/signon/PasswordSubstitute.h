@@ -34,6 +34,12 @@ struct SubstituteOutcome {
     bool made() const { return refusal.empty(); }
 };
 
+/// Why `password` (UTF-8) is too long for the DES levels 0 and 1, which take
+/// at most 10 characters after trailing blanks; empty when it is not, or when
+/// the level is another. Asked before connecting, so no sign-on is tried with
+/// a password the level cannot carry.
+std::string DesPasswordLengthRefusal(int passwordLevel, std::string_view password);
+
 /// The substitute of `user` and `password` (UTF-8, as the session holds them)
 /// for the host's password level 0 to 4. The user has 1 to 10 characters, the
 /// password 1 to 128 (1 to 10 at levels 0 and 1); trailing blanks do not

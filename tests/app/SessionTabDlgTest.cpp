@@ -276,6 +276,39 @@ TEST(SessionTabDlgTest, ALongPasswordIsTypedWholeAndRefusedWithItsOwnMessage) {
     EXPECT_EQ(sheet.Values().UserPassword, longest.toStdString());
 }
 
+TEST(SessionTabDlgTest, ADesLevelRefusesAPasswordOverTenCharactersAtOk) {
+    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+    sheet.Load(Stored());
+    sheet.ShowPage(CSessionTabDlg::kLogin);
+    QStringList shown;
+    sheet.onTooLong = [&](const QString& text) { shown << text; };
+    auto* login = sheet.login();
+    login->password->setText(QStringLiteral("Eleven char"));
+    login->passwordLevel->setCurrentIndex(login->passwordLevel->findText("0-1"));
+    sheet.ShowPage(CSessionTabDlg::kConnection);
+    sheet.setResult(QDialog::Rejected);
+    sheet.accept();
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].toStdString(),
+              "Automatic sign-on: the password has 11 characters, too long for password level 1, "
+              "which takes at most 10 characters. Choose the host's password level, or a shorter "
+              "password.");
+    EXPECT_EQ(sheet.tabs()->currentIndex(), CSessionTabDlg::kLogin);
+
+    // Ten characters and trailing blanks, or another level: accepted.
+    for (const auto& [level, password] :
+         {std::pair{"0-1", "Ten chars!   "}, std::pair{"2-3", "Eleven char"},
+          std::pair{"Automatic", "Eleven char"}}) {
+        login->passwordLevel->setCurrentIndex(login->passwordLevel->findText(level));
+        login->password->setText(QString::fromUtf8(password));
+        sheet.setResult(QDialog::Rejected);
+        sheet.accept();
+        EXPECT_EQ(sheet.result(), QDialog::Accepted) << level;
+    }
+    EXPECT_EQ(shown.size(), 1);
+}
+
 TEST(SessionTabDlgTest, LoginCheckBoxFollowsTheUserAndUpperCaseButNotThePassword) {
     CSessionTabDlg sheet(kStrAddSession, "", "PC1");
     sheet.ShowPage(CSessionTabDlg::kLogin);

@@ -469,6 +469,18 @@ TEST_F(CommandLineTest, SignOnOptionsAreCheckedAndTheClearPasswordNeedsConsent) 
         EXPECT_EQ(Apply({"--signon-port", bad}).exitStatus, 2) << bad;
     }
 
+    // A DES level carries at most 10 characters: refused before connecting.
+    EXPECT_EQ(Apply({"--password-level", "1", "--password", "Eleven char"}).exitStatus, 2);
+    EXPECT_EQ(err.str(),
+              "quenlix-telnet-cli: the password has 11 characters, too long for "
+              "password level 1, which takes at most 10 characters\n");
+    EXPECT_EQ(Apply({"--password", "Eleven char", "--password-level", "0"}).exitStatus, 2)
+        << "in either order";
+    EXPECT_EQ(Apply({"--password-level", "0", "--password", "Ten chars!"}).exitStatus, -1);
+    EXPECT_EQ(Apply({"--password-level", "2", "--password", "Eleven char"}).exitStatus, -1);
+    EXPECT_EQ(Apply({"--password-level", "auto", "--password", "Eleven char"}).exitStatus, -1)
+        << "automatic: decided once the level is known";
+
     EXPECT_EQ(Apply({"--send-password-in-clear"}).exitStatus, 2) << "plain TCP: refused alone";
     EXPECT_NE(err.str().find("--confirm-password-in-clear"), std::string::npos) << err.str();
     EXPECT_EQ(s.SendPasswordInClear, 0) << "nothing taken";

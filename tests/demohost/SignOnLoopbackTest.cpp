@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <sstream>
 #include <thread>
 
@@ -19,37 +18,20 @@
 #include "demohost/SignOnService.h"
 #include "net/SignOnServerClient.h"
 #include "signon/SignOnServerExchange.h"
+#include "support/DemoHostThread.h"
+#include "support/RecordingRelay.h"
 
 namespace quenlix::demohost {
 namespace {
 
 constexpr const char* kPassword = "Pass42";
 
-class SignOnHost {
-public:
-    SignOnHost(int level, bool signOnServer) {
-        ServerOptions options;
-        options.port = 0;
-        options.passwordLevel = level;
-        options.password = kPassword;
-        if (signOnServer) options.signOnPort = 0;
-        server_ = std::make_unique<DemoServer>(options);
-        std::string error;
-        opened_ = server_->Open(error);
-        EXPECT_TRUE(opened_) << error;
-        if (opened_) loop_ = std::thread([this] { server_->Run(); });
-    }
-    ~SignOnHost() {
-        server_->RequestStop();
-        if (loop_.joinable()) loop_.join();
-    }
-    std::uint16_t port() const { return server_->port(); }
-    std::uint16_t signOnPort() const { return server_->signOnPort(); }
+using testing::BytesHold;
+using testing::RecordingRelay;
 
-private:
-    std::unique_ptr<DemoServer> server_;
-    bool opened_ = false;
-    std::thread loop_;
+class SignOnHost : public testing::DemoHostThread {
+public:
+    SignOnHost(int level, bool signOnServer) : DemoHostThread(level, kPassword, signOnServer) {}
 };
 
 int Listener(std::uint16_t& port) {
@@ -65,65 +47,6 @@ int Listener(std::uint16_t& port) {
     return fd;
 }
 
-/// Passes one connection through to the host and keeps what the terminal sent.
-class RecordingRelay {
-public:
-    explicit RecordingRelay(std::uint16_t hostPort) {
-        listenFd_ = Listener(port_);
-        thread_ = std::thread([this, hostPort] { Run(hostPort); });
-    }
-    ~RecordingRelay() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        close(listenFd_);
-    }
-    std::uint16_t port() const { return port_; }
-    /// Everything the terminal sent, once the relay has ended.
-    std::vector<std::uint8_t> Sent() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        return sent_;
-    }
-
-private:
-    void Run(std::uint16_t hostPort) {
-        pollfd l{listenFd_, POLLIN, 0};
-        if (poll(&l, 1, 5000) <= 0) return;
-        const int terminal = accept(listenFd_, nullptr, nullptr);
-        const int host = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(hostPort);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (connect(host, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
-            while (!stop_) {
-                pollfd p[2] = {{terminal, POLLIN, 0}, {host, POLLIN, 0}};
-                if (poll(p, 2, 50) <= 0) continue;
-                std::uint8_t buffer[4096];
-                if (p[0].revents) {
-                    const ssize_t n = recv(terminal, buffer, sizeof buffer, 0);
-                    if (n <= 0) break;
-                    sent_.insert(sent_.end(), buffer, buffer + n);
-                    send(host, buffer, static_cast<std::size_t>(n), MSG_NOSIGNAL);
-                }
-                if (p[1].revents) {
-                    const ssize_t n = recv(host, buffer, sizeof buffer, 0);
-                    if (n <= 0) break;
-                    send(terminal, buffer, static_cast<std::size_t>(n), MSG_NOSIGNAL);
-                }
-            }
-        }
-        close(host);
-        close(terminal);
-    }
-
-    int listenFd_ = -1;
-    std::uint16_t port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-    std::vector<std::uint8_t> sent_;
-};
-
 std::string RunCli(std::uint16_t port, std::vector<std::string> options,
                    const std::vector<std::string>& commands) {
     std::ostringstream out, err;
@@ -134,10 +57,6 @@ std::string RunCli(std::uint16_t port, std::vector<std::string> options,
     EXPECT_EQ(cli::ApplyCommandLine(args, shell, out, err, "9.9").exitStatus, -1) << err.str();
     for (const std::string& command : commands) shell.Execute(command);
     return out.str();
-}
-
-bool Holds(const std::vector<std::uint8_t>& bytes, std::string_view text) {
-    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
 }
 
 const std::vector<std::string> kSignOn = {"connect", "wait 5000", "screen", "disconnect"};
@@ -168,8 +87,9 @@ TEST(DemoHostSignOn, EveryLevelSignsOnWithoutThePasswordOnTheWire) {
             EXPECT_NE(printed.find("Signed on automatically as DEMO."), std::string::npos)
                 << printed;
             const std::vector<std::uint8_t> sent = relay.Sent();
-            EXPECT_TRUE(Holds(sent, "IBMSUBSPW"));
-            for (const char* form : {"Pass42", "PASS42"}) EXPECT_FALSE(Holds(sent, form)) << form;
+            EXPECT_TRUE(BytesHold(sent, "IBMSUBSPW"));
+            for (const char* form : {"Pass42", "PASS42"})
+                EXPECT_FALSE(BytesHold(sent, form)) << form;
         }
     }
 }
@@ -203,8 +123,29 @@ TEST(DemoHostSignOn, AnUnknownLevelSendsNoPassword) {
         << printed;
     EXPECT_NE(printed.find("Sign On"), std::string::npos) << printed;
     const std::vector<std::uint8_t> sent = relay.Sent();
-    EXPECT_FALSE(Holds(sent, "IBMSUBSPW"));
-    EXPECT_FALSE(Holds(sent, kPassword));
+    EXPECT_FALSE(BytesHold(sent, "IBMSUBSPW"));
+    EXPECT_FALSE(BytesHold(sent, kPassword));
+}
+
+// The sign-on server names a DES level and the password is too long for it:
+// no password goes, and the line says why.
+TEST(DemoHostSignOn, ALongPasswordAtADesLevelLearnedAutomaticallyIsNotSent) {
+    ForgetPasswordLevels();
+    const std::string longPassword = "Longer than ten";
+    testing::DemoHostThread host(1, longPassword, true);
+    RecordingRelay relay(host.port());
+    const std::string printed = RunCli(
+        relay.port(),
+        {"--password", longPassword, "--signon-port", std::to_string(host.signOnPort())}, kSignOn);
+    EXPECT_NE(printed.find("connected\nsignon: no password sent (the password has 15 characters, "
+                           "too long for password level 1, which takes at most 10 characters)\n"),
+              std::string::npos)
+        << printed;
+    EXPECT_NE(printed.find("Sign On"), std::string::npos) << printed;
+    const std::vector<std::uint8_t> sent = relay.Sent();
+    EXPECT_FALSE(BytesHold(sent, "IBMSUBSPW"));
+    EXPECT_FALSE(BytesHold(sent, longPassword));
+    EXPECT_FALSE(BytesHold(sent, "LONGER THAN TEN"));
 }
 
 /// Accepts one connection, reads `expect` bytes and answers `reply`.

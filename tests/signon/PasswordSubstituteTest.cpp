@@ -15,6 +15,7 @@
 namespace quenlix::test {
 namespace {
 
+using signon::DesPasswordLengthRefusal;
 using signon::MakePasswordSubstitute;
 using signon::SeedPair;
 using signon::SubstituteOutcome;
@@ -118,6 +119,21 @@ TEST(PasswordSubstitute, LengthsAtTheLimitsAreTaken) {
     std::string wide;
     for (int i = 0; i < 128; ++i) wide += "\xC3\xA4";
     EXPECT_EQ(Substitute(3, "usera", wide, kShaSeeds).size(), 40u);
+}
+
+TEST(PasswordSubstitute, OnlyTheDesLevelsRefuseAPasswordOverTenCharactersBeforehand) {
+    EXPECT_EQ(DesPasswordLengthRefusal(0, "ABCDEFGHIJK"),
+              "the password has 11 characters, too long for password level 0, which takes at "
+              "most 10 characters");
+    EXPECT_NE(DesPasswordLengthRefusal(1, std::string(128, 'A')), "");
+    // Characters, not bytes, and trailing blanks do not count.
+    std::string wide;
+    for (int i = 0; i < 10; ++i) wide += "\xC3\xA4";
+    EXPECT_EQ(DesPasswordLengthRefusal(1, wide + "   "), "");
+    EXPECT_EQ(DesPasswordLengthRefusal(0, ""), "");
+    for (const int level : {2, 3, 4, -1, 7}) {
+        EXPECT_EQ(DesPasswordLengthRefusal(level, std::string(20, 'A')), "") << level;
+    }
 }
 
 TEST(PasswordSubstitute, WhatALevelCannotTakeIsRefusedWithAReason) {
