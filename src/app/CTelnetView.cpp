@@ -73,13 +73,6 @@ void CTelnetView::InvalidateCursor() {
     if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
 }
 
-void CTelnetView::RefreshScreen() {
-    if (!session_) return;
-    session_->terminal.Restyle();
-    session_->terminal.damage.All();
-    DamageReady();
-}
-
 void CTelnetView::DamageReady() {
     measurements_.DamageArrived();
     if (inputFlush_) {

@@ -56,8 +56,6 @@ public:
     // font, background, cursor form) and for the program's commands.
     void InvalidateView();
     void InvalidateCursor();
-    /// Restyles the model and paints the whole screen with the next frame.
-    void RefreshScreen();
     void LoadBackgroundImage();
     /// Recomputes cell size and font for the current geometry.
     void FitScreenToWindow();

@@ -35,7 +35,6 @@ public:
     /// The reason and the fields as shown, for the tests and the clipboard.
     QString shownText() const;
     QPushButton* button(CertificateAnswer answer) const;
-    QPushButton* closeButton() const { return close_; }
 
 private:
     void Build(const QString& heading, const QString& reason, const CertificateReport& report);

@@ -113,13 +113,6 @@ const std::vector<CommandSpec>& Table() {
 
 std::span<const CommandSpec> AllCommands() { return Table(); }
 
-const CommandSpec* FindCommand(int id) {
-    for (const CommandSpec& c : Table()) {
-        if (c.id == id) return &c;
-    }
-    return nullptr;
-}
-
 QString PromptOf(const CommandSpec& command) {
     return QString::fromLatin1(command.prompt).section(QLatin1Char('\n'), 0, 0);
 }

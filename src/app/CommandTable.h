@@ -16,7 +16,6 @@ struct CommandSpec {
 
 /// All commands, menu-bar and tool-bar ones alike.
 std::span<const CommandSpec> AllCommands();
-const CommandSpec* FindCommand(int id);
 
 /// The prompt shown in the status bar (the text before "\n").
 QString PromptOf(const CommandSpec& command);

@@ -71,8 +71,6 @@ public:
     /// keeps it (Terminal::state.hostFormat).
     int resequenceField() const { return t_.state.hostFormat.resequenceField; }
     int errorRow() const { return t_.state.hostFormat.errorRow; }
-    int icRow() const { return t_.state.hostFormat.insertCursorRow; }
-    int icColumn() const { return t_.state.hostFormat.insertCursorColumn; }
     /// Private copies held, one per nesting level reached so far.
     std::size_t privateCopyCount() const { return copies_.size(); }
 

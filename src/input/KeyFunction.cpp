@@ -103,11 +103,6 @@ std::string_view KeyFunctionName(KeyFunction function) {
     return kFunctions[index - 1].name;
 }
 
-KeyFunction FunctionKey(int number) {
-    if (number < 1 || number > 24) return kNone;
-    return static_cast<KeyFunction>(static_cast<int>(kF1) + number - 1);
-}
-
 int FunctionKeyNumber(KeyFunction function) {
     const int n = static_cast<int>(function) - static_cast<int>(kF1) + 1;
     return n >= 1 && n <= 24 ? n : 0;

@@ -70,8 +70,6 @@ std::span<const KeyFunctionInfo> KeyFunctions();
 std::optional<KeyFunction> KeyFunctionByName(std::string_view name);
 /// The name of a function ("None" for kNone).
 std::string_view KeyFunctionName(KeyFunction function);
-/// The function key F1..F24 for 1..24.
-KeyFunction FunctionKey(int number);
 /// 1..24 for F1..F24, 0 for any other function.
 int FunctionKeyNumber(KeyFunction function);
 

@@ -122,7 +122,6 @@ public:
 
     void SetConnectTimeout(std::chrono::milliseconds timeout) { connectTimeout_ = timeout; }
     std::chrono::milliseconds connectTimeout() const { return connectTimeout_; }
-    void SetSendTimeout(std::chrono::milliseconds timeout) { sendTimeout_ = timeout; }
 
     /// Dotted IPv4 text is returned unchanged without a lookup; a name is
     /// looked up and its first IPv4 address returned in dotted form; when the

@@ -31,9 +31,6 @@ public:
     /// invalid or the array cannot be enlarged.
     bool SetGeometry(int columns, int rows);
 
-    /// Drops the geometry in use (cellCount 0) without touching the array.
-    void ResetGeometry() { cellCount_ = 0; }
-
     int columns() const { return columns_; }
     int rows() const { return rows_; }
     int cellCount() const { return cellCount_; }
