@@ -20,6 +20,20 @@ namespace {
 const Bytes kSignOff = {0x00, 0x0C, 0x12, 0xA0, 0x00, 0x00, 0x04,
                         0x04, 0x00, 0x00, 0xF9, 0xF0, 0xFF, 0xEF};
 
+/// A menu with one input field of five positions at row 4, column 11.
+Bytes MenuScreen() {
+    return RecordBuilder()
+        .clearUnit()
+        .writeToDisplay()
+        .sba(2, 2)
+        .text("MENU")
+        .sba(4, 10)
+        .startOfField(0x40, 0x00, 0x20, 5)
+        .insertCursor(4, 11)
+        .readMdtFields()
+        .record();
+}
+
 class TerminalSessionTest : public ::testing::Test {
 protected:
     TerminalSessionTest() {
@@ -48,16 +62,7 @@ protected:
 };
 
 TEST_F(TerminalSessionTest, EndSessionSignsOffAndLeavesNothingBehind) {
-    ConnectedTo(RecordBuilder()
-                    .clearUnit()
-                    .writeToDisplay()
-                    .sba(2, 2)
-                    .text("MENU")
-                    .sba(4, 10)
-                    .startOfField(0x40, 0x00, 0x20, 5)
-                    .insertCursor(4, 11)
-                    .readMdtFields()
-                    .record());
+    ConnectedTo(MenuScreen());
     Terminal& t = session.terminal;
     ASSERT_EQ(t.formatTable.fieldCount(), 1);
     t.state.insertMode = 1;
@@ -216,16 +221,7 @@ TEST_F(TerminalSessionTest, AHostThatGoesLeavesTheLastScreenWithTheTypedTextAndR
         session.pendingSettings = session.activeSettings;  // what an end makes active
         ASSERT_TRUE(session.StartConnection());
         ASSERT_TRUE(host.Accept());
-        host.Write(RecordBuilder()
-                       .clearUnit()
-                       .writeToDisplay()
-                       .sba(2, 2)
-                       .text("MENU")
-                       .sba(4, 10)
-                       .startOfField(0x40, 0x00, 0x20, 5)
-                       .insertCursor(4, 11)
-                       .readMdtFields()
-                       .record());
+        host.Write(MenuScreen());
         ASSERT_TRUE(test::Readable(session.endpoint().SocketHandle()));
         session.endpoint().OnSocketEvent();
         ASSERT_EQ(t.formatTable.fieldCount(), 1);
