@@ -1,0 +1,153 @@
+// The walker's actions written down one line each, passed on to another
+// implementation when one is given: two implementations fed the same
+// records must have been handed the same lines.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "ds5250/RecordActions.h"
+
+namespace quenlix::ds {
+
+class RecordActionLog : public RecordActions {
+public:
+    explicit RecordActionLog(RecordActions* next = nullptr) : next_(next ? next : &null_) {}
+
+    /// The lines so far, each ending "\n".
+    const std::string& text() const { return text_; }
+    void clear() { text_.clear(); }
+
+    void OperationCode(std::uint8_t opcode) override {
+        Line("opcode", opcode);
+        next_->OperationCode(opcode);
+    }
+    void NotRead(const std::uint8_t* bytes, std::size_t count) override {
+        Run("not read", bytes, count);
+        next_->NotRead(bytes, count);
+    }
+    void SaveScreen() override {
+        Line("save screen");
+        next_->SaveScreen();
+    }
+    void ReadRequest(std::uint8_t command) override {
+        Line("read request", command);
+        next_->ReadRequest(command);
+    }
+    void ReadRequestMissing(std::uint8_t byte) override {
+        Line("read request missing", byte);
+        next_->ReadRequestMissing(byte);
+    }
+    void NoEscape(std::uint8_t byte) override {
+        Line("no escape", byte);
+        next_->NoEscape(byte);
+    }
+    void WriteToDisplay(WriteControlBytes wc) override {
+        Line("WTD", wc.cc1, wc.cc2);
+        next_->WriteToDisplay(wc);
+    }
+    void ReadFields(std::uint8_t command, WriteControlBytes wc) override {
+        Line("read fields", command, wc.cc1, wc.cc2);
+        next_->ReadFields(command, wc);
+    }
+    void ClearUnit(bool alternate, std::uint8_t operand) override {
+        Line(alternate ? "clear unit alternate" : "clear unit", operand);
+        next_->ClearUnit(alternate, operand);
+    }
+    void ClearFormatTable() override {
+        Line("clear format table");
+        next_->ClearFormatTable();
+    }
+    void RestoreScreenCommand() override {
+        Line("restore screen");
+        next_->RestoreScreenCommand();
+    }
+    void WriteErrorCode(bool cursorGiven, int row, int column) override {
+        Line(cursorGiven ? "write error code, IC" : "write error code", row, column);
+        next_->WriteErrorCode(cursorGiven, row, column);
+    }
+    void Roll(std::uint8_t control, int top, int bottom) override {
+        Line("roll", control, top, bottom);
+        next_->Roll(control, top, bottom);
+    }
+    void WriteStructuredField(const StructuredFieldStart& f) override {
+        Line("WSF", f.length, f.fieldClass, f.type, f.flags);
+        next_->WriteStructuredField(f);
+    }
+    void UnknownCommand(std::uint8_t code) override {
+        Line("unknown command", code);
+        next_->UnknownCommand(code);
+    }
+    void EndOfDisplayData() override {
+        Line("end of display data");
+        next_->EndOfDisplayData();
+    }
+    void StartOfHeader(const HeaderOrder& order) override {
+        Bytes("SOH", order.bytes.data(), order.length);
+        next_->StartOfHeader(order);
+    }
+    void RepeatToAddress(int row, int column, std::uint8_t character) override {
+        Line("RA", row, column, character);
+        next_->RepeatToAddress(row, column, character);
+    }
+    void InsertCursor(std::uint8_t order, int row, int column) override {
+        Line("IC", order, row, column);
+        next_->InsertCursor(order, row, column);
+    }
+    void SetBufferAddress(int row, int column) override {
+        Line("SBA", row, column);
+        next_->SetBufferAddress(row, column);
+    }
+    void StartOfField(const FieldOrder& f) override {
+        std::string words = "SF";
+        if (f.formatWord) words += " ffw " + Number(f.ffw1) + " " + Number(f.ffw2);
+        words += " fcw " + Number(static_cast<int>(f.controlWords));
+        if (f.resequenced) words += " reseq " + Number(f.resequence);
+        words += " attr " + Number(f.attribute) + " len " + Number(f.length);
+        Line(words.c_str());
+        next_->StartOfField(f);
+    }
+    void Data(const std::uint8_t* bytes, std::size_t count) override {
+        Run("data", bytes, count);
+        next_->Data(bytes, count);
+    }
+
+private:
+    static std::string Number(int n) { return std::to_string(n); }
+    // Runs may be cut differently by different feeders: one run a line.
+    void Run(const char* what, const std::uint8_t* bytes, std::size_t count) {
+        if (open_ == what) {
+            text_.pop_back();
+        } else {
+            text_ += what;
+        }
+        for (std::size_t i = 0; i < count; ++i) text_ += " " + Number(bytes[i]);
+        text_ += "\n";
+        open_ = what;
+    }
+    void Line(const char* what) {
+        open_ = nullptr;
+        text_ += what;
+        text_ += "\n";
+    }
+    template <typename... Values>
+    void Line(const char* what, Values... values) {
+        open_ = nullptr;
+        text_ += what;
+        ((text_ += " " + Number(static_cast<int>(values))), ...);
+        text_ += "\n";
+    }
+    void Bytes(const char* what, const std::uint8_t* bytes, std::size_t count) {
+        open_ = nullptr;
+        text_ += what;
+        for (std::size_t i = 0; i < count; ++i) text_ += " " + Number(bytes[i]);
+        text_ += "\n";
+    }
+
+    NullRecordActions null_;
+    RecordActions* next_;
+    std::string text_;
+    const char* open_ = nullptr;  ///< the kind of run the last line is
+};
+
+}  // namespace quenlix::ds
