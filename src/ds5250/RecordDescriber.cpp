@@ -15,9 +15,6 @@ using namespace ds;
 
 namespace {
 
-/// Bytes shown of data the terminal does not read.
-constexpr std::size_t kNotReadShown = 16;
-
 std::string Hex(std::uint8_t byte) { return TextTokens::Hex(byte); }
 
 }  // namespace
@@ -142,7 +139,12 @@ bool RecordDescriber::Plain(std::uint8_t byte) {
         ++notReadCount_;
         return false;
     }
-    return commandStream_ ? CommandStreamByte(byte) : AnswerByte(byte);
+    if (phase_ == Phase::kCommandStream) {
+        byteSecret_ = false;
+        walker_->Feed(&byte, 1);
+        return byteSecret_;
+    }
+    return AnswerByte(byte);
 }
 
 void RecordDescriber::EndHeader() {
@@ -172,34 +174,12 @@ void RecordDescriber::EndHeader() {
     Line(line);
 
     if (source_ == RecordSource::kHost) {
-        switch (opcode_) {
-            case kOpNoOperation:
-            case kOpReserved7:
-            case kOpReserved9:
-                phase_ = Phase::kNotRead;  // the interpreter skips the rest of the block
-                break;
-            case kOpRestoreScreen:
-                imageSecrets_ =
-                    std::make_unique<ScreenMemory::PositionSet>(memory_.secretPositions());
-                commandStream_ = true;
-                phase_ = Phase::kEscape;
-                break;
-            case kOpInvite:
-            case kOpOutputOnly:
-            case kOpPutGet:
-            case kOpSaveScreen:
-            case kOpReadImmediate:
-            case kOpReadScreen:
-            case kOpCancelInvite:
-            case kOpMessageLightOn:
-            case kOpMessageLightOff:
-                commandStream_ = true;
-                phase_ = Phase::kEscape;
-                break;
-            default:
-                phase_ = Phase::kNotRead;  // an unknown operation code reads nothing
-                break;
+        if (opcode_ == kOpRestoreScreen) {
+            imageSecrets_ = std::make_unique<ScreenMemory::PositionSet>(memory_.secretPositions());
         }
+        // The operation code is the walk's first byte.
+        BeginCommandStream(RecordWalker::Start::kOperationCode);
+        walker_->Feed(&opcode_, 1);
         return;
     }
     if (flag1_ & kFlagError) {
@@ -217,8 +197,7 @@ void RecordDescriber::EndHeader() {
         scratch_ = std::make_unique<ScreenMemory>(memory_);
         screen_ = scratch_.get();
         imageSecrets_ = std::make_unique<ScreenMemory::PositionSet>(memory_.secretPositions());
-        commandStream_ = true;
-        phase_ = Phase::kEscape;
+        BeginCommandStream(RecordWalker::Start::kCommands);
         return;
     } else if (opcode_ == kOpCancelInvite) {
         answer_ = Answer::kCancelInvite;
@@ -227,6 +206,11 @@ void RecordDescriber::EndHeader() {
         return;
     }
     phase_ = Phase::kRest;
+}
+
+void RecordDescriber::BeginCommandStream(RecordWalker::Start start) {
+    phase_ = Phase::kCommandStream;
+    walker_.emplace(tap_ ? *tap_ : static_cast<RecordActions&>(*this), start);
 }
 
 void RecordDescriber::Line(const std::string& text) {
@@ -284,18 +268,8 @@ std::vector<std::string> RecordDescriber::Finish() {
                  std::to_string(kHeaderLength) + " header bytes" +
                  (header_.empty() ? "" : ": " + HexList(header_)));
             break;
-        case Phase::kCommandOperands:
-            Line("command " + Hex(command_) + " cut short" +
-                 (operands_.empty() ? "" : ": " + HexList(operands_)));
-            break;
-        case Phase::kErrorCodeCursor:
-            if (!operands_.empty()) Line("IC cut short: " + HexList(operands_));
-            break;
-        case Phase::kOrderOperands:
-            Line("order " + Hex(order_) + " cut short" +
-                 (operands_.empty() ? "" : ": " + HexList(operands_)));
-            break;
-        case Phase::kDisplayData:
+        case Phase::kCommandStream:
+            walker_->Finish();
             FlushText();
             break;
         case Phase::kCursorAndAid:
@@ -331,19 +305,16 @@ std::vector<std::string> RecordDescriber::Finish() {
             DescribeAnswer();
             break;
         case Phase::kNotRead:
-            if (notReadCount_ > 0) {
-                std::string line = "not read: " + HexList(notRead_);
-                if (notReadCount_ > notRead_.size()) {
-                    line += " ... (" + std::to_string(notReadCount_) + " bytes)";
-                }
-                Line(line);
-            }
-            break;
-        case Phase::kEscape:
-        case Phase::kCommandCode:
             break;
     }
     FlushUnknown();
+    if (notReadCount_ > 0) {
+        std::string line = "not read: " + HexList(notRead_);
+        if (notReadCount_ > notRead_.size()) {
+            line += " ... (" + std::to_string(notReadCount_) + " bytes)";
+        }
+        Line(line);
+    }
     if (pendingIac_) lines_.push_back("  ?? FF (cut short)");
     if (!ended_) {
         lines_.push_back(lines_.empty() ? "(no IAC EOR: the record is cut short)"

@@ -14,6 +14,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
+#include "ds5250/RecordActions.h"
+#include "ds5250/RecordWalker.h"
 #include "ds5250/ScreenMemory.h"
 #include "ds5250/TextTokens.h"
 #include "terminal/Languages.h"
@@ -38,11 +42,16 @@ struct DescribeOptions {
 /// moment it arrives. A host record updates `memory` as the interpreter
 /// updates the terminal; a terminal record reads it to find its fields.
 /// `memory` and `options` must outlive the describer.
-class RecordDescriber {
+/// The host's command streams are read by the record walker, as the
+/// interpreter reads them; the describer is the walker's actions written as
+/// lines.
+class RecordDescriber : public ds::RecordActions {
 public:
     /// Text of the lines of one record; the rest of a longer description is
     /// left out, while secrets are still followed to the record's end.
     static constexpr std::size_t kMaxDescribedBytes = 256 * 1024;
+    /// Bytes shown of data the terminal does not read.
+    static constexpr std::size_t kNotReadShown = 16;
 
     RecordDescriber(RecordSource source, const DescribeOptions& options, ScreenMemory& memory);
 
@@ -56,17 +65,41 @@ public:
     /// where it was cut. Call once.
     std::vector<std::string> Finish();
 
+    /// Where the walker's actions go first; `tap` passes each on to this
+    /// describer (a RecordActionLog made with it). Set before the first byte.
+    void SetActionTap(ds::RecordActions* tap) { tap_ = tap; }
+
+    // The walker's actions.
+    void OperationCode(std::uint8_t opcode) override;
+    void NotRead(const std::uint8_t* bytes, std::size_t count) override;
+    void SaveScreen() override;
+    void ReadRequest(std::uint8_t command) override;
+    void ReadRequestMissing(std::uint8_t byte) override;
+    void NoEscape(std::uint8_t byte) override;
+    void WriteToDisplay(ds::WriteControlBytes wc) override;
+    void ReadFields(std::uint8_t command, ds::WriteControlBytes wc) override;
+    void ClearUnit(bool alternate, std::uint8_t operand) override;
+    void ClearFormatTable() override;
+    void RestoreScreenCommand() override;
+    void WriteErrorCode(bool cursorGiven, int row, int column) override;
+    void Roll(std::uint8_t control, int top, int bottom) override;
+    void WriteStructuredField(const ds::StructuredFieldStart& field) override;
+    void UnknownCommand(std::uint8_t code) override;
+    void EndOfDisplayData() override;
+    void StartOfHeader(const ds::HeaderOrder& order) override;
+    void RepeatToAddress(int row, int column, std::uint8_t character) override;
+    void InsertCursor(std::uint8_t order, int row, int column) override;
+    void SetBufferAddress(int row, int column) override;
+    void StartOfField(const ds::FieldOrder& order) override;
+    void Data(const std::uint8_t* bytes, std::size_t count) override;
+
 private:
     enum class Phase {
         kHeader,
         kNotRead,  // bytes the terminal skips or cannot read
-        // Host command streams (also the terminal's Save Screen answer).
-        kEscape,
-        kCommandCode,
-        kCommandOperands,
-        kErrorCodeCursor,
-        kDisplayData,
-        kOrderOperands,
+        /// Host command streams (also the terminal's Save Screen answer),
+        /// read by the walker.
+        kCommandStream,
         // Terminal answers.
         kCursorAndAid,
         kFieldsStart,
@@ -88,47 +121,17 @@ private:
         kAfterFields,
     };
 
-    /// A Start of Field order read a byte at a time: an optional format
-    /// word, control words while 0x80 is set, the attribute, the length.
-    struct FieldOrder {
-        enum class Step {
-            kFirst,
-            kFormatWord2,
-            kControlOrAttribute,
-            kControlWord2,
-            kLengthHigh,
-            kLengthLow,
-            kDone
-        };
-        Step step = Step::kFirst;
-        bool formatWord = false;
-        std::uint8_t ffw1 = 0;
-        std::uint8_t ffw2 = 0;
-        std::uint8_t controlByte = 0;
-        std::size_t controlWords = 0;
-        std::string shownControlWords;
-        bool resequenced = false;
-        std::uint8_t resequence = 0;
-        std::uint8_t attribute = 0;
-        int length = 0;
-        void Add(std::uint8_t byte);
-    };
-
     bool Plain(std::uint8_t byte);
     void EndHeader();
-    bool CommandStreamByte(std::uint8_t byte);
     bool AnswerByte(std::uint8_t byte);
 
     // Host command streams.
-    void CommandCode(std::uint8_t code);
-    void CommandDone();
+    /// Starts the walk of a command stream at `start`.
+    void BeginCommandStream(ds::RecordWalker::Start start);
+    /// When the walker acts on a command or order cut short: writes that
+    /// (`what` "command" or "order") and returns true.
+    bool CutShort(const char* what, bool withOperands = true);
     bool DisplayByte(std::uint8_t byte);
-    bool OrderComplete() const;
-    bool OrderDone();
-    bool RepeatToAddressDone();
-    void StartOfFieldDone();
-    void StartOfHeaderDone();
-    void RollDone();
     /// Whether host data written at `position` is data of a non-display field.
     bool HiddenData(int position) const;
     void Refused(std::uint8_t sense, const std::string& what);
@@ -169,7 +172,6 @@ private:
     /// Secret positions when the record began: a screen image (Save Screen
     /// answer, Restore Screen) holds the contents of earlier fields.
     std::unique_ptr<ScreenMemory::PositionSet> imageSecrets_;
-    bool commandStream_ = false;
 
     Phase phase_ = Phase::kHeader;
     Answer answer_ = Answer::kUnknown;
@@ -183,11 +185,10 @@ private:
     std::uint8_t flag1_ = 0;
 
     // Host command streams.
-    std::uint8_t command_ = 0;
-    std::vector<std::uint8_t> operands_;
-    std::size_t operandsWanted_ = 0;
-    std::uint8_t order_ = 0;
-    FieldOrder field_;
+    std::optional<ds::RecordWalker> walker_;
+    ds::RecordActions* tap_ = nullptr;
+    bool byteSecret_ = false;  ///< what the walker's actions found of the byte fed
+    int opcodes_ = 0;          ///< operation codes read so far
     int writeRow_ = 1;
     int writeColumn_ = 1;
     /// The terminal stopped reading the block (a write beyond the screen):
@@ -195,6 +196,7 @@ private:
     bool stopped_ = false;
 
     // Terminal answers.
+    std::vector<std::uint8_t> operands_;  ///< cursor, AID and field addresses being read
     std::vector<std::uint8_t> rest_;  ///< bytes of kRest, at most kRestKept
     std::size_t restCount_ = 0;
     /// Bytes held until they show whether they are a field address.

@@ -1,7 +1,7 @@
-// The record describer's reading of the host's command streams (and of the
-// terminal's Save Screen answer, which is one): commands, Write To Display
-// orders and display data, followed as the interpreter follows them so that
-// the memory of the screen stays true.
+// The record describer's actions for the host's command streams (and the
+// terminal's Save Screen answer, which is one): the record walker reads
+// commands, orders and display data as the interpreter does, so the memory
+// of the screen stays true; here each becomes its line.
 #include <algorithm>
 
 #include "ds5250/DataStreamCodes.h"
@@ -14,7 +14,7 @@ using namespace ds;
 namespace {
 
 /// Field control words shown in one Start of Field line.
-constexpr std::size_t kControlWordsShown = 8;
+constexpr std::size_t kControlWordsShown = FieldOrder::kControlWordsKept;
 
 std::string Hex(std::uint8_t byte) { return TextTokens::Hex(byte); }
 std::string Address(int row, int column) { return TextTokens::Address(row, column); }
@@ -65,171 +65,126 @@ std::string WriteControl(std::uint8_t cc1, std::uint8_t cc2) {
 
 }  // namespace
 
-bool RecordDescriber::CommandStreamByte(std::uint8_t byte) {
-    switch (phase_) {
-        case Phase::kEscape:
-            if (byte == kEscape) {
-                phase_ = Phase::kCommandCode;
-            } else {
-                Unknown(byte);
-            }
-            return false;
-        case Phase::kCommandCode:
-            CommandCode(byte);
-            return false;
-        case Phase::kCommandOperands:
-            operands_.push_back(byte);
-            if (operands_.size() >= operandsWanted_) CommandDone();
-            return false;
-        case Phase::kErrorCodeCursor:
-            if (operands_.empty() && byte != kOrderInsertCursor) {
-                phase_ = Phase::kDisplayData;
-                return DisplayByte(byte);
-            }
-            operands_.push_back(byte);
-            if (operands_.size() == 3) {
-                Line("IC " + Address(operands_[1], operands_[2]));
-                phase_ = Phase::kDisplayData;
-            }
-            return false;
-        case Phase::kDisplayData:
-            return DisplayByte(byte);
-        case Phase::kOrderOperands:
-            // A Start of Field is read as it comes: its control words may run long.
-            if (order_ == kOrderStartOfField) {
-                field_.Add(byte);
-            } else {
-                operands_.push_back(byte);
-            }
-            return OrderComplete() && OrderDone();
-        default:
-            return false;
-    }
+bool RecordDescriber::CutShort(const char* what, bool withOperands) {
+    if (!walker_->cut()) return false;
+    FlushText();
+    std::string line = std::string(what) + " " + Hex(walker_->pendingCode()) + " cut short";
+    std::vector<std::uint8_t> given;
+    if (walker_->pendingCode() == kCmdWriteErrorCode) given.push_back(kOrderInsertCursor);
+    const std::size_t count = std::min(walker_->givenCount(), RecordWalker::kGivenKept);
+    given.insert(given.end(), walker_->given(), walker_->given() + count);
+    if (withOperands && !given.empty()) line += ": " + HexList(given);
+    Line(line);
+    return true;
 }
 
-void RecordDescriber::CommandCode(std::uint8_t code) {
-    command_ = code;
-    operands_.clear();
-    operandsWanted_ = 0;
-    switch (code) {
-        case kEscape:
-            return;  // a repeated escape byte
-        case kCmdWriteToDisplay:
-        case kCmdReadInputFields:
-        case kCmdReadMdtFields:
-            operandsWanted_ = 2;
-            break;
-        case kCmdClearUnitAlternate:
-            operandsWanted_ = 1;
-            break;
-        case kCmdRoll:
-            operandsWanted_ = 3;
-            break;
-        case kCmdWriteStructuredField:
-            operandsWanted_ = 5;  // length (2), class, type, flags
-            break;
-        case kCmdClearUnit:
-            FlushUnknown();
-            Line("Clear Unit");
-            if (!stopped_) screen_->ClearUnit(80, 24);
-            phase_ = Phase::kEscape;
-            return;
-        case kCmdClearFormatTable:
-            FlushUnknown();
-            Line("Clear Format Table");
-            if (!stopped_) {
-                screen_->ClearFields();
-                screen_->pendingRead = kNoPendingRead;
-                screen_->resequenceField = 0;
-                screen_->errorRow = screen_->rows();
-            }
-            phase_ = Phase::kEscape;
-            return;
-        case kCmdRestoreScreen:
-            FlushUnknown();
-            Line("Restore Screen");
-            if (!stopped_) screen_->ClearFields();  // the cells keep their contents
-            phase_ = Phase::kEscape;
-            return;
-        case kCmdWriteErrorCode: {
-            FlushUnknown();
-            Line("Write Error Code");
-            const int errorRow = screen_->errorRow;
-            writeRow_ = errorRow >= 1 && errorRow <= screen_->rows() ? errorRow : screen_->rows();
-            writeColumn_ = 1;
-            phase_ = Phase::kErrorCodeCursor;
-            return;
-        }
-        case kCmdSaveScreen:
-        case kCmdReadScreen:
-        case kCmdReadImmediate: {
-            // Honoured only right after their operation codes.
-            const bool honoured = (code == kCmdSaveScreen && opcode_ == kOpSaveScreen) ||
-                                  (code == kCmdReadScreen && opcode_ == kOpReadScreen) ||
-                                  (code == kCmdReadImmediate && opcode_ == kOpReadImmediate);
-            if (!honoured || source_ == RecordSource::kTerminal) break;
-            FlushUnknown();
-            Line(code == kCmdSaveScreen   ? "Save Screen (answered with the screen)"
-                 : code == kCmdReadScreen ? "Read Screen (answered with the screen)"
-                                          : "Read Immediate (answered with the fields)");
-            if (code != kCmdSaveScreen && !stopped_) screen_->pendingRead = ReadCommandOf(code);
-            phase_ = Phase::kEscape;
-            return;
-        }
-        default:
-            break;
+void RecordDescriber::OperationCode(std::uint8_t opcode) {
+    // The header's line names the first; a later one is read where Cancel
+    // Invite, a message light, Save Screen or a read left off.
+    if (opcodes_++ == 0) return;
+    FlushText();
+    const std::string name = OpcodeName(opcode);
+    Line("then operation code " +
+         (name.empty() ? Hex(opcode) + " (unknown)" : name + " (" + Hex(opcode) + ")"));
+}
+
+void RecordDescriber::NotRead(const std::uint8_t* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (notRead_.size() < kNotReadShown) notRead_.push_back(bytes[i]);
     }
-    if (operandsWanted_ > 0) {
-        FlushUnknown();
-        phase_ = Phase::kCommandOperands;
-        return;
-    }
-    // An unknown command: the interpreter reads the next byte as a command
-    // code again.
+    notReadCount_ += count;
+}
+
+void RecordDescriber::SaveScreen() {
+    FlushUnknown();
+    if (source_ == RecordSource::kTerminal) return;
+    Line("Save Screen (answered with the screen)");
+}
+
+void RecordDescriber::ReadRequest(std::uint8_t command) {
+    FlushUnknown();
+    Line(command == kCmdReadScreen ? "Read Screen (answered with the screen)"
+                                   : "Read Immediate (answered with the fields)");
+    if (!stopped_) screen_->pendingRead = ReadCommandOf(command);
+}
+
+void RecordDescriber::ReadRequestMissing(std::uint8_t byte) {
+    FlushText();
+    Line("?? " + Hex(byte) + " (no escape and read command: the terminal reads no further)");
+}
+
+void RecordDescriber::NoEscape(std::uint8_t byte) { Unknown(byte); }
+
+void RecordDescriber::UnknownCommand(std::uint8_t code) {
+    // The interpreter reads the next byte as a command code again.
     Unknown(kEscape);
     Unknown(code);
 }
 
-void RecordDescriber::CommandDone() {
-    const std::vector<std::uint8_t>& o = operands_;
-    phase_ = Phase::kEscape;
-    switch (command_) {
-        case kCmdWriteToDisplay:
-            Line("WTD " + WriteControl(o[0], o[1]));
-            phase_ = Phase::kDisplayData;
-            break;
-        case kCmdReadInputFields:
-        case kCmdReadMdtFields:
-            Line(std::string(command_ == kCmdReadInputFields ? "Read Input Fields "
-                                                             : "Read MDT Fields ") +
-                 WriteControl(o[0], o[1]));
-            if (!stopped_) screen_->pendingRead = ReadCommandOf(command_);
-            break;
-        case kCmdClearUnitAlternate:
-            Line("Clear Unit Alternate " + Hex(o[0]));
-            if (!stopped_) screen_->ClearUnit(132, 27);
-            break;
-        case kCmdRoll:
-            RollDone();
-            break;
-        case kCmdWriteStructuredField: {
-            const bool query = o[1] == 0x05 && o[3] == kQueryType && o[4] == 0x00;
-            std::string line = "WSF length " + std::to_string(o[0] * 256 + o[1]) + " class " +
-                               Hex(o[2]) + " type " + Hex(o[3]) + " flags " + Hex(o[4]);
-            line += query ? " (query: answered with the query reply)" : " (not a query: ignored)";
-            Line(line);
-            phase_ = Phase::kNotRead;  // the rest of the block is skipped
-            break;
-        }
-        default:
-            break;
-    }
+void RecordDescriber::WriteToDisplay(WriteControlBytes wc) {
+    FlushUnknown();
+    if (CutShort("command")) return;
+    Line("WTD " + WriteControl(wc.cc1, wc.cc2));
 }
 
-void RecordDescriber::RollDone() {
-    const std::uint8_t control = operands_[0];
-    const int top = operands_[1];
-    const int bottom = operands_[2];
+void RecordDescriber::ReadFields(std::uint8_t command, WriteControlBytes wc) {
+    FlushUnknown();
+    if (CutShort("command")) return;
+    Line(std::string(command == kCmdReadInputFields ? "Read Input Fields " : "Read MDT Fields ") +
+         WriteControl(wc.cc1, wc.cc2));
+    if (!stopped_) screen_->pendingRead = ReadCommandOf(command);
+}
+
+void RecordDescriber::ClearUnit(bool alternate, std::uint8_t operand) {
+    FlushUnknown();
+    if (alternate && CutShort("command")) return;
+    if (alternate) {
+        Line("Clear Unit Alternate " + Hex(operand));
+        if (!stopped_) screen_->ClearUnit(132, 27);
+        return;
+    }
+    Line("Clear Unit");
+    if (!stopped_) screen_->ClearUnit(80, 24);
+}
+
+void RecordDescriber::ClearFormatTable() {
+    FlushUnknown();
+    Line("Clear Format Table");
+    if (stopped_) return;
+    screen_->ClearFields();
+    screen_->pendingRead = kNoPendingRead;
+    screen_->resequenceField = 0;
+    screen_->errorRow = screen_->rows();
+}
+
+void RecordDescriber::RestoreScreenCommand() {
+    FlushUnknown();
+    Line("Restore Screen");
+    if (!stopped_) screen_->ClearFields();  // the cells keep their contents
+}
+
+void RecordDescriber::WriteErrorCode(bool cursorGiven, int row, int column) {
+    FlushUnknown();
+    Line("Write Error Code");
+    const int errorRow = screen_->errorRow;
+    writeRow_ = errorRow >= 1 && errorRow <= screen_->rows() ? errorRow : screen_->rows();
+    writeColumn_ = 1;
+    if (!cursorGiven) return;
+    if (walker_->cut()) {
+        Line("IC cut short: " + HexList([&] {
+                 std::vector<std::uint8_t> given{kOrderInsertCursor};
+                 given.insert(given.end(), walker_->given(),
+                              walker_->given() + std::min<std::size_t>(walker_->givenCount(), 2));
+                 return given;
+             }()));
+        return;
+    }
+    Line("IC " + Address(row, column));
+}
+
+void RecordDescriber::Roll(std::uint8_t control, int top, int bottom) {
+    FlushUnknown();
+    if (CutShort("command")) return;
     const int rows = screen_->rows();
     const bool down = control & kRollDown;
     const int shift = control & kRollLinesMask;
@@ -247,33 +202,29 @@ void RecordDescriber::RollDone() {
     if (!stopped_) screen_->Roll(top, bottom, shift, down);
 }
 
+void RecordDescriber::WriteStructuredField(const StructuredFieldStart& f) {
+    FlushUnknown();
+    if (CutShort("command")) return;
+    const bool query = (f.length & 0xFF) == 0x05 && f.type == kQueryType && f.flags == 0x00;
+    std::string line = "WSF length " + std::to_string(f.length) + " class " + Hex(f.fieldClass) +
+                       " type " + Hex(f.type) + " flags " + Hex(f.flags);
+    line += query ? " (query: answered with the query reply)" : " (not a query: ignored)";
+    Line(line);
+}
+
+void RecordDescriber::EndOfDisplayData() { FlushText(); }
+
 bool RecordDescriber::HiddenData(int position) const {
     if (screen_->hidden(position)) return true;
     return imageSecrets_ && screen_->contains(position) &&
            (*imageSecrets_)[static_cast<std::size_t>(position)];
 }
 
+void RecordDescriber::Data(const std::uint8_t* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) byteSecret_ = DisplayByte(bytes[i]) || byteSecret_;
+}
+
 bool RecordDescriber::DisplayByte(std::uint8_t byte) {
-    switch (byte) {
-        case kEscape:
-            FlushText();
-            phase_ = Phase::kCommandCode;
-            return false;
-        case kOrderStartOfHeader:
-        case kOrderRepeatToAddress:
-        case kOrderInsertCursorAlt:
-        case kOrderSetBufferAddress:
-        case kOrderInsertCursor:
-        case kOrderStartOfField:
-            FlushText();
-            order_ = byte;
-            operands_.clear();
-            field_ = FieldOrder();
-            phase_ = Phase::kOrderOperands;
-            return false;
-        default:
-            break;
-    }
     // Display data at the write address, wrapped to the next row past the
     // last column as the interpreter does.
     if (writeColumn_ > screen_->columns()) {
@@ -296,56 +247,23 @@ bool RecordDescriber::DisplayByte(std::uint8_t byte) {
     return secret;
 }
 
-bool RecordDescriber::OrderComplete() const {
-    const std::vector<std::uint8_t>& o = operands_;
-    switch (order_) {
-        case kOrderSetBufferAddress:
-        case kOrderInsertCursor:
-        case kOrderInsertCursorAlt:
-            return o.size() == 2;
-        case kOrderRepeatToAddress:
-            return o.size() == 3;
-        case kOrderStartOfHeader:
-            return !o.empty() && o.size() == static_cast<std::size_t>(o[0]) + 1;
-        case kOrderStartOfField:
-            return field_.step == FieldOrder::Step::kDone;
-        default:
-            return true;
-    }
+void RecordDescriber::SetBufferAddress(int row, int column) {
+    FlushText();
+    if (CutShort("order")) return;
+    Line("SBA " + Address(row, column));
+    writeRow_ = row;
+    writeColumn_ = column;
 }
 
-bool RecordDescriber::OrderDone() {
-    phase_ = Phase::kDisplayData;
-    const std::vector<std::uint8_t>& o = operands_;
-    switch (order_) {
-        case kOrderSetBufferAddress:
-            Line("SBA " + Address(o[0], o[1]));
-            writeRow_ = o[0];
-            writeColumn_ = o[1];
-            return false;
-        case kOrderInsertCursor:
-            Line("IC " + Address(o[0], o[1]));
-            return false;
-        case kOrderInsertCursorAlt:
-            Line("IC " + Address(o[0], o[1]) + " (order 03)");
-            return false;
-        case kOrderRepeatToAddress:
-            return RepeatToAddressDone();
-        case kOrderStartOfHeader:
-            StartOfHeaderDone();
-            return false;
-        case kOrderStartOfField:
-            StartOfFieldDone();
-            return false;
-        default:
-            return false;
-    }
+void RecordDescriber::InsertCursor(std::uint8_t order, int row, int column) {
+    FlushText();
+    if (CutShort("order")) return;
+    Line("IC " + Address(row, column) + (order == kOrderInsertCursorAlt ? " (order 03)" : ""));
 }
 
-bool RecordDescriber::RepeatToAddressDone() {
-    const int row = operands_[0];
-    const int column = operands_[1];
-    const std::uint8_t character = operands_[2];
+void RecordDescriber::RepeatToAddress(int row, int column, std::uint8_t character) {
+    FlushText();
+    if (CutShort("order")) return;
     const int from = screen_->PositionOf(writeRow_, writeColumn_);
     const int to = screen_->PositionOf(row, column);
     // The character is secret when it fills a position of a non-display field.
@@ -374,15 +292,16 @@ bool RecordDescriber::RepeatToAddressDone() {
         ++writeRow_;
         writeColumn_ = 1;
     }
-    return secret;
+    byteSecret_ = secret;
 }
 
-void RecordDescriber::StartOfHeaderDone() {
-    const std::vector<std::uint8_t>& o = operands_;
+void RecordDescriber::StartOfHeader(const HeaderOrder& order) {
+    FlushText();
+    if (CutShort("order")) return;
     // Offsets from the order byte: 1 length, 2 flag, 3 reserved, 4 first
     // field for reads, 5 error row, 6..8 command key switches.
-    auto at = [&](std::size_t offset) -> int { return offset < o.size() + 1 ? o[offset - 1] : 0; };
-    const int length = o[0];
+    auto at = [&](std::size_t offset) -> int { return order.at(offset); };
+    const int length = order.length;
     std::string line =
         "SOH first field " + std::to_string(at(4)) + ", error row " + std::to_string(at(5));
     if (at(2)) line += ", flag " + Hex(static_cast<std::uint8_t>(at(2)));
@@ -391,7 +310,7 @@ void RecordDescriber::StartOfHeaderDone() {
                 Hex(static_cast<std::uint8_t>(at(7))) + " " + Hex(static_cast<std::uint8_t>(at(8)));
     }
     if (length != 7) line += ", length " + std::to_string(length);
-    if (length < 5) line += " (too short: the terminal reads the next bytes as these values)";
+    if (length < 5) line += " (too short: the terminal takes 0 for the values it lacks)";
     Line(line);
     if (stopped_) return;
     screen_->ClearFields();
@@ -400,59 +319,14 @@ void RecordDescriber::StartOfHeaderDone() {
     if (screen_->errorRow > 24 && screen_->rows() == 24) screen_->errorRow = 24;
 }
 
-void RecordDescriber::FieldOrder::Add(std::uint8_t byte) {
-    switch (step) {
-        case Step::kFirst:
-            if (byte & kFfwPresent) {
-                formatWord = true;
-                ffw1 = byte;
-                step = Step::kFormatWord2;
-                return;
-            }
-            step = Step::kControlOrAttribute;
-            Add(byte);
-            return;
-        case Step::kFormatWord2:
-            ffw2 = byte;
-            step = Step::kControlOrAttribute;
-            return;
-        case Step::kControlOrAttribute:
-            if (byte & kFcwPresent) {
-                controlByte = byte;
-                step = Step::kControlWord2;
-            } else {
-                attribute = byte;
-                step = Step::kLengthHigh;
-            }
-            return;
-        case Step::kControlWord2:
-            if (controlByte == kFcwResequence) {
-                resequenced = true;
-                resequence = byte;
-            }
-            if (++controlWords <= kControlWordsShown) {
-                shownControlWords += " FCW " + Hex(controlByte) + " " + Hex(byte);
-            }
-            step = Step::kControlOrAttribute;
-            return;
-        case Step::kLengthHigh:
-            length = byte * 256;
-            step = Step::kLengthLow;
-            return;
-        case Step::kLengthLow:
-            length += byte;
-            step = Step::kDone;
-            return;
-        case Step::kDone:
-            return;
-    }
-}
-
-void RecordDescriber::StartOfFieldDone() {
-    const FieldOrder& f = field_;
+void RecordDescriber::StartOfField(const FieldOrder& f) {
+    FlushText();
+    if (CutShort("order", false)) return;
     std::string line = "SF";
     if (f.formatWord) line += " FFW " + Hex(f.ffw1) + " " + Hex(f.ffw2);
-    line += f.shownControlWords;
+    for (std::size_t k = 0; k < std::min(f.controlWords, kControlWordsShown); ++k) {
+        line += " FCW " + Hex(f.controlWord[k][0]) + " " + Hex(f.controlWord[k][1]);
+    }
     if (f.controlWords > kControlWordsShown) {
         line += " (" + std::to_string(f.controlWords - kControlWordsShown) + " more FCW)";
     }
