@@ -44,6 +44,7 @@ struct FieldOrder {
     std::array<std::array<std::uint8_t, 2>, kControlWordsKept> controlWord{};
     bool resequenced = false;      ///< a control word 0x80 nn was among them
     std::uint8_t resequence = 0;   ///< its nn (of the last one)
+    std::size_t resequenceWords = 0;  ///< how many 0x80 nn there were
     std::uint8_t attribute = 0;
     int length = 0;
 };

@@ -157,6 +157,7 @@ bool RecordWalker::Byte(std::uint8_t byte) {
             if (controlByte_ == kFcwResequence) {
                 field_.resequenced = true;
                 field_.resequence = byte;
+                ++field_.resequenceWords;
             }
             state_ = kFieldControlOrAttribute;
             return true;

@@ -1,16 +1,17 @@
-// The 5250 data-stream interpreter: walks each block the host sends, record
-// by record, runs the commands and Write To Display orders against the
-// terminal model, and answers what must be answered at once.
+// The 5250 data-stream interpreter: runs the commands and Write To Display
+// orders of each record the host sends against the terminal model, and
+// answers what must be answered at once.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "ds5250/HostReads.h"
+#include "ds5250/RecordActions.h"
+#include "ds5250/RecordWalker.h"
 #include "session/SessionSettings.h"
 #include "terminal/MessageBoxes.h"
 #include "terminal/RecordSender.h"
@@ -28,14 +29,29 @@ struct InterpreterLinks {
     MessageBoxes& messages;
 };
 
-class CTN5250 {
+/// What a record gave rise to beyond the model, for the caller to show or
+/// keep: the interpreter itself opens no box and writes no file.
+struct RecordOutcome {
+    /// Most notices kept for one record; a host can send a field with a
+    /// resequencing word on every position.
+    static constexpr std::size_t kMaxNotices = 16;
+    struct Notice {
+        HostNotice kind;
+        const char* text;  ///< a static text
+    };
+    std::vector<Notice> notices;
+    /// A byte the interpreter could not place: the report and the record's
+    /// bytes in hexadecimal, as the unplaced-byte trace file holds them;
+    /// empty when there was none.
+    std::string trace;
+};
+
+/// Runs each record the host sends against the terminal model: the record
+/// walker reads it and calls this interpreter's actions. Answers due at once
+/// go through the sender.
+class CTN5250 : public ds::RecordActions {
 public:
-    /// Size of the private copy a block is read from. A longer block is
-    /// copied whole into a larger buffer: no block is cut or overrun.
-    static constexpr std::size_t kPrivateBufferSize = 32768;
-    /// File the interpreter writes when it meets a byte it cannot place.
-    static constexpr const char* kDefaultTraceFile = "trameDefault.txt";
-    /// Most bytes the trace file holds: a longer dump is cut there.
+    /// Most bytes of the trace text: a longer dump is cut there.
     static constexpr std::size_t kMaxTraceBytes = 1u << 20;
 
     explicit CTN5250(const InterpreterLinks& links);
@@ -43,19 +59,15 @@ public:
     /// The answers sent at once for Save Screen, Read Screen, Read Immediate
     /// and the query. Without one, those requests are answered by nothing.
     void SetHostReads(HostReads* reads) { reads_ = reads ? reads : &nullReads_; }
-    /// Where the trace of unplaceable bytes goes; empty turns it off. By
-    /// default it is kDefaultTraceFile in the user's state folder
-    /// (UserStateDirectory), made when the first trace is written. The file
-    /// is written owner-only and never through a symbolic link.
-    void SetTracePath(std::string path) {
-        tracePath_ = std::move(path);
-        defaultTracePath_ = false;
-    }
-    const std::string& tracePath() const { return tracePath_; }
+    /// Where the walker's actions go first; `tap` passes each on to this
+    /// interpreter (a RecordActionLog made with it). nullptr: straight here.
+    void SetActionTap(ds::RecordActions* tap) { tap_ = tap; }
 
-    /// Interprets one block that ends with IAC EOR. Re-entrant: a nested call
-    /// (from a message box's event loop) works on its own copy.
-    void ProcessBlock(const std::uint8_t* bytes, std::size_t length);
+    /// Interprets one record: from its first length byte, IAC doubling
+    /// undone, without IAC EOR. What it gave rise to stays in outcome()
+    /// until the next record, also when an answer's send throws out of here.
+    const RecordOutcome& ProcessRecord(const std::uint8_t* bytes, std::size_t length);
+    const RecordOutcome& outcome() const { return outcome_; }
 
     /// Sends the negative response with sense bytes 0x10 0x05 0x01 `sense`.
     void SendNegativeResponse(std::uint8_t sense);
@@ -71,102 +83,85 @@ public:
     /// keeps it (Terminal::state.hostFormat).
     int resequenceField() const { return t_.state.hostFormat.resequenceField; }
     int errorRow() const { return t_.state.hostFormat.errorRow; }
-    /// Private copies held, one per nesting level reached so far.
-    std::size_t privateCopyCount() const { return copies_.size(); }
+
+    // The walker's actions.
+    void OperationCode(std::uint8_t opcode) override;
+    void NotRead(const std::uint8_t* bytes, std::size_t count) override;
+    void SaveScreen() override;
+    void ReadRequest(std::uint8_t command) override;
+    void ReadRequestMissing(std::uint8_t byte) override;
+    void NoEscape(std::uint8_t byte) override;
+    void WriteToDisplay(ds::WriteControlBytes wc) override;
+    void ReadFields(std::uint8_t command, ds::WriteControlBytes wc) override;
+    void ClearUnit(bool alternate, std::uint8_t operand) override;
+    void ClearFormatTable() override;
+    void RestoreScreenCommand() override;
+    void WriteErrorCode(bool cursorGiven, int row, int column) override;
+    void Roll(std::uint8_t control, int top, int bottom) override;
+    void WriteStructuredField(const ds::StructuredFieldStart& field) override;
+    void UnknownCommand(std::uint8_t code) override;
+    void EndOfDisplayData() override;
+    void StartOfHeader(const ds::HeaderOrder& order) override;
+    void RepeatToAddress(int row, int column, std::uint8_t character) override;
+    void InsertCursor(std::uint8_t order, int row, int column) override;
+    void SetBufferAddress(int row, int column) override;
+    void StartOfField(const ds::FieldOrder& order) override;
+    void Data(const std::uint8_t* bytes, std::size_t count) override;
 
 private:
-    // Named states above the 0..255 range of operation-code states.
-    enum State : int {
-        kAwaitCommand = 256,
-        kCommand,
-        kDisplayData,
-        kSaveScreen,
-        kReadImmediate,
-        kReadScreen,
-    };
-
-    struct Block {
-        const std::uint8_t* data = nullptr;
-        std::size_t length = 0;
-        std::size_t pos = 0;
-        int state = 0;
+    /// What one record's walk has done so far.
+    struct RecordState {
         int writeRow = 1;
         int writeColumn = 1;
         bool changed = false;
         bool cursorGiven = false;
         bool rolled = false;
         bool stopped = false;
-        bool unlockAfterOrders = false;  ///< CC2 of the Write To Display asked to unlock
+        bool unlockAfterOrders = false;    ///< CC2 of the Write To Display asked to unlock
         bool cursorStaysOnUnlock = false;  ///< ... with the cursor left where it is (CC2 0x40)
-        bool cursorStays = false;        ///< the keyboard unlocked so: the block leaves the cursor
-        bool restoring = false;          ///< a Restore Screen record was met
-        std::string trace;  ///< last report; written once when the block ends
-
-        /// The byte at i, or 0 past the end of the block.
-        std::uint8_t at(std::size_t i) const { return i < length ? data[i] : 0; }
+        bool cursorStays = false;          ///< the keyboard unlocked so: the record leaves the cursor
+        bool restoring = false;            ///< a Restore Screen operation code came
+        bool unknownOperationCode = false; ///< every byte after it is reported
+        std::string report;                ///< last report of an unplaced byte
     };
 
-    struct WriteControl {
-        std::uint8_t cc1 = 0, cc2 = 0;
-    };
-    /// The two control bytes after a Write To Display or read command (at
-    /// b.pos); b.pos moves past them.
-    WriteControl ReadWriteControl(Block& b);
-
-    void Step(Block& b);
-    void StepOperationCode(Block& b);
-    void StepAwaitCommand(Block& b);
-    void StepCommand(Block& b);
-    void StepSaveScreen(Block& b);
-    void StepRead(Block& b, std::uint8_t command);
-    void EndOfRecordTest(Block& b);
-
-    // Commands.
-    void ClearUnit(Block& b, bool alternate);
-    void ClearFormatTableCommand(Block& b);
-    void WriteErrorCode(Block& b);
-    void Roll(Block& b);
-
-    // Write To Display orders and data.
-    void StepDisplayData(Block& b);
-    void StartOfHeader(Block& b);
-    void RepeatToAddress(Block& b);
-    void StartOfField(Block& b);
     /// The cell at the write address after the column wrap, or nullptr when
-    /// it lies off the screen (the block is then stopped with 0x2A).
-    ScreenCell* DataCell(Block& b);
-    void WriteDataRun(Block& b);
-    void WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac);
-    void StopWithNegativeResponse(Block& b, std::uint8_t sense);
+    /// it lies off the screen (the record is then stopped with 0x2A).
+    ScreenCell* DataCell();
+    void WriteDataByte(std::uint8_t byte);
+    void StopWithNegativeResponse(std::uint8_t sense);
     /// Nulls the field's data positions (EBCDIC 0x00, shown blank).
     void NullField(const FieldEntry& e);
     /// The display data of a Write To Display ended: an unlock its CC2 asked
     /// for happens now.
-    void EndOfWriteToDisplay(Block& b);
-
-    void EndOfBlock(Block& b);
+    void EndOfWriteToDisplay();
+    void EndOfRecord();
     void PlaceCursorOnFirstInputField();
-    void Report(Block& b, const char* format, bool withLength);
-    void WriteTrace(const Block& b);
+    void Notice(HostNotice kind, const char* text);
+    /// Reports the byte at `index` of the record (the last report stays).
+    void Report(std::size_t index, const char* format, bool withLength);
+    /// The record's index of the byte the walker is at, `ahead` bytes on.
+    std::size_t WalkIndex(std::size_t ahead = 0) const;
+    void TraceUnplacedByte();
 
     int CodePage() const { return links_.settings.PageCode; }
-    /// Display data of a block is translated with one table lookup a byte:
-    /// the session's table is selected once when the block starts.
+    /// Display data of a record is translated with one table lookup a byte:
+    /// the session's table is selected once when the record starts.
     std::uint8_t ToPc(std::uint8_t ebcdic) const { return (*etoa_)[ebcdic]; }
 
     InterpreterLinks links_;
     Terminal& t_;
     NullHostReads nullReads_;
     HostReads* reads_ = &nullReads_;
-    std::string tracePath_;
-    bool defaultTracePath_ = true;  ///< the state folder is made before the first write
-
+    ds::RecordActions* tap_ = nullptr;
     const std::array<std::uint8_t, 256>* etoa_ = nullptr;
 
-
-    // One private copy per nesting level, reused from block to block.
-    std::deque<std::vector<std::uint8_t>> copies_;
-    std::size_t depth_ = 0;
+    // The record being walked.
+    const std::uint8_t* record_ = nullptr;
+    std::size_t recordLength_ = 0;
+    ds::RecordWalker* walker_ = nullptr;
+    RecordState r_;
+    RecordOutcome outcome_;
 };
 
 }  // namespace quenlix

@@ -28,23 +28,6 @@ void DecodeFieldFormatWord(FieldEntry& e, std::uint8_t ffw1, std::uint8_t ffw2) 
     e.mandatoryEnter = (ffw2 & 0x08) ? 1 : 0;
     e.fillType = ffw2 & 0x07;
 }
-// True for a byte that is display data, not an order or the IAC of the
-// telnet layer.
-constexpr bool IsPlainData(std::uint8_t byte) {
-    switch (byte) {
-        case kOrderStartOfHeader:
-        case kOrderRepeatToAddress:
-        case kOrderInsertCursorAlt:
-        case kEscape:
-        case kOrderSetBufferAddress:
-        case kOrderInsertCursor:
-        case kOrderStartOfField:
-        case kIac:
-            return false;
-        default:
-            return true;
-    }
-}
 }  // namespace
 
 bool CTN5250::ProcessWriteControl(std::uint8_t cc1, std::uint8_t cc2) {
@@ -102,88 +85,51 @@ void CTN5250::NullField(const FieldEntry& e) {
     t_.DamageSpan(span.first, span.end);
 }
 
-void CTN5250::EndOfWriteToDisplay(Block& b) {
-    if (!b.unlockAfterOrders) return;
-    b.unlockAfterOrders = false;
+void CTN5250::EndOfWriteToDisplay() {
+    if (!r_.unlockAfterOrders) return;
+    r_.unlockAfterOrders = false;
     t_.SetKeyboardLocked(false);
     // The cursor goes to the Insert Cursor address (or home) as the keyboard
     // unlocks, unless CC2 asked it to stay where the operator left it.
-    b.cursorStays = b.cursorStaysOnUnlock;
+    r_.cursorStays = r_.cursorStaysOnUnlock;
 }
 
-void CTN5250::StepDisplayData(Block& b) {
-    const std::uint8_t v = b.at(b.pos);
-    switch (v) {
-        case kEscape:
-            EndOfWriteToDisplay(b);
-            ++b.pos;
-            b.state = kCommand;
-            break;
-        case kIac:
-            if (b.at(b.pos + 1) == kEor) {
-                EndOfWriteToDisplay(b);
-                EndOfRecordTest(b);
-            } else if (b.at(b.pos + 1) == kIac) {
-                WriteDataByte(b, 0xFF, true);
-                if (!b.stopped) b.pos += 2;
-            } else {
-                ++b.pos;  // a lone 0xFF is dropped
-            }
-            break;
-        case kOrderStartOfHeader:
-            StartOfHeader(b);
-            break;
-        case kOrderRepeatToAddress:
-            RepeatToAddress(b);
-            break;
-        case kOrderInsertCursorAlt:
-        case kOrderInsertCursor:
-            t_.state.hostFormat.insertCursorRow = b.at(b.pos + 1);
-            t_.state.hostFormat.insertCursorColumn = b.at(b.pos + 2);
-            b.cursorGiven = true;
-            // The Insert Cursor address is also the screen's home position,
-            // held to the screen's edge as the cursor is.
-            t_.state.hostFormat.homePosition =
-                (std::clamp(t_.state.hostFormat.insertCursorRow, 1, t_.rows()) - 1) * t_.columns() +
-                std::clamp(t_.state.hostFormat.insertCursorColumn, 1, t_.columns()) - 1;
-            b.pos += 3;
-            break;
-        case kOrderSetBufferAddress:
-            b.writeRow = b.at(b.pos + 1);
-            b.writeColumn = b.at(b.pos + 2);
-            b.pos += 3;
-            break;
-        case kOrderStartOfField:
-            StartOfField(b);
-            break;
-        default:
-            // Includes 0x10, 0x12, 0x14 and 0x15: not orders here, plain data.
-            WriteDataRun(b);
-            break;
-    }
+void CTN5250::EndOfDisplayData() { EndOfWriteToDisplay(); }
+
+void CTN5250::InsertCursor(std::uint8_t, int row, int column) {
+    t_.state.hostFormat.insertCursorRow = row;
+    t_.state.hostFormat.insertCursorColumn = column;
+    r_.cursorGiven = true;
+    // The Insert Cursor address is also the screen's home position, held to
+    // the screen's edge as the cursor is.
+    t_.state.hostFormat.homePosition =
+        (std::clamp(row, 1, t_.rows()) - 1) * t_.columns() + std::clamp(column, 1, t_.columns()) - 1;
+}
+
+void CTN5250::SetBufferAddress(int row, int column) {
+    r_.writeRow = row;
+    r_.writeColumn = column;
 }
 
 // Inline: it runs for nearly every byte of a screen.
-inline ScreenCell* CTN5250::DataCell(Block& b) {
-    if (b.writeColumn > t_.columns()) {
-        ++b.writeRow;
-        b.writeColumn = 1;
+inline ScreenCell* CTN5250::DataCell() {
+    if (r_.writeColumn > t_.columns()) {
+        ++r_.writeRow;
+        r_.writeColumn = 1;
     }
-    const int p = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
+    const int p = (r_.writeRow - 1) * t_.columns() + r_.writeColumn - 1;
     if (!t_.screen.contains(p)) [[unlikely]] {
         // Also for row or column 0, which address before the first position.
-        StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
+        StopWithNegativeResponse(kSenseWriteBeyondScreen);
         return nullptr;
     }
     return &t_.screen.inUse()[static_cast<std::size_t>(p)];  // p checked above
 }
 
-void CTN5250::WriteDataRun(Block& b) {
-    // A run of data bytes is written without going back through the state
-    // dispatch for each byte; printable EBCDIC, nearly all of a screen, is
-    // stored straight into the cell, the rest goes the long way.
+void CTN5250::Data(const std::uint8_t* bytes, std::size_t count) {
+    // Printable EBCDIC, nearly all of a screen, is stored straight into the
+    // cell, a row's part of the run at a time; the rest goes the long way.
     const std::array<std::uint8_t, 256>& etoa = *etoa_;
-    std::uint8_t byte = b.at(b.pos);
     // The run's cells follow each other: the ones it changes are damaged as
     // one span, also when the run ends in a throw (a negative response that
     // cannot be sent). A host that writes the screen that is already there
@@ -198,49 +144,49 @@ void CTN5250::WriteDataRun(Block& b) {
             t.DamageSpan(static_cast<int>(first - base), static_cast<int>(last - base) + 1);
         }
     } changed{t_};
-    do {
-        if (byte >= 0x40) {
-            ScreenCell* cell = DataCell(b);
-            if (!cell) break;
-            // This byte and those after it that land on the rest of the row
-            // go into the cells that follow, which are on the screen as far
-            // as it reaches. A byte from 0x40 up is data unless it is the IAC.
-            const std::span<ScreenCell> cells = t_.screen.inUse();
-            const std::size_t onScreen =
-                cells.size() - static_cast<std::size_t>(cell - cells.data());
-            const int rowLeft = std::max(1, t_.columns() - b.writeColumn + 1);
-            const std::size_t room = std::min(onScreen, static_cast<std::size_t>(rowLeft));
-            const std::size_t end = std::min(b.length, b.pos + room);
-            std::size_t pos = b.pos;  // below b.length: at() gave a byte from 0x40 up
-            do {
-                const std::uint8_t data = b.data[pos];
-                const std::uint8_t character = etoa[data];
-                if (cell->ebcdic != data || cell->character != character) {
-                    cell->ebcdic = data;
-                    cell->character = character;
-                    if (!changed.first) changed.first = cell;
-                    changed.last = cell;
-                }
-                ++pos;
-                ++cell;
-            } while (pos < end && b.data[pos] >= 0x40 && IsPlainData(b.data[pos]));
-            b.writeColumn += static_cast<int>(pos - b.pos);
-            b.pos = pos;
-        } else {
-            WriteDataByte(b, byte, false);
-            if (b.stopped) break;
-            ++b.pos;
+    // 0xFF (a doubled IAC on the wire) is shown blank, not translated.
+    const auto fast = [](std::uint8_t byte) { return byte >= 0x40 && byte != 0xFF; };
+    std::size_t pos = 0;
+    while (pos < count && !r_.stopped) {
+        const std::uint8_t byte = bytes[pos];
+        if (!fast(byte)) {
+            WriteDataByte(byte);
+            ++pos;
+            continue;
         }
-        byte = b.at(b.pos);
-    } while (b.pos < b.length && IsPlainData(byte));
+        ScreenCell* cell = DataCell();
+        if (!cell) break;
+        // This byte and those after it that land on the rest of the row go
+        // into the cells that follow, which are on the screen as far as it
+        // reaches.
+        const std::span<ScreenCell> cells = t_.screen.inUse();
+        const std::size_t onScreen = cells.size() - static_cast<std::size_t>(cell - cells.data());
+        const int rowLeft = std::max(1, t_.columns() - r_.writeColumn + 1);
+        const std::size_t room = std::min(onScreen, static_cast<std::size_t>(rowLeft));
+        const std::size_t end = std::min(count, pos + room);
+        const std::size_t from = pos;
+        do {
+            const std::uint8_t data = bytes[pos];
+            const std::uint8_t character = etoa[data];
+            if (cell->ebcdic != data || cell->character != character) {
+                cell->ebcdic = data;
+                cell->character = character;
+                if (!changed.first) changed.first = cell;
+                changed.last = cell;
+            }
+            ++pos;
+            ++cell;
+        } while (pos < end && fast(bytes[pos]));
+        r_.writeColumn += static_cast<int>(pos - from);
+    }
 }
 
-void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
-    ScreenCell* found = DataCell(b);
+void CTN5250::WriteDataByte(std::uint8_t byte) {
+    ScreenCell* found = DataCell();
     if (!found) return;
     ScreenCell& cell = *found;
     t_.DamagePosition(static_cast<int>(found - t_.screen.inUse().data()));
-    if (fromDoubledIac) {
+    if (byte == 0xFF) {
         cell.ebcdic = 0xFF;
         cell.character = ' ';
     } else {
@@ -249,7 +195,7 @@ void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
             cell.character = ' ';
             // An attribute right before a field's first data position
             // becomes that field's attribute.
-            const int p = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
+            const int p = (r_.writeRow - 1) * t_.columns() + r_.writeColumn - 1;
             if (t_.screen.contains(p + 1) && t_.screen.at(p + 1).inField) {
                 FieldEntry* e = t_.formatTable.entry(t_.screen.at(p + 1).fieldIndex);
                 if (e) e->attribute = byte;
@@ -260,41 +206,30 @@ void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
             cell.character = ToPc(byte);
         }
     }
-    ++b.writeColumn;
+    ++r_.writeColumn;
 }
 
-void CTN5250::StartOfHeader(Block& b) {
-    const std::size_t order = b.pos;
-    const int length = b.at(order + 1);
-    std::size_t shift = 0;
-    if (b.at(order + 3) == 0xFF) ++shift;
-    t_.state.hostFormat.resequenceField = b.at(order + 4 + shift);
-    t_.state.hostFormat.errorRow = b.at(order + 5 + shift);
-    for (std::size_t offset = 6; offset <= 8; ++offset) {
-        if (b.at(order + offset + shift) == 0xFF) ++shift;
-    }
-    b.pos = order + static_cast<std::size_t>(length) + 2 + shift;
+void CTN5250::StartOfHeader(const HeaderOrder& order) {
+    t_.state.hostFormat.resequenceField = order.resequenceField();
+    t_.state.hostFormat.errorRow = order.errorRow();
     if (t_.state.hostFormat.errorRow > 24 && t_.rows() == 24) t_.state.hostFormat.errorRow = 24;
     t_.screen.ClearFieldMarks();
     t_.formatTable.ClearFormatTable();
-    b.cursorGiven = false;
+    r_.cursorGiven = false;
     t_.state.hostFormat.insertCursorRow = 1;
     t_.state.hostFormat.insertCursorColumn = 1;
     t_.state.hostFormat.homePosition = -1;
 }
 
-void CTN5250::RepeatToAddress(Block& b) {
-    const int row = b.at(b.pos + 1);
-    const int column = b.at(b.pos + 2);
-    const std::uint8_t stored = b.at(b.pos + 3);
+void CTN5250::RepeatToAddress(int row, int column, std::uint8_t stored) {
     const std::uint8_t shown = stored == kEbcdicNull ? ' ' : ToPc(stored);
-    const int from = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
+    const int from = (r_.writeRow - 1) * t_.columns() + r_.writeColumn - 1;
     const int to = (row - 1) * t_.columns() + column - 1;
     // Both ends are checked before anything is written: a target off the
     // screen is refused with the screen as it was, not after a fill up to
     // its edge.
     if (from <= to && (!t_.screen.contains(from) || !t_.screen.contains(to))) {
-        StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
+        StopWithNegativeResponse(kSenseWriteBeyondScreen);
         return;
     }
     for (int p = from; p <= to; ++p) {
@@ -303,28 +238,25 @@ void CTN5250::RepeatToAddress(Block& b) {
         cell.ebcdic = stored;
     }
     t_.DamageSpan(from, to + 1);
-    b.writeRow = row;
-    b.writeColumn = column + 1;
-    if (b.writeColumn > t_.columns()) {
-        ++b.writeRow;
-        b.writeColumn = 1;
+    r_.writeRow = row;
+    r_.writeColumn = column + 1;
+    if (r_.writeColumn > t_.columns()) {
+        ++r_.writeRow;
+        r_.writeColumn = 1;
     }
-    b.pos += 4;
 }
 
-void CTN5250::StartOfField(Block& b) {
+void CTN5250::StartOfField(const FieldOrder& order) {
     FormatTable& table = t_.formatTable;
-    std::size_t i = b.pos + 1;
-
-    int index = table.Find(b.writeRow, b.writeColumn);
+    int index = table.Find(r_.writeRow, r_.writeColumn);
     if (index < 0) {
         // A new entry of an output-only field (no format word) is a bypass
         // field, so no stale flags of an earlier field in that slot let the
         // operator type into it. A full table takes no 257th entry: the
         // order is read and its attribute shown, but no field is defined.
         FieldEntry fresh;
-        fresh.row = b.writeRow;
-        fresh.column = b.writeColumn;
+        fresh.row = r_.writeRow;
+        fresh.column = r_.writeColumn;
         fresh.bypass = 1;
         index = table.Append(fresh);
     }
@@ -332,44 +264,33 @@ void CTN5250::StartOfField(Block& b) {
     FieldEntry& e = index >= 0 ? *table.entry(index) : ignored;
     if (index >= 0) table.currentField = index;
 
-    // The second byte of a format or control word may be 0xFF, which the
-    // telnet layer doubles: its copy is skipped, as for the length below.
-    const auto skipDoubled = [&b](std::size_t at) {
-        return b.at(at) == kIac && b.at(at + 1) == kIac ? 1u : 0u;
-    };
-    if (b.at(i) & 0x40) {
-        DecodeFieldFormatWord(e, b.at(i), b.at(i + 1));
+    if (order.formatWord) {
+        DecodeFieldFormatWord(e, order.ffw1, order.ffw2);
         if (index >= 0) table.noInputField &= e.bypass;
-        i += 2 + skipDoubled(i + 1);
     }
-    while (i < b.length && (b.at(i) & 0x80)) {
-        if (b.at(i) == 0x80) {
-            links_.messages.ShowHostNotice(HostNotice::kResequencing, kResequencingFound);
-            e.fcw1 = 0x80;
-            e.fcw2 = b.at(i + 1);
-        }
-        i += 2 + skipDoubled(i + 1);
+    for (std::size_t k = 0; k < order.resequenceWords; ++k) {
+        Notice(HostNotice::kResequencing, kResequencingFound);
     }
-    const std::uint8_t attribute = b.at(i++);
+    if (order.resequenced) {
+        e.fcw1 = kFcwResequence;
+        e.fcw2 = order.resequence;
+    }
+    const std::uint8_t attribute = order.attribute;
     e.attribute = attribute;
-    const int attributePos = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
+    const int attributePos = (r_.writeRow - 1) * t_.columns() + r_.writeColumn - 1;
     if (t_.screen.contains(attributePos)) {
         t_.screen.at(attributePos).ebcdic = attribute;
         t_.DamagePosition(attributePos);
     }
-
-    e.length = b.at(i) * 256 + b.at(i + 1);
-    if (b.at(i + 1) == 0xFF) ++i;  // doubled low length byte
-    i += 2;
-    b.pos = i;
-    ++b.writeColumn;  // now the first data position; wraps at the next write
+    e.length = order.length;
+    ++r_.writeColumn;  // now the first data position; wraps at the next write
 
     if (index < 0) return;
     const int first = attributePos + 1;
     for (int k = 0; k < e.length; ++k) {
         const int p = first + k;
         if (!t_.screen.contains(p)) {
-            StopWithNegativeResponse(b, kSenseFieldBeyondScreen);
+            StopWithNegativeResponse(kSenseFieldBeyondScreen);
             return;
         }
         ScreenCell& cell = t_.screen.at(p);

@@ -8,72 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "support/TelnetEventLog.h"
 #include "telnet/TelnetCodes.h"
 
 namespace quenlix::telnet {
 namespace {
 
-// The events as text, with the data of consecutive calls joined, so that a
-// stream read in any cuts must give the same text.
-class EventLog : public TelnetEvents {
-public:
-    std::string text;
-
-    void OptionCommand(std::uint8_t verb, std::uint8_t option) override {
-        Close();
-        text += "opt " + Hex(verb) + Hex(option) + "\n";
-    }
-    void Command(std::uint8_t command) override {
-        Close();
-        text += "cmd " + Hex(command) + "\n";
-    }
-    void SubnegotiationBegin(std::uint8_t option) override {
-        Close();
-        text += "sb " + Hex(option) + "\n";
-    }
-    void SubnegotiationData(const std::uint8_t* bytes, std::size_t count) override {
-        Open("sbdata ");
-        for (std::size_t i = 0; i < count; ++i) text += Hex(bytes[i]);
-    }
-    void SubnegotiationEnd(bool complete) override {
-        Close();
-        text += complete ? "se\n" : "se cut\n";
-    }
-    void RecordData(const std::uint8_t* bytes, std::size_t count) override {
-        Open("data ");
-        for (std::size_t i = 0; i < count; ++i) text += Hex(bytes[i]);
-    }
-    void EndOfRecord() override {
-        Close();
-        text += "eor\n";
-    }
-    std::string Done() {
-        Close();
-        return text;
-    }
-
-private:
-    static std::string Hex(std::uint8_t b) {
-        static const char* digits = "0123456789abcdef";
-        return {digits[b >> 4], digits[b & 15]};
-    }
-    void Open(const char* kind) {
-        if (open_ != kind) {
-            Close();
-            text += kind;
-            open_ = kind;
-        }
-    }
-    void Close() {
-        if (!open_.empty()) text += "\n";
-        open_.clear();
-    }
-    std::string open_;
-};
-
 std::string Read(const std::vector<std::uint8_t>& stream, std::size_t cut) {
     TelnetReader reader;
-    EventLog log;
+    TelnetEventLog log;
     reader.Feed(stream.data(), cut, log);
     reader.Feed(stream.data() + cut, stream.size() - cut, log);
     return log.Done();
@@ -81,7 +24,7 @@ std::string Read(const std::vector<std::uint8_t>& stream, std::size_t cut) {
 
 std::string ReadByteAtATime(const std::vector<std::uint8_t>& stream) {
     TelnetReader reader;
-    EventLog log;
+    TelnetEventLog log;
     for (std::uint8_t b : stream) reader.Feed(&b, 1, log);
     return log.Done();
 }
