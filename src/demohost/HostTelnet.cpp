@@ -4,97 +4,81 @@
 #include <random>
 #include <string_view>
 
+#include "telnet/EnvironValue.h"
+
 namespace quenlix::demohost {
 
 using namespace telnet;
 
+namespace {
+
+/// Appends up to `limit` bytes in all; `truncated` tells of any left out.
+void AppendBounded(Bytes& to, const std::uint8_t* bytes, std::size_t count, std::size_t limit,
+                   bool& truncated) {
+    const std::size_t room = to.size() < limit ? limit - to.size() : 0;
+    const std::size_t taken = count < room ? count : room;
+    to.insert(to.end(), bytes, bytes + taken);
+    if (taken < count) truncated = true;
+}
+
+}  // namespace
+
 void TelnetReader::Feed(const std::uint8_t* data, std::size_t count,
                         std::vector<TelnetEvent>& out) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t b = data[i];
-        switch (state_) {
-            case State::kData:
-                if (b == kIac) {
-                    state_ = State::kIac;
-                } else if (record_.size() < kMaxRecord) {
-                    record_.push_back(b);
-                } else {
-                    recordTruncated_ = true;
-                }
-                break;
-            case State::kIac:
-                state_ = State::kData;
-                if (b == kIac) {  // a doubled data byte 0xFF
-                    if (record_.size() < kMaxRecord) {
-                        record_.push_back(b);
-                    } else {
-                        recordTruncated_ = true;
-                    }
-                } else if (b == kEor) {
-                    TelnetEvent e;
-                    e.kind = TelnetEvent::kRecord;
-                    e.payload.swap(record_);
-                    e.truncated = recordTruncated_;
-                    record_.clear();
-                    recordTruncated_ = false;
-                    out.push_back(std::move(e));
-                } else if (b == kDo || b == kDont || b == kWill || b == kWont) {
-                    verb_ = b;
-                    state_ = State::kOption;
-                } else if (b == kSb) {
-                    state_ = State::kSbOption;
-                } else {
-                    // NOP, GA, AYT and the like: reported, never answered.
-                    TelnetEvent e;
-                    e.verb = b;
-                    out.push_back(std::move(e));
-                }
-                break;
-            case State::kOption: {
-                TelnetEvent e;
-                e.verb = verb_;
-                e.option = b;
-                out.push_back(std::move(e));
-                state_ = State::kData;
-                break;
-            }
-            case State::kSbOption:
-                sbOption_ = b;
-                sb_.clear();
-                sbTruncated_ = false;
-                state_ = State::kSbData;
-                break;
-            case State::kSbData:
-                if (b == kIac) {
-                    state_ = State::kSbIac;
-                } else if (sb_.size() < kMaxSubnegotiation) {
-                    sb_.push_back(b);
-                } else {
-                    sbTruncated_ = true;
-                }
-                break;
-            case State::kSbIac:
-                if (b == kSe) {
-                    TelnetEvent e;
-                    e.kind = TelnetEvent::kSubnegotiation;
-                    e.option = sbOption_;
-                    e.payload.swap(sb_);
-                    e.truncated = sbTruncated_;
-                    sb_.clear();
-                    out.push_back(std::move(e));
-                    state_ = State::kData;
-                } else {
-                    // IAC IAC is a data byte; any other pair keeps the byte.
-                    if (sb_.size() < kMaxSubnegotiation) {
-                        sb_.push_back(b);
-                    } else {
-                        sbTruncated_ = true;
-                    }
-                    state_ = State::kSbData;
-                }
-                break;
-        }
+    out_ = &out;
+    reader_.Feed(data, count, *this);
+    out_ = nullptr;
+}
+
+void TelnetReader::OptionCommand(std::uint8_t verb, std::uint8_t option) {
+    TelnetEvent e;
+    e.verb = verb;
+    e.option = option;
+    out_->push_back(std::move(e));
+}
+
+void TelnetReader::Command(std::uint8_t command) {
+    // NOP, GA, AYT and the like: reported, never answered.
+    TelnetEvent e;
+    e.verb = command;
+    out_->push_back(std::move(e));
+}
+
+void TelnetReader::SubnegotiationBegin(std::uint8_t option) {
+    sbOption_ = option;
+    sb_.clear();
+    sbTruncated_ = false;
+}
+
+void TelnetReader::SubnegotiationData(const std::uint8_t* bytes, std::size_t count) {
+    AppendBounded(sb_, bytes, count, kMaxSubnegotiation, sbTruncated_);
+}
+
+void TelnetReader::SubnegotiationEnd(bool complete) {
+    if (complete) {
+        TelnetEvent e;
+        e.kind = TelnetEvent::kSubnegotiation;
+        e.option = sbOption_;
+        e.payload.swap(sb_);
+        e.truncated = sbTruncated_;
+        out_->push_back(std::move(e));
     }
+    sb_.clear();
+    sbTruncated_ = false;
+}
+
+void TelnetReader::RecordData(const std::uint8_t* bytes, std::size_t count) {
+    AppendBounded(record_, bytes, count, kMaxRecord, recordTruncated_);
+}
+
+void TelnetReader::EndOfRecord() {
+    TelnetEvent e;
+    e.kind = TelnetEvent::kRecord;
+    e.payload.swap(record_);
+    e.truncated = recordTruncated_;
+    record_.clear();
+    recordTruncated_ = false;
+    out_->push_back(std::move(e));
 }
 
 Environment ParseEnvironment(const Bytes& payload) {
@@ -164,12 +148,8 @@ Bytes EnvironmentRequest(const Seed& seed) {
         const std::string_view text(name);
         out.insert(out.end(), text.begin(), text.end());
         if (text != "IBMRSEED") continue;
-        for (const std::uint8_t b : seed) {
-            // A seed byte must not read as a type code or end the subnegotiation.
-            if (b <= kUserVar) out.push_back(kEsc);
-            if (b == kIac) out.push_back(kIac);
-            out.push_back(b);
-        }
+        // A seed byte must not read as a type code or end the subnegotiation.
+        quenlix::telnet::AppendEnvironValue(out, seed.data(), seed.size());
     }
     out.insert(out.end(), {kIac, kSe});
     return out;

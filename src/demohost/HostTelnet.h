@@ -1,6 +1,7 @@
-// The host side of the telnet layer: splits what a terminal sends into
-// option commands, subnegotiations and 5250 records (IAC IAC undone, IAC EOR
-// ending a record), and reads the NEW-ENVIRON answer.
+// The host side of the telnet layer: gathers what the telnet reader finds in
+// what a terminal sends into option commands, subnegotiations and 5250
+// records (IAC IAC undone, IAC EOR ending a record), and reads the
+// NEW-ENVIRON answer.
 #pragma once
 
 #include <array>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "telnet/TelnetCodes.h"
+#include "telnet/TelnetReader.h"
 
 namespace quenlix::demohost {
 
@@ -59,8 +61,9 @@ struct TelnetEvent {
     bool truncated = false;   ///< the payload hit its limit and the rest was dropped
 };
 
-/// Incremental reader; bytes may arrive split anywhere.
-class TelnetReader {
+/// Incremental; bytes may arrive split anywhere. A subnegotiation that an
+/// IAC and another command cut short is dropped.
+class TelnetReader : private quenlix::telnet::TelnetEvents {
 public:
     /// A subnegotiation longer than this is cut (names and values of the
     /// environment answer are short; 4 KiB leaves ample room).
@@ -73,10 +76,16 @@ public:
     void Feed(const std::uint8_t* data, std::size_t count, std::vector<TelnetEvent>& out);
 
 private:
-    enum class State { kData, kIac, kOption, kSbOption, kSbData, kSbIac };
+    void OptionCommand(std::uint8_t verb, std::uint8_t option) override;
+    void Command(std::uint8_t command) override;
+    void SubnegotiationBegin(std::uint8_t option) override;
+    void SubnegotiationData(const std::uint8_t* bytes, std::size_t count) override;
+    void SubnegotiationEnd(bool complete) override;
+    void RecordData(const std::uint8_t* bytes, std::size_t count) override;
+    void EndOfRecord() override;
 
-    State state_ = State::kData;
-    std::uint8_t verb_ = 0;
+    quenlix::telnet::TelnetReader reader_;
+    std::vector<TelnetEvent>* out_ = nullptr;  ///< of the Feed call running
     std::uint8_t sbOption_ = 0;
     Bytes sb_;
     bool sbTruncated_ = false;

@@ -1,11 +1,12 @@
-// The record describer: the framing of a record (IAC doubling, the header,
-// the operation code), the names of the codes and the lines it writes. The
+// The record describer: the framing of a record (the header, the operation
+// code), the names of the codes and the lines it writes. The
 // host's command streams and the terminal's answers have files of their own.
 #include "ds5250/RecordDescriber.h"
 
 #include <algorithm>
 
 #include "ds5250/DataStreamCodes.h"
+#include "ds5250/RecordOnTheWire.h"
 #include "terminal/GdsHeader.h"
 #include "terminal/TranslationCache.h"
 
@@ -107,24 +108,15 @@ RecordDescriber::RecordDescriber(RecordSource source, const DescribeOptions& opt
       screen_(&memory),
       text_(etoa_, options.charset, options.maskSecrets) {}
 
-bool RecordDescriber::Feed(std::uint8_t wireByte) {
+bool RecordDescriber::Feed(std::uint8_t byte) {
     if (ended_ || finished_) return false;
-    if (pendingIac_) {
-        pendingIac_ = false;
-        if (wireByte == kIac) return Plain(kIac);  // the second copy carries the secret
-        if (wireByte == kEor) {
-            ended_ = true;
-            return false;
-        }
-        // A lone 0xFF: the interpreter drops it.
-        FlushText();
-        Unknown(kIac);
-    }
-    if (wireByte == kIac) {
-        pendingIac_ = true;
-        return false;
-    }
-    return Plain(wireByte);
+    return Plain(byte);
+}
+
+void RecordDescriber::TelnetInside(const std::string& words) {
+    if (ended_ || finished_) return;
+    FlushText();
+    Line("telnet " + words + " (inside the record: no record data)");
 }
 
 bool RecordDescriber::Plain(std::uint8_t byte) {
@@ -258,7 +250,7 @@ std::string RecordDescriber::Quoted(const std::vector<std::uint8_t>& ebcdic, std
     return out.empty() ? "\"\"" : out;
 }
 
-std::vector<std::string> RecordDescriber::Finish() {
+std::vector<std::string> RecordDescriber::Finish(bool cutAfterIac) {
     if (finished_) return {};
     finished_ = true;
     FlushUnknown();
@@ -315,7 +307,7 @@ std::vector<std::string> RecordDescriber::Finish() {
         }
         Line(line);
     }
-    if (pendingIac_) lines_.push_back("  ?? FF (cut short)");
+    if (cutAfterIac && !ended_) lines_.push_back("  ?? FF (cut short)");
     if (!ended_) {
         lines_.push_back(lines_.empty() ? "(no IAC EOR: the record is cut short)"
                                         : "  (no IAC EOR: the record is cut short)");
@@ -334,11 +326,13 @@ RecordDescription DescribeRecord(const std::uint8_t* bytes, std::size_t count, R
     RecordDescriber describer(source, options, memory ? *memory : blank);
     RecordDescription out;
     out.secret.resize(count, false);
-    std::size_t i = 0;
-    for (; i < count && !describer.ended(); ++i) out.secret[i] = describer.Feed(bytes[i]);
-    out.lines = describer.Finish();
-    if (i < count) {
-        out.lines.push_back("  (" + std::to_string(count - i) +
+    telnet::TelnetReader reader;
+    RecordOnTheWire wire(describer);
+    wire.Piece(bytes, count, reader.state(), out.secret);
+    reader.Feed(bytes, count, wire);
+    out.lines = describer.Finish(RecordOnTheWire::HoldsIac(reader));
+    if (describer.ended() && wire.endIndex() < count) {
+        out.lines.push_back("  (" + std::to_string(count - wire.endIndex()) +
                             " bytes after IAC EOR are not part of the record)");
     }
     return out;

@@ -37,14 +37,14 @@ struct DescribeOptions {
     bool maskSecrets = true;
 };
 
-/// Describes one record fed byte by byte as it travels (0xFF doubled, ending
-/// with IAC EOR), so that a trace knows whether each byte is secret the
-/// moment it arrives. A host record updates `memory` as the interpreter
-/// updates the terminal; a terminal record reads it to find its fields.
-/// `memory` and `options` must outlive the describer.
-/// The host's command streams are read by the record walker, as the
-/// interpreter reads them; the describer is the walker's actions written as
-/// lines.
+/// Describes one record fed byte by byte, IAC doubling undone (the telnet
+/// reader's record data), so that a trace knows whether each byte is secret
+/// the moment it arrives; `RecordOnTheWire` feeds it the bytes as they
+/// travel. A host record updates `memory` as the interpreter updates the
+/// terminal; a terminal record reads it to find its fields. `memory` and
+/// `options` must outlive the describer. The host's command streams are read
+/// by the record walker, as the interpreter reads them: the describer is the
+/// walker's actions written as lines.
 class RecordDescriber : public ds::RecordActions {
 public:
     /// Text of the lines of one record; the rest of a longer description is
@@ -55,15 +55,19 @@ public:
 
     RecordDescriber(RecordSource source, const DescribeOptions& options, ScreenMemory& memory);
 
-    /// One byte as on the wire. True when it carries data of a non-display
-    /// field. The first copy of a doubled 0xFF is never secret (only its
-    /// second copy is), so a trace keeps the framing of masked data.
-    bool Feed(std::uint8_t wireByte);
-    /// IAC EOR has been fed: the record is whole.
+    /// One byte of the record. True when it carries data of a non-display
+    /// field.
+    bool Feed(std::uint8_t byte);
+    /// A telnet command inside the record (`words` as telnet::Describe
+    /// writes it): the endpoint answers it and goes on with the record.
+    void TelnetInside(const std::string& words);
+    /// IAC EOR: the record is whole.
+    void EndRecord() { ended_ = true; }
     bool ended() const { return ended_; }
     /// The lines so far, the last ones completed; a record not ended says
-    /// where it was cut. Call once.
-    std::vector<std::string> Finish();
+    /// where it was cut, `cutAfterIac` when its bytes stopped right after an
+    /// IAC whose partner never came. Call once.
+    std::vector<std::string> Finish(bool cutAfterIac = false);
 
     /// Where the walker's actions go first; `tap` passes each on to this
     /// describer (a RecordActionLog made with it). Set before the first byte.
@@ -175,7 +179,6 @@ private:
 
     Phase phase_ = Phase::kHeader;
     Answer answer_ = Answer::kUnknown;
-    bool pendingIac_ = false;
     bool ended_ = false;
     bool finished_ = false;
     bool headerValid_ = false;
@@ -220,8 +223,9 @@ private:
     std::size_t notReadCount_ = 0;
 };
 
-/// One whole record described at once. `memory` may be nullptr (a blank
-/// 24 x 80 screen without fields is assumed). `secret` has one entry a byte.
+/// One whole record as it travels (0xFF doubled, ending with IAC EOR)
+/// described at once. `memory` may be nullptr (a blank 24 x 80 screen
+/// without fields is assumed). `secret` has one entry a byte as it travels.
 struct RecordDescription {
     std::vector<std::string> lines;
     std::vector<bool> secret;

@@ -14,8 +14,8 @@ constexpr const char* kPasswordVariable = "IBMSUBSPW";
 constexpr const char* kSeedVariable = "IBMRSEED";
 }  // namespace
 
-void EnvironSecrets::Begin() {
-    state_ = State::kOption;
+void EnvironSecrets::Begin(std::uint8_t option) {
+    state_ = option == Byte(telnet::Option::NEW_ENVIRON) ? State::kVerb : State::kOther;
     escaped_ = false;
     secretValue_ = false;
     send_ = false;
@@ -25,9 +25,6 @@ void EnvironSecrets::Begin() {
 
 bool EnvironSecrets::Data(std::uint8_t byte) {
     switch (state_) {
-        case State::kOption:
-            state_ = byte == Byte(telnet::Option::NEW_ENVIRON) ? State::kVerb : State::kOther;
-            return false;
         case State::kVerb:
             send_ = byte == Byte(telnet::Subnegotiation::SEND);
             state_ = State::kType;

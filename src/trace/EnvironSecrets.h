@@ -4,6 +4,7 @@
 // host's seed, which a SEND puts right after the name IBMRSEED.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -14,19 +15,21 @@ public:
     /// Longest variable name remembered; longer names are no secret's.
     static constexpr std::size_t kMaxName = 32;
 
-    /// A new subnegotiation begins: its option byte comes next.
-    void Begin();
-    /// One data byte of the subnegotiation (IAC doubling undone). True when
-    /// it belongs to a secret value (an escape byte inside it too).
+    /// A subnegotiation of `option` begins (the telnet reader's
+    /// SubnegotiationBegin); only NEW-ENVIRON has secrets.
+    void Begin(std::uint8_t option);
+    /// One byte of its payload as the telnet reader hands it on (IAC
+    /// doubling undone). True when it belongs to a secret value (an escape
+    /// byte inside it too); a doubled 0xFF is then masked whole.
     bool Data(std::uint8_t byte);
-    /// Whether the subnegotiation is inside a secret value now, so that a
-    /// doubled 0xFF arriving there is masked whole.
+
+private:
+    enum class State { kVerb, kType, kName, kValue, kOther };
+
     bool inSecret() const {
         return (state_ == State::kValue && secretValue_) || (state_ == State::kName && seedTail_);
     }
 
-private:
-    enum class State { kOption, kVerb, kType, kName, kValue, kOther };
     State state_ = State::kOther;
     bool escaped_ = false;
     bool secretValue_ = false;

@@ -1,6 +1,6 @@
-// Splitting a TN5250 stream into telnet commands and records, as the
-// endpoint does: a unit that starts with IAC (not IAC IAC) is telnet, any
-// other runs to IAC EOR.
+// Splitting a TN5250 stream into telnet commands and records: the telnet
+// reader reads it; data outside any command begins a record, which runs to
+// IAC EOR. The telnet lines show the bytes as they travelled.
 #include "trace/StreamDescriber.h"
 
 #include "ds5250/TextTokens.h"
@@ -12,11 +12,6 @@ using telnet::Command;
 using telnet::kIAC;
 
 namespace {
-
-bool TakesOption(std::uint8_t command) {
-    return command == telnet::Byte(Command::WILL) || command == telnet::Byte(Command::WONT) ||
-           command == telnet::Byte(Command::DO) || command == telnet::Byte(Command::DONT);
-}
 
 /// telnet::Describe of the bytes, a secret run written "*** (n bytes)".
 std::string DescribeTelnet(const std::vector<std::uint8_t>& bytes, const std::vector<bool>& secret,
@@ -48,108 +43,111 @@ void StreamDescriber::Feed(const std::uint8_t* bytes, std::size_t count, std::ve
                            std::vector<std::string>& lines) {
     secret.assign(count, false);
     bytes_ = bytes;
-    secretIac_ = -1;
-    for (std::size_t i = 0; i < count; ++i) Byte(i, secret, lines);
+    count_ = count;
+    secret_ = &secret;
+    lines_ = &lines;
+    if (recordWire_) recordWire_->Piece(bytes, count, reader_.state(), secret);
+    reader_.Feed(bytes, count, *this);
+    if (count > 0) lastByte_ = bytes[count - 1];
     // Telnet commands complete in this piece are described with it.
     FlushTelnet(lines);
     bytes_ = nullptr;
+    count_ = 0;
+    secret_ = nullptr;
+    lines_ = nullptr;
 }
 
-void StreamDescriber::Byte(std::size_t index, std::vector<bool>& secret,
-                           std::vector<std::string>& lines) {
-    const std::uint8_t b = bytes_[index];
-    switch (state_) {
-        case State::kStart:
-            if (b == kIAC) {
-                state_ = State::kIac;
-                return;
+// Inside a record, the record's reading takes every event.
+
+void StreamDescriber::OptionCommand(std::uint8_t verb, std::uint8_t option) {
+    if (recordWire_) return recordWire_->OptionCommand(verb, option);
+    Telnet({kIAC, verb, option});
+    TelnetDone();
+}
+
+void StreamDescriber::Command(std::uint8_t command) {
+    if (recordWire_) return recordWire_->Command(command);
+    Telnet({kIAC, command});
+    TelnetDone();
+}
+
+void StreamDescriber::EndOfRecord() {
+    if (recordWire_) {
+        recordWire_->EndOfRecord();
+        EndRecord(*lines_);
+        return;
+    }
+    // IAC EOR with no record before it.
+    Telnet({kIAC, telnet::Byte(Command::EOR)});
+    TelnetDone();
+}
+
+void StreamDescriber::SubnegotiationBegin(std::uint8_t option) {
+    if (recordWire_) return recordWire_->SubnegotiationBegin(option);
+    Telnet({kIAC, telnet::Byte(Command::SB)});
+    SplitLongSubnegotiation();
+    Telnet(option, false);
+    environ_.Begin(option);
+}
+
+void StreamDescriber::SubnegotiationData(const std::uint8_t* bytes, std::size_t count) {
+    if (recordWire_) return recordWire_->SubnegotiationData(bytes, count);
+    std::vector<bool>& secret = *secret_;
+    const std::size_t at = static_cast<std::size_t>(bytes - bytes_);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t b = bytes[i];
+        const std::size_t index = at + i;
+        if (b == kIAC) {
+            // It travelled doubled: inside a secret both copies are masked,
+            // the first when it is still in this piece.
+            const bool hidden = environ_.Data(b);
+            if (hidden) {
+                secret[index] = true;
+                if (index > 0) secret[index - 1] = true;
             }
-            StartRecord(lines);
-            secret[index] = record_->Feed(b);
-            return;
-        case State::kIac:
-            if (b == kIAC) {
-                // IAC IAC: a record whose first length byte is 0xFF.
-                StartRecord(lines);
-                record_->Feed(kIAC);
-                secret[index] = record_->Feed(b);
-                return;
-            }
-            Telnet(kIAC, false);
-            Telnet(b, false);
-            if (b == telnet::Byte(Command::SB)) {
-                environ_.Begin();
-                state_ = State::kSubnegotiation;
-            } else if (TakesOption(b)) {
-                state_ = State::kOption;
-            } else {
-                TelnetDone();
-            }
-            return;
-        case State::kOption:
-            Telnet(b, false);
-            TelnetDone();
-            return;
-        case State::kSubnegotiation:
-            if (b == kIAC) {
-                // IAC SE ends the subnegotiation, IAC IAC is one data byte:
-                // inside a secret both copies are masked once the next byte
-                // tells which it is.
-                state_ = State::kSubnegotiationIac;
-                secretIac_ = environ_.inSecret() ? static_cast<long>(index) : -1;
-                Telnet(b, false);
-                return;
-            }
-            if (telnet_.size() >= kMaxTelnetBytes) {
-                // A long subnegotiation is described in parts.
-                FlushTelnet(lines);
-                lines.push_back(
-                    DescribeTelnet(telnet_, telnetSecret_, telnet_.size(), options_.maskSecrets) +
-                    " ...");
-                telnet_.clear();
-                telnetSecret_.clear();
-            }
-            secret[index] = environ_.Data(b);
-            Telnet(b, secret[index]);
-            return;
-        case State::kSubnegotiationIac:
-            if (b == kIAC) {
-                const bool hidden = environ_.Data(kIAC);
-                if (hidden) {
-                    secret[index] = true;
-                    if (secretIac_ >= 0) secret[static_cast<std::size_t>(secretIac_)] = true;
-                    if (!telnetSecret_.empty()) telnetSecret_.back() = true;
-                }
-                Telnet(b, hidden);
-                state_ = State::kSubnegotiation;
-                return;
-            }
-            Telnet(b, false);
-            if (b == telnet::Byte(Command::SE)) {
-                TelnetDone();
-            } else {
-                state_ = State::kSubnegotiation;  // a lone IAC inside: kept as it came
-            }
-            return;
-        case State::kRecord:
-            secret[index] = record_->Feed(b);
-            if (record_->ended()) EndRecord(lines);
-            return;
+            Telnet(kIAC, hidden);
+            Telnet(kIAC, hidden);
+            continue;
+        }
+        SplitLongSubnegotiation();
+        secret[index] = environ_.Data(b);
+        Telnet(b, secret[index]);
     }
 }
 
-void StreamDescriber::StartRecord(std::vector<std::string>& lines) {
-    FlushTelnet(lines);
+void StreamDescriber::SubnegotiationEnd(bool complete) {
+    if (recordWire_) return recordWire_->SubnegotiationEnd(complete);
+    // Cut short by another command, it is described as it came, that
+    // command after it.
+    if (complete) Telnet({kIAC, telnet::Byte(Command::SE)});
+    TelnetDone();
+}
+
+void StreamDescriber::RecordData(const std::uint8_t* bytes, std::size_t count) {
+    if (!recordWire_) {
+        // Data outside any command begins a record.
+        StartRecord();
+        recordWire_->Piece(bytes_, count_, telnet::TelnetReader::State::kData, *secret_);
+    }
+    recordWire_->RecordData(bytes, count);
+}
+
+void StreamDescriber::StartRecord() {
+    FlushTelnet(*lines_);
     record_ = std::make_unique<RecordDescriber>(source_, options_, memory_);
-    state_ = State::kRecord;
+    recordWire_ = std::make_unique<RecordOnTheWire>(*record_);
 }
 
 void StreamDescriber::EndRecord(std::vector<std::string>& lines) {
-    std::vector<std::string> described = record_->Finish();
+    std::vector<std::string> described = record_->Finish(RecordOnTheWire::HoldsIac(reader_));
     lines.insert(lines.end(), std::make_move_iterator(described.begin()),
                  std::make_move_iterator(described.end()));
+    recordWire_.reset();
     record_.reset();
-    state_ = State::kStart;
+}
+
+void StreamDescriber::Telnet(std::initializer_list<std::uint8_t> bytes) {
+    for (std::uint8_t b : bytes) Telnet(b, false);
 }
 
 void StreamDescriber::Telnet(std::uint8_t byte, bool secret) {
@@ -157,9 +155,15 @@ void StreamDescriber::Telnet(std::uint8_t byte, bool secret) {
     telnetSecret_.push_back(secret);
 }
 
-void StreamDescriber::TelnetDone() {
-    telnetDone_ = telnet_.size();
-    state_ = State::kStart;
+void StreamDescriber::TelnetDone() { telnetDone_ = telnet_.size(); }
+
+void StreamDescriber::SplitLongSubnegotiation() {
+    if (telnet_.size() < kMaxTelnetBytes) return;
+    FlushTelnet(*lines_);
+    lines_->push_back(DescribeTelnet(telnet_, telnetSecret_, telnet_.size(), options_.maskSecrets) +
+                      " ...");
+    telnet_.clear();
+    telnetSecret_.clear();
 }
 
 void StreamDescriber::FlushTelnet(std::vector<std::string>& lines) {
@@ -171,22 +175,43 @@ void StreamDescriber::FlushTelnet(std::vector<std::string>& lines) {
     telnetDone_ = 0;
 }
 
+std::vector<std::uint8_t> StreamDescriber::HeldCommand() const {
+    using State = telnet::TelnetReader::State;
+    switch (reader_.state()) {
+        case State::kIac:
+        case State::kSubnegotiationIac:
+            return {kIAC};
+        case State::kOption:
+        case State::kSubnegotiationOption:
+            return {kIAC, lastByte_};  // the verb or SB is the last byte read
+        case State::kData:
+        case State::kSubnegotiation:
+            break;
+    }
+    return {};
+}
+
 void StreamDescriber::Finish(std::vector<std::string>& lines) {
+    lines_ = &lines;
     FlushTelnet(lines);
-    if (state_ == State::kRecord) {
+    if (record_) {
         EndRecord(lines);
-    } else if (!telnet_.empty()) {
-        lines.push_back(
-            DescribeTelnet(telnet_, telnetSecret_, telnet_.size(), options_.maskSecrets) +
-            " (cut short)");
-    } else if (state_ == State::kIac) {
-        lines.push_back("IAC (cut short)");
+    } else {
+        const std::vector<std::uint8_t> held = HeldCommand();
+        if (!telnet_.empty() || held.size() > 1) {
+            for (std::uint8_t b : held) Telnet(b, false);
+            lines.push_back(
+                DescribeTelnet(telnet_, telnetSecret_, telnet_.size(), options_.maskSecrets) +
+                " (cut short)");
+        } else if (!held.empty()) {
+            lines.push_back("IAC (cut short)");
+        }
     }
     telnet_.clear();
     telnetSecret_.clear();
     telnetDone_ = 0;
-    record_.reset();
-    state_ = State::kStart;
+    reader_.Reset();
+    lines_ = nullptr;
 }
 
 StreamDescription DescribeStream(const std::uint8_t* bytes, std::size_t count, RecordSource source,

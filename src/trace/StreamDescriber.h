@@ -1,22 +1,26 @@
-// One reading of a TN5250 stream in either direction: telnet commands are
-// described by the telnet describer (telnet::Describe), 5250 records by the
-// record describer, each the moment it is whole. Bytes may come in any
-// pieces; whether a byte is secret is known when it arrives.
+// One reading of a TN5250 stream in either direction, through the telnet
+// reader: telnet commands are described by the telnet describer
+// (telnet::Describe), 5250 records by the record describer, each the moment
+// it is whole. Bytes may come in any pieces; whether a byte is secret is
+// known when it arrives.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ds5250/RecordDescriber.h"
+#include "ds5250/RecordOnTheWire.h"
 #include "ds5250/ScreenMemory.h"
+#include "telnet/TelnetReader.h"
 #include "trace/EnvironSecrets.h"
 
 namespace quenlix {
 
-class StreamDescriber {
+class StreamDescriber : private telnet::TelnetEvents {
 public:
     /// Bytes of a subnegotiation described in one line; a longer one goes
     /// on in the next.
@@ -35,37 +39,47 @@ public:
     void Finish(std::vector<std::string>& lines);
 
 private:
-    enum class State {
-        kStart,
-        kIac,
-        kOption,
-        kSubnegotiation,
-        kSubnegotiationIac,
-        kRecord,
-    };
+    // What the reader finds between records; inside one, the record's own
+    // reading (RecordOnTheWire) takes the bytes.
+    void OptionCommand(std::uint8_t verb, std::uint8_t option) override;
+    void Command(std::uint8_t command) override;
+    void SubnegotiationBegin(std::uint8_t option) override;
+    void SubnegotiationData(const std::uint8_t* bytes, std::size_t count) override;
+    void SubnegotiationEnd(bool complete) override;
+    void RecordData(const std::uint8_t* bytes, std::size_t count) override;
+    void EndOfRecord() override;
 
-    void Byte(std::size_t index, std::vector<bool>& secret, std::vector<std::string>& lines);
-    void StartRecord(std::vector<std::string>& lines);
+    void StartRecord();
     void EndRecord(std::vector<std::string>& lines);
+    /// The wire bytes of a telnet command, none of them secret.
+    void Telnet(std::initializer_list<std::uint8_t> bytes);
     void Telnet(std::uint8_t byte, bool secret);
     void TelnetDone();
+    /// A long subnegotiation is described in parts.
+    void SplitLongSubnegotiation();
     void FlushTelnet(std::vector<std::string>& lines);
+    /// The bytes the reader holds of a command not yet complete.
+    std::vector<std::uint8_t> HeldCommand() const;
 
     RecordSource source_;
     const DescribeOptions& options_;
     ScreenMemory& memory_;
-    State state_ = State::kStart;
-    const std::uint8_t* bytes_ = nullptr;  ///< of the Feed call running
+    telnet::TelnetReader reader_;
+    std::uint8_t lastByte_ = 0;  ///< the last byte the reader read
+
+    // Of the Feed call running.
+    const std::uint8_t* bytes_ = nullptr;
+    std::size_t count_ = 0;
+    std::vector<bool>* secret_ = nullptr;
+    std::vector<std::string>* lines_ = nullptr;
 
     std::unique_ptr<RecordDescriber> record_;
+    std::unique_ptr<RecordOnTheWire> recordWire_;
 
     std::vector<std::uint8_t> telnet_;  ///< telnet bytes not yet described
     std::vector<bool> telnetSecret_;
     std::size_t telnetDone_ = 0;  ///< telnet_[0 .. telnetDone_) are whole commands
     EnvironSecrets environ_;
-    /// Index in this Feed call of an IAC inside a secret value, whose
-    /// secrecy the next byte decides (-1 none).
-    long secretIac_ = -1;
 };
 
 /// A whole block of a TN5250 stream (or several) described at once.

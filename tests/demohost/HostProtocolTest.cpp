@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "demohost/FieldData.h"
 #include "demohost/HostSession.h"
@@ -46,6 +48,63 @@ TEST(DemoHostTelnet, SplitsCommandsSubnegotiationsAndRecordsAtEveryOffset) {
         EXPECT_EQ(events[2].payload[1], 0xFF);  // the length's low byte, undoubled
         EXPECT_EQ(events[2].payload[13], 0xFF);
         EXPECT_EQ(events[3].verb, 0xF1);  // NOP, reported but not answered
+    }
+}
+
+bool Same(const std::vector<TelnetEvent>& a, const std::vector<TelnetEvent>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.kind == y.kind && x.verb == y.verb && x.option == y.option &&
+               x.payload == y.payload && x.truncated == y.truncated;
+    });
+}
+
+// What a terminal sends in a sign-on (the recorded other emulator's answers
+// after this terminal's negotiation, a password with 0xFF in it) reads the
+// same cut at every offset.
+TEST(DemoHostTelnet, ATerminalsSignOnReadsTheSameCutAtEveryOffset) {
+    const std::string folder = QUENLIX_SOURCE_DIR "/../shared/refdata/signon-recording/";
+    Bytes stream = {0xFF, 0xFB, 0x27, 0xFF, 0xFB, 0x18, 0xFF, 0xFA, 0x18, 0x00, 'I',  'B',
+                    'M',  '-',  '3',  '4',  '7',  '7',  '-',  'F',  'C',  0xFF, 0xF0, 0xFF,
+                    0xFA, 0x27, 0x00, 0x00, 'U',  'S',  'E',  'R',  0x01, 'Q',  0x03, 'I',
+                    'B',  'M',  'S',  'U',  'B',  'S',  'P',  'W',  0x01, 'p',  0xFF, 0xFF,
+                    0x02, 0x01, 0xFF, 0xF0, 0xFF, 0xFB, 0x19, 0xFF, 0xFB, 0x00};
+    std::size_t records = 0;
+    for (const char* name : {"c2h-01-rec", "c2h-02-rec", "c2h-03-rec"}) {
+        std::ifstream in(folder + "testsys-login-" + name + ".bin", std::ios::binary);
+        if (!in) GTEST_SKIP() << "the recorded sign-on is not here (" << folder << ")";
+        stream.insert(stream.end(), std::istreambuf_iterator<char>(in),
+                      std::istreambuf_iterator<char>());
+        ++records;
+    }
+    const auto whole = Read(stream, stream.size());
+    ASSERT_EQ(whole.size(), 6u + records);
+    EXPECT_EQ(whole[3].kind, TelnetEvent::kSubnegotiation);
+    EXPECT_EQ(ParseEnvironment(whole[3].payload).get("IBMSUBSPW"), std::string("p\xFF\x01"));
+    EXPECT_EQ(ParseTerminalType(whole[2].payload), "IBM-3477-FC");
+    for (std::size_t i = 6; i < whole.size(); ++i) {
+        ASSERT_EQ(whole[i].kind, TelnetEvent::kRecord);
+        const InboundKind kind = DecodeInbound(whole[i].payload, [](int, int) { return -1; }).kind;
+        EXPECT_NE(kind, InboundKind::kInvalid);
+        if (i == 7) {
+            EXPECT_EQ(kind, InboundKind::kQueryReply);
+        }
+    }
+    for (std::size_t cut = 1; cut < stream.size(); ++cut) {
+        ASSERT_TRUE(Same(Read(stream, cut), whole)) << "cut at " << cut;
+    }
+}
+
+// A subnegotiation that an IAC and another command cut short is dropped;
+// the command is read as one and what follows is read as before.
+TEST(DemoHostTelnet, ASubnegotiationCutShortIsDropped) {
+    const Bytes stream = {0xFF, 0xFA, 0x18, 0x00, 'X', 0xFF, 0xFB, 0x19,
+                          0xFF, 0xFA, 0x18, 0x00, 'Y', 0xFF, 0xF0};
+    for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
+        const auto events = Read(stream, cut);
+        ASSERT_EQ(events.size(), 2u) << "cut at " << cut;
+        EXPECT_EQ(events[0].verb, telnet::kWill);
+        EXPECT_EQ(events[0].option, 0x19);
+        EXPECT_EQ(events[1].payload, Bytes({0x00, 'Y'}));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "InterpreterFixture.h"
 #include "ds5250/RecordDescriber.h"
 #include "support/SampleScreens.h"
+#include "telnet/TelnetReader.h"
 
 namespace quenlix::testing {
 namespace {
@@ -558,6 +559,67 @@ TEST(RecordDescriberBadInput, EveryPrefixAndEveryByteChangeIsDescribed) {
             ASSERT_FALSE(Describe(changed, RecordSource::kTerminal, memory).lines.empty());
         }
     }
+}
+
+// The describer reads a record's bytes undoubled, as the telnet reader hands
+// them on, and says the same as of the record as it travelled: its secret
+// bytes are the second copies of the doubled ones.
+TEST(RecordDescriberUndoubled, ReadsAsTheRecordOnTheWire) {
+    struct Undoubled : telnet::TelnetEvents {
+        Bytes bytes;
+        std::vector<std::size_t> wireIndex;  ///< of each undoubled byte
+        const std::uint8_t* wire = nullptr;
+        bool ended = false;
+        void RecordData(const std::uint8_t* b, std::size_t count) override {
+            for (std::size_t i = 0; i < count; ++i) {
+                bytes.push_back(b[i]);
+                wireIndex.push_back(static_cast<std::size_t>(b + i - wire));
+            }
+        }
+        void EndOfRecord() override { ended = true; }
+    };
+    // A password field holding 0xFF (doubled on the wire) and data after it.
+    const Bytes record = RecordBuilder()
+                             .clearUnit()
+                             .writeToDisplay()
+                             .sba(7, 52)
+                             .startOfField(0x40, 0x00, 0x27, 6)
+                             .text("P")
+                             .raw({0xFF, 0xFF})
+                             .text("W")
+                             .sba(9, 2)
+                             .text("shown")
+                             .readMdtFields()
+                             .record();
+    Undoubled undoubled;
+    undoubled.wire = record.data();
+    telnet::TelnetReader reader;
+    reader.Feed(record.data(), record.size(), undoubled);
+    ASSERT_TRUE(undoubled.ended);
+
+    ScreenMemory wireMemory, memory;
+    const RecordDescription wire = Describe(record, RecordSource::kHost, wireMemory);
+    RecordDescriber describer(RecordSource::kHost, {}, memory);
+    std::vector<bool> secret(record.size(), false);
+    for (std::size_t i = 0; i < undoubled.bytes.size(); ++i) {
+        secret[undoubled.wireIndex[i]] = describer.Feed(undoubled.bytes[i]);
+    }
+    describer.EndRecord();
+    EXPECT_EQ(describer.Finish(), wire.lines);
+    EXPECT_EQ(secret, wire.secret);
+    EXPECT_EQ(std::count(secret.begin(), secret.end(), true), 4) << "P, 0xFF twice, W";
+    EXPECT_EQ(memory.secretPositions(), wireMemory.secretPositions());
+
+    // Not ended, the record is cut short; a lone IAC is an unknown byte.
+    ScreenMemory blank;
+    RecordDescriber cut(RecordSource::kHost, {}, blank);
+    for (std::size_t i = 0; i < 12; ++i) cut.Feed(undoubled.bytes[i]);
+    cut.LoneIac();
+    const Lines lines = cut.Finish(true);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
+              (Lines{"  ?? FF", "  ?? FF (cut short)", "  (no IAC EOR: the record is cut short)"}))
+        << ::testing::PrintToString(lines);
 }
 
 }  // namespace
