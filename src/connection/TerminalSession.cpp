@@ -50,9 +50,9 @@ TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& ta
     endpoint_.SetCertificatePins(&pins);
 }
 
-void TerminalSession::ProcessBlock(const std::uint8_t* bytes, std::size_t count) {
+void TerminalSession::ProcessRecord(const std::uint8_t* record, std::size_t count) {
     ++blocksProcessed_;
-    interpreter_.ProcessBlock(bytes, count);
+    interpreter_.ProcessRecord(record, count);
 }
 
 void TerminalSession::EndOfArrival() {

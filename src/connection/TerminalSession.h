@@ -145,7 +145,7 @@ private:
     /// password may go. Nothing is asked when no password would be sent.
     SignOnPlan PrepareSignOn();
 
-    void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override;
+    void ProcessRecord(const std::uint8_t* record, std::size_t count) override;
     void EndOfArrival() override;
     void LeaveSysReqModeForHostData() override;
     void SuspendNotifications() override { endpoint_.SuspendNotifications(); }

@@ -17,7 +17,6 @@ using namespace ds;
 namespace {
 
 constexpr const char* kBadFormat = "Bad format (not a GDS)";
-constexpr const char* kBadFrameFormat = "Mauvais format de trame (non GDS)";
 
 }  // namespace
 
@@ -28,7 +27,7 @@ CTN5250::CTN5250(const InterpreterLinks& links) : links_(links), t_(links.termin
     if (!folder.empty()) tracePath_ = folder + "/" + kDefaultTraceFile;
 }
 
-void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
+void CTN5250::ProcessRecord(const std::uint8_t* record, std::size_t count) {
     // The copy is ours: the endpoint may refill its buffer while a message
     // box of this block runs a nested event loop, and a nested block gets a
     // copy of its own.
@@ -37,7 +36,7 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
         copies_.back().reserve(kPrivateBufferSize);
     }
     std::vector<std::uint8_t>& copy = copies_[depth_];
-    copy.assign(bytes, bytes + length);
+    copy.assign(record, record + count);
     // The nesting level is given back however the block ends: an answer
     // whose send fails throws out of here, and the next block must reuse
     // this copy rather than take a new one each time.
@@ -53,7 +52,7 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
     b.length = copy.size();
     t_.state.errorLineWritten = 0;
 
-    const std::size_t h = b.at(2) == kIac ? 3 : 2;  // a doubled length byte
+    constexpr std::size_t h = 2;  // after the record's length
     if (!IsGdsHeaderAt(b.data, b.length, h)) {
         links_.messages.ShowHostNotice(HostNotice::kBadFormat, kBadFormat);
         return;
@@ -64,7 +63,7 @@ void CTN5250::ProcessBlock(const std::uint8_t* bytes, std::size_t length) {
     try {
         while (b.pos < b.length && !b.stopped) Step(b);
         if (!b.stopped) {
-            EndOfWriteToDisplay(b);  // a record cut short after its display data
+            EndOfWriteToDisplay(b);  // the record ends after its display data
             EndOfBlock(b);
         }
     } catch (...) {
@@ -102,7 +101,7 @@ void CTN5250::StepOperationCode(Block& b) {
         case kOpNoOperation:
         case kOpReserved7:
         case kOpReserved9:
-            ++b.pos;  // the rest of the block, further records included, is skipped
+            ++b.pos;  // the rest of the record is skipped
             break;
         case kOpInvite:
         case kOpPutGet:
@@ -146,7 +145,7 @@ void CTN5250::StepOperationCode(Block& b) {
             b.state = b.at(b.pos);
             break;
         case kIac:
-            EndOfRecordTest(b);
+            SkipStrayByte(b);
             break;
         default:
             Report(b, "Default  CodeEtat idx : %d  val : %d  %d  %d", true);
@@ -161,7 +160,7 @@ void CTN5250::StepAwaitCommand(Block& b) {
         ++b.pos;
         b.state = kCommand;
     } else if (v == kIac) {
-        EndOfRecordTest(b);
+        SkipStrayByte(b);
     } else {
         Report(b, "Default position 300 : %d  val : %d  %d  %d", false);
         ++b.pos;
@@ -220,7 +219,7 @@ void CTN5250::StepCommand(Block& b) {
             ++b.pos;
             break;
         case kIac:
-            EndOfRecordTest(b);
+            SkipStrayByte(b);
             break;
         default:
             Report(b, "Default position 304 : %d  val : %d  %d  %d", false);
@@ -230,15 +229,10 @@ void CTN5250::StepCommand(Block& b) {
 }
 
 CTN5250::WriteControl CTN5250::ReadWriteControl(Block& b) {
-    // Either byte may be 0xFF, which the telnet layer doubles: its copy is
-    // no part of the command.
-    std::size_t p = b.pos + 1;
     WriteControl wc;
-    wc.cc1 = b.at(p);
-    p += wc.cc1 == kIac && b.at(p + 1) == kIac ? 2 : 1;
-    wc.cc2 = b.at(p);
-    p += wc.cc2 == kIac && b.at(p + 1) == kIac ? 2 : 1;
-    b.pos = p;
+    wc.cc1 = b.at(b.pos + 1);
+    wc.cc2 = b.at(b.pos + 2);
+    b.pos += 3;
     return wc;
 }
 
@@ -270,25 +264,10 @@ void CTN5250::StepRead(Block& b, std::uint8_t command) {
     }
 }
 
-void CTN5250::EndOfRecordTest(Block& b) {
-    const int startState = b.state;
-    if (b.at(b.pos + 1) != kEor) {
-        // A lone 0xFF outside display data: consumed, so the walk cannot stall.
-        ++b.pos;
-        return;
-    }
-    b.pos += 2;
-    if (b.pos >= b.length) return;
-    std::size_t p = b.pos;
-    if (b.at(p + 1) == 0xFF) ++p;  // doubled low length byte
-    if (IsGdsHeaderAt(b.data, b.length, p + 2)) {
-        b.pos = p + 9;
-        b.state = b.at(b.pos);
-        return;
-    }
-    links_.messages.ShowHostNotice(HostNotice::kBadFormat,
-                                   startState == kCommand ? kBadFormat : kBadFrameFormat);
-    b.stopped = true;
+void CTN5250::SkipStrayByte(Block& b) {
+    // Consumed without a report, so the walk cannot stall (a doubled one
+    // was consumed so, byte by byte, before the telnet layer undid it).
+    ++b.pos;
 }
 
 void CTN5250::ClearUnit(Block& b, bool alternate) {

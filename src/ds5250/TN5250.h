@@ -53,9 +53,11 @@ public:
     }
     const std::string& tracePath() const { return tracePath_; }
 
-    /// Interprets one block that ends with IAC EOR. Re-entrant: a nested call
-    /// (from a message box's event loop) works on its own copy.
-    void ProcessBlock(const std::uint8_t* bytes, std::size_t length);
+    /// Interprets one whole record, from its first length byte, as the
+    /// telnet layer hands it: IAC doubling undone, without IAC EOR.
+    /// Re-entrant: a nested call (from a message box's event loop) works on
+    /// its own copy.
+    void ProcessRecord(const std::uint8_t* record, std::size_t count);
 
     /// Sends the negative response with sense bytes 0x10 0x05 0x01 `sense`.
     void SendNegativeResponse(std::uint8_t sense);
@@ -119,7 +121,8 @@ private:
     void StepCommand(Block& b);
     void StepSaveScreen(Block& b);
     void StepRead(Block& b, std::uint8_t command);
-    void EndOfRecordTest(Block& b);
+    /// A 0xFF where a command or operation code is due: no command, consumed.
+    void SkipStrayByte(Block& b);
 
     // Commands.
     void ClearUnit(Block& b, bool alternate);
@@ -136,7 +139,7 @@ private:
     /// it lies off the screen (the block is then stopped with 0x2A).
     ScreenCell* DataCell(Block& b);
     void WriteDataRun(Block& b);
-    void WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac);
+    void WriteDataByte(Block& b, std::uint8_t byte);
     void StopWithNegativeResponse(Block& b, std::uint8_t sense);
     /// Nulls the field's data positions (EBCDIC 0x00, shown blank).
     void NullField(const FieldEntry& e);

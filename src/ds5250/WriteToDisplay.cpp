@@ -28,8 +28,7 @@ void DecodeFieldFormatWord(FieldEntry& e, std::uint8_t ffw1, std::uint8_t ffw2) 
     e.mandatoryEnter = (ffw2 & 0x08) ? 1 : 0;
     e.fillType = ffw2 & 0x07;
 }
-// True for a byte that is display data, not an order or the IAC of the
-// telnet layer.
+// True for a byte that is display data, not an order.
 constexpr bool IsPlainData(std::uint8_t byte) {
     switch (byte) {
         case kOrderStartOfHeader:
@@ -39,11 +38,15 @@ constexpr bool IsPlainData(std::uint8_t byte) {
         case kOrderSetBufferAddress:
         case kOrderInsertCursor:
         case kOrderStartOfField:
-        case kIac:
             return false;
         default:
             return true;
     }
+}
+// True for a data byte that a code page's table gives a character:
+// 0x40..0xFE. The others (controls, attributes, 0xFF) take the long way.
+constexpr bool IsTranslated(std::uint8_t byte) {
+    return static_cast<std::uint8_t>(byte - 0x40) < 0xBF;
 }
 }  // namespace
 
@@ -119,17 +122,6 @@ void CTN5250::StepDisplayData(Block& b) {
             ++b.pos;
             b.state = kCommand;
             break;
-        case kIac:
-            if (b.at(b.pos + 1) == kEor) {
-                EndOfWriteToDisplay(b);
-                EndOfRecordTest(b);
-            } else if (b.at(b.pos + 1) == kIac) {
-                WriteDataByte(b, 0xFF, true);
-                if (!b.stopped) b.pos += 2;
-            } else {
-                ++b.pos;  // a lone 0xFF is dropped
-            }
-            break;
         case kOrderStartOfHeader:
             StartOfHeader(b);
             break;
@@ -199,12 +191,12 @@ void CTN5250::WriteDataRun(Block& b) {
         }
     } changed{t_};
     do {
-        if (byte >= 0x40) {
+        if (IsTranslated(byte)) {
             ScreenCell* cell = DataCell(b);
             if (!cell) break;
             // This byte and those after it that land on the rest of the row
             // go into the cells that follow, which are on the screen as far
-            // as it reaches. A byte from 0x40 up is data unless it is the IAC.
+            // as it reaches.
             const std::span<ScreenCell> cells = t_.screen.inUse();
             const std::size_t onScreen =
                 cells.size() - static_cast<std::size_t>(cell - cells.data());
@@ -223,11 +215,11 @@ void CTN5250::WriteDataRun(Block& b) {
                 }
                 ++pos;
                 ++cell;
-            } while (pos < end && b.data[pos] >= 0x40 && IsPlainData(b.data[pos]));
+            } while (pos < end && IsTranslated(b.data[pos]));
             b.writeColumn += static_cast<int>(pos - b.pos);
             b.pos = pos;
         } else {
-            WriteDataByte(b, byte, false);
+            WriteDataByte(b, byte);
             if (b.stopped) break;
             ++b.pos;
         }
@@ -235,30 +227,25 @@ void CTN5250::WriteDataRun(Block& b) {
     } while (b.pos < b.length && IsPlainData(byte));
 }
 
-void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
+void CTN5250::WriteDataByte(Block& b, std::uint8_t byte) {
     ScreenCell* found = DataCell(b);
     if (!found) return;
     ScreenCell& cell = *found;
     t_.DamagePosition(static_cast<int>(found - t_.screen.inUse().data()));
-    if (fromDoubledIac) {
-        cell.ebcdic = 0xFF;
+    cell.ebcdic = byte;  // a null stays a null, shown as a blank
+    if (byte >= 0x20 && byte <= 0x3F) {
         cell.character = ' ';
-    } else {
-        cell.ebcdic = byte;  // a null stays a null, shown as a blank
-        if (byte >= 0x20 && byte <= 0x3F) {
-            cell.character = ' ';
-            // An attribute right before a field's first data position
-            // becomes that field's attribute.
-            const int p = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
-            if (t_.screen.contains(p + 1) && t_.screen.at(p + 1).inField) {
-                FieldEntry* e = t_.formatTable.entry(t_.screen.at(p + 1).fieldIndex);
-                if (e) e->attribute = byte;
-            }
-        } else if (byte == 0x00) {
-            cell.character = ' ';
-        } else {
-            cell.character = ToPc(byte);
+        // An attribute right before a field's first data position
+        // becomes that field's attribute.
+        const int p = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
+        if (t_.screen.contains(p + 1) && t_.screen.at(p + 1).inField) {
+            FieldEntry* e = t_.formatTable.entry(t_.screen.at(p + 1).fieldIndex);
+            if (e) e->attribute = byte;
         }
+    } else if (byte == 0x00 || byte >= 0x40) {
+        cell.character = ' ';  // a null, or 0xFF: no code page gives it a character
+    } else {
+        cell.character = ToPc(byte);
     }
     ++b.writeColumn;
 }
@@ -266,14 +253,9 @@ void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
 void CTN5250::StartOfHeader(Block& b) {
     const std::size_t order = b.pos;
     const int length = b.at(order + 1);
-    std::size_t shift = 0;
-    if (b.at(order + 3) == 0xFF) ++shift;
-    t_.state.hostFormat.resequenceField = b.at(order + 4 + shift);
-    t_.state.hostFormat.errorRow = b.at(order + 5 + shift);
-    for (std::size_t offset = 6; offset <= 8; ++offset) {
-        if (b.at(order + offset + shift) == 0xFF) ++shift;
-    }
-    b.pos = order + static_cast<std::size_t>(length) + 2 + shift;
+    t_.state.hostFormat.resequenceField = b.at(order + 4);
+    t_.state.hostFormat.errorRow = b.at(order + 5);
+    b.pos = order + static_cast<std::size_t>(length) + 2;
     if (t_.state.hostFormat.errorRow > 24 && t_.rows() == 24) t_.state.hostFormat.errorRow = 24;
     t_.screen.ClearFieldMarks();
     t_.formatTable.ClearFormatTable();
@@ -332,15 +314,10 @@ void CTN5250::StartOfField(Block& b) {
     FieldEntry& e = index >= 0 ? *table.entry(index) : ignored;
     if (index >= 0) table.currentField = index;
 
-    // The second byte of a format or control word may be 0xFF, which the
-    // telnet layer doubles: its copy is skipped, as for the length below.
-    const auto skipDoubled = [&b](std::size_t at) {
-        return b.at(at) == kIac && b.at(at + 1) == kIac ? 1u : 0u;
-    };
     if (b.at(i) & 0x40) {
         DecodeFieldFormatWord(e, b.at(i), b.at(i + 1));
         if (index >= 0) table.noInputField &= e.bypass;
-        i += 2 + skipDoubled(i + 1);
+        i += 2;
     }
     while (i < b.length && (b.at(i) & 0x80)) {
         if (b.at(i) == 0x80) {
@@ -348,7 +325,7 @@ void CTN5250::StartOfField(Block& b) {
             e.fcw1 = 0x80;
             e.fcw2 = b.at(i + 1);
         }
-        i += 2 + skipDoubled(i + 1);
+        i += 2;
     }
     const std::uint8_t attribute = b.at(i++);
     e.attribute = attribute;
@@ -359,7 +336,6 @@ void CTN5250::StartOfField(Block& b) {
     }
 
     e.length = b.at(i) * 256 + b.at(i + 1);
-    if (b.at(i + 1) == 0xFF) ++i;  // doubled low length byte
     i += 2;
     b.pos = i;
     ++b.writeColumn;  // now the first data position; wraps at the next write

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "InterpreterFixture.h"
+#include "support/WireRecords.h"
 
 namespace quenlix::testing {
 namespace {
@@ -108,7 +109,7 @@ TEST_F(InterpreterTest, ClearUnitAlternateGrowsASmallArrayAndSetsTheErrorRow) {
     interp.SetTracePath("");
     const Bytes block = Concat({RecordBuilder().clearUnitAlternate().writeErrorCode()
                                     .text("ERROR TEXT").record()});
-    interp.ProcessBlock(block.data(), block.size());
+    ::quenlix::ProcessWire(interp, block);
     EXPECT_EQ(small.rows(), 27);
     EXPECT_EQ(small.columns(), 132);
     EXPECT_GE(small.screen.allocated(), 3564);
@@ -420,11 +421,11 @@ TEST_F(InterpreterTest, AnswerThatCannotBeSentLeavesTheInterpreterReusable) {
     broken.SetTracePath("");
     const Bytes cancel = RecordBuilder(kOpCancelInvite).record();
     for (int i = 0; i < 100; ++i) {
-        EXPECT_THROW(broken.ProcessBlock(cancel.data(), cancel.size()), std::runtime_error);
+        EXPECT_THROW(::quenlix::ProcessWire(broken, cancel), std::runtime_error);
     }
     EXPECT_EQ(broken.privateCopyCount(), 1u);
     const Bytes screen = RecordBuilder().clearUnit().writeToDisplay().sba(5, 5).text("OK").record();
-    broken.ProcessBlock(screen.data(), screen.size());
+    ::quenlix::ProcessWire(broken, screen);
     EXPECT_EQ(Text(5, 5, 2), "OK");
     EXPECT_EQ(broken.privateCopyCount(), 1u);
 }

@@ -11,6 +11,7 @@
 #include "ds5250/TN5250.h"
 #include "support/HexDump.h"
 #include "support/Recorders.h"
+#include "support/WireRecords.h"
 
 namespace quenlix::testing {
 
@@ -25,7 +26,7 @@ protected:
         interpreter.SetTracePath("");
     }
 
-    void Run(const Bytes& block) { interpreter.ProcessBlock(block.data(), block.size()); }
+    void Run(const Bytes& block) { ::quenlix::ProcessWire(interpreter, block); }
 
     /// The characters of a 1-based row.
     std::string Row(int row) const {

@@ -3,6 +3,7 @@
 #include <deque>
 
 #include "InterpreterFixture.h"
+#include "support/WireRecords.h"
 
 namespace quenlix::testing {
 namespace {
@@ -19,7 +20,7 @@ public:
         if (text != "Resequencing FCW found" || pending.empty() || interpreter == nullptr) return;
         const Bytes block = std::move(pending.front());
         pending.pop_front();
-        interpreter->ProcessBlock(block.data(), block.size());
+        ::quenlix::ProcessWire(*interpreter, block);
     }
     CTN5250* interpreter = nullptr;
     std::deque<Bytes> pending;
@@ -43,7 +44,7 @@ TEST_F(InterpreterTest, BlockInterpretedInsideAMessageBoxLeavesTheOuterBlockInta
                             .sba(4, 10).startOfFieldResequenced(0x40, 0, 2, 0x20, 5).text("FLD")
                             .sba(6, 10).startOfFieldResequenced(0x40, 0, 1, 0x24, 4).text("TWO")
                             .sba(8, 1).text("AFTER").record();
-    interp.ProcessBlock(outer.data(), outer.size());
+    ::quenlix::ProcessWire(interp, outer);
 
     EXPECT_TRUE(boxes.pending.empty());
     ASSERT_EQ(boxes.shown.size(), 2u);
@@ -89,7 +90,7 @@ TEST_F(InterpreterTest, BlockInterpretedInsideAMessageBoxLeavesTheOuterBlockInta
 
     // Both copies are reused by the next blocks.
     const Bytes next = RecordBuilder().writeToDisplay().sba(20, 1).text("LATER").record();
-    interp.ProcessBlock(next.data(), next.size());
+    ::quenlix::ProcessWire(interp, next);
     EXPECT_EQ(Text(20, 1, 5), "LATER");
     EXPECT_EQ(interp.privateCopyCount(), 2u);
 }

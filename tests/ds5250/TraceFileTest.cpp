@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "InterpreterFixture.h"
+#include "support/WireRecords.h"
 
 namespace quenlix::testing {
 namespace {
@@ -121,11 +122,11 @@ TEST_F(TraceFileTest, DefaultFileIsWrittenOwnerOnlyInTheStateFolder) {
 
     // A clean block writes nothing, not even the folder.
     const Bytes clean = RecordBuilder().clearUnit().writeToDisplay().text("OK").record();
-    fresh.ProcessBlock(clean.data(), clean.size());
+    ::quenlix::ProcessWire(fresh, clean);
     EXPECT_FALSE(fs::exists(state));
 
     const Bytes stray = FrameRecord(kOpPutGet, {kEscape, 0x99});
-    fresh.ProcessBlock(stray.data(), stray.size());
+    ::quenlix::ProcessWire(fresh, stray);
     EXPECT_FALSE(fs::exists(folder_ / "trameDefault.txt"));
     ASSERT_TRUE(fs::exists(trace));
     EXPECT_EQ(fs::status(trace).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);

@@ -426,7 +426,7 @@ TEST_F(CommunicationLoopbackTest, HostDataEndsSystemRequestModeFirst) {
     Event();
     EXPECT_EQ(terminal.state.sysReqMode, 0);
     EXPECT_EQ(shell.log, (std::vector<std::string>{"LeaveSysReqModeForHostData", "Resume",
-                                                   "ProcessBlock"}));
+                                                   "ProcessRecord"}));
 }
 
 TEST_F(CommunicationLoopbackTest, ReceiveNeverAsksForMoreThanTheFreeSpace) {

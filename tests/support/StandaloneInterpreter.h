@@ -4,6 +4,7 @@
 
 #include "ds5250/RecordBuilder.h"
 #include "ds5250/TN5250.h"
+#include "support/WireRecords.h"
 
 namespace quenlix {
 
@@ -15,7 +16,7 @@ struct StandaloneInterpreter {
         settings.PageCode = codePage;
         interpreter.SetTracePath("");
     }
-    void Run(const Bytes& block) { interpreter.ProcessBlock(block.data(), block.size()); }
+    void Run(const Bytes& block) { ::quenlix::ProcessWire(interpreter, block); }
 
     Terminal terminal;
     TranslationCache tables;
