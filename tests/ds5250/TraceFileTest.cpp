@@ -51,19 +51,20 @@ TEST_F(TraceFileTest, StrayBytesBeforeAnEscapeAreReportedWithTheBlockDump) {
     // 0x55 and 0x1D stand where an escape byte is awaited. The file is
     // replaced at each, so the last report (0x1D, index 11) is what stays;
     // the 0x1D at an odd index starts a new paragraph and loses its blanks.
+    // The dump is the record as the interpreter got it: no IAC EOR.
     Run(FrameRecord(kOpPutGet, {0x55, kOrderStartOfField}));
     EXPECT_EQ(Trace(),
-              "Default position 300 : 12  val : 85  29  255\n"
-              "nb byte  : 14\n"
-              "000C  12A0  0000  0400  0003  55\n\n1DFFEF  ");
+              "Default position 300 : 12  val : 85  29  0\n"
+              "nb byte  : 12\n"
+              "000C  12A0  0000  0400  0003  55\n\n1D");
     EXPECT_TRUE(sender.sent.empty());
     EXPECT_TRUE(messages.shown.empty()) << "a trace, never a message";
 }
 
 TEST_F(TraceFileTest, UnknownOperationCodesReportEveryRemainingByte) {
     // An operation-code state that is no operation code stays until the
-    // block ends: the last report is for the closing 0xEF, whose following
-    // byte lies past the block and is given as 0.
+    // record ends: the last report is for its last byte, whose following
+    // byte lies past the record and is given as 0.
     struct Row {
         const char* what;
         Bytes block;
@@ -72,26 +73,25 @@ TEST_F(TraceFileTest, UnknownOperationCodesReportEveryRemainingByte) {
     };
     const Row rows[] = {
         {"unknown operation code", FrameRecord(0x42, {}),
-         "nbr_oct : 12\nDefault  CodeEtat idx : 12  val : 255  239  0\n"
-         "nb byte  : 12\n"
-         "000A  12A0  0000  0400  0042  FFEF  ",
+         "nbr_oct : 10\nDefault  CodeEtat idx : 10  val : 0  66  0\n"
+         "nb byte  : 10\n"
+         "000A  12A0  0000  0400  0042  ",
          0},
         {"Cancel Invite hands its state to the next byte", FrameRecord(kOpCancelInvite, {0x55}),
-         "nbr_oct : 13\nDefault  CodeEtat idx : 13  val : 255  239  0\n"
-         "nb byte  : 13\n"
-         "000B  12A0  0000  0400  000A  55FF  EF",
+         "nbr_oct : 11\nDefault  CodeEtat idx : 11  val : 10  85  0\n"
+         "nb byte  : 11\n"
+         "000B  12A0  0000  0400  000A  55",
          1},
         {"so does the message light", FrameRecord(kOpMessageLightOn, {0x55, 0x66}),
-         "nbr_oct : 14\nDefault  CodeEtat idx : 14  val : 255  239  0\n"
-         "nb byte  : 14\n"
-         "000C  12A0  0000  0400  000B  5566  FFEF  ",
+         "nbr_oct : 12\nDefault  CodeEtat idx : 12  val : 85  102  0\n"
+         "nb byte  : 12\n"
+         "000C  12A0  0000  0400  000B  5566  ",
          0},
-        {"in a later record",
+        {"in a record after another",
          Concat({RecordBuilder().clearUnit().record(), FrameRecord(0x0D, {0x01})}),
-         "nbr_oct : 27\nDefault  CodeEtat idx : 27  val : 255  239  0\n"
-         "nb byte  : 27\n"
-         "000C  12A0  0000  0400  0003  0440  FFEF  "
-         "000B  12A0  0000  0400  000D  01FF  EF",
+         "nbr_oct : 11\nDefault  CodeEtat idx : 11  val : 13  1  0\n"
+         "nb byte  : 11\n"
+         "000B  12A0  0000  0400  000D  01",
          0},
     };
     for (const Row& row : rows) {
@@ -135,9 +135,9 @@ TEST_F(TraceFileTest, DefaultFileIsWrittenOwnerOnlyInTheStateFolder) {
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(),
-              "Default position 304 : 12  val : 4  153  255\n"
-              "nb byte  : 14\n"
-              "000C  12A0  0000  0400  0003  0499  FFEF  ");
+              "Default position 304 : 12  val : 4  153  0\n"
+              "nb byte  : 12\n"
+              "000C  12A0  0000  0400  0003  0499  ");
 }
 
 TEST_F(TraceFileTest, PlantedLinksFoldersAndFifosAreNeverWrittenThrough) {

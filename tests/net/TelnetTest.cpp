@@ -120,6 +120,24 @@ TEST_F(TelnetTest, LeadingBytesAreAnsweredUnderTheCommandGiven) {
     EXPECT_TRUE(answer(0, {BINARY, ECHO_OPTION}).empty());
 }
 
+// A block that ends inside a command goes on in the next; one that ends
+// inside a subnegotiation has it answered at once, and not again at its end.
+TEST_F(TelnetTest, ACommandOrSubnegotiationCutBetweenBlocksIsAnsweredOnce) {
+    settings.TerminalName = "IBM-3477-FC";
+    const Bytes stream = Cat({IAC, DO, BINARY, kSendTerminalType, IAC, WILL, END_OF_RECORD});
+    telnet.Reset();
+    const Bytes whole = Answer(stream);
+    ASSERT_TRUE(SameBytes(whole, Cat({IAC, WILL, BINARY, IsAnswer(TERMINAL_TYPE, {"IBM-3477-FC"}),
+                                      IAC, DO, END_OF_RECORD})));
+    for (std::size_t cut = 1; cut < stream.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        telnet.Reset();
+        const Bytes first = Answer(Bytes(stream.begin(), stream.begin() + cut));
+        const Bytes second = Answer(Bytes(stream.begin() + cut, stream.end()));
+        EXPECT_TRUE(SameBytes(Cat({first, second}), whole));
+    }
+}
+
 TEST_F(TelnetTest, TerminalTypeAndEnvironmentAnswers) {
     settings.TerminalName = "IBM-3477-FC";
     EXPECT_TRUE(SameBytes(Answer(kSendTerminalType), IsAnswer(TERMINAL_TYPE, {"IBM-3477-FC"})));
