@@ -25,7 +25,7 @@ void Screens(benchmark::State& state, int rows, int columns, int fields, std::si
     session.terminal.state.connected = 1;
     session.terminal.screen.SetGeometry(columns, rows);
     session.endpoint().SetTransport(&h.transport);
-    session.interpreter().SetTracePath("");
+    session.unplacedByteTrace().SetPath("");
     // A telnet command first, so held pieces wait for their end of record.
     const std::uint8_t doEor[] = {0xFF, 0xFD, 0x19};
     session.endpoint().OnReceived(doEor, sizeof doEor);

@@ -3,6 +3,7 @@
 
 #include "support/SampleScreens.h"
 #include "support/StandaloneInterpreter.h"
+#include "support/WireRecords.h"
 #include "terminal/ScreenReading.h"
 
 namespace quenlix {
@@ -16,12 +17,13 @@ struct Session : StandaloneInterpreter {
 
 void Interpret(benchmark::State& state, int rows, int columns, int fields) {
     Session s;
-    const Bytes block = samples::FullScreen(rows, columns, fields);
+    // The record as the endpoint hands it on.
+    const Bytes record = ::quenlix::WireRecords(samples::FullScreen(rows, columns, fields)).at(0);
     for (auto _ : state) {
-        s.interpreter.ProcessBlock(block.data(), block.size());
+        s.interpreter.ProcessRecord(record.data(), record.size());
         benchmark::DoNotOptimize(s.terminal.screen.at(0).character);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * block.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * record.size()));
 }
 
 void BM_InterpretScreen24x80(benchmark::State& state) { Interpret(state, 24, 80, 20); }
@@ -30,7 +32,7 @@ void BM_InterpretScreen27x132(benchmark::State& state) { Interpret(state, 27, 13
 void BM_Restyle27x132(benchmark::State& state) {
     Session s;
     const Bytes block = samples::FullScreen(27, 132, 40);
-    s.interpreter.ProcessBlock(block.data(), block.size());
+    ::quenlix::ProcessWire(s.interpreter, block);
     for (auto _ : state) {
         s.terminal.Restyle();
         benchmark::DoNotOptimize(s.terminal.screen.at(100).foreground);
@@ -43,7 +45,7 @@ void BM_Restyle27x132(benchmark::State& state) {
 void BM_ReadScreenAloud27x132(benchmark::State& state) {
     Session s;
     const Bytes block = samples::FullScreen(27, 132, 40);
-    s.interpreter.ProcessBlock(block.data(), block.size());
+    ::quenlix::ProcessWire(s.interpreter, block);
     for (auto _ : state) {
         benchmark::DoNotOptimize(ReadableText(s.terminal).size());
         benchmark::DoNotOptimize(FieldList(s.terminal).size());

@@ -78,7 +78,7 @@ struct LiveSession {
         session.terminal.state.connected = 1;
         session.terminal.screen.SetGeometry(132, 27);
         session.endpoint().SetTransport(&transport);
-        session.interpreter().SetTracePath("");
+        session.unplacedByteTrace().SetPath("");
         const std::uint8_t doEor[] = {0xFF, 0xFD, 0x19};
         session.endpoint().OnReceived(doEor, sizeof doEor);
         Feed(samples::FullScreen(27, 132, 40));

@@ -9,6 +9,7 @@
 #include "ds5250/HostResponses.h"
 #include "support/SampleScreens.h"
 #include "support/StandaloneInterpreter.h"
+#include "support/WireRecords.h"
 
 using namespace quenlix;
 
@@ -29,11 +30,10 @@ Bytes SignOnSession() {
     Captured sender;
     InterpreterLinks links{s.terminal, s.tables, s.settings, sender, s.messages};
     CTN5250 interpreter(links);
-    interpreter.SetTracePath("");
     HostResponses responses(links);
     interpreter.SetHostReads(&responses);
     const Bytes screen = samples::SignOnScreen();
-    interpreter.ProcessBlock(screen.data(), screen.size());
+    ::quenlix::ProcessWire(interpreter, screen);
     const std::string password = "PASSWORD";
     for (std::size_t k = 0; k < password.size(); ++k) {
         s.terminal.screen.at(6 * 80 + 52 + static_cast<int>(k)).ebcdic =

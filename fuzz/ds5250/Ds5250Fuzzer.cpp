@@ -4,13 +4,12 @@
 //   bit 1  code page 37, else the built-in pair
 //   bit 2  terminal name IBM-5292-2, else IBM-3477-FC
 //   bit 3  every third answer fails to send (the socket went away)
-//   bit 4  a message box runs the next block nested, as a modal box's event
-//          loop does when more host data arrives
-// The rest is cut after each IAC EOR into blocks that run one after another,
-// so that state carried from block to block (fields, error row, resequencing)
-// meets hostile input too. Every visible change a block makes must be in the
-// terminal's damage record, and the screen as a screen reader reads it never
-// holds the data of a non-display field.
+// The rest is read as the endpoint reads host data (a telnet reader cuts it
+// at each IAC EOR and undoes the IAC doubling) into records that run one
+// after another, so that state carried from record to record (fields, error
+// row, resequencing) meets hostile input too. Every visible change a record
+// makes must be in the terminal's damage record, and the screen as a screen
+// reader reads it never holds the data of a non-display field.
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -20,6 +19,7 @@
 #include "ds5250/HostResponses.h"
 #include "support/DamageCheck.h"
 #include "support/StandaloneInterpreter.h"
+#include "support/WireRecords.h"
 #include "terminal/ScreenReading.h"
 
 using namespace quenlix;
@@ -43,27 +43,7 @@ void ReadAloud(const Terminal& t) {
     (void)StatusText(t);
 }
 
-struct Span {
-    const std::uint8_t* data;
-    std::size_t size;
-};
-
-/// Blocks end after IAC EOR; an IAC IAC pair is data. The tail, if any, is a
-/// last block of its own.
-std::vector<Span> SplitBlocks(const std::uint8_t* data, std::size_t size) {
-    std::vector<Span> blocks;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i + 1 < size; ++i) {
-        if (data[i] != 0xFF) continue;
-        if (data[i + 1] == 0xEF) {
-            blocks.push_back({data + start, i + 2 - start});
-            start = i + 2;
-        }
-        ++i;
-    }
-    if (start < size) blocks.push_back({data + start, size - start});
-    return blocks;
-}
+using Records = std::vector<std::vector<std::uint8_t>>;
 
 class FlakySender : public RecordSender {
 public:
@@ -77,30 +57,6 @@ private:
     unsigned sends_ = 0;
 };
 
-/// Message boxes whose "event loop" may run the next pending block.
-class NestingMessages : public MessageBoxes {
-public:
-    std::vector<Span>* blocks = nullptr;
-    std::size_t* next = nullptr;
-    CTN5250* interpreter = nullptr;
-    bool nest = false;
-
-    void ShowMessage(std::string_view, MessageIcon) override {
-        if (!nest || depth_ >= 2 || *next >= blocks->size()) return;
-        const Span s = (*blocks)[(*next)++];
-        ++depth_;
-        try {
-            interpreter->ProcessBlock(s.data, s.size);
-        } catch (const std::runtime_error&) {
-        }
-        --depth_;
-    }
-    void Alarm() override {}
-
-private:
-    int depth_ = 0;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -112,28 +68,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FlakySender sender;
     sender.failing = (mode & 8) != 0;
-    NestingMessages messages;
+    NullMessageBoxes messages;
     InterpreterLinks links{s.terminal, s.tables, s.settings, sender, messages};
     CTN5250 interpreter(links);
-    interpreter.SetTracePath("");
     HostResponses responses(links);
     interpreter.SetHostReads(&responses);
 
-    std::vector<Span> blocks = SplitBlocks(data + 1, size - 1);
+    Records blocks = WireRecords(data + 1, size - 1);
     std::size_t next = 0;
-    messages.blocks = &blocks;
-    messages.next = &next;
-    messages.interpreter = &interpreter;
-    messages.nest = (mode & 16) != 0;
-
     while (next < blocks.size()) {
-        const Span block = blocks[next++];
+        const std::vector<std::uint8_t>& block = blocks[next++];
         // Whatever a block changes on the glass is in its damage record, or
         // the window would never paint it.
         const testing::VisibleScreen before = testing::Visible(s.terminal);
         s.terminal.TakeDamage();
         try {
-            interpreter.ProcessBlock(block.data, block.size);
+            interpreter.ProcessRecord(block.data(), block.size());
         } catch (const std::runtime_error&) {
         }
         if (!testing::MissedDamage(before, s.terminal, s.terminal.TakeDamage()).empty()) {
@@ -141,7 +91,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         ReadAloud(s.terminal);
     }
-    if (interpreter.privateCopyCount() > 3) __builtin_trap();  // one a nesting level
 
     // The answers read every field and position the blocks left behind.
     try {

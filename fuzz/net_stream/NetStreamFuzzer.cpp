@@ -1,9 +1,9 @@
 // Arbitrary host byte streams, cut into arbitrary pieces, through the
 // connection endpoint's reassembly and routing, the telnet negotiator and the
 // 5250 interpreter with its answers, all sending back through the endpoint.
-// Checks that held data stays within the receive buffer and that every block
-// handed to the interpreter is whole: it ends with IAC EOR and its IAC pairs
-// are complete.
+// Checks that held data stays within the receive buffer and that every record
+// handed to the interpreter is whole and undoubled: the end of one of the
+// records the stream holds (read uncut, apart), in the stream's order.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include "ds5250/HostResponses.h"
 #include "ds5250/TN5250.h"
 #include "net/Communication.h"
+#include "telnet/TelnetReader.h"
 
 namespace {
 
@@ -22,24 +23,50 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-bool IsWholeBlock(const std::uint8_t* b, std::size_t n) {
-    if (n < 2 || b[n - 2] != 0xFF || b[n - 1] != 0xEF) return false;
-    std::size_t i = 0;
-    while (i < n) i += b[i] == 0xFF ? 2 : 1;
-    return i == n;
+using Record = std::vector<std::uint8_t>;
+
+/// The records of a whole stream: the data between two IAC EORs.
+std::vector<Record> RecordsOf(const std::uint8_t* stream, std::size_t size) {
+    struct Gatherer : telnet::TelnetEvents {
+        std::vector<Record> records;
+        Record record;
+        void RecordData(const std::uint8_t* bytes, std::size_t count) override {
+            record.insert(record.end(), bytes, bytes + count);
+        }
+        void EndOfRecord() override {
+            records.push_back(std::move(record));
+            record.clear();
+        }
+    } gatherer;
+    telnet::TelnetReader reader;
+    reader.Feed(stream, size, gatherer);
+    return std::move(gatherer.records);
 }
 
-/// Checks each block the endpoint hands on, then interprets it for real.
+/// Checks each record the endpoint hands on, then interprets it for real.
+/// A record handed on is the end of one of the stream's records (what came
+/// before it may have been negotiation or plain text), and they come in the
+/// stream's order.
 class CheckingInterpreter : public BlockInterpreter {
 public:
-    explicit CheckingInterpreter(CTN5250& interpreter) : interpreter_(interpreter) {}
-    void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override {
-        Check(IsWholeBlock(bytes, count));
-        interpreter_.ProcessBlock(bytes, count);
+    CheckingInterpreter(CTN5250& interpreter, const std::vector<Record>& expected)
+        : interpreter_(interpreter), expected_(expected) {}
+    void ProcessRecord(const std::uint8_t* record, std::size_t count) override {
+        while (next_ < expected_.size() && !EndsWith(expected_[next_], record, count)) ++next_;
+        Check(next_ < expected_.size());
+        ++next_;
+        interpreter_.ProcessRecord(record, count);
     }
 
 private:
+    static bool EndsWith(const Record& whole, const std::uint8_t* tail, std::size_t count) {
+        return count <= whole.size() &&
+               std::equal(tail, tail + count, whole.end() - static_cast<std::ptrdiff_t>(count));
+    }
+
     CTN5250& interpreter_;
+    const std::vector<Record>& expected_;
+    std::size_t next_ = 0;
 };
 
 class Transport : public RecordSender {
@@ -88,18 +115,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tables.InitTranslation("/nonexistent");  // the built-in pair, no file reads
     InterpreterLinks links{terminal, tables, settings, comm, messages};
     CTN5250 ds5250(links);
-    ds5250.SetTracePath("");
     HostResponses responses(links);
     ds5250.SetHostReads(&responses);
-    CheckingInterpreter interpreter(ds5250);
-    comm.SetTransport(&transport);
-    comm.SetInterpreter(&interpreter);
 
     const std::uint8_t* stream = data + fuzz::kHeaderSize;
     const std::size_t length = size - fuzz::kHeaderSize;
     // Repeated, a short input grows blocks larger than the receive buffer.
     const std::size_t total =
         (flags & fuzz::kFlagRepeat) == fuzz::kFlagRepeat && length > 0 ? fuzz::kRepeatedLength : length;
+    Record whole;
+    whole.reserve(total);
+    while (whole.size() < total) {
+        whole.insert(whole.end(), stream,
+                     stream + std::min(length, total - whole.size()));
+    }
+    const std::vector<Record> expected = RecordsOf(whole.data(), whole.size());
+    CheckingInterpreter interpreter(ds5250, expected);
+    comm.SetTransport(&transport);
+    comm.SetInterpreter(&interpreter);
     fuzz::PieceLengths pieces(seed);
     for (std::size_t at = 0; at < total;) {
         const std::size_t offset = at % std::max<std::size_t>(length, 1);

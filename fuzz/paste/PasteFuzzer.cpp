@@ -11,6 +11,7 @@
 #include "ds5250/RecordBuilder.h"
 #include "ds5250/TN5250.h"
 #include "input/OperatorInput.h"
+#include "support/WireRecords.h"
 
 namespace {
 
@@ -54,7 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NullMessageBoxes messages;
     InterpreterLinks links{terminal, tables, settings, sender, messages};
     CTN5250 interpreter(links);
-    interpreter.SetTracePath("");
     HostResponses responses(links);
     interpreter.SetHostReads(&responses);
 
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int cursorColumn = in.Byte() % columns + 1;
     const std::uint8_t flags = in.Byte();
     const auto block = r.record();
-    interpreter.ProcessBlock(block.data(), block.size());
+    ::quenlix::ProcessWire(interpreter, block);
     // A record the interpreter refuses may leave the earlier geometry.
     columns = terminal.columns();
     rows = terminal.rows();

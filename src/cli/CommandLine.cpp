@@ -241,7 +241,7 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
         } else if (arg == "--trim") {
             shell.SetTrimCopy(value != "off");
         } else if (arg == "--trace-file") {
-            session.interpreter().SetTracePath(value);
+            session.unplacedByteTrace().SetPath(value);
         } else if (arg == "--tls") {
             s.Security = ConnectionSecurity::kTls;
         } else if (arg == "--ca-file") {

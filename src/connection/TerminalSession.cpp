@@ -50,9 +50,23 @@ TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& ta
     endpoint_.SetCertificatePins(&pins);
 }
 
-void TerminalSession::ProcessBlock(const std::uint8_t* bytes, std::size_t count) {
+void TerminalSession::ProcessRecord(const std::uint8_t* record, std::size_t count) {
     ++blocksProcessed_;
-    interpreter_.ProcessBlock(bytes, count);
+    try {
+        interpreter_.ProcessRecord(record, count);
+    } catch (...) {
+        // An answer could not be sent: what the record did so far still shows.
+        ShowOutcome(interpreter_.outcome());
+        throw;
+    }
+    ShowOutcome(interpreter_.outcome());
+}
+
+void TerminalSession::ShowOutcome(const RecordOutcome& outcome) {
+    for (const RecordOutcome::Notice& notice : outcome.notices) {
+        frontEnd_.messages.ShowHostNotice(notice.kind, notice.text);
+    }
+    unplacedByteTrace_.Write(outcome.trace);
 }
 
 void TerminalSession::EndOfArrival() {

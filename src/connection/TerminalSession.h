@@ -11,6 +11,7 @@
 #include <string>
 
 #include "connection/RetryMessages.h"
+#include "connection/UnplacedByteTrace.h"
 #include "ds5250/HostResponses.h"
 #include "ds5250/TN5250.h"
 #include "input/OperatorInput.h"
@@ -128,6 +129,8 @@ public:
     Communication& endpoint() { return endpoint_; }
     OperatorInput& input() { return input_; }
     CTN5250& interpreter() { return interpreter_; }
+    /// Where the report of a byte the interpreter could not place goes.
+    UnplacedByteTrace& unplacedByteTrace() { return unplacedByteTrace_; }
     HostResponses& responses() { return responses_; }
     /// Host records handed to the interpreter since the session was created.
     unsigned long blocksProcessed() const { return blocksProcessed_; }
@@ -145,8 +148,10 @@ private:
     /// password may go. Nothing is asked when no password would be sent.
     SignOnPlan PrepareSignOn();
 
-    void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override;
+    void ProcessRecord(const std::uint8_t* record, std::size_t count) override;
     void EndOfArrival() override;
+    /// Shows the record's host notices and writes its unplaced-byte trace.
+    void ShowOutcome(const RecordOutcome& outcome);
     void LeaveSysReqModeForHostData() override;
     void SuspendNotifications() override { endpoint_.SuspendNotifications(); }
     void ResumeNotifications() override { endpoint_.ResumeNotifications(); }
@@ -159,6 +164,7 @@ private:
     RetryMessages endpointMessages_;
     InterpreterLinks links_;
     CTN5250 interpreter_;
+    UnplacedByteTrace unplacedByteTrace_;
     HostResponses responses_;
     Communication endpoint_;
     InputState inputState_;

@@ -44,6 +44,12 @@ void RecordOnTheWire::Piece(const std::uint8_t* bytes, std::size_t count, State 
 }
 
 void RecordOnTheWire::Note(std::initializer_list<std::uint8_t> command) {
+    // IAC and a byte that names no command is written with the byte's value.
+    const std::uint8_t second = *(command.begin() + 1);
+    if (command.size() == 2 && telnet::CommandName(second).empty()) {
+        describer_.TelnetInside("IAC " + TextTokens::Hex(second));
+        return;
+    }
     describer_.TelnetInside(telnet::Describe(command.begin(), command.size()));
 }
 

@@ -19,131 +19,33 @@
 
 namespace quenlix {
 
-using telnet::Byte;
-using telnet::Command;
 using telnet::kIAC;
 
 namespace {
 
-constexpr std::uint8_t kEOR = Byte(Command::EOR);
-constexpr std::uint8_t kSE = Byte(Command::SE);
-
-// Just past the first (or, with `last`, the last) IAC EOR in [from, count)
-// of `b`, where `from` is at a boundary between bytes and IAC pairs; 0 when
-// there is none. `resume` receives the last boundary reached, where a later
-// search can go on.
-std::size_t FindEndOfRecord(const std::uint8_t* b, std::size_t from, std::size_t count,
-                            std::size_t* resume, bool last = false) {
-    std::size_t found = 0;
-    std::size_t i = from;
-    while (i < count) {
-        const auto* iac = static_cast<const std::uint8_t*>(std::memchr(b + i, kIAC, count - i));
-        if (iac == nullptr) {
-            i = count;
-            break;
-        }
-        i = static_cast<std::size_t>(iac - b);
-        if (i + 1 >= count) break;  // an IAC whose partner has not arrived yet
-        i += 2;
-        if (b[i - 1] == kEOR) {
-            found = i;
-            if (!last) break;
-        }
-    }
-    if (resume) *resume = i;
-    return found;
-}
-
-bool IsOptionCommand(std::uint8_t c) {
-    return c == Byte(Command::WILL) || c == Byte(Command::WONT) || c == Byte(Command::DO) ||
-           c == Byte(Command::DONT);
-}
-
-enum class TelnetEnd { All, Data, Unfinished };
-
-// How far the held data, which starts with IAC, is made of complete telnet
-// commands, and what stops the walk there. `resume` is where the search for
-// the end of a subnegotiation at the start may go on (a boundary between
-// bytes and IAC pairs, 0 for none); it is updated when that subnegotiation is
-// still unfinished, so a long one arriving in small pieces is searched once.
-TelnetEnd ScanTelnetCommands(const std::uint8_t* b, std::size_t count, std::size_t* end,
-                             std::size_t* resume, int* lastCommand) {
-    std::size_t i = 0;
-    TelnetEnd result = TelnetEnd::All;
-    *lastCommand = CTelnet::kNoCommand;
-    while (i < count) {
-        if (b[i] != kIAC) {
-            result = TelnetEnd::Data;
-            break;
-        }
-        if (i + 1 >= count) {
-            result = TelnetEnd::Unfinished;
-            break;
-        }
-        const std::uint8_t c = b[i + 1];
-        if (c == kIAC || c == kEOR) {  // a data byte or a record end: no command
-            result = TelnetEnd::Data;
-            break;
-        }
-        if (IsOptionCommand(c)) {
-            if (i + 2 >= count) {
-                result = TelnetEnd::Unfinished;
-                break;
-            }
-            *lastCommand = c;
-            i += 3;
-        } else if (c == Byte(Command::SB)) {
-            std::size_t j = i == 0 ? std::max<std::size_t>(2, *resume) : i + 2;
-            bool closed = false;
-            while (j + 1 < count) {
-                if (b[j] == kIAC && b[j + 1] == kSE) {
-                    closed = true;
-                    break;
-                }
-                j += b[j] == kIAC ? 2 : 1;
-            }
-            if (!closed) {
-                if (i == 0) *resume = j;
-                result = TelnetEnd::Unfinished;
-                break;
-            }
-            *lastCommand = kSE;  // the negotiator's walk ends a subnegotiation so too
-            i = j + 2;
-        } else {
-            *lastCommand = c;
-            i += 2;  // NOP, GA, ...: two bytes
-        }
-    }
-    *end = std::min(i, count);
-    return result;
-}
-
-// Whether bytes that follow complete telnet commands (`b`, never starting
-// with IAC) begin a 5250 record. A record is recognised by its GDS header
-// at offset 2, or 3 when the length's low byte is a doubled 0xFF; Unknown
-// while too few bytes have arrived to see it.
+// Whether data that follows telnet commands (IAC doubling undone) begins a
+// 5250 record: its GDS header follows the two length bytes. Unknown while
+// too few bytes have arrived to see it.
 enum class RecordStart { Yes, No, Unknown };
 
-RecordStart LooksLikeRecord(const std::uint8_t* b, std::size_t count) {
-    std::size_t at = 2;
-    if (count >= 2 && b[1] == kIAC) {
-        if (count < 3) return RecordStart::Unknown;
-        if (b[2] != kIAC) return RecordStart::No;  // a lone 0xFF is in no record
-        at = 3;
-    }
+RecordStart LooksLikeRecord(const std::vector<std::uint8_t>& b) {
+    constexpr std::size_t at = 2;
     for (std::size_t k = 0; k < kGdsHeader.size(); ++k) {
-        if (at + k >= count) return RecordStart::Unknown;
+        if (at + k >= b.size()) return RecordStart::Unknown;
         if (b[at + k] != kGdsHeader[k]) return RecordStart::No;
     }
     return RecordStart::Yes;
 }
 
-// Bytes before the next IAC: the run that a command before it stays in
-// force for.
-std::size_t RunBeforeIac(const std::uint8_t* b, std::size_t count) {
-    const auto* iac = static_cast<const std::uint8_t*>(std::memchr(b, kIAC, count));
-    return iac ? static_cast<std::size_t>(iac - b) : count;
+// Bytes a data run took on the wire: a data 0xFF, which comes as a run of
+// its own, travelled doubled.
+std::size_t WireLength(const std::uint8_t* bytes, std::size_t count) {
+    return count == 1 && bytes[0] == kIAC ? 2 : count;
 }
+
+// IAC SB <option>, and a two-byte command (IAC SE, IAC EOR).
+constexpr std::size_t kSubnegotiationBeginLength = 3;
+constexpr std::size_t kCommandLength = 2;
 
 }  // namespace
 
@@ -155,9 +57,9 @@ Communication::Communication(const CommunicationLinks& links)
       settings_(links.settings),
       buffer_(kReceiveBufferSize),
       telnet_(*this, links.settings) {
-    // No block handed on is longer than the receive buffer.
-    telnetBlock_.reserve(kReceiveBufferSize);
-    interpreterBlock_.reserve(kReceiveBufferSize);
+    // No record handed on is longer than the receive buffer.
+    record_.reserve(kReceiveBufferSize);
+    interpreterRecord_.reserve(kReceiveBufferSize);
 }
 
 void Communication::SetInterpreter(BlockInterpreter* interpreter) {
@@ -167,12 +69,8 @@ void Communication::SetInterpreter(BlockInterpreter* interpreter) {
 bool Communication::Connect(const std::string& host, int port) {
     session_.BeginWaitCursor();
     telnet_.Reset();
+    ResetStream();
     telnetSeen_ = false;
-    receivedCount_ = 0;
-    scanned_ = 0;
-    discard_ = Discard::Nothing;
-    discardAfterIac_ = false;
-    remainderPending_ = false;
     ending_ = false;
     sendError_ = 0;
     output_.clear();
@@ -272,11 +170,7 @@ bool Communication::Close() {
     DropTls();
     socket_.Close();
     telnet_.Reset();
-    receivedCount_ = 0;
-    scanned_ = 0;
-    discard_ = Discard::Nothing;
-    discardAfterIac_ = false;
-    remainderPending_ = false;
+    ResetStream();
     output_.clear();
     outputSent_ = 0;
     return true;
@@ -356,7 +250,9 @@ void Communication::OnSocketWritable() {
         return;
     }
     // Records held back while the output waited go on now.
-    if (pendingOutput() <= kOutputHighWater && receivedCount_ > 0) RouteHeld();
+    if (pendingOutput() <= kOutputHighWater && (recordReady_ || unreadEnd_ > unreadStart_)) {
+        RouteHeld();
+    }
 }
 
 void Communication::CheckOutputStall() {
@@ -449,10 +345,11 @@ bool Communication::ReceiveOnce() {
     if (pendingOutput() > kOutputHighWater) return false;
     std::size_t n = 0;
     try {
-        // Never more than the free space; Absorb keeps at least one byte free.
-        const std::size_t room =
-            std::min(kReceiveBufferSize - receivedCount_, kReceiveRequestLimit);
-        n = channel_->Receive(buffer_.data() + receivedCount_, room);
+        // Never more than the room left: what is held stays below the limit.
+        CompactUnread();
+        const std::size_t room = std::min(Room(), kReceiveRequestLimit);
+        if (room == 0) return false;
+        n = channel_->Receive(buffer_.data() + unreadEnd_, room);
     } catch (const CBlockingSocketException& e) {
         // A readiness report that was stale: the next one tries again (a TLS
         // session may first need the socket writable). Any other failure (a
@@ -471,7 +368,7 @@ bool Communication::ReceiveOnce() {
         return false;
     }
     lastTraffic_ = clock_();
-    if (monitor_) monitor_->Received(buffer_.data() + receivedCount_, n);
+    if (monitor_) monitor_->Received(buffer_.data() + unreadEnd_, n);
     Absorb(n);
     return !ending_ && socket_.IsOpen();
 }
@@ -480,8 +377,16 @@ void Communication::OnReceived(const std::uint8_t* bytes, std::size_t count) {
     LeaveSysReqMode();
     if (monitor_ && count > 0) monitor_->Received(bytes, count);
     while (count > 0) {
-        const std::size_t piece = std::min(count, kReceiveBufferSize - receivedCount_);
-        std::memcpy(buffer_.data() + receivedCount_, bytes, piece);
+        CompactUnread();
+        if (Room() == 0) {
+            // Records held back while output waits fill what may be held:
+            // they go on regardless, and the queue's own limit applies.
+            if (feeding_) return;  // not reached: the reader's handlers never re-enter
+            RouteHeld(true);
+            continue;
+        }
+        const std::size_t piece = std::min(count, Room());
+        std::memcpy(buffer_.data() + unreadEnd_, bytes, piece);
         Absorb(piece);
         bytes += piece;
         count -= piece;
@@ -522,170 +427,282 @@ void Communication::HostEnded(const std::string& notice) {
     ending_ = false;
 }
 
-void Communication::Absorb(std::size_t count) {
-    std::uint8_t* arrived = buffer_.data() + receivedCount_;
-    const std::size_t eaten = DiscardPrefix(arrived, count);
-    if (eaten > 0 && eaten < count) std::memmove(arrived, arrived + eaten, count - eaten);
-    receivedCount_ += count - eaten;
-    RouteHeld();
-    if (receivedCount_ >= kReceiveBufferSize) DropHeldData();
+void Communication::CompactUnread() {
+    if (feeding_ || unreadStart_ == 0) return;
+    const std::size_t unread = unreadEnd_ - unreadStart_;
+    if (unread > 0) std::memmove(buffer_.data(), buffer_.data() + unreadStart_, unread);
+    unreadStart_ = 0;
+    unreadEnd_ = unread;
 }
 
-void Communication::RouteHeld() {
-    Route();
+std::size_t Communication::Room() const {
+    return std::min(kReceiveBufferSize - receivedCount(), buffer_.size() - unreadEnd_);
+}
+
+void Communication::Absorb(std::size_t count) {
+    unreadEnd_ += count;
+    if (feeding_) return;  // read by the walk under way
+    RouteHeld();
+}
+
+void Communication::RouteHeld(bool pastTheMark) {
+    Route(pastTheMark);
     if (!delivered_) return;
     delivered_ = false;
     interpreter_->EndOfArrival();
 }
 
-void Communication::Route() {
-    // Each pass looks at the held data afresh: a handler may have re-entered
-    // the endpoint and changed it.
-    while (receivedCount_ > 0) {
-        const std::uint8_t* held = buffer_.data();
-        if (held[0] == kIAC) {
-            telnetSeen_ = true;
-            remainderPending_ = false;
-            std::size_t end = 0;
-            int last = CTelnet::kNoCommand;
-            switch (ScanTelnetCommands(held, receivedCount_, &end, &scanned_, &last)) {
-                case TelnetEnd::All:
-                    TakeForTelnet(receivedCount_);
-                    break;
-                case TelnetEnd::Unfinished:
-                    if (end == 0) return;  // wait for the rest of the command
-                    TakeForTelnet(end);
-                    break;
-                case TelnetEnd::Data:
-                    if (end == 0) {
-                        // IAC IAC or IAC EOR first: no command at all. The
-                        // negotiator gets it whole and answers what it can.
-                        TakeForTelnet(receivedCount_);
-                        break;
-                    }
-                    TakeCommandsAndRemainder(end, last);
-                    break;
-            }
-            continue;
+void Communication::Route(bool pastTheMark) {
+    // Each pass looks at the state afresh: the interpreter, or a send that
+    // failed, may have re-entered the endpoint and changed it. Nothing is
+    // sent while the reader walks: its handlers only gather, and pause it
+    // where something must go first.
+    for (;;) {
+        if (answersEnd_) {
+            SendAnswers();
+        } else if (optionDeferred_) {
+            optionDeferred_ = false;
+            telnet_.OptionCommand(deferredVerb_, deferredOption_);
+        } else if (recordReady_) {
+            // Held back while the host takes none of the answers already waiting.
+            if (!pastTheMark && pendingOutput() > kOutputHighWater) break;
+            SendAnswers();  // the host hears the answers before the record's
+            if (recordReady_) DeliverRecord();
+        } else if (unreadEnd_ > unreadStart_) {
+            struct Feeding {
+                bool& flag;
+                ~Feeding() { flag = false; }
+            } feeding{feeding_ = true};
+            unreadStart_ += reader_.Feed(buffer_.data() + unreadStart_, unreadEnd_ - unreadStart_,
+                                         *this);
+        } else {
+            break;
         }
-        if (remainderPending_) {
-            // Bytes left after telnet commands, too few to tell until now.
-            switch (ClassifyRemainder(held, receivedCount_)) {
-                case Remainder::Record:
-                    remainderPending_ = false;
-                    break;  // 5250 data: on to the block's end below
-                case Remainder::Telnet:
-                    remainderPending_ = false;
-                    TakeForTelnet(RunBeforeIac(held, receivedCount_), pendingCommand_);
-                    continue;
-                case Remainder::Undecided:
-                    return;
-            }
+    }
+    if (unreadEnd_ == unreadStart_) {
+        unreadStart_ = unreadEnd_ = 0;
+        // Stray negotiation bytes and plain text run to the end of an arrival.
+        if (incoming_ == Incoming::kNegotiation || incoming_ == Incoming::kPlainText) {
+            incoming_ = Incoming::kRecordStart;
         }
-        // Held back while the host takes none of the answers already waiting.
-        if (pendingOutput() > kOutputHighWater) return;
-        if (!telnetSeen_) {
-            // Before any telnet command only data that is records to its
-            // last byte is 5250 data, the last of them possibly still
-            // arriving (its header seen, or too few bytes to tell): a long
-            // record comes in several receives. Anything else is a plain
-            // text server's.
-            const std::size_t whole = FindEndOfRecord(held, 0, receivedCount_, nullptr, true);
-            if (whole != receivedCount_ &&
-                LooksLikeRecord(held + whole, receivedCount_ - whole) == RecordStart::No) {
-                ShowPlainText();
-                return;
-            }
-        }
-        const std::size_t end = EndOfFirstRecord();
-        if (end == 0) return;
-        TakeForInterpreter(end);
+        skipAfterReturn_ = false;
     }
+    SendAnswers();
 }
 
-Communication::Remainder Communication::ClassifyRemainder(const std::uint8_t* bytes,
-                                                          std::size_t count) {
-    switch (LooksLikeRecord(bytes, count)) {
-        case RecordStart::Yes:
-            return Remainder::Record;
-        case RecordStart::No:
-            return Remainder::Telnet;
-        case RecordStart::Unknown:
-            break;
-    }
-    // Too few bytes to see a header: they may be the start of the host's
-    // first record, which must not be answered as option codes. A byte that
-    // really is more negotiation is answered once the bytes after it tell.
-    return Remainder::Undecided;
+void Communication::ResetStream() {
+    reader_.Reset();
+    unreadStart_ = unreadEnd_ = 0;
+    incoming_ = Incoming::kRecordStart;
+    record_.clear();
+    recordWire_ = 0;
+    subnegotiationWire_ = 0;
+    subnegotiationDropped_ = false;
+    recordReady_ = false;
+    afterCommand_ = false;
+    answersEnd_ = false;
+    optionDeferred_ = false;
+    skipAfterReturn_ = false;
 }
 
-void Communication::TakeCommandsAndRemainder(std::size_t end, int lastCommand) {
-    const std::uint8_t* rest = buffer_.data() + end;
-    const std::size_t restCount = receivedCount_ - end;
-    switch (ClassifyRemainder(rest, restCount)) {
-        case Remainder::Record:
-            // A host may send its first record with its last commands: the
-            // record stays for the next pass.
-            TakeForTelnet(end);
-            break;
-        case Remainder::Telnet:
-            // More bytes under the last command: one block, one answer.
-            TakeForTelnet(end + RunBeforeIac(rest, restCount));
-            break;
-        case Remainder::Undecided:
-            TakeForTelnet(end);
-            remainderPending_ = true;
-            pendingCommand_ = lastCommand;
-            break;
-    }
-}
-
-std::size_t Communication::EndOfFirstRecord() {
-    std::size_t resume = 0;
-    const std::size_t end = FindEndOfRecord(buffer_.data(), scanned_, receivedCount_, &resume);
-    scanned_ = end > 0 ? 0 : resume;
-    return end;
-}
-
-void Communication::TakeFront(std::size_t count, std::vector<std::uint8_t>& out) {
-    // `out` keeps its capacity from block to block: no allocation once it
-    // has held the largest block.
-    out.assign(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(count));
-    std::memmove(buffer_.data(), buffer_.data() + count, receivedCount_ - count);
-    receivedCount_ -= count;
-    scanned_ = 0;
-}
-
-void Communication::TakeForTelnet(std::size_t count, int lastCommand) {
-    TakeFront(count, telnetBlock_);
+void Communication::SendAnswers() {
+    answersEnd_ = false;
+    if (!telnet_.answerWaiting()) return;
     try {
-        telnet_.Negotiate(telnetBlock_.data(), telnetBlock_.size(), lastCommand);
+        telnet_.SendAnswer();
     } catch (const CBlockingSocketException&) {
         // The answer could not be sent; the connection is failing.
     }
 }
 
-void Communication::TakeForInterpreter(std::size_t count) {
+void Communication::DeliverRecord() {
+    recordReady_ = false;
     telnet_.setEnvironSent(false);
     delivered_ = true;
-    // The interpreter copies the block first thing, so a nested block (a
-    // message box's event loop) may refill this buffer while it runs.
-    TakeFront(count, interpreterBlock_);
+    // Swapped out before it is handed on: a record arriving while the
+    // interpreter runs (a message box's event loop) is gathered afresh.
+    record_.swap(interpreterRecord_);
+    record_.clear();
+    recordWire_ = 0;
     try {
-        interpreter_->ProcessBlock(interpreterBlock_.data(), interpreterBlock_.size());
+        interpreter_->ProcessRecord(interpreterRecord_.data(), interpreterRecord_.size());
     } catch (const CBlockingSocketException&) {
-        // An answer could not be sent. The block has left the buffer, so it
-        // is not interpreted again with the next data.
+        // An answer could not be sent. The record has left, so it is not
+        // interpreted again with the next data.
     }
 }
 
-void Communication::ShowPlainText() {
+bool Communication::TelnetCommandArrived() {
+    const bool negotiation = EndDataRun();
+    telnetSeen_ = true;
+    afterCommand_ = true;
+    if (negotiation) {
+        answersEnd_ = true;
+        reader_.Pause();
+    }
+    return negotiation;
+}
+
+bool Communication::EndDataRun() {
+    if (incoming_ == Incoming::kUndecided) NotARecord();
+    switch (incoming_) {
+        case Incoming::kNegotiation:
+            incoming_ = Incoming::kRecordStart;
+            return true;
+        case Incoming::kPlainText:
+            incoming_ = Incoming::kRecordStart;
+            return false;
+        default:
+            return false;
+    }
+}
+
+void Communication::NotARecord() {
+    if (telnetSeen_) {
+        incoming_ = Incoming::kNegotiation;
+        telnet_.RecordData(record_.data(), record_.size());
+    } else {
+        incoming_ = Incoming::kPlainText;
+        plainTextPosition_ = terminal_.PixelToPosition(0, terminal_.state.cursorY);
+        ShowPlainText(record_.data(), record_.size());
+    }
+    record_.clear();
+    recordWire_ = 0;
+}
+
+void Communication::OptionCommand(std::uint8_t verb, std::uint8_t option) {
+    if (TelnetCommandArrived()) {
+        // Answered after the send of the negotiation before it.
+        optionDeferred_ = true;
+        deferredVerb_ = verb;
+        deferredOption_ = option;
+        return;
+    }
+    telnet_.OptionCommand(verb, option);
+}
+
+void Communication::Command(std::uint8_t command) {
+    TelnetCommandArrived();
+    telnet_.Command(command);
+}
+
+void Communication::SubnegotiationBegin(std::uint8_t option) {
+    TelnetCommandArrived();
+    telnet_.SubnegotiationBegin(option);
+    subnegotiationWire_ = kSubnegotiationBeginLength;
+    subnegotiationDropped_ = false;
+}
+
+void Communication::SubnegotiationData(const std::uint8_t* bytes, std::size_t count) {
+    const std::size_t wire = WireLength(bytes, count);
+    if (subnegotiationDropped_) {
+        Dropped(wire);
+        return;
+    }
+    if (recordWire_ + subnegotiationWire_ + wire >= kReceiveBufferSize) {
+        // No request is that long: it is not answered, and what is left of
+        // it goes unread.
+        Dropped(subnegotiationWire_ + wire);
+        subnegotiationWire_ = 0;
+        subnegotiationDropped_ = true;
+        telnet_.AbandonSubnegotiation();
+        return;
+    }
+    subnegotiationWire_ += wire;
+    telnet_.SubnegotiationData(bytes, count);
+}
+
+void Communication::SubnegotiationEnd(bool complete) {
+    if (subnegotiationDropped_ && complete) Dropped(kCommandLength);
+    subnegotiationDropped_ = false;
+    subnegotiationWire_ = 0;
+    telnet_.SubnegotiationEnd(complete);
+}
+
+void Communication::RecordData(const std::uint8_t* bytes, std::size_t count) {
+    switch (incoming_) {
+        case Incoming::kRecordStart:
+            // After a record's end more record follows; after a command, or
+            // before any, the first bytes must show a header.
+            incoming_ = afterCommand_ || !telnetSeen_ ? Incoming::kUndecided : Incoming::kRecord;
+            Gather(bytes, count);
+            break;
+        case Incoming::kUndecided:
+        case Incoming::kRecord:
+            Gather(bytes, count);
+            break;
+        case Incoming::kNegotiation:
+            telnet_.RecordData(bytes, count);
+            return;
+        case Incoming::kPlainText:
+            ShowPlainText(bytes, count);
+            return;
+        case Incoming::kDropped:
+            Dropped(WireLength(bytes, count));
+            return;
+    }
+    if (incoming_ != Incoming::kUndecided) return;
+    switch (LooksLikeRecord(record_)) {
+        case RecordStart::Yes:
+            incoming_ = Incoming::kRecord;
+            break;
+        case RecordStart::No:
+            NotARecord();
+            break;
+        case RecordStart::Unknown:
+            break;  // the start of the host's first record, or more negotiation
+    }
+}
+
+void Communication::EndOfRecord() {
+    switch (incoming_) {
+        case Incoming::kRecord:
+            recordReady_ = true;
+            reader_.Pause();  // handed on before anything after it is read
+            break;
+        case Incoming::kDropped:
+            Dropped(kCommandLength);
+            break;
+        default:
+            if (EndDataRun()) {
+                answersEnd_ = true;
+                reader_.Pause();
+            }
+            break;
+    }
+    incoming_ = Incoming::kRecordStart;
+    afterCommand_ = false;
+}
+
+void Communication::Gather(const std::uint8_t* bytes, std::size_t count) {
+    const std::size_t wire = WireLength(bytes, count);
+    if (recordWire_ + subnegotiationWire_ + wire >= kReceiveBufferSize) {
+        // No record is that long: it is dropped, and what is still to come
+        // of it, up to its end.
+        Dropped(recordWire_ + wire);
+        record_.clear();
+        recordWire_ = 0;
+        incoming_ = Incoming::kDropped;
+        return;
+    }
+    record_.insert(record_.end(), bytes, bytes + count);
+    recordWire_ += wire;
+}
+
+void Communication::Dropped(std::size_t count) {
+    if (monitor_ && count > 0) monitor_->Dropped(count);
+}
+
+void Communication::ShowPlainText(const std::uint8_t* bytes, std::size_t count) {
     TerminalState& state = terminal_.state;
     const int cellCount = terminal_.cellCount();
-    int p = terminal_.PixelToPosition(0, state.cursorY);
-    const std::size_t n = receivedCount_;
-    for (std::size_t k = 0; k < n; ++k) {
-        const std::uint8_t c = buffer_[k];
+    int& p = plainTextPosition_;
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint8_t c = bytes[k];
+        if (skipAfterReturn_) {
+            skipAfterReturn_ = false;  // the line feed taken to follow
+            continue;
+        }
         if (c == '\r') {
             // The cursor goes down at most to the system request line, the
             // row below the screen.
@@ -693,7 +710,7 @@ void Communication::ShowPlainText() {
                 terminal_.SetCursorPixels(state.cursorX, state.cursorY + state.cellHeight);
             }
             p = terminal_.PixelToPosition(0, state.cursorY);
-            ++k;  // the line feed taken to follow
+            skipAfterReturn_ = true;
             continue;
         }
         if (p >= 0 && p <= kPlainTextLastPosition && p < cellCount) {
@@ -702,41 +719,6 @@ void Communication::ShowPlainText() {
             ++p;
         }
     }
-    receivedCount_ = 0;
-    scanned_ = 0;
-}
-
-void Communication::DropHeldData() {
-    // Held data that fills the buffer is one unfinished block (an unfinished
-    // subnegotiation when it starts with IAC): drop it, and what is still to
-    // come of it, and go on with the next block.
-    discard_ = buffer_[0] == kIAC ? Discard::ToEndOfSubnegotiation : Discard::ToEndOfRecord;
-    std::size_t boundary = 0;
-    FindEndOfRecord(buffer_.data(), 0, receivedCount_, &boundary, true);
-    discardAfterIac_ = boundary < receivedCount_;
-    if (monitor_) monitor_->Dropped(receivedCount_);
-    receivedCount_ = 0;
-    scanned_ = 0;
-    remainderPending_ = false;
-}
-
-std::size_t Communication::DiscardPrefix(const std::uint8_t* bytes, std::size_t count) {
-    if (discard_ == Discard::Nothing) return 0;
-    const std::uint8_t target = discard_ == Discard::ToEndOfRecord ? kEOR : kSE;
-    std::size_t i = 0;
-    bool done = false;
-    while (i < count && !done) {
-        const std::uint8_t b = bytes[i++];
-        if (discardAfterIac_) {
-            discardAfterIac_ = false;
-            done = b == target;
-        } else {
-            discardAfterIac_ = b == kIAC;
-        }
-    }
-    if (done) discard_ = Discard::Nothing;
-    if (monitor_ && i > 0) monitor_->Dropped(i);
-    return i;
 }
 
 std::string ConnectFailureReason(int error, const std::string& host, const std::string& address,

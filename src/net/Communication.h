@@ -21,6 +21,7 @@
 #include "net/SessionControl.h"
 #include "net/SocketNotifier.h"
 #include "net/Telnet.h"
+#include "telnet/TelnetReader.h"
 #include "session/SessionSettings.h"
 #include "terminal/MessageBoxes.h"
 #include "terminal/RecordSender.h"
@@ -41,38 +42,42 @@ struct CommunicationLinks {
     SocketNotifier& notifier;
 };
 
-/// Routing of the held data, after each arrival, until nothing more can go:
-///  - data starting with IAC is telnet negotiation: its complete commands go
-///    to the negotiator, an unfinished command at the end is held. Bytes
-///    that follow the commands are a 5250 record where a GDS header starts
-///    (12 A0 00 00 04 after the length); a record stays and is routed next.
-///    Other bytes go to the negotiator with the commands, under the last
-///    command in force up to the next IAC. Bytes too few to show a header
-///    are held until more arrives: the first bytes of a record that came
-///    with the host's last commands are never answered as option codes;
-///  - a 5250 record, ending with IAC EOR (0xFF 0xEF, found with IAC IAC
-///    pairs respected), goes to the interpreter on its own, one record a
+/// Routing of what arrives. The host's bytes are read once, in any cuts,
+/// by a telnet::TelnetReader:
+///  - telnet commands and subnegotiations go to the negotiator; its answers
+///    leave in one send per arrival, and before each record handed on;
+///  - record data is gathered, its IAC doubling undone, up to IAC EOR, and
+///    the whole record goes to the interpreter on its own, one record a
 ///    call, so that what a record's end refuses or skips is that record
 ///    only, however TCP cut the stream; while more output waits for the host
-///    than kOutputHighWater, the records held wait too;
-///  - otherwise, once a telnet command has arrived on this connection, the
-///    data is held until its block is complete; before that it is text from
-///    a server that does not speak telnet and is written on the screen.
+///    than kOutputHighWater, the record and what follows it wait too;
+///  - data right after telnet commands is a record only where a GDS header
+///    starts (12 A0 00 00 04 after the length); other such bytes are more
+///    negotiation, answered as if the last option command had named each
+///    (one send with the commands before them). Bytes too few to show a
+///    header are held until more arrives: the first bytes of a record that
+///    came with the host's last commands are never answered as option codes;
+///  - before any telnet command has arrived on this connection, data that is
+///    no record is text from a server that does not speak telnet and is
+///    written on the screen.
+/// A record or subnegotiation that reaches kReceiveBufferSize bytes is no
+/// record: it is dropped up to its end, and the monitor told.
 ///
 /// A session whose "Security" is TLS runs the same byte stream through a TLS
 /// session over the socket (CommunicationTls.cpp): after the TCP connect the
 /// handshake goes on from the socket notifications, then the host's
 /// certificate is judged (verified, pinned, or the operator's answer) before
 /// any byte is read or sent; only then does the stream above see the host.
-class Communication : public RecordSender {
+class Communication : public RecordSender, private telnet::TelnetEvents {
 public:
     using Clock = std::chrono::steady_clock;
 
     /// The longest 5250 record: its length is a 16-bit number.
     static constexpr std::size_t kMaxRecordLength = 65535;
-    /// Size of the receive buffer; held data never exceeds it. It holds the
-    /// longest record even when every byte of it is a doubled 0xFF, with its
-    /// IAC EOR, and one byte more: a block that fills it is no record.
+    /// Most bytes held (see receivedCount); a record or subnegotiation whose
+    /// bytes reach it is dropped. It takes the longest record even when
+    /// every byte of it is a doubled 0xFF, with its IAC EOR, and one byte
+    /// more: a block that fills it is no record.
     static constexpr std::size_t kReceiveBufferSize = 2 * kMaxRecordLength + 2 + 1;
     /// Output waiting for the host above which host data is no longer read:
     /// a host that floods requests and reads no answers is held back by its
@@ -186,8 +191,8 @@ public:
     void OnSocketEvent();
 
     /// Routes bytes as if the socket had delivered them in one piece, with no
-    /// socket involved (recorded host data, tests). More than the buffer's
-    /// free space is taken in buffer-sized pieces. Socket failures of sends
+    /// socket involved (recorded host data, tests). More than the room left
+    /// (kReceiveBufferSize less receivedCount) is taken in pieces that fit. Socket failures of sends
     /// made meanwhile are caught and ignored, as in OnSocketEvent.
     void OnReceived(const std::uint8_t* bytes, std::size_t count);
 
@@ -201,14 +206,26 @@ public:
     /// environment answer carried of the password.
     CTelnet& negotiator() { return telnet_; }
     const CTelnet& negotiator() const { return telnet_; }
-    /// Bytes held for an incomplete block.
-    std::size_t receivedCount() const { return receivedCount_; }
+    /// Bytes held: received and not yet read (while records wait for the
+    /// output to drain), and those of the record or subnegotiation under way,
+    /// counted as they travelled (a data 0xFF as two); always below
+    /// kReceiveBufferSize between calls.
+    std::size_t receivedCount() const {
+        return (unreadEnd_ - unreadStart_) + recordWire_ + subnegotiationWire_;
+    }
     /// The address of the connection made (or last tried).
     const CBlockingSocket::Endpoint& address() const { return address_; }
 
 private:
-    /// What to throw away after a block too large for the buffer was dropped.
-    enum class Discard { Nothing, ToEndOfRecord, ToEndOfSubnegotiation };
+    /// What the data bytes being read now are.
+    enum class Incoming {
+        kRecordStart,  ///< none yet since the last record's end or command
+        kUndecided,    ///< the first bytes after a command, too few to tell
+        kRecord,       ///< a record's, gathered up to its IAC EOR
+        kNegotiation,  ///< no record: answered under the option command before them
+        kPlainText,    ///< no record before any telnet command: shown as text
+        kDropped,      ///< the rest of a record too long to hold
+    };
     /// Where a TLS connection is; kNone for a plain one (or none).
     enum class TlsPhase { kNone, kHandshake, kQuestion, kOpen };
     /// Most receives one readiness report makes while a TLS session holds
@@ -265,33 +282,45 @@ private:
     void FlushOutput();
     /// Read and write watching as the suspension and the queue ask.
     void UpdateWatches();
-    /// Takes the `count` bytes that have just arrived after the held data
-    /// (at most the free space) and routes them.
+    /// Moves the unread bytes to the buffer's start (not while they are read).
+    void CompactUnread();
+    /// Bytes the next arrival may bring.
+    std::size_t Room() const;
+    /// Takes the `count` bytes that have just arrived after the unread ones
+    /// and routes them.
     void Absorb(std::size_t count);
-    /// Routes held data until nothing more can go.
-    void Route();
+    /// Reads what is unread and hands on what it holds until nothing more
+    /// can go; `pastTheMark` hands records on however much output waits.
+    void Route(bool pastTheMark = false);
     /// Route, then the interpreter's end of the arrival when a record went.
-    void RouteHeld();
-    /// What bytes after complete telnet commands are.
-    enum class Remainder { Record, Telnet, Undecided };
-    static Remainder ClassifyRemainder(const std::uint8_t* bytes, std::size_t count);
-    /// The held data is `end` bytes of complete commands, `lastCommand` in
-    /// force after them, and then other bytes: takes what goes to the
-    /// negotiator, leaving a record or an undecided remainder held.
-    void TakeCommandsAndRemainder(std::size_t end, int lastCommand);
-    /// Hands the first `count` held bytes to the negotiator (with the command
-    /// in force before them) or the interpreter.
-    void TakeForTelnet(std::size_t count, int lastCommand = CTelnet::kNoCommand);
-    void TakeForInterpreter(std::size_t count);
-    /// Removes the first `count` held bytes into `out`.
-    void TakeFront(std::size_t count, std::vector<std::uint8_t>& out);
-    void ShowPlainText();
-    void DropHeldData();
-    /// Skips what belongs to a dropped block; returns how many bytes it ate.
-    std::size_t DiscardPrefix(const std::uint8_t* bytes, std::size_t count);
-    /// Where the first record of the held data ends (just past its IAC EOR),
-    /// 0 when none is complete.
-    std::size_t EndOfFirstRecord();
+    void RouteHeld(bool pastTheMark = false);
+    /// Forgets everything read of the stream: a new connection starts.
+    void ResetStream();
+    /// Sends the negotiator's waiting answers, if any.
+    void SendAnswers();
+    /// Hands the whole record to the interpreter.
+    void DeliverRecord();
+
+    // The reader's events (see the routing above).
+    void OptionCommand(std::uint8_t verb, std::uint8_t option) override;
+    void Command(std::uint8_t command) override;
+    void SubnegotiationBegin(std::uint8_t option) override;
+    void SubnegotiationData(const std::uint8_t* bytes, std::size_t count) override;
+    void SubnegotiationEnd(bool complete) override;
+    void RecordData(const std::uint8_t* bytes, std::size_t count) override;
+    void EndOfRecord() override;
+    /// A telnet command arrived: the data before it is settled. True when
+    /// that data was negotiation, whose answers are sent before anything the
+    /// command adds: the reader is paused then.
+    bool TelnetCommandArrived();
+    /// The data run under way ends; true when it was negotiation.
+    bool EndDataRun();
+    /// The first bytes after a command, gathered in record_, are no record.
+    void NotARecord();
+    /// Appends data to the record under way, or drops it when it grows too long.
+    void Gather(const std::uint8_t* bytes, std::size_t count);
+    void ShowPlainText(const std::uint8_t* bytes, std::size_t count);
+    void Dropped(std::size_t count);
 
     Terminal& terminal_;
     MessageBoxes& messages_;
@@ -314,16 +343,30 @@ private:
     CertificateQuestions* questions_ = nullptr;
     CertificatePins* pins_ = nullptr;
     CBlockingSocket::Endpoint address_{};
-    std::vector<std::uint8_t> buffer_;  ///< kReceiveBufferSize bytes, held data at the front
-    std::size_t receivedCount_ = 0;
-    /// Held bytes already searched without finding the end of their block (IAC
-    /// EOR, or IAC SE of a subnegotiation at the start); always at a boundary
-    /// between bytes and IAC pairs.
-    std::size_t scanned_ = 0;
+    /// Bytes received and not yet read: buffer_[unreadStart_, unreadEnd_).
+    std::vector<std::uint8_t> buffer_;
+    std::size_t unreadStart_ = 0;
+    std::size_t unreadEnd_ = 0;
+    telnet::TelnetReader reader_;
+    Incoming incoming_ = Incoming::kRecordStart;
+    /// The record under way, IAC doubling undone; the one handed on is
+    /// swapped out, so that steady traffic allocates nothing.
+    std::vector<std::uint8_t> record_;
+    std::vector<std::uint8_t> interpreterRecord_;
+    std::size_t recordWire_ = 0;          ///< bytes record_ took on the wire
+    std::size_t subnegotiationWire_ = 0;  ///< bytes of the subnegotiation under way
+    bool subnegotiationDropped_ = false;  ///< ... which is too long, thrown away
+    bool recordReady_ = false;   ///< record_ is whole and waits to be handed on
+    bool afterCommand_ = false;  ///< the last thing read was a telnet command
+    bool answersEnd_ = false;    ///< the answers waiting end a block: sent first
+    bool optionDeferred_ = false;  ///< an option command waits for that send
+    std::uint8_t deferredVerb_ = 0;
+    std::uint8_t deferredOption_ = 0;
+    bool skipAfterReturn_ = false;  ///< plain text: the line feed after a return
+    int plainTextPosition_ = 0;     ///< where plain text goes on
+    bool feeding_ = false;  ///< inside reader_.Feed
     bool telnetSeen_ = false;
     bool suspended_ = true;
-    Discard discard_ = Discard::Nothing;
-    bool discardAfterIac_ = false;  ///< the last discarded byte was an unpaired IAC
     bool ending_ = false;           ///< the session is being ended: no event is handled
     int sendError_ = 0;             ///< errno of a send that failed on this connection
     bool delivered_ = false;        ///< a record went to the interpreter in this arrival
@@ -335,15 +378,6 @@ private:
     std::chrono::milliseconds stallLimit_ = kDefaultOutputStallLimit;
     std::function<Clock::time_point()> clock_ = [] { return Clock::now(); };
     Resolver resolver_ = &CBlockingSocket::ResolveEndpoints;
-    /// The held data starts with bytes that followed telnet commands and are
-    /// not yet known to be a record or more negotiation; at most a header's
-    /// length, so they never fill the buffer.
-    bool remainderPending_ = false;
-    int pendingCommand_ = CTelnet::kNoCommand;  ///< the command in force before them
-    /// The blocks handed on, kept so that steady traffic allocates nothing.
-    std::vector<std::uint8_t> telnetBlock_;
-    std::vector<std::uint8_t> interpreterBlock_;
-
     CTelnet telnet_;
     NullBlockInterpreter nullInterpreter_;
     BlockInterpreter* interpreter_ = &nullInterpreter_;

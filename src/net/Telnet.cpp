@@ -1,6 +1,5 @@
-// Telnet negotiation. The answer grows with what it holds, and the walk and
-// every skip stop at the end of the block, so no block or session value is
-// too long.
+// Telnet negotiation. The answer grows with what it holds and no payload is
+// kept, so no request or session value is too long.
 #include "net/Telnet.h"
 
 #include <openssl/crypto.h>
@@ -17,7 +16,6 @@
 namespace quenlix {
 
 using telnet::Byte;
-using telnet::Command;
 using telnet::EnvironCode;
 using telnet::EnvironSeedReader;
 using telnet::kIAC;
@@ -26,20 +24,17 @@ using telnet::Subnegotiation;
 
 namespace {
 
-// Index just past the IAC SE that ends the subnegotiation whose content
-// starts at `from`, or `count` when the block ends first. IAC IAC is a data
-// byte, so its second 0xFF does not start a command.
-std::size_t SkipSubnegotiation(const std::uint8_t* bytes, std::size_t count, std::size_t from) {
-    std::size_t i = from;
-    while (i < count) {
-        if (bytes[i] != kIAC) {
-            ++i;
-            continue;
-        }
-        if (i + 1 < count && bytes[i + 1] == Byte(Command::SE)) return i + 2;
-        i += 2;
-    }
-    return count;
+// By value: inside the class, Command names the event handler.
+constexpr std::uint8_t kWill = Byte(telnet::Command::WILL);
+constexpr std::uint8_t kWont = Byte(telnet::Command::WONT);
+constexpr std::uint8_t kDo = Byte(telnet::Command::DO);
+constexpr std::uint8_t kDont = Byte(telnet::Command::DONT);
+constexpr std::uint8_t kSb = Byte(telnet::Command::SB);
+constexpr std::uint8_t kSe = Byte(telnet::Command::SE);
+
+bool IsOptionVerb(std::uint8_t byte) {
+    return byte == kWill || byte == kWont ||
+           byte == kDo || byte == kDont;
 }
 
 }  // namespace
@@ -47,75 +42,14 @@ std::size_t SkipSubnegotiation(const std::uint8_t* bytes, std::size_t count, std
 CTelnet::CTelnet(RecordSender& sender, const SessionSettings& settings)
     : sender_(sender), settings_(settings) {}
 
-void CTelnet::Negotiate(const std::uint8_t* bytes, std::size_t count, int lastCommand) {
-    answer_.clear();
-    int last = lastCommand;
-    std::size_t i = 0;
-    while (i < count) {
-        const std::uint8_t v = bytes[i];
-        if (v == kIAC) {
-            // The command stays in force for every byte up to the next IAC.
-            last = i + 1 < count ? bytes[i + 1] : kNoCommand;
-            i += 2;
-            continue;
-        }
-        const bool underDo = last == Byte(Command::DO);
-        const bool underDont = last == Byte(Command::DONT);
-        const bool underWill = last == Byte(Command::WILL);
-        const bool underWont = last == Byte(Command::WONT);
-        const bool underSb = last == Byte(Command::SB);
-        // The terminal's side of a supported option: agreed once, then a
-        // repeated DO is the state in force and gets no answer.
-        const auto agreeLocally = [&] {
-            if (underDo && !localOn_[v]) {
-                localOn_[v] = true;
-                Append(kIAC, Byte(Command::WILL), v);
-            }
-            if (underDont) localOn_[v] = false;
-        };
-        switch (static_cast<Option>(v)) {
-            case Option::TIMING_MARK:
-                if (underDo) Append(kIAC, Byte(Command::WILL), v);
-                if (underWill) Append(kIAC, Byte(Command::DO), v);
-                break;
-            case Option::TRANSMIT_BINARY:
-            case Option::END_OF_RECORD:
-                agreeLocally();
-                if (underWill && !remoteOn_[v]) {
-                    remoteOn_[v] = true;
-                    Append(kIAC, Byte(Command::DO), v);
-                }
-                if (underWont) remoteOn_[v] = false;
-                break;
-            case Option::TERMINAL_TYPE:
-                agreeLocally();
-                if (underSb) AppendTerminalType();
-                break;
-            case Option::NEW_ENVIRON:
-                agreeLocally();
-                if (underSb) {
-                    ReadSeed(bytes, i + 1, SkipSubnegotiation(bytes, count, i + 1));
-                    AppendEnvironment();
-                    environSent_ = true;
-                }
-                break;
-            default:
-                // Refused options stay off: DONT and WONT ask for what is in
-                // force already.
-                if (underDo) Append(kIAC, Byte(Command::WONT), v);
-                if (underWill) Append(kIAC, Byte(Command::DONT), v);
-                break;
-        }
-        if (underSb) {
-            // Only the option after SB decides the answer; what the host asks
-            // for (SEND and the names, or a seed that may hold any byte) is
-            // not read.
-            i = SkipSubnegotiation(bytes, count, i + 1);
-            last = Byte(Command::SE);
-            continue;
-        }
-        ++i;
-    }
+void CTelnet::Negotiate(const std::uint8_t* bytes, std::size_t count) {
+    verbInForce_ = 0;
+    reader_.Feed(bytes, count, *this);
+    if (subnegotiationOpen_) AnswerSubnegotiation();
+    SendAnswer();
+}
+
+void CTelnet::SendAnswer() {
     try {
         sender_.Send(answer_.data(), answer_.size());
     } catch (...) {
@@ -123,6 +57,107 @@ void CTelnet::Negotiate(const std::uint8_t* bytes, std::size_t count, int lastCo
         throw;
     }
     ForgetAnswer();
+}
+
+void CTelnet::OptionCommand(std::uint8_t verb, std::uint8_t option) {
+    verbInForce_ = verb;
+    AnswerOption(verb, option);
+}
+
+void CTelnet::Command(std::uint8_t) { verbInForce_ = 0; }
+
+void CTelnet::EndOfRecord() { verbInForce_ = 0; }
+
+void CTelnet::RecordData(const std::uint8_t* bytes, std::size_t count) {
+    if (verbInForce_ == 0) return;
+    for (std::size_t i = 0; i < count; ++i) AnswerOption(verbInForce_, bytes[i]);
+}
+
+void CTelnet::SubnegotiationBegin(std::uint8_t option) {
+    verbInForce_ = 0;
+    subnegotiationOption_ = option;
+    subnegotiationOpen_ = true;
+    subnegotiationAnswered_ = false;
+    if (option == Byte(Option::NEW_ENVIRON)) {
+        hostSeed_.clear();
+        seedReader_.Reset();
+    }
+}
+
+void CTelnet::SubnegotiationData(const std::uint8_t* bytes, std::size_t count) {
+    // What the host asks for (SEND and the names, or a seed that may hold
+    // any byte) is not read, but for the seed.
+    if (subnegotiationOpen_ && !subnegotiationAnswered_ &&
+        subnegotiationOption_ == Byte(Option::NEW_ENVIRON)) {
+        seedReader_.Feed(bytes, count);
+    }
+}
+
+void CTelnet::SubnegotiationEnd(bool) {
+    if (subnegotiationOpen_) AnswerSubnegotiation();
+    subnegotiationOpen_ = false;
+}
+
+void CTelnet::AnswerSubnegotiation() {
+    if (subnegotiationAnswered_) return;
+    subnegotiationAnswered_ = true;
+    switch (static_cast<Option>(subnegotiationOption_)) {
+        case Option::TERMINAL_TYPE:
+            AppendTerminalType();
+            break;
+        case Option::NEW_ENVIRON:
+            seedReader_.Finish();
+            if (const auto& seed = seedReader_.serverSeed()) {
+                hostSeed_.assign(seed->begin(), seed->end());
+            }
+            AppendEnvironment();
+            environSent_ = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void CTelnet::AnswerOption(std::uint8_t verb, std::uint8_t v) {
+    if (!IsOptionVerb(verb)) return;
+    const bool underDo = verb == kDo;
+    const bool underDont = verb == kDont;
+    const bool underWill = verb == kWill;
+    const bool underWont = verb == kWont;
+    // The terminal's side of a supported option: agreed once, then a
+    // repeated DO is the state in force and gets no answer.
+    const auto agreeLocally = [&] {
+        if (underDo && !localOn_[v]) {
+            localOn_[v] = true;
+            Append(kIAC, kWill, v);
+        }
+        if (underDont) localOn_[v] = false;
+    };
+    switch (static_cast<Option>(v)) {
+        case Option::TIMING_MARK:
+            if (underDo) Append(kIAC, kWill, v);
+            if (underWill) Append(kIAC, kDo, v);
+            break;
+        case Option::TRANSMIT_BINARY:
+        case Option::END_OF_RECORD:
+            agreeLocally();
+            if (underWill && !remoteOn_[v]) {
+                remoteOn_[v] = true;
+                Append(kIAC, kDo, v);
+            }
+            if (underWont) remoteOn_[v] = false;
+            break;
+        case Option::TERMINAL_TYPE:
+        case Option::NEW_ENVIRON:
+            agreeLocally();
+            break;
+        default:
+            // Refused options stay off: DONT and WONT ask for what is in
+            // force already.
+            if (underDo) Append(kIAC, kWont, v);
+            if (underWill) Append(kIAC, kDont, v);
+            break;
+    }
 }
 
 void CTelnet::ForgetAnswer() {
@@ -133,27 +168,17 @@ void CTelnet::ForgetAnswer() {
 }
 
 void CTelnet::Reset() {
+    ForgetAnswer();
+    reader_.Reset();
+    verbInForce_ = 0;
+    subnegotiationOpen_ = false;
+    subnegotiationAnswered_ = false;
     localOn_.reset();
     remoteOn_.reset();
     environSent_ = false;
     hostSeed_.clear();
     seedReader_.Reset();
     report_ = SignOnReport{};
-}
-
-void CTelnet::ReadSeed(const std::uint8_t* bytes, std::size_t from, std::size_t end) {
-    hostSeed_.clear();
-    seedReader_.Reset();
-    // The payload with IAC IAC read as one 0xFF; an IAC SE at its end is no payload.
-    for (std::size_t i = from; i < end; ++i) {
-        if (bytes[i] == kIAC) {
-            if (i + 1 >= end || bytes[i + 1] != kIAC) break;
-            ++i;
-        }
-        seedReader_.Feed(bytes + i, 1);
-    }
-    seedReader_.Finish();
-    if (const auto& seed = seedReader_.serverSeed()) hostSeed_.assign(seed->begin(), seed->end());
 }
 
 void CTelnet::Append(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
@@ -171,10 +196,10 @@ void CTelnet::AppendData(std::string_view text) {
 }
 
 void CTelnet::AppendTerminalType() {
-    answer_.insert(answer_.end(), {kIAC, Byte(Command::SB), Byte(Option::TERMINAL_TYPE),
+    answer_.insert(answer_.end(), {kIAC, kSb, Byte(Option::TERMINAL_TYPE),
                                    Byte(Subnegotiation::IS)});
     AppendData(settings_.TerminalName);
-    answer_.insert(answer_.end(), {kIAC, Byte(Command::SE)});
+    answer_.insert(answer_.end(), {kIAC, kSe});
 }
 
 void CTelnet::AppendEnvironment() {
@@ -184,7 +209,7 @@ void CTelnet::AppendEnvironment() {
     const std::string_view none;
 
     answer_.insert(answer_.end(),
-                   {kIAC, Byte(Command::SB), Byte(Option::NEW_ENVIRON), Byte(Subnegotiation::IS)});
+                   {kIAC, kSb, Byte(Option::NEW_ENVIRON), Byte(Subnegotiation::IS)});
     AddVariable(var, "USER", autoSignOn ? settings_.UserID : none);
     AddVariable(uservar, "DEVNAME", settings_.DisplayNameAuto == 0 ? settings_.DisplayName : none);
     if (autoSignOn) {
@@ -195,7 +220,7 @@ void CTelnet::AppendEnvironment() {
     AddVariable(uservar, "IBMPROGRAM", autoSignOn ? settings_.ProgProc : none);
     AddVariable(uservar, "IBMIMENU", autoSignOn ? settings_.Menu : none);
     AddVariable(uservar, "IBMCURLIB", autoSignOn ? settings_.CurLib : none);
-    answer_.insert(answer_.end(), {kIAC, Byte(Command::SE)});
+    answer_.insert(answer_.end(), {kIAC, kSe});
 }
 
 void CTelnet::AppendPassword() {

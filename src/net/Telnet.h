@@ -15,45 +15,70 @@
 #include "net/SignOnPlan.h"
 #include "session/SessionSettings.h"
 #include "telnet/EnvironSeedReader.h"
+#include "telnet/TelnetReader.h"
 #include "terminal/RecordSender.h"
 
 namespace quenlix {
 
-/// Answers each block of the host's negotiation with one send. The values
-/// offered come from the session settings, read at every block, so the
-/// settings object must outlive the negotiator.
-class CTelnet {
+/// Answers the host's negotiation. The endpoint reads the stream and hands
+/// the negotiator its telnet events (the TelnetEvents below), then sends the
+/// answers gathered with SendAnswer; Negotiate reads a block itself. The
+/// values offered come from the session settings, read at every answer, so
+/// the settings object must outlive the negotiator.
+///
+/// Each request is answered so:
+///   DO opt        -> WILL opt for the five supported options, else WONT opt
+///   WILL opt      -> DO opt for TRANSMIT-BINARY, TIMING-MARK, END-OF-RECORD;
+///                    nothing for TERMINAL-TYPE, NEW-ENVIRON; else DONT opt
+///   WONT opt      -> nothing
+///   DONT opt      -> nothing
+///   SB TERMINAL-TYPE ... SE -> IAC SB TERMINAL-TYPE IS <Terminal Name> IAC SE
+///   SB NEW-ENVIRON ... SE   -> the environment answer (sets environSent)
+/// A subnegotiation is answered when it ends (IAC SE, or another command that
+/// cuts it short); only its option decides the answer, and of its payload
+/// only the seed of an environment request is read.
+///
+/// Data bytes handed to the negotiator (RecordData: bytes a host sent right
+/// after an option command that are no 5250 record) are answered each as if
+/// the option command in force before them had named it; after any other
+/// command, or none, they get no answer.
+///
+/// A request for the state an option is already in is not answered (RFC
+/// 854, RFC 1143): a second DO BINARY after WILL BINARY, a DONT or WONT
+/// for an option that is off. Otherwise a host that repeats a request, or
+/// re-asks after every answer, keeps the terminal answering for ever.
+/// Refusals change no state, so each DO or WILL of an unsupported option
+/// is refused; TIMING-MARK is a mark, not a state, and is answered every
+/// time.
+class CTelnet : public telnet::TelnetEvents {
 public:
-    /// No command in force: bytes outside any IAC sequence get no answer.
-    static constexpr int kNoCommand = -1;
-
     CTelnet(RecordSender& sender, const SessionSettings& settings);
 
-    /// Builds the answer to one block and sends it, in one Send, even when it
-    /// is empty. Any length and content is safe. A block normally starts with
-    /// IAC; `lastCommand` is the command in force before its first byte (a
-    /// telnet command byte, or kNoCommand), for bytes that continue the
-    /// previous block's last command.
-    ///
-    /// Each byte is answered under the command of the last IAC before it:
-    ///   DO opt        -> WILL opt for the five supported options, else WONT opt
-    ///   WILL opt      -> DO opt for TRANSMIT-BINARY, TIMING-MARK, END-OF-RECORD;
-    ///                    nothing for TERMINAL-TYPE, NEW-ENVIRON; else DONT opt
-    ///   WONT opt      -> nothing
-    ///   DONT opt      -> nothing
-    ///   SB TERMINAL-TYPE ... SE -> IAC SB TERMINAL-TYPE IS <Terminal Name> IAC SE
-    ///   SB NEW-ENVIRON ... SE   -> the environment answer (sets environSent)
-    /// The content of every subnegotiation is skipped up to its IAC SE (or the
-    /// end of the block).
-    ///
-    /// A request for the state an option is already in is not answered (RFC
-    /// 854, RFC 1143): a second DO BINARY after WILL BINARY, a DONT or WONT
-    /// for an option that is off. Otherwise a host that repeats a request, or
-    /// re-asks after every answer, keeps the terminal answering for ever.
-    /// Refusals change no state, so each DO or WILL of an unsupported option
-    /// is refused; TIMING-MARK is a mark, not a state, and is answered every
-    /// time.
-    void Negotiate(const std::uint8_t* bytes, std::size_t count, int lastCommand = kNoCommand);
+    /// Answers one block of the host's negotiation and sends the answer in
+    /// one Send, even when it is empty. Any length and content is safe. A
+    /// command cut at the end of the previous block goes on in this one; no
+    /// option command is in force for data bytes at the block's start. A
+    /// subnegotiation the block leaves open is answered at the block's end
+    /// with what arrived of it, and not again when its end comes.
+    void Negotiate(const std::uint8_t* bytes, std::size_t count);
+
+    // The events of the host's stream, each adding its answer, if any.
+    void OptionCommand(std::uint8_t verb, std::uint8_t option) override;
+    void Command(std::uint8_t command) override;
+    void SubnegotiationBegin(std::uint8_t option) override;
+    void SubnegotiationData(const std::uint8_t* bytes, std::size_t count) override;
+    void SubnegotiationEnd(bool complete) override;
+    void RecordData(const std::uint8_t* bytes, std::size_t count) override;
+    void EndOfRecord() override;
+
+    /// The subnegotiation under way is not answered (the endpoint dropped it
+    /// as too long).
+    void AbandonSubnegotiation() { subnegotiationAnswered_ = true; }
+    /// Answers wait to be sent.
+    bool answerWaiting() const { return !answer_.empty(); }
+    /// Sends the answers gathered since the last send in one Send, even when
+    /// there are none, and forgets them (also when the send throws).
+    void SendAnswer();
 
     /// Forgets the option states agreed on the last connection: every option
     /// is off again, as at the start of a connection.
@@ -89,13 +114,14 @@ public:
     void SetClientSeedSource(ClientSeedSource source) { clientSeeds_ = std::move(source); }
 
 private:
+    /// The answer to `verb` (WILL, WONT, DO or DONT) naming `option`.
+    void AnswerOption(std::uint8_t verb, std::uint8_t option);
+    /// The answer to the subnegotiation under way, once.
+    void AnswerSubnegotiation();
     void Append(std::uint8_t a, std::uint8_t b, std::uint8_t c);
     void AppendData(std::string_view text);
     void AppendTerminalType();
     void AppendEnvironment();
-    /// Reads the seed of the environment request whose content (after SB
-    /// NEW-ENVIRON) is bytes[from, end), end being its IAC SE or the block's end.
-    void ReadSeed(const std::uint8_t* bytes, std::size_t from, std::size_t end);
     /// Appends type, name, VALUE, value; nothing when the value is empty,
     /// except for IBMRSEED, which is always sent (empty).
     void AddVariable(std::uint8_t type, std::string_view name, std::string_view value);
@@ -118,6 +144,12 @@ private:
     bool answerHoldsSecret_ = false;
     std::bitset<256> localOn_;   ///< options this terminal agreed to (WILL sent)
     std::bitset<256> remoteOn_;  ///< options the host agreed to (DO sent)
+    telnet::TelnetReader reader_;  ///< Negotiate's; the endpoint reads for itself
+    /// The option command whose verb data bytes are answered under; 0 for none.
+    std::uint8_t verbInForce_ = 0;
+    std::uint8_t subnegotiationOption_ = 0;
+    bool subnegotiationOpen_ = false;
+    bool subnegotiationAnswered_ = false;
 };
 
 }  // namespace quenlix

@@ -22,11 +22,13 @@ bool IsOptionVerb(std::uint8_t byte) {
 
 }  // namespace
 
-void TelnetReader::Feed(const std::uint8_t* bytes, std::size_t count, TelnetEvents& events) {
+std::size_t TelnetReader::Feed(const std::uint8_t* bytes, std::size_t count,
+                               TelnetEvents& events) {
     const std::uint8_t* p = bytes;
     const std::uint8_t* const end = bytes + count;
+    paused_ = false;
     // Each pass takes at least one byte, so the walk ends with the bytes.
-    while (p < end) {
+    while (p < end && !paused_) {
         switch (state_) {
             case State::kData: {
                 const std::size_t run = RunBeforeIac(p, end);
@@ -96,6 +98,8 @@ void TelnetReader::Feed(const std::uint8_t* bytes, std::size_t count, TelnetEven
             }
         }
     }
+    paused_ = false;
+    return static_cast<std::size_t>(p - bytes);
 }
 
 }  // namespace quenlix::telnet

@@ -59,11 +59,19 @@ public:
         kSubnegotiationIac, ///< after IAC in a payload
     };
 
-    /// Reads `count` bytes, calling `events` for each thing completed. A
-    /// handler may feed another reader but not this one.
-    void Feed(const std::uint8_t* bytes, std::size_t count, TelnetEvents& events);
+    /// Reads `count` bytes, calling `events` for each thing completed, and
+    /// returns how many were read: all of them unless a handler paused the
+    /// reader. A handler may feed another reader but not this one.
+    std::size_t Feed(const std::uint8_t* bytes, std::size_t count, TelnetEvents& events);
+    /// Called from a handler: Feed returns once that handler has, leaving
+    /// the bytes after the event unread, so that the caller can act on the
+    /// event first (hand a whole record on) and feed them later.
+    void Pause() { paused_ = true; }
     /// Back to the start of a stream (a new connection).
-    void Reset() { state_ = State::kData; }
+    void Reset() {
+        state_ = State::kData;
+        paused_ = false;
+    }
 
     State state() const { return state_; }
     /// Inside a command or subnegotiation: the bytes fed so far end part
@@ -77,6 +85,7 @@ public:
 private:
     State state_ = State::kData;
     std::uint8_t verb_ = 0;
+    bool paused_ = false;
 };
 
 }  // namespace quenlix::telnet

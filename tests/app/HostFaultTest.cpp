@@ -48,7 +48,7 @@ struct Program {
             loop.exec();
             --depth;
         };
-        app.session().interpreter().SetTracePath("");
+        app.session().unplacedByteTrace().SetPath("");
         SessionSettings s;
         s.Name = "Faulty";
         s.IP = "127.0.0.1";

@@ -36,7 +36,7 @@ struct Program {
         app.messages().interceptor = [this](std::string_view text, MessageIcon) {
             shown.emplace_back(text);
         };
-        app.session().interpreter().SetTracePath("");
+        app.session().unplacedByteTrace().SetPath("");
     }
     template <typename Done>
     bool RunUntil(Done done, milliseconds limit = milliseconds(5000)) {

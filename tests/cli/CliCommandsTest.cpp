@@ -583,16 +583,18 @@ TEST_F(CommandLineTest, PasswordKeyringTakesTheSessionsAccountsPassword) {
 }
 
 TEST_F(CommandLineTest, TraceFileNamesWhereTheInterpreterTraceGoes) {
-    EXPECT_NE(shell.session().interpreter().tracePath().find("/quenlix-telnet/trameDefault.txt"),
+    EXPECT_NE(shell.session().unplacedByteTrace().path().find("/quenlix-telnet/trameDefault.txt"),
               std::string::npos);
     const std::string path = TempDir() + "/trace.txt";
     Apply({"--trace-file", path});
-    EXPECT_EQ(shell.session().interpreter().tracePath(), path);
+    EXPECT_EQ(shell.session().unplacedByteTrace().path(), path);
     Run("block " + Hex(FrameRecord(ds::kOpPutGet, {ds::kEscape, 0x99})));
     std::ifstream in(path);
     std::string first;
     std::getline(in, first);
-    EXPECT_EQ(first, "Default position 304 : 12  val : 4  153  255");
+    // The last byte of the record, which the interpreter gets without its
+    // IAC EOR: the byte after it is given as 0.
+    EXPECT_EQ(first, "Default position 304 : 12  val : 4  153  0");
 }
 
 TEST_F(CommandLineTest, TerminalTypeAndScreenSizeComeAsAPair) {

@@ -9,6 +9,7 @@
 
 #include "TerminalHarness.h"
 #include "terminal/ScreenReading.h"
+#include "support/WireRecords.h"
 
 namespace quenlix::testing {
 namespace {
@@ -128,7 +129,7 @@ TEST_F(DemoHostSession, TheQueryGoesOutAloneAndTheSignOnOnlyAfterItsReply) {
     host->Pump();
     EXPECT_TRUE(host->TakeOutput().empty());
 
-    interpreter.ProcessBlock(query.data(), query.size());
+    ::quenlix::ProcessWire(interpreter, query);
     ASSERT_EQ(sender.sent.size(), 1u);
     const Bytes reply = sender.sent[0];
     sender.sent.clear();
@@ -144,7 +145,7 @@ TEST_F(DemoHostSession, TheQueryGoesOutAloneAndTheSignOnOnlyAfterItsReply) {
 
     // The sign-on screen is the last thing the host sends: the operator's
     // first keys go into the user field.
-    interpreter.ProcessBlock(screen.data(), screen.size());
+    ::quenlix::ProcessWire(interpreter, screen);
     EXPECT_TRUE(sender.sent.empty());
     EXPECT_NE(Row(1).find("Sign On"), std::string::npos);
     Type(6, 53, "FIRST");
@@ -686,7 +687,7 @@ TEST_F(DemoHostSession, RoundTripBurstSendsEachScreenAfterTheLastOnesReadScreenA
     config.burstCount = 4;
     Negotiate("IBM-5292-2", EnvironAnswer({{"IBMRSEED", ""}}), config);
     const Bytes query = host->TakeOutput();
-    interpreter.ProcessBlock(query.data(), query.size());
+    ::quenlix::ProcessWire(interpreter, query);
     Answer();  // the query reply
     const Bytes readScreen = FrameRecord(ds::kOpReadScreen, {ds::kEscape, ds::kCmdReadScreen});
     for (int n = 1; n <= 4; ++n) {
@@ -700,7 +701,7 @@ TEST_F(DemoHostSession, RoundTripBurstSendsEachScreenAfterTheLastOnesReadScreenA
         host->Pump();
         EXPECT_TRUE(host->TakeOutput().empty());
         EXPECT_TRUE(host->TakeReports().empty());
-        interpreter.ProcessBlock(out.data(), out.size());
+        ::quenlix::ProcessWire(interpreter, out);
         char head[32];
         std::snprintf(head, sizeof head, "Screen %07d row 01", n);
         EXPECT_EQ(Row(1).find(head), 0u);

@@ -12,6 +12,7 @@
 #include "ds5250/RecordBuilder.h"
 #include "ds5250/TN5250.h"
 #include "support/Recorders.h"
+#include "support/WireRecords.h"
 
 namespace quenlix::testing {
 
@@ -66,7 +67,6 @@ protected:
         terminal.screen.AllocateCells(132, 27);
         terminal.screen.SetGeometry(80, 24);
         interpreter.SetHostReads(&responses);
-        interpreter.SetTracePath("");
     }
 
     /// Negotiates step by step, checking each host request, and runs the
@@ -109,7 +109,7 @@ protected:
             ASSERT_GE(out.size(), 2u);
             ASSERT_EQ(out[out.size() - 2], 0xFF) << "host output is not a record block";
             ASSERT_EQ(out.back(), 0xEF);
-            interpreter.ProcessBlock(out.data(), out.size());
+            ::quenlix::ProcessWire(interpreter, out);
             auto answers = std::move(sender.sent);
             sender.sent.clear();
             for (const auto& a : answers) host->Receive(a.data(), a.size());

@@ -10,6 +10,7 @@
 #include "InterpreterFixture.h"
 #include "support/DamageCheck.h"
 #include "support/SampleScreens.h"
+#include "support/WireRecords.h"
 
 namespace quenlix::testing {
 namespace {
@@ -75,12 +76,11 @@ TEST_F(DamageTest, ARunCutShortByAnUnsendableNegativeResponseKeepsItsDamage) {
     } failing;
     InterpreterLinks failingLinks{terminal, tables, settings, failing, messages};
     CTN5250 interpreter(failingLinks);
-    interpreter.SetTracePath("");
     const Bytes block =
         RecordBuilder().writeToDisplay().sba(24, 75).text("OVERFLOWING").record();
     const VisibleScreen before = Visible(terminal);
     terminal.TakeDamage();
-    EXPECT_THROW(interpreter.ProcessBlock(block.data(), block.size()), std::runtime_error);
+    EXPECT_THROW(::quenlix::ProcessWire(interpreter, block), std::runtime_error);
     ASSERT_NE(terminal.screen.at(23 * 80 + 74).ebcdic, before.cells[23 * 80 + 74].ebcdic);
     const std::string missed = MissedDamage(before, terminal, terminal.TakeDamage());
     EXPECT_TRUE(missed.empty()) << missed;

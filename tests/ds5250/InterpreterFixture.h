@@ -11,6 +11,7 @@
 #include "ds5250/TN5250.h"
 #include "support/HexDump.h"
 #include "support/Recorders.h"
+#include "support/InterpretWire.h"
 
 namespace quenlix::testing {
 
@@ -22,10 +23,9 @@ protected:
         terminal.screen.SetGeometry(80, 24);
         settings.TerminalName = "IBM-3477-FC";
         interpreter.SetHostReads(&responses);
-        interpreter.SetTracePath("");
     }
 
-    void Run(const Bytes& block) { interpreter.ProcessBlock(block.data(), block.size()); }
+    void Run(const Bytes& block) { InterpretWire(interpreter, block, messages); }
 
     /// The characters of a 1-based row.
     std::string Row(int row) const {

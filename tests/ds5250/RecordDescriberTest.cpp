@@ -498,9 +498,9 @@ TEST(RecordDescriberBadInput, CutShortAndUnknownBytesAreShown) {
         << "a doubled 0xFF is one data byte";
     Bytes lone = FrameRecord(kOpPutGet, {0x04, 0x11, 0x00, 0x00, 0xC1});
     lone.insert(lone.begin() + 14, 0xFF);
-    EXPECT_EQ(lines(lone),
-              (Lines{"Put/Get (03), length 15", "  WTD CC1 00 CC2 00", "  ?? FF", "  \"A\""}))
-        << "a lone 0xFF is dropped";
+    EXPECT_EQ(lines(lone), (Lines{"Put/Get (03), length 15 (14 bytes given)", "  WTD CC1 00 CC2 00",
+                                  "  telnet IAC C1 (inside the record: no record data)"}))
+        << "a lone 0xFF begins a telnet command, as the endpoint reads it";
     EXPECT_EQ(lines({0x00, 0x0E, 0x12, 0xA0, 0x00, 0x00, 0x04, 0x80, 0x00, 0x00, 0x10, 0x05, 0x01,
                      0x99, 0xFF, 0xEF},
                     RecordSource::kTerminal)
@@ -610,15 +610,17 @@ TEST(RecordDescriberUndoubled, ReadsAsTheRecordOnTheWire) {
     EXPECT_EQ(std::count(secret.begin(), secret.end(), true), 4) << "P, 0xFF twice, W";
     EXPECT_EQ(memory.secretPositions(), wireMemory.secretPositions());
 
-    // Not ended, the record is cut short; a lone IAC is an unknown byte.
+    // Not ended, the record is cut short; a telnet command inside it is
+    // noted in its place.
     ScreenMemory blank;
     RecordDescriber cut(RecordSource::kHost, {}, blank);
     for (std::size_t i = 0; i < 12; ++i) cut.Feed(undoubled.bytes[i]);
-    cut.LoneIac();
+    cut.TelnetInside("IAC NOP");
     const Lines lines = cut.Finish(true);
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
-              (Lines{"  ?? FF", "  ?? FF (cut short)", "  (no IAC EOR: the record is cut short)"}))
+              (Lines{"  telnet IAC NOP (inside the record: no record data)", "  ?? FF (cut short)",
+                     "  (no IAC EOR: the record is cut short)"}))
         << ::testing::PrintToString(lines);
 }
 

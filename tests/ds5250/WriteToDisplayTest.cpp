@@ -138,16 +138,20 @@ TEST_F(InterpreterTest, UnrecognisedOrdersAndTheirParametersAreDisplayData) {
     EXPECT_TRUE(sender.sent.empty());
 }
 
-TEST_F(InterpreterTest, DoubledIacIsADataByteAndALoneIacIsDropped) {
+// A data byte 0xFF (doubled on the wire) is stored and shown blank, alone
+// and inside a run of text; an IAC before another byte is the telnet
+// layer's command, never data (CommunicationRecords has it).
+TEST_F(InterpreterTest, DataByteFFIsStoredAndShownBlank) {
     Run(RecordBuilder().clearUnit().writeToDisplay().sba(1, 1).raw({0xFF}).text("A").record());
     EXPECT_EQ(Cell(1, 1).ebcdic, 0xFF);
     EXPECT_EQ(Cell(1, 1).character, ' ');
     EXPECT_EQ(Text(1, 2, 1), "A");
 
-    Bytes lone = FrameRecord(kOpPutGet, {0x04, 0x11, 0x00, 0x00, 0x11, 0x02, 0x01});
-    lone.insert(lone.end() - 2, {0xFF, 0xC1});
-    Run(lone);
-    EXPECT_EQ(Text(2, 1, 1), "A");
+    Run(RecordBuilder().writeToDisplay().sba(2, 1).text("AB").raw({0xFF, 0xFF}).text("C")
+            .record());
+    EXPECT_EQ(Text(2, 1, 5), "AB  C");
+    EXPECT_EQ(Cell(2, 3).ebcdic, 0xFF);
+    EXPECT_EQ(Cell(2, 4).ebcdic, 0xFF);
 }
 
 TEST_F(InterpreterTest, StartOfHeaderReadsItsValuesAndClearsFields) {

@@ -52,7 +52,7 @@ void Configure(cli::CliShell& shell, int port) {
     shell.session().pendingSettings = s;
     // Blocks the interpreter cannot place would leave a trace file in the
     // working folder; these tests make plenty of them on purpose.
-    shell.session().interpreter().SetTracePath("");
+    shell.session().unplacedByteTrace().SetPath("");
 }
 
 /// A port on 127.0.0.1 that is bound but not listening: a connect to it is

@@ -132,7 +132,7 @@ std::string ScreenWithTables(const std::string& tableDir) {
     std::ostringstream out;
     cli::CliShell shell(out, tableDir, "TESTPC");
     shell.session().activeSettings.PageCode = 37;
-    shell.session().interpreter().SetTracePath("");
+    shell.session().unplacedByteTrace().SetPath("");
     const Bytes screen = samples::SignOnScreen();
     shell.Execute("block " + cli::HexLine(screen.data(), screen.size()));
     out.str("");

@@ -12,6 +12,7 @@
 #include "net/BlockInterpreter.h"
 #include "net/SessionControl.h"
 #include "net/SocketNotifier.h"
+#include "support/WireRecords.h"
 #include "telnet/TelnetCodes.h"
 #include "terminal/MessageBoxes.h"
 #include "terminal/RecordSender.h"
@@ -116,10 +117,12 @@ public:
         watched = -1;
         log.push_back("Suspend");
     }
-    void ProcessBlock(const std::uint8_t* bytes, std::size_t count) override {
-        const Bytes block(bytes, bytes + count);  // a nested call may grow `blocks`
-        blocks.push_back(block);
-        log.push_back("ProcessBlock");
+    void ProcessRecord(const std::uint8_t* record, std::size_t count) override {
+        records.emplace_back(record, record + count);
+        // Framed again, so that tests compare it with what the host sent.
+        const Bytes block = ::quenlix::Reframed(record, count);
+        blocks.push_back(block);  // a nested call may grow `blocks`
+        log.push_back("ProcessRecord");
         if (onBlock) onBlock(block);
     }
     int Count(std::string_view line) const { return std::count(log.begin(), log.end(), line); }
@@ -127,7 +130,8 @@ public:
     std::vector<std::string> log;
     std::vector<std::string> messages;
     std::vector<MessageIcon> icons;
-    std::vector<Bytes> blocks;
+    std::vector<Bytes> records;  ///< as handed on: IAC doubling undone, no IAC EOR
+    std::vector<Bytes> blocks;   ///< the same records as they travelled
     int watched = -1;
     std::function<void()> onEndSession;
     std::function<void(const Bytes&)> onBlock;

@@ -92,22 +92,50 @@ TEST_F(TelnetTest, RequestsForTheStateInForceAreNotAnswered) {
     EXPECT_TRUE(SameBytes(Answer({IAC, DO, BINARY}), {IAC, WILL, BINARY}));
 }
 
-// The endpoint hands bytes that followed a block's last command on their own,
-// with that command: they are answered as if the block had gone on.
+// The endpoint hands bytes that followed an option command and are no record
+// as data, in a block of their own: they are answered as if the block with
+// the command had gone on.
 TEST_F(TelnetTest, LeadingBytesAreAnsweredUnderTheCommandGiven) {
-    auto answer = [&](const Bytes& block, int lastCommand) {
+    auto answer = [&](std::uint8_t verb, const Bytes& data, const Bytes& commandAfter = {}) {
+        // The command before them, answered in its own block.
+        if (verb == 0) {
+            telnet.Command(0xF1);  // NOP: no option command in force
+        } else {
+            telnet.OptionCommand(verb, TIMING_MARK);
+        }
+        telnet.SendAnswer();
         sender.sends.clear();
-        telnet.Negotiate(block.data(), block.size(), lastCommand);
+        telnet.RecordData(data.data(), data.size());
+        if (!commandAfter.empty()) telnet.OptionCommand(commandAfter[0], commandAfter[1]);
+        telnet.SendAnswer();
         return RecordingSender::Joined(sender.sends);
     };
     EXPECT_TRUE(
-        SameBytes(answer({BINARY, ECHO_OPTION}, DO), {IAC, WILL, BINARY, IAC, WONT, ECHO_OPTION}));
-    EXPECT_TRUE(SameBytes(answer({END_OF_RECORD, ECHO_OPTION}, WILL),
+        SameBytes(answer(DO, {BINARY, ECHO_OPTION}), {IAC, WILL, BINARY, IAC, WONT, ECHO_OPTION}));
+    EXPECT_TRUE(SameBytes(answer(WILL, {END_OF_RECORD, ECHO_OPTION}),
                           {IAC, DO, END_OF_RECORD, IAC, DONT, ECHO_OPTION}));
-    // A new IAC ends the command given; with none given nothing is answered.
-    EXPECT_TRUE(SameBytes(answer({0x2A, IAC, WILL, ECHO_OPTION}, DO),
+    // A new command ends the command given; with none given nothing is answered.
+    EXPECT_TRUE(SameBytes(answer(DO, {0x2A}, {WILL, ECHO_OPTION}),
                           {IAC, WONT, 0x2A, IAC, DONT, ECHO_OPTION}));
-    EXPECT_TRUE(answer({BINARY, ECHO_OPTION}, CTelnet::kNoCommand).empty());
+    EXPECT_TRUE(answer(0, {BINARY, ECHO_OPTION}).empty());
+}
+
+// A block that ends inside a command goes on in the next; one that ends
+// inside a subnegotiation has it answered at once, and not again at its end.
+TEST_F(TelnetTest, ACommandOrSubnegotiationCutBetweenBlocksIsAnsweredOnce) {
+    settings.TerminalName = "IBM-3477-FC";
+    const Bytes stream = Cat({IAC, DO, BINARY, kSendTerminalType, IAC, WILL, END_OF_RECORD});
+    telnet.Reset();
+    const Bytes whole = Answer(stream);
+    ASSERT_TRUE(SameBytes(whole, Cat({IAC, WILL, BINARY, IsAnswer(TERMINAL_TYPE, {"IBM-3477-FC"}),
+                                      IAC, DO, END_OF_RECORD})));
+    for (std::size_t cut = 1; cut < stream.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        telnet.Reset();
+        const Bytes first = Answer(Bytes(stream.begin(), stream.begin() + cut));
+        const Bytes second = Answer(Bytes(stream.begin() + cut, stream.end()));
+        EXPECT_TRUE(SameBytes(Cat({first, second}), whole));
+    }
 }
 
 TEST_F(TelnetTest, TerminalTypeAndEnvironmentAnswers) {

@@ -4,6 +4,7 @@
 
 #include "ds5250/RecordBuilder.h"
 #include "ds5250/TN5250.h"
+#include "support/WireRecords.h"
 
 namespace quenlix {
 
@@ -13,9 +14,8 @@ struct StandaloneInterpreter {
         terminal.screen.AllocateCells(columns, rows);
         terminal.screen.SetGeometry(columns, rows);
         settings.PageCode = codePage;
-        interpreter.SetTracePath("");
     }
-    void Run(const Bytes& block) { interpreter.ProcessBlock(block.data(), block.size()); }
+    void Run(const Bytes& block) { ::quenlix::ProcessWire(interpreter, block); }
 
     Terminal terminal;
     TranslationCache tables;

@@ -70,5 +70,31 @@ TEST(TelnetReader, ReadsTheSameWhereverTheStreamIsCut) {
     EXPECT_EQ(ReadByteAtATime(stream), whole);
 }
 
+// A handler that pauses the reader at each end of record: Feed returns just
+// past it, and feeding the rest gives the events an unpaused read gives.
+TEST(TelnetReader, PausedAtAnEventItLeavesTheRestUnread) {
+    struct Pausing : TelnetEventLog {
+        TelnetReader* reader = nullptr;
+        void EndOfRecord() override {
+            TelnetEventLog::EndOfRecord();
+            reader->Pause();
+        }
+    };
+    const std::vector<std::uint8_t> stream = {0x00, 0x05, 0xFF, 0xFF, 0x40, 0xFF, 0xEF,
+                                              0xFF, 0xF1, 0x01, 0xFF, 0xEF, 0x02};
+    TelnetReader reader;
+    Pausing log;
+    log.reader = &reader;
+    std::vector<std::size_t> reads;
+    for (std::size_t at = 0; at < stream.size();) {
+        const std::size_t read = reader.Feed(stream.data() + at, stream.size() - at, log);
+        ASSERT_GT(read, 0u);
+        reads.push_back(read);
+        at += read;
+    }
+    EXPECT_EQ(reads, (std::vector<std::size_t>{7, 5, 1}));
+    EXPECT_EQ(log.Done(), Read(stream, stream.size()));
+}
+
 }  // namespace
 }  // namespace quenlix::telnet
