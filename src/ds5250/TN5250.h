@@ -132,9 +132,9 @@ private:
     void StartOfHeader(Block& b);
     void RepeatToAddress(Block& b);
     void StartOfField(Block& b);
-    /// The cell at the write address after the column wrap, or nullptr when
+    /// The position of the write address after the column wrap, or -1 when
     /// it lies off the screen (the block is then stopped with 0x2A).
-    ScreenCell* DataCell(Block& b);
+    int DataPosition(Block& b);
     void WriteDataRun(Block& b);
     void WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac);
     void StopWithNegativeResponse(Block& b, std::uint8_t sense);

@@ -19,14 +19,14 @@ void DecodeFieldFormatWord(FieldEntry& e, std::uint8_t ffw1, std::uint8_t ffw2) 
     e.ffw1 = ffw1;
     e.ffw2 = ffw2;
     e.bypass = (ffw1 & kFfwBypass) ? 1 : 0;
-    e.dupEnable = (ffw1 & 0x10) ? 1 : 0;
+    e.dupEnable = (ffw1 & kFfwDupEnable) ? 1 : 0;
     e.mdt = (ffw1 & kFfwModified) ? 1 : 0;
-    e.shiftEdit = ffw1 & 0x07;
-    e.autoEnter = (ffw2 & 0x80) ? 1 : 0;
-    e.fieldExitRequired = (ffw2 & 0x40) ? 1 : 0;
-    e.monocase = (ffw2 & 0x20) ? 1 : 0;
-    e.mandatoryEnter = (ffw2 & 0x08) ? 1 : 0;
-    e.fillType = ffw2 & 0x07;
+    e.shiftEdit = ShiftEditOf(ffw1);
+    e.autoEnter = (ffw2 & kFfw2AutoEnter) ? 1 : 0;
+    e.fieldExitRequired = (ffw2 & kFfw2FieldExitRequired) ? 1 : 0;
+    e.monocase = (ffw2 & kFfw2Monocase) ? 1 : 0;
+    e.mandatoryEnter = (ffw2 & kFfw2MandatoryEnter) ? 1 : 0;
+    e.fillType = FillTypeOf(ffw2);
 }
 // True for a byte that is display data, not an order or the IAC of the
 // telnet layer.
@@ -94,12 +94,7 @@ void CTN5250::NullField(const FieldEntry& e) {
     // Only the field's positions on the screen are walked, so a field
     // recorded longer than the screen costs no more than the screen.
     const Terminal::Span span = t_.FieldSpan(e);
-    for (int p = span.first; p < span.end; ++p) {
-        ScreenCell& cell = t_.screen.at(p);
-        cell.ebcdic = kEbcdicNull;
-        cell.character = ' ';
-    }
-    t_.DamageSpan(span.first, span.end);
+    t_.FillCells(span.first, span.end, kEbcdicNull, ' ');
 }
 
 void CTN5250::EndOfWriteToDisplay(Block& b) {
@@ -144,8 +139,9 @@ void CTN5250::StepDisplayData(Block& b) {
             // The Insert Cursor address is also the screen's home position,
             // held to the screen's edge as the cursor is.
             t_.state.hostFormat.homePosition =
-                (std::clamp(t_.state.hostFormat.insertCursorRow, 1, t_.rows()) - 1) * t_.columns() +
-                std::clamp(t_.state.hostFormat.insertCursorColumn, 1, t_.columns()) - 1;
+                HostPosition(std::clamp(t_.state.hostFormat.insertCursorRow, 1, t_.rows()),
+                             std::clamp(t_.state.hostFormat.insertCursorColumn, 1, t_.columns()),
+                             t_.columns());
             b.pos += 3;
             break;
         case kOrderSetBufferAddress:
@@ -163,68 +159,43 @@ void CTN5250::StepDisplayData(Block& b) {
     }
 }
 
-// Inline: it runs for nearly every byte of a screen.
-inline ScreenCell* CTN5250::DataCell(Block& b) {
+// Inline: it runs for nearly every byte of a screen. The position the next
+// data byte goes to, or -1 when it lies off the screen (the block stops).
+inline int CTN5250::DataPosition(Block& b) {
     if (b.writeColumn > t_.columns()) {
         ++b.writeRow;
         b.writeColumn = 1;
     }
-    const int p = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
+    const int p = HostPosition(b.writeRow, b.writeColumn, t_.columns());
     if (!t_.screen.contains(p)) [[unlikely]] {
         // Also for row or column 0, which address before the first position.
         StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
-        return nullptr;
+        return -1;
     }
-    return &t_.screen.inUse()[static_cast<std::size_t>(p)];  // p checked above
+    return p;
 }
 
 void CTN5250::WriteDataRun(Block& b) {
     // A run of data bytes is written without going back through the state
-    // dispatch for each byte; printable EBCDIC, nearly all of a screen, is
-    // stored straight into the cell, the rest goes the long way.
-    const std::array<std::uint8_t, 256>& etoa = *etoa_;
+    // dispatch for each byte; printable EBCDIC, nearly all of a screen, goes
+    // to the model in one piece, the rest goes the long way.
     std::uint8_t byte = b.at(b.pos);
-    // The run's cells follow each other: the ones it changes are damaged as
-    // one span, also when the run ends in a throw (a negative response that
-    // cannot be sent). A host that writes the screen that is already there
-    // (a refresh, a status line rewritten) has nothing repainted.
-    struct ChangedSpan {
-        Terminal& t;
-        const ScreenCell* first = nullptr;
-        const ScreenCell* last = nullptr;
-        ~ChangedSpan() {
-            if (!first) return;
-            const ScreenCell* base = t.screen.inUse().data();
-            t.DamageSpan(static_cast<int>(first - base), static_cast<int>(last - base) + 1);
-        }
-    } changed{t_};
     do {
         if (byte >= 0x40) {
-            ScreenCell* cell = DataCell(b);
-            if (!cell) break;
-            // This byte and those after it that land on the rest of the row
-            // go into the cells that follow, which are on the screen as far
-            // as it reaches. A byte from 0x40 up is data unless it is the IAC.
-            const std::span<ScreenCell> cells = t_.screen.inUse();
-            const std::size_t onScreen =
-                cells.size() - static_cast<std::size_t>(cell - cells.data());
-            const int rowLeft = std::max(1, t_.columns() - b.writeColumn + 1);
-            const std::size_t room = std::min(onScreen, static_cast<std::size_t>(rowLeft));
+            const int first = DataPosition(b);
+            if (first < 0) break;
+            // This byte and those after it go into the cells that follow,
+            // from row to row, as far as the screen reaches. A byte from
+            // 0x40 up is data unless it is the IAC.
+            const std::size_t room = static_cast<std::size_t>(t_.cellCount() - first);
             const std::size_t end = std::min(b.length, b.pos + room);
-            std::size_t pos = b.pos;  // below b.length: at() gave a byte from 0x40 up
-            do {
-                const std::uint8_t data = b.data[pos];
-                const std::uint8_t character = etoa[data];
-                if (cell->ebcdic != data || cell->character != character) {
-                    cell->ebcdic = data;
-                    cell->character = character;
-                    if (!changed.first) changed.first = cell;
-                    changed.last = cell;
-                }
-                ++pos;
-                ++cell;
-            } while (pos < end && b.data[pos] >= 0x40 && IsPlainData(b.data[pos]));
-            b.writeColumn += static_cast<int>(pos - b.pos);
+            std::size_t pos = b.pos + 1;  // b.pos below b.length: at() gave a byte from 0x40 up
+            while (pos < end && b.data[pos] >= 0x40 && IsPlainData(b.data[pos])) ++pos;
+            const std::size_t count = pos - b.pos;
+            t_.WriteDataRun(first, b.data + b.pos, count, *etoa_);
+            const int last = first + static_cast<int>(count) - 1;
+            b.writeRow = last / t_.columns() + 1;
+            b.writeColumn = last % t_.columns() + 2;  // one past the last; wraps at the next write
             b.pos = pos;
         } else {
             WriteDataByte(b, byte, false);
@@ -236,29 +207,21 @@ void CTN5250::WriteDataRun(Block& b) {
 }
 
 void CTN5250::WriteDataByte(Block& b, std::uint8_t byte, bool fromDoubledIac) {
-    ScreenCell* found = DataCell(b);
-    if (!found) return;
-    ScreenCell& cell = *found;
-    t_.DamagePosition(static_cast<int>(found - t_.screen.inUse().data()));
+    const int p = DataPosition(b);
+    if (p < 0) return;
     if (fromDoubledIac) {
-        cell.ebcdic = 0xFF;
-        cell.character = ' ';
-    } else {
-        cell.ebcdic = byte;  // a null stays a null, shown as a blank
-        if (byte >= 0x20 && byte <= 0x3F) {
-            cell.character = ' ';
-            // An attribute right before a field's first data position
-            // becomes that field's attribute.
-            const int p = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
-            if (t_.screen.contains(p + 1) && t_.screen.at(p + 1).inField) {
-                FieldEntry* e = t_.formatTable.entry(t_.screen.at(p + 1).fieldIndex);
-                if (e) e->attribute = byte;
-            }
-        } else if (byte == 0x00) {
-            cell.character = ' ';
-        } else {
-            cell.character = ToPc(byte);
+        t_.SetCell(p, 0xFF, ' ');
+    } else if (byte >= kAttributeFirst && byte <= kAttributeLast) {
+        t_.SetCell(p, byte, ' ');
+        // An attribute right before a field's first data position
+        // becomes that field's attribute.
+        if (t_.screen.contains(p + 1) && t_.screen.at(p + 1).inField) {
+            FieldEntry* e = t_.formatTable.entry(t_.screen.at(p + 1).fieldIndex);
+            if (e) e->attribute = byte;
         }
+    } else {
+        // A null stays a null, shown as a blank.
+        t_.SetCell(p, byte, byte == kEbcdicNull ? ' ' : ToPc(byte));
     }
     ++b.writeColumn;
 }
@@ -275,7 +238,7 @@ void CTN5250::StartOfHeader(Block& b) {
     }
     b.pos = order + static_cast<std::size_t>(length) + 2 + shift;
     if (t_.state.hostFormat.errorRow > 24 && t_.rows() == 24) t_.state.hostFormat.errorRow = 24;
-    t_.screen.ClearFieldMarks();
+    t_.ClearFieldMarks();
     t_.formatTable.ClearFormatTable();
     b.cursorGiven = false;
     t_.state.hostFormat.insertCursorRow = 1;
@@ -288,8 +251,8 @@ void CTN5250::RepeatToAddress(Block& b) {
     const int column = b.at(b.pos + 2);
     const std::uint8_t stored = b.at(b.pos + 3);
     const std::uint8_t shown = stored == kEbcdicNull ? ' ' : ToPc(stored);
-    const int from = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
-    const int to = (row - 1) * t_.columns() + column - 1;
+    const int from = HostPosition(b.writeRow, b.writeColumn, t_.columns());
+    const int to = HostPosition(row, column, t_.columns());
     // Both ends are checked before anything is written: a target off the
     // screen is refused with the screen as it was, not after a fill up to
     // its edge.
@@ -297,12 +260,7 @@ void CTN5250::RepeatToAddress(Block& b) {
         StopWithNegativeResponse(b, kSenseWriteBeyondScreen);
         return;
     }
-    for (int p = from; p <= to; ++p) {
-        ScreenCell& cell = t_.screen.at(p);
-        cell.character = shown;
-        cell.ebcdic = stored;
-    }
-    t_.DamageSpan(from, to + 1);
+    if (from <= to) t_.FillCells(from, to + 1, stored, shown);
     b.writeRow = row;
     b.writeColumn = column + 1;
     if (b.writeColumn > t_.columns()) {
@@ -337,26 +295,23 @@ void CTN5250::StartOfField(Block& b) {
     const auto skipDoubled = [&b](std::size_t at) {
         return b.at(at) == kIac && b.at(at + 1) == kIac ? 1u : 0u;
     };
-    if (b.at(i) & 0x40) {
+    if (b.at(i) & kFfwPresent) {
         DecodeFieldFormatWord(e, b.at(i), b.at(i + 1));
         if (index >= 0) table.noInputField &= e.bypass;
         i += 2 + skipDoubled(i + 1);
     }
-    while (i < b.length && (b.at(i) & 0x80)) {
-        if (b.at(i) == 0x80) {
+    while (i < b.length && (b.at(i) & kFcwPresent)) {
+        if (b.at(i) == kFcwResequence) {
             links_.messages.ShowHostNotice(HostNotice::kResequencing, kResequencingFound);
-            e.fcw1 = 0x80;
+            e.fcw1 = kFcwResequence;
             e.fcw2 = b.at(i + 1);
         }
         i += 2 + skipDoubled(i + 1);
     }
     const std::uint8_t attribute = b.at(i++);
     e.attribute = attribute;
-    const int attributePos = (b.writeRow - 1) * t_.columns() + b.writeColumn - 1;
-    if (t_.screen.contains(attributePos)) {
-        t_.screen.at(attributePos).ebcdic = attribute;
-        t_.DamagePosition(attributePos);
-    }
+    const int attributePos = HostPosition(b.writeRow, b.writeColumn, t_.columns());
+    t_.SetCellByte(attributePos, attribute);
 
     e.length = b.at(i) * 256 + b.at(i + 1);
     if (b.at(i + 1) == 0xFF) ++i;  // doubled low length byte
@@ -372,22 +327,11 @@ void CTN5250::StartOfField(Block& b) {
             StopWithNegativeResponse(b, kSenseFieldBeyondScreen);
             return;
         }
-        ScreenCell& cell = t_.screen.at(p);
-        cell.inField = 1;
-        cell.fieldIndex = index;
-        cell.fieldLength = e.length;
-        cell.fieldOffset = k;
+        t_.MarkFieldCell(p, index, k, e.length);
     }
     const int end = first + e.length;
-    if (t_.screen.contains(end)) {
-        ScreenCell& cell = t_.screen.at(end);
-        t_.DamagePosition(end);
-        cell.ebcdic = 0x20;
-        cell.inField = 0;
-        cell.fieldIndex = -1;
-        cell.fieldLength = 0;
-        cell.fieldOffset = -1;
-    }
+    // The position after the field takes the normal attribute and leaves any field.
+    if (t_.SetCellByte(end, kAttributeFirst)) t_.ClearFieldCell(end);
 }
 
 }  // namespace quenlix

@@ -697,8 +697,7 @@ void Communication::ShowPlainText() {
             continue;
         }
         if (p >= 0 && p <= kPlainTextLastPosition && p < cellCount) {
-            terminal_.screen.at(p).character = c;
-            terminal_.DamagePosition(p);
+            terminal_.SetCellCharacter(p, c);
             ++p;
         }
     }

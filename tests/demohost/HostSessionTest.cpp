@@ -268,14 +268,14 @@ TEST_F(DemoHostSession, MenuOptionsHelpErrorsAndSignOff) {
     Key(ds::kAidHelp);
     EXPECT_EQ(host->screen(), ScreenId::kHelp);
     EXPECT_TRUE(Shows("Help: Quenlix Demo Host"));
-    Key(ds::kAidF1 + 11);
+    Key(ds::kAidF12);
     EXPECT_EQ(host->screen(), ScreenId::kMenu);
     Option("4");
     EXPECT_EQ(terminal.state.messageWaiting, 1);
     EXPECT_TRUE(Shows("Message light turned on"));
     Option("5");
     EXPECT_EQ(terminal.state.messageWaiting, 0);
-    Key(ds::kAidF1 + 2);
+    Key(ds::kAidF3);
     EXPECT_EQ(host->screen(), ScreenId::kSignOn);
     EXPECT_FALSE(host->signedOn());
     EXPECT_TRUE(Shows("Signed off."));
@@ -454,7 +454,7 @@ TEST_F(DemoHostSession, AShortMessageLeavesNothingOfALongerOneBeforeIt) {
     SignOn();
     Option("42");
     EXPECT_EQ(Text(24), "Option 42 is not valid. Type a number from the list.");
-    Key(ds::kAidF1 + 4);
+    Key(ds::kAidF5);
     EXPECT_EQ(Text(24), "F5 is not allowed here.");
     // The pop-up's closing line over a restored screen whose last row held
     // a longer message.

@@ -223,7 +223,7 @@ TEST_F(AccessibilityTest, PasswordCharactersNeverLeave) {
     QTest::keyClicks(view(), "ZJZJ");
     // Even cells that held the characters would not give them away.
     const int first = 6 * 80 + 52;
-    for (int p = first; p < first + 10; ++p) terminal().screen.at(p).character = 'Z';
+    for (int p = first; p < first + 10; ++p) terminal().SetCellCharacter(p, 'Z');
     terminal().DamageSpan(first, first + 10);
     view()->DamageReady();
     Frame();
