@@ -322,9 +322,11 @@ TEST_F(DemoHostSession, DataEntryDefinesEveryFieldKindAndEchoesWhatCameBack) {
         bool (*is)(const FieldEntry&);
     } labelled[] = {
         {6, "Amount (numeric only)", "number, Field- minus",
-         [](const FieldEntry& e) { return e.shiftEdit == 3 && e.fillType == 0; }},
+         [](const FieldEntry& e) {
+             return e.shiftEdit == ds::kShiftNumericOnly && e.fillType == ds::kFillNone;
+         }},
         {12, "Post code (mandatory fill)", "all five or none",
-         [](const FieldEntry& e) { return e.fillType == 7; }},
+         [](const FieldEntry& e) { return e.fillType == ds::kFillMandatory; }},
         {13, "Customer (mandatory enter)", "required",
          [](const FieldEntry& e) { return e.mandatoryEnter != 0; }},
         {15, "Quick code (auto-enter)", "when full: Enter",
