@@ -27,7 +27,9 @@ FieldCheck CheckField(const FieldDef& f, const std::string& value) {
         }
         return {};
     }
-    if ((f.ffw2 & ds::kFfw2MandatoryEnter) && trimmed.empty()) return {false, "a value is required"};
+    if ((f.ffw2 & ds::kFfw2MandatoryEnter) && trimmed.empty()) {
+        return {false, "a value is required"};
+    }
     if (fill == ds::kFillMandatory && !trimmed.empty() && value.find(' ') != std::string::npos) {
         return {false, "fill every position or none"};
     }
@@ -58,7 +60,8 @@ FieldCheck CheckField(const FieldDef& f, const std::string& value) {
         default:
             break;
     }
-    if ((fill == ds::kFillRightZero || fill == ds::kFillRightBlank) && !AllOf(value, " ,.+-", true, false)) {
+    if ((fill == ds::kFillRightZero || fill == ds::kFillRightBlank) &&
+        !AllOf(value, " ,.+-", true, false)) {
         return {false, "numbers only"};
     }
     return {};

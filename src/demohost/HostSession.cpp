@@ -194,7 +194,7 @@ void HostSession::Show(ScreenId id, const std::string& message) {
                                          "read test", "read result", "query", "attention menu",
                                          "burst"};
     const std::uint8_t cc2 =
-        (id == ScreenId::kColors ? ds::kCc2CursorBlink : ds::kCc2CursorSteady) | ds::kCc2UnlockKeyboard;
+        (id == ScreenId::kColors ? kCc2CursorBlink : kCc2CursorSteady) | kCc2UnlockKeyboard;
     ScreenWriter w(rows_, columns_, cc2, config_.tables);
     DrawScreen(id, message, w);
     Send(w.Finish(), std::string("Put/Get Clear Unit, Write To Display ") +

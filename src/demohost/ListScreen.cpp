@@ -25,7 +25,7 @@ void HostSession::DrawList(ScreenWriter& w) {
     const int page = PageLines(rows_);
     w.Title("Item List");
     w.Text(3, 2, "Position to line . . . .");
-    fields_.push_back({"Position to", 3, 27, ds::kFfwPresent | ds::kShiftDigitsOnly, 0, kAttrInput, 3, ""});
+    fields_.push_back({"Position to", 3, 27, kFfwPresent | kShiftDigitsOnly, 0, kAttrInput, 3, ""});
     w.Styled(4, 1, kAttrWhite, "Line  Item        Description                    Quantity");
     for (int i = 0; i < page && listTop_ + i < kListLines; ++i) {
         const int n = listTop_ + i + 1;

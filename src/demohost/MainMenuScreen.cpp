@@ -33,7 +33,7 @@ void HostSession::DrawMenu(ScreenWriter& w) {
     for (int i = 0; i < 9; ++i) w.Text(5 + i, 2, options[i]);
     w.Text(rows_ - 5, 2, "Selection or command");
     w.Text(rows_ - 4, 2, "===>");
-    fields_.push_back({"Selection", rows_ - 4, 7, ds::kFfwPresent, 0x00, kAttrInput, 20, ""});
+    fields_.push_back({"Selection", rows_ - 4, 7, kFfwPresent, 0x00, kAttrInput, 20, ""});
     w.FunctionKeys("F3=Exit   F12=Cancel   Help=Help   Attn=Attention menu");
     w.PlaceCursor(rows_ - 4, 8);
 }

@@ -37,9 +37,9 @@ void HostSession::DrawReadTest(ScreenWriter& w) {
     w.Text(9, 2, "Number . . . . . . .");
     w.Text(10, 2, "Amount . . . . . . .");
     w.Text(10, 33, "Field- makes it negative");
-    fields_.push_back({"Word", 8, 23, ds::kFfwPresent, 0, kAttrInput, 10, ""});
-    fields_.push_back({"Number", 9, 23, ds::kFfwPresent | ds::kShiftDigitsOnly, 0, kAttrInput, 5, "12345"});
-    fields_.push_back({"Amount", 10, 23, ds::kFfwPresent | ds::kShiftSignedNumeric, 0, kAttrInput, 7, ""});
+    fields_.push_back({"Word", 8, 23, kFfwPresent, 0, kAttrInput, 10, ""});
+    fields_.push_back({"Number", 9, 23, kFfwPresent | kShiftDigitsOnly, 0, kAttrInput, 5, "12345"});
+    fields_.push_back({"Amount", 10, 23, kFfwPresent | kShiftSignedNumeric, 0, kAttrInput, 7, ""});
     w.FunctionKeys("Enter=Read   F3=Exit   F12=Cancel");
     w.PlaceCursor(8, 24);
     w.ReadWith(kCmdReadInputFields);

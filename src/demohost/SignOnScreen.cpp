@@ -51,7 +51,7 @@ void HostSession::DrawSignOn(ScreenWriter& w) {
         std::string dots = std::string(labels[i]) + " ";
         while (dots.size() < 33) dots += dots.size() % 2 ? ' ' : '.';
         w.Text(6 + i, 17, dots);
-        FieldDef f{labels[i], 6 + i, 52, ds::kFfwPresent, ds::kFfw2Monocase, kAttrInput, 10, ""};
+        FieldDef f{labels[i], 6 + i, 52, kFfwPresent, kFfw2Monocase, kAttrInput, 10, ""};
         if (i == 1) {
             f.ffw2 = 0x00;
             f.attribute = kAttrHidden;

@@ -60,7 +60,8 @@ bool HostResponses::PushFieldData(const FieldEntry& e, FieldRead how) {
     bool negative = false;
     // The sign position is the field's last; it is sent only as the zone of
     // the digit before it.
-    const long long last = static_cast<long long>(FirstDataPosition(e, t_.columns())) + e.length - 1;
+    const long long last =
+        static_cast<long long>(FirstDataPosition(e, t_.columns())) + e.length - 1;
     if (e.shiftEdit == kShiftSignedNumeric && last >= span.first && last < span.end) {
         end = static_cast<int>(last);
         negative = t_.screen.at(end).ebcdic == kEbcdicMinus;
@@ -137,7 +138,8 @@ void HostResponses::SendAutoEnter() {
     FormatTable& table = t_.formatTable;
     for (int i = 0; i < table.fieldCount(); ++i) {
         FieldEntry& e = *table.entry(i);
-        if (!(e.mdt || e.fieldExitRequired || e.mandatoryEnter || e.fillType == kFillRightBlank)) continue;
+        const bool blankFill = e.fillType == kFillRightBlank;
+        if (!(e.mdt || e.fieldExitRequired || e.mandatoryEnter || blankFill)) continue;
         if (e.mdt) {
             if (!PushModifiedField(e)) break;
         } else {

@@ -59,8 +59,7 @@ bool Terminal::MoveCell(int from, int to) {
 
 bool Terminal::WriteDataRun(int first, const std::uint8_t* data, std::size_t count,
                             const std::array<std::uint8_t, 256>& toPc) {
-    if (first < 0 || first > cellCount() ||
-        count > static_cast<std::size_t>(cellCount() - first)) {
+    if (first < 0 || first > cellCount() || count > static_cast<std::size_t>(cellCount() - first)) {
         return false;
     }
     ScreenCell* cell = screen.writableInUse().data() + first;

@@ -197,8 +197,10 @@ TEST(DemoHostRecords, ShortFieldsAndAddressesAloneEndAtTheNextKnownField) {
 
 TEST(DemoHostFieldData, EveryPositionAndDataPositionsOnlyReadAlike) {
     const FieldDef text{"Text", 1, 1, ds::kFfwPresent, 0, kAttrInput, 10, ""};
-    const FieldDef amount{"Amount", 1, 1, ds::kFfwPresent | ds::kShiftNumericOnly, 0, kAttrInput, 8, ""};
-    const FieldDef signedField{"Signed", 1, 1, ds::kFfwPresent | ds::kShiftSignedNumeric, 0, kAttrInput, 7, ""};
+    const std::uint8_t numeric = ds::kFfwPresent | ds::kShiftNumericOnly;
+    const std::uint8_t signedNumeric = ds::kFfwPresent | ds::kShiftSignedNumeric;
+    const FieldDef amount{"Amount", 1, 1, numeric, 0, kAttrInput, 8, ""};
+    const FieldDef signedField{"Signed", 1, 1, signedNumeric, 0, kAttrInput, 7, ""};
     const Bytes b4(4, 0x40);
     const struct {
         const char* what;

@@ -1,10 +1,10 @@
 // The verbs that change cells: what each writes, the damage each records,
 // and positions off the screen refused without a write.
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "terminal/ScreenAddress.h"
 #include "terminal/TerminalState.h"
