@@ -4,6 +4,7 @@
 
 #include "display/ScreenPainter.h"
 #include "display/ViewLayout.h"
+#include "support/CellLooks.h"
 
 namespace quenlix {
 namespace {
@@ -31,9 +32,9 @@ struct Screen {
         terminal.state.cellWidth = 12;
         terminal.state.cellHeight = 20;
         int pos = 0;
-        for (ScreenCell& cell : terminal.screen.inUse()) {
+        for (ScreenCell& cell : CellLooksForTests::All(terminal)) {
             const int row = pos / 132;
-            cell.character = static_cast<std::uint8_t>('A' + pos % 26);
+            terminal.SetCellCharacter(pos, static_cast<std::uint8_t>('A' + pos % 26));
             cell.foreground = 2 + row % 7;
             cell.reverse = row % 4 == 0;
             cell.underline = row % 3 == 0;

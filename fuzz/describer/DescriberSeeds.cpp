@@ -36,8 +36,8 @@ Bytes SignOnSession() {
     ::quenlix::ProcessWire(interpreter, screen);
     const std::string password = "PASSWORD";
     for (std::size_t k = 0; k < password.size(); ++k) {
-        s.terminal.screen.at(6 * 80 + 52 + static_cast<int>(k)).ebcdic =
-            BuiltinTablePair().ATOE[static_cast<std::uint8_t>(password[k])];
+        s.terminal.SetCellByte(HostPosition(7, 53, 80) + static_cast<int>(k),
+                               BuiltinTablePair().ATOE[static_cast<std::uint8_t>(password[k])]);
     }
     s.terminal.formatTable.entry(1)->mdt = 1;
     s.terminal.state.operatorModified = 1;

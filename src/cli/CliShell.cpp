@@ -371,7 +371,7 @@ void CliShell::PrintFields() {
     const Terminal& t = session_->terminal;
     for (int i = 0; i < t.formatTable.fieldCount(); ++i) {
         const FieldEntry& e = *t.formatTable.entry(i);
-        const int first = t.FirstDataPosition(e);
+        const int first = FirstDataPosition(e, t.columns());
         out_ << "{\"index\":" << i << ",\"row\":" << e.row << ",\"column\":" << e.column
              << ",\"length\":" << e.length << ",\"attribute\":" << int(e.attribute)
              << ",\"mdt\":" << e.mdt << ",\"bypass\":" << e.bypass

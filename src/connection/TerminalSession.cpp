@@ -187,10 +187,10 @@ void TerminalSession::End(bool keepScreen) {
     if (keepScreen) {
         // The text stays as the host and the operator left it; nothing of it
         // is a field any more, nor selected.
-        terminal.screen.ClearFieldMarks();
-        for (ScreenCell& cell : terminal.screen.inUse()) cell.selected = 0;
+        terminal.ClearFieldMarks();
+        terminal.SetAllSelected(false);
     } else {
-        terminal.screen.BlankAll();
+        terminal.BlankAll();
         terminal.SetCursorPixels(0, 0);
     }
     terminal.formatTable.ClearFormatTable();

@@ -18,7 +18,7 @@ void HostSession::DrawAttention(ScreenWriter& w) {
     w.Text(6, 2, "     2. Main menu");
     w.Text(7, 2, "    90. Sign off");
     w.Text(9, 2, "Selection ===>");
-    fields_.push_back({"Selection", 9, 17, kFfw, 0, kAttrInput, 2, ""});
+    fields_.push_back({"Selection", 9, 17, kFfwPresent, 0, kAttrInput, 2, ""});
     w.FunctionKeys("F3=Exit   F12=Cancel");
     w.PlaceCursor(9, 18);
 }
@@ -36,7 +36,7 @@ void HostSession::OnAttention() {
 }
 
 void HostSession::OnAttentionMenu(const InboundRecord& r) {
-    if (r.aid == kAidF1 + 2 || r.aid == kAidF1 + 11) {
+    if (r.aid == kAidF3 || r.aid == kAidF12) {
         Show(returnTo_);
         return;
     }

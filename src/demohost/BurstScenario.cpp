@@ -60,7 +60,7 @@ void HostSession::QueueBurstScreen() {
             rb.clearUnit();
         }
     }
-    rb.writeToDisplay(0x00, kCc2SteadyCursor).sba(1, 1);
+    rb.writeToDisplay(0x00, kCc2CursorSteady).sba(1, 1);
     std::string cells;
     cells.reserve(static_cast<std::size_t>(rows_ * columns_));
     char head[48];
@@ -93,7 +93,7 @@ void HostSession::QueueBurstEnd() {
     // The Put/Get record unlocks the keyboard and waits for the operator.
     burstTailSent_ = true;
     RecordBuilder done(kOpPutGet, config_.tables);
-    done.writeToDisplay(0x00, kCc2SteadyCursor | kCc2Unlock)
+    done.writeToDisplay(0x00, kCc2CursorSteady | kCc2UnlockKeyboard)
         .sba(rows_, 1)
         .text("Burst of " + std::to_string(burstSent_) + " screens done; press Enter.")
         .readMdtFields();

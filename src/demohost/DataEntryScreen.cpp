@@ -34,28 +34,36 @@ void HostSession::DrawDataEntry(ScreenWriter& w) {
         const char* rule;
     };
     const Kind kinds[] = {
-        {"Description (alphanumeric)", kFfw, 0, kAttrInput, 20, "", "any text"},
-        {"Surname (alphabetic only)", kFfw | kShiftAlphaOnly, 0, kAttrInput, 10, "",
+        {"Description (alphanumeric)", kFfwPresent, 0, kAttrInput, 20, "", "any text"},
+        {"Surname (alphabetic only)", kFfwPresent | kShiftAlphabeticOnly, 0, kAttrInput, 10, "",
          "letters only"},
-        {"Reference (numeric shift)", kFfw | kShiftNumericShift, 0, kAttrInput, 10, "",
+        {"Reference (numeric shift)", kFfwPresent | kShiftNumericShift, 0, kAttrInput, 10, "",
          "any key, digit shift"},
-        {"Amount (numeric only)", kFfw | kShiftNumericOnly, 0, kAttrInput, 8, "",
+        {"Amount (numeric only)", kFfwPresent | kShiftNumericOnly, 0, kAttrInput, 8, "",
          "number, Field- minus"},
-        {"Quantity (digits only)", kFfw | kShiftDigitsOnly, 0, kAttrInput, 6, "", "digits only"},
-        {"Balance (signed numeric)", kFfw | kShiftSigned, 0, kAttrInput, 7, "", "Field+ or Field-"},
-        {"Host value (I/O)", kFfw | kShiftIo, 0, kAttrInput, 8, "", "no keys"},
-        {"Order number (zero fill)", kFfw | kShiftNumericOnly, kFillZero, kAttrInput, 7, "",
-         "Field Exit: zeros"},
-        {"Price (blank fill)", kFfw | kShiftNumericOnly, kFillBlank, kAttrInput, 7, "",
+        {"Quantity (digits only)", kFfwPresent | kShiftDigitsOnly, 0, kAttrInput, 6, "",
+         "digits only"},
+        {"Balance (signed numeric)", kFfwPresent | kShiftSignedNumeric, 0, kAttrInput, 7, "",
+         "Field+ or Field-"},
+        {"Host value (I/O)", kFfwPresent | kShiftIo, 0, kAttrInput, 8, "", "no keys"},
+        {"Order number (zero fill)", kFfwPresent | kShiftNumericOnly, kFillRightZero, kAttrInput, 7,
+         "", "Field Exit: zeros"},
+        {"Price (blank fill)", kFfwPresent | kShiftNumericOnly, kFillRightBlank, kAttrInput, 7, "",
          "Field Exit: blanks"},
-        {"Post code (mandatory fill)", kFfw, kFillMandatory, kAttrInput, 5, "", "all five or none"},
-        {"Customer (mandatory enter)", kFfw, kFfw2MandatoryEnter, kAttrInput, 10, "", "required"},
-        {"Account (field exit)", kFfw, kFfw2FieldExit, kAttrInput, 5, "", "leave by Field Exit"},
-        {"Quick code (auto-enter)", kFfw, kFfw2AutoEnter, kAttrInput, 3, "", "when full: Enter"},
-        {"City (monocase)", kFfw, kFfw2Monocase, kAttrInput, 10, "", "upper case"},
-        {"Remark (dup enable)", kFfw | kFfwDup, 0, kAttrInput, 10, "", "Dup key allowed"},
-        {"Branch (protected)", kFfw | kFfwBypass, 0, kAttrNormal, 10, kBypassText, "no typing"},
-        {"PIN (non-display)", kFfw, 0, kAttrHidden, 10, "", "not shown"},
+        {"Post code (mandatory fill)", kFfwPresent, kFillMandatory, kAttrInput, 5, "",
+         "all five or none"},
+        {"Customer (mandatory enter)", kFfwPresent, kFfw2MandatoryEnter, kAttrInput, 10, "",
+         "required"},
+        {"Account (field exit)", kFfwPresent, kFfw2FieldExitRequired, kAttrInput, 5, "",
+         "leave by Field Exit"},
+        {"Quick code (auto-enter)", kFfwPresent, kFfw2AutoEnter, kAttrInput, 3, "",
+         "when full: Enter"},
+        {"City (monocase)", kFfwPresent, kFfw2Monocase, kAttrInput, 10, "", "upper case"},
+        {"Remark (dup enable)", kFfwPresent | kFfwDupEnable, 0, kAttrInput, 10, "",
+         "Dup key allowed"},
+        {"Branch (protected)", kFfwPresent | kFfwBypass, 0, kAttrNormal, 10, kBypassText,
+         "no typing"},
+        {"PIN (non-display)", kFfwPresent, 0, kAttrHidden, 10, "", "not shown"},
     };
     int row = 3;
     for (const Kind& k : kinds) {
@@ -74,7 +82,7 @@ void HostSession::DrawDataResult(ScreenWriter& w) {
 }
 
 void HostSession::OnDataEntry(const InboundRecord& r) {
-    if (r.aid == kAidF1 + 2 || r.aid == kAidF1 + 11) {
+    if (r.aid == kAidF3 || r.aid == kAidF12) {
         Show(ScreenId::kMenu);
         return;
     }

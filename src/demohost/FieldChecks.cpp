@@ -21,32 +21,34 @@ bool AllOf(const std::string& s, const char* allowed, bool digits, bool letters)
 FieldCheck CheckField(const FieldDef& f, const std::string& value) {
     const std::uint8_t fill = f.fillType();
     const std::string trimmed = Trim(value);
-    if (f.ffw1 & kFfwBypass) {
+    if (f.ffw1 & ds::kFfwBypass) {
         if (value != Pad(f.initial, static_cast<std::size_t>(f.length)) && trimmed != f.initial) {
             return {false, "a protected field came back changed"};
         }
         return {};
     }
-    if ((f.ffw2 & kFfw2MandatoryEnter) && trimmed.empty()) return {false, "a value is required"};
-    if (fill == kFillMandatory && !trimmed.empty() && value.find(' ') != std::string::npos) {
+    if ((f.ffw2 & ds::kFfw2MandatoryEnter) && trimmed.empty()) {
+        return {false, "a value is required"};
+    }
+    if (fill == ds::kFillMandatory && !trimmed.empty() && value.find(' ') != std::string::npos) {
         return {false, "fill every position or none"};
     }
-    if (f.ffw2 & kFfw2Monocase) {
+    if (f.ffw2 & ds::kFfw2Monocase) {
         for (char c : value) {
             if (c >= 'a' && c <= 'z') return {false, "lower-case letters in a monocase field"};
         }
     }
     switch (f.shiftEdit()) {
-        case kShiftAlphaOnly:
+        case ds::kShiftAlphabeticOnly:
             if (!AllOf(value, " ,.-", false, true)) return {false, "letters only"};
             break;
-        case kShiftNumericOnly:
+        case ds::kShiftNumericOnly:
             if (!AllOf(value, " ,.+-", true, false)) return {false, "numbers only"};
             break;
-        case kShiftDigitsOnly:
+        case ds::kShiftDigitsOnly:
             if (!AllOf(value, " ", true, false)) return {false, "digits only"};
             break;
-        case kShiftSigned:
+        case ds::kShiftSignedNumeric:
             if (value.size() > 0 && !AllOf(value.substr(0, value.size() - 1), " ", true, false)) {
                 return {false, "digits only before the sign position"};
             }
@@ -58,7 +60,8 @@ FieldCheck CheckField(const FieldDef& f, const std::string& value) {
         default:
             break;
     }
-    if ((fill == kFillZero || fill == kFillBlank) && !AllOf(value, " ,.+-", true, false)) {
+    if ((fill == ds::kFillRightZero || fill == ds::kFillRightBlank) &&
+        !AllOf(value, " ,.+-", true, false)) {
         return {false, "numbers only"};
     }
     return {};

@@ -17,10 +17,10 @@ constexpr std::uint8_t kNegativeZone = 0xD0;
 bool Empty(std::uint8_t b) { return b == kNull || b == kBlank; }
 
 bool Numeric(const FieldDef& f) {
-    return f.shiftEdit() == kShiftNumericOnly || f.shiftEdit() == kShiftSigned;
+    return f.shiftEdit() == ds::kShiftNumericOnly || f.shiftEdit() == ds::kShiftSignedNumeric;
 }
 
-bool Signed(const FieldDef& f) { return f.shiftEdit() == kShiftSigned && f.length >= 2; }
+bool Signed(const FieldDef& f) { return f.shiftEdit() == ds::kShiftSignedNumeric && f.length >= 2; }
 
 char Character(std::uint8_t ebcdic, const TablePair& tables) {
     return ebcdic == kNull ? ' ' : static_cast<char>(tables.ETOA[ebcdic]);
@@ -96,7 +96,7 @@ std::string EchoText(const FieldDef& f, const FieldValue& v) {
     if (Signed(f) && !text.empty()) text.pop_back();
     if (Numeric(f)) {
         const std::string digits = Trim(text);
-        if (f.shiftEdit() == kShiftSigned || v.negative) {
+        if (f.shiftEdit() == ds::kShiftSignedNumeric || v.negative) {
             return (v.negative && !digits.empty() ? "-" : "") + digits;
         }
     }

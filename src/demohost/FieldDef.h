@@ -15,14 +15,14 @@ struct FieldDef {
     std::string label;
     int row = 0;     ///< attribute position, 1-based
     int column = 0;
-    std::uint8_t ffw1 = kFfw;
+    std::uint8_t ffw1 = ds::kFfwPresent;
     std::uint8_t ffw2 = 0x00;
     std::uint8_t attribute = kAttrInput;
     int length = 0;  ///< data positions, the sign position of a signed field included
     std::string initial;
 
-    std::uint8_t shiftEdit() const { return ffw1 & kShiftEditMask; }
-    std::uint8_t fillType() const { return ffw2 & kFillMask; }
+    ds::ShiftEdit shiftEdit() const { return ds::ShiftEditOf(ffw1); }
+    ds::FillType fillType() const { return ds::FillTypeOf(ffw2); }
 };
 
 /// The 1-based address of a field's first data position: the next row's

@@ -9,8 +9,13 @@
 
 #include "demohost/HostSession.h"
 #include "demohost/HostText.h"
+#include "telnet/EnvironNames.h"
 
 namespace quenlix::demohost {
+
+using ::quenlix::telnet::kEnvDeviceName;
+using ::quenlix::telnet::kEnvPasswordSubstitute;
+using ::quenlix::telnet::kEnvSeed;
 
 using namespace telnet;
 
@@ -127,14 +132,14 @@ void HostSession::OnSubnegotiation(const TelnetEvent& e) {
         Environment env = ParseEnvironment(e.payload);
         std::string line = "<- SB NEW-ENVIRON IS";
         for (const auto& [name, value] : env.values) {
-            line += " " + name + "=\"" + (name == "IBMSUBSPW" || name == "IBMRSEED" ? std::string(value.size(), '*')
-                                                               : value) + "\"";
+            const bool secret = name == kEnvPasswordSubstitute || name == kEnvSeed;
+            line += " " + name + "=\"" + (secret ? std::string(value.size(), '*') : value) + "\"";
         }
         if (e.truncated) line += " (cut)";
         Log(line);
         if (phase_ != Phase::kAwaitEnviron) return;
         env_ = std::move(env);
-        deviceName_ = Upper(Trim(env_.get("DEVNAME")));
+        deviceName_ = Upper(Trim(env_.get(kEnvDeviceName)));
         if (deviceName_ == "INUSE") {
             // A real host refuses a device name that is taken by closing the
             // connection right after the environment answer, before any 5250

@@ -158,7 +158,7 @@ void HostSession::OnAid(const InboundRecord& r) {
         case ScreenId::kReadTest: OnReadTest(r); break;
         case ScreenId::kAttention: OnAttentionMenu(r); break;
         case ScreenId::kDataResult:
-            if (r.aid == kAidF1 + 2) {
+            if (r.aid == kAidF3) {
                 Show(ScreenId::kMenu);
             } else {
                 Show(ScreenId::kDataEntry);
@@ -177,7 +177,7 @@ void HostSession::OnAid(const InboundRecord& r) {
 }
 
 void HostSession::OnInformation(const InboundRecord& r) {
-    if (r.aid == kAidEnter || r.aid == kAidF1 + 2 || r.aid == kAidF1 + 11) {
+    if (r.aid == kAidEnter || r.aid == kAidF3 || r.aid == kAidF12) {
         Show(ScreenId::kMenu);
     } else {
         ShowError("Press Enter, F3 or F12 to return to the main menu.");
@@ -194,7 +194,7 @@ void HostSession::Show(ScreenId id, const std::string& message) {
                                          "read test", "read result", "query", "attention menu",
                                          "burst"};
     const std::uint8_t cc2 =
-        (id == ScreenId::kColors ? kCc2BlinkCursor : kCc2SteadyCursor) | kCc2Unlock;
+        (id == ScreenId::kColors ? kCc2CursorBlink : kCc2CursorSteady) | kCc2UnlockKeyboard;
     ScreenWriter w(rows_, columns_, cc2, config_.tables);
     DrawScreen(id, message, w);
     Send(w.Finish(), std::string("Put/Get Clear Unit, Write To Display ") +

@@ -4,9 +4,17 @@
 #include <random>
 #include <string_view>
 
+#include "telnet/EnvironNames.h"
 #include "telnet/EnvironValue.h"
 
 namespace quenlix::demohost {
+
+using ::quenlix::telnet::kEnvCurrentLibrary;
+using ::quenlix::telnet::kEnvDeviceName;
+using ::quenlix::telnet::kEnvInitialMenu;
+using ::quenlix::telnet::kEnvPasswordSubstitute;
+using ::quenlix::telnet::kEnvProgram;
+using ::quenlix::telnet::kEnvSeed;
 
 using namespace telnet;
 
@@ -143,11 +151,12 @@ Seed NewSeed() {
 Bytes EnvironmentRequest(const Seed& seed) {
     Bytes out = {kIac, kSb, kOptNewEnviron, kSend, kVar, 'U', 'S', 'E', 'R'};
     for (const char* name :
-         {"DEVNAME", "IBMRSEED", "IBMSUBSPW", "IBMPROGRAM", "IBMIMENU", "IBMCURLIB"}) {
+         {kEnvDeviceName, kEnvSeed, kEnvPasswordSubstitute, kEnvProgram, kEnvInitialMenu,
+          kEnvCurrentLibrary}) {
         out.push_back(kUserVar);
         const std::string_view text(name);
         out.insert(out.end(), text.begin(), text.end());
-        if (text != "IBMRSEED") continue;
+        if (text != kEnvSeed) continue;
         // A seed byte must not read as a type code or end the subnegotiation.
         quenlix::telnet::AppendEnvironValue(out, seed.data(), seed.size());
     }

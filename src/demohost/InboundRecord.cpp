@@ -123,8 +123,7 @@ InboundRecord DecodeInbound(const Bytes& rec, const FieldLengthAt& lengthAt,
 }
 
 std::string AidName(std::uint8_t aid) {
-    if (aid >= 0x31 && aid <= 0x3C) return "F" + std::to_string(aid - 0x30);
-    if (aid >= 0xB1 && aid <= 0xBC) return "F" + std::to_string(aid - 0xB0 + 12);
+    if (const int key = FunctionKeyOfAid(aid); key > 0) return "F" + std::to_string(key);
     switch (aid) {
         case kAidEnter: return "Enter";
         case kAidRollDown: return "RollDown";

@@ -25,7 +25,7 @@ void HostSession::DrawList(ScreenWriter& w) {
     const int page = PageLines(rows_);
     w.Title("Item List");
     w.Text(3, 2, "Position to line . . . .");
-    fields_.push_back({"Position to", 3, 27, kFfw | kShiftDigitsOnly, 0, kAttrInput, 3, ""});
+    fields_.push_back({"Position to", 3, 27, kFfwPresent | kShiftDigitsOnly, 0, kAttrInput, 3, ""});
     w.Styled(4, 1, kAttrWhite, "Line  Item        Description                    Quantity");
     for (int i = 0; i < page && listTop_ + i < kListLines; ++i) {
         const int n = listTop_ + i + 1;
@@ -57,8 +57,8 @@ void HostSession::OnList(const InboundRecord& r) {
             }
             listTop_ = std::max(0, listTop_ - page);
             break;
-        case kAidF1 + 2:
-        case kAidF1 + 11:
+        case kAidF3:
+        case kAidF12:
             Show(ScreenId::kMenu);
             return;
         case kAidEnter: {

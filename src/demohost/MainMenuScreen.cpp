@@ -33,7 +33,7 @@ void HostSession::DrawMenu(ScreenWriter& w) {
     for (int i = 0; i < 9; ++i) w.Text(5 + i, 2, options[i]);
     w.Text(rows_ - 5, 2, "Selection or command");
     w.Text(rows_ - 4, 2, "===>");
-    fields_.push_back({"Selection", rows_ - 4, 7, kFfw, 0x00, kAttrInput, 20, ""});
+    fields_.push_back({"Selection", rows_ - 4, 7, kFfwPresent, 0x00, kAttrInput, 20, ""});
     w.FunctionKeys("F3=Exit   F12=Cancel   Help=Help   Attn=Attention menu");
     w.PlaceCursor(rows_ - 4, 8);
 }
@@ -56,10 +56,10 @@ void HostSession::DrawHelp(ScreenWriter& w) {
 
 void HostSession::OnMenu(const InboundRecord& r) {
     switch (r.aid) {
-        case kAidF1 + 2:  // F3: exit is sign-off from the main menu
+        case kAidF3:  // F3: exit is sign-off from the main menu
             SignOff("F3");
             return;
-        case kAidF1 + 11:  // F12: nothing before the main menu
+        case kAidF12:  // F12: nothing before the main menu
             Show(ScreenId::kMenu);
             return;
         case kAidHelp:

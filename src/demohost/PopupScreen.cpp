@@ -44,7 +44,7 @@ void HostSession::ShowPopup() {
     Send(FrameRecord(kOpSaveScreen, {kEscape, kCmdSaveScreen}), "Save Screen");
     const int top = rows_ / 2 - 4, left = columns_ / 2 - 22, width = 44;
     RecordBuilder rb(kOpPutGet, config_.tables);
-    rb.writeToDisplay(0x00, kCc2SteadyCursor | kCc2Unlock)
+    rb.writeToDisplay(0x00, kCc2CursorSteady | kCc2UnlockKeyboard)
         .startOfHeader(0, static_cast<std::uint8_t>(rows_));
     for (int row = top; row <= top + 7; ++row) {
         const bool edge = row == top || row == top + 7;
@@ -56,7 +56,7 @@ void HostSession::ShowPopup() {
     rb.sba(top + 2, left + 3).attribute(kAttrWhite).text("Pop-up window").attribute(kAttrNormal);
     rb.sba(top + 3, left + 3).text("The screen below was saved.");
     rb.sba(top + 5, left + 3).text("Press Enter to close");
-    FieldDef f{"Close", top + 5, left + 24, kFfw, 0x00, kAttrInput, 1, ""};
+    FieldDef f{"Close", top + 5, left + 24, kFfwPresent, 0x00, kAttrInput, 1, ""};
     rb.sba(f.row, f.column).startOfField(f.ffw1, f.ffw2, f.attribute, f.length);
     rb.insertCursor(f.row, f.column + 1).readMdtFields();
     fields_ = {f};
@@ -66,7 +66,7 @@ void HostSession::ShowPopup() {
 }
 
 void HostSession::OnPopup(const InboundRecord& r) {
-    if (r.aid == kAidEnter || r.aid == kAidF1 + 11 || r.aid == kAidF1 + 2) {
+    if (r.aid == kAidEnter || r.aid == kAidF12 || r.aid == kAidF3) {
         ClosePopup();
     } else {
         ShowError(AidName(r.aid) + " is not allowed here.");

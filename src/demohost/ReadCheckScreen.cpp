@@ -9,6 +9,7 @@
 #include "demohost/ScreenWriter.h"
 #include "ds5250/DataStreamCodes.h"
 #include "ds5250/RecordBuilder.h"
+#include "terminal/ScreenAddress.h"
 
 namespace quenlix::demohost {
 
@@ -36,9 +37,9 @@ void HostSession::DrawReadTest(ScreenWriter& w) {
     w.Text(9, 2, "Number . . . . . . .");
     w.Text(10, 2, "Amount . . . . . . .");
     w.Text(10, 33, "Field- makes it negative");
-    fields_.push_back({"Word", 8, 23, kFfw, 0, kAttrInput, 10, ""});
-    fields_.push_back({"Number", 9, 23, kFfw | kShiftDigitsOnly, 0, kAttrInput, 5, "12345"});
-    fields_.push_back({"Amount", 10, 23, kFfw | kShiftSigned, 0, kAttrInput, 7, ""});
+    fields_.push_back({"Word", 8, 23, kFfwPresent, 0, kAttrInput, 10, ""});
+    fields_.push_back({"Number", 9, 23, kFfwPresent | kShiftDigitsOnly, 0, kAttrInput, 5, "12345"});
+    fields_.push_back({"Amount", 10, 23, kFfwPresent | kShiftSignedNumeric, 0, kAttrInput, 7, ""});
     w.FunctionKeys("Enter=Read   F3=Exit   F12=Cancel");
     w.PlaceCursor(8, 24);
     w.ReadWith(kCmdReadInputFields);
@@ -49,7 +50,7 @@ void HostSession::DrawReadResult(ScreenWriter& w) {
 }
 
 void HostSession::OnReadTest(const InboundRecord& r) {
-    if (r.aid == kAidF1 + 2 || r.aid == kAidF1 + 11) {
+    if (r.aid == kAidF3 || r.aid == kAidF12) {
         Show(ScreenId::kMenu);
         return;
     }
@@ -93,7 +94,7 @@ void HostSession::OnReadScreen(const InboundRecord& r) {
                            std::to_string(expected) + (sizeOk ? "  OK" : "  WRONG"));
     // The screen's bytes from (row, column) on, nothing when they run past it.
     auto at = [&](int row, int column, std::size_t n) {
-        const std::size_t p = static_cast<std::size_t>((row - 1) * columns_ + column - 1);
+        const std::size_t p = static_cast<std::size_t>(HostPosition(row, column, columns_));
         if (p + n > r.data.size()) return Bytes();
         return Bytes(r.data.begin() + static_cast<std::ptrdiff_t>(p),
                      r.data.begin() + static_cast<std::ptrdiff_t>(p + n));

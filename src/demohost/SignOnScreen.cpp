@@ -12,8 +12,16 @@
 #include "demohost/ScreenWriter.h"
 #include "ds5250/DataStreamCodes.h"
 #include "signon/PasswordSubstitute.h"
+#include "telnet/EnvironNames.h"
 
 namespace quenlix::demohost {
+
+using ::quenlix::telnet::kEnvCurrentLibrary;
+using ::quenlix::telnet::kEnvInitialMenu;
+using ::quenlix::telnet::kEnvPasswordSubstitute;
+using ::quenlix::telnet::kEnvProgram;
+using ::quenlix::telnet::kEnvSeed;
+using ::quenlix::telnet::kEnvUser;
 
 using namespace quenlix::ds;
 
@@ -43,7 +51,7 @@ void HostSession::DrawSignOn(ScreenWriter& w) {
         std::string dots = std::string(labels[i]) + " ";
         while (dots.size() < 33) dots += dots.size() % 2 ? ' ' : '.';
         w.Text(6 + i, 17, dots);
-        FieldDef f{labels[i], 6 + i, 52, kFfw, kFfw2Monocase, kAttrInput, 10, ""};
+        FieldDef f{labels[i], 6 + i, 52, kFfwPresent, kFfw2Monocase, kAttrInput, 10, ""};
         if (i == 1) {
             f.ffw2 = 0x00;
             f.attribute = kAttrHidden;
@@ -56,13 +64,14 @@ void HostSession::DrawSignOn(ScreenWriter& w) {
 }
 
 void HostSession::ShowFirstScreen() {
-    const std::string user = Upper(Trim(env_.get("USER")));
+    const std::string user = Upper(Trim(env_.get(kEnvUser)));
     std::string error;
-    if (!user.empty() && !env_.get("IBMSUBSPW").empty() && CheckAutomaticPassword(user, error) &&
+    if (!user.empty() && !env_.get(kEnvPasswordSubstitute).empty() &&
+        CheckAutomaticPassword(user, error) &&
         TrySignOn(user, error)) {
-        program_ = Upper(Trim(env_.get("IBMPROGRAM")));
-        menu_ = Upper(Trim(env_.get("IBMIMENU")));
-        library_ = Upper(Trim(env_.get("IBMCURLIB")));
+        program_ = Upper(Trim(env_.get(kEnvProgram)));
+        menu_ = Upper(Trim(env_.get(kEnvInitialMenu)));
+        library_ = Upper(Trim(env_.get(kEnvCurrentLibrary)));
         Log("automatic sign-on of " + user_);
         Show(ScreenId::kMenu, "Signed on automatically as " + user_ + ".");
     } else {
@@ -71,8 +80,8 @@ void HostSession::ShowFirstScreen() {
 }
 
 bool HostSession::CheckAutomaticPassword(const std::string& user, std::string& error) {
-    const std::string sent = env_.get("IBMSUBSPW");
-    const std::string clientSeed = env_.get("IBMRSEED");
+    const std::string sent = env_.get(kEnvPasswordSubstitute);
+    const std::string clientSeed = env_.get(kEnvSeed);
     static constexpr const char* kWrongPassword = "Password not correct for user profile.";
     if (clientSeed.empty()) {
         if (!config_.allowPlain) {

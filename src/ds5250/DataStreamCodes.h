@@ -1,10 +1,12 @@
 // Codes of the 5250 data stream: record header, operation codes, commands,
-// orders, attention identifiers and negative-response sense codes.
+// orders, attention identifiers and negative-response sense codes. The
+// field format and control words are in terminal/FieldFormatWord.h.
 #pragma once
 
 #include <cstdint>
 
 #include "telnet/TelnetCodes.h"
+#include "terminal/FieldFormatWord.h"
 #include "terminal/GdsHeader.h"
 #include "terminal/PendingRead.h"
 
@@ -100,16 +102,6 @@ enum Order : std::uint8_t {
     kOrderStartOfField = 0x1D,
 };
 
-// Start of Field: a field format word is present when its first byte has
-// 0x40 set, a field control word while the next byte has 0x80 set; the
-// control word 0x80 nn names the next field in the read order.
-inline constexpr std::uint8_t kFfwPresent = 0x40;
-inline constexpr std::uint8_t kFfwBypass = 0x20;
-inline constexpr std::uint8_t kFfwModified = 0x08;  ///< the field's MDT
-inline constexpr std::uint8_t kFfwShiftEditMask = 0x07;
-inline constexpr std::uint8_t kFcwPresent = 0x80;
-inline constexpr std::uint8_t kFcwResequence = 0x80;
-
 // Screen attribute bytes are 0x20..0x3F; every one with the three low bits
 // set hides what it introduces (0x27, 0x2F, 0x37, 0x3F).
 inline constexpr std::uint8_t kAttributeFirst = 0x20;
@@ -147,12 +139,35 @@ inline constexpr std::uint8_t kQueryReplyFlag = 0x80;  ///< the byte after the t
 // Attention identifiers.
 enum Aid : std::uint8_t {
     kAidEnter = 0xF1,
-    kAidF1 = 0x31,   // F1..F12 = 0x31..0x3C
-    kAidF13 = 0xB1,  // F13..F24 = 0xB1..0xBC
+    kAidF1 = 0x31,  // F1..F12 = 0x31..0x3C
+    kAidF2 = 0x32,
+    kAidF3 = 0x33,
+    kAidF4 = 0x34,
+    kAidF5 = 0x35,
+    kAidF6 = 0x36,
+    kAidF7 = 0x37,
+    kAidF8 = 0x38,
+    kAidF9 = 0x39,
+    kAidF10 = 0x3A,
+    kAidF11 = 0x3B,
+    kAidF12 = 0x3C,
+    kAidF13 = 0xB1,  // F13..F24 = 0xB1..0xBC: F1..F12 with 0x80
+    kAidF14 = 0xB2,
+    kAidF15 = 0xB3,
+    kAidF16 = 0xB4,
+    kAidF17 = 0xB5,
+    kAidF18 = 0xB6,
+    kAidF19 = 0xB7,
+    kAidF20 = 0xB8,
+    kAidF21 = 0xB9,
+    kAidF22 = 0xBA,
+    kAidF23 = 0xBB,
+    kAidF24 = 0xBC,
     kAidRollDown = 0xF4,
     kAidRollUp = 0xF5,
     kAidHelp = 0xF3,
     kAidPrint = 0xF6,
+    kAidRecordBackspace = 0xF8,
     kAidClear = 0xBD,
     kAidPa1 = 0x6C,
     kAidPa2 = 0x6E,
@@ -160,6 +175,22 @@ enum Aid : std::uint8_t {
     kAidStructuredField = 0x88,
     kAidNone = 0x00,  ///< the AID byte of a Read Immediate answer
 };
+
+inline constexpr int kFunctionKeys = 24;
+
+/// The AID of function key F`n`, 1..24; kAidNone for any other number.
+constexpr Aid AidOfFunctionKey(int n) {
+    if (n >= 1 && n <= 12) return static_cast<Aid>(kAidF1 + (n - 1));
+    if (n >= 13 && n <= kFunctionKeys) return static_cast<Aid>(kAidF13 + (n - 13));
+    return kAidNone;
+}
+
+/// The function key number 1..24 an AID names; 0 for any other AID.
+constexpr int FunctionKeyOfAid(std::uint8_t aid) {
+    if (aid >= kAidF1 && aid <= kAidF12) return aid - kAidF1 + 1;
+    if (aid >= kAidF13 && aid <= kAidF24) return aid - kAidF13 + 13;
+    return 0;
+}
 
 // Last sense byte of a negative response (0x10 0x05 0x01 c).
 inline constexpr std::uint8_t kSensePrefix[] = {0x10, 0x05, 0x01};

@@ -38,7 +38,6 @@ void HostResponses::PushFieldAddress(const FieldEntry& e) {
 }
 
 namespace {
-constexpr int kSignedNumeric = 7;
 constexpr std::uint8_t kEbcdicMinus = 0x60;  // '-' in every EBCDIC code page
 constexpr std::uint8_t kNegativeZone = 0xD0;
 
@@ -61,8 +60,9 @@ bool HostResponses::PushFieldData(const FieldEntry& e, FieldRead how) {
     bool negative = false;
     // The sign position is the field's last; it is sent only as the zone of
     // the digit before it.
-    const long long last = static_cast<long long>(t_.FirstDataPosition(e)) + e.length - 1;
-    if (e.shiftEdit == kSignedNumeric && last >= span.first && last < span.end) {
+    const long long last =
+        static_cast<long long>(FirstDataPosition(e, t_.columns())) + e.length - 1;
+    if (e.shiftEdit == kShiftSignedNumeric && last >= span.first && last < span.end) {
         end = static_cast<int>(last);
         negative = t_.screen.at(end).ebcdic == kEbcdicMinus;
     }
@@ -138,7 +138,8 @@ void HostResponses::SendAutoEnter() {
     FormatTable& table = t_.formatTable;
     for (int i = 0; i < table.fieldCount(); ++i) {
         FieldEntry& e = *table.entry(i);
-        if (!(e.mdt || e.fieldExitRequired || e.mandatoryEnter || e.fillType == 6)) continue;
+        const bool blankFill = e.fillType == kFillRightBlank;
+        if (!(e.mdt || e.fieldExitRequired || e.mandatoryEnter || blankFill)) continue;
         if (e.mdt) {
             if (!PushModifiedField(e)) break;
         } else {

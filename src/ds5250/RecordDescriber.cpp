@@ -56,8 +56,7 @@ std::string OpcodeName(std::uint8_t opcode) {
 }
 
 std::string AidName(std::uint8_t aid) {
-    if (aid >= kAidF1 && aid < kAidF1 + 12) return "F" + std::to_string(aid - kAidF1 + 1);
-    if (aid >= kAidF13 && aid < kAidF13 + 12) return "F" + std::to_string(aid - kAidF13 + 13);
+    if (const int key = FunctionKeyOfAid(aid); key > 0) return "F" + std::to_string(key);
     switch (aid) {
         case kAidEnter:
             return "Enter";

@@ -16,8 +16,6 @@ namespace {
 /// Bytes of an answer read whole (the query reply, the sense bytes, a
 /// System Request's text) that are kept to be shown; the rest is counted.
 constexpr std::size_t kRestKept = 256;
-/// The shift/edit type of a signed numeric field.
-constexpr int kSignedNumeric = 7;
 
 std::string Hex(std::uint8_t byte) { return TextTokens::Hex(byte); }
 std::string Address(int row, int column) { return TextTokens::Address(row, column); }
@@ -37,7 +35,7 @@ bool RecordDescriber::AnswerByte(std::uint8_t byte) {
             if (operands_.size() == 3) {
                 const int row = operands_[1];
                 const int column = operands_[2];
-                const int position = memory_.PositionOf(row, column);
+                const int position = HostPosition(row, column, memory_.columns());
                 const int index = memory_.FieldStartingAt(position);
                 const FieldEntry* e = memory_.fields().entry(index);
                 BeginField(position, "field " + Address(row, column), e ? e->length : -1);
@@ -134,13 +132,13 @@ bool RecordDescriber::FieldsStartByte(std::uint8_t byte) {
     if (!order.empty()) {
         const FieldEntry& e = *memory_.fields().entry(order[0]);
         const int k = static_cast<int>(lookahead_.size()) - 1;
-        secret = k < e.length && memory_.secret(memory_.FirstDataPosition(e) + k);
+        secret = k < e.length && memory_.secret(FirstDataPosition(e, memory_.columns()) + k);
     }
     if (lookahead_.size() < 3) return secret;
     const std::vector<std::uint8_t> held = std::move(lookahead_);
     lookahead_.clear();
     if (held[0] == kOrderSetBufferAddress &&
-        memory_.FieldStartingAt(memory_.PositionOf(held[1], held[2])) >= 0) {
+        memory_.FieldStartingAt(HostPosition(held[1], held[2], memory_.columns())) >= 0) {
         operands_.assign(held.begin(), held.begin() + 2);
         phase_ = Phase::kFieldAddress;
         AnswerByte(held[2]);  // completes the address
@@ -161,7 +159,7 @@ bool RecordDescriber::FieldLookahead(std::uint8_t byte) {
     if (lookahead_.size() < 3) return secret;
     const std::vector<std::uint8_t> held = std::move(lookahead_);
     lookahead_.clear();
-    if (memory_.FieldStartingAt(memory_.PositionOf(held[1], held[2])) >= 0) {
+    if (memory_.FieldStartingAt(HostPosition(held[1], held[2], memory_.columns())) >= 0) {
         EndField();
         operands_.assign(held.begin(), held.begin() + 2);
         phase_ = Phase::kFieldAddress;
@@ -210,11 +208,11 @@ void RecordDescriber::NextInputField() {
         const FieldEntry& e = *table.entry(readOrder_[readIndex_++]);
         // The terminal sends a field's positions on the screen only, and a
         // signed numeric field without its last (sign) position.
-        const long long first = memory_.FirstDataPosition(e);
+        const long long first = FirstDataPosition(e, memory_.columns());
         const long long last = first + e.length - 1;
         const long long from = std::max<long long>(first, 0);
         long long to = std::min<long long>(first + e.length, memory_.cellCount());
-        if (e.shiftEdit == kSignedNumeric && last >= from && last < to) to = last;
+        if (e.shiftEdit == kShiftSignedNumeric && last >= from && last < to) to = last;
         if (to <= from) continue;
         const int start = static_cast<int>(from);
         const int row = start / memory_.columns() + 1;

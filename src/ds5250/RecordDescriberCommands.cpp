@@ -231,7 +231,7 @@ bool RecordDescriber::DisplayByte(std::uint8_t byte) {
         ++writeRow_;
         writeColumn_ = 1;
     }
-    const int position = screen_->PositionOf(writeRow_, writeColumn_);
+    const int position = HostPosition(writeRow_, writeColumn_, screen_->columns());
     const bool secret = HiddenData(position);
     if (!stopped_) {
         if (!screen_->contains(position)) {
@@ -264,8 +264,8 @@ void RecordDescriber::InsertCursor(std::uint8_t order, int row, int column) {
 void RecordDescriber::RepeatToAddress(int row, int column, std::uint8_t character) {
     FlushText();
     if (CutShort("order")) return;
-    const int from = screen_->PositionOf(writeRow_, writeColumn_);
-    const int to = screen_->PositionOf(row, column);
+    const int from = HostPosition(writeRow_, writeColumn_, screen_->columns());
+    const int to = HostPosition(row, column, screen_->columns());
     // The character is secret when it fills a position of a non-display field.
     bool secret = false;
     for (int p = std::max(from, 0); p <= to && screen_->contains(p); ++p) {
@@ -347,7 +347,7 @@ void RecordDescriber::StartOfField(const FieldOrder& f) {
             field.ffw1 = f.ffw1;
             field.ffw2 = f.ffw2;
             field.bypass = (f.ffw1 & kFfwBypass) ? 1 : 0;
-            field.shiftEdit = f.ffw1 & kFfwShiftEditMask;
+            field.shiftEdit = ShiftEditOf(f.ffw1);
         }
         if (f.resequenced) {
             field.fcw1 = kFcwResequence;
@@ -355,7 +355,7 @@ void RecordDescriber::StartOfField(const FieldOrder& f) {
         }
         field.attribute = attribute;
         field.length = length;
-        const int attributePosition = screen_->PositionOf(writeRow_, writeColumn_);
+        const int attributePosition = HostPosition(writeRow_, writeColumn_, screen_->columns());
         screen_->HostDataWrittenAt(attributePosition);
         if (nonDisplay) screen_->HideField(field);
         const int first = attributePosition + 1;

@@ -51,7 +51,7 @@ FieldEntry* ScreenMemory::DefineField(int row, int column) {
 }
 
 void ScreenMemory::HideField(const FieldEntry& field) {
-    MarkHidden(FirstDataPosition(field), field.length);
+    MarkHidden(FirstDataPosition(field, columns_), field.length);
 }
 
 void ScreenMemory::MarkHidden(int first, int length) {
@@ -71,7 +71,7 @@ void ScreenMemory::AttributeWrittenAt(int position, std::uint8_t attribute) {
     const int next = position + 1;
     for (int i = fields_.fieldCount() - 1; i >= 0; --i) {
         FieldEntry& e = *fields_.entry(i);
-        const int first = FirstDataPosition(e);
+        const int first = FirstDataPosition(e, columns_);
         if (next >= first && next < first + e.length) {
             e.attribute = attribute;
             if (ds::IsNonDisplayAttribute(attribute)) HideField(e);
@@ -85,7 +85,7 @@ void ScreenMemory::HostDataWrittenAt(int position) {
 }
 
 void ScreenMemory::Roll(int top, int bottom, int shift, bool down) {
-    const int first = (top - 1) * columns_;
+    const int first = HostPosition(top, 1, columns_);
     const int last = bottom * columns_ - 1;
     const int by = shift * columns_;
     auto move = [&](int from, int to) {
@@ -114,7 +114,7 @@ std::vector<int> ScreenMemory::ReadOrder() const {
 
 int ScreenMemory::FieldStartingAt(int position) const {
     for (int i = 0; i < fields_.fieldCount(); ++i) {
-        if (FirstDataPosition(*fields_.entry(i)) == position) return i;
+        if (FirstDataPosition(*fields_.entry(i), columns_) == position) return i;
     }
     return -1;
 }

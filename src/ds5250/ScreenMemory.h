@@ -12,6 +12,7 @@
 #include "terminal/FormatTable.h"
 #include "terminal/PendingRead.h"
 #include "terminal/PresentationSpace.h"
+#include "terminal/ScreenAddress.h"
 
 namespace quenlix {
 
@@ -34,8 +35,6 @@ public:
     int rows() const { return rows_; }
     int cellCount() const { return columns_ * rows_; }
     bool contains(int position) const { return position >= 0 && position < cellCount(); }
-    /// Linear position of a 1-based row and column (no wrap, no check).
-    int PositionOf(int row, int column) const { return (row - 1) * columns_ + column - 1; }
 
     /// Clear Unit (80 x 24) and Clear Unit Alternate (132 x 27): every cell
     /// is blank, so nothing on the screen is secret any more.
@@ -75,8 +74,6 @@ public:
     std::vector<int> ReadOrder() const;
     /// The index of the field whose first data position is `position`, or -1.
     int FieldStartingAt(int position) const;
-    /// The first data position of a field.
-    int FirstDataPosition(const FieldEntry& e) const { return PositionOf(e.row, e.column) + 1; }
 
     /// The Start of Header's first field for reads (0: table order).
     int resequenceField = 0;

@@ -170,17 +170,10 @@ void CTN5250::ClearUnit(bool alternate, std::uint8_t) {
         return;
     }
     if (t_.columns() != oldColumns) t_.damage.Geometry();
-    t_.DamageSpan(0, t_.cellCount());
+    t_.FillCells(0, t_.cellCount(), kEbcdicBlank, ' ');
+    t_.ClearFieldMarks();
     t_.state.pendingRead = kNoPendingRead;
     t_.SetInsertMode(false);
-    for (ScreenCell& cell : t_.screen.inUse()) {
-        cell.character = ' ';
-        cell.ebcdic = kEbcdicBlank;
-        cell.inField = 0;
-        cell.fieldIndex = -1;
-        cell.fieldLength = 0;
-        cell.fieldOffset = -1;
-    }
     t_.formatTable.ClearFormatTable();
     t_.state.operatorModified = 0;
     t_.state.hostFormat.insertCursorRow = 1;
@@ -189,7 +182,7 @@ void CTN5250::ClearUnit(bool alternate, std::uint8_t) {
     t_.state.hostFormat.resequenceField = 0;
     t_.state.hostFormat.homePosition = -1;
     r_.cursorGiven = false;
-    t_.screen.at(0).ebcdic = 0x20;
+    t_.SetCellByte(0, kAttributeFirst);
 }
 
 void CTN5250::ClearFormatTable() {
@@ -202,7 +195,7 @@ void CTN5250::ClearFormatTable() {
     t_.state.hostFormat.insertCursorColumn = 1;
     t_.state.hostFormat.homePosition = -1;
     r_.cursorGiven = false;
-    t_.screen.ClearFieldMarks();
+    t_.ClearFieldMarks();
     t_.formatTable.ClearFormatTable();
 }
 
@@ -228,19 +221,11 @@ void CTN5250::Roll(std::uint8_t control, int top, int bottom) {
         return;
     }
     const int shift = (control & kRollLinesMask) * t_.columns();
-    const int first = (top - 1) * t_.columns();
+    const int first = HostPosition(top, 1, t_.columns());
     const int last = bottom * t_.columns() - 1;
-    auto move = [&](int from, int to) {
-        // Rows moved above the first or below the last row, or taken from
-        // beyond the screen, are skipped.
-        if (!t_.screen.contains(from) || !t_.screen.contains(to)) return;
-        ScreenCell& dst = t_.screen.at(to);
-        const ScreenCell& src = t_.screen.at(from);
-        if (dst.character == src.character && dst.ebcdic == src.ebcdic) return;
-        dst.character = src.character;
-        dst.ebcdic = src.ebcdic;
-        t_.DamagePosition(to);
-    };
+    // Rows moved above the first or below the last row, or taken from beyond
+    // the screen, are skipped.
+    auto move = [&](int from, int to) { t_.MoveCell(from, to); };
     if (control & kRollDown) {
         for (int q = last; q >= first; --q) move(q, q + shift);
     } else {
@@ -300,7 +285,7 @@ void CTN5250::PlaceCursorOnFirstInputField() {
             table.currentField = index;
             // The first data position follows the attribute position, also
             // when the attribute sits in the last column.
-            const int first = t_.FirstDataPosition(*e);
+            const int first = FirstDataPosition(*e, t_.columns());
             if (t_.screen.contains(first)) t_.SetCursorPosition(first);
             return;
         }

@@ -125,9 +125,9 @@ private:
         std::string report;                ///< last report of an unplaced byte
     };
 
-    /// The cell at the write address after the column wrap, or nullptr when
+    /// The position of the write address after the column wrap, or -1 when
     /// it lies off the screen (the record is then stopped with 0x2A).
-    ScreenCell* DataCell();
+    int DataPosition();
     void WriteDataByte(std::uint8_t byte);
     void StopWithNegativeResponse(std::uint8_t sense);
     /// Nulls the field's data positions (EBCDIC 0x00, shown blank).

@@ -19,14 +19,14 @@ void DecodeFieldFormatWord(FieldEntry& e, std::uint8_t ffw1, std::uint8_t ffw2) 
     e.ffw1 = ffw1;
     e.ffw2 = ffw2;
     e.bypass = (ffw1 & kFfwBypass) ? 1 : 0;
-    e.dupEnable = (ffw1 & 0x10) ? 1 : 0;
+    e.dupEnable = (ffw1 & kFfwDupEnable) ? 1 : 0;
     e.mdt = (ffw1 & kFfwModified) ? 1 : 0;
-    e.shiftEdit = ffw1 & 0x07;
-    e.autoEnter = (ffw2 & 0x80) ? 1 : 0;
-    e.fieldExitRequired = (ffw2 & 0x40) ? 1 : 0;
-    e.monocase = (ffw2 & 0x20) ? 1 : 0;
-    e.mandatoryEnter = (ffw2 & 0x08) ? 1 : 0;
-    e.fillType = ffw2 & 0x07;
+    e.shiftEdit = ShiftEditOf(ffw1);
+    e.autoEnter = (ffw2 & kFfw2AutoEnter) ? 1 : 0;
+    e.fieldExitRequired = (ffw2 & kFfw2FieldExitRequired) ? 1 : 0;
+    e.monocase = (ffw2 & kFfw2Monocase) ? 1 : 0;
+    e.mandatoryEnter = (ffw2 & kFfw2MandatoryEnter) ? 1 : 0;
+    e.fillType = FillTypeOf(ffw2);
 }
 }  // namespace
 
@@ -77,12 +77,7 @@ void CTN5250::NullField(const FieldEntry& e) {
     // Only the field's positions on the screen are walked, so a field
     // recorded longer than the screen costs no more than the screen.
     const Terminal::Span span = t_.FieldSpan(e);
-    for (int p = span.first; p < span.end; ++p) {
-        ScreenCell& cell = t_.screen.at(p);
-        cell.ebcdic = kEbcdicNull;
-        cell.character = ' ';
-    }
-    t_.DamageSpan(span.first, span.end);
+    t_.FillCells(span.first, span.end, kEbcdicNull, ' ');
 }
 
 void CTN5250::EndOfWriteToDisplay() {
@@ -102,8 +97,8 @@ void CTN5250::InsertCursor(std::uint8_t, int row, int column) {
     r_.cursorGiven = true;
     // The Insert Cursor address is also the screen's home position, held to
     // the screen's edge as the cursor is.
-    t_.state.hostFormat.homePosition =
-        (std::clamp(row, 1, t_.rows()) - 1) * t_.columns() + std::clamp(column, 1, t_.columns()) - 1;
+    t_.state.hostFormat.homePosition = HostPosition(
+        std::clamp(row, 1, t_.rows()), std::clamp(column, 1, t_.columns()), t_.columns());
 }
 
 void CTN5250::SetBufferAddress(int row, int column) {
@@ -111,100 +106,67 @@ void CTN5250::SetBufferAddress(int row, int column) {
     r_.writeColumn = column;
 }
 
-// Inline: it runs for nearly every byte of a screen.
-inline ScreenCell* CTN5250::DataCell() {
+// Inline: it runs for nearly every run of a screen. The position the next
+// data byte goes to, or -1 when it lies off the screen (the record stops).
+inline int CTN5250::DataPosition() {
     if (r_.writeColumn > t_.columns()) {
         ++r_.writeRow;
         r_.writeColumn = 1;
     }
-    const int p = (r_.writeRow - 1) * t_.columns() + r_.writeColumn - 1;
+    const int p = HostPosition(r_.writeRow, r_.writeColumn, t_.columns());
     if (!t_.screen.contains(p)) [[unlikely]] {
         // Also for row or column 0, which address before the first position.
         StopWithNegativeResponse(kSenseWriteBeyondScreen);
-        return nullptr;
+        return -1;
     }
-    return &t_.screen.inUse()[static_cast<std::size_t>(p)];  // p checked above
+    return p;
 }
 
 void CTN5250::Data(const std::uint8_t* bytes, std::size_t count) {
-    // Printable EBCDIC, nearly all of a screen, is stored straight into the
-    // cell, a row's part of the run at a time; the rest goes the long way.
-    const std::array<std::uint8_t, 256>& etoa = *etoa_;
-    // The run's cells follow each other: the ones it changes are damaged as
-    // one span, also when the run ends in a throw (a negative response that
-    // cannot be sent). A host that writes the screen that is already there
-    // (a refresh, a status line rewritten) has nothing repainted.
-    struct ChangedSpan {
-        Terminal& t;
-        const ScreenCell* first = nullptr;
-        const ScreenCell* last = nullptr;
-        ~ChangedSpan() {
-            if (!first) return;
-            const ScreenCell* base = t.screen.inUse().data();
-            t.DamageSpan(static_cast<int>(first - base), static_cast<int>(last - base) + 1);
-        }
-    } changed{t_};
-    // 0xFF (a doubled IAC on the wire) is shown blank, not translated.
+    // Printable EBCDIC, nearly all of a screen, goes to the model a run at a
+    // time; the rest goes the long way. 0xFF (a doubled IAC on the wire) is
+    // shown blank, not translated.
     const auto fast = [](std::uint8_t byte) { return byte >= 0x40 && byte != 0xFF; };
     std::size_t pos = 0;
     while (pos < count && !r_.stopped) {
-        const std::uint8_t byte = bytes[pos];
-        if (!fast(byte)) {
-            WriteDataByte(byte);
+        if (!fast(bytes[pos])) {
+            WriteDataByte(bytes[pos]);
             ++pos;
             continue;
         }
-        ScreenCell* cell = DataCell();
-        if (!cell) break;
-        // This byte and those after it that land on the rest of the row go
-        // into the cells that follow, which are on the screen as far as it
-        // reaches.
-        const std::span<ScreenCell> cells = t_.screen.inUse();
-        const std::size_t onScreen = cells.size() - static_cast<std::size_t>(cell - cells.data());
-        const int rowLeft = std::max(1, t_.columns() - r_.writeColumn + 1);
-        const std::size_t room = std::min(onScreen, static_cast<std::size_t>(rowLeft));
+        const int first = DataPosition();
+        if (first < 0) break;
+        // This byte and those after it go into the cells that follow, from
+        // row to row, as far as the screen reaches.
+        const std::size_t room = static_cast<std::size_t>(t_.cellCount() - first);
         const std::size_t end = std::min(count, pos + room);
         const std::size_t from = pos;
-        do {
-            const std::uint8_t data = bytes[pos];
-            const std::uint8_t character = etoa[data];
-            if (cell->ebcdic != data || cell->character != character) {
-                cell->ebcdic = data;
-                cell->character = character;
-                if (!changed.first) changed.first = cell;
-                changed.last = cell;
-            }
-            ++pos;
-            ++cell;
-        } while (pos < end && fast(bytes[pos]));
-        r_.writeColumn += static_cast<int>(pos - from);
+        ++pos;
+        while (pos < end && fast(bytes[pos])) ++pos;
+        const std::size_t run = pos - from;
+        t_.WriteDataRun(first, bytes + from, run, *etoa_);
+        const int last = first + static_cast<int>(run) - 1;
+        r_.writeRow = last / t_.columns() + 1;
+        r_.writeColumn = last % t_.columns() + 2;  // one past the last; wraps at the next write
     }
 }
 
 void CTN5250::WriteDataByte(std::uint8_t byte) {
-    ScreenCell* found = DataCell();
-    if (!found) return;
-    ScreenCell& cell = *found;
-    t_.DamagePosition(static_cast<int>(found - t_.screen.inUse().data()));
+    const int p = DataPosition();
+    if (p < 0) return;
     if (byte == 0xFF) {
-        cell.ebcdic = 0xFF;
-        cell.character = ' ';
-    } else {
-        cell.ebcdic = byte;  // a null stays a null, shown as a blank
-        if (byte >= 0x20 && byte <= 0x3F) {
-            cell.character = ' ';
-            // An attribute right before a field's first data position
-            // becomes that field's attribute.
-            const int p = (r_.writeRow - 1) * t_.columns() + r_.writeColumn - 1;
-            if (t_.screen.contains(p + 1) && t_.screen.at(p + 1).inField) {
-                FieldEntry* e = t_.formatTable.entry(t_.screen.at(p + 1).fieldIndex);
-                if (e) e->attribute = byte;
-            }
-        } else if (byte == 0x00) {
-            cell.character = ' ';
-        } else {
-            cell.character = ToPc(byte);
+        t_.SetCell(p, 0xFF, ' ');
+    } else if (IsAttribute(byte)) {
+        t_.SetCell(p, byte, ' ');
+        // An attribute right before a field's first data position becomes
+        // that field's attribute.
+        if (t_.screen.contains(p + 1) && t_.screen.at(p + 1).inField) {
+            FieldEntry* e = t_.formatTable.entry(t_.screen.at(p + 1).fieldIndex);
+            if (e) e->attribute = byte;
         }
+    } else {
+        // A null stays a null, shown as a blank.
+        t_.SetCell(p, byte, byte == kEbcdicNull ? ' ' : ToPc(byte));
     }
     ++r_.writeColumn;
 }
@@ -213,7 +175,7 @@ void CTN5250::StartOfHeader(const HeaderOrder& order) {
     t_.state.hostFormat.resequenceField = order.resequenceField();
     t_.state.hostFormat.errorRow = order.errorRow();
     if (t_.state.hostFormat.errorRow > 24 && t_.rows() == 24) t_.state.hostFormat.errorRow = 24;
-    t_.screen.ClearFieldMarks();
+    t_.ClearFieldMarks();
     t_.formatTable.ClearFormatTable();
     r_.cursorGiven = false;
     t_.state.hostFormat.insertCursorRow = 1;
@@ -223,8 +185,8 @@ void CTN5250::StartOfHeader(const HeaderOrder& order) {
 
 void CTN5250::RepeatToAddress(int row, int column, std::uint8_t stored) {
     const std::uint8_t shown = stored == kEbcdicNull ? ' ' : ToPc(stored);
-    const int from = (r_.writeRow - 1) * t_.columns() + r_.writeColumn - 1;
-    const int to = (row - 1) * t_.columns() + column - 1;
+    const int from = HostPosition(r_.writeRow, r_.writeColumn, t_.columns());
+    const int to = HostPosition(row, column, t_.columns());
     // Both ends are checked before anything is written: a target off the
     // screen is refused with the screen as it was, not after a fill up to
     // its edge.
@@ -232,12 +194,7 @@ void CTN5250::RepeatToAddress(int row, int column, std::uint8_t stored) {
         StopWithNegativeResponse(kSenseWriteBeyondScreen);
         return;
     }
-    for (int p = from; p <= to; ++p) {
-        ScreenCell& cell = t_.screen.at(p);
-        cell.character = shown;
-        cell.ebcdic = stored;
-    }
-    t_.DamageSpan(from, to + 1);
+    if (from <= to) t_.FillCells(from, to + 1, stored, shown);
     r_.writeRow = row;
     r_.writeColumn = column + 1;
     if (r_.writeColumn > t_.columns()) {
@@ -277,11 +234,8 @@ void CTN5250::StartOfField(const FieldOrder& order) {
     }
     const std::uint8_t attribute = order.attribute;
     e.attribute = attribute;
-    const int attributePos = (r_.writeRow - 1) * t_.columns() + r_.writeColumn - 1;
-    if (t_.screen.contains(attributePos)) {
-        t_.screen.at(attributePos).ebcdic = attribute;
-        t_.DamagePosition(attributePos);
-    }
+    const int attributePos = HostPosition(r_.writeRow, r_.writeColumn, t_.columns());
+    t_.SetCellByte(attributePos, attribute);
     e.length = order.length;
     ++r_.writeColumn;  // now the first data position; wraps at the next write
 
@@ -293,22 +247,11 @@ void CTN5250::StartOfField(const FieldOrder& order) {
             StopWithNegativeResponse(kSenseFieldBeyondScreen);
             return;
         }
-        ScreenCell& cell = t_.screen.at(p);
-        cell.inField = 1;
-        cell.fieldIndex = index;
-        cell.fieldLength = e.length;
-        cell.fieldOffset = k;
+        t_.MarkFieldCell(p, index, k, e.length);
     }
     const int end = first + e.length;
-    if (t_.screen.contains(end)) {
-        ScreenCell& cell = t_.screen.at(end);
-        t_.DamagePosition(end);
-        cell.ebcdic = 0x20;
-        cell.inField = 0;
-        cell.fieldIndex = -1;
-        cell.fieldLength = 0;
-        cell.fieldOffset = -1;
-    }
+    // The position after the field takes the normal attribute and leaves any field.
+    if (t_.SetCellByte(end, kAttributeFirst)) t_.ClearFieldCell(end);
 }
 
 }  // namespace quenlix

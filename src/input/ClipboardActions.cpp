@@ -67,7 +67,8 @@ std::string BuildCopyText(const Terminal& terminal, const CellRect& rect, bool t
     for (int row = top; row < bottom; ++row) {
         const std::size_t rowStart = text.size();
         for (int column = left; column < right; ++column) {
-            text += static_cast<char>(terminal.screen.at(terminal.PositionOf(column, row)).character);
+            text +=
+                static_cast<char>(terminal.screen.at(terminal.PositionOf(row, column)).character);
         }
         // Trimming cuts this row's trailing blanks only: a blank row stays an
         // empty line, so every row of the selection keeps its line.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "input/KeyCodes.h"
+#include "terminal/FieldFormatWord.h"
 #include "input/KeyRefusal.h"
 #include "terminal/Languages.h"
 
@@ -12,12 +13,6 @@ namespace quenlix {
 
 namespace {
 
-constexpr int kNumericOnly = 3;
-constexpr int kSignedNumeric = 7;
-constexpr int kInputOutput = 6;
-constexpr int kZeroFill = 5;
-constexpr int kBlankFill = 6;
-constexpr int kMandatoryFill = 7;
 constexpr std::uint8_t kEbcdicMinus = 0x60;  // '-' in every EBCDIC code page
 constexpr std::uint8_t kNegativeZone = 0xD0;
 // The dup and field mark bytes: controls below 0x20, so never attribute
@@ -33,16 +28,16 @@ std::uint8_t ToUpper(std::uint8_t c) { return c >= 'a' && c <= 'z' ? c - 'a' + '
 
 bool AcceptedByShiftEdit(int shiftEdit, std::uint8_t c) {
     switch (shiftEdit) {
-        case 1:  // alphabetic only
+        case ds::kShiftAlphabeticOnly:
             return IsAsciiLetter(c) || c == ' ' || c == ',' || c == '.' || c == '-';
-        case 3:  // numeric only
+        case ds::kShiftNumericOnly:
             return IsAsciiDigit(c) || c == ' ' || c == ',' || c == '.' || c == '+' || c == '-';
-        case 5:  // digits only
-        case kSignedNumeric:
+        case ds::kShiftDigitsOnly:
+        case ds::kShiftSignedNumeric:
             return IsAsciiDigit(c);
-        case kInputOutput:
+        case ds::kShiftIo:
             return false;
-        default:  // 0 alphanumeric, 2 numeric shift, 4 katakana shift
+        default:  // alphanumeric, numeric shift, katakana shift
             return true;
     }
 }
@@ -70,7 +65,7 @@ const FieldEntry* FieldEditor::FieldAt(int pos) const {
 }
 
 int FieldEditor::FirstPosition(const FieldEntry& e) const {
-    return t_.FirstDataPosition(e);
+    return FirstDataPosition(e, t_.columns());
 }
 
 int FieldEditor::LastPosition(const FieldEntry& e) const {
@@ -84,32 +79,20 @@ int FieldEditor::Previous(int pos) const { return pos <= 0 ? t_.cellCount() - 1 
 
 bool FieldEditor::CopyCell(int from, int to) {
     if (!t_.screen.contains(from) || !t_.screen.contains(to)) return false;
-    const ScreenCell& source = t_.screen.at(from);
-    ScreenCell& target = t_.screen.at(to);
-    const bool attribute = IsAttributePosition(target);
-    if (target.character != source.character || target.ebcdic != source.ebcdic) {
-        target.character = source.character;
-        target.ebcdic = source.ebcdic;
-        InvalidateCell(to);
-    }
+    const bool attribute = IsAttributePosition(t_.screen.at(to));
+    t_.MoveCell(from, to);
     return attribute;
 }
 
 bool FieldEditor::BlankCell(int pos) {
     if (!t_.screen.contains(pos)) return false;
-    ScreenCell& cell = t_.screen.at(pos);
-    const bool attribute = IsAttributePosition(cell);
+    const bool attribute = IsAttributePosition(t_.screen.at(pos));
     // A non-display field shows blanks over real data: the EBCDIC byte
     // decides too, or the host would read a stale character back.
-    if (cell.character != ' ' || cell.ebcdic != kEbcdicBlank) {
-        cell.character = ' ';
-        cell.ebcdic = kEbcdicBlank;
-        InvalidateCell(pos);
-    }
+    t_.ChangeCell(pos, kEbcdicBlank, ' ');
     return attribute;
 }
 
-void FieldEditor::InvalidateCell(int pos) { t_.DamagePosition(pos); }
 
 void FieldEditor::MoveCursor(int pos) {
     if (!t_.screen.contains(pos)) return;
@@ -119,15 +102,15 @@ void FieldEditor::MoveCursor(int pos) {
 std::string_view FieldEditor::WhyRefused(int pos, std::uint8_t character) const {
     const FieldEntry* e = FieldAt(pos);
     if (e == nullptr || e->bypass) return refusal::kProtected;
-    if (e->shiftEdit == kInputOutput) return refusal::kNotKeyable;
+    if (e->shiftEdit == ds::kShiftIo) return refusal::kNotKeyable;
     const ScreenCell& cell = t_.screen.at(pos);
-    if (e->shiftEdit == kSignedNumeric && cell.fieldOffset + 1 == e->length) {
+    if (e->shiftEdit == ds::kShiftSignedNumeric && cell.fieldOffset + 1 == e->length) {
         return refusal::kSignPosition;
     }
     if (!AcceptedByShiftEdit(e->shiftEdit, character)) {
         switch (e->shiftEdit) {
-            case 1: return refusal::kAlphabeticOnly;
-            case 3: return refusal::kNumericOnly;
+            case ds::kShiftAlphabeticOnly: return refusal::kAlphabeticOnly;
+            case ds::kShiftNumericOnly: return refusal::kNumericOnly;
             default: return refusal::kDigitsOnly;
         }
     }
@@ -153,7 +136,7 @@ bool FieldEditor::IsDataCharacter(std::uint8_t character) const {
 int FieldEditor::LastDataPosition(const FieldEntry& e) const {
     // The sign position of a signed-numeric field takes no character.
     const int last = LastPosition(e);
-    return e.shiftEdit == kSignedNumeric && e.length > 1 ? last - 1 : last;
+    return e.shiftEdit == ds::kShiftSignedNumeric && e.length > 1 ? last - 1 : last;
 }
 
 bool FieldEditor::IsEmptyPosition(int pos) const {
@@ -164,7 +147,7 @@ bool FieldEditor::IsEmptyPosition(int pos) const {
 bool FieldEditor::PartlyFilled(const FieldEntry& e, int keptEnd) const {
     // Mandatory fill applies once the operator entered something: then the
     // field must be full, or empty, when it is left.
-    if (e.fillType != kMandatoryFill || !e.mdt) return false;
+    if (e.fillType != ds::kFillMandatory || !e.mdt) return false;
     const int first = FirstPosition(e);
     const int last = LastDataPosition(e);
     if (first > last || !t_.screen.contains(first)) return false;
@@ -203,11 +186,9 @@ void FieldEditor::WriteCharacter(int pos, std::uint8_t character) {
     FieldEntry* e = FieldAt(pos);
     if (e == nullptr) return;
     if (e->monocase) character = ToUpper(character);
-    ScreenCell& cell = t_.screen.at(pos);
-    cell.character = IsNonDisplay(e->attribute) ? ' ' : character;
-    cell.ebcdic = links_.tables.ToEbcdic(links_.settings.PageCode, character);
+    t_.SetCell(pos, links_.tables.ToEbcdic(links_.settings.PageCode, character),
+               IsNonDisplay(e->attribute) ? ' ' : character);
     e->mdt = 1;
-    InvalidateCell(pos);
 }
 
 bool FieldEditor::EnterCharacter(std::uint8_t character) {
@@ -277,7 +258,7 @@ bool FieldEditor::RefuseEdit(const FieldEntry* e) {
         RefuseKey(links_, refusal::kProtected);
         return true;
     }
-    if (e->shiftEdit == kInputOutput) {
+    if (e->shiftEdit == ds::kShiftIo) {
         RefuseKey(links_, refusal::kNotKeyable);
         return true;
     }
@@ -429,8 +410,8 @@ bool FieldEditor::FieldExit(bool minus) {
     }
     // Field- means negative where the field keeps a number; anywhere else it
     // is a key like any refused one.
-    const bool numericOnly = e->shiftEdit == kNumericOnly;
-    if (minus && !numericOnly && e->shiftEdit != kSignedNumeric) {
+    const bool numericOnly = e->shiftEdit == ds::kShiftNumericOnly;
+    if (minus && !numericOnly && e->shiftEdit != ds::kShiftSignedNumeric) {
         RefuseKey(links_, refusal::kFieldMinus);
         return false;
     }
@@ -441,12 +422,12 @@ bool FieldEditor::FieldExit(bool minus) {
     }
 
     bool attribute = false;
-    if (e->fillType == kZeroFill) {
+    if (e->fillType == ds::kFillRightZero) {
         attribute = RightAdjust(index, '0', 0xF0, minus);
-    } else if (e->fillType == kBlankFill) {
+    } else if (e->fillType == ds::kFillRightBlank) {
         attribute = RightAdjust(index, ' ', kEbcdicBlank, minus);
     } else if (!keepsLast) {
-        if (e->shiftEdit == kSignedNumeric) {
+        if (e->shiftEdit == ds::kShiftSignedNumeric) {
             attribute = RightAdjust(index, ' ', kEbcdicBlank, minus);
         } else {
             for (int p = pos; p <= LastPosition(*e); ++p) attribute |= BlankCell(p);
@@ -478,24 +459,16 @@ void FieldEditor::LeaveField(int index) {
 
 bool FieldEditor::NullCell(int pos) {
     if (!t_.screen.contains(pos)) return false;
-    ScreenCell& cell = t_.screen.at(pos);
-    const bool attribute = IsAttributePosition(cell);
-    if (cell.character != ' ' || cell.ebcdic != kEbcdicNull) {
-        cell.character = ' ';
-        cell.ebcdic = kEbcdicNull;
-        InvalidateCell(pos);
-    }
+    const bool attribute = IsAttributePosition(t_.screen.at(pos));
+    t_.ChangeCell(pos, kEbcdicNull, ' ');
     return attribute;
 }
 
 bool FieldEditor::WriteControlByte(int pos, std::uint8_t ebcdic, std::uint8_t shown) {
     if (!t_.screen.contains(pos)) return false;
-    ScreenCell& cell = t_.screen.at(pos);
-    const bool attribute = IsAttributePosition(cell);
+    const bool attribute = IsAttributePosition(t_.screen.at(pos));
     const FieldEntry* e = FieldAt(pos);
-    cell.character = e != nullptr && IsNonDisplay(e->attribute) ? ' ' : shown;
-    cell.ebcdic = ebcdic;
-    InvalidateCell(pos);
+    t_.SetCell(pos, ebcdic, e != nullptr && IsNonDisplay(e->attribute) ? ' ' : shown);
     return attribute;
 }
 
@@ -536,7 +509,7 @@ bool FieldEditor::FieldMark() {
         RefuseKey(links_, refusal::kFieldExitRequired);
         return false;
     }
-    if (e->shiftEdit == kSignedNumeric && t_.screen.at(pos).fieldOffset + 1 == e->length) {
+    if (e->shiftEdit == ds::kShiftSignedNumeric && t_.screen.at(pos).fieldOffset + 1 == e->length) {
         RefuseKey(links_, refusal::kSignPosition);
         return false;
     }
@@ -604,17 +577,15 @@ bool FieldEditor::RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t eb
     if (e == nullptr || e->length <= 0) return false;
     const int first = FirstPosition(*e);
     const int last = LastPosition(*e);
-    const bool signedNumeric = e->shiftEdit == kSignedNumeric;
+    const bool signedNumeric = e->shiftEdit == ds::kShiftSignedNumeric;
     bool attribute = false;
     int d = last;
     int s = t_.CursorPosition();
     if (signedNumeric) {
         // The sign position holds the minus itself; a read sends it as the
         // zone of the last digit.
-        ScreenCell& sign = t_.screen.at(last);
-        attribute |= IsAttributePosition(sign);
-        sign.character = minus ? '-' : ' ';
-        sign.ebcdic = minus ? kEbcdicMinus : kEbcdicBlank;
+        attribute |= IsAttributePosition(t_.screen.at(last));
+        t_.SetCell(last, minus ? kEbcdicMinus : kEbcdicBlank, minus ? '-' : ' ');
         d = last - 1;
     } else if (links_.input.fieldExitPending && e->fieldExitRequired) {
         // The character just typed into the last position belongs to the
@@ -622,14 +593,18 @@ bool FieldEditor::RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t eb
         s = last + 1;
     }
     if (s > d + 1) s = d + 1;
-    for (; s - 1 >= first; --s, --d) attribute |= CopyCell(s - 1, d);
-    for (; d >= first; --d) {
-        ScreenCell& cell = t_.screen.at(d);
-        attribute |= IsAttributePosition(cell);
-        cell.character = fill;
-        cell.ebcdic = ebcdicFill;
+    // Every position of the field is written, so all of it is recorded,
+    // also where a character stays what it was.
+    for (; s - 1 >= first; --s, --d) {
+        if (!t_.screen.contains(s - 1)) continue;
+        const ScreenCell& source = t_.screen.at(s - 1);
+        attribute |= IsAttributePosition(t_.screen.at(d));
+        t_.SetCell(d, static_cast<std::uint8_t>(source.ebcdic), source.character);
     }
-    t_.DamageSpan(first, last + 1);
+    for (; d >= first; --d) {
+        attribute |= IsAttributePosition(t_.screen.at(d));
+        t_.SetCell(d, ebcdicFill, fill);
+    }
     return attribute;
 }
 
@@ -638,11 +613,10 @@ void FieldEditor::MarkNegative(const FieldEntry& e) {
     // negative zone (F3 becomes D3), shown as the character the host reads.
     const int first = FirstPosition(e);
     for (int p = LastPosition(e); p >= first && t_.screen.contains(p); --p) {
-        ScreenCell& cell = t_.screen.at(p);
-        if (cell.ebcdic < 0xF0 || cell.ebcdic > 0xF9) continue;
-        cell.ebcdic = kNegativeZone | (cell.ebcdic & 0x0F);
-        cell.character = links_.tables.ToPc(links_.settings.PageCode, static_cast<std::uint8_t>(cell.ebcdic));
-        InvalidateCell(p);
+        const int digit = t_.screen.at(p).ebcdic;
+        if (digit < 0xF0 || digit > 0xF9) continue;
+        const auto negative = static_cast<std::uint8_t>(kNegativeZone | (digit & 0x0F));
+        t_.SetCell(p, negative, links_.tables.ToPc(links_.settings.PageCode, negative));
         return;
     }
 }

@@ -136,7 +136,6 @@ private:
     void LeaveField(int index);
     /// The first data position of the first non-bypass field, -1 when none.
     int FirstInputPosition() const;
-    void InvalidateCell(int pos);
     bool RightAdjust(int fieldIndex, std::uint8_t fill, std::uint8_t ebcdicFill, bool minus);
     void MarkNegative(const FieldEntry& e);
     /// The last position a character is typed into: the sign position of a

@@ -23,9 +23,8 @@ void KeyboardMapper::AfterEdit(bool attributeOverwritten) {
 }
 
 void KeyboardMapper::SendFunctionKey(int virtualKey) {
-    std::uint8_t aid = static_cast<std::uint8_t>(virtualKey - kVkF1 + ds::kAidF1);
-    if (in_.shiftDown) aid |= 0x80;
-    links_.host.SendAid(aid);
+    const int key = virtualKey - kVkF1 + 1;
+    links_.host.SendAid(ds::AidOfFunctionKey(in_.shiftDown ? key + 12 : key));
 }
 
 void KeyboardMapper::KeyDown(int virtualKey, bool ctrlHeld) {
@@ -268,9 +267,7 @@ void KeyboardMapper::Perform(KeyFunction function) {
     }
     if (const int n = FunctionKeyNumber(function); n > 0) {
         in_.fieldExitPending = false;
-        std::uint8_t aid = static_cast<std::uint8_t>(ds::kAidF1 + (n - 1) % 12);
-        if (n > 12) aid |= 0x80;
-        links_.host.SendAid(aid);
+        links_.host.SendAid(ds::AidOfFunctionKey(n));
         return;
     }
     switch (function) {
@@ -326,13 +323,9 @@ void KeyboardMapper::DeleteFields() {
     for (int i = 0; i < t_.formatTable.fieldCount(); ++i) {
         const FieldEntry& e = *t_.formatTable.entry(i);
         if (e.mdt != 1 || e.bypass != 0) continue;
-        const int first = t_.FirstDataPosition(e);
+        const int first = FirstDataPosition(e, t_.columns());
         for (int k = 0; k < e.length; ++k) {
-            if (!t_.screen.contains(first + k)) break;
-            ScreenCell& cell = t_.screen.at(first + k);
-            cell.character = ' ';
-            cell.ebcdic = kEbcdicBlank;
-            t_.DamagePosition(first + k);
+            if (!t_.SetCell(first + k, kEbcdicBlank, ' ')) break;
         }
     }
 }

@@ -9,14 +9,14 @@ namespace quenlix {
 MouseSelection::MouseSelection(const InputLinks& links) : t_(links.terminal), in_(links.input) {}
 
 void MouseSelection::ClearSelectedFlags() {
-    for (ScreenCell& cell : t_.screen.inUse()) cell.selected = 0;
+    t_.SetAllSelected(false);
 }
 
 void MouseSelection::MarkSelection(const CellRect& rect) {
     for (int row = rect.top; row < rect.bottom; ++row) {
         for (int column = rect.left; column < rect.right; ++column) {
-            const int pos = t_.PositionOf(column, row);
-            if (t_.screen.contains(pos)) t_.screen.at(pos).selected = 1;
+            const int pos = t_.PositionOf(row, column);
+            t_.SetSelected(pos, true);
         }
     }
 }
@@ -96,14 +96,14 @@ void MouseSelection::DoubleClick(int x, int y) {
     const int column = x / t_.state.cellWidth;
     const int row = y / t_.state.cellHeight;
     if (column >= t_.columns() || row >= t_.rows()) return;
-    SelectWordAtPosition(t_.PositionOf(column, row));
+    SelectWordAtPosition(t_.PositionOf(row, column));
 }
 
 void MouseSelection::SelectWordAt(int row, int column) {
     ClearSelectedFlags();
     t_.selection = CellRect{};
     if (row < 0 || column < 0 || row >= t_.rows() || column >= t_.columns()) return;
-    SelectWordAtPosition(t_.PositionOf(column, row));
+    SelectWordAtPosition(t_.PositionOf(row, column));
 }
 
 void MouseSelection::SelectWordAtPosition(int p) {
@@ -129,7 +129,7 @@ void MouseSelection::SelectWordAtPosition(int p) {
     while (end < e && !delimiter(end)) ++end;
     if (end <= start) return;  // a delimiter under the pointer: nothing selected
 
-    for (int q = start; q < end; ++q) t_.screen.at(q).selected = 1;
+    for (int q = start; q < end; ++q) t_.SetSelected(q, true);
     const int r = start / columns;
     t_.selection = CellRect{start % columns, r, (end - 1) % columns + 1, r + 1};
     t_.DamageCells(t_.selection);
@@ -137,7 +137,7 @@ void MouseSelection::SelectWordAtPosition(int p) {
 
 void MouseSelection::SelectAll() {
     t_.selection = CellRect{0, 0, t_.columns(), t_.rows()};
-    for (ScreenCell& cell : t_.screen.inUse()) cell.selected = 1;
+    t_.SetAllSelected(true);
     t_.DamageCells(t_.selection);
 }
 

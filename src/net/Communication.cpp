@@ -714,8 +714,7 @@ void Communication::ShowPlainText(const std::uint8_t* bytes, std::size_t count) 
             continue;
         }
         if (p >= 0 && p <= kPlainTextLastPosition && p < cellCount) {
-            terminal_.screen.at(p).character = c;
-            terminal_.DamagePosition(p);
+            terminal_.SetCellCharacter(p, c);
             ++p;
         }
     }

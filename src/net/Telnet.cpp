@@ -9,6 +9,7 @@
 
 #include "signon/ClientSeed.h"
 #include "signon/PasswordSubstitute.h"
+#include "telnet/EnvironNames.h"
 #include "telnet/EnvironValue.h"
 #include "telnet/TelnetCodes.h"
 #include "terminal/TranslationCache.h"
@@ -210,16 +211,17 @@ void CTelnet::AppendEnvironment() {
 
     answer_.insert(answer_.end(),
                    {kIAC, kSb, Byte(Option::NEW_ENVIRON), Byte(Subnegotiation::IS)});
-    AddVariable(var, "USER", autoSignOn ? settings_.UserID : none);
-    AddVariable(uservar, "DEVNAME", settings_.DisplayNameAuto == 0 ? settings_.DisplayName : none);
+    AddVariable(var, telnet::kEnvUser, autoSignOn ? settings_.UserID : none);
+    AddVariable(uservar, telnet::kEnvDeviceName,
+                settings_.DisplayNameAuto == 0 ? settings_.DisplayName : none);
     if (autoSignOn) {
         AppendPassword();
     } else {
-        AddVariable(uservar, "IBMRSEED", none);
+        AddVariable(uservar, telnet::kEnvSeed, none);
     }
-    AddVariable(uservar, "IBMPROGRAM", autoSignOn ? settings_.ProgProc : none);
-    AddVariable(uservar, "IBMIMENU", autoSignOn ? settings_.Menu : none);
-    AddVariable(uservar, "IBMCURLIB", autoSignOn ? settings_.CurLib : none);
+    AddVariable(uservar, telnet::kEnvProgram, autoSignOn ? settings_.ProgProc : none);
+    AddVariable(uservar, telnet::kEnvInitialMenu, autoSignOn ? settings_.Menu : none);
+    AddVariable(uservar, telnet::kEnvCurrentLibrary, autoSignOn ? settings_.CurLib : none);
     answer_.insert(answer_.end(), {kIAC, kSe});
 }
 
@@ -229,7 +231,7 @@ void CTelnet::AppendPassword() {
     const auto noPassword = [&](std::string reason) {
         report_.kind = SignOnReport::Kind::kNoPassword;
         report_.reason = std::move(reason);
-        AddVariable(uservar, "IBMRSEED", {});
+        AddVariable(uservar, telnet::kEnvSeed, {});
     };
     if (settings_.UserID.empty() || settings_.UserPassword.empty()) {
         noPassword("the session holds no user or no password");
@@ -244,8 +246,8 @@ void CTelnet::AppendPassword() {
         // An empty seed: the host takes the password as plain text.
         report_.kind = SignOnReport::Kind::kClear;
         report_.reason = "the host offers no encryption";
-        AddVariable(uservar, "IBMRSEED", {});
-        AddVariable(uservar, "IBMSUBSPW", settings_.UserPassword);
+        AddVariable(uservar, telnet::kEnvSeed, {});
+        AddVariable(uservar, telnet::kEnvPasswordSubstitute, settings_.UserPassword);
         answerHoldsSecret_ = true;
         return;
     }
@@ -270,8 +272,9 @@ void CTelnet::AppendPassword() {
         noPassword(outcome.refusal);
         return;
     }
-    AddBinaryVariable("IBMRSEED", seeds.client.data(), seeds.client.size());
-    AddBinaryVariable("IBMSUBSPW", outcome.substitute.data(), outcome.substitute.size());
+    AddBinaryVariable(telnet::kEnvSeed, seeds.client.data(), seeds.client.size());
+    AddBinaryVariable(telnet::kEnvPasswordSubstitute, outcome.substitute.data(),
+                      outcome.substitute.size());
     answerHoldsSecret_ = true;
     report_.kind = SignOnReport::Kind::kSubstitute;
     report_.level = *plan_.passwordLevel;
@@ -287,7 +290,7 @@ void CTelnet::AddBinaryVariable(std::string_view name, const std::uint8_t* bytes
 }
 
 void CTelnet::AddVariable(std::uint8_t type, std::string_view name, std::string_view value) {
-    if (value.empty() && name != "IBMRSEED") return;
+    if (value.empty() && name != telnet::kEnvSeed) return;
     answer_.push_back(type);
     AppendData(name);
     answer_.push_back(Byte(EnvironCode::VALUE));

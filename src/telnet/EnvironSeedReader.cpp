@@ -5,12 +5,13 @@
 
 #include <string_view>
 
+#include "telnet/EnvironNames.h"
 #include "telnet/TelnetCodes.h"
 
 namespace quenlix::telnet {
 namespace {
 
-constexpr std::string_view kSeedName = "IBMRSEED";
+constexpr std::string_view kSeedName = kEnvSeed;
 
 bool IsTypeCode(std::uint8_t b) { return b <= Byte(EnvironCode::USERVAR); }
 bool StartsItem(std::uint8_t b) {

@@ -20,9 +20,9 @@ struct FieldEntry {
     std::int32_t autoEnter = 0;     ///< FFW2 0x80
     std::int32_t fieldExitRequired = 0;  ///< FFW2 0x40
     std::int32_t monocase = 0;           ///< FFW2 0x20
-    std::int32_t shiftEdit = 0;          ///< FFW1 & 0x07; 7 = signed numeric
+    std::int32_t shiftEdit = 0;          ///< ds::ShiftEdit, FFW1's low three bits
     std::int32_t mandatoryEnter = 0;     ///< FFW2 0x08
-    std::int32_t fillType = 0;  ///< FFW2 & 0x07: 5 zero fill, 6 blank fill, 7 mandatory fill
+    std::int32_t fillType = 0;  ///< ds::FillType, FFW2's low three bits
     std::int32_t ffw1 = 0;      ///< FFW byte 1 as received, 0 without FFW
     std::int32_t ffw2 = 0;
     std::int32_t fcw1 = 0;  ///< 0x80 when a resequencing FCW came with the field

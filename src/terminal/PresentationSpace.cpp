@@ -39,7 +39,7 @@ bool PresentationSpace::SetGeometry(int columns, int rows) {
     return true;
 }
 
-ScreenCell& PresentationSpace::at(int pos) {
+ScreenCell& PresentationSpace::writableAt(int pos) {
     if (contains(pos)) return cells_[static_cast<size_t>(pos)];
     scratch_ = ScreenCell{};
     return scratch_;
@@ -56,7 +56,7 @@ void PresentationSpace::BlankAll() {
 }
 
 void PresentationSpace::ClearFieldMarks() {
-    for (ScreenCell& cell : inUse()) {
+    for (ScreenCell& cell : writableInUse()) {
         cell.inField = 0;
         cell.fieldIndex = -1;
         cell.fieldOffset = -1;

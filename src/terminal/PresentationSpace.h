@@ -8,6 +8,8 @@
 
 namespace quenlix {
 
+struct CellLooksForTests;
+
 /// Owns the cell array and the geometry in use (`columns`, `rows`,
 /// `cellCount`). The array may be larger than `cellCount`; it is never
 /// smaller: SetGeometry enlarges it when the host switches to a larger
@@ -40,23 +42,30 @@ public:
     bool contains(int pos) const { return pos >= 0 && pos < cellCount_; }
 
     /// The cell at pos. Out of range, a scratch cell (reset to blank on every
-    /// such access) stands in: writes to it go nowhere, reads see a blank.
-    ScreenCell& at(int pos);
+    /// such access) stands in: reads see a blank.
     const ScreenCell& at(int pos) const;
 
     /// The positions in use, 0 .. cellCount - 1.
-    std::span<ScreenCell> inUse() { return {cells_.data(), static_cast<size_t>(cellCount_)}; }
     std::span<const ScreenCell> inUse() const {
         return {cells_.data(), static_cast<size_t>(cellCount_)};
     }
 
+private:
+    // The cells change only through the Terminal's verbs, which record what
+    // they change as damage.
+    friend struct Terminal;
+    // The paint pass's tests give cells looks Restyle would not.
+    friend struct CellLooksForTests;
+    ScreenCell& writableAt(int pos);
+    std::span<ScreenCell> writableInUse() {
+        return {cells_.data(), static_cast<size_t>(cellCount_)};
+    }
     /// Every position in use becomes the blank cell.
     void BlankAll();
     /// Every position in use leaves its field: inField 0, fieldIndex -1,
     /// fieldOffset -1, fieldLength 0. Characters and EBCDIC bytes stay.
     void ClearFieldMarks();
 
-private:
     static bool ValidGeometry(int columns, int rows);
 
     std::vector<ScreenCell> cells_;

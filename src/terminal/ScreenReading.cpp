@@ -94,11 +94,11 @@ void AppendPart(std::string& out, std::string_view part) {
 
 FieldKind KindOf(const FieldEntry& e) {
     FieldKind k;
-    k.shift = static_cast<FieldShift>(e.shiftEdit & 0x07);
+    k.shift = ds::ShiftEditOf(static_cast<std::uint8_t>(e.shiftEdit));
     k.password = IsNonDisplay(e.attribute);
     k.bypass = e.bypass != 0;
     k.mandatoryEnter = e.mandatoryEnter != 0;
-    k.mandatoryFill = e.fillType == 7;
+    k.mandatoryFill = e.fillType == ds::kFillMandatory;
     k.autoEnter = e.autoEnter != 0;
     k.fieldExitRequired = e.fieldExitRequired != 0;
     k.monocase = e.monocase != 0;
@@ -110,14 +110,14 @@ std::string DescribeKind(const FieldKind& k) {
     if (k.password) AppendPart(out, "password");
     if (k.bypass) AppendPart(out, "protected");
     switch (k.shift) {
-        case FieldShift::kAlphanumeric: break;
-        case FieldShift::kAlphabeticOnly: AppendPart(out, "alphabetic only"); break;
-        case FieldShift::kNumericShift: AppendPart(out, "numeric"); break;
-        case FieldShift::kNumericOnly: AppendPart(out, "numeric only"); break;
-        case FieldShift::kKatakana: AppendPart(out, "katakana"); break;
-        case FieldShift::kDigitsOnly: AppendPart(out, "digits only"); break;
-        case FieldShift::kMagneticStripe: AppendPart(out, "magnetic stripe reader only"); break;
-        case FieldShift::kSignedNumeric: AppendPart(out, "signed numeric"); break;
+        case ds::kShiftAlphanumeric: break;
+        case ds::kShiftAlphabeticOnly: AppendPart(out, "alphabetic only"); break;
+        case ds::kShiftNumericShift: AppendPart(out, "numeric"); break;
+        case ds::kShiftNumericOnly: AppendPart(out, "numeric only"); break;
+        case ds::kShiftKatakana: AppendPart(out, "katakana"); break;
+        case ds::kShiftDigitsOnly: AppendPart(out, "digits only"); break;
+        case ds::kShiftIo: AppendPart(out, "magnetic stripe reader only"); break;
+        case ds::kShiftSignedNumeric: AppendPart(out, "signed numeric"); break;
     }
     if (k.mandatoryEnter) AppendPart(out, "mandatory enter");
     if (k.mandatoryFill) AppendPart(out, "mandatory fill");

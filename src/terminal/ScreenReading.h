@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "terminal/FieldFormatWord.h"
 #include "terminal/TerminalState.h"
 
 namespace quenlix {
@@ -27,22 +28,9 @@ struct LabelRules {
     static constexpr int kGapBetweenItems = 3;
 };
 
-/// The rules a field's FFW puts on what it takes, as an operator hears them.
-/// `shiftEdit` is FFW1 & 0x07.
-enum class FieldShift : std::uint8_t {
-    kAlphanumeric = 0,   ///< alphanumeric shift: anything
-    kAlphabeticOnly = 1,
-    kNumericShift = 2,
-    kNumericOnly = 3,
-    kKatakana = 4,
-    kDigitsOnly = 5,
-    kMagneticStripe = 6,  ///< I/O: the magnetic stripe reader only
-    kSignedNumeric = 7,
-};
-
 /// What kind of field it is.
 struct FieldKind {
-    FieldShift shift = FieldShift::kAlphanumeric;
+    ds::ShiftEdit shift = ds::kShiftAlphanumeric;  ///< what it takes
     bool password = false;        ///< non-display: its characters are never read
     bool bypass = false;          ///< protected: the cursor skips it, keys are refused
     bool mandatoryEnter = false;  ///< must be entered before Enter

@@ -52,7 +52,7 @@ PixelRect Terminal::CellRectToPixels(int left, int top, int right, int bottom) c
 }
 
 Terminal::Span Terminal::FieldSpan(const FieldEntry& e) const {
-    const long long first = FirstDataPosition(e);
+    const long long first = FirstDataPosition(e, columns());
     const long long from = std::max<long long>(first, 0);
     const long long to = std::min<long long>(first + std::max(e.length, 0), cellCount());
     return {static_cast<int>(from), static_cast<int>(std::max(from, to))};
@@ -161,7 +161,7 @@ void RestyleEveryCell(std::span<ScreenCell> cells, DisplayAttributes& carried,
 
 void Terminal::Restyle() {
     selection = CellRect{};
-    const std::span<ScreenCell> cells = screen.inUse();
+    const std::span<ScreenCell> cells = screen.writableInUse();
     // After a change that repaints everything (Clear Unit, a new geometry)
     // there is nothing to compare.
     DisplayAttributes current = DecodeAttribute(0x20);

@@ -3,14 +3,17 @@
 // hands it to the parts that need it.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "terminal/ColorTable.h"
 #include "terminal/FormatTable.h"
-#include "terminal/PresentationSpace.h"
 #include "terminal/PendingRead.h"
+#include "terminal/PresentationSpace.h"
+#include "terminal/ScreenAddress.h"
 #include "terminal/ScreenDamage.h"
 
 namespace quenlix {
@@ -113,21 +116,56 @@ struct Terminal {
     /// Why the host ended the session, over the whole blank screen.
     void SetConnectionNotice(std::string_view notice);
 
+    // The cells change only through these verbs; each records what it
+    // changes. A position off the screen is refused: nothing is written and
+    // the verb returns false.
+
+    /// Writes a cell's EBCDIC byte and character, recorded as changed.
+    bool SetCell(int pos, std::uint8_t ebcdic, std::uint8_t character);
+    /// Writes a cell's EBCDIC byte and character, recorded only when either
+    /// differs from what the cell held.
+    bool ChangeCell(int pos, std::uint8_t ebcdic, std::uint8_t character);
+    /// Writes only a cell's EBCDIC byte (an attribute byte), recorded as changed.
+    bool SetCellByte(int pos, std::uint8_t ebcdic);
+    /// Writes only a cell's character, recorded as changed.
+    bool SetCellCharacter(int pos, std::uint8_t character);
+    /// Writes the positions [first, end) with one byte and character,
+    /// recorded as one span. Refused unless 0 <= first <= end <= cellCount.
+    bool FillCells(int first, int end, std::uint8_t ebcdic, std::uint8_t character);
+    /// Copies the byte and character of `from` into `to` (a roll, a shift
+    /// inside a field), recorded only when `to` changes.
+    bool MoveCell(int from, int to);
+    /// Writes `count` bytes of host data into the cells from `first` on, each
+    /// shown as `toPc` translates it; the cells that changed are recorded as
+    /// one span from the first to the last of them. Refused unless all of
+    /// them lie on the screen.
+    bool WriteDataRun(int first, const std::uint8_t* data, std::size_t count,
+                      const std::array<std::uint8_t, 256>& toPc);
+    /// Makes a position the `offset`-th data position of field `index`,
+    /// `length` long; or takes it out of any field. Field marks are not
+    /// painted, so they record nothing.
+    bool MarkFieldCell(int pos, int index, int offset, int length);
+    bool ClearFieldCell(int pos);
+    /// Every position leaves its field; characters and bytes stay.
+    void ClearFieldMarks();
+    /// Every position becomes the blank cell; the whole screen is recorded.
+    void BlankAll();
+    /// Marks a cell selected or not, recorded when that changes.
+    bool SetSelected(int pos, bool selected);
+    /// Marks every cell selected or not, recorded per cell that changes.
+    void SetAllSelected(bool selected);
+
     int columns() const { return screen.columns(); }
     int rows() const { return screen.rows(); }
     int cellCount() const { return screen.cellCount(); }
 
-    /// column + row x columns (both from 0).
-    int PositionOf(int column, int row) const { return column + row * columns(); }
+    /// The linear position of a 0-based row and column.
+    int PositionOf(int row, int column) const { return CellPosition(row, column, columns()); }
     /// (y / cellHeight) x columns + x / cellWidth, truncating toward zero.
     int PixelToPosition(int x, int y) const;
     /// Cells to pixels: each edge multiplied by the cell size.
     PixelRect CellRectToPixels(int left, int top, int right, int bottom) const;
 
-    /// The linear position of a field's first data position: the one after
-    /// its attribute (the next row's first when the attribute is in the last
-    /// column). May lie off the screen.
-    int FirstDataPosition(const FieldEntry& e) const { return (e.row - 1) * columns() + e.column; }
     /// The field's data positions that lie on the screen, [first, end): a
     /// field may be recorded longer than the screen, or start before it.
     struct Span {

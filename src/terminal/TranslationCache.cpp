@@ -121,12 +121,11 @@ std::uint8_t TranslationCache::ToPc(int codePage, std::uint8_t ebcdic) {
 }
 
 void RetranslateScreen(Terminal& terminal, TranslationCache& tables, int codePage) {
-    for (ScreenCell& cell : terminal.screen.inUse()) {
-        if (cell.ebcdic >= 0x40 && cell.ebcdic <= 0xFE) {
-            cell.character = tables.ToPc(codePage, static_cast<std::uint8_t>(cell.ebcdic));
-        } else {
-            cell.character = ' ';
-        }
+    for (int p = 0; p < terminal.cellCount(); ++p) {
+        const int ebcdic = terminal.screen.at(p).ebcdic;
+        terminal.SetCellCharacter(p, ebcdic >= 0x40 && ebcdic <= 0xFE
+                                         ? tables.ToPc(codePage, static_cast<std::uint8_t>(ebcdic))
+                                         : ' ');
     }
     terminal.damage.All();
 }

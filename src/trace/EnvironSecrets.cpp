@@ -2,6 +2,7 @@
 // the next byte data.
 #include "trace/EnvironSecrets.h"
 
+#include "telnet/EnvironNames.h"
 #include "telnet/TelnetCodes.h"
 
 namespace quenlix {
@@ -9,10 +10,8 @@ namespace quenlix {
 using telnet::Byte;
 using telnet::EnvironCode;
 
-namespace {
-constexpr const char* kPasswordVariable = "IBMSUBSPW";
-constexpr const char* kSeedVariable = "IBMRSEED";
-}  // namespace
+using telnet::kEnvPasswordSubstitute;
+using telnet::kEnvSeed;
 
 void EnvironSecrets::Begin(std::uint8_t option) {
     state_ = option == Byte(telnet::Option::NEW_ENVIRON) ? State::kVerb : State::kOther;
@@ -50,7 +49,7 @@ bool EnvironSecrets::Data(std::uint8_t byte) {
         }
         if (byte == Byte(EnvironCode::VALUE)) {
             secretValue_ =
-                state_ == State::kName && (name_ == kPasswordVariable || name_ == kSeedVariable);
+                state_ == State::kName && (name_ == kEnvPasswordSubstitute || name_ == kEnvSeed);
             seedTail_ = false;
             state_ = State::kValue;
             return false;
@@ -60,7 +59,7 @@ bool EnvironSecrets::Data(std::uint8_t byte) {
         if (seedTail_) return true;
         if (name_.size() < kMaxName) name_ += static_cast<char>(byte);
         // What follows the name in the host's request is its seed.
-        seedTail_ = send_ && name_ == kSeedVariable;
+        seedTail_ = send_ && name_ == kEnvSeed;
         return false;
     }
     return inSecret();

@@ -429,7 +429,7 @@ TEST_F(SessionCommandsTest, PropertiesChangingOnlyTheLanguageRetranslatesTheScre
     // Bytes that differ between the two code pages, so the test tells them apart.
     ASSERT_NE(session.tables.ToPc(297, 0x7B), session.tables.ToPc(37, 0x7B));
     // A left-over character where the host wrote an attribute.
-    session.terminal.screen.at(attribute).character = 'X';
+    session.terminal.SetCellCharacter(attribute, 'X');
 
     questions.sheet = SessionSettings{};
     questions.editSheet = [](SessionSettings& s) {

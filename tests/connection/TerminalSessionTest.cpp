@@ -208,7 +208,7 @@ TEST_F(TerminalSessionTest, AHostThatGoesLeavesTheLastScreenWithTheTypedTextAndR
     auto text = [&t](int row, int column, int length) {
         std::string out;
         for (int c = column; c < column + length; ++c) {
-            out += static_cast<char>(t.screen.at(t.PositionOf(c, row)).character);
+            out += static_cast<char>(t.screen.at(t.PositionOf(row, c)).character);
         }
         return out;
     };
@@ -239,7 +239,7 @@ TEST_F(TerminalSessionTest, AHostThatGoesLeavesTheLastScreenWithTheTypedTextAndR
     EXPECT_EQ(text(1, 1, 4), "MENU");
     EXPECT_EQ(text(3, 10, 3), "QUS");
     EXPECT_EQ(t.formatTable.fieldCount(), 0);
-    EXPECT_EQ(t.screen.at(t.PositionOf(10, 3)).fieldIndex, -1);
+    EXPECT_EQ(t.screen.at(t.PositionOf(3, 10)).fieldIndex, -1);
     EXPECT_TRUE(t.selection.empty());
     EXPECT_EQ(t.screen.at(t.PositionOf(1, 1)).selected, 0);
     EXPECT_EQ(t.state.inputInhibited, 0);

@@ -255,9 +255,11 @@ TEST(DemoHostRecords, ShortFieldsAndAddressesAloneEndAtTheNextKnownField) {
 }
 
 TEST(DemoHostFieldData, EveryPositionAndDataPositionsOnlyReadAlike) {
-    const FieldDef text{"Text", 1, 1, kFfw, 0, kAttrInput, 10, ""};
-    const FieldDef amount{"Amount", 1, 1, kFfw | kShiftNumericOnly, 0, kAttrInput, 8, ""};
-    const FieldDef signedField{"Signed", 1, 1, kFfw | kShiftSigned, 0, kAttrInput, 7, ""};
+    const FieldDef text{"Text", 1, 1, ds::kFfwPresent, 0, kAttrInput, 10, ""};
+    const std::uint8_t numeric = ds::kFfwPresent | ds::kShiftNumericOnly;
+    const std::uint8_t signedNumeric = ds::kFfwPresent | ds::kShiftSignedNumeric;
+    const FieldDef amount{"Amount", 1, 1, numeric, 0, kAttrInput, 8, ""};
+    const FieldDef signedField{"Signed", 1, 1, signedNumeric, 0, kAttrInput, 7, ""};
     const Bytes b4(4, 0x40);
     const struct {
         const char* what;
@@ -298,9 +300,9 @@ TEST(DemoHostFieldData, EveryPositionAndDataPositionsOnlyReadAlike) {
 
 TEST(DemoHostFieldData, ReadFieldsAreSplitByEitherFormsLengths) {
     const std::vector<FieldDef> fields = {
-        {"Text", 1, 1, kFfw, 0, kAttrInput, 3, ""},
-        {"Signed", 2, 1, kFfw | kShiftSigned, 0, kAttrInput, 4, ""},
-        {"Digits", 3, 1, kFfw | kShiftDigitsOnly, 0, kAttrInput, 2, ""},
+        {"Text", 1, 1, ds::kFfwPresent, 0, kAttrInput, 3, ""},
+        {"Signed", 2, 1, ds::kFfwPresent | ds::kShiftSignedNumeric, 0, kAttrInput, 4, ""},
+        {"Digits", 3, 1, ds::kFfwPresent | ds::kShiftDigitsOnly, 0, kAttrInput, 2, ""},
     };
     const Bytes every = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     auto withSign = SplitFieldData(fields, every.data(), every.size());

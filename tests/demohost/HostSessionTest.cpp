@@ -269,14 +269,14 @@ TEST_F(DemoHostSession, MenuOptionsHelpErrorsAndSignOff) {
     Key(ds::kAidHelp);
     EXPECT_EQ(host->screen(), ScreenId::kHelp);
     EXPECT_TRUE(Shows("Help: Quenlix Demo Host"));
-    Key(ds::kAidF1 + 11);
+    Key(ds::kAidF12);
     EXPECT_EQ(host->screen(), ScreenId::kMenu);
     Option("4");
     EXPECT_EQ(terminal.state.messageWaiting, 1);
     EXPECT_TRUE(Shows("Message light turned on"));
     Option("5");
     EXPECT_EQ(terminal.state.messageWaiting, 0);
-    Key(ds::kAidF1 + 2);
+    Key(ds::kAidF3);
     EXPECT_EQ(host->screen(), ScreenId::kSignOn);
     EXPECT_FALSE(host->signedOn());
     EXPECT_TRUE(Shows("Signed off."));
@@ -323,9 +323,11 @@ TEST_F(DemoHostSession, DataEntryDefinesEveryFieldKindAndEchoesWhatCameBack) {
         bool (*is)(const FieldEntry&);
     } labelled[] = {
         {6, "Amount (numeric only)", "number, Field- minus",
-         [](const FieldEntry& e) { return e.shiftEdit == 3 && e.fillType == 0; }},
+         [](const FieldEntry& e) {
+             return e.shiftEdit == ds::kShiftNumericOnly && e.fillType == ds::kFillNone;
+         }},
         {12, "Post code (mandatory fill)", "all five or none",
-         [](const FieldEntry& e) { return e.fillType == 7; }},
+         [](const FieldEntry& e) { return e.fillType == ds::kFillMandatory; }},
         {13, "Customer (mandatory enter)", "required",
          [](const FieldEntry& e) { return e.mandatoryEnter != 0; }},
         {15, "Quick code (auto-enter)", "when full: Enter",
@@ -455,7 +457,7 @@ TEST_F(DemoHostSession, AShortMessageLeavesNothingOfALongerOneBeforeIt) {
     SignOn();
     Option("42");
     EXPECT_EQ(Text(24), "Option 42 is not valid. Type a number from the list.");
-    Key(ds::kAidF1 + 4);
+    Key(ds::kAidF5);
     EXPECT_EQ(Text(24), "F5 is not allowed here.");
     // The pop-up's closing line over a restored screen whose last row held
     // a longer message.

@@ -119,11 +119,11 @@ protected:
     /// Types text at a 1-based address, as the operator would into a field.
     void Type(int row, int column, const std::string& text) {
         for (std::size_t i = 0; i < text.size(); ++i) {
-            const int pos = (row - 1) * terminal.columns() + column - 1 + static_cast<int>(i);
-            ScreenCell& cell = terminal.screen.at(pos);
+            const int pos = HostPosition(row, column, terminal.columns()) + static_cast<int>(i);
+            const ScreenCell& cell = terminal.screen.at(pos);
             ASSERT_TRUE(cell.inField) << "not a field at " << row << "," << column + i;
-            cell.character = static_cast<std::uint8_t>(text[i]);
-            cell.ebcdic = tables.ToEbcdic(settings.PageCode, static_cast<std::uint8_t>(text[i]));
+            const auto typed = static_cast<std::uint8_t>(text[i]);
+            terminal.SetCell(pos, tables.ToEbcdic(settings.PageCode, typed), typed);
             terminal.formatTable.entry(cell.fieldIndex)->mdt = 1;
             terminal.state.operatorModified = 1;
         }
@@ -132,11 +132,10 @@ protected:
     /// gives the last digit a negative zone, which no typed character has).
     void Store(int row, int column, const Bytes& ebcdic) {
         for (std::size_t i = 0; i < ebcdic.size(); ++i) {
-            const int pos = (row - 1) * terminal.columns() + column - 1 + static_cast<int>(i);
-            ScreenCell& cell = terminal.screen.at(pos);
+            const int pos = HostPosition(row, column, terminal.columns()) + static_cast<int>(i);
+            const ScreenCell& cell = terminal.screen.at(pos);
             ASSERT_TRUE(cell.inField) << "not a field at " << row << "," << column + i;
-            cell.ebcdic = ebcdic[i];
-            cell.character = tables.ToPc(settings.PageCode, ebcdic[i]);
+            terminal.SetCell(pos, ebcdic[i], tables.ToPc(settings.PageCode, ebcdic[i]));
             terminal.formatTable.entry(cell.fieldIndex)->mdt = 1;
             terminal.state.operatorModified = 1;
         }
@@ -162,7 +161,7 @@ protected:
         std::string out;
         for (int c = 0; c < terminal.columns(); ++c) {
             out += static_cast<char>(
-                terminal.screen.at((row - 1) * terminal.columns() + c).character);
+                terminal.screen.at(HostPosition(row, 1, terminal.columns()) + c).character);
         }
         return out;
     }

@@ -3,6 +3,7 @@
 
 #include "display/ScreenPainter.h"
 #include "display/ViewLayout.h"
+#include "support/CellLooks.h"
 #include "support/ReplacedAllocator.h"
 
 namespace quenlix {
@@ -13,10 +14,8 @@ TEST(PaintAllocationTest, FullScreenPassAndBlinkStepAllocateNothing) {
     Terminal terminal;
     terminal.screen.AllocateCells(132, 27);
     terminal.screen.SetGeometry(132, 27);
-    for (ScreenCell& cell : terminal.screen.inUse()) {
-        cell.character = 'W';
-        cell.underline = cell.blink = 1;
-    }
+    terminal.FillCells(0, terminal.cellCount(), 0xE6, 'W');
+    for (ScreenCell& cell : CellLooksForTests::All(terminal)) cell.underline = cell.blink = 1;
     terminal.selection = {0, 0, 10, 3};
     terminal.state.CheckRepere = terminal.state.inputInhibited = terminal.state.sysReqMode = 1;
     PaintState state;

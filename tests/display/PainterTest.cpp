@@ -10,6 +10,7 @@
 #include "display/PaintRegion.h"
 #include "display/RecordingCanvas.h"
 #include "display/ScreenPainter.h"
+#include "support/CellLooks.h"
 #include "display/ViewLayout.h"
 
 namespace quenlix {
@@ -26,9 +27,11 @@ protected:
         state.clientArea = {0, 0, 1000, 600};
         state.backgroundActive = false;
     }
-    ScreenCell& Cell(int row, int col) { return terminal.screen.at(terminal.PositionOf(col, row)); }
+    ScreenCell& Cell(int row, int col) {
+        return CellLooksForTests::Cell(terminal, terminal.PositionOf(row, col));
+    }
     void Put(int row, int col, char ch, int foreground = kColorGreen) {
-        Cell(row, col).character = static_cast<std::uint8_t>(ch);
+        terminal.SetCellCharacter(terminal.PositionOf(row, col), static_cast<std::uint8_t>(ch));
         Cell(row, col).foreground = foreground;
     }
     void Paint(const PaintRegion& damaged) {

@@ -30,8 +30,9 @@ protected:
     /// The characters of a 1-based row.
     std::string Row(int row) const {
         std::string out;
+        const int first = HostPosition(row, 1, terminal.columns());
         for (int c = 0; c < terminal.columns(); ++c) {
-            out += static_cast<char>(terminal.screen.at((row - 1) * terminal.columns() + c).character);
+            out += static_cast<char>(terminal.screen.at(first + c).character);
         }
         return out;
     }
@@ -40,7 +41,7 @@ protected:
         return Row(row).substr(static_cast<size_t>(column - 1), static_cast<size_t>(count));
     }
     const ScreenCell& Cell(int row, int column) const {
-        return terminal.screen.at((row - 1) * terminal.columns() + column - 1);
+        return terminal.screen.at(HostPosition(row, column, terminal.columns()));
     }
     /// The cells in use, to compare with after a block.
     std::vector<ScreenCell> Snapshot() const {

@@ -279,10 +279,10 @@ protected:
         sender.sent.clear();
     }
     void Type(int row, int column, std::string_view text) {
-        const int first = (row - 1) * terminal.columns() + column - 1;
+        const int first = HostPosition(row, column, terminal.columns());
         for (std::size_t k = 0; k < text.size(); ++k) {
-            ScreenCell& cell = terminal.screen.at(first + static_cast<int>(k));
-            cell.ebcdic = BuiltinTablePair().ATOE[static_cast<std::uint8_t>(text[k])];
+            const int p = first + static_cast<int>(k);
+            terminal.SetCellByte(p, BuiltinTablePair().ATOE[static_cast<std::uint8_t>(text[k])]);
         }
         const int index = terminal.formatTable.Find(row, column - 1);
         ASSERT_GE(index, 0);
@@ -316,7 +316,7 @@ TEST_F(AnswerDescriptionTest, EnterWithReadMdtFields) {
 
 TEST_F(AnswerDescriptionTest, EnterWithReadInputFieldsAndAutoEnter) {
     SignOn(kCmdReadInputFields);
-    responses.SendAid(kAidF1 + 2);
+    responses.SendAid(kAidF3);
     EXPECT_EQ(SentWithoutPassword().lines,
               (Lines{"Put/Get (03), length 33", "  cursor 6,53, F3", "  field 6,53 \"QUSER     \"",
                      "  field 7,53 *** (10 bytes)"}));

@@ -54,7 +54,7 @@ TEST_F(ResponsesTest, ReadInputFieldsSendsEveryFieldOnlyAfterAChange) {
     EXPECT_EQ(sender.sent.at(0), Sent(kOpPutGet, {5, 12, kAidEnter}));
 
     terminal.state.operatorModified = 1;
-    responses.SendAid(kAidF1 + 2);
+    responses.SendAid(kAidF3);
     Bytes data = {5, 12, 0x33};
     for (auto part : {Ebcdic("AAAA"), Ebcdic("HELLO")}) data.insert(data.end(), part.begin(), part.end());
     EXPECT_EQ(sender.sent.at(1), Sent(kOpPutGet, data));
@@ -224,9 +224,8 @@ TEST_F(ResponsesTest, RestoredScreenSendsWhatTheOperatorTyped) {
     for (auto [row, text] : {std::pair{3, "AB"}, std::pair{5, "XYZ"}}) {
         const Bytes e = Ebcdic(text);
         for (std::size_t k = 0; k < e.size(); ++k) {
-            ScreenCell& cell = terminal.screen.at((row - 1) * 80 + 10 + static_cast<int>(k));
-            cell.ebcdic = e[k];
-            cell.character = static_cast<std::uint8_t>(text[k]);
+            terminal.SetCell(HostPosition(row, 11, 80) + static_cast<int>(k), e[k],
+                             static_cast<std::uint8_t>(text[k]));
         }
         terminal.formatTable.entry(row - 3)->mdt = 1;
     }

@@ -200,8 +200,8 @@ TEST_F(ScreenReadingTest, PasswordDataNeverComesOut) {
     // attribute written inside it later, nothing of it is readable.
     const FieldEntry& password = *terminal.formatTable.entry(1);
     const Terminal::Span span = terminal.FieldSpan(password);
-    for (int p = span.first; p < span.end; ++p) terminal.screen.at(p).character = 'S';
-    terminal.screen.at(span.first).ebcdic = 0x20;
+    for (int p = span.first; p < span.end; ++p) terminal.SetCellCharacter(p, 'S');
+    terminal.SetCellByte(span.first, 0x20);
     const std::string readable = ReadableText(terminal);
     EXPECT_EQ(readable.substr(static_cast<std::size_t>(span.first), 10), std::string(10, ' '));
     EXPECT_EQ(readable.find("SS"), std::string::npos);

@@ -16,7 +16,7 @@ protected:
         if (!::quenlix::testing::AllocatorReplaced()) GTEST_SKIP() << "allocations are the sanitizer's";
         ASSERT_TRUE(t.screen.AllocateCells(80, 24));
         ASSERT_TRUE(t.screen.SetGeometry(80, 24));
-        t.screen.at(1919).ebcdic = 0xC1;
+        t.SetCellByte(1919, 0xC1);
     }
     void ExpectUnchanged80x24() const {
         EXPECT_EQ(t.columns(), 80);

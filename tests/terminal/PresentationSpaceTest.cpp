@@ -12,8 +12,9 @@ TEST(PresentationSpace, NothingIsInUseBeforeTheFirstGeometry) {
     EXPECT_EQ(t.cellCount(), 0);
     EXPECT_FALSE(t.screen.contains(0));
     // Bulk operations over zero positions do nothing and do not crash.
-    t.screen.BlankAll();
-    t.screen.ClearFieldMarks();
+    t.BlankAll();
+    t.ClearFieldMarks();
+    t.SetAllSelected(true);
     t.Restyle();
     EXPECT_EQ(t.screen.allocated(), 132 * 27);
 }
@@ -22,13 +23,13 @@ TEST(PresentationSpace, SwitchToWideScreenEnlargesASmallArray) {
     Terminal t;
     ASSERT_TRUE(t.screen.AllocateCells(80, 24));
     ASSERT_TRUE(t.screen.SetGeometry(80, 24));
-    t.screen.at(1919).ebcdic = 0xC1;
+    t.SetCellByte(1919, 0xC1);
 
     ASSERT_TRUE(t.screen.SetGeometry(132, 27));
     EXPECT_EQ(t.cellCount(), 3564);
     EXPECT_GE(t.screen.allocated(), 3564);
     EXPECT_EQ(t.screen.at(1919).ebcdic, 0xC1) << "growing keeps the existing cells";
-    t.screen.at(3563).ebcdic = 0xC2;  // the last position is real memory now
+    EXPECT_TRUE(t.SetCellByte(3563, 0xC2));  // the last position is real memory now
     EXPECT_EQ(t.screen.at(3563).ebcdic, 0xC2);
 }
 
@@ -38,10 +39,11 @@ TEST(PresentationSpace, OutOfRangePositionsNeverReachTheArray) {
     ASSERT_TRUE(t.screen.SetGeometry(80, 24));
     for (int pos : {-1, 1920, 1921, 5000, -100000}) {
         SCOPED_TRACE(pos);
-        t.screen.at(pos).ebcdic = 0x99;
-        EXPECT_EQ(t.screen.at(pos).ebcdic, kEbcdicBlank) << "the stand-in cell is reset on use";
+        EXPECT_FALSE(t.SetCell(pos, 0x99, 'x'));
+        EXPECT_EQ(t.screen.at(pos).ebcdic, kEbcdicBlank) << "the stand-in cell reads as a blank";
     }
     for (const ScreenCell& c : t.screen.inUse()) EXPECT_EQ(c, ScreenCell{});
+    EXPECT_TRUE(t.TakeDamage().empty()) << "nothing written, nothing to paint";
 }
 
 TEST(PresentationSpace, InvalidSizesAreRefusedAndKeepTheOldState) {
@@ -59,22 +61,24 @@ TEST(PresentationSpace, ClearFieldMarksKeepsContentsAndBlankAllResetsEverything)
     Terminal t;
     t.screen.AllocateCells(80, 24);
     t.screen.SetGeometry(80, 24);
-    ScreenCell& c = t.screen.at(5);
-    c.character = 'A';
-    c.ebcdic = 0xC1;
-    c.inField = 1;
-    c.fieldIndex = 3;
-    c.fieldOffset = 2;
-    c.fieldLength = 9;
-    t.screen.ClearFieldMarks();
+    t.SetCell(5, 0xC1, 'A');
+    t.MarkFieldCell(5, 3, 2, 9);
+    const ScreenCell& c = t.screen.at(5);
+    EXPECT_EQ(c.inField, 1);
+    EXPECT_EQ(c.fieldIndex, 3);
+    EXPECT_EQ(c.fieldOffset, 2);
+    EXPECT_EQ(c.fieldLength, 9);
+    t.ClearFieldMarks();
     EXPECT_EQ(c.character, 'A');
     EXPECT_EQ(c.ebcdic, 0xC1);
     EXPECT_EQ(c.inField, 0);
     EXPECT_EQ(c.fieldIndex, -1);
     EXPECT_EQ(c.fieldOffset, -1);
     EXPECT_EQ(c.fieldLength, 0);
-    t.screen.BlankAll();
+    t.TakeDamage();
+    t.BlankAll();
     EXPECT_EQ(c, ScreenCell{});
+    EXPECT_TRUE(t.TakeDamage().all());
 }
 
 TEST(FormatTable, NeverTakesA257thEntry) {
@@ -112,7 +116,7 @@ TEST(Geometry, PixelsAndPositions) {
     EXPECT_EQ(t.PixelToPosition(11, 19), 0);
     EXPECT_EQ(t.PixelToPosition(12, 19), 1);
     EXPECT_EQ(t.PixelToPosition(5 * 12 + 7, 3 * 20 + 13), 3 * 80 + 5);
-    EXPECT_EQ(t.PositionOf(5, 3), 245);
+    EXPECT_EQ(t.PositionOf(3, 5), 245);
     EXPECT_EQ(t.CellRectToPixels(1, 2, 3, 4), (PixelRect{12, 40, 36, 80}));
     t.SetCursorPosition(245);
     EXPECT_EQ(t.state.cursorX, 60);

@@ -46,8 +46,11 @@ TEST(DecodeAttribute, EveryByteOfTheTable) {
 
 TEST(Restyle, NoAttributeMeansGreenWithoutEffects) {
     Terminal t = Screen80x24();
-    t.screen.at(100).reverse = 1;
-    t.screen.at(100).foreground = kColorRed;
+    // A stale look: red reverse from an attribute that is gone again.
+    t.SetCellByte(99, 0x29);
+    t.Restyle();
+    ASSERT_EQ(t.screen.at(100).reverse, 1);
+    t.SetCellByte(99, kEbcdicBlank);
     t.Restyle();
     for (const ScreenCell& c : t.screen.inUse()) {
         ASSERT_EQ(c.foreground, kColorGreen);
@@ -57,9 +60,8 @@ TEST(Restyle, NoAttributeMeansGreenWithoutEffects) {
 
 TEST(Restyle, AttributeInLastColumnGovernsTheNextRows) {
     Terminal t = Screen80x24();
-    t.screen.at(79).ebcdic = 0x29;  // red reverse, last column of row 1
-    t.screen.at(79).character = 'Q';
-    t.screen.at(3 * 80 + 10).ebcdic = 0x22;  // white from row 4, column 11
+    t.SetCell(79, 0x29, 'Q');  // red reverse, last column of row 1
+    t.SetCellByte(3 * 80 + 10, 0x22);  // white from row 4, column 11
     t.Restyle();
     const ScreenCell& attr = t.screen.at(79);
     EXPECT_EQ(attr.character, 'Q') << "an attribute position keeps its character";
@@ -77,13 +79,10 @@ TEST(Restyle, AttributeInLastColumnGovernsTheNextRows) {
 
 TEST(Restyle, NonDisplayBlankingIsOneWay) {
     Terminal t = Screen80x24();
-    t.screen.at(10).ebcdic = 0x27;
-    for (int p = 11; p < 16; ++p) {
-        t.screen.at(p).ebcdic = 0xC1;
-        t.screen.at(p).character = 'A';
-    }
-    t.screen.at(16).ebcdic = 0x20;
-    t.screen.at(17).character = 'B';
+    t.SetCellByte(10, 0x27);
+    t.FillCells(11, 16, 0xC1, 'A');
+    t.SetCellByte(16, 0x20);
+    t.SetCellCharacter(17, 'B');
     t.Restyle();
     for (int p = 11; p < 16; ++p) {
         EXPECT_EQ(t.screen.at(p).character, ' ');
@@ -92,7 +91,7 @@ TEST(Restyle, NonDisplayBlankingIsOneWay) {
     }
     EXPECT_EQ(t.screen.at(17).character, 'B');
 
-    t.screen.at(10).ebcdic = 0x20;  // shown again: the blanked text stays blank
+    t.SetCellByte(10, 0x20);  // shown again: the blanked text stays blank
     t.Restyle();
     EXPECT_EQ(t.screen.at(12).character, ' ');
     EXPECT_EQ(t.screen.at(12).foreground, kColorGreen);
@@ -101,8 +100,8 @@ TEST(Restyle, NonDisplayBlankingIsOneWay) {
 TEST(Restyle, ClearsSelectionEverywhere) {
     Terminal t = Screen80x24();
     t.selection = CellRect{2, 3, 10, 5};
-    t.screen.at(250).selected = 1;
-    t.screen.at(1919).selected = 1;
+    t.SetSelected(250, true);
+    t.SetSelected(1919, true);
     t.Restyle();
     EXPECT_TRUE(t.selection.empty());
     for (const ScreenCell& c : t.screen.inUse()) ASSERT_EQ(c.selected, 0);

@@ -161,10 +161,7 @@ Terminal ScreenWithBytes(std::initializer_list<int> bytes) {
     t.screen.AllocateCells(80, 24);
     t.screen.SetGeometry(80, 24);
     int p = 0;
-    for (int b : bytes) {
-        t.screen.at(p).ebcdic = b;
-        t.screen.at(p++).character = 'Z';
-    }
+    for (int b : bytes) t.SetCell(p++, static_cast<std::uint8_t>(b), 'Z');
     return t;
 }
 

@@ -55,10 +55,10 @@ protected:
         return out;
     }
     void TypeInto(int row, int column, std::string_view text) {
-        const int first = (row - 1) * terminal.columns() + column - 1;
+        const int first = HostPosition(row, column, terminal.columns());
         for (std::size_t k = 0; k < text.size(); ++k) {
-            terminal.screen.at(first + static_cast<int>(k)).ebcdic =
-                BuiltinTablePair().ATOE[static_cast<std::uint8_t>(text[k])];
+            const int p = first + static_cast<int>(k);
+            terminal.SetCellByte(p, BuiltinTablePair().ATOE[static_cast<std::uint8_t>(text[k])]);
         }
         terminal.formatTable.entry(terminal.formatTable.Find(row, column - 1))->mdt = 1;
     }

@@ -222,9 +222,8 @@ TEST_F(AccessibilityTest, PasswordCharactersNeverLeave) {
     QTest::keyClick(view(), Qt::Key_Tab);
     QTest::keyClicks(view(), "ZJZJ");
     // Even cells that held the characters would not give them away.
-    const int first = 6 * 80 + 52;
-    for (int p = first; p < first + 10; ++p) terminal().screen.at(p).character = 'Z';
-    terminal().DamageSpan(first, first + 10);
+    const int first = HostPosition(7, 53, 80);
+    for (int p = first; p < first + 10; ++p) terminal().SetCellCharacter(p, 'Z');
     view()->DamageReady();
     Frame();
     QAccessibleInterface* screen = Screen();

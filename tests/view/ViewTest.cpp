@@ -24,6 +24,7 @@
 #include "app/BackgroundTile.h"
 #include "app/QtFontMeasurer.h"
 #include "display/ScreenPainter.h"
+#include "support/CellLooks.h"
 #include "support/StandaloneInterpreter.h"
 #include "support/ReplacedAllocator.h"
 #include "display/ViewLayout.h"
@@ -723,8 +724,8 @@ TEST_F(ViewTest, RepaintsDoNotAllocateForEachCharacter) {
     int drawn = 0;
     static constexpr int kInks[] = {kColorGreen, kColorWhite, kColorRed, kColorYellow};
     for (int i = 0; i < 24 * 80; ++i) {
-        ScreenCell& cell = terminal().screen.at(i);
-        cell.character = static_cast<std::uint8_t>('!' + i % 90);
+        terminal().SetCellCharacter(i, static_cast<std::uint8_t>('!' + i % 90));
+        ScreenCell& cell = CellLooksForTests::Cell(terminal(), i);
         cell.foreground = kInks[i % 4];
         cell.reverse = i % 7 == 0;
         cell.underline = i % 5 == 0;
