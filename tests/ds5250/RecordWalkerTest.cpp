@@ -10,6 +10,11 @@
 
 #include "ds5250/RecordActionLog.h"
 #include "ds5250/RecordBuilder.h"
+#include "ds5250/RecordDescriber.h"
+#include "ds5250/TN5250.h"
+#include "support/Recorders.h"
+#include "support/SampleScreens.h"
+#include "support/WireRecords.h"
 
 namespace quenlix::ds {
 namespace {
@@ -138,6 +143,63 @@ TEST(RecordWalker, ReadsTheRecordedSessionTheSameInAnyPieces) {
         ++walked;
     }
     EXPECT_EQ(walked, 5);
+}
+
+// The records of a recorded sign-on and of the sample screens, as the
+// endpoint hands them on.
+std::vector<Bytes> RecordedRecords() {
+    std::vector<Bytes> records;
+    const auto folder = std::filesystem::path(QUENLIX_SOURCE_DIR) / ".." / "shared" / "refdata" /
+                        "signon-recording";
+    for (const char* name :
+         {"testsys-login-h2c-04-rec.bin", "testsys-login-h2c-05-rec.bin",
+          "testsys-login-h2c-06-rec.bin", "testsys-login-h2c-07-rec.bin",
+          "testsys-login-h2c-08-rec.bin"}) {
+        std::ifstream in(folder / name, std::ios::binary);
+        if (!in) return {};
+        const Bytes wire{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        for (Bytes& record : WireRecords(wire)) records.push_back(std::move(record));
+    }
+    return records;
+}
+
+TEST(RecordWalker, TheInterpreterAndTheDescriberAreHandedTheSameActions) {
+    const std::vector<Bytes> recorded = RecordedRecords();
+    if (recorded.empty()) GTEST_SKIP() << "no recorded host data (../shared is absent)";
+    std::vector<Bytes> records = recorded;
+    for (const Bytes& wire : {samples::SignOnScreen(), samples::FullScreen(24, 80, 12),
+                              RecordBuilder().writeErrorCode().text("ERROR").record(),
+                              RecordBuilder().roll(0x83, 2, 10).readInputFields().record()}) {
+        for (Bytes& record : WireRecords(wire)) records.push_back(std::move(record));
+    }
+
+    Terminal terminal;
+    terminal.screen.AllocateCells(132, 27);
+    terminal.screen.SetGeometry(80, 24);
+    TranslationCache tables;
+    tables.InitTranslation("/nonexistent");
+    SessionSettings settings;
+    quenlix::testing::RecordingSender sender;
+    quenlix::testing::RecordingMessages messages;
+    CTN5250 interpreter({terminal, tables, settings, sender, messages});
+    ScreenMemory memory;
+    const DescribeOptions options;
+    for (const Bytes& record : records) {
+        RecordActionLog interpreted(&interpreter);
+        interpreter.SetActionTap(&interpreted);
+        interpreter.ProcessRecord(record.data(), record.size());
+
+        RecordDescriber describer(RecordSource::kHost, options, memory);
+        RecordActionLog described(&describer);
+        describer.SetActionTap(&described);
+        for (std::uint8_t byte : record) describer.Feed(byte);
+        describer.EndRecord();
+        (void)describer.Finish();
+
+        EXPECT_FALSE(interpreted.text().empty());
+        EXPECT_EQ(interpreted.text(), described.text());
+    }
+
 }
 
 }  // namespace
