@@ -37,11 +37,83 @@ void RecordWalker::Feed(const std::uint8_t* bytes, std::size_t count) {
             offset_ += static_cast<std::size_t>(end - p);
             return;
         }
+        if (state_ == kDisplayData) {
+            // An order whose operands are all here is read at once; one cut
+            // by the end of these bytes is read a byte at a time below.
+            const std::size_t used = WholeOrder(p, static_cast<std::size_t>(end - p));
+            if (used > 0) {
+                p += used;
+                continue;
+            }
+        }
         if (Byte(*p)) {
             ++p;
             ++offset_;
         }
     }
+}
+
+std::size_t RecordWalker::WholeOrder(const std::uint8_t* p, std::size_t left) {
+    std::size_t used = 0;
+    switch (*p) {
+        case kOrderSetBufferAddress:
+        case kOrderInsertCursor:
+        case kOrderInsertCursorAlt:
+            used = 3;
+            break;
+        case kOrderRepeatToAddress:
+            used = 4;
+            break;
+        case kOrderStartOfField:
+            return WholeField(p, left);
+        default:
+            return 0;
+    }
+    if (left < used) return 0;
+    BeginOperands(*p, used - 1);
+    for (std::size_t k = 1; k < used; ++k) Keep(p[k]);
+    offset_ += used - 1;  // the action is taken at the order's last byte
+    OrderDone();
+    ++offset_;
+    return used;
+}
+
+std::size_t RecordWalker::WholeField(const std::uint8_t* p, std::size_t left) {
+    // The same reading as the steps of Byte: an optional format word,
+    // control words while 0x80 is set, the attribute, two length bytes.
+    std::size_t i = 1;
+    FieldOrder field;
+    if (i < left && (p[i] & kFfwPresent)) {
+        if (i + 1 >= left) return 0;
+        field.formatWord = true;
+        field.ffw1 = p[i];
+        field.ffw2 = p[i + 1];
+        i += 2;
+    }
+    while (i < left && (p[i] & kFcwPresent)) {
+        if (i + 1 >= left) return 0;
+        if (field.controlWords < FieldOrder::kControlWordsKept) {
+            field.controlWord[field.controlWords] = {p[i], p[i + 1]};
+        }
+        ++field.controlWords;
+        if (p[i] == kFcwResequence) {
+            field.resequenced = true;
+            field.resequence = p[i + 1];
+            ++field.resequenceWords;
+        }
+        i += 2;
+    }
+    if (i + 2 >= left) return 0;  // the attribute and the length are not all here
+    field.attribute = p[i];
+    field.length = p[i + 1] * 256 + p[i + 2];
+    i += 3;
+    BeginOperands(kOrderStartOfField, 0);
+    for (std::size_t k = 1; k < i; ++k) Keep(p[k]);
+    field_ = field;
+    offset_ += i - 1;
+    FieldDone();
+    ++offset_;
+    return i;
 }
 
 bool RecordWalker::Byte(std::uint8_t byte) {

@@ -77,6 +77,10 @@ private:
     /// byte that ends Write Error Code's look for a cursor is walked again
     /// as display data).
     bool Byte(std::uint8_t byte);
+    /// An order at `p` whose operands are all among the `left` bytes, read
+    /// at once: the bytes it took, 0 when it is no order or is cut short.
+    std::size_t WholeOrder(const std::uint8_t* p, std::size_t left);
+    std::size_t WholeField(const std::uint8_t* p, std::size_t left);
     void OperationCode(std::uint8_t opcode);
     void CommandCode(std::uint8_t code);
     void CommandDone();

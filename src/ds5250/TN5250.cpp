@@ -170,8 +170,7 @@ void CTN5250::ClearUnit(bool alternate, std::uint8_t) {
         return;
     }
     if (t_.columns() != oldColumns) t_.damage.Geometry();
-    t_.FillCells(0, t_.cellCount(), kEbcdicBlank, ' ');
-    t_.ClearFieldMarks();
+    t_.BlankOutsideFields();
     t_.state.pendingRead = kNoPendingRead;
     t_.SetInsertMode(false);
     t_.formatTable.ClearFormatTable();

@@ -124,12 +124,10 @@ inline int CTN5250::DataPosition() {
 
 void CTN5250::Data(const std::uint8_t* bytes, std::size_t count) {
     // Printable EBCDIC, nearly all of a screen, goes to the model a run at a
-    // time; the rest goes the long way. 0xFF (a doubled IAC on the wire) is
-    // shown blank, not translated.
-    const auto fast = [](std::uint8_t byte) { return byte >= 0x40 && byte != 0xFF; };
+    // time; the rest goes the long way.
     std::size_t pos = 0;
     while (pos < count && !r_.stopped) {
-        if (!fast(bytes[pos])) {
+        if (!Terminal::IsPrintableHostData(bytes[pos])) {
             WriteDataByte(bytes[pos]);
             ++pos;
             continue;
@@ -137,14 +135,11 @@ void CTN5250::Data(const std::uint8_t* bytes, std::size_t count) {
         const int first = DataPosition();
         if (first < 0) break;
         // This byte and those after it go into the cells that follow, from
-        // row to row, as far as the screen reaches.
+        // row to row, as far as the screen reaches; at least this one.
         const std::size_t room = static_cast<std::size_t>(t_.cellCount() - first);
-        const std::size_t end = std::min(count, pos + room);
-        const std::size_t from = pos;
-        ++pos;
-        while (pos < end && fast(bytes[pos])) ++pos;
-        const std::size_t run = pos - from;
-        t_.WriteDataRun(first, bytes + from, run, *etoa_);
+        const std::size_t run = t_.WriteDataRun(first, bytes + pos, std::min(count - pos, room), *etoa_);
+        if (run == 0) break;  // not reached: the byte at pos is printable and on the screen
+        pos += run;
         const int last = first + static_cast<int>(run) - 1;
         r_.writeRow = last / t_.columns() + 1;
         r_.writeColumn = last % t_.columns() + 2;  // one past the last; wraps at the next write
@@ -241,13 +236,9 @@ void CTN5250::StartOfField(const FieldOrder& order) {
 
     if (index < 0) return;
     const int first = attributePos + 1;
-    for (int k = 0; k < e.length; ++k) {
-        const int p = first + k;
-        if (!t_.screen.contains(p)) {
-            StopWithNegativeResponse(kSenseFieldBeyondScreen);
-            return;
-        }
-        t_.MarkFieldCell(p, index, k, e.length);
+    if (t_.MarkFieldCells(first, index, e.length) < e.length) {
+        StopWithNegativeResponse(kSenseFieldBeyondScreen);
+        return;
     }
     const int end = first + e.length;
     // The position after the field takes the normal attribute and leaves any field.

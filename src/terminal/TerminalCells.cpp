@@ -57,16 +57,18 @@ bool Terminal::MoveCell(int from, int to) {
     return ChangeCell(to, static_cast<std::uint8_t>(source.ebcdic), source.character);
 }
 
-bool Terminal::WriteDataRun(int first, const std::uint8_t* data, std::size_t count,
-                            const std::array<std::uint8_t, 256>& toPc) {
+std::size_t Terminal::WriteDataRun(int first, const std::uint8_t* data, std::size_t count,
+                                  const std::array<std::uint8_t, 256>& toPc) {
     if (first < 0 || first > cellCount() || count > static_cast<std::size_t>(cellCount() - first)) {
-        return false;
+        return 0;
     }
     ScreenCell* cell = screen.writableInUse().data() + first;
     const ScreenCell* changedFirst = nullptr;
     const ScreenCell* changedLast = nullptr;
-    for (std::size_t k = 0; k < count; ++k, ++cell) {
+    std::size_t k = 0;
+    for (; k < count; ++k, ++cell) {
         const std::uint8_t byte = data[k];
+        if (!IsPrintableHostData(byte)) break;
         const std::uint8_t character = toPc[byte];
         if (cell->ebcdic != byte || cell->character != character) {
             cell->ebcdic = byte;
@@ -79,7 +81,7 @@ bool Terminal::WriteDataRun(int first, const std::uint8_t* data, std::size_t cou
         const ScreenCell* base = screen.writableInUse().data();
         DamageSpan(static_cast<int>(changedFirst - base), static_cast<int>(changedLast - base) + 1);
     }
-    return true;
+    return k;
 }
 
 bool Terminal::MarkFieldCell(int pos, int index, int offset, int length) {
@@ -90,6 +92,19 @@ bool Terminal::MarkFieldCell(int pos, int index, int offset, int length) {
     cell.fieldOffset = offset;
     cell.fieldLength = length;
     return true;
+}
+
+int Terminal::MarkFieldCells(int first, int index, int length) {
+    if (first < 0 || length <= 0) return 0;
+    const int marked = first >= cellCount() ? 0 : std::min(length, cellCount() - first);
+    ScreenCell* cell = screen.writableInUse().data() + first;
+    for (int k = 0; k < marked; ++k, ++cell) {
+        cell->inField = 1;
+        cell->fieldIndex = index;
+        cell->fieldOffset = k;
+        cell->fieldLength = length;
+    }
+    return marked;
 }
 
 bool Terminal::ClearFieldCell(int pos) {
@@ -103,6 +118,19 @@ bool Terminal::ClearFieldCell(int pos) {
 }
 
 void Terminal::ClearFieldMarks() { screen.ClearFieldMarks(); }
+
+void Terminal::BlankOutsideFields() {
+    // One pass: a Clear Unit empties the whole screen.
+    for (ScreenCell& cell : screen.writableInUse()) {
+        cell.ebcdic = kEbcdicBlank;
+        cell.character = ' ';
+        cell.inField = 0;
+        cell.fieldIndex = -1;
+        cell.fieldOffset = -1;
+        cell.fieldLength = 0;
+    }
+    DamageSpan(0, cellCount());
+}
 
 void Terminal::BlankAll() {
     screen.BlankAll();

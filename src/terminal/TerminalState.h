@@ -135,19 +135,29 @@ struct Terminal {
     /// Copies the byte and character of `from` into `to` (a roll, a shift
     /// inside a field), recorded only when `to` changes.
     bool MoveCell(int from, int to);
-    /// Writes `count` bytes of host data into the cells from `first` on, each
-    /// shown as `toPc` translates it; the cells that changed are recorded as
-    /// one span from the first to the last of them. Refused unless all of
-    /// them lie on the screen.
-    bool WriteDataRun(int first, const std::uint8_t* data, std::size_t count,
-                      const std::array<std::uint8_t, 256>& toPc);
+    /// Host data that is shown as the table translates it: 0x40 up, except
+    /// 0xFF (a doubled IAC on the wire, shown blank).
+    static constexpr bool IsPrintableHostData(std::uint8_t byte) { return byte >= 0x40 && byte != 0xFF; }
+    /// Writes host data into the cells from `first` on, each shown as `toPc`
+    /// translates it, up to `count` bytes or the first byte that is not
+    /// IsPrintableHostData; returns how many were written. The cells that
+    /// changed are recorded as one span from the first to the last of them.
+    /// Refused (0 written) unless all `count` positions lie on the screen.
+    std::size_t WriteDataRun(int first, const std::uint8_t* data, std::size_t count,
+                             const std::array<std::uint8_t, 256>& toPc);
     /// Makes a position the `offset`-th data position of field `index`,
     /// `length` long; or takes it out of any field. Field marks are not
     /// painted, so they record nothing.
     bool MarkFieldCell(int pos, int index, int offset, int length);
+    /// Makes the `length` positions from `first` on the data positions of
+    /// field `index`, as far as they lie on the screen; returns how many did.
+    int MarkFieldCells(int first, int index, int length);
     bool ClearFieldCell(int pos);
     /// Every position leaves its field; characters and bytes stay.
     void ClearFieldMarks();
+    /// Every position in use becomes a blank (EBCDIC 0x40) outside any
+    /// field, all recorded: what Clear Unit leaves.
+    void BlankOutsideFields();
     /// Every position becomes the blank cell; the whole screen is recorded.
     void BlankAll();
     /// Marks a cell selected or not, recorded when that changes.

@@ -50,6 +50,13 @@ TEST_F(CellVerbs, WritesAreRecordedWhereTheVerbSaysSo) {
     EXPECT_EQ(t.screen.at(90).fieldIndex, 2);
     ASSERT_TRUE(t.ClearFieldCell(90));
     EXPECT_EQ(t.screen.at(90).inField, 0);
+    // A field's cells at once, as far as the screen reaches.
+    EXPECT_EQ(t.MarkFieldCells(100, 4, 6), 6);
+    EXPECT_EQ(t.screen.at(105).fieldOffset, 5);
+    EXPECT_EQ(t.screen.at(105).fieldLength, 6);
+    EXPECT_EQ(t.screen.at(106).inField, 0);
+    EXPECT_EQ(t.MarkFieldCells(t.cellCount() - 2, 5, 4), 2) << "two of four on the screen";
+    EXPECT_EQ(t.MarkFieldCells(-1, 5, 4), 0);
     EXPECT_TRUE(t.TakeDamage().empty());
     // The selection mark is: only the cells whose mark changes.
     ASSERT_TRUE(t.SetSelected(3, true));
@@ -89,7 +96,7 @@ TEST_F(CellVerbs, PositionsOffTheScreenAreRefusedWithoutAWrite) {
     EXPECT_FALSE(t.WriteDataRun(1918, data, 3, kSame)) << "its last byte lies off the screen";
     EXPECT_EQ(Cells(), before);
     EXPECT_TRUE(t.TakeDamage().empty());
-    EXPECT_TRUE(t.WriteDataRun(1917, data, 3, kSame)) << "ending on the last position";
+    EXPECT_EQ(t.WriteDataRun(1917, data, 3, kSame), 3u) << "ending on the last position";
     EXPECT_EQ(t.screen.at(1919).ebcdic, 0xC3);
 }
 
@@ -115,6 +122,14 @@ TEST_F(CellVerbs, AHostDataRunRecordsItsChangedCellsAsOneSpan) {
     EXPECT_EQ(d.row(2), (ScreenDamage::Columns{0, 3}));
     EXPECT_EQ(t.screen.at(HostPosition(3, 3, 80)).character, 'A');
     EXPECT_EQ(t.screen.at(HostPosition(2, 79, 80)).ebcdic, 0xC2);
+
+    // The run stops before a byte that is not shown by the table: an
+    // attribute, a null, 0xFF.
+    for (const std::uint8_t stop : {std::uint8_t{0x22}, kEbcdicNull, std::uint8_t{0xFF}}) {
+        const std::uint8_t mixed[] = {0xC1, 0xC1, stop, 0xC1};
+        EXPECT_EQ(t.WriteDataRun(HostPosition(5, 1, 80), mixed, 4, toPc), 2u) << int(stop);
+        EXPECT_EQ(t.screen.at(HostPosition(5, 3, 80)).ebcdic, kEbcdicBlank) << int(stop);
+    }
 }
 
 TEST(ScreenAddress, HostAndCellAddressesTakeRowThenColumn) {
