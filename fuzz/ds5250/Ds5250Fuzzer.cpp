@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "ds5250/HostResponses.h"
+#include "ds5250/TN5250.h"
 #include "support/DamageCheck.h"
-#include "support/StandaloneInterpreter.h"
 #include "support/WireRecords.h"
 #include "terminal/ScreenReading.h"
 
@@ -57,39 +57,79 @@ private:
     unsigned sends_ = 0;
 };
 
+/// testing::Visible written into `shot`, reusing its cells' storage.
+void Snapshot(const Terminal& t, testing::VisibleScreen& shot) {
+    const auto cells = t.screen.inUse();
+    shot.cells.assign(cells.begin(), cells.end());
+    shot.columns = t.columns();
+    shot.rows = t.rows();
+    shot.cursorX = t.state.cursorX;
+    shot.cursorY = t.state.cursorY;
+    shot.inhibited = t.state.inputInhibited;
+    shot.message = t.state.messageWaiting;
+    shot.insert = t.state.insertMode;
+    shot.sysReq = t.state.sysReqMode;
+    shot.reason = t.state.refusedReason;
+    shot.notice = t.state.connectionNotice;
+}
+
+/// What every input starts from.
+struct Setup {
+    Setup() {
+        for (const bool wide : {false, true}) {
+            fresh[wide].screen.AllocateCells(wide ? 132 : 80, wide ? 27 : 24);
+            fresh[wide].screen.SetGeometry(wide ? 132 : 80, wide ? 27 : 24);
+        }
+        tables.InitTranslation(ProgramDirectory());
+    }
+    Terminal fresh[2];
+    Terminal terminal;
+    TranslationCache tables;
+    testing::VisibleScreen before;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
     const std::uint8_t mode = data[0];
     const bool wide = mode & 1;
-    StandaloneInterpreter s(wide ? 132 : 80, wide ? 27 : 24, (mode & 2) ? 37 : 0);
-    s.settings.TerminalName = (mode & 4) ? "IBM-5292-2" : "IBM-3477-FC";
+    // Built once: a blank terminal of either size and the translation tables
+    // (read from their files once). Each input starts from a copy of the
+    // blank terminal and fresh settings, so nothing an input did is left for
+    // the next one.
+    static Setup setup;
+    Terminal& terminal = setup.terminal;
+    terminal = setup.fresh[wide];
+    SessionSettings settings;
+    settings.PageCode = (mode & 2) ? 37 : 0;
+    settings.TerminalName = (mode & 4) ? "IBM-5292-2" : "IBM-3477-FC";
 
     FlakySender sender;
     sender.failing = (mode & 8) != 0;
     NullMessageBoxes messages;
-    InterpreterLinks links{s.terminal, s.tables, s.settings, sender, messages};
+    InterpreterLinks links{terminal, setup.tables, settings, sender, messages};
     CTN5250 interpreter(links);
     HostResponses responses(links);
     interpreter.SetHostReads(&responses);
 
     Records blocks = WireRecords(data + 1, size - 1);
+    testing::VisibleScreen& before = setup.before;
     std::size_t next = 0;
     while (next < blocks.size()) {
         const std::vector<std::uint8_t>& block = blocks[next++];
         // Whatever a block changes on the glass is in its damage record, or
         // the window would never paint it.
-        const testing::VisibleScreen before = testing::Visible(s.terminal);
-        s.terminal.TakeDamage();
+        Snapshot(terminal, before);
+        terminal.TakeDamage();
         try {
             interpreter.ProcessRecord(block.data(), block.size());
         } catch (const std::runtime_error&) {
         }
-        if (!testing::MissedDamage(before, s.terminal, s.terminal.TakeDamage()).empty()) {
+        if (!testing::MissedDamage(before, terminal, terminal.TakeDamage()).empty()) {
             __builtin_trap();
         }
-        ReadAloud(s.terminal);
+        ReadAloud(terminal);
     }
 
     // The answers read every field and position the blocks left behind.

@@ -35,6 +35,14 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
+Terminal BlankTerminal(int columns, int rows) {
+    Terminal terminal;
+    terminal.screen.AllocateCells(columns, rows);
+    terminal.screen.SetGeometry(columns, rows);
+    terminal.state.connected = 1;
+    return terminal;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -44,12 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int columns = wide ? 132 : 80;
     int rows = wide ? 27 : 24;
 
-    Terminal terminal;
-    TranslationCache tables;
-    tables.InitTranslation("/nonexistent");
-    terminal.screen.AllocateCells(columns, rows);
-    terminal.screen.SetGeometry(columns, rows);
-    terminal.state.connected = 1;
+    // A blank terminal of either size is built once; each input starts from
+    // a copy of it, so nothing the last input did is left behind.
+    static const Terminal fresh[2] = {BlankTerminal(80, 24), BlankTerminal(132, 27)};
+    static Terminal terminal;
+    terminal = fresh[wide];
+    static TranslationCache tables = [] {
+        TranslationCache t;
+        t.InitTranslation(ProgramDirectory());  // code page 37 read from its file once
+        return t;
+    }();
     SessionSettings settings;
     NullRecordSender sender;
     NullMessageBoxes messages;

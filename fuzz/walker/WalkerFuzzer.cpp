@@ -7,12 +7,13 @@
 // is the record from its first length byte (IAC doubling undone).
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "ds5250/RecordActionLog.h"
 #include "ds5250/RecordDescriber.h"
 #include "ds5250/RecordWalker.h"
+#include "ds5250/TN5250.h"
 #include "support/Recorders.h"
-#include "support/StandaloneInterpreter.h"
 
 using namespace quenlix;
 
@@ -22,14 +23,35 @@ void Check(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-bool SentNegativeResponse(const RecordingSender& sender) {
-    for (const Bytes& record : sender.sent) {
+bool SentNegativeResponse(const testing::RecordingSender& sender) {
+    for (const std::vector<std::uint8_t>& record : sender.sent) {
         if (record.size() >= 14 && record[10] == 0x10 && record[11] == 0x05 && record[12] == 0x01) {
             return true;
         }
     }
     return false;
 }
+
+/// What every input starts from: a blank terminal and a blank describer's
+/// screen of either size, the built-in translation pair.
+struct Setup {
+    Setup() {
+        for (const bool wide : {false, true}) {
+            Terminal& t = freshTerminal[wide];
+            t.screen.AllocateCells(wide ? 132 : 80, wide ? 27 : 24);
+            t.screen.SetGeometry(wide ? 132 : 80, wide ? 27 : 24);
+        }
+        freshMemory[true].ClearUnit(132, 27);
+        tables.InitTranslation(ProgramDirectory());
+    }
+    Terminal freshTerminal[2];
+    ScreenMemory freshMemory[2];
+    Terminal terminal;
+    ScreenMemory memory;
+    TranslationCache tables;
+    SessionSettings settings;
+    NullMessageBoxes messages;
+};
 
 }  // namespace
 
@@ -52,17 +74,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(whole.text() == bytewise.text());
     }
 
-    // The interpreter's actions and the describer's.
-    StandaloneInterpreter s(wide ? 132 : 80, wide ? 27 : 24, 0);
-    RecordingSender sender;
-    InterpreterLinks links{s.terminal, s.tables, s.settings, sender, s.messages};
+    // The interpreter's actions and the describer's, each on a fresh screen:
+    // the set-up is built once and copied over what the last input changed.
+    static Setup setup;
+    Terminal& terminal = setup.terminal;
+    terminal = setup.freshTerminal[wide];
+    testing::RecordingSender sender;
+    InterpreterLinks links{terminal, setup.tables, setup.settings, sender, setup.messages};
     CTN5250 interpreter(links);
     ds::RecordActionLog interpreted(&interpreter);
     interpreter.SetActionTap(&interpreted);
     interpreter.ProcessRecord(record, length);
 
-    ScreenMemory memory;
-    if (wide) memory.ClearUnit(132, 27);
+    ScreenMemory& memory = setup.memory;
+    memory = setup.freshMemory[wide];
     const DescribeOptions options;
     RecordDescriber describer(RecordSource::kHost, options, memory);
     ds::RecordActionLog described(&describer);
