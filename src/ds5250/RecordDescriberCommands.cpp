@@ -97,7 +97,6 @@ void RecordDescriber::NotRead(const std::uint8_t* bytes, std::size_t count) {
 
 void RecordDescriber::SaveScreen() {
     FlushUnknown();
-    if (source_ == RecordSource::kTerminal) return;
     Line("Save Screen (answered with the screen)");
 }
 
