@@ -3,7 +3,6 @@
 // records must have been handed the same lines.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "ds5250/RecordActions.h"
@@ -99,12 +98,24 @@ public:
         next_->SetBufferAddress(row, column);
     }
     void StartOfField(const FieldOrder& f) override {
-        std::string words = "SF";
-        if (f.formatWord) words += " ffw " + Number(f.ffw1) + " " + Number(f.ffw2);
-        words += " fcw " + Number(static_cast<int>(f.controlWords));
-        if (f.resequenced) words += " reseq " + Number(f.resequence);
-        words += " attr " + Number(f.attribute) + " len " + Number(f.length);
-        Line(words.c_str());
+        open_ = nullptr;
+        text_ += "SF";
+        if (f.formatWord) {
+            text_ += " ffw";
+            Number(f.ffw1);
+            Number(f.ffw2);
+        }
+        text_ += " fcw";
+        Number(static_cast<int>(f.controlWords));
+        if (f.resequenced) {
+            text_ += " reseq";
+            Number(f.resequence);
+        }
+        text_ += " attr";
+        Number(f.attribute);
+        text_ += " len";
+        Number(f.length);
+        text_ += '\n';
         next_->StartOfField(f);
     }
     void Data(const std::uint8_t* bytes, std::size_t count) override {
@@ -113,7 +124,20 @@ public:
     }
 
 private:
-    static std::string Number(int n) { return std::to_string(n); }
+    /// " n" appended in place: a log of a long record writes a number a byte.
+    void Number(int n) {
+        char digits[12];
+        char* end = digits + sizeof digits;
+        char* p = end;
+        unsigned magnitude = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
+        do {
+            *--p = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (n < 0) *--p = '-';
+        text_ += ' ';
+        text_.append(p, static_cast<std::size_t>(end - p));
+    }
     // Runs may be cut differently by different feeders: one run a line.
     void Run(const char* what, const std::uint8_t* bytes, std::size_t count) {
         if (open_ == what) {
@@ -121,8 +145,8 @@ private:
         } else {
             text_ += what;
         }
-        for (std::size_t i = 0; i < count; ++i) text_ += " " + Number(bytes[i]);
-        text_ += "\n";
+        for (std::size_t i = 0; i < count; ++i) Number(bytes[i]);
+        text_ += '\n';
         open_ = what;
     }
     void Line(const char* what) {
@@ -134,14 +158,14 @@ private:
     void Line(const char* what, Values... values) {
         open_ = nullptr;
         text_ += what;
-        ((text_ += " " + Number(static_cast<int>(values))), ...);
+        (Number(static_cast<int>(values)), ...);
         text_ += "\n";
     }
     void Bytes(const char* what, const std::uint8_t* bytes, std::size_t count) {
         open_ = nullptr;
         text_ += what;
-        for (std::size_t i = 0; i < count; ++i) text_ += " " + Number(bytes[i]);
-        text_ += "\n";
+        for (std::size_t i = 0; i < count; ++i) Number(bytes[i]);
+        text_ += '\n';
     }
 
     NullRecordActions null_;

@@ -84,15 +84,23 @@ std::string_view BuiltInKeyMapName(BuiltInKeyMap id) {
 
 KeyMap::KeyMap() { BindRows(*this, kStandardRows); }
 
-KeyMap KeyMap::BuiltIn(BuiltInKeyMap id) {
-    KeyMap map;
-    map.base_ = id;
-    switch (id) {
-        case BuiltInKeyMap::kStandard: break;
-        case BuiltInKeyMap::kIbm5250: BindRows(map, kIbm5250Rows); break;
-        case BuiltInKeyMap::kLaptop: BindRows(map, kLaptopRows); break;
-    }
-    return map;
+KeyMap KeyMap::BuiltIn(BuiltInKeyMap id) { return BuiltInMap(id); }
+
+const KeyMap& KeyMap::BuiltInMap(BuiltInKeyMap id) {
+    static const std::array<KeyMap, kBuiltIns.size()> maps = [] {
+        std::array<KeyMap, kBuiltIns.size()> built;
+        for (const BuiltInKeyMapInfo& info : kBuiltIns) {
+            KeyMap& map = built[static_cast<std::size_t>(info.id)];
+            map.base_ = info.id;
+            switch (info.id) {
+                case BuiltInKeyMap::kStandard: break;
+                case BuiltInKeyMap::kIbm5250: BindRows(map, kIbm5250Rows); break;
+                case BuiltInKeyMap::kLaptop: BindRows(map, kLaptopRows); break;
+            }
+        }
+        return built;
+    }();
+    return maps.at(static_cast<std::size_t>(id));
 }
 
 std::optional<KeyFunction> KeyMap::Lookup(const KeyChord& key) const {
@@ -118,7 +126,7 @@ bool KeyMap::Bind(const KeyChord& key, KeyFunction function) {
 }
 
 void KeyMap::Remove(const KeyChord& key) {
-    if (BuiltIn(base_).Lookup(key)) {
+    if (BuiltInMap(base_).Lookup(key)) {
         bindings_[key] = kNone;
     } else {
         bindings_.erase(key);
@@ -134,7 +142,7 @@ std::vector<KeyChord> KeyMap::KeysOf(KeyFunction function) const {
 }
 
 std::vector<std::pair<KeyChord, KeyFunction>> KeyMap::ChangesFromBase() const {
-    const KeyMap base = BuiltIn(base_);
+    const KeyMap& base = BuiltInMap(base_);
     std::vector<std::pair<KeyChord, KeyFunction>> out;
     for (const auto& [key, f] : bindings_) {
         if (base.Lookup(key) != f) out.emplace_back(key, f);

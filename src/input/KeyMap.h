@@ -36,6 +36,8 @@ public:
     /// The Standard map.
     KeyMap();
     static KeyMap BuiltIn(BuiltInKeyMap id);
+    /// The same map, built once for the program (what BuiltIn copies).
+    static const KeyMap& BuiltInMap(BuiltInKeyMap id);
 
     BuiltInKeyMap base() const { return base_; }
     /// The function the key is bound to (kNone when the map unbinds a key of
