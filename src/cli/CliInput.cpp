@@ -2,8 +2,10 @@
 // keyboard, editing and clipboard rules as the desktop view.
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 #include "cli/CliShell.h"
+#include "input/HotspotClick.h"
 #include "terminal/Languages.h"
 
 namespace quenlix::cli {
@@ -78,6 +80,26 @@ void CliShell::RegisterInputCommands() {
         if (args != "on" && args != "off") return false;
         input.SetInsertMode(args == "on");
         return true;
+    });
+    Register("click", [this, &input](const std::string& args) {
+        int row = 0, column = 0;
+        if (std::sscanf(args.c_str(), "%d %d", &row, &column) != 2) return false;
+        const std::vector<Hotspot> hotspots = FindHotspots(session_->terminal);
+        const Hotspot* hotspot = HotspotAt(hotspots, row - 1, column - 1);
+        if (!hotspot) {
+            out_ << "error: no hotspot at " << row << ' ' << column << '\n';
+            return false;
+        }
+        switch (ClickHotspot(input, *hotspot)) {
+            case HotspotClickResult::kOpen:
+                out_ << "open: " << hotspot->action << '\n';
+                return true;
+            case HotspotClickResult::kRefused:
+                return false;
+            case HotspotClickResult::kPerformed:
+                return true;
+        }
+        return false;
     });
     Register("cursor", [this](const std::string& args) {
         Terminal& t = session_->terminal;

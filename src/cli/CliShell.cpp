@@ -1,12 +1,15 @@
 // Command parsing, the event pump and the printed formats.
 #include "cli/CliShell.h"
 
+#include "input/Hotspots.h"
+
 #include <poll.h>
 
 #include <thread>
 
 #include "cli/CliTrust.h"
 #include "ds5250/DataStreamCodes.h"
+#include "input/Hotspots.h"
 #include "input/KeyMapStore.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
@@ -421,6 +424,16 @@ void CliShell::PrintSettings() {
          << ",\"Keyboard Map\":" << JsonString(s.KeyboardMap) << "}\n";
 }
 
+void CliShell::PrintHotspots() {
+    const PcCharset& charset = PcCharset::ForCodePage(session_->activeSettings.PageCode);
+    for (const Hotspot& h : FindHotspots(session_->terminal)) {
+        out_ << "{\"row\":" << h.row + 1 << ",\"column\":" << h.column + 1
+             << ",\"length\":" << h.length << ",\"kind\":" << JsonString(HotspotKindName(h.kind))
+             << ",\"text\":" << JsonString(charset.ToUtf8(h.text))
+             << ",\"action\":" << JsonString(charset.ToUtf8(h.action)) << "}\n";
+    }
+}
+
 void CliShell::RegisterScreenCommands() {
     Register("screen", [this](const std::string&) {
         PrintScreen();
@@ -428,6 +441,10 @@ void CliShell::RegisterScreenCommands() {
     });
     Register("fields", [this](const std::string&) {
         PrintFields();
+        return true;
+    });
+    Register("hotspots", [this](const std::string&) {
+        PrintHotspots();
         return true;
     });
     Register("status", [this](const std::string&) {

@@ -100,6 +100,7 @@ private:
     void PrintScreen();
     void PrintFields();
     void PrintStatus();
+    void PrintHotspots();
     void PrintSettings();
     std::string CellsText(int first, int count) const;
 

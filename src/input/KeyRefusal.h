@@ -25,6 +25,8 @@ inline constexpr std::string_view kMandatoryFill = "Mandatory fill: fill or clea
 inline constexpr std::string_view kMandatoryEnter = "Mandatory field: enter data first";
 inline constexpr std::string_view kFieldExitRequired = "Field Exit required";
 inline constexpr std::string_view kDupNotAllowed = "Dup is not allowed in this field";
+inline constexpr std::string_view kClickWhileLocked = "Keyboard locked: click again when it frees";
+inline constexpr std::string_view kNoOptionField = "No field here takes the option";
 }  // namespace refusal
 
 /// A field's rule as a refused paste names it after the field's label

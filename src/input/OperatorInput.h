@@ -111,6 +111,7 @@ public:
     ClipboardActions& clipboard() { return clipboard_; }
     TypeAheadQueue<KeyEvent>& typeAhead() { return typeAhead_; }
     InputState& state() { return links_.input; }
+    const InputLinks& links() const { return links_; }
 
 private:
     void Dispatch(const KeyEvent& event);

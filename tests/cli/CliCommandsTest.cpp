@@ -166,6 +166,30 @@ TEST_F(CliCommandsTest, TheRecordedSignOnIsAnsweredWithoutPadding) {
     EXPECT_EQ(sent.find("e3c5e2e3e4e2d940"), std::string::npos) << "no blank pad: " << sent;
 }
 
+// The recorded main menu: its hotspots a JSON line each; a click on F3=Exit
+// sends F3, a click on a menu item types it into the command line and sends
+// Enter; a cell with no hotspot is an error.
+TEST_F(CliCommandsTest, HotspotsOfTheRecordedMenuAreListedAndClicked) {
+    const std::string dir = std::string(QUENLIX_SOURCE_DIR) + "/../shared/refdata/signon-recording/";
+    if (!std::filesystem::exists(dir + "testsys-login-h2c-07-rec.bin")) {
+        GTEST_SKIP() << "no recorded host data at " << dir;
+    }
+    Run("block fffd18");
+    Run("replay " + dir + "testsys-login-h2c-04-rec.bin");
+    Run("replay " + dir + "testsys-login-h2c-07-rec.bin");
+    const std::string listed = Run("hotspots");
+    EXPECT_NE(listed.find("{\"row\":22,\"column\":2,\"length\":7,\"kind\":\"aid\",\"text\":\"F3=Exit\","
+                          "\"action\":\"F3\"}\n"),
+              std::string::npos)
+        << listed;
+    EXPECT_NE(listed.find("\"kind\":\"option\",\"text\":\"90. Sign off\",\"action\":\"90\"}"),
+              std::string::npos);
+    EXPECT_EQ(Run("click 1 1", false), "error: no hotspot at 1 1\n");
+    const std::string item = Run("click 17 8");
+    EXPECT_NE(item.find("f9f0ffef"), std::string::npos) << "90 in the command line: " << item;
+    EXPECT_NE(item.find("sent "), std::string::npos);
+}
+
 // A screen written with a reset pattern in CC1 and no unlock in CC2 takes
 // no keys although Put/Get opened the keyboard: what is typed waits, and
 // goes only once the host's CC2 opens the keyboard again.
