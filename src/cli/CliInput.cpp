@@ -44,8 +44,8 @@ void CliShell::RegisterInputCommands() {
              << name << '\n';
         return false;
     });
-    Register("type", [&input, pcText](const std::string& text) {
-        input.Type(pcText(text));
+    Register("type", [this, &input, pcText](const std::string& text) {
+        input.Type(pcText(WithVariable(text)));
         return true;
     });
     Register("paste", [&input](const std::string& text) {

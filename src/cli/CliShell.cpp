@@ -141,6 +141,7 @@ CliShell::CliShell(std::ostream& out, const std::string& tableDirectory,
     RegisterScreenCommands();
     RegisterInputCommands();
     RegisterDataCommands();
+    RegisterMacroCommands();
 }
 
 CliShell::~CliShell() {
@@ -153,6 +154,7 @@ bool CliShell::Execute(const std::string& line) {
     if (!rest.empty() && rest.back() == '\r') rest.pop_back();
     const std::string name = NextWord(rest);
     if (name.empty() || name[0] == '#') return true;
+    if (SkippedByBlock(name)) return true;
     const auto it = commands_.find(name);
     if (it == commands_.end()) {
         out_ << "error: unknown command " << name << '\n';

@@ -7,6 +7,9 @@
 //   type TEXT | key NAME | cursor R C | paste TEXT | copy R1 C1 R2 C2
 //   select-word R C | insert on|off
 //   block HEX | replay FILE | trace on|on raw|off | load FILE | save FILE
+//   hotspots | click R C
+//   expect "TEXT" [at R C] [within MS] | expect-field N | expect-cursor R C
+//   prompt NAME "QUESTION" | if-screen "TEXT" ... end
 #pragma once
 
 #include <chrono>
@@ -56,6 +59,18 @@ public:
     void SetKeyring(PasswordKeyring* keyring) { keyring_ = keyring; }
     PasswordKeyring* keyring() const { return keyring_; }
 
+    /// A macro variable (--var NAME=VALUE): `prompt NAME` takes it instead of
+    /// asking, and `type $NAME` types it.
+    void SetVariable(const std::string& name, const std::string& value) { variables_[name] = value; }
+    /// Where `prompt` reads an answer no --var gave (one line; null: none
+    /// can be read, as when the script itself is standard input).
+    void SetAnswers(std::istream* answers) { answers_ = answers; }
+    /// False while an `if-screen` block is open (its `end` missing).
+    bool BlocksClosed() const { return openBlocks_ == 0; }
+    /// An `expect`, `expect-field` or `expect-cursor` failed: the script must
+    /// stop there, so that nothing is typed into a screen it did not expect.
+    bool MacroStopped() const { return macroStopped_; }
+
     /// Trailing blanks of each copied row are cut (the "--trim" option), by
     /// the `copy` command and the session's own Copy (`key Ctrl+C`).
     void SetTrimCopy(bool trim);
@@ -85,6 +100,12 @@ private:
     void RegisterScreenCommands();
     void RegisterInputCommands();
     void RegisterDataCommands();
+    void RegisterMacroCommands();
+    /// Lines inside an `if-screen` whose text was not there are passed over.
+    bool SkippedByBlock(const std::string& name);
+    bool ScreenHolds(const std::string& utf8, int row, int column) const;
+    bool Expect(const std::string& args);
+    std::string WithVariable(const std::string& text) const;
 
     bool Connect();
     void PumpOnce(std::chrono::milliseconds timeout);
@@ -121,6 +142,11 @@ private:
     std::unique_ptr<Recording> recording_;
     std::unique_ptr<CliTrust> trust_;
     PasswordKeyring* keyring_ = nullptr;
+    std::map<std::string, std::string> variables_;
+    std::istream* answers_ = nullptr;
+    int openBlocks_ = 0;  ///< `if-screen` blocks entered, their `end` not yet read
+    int skipDepth_ = 0;   ///< > 0: inside a block passed over, counting nested ones
+    bool macroStopped_ = false;
 };
 
 }  // namespace quenlix::cli

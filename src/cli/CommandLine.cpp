@@ -59,6 +59,8 @@ const char* const kUsage =
     "                       printing a warning with the reason\n"
     "  --keymap MAP         key map: Standard, IBM5250, Laptop, a map of the\n"
     "                       configuration folder by name, or a map file (Standard)\n"
+    "  --var NAME=VALUE     a macro variable: 'prompt NAME' takes it without asking,\n"
+    "                       'type $NAME' types it (repeatable)\n"
     "  --help, --version\n";
 
 namespace {
@@ -111,7 +113,7 @@ bool IsValueOption(std::string_view arg) {
         "--display-name", "--user",    "--password", "--program", "--menu",
         "--curlib",       "--session", "--trim",     "--password-file", "--trace-file",
         "--ca-file",      "--client-cert", "--client-key-passphrase-file",
-        "--trust-fingerprint", "--keymap", "--password-level", "--signon-port"};
+        "--trust-fingerprint", "--keymap", "--password-level", "--signon-port", "--var"};
     for (std::string_view option : kWithValue) {
         if (arg == option) return true;
     }
@@ -266,6 +268,20 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
             shell.trust().insecure = true;
         } else if (arg == "--keymap") {
             s.KeyboardMap = value;
+        } else if (arg == "--var") {
+            const std::size_t equals = value.find('=');
+            const std::string name = value.substr(0, equals);
+            bool named = equals != std::string::npos && !name.empty() && name.size() <= 64;
+            for (const char c : name) {
+                named = named && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                                  (c >= '0' && c <= '9') || c == '_');
+            }
+            if (!named) {
+                err << "quenlix-telnet-cli: --var takes NAME=VALUE (NAME of letters, digits and _)\n";
+                result.exitStatus = 2;
+                return result;
+            }
+            shell.SetVariable(name, value.substr(equals + 1));
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             err << "quenlix-telnet-cli: unknown option " << arg << "\n" << kUsage;
             result.exitStatus = 2;

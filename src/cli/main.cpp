@@ -45,9 +45,19 @@ int main(int argc, char** argv) {
         }
     }
     std::istream& in = file.is_open() ? static_cast<std::istream&>(file) : std::cin;
+    // A prompt no --var answers reads standard input, unless the script is it.
+    shell.SetAnswers(file.is_open() ? &std::cin : nullptr);
     bool allOk = true;
     for (std::string line; std::getline(in, line);) {
         if (!shell.Execute(line)) allOk = false;
+        if (shell.MacroStopped()) {
+            std::cout << "stopped: the screen a step expects did not come\n";
+            return 1;
+        }
+    }
+    if (!shell.BlocksClosed()) {
+        std::cout << "error: if-screen without end\n";
+        allOk = false;
     }
     return allOk ? 0 : 1;
 }

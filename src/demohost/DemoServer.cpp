@@ -133,7 +133,12 @@ void DemoServer::Collect(Client& c) {
         c.sent = 0;
     }
     if (c.tracer && !more.empty()) WriteTraffic(c, c.tracer->Received(more.data(), more.size()));
-    c.out.insert(c.out.end(), more.begin(), more.end());
+    if (options_.answerDelay.count() > 0 && !more.empty()) {
+        if (c.held.empty()) c.heldUntil = std::chrono::steady_clock::now() + options_.answerDelay;
+        c.held.insert(c.held.end(), more.begin(), more.end());
+    } else {
+        c.out.insert(c.out.end(), more.begin(), more.end());
+    }
     if (!c.session->awaitingQueryReply()) {
         c.queryDeadline.reset();
     } else if (!c.queryDeadline) {
@@ -154,6 +159,23 @@ int DemoServer::ExpireQueryWaits() {
         } else {
             // Rounded up, so the loop never wakes just before the deadline.
             next = std::min(next, ceil<milliseconds>(*c.queryDeadline - now));
+        }
+    }
+    return static_cast<int>(next.count());
+}
+
+int DemoServer::ReleaseHeld() {
+    using namespace std::chrono;
+    const steady_clock::time_point now = steady_clock::now();
+    milliseconds next(kPollMilliseconds);
+    for (Client& c : clients_) {
+        if (c.fd < 0 || c.held.empty()) continue;
+        if (c.heldUntil <= now) {
+            c.out.insert(c.out.end(), c.held.begin(), c.held.end());
+            c.held.clear();
+            WriteTo(c);
+        } else {
+            next = std::min(next, ceil<milliseconds>(c.heldUntil - now));
         }
     }
     return static_cast<int>(next.count());
@@ -301,10 +323,10 @@ short DemoServer::EventsOf(const Client& c) const {
     }
     short events = 0;
     const bool waiting = c.sent < c.out.size();
-    if (c.out.size() - c.sent < kMaxQueuedOutput && !c.session->closeRequested()) {
+    if (c.out.size() - c.sent + c.held.size() < kMaxQueuedOutput && !c.session->closeRequested()) {
         events |= POLLIN;
     }
-    if (waiting || c.session->closeRequested()) events |= POLLOUT;
+    if (waiting || (c.session->closeRequested() && c.held.empty())) events |= POLLOUT;
     // A TLS write may need a record read first, a read a write.
     if (c.tls && waiting && c.tls->SendWantsReadable()) events |= POLLIN;
     if (c.tls && c.tls->ReceiveWantsWritable()) events |= POLLOUT;
@@ -328,7 +350,7 @@ bool DemoServer::WriteTo(Client& c) {
     // A burst is generated as the socket takes it.
     c.session->Pump();
     Collect(c);
-    if (c.out.empty() && c.session->closeRequested()) {
+    if (c.out.empty() && c.held.empty() && c.session->closeRequested()) {
         Drop(c, "host closed the connection");
         return false;
     }
@@ -350,7 +372,7 @@ int DemoServer::Run() {
     while (!Stopping()) {
         // A dropped client keeps fd -1 until the sweep below; poll() skips it.
         ExpireHandshakes();
-        int timeout = ExpireQueryWaits();
+        int timeout = std::min(ExpireQueryWaits(), ReleaseHeld());
         fds.clear();
         fds.push_back({listenFd_, POLLIN, 0});
         for (const Client& c : clients_) {

@@ -50,6 +50,9 @@ struct ServerOptions {
     /// Serve the sign-on server's attribute exchange on this port of the
     /// bind address (0 picks a free one; see signOnPort); none when unset.
     std::optional<std::uint16_t> signOnPort;
+    /// A slow host: everything the host sends waits this long before it
+    /// goes, as from a loaded system (0: at once).
+    std::chrono::milliseconds answerDelay{0};
 };
 
 class DemoServer {
@@ -97,6 +100,10 @@ private:
         std::unique_ptr<TlsStream> tls;
         /// While the TLS handshake goes on: when the terminal is dropped.
         std::optional<std::chrono::steady_clock::time_point> handshakeDeadline;
+        /// With an answer delay: the host's bytes not yet due, and when the
+        /// first of them is.
+        Bytes held;
+        std::chrono::steady_clock::time_point heldUntil;
     };
 
     void Accept();
@@ -121,6 +128,9 @@ private:
     /// Gives up the query reply of clients past their deadline; the poll()
     /// timeout in milliseconds that wakes the loop for the next deadline.
     int ExpireQueryWaits();
+    /// Hands held bytes that are due to the socket; the milliseconds until
+    /// the next are due (at most kPollMilliseconds).
+    int ReleaseHeld();
     /// Drops the clients whose TLS handshake has not ended in time.
     void ExpireHandshakes();
     void WriteLog(int client, const std::string& line);

@@ -34,6 +34,8 @@ void Usage(std::FILE* to) {
         "  --codepage N         host code page of screen text and field data; the\n"
         "                       terminal's must match (default 37; 0: the built-in 500)\n"
         "  --once               stop after the first terminal disconnects\n"
+        "  --delay MS           a slow host: everything it sends waits MS milliseconds\n"
+        "                       (default 0, at most 60000)\n"
         "  --tls                serve TLS with a self-signed certificate made at start\n"
         "                       (its SHA-256 fingerprint is printed after the\n"
         "                       \"listening on\" line)\n"
@@ -145,6 +147,14 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.signOnPort = static_cast<std::uint16_t>(port);
+        } else if (arg == "--delay") {
+            const char* v = next("--delay");
+            long ms = 0;
+            if (!ParseNumber(v, 0, 60000, ms)) {
+                std::fprintf(stderr, "quenlix-demo-host: bad delay %s\n", v);
+                return 2;
+            }
+            options.answerDelay = std::chrono::milliseconds(ms);
         } else if (arg == "--once") {
             options.once = true;
         } else if (arg == "--tls") {

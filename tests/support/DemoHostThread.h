@@ -1,10 +1,11 @@
 // The demo host serving on loopback from a thread of the test, at a chosen
 // password level with a known sign-on password, and its sign-on server when
-// asked for.
+// asked for; slowed, when asked, by a delay on everything it sends.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,8 +17,10 @@ namespace quenlix::testing {
 
 class DemoHostThread {
 public:
-    DemoHostThread(int passwordLevel, const std::string& password, bool signOnServer) {
+    DemoHostThread(int passwordLevel, const std::string& password, bool signOnServer,
+                   std::chrono::milliseconds answerDelay = std::chrono::milliseconds(0)) {
         demohost::ServerOptions options;
+        options.answerDelay = answerDelay;
         options.port = 0;
         options.passwordLevel = passwordLevel;
         options.password = password;
