@@ -9,7 +9,7 @@
 
 #include "app/CDlgNewParams.h"
 #include "app/CDlgNoSession.h"
-#include "app/CSessionTabDlg.h"
+#include "app/SessionPropertiesDialog.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix::app {
@@ -91,7 +91,7 @@ std::optional<std::string> QtQuestions::AskPassword(const std::string& question)
 std::optional<SessionSettings> QtQuestions::EditProperties(int captionId,
                                                            const SessionSettings* from,
                                                            const std::string& filePath) {
-    CSessionTabDlg sheet(captionId, filePath, computerName_, parent_);
+    SessionPropertiesDialog sheet(captionId, filePath, computerName_, parent_);
     if (from) sheet.Load(*from);
     sheet.currentCertificate = currentCertificate;
     if (currentHost) sheet.currentHost = QString::fromStdString(currentHost());
