@@ -12,16 +12,20 @@
 namespace quenlix::app {
 
 DialogContext::DialogContext(CMainFrame& frame, Terminal& terminal, MessageBoxes& messages)
+    : DialogContext(frame, [t = &terminal]() -> Terminal& { return *t; }, messages) {}
+
+DialogContext::DialogContext(CMainFrame& frame, std::function<Terminal&()> terminal,
+                             MessageBoxes& messages)
     : QObject(&frame),
       frame_(frame),
-      terminal_(terminal),
+      terminal_(std::move(terminal)),
       messages_(messages),
       settings_(&ownSettings_),
       store_(&ownStore_) {
     setObjectName(QStringLiteral("DialogContext"));
     // Until the program's own preferences arrive, mirror what is in force.
     const CTelnetView& v = view();
-    ownSettings_.colors = terminal.colors;
+    ownSettings_.colors = terminal_().colors;
     ownSettings_.Face = v.fontPreferences().face;
     ownSettings_.Bold = v.fontPreferences().weight;
     ownSettings_.Italic = v.fontPreferences().italic ? 1 : 0;

@@ -27,6 +27,15 @@ bool QtQuestions::AskYesNo(int stringId) {
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 
+bool QtQuestions::AskEndSessions(const std::vector<std::string>& names) {
+    QString text = QStringLiteral("These sessions are connected:\n");
+    for (const std::string& name : names) text += QStringLiteral("\n    ") + QString::fromStdString(name);
+    text += QStringLiteral("\n\nEnd them all and close the window?");
+    return QMessageBox::question(parent_, QString::fromUtf8(LoadString(kStrAppTitle).data()), text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
 NoSessionChoice QtQuestions::ChooseNoSession() {
     CDlgNoSession dialog(parent_);
     switch (dialog.exec()) {
