@@ -256,8 +256,8 @@ void CTelnetApp::RemoveSession(SessionController& c) {
         }
         Activate(*next);
     }
-    // Deleted once the event that asked for it is over (a tab's button).
-    gone.release()->deleteLater();
+    // Its connection has ended (or never began): it goes now, view and all.
+    gone.reset();
 }
 
 bool CTelnetApp::CloseSessionTab(SessionController& c) {
@@ -393,15 +393,17 @@ void CTelnetApp::ApplyPreferences() {
     for (const auto& c : controllers_) {
         ApplyUserSettings(prefs_, c->session().terminal);
         CTelnetView& view = c->view();
+        const bool front = &view == frame_->view();
         const FontPreferences font{prefs_.Face, prefs_.Bold, prefs_.Italic != 0};
-        if (!(view.fontPreferences().face == font.face &&
+        // A session behind is refitted only when something changed for it.
+        if (front || !(view.fontPreferences().face == font.face &&
               view.fontPreferences().weight == font.weight &&
               view.fontPreferences().italic == font.italic)) {
             view.SetFontPreferences(font);
         }
         const BackgroundSettings& b = view.background();
         if (b.active != (prefs_.BkgndActive != 0) || b.mode != prefs_.BkgndMode ||
-            b.imageFile != prefs_.ImageFile || &c->view() == frame_->view()) {
+            b.imageFile != prefs_.ImageFile || front) {
             view.SetBackground({prefs_.BkgndActive != 0, prefs_.BkgndMode, prefs_.ImageFile});
         }
         c->session().clipboardOptions.TrimBlankRight = prefs_.TrimBlankRight;

@@ -196,7 +196,10 @@ void SessionController::FrontMessages::ShowMessage(std::string_view text, Messag
 }
 
 void SessionController::FrontMessages::ShowHostNotice(HostNotice kind, std::string_view text) {
-    if (owner_.inFront_) {
+    // The notices that never make a box (a lost host is said on its screen
+    // and in the status bar) pass, and mark nothing.
+    if (owner_.inFront_ || kind == HostNotice::kConnectionEnded ||
+        kind == HostNotice::kResequencing) {
         owner_.messages_.ShowHostNotice(kind, text);
         return;
     }

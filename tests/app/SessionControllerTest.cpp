@@ -129,6 +129,7 @@ TEST_F(TwoSessions, AHostEndingOneSessionMarksOnlyThatOne) {
     int marksB = 0;
     a.onMarksChanged = [&] { ++marksA; };
     b.onMarksChanged = [&] { ++marksB; };
+    a.SetInFront(false);  // behind: the end is no box to hold
     hostA.reset();  // the host goes, and its connections with it
     ASSERT_TRUE(WaitFor([&] {
         a.OnTick();
@@ -138,6 +139,7 @@ TEST_F(TwoSessions, AHostEndingOneSessionMarksOnlyThatOne) {
     EXPECT_FALSE(a.marks().connected);
     EXPECT_GE(marksA, 1);
     EXPECT_FALSE(a.IdleStatus().isEmpty()) << "the status says why";
+    EXPECT_FALSE(a.marks().attention);
     EXPECT_TRUE(b.connected());
     EXPECT_TRUE(b.marks().connected);
     EXPECT_EQ(marksB, 0);
