@@ -30,7 +30,6 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), tabs_(new QTabWid
     // in the view are the host's, so the bar takes the focus only by click
     // or by Tab from nowhere.
     tabs_->tabBar()->setFocusPolicy(Qt::ClickFocus);
-    tabs_->tabBar()->setAccessibleName(QStringLiteral("Sessions"));
     setCentralWidget(tabs_);
     setAttribute(Qt::WA_OpaquePaintEvent);
     CreateActions();

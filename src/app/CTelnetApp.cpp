@@ -50,7 +50,7 @@ CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& com
       pinsPath_(CertificatePins::DefaultPath()) {
     // The program's own pins, beside its preferences; a shell made with
     // another store (the tests) keeps them in memory.
-    Initialise(tableDirectory);
+    Initialise();
 }
 
 CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& computerName,
@@ -60,10 +60,10 @@ CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& com
       store_(&store),
       questions_(questions),
       keyring_(std::make_unique<MemoryKeyring>()) {
-    Initialise(tableDirectory);
+    Initialise();
 }
 
-void CTelnetApp::Initialise(const std::string& /*tableDirectory*/) {
+void CTelnetApp::Initialise() {
     // The preferences are read before the window exists; nothing is written
     // until the close.
     prefs_ = LoadUserSettings(*store_);

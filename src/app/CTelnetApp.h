@@ -175,7 +175,7 @@ public:
     void FitFirstWindow(int rows, int columns);
 
 private:
-    void Initialise(const std::string& tableDirectory);
+    void Initialise();
     void CollectPreferences();
     void RegisterCommands();
     void RegisterSpecialKeys();

@@ -3,6 +3,7 @@
 // tab and of the window, and the workspace reopened at the next start.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -79,7 +80,6 @@ TEST_F(TabsTest, CommandLineFilesOpenATabEachTheFirstInFront) {
     EXPECT_EQ(shell.app.session().activeSettings.Name, "One");
     EXPECT_TRUE(shell.OnlyFrontShown());
     EXPECT_TRUE(shell.app.frame().tabs()->tabText(1).startsWith(QStringLiteral("Two")));
-    EXPECT_EQ(shell.app.frame().tabs()->tabBar()->accessibleName(), QStringLiteral("Sessions"));
     EXPECT_EQ(shell.app.OpenSessionFiles().size(), 3u);
 }
 
@@ -135,6 +135,25 @@ TEST_F(TabsTest, SwitchingWrapsRoundAndAltDigitGoesToItsPlace) {
     EXPECT_TRUE(shell.OnlyFrontShown());
     // The title follows the session in front.
     EXPECT_TRUE(f.windowTitle().endsWith(QStringLiteral("Three")));
+}
+
+TEST_F(TabsTest, TheTabBarIsAPageTabListAndSwitchingSaysTheSession) {
+    Shell shell(store);
+    CTelnetApp& app = shell.app;
+    app.BeginFirstSession({File("One"), File("Two")});
+    QTabBar* bar = app.frame().tabs()->tabBar();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(bar);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::PageTabList);
+    ASSERT_GE(list->childCount(), 2);
+    EXPECT_EQ(list->child(0)->role(), QAccessible::PageTab);
+    EXPECT_TRUE(list->child(0)->text(QAccessible::Name).startsWith(QStringLiteral("One")));
+    EXPECT_TRUE(list->child(1)->text(QAccessible::Name).startsWith(QStringLiteral("Two")));
+    // The marks in words, where a screen reader finds the tab's description.
+    EXPECT_TRUE(bar->tabToolTip(1).contains(QStringLiteral("not connected")));
+    app.ActivatePlace(2);
+    EXPECT_TRUE(app.active().view().accessibility().announcement().startsWith(
+        QStringLiteral("Session Two")));
 }
 
 TEST_F(TabsTest, ClosingATabEndsThatSessionOnlyAndTheWindowAsksOnceForAll) {
