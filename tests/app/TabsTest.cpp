@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QKeyEvent>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "ShellDoubles.h"
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
+#include "input/KeyChord.h"
 #include "prefs/SettingsStore.h"
 #include "session/ConnectFile.h"
 #include "support/DemoHostThread.h"
@@ -154,6 +156,29 @@ TEST_F(TabsTest, TheTabBarIsAPageTabListAndSwitchingSaysTheSession) {
     app.ActivatePlace(2);
     EXPECT_TRUE(app.active().view().accessibility().announcement().startsWith(
         QStringLiteral("Session Two")));
+}
+
+TEST_F(TabsTest, AKeyMapIsTheSessionsAndTakesATabKeyOnlyWhenTheOperatorSaysSo) {
+    Shell shell(store);
+    CTelnetApp& app = shell.app;
+    app.BeginFirstSession({File("One"), File("Two")});
+    // A user's map in the first session binds Alt+1; the second keeps its own.
+    KeyMap map;
+    ASSERT_TRUE(map.Bind(*ParseKeyChord("Alt+1"), KeyFunction::kPa1));
+    app.commands().ChooseKeyMap("mine.map", map);
+    const QKeyEvent alt1(QEvent::KeyPress, Qt::Key_1, Qt::AltModifier, QStringLiteral("1"));
+    SessionController& one = app.controller(0);
+    SessionController& two = app.controller(1);
+    EXPECT_TRUE(one.session().input().MappedFunction(*ParseKeyChord("Alt+1")).has_value());
+    EXPECT_FALSE(two.session().input().MappedFunction(*ParseKeyChord("Alt+1")).has_value());
+    EXPECT_EQ(two.session().activeSettings.KeyboardMap, "");
+    // The tab key switches until the operator lets maps take it.
+    EXPECT_FALSE(one.view().TakesSwitchKey(alt1));
+    ASSERT_TRUE(app.frame().Execute(kCmdMapOverTabKeys));
+    EXPECT_TRUE(one.view().TakesSwitchKey(alt1));
+    EXPECT_FALSE(two.view().TakesSwitchKey(alt1)) << "its map does not bind the key";
+    const QKeyEvent ctrlPageDown(QEvent::KeyPress, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_FALSE(one.view().TakesSwitchKey(ctrlPageDown)) << "only the keys the map binds";
 }
 
 TEST_F(TabsTest, ClosingATabEndsThatSessionOnlyAndTheWindowAsksOnceForAll) {
