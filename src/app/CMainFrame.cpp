@@ -165,6 +165,9 @@ void CMainFrame::BuildMenus() {
     Add(windowMenu_, kCmdNextTab);
     Add(windowMenu_, kCmdPreviousTab);
     windowMenu_->addSeparator();
+    Add(windowMenu_, kCmdMoveToNewWindow);
+    Add(windowMenu_, kCmdMoveToMainWindow);
+    windowMenu_->addSeparator();
     for (int id : {kCmdReplaceSession, kCmdReopenWorkspace, kCmdMapOverTabKeys}) Add(windowMenu_, id);
     // The sessions are listed below this separator when the menu opens.
     windowMenu_->addSeparator();

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <algorithm>
+#include <map>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -76,44 +77,16 @@ void CTelnetApp::Initialise() {
         questions_ = questions.get();
         ownQuestions_ = std::move(questions);
     }
-    tlsIcon_ = new QLabel(frame_->statusBar());
-    tlsIcon_->hide();
-    frame_->statusBar()->addPermanentWidget(tlsIcon_);
-    tlsStatus_ = new QLabel(frame_->statusBar());
-    tlsStatus_->hide();
-    frame_->statusBar()->addPermanentWidget(tlsStatus_);
-    // The first session: the window always shows one.
+    current_ = frame_.get();
+    // The first session: the window always shows one, and its commands'
+    // rules look at it from the start.
     Activate(AddSession());
-    connect(frame_.get(), &CMainFrame::activeViewChanged, this,
-            [this](CTelnetView* view) { OnActiveViewChanged(view); });
-    QTabWidget* tabs = frame_->tabs();
-    tabs->setTabsClosable(true);
-    connect(tabs, &QTabWidget::tabCloseRequested, this, [this](int index) {
-        auto* view = qobject_cast<CTelnetView*>(frame_->tabs()->widget(index));
-        for (const auto& c : controllers_) {
-            if (&c->view() == view) {
-                CloseSessionTab(*c);
-                return;
-            }
-        }
-    });
-    // Dragged tabs: the sessions follow their tabs' order.
-    connect(tabs->tabBar(), &QTabBar::tabMoved, this, [this](int from, int to) {
-        if (from < 0 || to < 0 || static_cast<std::size_t>(from) >= controllers_.size() ||
-            static_cast<std::size_t>(to) >= controllers_.size()) {
-            return;
-        }
-        auto moved = std::move(controllers_[static_cast<std::size_t>(from)]);
-        controllers_.erase(controllers_.begin() + from);
-        controllers_.insert(controllers_.begin() + to, std::move(moved));
-    });
-    focusKeeper_ = new FocusKeeper(
-        frame_.get(), [this]() -> QWidget* { return frame_ ? frame_->view() : nullptr; }, this);
+    SetUpWindow(*frame_);
+    tlsIcon_ = frame_->findChild<QLabel*>(QStringLiteral("TlsIcon"));
+    tlsStatus_ = frame_->findChild<QLabel*>(QStringLiteral("TlsStatus"));
     connect(&tick_, &QTimer::timeout, this, [this] { OnTick(); });
     tick_.start(static_cast<int>(TerminalSession::kTickInterval.count()));
-    frame_->isConnected = [this] { return active_->connected(); };
     frame_->onCloseRequested = [this] { return CloseRequested(); };
-    frame_->recentLabels = [this] { return recent_.MenuLabels(QDir::currentPath().toStdString()); };
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
     ApplyPreferences();
@@ -128,14 +101,194 @@ void CTelnetApp::Initialise() {
     if (prefs_.FullScreen) frame_->SetFullScreen(true);
     recent_.Load(*store_);
 
-    RegisterCommands();
-    RegisterSpecialKeys();
-    RegisterViewCommands();
-    RegisterReadingCommands(*frame_, [this]() -> TerminalSession& { return session(); });
-    RegisterDialogCommands();
-    RegisterWindowCommands();
+    RegisterDialogCommands(*frame_, true);
     RefreshSessionDisplay();
     frame_->UpdateCommandStates();
+}
+
+void CTelnetApp::SetUpWindow(CMainFrame& f) {
+    auto* tlsIcon = new QLabel(f.statusBar());
+    tlsIcon->setObjectName(QStringLiteral("TlsIcon"));
+    tlsIcon->hide();
+    f.statusBar()->addPermanentWidget(tlsIcon);
+    auto* tlsStatus = new QLabel(f.statusBar());
+    tlsStatus->setObjectName(QStringLiteral("TlsStatus"));
+    tlsStatus->hide();
+    f.statusBar()->addPermanentWidget(tlsStatus);
+    CMainFrame* w = &f;
+    connect(w, &CMainFrame::activeViewChanged, this,
+            [this, w](CTelnetView* view) { OnActiveViewChanged(*w, view); });
+    QTabWidget* tabs = f.tabs();
+    tabs->setTabsClosable(true);
+    connect(tabs, &QTabWidget::tabCloseRequested, this, [this, w](int index) {
+        if (SessionController* c =
+                ControllerOf(qobject_cast<CTelnetView*>(w->tabs()->widget(index)))) {
+            CloseSessionTab(*c);
+        }
+    });
+    // Dragged tabs: the sessions follow their tabs' order.
+    connect(tabs->tabBar(), &QTabBar::tabMoved, this, [this](int, int) { SortByTabs(); });
+    // The window the operator works in is the one the commands act on.
+    f.installEventFilter(this);
+    if (w != frame_.get()) {
+        new FocusKeeper(w, [w]() -> QWidget* { return w->view(); }, w);
+    }
+    f.isConnected = [this] { return active_->connected(); };
+    f.recentLabels = [this] { return recent_.MenuLabels(QDir::currentPath().toStdString()); };
+    RegisterCommands(f);
+    RegisterSpecialKeys(f);
+    RegisterViewCommands(f);
+    RegisterReadingCommands(f, [this]() -> TerminalSession& { return session(); });
+    RegisterWindowCommands(f);
+    if (w != frame_.get()) RegisterDialogCommands(f, false);
+}
+
+bool CTelnetApp::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        if (auto* w = qobject_cast<CMainFrame*>(watched)) UseWindow(*w);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CTelnetApp::UseWindow(CMainFrame& w) {
+    if (current_ == &w) return;
+    current_ = &w;
+    if (SessionController* c = ControllerOf(w.view())) {
+        active_ = c;
+        RefreshSessionDisplay();
+        UpdateTlsStatus();
+        w.SetIdleStatus(c->IdleStatus());
+    }
+    w.UpdateCommandStates();
+}
+
+SessionController* CTelnetApp::ControllerOf(const CTelnetView* view) const {
+    for (const auto& c : controllers_) {
+        if (&c->view() == view) return c.get();
+    }
+    return nullptr;
+}
+
+CMainFrame& CTelnetApp::WindowOf(SessionController& c) {
+    for (const auto& w : extraWindows_) {
+        if (w->IndexOf(&c.view()) >= 0) return *w;
+    }
+    return *frame_;
+}
+
+void CTelnetApp::SortByTabs() {
+    std::vector<CMainFrame*> windows{frame_.get()};
+    for (const auto& w : extraWindows_) windows.push_back(w.get());
+    auto place = [&windows](const SessionController& c) {
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const int index = windows[i]->IndexOf(&const_cast<SessionController&>(c).view());
+            if (index >= 0) return static_cast<long>(i) * 100000 + index;
+        }
+        return static_cast<long>(windows.size()) * 100000;
+    };
+    std::stable_sort(controllers_.begin(), controllers_.end(),
+                     [&place](const auto& x, const auto& y) { return place(*x) < place(*y); });
+}
+
+int CTelnetApp::WindowNumberOf(SessionController& c) {
+    CMainFrame& w = WindowOf(c);
+    if (&w == frame_.get()) return 1;
+    for (std::size_t i = 0; i < extraWindows_.size(); ++i) {
+        if (extraWindows_[i].get() == &w) return static_cast<int>(i) + 2;
+    }
+    return 1;
+}
+
+CMainFrame& CTelnetApp::NewWindow() {
+    auto owned = std::make_unique<CMainFrame>();
+    CMainFrame& w = *owned;
+    extraWindows_.push_back(std::move(owned));
+    SetUpWindow(w);
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    CMainFrame* p = &w;
+    // Closing a moved-out window brings its sessions back to the main one.
+    w.onCloseRequested = [this, p] {
+        QTimer::singleShot(0, this, [this, p] { ReturnAll(*p); });
+        return true;
+    };
+    w.resize(frame_->size());
+    return w;
+}
+
+void CTelnetApp::MoveTo(SessionController& c, CMainFrame& to) {
+    CMainFrame& from = WindowOf(c);
+    if (&from == &to) return;
+    from.RemoveView(&c.view());
+    c.SetWindow(&to);
+    to.AddView(&c.view(), TabText(c.name(), c.marks()));
+    UpdateTab(c);
+    SortByTabs();
+    // What the window left shows now is in front there.
+    if (SessionController* left = ControllerOf(from.view())) {
+        left->SetInFront(true);
+        RefreshWindow(from, *left);
+    }
+    to.ShowView(&c.view());
+    c.SetInFront(true);
+    RefreshWindow(to, c);
+}
+
+void CTelnetApp::MoveToNewWindow() {
+    SessionController& c = *active_;
+    if (WindowOf(c).tabs()->count() < 2) return;
+    CMainFrame& w = NewWindow();
+    MoveTo(c, w);
+    w.show();
+    current_ = &w;
+    active_ = &c;
+    w.activateWindow();
+    w.UpdateCommandStates();
+}
+
+void CTelnetApp::MoveToMainWindow() {
+    SessionController& c = *active_;
+    CMainFrame& from = WindowOf(c);
+    if (&from == frame_.get()) return;
+    MoveTo(c, *frame_);
+    for (const auto& other : controllers_) {
+        if (other.get() != &c && &WindowOf(*other) == frame_.get()) other->SetInFront(false);
+    }
+    current_ = frame_.get();
+    active_ = &c;
+    RefreshSessionDisplay();
+    if (from.tabs()->count() == 0) DropWindow(from);
+    frame_->raise();
+    frame_->activateWindow();
+    c.view().setFocus(Qt::OtherFocusReason);
+    frame_->UpdateCommandStates();
+}
+
+void CTelnetApp::ReturnAll(CMainFrame& w) {
+    auto it = std::find_if(extraWindows_.begin(), extraWindows_.end(),
+                           [&w](const auto& p) { return p.get() == &w; });
+    if (it == extraWindows_.end()) return;
+    while (CTelnetView* view = w.view()) {
+        SessionController* c = ControllerOf(view);
+        if (!c) break;
+        MoveTo(*c, *frame_);
+        c->SetInFront(false);
+    }
+    if (SessionController* front = ControllerOf(frame_->view())) front->SetInFront(true);
+    if (current_ == &w) current_ = frame_.get();
+    if (SessionController* front = ControllerOf(current_->view())) active_ = front;
+    RefreshSessionDisplay();
+    DropWindow(w);
+}
+
+void CTelnetApp::DropWindow(CMainFrame& w) {
+    auto it = std::find_if(extraWindows_.begin(), extraWindows_.end(),
+                           [&w](const auto& p) { return p.get() == &w; });
+    if (it == extraWindows_.end()) return;
+    if (current_ == &w) current_ = frame_.get();
+    w.hide();
+    // Its own command may be what runs now: it goes when the event is over.
+    it->release()->deleteLater();
+    extraWindows_.erase(it);
 }
 
 CTelnetApp::~CTelnetApp() {
@@ -145,9 +298,17 @@ CTelnetApp::~CTelnetApp() {
     frame_->onCloseRequested = nullptr;
     frame_->isConnected = nullptr;
     frame_->recentLabels = nullptr;
-    disconnect(frame_.get(), nullptr, this, nullptr);
-    disconnect(frame_->tabs(), nullptr, this, nullptr);
-    disconnect(frame_->tabs()->tabBar(), nullptr, this, nullptr);
+    std::vector<CMainFrame*> windows{frame_.get()};
+    for (const auto& w : extraWindows_) windows.push_back(w.get());
+    for (CMainFrame* w : windows) {
+        w->removeEventFilter(this);
+        w->onCloseRequested = nullptr;
+        w->isConnected = nullptr;
+        w->recentLabels = nullptr;
+        disconnect(w, nullptr, this, nullptr);
+        disconnect(w->tabs(), nullptr, this, nullptr);
+        disconnect(w->tabs()->tabBar(), nullptr, this, nullptr);
+    }
     // The sessions go before the window; the window's hooks reach into them.
     active_ = nullptr;
     while (!controllers_.empty()) controllers_.pop_back();
@@ -156,8 +317,8 @@ CTelnetApp::~CTelnetApp() {
 SessionController& CTelnetApp::AddSession() {
     SessionController::Program program{tableDirectory_, computerName_, *questions_, *keyring_,
                                        recent_};
-    auto owned =
-        std::make_unique<SessionController>(program, frame_.get(), *frame_->statusBar());
+    CMainFrame& w = Front();
+    auto owned = std::make_unique<SessionController>(program, &w, *w.statusBar());
     SessionController& c = *owned;
     if (!pinsPath_.empty()) c.session().pins.SetPath(pinsPath_);
     ApplyUserSettings(prefs_, c.session().terminal);
@@ -172,108 +333,121 @@ SessionController& CTelnetApp::AddSession() {
         UpdateTab(c);
         if (&c == active_) RefreshSessionDisplay();
     };
-    c.onCommandStatesChanged = [this] { frame_->UpdateCommandStates(); };
+    c.onCommandStatesChanged = [this, &c] { WindowOf(c).UpdateCommandStates(); };
     // Behind the one in front until it is brought there.
     if (active_) c.SetInFront(false);
     controllers_.push_back(std::move(owned));
-    frame_->AddView(&c.view(), TabText(c.name(), c.marks()));
+    w.AddView(&c.view(), TabText(c.name(), c.marks()));
     UpdateTab(c);
     return c;
 }
 
 void CTelnetApp::UpdateTab(SessionController& c) {
-    const int index = frame_->IndexOf(&c.view());
+    CMainFrame& w = WindowOf(c);
+    const int index = w.IndexOf(&c.view());
     if (index < 0) return;
     const SessionMarks marks = c.marks();
-    QTabWidget* tabs = frame_->tabs();
+    QTabWidget* tabs = w.tabs();
     tabs->setTabText(index, TabText(c.name(), marks));
     tabs->setTabToolTip(index, Qs(c.name()) + QStringLiteral(": ") + MarksInWords(marks));
     tabs->setTabWhatsThis(index, MarksInWords(marks));
 }
 
 void CTelnetApp::Activate(SessionController& c) {
-    if (frame_->view() != &c.view()) {
-        // The frame's signal comes back here through OnActiveViewChanged.
-        frame_->ShowView(&c.view());
-        if (frame_->view() == &c.view() && active_ == &c) return;
+    CMainFrame& w = WindowOf(c);
+    if (&w != current_) {
+        // A session of another window: that window comes to the front.
+        current_ = &w;
+        if (w.isVisible()) {
+            w.raise();
+            w.activateWindow();
+        }
+        if (w.view() == &c.view()) active_ = nullptr;
     }
-    if (active_ == &c) return;
-    SessionController* before = active_;
-    active_ = &c;
-    for (const auto& other : controllers_) {
-        if (other.get() != &c) other->SetInFront(false);
-    }
-    c.SetInFront(true);
-    if (before) {
-        RefreshSessionDisplay();
-        UpdateTlsStatus();
-        frame_->SetIdleStatus(c.IdleStatus());
-        frame_->UpdateCommandStates();
-        // The session and its screen's title, for a screen reader.
-        const QString title = c.view().accessibility().FromPc(TitleText(c.session().terminal));
-        c.view().accessibility().Say(
-            QStringLiteral("Session %1%2").arg(Qs(c.name()),
-                                               title.isEmpty() ? QString()
-                                                               : QStringLiteral(", ") + title));
-        if (frame_->isActiveWindow()) c.view().setFocus(Qt::OtherFocusReason);
-    }
+    // The window's signal comes back through OnActiveViewChanged.
+    if (w.view() != &c.view()) w.ShowView(&c.view());
+    if (w.view() == &c.view()) Brought(w, c);
 }
 
-void CTelnetApp::OnActiveViewChanged(CTelnetView* view) {
-    for (const auto& c : controllers_) {
-        if (&c->view() == view) {
-            Activate(*c);
-            return;
-        }
+void CTelnetApp::Brought(CMainFrame& w, SessionController& c) {
+    // In each window its current tab is in front, the others behind.
+    for (const auto& other : controllers_) {
+        if (other.get() != &c && &WindowOf(*other) == &w) other->SetInFront(false);
     }
+    c.SetInFront(true);
+    if (&w != current_ && active_) {
+        RefreshWindow(w, c);
+        return;
+    }
+    SessionController* before = active_;
+    if (before == &c) return;
+    active_ = &c;
+    if (!before) return;
+    RefreshSessionDisplay();
+    UpdateTlsStatus();
+    w.SetIdleStatus(c.IdleStatus());
+    w.UpdateCommandStates();
+    // The session and its screen's title, for a screen reader.
+    const QString title = c.view().accessibility().FromPc(TitleText(c.session().terminal));
+    c.view().accessibility().Say(QStringLiteral("Session %1%2").arg(
+        Qs(c.name()), title.isEmpty() ? QString() : QStringLiteral(", ") + title));
+    // The keys go to it (when its window is not the active one, once it is).
+    c.view().setFocus(Qt::OtherFocusReason);
+}
+
+void CTelnetApp::OnActiveViewChanged(CMainFrame& w, CTelnetView* view) {
+    if (SessionController* c = ControllerOf(view)) Brought(w, *c);
 }
 
 void CTelnetApp::ActivateNext(int step) {
-    const int count = static_cast<int>(controllers_.size());
+    const int count = Front().tabs()->count();
     if (count < 2) return;
-    const int here = frame_->tabs()->currentIndex();
-    frame_->tabs()->setCurrentIndex(((here + step) % count + count) % count);
+    QTabWidget* tabs = Front().tabs();
+    const int here = tabs->currentIndex();
+    tabs->setCurrentIndex(((here + step) % count + count) % count);
 }
 
 void CTelnetApp::ActivatePlace(int place) {
-    if (place < 1 || place > frame_->tabs()->count()) return;
-    frame_->tabs()->setCurrentIndex(place - 1);
+    if (place < 1 || place > Front().tabs()->count()) return;
+    Front().tabs()->setCurrentIndex(place - 1);
 }
 
 void CTelnetApp::RemoveSession(SessionController& c) {
     auto it = std::find_if(controllers_.begin(), controllers_.end(),
                            [&c](const auto& p) { return p.get() == &c; });
     if (it == controllers_.end()) return;
+    CMainFrame& w = WindowOf(c);
     std::unique_ptr<SessionController> gone = std::move(*it);
     controllers_.erase(it);
     if (active_ == &c) active_ = nullptr;
-    frame_->RemoveView(&c.view());
+    w.RemoveView(&c.view());
+    // A moved-out window left empty goes.
+    if (&w != frame_.get() && w.tabs()->count() == 0) DropWindow(w);
     if (!active_ && !controllers_.empty()) {
-        CTelnetView* front = frame_->view();
-        SessionController* next = controllers_.front().get();
-        for (const auto& other : controllers_) {
-            if (&other->view() == front) next = other.get();
-        }
+        SessionController* next = ControllerOf(Front().view());
+        if (!next) next = controllers_.front().get();
         Activate(*next);
+        if (!active_) active_ = next;
     }
     // Its connection has ended (or never began): it goes now, view and all.
     gone.reset();
 }
 
 bool CTelnetApp::CloseSessionTab(SessionController& c) {
-    if (controllers_.size() < 2) {
-        // The window always has a session: the last one is emptied.
+    // The main window always has a session: its last one is emptied.
+    if (controllers_.size() < 2 ||
+        (&WindowOf(c) == frame_.get() && frame_->tabs()->count() < 2)) {
         c.commands().CloseSession();
-        frame_->UpdateCommandStates();
+        Front().UpdateCommandStates();
         return !c.commands().SessionLoaded();
     }
     Activate(c);
     if (!c.commands().PrepareClose()) {
-        frame_->UpdateCommandStates();
+        Front().UpdateCommandStates();
         return false;
     }
     RemoveSession(c);
-    frame_->UpdateCommandStates();
+    Front().UpdateCommandStates();
     return true;
 }
 
@@ -300,7 +474,7 @@ QString CTelnetApp::OpenInTab(const QString& path) {
     if (added) Activate(target);
     const QString opened = Qs(target.commands().OpenSessionFile(path.toStdString()));
     if (added && opened.isEmpty()) RemoveSession(target);
-    frame_->UpdateCommandStates();
+    Front().UpdateCommandStates();
     return opened;
 }
 
@@ -311,7 +485,7 @@ void CTelnetApp::OpenRecentInTab(int index) {
     if (added) Activate(target);
     target.commands().OpenRecent(index);
     if (added && !target.commands().hasSessionFile) RemoveSession(target);
-    frame_->UpdateCommandStates();
+    Front().UpdateCommandStates();
 }
 
 void CTelnetApp::NewSessionInTab() {
@@ -320,7 +494,7 @@ void CTelnetApp::NewSessionInTab() {
     if (added) Activate(target);
     target.commands().NewSession();
     if (added && !target.commands().SessionLoaded()) RemoveSession(target);
-    frame_->UpdateCommandStates();
+    Front().UpdateCommandStates();
 }
 
 std::vector<std::string> CTelnetApp::OpenSessionFiles() const {
@@ -352,28 +526,42 @@ std::string Numbered(std::string_view name, std::size_t n) {
 }
 }  // namespace
 
-std::vector<std::string> CTelnetApp::StoredWorkspace() const {
-    std::vector<std::string> files;
+std::vector<CTelnetApp::WorkspaceEntry> CTelnetApp::StoredWorkspace() const {
+    std::vector<WorkspaceEntry> entries;
     const std::uint32_t count =
         std::min(store_->ReadInt(kWorkspaceSection, "Sessions", 0), kMostWorkspaceSessions);
     for (std::uint32_t n = 1; n <= count; ++n) {
         std::string path = store_->ReadString(kWorkspaceSection, Numbered("Session", n), "");
-        if (!path.empty()) files.push_back(std::move(path));
+        const std::uint32_t window = store_->ReadInt(kWorkspaceSection, Numbered("Window", n), 1);
+        if (path.empty()) continue;
+        entries.push_back({std::move(path),
+                           static_cast<int>(std::clamp<std::uint32_t>(window, 1, kMostWorkspaceSessions))});
     }
-    return files;
+    return entries;
+}
+
+std::vector<CTelnetApp::WorkspaceEntry> CTelnetApp::OpenWorkspace() {
+    SortByTabs();
+    std::vector<WorkspaceEntry> entries;
+    for (const auto& c : controllers_) {
+        if (c->commands().hasSessionFile && !c->commands().sessionFilePath.empty()) {
+            entries.push_back({c->commands().sessionFilePath, WindowNumberOf(*c)});
+        }
+    }
+    return entries;
 }
 
 void CTelnetApp::StoreWorkspace() {
-    const std::vector<std::string> files =
-        workspaceAtClose_ ? *workspaceAtClose_ : OpenSessionFiles();
+    const std::vector<WorkspaceEntry> files =
+        workspaceAtClose_ ? *workspaceAtClose_ : OpenWorkspace();
     const std::size_t before = std::min<std::size_t>(
         store_->ReadInt(kWorkspaceSection, "Sessions", 0), kMostWorkspaceSessions);
     const std::size_t count = std::min<std::size_t>(files.size(), kMostWorkspaceSessions);
     store_->WriteInt(kWorkspaceSection, "Sessions", static_cast<std::uint32_t>(count));
     for (std::size_t i = 0; i < count; ++i) {
-        store_->WriteString(kWorkspaceSection, Numbered("Session", i + 1), files[i]);
-        // One window today; the number keeps a place for more.
-        store_->WriteInt(kWorkspaceSection, Numbered("Window", i + 1), 1);
+        store_->WriteString(kWorkspaceSection, Numbered("Session", i + 1), files[i].path);
+        store_->WriteInt(kWorkspaceSection, Numbered("Window", i + 1),
+                         static_cast<std::uint32_t>(files[i].window));
     }
     // Entries of a longer workspace stored before go.
     for (std::size_t i = count; i < before; ++i) {
@@ -393,7 +581,7 @@ void CTelnetApp::ApplyPreferences() {
     for (const auto& c : controllers_) {
         ApplyUserSettings(prefs_, c->session().terminal);
         CTelnetView& view = c->view();
-        const bool front = &view == frame_->view();
+        const bool front = &view == WindowOf(*c).view();
         const FontPreferences font{prefs_.Face, prefs_.Bold, prefs_.Italic != 0};
         // A session behind is refitted only when something changed for it.
         if (front || !(view.fontPreferences().face == font.face &&
@@ -434,54 +622,65 @@ void CTelnetApp::OnTick() {
     // Every session's timer, hidden or not: keep-alive, stalled output.
     for (std::size_t i = 0; i < controllers_.size(); ++i) controllers_[i]->OnTick();
     UpdateTlsStatus();
-    frame_->SetIdleStatus(active_->IdleStatus());
+    Front().SetIdleStatus(active_->IdleStatus());
 }
 
 void CTelnetApp::UpdateTlsStatus() {
     TerminalSession& session = active_->session();
+    // The labels of the window in front.
+    QLabel* status = Front().findChild<QLabel*>(QStringLiteral("TlsStatus"));
+    QLabel* icon = Front().findChild<QLabel*>(QStringLiteral("TlsIcon"));
+    if (!status || !icon) return;
     const std::string version = session.endpoint().TlsVersion();
-    tlsStatus_->setVisible(!version.empty());
-    tlsIcon_->setVisible(!version.empty());
+    status->setVisible(!version.empty());
+    icon->setVisible(!version.empty());
     if (version.empty()) return;
-    tlsStatus_->setText(TlsStatusText(version));
-    if (tlsIcon_->pixmap().isNull()) {
-        tlsIcon_->setPixmap(TlsLockPixmap(tlsStatus_->fontMetrics().height(),
-                                          frame_->devicePixelRatioF()));
+    status->setText(TlsStatusText(version));
+    if (icon->pixmap().isNull()) {
+        icon->setPixmap(
+            TlsLockPixmap(status->fontMetrics().height(), Front().devicePixelRatioF()));
     }
     const std::optional<CertificateReport> peer = session.endpoint().PeerCertificate();
-    tlsStatus_->setToolTip(peer ? QStringLiteral("Encrypted with %1. Host certificate SHA-256:\n%2")
-                                      .arg(Qs(version), Qs(peer->fingerprint))
-                                : QString());
-    tlsIcon_->setToolTip(tlsStatus_->toolTip());
+    status->setToolTip(peer ? QStringLiteral("Encrypted with %1. Host certificate SHA-256:\n%2")
+                                  .arg(Qs(version), Qs(peer->fingerprint))
+                            : QString());
+    icon->setToolTip(status->toolTip());
 }
 
 void CTelnetApp::RefreshSessionDisplay() {
-    const SessionSettings& s = active_->session().activeSettings;
-    frame_->setWindowTitle(Str(kStrAppTitle) + QStringLiteral(" - ") + Qs(s.Name));
-    if (SessionLoaded()) {
-        frame_->SetSessionPanes(Qs(s.IP), Qs(s.Language), Qs(s.TerminalName));
-        if (s.WantsWideScreen()) FitFirstWindow(27, 132);
+    RefreshWindow(Front(), *active_);
+    if (&Front() == frame_.get() && SessionLoaded() &&
+        active_->session().activeSettings.WantsWideScreen()) {
+        FitFirstWindow(27, 132);
+    }
+}
+
+void CTelnetApp::RefreshWindow(CMainFrame& w, SessionController& c) {
+    const SessionSettings& s = c.session().activeSettings;
+    w.setWindowTitle(Str(kStrAppTitle) + QStringLiteral(" - ") + Qs(s.Name));
+    if (c.commands().SessionLoaded()) {
+        w.SetSessionPanes(Qs(s.IP), Qs(s.Language), Qs(s.TerminalName));
     } else {
-        frame_->SetSessionPanes({}, {}, {});
+        w.SetSessionPanes({}, {}, {});
     }
     // The blank screen's hint follows the session.
-    frame_->view()->InvalidateView();
+    c.view().InvalidateView();
 }
 
 QString CTelnetApp::OpenSessionFile(const QString& path) {
     const QString opened = Qs(commands().OpenSessionFile(path.toStdString()));
-    frame_->UpdateCommandStates();
+    Front().UpdateCommandStates();
     return opened;
 }
 
 void CTelnetApp::Start() {
     commands().Start();
-    frame_->UpdateCommandStates();
+    Front().UpdateCommandStates();
 }
 
 void CTelnetApp::Stop() {
     commands().Stop();
-    frame_->UpdateCommandStates();
+    Front().UpdateCommandStates();
 }
 
 void CTelnetApp::Startup(const std::vector<std::string>& arguments) {
@@ -491,8 +690,8 @@ void CTelnetApp::Startup(const std::vector<std::string>& arguments) {
     std::optional<std::string> first = SessionPathFromArguments(arguments);
     if (!first && prefs_.Check) first = prefs_.FileName;
     if (!first && prefs_.ReopenWorkspace != 0) {
-        const std::vector<std::string> workspace = StoredWorkspace();
-        if (!workspace.empty()) first = workspace.front();
+        const std::vector<WorkspaceEntry> workspace = StoredWorkspace();
+        if (!workspace.empty()) first = workspace.front().path;
     }
     SessionSettings peek;
     if (first && FileReadable(*first) && CConnectFile::ReadSessionFile(*first, peek, computerName_) &&
@@ -510,23 +709,45 @@ void CTelnetApp::BeginFirstSession(const QString& commandLinePath) {
 }
 
 void CTelnetApp::BeginFirstSession(const std::vector<std::string>& arguments) {
-    std::vector<std::string> paths = SessionPathsFromArguments(arguments);
+    std::vector<WorkspaceEntry> entries;
+    for (std::string& path : SessionPathsFromArguments(arguments)) {
+        entries.push_back({std::move(path), 1});
+    }
     // The workspace of the last exit when the command line names nothing.
-    const bool fromWorkspace = paths.empty() && prefs_.ReopenWorkspace != 0 && !prefs_.Check;
+    const bool fromWorkspace = entries.empty() && prefs_.ReopenWorkspace != 0 && !prefs_.Check;
     if (fromWorkspace) {
-        for (const std::string& path : StoredWorkspace()) {
-            if (FileReadable(path)) paths.push_back(path);
+        for (WorkspaceEntry& entry : StoredWorkspace()) {
+            if (FileReadable(entry.path)) entries.push_back(std::move(entry));
         }
     }
-    if (!paths.empty()) {
+    if (!entries.empty()) {
         // A tab each, in order, the first in front: the others open behind
         // it and connect there.
         SessionController& first = *active_;
-        first.commands().OpenSessionFile(paths.front());
-        for (std::size_t i = 1; i < paths.size(); ++i) {
+        first.commands().OpenSessionFile(entries.front().path);
+        std::vector<std::pair<SessionController*, int>> opened{{&first, 1}};
+        for (std::size_t i = 1; i < entries.size(); ++i) {
             SessionController& c = AddSession();
-            if (c.commands().OpenSessionFile(paths[i]).empty()) RemoveSession(c);
+            if (c.commands().OpenSessionFile(entries[i].path).empty()) {
+                RemoveSession(c);
+            } else {
+                opened.emplace_back(&c, entries[i].window);
+            }
         }
+        // The sessions of the other windows go to windows of their own, in
+        // the order of their numbers; the main window stays in front.
+        std::map<int, CMainFrame*> windows;
+        for (const auto& [c, number] : opened) {
+            if (number <= 1 || c == &first) continue;
+            CMainFrame*& w = windows[number];
+            if (!w) w = &NewWindow();
+            MoveTo(*c, *w);
+        }
+        for (const auto& [number, w] : windows) {
+            w->tabs()->setCurrentIndex(0);
+            if (frame_->isVisible()) w->show();
+        }
+        current_ = frame_.get();
         Activate(first);
     } else if (prefs_.Check) {
         commands().OpenSessionFile(prefs_.FileName);
@@ -593,6 +814,8 @@ bool CTelnetApp::CloseRequested() {
     // A store that cannot be written costs only this run's preference
     // changes; the close goes on without a box, and the reason is logged.
     SavePreferences();
+    // The moved-out windows close with the program.
+    for (const auto& w : extraWindows_) w->hide();
     return true;
 }
 
@@ -612,7 +835,7 @@ bool CTelnetApp::PrepareCloseAll() {
         commands.sessionModified = false;
     }
     // The workspace is what was open, before the sessions end.
-    workspaceAtClose_ = OpenSessionFiles();
+    workspaceAtClose_ = OpenWorkspace();
     for (const auto& c : controllers_) {
         try {
             c->session().EndSession();
@@ -677,8 +900,7 @@ void CTelnetApp::ToggleFullScreen() {
     frame_->SetFullScreen(prefs_.FullScreen != 0);
 }
 
-void CTelnetApp::RegisterCommands() {
-    CMainFrame& f = *frame_;
+void CTelnetApp::RegisterCommands(CMainFrame& f) {
     // Every session command acts on the session in front when it runs.
     auto loaded = [this] { return commands().SessionLoaded(); };
     auto connected = [this] { return commands().connected(); };
@@ -742,13 +964,13 @@ void CTelnetApp::RegisterCommands() {
     f.SetHandler(kCmdStatusBar, toggleBar(static_cast<QWidget*>(f.statusBar())));
 }
 
-void CTelnetApp::RegisterSpecialKeys() {
+void CTelnetApp::RegisterSpecialKeys(CMainFrame& f) {
     static constexpr int kSpecialKeys[] = {kCmdSystemRequest, kCmdAttention, kCmdRefresh,
                                            kCmdHelpKey,       kCmdPrintKey,  kCmdNext,
                                            kCmdPrevious,      kCmdPa1,       kCmdPa2,
                                            kCmdPa3,           kCmdDeleteFields};
     for (int id : kSpecialKeys) {
-        frame_->SetHandler(id, {[this, id] {
+        f.SetHandler(id, {[this, id] {
                                try {
                                    session().input().keyboard().SpecialKey(id);
                                } catch (const std::exception& e) {
@@ -758,8 +980,7 @@ void CTelnetApp::RegisterSpecialKeys() {
     }
 }
 
-void CTelnetApp::RegisterViewCommands() {
-    CMainFrame& f = *frame_;
+void CTelnetApp::RegisterViewCommands(CMainFrame& f) {
     // The cursor's form, blink and crosshair are the user's: every session
     // takes them.
     auto each = [this](const std::function<void(TerminalState&)>& change) {
@@ -768,7 +989,7 @@ void CTelnetApp::RegisterViewCommands() {
     auto form = [this, each](int value) {
         return CMainFrame::Handler{[this, each, value] {
                                        each([value](TerminalState& s) { s.CursorForm = value; });
-                                       frame_->view()->InvalidateCursor();
+                                       Front().view()->InvalidateCursor();
                                    },
                                    {},
                                    [this, value] {
@@ -781,7 +1002,7 @@ void CTelnetApp::RegisterViewCommands() {
     f.SetHandler(kCmdCursorBlink, {[this, each] {
                                        const int on = session().terminal.state.BlinkCursor ? 0 : 1;
                                        each([on](TerminalState& s) { s.BlinkCursor = on; });
-                                       frame_->view()->InvalidateCursor();
+                                       Front().view()->InvalidateCursor();
                                    },
                                    {}, [this] { return session().terminal.state.BlinkCursor != 0; }});
     f.SetHandler(kCmdCursorLocation,
@@ -799,16 +1020,19 @@ void CTelnetApp::RegisterViewCommands() {
                   {}, [this] { return session().terminal.state.CheckRepere != 0; }});
 }
 
-void CTelnetApp::RegisterWindowCommands() {
-    CMainFrame& f = *frame_;
-    auto several = [this] { return controllers_.size() > 1; };
+void CTelnetApp::RegisterWindowCommands(CMainFrame& f) {
+    auto several = [this] { return Front().tabs()->count() > 1; };
     f.SetHandler(kCmdNextTab, {[this] { ActivateNext(1); }, several});
     f.SetHandler(kCmdPreviousTab, {[this] { ActivateNext(-1); }, several});
     for (int place = 1; place <= 9; ++place) {
         f.SetHandler(kCmdTab1 + place - 1,
                      {[this, place] { ActivatePlace(place); },
-                      [this, place] { return static_cast<std::size_t>(place) <= controllers_.size(); }});
+                      [this, place] { return place <= Front().tabs()->count(); }});
     }
+    f.SetHandler(kCmdMoveToNewWindow, {[this] { MoveToNewWindow(); },
+                                       [this] { return WindowOf(*active_).tabs()->count() > 1; }});
+    f.SetHandler(kCmdMoveToMainWindow, {[this] { MoveToMainWindow(); },
+                                        [this] { return &WindowOf(*active_) != frame_.get(); }});
     f.SetHandler(kCmdReplaceSession, {[this] { prefs_.ReplaceSession = prefs_.ReplaceSession ? 0 : 1; },
                                       {}, [this] { return prefs_.ReplaceSession != 0; }});
     f.SetHandler(kCmdReopenWorkspace,

@@ -45,7 +45,23 @@ public:
                SettingsStore& store, Questions* questions);
     ~CTelnetApp() override;
 
+    /// The main window.
     CMainFrame& frame() { return *frame_; }
+    /// The window the operator works in (the main one, or one a tab was
+    /// moved out to).
+    CMainFrame& Front() { return current_ ? *current_ : *frame_; }
+    /// The windows tabs were moved out to, in the order they were made.
+    const std::vector<std::unique_ptr<CMainFrame>>& otherWindows() const { return extraWindows_; }
+    /// The window showing a session's tab.
+    CMainFrame& WindowOf(SessionController& controller);
+    /// 1 for the main window, 2... for the others in order.
+    int WindowNumberOf(SessionController& controller);
+    /// Window > Move to New Window: the session in front goes to a window
+    /// of its own (not its window's last tab); Window > Move to Main Window
+    /// brings it back, and a window left without tabs goes. Closing such a
+    /// window brings all its sessions back.
+    void MoveToNewWindow();
+    void MoveToMainWindow();
     /// The session in front, and its parts.
     SessionController& active() { return *active_; }
     TerminalSession& session() { return active_->session(); }
@@ -166,6 +182,11 @@ public:
     /// The Full Screen command.
     void ToggleFullScreen();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+
     /// At the first start (no stored placement), grows the window so that
     /// a `rows` x `columns` screen gets readable characters on the screen
     /// the window is on (FirstStartWindowSize). Does nothing once the
@@ -177,16 +198,20 @@ public:
 private:
     void Initialise();
     void CollectPreferences();
-    void RegisterCommands();
-    void RegisterSpecialKeys();
-    void RegisterViewCommands();
-    /// The dialogs, printing, splash and help commands (CTelnetAppDialogs.cpp).
-    void RegisterDialogCommands();
+    /// A window's commands, bars and hooks (the main window's and those a
+    /// tab is moved out to).
+    void SetUpWindow(CMainFrame& window);
+    void RegisterCommands(CMainFrame& f);
+    void RegisterSpecialKeys(CMainFrame& f);
+    void RegisterViewCommands(CMainFrame& f);
+    /// The dialogs, printing, splash and help commands (CTelnetAppDialogs.cpp);
+    /// the splash only for the main window.
+    void RegisterDialogCommands(CMainFrame& f, bool mainWindow);
     bool SessionLoaded() const;
     /// The tab's text and accessible name of a session.
     void UpdateTab(SessionController& controller);
-    /// The session in front changed to the one `view` shows.
-    void OnActiveViewChanged(CTelnetView* view);
+    /// The tab in front of `w` changed to the one `view` shows.
+    void OnActiveViewChanged(CMainFrame& w, CTelnetView* view);
     /// The empty session in front that an open may reuse, else none.
     SessionController* ReusableSession();
     /// Where an open goes: the session in front when the option says to
@@ -197,15 +222,36 @@ private:
     /// Applies the preferences the active session's dialogs changed to
     /// every other session.
     void SharePreferences();
-    /// The session files of the workspace stored at the last exit.
-    std::vector<std::string> StoredWorkspace() const;
+    /// A session file of the workspace and its window (1 the main one).
+    struct WorkspaceEntry {
+        std::string path;
+        int window = 1;
+    };
+    /// The workspace stored at the last exit, and the one open now.
+    std::vector<WorkspaceEntry> StoredWorkspace() const;
+    std::vector<WorkspaceEntry> OpenWorkspace();
     void StoreWorkspace();
     /// The window's close with several sessions: the end question once,
     /// listing the connected ones, each changed session's save question,
     /// then the end of every session.
     bool PrepareCloseAll();
     /// Tab, Window menu and switching commands.
-    void RegisterWindowCommands();
+    void RegisterWindowCommands(CMainFrame& f);
+    /// The window the operator works in became `w`.
+    void UseWindow(CMainFrame& w);
+    /// A session's tab came to the front of `w`.
+    void Brought(CMainFrame& w, SessionController& c);
+    /// Title and panes of `w` from the session `c` in front there.
+    void RefreshWindow(CMainFrame& w, SessionController& c);
+    SessionController* ControllerOf(const CTelnetView* view) const;
+    /// Orders the sessions as their windows and tabs show them.
+    void SortByTabs();
+    CMainFrame& NewWindow();
+    void MoveTo(SessionController& c, CMainFrame& to);
+    /// Every session of a moved-out window back to the main window, and
+    /// the window gone.
+    void ReturnAll(CMainFrame& w);
+    void DropWindow(CMainFrame& w);
     /// The first session when none was named: the most recent session when
     /// its file can be read, else the Connect/Disconnect command.
     void BeginWithoutArguments();
@@ -234,6 +280,10 @@ private:
     };
     ActiveMessages activeMessages_{*this};
     std::unique_ptr<CMainFrame> frame_;
+    /// The windows tabs were moved out to; they go after the sessions.
+    std::vector<std::unique_ptr<CMainFrame>> extraWindows_;
+    /// The window the operator works in: the commands act on its session.
+    CMainFrame* current_ = nullptr;
     RecentSessionList recent_;
     std::unique_ptr<Questions> ownQuestions_;
     Questions* questions_ = nullptr;
@@ -254,7 +304,7 @@ private:
     /// The close sequence is asking its questions.
     bool closing_ = false;
     /// The session files open when the close began (stored as the workspace).
-    std::optional<std::vector<std::string>> workspaceAtClose_;
+    std::optional<std::vector<WorkspaceEntry>> workspaceAtClose_;
     /// The first start's sizing is on (no placement was stored), and the
     /// size it last gave the window.
     bool fitFirstWindow_ = false;

@@ -57,8 +57,7 @@ void CTelnetApp::OpenWebSite() {
     QGuiApplication::restoreOverrideCursor();
 }
 
-void CTelnetApp::RegisterDialogCommands() {
-    CMainFrame& f = *frame_;
+void CTelnetApp::RegisterDialogCommands(CMainFrame& f, bool mainWindow) {
     auto* context = new DialogContext(
         f, [this]() -> Terminal& { return session().terminal; }, activeMessages_);
     context->UseUserSettings(&prefs_);
@@ -129,6 +128,7 @@ void CTelnetApp::RegisterDialogCommands() {
     }
 
     DecorateBars(f);
+    if (!mainWindow) return;
 
     // The start-up splash; start-up waits while it is up.
     showSplash = [this, context] {

@@ -61,6 +61,8 @@ enum CommandId : int {
     kCmdReplaceSession = 33151,
     kCmdReopenWorkspace = 33152,
     kCmdMapOverTabKeys = 33153,
+    kCmdMoveToNewWindow = 33154,
+    kCmdMoveToMainWindow = 33155,
     // Special keys: the keyboard's own command ids (input/KeyCodes.h). Help
     // and Print carry "Key" here: kCmdPrint is the File menu's Print.
     kCmdSystemRequest = keys::kCmdSystemRequest,

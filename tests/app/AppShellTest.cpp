@@ -274,6 +274,7 @@ TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
         "  Keyboard &Mapping... =33130",
         "&Window >",
         "  &Next Session\tCtrl+PgDown =33140", "  &Previous Session\tCtrl+PgUp =33141", "  -",
+        "  Mo&ve to New Window =33154", "  Move to &Main Window =33155", "  -",
         "  Open Sessions in the Same &Tab =33151", "  &Reopen Sessions at Start =33152",
         "  &Key Map Takes the Tab Keys =33153", "  -",
         "&? >",

@@ -181,6 +181,59 @@ TEST_F(TabsTest, AKeyMapIsTheSessionsAndTakesATabKeyOnlyWhenTheOperatorSaysSo) {
     EXPECT_FALSE(one.view().TakesSwitchKey(ctrlPageDown)) << "only the keys the map binds";
 }
 
+TEST_F(TabsTest, ATabMovesToANewWindowAndBackAndTheWorkspaceKeepsItsWindow) {
+    {
+        Shell shell(store);
+        CTelnetApp& app = shell.app;
+        app.BeginFirstSession({File("One"), File("Two"), File("Three")});
+        CMainFrame& main = app.frame();
+        EXPECT_FALSE(main.Execute(kCmdMoveToMainWindow)) << "already there";
+        app.ActivatePlace(2);
+        ASSERT_TRUE(main.Execute(kCmdMoveToNewWindow));
+        ASSERT_EQ(app.otherWindows().size(), 1u);
+        CMainFrame& other = *app.otherWindows().front();
+        EXPECT_EQ(main.tabs()->count(), 2);
+        EXPECT_EQ(other.tabs()->count(), 1);
+        SessionController& two = app.controller(2);  // the sessions follow windows, then tabs
+        EXPECT_EQ(two.name(), "Two");
+        EXPECT_EQ(&app.WindowOf(two), &other);
+        EXPECT_EQ(two.window(), &other) << "its boxes go over its own window";
+        // Each window shows its own tab; the main one the tab after Two's.
+        EXPECT_FALSE(two.view().hidden());
+        EXPECT_EQ(app.frame().view(), &app.controller(1).view());
+        EXPECT_FALSE(app.controller(1).view().hidden());
+        EXPECT_TRUE(app.controller(0).view().hidden());
+        // The new window's commands act on its session.
+        EXPECT_EQ(&app.Front(), &other);
+        EXPECT_EQ(app.session().activeSettings.Name, "Two");
+        EXPECT_TRUE(other.windowTitle().endsWith(QStringLiteral("Two")));
+        EXPECT_FALSE(other.Execute(kCmdMoveToNewWindow)) << "its only tab";
+        // Closing the program stores which window each session was in.
+        shell.questions.yesNo = {true};
+        ASSERT_TRUE(app.CloseRequested());
+    }
+    EXPECT_EQ(store.ReadInt("Workspace", "Window3", 0), 2u);
+    Shell shell(store);
+    CTelnetApp& app = shell.app;
+    app.BeginFirstSession(std::vector<std::string>{});
+    ASSERT_EQ(app.otherWindows().size(), 1u);
+    CMainFrame& other = *app.otherWindows().front();
+    EXPECT_EQ(shell.Names(), (std::vector<std::string>{"One", "Three", "Two"}));
+    EXPECT_EQ(&app.WindowOf(app.controller(2)), &other);
+    EXPECT_EQ(&app.Front(), &app.frame());
+    EXPECT_EQ(app.session().activeSettings.Name, "One");
+    // Back to the main window: the emptied window goes.
+    app.Activate(app.controller(2));
+    EXPECT_EQ(&app.Front(), &other);
+    ASSERT_TRUE(other.Execute(kCmdMoveToMainWindow));
+    EXPECT_TRUE(app.otherWindows().empty());
+    EXPECT_EQ(app.frame().tabs()->count(), 3);
+    EXPECT_EQ(&app.Front(), &app.frame());
+    EXPECT_EQ(app.session().activeSettings.Name, "Two");
+    EXPECT_TRUE(shell.OnlyFrontShown());
+    QCoreApplication::processEvents();  // the window's deferred deletion
+}
+
 TEST_F(TabsTest, ClosingATabEndsThatSessionOnlyAndTheWindowAsksOnceForAll) {
     DemoHostThread hostA(0, "unused", false);
     DemoHostThread hostB(0, "unused", false);

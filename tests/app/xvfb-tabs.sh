@@ -8,6 +8,8 @@
 #    names the session in front);
 #  - closing the window asks once; the next start without a file opens both
 #    sessions again, connected;
+#  - Window > Move to New Window puts the tab in front in a window of its own,
+#    where typing reaches its host; Window > Move to Main Window brings it back;
 #  - the host of the tab behind ending its session takes no key from the
 #    tab in front.
 # Skipped (exit 77) where openbox, xdotool or Xvfb is missing.
@@ -119,14 +121,33 @@ app=$!
 front Alpha || say "the workspace's first session is not in front at the next start"
 logged Alpha 'Sign On' 2 && logged Beta 'Sign On' 2 || say "the workspace's sessions were not both reopened"
 sleep 0.5
+windows() { xdotool search --name '^Quenlix Telnet - ' 2>/dev/null | wc -l; }
+xdotool key ctrl+Next
+front Beta || say "Ctrl+PageDown did not switch after the restart"
+xdotool key alt+w
+sleep 0.5
+xdotool key v
+for _ in $(seq 50); do [ "$(windows)" -ge 2 ] && break; sleep 0.1; done
+[ "$(windows)" -ge 2 ] || say "Move to New Window made no second window"
+sleep 0.5
+xdotool type --delay 50 dave
+xdotool key Return
+logged Beta 'signed on: DAVE' || say "keys typed in the moved-out window did not reach its host"
+xdotool key alt+w
+sleep 0.5
+xdotool key m
+for _ in $(seq 50); do [ "$(windows)" -le 1 ] && break; sleep 0.1; done
+[ "$(windows)" -le 1 ] || say "Move to Main Window left the second window"
+xdotool key alt+1
+front Alpha || say "Alt+1 after the tab came back"
 # Behind, the first tab's host goes; the keys typed in front stay there.
 xdotool key ctrl+Next
 front Beta || say "Ctrl+PageDown did not switch after the restart"
 kill "$(cat "$work/Alpha.pid")"
 sleep 0.5
-xdotool type --delay 50 carol
+xdotool type --delay 50 90
 xdotool key Return
-logged Beta 'signed on: CAROL' || say "a host ending the hidden session took keys from the tab in front"
+logged Beta 'signed off: DAVE' || say "a host ending the hidden session took keys from the tab in front"
 kill "$app" 2>/dev/null
 wait "$app" 2>/dev/null
 kill "$wm" 2>/dev/null
