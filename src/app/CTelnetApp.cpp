@@ -84,6 +84,8 @@ void CTelnetApp::Initialise() {
     SetUpWindow(*frame_);
     tlsIcon_ = frame_->findChild<QLabel*>(QStringLiteral("TlsIcon"));
     tlsStatus_ = frame_->findChild<QLabel*>(QStringLiteral("TlsStatus"));
+    focusKeeper_ = new FocusKeeper(
+        frame_.get(), [this]() -> QWidget* { return frame_ ? frame_->view() : nullptr; }, this);
     connect(&tick_, &QTimer::timeout, this, [this] { OnTick(); });
     tick_.start(static_cast<int>(TerminalSession::kTickInterval.count()));
     frame_->onCloseRequested = [this] { return CloseRequested(); };
@@ -286,9 +288,11 @@ void CTelnetApp::DropWindow(CMainFrame& w) {
     if (it == extraWindows_.end()) return;
     if (current_ == &w) current_ = frame_.get();
     w.hide();
-    // Its own command may be what runs now: it goes when the event is over.
-    it->release()->deleteLater();
+    // Its own command may be what runs now: it goes once the event is over,
+    // or with the program, whichever comes first (its rules reach in here).
+    retiredWindows_.push_back(std::move(*it));
     extraWindows_.erase(it);
+    QTimer::singleShot(0, this, [this] { retiredWindows_.clear(); });
 }
 
 CTelnetApp::~CTelnetApp() {
@@ -300,6 +304,7 @@ CTelnetApp::~CTelnetApp() {
     frame_->recentLabels = nullptr;
     std::vector<CMainFrame*> windows{frame_.get()};
     for (const auto& w : extraWindows_) windows.push_back(w.get());
+    for (const auto& w : retiredWindows_) windows.push_back(w.get());
     for (CMainFrame* w : windows) {
         w->removeEventFilter(this);
         w->onCloseRequested = nullptr;

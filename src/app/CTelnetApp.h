@@ -282,6 +282,8 @@ private:
     std::unique_ptr<CMainFrame> frame_;
     /// The windows tabs were moved out to; they go after the sessions.
     std::vector<std::unique_ptr<CMainFrame>> extraWindows_;
+    /// Windows emptied and hidden, deleted once the event that emptied them is over.
+    std::vector<std::unique_ptr<CMainFrame>> retiredWindows_;
     /// The window the operator works in: the commands act on its session.
     CMainFrame* current_ = nullptr;
     RecentSessionList recent_;
