@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabBar>
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
@@ -19,24 +20,62 @@ namespace {
 QString Text(const char* s) { return QString::fromLatin1(s); }
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), view_(new CTelnetView(this)) {
-    setCentralWidget(view_);
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), tabs_(new QTabWidget(this)) {
+    tabs_->setObjectName(QStringLiteral("SessionTabs"));
+    tabs_->setDocumentMode(true);
+    tabs_->setMovable(true);
+    // One session looks as it always did: the bar comes with the second.
+    tabs_->setTabBarAutoHide(true);
+    // Switching is by Ctrl+PageDown / Ctrl+PageUp and Alt+digit; the keys
+    // in the view are the host's, so the bar takes the focus only by click
+    // or by Tab from nowhere.
+    tabs_->tabBar()->setFocusPolicy(Qt::ClickFocus);
+    setCentralWidget(tabs_);
     setAttribute(Qt::WA_OpaquePaintEvent);
     CreateActions();
     BuildMenus();
     BuildContextMenu();
     BuildStatusBar();
     BuildToolBars();
-    connect(view_, &CTelnetView::contextMenuRequested, this,
-            [this](const QPoint& at) {
-                UpdateCommandStates();
-                contextMenu_->exec(at);
-            });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int) {
+        emit activeViewChanged(view());
+        UpdateLockPanes();
+    });
     // The idle pass of the command rules.
     connect(&idle_, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
-    view_->installEventFilter(this);
     idle_.start(200);
     UpdateCommandStates();
+}
+
+CTelnetView* CMainFrame::view() const {
+    return qobject_cast<CTelnetView*>(tabs_->currentWidget());
+}
+
+int CMainFrame::AddView(CTelnetView* view, const QString& text) {
+    connect(view, &CTelnetView::contextMenuRequested, this, [this](const QPoint& at) {
+        UpdateCommandStates();
+        contextMenu_->exec(at);
+    });
+    view->installEventFilter(this);
+    return tabs_->addTab(view, text);
+}
+
+void CMainFrame::RemoveView(CTelnetView* view) {
+    const int index = tabs_->indexOf(view);
+    if (index < 0) return;
+    disconnect(view, nullptr, this, nullptr);
+    view->removeEventFilter(this);
+    tabs_->removeTab(index);
+    view->setParent(nullptr);
+}
+
+int CMainFrame::IndexOf(const CTelnetView* view) const {
+    return tabs_->indexOf(const_cast<CTelnetView*>(view));
+}
+
+void CMainFrame::ShowView(CTelnetView* view) {
+    const int index = tabs_->indexOf(view);
+    if (index >= 0) tabs_->setCurrentIndex(index);
 }
 
 void CMainFrame::CreateActions() {
@@ -121,6 +160,17 @@ void CMainFrame::BuildMenus() {
     for (int id : {kCmdAppearance, kCmdFonts, kCmdAutoSession, kCmdKeyboardMapping}) {
         Add(parameters, id);
     }
+
+    windowMenu_ = menuBar()->addMenu(QStringLiteral("&Window"));
+    Add(windowMenu_, kCmdNextTab);
+    Add(windowMenu_, kCmdPreviousTab);
+    windowMenu_->addSeparator();
+    Add(windowMenu_, kCmdMoveToNewWindow);
+    Add(windowMenu_, kCmdMoveToMainWindow);
+    windowMenu_->addSeparator();
+    for (int id : {kCmdReplaceSession, kCmdReopenWorkspace, kCmdMapOverTabKeys}) Add(windowMenu_, id);
+    // The sessions are listed below this separator when the menu opens.
+    windowMenu_->addSeparator();
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
     Add(help, kCmdKeyboardLayout);
@@ -326,14 +376,15 @@ void CMainFrame::NoteLockKeys(const QKeyEvent& key) {
 }
 
 void CMainFrame::UpdateLockPanes() {
-    panes_[3]->setText(view_->capsLock().on() ? QStringLiteral("CAPS") : QString());
+    const CTelnetView* v = view();
+    panes_[3]->setText(v && v->capsLock().on() ? QStringLiteral("CAPS") : QString());
     panes_[4]->setText(num_.value_or(false) ? QStringLiteral("NUM") : QString());
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     // The view follows Caps Lock as it takes the key: the panes are brought
     // up to date once it has.
-    if (watched == view_ && event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress && qobject_cast<CTelnetView*>(watched)) {
         NoteLockKeys(*static_cast<QKeyEvent*>(event));
         QTimer::singleShot(0, this, [this] { UpdateLockPanes(); });
     }

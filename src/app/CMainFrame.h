@@ -1,5 +1,6 @@
-// The main window: the terminal view as its client, the menu bar, the
-// context menu, the accelerators, the three tool bars and the status bar.
+// The main window: the sessions' terminal views in tabs as its client, the
+// menu bar, the context menu, the accelerators, the three tool bars and the
+// status bar.
 // Every command is a QAction with its id; a handler and optional enable and
 // check rules are registered per id, and a disabled command does nothing
 // from a menu, a key or a button.
@@ -10,6 +11,7 @@
 #include <QMap>
 #include <QMultiMap>
 #include <QMenu>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <functional>
@@ -33,10 +35,23 @@ public:
 
     explicit CMainFrame(QWidget* parent = nullptr);
 
-    CTelnetView* view() const { return view_; }
+    /// The view of the tab in front (null while the window has no tab).
+    CTelnetView* view() const;
+    /// The tabs, one per session view.
+    QTabWidget* tabs() const { return tabs_; }
+    /// Adds a session's view as the last tab (the window owns it no more
+    /// than the tab widget does: RemoveView gives it back).
+    int AddView(CTelnetView* view, const QString& text);
+    /// Takes a view out of its tab; the view is left without a parent.
+    void RemoveView(CTelnetView* view);
+    int IndexOf(const CTelnetView* view) const;
+    /// Brings a view's tab to the front.
+    void ShowView(CTelnetView* view);
     QAction* action(int id) const { return actions_.value(id, nullptr); }
     QMenu* contextMenu() const { return contextMenu_; }
     QMenu* recentMenu() const { return recentMenu_; }
+    /// The Window menu: switching, the tab options, then the sessions.
+    QMenu* windowMenu() const { return windowMenu_; }
     QToolBar* commandBar() const { return commandBar_; }
     QToolBar* specialKeyBar() const { return specialKeyBar_; }
     QToolBar* helpBar() const { return helpBar_; }
@@ -95,6 +110,8 @@ public:
 signals:
     /// The Connect/Disconnect button's picture index changed (0 or 4).
     void connectPictureChanged(int picture);
+    /// Another tab came to the front (null: none is left).
+    void activeViewChanged(CTelnetView* view);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,13 +128,14 @@ private:
     void NoteLockKeys(const QKeyEvent& key);
     void UpdateLockPanes();
 
-    CTelnetView* view_;
+    QTabWidget* tabs_;
     QMap<int, QAction*> actions_;
     /// The context menu's actions by command id.
     QMultiMap<int, QAction*> contextActions_;
     QMap<int, Handler> handlers_;
     QMenu* contextMenu_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
     QToolBar* commandBar_ = nullptr;
     QToolBar* specialKeyBar_ = nullptr;
     QToolBar* helpBar_ = nullptr;

@@ -9,6 +9,9 @@
 #include <QLayout>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabBar>
+#include <algorithm>
+#include <map>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -23,6 +26,7 @@
 #include "keyring/MemoryKeyring.h"
 #include "keyring/SecretServiceKeyring.h"
 #include "session/ConnectFile.h"
+#include "terminal/ScreenReading.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix::app {
@@ -40,94 +44,51 @@ constexpr int kDefaultHeight = 680;
 
 CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& computerName)
     : computerName_(computerName),
+      tableDirectory_(tableDirectory),
       ownStore_(std::make_unique<QtSettingsStore>()),
       store_(ownStore_.get()),
-      notifier_([this] { session_->endpoint().OnSocketEvent(); },
-                [this] { session_->endpoint().OnSocketWritable(); }),
-      keyring_(std::make_unique<SecretServiceKeyring>()) {
-    Initialise(tableDirectory);
+      keyring_(std::make_unique<SecretServiceKeyring>()),
+      pinsPath_(CertificatePins::DefaultPath()) {
     // The program's own pins, beside its preferences; a shell made with
     // another store (the tests) keeps them in memory.
-    session_->pins.SetPath(CertificatePins::DefaultPath());
+    Initialise();
 }
 
 CTelnetApp::CTelnetApp(const std::string& tableDirectory, const std::string& computerName,
                        SettingsStore& store, Questions* questions)
     : computerName_(computerName),
+      tableDirectory_(tableDirectory),
       store_(&store),
-      notifier_([this] { session_->endpoint().OnSocketEvent(); },
-                [this] { session_->endpoint().OnSocketWritable(); }),
       questions_(questions),
       keyring_(std::make_unique<MemoryKeyring>()) {
-    Initialise(tableDirectory);
+    Initialise();
 }
 
-void CTelnetApp::Initialise(const std::string& tableDirectory) {
+void CTelnetApp::Initialise() {
     // The preferences are read before the window exists; nothing is written
     // until the close.
     prefs_ = LoadUserSettings(*store_);
     prefsAtStart_ = prefs_;
     frame_ = std::make_unique<CMainFrame>();
-    CTelnetView& view = *frame_->view();
-    session_ = std::make_unique<TerminalSession>(
-        FrontEnd{view, messages_, notifier_, clipboard_}, tableDirectory, computerName_);
     if (!questions_) {
         auto questions = std::make_unique<QtQuestions>(frame_.get(), computerName_);
-        questions->currentCertificate = [this] { return session_->endpoint().PeerCertificate(); };
-        questions->currentHost = [this] { return session_->activeSettings.IP; };
+        questions->currentCertificate = [this] { return session().endpoint().PeerCertificate(); };
+        questions->currentHost = [this] { return session().activeSettings.IP; };
         questions_ = questions.get();
         ownQuestions_ = std::move(questions);
     }
-    certificateQuestions_ = std::make_unique<QtCertificateQuestions>(frame_.get());
-    session_->endpoint().SetCertificateQuestions(certificateQuestions_.get());
-    tlsIcon_ = new QLabel(frame_->statusBar());
-    tlsIcon_->hide();
-    frame_->statusBar()->addPermanentWidget(tlsIcon_);
-    tlsStatus_ = new QLabel(frame_->statusBar());
-    tlsStatus_->hide();
-    frame_->statusBar()->addPermanentWidget(tlsStatus_);
-    commands_ = std::make_unique<SessionCommands>(*session_, *questions_, messages_,
-                                                  computerName_);
-    commands_->SetKeyring(*keyring_);
-    commands_->refreshDisplay = [this] { RefreshSessionDisplay(); };
-    trace_ = std::make_unique<TraceCommands>(*session_, messages_, *frame_->statusBar());
-    commands_->afterConnect = [this] {
-        frame_->view()->FitScreenToWindow();
-        frame_->UpdateCommandStates();
-    };
-    messages_.SetParent(frame_.get());
-    focusKeeper_ = new FocusKeeper(frame_.get(), &view, this);
-    view.SetSession(session_.get());
-    connect(&view, &CTelnetView::sendFailed, this, [this](const QString& text) {
-        messages_.ShowMessage(text.toStdString(), MessageIcon::Stop);
-    });
-    session_->onSessionEnded = [this] { frame_->UpdateCommandStates(); };
-    // Enter (or Connect) tries a lost host again: a failure says so.
-    session_->retryWording = true;
-    session_->onConfirmClearPassword = [this] {
-        return QMessageBox::warning(
-                   frame_.get(), Str(kStrAppTitle),
-                   QStringLiteral("This session sends the password in clear when the host offers "
-                                  "no encryption, and the connection is not encrypted (no TLS): "
-                                  "anyone on the network path can read the password.\n\nSend "
-                                  "it in clear during this session?"),
-                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
-    };
-    // Enter on the blank screen of a session the host ended connects it
-    // again, as the Connect command does.
-    session_->onReconnectRequested = [this] {
-        QTimer::singleShot(0, frame_.get(), [this] {
-            if (!session_->terminal.state.connected) Start();
-        });
-    };
+    current_ = frame_.get();
+    // The first session: the window always shows one, and its commands'
+    // rules look at it from the start.
+    Activate(AddSession());
+    SetUpWindow(*frame_);
+    tlsIcon_ = frame_->findChild<QLabel*>(QStringLiteral("TlsIcon"));
+    tlsStatus_ = frame_->findChild<QLabel*>(QStringLiteral("TlsStatus"));
+    focusKeeper_ = new FocusKeeper(
+        frame_.get(), [this]() -> QWidget* { return frame_ ? frame_->view() : nullptr; }, this);
     connect(&tick_, &QTimer::timeout, this, [this] { OnTick(); });
     tick_.start(static_cast<int>(TerminalSession::kTickInterval.count()));
-    session_->onSessionDisplayChanged = [this] { RefreshSessionDisplay(); };
-    frame_->isConnected = [this] { return session_->terminal.state.connected != 0; };
     frame_->onCloseRequested = [this] { return CloseRequested(); };
-    frame_->recentLabels = [this] {
-        return commands_->recent.MenuLabels(QDir::currentPath().toStdString());
-    };
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
     ApplyPreferences();
@@ -140,113 +101,591 @@ void CTelnetApp::Initialise(const std::string& tableDirectory) {
     }
     frame_->RestoreBarLayout(store_->ReadString(kToolBarSection, kBarStateName, ""));
     if (prefs_.FullScreen) frame_->SetFullScreen(true);
-    commands_->recent.Load(*store_);
+    recent_.Load(*store_);
 
-    RegisterCommands();
-    RegisterSpecialKeys();
-    RegisterViewCommands();
-    RegisterReadingCommands(*frame_, *session_);
-    RegisterDialogCommands();
+    RegisterDialogCommands(*frame_, true);
     RefreshSessionDisplay();
     frame_->UpdateCommandStates();
 }
 
+void CTelnetApp::SetUpWindow(CMainFrame& f) {
+    auto* tlsIcon = new QLabel(f.statusBar());
+    tlsIcon->setObjectName(QStringLiteral("TlsIcon"));
+    tlsIcon->hide();
+    f.statusBar()->addPermanentWidget(tlsIcon);
+    auto* tlsStatus = new QLabel(f.statusBar());
+    tlsStatus->setObjectName(QStringLiteral("TlsStatus"));
+    tlsStatus->hide();
+    f.statusBar()->addPermanentWidget(tlsStatus);
+    CMainFrame* w = &f;
+    connect(w, &CMainFrame::activeViewChanged, this,
+            [this, w](CTelnetView* view) { OnActiveViewChanged(*w, view); });
+    QTabWidget* tabs = f.tabs();
+    tabs->setTabsClosable(true);
+    connect(tabs, &QTabWidget::tabCloseRequested, this, [this, w](int index) {
+        if (SessionController* c =
+                ControllerOf(qobject_cast<CTelnetView*>(w->tabs()->widget(index)))) {
+            CloseSessionTab(*c);
+        }
+    });
+    // Dragged tabs: the sessions follow their tabs' order.
+    connect(tabs->tabBar(), &QTabBar::tabMoved, this, [this](int, int) { SortByTabs(); });
+    // The window the operator works in is the one the commands act on.
+    f.installEventFilter(this);
+    if (w != frame_.get()) {
+        new FocusKeeper(w, [w]() -> QWidget* { return w->view(); }, w);
+    }
+    f.isConnected = [this] { return active_->connected(); };
+    f.recentLabels = [this] { return recent_.MenuLabels(QDir::currentPath().toStdString()); };
+    RegisterCommands(f);
+    RegisterSpecialKeys(f);
+    RegisterViewCommands(f);
+    RegisterReadingCommands(f, [this]() -> TerminalSession& { return session(); });
+    RegisterWindowCommands(f);
+    if (w != frame_.get()) RegisterDialogCommands(f, false);
+}
+
+bool CTelnetApp::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        if (auto* w = qobject_cast<CMainFrame*>(watched)) UseWindow(*w);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CTelnetApp::UseWindow(CMainFrame& w) {
+    if (current_ == &w) return;
+    current_ = &w;
+    if (SessionController* c = ControllerOf(w.view())) {
+        active_ = c;
+        RefreshSessionDisplay();
+        UpdateTlsStatus();
+        w.SetIdleStatus(c->IdleStatus());
+    }
+    w.UpdateCommandStates();
+}
+
+SessionController* CTelnetApp::ControllerOf(const CTelnetView* view) const {
+    for (const auto& c : controllers_) {
+        if (&c->view() == view) return c.get();
+    }
+    return nullptr;
+}
+
+CMainFrame& CTelnetApp::WindowOf(SessionController& c) {
+    for (const auto& w : extraWindows_) {
+        if (w->IndexOf(&c.view()) >= 0) return *w;
+    }
+    return *frame_;
+}
+
+void CTelnetApp::SortByTabs() {
+    std::vector<CMainFrame*> windows{frame_.get()};
+    for (const auto& w : extraWindows_) windows.push_back(w.get());
+    auto place = [&windows](const SessionController& c) {
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const int index = windows[i]->IndexOf(&const_cast<SessionController&>(c).view());
+            if (index >= 0) return static_cast<long>(i) * 100000 + index;
+        }
+        return static_cast<long>(windows.size()) * 100000;
+    };
+    std::stable_sort(controllers_.begin(), controllers_.end(),
+                     [&place](const auto& x, const auto& y) { return place(*x) < place(*y); });
+}
+
+int CTelnetApp::WindowNumberOf(SessionController& c) {
+    CMainFrame& w = WindowOf(c);
+    if (&w == frame_.get()) return 1;
+    for (std::size_t i = 0; i < extraWindows_.size(); ++i) {
+        if (extraWindows_[i].get() == &w) return static_cast<int>(i) + 2;
+    }
+    return 1;
+}
+
+CMainFrame& CTelnetApp::NewWindow() {
+    auto owned = std::make_unique<CMainFrame>();
+    CMainFrame& w = *owned;
+    extraWindows_.push_back(std::move(owned));
+    SetUpWindow(w);
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    CMainFrame* p = &w;
+    // Closing a moved-out window brings its sessions back to the main one.
+    w.onCloseRequested = [this, p] {
+        QTimer::singleShot(0, this, [this, p] { ReturnAll(*p); });
+        return true;
+    };
+    w.resize(frame_->size());
+    return w;
+}
+
+void CTelnetApp::MoveTo(SessionController& c, CMainFrame& to) {
+    CMainFrame& from = WindowOf(c);
+    if (&from == &to) return;
+    from.RemoveView(&c.view());
+    c.SetWindow(&to);
+    to.AddView(&c.view(), TabText(c.name(), c.marks()));
+    UpdateTab(c);
+    SortByTabs();
+    // What the window left shows now is in front there.
+    if (SessionController* left = ControllerOf(from.view())) {
+        left->SetInFront(true);
+        RefreshWindow(from, *left);
+    }
+    to.ShowView(&c.view());
+    c.SetInFront(true);
+    RefreshWindow(to, c);
+}
+
+void CTelnetApp::MoveToNewWindow() {
+    SessionController& c = *active_;
+    if (WindowOf(c).tabs()->count() < 2) return;
+    CMainFrame& w = NewWindow();
+    MoveTo(c, w);
+    w.show();
+    current_ = &w;
+    active_ = &c;
+    w.activateWindow();
+    w.UpdateCommandStates();
+}
+
+void CTelnetApp::MoveToMainWindow() {
+    SessionController& c = *active_;
+    CMainFrame& from = WindowOf(c);
+    if (&from == frame_.get()) return;
+    MoveTo(c, *frame_);
+    for (const auto& other : controllers_) {
+        if (other.get() != &c && &WindowOf(*other) == frame_.get()) other->SetInFront(false);
+    }
+    current_ = frame_.get();
+    active_ = &c;
+    RefreshSessionDisplay();
+    if (from.tabs()->count() == 0) DropWindow(from);
+    frame_->raise();
+    frame_->activateWindow();
+    c.view().setFocus(Qt::OtherFocusReason);
+    frame_->UpdateCommandStates();
+}
+
+void CTelnetApp::ReturnAll(CMainFrame& w) {
+    auto it = std::find_if(extraWindows_.begin(), extraWindows_.end(),
+                           [&w](const auto& p) { return p.get() == &w; });
+    if (it == extraWindows_.end()) return;
+    while (CTelnetView* view = w.view()) {
+        SessionController* c = ControllerOf(view);
+        if (!c) break;
+        MoveTo(*c, *frame_);
+        c->SetInFront(false);
+    }
+    if (SessionController* front = ControllerOf(frame_->view())) front->SetInFront(true);
+    if (current_ == &w) current_ = frame_.get();
+    if (SessionController* front = ControllerOf(current_->view())) active_ = front;
+    RefreshSessionDisplay();
+    DropWindow(w);
+}
+
+void CTelnetApp::DropWindow(CMainFrame& w) {
+    auto it = std::find_if(extraWindows_.begin(), extraWindows_.end(),
+                           [&w](const auto& p) { return p.get() == &w; });
+    if (it == extraWindows_.end()) return;
+    if (current_ == &w) current_ = frame_.get();
+    w.hide();
+    // Its own command may be what runs now: it goes once the event is over,
+    // or with the program, whichever comes first (its rules reach in here).
+    retiredWindows_.push_back(std::move(*it));
+    extraWindows_.erase(it);
+    QTimer::singleShot(0, this, [this] { retiredWindows_.clear(); });
+}
+
 CTelnetApp::~CTelnetApp() {
-    // The session goes before the window; the window's hooks reach into it.
-    session_->endpoint().SetCertificateQuestions(nullptr);
+    delete focusKeeper_;
+    focusKeeper_ = nullptr;
+    tick_.stop();
     frame_->onCloseRequested = nullptr;
     frame_->isConnected = nullptr;
     frame_->recentLabels = nullptr;
+    std::vector<CMainFrame*> windows{frame_.get()};
+    for (const auto& w : extraWindows_) windows.push_back(w.get());
+    for (const auto& w : retiredWindows_) windows.push_back(w.get());
+    for (CMainFrame* w : windows) {
+        w->removeEventFilter(this);
+        w->onCloseRequested = nullptr;
+        w->isConnected = nullptr;
+        w->recentLabels = nullptr;
+        disconnect(w, nullptr, this, nullptr);
+        disconnect(w->tabs(), nullptr, this, nullptr);
+        disconnect(w->tabs()->tabBar(), nullptr, this, nullptr);
+    }
+    // The sessions go before the window; the window's hooks reach into them.
+    active_ = nullptr;
+    while (!controllers_.empty()) controllers_.pop_back();
+}
+
+SessionController& CTelnetApp::AddSession() {
+    SessionController::Program program{tableDirectory_, computerName_, *questions_, *keyring_,
+                                       recent_};
+    CMainFrame& w = Front();
+    auto owned = std::make_unique<SessionController>(program, &w, *w.statusBar());
+    SessionController& c = *owned;
+    if (!pinsPath_.empty()) c.session().pins.SetPath(pinsPath_);
+    ApplyUserSettings(prefs_, c.session().terminal);
+    c.view().SetFontPreferences({prefs_.Face, prefs_.Bold, prefs_.Italic != 0});
+    c.view().SetBackground({prefs_.BkgndActive != 0, prefs_.BkgndMode, prefs_.ImageFile});
+    c.session().clipboardOptions.TrimBlankRight = prefs_.TrimBlankRight;
+    c.session().clipboardOptions.NbrTabSpace = prefs_.NbrTabSpace;
+    c.messages().refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0;
+    c.view().mapOverWindowKeys = prefs_.MapOverTabKeys != 0;
+    c.onMarksChanged = [this, &c] { UpdateTab(c); };
+    c.onDisplayChanged = [this, &c] {
+        UpdateTab(c);
+        if (&c == active_) RefreshSessionDisplay();
+    };
+    c.onCommandStatesChanged = [this, &c] { WindowOf(c).UpdateCommandStates(); };
+    // Behind the one in front until it is brought there.
+    if (active_) c.SetInFront(false);
+    controllers_.push_back(std::move(owned));
+    w.AddView(&c.view(), TabText(c.name(), c.marks()));
+    UpdateTab(c);
+    return c;
+}
+
+void CTelnetApp::UpdateTab(SessionController& c) {
+    CMainFrame& w = WindowOf(c);
+    const int index = w.IndexOf(&c.view());
+    if (index < 0) return;
+    const SessionMarks marks = c.marks();
+    QTabWidget* tabs = w.tabs();
+    tabs->setTabText(index, TabText(c.name(), marks));
+    tabs->setTabToolTip(index, Qs(c.name()) + QStringLiteral(": ") + MarksInWords(marks));
+    tabs->setTabWhatsThis(index, MarksInWords(marks));
+}
+
+void CTelnetApp::Activate(SessionController& c) {
+    CMainFrame& w = WindowOf(c);
+    if (&w != current_) {
+        // A session of another window: that window comes to the front.
+        current_ = &w;
+        if (w.isVisible()) {
+            w.raise();
+            w.activateWindow();
+        }
+        if (w.view() == &c.view()) active_ = nullptr;
+    }
+    // The window's signal comes back through OnActiveViewChanged.
+    if (w.view() != &c.view()) w.ShowView(&c.view());
+    if (w.view() == &c.view()) Brought(w, c);
+}
+
+void CTelnetApp::Brought(CMainFrame& w, SessionController& c) {
+    // In each window its current tab is in front, the others behind.
+    for (const auto& other : controllers_) {
+        if (other.get() != &c && &WindowOf(*other) == &w) other->SetInFront(false);
+    }
+    c.SetInFront(true);
+    if (&w != current_ && active_) {
+        RefreshWindow(w, c);
+        return;
+    }
+    SessionController* before = active_;
+    if (before == &c) return;
+    active_ = &c;
+    if (!before) return;
+    RefreshSessionDisplay();
+    UpdateTlsStatus();
+    w.SetIdleStatus(c.IdleStatus());
+    w.UpdateCommandStates();
+    // The session and its screen's title, for a screen reader.
+    const QString title = c.view().accessibility().FromPc(TitleText(c.session().terminal));
+    c.view().accessibility().Say(QStringLiteral("Session %1%2").arg(
+        Qs(c.name()), title.isEmpty() ? QString() : QStringLiteral(", ") + title));
+    // The keys go to it (when its window is not the active one, once it is).
+    c.view().setFocus(Qt::OtherFocusReason);
+}
+
+void CTelnetApp::OnActiveViewChanged(CMainFrame& w, CTelnetView* view) {
+    if (SessionController* c = ControllerOf(view)) Brought(w, *c);
+}
+
+void CTelnetApp::ActivateNext(int step) {
+    const int count = Front().tabs()->count();
+    if (count < 2) return;
+    QTabWidget* tabs = Front().tabs();
+    const int here = tabs->currentIndex();
+    tabs->setCurrentIndex(((here + step) % count + count) % count);
+}
+
+void CTelnetApp::ActivatePlace(int place) {
+    if (place < 1 || place > Front().tabs()->count()) return;
+    Front().tabs()->setCurrentIndex(place - 1);
+}
+
+void CTelnetApp::RemoveSession(SessionController& c) {
+    auto it = std::find_if(controllers_.begin(), controllers_.end(),
+                           [&c](const auto& p) { return p.get() == &c; });
+    if (it == controllers_.end()) return;
+    CMainFrame& w = WindowOf(c);
+    std::unique_ptr<SessionController> gone = std::move(*it);
+    controllers_.erase(it);
+    if (active_ == &c) active_ = nullptr;
+    w.RemoveView(&c.view());
+    // A moved-out window left empty goes.
+    if (&w != frame_.get() && w.tabs()->count() == 0) DropWindow(w);
+    if (!active_ && !controllers_.empty()) {
+        SessionController* next = ControllerOf(Front().view());
+        if (!next) next = controllers_.front().get();
+        Activate(*next);
+        if (!active_) active_ = next;
+    }
+    // Its connection has ended (or never began): it goes now, view and all.
+    gone.reset();
+}
+
+bool CTelnetApp::CloseSessionTab(SessionController& c) {
+    // The main window always has a session: its last one is emptied.
+    if (controllers_.size() < 2 ||
+        (&WindowOf(c) == frame_.get() && frame_->tabs()->count() < 2)) {
+        c.commands().CloseSession();
+        Front().UpdateCommandStates();
+        return !c.commands().SessionLoaded();
+    }
+    Activate(c);
+    if (!c.commands().PrepareClose()) {
+        Front().UpdateCommandStates();
+        return false;
+    }
+    RemoveSession(c);
+    Front().UpdateCommandStates();
+    return true;
+}
+
+SessionController* CTelnetApp::ReusableSession() {
+    SessionController& c = *active_;
+    if (c.connected() || c.commands().SessionLoaded() || c.commands().sessionModified ||
+        c.commands().hasSessionFile) {
+        return nullptr;
+    }
+    return &c;
+}
+
+SessionController& CTelnetApp::OpenTarget(bool& added) {
+    added = false;
+    if (prefs_.ReplaceSession != 0) return *active_;
+    if (SessionController* empty = ReusableSession()) return *empty;
+    added = true;
+    return AddSession();
+}
+
+QString CTelnetApp::OpenInTab(const QString& path) {
+    bool added = false;
+    SessionController& target = OpenTarget(added);
+    if (added) Activate(target);
+    const QString opened = Qs(target.commands().OpenSessionFile(path.toStdString()));
+    if (added && opened.isEmpty()) RemoveSession(target);
+    Front().UpdateCommandStates();
+    return opened;
+}
+
+void CTelnetApp::OpenRecentInTab(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= recent_.entries().size()) return;
+    bool added = false;
+    SessionController& target = OpenTarget(added);
+    if (added) Activate(target);
+    target.commands().OpenRecent(index);
+    if (added && !target.commands().hasSessionFile) RemoveSession(target);
+    Front().UpdateCommandStates();
+}
+
+void CTelnetApp::NewSessionInTab() {
+    bool added = false;
+    SessionController& target = OpenTarget(added);
+    if (added) Activate(target);
+    target.commands().NewSession();
+    if (added && !target.commands().SessionLoaded()) RemoveSession(target);
+    Front().UpdateCommandStates();
+}
+
+std::vector<std::string> CTelnetApp::OpenSessionFiles() const {
+    std::vector<std::string> files;
+    for (const auto& c : controllers_) {
+        if (c->commands().hasSessionFile && !c->commands().sessionFilePath.empty()) {
+            files.push_back(c->commands().sessionFilePath);
+        }
+    }
+    return files;
+}
+
+std::vector<std::string> CTelnetApp::ConnectedSessionNames() const {
+    std::vector<std::string> names;
+    for (const auto& c : controllers_) {
+        if (c->connected()) names.push_back(c->name());
+    }
+    return names;
+}
+
+namespace {
+/// Where the workspace is stored: "Sessions" (how many), then
+/// "Session<n>" (the file) and "Window<n>" (its window, from 1), n from 1.
+constexpr std::string_view kWorkspaceSection = "Workspace";
+/// More than this many sessions are not reopened.
+constexpr std::uint32_t kMostWorkspaceSessions = 64;
+std::string Numbered(std::string_view name, std::size_t n) {
+    return std::string(name) + std::to_string(n);
+}
+}  // namespace
+
+std::vector<CTelnetApp::WorkspaceEntry> CTelnetApp::StoredWorkspace() const {
+    std::vector<WorkspaceEntry> entries;
+    const std::uint32_t count =
+        std::min(store_->ReadInt(kWorkspaceSection, "Sessions", 0), kMostWorkspaceSessions);
+    for (std::uint32_t n = 1; n <= count; ++n) {
+        std::string path = store_->ReadString(kWorkspaceSection, Numbered("Session", n), "");
+        const std::uint32_t window = store_->ReadInt(kWorkspaceSection, Numbered("Window", n), 1);
+        if (path.empty()) continue;
+        entries.push_back({std::move(path),
+                           static_cast<int>(std::clamp<std::uint32_t>(window, 1, kMostWorkspaceSessions))});
+    }
+    return entries;
+}
+
+std::vector<CTelnetApp::WorkspaceEntry> CTelnetApp::OpenWorkspace() {
+    SortByTabs();
+    std::vector<WorkspaceEntry> entries;
+    for (const auto& c : controllers_) {
+        if (c->commands().hasSessionFile && !c->commands().sessionFilePath.empty()) {
+            entries.push_back({c->commands().sessionFilePath, WindowNumberOf(*c)});
+        }
+    }
+    return entries;
+}
+
+void CTelnetApp::StoreWorkspace() {
+    const std::vector<WorkspaceEntry> files =
+        workspaceAtClose_ ? *workspaceAtClose_ : OpenWorkspace();
+    const std::size_t before = std::min<std::size_t>(
+        store_->ReadInt(kWorkspaceSection, "Sessions", 0), kMostWorkspaceSessions);
+    const std::size_t count = std::min<std::size_t>(files.size(), kMostWorkspaceSessions);
+    store_->WriteInt(kWorkspaceSection, "Sessions", static_cast<std::uint32_t>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        store_->WriteString(kWorkspaceSection, Numbered("Session", i + 1), files[i].path);
+        store_->WriteInt(kWorkspaceSection, Numbered("Window", i + 1),
+                         static_cast<std::uint32_t>(files[i].window));
+    }
+    // Entries of a longer workspace stored before go.
+    for (std::size_t i = count; i < before; ++i) {
+        store_->Remove(kWorkspaceSection, Numbered("Session", i + 1));
+        store_->Remove(kWorkspaceSection, Numbered("Window", i + 1));
+    }
+}
+
+void CTelnetApp::SharePreferences() {
+    CollectPreferences();
+    ApplyPreferences();
 }
 
 void CTelnetApp::ApplyPreferences() {
-    ApplyUserSettings(prefs_, session_->terminal);
-    CTelnetView* view = frame_->view();
-    view->SetFontPreferences({prefs_.Face, prefs_.Bold, prefs_.Italic != 0});
-    view->SetBackground({prefs_.BkgndActive != 0, prefs_.BkgndMode, prefs_.ImageFile});
-    session_->clipboardOptions.TrimBlankRight = prefs_.TrimBlankRight;
-    session_->clipboardOptions.NbrTabSpace = prefs_.NbrTabSpace;
-    messages_.refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0;
-    view->InvalidateView();
+    // Colours, font, background and the options are the user's: every
+    // session shows them.
+    for (const auto& c : controllers_) {
+        ApplyUserSettings(prefs_, c->session().terminal);
+        CTelnetView& view = c->view();
+        const bool front = &view == WindowOf(*c).view();
+        const FontPreferences font{prefs_.Face, prefs_.Bold, prefs_.Italic != 0};
+        // A session behind is refitted only when something changed for it.
+        if (front || !(view.fontPreferences().face == font.face &&
+              view.fontPreferences().weight == font.weight &&
+              view.fontPreferences().italic == font.italic)) {
+            view.SetFontPreferences(font);
+        }
+        const BackgroundSettings& b = view.background();
+        if (b.active != (prefs_.BkgndActive != 0) || b.mode != prefs_.BkgndMode ||
+            b.imageFile != prefs_.ImageFile || front) {
+            view.SetBackground({prefs_.BkgndActive != 0, prefs_.BkgndMode, prefs_.ImageFile});
+        }
+        c->session().clipboardOptions.TrimBlankRight = prefs_.TrimBlankRight;
+        c->session().clipboardOptions.NbrTabSpace = prefs_.NbrTabSpace;
+        c->messages().refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0;
+        view.InvalidateView();
+    }
 }
 
 void CTelnetApp::CollectPreferences() {
-    CollectUserSettings(session_->terminal, prefs_);
-    const CTelnetView* view = frame_->view();
+    TerminalSession& session = active_->session();
+    CollectUserSettings(session.terminal, prefs_);
+    const CTelnetView* view = &active_->view();
     prefs_.Face = view->fontPreferences().face;
     prefs_.Bold = view->fontPreferences().weight;
     prefs_.Italic = view->fontPreferences().italic ? 1 : 0;
     prefs_.BkgndActive = view->background().active ? 1 : 0;
     prefs_.BkgndMode = view->background().mode;
     prefs_.ImageFile = view->background().imageFile;
-    prefs_.TrimBlankRight = session_->clipboardOptions.TrimBlankRight;
-    prefs_.NbrTabSpace = session_->clipboardOptions.NbrTabSpace;
+    prefs_.TrimBlankRight = session.clipboardOptions.TrimBlankRight;
+    prefs_.NbrTabSpace = session.clipboardOptions.NbrTabSpace;
     prefs_.FullScreen = frame_->fullScreen() ? 1 : 0;
 }
 
-bool CTelnetApp::SessionLoaded() const { return commands_->SessionLoaded(); }
+bool CTelnetApp::SessionLoaded() const { return active_->commands().SessionLoaded(); }
 
 void CTelnetApp::OnTick() {
-    session_->OnTimerTick();
+    // Every session's timer, hidden or not: keep-alive, stalled output.
+    for (std::size_t i = 0; i < controllers_.size(); ++i) controllers_[i]->OnTick();
     UpdateTlsStatus();
-    const TerminalState& s = session_->terminal.state;
-    if (!s.connected && !s.connectionNotice.empty()) {
-        frame_->SetIdleStatus(Qs(s.connectionNotice));
-    } else if (session_->WaitingForHost()) {
-        frame_->SetIdleStatus(QStringLiteral("Waiting for the host\u2026"));
-    } else if (s.connected && session_->signOnReport().kind == SignOnReport::Kind::kNoPassword) {
-        // The operator signs on at the host's screen: say why it came.
-        frame_->SetIdleStatus(QStringLiteral("No password sent: %1")
-                                  .arg(Qs(session_->signOnReport().reason)));
-    } else {
-        frame_->SetIdleStatus({});
-    }
+    Front().SetIdleStatus(active_->IdleStatus());
 }
 
 void CTelnetApp::UpdateTlsStatus() {
-    const std::string version = session_->endpoint().TlsVersion();
-    tlsStatus_->setVisible(!version.empty());
-    tlsIcon_->setVisible(!version.empty());
+    TerminalSession& session = active_->session();
+    // The labels of the window in front.
+    QLabel* status = Front().findChild<QLabel*>(QStringLiteral("TlsStatus"));
+    QLabel* icon = Front().findChild<QLabel*>(QStringLiteral("TlsIcon"));
+    if (!status || !icon) return;
+    const std::string version = session.endpoint().TlsVersion();
+    status->setVisible(!version.empty());
+    icon->setVisible(!version.empty());
     if (version.empty()) return;
-    tlsStatus_->setText(TlsStatusText(version));
-    if (tlsIcon_->pixmap().isNull()) {
-        tlsIcon_->setPixmap(TlsLockPixmap(tlsStatus_->fontMetrics().height(),
-                                          frame_->devicePixelRatioF()));
+    status->setText(TlsStatusText(version));
+    if (icon->pixmap().isNull()) {
+        icon->setPixmap(
+            TlsLockPixmap(status->fontMetrics().height(), Front().devicePixelRatioF()));
     }
-    const std::optional<CertificateReport> peer = session_->endpoint().PeerCertificate();
-    tlsStatus_->setToolTip(peer ? QStringLiteral("Encrypted with %1. Host certificate SHA-256:\n%2")
-                                      .arg(Qs(version), Qs(peer->fingerprint))
-                                : QString());
-    tlsIcon_->setToolTip(tlsStatus_->toolTip());
+    const std::optional<CertificateReport> peer = session.endpoint().PeerCertificate();
+    status->setToolTip(peer ? QStringLiteral("Encrypted with %1. Host certificate SHA-256:\n%2")
+                                  .arg(Qs(version), Qs(peer->fingerprint))
+                            : QString());
+    icon->setToolTip(status->toolTip());
 }
 
 void CTelnetApp::RefreshSessionDisplay() {
-    const SessionSettings& s = session_->activeSettings;
-    frame_->setWindowTitle(Str(kStrAppTitle) + QStringLiteral(" - ") + Qs(s.Name));
-    if (SessionLoaded()) {
-        frame_->SetSessionPanes(Qs(s.IP), Qs(s.Language), Qs(s.TerminalName));
-        if (s.WantsWideScreen()) FitFirstWindow(27, 132);
+    RefreshWindow(Front(), *active_);
+    if (&Front() == frame_.get() && SessionLoaded() &&
+        active_->session().activeSettings.WantsWideScreen()) {
+        FitFirstWindow(27, 132);
+    }
+}
+
+void CTelnetApp::RefreshWindow(CMainFrame& w, SessionController& c) {
+    const SessionSettings& s = c.session().activeSettings;
+    w.setWindowTitle(Str(kStrAppTitle) + QStringLiteral(" - ") + Qs(s.Name));
+    if (c.commands().SessionLoaded()) {
+        w.SetSessionPanes(Qs(s.IP), Qs(s.Language), Qs(s.TerminalName));
     } else {
-        frame_->SetSessionPanes({}, {}, {});
+        w.SetSessionPanes({}, {}, {});
     }
     // The blank screen's hint follows the session.
-    frame_->view()->InvalidateView();
+    c.view().InvalidateView();
 }
 
 QString CTelnetApp::OpenSessionFile(const QString& path) {
-    const QString opened = Qs(commands_->OpenSessionFile(path.toStdString()));
-    frame_->UpdateCommandStates();
+    const QString opened = Qs(commands().OpenSessionFile(path.toStdString()));
+    Front().UpdateCommandStates();
     return opened;
 }
 
 void CTelnetApp::Start() {
-    commands_->Start();
-    frame_->UpdateCommandStates();
+    commands().Start();
+    Front().UpdateCommandStates();
 }
 
 void CTelnetApp::Stop() {
-    commands_->Stop();
-    frame_->UpdateCommandStates();
+    commands().Stop();
+    Front().UpdateCommandStates();
 }
 
 void CTelnetApp::Startup(const std::vector<std::string>& arguments) {
@@ -255,6 +694,10 @@ void CTelnetApp::Startup(const std::vector<std::string>& arguments) {
     // be opened, so it does not grow under the operator's eyes.
     std::optional<std::string> first = SessionPathFromArguments(arguments);
     if (!first && prefs_.Check) first = prefs_.FileName;
+    if (!first && prefs_.ReopenWorkspace != 0) {
+        const std::vector<WorkspaceEntry> workspace = StoredWorkspace();
+        if (!workspace.empty()) first = workspace.front().path;
+    }
     SessionSettings peek;
     if (first && FileReadable(*first) && CConnectFile::ReadSessionFile(*first, peek, computerName_) &&
         peek.WantsWideScreen()) {
@@ -271,10 +714,48 @@ void CTelnetApp::BeginFirstSession(const QString& commandLinePath) {
 }
 
 void CTelnetApp::BeginFirstSession(const std::vector<std::string>& arguments) {
-    if (const std::optional<std::string> path = SessionPathFromArguments(arguments)) {
-        commands_->OpenSessionFile(*path);
+    std::vector<WorkspaceEntry> entries;
+    for (std::string& path : SessionPathsFromArguments(arguments)) {
+        entries.push_back({std::move(path), 1});
+    }
+    // The workspace of the last exit when the command line names nothing.
+    const bool fromWorkspace = entries.empty() && prefs_.ReopenWorkspace != 0 && !prefs_.Check;
+    if (fromWorkspace) {
+        for (WorkspaceEntry& entry : StoredWorkspace()) {
+            if (FileReadable(entry.path)) entries.push_back(std::move(entry));
+        }
+    }
+    if (!entries.empty()) {
+        // A tab each, in order, the first in front: the others open behind
+        // it and connect there.
+        SessionController& first = *active_;
+        first.commands().OpenSessionFile(entries.front().path);
+        std::vector<std::pair<SessionController*, int>> opened{{&first, 1}};
+        for (std::size_t i = 1; i < entries.size(); ++i) {
+            SessionController& c = AddSession();
+            if (c.commands().OpenSessionFile(entries[i].path).empty()) {
+                RemoveSession(c);
+            } else {
+                opened.emplace_back(&c, entries[i].window);
+            }
+        }
+        // The sessions of the other windows go to windows of their own, in
+        // the order of their numbers; the main window stays in front.
+        std::map<int, CMainFrame*> windows;
+        for (const auto& [c, number] : opened) {
+            if (number <= 1 || c == &first) continue;
+            CMainFrame*& w = windows[number];
+            if (!w) w = &NewWindow();
+            MoveTo(*c, *w);
+        }
+        for (const auto& [number, w] : windows) {
+            w->tabs()->setCurrentIndex(0);
+            if (frame_->isVisible()) w->show();
+        }
+        current_ = frame_.get();
+        Activate(first);
     } else if (prefs_.Check) {
-        commands_->OpenSessionFile(prefs_.FileName);
+        commands().OpenSessionFile(prefs_.FileName);
     } else {
         // Only painting and timers run while the splash is up, so it can show
         // and take itself away; keys and clicks wait. Bounded, in case the
@@ -301,10 +782,11 @@ void CTelnetApp::BeginWithoutArguments() {
     // The session last opened is there to go on with: it is opened and
     // connected as the Connect command would after asking for it, with no
     // question about a session file when one is at hand.
-    const std::vector<std::string>& recent = commands_->recent.entries();
-    if (!recent.empty() && FileReadable(recent.front()) && !commands_->connected()) {
-        commands_->OpenRecent(0);
-        if (!commands_->connected() && !session_->activeSettings.IP.empty()) commands_->Start();
+    SessionCommands& c = commands();
+    const std::vector<std::string>& recent = recent_.entries();
+    if (!recent.empty() && FileReadable(recent.front()) && !c.connected()) {
+        c.OpenRecent(0);
+        if (!c.connected() && !session().activeSettings.IP.empty()) c.Start();
         frame_->UpdateCommandStates();
         return;
     }
@@ -324,7 +806,11 @@ bool CTelnetApp::CloseRequested() {
             bool& flag;
             ~Done() { flag = false; }
         } done{closing_};
-        prepared = commands_->PrepareClose();
+        if (controllers_.size() < 2) {
+            prepared = commands().PrepareClose();
+        } else {
+            prepared = PrepareCloseAll();
+        }
     }
     if (!prepared) {
         frame_->UpdateCommandStates();
@@ -333,6 +819,35 @@ bool CTelnetApp::CloseRequested() {
     // A store that cannot be written costs only this run's preference
     // changes; the close goes on without a box, and the reason is logged.
     SavePreferences();
+    // The moved-out windows close with the program.
+    for (const auto& w : extraWindows_) w->hide();
+    return true;
+}
+
+bool CTelnetApp::PrepareCloseAll() {
+    // One question for all the connected sessions, naming them.
+    const std::vector<std::string> connected = ConnectedSessionNames();
+    if (!connected.empty() && !questions_->AskEndSessions(connected)) return false;
+    // Then each changed session's save question, in its own tab.
+    for (const auto& c : controllers_) {
+        SessionCommands& commands = c->commands();
+        if (!commands.sessionModified) continue;
+        Activate(*c);
+        if (questions_->AskYesNo(kStrSaveChangedQuestion) &&
+            !commands.SaveSession(commands.sessionFilePath)) {
+            return false;
+        }
+        commands.sessionModified = false;
+    }
+    // The workspace is what was open, before the sessions end.
+    workspaceAtClose_ = OpenWorkspace();
+    for (const auto& c : controllers_) {
+        try {
+            c->session().EndSession();
+        } catch (...) {
+            // The close goes on whatever went wrong while signing off.
+        }
+    }
     return true;
 }
 
@@ -347,7 +862,8 @@ bool CTelnetApp::SavePreferences() {
     if (!full) store_->WriteString(kToolBarSection, kBarStateName, frame_->SaveBarLayout());
     // The recent list is merged as a list, under the store's lock, so the
     // sessions another program opened meanwhile stay in it.
-    RecentSessionList& recent = commands_->recent;
+    StoreWorkspace();
+    RecentSessionList& recent = recent_;
     auto* qt = dynamic_cast<QtSettingsStore*>(store_);
     if (!qt) {
         recent.MergeInto(*store_);
@@ -389,41 +905,51 @@ void CTelnetApp::ToggleFullScreen() {
     frame_->SetFullScreen(prefs_.FullScreen != 0);
 }
 
-void CTelnetApp::RegisterCommands() {
-    CMainFrame& f = *frame_;
-    SessionCommands& c = *commands_;
-    auto loaded = [&c] { return c.SessionLoaded(); };
-    auto connected = [&c] { return c.connected(); };
-    f.SetHandler(kCmdNewSession, {[&c] { c.NewSession(); }});
-    f.SetHandler(kCmdOpen, {[&c] { c.OpenSessionFile({}); }});
-    f.SetHandler(kCmdClose, {[&c] { c.CloseSession(); }, loaded});
-    f.SetHandler(kCmdSave, {[&c] { c.SaveSession(c.sessionFilePath); }, loaded});
-    f.SetHandler(kCmdSaveAs, {[&c] { c.SaveSession({}); }, loaded});
+void CTelnetApp::RegisterCommands(CMainFrame& f) {
+    // Every session command acts on the session in front when it runs.
+    auto loaded = [this] { return commands().SessionLoaded(); };
+    auto connected = [this] { return commands().connected(); };
+    f.SetHandler(kCmdNewSession, {[this] { NewSessionInTab(); }});
+    f.SetHandler(kCmdOpen, {[this] { OpenInTab({}); }});
+    f.SetHandler(kCmdClose, {[this] { CloseSessionTab(*active_); },
+                             [this, loaded] { return loaded() || controllers_.size() > 1; }});
+    f.SetHandler(kCmdSave, {[this] { commands().SaveSession(commands().sessionFilePath); }, loaded});
+    f.SetHandler(kCmdSaveAs, {[this] { commands().SaveSession({}); }, loaded});
     for (int i = 0; i < 4; ++i) {
         f.SetHandler(kCmdRecent1 + i,
-                     {[&c, i] { c.OpenRecent(i); },
-                      [&c, i] { return static_cast<std::size_t>(i) < c.recent.entries().size(); }});
+                     {[this, i] { OpenRecentInTab(i); },
+                      [this, i] { return static_cast<std::size_t>(i) < recent_.entries().size(); }});
     }
-    f.SetHandler(kCmdStart, {[&c] { c.Start(); }, [connected] { return !connected(); }});
-    f.SetHandler(kCmdStop, {[&c] { c.Stop(); }, connected});
-    f.SetHandler(kCmdConnectDisconnect, {[&c] { c.ConnectDisconnect(); }});
-    f.SetHandler(kCmdProperties, {[&c] { c.Properties(); }, loaded});
-    f.SetHandler(kCmdTraceToFile, {[this] { trace_->ToggleTrace(); }, {},
-                                   [this] { return trace_->tracing(); }});
+    f.SetHandler(kCmdStart, {[this] { commands().Start(); }, [connected] { return !connected(); }});
+    f.SetHandler(kCmdStop, {[this] { commands().Stop(); }, connected});
+    f.SetHandler(kCmdConnectDisconnect, {[this] { commands().ConnectDisconnect(); }});
+    f.SetHandler(kCmdProperties, {[this] { commands().Properties(); }, loaded});
+    f.SetHandler(kCmdTraceToFile, {[this] { trace().ToggleTrace(); }, {},
+                                   [this] { return trace().tracing(); }});
     f.SetHandler(kCmdReplayRecording,
-                 {[this] { trace_->ReplayRecording(); }, [connected] { return !connected(); }});
+                 {[this] { trace().ReplayRecording(); }, [connected] { return !connected(); }});
     f.SetHandler(kCmdExit, {[this] { frame_->close(); }});
-    f.SetHandler(kCmdCopy, {[this] { session_->input().clipboard().Copy(); },
-                            [this] { return session_->input().clipboard().CopyEnabled(); }});
-    f.SetHandler(kCmdPaste, {[this] { session_->input().clipboard().Paste(); },
-                             [this] { return session_->input().clipboard().PasteEnabled(); }});
-    f.SetHandler(kCmdSelectAll, {[this] { session_->input().mouse().SelectAll(); }});
+    f.SetHandler(kCmdCopy, {[this] { session().input().clipboard().Copy(); },
+                            [this] { return session().input().clipboard().CopyEnabled(); }});
+    f.SetHandler(kCmdPaste, {[this] { session().input().clipboard().Paste(); },
+                             [this] { return session().input().clipboard().PasteEnabled(); }});
+    f.SetHandler(kCmdSelectAll, {[this] { session().input().mouse().SelectAll(); }});
     f.SetHandler(kCmdTrimBlankRight,
-                 {[this] { session_->input().clipboard().ToggleTrimBlankRight(); }, {},
-                  [this] { return session_->clipboardOptions.TrimBlankRight != 0; }});
+                 {[this] {
+                      session().input().clipboard().ToggleTrimBlankRight();
+                      prefs_.TrimBlankRight = session().clipboardOptions.TrimBlankRight;
+                      for (const auto& c : controllers_) {
+                          c->session().clipboardOptions.TrimBlankRight = prefs_.TrimBlankRight;
+                      }
+                  },
+                  {}, [this] { return session().clipboardOptions.TrimBlankRight != 0; }});
     f.SetHandler(kCmdRefusedKeyAlarm,
-                 {[this] { prefs_.RefusedKeyAlarm = prefs_.RefusedKeyAlarm ? 0 : 1;
-                           messages_.refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0; },
+                 {[this] {
+                      prefs_.RefusedKeyAlarm = prefs_.RefusedKeyAlarm ? 0 : 1;
+                      for (const auto& c : controllers_) {
+                          c->messages().refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0;
+                      }
+                  },
                   {}, [this] { return prefs_.RefusedKeyAlarm != 0; }});
     f.SetHandler(kCmdFullScreen, {[this] { ToggleFullScreen(); }, {},
                                   [this] { return frame_->fullScreen(); }});
@@ -443,50 +969,113 @@ void CTelnetApp::RegisterCommands() {
     f.SetHandler(kCmdStatusBar, toggleBar(static_cast<QWidget*>(f.statusBar())));
 }
 
-void CTelnetApp::RegisterSpecialKeys() {
+void CTelnetApp::RegisterSpecialKeys(CMainFrame& f) {
     static constexpr int kSpecialKeys[] = {kCmdSystemRequest, kCmdAttention, kCmdRefresh,
                                            kCmdHelpKey,       kCmdPrintKey,  kCmdNext,
                                            kCmdPrevious,      kCmdPa1,       kCmdPa2,
                                            kCmdPa3,           kCmdDeleteFields};
     for (int id : kSpecialKeys) {
-        frame_->SetHandler(id, {[this, id] {
+        f.SetHandler(id, {[this, id] {
                                try {
-                                   session_->input().keyboard().SpecialKey(id);
+                                   session().input().keyboard().SpecialKey(id);
                                } catch (const std::exception& e) {
-                                   messages_.ShowMessage(e.what(), MessageIcon::Stop);
+                                   messages().ShowMessage(e.what(), MessageIcon::Stop);
                                }
                            }});
     }
 }
 
-void CTelnetApp::RegisterViewCommands() {
-    CMainFrame& f = *frame_;
-    TerminalState& state = session_->terminal.state;
-    CTelnetView* view = f.view();
-    auto form = [&state, view](int value) {
-        return CMainFrame::Handler{[&state, view, value] {
-                                       state.CursorForm = value;
-                                       view->InvalidateCursor();
+void CTelnetApp::RegisterViewCommands(CMainFrame& f) {
+    // The cursor's form, blink and crosshair are the user's: every session
+    // takes them.
+    auto each = [this](const std::function<void(TerminalState&)>& change) {
+        for (const auto& c : controllers_) change(c->session().terminal.state);
+    };
+    auto form = [this, each](int value) {
+        return CMainFrame::Handler{[this, each, value] {
+                                       each([value](TerminalState& s) { s.CursorForm = value; });
+                                       Front().view()->InvalidateCursor();
                                    },
-                                   {}, [&state, value] { return state.CursorForm == value; }};
+                                   {},
+                                   [this, value] {
+                                       return session().terminal.state.CursorForm == value;
+                                   }};
     };
     f.SetHandler(kCmdCursorSolid, form(0));
     f.SetHandler(kCmdCursorUnderscore, form(1));
     f.SetHandler(kCmdCursorVerticalBar, form(2));
-    f.SetHandler(kCmdCursorBlink, {[&state, view] {
-                                       state.BlinkCursor = !state.BlinkCursor;
-                                       view->InvalidateCursor();
+    f.SetHandler(kCmdCursorBlink, {[this, each] {
+                                       const int on = session().terminal.state.BlinkCursor ? 0 : 1;
+                                       each([on](TerminalState& s) { s.BlinkCursor = on; });
+                                       Front().view()->InvalidateCursor();
                                    },
-                                   {}, [&state] { return state.BlinkCursor != 0; }});
-    f.SetHandler(kCmdCursorLocation, {[&state, view] {
-                                          state.CheckRepere = !state.CheckRepere;
-                                          // No old crosshair to wipe: the next
-                                          // paint draws the lines afresh.
-                                          view->paintState().lastCrosshairX = -1;
-                                          view->paintState().lastCrosshairY = -1;
-                                          view->InvalidateView();
-                                      },
-                                      {}, [&state] { return state.CheckRepere != 0; }});
+                                   {}, [this] { return session().terminal.state.BlinkCursor != 0; }});
+    f.SetHandler(kCmdCursorLocation,
+                 {[this, each] {
+                      const int on = session().terminal.state.CheckRepere ? 0 : 1;
+                      each([on](TerminalState& s) { s.CheckRepere = on; });
+                      // No old crosshair to wipe: the next paint draws the
+                      // lines afresh.
+                      for (const auto& c : controllers_) {
+                          c->view().paintState().lastCrosshairX = -1;
+                          c->view().paintState().lastCrosshairY = -1;
+                          c->view().InvalidateView();
+                      }
+                  },
+                  {}, [this] { return session().terminal.state.CheckRepere != 0; }});
+}
+
+void CTelnetApp::RegisterWindowCommands(CMainFrame& f) {
+    auto several = [this] { return Front().tabs()->count() > 1; };
+    f.SetHandler(kCmdNextTab, {[this] { ActivateNext(1); }, several});
+    f.SetHandler(kCmdPreviousTab, {[this] { ActivateNext(-1); }, several});
+    for (int place = 1; place <= 9; ++place) {
+        f.SetHandler(kCmdTab1 + place - 1,
+                     {[this, place] { ActivatePlace(place); },
+                      [this, place] { return place <= Front().tabs()->count(); }});
+    }
+    f.SetHandler(kCmdMoveToNewWindow, {[this] { MoveToNewWindow(); },
+                                       [this] { return WindowOf(*active_).tabs()->count() > 1; }});
+    f.SetHandler(kCmdMoveToMainWindow, {[this] { MoveToMainWindow(); },
+                                        [this] { return &WindowOf(*active_) != frame_.get(); }});
+    f.SetHandler(kCmdReplaceSession, {[this] { prefs_.ReplaceSession = prefs_.ReplaceSession ? 0 : 1; },
+                                      {}, [this] { return prefs_.ReplaceSession != 0; }});
+    f.SetHandler(kCmdReopenWorkspace,
+                 {[this] { prefs_.ReopenWorkspace = prefs_.ReopenWorkspace ? 0 : 1; }, {},
+                  [this] { return prefs_.ReopenWorkspace != 0; }});
+    f.SetHandler(kCmdMapOverTabKeys,
+                 {[this] {
+                      prefs_.MapOverTabKeys = prefs_.MapOverTabKeys ? 0 : 1;
+                      for (const auto& c : controllers_) {
+                          c->view().mapOverWindowKeys = prefs_.MapOverTabKeys != 0;
+                      }
+                  },
+                  {}, [this] { return prefs_.MapOverTabKeys != 0; }});
+    // The Window menu lists the sessions; its entries follow the tabs.
+    QMenu* window = f.windowMenu();
+    connect(window, &QMenu::aboutToShow, this, [this, window] {
+        for (QAction* a : window->actions()) {
+            if (a->property("sessionEntry").toBool()) {
+                window->removeAction(a);
+                a->deleteLater();
+            }
+        }
+        for (std::size_t i = 0; i < controllers_.size(); ++i) {
+            SessionController* c = controllers_[i].get();
+            QString text = TabText(c->name(), c->marks());
+            if (i < 9) text = QStringLiteral("&%1 ").arg(i + 1) + text;
+            auto* a = new QAction(text, window);
+            a->setProperty("sessionEntry", true);
+            a->setCheckable(true);
+            a->setChecked(c == active_);
+            connect(a, &QAction::triggered, this, [this, c] {
+                for (const auto& owned : controllers_) {
+                    if (owned.get() == c) Activate(*c);
+                }
+            });
+            window->addAction(a);
+        }
+    });
 }
 
 }  // namespace quenlix::app

@@ -1,7 +1,10 @@
-// The application object: brings the program up (preferences, session
-// objects, main window, view), wires every command of the main window to
-// the part that carries it out, begins the first session, and takes the
-// program down through the main window's close sequence.
+// The application object: brings the program up (preferences, main
+// window, the sessions' controllers, one per tab), keeps what is the
+// program's (preferences, the recent list, certificate pins, the keyring,
+// the questions, the command table), wires every command of the main
+// window to the session in front or to the program, begins the first
+// sessions, and takes the program down through the main window's close
+// sequence.
 #pragma once
 
 #include <QObject>
@@ -18,6 +21,7 @@
 #include "app/QtPlatform.h"
 #include "app/Questions.h"
 #include "app/SessionCommands.h"
+#include "app/SessionController.h"
 #include "app/TraceCommands.h"
 #include "connection/TerminalSession.h"
 #include "prefs/StartupRules.h"
@@ -41,20 +45,71 @@ public:
                SettingsStore& store, Questions* questions);
     ~CTelnetApp() override;
 
+    /// The main window.
     CMainFrame& frame() { return *frame_; }
-    TerminalSession& session() { return *session_; }
-    QtMessageBoxes& messages() { return messages_; }
+    /// The window the operator works in (the main one, or one a tab was
+    /// moved out to).
+    CMainFrame& Front() { return current_ ? *current_ : *frame_; }
+    /// The windows tabs were moved out to, in the order they were made.
+    const std::vector<std::unique_ptr<CMainFrame>>& otherWindows() const { return extraWindows_; }
+    /// The window showing a session's tab.
+    CMainFrame& WindowOf(SessionController& controller);
+    /// 1 for the main window, 2... for the others in order.
+    int WindowNumberOf(SessionController& controller);
+    /// Window > Move to New Window: the session in front goes to a window
+    /// of its own (not its window's last tab); Window > Move to Main Window
+    /// brings it back, and a window left without tabs goes. Closing such a
+    /// window brings all its sessions back.
+    void MoveToNewWindow();
+    void MoveToMainWindow();
+    /// The session in front, and its parts.
+    SessionController& active() { return *active_; }
+    TerminalSession& session() { return active_->session(); }
+    QtMessageBoxes& messages() { return active_->messages(); }
     /// The certificate questions of TLS connections.
-    QtCertificateQuestions& certificateQuestions() { return *certificateQuestions_; }
+    QtCertificateQuestions& certificateQuestions() { return active_->certificateQuestions(); }
+
+    /// The open sessions, in the order of their tabs.
+    const std::vector<std::unique_ptr<SessionController>>& controllers() const {
+        return controllers_;
+    }
+    SessionController& controller(std::size_t index) { return *controllers_.at(index); }
+    /// A new session in a tab of its own, not yet brought to the front.
+    SessionController& AddSession();
+    /// Brings a session's tab to the front.
+    void Activate(SessionController& controller);
+    /// The Ctrl+PageDown / Ctrl+PageUp steps (wrapping round) and Alt+digit
+    /// (the tab at that place, 1-based; none when there is no such tab).
+    void ActivateNext(int step);
+    void ActivatePlace(int place);
+    /// The close sequence of one session (end and save questions), then its
+    /// tab goes; the last tab is emptied instead. False when the operator
+    /// went on.
+    bool CloseSessionTab(SessionController& controller);
+    /// Opens `path` (the open dialog when empty) where the preferences say:
+    /// a tab of its own (reusing an empty one in front), or in place of the
+    /// session in front. The path opened, or empty.
+    QString OpenInTab(const QString& path);
+    /// The recent list's entry `index` the same way.
+    void OpenRecentInTab(int index);
+    /// File > New Session the same way.
+    void NewSessionInTab();
+    /// The recent-session list shared by every session.
+    RecentSessionList& recent() { return recent_; }
+    /// The session files of the open sessions, in tab order (sessions
+    /// without a file are left out).
+    std::vector<std::string> OpenSessionFiles() const;
+    /// The names of the connected sessions, for the exit question.
+    std::vector<std::string> ConnectedSessionNames() const;
     /// Brings dialogs to the front and gives the keyboard back to the view.
     FocusKeeper& focusKeeper() { return *focusKeeper_; }
     /// The status bar's lock and TLS version, hidden on a plain connection.
     QLabel* tlsStatus() const { return tlsStatus_; }
     /// The lock before it, a drawn picture.
     QLabel* tlsIcon() const { return tlsIcon_; }
-    SessionCommands& commands() { return *commands_; }
+    SessionCommands& commands() { return active_->commands(); }
     PasswordKeyring& keyring() { return *keyring_; }
-    TraceCommands& trace() { return *trace_; }
+    TraceCommands& trace() { return active_->trace(); }
     SettingsStore& store() { return *store_; }
 
     /// The preferences in memory. Dialogs that change them call
@@ -78,7 +133,9 @@ public:
     /// Shows the main window as it was last closed, then begins the first
     /// session with the program's arguments (its name not included).
     void Startup(const std::vector<std::string>& arguments);
-    /// Begins the first session: the file the arguments name, else the
+    /// Begins the first sessions: a tab per file the arguments name, the
+    /// first in front, else the workspace of the last exit when the option
+    /// is on, else the
     /// Auto Session file when "Check" is on, else (once the splash has gone,
     /// posted) the most recent session, opened and connected, or when there
     /// is none the Connect/Disconnect command; then the news-page check.
@@ -110,9 +167,11 @@ public:
     /// The Web Site command.
     void OpenWebSite();
 
-    /// The close sequence of the main window: end and save questions, end of
-    /// the session, preferences stored. False when the operator went on, and
-    /// for a close asked for again while its questions are still open.
+    /// The close sequence of the main window: one question listing the
+    /// connected sessions, the save question of each changed session, the
+    /// end of every session, the workspace and the preferences stored. False
+    /// when the operator went on, and for a close asked for again while its
+    /// questions are still open.
     bool CloseRequested();
     /// Stores the preferences this program changed since it read them, the
     /// window layout outside full-screen mode, "FullScreen" and the recent
@@ -123,6 +182,11 @@ public:
     /// The Full Screen command.
     void ToggleFullScreen();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+
     /// At the first start (no stored placement), grows the window so that
     /// a `rows` x `columns` screen gets readable characters on the screen
     /// the window is on (FirstStartWindowSize). Does nothing once the
@@ -132,50 +196,117 @@ public:
     void FitFirstWindow(int rows, int columns);
 
 private:
-    void Initialise(const std::string& tableDirectory);
+    void Initialise();
     void CollectPreferences();
-    void RegisterCommands();
-    void RegisterSpecialKeys();
-    void RegisterViewCommands();
-    /// The dialogs, printing, splash and help commands (CTelnetAppDialogs.cpp).
-    void RegisterDialogCommands();
+    /// A window's commands, bars and hooks (the main window's and those a
+    /// tab is moved out to).
+    void SetUpWindow(CMainFrame& window);
+    void RegisterCommands(CMainFrame& f);
+    void RegisterSpecialKeys(CMainFrame& f);
+    void RegisterViewCommands(CMainFrame& f);
+    /// The dialogs, printing, splash and help commands (CTelnetAppDialogs.cpp);
+    /// the splash only for the main window.
+    void RegisterDialogCommands(CMainFrame& f, bool mainWindow);
     bool SessionLoaded() const;
+    /// The tab's text and accessible name of a session.
+    void UpdateTab(SessionController& controller);
+    /// The tab in front of `w` changed to the one `view` shows.
+    void OnActiveViewChanged(CMainFrame& w, CTelnetView* view);
+    /// The empty session in front that an open may reuse, else none.
+    SessionController* ReusableSession();
+    /// Where an open goes: the session in front when the option says to
+    /// replace it or it is empty, else a new tab. `added` says which.
+    SessionController& OpenTarget(bool& added);
+    /// Takes a session out, its tab and all.
+    void RemoveSession(SessionController& controller);
+    /// Applies the preferences the active session's dialogs changed to
+    /// every other session.
+    void SharePreferences();
+    /// A session file of the workspace and its window (1 the main one).
+    struct WorkspaceEntry {
+        std::string path;
+        int window = 1;
+    };
+    /// The workspace stored at the last exit, and the one open now.
+    std::vector<WorkspaceEntry> StoredWorkspace() const;
+    std::vector<WorkspaceEntry> OpenWorkspace();
+    void StoreWorkspace();
+    /// The window's close with several sessions: the end question once,
+    /// listing the connected ones, each changed session's save question,
+    /// then the end of every session.
+    bool PrepareCloseAll();
+    /// Tab, Window menu and switching commands.
+    void RegisterWindowCommands(CMainFrame& f);
+    /// The window the operator works in became `w`.
+    void UseWindow(CMainFrame& w);
+    /// A session's tab came to the front of `w`.
+    void Brought(CMainFrame& w, SessionController& c);
+    /// Title and panes of `w` from the session `c` in front there.
+    void RefreshWindow(CMainFrame& w, SessionController& c);
+    SessionController* ControllerOf(const CTelnetView* view) const;
+    /// Orders the sessions as their windows and tabs show them.
+    void SortByTabs();
+    CMainFrame& NewWindow();
+    void MoveTo(SessionController& c, CMainFrame& to);
+    /// Every session of a moved-out window back to the main window, and
+    /// the window gone.
+    void ReturnAll(CMainFrame& w);
+    void DropWindow(CMainFrame& w);
     /// The first session when none was named: the most recent session when
     /// its file can be read, else the Connect/Disconnect command.
     void BeginWithoutArguments();
-    /// One tick of the session's timer and the status bar's idle text.
+    /// One tick of every session's timer and the status bar's idle text.
     void OnTick();
     /// The lock and TLS version in the status bar, while a TLS session is up.
     void UpdateTlsStatus();
 
     std::string computerName_;
+    std::string tableDirectory_;
     std::unique_ptr<SettingsStore> ownStore_;
     SettingsStore* store_;
     UserSettings prefs_;
     /// The preferences as read at start: the close stores only what differs.
     UserSettings prefsAtStart_;
-    QtMessageBoxes messages_;
-    QtSocketNotifier notifier_;
-    QtClipboard clipboard_;
+    /// The messages of the program's own commands: the session in front's.
+    class ActiveMessages : public MessageBoxes {
+    public:
+        explicit ActiveMessages(CTelnetApp& app) : app_(app) {}
+        void ShowMessage(std::string_view text, MessageIcon icon) override {
+            app_.messages().ShowMessage(text, icon);
+        }
+
+    private:
+        CTelnetApp& app_;
+    };
+    ActiveMessages activeMessages_{*this};
     std::unique_ptr<CMainFrame> frame_;
-    std::unique_ptr<TerminalSession> session_;
+    /// The windows tabs were moved out to; they go after the sessions.
+    std::vector<std::unique_ptr<CMainFrame>> extraWindows_;
+    /// Windows emptied and hidden, deleted once the event that emptied them is over.
+    std::vector<std::unique_ptr<CMainFrame>> retiredWindows_;
+    /// The window the operator works in: the commands act on its session.
+    CMainFrame* current_ = nullptr;
+    RecentSessionList recent_;
     std::unique_ptr<Questions> ownQuestions_;
     Questions* questions_ = nullptr;
     /// Session passwords: the desktop keyring, or one in memory for a shell
     /// made with another store (the tests).
     std::unique_ptr<PasswordKeyring> keyring_;
-    std::unique_ptr<SessionCommands> commands_;
-    std::unique_ptr<QtCertificateQuestions> certificateQuestions_;
+    /// The sessions in tab order, and the one in front.
+    std::vector<std::unique_ptr<SessionController>> controllers_;
+    SessionController* active_ = nullptr;
+    /// The certificate pins' file; empty: kept in memory (the tests).
+    std::string pinsPath_;
     QLabel* tlsStatus_ = nullptr;  ///< owned by the status bar
     QLabel* tlsIcon_ = nullptr;    ///< owned by the status bar
     FocusKeeper* focusKeeper_ = nullptr;  ///< owned by this object
-    /// Trace to file and replay; goes before the session it watches.
-    std::unique_ptr<TraceCommands> trace_;
-    /// The session's timer: stalled output, and the status bar's notices.
+    /// The sessions' timer: stalled output, and the status bar's notices.
     QTimer tick_;
     bool splashShown_ = false;
     /// The close sequence is asking its questions.
     bool closing_ = false;
+    /// The session files open when the close began (stored as the workspace).
+    std::optional<std::vector<WorkspaceEntry>> workspaceAtClose_;
     /// The first start's sizing is on (no placement was stored), and the
     /// size it last gave the window.
     bool fitFirstWindow_ = false;

@@ -57,28 +57,30 @@ void CTelnetApp::OpenWebSite() {
     QGuiApplication::restoreOverrideCursor();
 }
 
-void CTelnetApp::RegisterDialogCommands() {
-    CMainFrame& f = *frame_;
-    auto* context = new DialogContext(f, session_->terminal, messages_);
-    TerminalSession* session = session_.get();
+void CTelnetApp::RegisterDialogCommands(CMainFrame& f, bool mainWindow) {
+    auto* context = new DialogContext(
+        f, [this]() -> Terminal& { return session().terminal; }, activeMessages_);
     context->UseUserSettings(&prefs_);
     context->UseSettingsStore(store_);
-    context->sessionName = [session] { return session->activeSettings.Name; };
-    SessionCommands* commands = commands_.get();
-    context->sessionFilePath = [commands] {
-        return commands->hasSessionFile ? commands->sessionFilePath : std::string();
+    context->sessionName = [this] { return session().activeSettings.Name; };
+    context->sessionFilePath = [this] {
+        return commands().hasSessionFile ? commands().sessionFilePath : std::string();
     };
 
     f.SetHandler(kCmdPrint, {[context] { PrintCommand(*context); }});
     f.SetHandler(kCmdPrintPreview, {[context] { PrintPreviewCommand(*context); }});
     f.SetHandler(kCmdPrinterSetup, {[context] { PrinterSetupCommand(*context); }});
-    f.SetHandler(kCmdAppearance, {[context] {
+    // Colours and font are the user's: what the dialog did to the session
+    // in front, every other session takes.
+    f.SetHandler(kCmdAppearance, {[this, context] {
                      CDlgAppearance dialog(*context, &context->frame());
                      dialog.exec();
+                     SharePreferences();
                  }});
-    f.SetHandler(kCmdFonts, {[context] {
+    f.SetHandler(kCmdFonts, {[this, context] {
                      CDialogFont dialog(*context, &context->frame());
                      dialog.exec();
+                     SharePreferences();
                  }});
     f.SetHandler(kCmdAutoSession, {[context] {
                      CDlgAutoSession dialog(*context, &context->frame());
@@ -96,7 +98,10 @@ void CTelnetApp::RegisterDialogCommands() {
                      CDialAbout dialog(*context, &context->frame());
                      dialog.exec();
                  }});
-    f.SetHandler(kCmdKeyboardMapping, {[context, session, commands] {
+    // The key map is the session's own: the one in front changes.
+    f.SetHandler(kCmdKeyboardMapping, {[this, context] {
+                     TerminalSession* session = &this->session();
+                     SessionCommands* commands = &this->commands();
                      CDlgKeyMapping dialog(session->input().keyMap(),
                                            session->activeSettings.KeyboardMap,
                                            session->activeSettings.Name, &context->frame());
@@ -123,6 +128,7 @@ void CTelnetApp::RegisterDialogCommands() {
     }
 
     DecorateBars(f);
+    if (!mainWindow) return;
 
     // The start-up splash; start-up waits while it is up.
     showSplash = [this, context] {

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "app/BackgroundTile.h"
+#include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/KeyTranslator.h"
 #include "app/QtCanvas.h"
@@ -73,7 +74,22 @@ void CTelnetView::InvalidateCursor() {
     if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
 }
 
+void CTelnetView::SetHidden(bool hidden) {
+    if (hidden_ == hidden) return;
+    hidden_ = hidden;
+    if (hidden) {
+        frameTimer_.stop();
+        blinkTimer_.stop();
+        return;
+    }
+    blinkTimer_.start(kBlinkMilliseconds, this);
+    // What arrived meanwhile, and the screen as a whole.
+    StartFrame();
+    update();
+}
+
 void CTelnetView::DamageReady() {
+    if (hidden_) return;
     measurements_.DamageArrived();
     if (inputFlush_) {
         // What a key changed (its echo, "X-System" once it is sent) goes to
@@ -319,20 +335,41 @@ void CTelnetView::Submit(const std::vector<KeyEvent>& events) {
 namespace {
 /// True for keys of the accelerator table: they belong to the main window
 /// and never reach the terminal, also when their command does nothing.
-bool IsAccelerator(const QKeyEvent& event) {
+/// The command whose accelerator the key is, or 0.
+int AcceleratorCommand(const QKeyEvent& event) {
     const QKeySequence pressed(event.keyCombination());
     for (const CommandSpec& command : AllCommands()) {
         for (const QKeySequence& key : command.keys) {
-            if (key.matches(pressed) == QKeySequence::ExactMatch) return true;
+            if (key.matches(pressed) == QKeySequence::ExactMatch) return command.id;
         }
     }
-    return false;
+    return 0;
 }
+bool IsAccelerator(const QKeyEvent& event) { return AcceleratorCommand(event) != 0; }
 }  // namespace
+
+bool CTelnetView::TakesSwitchKey(const QKeyEvent& event) const {
+    if (!mapOverWindowKeys || !session_) return false;
+    const int id = AcceleratorCommand(event);
+    if (id < kCmdNextTab || id > kCmdTab9) return false;
+    const std::optional<KeyChord> chord = ChordOf(event);
+    return chord && session_->input().MappedFunction(*chord).has_value();
+}
+
+bool CTelnetView::event(QEvent* event) {
+    // A tab key the session's own map binds, when the operator chose so,
+    // is the session's: the window's shortcut gives way.
+    if (event->type() == QEvent::ShortcutOverride &&
+        TakesSwitchKey(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
 
 void CTelnetView::keyPressEvent(QKeyEvent* event) {
     if (caps_.Note(*event) && session_) UpdateScreenRect(ShiftMarkRect(session_->terminal));
-    if (!session_ || IsAccelerator(*event)) return;
+    if (!session_ || (IsAccelerator(*event) && !TakesSwitchKey(*event))) return;
     const bool shiftDown = session_->input().state().shiftDown;
     const std::optional<KeyChord> chord = ChordOf(*event);
     const std::optional<KeyFunction> mapped =

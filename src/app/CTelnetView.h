@@ -43,6 +43,11 @@ public:
 
     /// The session this view shows; set once, before the view is shown.
     void SetSession(TerminalSession* session);
+    /// A hidden session's view (a tab behind another) never paints and its
+    /// cursor does not blink: the damage waits in the model and the whole
+    /// screen is painted when it comes to the front.
+    void SetHidden(bool hidden);
+    bool hidden() const { return hidden_; }
     TerminalSession* session() const { return session_; }
 
     /// The longest a frame lasts: the view paints at most once in it.
@@ -94,6 +99,14 @@ public:
     /// connect the loaded session, or how to open or create one.
     std::string_view IdleHint() const;
 
+    /// The operator's choice that a key the session's own key map binds
+    /// goes to the session even when it is a tab-switching key
+    /// (Ctrl+PageUp/PageDown, Alt+1..9). Off: those keys always switch.
+    bool mapOverWindowKeys = false;
+    /// True when `event` is a tab-switching key this view takes for its
+    /// session under that choice.
+    bool TakesSwitchKey(const QKeyEvent& event) const;
+
     /// What assistive technology is told about this view.
     TerminalAccessibility& accessibility() { return accessibility_; }
 
@@ -103,6 +116,7 @@ signals:
     void sendFailed(const QString& text);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -148,7 +162,8 @@ private:
     QBasicTimer blinkTimer_;
     QTimer frameTimer_;       ///< the next frame, when damage came within a frame of the last
     QElapsedTimer lastFrame_;
-    bool inputFlush_ = false;  ///< the damage being flushed comes from the operator's input
+    bool inputFlush_ = false;
+    bool hidden_ = false;  ///< the damage being flushed comes from the operator's input
     /// The cursor's rectangle at the last paint, window pixels: erased when
     /// the cursor has moved.
     QRect paintedCursor_;

@@ -53,6 +53,16 @@ enum CommandId : int {
     kCmdAbout = 57664,
     kCmdWebSite = 32832,
     kCmdKeyboardMapping = 33130,  // the key map of the session
+    // Sessions in tabs: switching, and the options of the Window menu.
+    kCmdNextTab = 33140,
+    kCmdPreviousTab = 33141,
+    kCmdTab1 = 33142,  // 33142..33150: Alt+1..Alt+9
+    kCmdTab9 = 33150,
+    kCmdReplaceSession = 33151,
+    kCmdReopenWorkspace = 33152,
+    kCmdMapOverTabKeys = 33153,
+    kCmdMoveToNewWindow = 33154,
+    kCmdMoveToMainWindow = 33155,
     // Special keys: the keyboard's own command ids (input/KeyCodes.h). Help
     // and Print carry "Key" here: kCmdPrint is the File menu's Print.
     kCmdSystemRequest = keys::kCmdSystemRequest,

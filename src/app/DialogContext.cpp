@@ -12,22 +12,28 @@
 namespace quenlix::app {
 
 DialogContext::DialogContext(CMainFrame& frame, Terminal& terminal, MessageBoxes& messages)
+    : DialogContext(frame, [t = &terminal]() -> Terminal& { return *t; }, messages) {}
+
+DialogContext::DialogContext(CMainFrame& frame, std::function<Terminal&()> terminal,
+                             MessageBoxes& messages)
     : QObject(&frame),
       frame_(frame),
-      terminal_(terminal),
+      terminal_(std::move(terminal)),
       messages_(messages),
       settings_(&ownSettings_),
       store_(&ownStore_) {
     setObjectName(QStringLiteral("DialogContext"));
     // Until the program's own preferences arrive, mirror what is in force.
-    const CTelnetView& v = view();
-    ownSettings_.colors = terminal.colors;
-    ownSettings_.Face = v.fontPreferences().face;
-    ownSettings_.Bold = v.fontPreferences().weight;
-    ownSettings_.Italic = v.fontPreferences().italic ? 1 : 0;
-    ownSettings_.ImageFile = v.background().imageFile;
-    ownSettings_.BkgndActive = v.background().active ? 1 : 0;
-    ownSettings_.BkgndMode = v.background().mode;
+    ownSettings_.colors = terminal_().colors;
+    // A window made to take a tab has no view yet.
+    if (const CTelnetView* v = frame_.view()) {
+        ownSettings_.Face = v->fontPreferences().face;
+        ownSettings_.Bold = v->fontPreferences().weight;
+        ownSettings_.Italic = v->fontPreferences().italic ? 1 : 0;
+        ownSettings_.ImageFile = v->background().imageFile;
+        ownSettings_.BkgndActive = v->background().active ? 1 : 0;
+        ownSettings_.BkgndMode = v->background().mode;
+    }
     programPath = QCoreApplication::applicationFilePath();
     dataFolder = QString::fromStdString(DataDirectory());
     printerExists = [](const QString& name) { return !QPrinterInfo::printerInfo(name).isNull(); };

@@ -28,11 +28,14 @@ class DialogContext : public QObject {
     Q_OBJECT
 public:
     DialogContext(CMainFrame& frame, Terminal& terminal, MessageBoxes& messages);
+    /// The same for a window whose terminal is the session's in front when
+    /// asked.
+    DialogContext(CMainFrame& frame, std::function<Terminal&()> terminal, MessageBoxes& messages);
     ~DialogContext() override;
 
     CMainFrame& frame() const { return frame_; }
     CTelnetView& view() const;
-    Terminal& terminal() const { return terminal_; }
+    Terminal& terminal() const { return terminal_(); }
     MessageBoxes& messages() const { return messages_; }
 
     /// The program's preferences. Until the application hands over its own
@@ -69,7 +72,7 @@ public:
 
 private:
     CMainFrame& frame_;
-    Terminal& terminal_;
+    std::function<Terminal&()> terminal_;
     MessageBoxes& messages_;
     UserSettings ownSettings_;
     MemorySettingsStore ownStore_;

@@ -11,7 +11,11 @@
 namespace quenlix::app {
 
 FocusKeeper::FocusKeeper(QWidget* mainWindow, QWidget* view, QObject* parent)
-    : QObject(parent), main_(mainWindow), view_(view) {
+    : FocusKeeper(mainWindow, [view = QPointer<QWidget>(view)] { return view.data(); }, parent) {}
+
+FocusKeeper::FocusKeeper(QWidget* mainWindow, std::function<QWidget*()> currentView,
+                         QObject* parent)
+    : QObject(parent), main_(mainWindow), view_(std::move(currentView)) {
     qApp->installEventFilter(this);
 }
 
@@ -23,7 +27,8 @@ bool FocusKeeper::IsOtherWindow(const QWidget* w) const {
 }
 
 bool FocusKeeper::ReturnKeyboardToView() {
-    if (!main_ || !view_ || !main_->isVisible() || !view_->isVisible()) return false;
+    QWidget* view = view_();
+    if (!main_ || !view || !main_->isVisible() || !view->isVisible()) return false;
     if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return false;
     // Another window of ours the operator is in (the help window, a
     // non-modal box) keeps the keyboard.
@@ -32,7 +37,7 @@ bool FocusKeeper::ReturnKeyboardToView() {
     // The menu bar holds the focus only for Alt navigation the operator
     // started; after a window closed it is a leftover.
     if (main_->isActiveWindow() && QApplication::focusWidget() != nullptr &&
-        QApplication::focusWidget() != view_ &&
+        QApplication::focusWidget() != view &&
         !qobject_cast<QMenuBar*>(QApplication::focusWidget())) {
         return false;  // a field of the main window's own (none today) keeps it
     }
@@ -40,7 +45,7 @@ bool FocusKeeper::ReturnKeyboardToView() {
         main_->raise();
         main_->activateWindow();
     }
-    view_->setFocus(Qt::ActiveWindowFocusReason);
+    view->setFocus(Qt::ActiveWindowFocusReason);
     return true;
 }
 
@@ -70,7 +75,7 @@ bool FocusKeeper::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::WindowActivate:
             // Back in the main window with the focus left in the menu bar
             // (Alt seen alone around a window manager's Alt combination).
-            if (w == main_ && view_ && qobject_cast<QMenuBar*>(QApplication::focusWidget()) &&
+            if (w == main_ && view_() && qobject_cast<QMenuBar*>(QApplication::focusWidget()) &&
                 !QApplication::activePopupWidget()) {
                 QTimer::singleShot(0, this, [this] { ReturnKeyboardToView(); });
             }

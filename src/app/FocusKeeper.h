@@ -13,6 +13,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class QWidget;
 
@@ -24,6 +25,10 @@ public:
     /// Watches every window of the application on behalf of `mainWindow`,
     /// whose keys belong to `view`.
     FocusKeeper(QWidget* mainWindow, QWidget* view, QObject* parent = nullptr);
+    /// The same for a window whose keys belong to the view in front, which
+    /// changes as the operator switches tabs.
+    FocusKeeper(QWidget* mainWindow, std::function<QWidget*()> currentView,
+                QObject* parent = nullptr);
 
     /// Gives the keyboard back to the view when the main window is the one
     /// the operator is left with (no modal dialog, menu or other window of
@@ -38,7 +43,7 @@ private:
     bool IsOtherWindow(const QWidget* w) const;
 
     QPointer<QWidget> main_;
-    QPointer<QWidget> view_;
+    std::function<QWidget*()> view_;
 };
 
 }  // namespace quenlix::app

@@ -9,7 +9,7 @@
 
 #include "app/CDlgNewParams.h"
 #include "app/CDlgNoSession.h"
-#include "app/CSessionTabDlg.h"
+#include "app/SessionPropertiesDialog.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix::app {
@@ -23,6 +23,15 @@ QString QtQuestions::SessionFilter() {
 bool QtQuestions::AskYesNo(int stringId) {
     return QMessageBox::question(parent_, QString::fromUtf8(LoadString(kStrAppTitle).data()),
                                  QString::fromUtf8(LoadString(stringId).data()),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+bool QtQuestions::AskEndSessions(const std::vector<std::string>& names) {
+    QString text = QStringLiteral("These sessions are connected:\n");
+    for (const std::string& name : names) text += QStringLiteral("\n    ") + QString::fromStdString(name);
+    text += QStringLiteral("\n\nEnd them all and close the window?");
+    return QMessageBox::question(parent_, QString::fromUtf8(LoadString(kStrAppTitle).data()), text,
                                  QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
@@ -91,7 +100,7 @@ std::optional<std::string> QtQuestions::AskPassword(const std::string& question)
 std::optional<SessionSettings> QtQuestions::EditProperties(int captionId,
                                                            const SessionSettings* from,
                                                            const std::string& filePath) {
-    CSessionTabDlg sheet(captionId, filePath, computerName_, parent_);
+    SessionPropertiesDialog sheet(captionId, filePath, computerName_, parent_);
     if (from) sheet.Load(*from);
     sheet.currentCertificate = currentCertificate;
     if (currentHost) sheet.currentHost = QString::fromStdString(currentHost());

@@ -27,6 +27,7 @@ public:
                                                   const std::string& filePath) override;
     PasswordMoveChoice AskMovePassword(const std::string& question) override;
     std::optional<std::string> AskPassword(const std::string& question) override;
+    bool AskEndSessions(const std::vector<std::string>& names) override;
 
     /// The current connection's host certificate and host, for the sheet's
     /// "View certificate…"; none while no TLS session is up.

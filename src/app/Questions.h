@@ -5,8 +5,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "session/SessionSettings.h"
+#include "terminal/StringTable.h"
 
 namespace quenlix::app {
 
@@ -56,6 +58,13 @@ public:
     /// The sign-on password at connect, when the keyring cannot give it
     /// (`question` says why); empty when the operator gave none.
     virtual std::optional<std::string> AskPassword(const std::string& question) = 0;
+    /// At the close of a window with several sessions: end these connected
+    /// sessions (`names`, in tab order)? Asked once for all of them. By
+    /// default the end-session question.
+    virtual bool AskEndSessions(const std::vector<std::string>& names) {
+        (void)names;
+        return AskYesNo(kStrEndSessionQuestion);
+    }
 };
 
 }  // namespace quenlix::app

@@ -38,19 +38,25 @@ QString OrElse(const QString& text, const char* otherwise) {
 }  // namespace
 
 void RegisterReadingCommands(CMainFrame& frame, TerminalSession& session) {
-    CMainFrame* f = &frame;
     TerminalSession* s = &session;
+    RegisterReadingCommands(frame, [s]() -> TerminalSession& { return *s; });
+}
+
+void RegisterReadingCommands(CMainFrame& frame, std::function<TerminalSession&()> current) {
+    CMainFrame* f = &frame;
     auto pc = [f](const std::string& text) { return f->view()->accessibility().FromPc(text); };
-    f->SetHandler(kCmdReadLine, {[f, s, pc] {
-                      Say(*f, OrElse(pc(CurrentLineText(s->terminal)), "Blank line"));
+    f->SetHandler(kCmdReadLine, {[f, current, pc] {
+                      Say(*f, OrElse(pc(CurrentLineText(current().terminal)), "Blank line"));
                   }});
-    f->SetHandler(kCmdReadField, {[f, s] { Say(*f, ReadCurrentField(*f, s->terminal)); }});
-    f->SetHandler(kCmdReadMessageLine, {[f, s, pc] {
-                      Say(*f, OrElse(pc(MessageLineText(s->terminal)), "No message"));
+    f->SetHandler(kCmdReadField,
+                  {[f, current] { Say(*f, ReadCurrentField(*f, current().terminal)); }});
+    f->SetHandler(kCmdReadMessageLine, {[f, current, pc] {
+                      Say(*f, OrElse(pc(MessageLineText(current().terminal)), "No message"));
                   }});
-    f->SetHandler(kCmdReadStatus, {[f, s, pc] { Say(*f, pc(StatusText(s->terminal))); }});
-    f->SetHandler(kCmdListFields, {[f, s] {
-                      auto* dialog = new FieldListDialog(*f, *s);
+    f->SetHandler(kCmdReadStatus,
+                  {[f, current, pc] { Say(*f, pc(StatusText(current().terminal))); }});
+    f->SetHandler(kCmdListFields, {[f, current] {
+                      auto* dialog = new FieldListDialog(*f, current());
                       dialog->open();
                   }});
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 class QListWidget;
@@ -23,6 +24,9 @@ inline constexpr int kReadingShownMilliseconds = 10000;
 
 /// Gives the frame's reading commands their handlers, on `session`.
 void RegisterReadingCommands(CMainFrame& frame, TerminalSession& session);
+/// The same on the session `current` gives when a command runs (the one in
+/// front).
+void RegisterReadingCommands(CMainFrame& frame, std::function<TerminalSession&()> current);
 
 /// The screen's input fields in a list, each as it is read out with its
 /// place; Enter or a double click puts the cursor on the chosen field, as a

@@ -56,7 +56,17 @@ std::string SaveFailedText(const std::string& path, int cause) {
 
 SessionCommands::SessionCommands(TerminalSession& session, Questions& questions,
                                  MessageBoxes& messages, std::string computerName)
-    : session_(session),
+    : recent(ownRecent_),
+      session_(session),
+      questions_(questions),
+      messages_(messages),
+      computerName_(std::move(computerName)) {}
+
+SessionCommands::SessionCommands(TerminalSession& session, Questions& questions,
+                                 MessageBoxes& messages, std::string computerName,
+                                 RecentSessionList& recentList)
+    : recent(recentList),
+      session_(session),
       questions_(questions),
       messages_(messages),
       computerName_(std::move(computerName)) {}

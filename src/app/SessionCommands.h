@@ -1,5 +1,5 @@
-// The life of the one session the program runs: new, open, save and close
-// of session files, the recent-session list, starting and stopping the
+// The life of one session: new, open, save and close of its session file,
+// the recent-session list it adds to, starting and stopping the
 // connection, and edited parameters applied to a live session. Plain C++:
 // every question goes through Questions, every message through
 // MessageBoxes, so the whole flow runs in tests without a window.
@@ -17,8 +17,12 @@ namespace quenlix::app {
 
 class SessionCommands {
 public:
+    /// With a recent list of its own.
     SessionCommands(TerminalSession& session, Questions& questions, MessageBoxes& messages,
                     std::string computerName);
+    /// Adding to the program's recent list, which every session shares.
+    SessionCommands(TerminalSession& session, Questions& questions, MessageBoxes& messages,
+                    std::string computerName, RecentSessionList& recent);
 
     /// Where session passwords are kept (the desktop keyring in the
     /// program); none until set, so every password is then asked for.
@@ -78,7 +82,12 @@ public:
     std::string sessionFilePath;
     bool hasSessionFile = false;
     bool sessionModified = false;
-    RecentSessionList recent;
+
+private:
+    RecentSessionList ownRecent_;
+
+public:
+    RecentSessionList& recent;
 
 private:
     /// The connection with the values in use, after fetching the password

@@ -39,7 +39,10 @@ TraceCommands::TraceCommands(TerminalSession& session, MessageBoxes& messages, Q
     label_->hide();
 }
 
-TraceCommands::~TraceCommands() { StopTrace(); }
+TraceCommands::~TraceCommands() {
+    StopTrace();
+    delete label_.data();
+}
 
 void TraceCommands::ToggleTrace() {
     if (tracing()) {
@@ -93,9 +96,15 @@ QString TraceCommands::statusText() const {
     return QStringLiteral("Tracing on: %1").arg(QFileInfo(QString::fromStdString(file_.path())).fileName());
 }
 
+void TraceCommands::SetStatusShown(bool shown) {
+    statusShown_ = shown;
+    ShowStatus();
+}
+
 void TraceCommands::ShowStatus() {
+    if (!label_) return;
     label_->setText(statusText());
-    label_->setVisible(tracing());
+    label_->setVisible(tracing() && statusShown_);
 }
 
 void TraceCommands::ReplayRecording() {

@@ -6,7 +6,9 @@
 // a support case.
 #pragma once
 
+#include <QLabel>
 #include <QObject>
+#include <QPointer>
 #include <vector>
 #include <QString>
 #include <functional>
@@ -48,6 +50,8 @@ public:
     void StopTrace();
     bool tracing() const { return tracer_ != nullptr && file_.isOpen(); }
     QString statusText() const;
+    /// The status bar shows the label only for the session in front.
+    void SetStatusShown(bool shown);
 
     /// The menu command: asks for a file and replays it.
     void ReplayRecording();
@@ -68,10 +72,12 @@ private:
 
     TerminalSession& session_;
     MessageBoxes& messages_;
-    QLabel* label_;
+    /// In the status bar; gone with the session's trace, or with the bar.
+    QPointer<QLabel> label_;
     TraceFileWriter file_;
     std::unique_ptr<SessionTracer> tracer_;
     Discard discard_;
+    bool statusShown_ = true;
 };
 
 }  // namespace quenlix::app

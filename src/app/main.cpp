@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--help") == 0) {
             std::printf("usage: quenlix-telnet [SESSION.stn]\n"
                         "Opens the session file and connects when it says so.\n"
+                        "Several session files open a tab each, the first in front.\n"
                         "  --help     show this text\n"
                         "  --version  show the version\n");
             return 0;
@@ -46,12 +47,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments;
     for (qsizetype i = 1; i < args.size(); ++i) arguments.push_back(args.at(i).toStdString());
 
-    // A session file named on the command line must be readable; otherwise
-    // the program says so and ends before its window comes up.
-    if (const std::optional<std::string> path = quenlix::SessionPathFromArguments(arguments);
-        path && !quenlix::app::FileReadable(*path)) {
+    // Each session file named on the command line must be readable;
+    // otherwise the program says so and ends before its window comes up.
+    for (const std::string& path : quenlix::SessionPathsFromArguments(arguments)) {
+        if (quenlix::app::FileReadable(path)) continue;
         QMessageBox::warning(nullptr, QString::fromUtf8(quenlix::LoadString(quenlix::kStrAppTitle).data()),
-                             QStringLiteral("Cannot open the file\n%1").arg(QString::fromStdString(*path)));
+                             QStringLiteral("Cannot open the file\n%1").arg(QString::fromStdString(path)));
         return 1;
     }
 

@@ -120,4 +120,10 @@ bool IsMainWindowShortcut(const KeyChord& c) {
     return false;
 }
 
+bool IsSessionSwitchKey(const KeyChord& c) {
+    const std::string_view k = c.key;
+    if (c.modifiers == KeyChord::kCtrl && (k == "PageUp" || k == "PageDown")) return true;
+    return c.modifiers == KeyChord::kAlt && k.size() == 1 && k[0] >= '1' && k[0] <= '9';
+}
+
 }  // namespace quenlix

@@ -39,5 +39,9 @@ std::string FormatKeyChord(const KeyChord& chord);
 /// paste, the Ctrl+letter commands, Alt+F4, ...): a key map cannot bind
 /// them. Shift+Esc is one (System Request).
 bool IsMainWindowShortcut(const KeyChord& chord);
+/// True for the keys that switch between a window's sessions: Ctrl+PageDown,
+/// Ctrl+PageUp and Alt+1..Alt+9. No built-in map binds them; a user's map
+/// may, and its binding is used only when the operator lets the map take them.
+bool IsSessionSwitchKey(const KeyChord& chord);
 
 }  // namespace quenlix

@@ -44,6 +44,14 @@ std::optional<std::string> SessionPathFromArguments(const std::vector<std::strin
     return StripQuotes(arguments.front());
 }
 
+std::vector<std::string> SessionPathsFromArguments(const std::vector<std::string>& arguments) {
+    std::vector<std::string> paths;
+    for (const std::string& argument : arguments) {
+        if (std::optional<std::string> path = StripQuotes(argument)) paths.push_back(*path);
+    }
+    return paths;
+}
+
 double DayNumber(const LocalDateTime& when) {
     // Month and day outside their ranges are carried into the next unit, as
     // calendar arithmetic does, rather than trusted as indexes.

@@ -26,6 +26,11 @@ std::optional<std::string> SessionPathFromCommandLine(std::string_view commandLi
 /// arguments are ignored. Empty when there is no argument or nothing is left.
 std::optional<std::string> SessionPathFromArguments(const std::vector<std::string>& arguments);
 
+/// Every argument as a session file, in order, each by the same rule; the
+/// ones with nothing left are skipped. The desktop program opens a tab for
+/// each.
+std::vector<std::string> SessionPathsFromArguments(const std::vector<std::string>& arguments);
+
 /// A local calendar date and time of day, as the clock gives it.
 struct LocalDateTime {
     int year = 1899;

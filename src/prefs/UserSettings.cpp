@@ -33,6 +33,9 @@ void ForEachPreference(S& s, Visit&& visit) {
     visit(kOptionsSection, "BlinkCursor", s.BlinkCursor, d.BlinkCursor);
     visit(kOptionsSection, "CursorForm", s.CursorForm, d.CursorForm);
     visit(kOptionsSection, "RefusedKeyAlarm", s.RefusedKeyAlarm, d.RefusedKeyAlarm);
+    visit(kOptionsSection, "ReplaceSession", s.ReplaceSession, d.ReplaceSession);
+    visit(kOptionsSection, "ReopenWorkspace", s.ReopenWorkspace, d.ReopenWorkspace);
+    visit(kOptionsSection, "MapOverTabKeys", s.MapOverTabKeys, d.MapOverTabKeys);
     visit(kPrintSection, "PrinterName", s.PrinterName, d.PrinterName);
     visit(kPrintSection, "Orientation", s.Orientation, d.Orientation);
     visit(kPrintSection, "PaperSize", s.PaperSize, d.PaperSize);

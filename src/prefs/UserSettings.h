@@ -55,6 +55,14 @@ struct UserSettings {
     int BlinkCursor = 1;     ///< the blinking cursor
     int CursorForm = 0;      ///< 0 solid, 1 underscore, 2 vertical bar
     int RefusedKeyAlarm = 1; ///< non-zero: a refused key sounds the alarm
+    /// Non-zero: New Session, Open and a recent session replace the session
+    /// in front instead of opening a tab of their own.
+    int ReplaceSession = 0;
+    /// Non-zero: the session files open at the last exit open again at start.
+    int ReopenWorkspace = 1;
+    /// Non-zero: a key the session's own key map binds goes to the session
+    /// even when it is one of the tab keys (Ctrl+PageUp/PageDown, Alt+1..9).
+    int MapOverTabKeys = 0;
 
     // The program's key
     int FullScreen = 0;  ///< non-zero: full-screen mode

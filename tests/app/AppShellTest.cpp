@@ -272,6 +272,11 @@ TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
         "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782",
         "  Auto &Session\tCtrl+F3 =32853",
         "  Keyboard &Mapping... =33130",
+        "&Window >",
+        "  &Next Session\tCtrl+PgDown =33140", "  &Previous Session\tCtrl+PgUp =33141", "  -",
+        "  Mo&ve to New Window =33154", "  Move to &Main Window =33155", "  -",
+        "  Open Sessions in the Same &Tab =33151", "  &Reopen Sessions at Start =33152",
+        "  &Key Map Takes the Tab Keys =33153", "  -",
         "&? >",
         "  &Keyboard Layout\tCtrl+F4 =32780", "  &About Quenlix Telnet... =57664",
     };
@@ -516,7 +521,7 @@ TEST(AppShellTest, AltWithAMenusLetterOpensItAndNoLetterIsTheTerminals) {
         a->menu()->hide();
         QCoreApplication::processEvents();
     }
-    EXPECT_EQ(letters.size(), 6u);
+    EXPECT_EQ(letters.size(), 7u);
 }
 
 TEST(AppShellTest, TheWindowShowsTheProgramsIconAndDesktopName) {

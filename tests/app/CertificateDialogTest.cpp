@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "ShellDoubles.h"
-#include "app/CSessionTabDlg.h"
 #include "app/CTelnetApp.h"
 #include "app/CertificateDialog.h"
+#include "app/SessionPropertiesDialog.h"
 #include "demohost/DemoServer.h"
 #include "session/ConnectFile.h"
 #include "terminal/StringTable.h"
@@ -122,7 +122,7 @@ TEST(CertificateDialogTest, TheSheetKeepsTheSecurityFieldsAndProposesPort992ForT
     s.CAFile = "/etc/site/ca.pem";
     s.ClientCertificate = "/home/jdoe/me.pem";
     {
-        CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+        SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
         sheet.Load(s);
         EXPECT_TRUE(sheet.connection()->caFile->isEnabled());
         const SessionSettings back = sheet.Values();
@@ -136,9 +136,9 @@ TEST(CertificateDialogTest, TheSheetKeepsTheSecurityFieldsAndProposesPort992ForT
     for (bool advancedShown : {false, true}) {
         SCOPED_TRACE(advancedShown ? "Advanced shown" : "Advanced not shown");
         s.Security = ConnectionSecurity::kNone;
-        CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+        SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
         sheet.Load(s);
-        if (advancedShown) sheet.ShowPage(CSessionTabDlg::kAdvanced);
+        if (advancedShown) sheet.ShowPage(SessionPropertiesDialog::kAdvanced);
         EXPECT_FALSE(sheet.connection()->caFile->isEnabled());
         QComboBox* security = sheet.connection()->security;
         security->setCurrentIndex(1);
@@ -147,7 +147,7 @@ TEST(CertificateDialogTest, TheSheetKeepsTheSecurityFieldsAndProposesPort992ForT
         EXPECT_TRUE(sheet.connection()->caFile->isEnabled());
     }
     s.Port = 2323;
-    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+    SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
     sheet.Load(s);
     emit sheet.connection()->security->activated(1);
     EXPECT_EQ(sheet.Values().Port, 2323) << "another port is the operator's";

@@ -9,8 +9,10 @@
 #include <cstdlib>
 
 #include "app/CDlgKeyMapping.h"
+#include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/KeyTranslator.h"
+#include "input/KeyMapFile.h"
 #include "input/KeyMapStore.h"
 
 namespace quenlix::app {
@@ -103,11 +105,37 @@ TEST(KeyTranslation, EveryShortcutOfTheMainWindowIsRefusedInMaps) {
             const QKeyEvent e = Press(k.key(), k.keyboardModifiers());
             const auto chord = ChordOf(e);
             ASSERT_TRUE(chord.has_value()) << sequence.toString().toStdString();
+            // The tab keys are the window's too, but a user's map may bind them.
+            if (command.id >= kCmdNextTab && command.id <= kCmdTab9) {
+                EXPECT_TRUE(IsSessionSwitchKey(*chord)) << FormatKeyChord(*chord);
+                EXPECT_FALSE(IsMainWindowShortcut(*chord)) << FormatKeyChord(*chord);
+                continue;
+            }
             EXPECT_TRUE(IsMainWindowShortcut(*chord)) << FormatKeyChord(*chord);
             ++checked;
         }
     }
     EXPECT_GT(checked, 20);
+}
+
+TEST(KeyTranslation, TheTabKeysAreFreeInTheBuiltInMapsAndAUserMapMayBindThem) {
+    const std::vector<std::string> keys = {"Ctrl+PageDown", "Ctrl+PageUp", "Alt+1", "Alt+5", "Alt+9"};
+    for (const BuiltInKeyMapInfo& info : BuiltInKeyMaps()) {
+        const KeyMap map = KeyMap::BuiltIn(info.id);
+        for (const auto& [chord, function] : map.bindings()) {
+            EXPECT_FALSE(IsSessionSwitchKey(chord)) << info.name << " binds " << FormatKeyChord(chord);
+        }
+        for (const std::string& key : keys) {
+            EXPECT_FALSE(map.Lookup(*ParseKeyChord(key)).has_value()) << info.name << " " << key;
+        }
+    }
+    EXPECT_FALSE(IsSessionSwitchKey(*ParseKeyChord("Alt+0")));
+    EXPECT_FALSE(IsSessionSwitchKey(*ParseKeyChord("Ctrl+Shift+PageUp")));
+    // A user's map written before tabs came keeps its binding of such a key.
+    const KeyMapFileResult read =
+        ParseKeyMapFile("base = Standard\nAlt+1 = PA1\nCtrl+PageDown = RollUp\n", "old.map");
+    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors.front());
+    EXPECT_EQ(read.map.Lookup(*ParseKeyChord("Alt+1")), KeyFunction::kPa1);
 }
 
 class KeyMappingDialogTest : public ::testing::Test {

@@ -8,7 +8,7 @@
 #include <QInputMethodEvent>
 #include <QTest>
 
-#include "app/CSessionTabDlg.h"
+#include "app/SessionPropertiesDialog.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix::app {
@@ -35,15 +35,15 @@ SessionSettings Stored() {
     return s;
 }
 
-TEST(SessionTabDlgTest, OkIsEnabledOnlyWithTheRequiredValues) {
-    CSessionTabDlg sheet(kStrAddSession, "", "PC1");
+TEST(SessionPropertiesDialogTest, OkIsEnabledOnlyWithTheRequiredValues) {
+    SessionPropertiesDialog sheet(kStrAddSession, "", "PC1");
     EXPECT_FALSE(sheet.okEnabled());
     QTest::keyClicks(sheet.connection()->name, "Test");
     EXPECT_FALSE(sheet.okEnabled());
     QTest::keyClicks(sheet.connection()->address, "10.1.1.1");
     EXPECT_TRUE(sheet.okEnabled());
 
-    sheet.ShowPage(CSessionTabDlg::kAdvanced);
+    sheet.ShowPage(SessionPropertiesDialog::kAdvanced);
     CSessionTab02* adv = sheet.advanced();
     EXPECT_EQ(adv->port->text(), "23");
     EXPECT_TRUE(adv->automatic->isChecked());
@@ -63,10 +63,10 @@ TEST(SessionTabDlgTest, OkIsEnabledOnlyWithTheRequiredValues) {
 }
 
 // IPv6 addresses are typed whole, with or without brackets, and kept as typed.
-TEST(SessionTabDlgTest, AnIpv6AddressIsTakenWithOrWithoutBrackets) {
+TEST(SessionPropertiesDialogTest, AnIpv6AddressIsTakenWithOrWithoutBrackets) {
     for (const char* address : {"::1", "[::1]", "[2001:0db8:0000:0000:0000:ff00:0042:8329]"}) {
         SCOPED_TRACE(address);
-        CSessionTabDlg sheet(kStrAddSession, "", "PC1");
+        SessionPropertiesDialog sheet(kStrAddSession, "", "PC1");
         QTest::keyClicks(sheet.connection()->name, "Six");
         QTest::keyClicks(sheet.connection()->address, address);
         EXPECT_TRUE(sheet.okEnabled());
@@ -74,10 +74,10 @@ TEST(SessionTabDlgTest, AnIpv6AddressIsTakenWithOrWithoutBrackets) {
     }
 }
 
-TEST(SessionTabDlgTest, AutomaticRemembersTheNameTypedBefore) {
-    CSessionTabDlg sheet(kStrSessionProperties, "/tmp/x.stn", "PC1");
+TEST(SessionPropertiesDialogTest, AutomaticRemembersTheNameTypedBefore) {
+    SessionPropertiesDialog sheet(kStrSessionProperties, "/tmp/x.stn", "PC1");
     sheet.Load(Stored());
-    sheet.ShowPage(CSessionTabDlg::kAdvanced);
+    sheet.ShowPage(SessionPropertiesDialog::kAdvanced);
     CSessionTab02* adv = sheet.advanced();
     EXPECT_EQ(adv->fileName->text(), "/tmp/x.stn");
     EXPECT_EQ(adv->displayName->text(), "QPADEV01");
@@ -91,9 +91,9 @@ TEST(SessionTabDlgTest, AutomaticRemembersTheNameTypedBefore) {
     EXPECT_EQ(adv->displayName->selectedText(), "DSP02");
 }
 
-TEST(SessionTabDlgTest, FiltersDropTypedCharactersButNotPastedText) {
-    CSessionTabDlg sheet(kStrAddSession, "", "PC1");
-    sheet.ShowPage(CSessionTabDlg::kAdvanced);
+TEST(SessionPropertiesDialogTest, FiltersDropTypedCharactersButNotPastedText) {
+    SessionPropertiesDialog sheet(kStrAddSession, "", "PC1");
+    sheet.ShowPage(SessionPropertiesDialog::kAdvanced);
     CSessionTab02* adv = sheet.advanced();
     adv->automatic->click();  // off: the name can be edited
     adv->displayName->clear();
@@ -109,7 +109,7 @@ TEST(SessionTabDlgTest, FiltersDropTypedCharactersButNotPastedText) {
     adv->port->clear();
     QTest::keyClicks(adv->port, "8a0.-5");
     EXPECT_EQ(adv->port->text(), "80.5");
-    EXPECT_EQ(CSessionTabDlg::ParsePort(adv->port->text()), 80);
+    EXPECT_EQ(SessionPropertiesDialog::ParsePort(adv->port->text()), 80);
 
     // Ctrl+V is a typed control character: dropped. The edit's own paste is not filtered.
     QApplication::clipboard()->setText(QStringLiteral("x-1"));
@@ -118,7 +118,7 @@ TEST(SessionTabDlgTest, FiltersDropTypedCharactersButNotPastedText) {
     EXPECT_EQ(adv->port->text(), "");
     adv->port->paste();
     EXPECT_EQ(adv->port->text(), "x-1");
-    EXPECT_EQ(CSessionTabDlg::ParsePort(QStringLiteral("99999999999999")), 999999);
+    EXPECT_EQ(SessionPropertiesDialog::ParsePort(QStringLiteral("99999999999999")), 999999);
 }
 
 /// Text an input method commits into the edit, as a composed character or
@@ -129,9 +129,9 @@ void Commit(QLineEdit* edit, const QString& text, const QString& preedit = {}) {
     QApplication::sendEvent(edit, &event);
 }
 
-TEST(SessionTabDlgTest, InputMethodCommitsAreFilteredAndLimitedLikeKeys) {
-    CSessionTabDlg sheet(kStrAddSession, "", "PC1");
-    sheet.ShowPage(CSessionTabDlg::kAdvanced);
+TEST(SessionPropertiesDialogTest, InputMethodCommitsAreFilteredAndLimitedLikeKeys) {
+    SessionPropertiesDialog sheet(kStrAddSession, "", "PC1");
+    sheet.ShowPage(SessionPropertiesDialog::kAdvanced);
     CSessionTab02* adv = sheet.advanced();
     adv->automatic->click();  // off: the name can be edited
     adv->displayName->clear();
@@ -163,20 +163,20 @@ TEST(SessionTabDlgTest, InputMethodCommitsAreFilteredAndLimitedLikeKeys) {
     EXPECT_EQ(adv->port->text(), "");
 
     // An unfiltered edit with a limit: every character, up to the limit.
-    sheet.ShowPage(CSessionTabDlg::kLogin);
+    sheet.ShowPage(SessionPropertiesDialog::kLogin);
     CSessionTab03* login = sheet.login();
     Commit(login->program, QStringLiteral(u"Programm-änderung"));
     EXPECT_EQ(login->program->text(), QStringLiteral(u"Programm-ä"));
 }
 
-TEST(SessionTabDlgTest, LoadedValuesMapBackToTheSession) {
-    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+TEST(SessionPropertiesDialogTest, LoadedValuesMapBackToTheSession) {
+    SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
     SessionSettings stored = Stored();
     sheet.Load(stored);
     EXPECT_EQ(sheet.connection()->language->currentText(), "French (297)");
     EXPECT_EQ(sheet.connection()->screenSize->currentIndex(), 1);
-    sheet.ShowPage(CSessionTabDlg::kAdvanced);
-    sheet.ShowPage(CSessionTabDlg::kLogin);
+    sheet.ShowPage(SessionPropertiesDialog::kAdvanced);
+    sheet.ShowPage(SessionPropertiesDialog::kLogin);
     stored.Language = "French (297)";
     EXPECT_EQ(sheet.Values(), stored);
 
@@ -195,8 +195,8 @@ TEST(SessionTabDlgTest, LoadedValuesMapBackToTheSession) {
     EXPECT_EQ(sheet.Values().PageCode, 420);
 }
 
-TEST(SessionTabDlgTest, ThePasswordLevelAndTheClearPasswordOption) {
-    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+TEST(SessionPropertiesDialogTest, ThePasswordLevelAndTheClearPasswordOption) {
+    SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
     SessionSettings stored = Stored();
     sheet.Load(stored);
     CSessionTab03* login = sheet.login();
@@ -218,8 +218,8 @@ TEST(SessionTabDlgTest, ThePasswordLevelAndTheClearPasswordOption) {
     EXPECT_EQ(sheet.Values().PasswordLevel, kAutomaticPasswordLevel);
 }
 
-TEST(SessionTabDlgTest, AnUnopenedPageKeepsItsValues) {
-    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+TEST(SessionPropertiesDialogTest, AnUnopenedPageKeepsItsValues) {
+    SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
     SessionSettings stored = Stored();
     stored.DisplayNameAuto = 1;  // opening the page would empty the name
     sheet.Load(stored);
@@ -229,8 +229,8 @@ TEST(SessionTabDlgTest, AnUnopenedPageKeepsItsValues) {
     EXPECT_TRUE(sheet.okEnabled());
 }
 
-TEST(SessionTabDlgTest, TooLongALoadedValueStopsOk) {
-    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+TEST(SessionPropertiesDialogTest, TooLongALoadedValueStopsOk) {
+    SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
     SessionSettings stored = Stored();
     stored.UserID = "ABCDEFGHIJKL";
     sheet.Load(stored);
@@ -243,19 +243,19 @@ TEST(SessionTabDlgTest, TooLongALoadedValueStopsOk) {
     EXPECT_TRUE(shown.isEmpty());
 
     sheet.setResult(QDialog::Rejected);
-    sheet.ShowPage(CSessionTabDlg::kLogin);
-    sheet.ShowPage(CSessionTabDlg::kConnection);
+    sheet.ShowPage(SessionPropertiesDialog::kLogin);
+    sheet.ShowPage(SessionPropertiesDialog::kConnection);
     sheet.accept();
     EXPECT_EQ(sheet.result(), QDialog::Rejected);
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains(QStringLiteral("10")));
-    EXPECT_EQ(sheet.tabs()->currentIndex(), CSessionTabDlg::kLogin);
+    EXPECT_EQ(sheet.tabs()->currentIndex(), SessionPropertiesDialog::kLogin);
 }
 
-TEST(SessionTabDlgTest, ALongPasswordIsTypedWholeAndRefusedWithItsOwnMessage) {
-    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+TEST(SessionPropertiesDialogTest, ALongPasswordIsTypedWholeAndRefusedWithItsOwnMessage) {
+    SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
     sheet.Load(Stored());
-    sheet.ShowPage(CSessionTabDlg::kLogin);
+    sheet.ShowPage(SessionPropertiesDialog::kLogin);
     sheet.login()->password->clear();
     // The longest a host takes, typed with its case, and one more.
     const QString longest = QStringLiteral("Mixed Case ") + QString(117, QLatin1Char('9'));
@@ -276,16 +276,16 @@ TEST(SessionTabDlgTest, ALongPasswordIsTypedWholeAndRefusedWithItsOwnMessage) {
     EXPECT_EQ(sheet.Values().UserPassword, longest.toStdString());
 }
 
-TEST(SessionTabDlgTest, ADesLevelRefusesAPasswordOverTenCharactersAtOk) {
-    CSessionTabDlg sheet(kStrSessionProperties, "", "PC1");
+TEST(SessionPropertiesDialogTest, ADesLevelRefusesAPasswordOverTenCharactersAtOk) {
+    SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
     sheet.Load(Stored());
-    sheet.ShowPage(CSessionTabDlg::kLogin);
+    sheet.ShowPage(SessionPropertiesDialog::kLogin);
     QStringList shown;
     sheet.onTooLong = [&](const QString& text) { shown << text; };
     auto* login = sheet.login();
     login->password->setText(QStringLiteral("Eleven char"));
     login->passwordLevel->setCurrentIndex(login->passwordLevel->findText("0-1"));
-    sheet.ShowPage(CSessionTabDlg::kConnection);
+    sheet.ShowPage(SessionPropertiesDialog::kConnection);
     sheet.setResult(QDialog::Rejected);
     sheet.accept();
     EXPECT_EQ(sheet.result(), QDialog::Rejected);
@@ -294,7 +294,7 @@ TEST(SessionTabDlgTest, ADesLevelRefusesAPasswordOverTenCharactersAtOk) {
               "Automatic sign-on: the password has 11 characters, too long for password level 1, "
               "which takes at most 10 characters. Choose the host's password level, or a shorter "
               "password.");
-    EXPECT_EQ(sheet.tabs()->currentIndex(), CSessionTabDlg::kLogin);
+    EXPECT_EQ(sheet.tabs()->currentIndex(), SessionPropertiesDialog::kLogin);
 
     // Ten characters and trailing blanks, or another level: accepted.
     for (const auto& [level, password] :
@@ -309,9 +309,9 @@ TEST(SessionTabDlgTest, ADesLevelRefusesAPasswordOverTenCharactersAtOk) {
     EXPECT_EQ(shown.size(), 1);
 }
 
-TEST(SessionTabDlgTest, LoginCheckBoxFollowsTheUserAndUpperCaseButNotThePassword) {
-    CSessionTabDlg sheet(kStrAddSession, "", "PC1");
-    sheet.ShowPage(CSessionTabDlg::kLogin);
+TEST(SessionPropertiesDialogTest, LoginCheckBoxFollowsTheUserAndUpperCaseButNotThePassword) {
+    SessionPropertiesDialog sheet(kStrAddSession, "", "PC1");
+    sheet.ShowPage(SessionPropertiesDialog::kLogin);
     CSessionTab03* login = sheet.login();
     EXPECT_FALSE(login->autoLogin->isEnabled());
     QTest::keyClicks(login->user, "quser");

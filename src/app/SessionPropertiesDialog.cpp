@@ -1,5 +1,5 @@
 // The Session Properties sheet and its pages.
-#include "app/CSessionTabDlg.h"
+#include "app/SessionPropertiesDialog.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -250,8 +250,8 @@ CSessionTab03::CSessionTab03(QWidget* parent)
     rule();
 }
 
-CSessionTabDlg::CSessionTabDlg(int captionId, const std::string& filePath,
-                               const std::string& computerName, QWidget* parent)
+SessionPropertiesDialog::SessionPropertiesDialog(int captionId, const std::string& filePath,
+                                                 const std::string& computerName, QWidget* parent)
     : QDialog(parent),
       tabs_(new QTabWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this)),
@@ -265,8 +265,8 @@ CSessionTabDlg::CSessionTabDlg(int captionId, const std::string& filePath,
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addWidget(buttons_);
-    connect(buttons_, &QDialogButtonBox::accepted, this, &CSessionTabDlg::accept);
-    connect(buttons_, &QDialogButtonBox::rejected, this, &CSessionTabDlg::reject);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &SessionPropertiesDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &SessionPropertiesDialog::reject);
 
     // The password is not limited while typing: a keystroke dropped without a
     // word there gives a password that looks right and fails. OK refuses a
@@ -277,7 +277,7 @@ CSessionTabDlg::CSessionTabDlg(int captionId, const std::string& filePath,
     }
     new TypingLimit(tab02_->port, kPortLimit);
     for (QLineEdit* e : std::initializer_list<QLineEdit*>{tab01_->name, tab01_->address, tab02_->port, tab02_->displayName}) {
-        connect(e, &QLineEdit::textChanged, this, &CSessionTabDlg::UpdateOk);
+        connect(e, &QLineEdit::textChanged, this, &SessionPropertiesDialog::UpdateOk);
     }
     connect(tab02_->automatic, &QCheckBox::clicked, this, [this] {
         tab02_->ApplyAutomatic();
@@ -306,12 +306,12 @@ CSessionTabDlg::CSessionTabDlg(int captionId, const std::string& filePath,
     connect(tab01_->security, &QComboBox::activated, this, [this](int index) {
         if (index == 1) ProposeTlsPort();
     });
-    connect(tab01_->viewCertificate, &QPushButton::clicked, this, &CSessionTabDlg::ShowCertificate);
-    connect(tabs_, &QTabWidget::currentChanged, this, &CSessionTabDlg::OpenPage);
+    connect(tab01_->viewCertificate, &QPushButton::clicked, this, &SessionPropertiesDialog::ShowCertificate);
+    connect(tabs_, &QTabWidget::currentChanged, this, &SessionPropertiesDialog::OpenPage);
     OpenPage(kConnection);
 }
 
-void CSessionTabDlg::Load(const SessionSettings& s) {
+void SessionPropertiesDialog::Load(const SessionSettings& s) {
     const std::string shownFile = tab02_->fileName->text().toStdString();
     loaded_ = s;
     tab01_->name->setText(Qs(s.Name));
@@ -339,7 +339,7 @@ void CSessionTabDlg::Load(const SessionSettings& s) {
     UpdateOk();
 }
 
-void CSessionTabDlg::OpenPage(int index) {
+void SessionPropertiesDialog::OpenPage(int index) {
     if (index < 0 || index > 2 || opened_[index]) return;
     opened_[index] = true;
     if (index == kAdvanced) {
@@ -355,7 +355,7 @@ void CSessionTabDlg::OpenPage(int index) {
     UpdateOk();
 }
 
-void CSessionTabDlg::ProposeTlsPort() {
+void SessionPropertiesDialog::ProposeTlsPort() {
     if (opened_[kAdvanced]) {
         if (ParsePort(tab02_->port->text()) == kTelnetPort) {
             tab02_->port->setText(QString::number(kTlsPort));
@@ -365,11 +365,11 @@ void CSessionTabDlg::ProposeTlsPort() {
     }
 }
 
-void CSessionTabDlg::UpdateViewCertificate() {
+void SessionPropertiesDialog::UpdateViewCertificate() {
     tab01_->viewCertificate->setEnabled(currentCertificate && currentCertificate().has_value());
 }
 
-void CSessionTabDlg::ShowCertificate() {
+void SessionPropertiesDialog::ShowCertificate() {
     const std::optional<CertificateReport> report =
         currentCertificate ? currentCertificate() : std::nullopt;
     if (!report) return;
@@ -377,11 +377,11 @@ void CSessionTabDlg::ShowCertificate() {
     dialog.exec();
 }
 
-void CSessionTabDlg::ShowPage(Page page) { tabs_->setCurrentIndex(page); }
+void SessionPropertiesDialog::ShowPage(Page page) { tabs_->setCurrentIndex(page); }
 
-bool CSessionTabDlg::okEnabled() const { return buttons_->button(QDialogButtonBox::Ok)->isEnabled(); }
+bool SessionPropertiesDialog::okEnabled() const { return buttons_->button(QDialogButtonBox::Ok)->isEnabled(); }
 
-void CSessionTabDlg::UpdateOk() {
+void SessionPropertiesDialog::UpdateOk() {
     bool ok = opened_[kConnection] && !tab01_->name->text().isEmpty() &&
               !tab01_->address->text().isEmpty();
     if (ok && opened_[kAdvanced]) {
@@ -391,7 +391,7 @@ void CSessionTabDlg::UpdateOk() {
     buttons_->button(QDialogButtonBox::Ok)->setEnabled(ok);
 }
 
-int CSessionTabDlg::ParsePort(const QString& text) {
+int SessionPropertiesDialog::ParsePort(const QString& text) {
     int value = 0;
     for (QChar c : text) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) break;
@@ -403,7 +403,7 @@ int CSessionTabDlg::ParsePort(const QString& text) {
     return value;
 }
 
-SessionSettings CSessionTabDlg::Values() const {
+SessionSettings SessionPropertiesDialog::Values() const {
     // What the pages do not show (the key map) stays as it was given.
     SessionSettings s;
     s.KeyboardMap = loaded_.KeyboardMap;
@@ -450,7 +450,7 @@ SessionSettings CSessionTabDlg::Values() const {
     return s;
 }
 
-void CSessionTabDlg::accept() {
+void SessionPropertiesDialog::accept() {
     struct Limited {
         Page page;
         QLineEdit* edit;

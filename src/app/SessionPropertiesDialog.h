@@ -83,7 +83,7 @@ public:
     QLineEdit* library;
 };
 
-class CSessionTabDlg : public QDialog {
+class SessionPropertiesDialog : public QDialog {
     Q_OBJECT
 public:
     enum Page { kConnection = 0, kAdvanced = 1, kLogin = 2 };
@@ -96,8 +96,8 @@ public:
 
     /// `captionId`: string 529 or 501. `filePath` is shown on "Advanced";
     /// `computerName` is the display name's start value.
-    CSessionTabDlg(int captionId, const std::string& filePath, const std::string& computerName,
-                   QWidget* parent = nullptr);
+    SessionPropertiesDialog(int captionId, const std::string& filePath,
+                            const std::string& computerName, QWidget* parent = nullptr);
 
     /// Replaces the pages' start values with `settings` (before showing).
     void Load(const SessionSettings& settings);
