@@ -70,6 +70,23 @@ std::uint8_t Ebcdic(char c) {
     return 0x40;
 }
 
+// Whether SCS data holds controls only, no character to print: the short
+// closing record does, and a page of one short word of the same length
+// does not.
+bool ControlsOnly(const std::uint8_t* data, std::size_t count) {
+    for (std::size_t at = 0; at < count;) {
+        if (data[at] == 0x2B) {
+            if (count - at < 3 || data[at + 2] == 0) return true;  // cut off: nothing printable follows
+            at += 2 + data[at + 2];
+        } else if (data[at] >= 0x40) {
+            return false;
+        } else {
+            ++at;
+        }
+    }
+    return true;
+}
+
 void PutLength(std::vector<std::uint8_t>& r) {
     r[0] = static_cast<std::uint8_t>(r.size() >> 8);
     r[1] = static_cast<std::uint8_t>(r.size());
@@ -144,7 +161,8 @@ PrinterRecord ReadPrinterRecord(const std::uint8_t* record, std::size_t count) {
     r.dataLength = count - dataAt;
     const bool flagged =
         (record[kPassThroughHeaderAt + 1] & kEndOfSpooledFileFlag) != 0 && r.dataLength == 0;
-    r.endOfFile = flagged || count == kEndOfSpooledFileRecordLength;
+    r.endOfFile = flagged || (count == kEndOfSpooledFileRecordLength &&
+                              ControlsOnly(r.data, r.dataLength));
     return r;
 }
 

@@ -35,7 +35,8 @@ inline constexpr std::size_t kPassThroughHeaderAt = 6;
 /// and the operation code.
 inline constexpr std::uint8_t kPrintHeaderLength = 4;
 /// Some hosts end a spooled file with a print record of exactly this many
-/// bytes instead of the flag; its data is printed first.
+/// bytes, holding controls only, instead of the flag; its data is printed
+/// first.
 inline constexpr std::size_t kEndOfSpooledFileRecordLength = 17;
 /// How far past the pass-through header the startup code is looked for.
 inline constexpr std::size_t kStartupCodeWindow = 16;

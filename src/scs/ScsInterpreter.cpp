@@ -297,6 +297,11 @@ void ScsInterpreter::StartPage() {
     printed_ = false;
 }
 
+void ScsInterpreter::Clear() {
+    printed_ = false;
+    EndOfFile();
+}
+
 void ScsInterpreter::EndOfFile() {
     EmitPage();
     pageNumber_ = 0;

@@ -75,6 +75,9 @@ public:
     /// The spooled file ends: the page under way goes to the sink if it holds
     /// anything, and the next file starts on a fresh page with the defaults.
     void EndOfFile();
+    /// The host cleared the printer: the page under way is dropped, and the
+    /// next data starts a fresh file.
+    void Clear();
 
     /// Pages handed to the sink in the current spooled file.
     int pagesInFile() const { return pageNumber_; }

@@ -89,6 +89,11 @@ TEST(PrinterRecordsTest, HostRecordKindsAndBothEndOfFileConventions) {
     EXPECT_TRUE(r.endOfFile);
     EXPECT_EQ(r.dataLength, tail.size());
 
+    // A page of that length with text on it is no end.
+    const Bytes word = PrintRecord(ScsBuilder().text("FIRST").newLine().formFeed().take());
+    ASSERT_EQ(word.size(), kEndOfSpooledFileRecordLength);
+    EXPECT_FALSE(Read(word).endOfFile);
+
     EXPECT_EQ(Read(ClearRecord()).kind, PrinterRecord::Kind::kClear);
 }
 
