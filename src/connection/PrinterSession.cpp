@@ -218,6 +218,7 @@ void PrinterSession::CloseFile() {
 
 void PrinterSession::PageReady(const scs::PrintedPage& page) {
     if (!pdf_) return;
+    frontEnd_.events.PageLaidOut(page);
     pdf_->PageReady(page);
     frontEnd_.events.PagePrinted(currentPath_, pdf_->pages());
 }

@@ -29,6 +29,9 @@ public:
     virtual void PrinterReady(const scs::StartupCode& /*code*/) {}
     /// The host could not start the device; the session ends.
     virtual void PrinterRefused(const scs::StartupCode& /*code*/) {}
+    /// A page is laid out, before it is written: a front end may print it
+    /// on a system printer too. Valid for the call only.
+    virtual void PageLaidOut(const scs::PrintedPage& /*page*/) {}
     /// A page of the spooled file under way is written (from 1).
     virtual void PagePrinted(const std::string& /*path*/, int /*page*/) {}
     /// A spooled file is complete in `path` with `pages` pages.

@@ -282,7 +282,8 @@ void ScsInterpreter::VerticalTab() {
 }
 
 void ScsInterpreter::EmitPage() {
-    if (printed_) {
+    // Marks overprinted with blanks may leave nothing to print after all.
+    if (printed_ && !page_.Blank()) {
         page_.number = ++pageNumber_;
         page_.charactersPerInch = cpi_;
         page_.linesPerInch = lpi_;

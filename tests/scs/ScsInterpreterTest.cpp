@@ -109,6 +109,9 @@ TEST_F(ScsTest, PagesBreakAtFormFeedsAndAtThePageLength) {
     // hands on the last page and starts the next file afresh.
     Feed(ScsBuilder().formFeed().formFeed().formFeed());
     EXPECT_EQ(sink.pages.size(), 4u);
+    // Nor does a mark overprinted with a blank.
+    Feed(ScsBuilder().text("x").carriageReturn().text(" ").formFeed());
+    EXPECT_EQ(sink.pages.size(), 4u);
     scs.EndOfFile();
     EXPECT_EQ(sink.pages.size(), 4u);
     EXPECT_EQ(scs.pagesInFile(), 0);
