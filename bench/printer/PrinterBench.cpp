@@ -26,7 +26,7 @@ std::vector<std::vector<std::uint8_t>> ReportPages() {
     return pages;
 }
 
-void ScsToPdf(benchmark::State& state) {
+void BM_ScsToPdf(benchmark::State& state) {
     const auto pages = ReportPages();
     for (auto _ : state) {
         std::FILE* out = std::fopen("/dev/null", "wb");
@@ -39,7 +39,7 @@ void ScsToPdf(benchmark::State& state) {
     state.counters["pages/s"] = benchmark::Counter(
         static_cast<double>(state.iterations() * kPagesAnIteration), benchmark::Counter::kIsRate);
 }
-BENCHMARK(ScsToPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScsToPdf)->Unit(benchmark::kMillisecond);
 
 class CountingEvents : public PrinterEvents {
 public:
@@ -47,7 +47,7 @@ public:
     long printed = 0;
 };
 
-void PrinterSessionToPdf(benchmark::State& state) {
+void BM_PrinterSessionToPdf(benchmark::State& state) {
     const auto pages = ReportPages();
     std::vector<std::uint8_t> wire;
     for (const auto& page : pages) {
@@ -82,7 +82,7 @@ void PrinterSessionToPdf(benchmark::State& state) {
     state.counters["pages/s"] = benchmark::Counter(static_cast<double>(events.printed),
                                                    benchmark::Counter::kIsRate);
 }
-BENCHMARK(PrinterSessionToPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrinterSessionToPdf)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quenlix
