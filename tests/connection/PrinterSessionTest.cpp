@@ -13,6 +13,10 @@
 #include "scs/ScsBuilder.h"
 #include "support/Recorders.h"
 
+// Under the leak checker: fontconfig, which cairo loads for the PDF's font,
+// keeps its caches until the process ends.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
 namespace quenlix::testing {
 namespace {
 

@@ -15,6 +15,8 @@ if ! command -v pdftotext >/dev/null 2>&1; then
     exit 77
 fi
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
+# Under the leak checker: fontconfig's caches live as long as the process.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/fontconfig-lsan.supp"
 
 . "$here/e2e-common.sh"
 
