@@ -75,12 +75,13 @@ void BM_PrinterSessionToPdf(benchmark::State& state) {
     for (auto _ : state) {
         // Socket-sized pieces, as a live host's data arrives.
         for (std::size_t at = 0; at < wire.size(); at += 1460) {
-            printer.endpoint().OnReceived(wire.data() + at, std::min<std::size_t>(1460, wire.size() - at));
+            printer.endpoint().OnReceived(wire.data() + at,
+                                          std::min<std::size_t>(1460, wire.size() - at));
         }
     }
     std::filesystem::remove_all(folder);
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(events.printed),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["pages/s"] =
+        benchmark::Counter(static_cast<double>(events.printed), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_PrinterSessionToPdf)->Unit(benchmark::kMillisecond);
 

@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         at += 1 + length;
         const PrinterRecord record = ReadPrinterRecord(piece, length);
         if (record.kind == PrinterRecord::Kind::kPrint) {
-            if (record.data < piece || record.data + record.dataLength > piece + length) std::abort();
+            if (record.data < piece || record.data + record.dataLength > piece + length)
+                std::abort();
             scs.Feed(record.data, record.dataLength);
             if (record.endOfFile) scs.EndOfFile();
         } else {

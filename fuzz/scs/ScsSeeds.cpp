@@ -15,12 +15,33 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::vector<std::vector<std::uint8_t>> pieces = {
-        ScsBuilder().horizontalFormat(80, 5, 70, {11, 41, 53}).verticalFormat(66, 2, 60, {10})
-            .text("Item").tab().text("Qty").newLine().take(),
-        ScsBuilder().lineDensity(9).characterDistance(12).graphicErrorAction(1).codePage(37)
-            .text("DENSE").formFeed().take(),
-        ScsBuilder().absoluteHorizontal(60).text("Page 1").absoluteVertical(5).relativeVertical(2)
-            .relativeHorizontal(3).text("X").carriageReturn().lineFeed().bell().take(),
+        ScsBuilder()
+            .horizontalFormat(80, 5, 70, {11, 41, 53})
+            .verticalFormat(66, 2, 60, {10})
+            .text("Item")
+            .tab()
+            .text("Qty")
+            .newLine()
+            .take(),
+        ScsBuilder()
+            .lineDensity(9)
+            .characterDistance(12)
+            .graphicErrorAction(1)
+            .codePage(37)
+            .text("DENSE")
+            .formFeed()
+            .take(),
+        ScsBuilder()
+            .absoluteHorizontal(60)
+            .text("Page 1")
+            .absoluteVertical(5)
+            .relativeVertical(2)
+            .relativeHorizontal(3)
+            .text("X")
+            .carriageReturn()
+            .lineFeed()
+            .bell()
+            .take(),
         ScsBuilder().transparent({0xC1, 0x15, 0x0C}).bytes({0x0B, 0x16, 0x3F, 0x28, 1, 2}).take(),
         PrintRecord(ScsBuilder().text("HELLO").newLine().take()),
         PrintRecord({}, true),

@@ -3,12 +3,12 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QSysInfo>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
+#include <QSysInfo>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -18,7 +18,9 @@
 namespace quenlix::app {
 
 namespace {
-QString Qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 }  // namespace
 
 PrinterSessionWindow::PrinterSessionWindow(const SessionSettings& settings,
@@ -34,7 +36,8 @@ PrinterSessionWindow::PrinterSessionWindow(const SessionSettings& settings,
       pause_(new QPushButton(QStringLiteral("&Pause"), this)) {
     session_.settings = settings;
     messages_.SetParent(this);
-    setWindowTitle(QStringLiteral("Printer: %1").arg(Qs(settings.Name.empty() ? settings.IP : settings.Name)));
+    setWindowTitle(
+        QStringLiteral("Printer: %1").arg(Qs(settings.Name.empty() ? settings.IP : settings.Name)));
     message_->setWordWrap(true);
     message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* layout = new QVBoxLayout(this);
@@ -49,9 +52,7 @@ PrinterSessionWindow::PrinterSessionWindow(const SessionSettings& settings,
     layout->addLayout(buttons);
     open_->setEnabled(false);
     pause_->setEnabled(false);
-    openFile = [](const QString& path) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    };
+    openFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     connect(open_, &QPushButton::clicked, this, &PrinterSessionWindow::OpenSelected);
     connect(files_, &QListWidget::itemActivated, this, &PrinterSessionWindow::OpenSelected);
     connect(files_, &QListWidget::currentRowChanged, this,
@@ -105,9 +106,8 @@ void PrinterSessionWindow::PageLaidOut(const scs::PrintedPage& page) {
 }
 
 void PrinterSessionWindow::PagePrinted(const std::string& path, int page) {
-    stateLine_ = QStringLiteral("Printing page %1 of %2…")
-                     .arg(page)
-                     .arg(QFileInfo(Qs(path)).fileName());
+    stateLine_ =
+        QStringLiteral("Printing page %1 of %2…").arg(page).arg(QFileInfo(Qs(path)).fileName());
     ShowState();
 }
 
@@ -223,9 +223,9 @@ PrinterSessionWindow* OpenPrinterSessionFile(const QString& path, QWidget* paren
 }
 
 void ChoosePrinterSessionFile(QWidget* parent) {
-    const QString path = QFileDialog::getOpenFileName(
-        parent, QStringLiteral("Open Printer Session"), QString(),
-        QStringLiteral("Session files (*.stn);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(parent, QStringLiteral("Open Printer Session"), QString(),
+                                     QStringLiteral("Session files (*.stn);;All files (*)"));
     if (!path.isEmpty()) OpenPrinterSessionFile(path, parent);
 }
 

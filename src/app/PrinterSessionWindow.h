@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
-
 #include <memory>
 
 #include "app/QtPlatform.h"

@@ -10,7 +10,9 @@
 namespace quenlix::app {
 
 namespace {
-QString Qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 }  // namespace
 
 PrinterSettingsPage::PrinterSettingsPage(QWidget* parent)

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QWidget>
-
 #include <functional>
 
 #include "session/SessionSettings.h"

@@ -156,8 +156,8 @@ void PrinterSession::Print(const scs::PrinterRecord& record) {
     if (record.dataLength > 0) {
         if (raw_) {
             // Printer-ready data from the host's transform goes as it came.
-            if (!rawFailed_ && std::fwrite(record.data, 1, record.dataLength, raw_) !=
-                                   record.dataLength) {
+            if (!rawFailed_ &&
+                std::fwrite(record.data, 1, record.dataLength, raw_) != record.dataLength) {
                 rawFailed_ = true;
                 frontEnd_.events.Problem("could not write " + currentPath_);
             }
@@ -184,8 +184,8 @@ bool PrinterSession::OpenFile() {
         rawFailed_ = false;
     } else {
         const PaperSize& paper = FindPaperSize(settings.PaperSizeName);
-        pdf_ = std::make_unique<printout::PdfSpoolWriter>(
-            file, paper.widthInches * kPointsPerInch, paper.heightInches * kPointsPerInch);
+        pdf_ = std::make_unique<printout::PdfSpoolWriter>(file, paper.widthInches * kPointsPerInch,
+                                                          paper.heightInches * kPointsPerInch);
     }
     return true;
 }

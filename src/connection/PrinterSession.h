@@ -56,11 +56,11 @@ class PrinterSession : private SessionControl,
                        private scs::PageSink {
 public:
     enum class State {
-        kIdle,        ///< not connected
-        kStarting,    ///< connected, waiting for the startup response
-        kReady,       ///< waiting for spooled output
-        kPrinting,    ///< a spooled file is under way
-        kRefused,     ///< the host refused the device
+        kIdle,      ///< not connected
+        kStarting,  ///< connected, waiting for the startup response
+        kReady,     ///< waiting for spooled output
+        kPrinting,  ///< a spooled file is under way
+        kRefused,   ///< the host refused the device
     };
 
     /// `tableDirectory` holds the <code page>.tbl files.

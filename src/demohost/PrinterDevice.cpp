@@ -20,9 +20,9 @@ constexpr std::uint8_t kQuantityColumn = 41;
 constexpr std::uint8_t kPriceColumn = 53;
 constexpr std::uint8_t kPageNumberColumn = 66;
 
-const char* const kDescriptions[] = {"Hex bolt M6 x 30", "Washer 6 mm",     "Nut M6",
+const char* const kDescriptions[] = {"Hex bolt M6 x 30",  "Washer 6 mm",    "Nut M6",
                                      "Wood screw 4 x 40", "Wall plug 6 mm", "Hinge 60 mm",
-                                     "Cable tie 200 mm", "Wing nut M8"};
+                                     "Cable tie 200 mm",  "Wing nut M8"};
 
 Bytes Framed(Bytes record) {
     Bytes framed;
@@ -94,7 +94,8 @@ void HostSession::PumpReport(std::size_t budget) {
         if (config_.scenario == Scenario::kPrint) {
             end = Framed(scs::PrintRecord({}, true));
         } else {
-            end = Framed(scs::PrintRecord(scs::ScsBuilder().characterDistance(10).formFeed().take()));
+            end =
+                Framed(scs::PrintRecord(scs::ScsBuilder().characterDistance(10).formFeed().take()));
         }
         out_.insert(out_.end(), end.begin(), end.end());
         ++reportsSent_;

@@ -9,8 +9,7 @@ namespace quenlix::printout {
 
 std::FILE* CreateSpoolFile(const std::string& folder, const std::string& date,
                            const std::string& extension, std::string& path, std::string& error) {
-    const std::string base =
-        (folder.empty() ? std::string(".") : folder) + "/print-" + date + "-";
+    const std::string base = (folder.empty() ? std::string(".") : folder) + "/print-" + date + "-";
     for (int counter = 1; counter <= kMaxSpoolFileCounter; ++counter) {
         char number[8];
         std::snprintf(number, sizeof number, "%03d", counter);

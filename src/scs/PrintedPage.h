@@ -15,8 +15,8 @@ struct PrintedPage {
     static constexpr int kMaxColumns = 255;
     static constexpr int kMaxLines = 255;
 
-    int columns = 0;              ///< print positions across, 1..kMaxColumns
-    int lines = 0;                ///< lines down, 1..kMaxLines
+    int columns = 0;  ///< print positions across, 1..kMaxColumns
+    int lines = 0;    ///< lines down, 1..kMaxLines
     double charactersPerInch = 10.0;
     double linesPerInch = 6.0;
     /// The host sent its own page format (SHF or SVF) for this page.

@@ -76,7 +76,8 @@ std::uint8_t Ebcdic(char c) {
 bool ControlsOnly(const std::uint8_t* data, std::size_t count) {
     for (std::size_t at = 0; at < count;) {
         if (data[at] == 0x2B) {
-            if (count - at < 3 || data[at + 2] == 0) return true;  // cut off: nothing printable follows
+            if (count - at < 3 || data[at + 2] == 0)
+                return true;  // cut off: nothing printable follows
             at += 2 + data[at + 2];
         } else if (data[at] >= 0x40) {
             return false;
@@ -93,8 +94,16 @@ void PutLength(std::vector<std::uint8_t>& r) {
 }
 
 std::vector<std::uint8_t> Answer(std::uint8_t operation) {
-    std::vector<std::uint8_t> r{0, 0, kGdsHeader[0], kGdsHeader[1], kPrinterRecordFlag,
-                                kFromPrinterFlag, kPrintHeaderLength, 0x00, 0x00, operation};
+    std::vector<std::uint8_t> r{0,
+                                0,
+                                kGdsHeader[0],
+                                kGdsHeader[1],
+                                kPrinterRecordFlag,
+                                kFromPrinterFlag,
+                                kPrintHeaderLength,
+                                0x00,
+                                0x00,
+                                operation};
     PutLength(r);
     return r;
 }
@@ -161,8 +170,8 @@ PrinterRecord ReadPrinterRecord(const std::uint8_t* record, std::size_t count) {
     r.dataLength = count - dataAt;
     const bool flagged =
         (record[kPassThroughHeaderAt + 1] & kEndOfSpooledFileFlag) != 0 && r.dataLength == 0;
-    r.endOfFile = flagged || (count == kEndOfSpooledFileRecordLength &&
-                              ControlsOnly(r.data, r.dataLength));
+    r.endOfFile =
+        flagged || (count == kEndOfSpooledFileRecordLength && ControlsOnly(r.data, r.dataLength));
     return r;
 }
 
@@ -174,12 +183,11 @@ std::vector<std::uint8_t> StartupResponseRecord(std::string_view code, std::stri
                                                 std::string_view device) {
     // Header, then fixed fields the printer passes over, then the code, the
     // system's name (8) and the device's name (10), blank-padded.
-    std::vector<std::uint8_t> r{0,    0,    kGdsHeader[0], kGdsHeader[1],
-                                kStartupConfirmationFlag | kDiagnosticFlag,
-                                0x00, 0x05, 0x60,          0x06,
-                                0x00, 0x20, 0x00,          0xC0,
-                                0x00, 0x3D, 0x00,          0x00,
-                                0x00};
+    std::vector<std::uint8_t> r{
+        0,    0,    kGdsHeader[0], kGdsHeader[1], kStartupConfirmationFlag | kDiagnosticFlag,
+        0x00, 0x05, 0x60,          0x06,          0x00,
+        0x20, 0x00, 0xC0,          0x00,          0x3D,
+        0x00, 0x00, 0x00};
     for (std::size_t k = 0; k < 4; ++k) r.push_back(Ebcdic(k < code.size() ? code[k] : ' '));
     for (std::size_t k = 0; k < 8; ++k) r.push_back(Ebcdic(k < system.size() ? system[k] : ' '));
     for (std::size_t k = 0; k < 10; ++k) r.push_back(Ebcdic(k < device.size() ? device[k] : ' '));

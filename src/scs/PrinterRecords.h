@@ -83,8 +83,7 @@ std::vector<std::uint8_t> ClearedRecord();
 std::vector<std::uint8_t> StartupResponseRecord(std::string_view code, std::string_view system,
                                                 std::string_view device);
 /// A print record with SCS data; `endOfFile` sets the end-of-file flag.
-std::vector<std::uint8_t> PrintRecord(const std::vector<std::uint8_t>& scs,
-                                      bool endOfFile = false);
+std::vector<std::uint8_t> PrintRecord(const std::vector<std::uint8_t>& scs, bool endOfFile = false);
 /// The host's clear record.
 std::vector<std::uint8_t> ClearRecord();
 

@@ -56,11 +56,11 @@ ScsBuilder& ScsBuilder::graphicErrorAction(std::uint8_t action) {
 }
 
 ScsBuilder& ScsBuilder::codePage(std::uint16_t codePage, std::uint16_t characterSet) {
-    return classControl(kSetCodePage,
-                        {kCodePageFunction, static_cast<std::uint8_t>(characterSet >> 8),
-                         static_cast<std::uint8_t>(characterSet),
-                         static_cast<std::uint8_t>(codePage >> 8),
-                         static_cast<std::uint8_t>(codePage)});
+    return classControl(
+        kSetCodePage,
+        {kCodePageFunction, static_cast<std::uint8_t>(characterSet >> 8),
+         static_cast<std::uint8_t>(characterSet), static_cast<std::uint8_t>(codePage >> 8),
+         static_cast<std::uint8_t>(codePage)});
 }
 
 ScsBuilder& ScsBuilder::transparent(const std::vector<std::uint8_t>& raw) {

@@ -25,7 +25,9 @@ namespace fs = std::filesystem;
 
 class RecordingPrinterEvents : public PrinterEvents {
 public:
-    void PrinterReady(const scs::StartupCode& code) override { lines.push_back("ready " + code.code); }
+    void PrinterReady(const scs::StartupCode& code) override {
+        lines.push_back("ready " + code.code);
+    }
     void PrinterRefused(const scs::StartupCode& code) override {
         lines.push_back("refused " + code.code + " " + std::string(code.Text()));
     }
@@ -48,8 +50,9 @@ class PrinterSessionTest : public ::testing::Test {
 protected:
     PrinterSessionTest() {
         folder = fs::temp_directory_path() /
-                 ("quenlix-printer-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                 ("quenlix-printer-" +
+                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
         printer.settings.OutputFolder = folder.string();
@@ -108,14 +111,15 @@ TEST_F(PrinterSessionTest, FileNamesCountOnAndNeverOverwrite) {
     FromHost(scs::StartupResponseRecord("I902", "DEMO", "PRT01"));
     FromHost(Page("ONE"));
     // The short closing record ends the spooled file too, after its data.
-    const Bytes shortEnd = scs::PrintRecord(scs::ScsBuilder().characterDistance(10).formFeed().take());
+    const Bytes shortEnd =
+        scs::PrintRecord(scs::ScsBuilder().characterDistance(10).formFeed().take());
     ASSERT_EQ(shortEnd.size(), scs::kEndOfSpooledFileRecordLength);
     FromHost(shortEnd);
     FromHost(Page("TWO"));
     FromHost(scs::PrintRecord({}, true));
-    EXPECT_EQ(events.lines, (std::vector<std::string>{"ready I902",
-                                                      "printed print-2026-12-10-002.pdf 1",
-                                                      "printed print-2026-12-10-003.pdf 1"}));
+    EXPECT_EQ(events.lines,
+              (std::vector<std::string>{"ready I902", "printed print-2026-12-10-002.pdf 1",
+                                        "printed print-2026-12-10-003.pdf 1"}));
     EXPECT_EQ(ReadFile(folder / "print-2026-12-10-001.pdf"), "keep me");
 }
 
@@ -147,10 +151,11 @@ TEST_F(PrinterSessionTest, MalformedScsIsReportedAndTheFileStillWritten) {
     FromHost(scs::StartupResponseRecord("I902", "DEMO", "PRT01"));
     FromHost(scs::PrintRecord(scs::ScsBuilder().text("OK").bytes({0x34, 0xC0, 0x00}).take()));
     FromHost(scs::PrintRecord({}, true));
-    EXPECT_EQ(events.lines,
-              (std::vector<std::string>{
-                  "ready I902", "problem SCS data skipped: absolute horizontal position 0 off the page",
-                  "printed print-2026-12-10-001.pdf 1"}));
+    EXPECT_EQ(
+        events.lines,
+        (std::vector<std::string>{
+            "ready I902", "problem SCS data skipped: absolute horizontal position 0 off the page",
+            "printed print-2026-12-10-001.pdf 1"}));
     EXPECT_EQ(host.sent.size(), 2u) << "a skipped control does not hold back the answer";
 }
 

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTemporaryDir>
-
 #include <memory>
 #include <thread>
 
@@ -77,7 +76,8 @@ TEST(PrinterWindowTest, TheReportIsWrittenListedAndOpened) {
     QString opened;
     window.openFile = [&](const QString& path) { opened = path; };
     ASSERT_TRUE(window.Start());
-    ASSERT_TRUE(RunUntil([&] { return window.files()->count() == 1; })) << window.stateText().toStdString();
+    ASSERT_TRUE(RunUntil([&] { return window.files()->count() == 1; }))
+        << window.stateText().toStdString();
     EXPECT_EQ(window.stateText(), QStringLiteral("Ready — waiting for spooled output"));
     EXPECT_EQ(window.messageText(), QStringLiteral("I902 Session successfully started"));
     EXPECT_TRUE(window.files()->item(0)->text().endsWith(QStringLiteral("-001.pdf (2 pages)")))
@@ -103,9 +103,8 @@ TEST(PrinterWindowTest, ARefusedDeviceShowsTheHostsCodeAndText) {
     QTemporaryDir folder;
     PrinterSessionWindow window(PrinterAt(host.port(), folder.path()), DataDirectory());
     ASSERT_TRUE(window.Start());
-    ASSERT_TRUE(RunUntil([&] {
-        return window.session().state() == PrinterSession::State::kRefused;
-    }));
+    ASSERT_TRUE(
+        RunUntil([&] { return window.session().state() == PrinterSession::State::kRefused; }));
     EXPECT_EQ(window.messageText(), QStringLiteral("8902 Device not available"));
     EXPECT_EQ(window.stateText(), QStringLiteral("The host did not start the printer"));
     EXPECT_FALSE(window.pauseButton()->isEnabled());

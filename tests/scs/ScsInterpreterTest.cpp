@@ -13,9 +13,7 @@ namespace {
 
 class RecordingSink : public PageSink {
 public:
-    void PageReady(const PrintedPage& page) override {
-        pages.push_back(page);
-    }
+    void PageReady(const PrintedPage& page) override { pages.push_back(page); }
     void Bell() override { ++bells; }
     void Malformed(const std::string& what) override { problems.push_back(what); }
     void Ignored(const std::string& what) override { ignored.push_back(what); }
@@ -63,8 +61,8 @@ TEST_F(ScsTest, EachMovementControlPlacesTheNextCharacter) {
                     1, 20});
     rows.push_back({"new line to the left margin",
                     ScsBuilder().horizontalFormat(80, 5).text("A").newLine(), 2, 5});
-    rows.push_back({"vertical tab", ScsBuilder().verticalFormat(66, 0, 0, {12}).bytes({0x0B}), 12,
-                    1});
+    rows.push_back(
+        {"vertical tab", ScsBuilder().verticalFormat(66, 0, 0, {12}).bytes({0x0B}), 12, 1});
     for (Row& row : rows) {
         SCOPED_TRACE(row.name);
         scs.EndOfFile();
@@ -78,9 +76,19 @@ TEST_F(ScsTest, EachMovementControlPlacesTheNextCharacter) {
 TEST_F(ScsTest, TextLandsWhereTheControlsPutIt) {
     Feed(ScsBuilder()
              .horizontalFormat(80, 0, 0, {11, 21})
-             .text("NAME").tab().text("QTY").tab().text("PRICE").newLine()
-             .absoluteHorizontal(5).text("Bolts").carriageReturn().text("ab")
-             .absoluteVertical(5).absoluteHorizontal(30).text("end"));
+             .text("NAME")
+             .tab()
+             .text("QTY")
+             .tab()
+             .text("PRICE")
+             .newLine()
+             .absoluteHorizontal(5)
+             .text("Bolts")
+             .carriageReturn()
+             .text("ab")
+             .absoluteVertical(5)
+             .absoluteHorizontal(30)
+             .text("end"));
     EXPECT_EQ(Line(1), "NAME      QTY       PRICE");
     EXPECT_EQ(Line(2), "ab  Bolts") << "a return overprints from the margin";
     EXPECT_EQ(Line(5), std::string(29, ' ') + "end");
@@ -129,13 +137,13 @@ TEST_F(ScsTest, DensitiesAndCodePageReachThePage) {
     other.fill(u'#');
     scs.codePages = [&](int codePage) { return codePage == 273 ? &other : nullptr; };
     Feed(ScsBuilder()
-             .lineDensity(9)             // 8 lines to the inch
-             .characterDistance(12)      // 12 characters to the inch
+             .lineDensity(9)         // 8 lines to the inch
+             .characterDistance(12)  // 12 characters to the inch
              .graphicErrorAction(0x01)
              .text("A")
              .codePage(273)
              .text("B")
-             .codePage(9999)             // unknown: the characters stay
+             .codePage(9999)  // unknown: the characters stay
              .text("C")
              .formFeed());
     ASSERT_EQ(sink.pages.size(), 1u);
@@ -173,17 +181,25 @@ TEST_F(ScsTest, MalformedControlsAreReportedAndTheRestSkipped) {
     };
     const std::vector<Row> rows = {
         {"position cut off", {0x34, 0xC0}, false, "presentation position cut off"},
-        {"column off the page", {0x34, 0xC0, 200}, true,
+        {"column off the page",
+         {0x34, 0xC0, 200},
+         true,
          "absolute horizontal position 200 off the page"},
         {"column 0", {0x34, 0xC0, 0}, true, "absolute horizontal position 0 off the page"},
         {"line off the page", {0x34, 0xC4, 90}, true, "absolute vertical position 90 off the page"},
-        {"unknown position type", {0x34, 0x11, 1}, true,
+        {"unknown position type",
+         {0x34, 0x11, 1},
+         true,
          "presentation position of unknown type 0x11"},
         {"class cut off", {0x2B, 0xC1}, false, "control 0x2B cut off"},
         {"count 0", {0x2B, 0xC1, 0x00}, true, "control 0x2B 0xC1 with count 0"},
-        {"count past the end", {0x2B, 0xC1, 0x09, 80}, false,
+        {"count past the end",
+         {0x2B, 0xC1, 0x09, 80},
+         false,
          "control 0x2B 0xC1 longer than the record"},
-        {"transparent past the end", {0x35, 0x05, 0xC1}, false,
+        {"transparent past the end",
+         {0x35, 0x05, 0xC1},
+         false,
          "transparent data longer than the record"},
         {"attribute cut off", {0x28, 0x01}, false, "set attribute cut off"},
     };
