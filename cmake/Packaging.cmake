@@ -17,12 +17,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # (dpkg-shlibdeps, in dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The icon is SVG; Qt draws it through a plug-in, which no program links.
-# Passwords live in the desktop keyring through libsecret, named here as well
-# so the package says so even where dpkg-shlibdeps is not run.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, libsecret-1-0")
+# Passwords live in the desktop keyring through libsecret, and printer
+# sessions write PDFs through cairo: both named here as well so the package
+# says so even where dpkg-shlibdeps is not run.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, libsecret-1-0, libcairo2")
 # The default screen face "Courier New" is shown in its metric twin,
 # Liberation Mono; without it fontconfig picks a monospaced face of other
-# widths.
+# widths. Printer sessions set their PDFs in it too.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation)
 # The synopsis line is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the rest.
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION

@@ -13,6 +13,7 @@
 #include "ds5250/HostResponses.h"
 #include "ds5250/TN5250.h"
 #include "net/Communication.h"
+#include "net/TerminalConnectionDisplay.h"
 #include "telnet/TelnetReader.h"
 
 namespace {
@@ -86,6 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto seed = static_cast<std::uint16_t>(data[1] << 8 | data[2]);
 
     Terminal terminal;
+
+    TerminalConnectionDisplay display{terminal};
     if (flags & fuzz::kFlagWideScreen) {
         terminal.screen.AllocateCells(132, 27);
         terminal.screen.SetGeometry(132, 27);
@@ -108,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NullMessageBoxes messages;
     NullSessionControl session;
     NullSocketNotifier notifier;
-    Communication comm({terminal, settings, messages, session, notifier});
+    Communication comm({display, settings, messages, session, notifier});
     Transport transport;
     transport.fail = (flags & fuzz::kFlagSendsFail) != 0;
     TranslationCache tables;

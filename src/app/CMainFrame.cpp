@@ -1,6 +1,8 @@
 // Menus, accelerators, bars and the command rules of the main window.
 #include "app/CMainFrame.h"
 
+#include "app/PrinterSessionWindow.h"
+
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -155,6 +157,10 @@ void CMainFrame::BuildMenus() {
     Add(connection, kCmdProperties);
     connection->addSeparator();
     Add(connection, kCmdTraceToFile);
+    connection->addSeparator();
+    // A printer session runs in a window of its own, beside this one.
+    connection->addAction(QStringLiteral("Open P&rinter Session…"), this,
+                          [this] { ChoosePrinterSessionFile(this); });
 
     QMenu* parameters = menuBar()->addMenu(QStringLiteral("&Parameters"));
     for (int id : {kCmdAppearance, kCmdFonts, kCmdAutoSession, kCmdKeyboardMapping}) {

@@ -1,6 +1,8 @@
 // The Session Properties sheet and its pages.
 #include "app/SessionPropertiesDialog.h"
 
+#include "app/PrinterSettingsPage.h"
+
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -314,6 +316,7 @@ SessionPropertiesDialog::SessionPropertiesDialog(int captionId, const std::strin
 void SessionPropertiesDialog::Load(const SessionSettings& s) {
     const std::string shownFile = tab02_->fileName->text().toStdString();
     loaded_ = s;
+    ShowPrinterPage(s);
     tab01_->name->setText(Qs(s.Name));
     tab01_->address->setText(Qs(s.IP));
     tab01_->SelectLanguage(s.Language);
@@ -403,9 +406,19 @@ int SessionPropertiesDialog::ParsePort(const QString& text) {
     return value;
 }
 
+void SessionPropertiesDialog::ShowPrinterPage(const SessionSettings& s) {
+    if (!s.IsPrinter()) return;
+    if (!printerPage_) {
+        printerPage_ = new PrinterSettingsPage;
+        tabs_->addTab(printerPage_, QStringLiteral("Printer"));
+    }
+    printerPage_->Load(s);
+}
+
 SessionSettings SessionPropertiesDialog::Values() const {
-    // What the pages do not show (the key map) stays as it was given.
-    SessionSettings s;
+    // What the pages do not show (the key map, and a display session's
+    // printer values) stays as it was given: a printer session stays one.
+    SessionSettings s = loaded_;
     s.KeyboardMap = loaded_.KeyboardMap;
     s.Name = tab01_->name->text().toStdString();
     s.IP = tab01_->address->text().toStdString();
@@ -447,6 +460,7 @@ SessionSettings SessionPropertiesDialog::Values() const {
     s.ProgProc = tab03_->program->text().toStdString();
     s.Menu = tab03_->menu->text().toStdString();
     s.CurLib = tab03_->library->text().toStdString();
+    if (printerPage_) printerPage_->Apply(s);
     return s;
 }
 

@@ -83,6 +83,8 @@ public:
     QLineEdit* library;
 };
 
+class PrinterSettingsPage;
+
 class SessionPropertiesDialog : public QDialog {
     Q_OBJECT
 public:
@@ -115,6 +117,8 @@ public:
     CSessionTab01* connection() const { return tab01_; }
     CSessionTab02* advanced() const { return tab02_; }
     CSessionTab03* login() const { return tab03_; }
+    /// The Printer page: a printer session's only (nullptr otherwise).
+    PrinterSettingsPage* printer() const { return printerPage_; }
     QTabWidget* tabs() const { return tabs_; }
 
     /// Too long a value on OK: the message shown (tests see it here; a
@@ -145,6 +149,8 @@ public slots:
 
 private:
     void OpenPage(int index);
+    /// Adds the Printer page for a printer session, with its values.
+    void ShowPrinterPage(const SessionSettings& settings);
     /// TLS chosen: port 23 becomes 992.
     void ProposeTlsPort();
     void ShowCertificate();
@@ -156,6 +162,7 @@ private:
     CSessionTab03* tab03_;
     bool opened_[3] = {false, false, false};
     SessionSettings loaded_;  ///< values of the Advanced page until it opens
+    PrinterSettingsPage* printerPage_ = nullptr;
 };
 
 }  // namespace quenlix::app

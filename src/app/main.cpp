@@ -14,6 +14,7 @@
 
 #include "app/CTelnetApp.h"
 #include "app/DesktopIdentity.h"
+#include "app/PrinterSessionWindow.h"
 #include "app/SessionCommands.h"
 #include "prefs/StartupRules.h"
 #include "terminal/StringTable.h"
@@ -54,6 +55,14 @@ int main(int argc, char** argv) {
         QMessageBox::warning(nullptr, QString::fromUtf8(quenlix::LoadString(quenlix::kStrAppTitle).data()),
                              QStringLiteral("Cannot open the file\n%1").arg(QString::fromStdString(path)));
         return 1;
+    }
+
+    // A printer session's file opens its printer window alone: a printer
+    // needs no display session beside it.
+    if (const std::optional<std::string> path = quenlix::SessionPathFromArguments(arguments);
+        path && quenlix::app::IsPrinterSessionFile(QString::fromStdString(*path))) {
+        if (!quenlix::app::OpenPrinterSessionFile(QString::fromStdString(*path))) return 1;
+        return application.exec();
     }
 
     // The computer's name up to the first ".", at most 15 characters.

@@ -61,6 +61,15 @@ const char* const kUsage =
     "                       configuration folder by name, or a map file (Standard)\n"
     "  --var NAME=VALUE     a macro variable: 'prompt NAME' takes it without asking,\n"
     "                       'type $NAME' types it (repeatable)\n"
+    "  --device display|printer\n"
+    "                       the session's device (display); a printer session runs\n"
+    "                       no script: it writes each spooled file the host sends\n"
+    "  --output-dir DIR     where a printer writes its files (the current folder)\n"
+    "  --printer-font N     the printer's font id sent to the host (11)\n"
+    "  --transform MODEL    host print transform for this printer model (e.g. *HP4):\n"
+    "                       the host's printer-ready data is written as it comes\n"
+    "  --paper SIZE         Letter, Legal, Executive, A4, A5 or A3 (Letter)\n"
+    "  --once               a printer session ends after its first spooled file\n"
     "  --help, --version\n";
 
 namespace {
@@ -113,7 +122,8 @@ bool IsValueOption(std::string_view arg) {
         "--display-name", "--user",    "--password", "--program", "--menu",
         "--curlib",       "--session", "--trim",     "--password-file", "--trace-file",
         "--ca-file",      "--client-cert", "--client-key-passphrase-file",
-        "--trust-fingerprint", "--keymap", "--password-level", "--signon-port", "--var"};
+        "--trust-fingerprint", "--keymap", "--password-level", "--signon-port", "--var",
+        "--device",       "--output-dir", "--printer-font", "--transform", "--paper"};
     for (std::string_view option : kWithValue) {
         if (arg == option) return true;
     }
@@ -282,6 +292,36 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
                 return result;
             }
             shell.SetVariable(name, value.substr(equals + 1));
+        } else if (arg == "--device") {
+            if (value != "display" && value != "printer") {
+                err << "quenlix-telnet-cli: --device: " << value << " is not display or printer\n";
+                result.exitStatus = 2;
+                return result;
+            }
+            s.Device = value == "printer" ? DeviceKind::kPrinter : DeviceKind::kDisplay;
+        } else if (arg == "--output-dir") {
+            s.OutputFolder = value;
+        } else if (arg == "--printer-font") {
+            const bool digits = !value.empty() && value.size() <= 5 &&
+                                value.find_first_not_of("0123456789") == std::string::npos;
+            if (!digits) {
+                err << "quenlix-telnet-cli: --printer-font: " << value << " is not a font id\n";
+                result.exitStatus = 2;
+                return result;
+            }
+            s.PrinterFont = std::atoi(value.c_str());
+        } else if (arg == "--transform") {
+            s.HostPrintTransform = 1;
+            s.PrinterModel = value;
+        } else if (arg == "--paper") {
+            if (std::string(FindPaperSize(value).name) != value) {
+                err << "quenlix-telnet-cli: --paper: " << value << " is not a paper size\n";
+                result.exitStatus = 2;
+                return result;
+            }
+            s.PaperSizeName = value;
+        } else if (arg == "--once") {
+            result.once = true;
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             err << "quenlix-telnet-cli: unknown option " << arg << "\n" << kUsage;
             result.exitStatus = 2;

@@ -22,6 +22,8 @@ struct CommandLine {
     /// be read (message 528 printed), 2 for a bad option or a key map
     /// (--keymap or the session file's) with errors.
     int exitStatus = -1;
+    /// A printer session ends after its first spooled file (--once).
+    bool once = false;
 };
 
 /// Applies the options in `args` (without the program name) to the shell's

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliPrinter.h"
 #include "cli/CliShell.h"
 #include "cli/CommandLine.h"
 #include "keyring/SecretServiceKeyring.h"
@@ -35,6 +36,11 @@ int main(int argc, char** argv) {
         cli::ApplyCommandLine(std::vector<std::string>(argv + 1, argv + argc), shell, std::cout,
                               std::cerr, QUENLIX_VERSION);
     if (options.exitStatus >= 0) return options.exitStatus;
+    // A printer session takes no commands: it prints what the host spools.
+    if (shell.session().activeSettings.IsPrinter()) {
+        return cli::RunPrinter(shell.session().activeSettings, DataDirectory(), options.once,
+                               std::cout);
+    }
 
     std::ifstream file;
     if (!options.script.empty() && options.script != "-") {

@@ -37,7 +37,7 @@ TerminalSession::TerminalSession(const FrontEnd& frontEnd, const std::string& ta
       links_{terminal, tables, activeSettings, endpoint_, frontEnd.messages},
       interpreter_(links_),
       responses_(links_),
-      endpoint_(CommunicationLinks{terminal, activeSettings, endpointMessages_, *this,
+      endpoint_(CommunicationLinks{connectionDisplay_, activeSettings, endpointMessages_, *this,
                                    frontEnd.notifier}),
       input_(InputLinks{terminal, tables, activeSettings, responses_, *this,
                         frontEnd.messages, inputState_},

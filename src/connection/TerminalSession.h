@@ -17,6 +17,7 @@
 #include "input/OperatorInput.h"
 #include "net/Communication.h"
 #include "net/SignOnPlan.h"
+#include "net/TerminalConnectionDisplay.h"
 #include "session/CertificatePins.h"
 #include "session/SessionSettings.h"
 #include "terminal/TerminalState.h"
@@ -166,6 +167,7 @@ private:
     CTN5250 interpreter_;
     UnplacedByteTrace unplacedByteTrace_;
     HostResponses responses_;
+    TerminalConnectionDisplay connectionDisplay_{terminal};
     Communication endpoint_;
     InputState inputState_;
     OperatorInput input_;

@@ -34,6 +34,10 @@ void HostSession::StartBurst() {
 }
 
 void HostSession::Pump(std::size_t budget) {
+    if (printer_) {
+        PumpReport(budget);
+        return;
+    }
     if (phase_ != Phase::kRunning || screen_ != ScreenId::kBurst ||
         config_.scenario != Scenario::kBurst) {
         return;

@@ -219,6 +219,10 @@ void DemoServer::Accept() {
         config.passwordLevel = options_.passwordLevel;
         config.password = options_.password;
         config.allowPlain = options_.allowPlain;
+        config.printerRefuseCode = options_.printerRefuseCode;
+        config.printReport = [this](int pages, std::string& device) {
+            return PrintReport(pages, device);
+        };
         c.session = std::make_unique<HostSession>(config);
         if (log_) {
             c.tracer = std::make_unique<TrafficTracer>(ScreenMemory());
@@ -232,6 +236,17 @@ void DemoServer::Accept() {
         clients_.push_back(std::move(c));
         servedOne_ = true;
     }
+}
+
+bool DemoServer::PrintReport(int pages, std::string& device) {
+    for (Client& printer : clients_) {
+        if (!printer.session->printerReady()) continue;
+        printer.session->QueueReport(pages);
+        device = printer.session->deviceName();
+        Collect(printer);
+        return true;
+    }
+    return false;
 }
 
 bool DemoServer::StepHandshake(Client& c) {

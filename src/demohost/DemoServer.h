@@ -47,6 +47,8 @@ struct ServerOptions {
     int passwordLevel = 3;
     std::string password = "DEMO";
     bool allowPlain = false;
+    /// Printer sessions are refused with this startup code; empty: started (I902).
+    std::string printerRefuseCode;
     /// Serve the sign-on server's attribute exchange on this port of the
     /// bind address (0 picks a free one; see signOnPort); none when unset.
     std::optional<std::uint16_t> signOnPort;
@@ -107,6 +109,8 @@ private:
     };
 
     void Accept();
+    /// The display's "Print a report": the first ready printer gets it.
+    bool PrintReport(int pages, std::string& device);
     /// False when the client is gone and must be dropped.
     bool ReadFrom(Client& c);
     /// One handshake step; false when the client is gone.

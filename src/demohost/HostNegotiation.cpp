@@ -118,6 +118,7 @@ void HostSession::OnSubnegotiation(const TelnetEvent& e) {
         terminalType_ = ParseTerminalType(e.payload);
         Log("<- SB TERMINAL-TYPE IS \"" + terminalType_ + "\"");
         if (phase_ != Phase::kAwaitTerminalType) return;
+        printer_ = terminalType_ == "IBM-3812-1" || terminalType_ == "IBM-5553-B01";
         if (terminalType_ == "IBM-3477-FC") {
             rows_ = 27;
             columns_ = 132;
@@ -173,6 +174,11 @@ void HostSession::EndNegotiation() {
         char buf[16];
         std::snprintf(buf, sizeof buf, "QPADEV%04d", config_.clientNumber % 10000);
         deviceName_ = buf;
+    }
+    if (printer_) {
+        Log("negotiation done: printer \"" + terminalType_ + "\", device " + deviceName_);
+        StartPrinter();
+        return;
     }
     Log("negotiation done: terminal \"" + terminalType_ + "\", " + std::to_string(rows_) + "x" +
         std::to_string(columns_) + ", device " + deviceName_);

@@ -78,6 +78,10 @@ int HostSession::FieldAt(int row, int column) const {
 }
 
 void HostSession::OnRecord(const TelnetEvent& e) {
+    if (printer_) {
+        OnPrinterRecord(e);
+        return;
+    }
     InboundRecord r = DecodeInbound(
         e.payload,
         [this](int row, int column) {

@@ -18,11 +18,14 @@
 //   QueryScreen.cpp      the 5250 query (first at start-up) and its reply
 //   BurstScenario.cpp    full screens as fast as the terminal takes them,
 //                        or one a round trip
+//   PrinterDevice.cpp    a printer session: the startup response, and the
+//                        sample report spooled to it
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +43,7 @@ enum class Scenario {
     kDemo,            ///< the scripted screens
     kBurst,           ///< full screens sent as fast as the socket takes them
     kBurstRoundTrip,  ///< each full screen ends with Read Screen; the next waits for its answer
+    kPrint,           ///< a printer session gets a report of burstCount pages at once
 };
 
 struct HostConfig {
@@ -66,6 +70,12 @@ struct HostConfig {
     /// An automatic sign-on with the password in clear (no client seed) is
     /// accepted, with a warning in the log; otherwise it is refused.
     bool allowPlain = false;
+    /// The startup code a printer session gets: empty for I902 (ready), or
+    /// the failure code to refuse the device with.
+    std::string printerRefuseCode;
+    /// The display's "Print a report": spools `pages` pages to a ready
+    /// printer session; false when none is connected. `device` names it.
+    std::function<bool(int pages, std::string& device)> printReport;
 };
 
 /// Where the negotiation stands, in the order of its steps.
@@ -144,6 +154,19 @@ public:
     std::vector<std::string> TakeLog();
     /// Burst timings and other operator reports since the last call.
     std::vector<std::string> TakeReports();
+    /// A printer device (its terminal type said so).
+    bool isPrinter() const { return printer_; }
+    /// A printer the host started (I902), waiting for or printing reports.
+    bool printerReady() const { return printer_ && phase_ == Phase::kRunning; }
+    /// Spools the sample report of `pages` pages to this printer (the pages
+    /// go out as the socket takes them, through Pump).
+    void QueueReport(long pages);
+    /// Pages of the sample report the display's menu spools.
+    static constexpr int kMenuReportPages = 3;
+    /// Items listed on each page of the report.
+    static constexpr int kReportItemsPerPage = 20;
+    /// The SCS data of one page of the sample report.
+    static Bytes ReportPage(long page, const TablePair& tables);
     /// The host ends the connection once the pending output is written.
     bool closeRequested() const { return phase_ == Phase::kClosing; }
 
@@ -245,6 +268,11 @@ private:
     /// The terminal's first record after the start-up query.
     void OnStartupAnswer(const InboundRecord& r);
 
+    // PrinterDevice.cpp
+    void StartPrinter();
+    void OnPrinterRecord(const TelnetEvent& e);
+    void PumpReport(std::size_t budget);
+
     // BurstScenario.cpp
     void StartBurst();
     void QueueBurstScreen();
@@ -297,6 +325,13 @@ private:
 
     // Data entry echo.
     std::vector<std::string> echo_;
+
+    // Printer: the report under way.
+    bool printer_ = false;
+    long reportLeft_ = 0;
+    long reportPage_ = 0;
+    long reportsSent_ = 0;
+    long printCompletes_ = 0;
 
     // Burst.
     long burstLeft_ = 0;

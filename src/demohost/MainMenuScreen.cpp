@@ -29,8 +29,9 @@ void HostSession::DrawMenu(ScreenWriter& w) {
                              "     6. Pop-up window over a saved screen",
                              "     7. Read checks: Read Input Fields, Read Screen, Read Immediate",
                              "     8. Display station query",
+                             "     9. Print a report on the printer session",
                              "    90. Sign off"};
-    for (int i = 0; i < 9; ++i) w.Text(5 + i, 2, options[i]);
+    for (int i = 0; i < 10; ++i) w.Text(5 + i, 2, options[i]);
     w.Text(rows_ - 5, 2, "Selection or command");
     w.Text(rows_ - 4, 2, "===>");
     fields_.push_back({"Selection", rows_ - 4, 7, kFfwPresent, 0x00, kAttrInput, 20, ""});
@@ -95,6 +96,14 @@ void HostSession::OnMenu(const InboundRecord& r) {
         Show(ScreenId::kQueryInfo, query_.received ? "" : "Waiting for the query reply.");
         queryShown_ = true;
         SendQuery();
+    } else if (option == "9") {
+        std::string device;
+        if (config_.printReport && config_.printReport(kMenuReportPages, device)) {
+            Log("report of " + std::to_string(kMenuReportPages) + " pages spooled to " + device);
+            Show(ScreenId::kMenu, "Report spooled to printer " + device + ".");
+        } else {
+            ShowError("No printer session is connected.", 0);
+        }
     } else if (option == "90" || option == "SIGNOFF") {
         SignOff("option 90");
     } else {

@@ -1,5 +1,6 @@
 // quenlix-demo-host: a scripted TN5250 host on loopback, for trying the
 // emulator without a real host, for the end-to-end tests and for load.
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -26,11 +27,16 @@ void Usage(std::FILE* to) {
         "  --port N             TCP port (default 2323; 0 picks a free one)\n"
         "  --bind ADDR          IPv4 or IPv6 address to listen on (default 127.0.0.1)\n"
         "  --log FILE           write the host's events and all traffic, described, to FILE\n"
-        "  --scenario demo|burst|burst-roundtrip\n"
+        "  --scenario demo|burst|burst-roundtrip|print\n"
         "                       demo screens (default); a burst of full screens sent\n"
         "                       at once; or one full screen a round trip, each ended\n"
-        "                       by a Read Screen whose answer brings the next\n"
-        "  --count N            screens of a burst (default 100, at most 10000000)\n"
+        "                       by a Read Screen whose answer brings the next; or a\n"
+        "                       report of N pages to each printer session at once\n"
+        "  --count N            screens of a burst, pages of a print report (default\n"
+        "                       100, at most 10000000)\n"
+        "  --printer-refuse CODE\n"
+        "                       refuse printer sessions with this startup code (e.g.\n"
+        "                       8902) instead of starting them with I902\n"
         "  --codepage N         host code page of screen text and field data; the\n"
         "                       terminal's must match (default 37; 0: the built-in 500)\n"
         "  --once               stop after the first terminal disconnects\n"
@@ -109,6 +115,8 @@ int main(int argc, char** argv) {
                 options.scenario = Scenario::kBurst;
             } else if (v == "burst-roundtrip") {
                 options.scenario = Scenario::kBurstRoundTrip;
+            } else if (v == "print") {
+                options.scenario = Scenario::kPrint;
             } else {
                 std::fprintf(stderr, "quenlix-demo-host: unknown scenario %s\n", v.c_str());
                 return 2;
@@ -121,6 +129,17 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.burstCount = n;
+        } else if (arg == "--printer-refuse") {
+            const std::string v = next("--printer-refuse");
+            // A startup code: four characters, digits or I and three digits.
+            const bool code = v.size() == 4 && (v[0] == 'I' || std::isdigit(v[0] & 0xFF)) &&
+                              std::isdigit(v[1] & 0xFF) && std::isdigit(v[2] & 0xFF) &&
+                              std::isdigit(v[3] & 0xFF);
+            if (!code) {
+                std::fprintf(stderr, "quenlix-demo-host: bad startup code %s\n", v.c_str());
+                return 2;
+            }
+            options.printerRefuseCode = v;
         } else if (arg == "--codepage") {
             const char* v = next("--codepage");
             if (!ParseNumber(v, 0, 99999, codePage)) {

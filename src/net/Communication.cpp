@@ -28,9 +28,9 @@ namespace {
 // too few bytes have arrived to see it.
 enum class RecordStart { Yes, No, Unknown };
 
-RecordStart LooksLikeRecord(const std::vector<std::uint8_t>& b) {
+RecordStart LooksLikeRecord(const std::vector<std::uint8_t>& b, std::size_t headerBytes) {
     constexpr std::size_t at = 2;
-    for (std::size_t k = 0; k < kGdsHeader.size(); ++k) {
+    for (std::size_t k = 0; k < headerBytes; ++k) {
         if (at + k >= b.size()) return RecordStart::Unknown;
         if (b[at + k] != kGdsHeader[k]) return RecordStart::No;
     }
@@ -50,7 +50,7 @@ constexpr std::size_t kCommandLength = 2;
 }  // namespace
 
 Communication::Communication(const CommunicationLinks& links)
-    : terminal_(links.terminal),
+    : display_(links.display),
       messages_(links.messages),
       session_(links.session),
       notifier_(links.notifier),
@@ -75,8 +75,8 @@ bool Communication::Connect(const std::string& host, int port) {
     sendError_ = 0;
     output_.clear();
     outputSent_ = 0;
-    terminal_.SetConnectionNotice({});
-    terminal_.SetKeyboardLocked(true);
+    display_.SetConnectionNotice({});
+    display_.SetKeyboardLocked(true);
 
     bool connected = true;
     std::string address = host;
@@ -112,7 +112,7 @@ bool Communication::Connect(const std::string& host, int port) {
         SuspendNotifications();
         DropTls();
         socket_.Close();
-        terminal_.SetKeyboardLocked(false);
+        display_.SetKeyboardLocked(false);
         connected = false;
     }
     session_.EndWaitCursor();
@@ -177,7 +177,7 @@ bool Communication::Close() {
 }
 
 void Communication::Send(const std::uint8_t* bytes, std::size_t count) {
-    if (!terminal_.state.connected || count == 0) return;
+    if (!display_.Connected() || count == 0) return;
     if (transport_) {
         transport_->Send(bytes, count);
         if (monitor_) monitor_->Sent(bytes, count);
@@ -305,9 +305,9 @@ void Communication::ResumeNotifications() {
 }
 
 void Communication::LeaveSysReqMode() {
-    if (!terminal_.state.sysReqMode) return;
+    if (!display_.SysReqMode()) return;
     session_.LeaveSysReqModeForHostData();
-    terminal_.SetSysReqMode(false);
+    display_.SetSysReqMode(false);
     // The mode suspended the notifications; nothing else would resume them
     // now that host data has ended it.
     ResumeNotifications();
@@ -404,7 +404,7 @@ void Communication::EndConnection() {
         // The sign-off cannot reach a host that has gone; the session ends anyway.
     }
     if (socket_.IsOpen()) Close();
-    terminal_.SetKeyboardLocked(false);
+    display_.SetKeyboardLocked(false);
 }
 
 void Communication::HostEnded(const std::string& notice) {
@@ -415,7 +415,7 @@ void Communication::HostEnded(const std::string& notice) {
     const bool refused = telnet_.environSent();
     telnet_.setEnvironSent(false);
     EndConnection();
-    terminal_.SetConnectionNotice(notice);
+    display_.SetConnectionNotice(notice);
     // The message comes when the session has ended: its box waits for the
     // operator, the ending does not.
     if (refused) {
@@ -563,7 +563,7 @@ void Communication::NotARecord() {
         telnet_.RecordData(record_.data(), record_.size());
     } else {
         incoming_ = Incoming::kPlainText;
-        plainTextPosition_ = terminal_.PixelToPosition(0, terminal_.state.cursorY);
+        display_.BeginPlainText();
         ShowPlainText(record_.data(), record_.size());
     }
     record_.clear();
@@ -642,7 +642,9 @@ void Communication::RecordData(const std::uint8_t* bytes, std::size_t count) {
             return;
     }
     if (incoming_ != Incoming::kUndecided) return;
-    switch (LooksLikeRecord(record_)) {
+    // A printer's records differ from the display's after the identifier.
+    const std::size_t headerBytes = recordHeader_ == RecordHeader::kPrinter ? 2 : kGdsHeader.size();
+    switch (LooksLikeRecord(record_, headerBytes)) {
         case RecordStart::Yes:
             incoming_ = Incoming::kRecord;
             break;
@@ -694,9 +696,6 @@ void Communication::Dropped(std::size_t count) {
 }
 
 void Communication::ShowPlainText(const std::uint8_t* bytes, std::size_t count) {
-    TerminalState& state = terminal_.state;
-    const int cellCount = terminal_.cellCount();
-    int& p = plainTextPosition_;
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint8_t c = bytes[k];
         if (skipAfterReturn_) {
@@ -704,19 +703,11 @@ void Communication::ShowPlainText(const std::uint8_t* bytes, std::size_t count) 
             continue;
         }
         if (c == '\r') {
-            // The cursor goes down at most to the system request line, the
-            // row below the screen.
-            if (terminal_.CursorRow() < terminal_.rows()) {
-                terminal_.SetCursorPixels(state.cursorX, state.cursorY + state.cellHeight);
-            }
-            p = terminal_.PixelToPosition(0, state.cursorY);
+            display_.PlainTextReturn();
             skipAfterReturn_ = true;
             continue;
         }
-        if (p >= 0 && p <= kPlainTextLastPosition && p < cellCount) {
-            terminal_.SetCellCharacter(p, c);
-            ++p;
-        }
+        display_.PlainTextCharacter(c);
     }
 }
 

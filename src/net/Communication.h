@@ -1,7 +1,8 @@
 // The connection endpoint: opens and closes the TCP connection to the host,
 // reassembles what arrives into complete blocks and routes each one to the
-// telnet negotiator, the 5250 interpreter or the plain-text display. Every
-// record the terminal sends leaves through it.
+// telnet negotiator, the session's interpreter or its plain-text display.
+// Every record the session sends leaves through it. It keeps no display
+// state: the session's ConnectionDisplay holds it.
 #pragma once
 
 #include <chrono>
@@ -17,6 +18,7 @@
 #include "net/BlockingSocket.h"
 #include "net/CertificateQuestions.h"
 #include "net/CertificateReport.h"
+#include "net/ConnectionDisplay.h"
 #include "net/ConnectionMonitor.h"
 #include "net/SessionControl.h"
 #include "net/SocketNotifier.h"
@@ -25,7 +27,6 @@
 #include "session/SessionSettings.h"
 #include "terminal/MessageBoxes.h"
 #include "terminal/RecordSender.h"
-#include "terminal/TerminalState.h"
 
 namespace quenlix {
 
@@ -35,7 +36,7 @@ class TlsClient;
 /// What the endpoint works with. Every reference must outlive it. `settings`
 /// are the session values in use; they are read at every negotiation.
 struct CommunicationLinks {
-    Terminal& terminal;
+    ConnectionDisplay& display;
     const SessionSettings& settings;
     MessageBoxes& messages;
     SessionControl& session;
@@ -94,8 +95,10 @@ public:
     static constexpr const char* kConnectionLostPrefix = "Connection lost: ";
     /// Most bytes one receive asks for (never more than the free space).
     static constexpr std::size_t kReceiveRequestLimit = 32768;
-    /// The plain-text display writes no further than this position.
-    static constexpr int kPlainTextLastPosition = 1920;
+    /// How a record shows itself after telnet commands: a display session's
+    /// records start with the whole GDS header (12 A0 00 00 04), a printer
+    /// session's with 12 A0 and flags of their own.
+    enum class RecordHeader { kDisplay, kPrinter };
 
     explicit Communication(const CommunicationLinks& links);
     ~Communication() override;
@@ -109,6 +112,7 @@ public:
     void SetTransport(RecordSender* transport) { transport_ = transport; }
     /// Optional observer of the traffic; nullptr for none.
     void SetMonitor(ConnectionMonitor* monitor) { monitor_ = monitor; }
+    void SetRecordHeader(RecordHeader header) { recordHeader_ = header; }
     void SetConnectTimeout(std::chrono::milliseconds timeout) {
         socket_.SetConnectTimeout(timeout);
     }
@@ -147,7 +151,7 @@ public:
     /// `connected` from it).
     bool Close();
 
-    /// Transmits a record while `connected` is set; otherwise does nothing.
+    /// Transmits a record while the session is connected; otherwise does nothing.
     /// An empty record is not transmitted. Never waits: what the socket does
     /// not take at once is queued and written as the host takes it
     /// (OnSocketWritable). Throws CBlockingSocketException ("Send") when the
@@ -322,7 +326,7 @@ private:
     void ShowPlainText(const std::uint8_t* bytes, std::size_t count);
     void Dropped(std::size_t count);
 
-    Terminal& terminal_;
+    ConnectionDisplay& display_;
     MessageBoxes& messages_;
     SessionControl& session_;
     SocketNotifier& notifier_;
@@ -363,7 +367,7 @@ private:
     std::uint8_t deferredVerb_ = 0;
     std::uint8_t deferredOption_ = 0;
     bool skipAfterReturn_ = false;  ///< plain text: the line feed after a return
-    int plainTextPosition_ = 0;     ///< where plain text goes on
+    RecordHeader recordHeader_ = RecordHeader::kDisplay;
     bool feeding_ = false;  ///< inside reader_.Feed
     bool telnetSeen_ = false;
     bool suspended_ = true;

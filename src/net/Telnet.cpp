@@ -199,7 +199,8 @@ void CTelnet::AppendData(std::string_view text) {
 void CTelnet::AppendTerminalType() {
     answer_.insert(answer_.end(), {kIAC, kSb, Byte(Option::TERMINAL_TYPE),
                                    Byte(Subnegotiation::IS)});
-    AppendData(settings_.TerminalName);
+    // A printer is a single-byte 3812 whatever the display's terminal type.
+    AppendData(settings_.IsPrinter() ? kPrinterTerminalType : settings_.TerminalName);
     answer_.insert(answer_.end(), {kIAC, kSe});
 }
 
@@ -222,7 +223,23 @@ void CTelnet::AppendEnvironment() {
     AddVariable(uservar, telnet::kEnvProgram, autoSignOn ? settings_.ProgProc : none);
     AddVariable(uservar, telnet::kEnvInitialMenu, autoSignOn ? settings_.Menu : none);
     AddVariable(uservar, telnet::kEnvCurrentLibrary, autoSignOn ? settings_.CurLib : none);
+    if (settings_.IsPrinter()) AppendPrinterEnvironment();
     answer_.insert(answer_.end(), {kIAC, kSe});
+}
+
+void CTelnet::AppendPrinterEnvironment() {
+    const std::uint8_t uservar = Byte(EnvironCode::USERVAR);
+    AddVariable(uservar, telnet::kEnvMessageQueue, settings_.PrinterMessageQueue);
+    AddVariable(uservar, telnet::kEnvMessageLibrary, settings_.PrinterMessageLibrary);
+    // A host refuses to create a printer device without a font and the
+    // transform's setting.
+    AddVariable(uservar, telnet::kEnvFont, std::to_string(settings_.PrinterFont));
+    const bool transform = settings_.HostPrintTransform != 0;
+    AddVariable(uservar, telnet::kEnvTransform, transform ? "1" : "0");
+    if (transform) AddVariable(uservar, telnet::kEnvPrinterModel, settings_.PrinterModel);
+    const std::uint8_t paper = FindPaperSize(settings_.PaperSizeName).hostCode;
+    AddBinaryVariable(telnet::kEnvPaperSource1, &paper, 1);
+    AddVariable(uservar, telnet::kEnvFormFeed, "C");
 }
 
 void CTelnet::AppendPassword() {

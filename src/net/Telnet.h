@@ -20,6 +20,9 @@
 
 namespace quenlix {
 
+/// The terminal type a printer session negotiates: a single-byte printer.
+inline constexpr char kPrinterTerminalType[] = "IBM-3812-1";
+
 /// Answers the host's negotiation. The endpoint reads the stream and hands
 /// the negotiator its telnet events (the TelnetEvents below), then sends the
 /// answers gathered with SendAnswer; Negotiate reads a block itself. The
@@ -127,6 +130,8 @@ private:
     void AddVariable(std::uint8_t type, std::string_view name, std::string_view value);
     /// Appends USERVAR, name, VALUE and a binary value in its wire form.
     void AddBinaryVariable(std::string_view name, const std::uint8_t* bytes, std::size_t count);
+    /// The variables that describe a printer device.
+    void AppendPrinterEnvironment();
     /// The IBMRSEED and IBMSUBSPW of an automatic sign-on, by the plan.
     void AppendPassword();
     /// Empties the answer, overwriting it first when it held a secret.

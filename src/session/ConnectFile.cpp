@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::string_view kConnection = "Connection";
 constexpr std::string_view kProfile = "Profile";
+constexpr std::string_view kPrinter = "Printer";
+constexpr std::string_view kPrinterDevice = "Printer";
 constexpr std::string_view kPasswordInKeyring = "Password In Keyring";
 
 constexpr std::int32_t kDefaultPort = 23;
@@ -167,6 +169,21 @@ bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
     }
     settings.PasswordLevel = ParsePasswordLevel(file.GetString(kProfile, "Password Level", ""));
     settings.SendPasswordInClear = file.GetBool(kProfile, "Send Password In Clear", 0);
+
+    const SessionSettings defaults;
+    settings.Device = file.GetString(kConnection, "Device", "") == kPrinterDevice
+                          ? DeviceKind::kPrinter
+                          : DeviceKind::kDisplay;
+    settings.PrinterMessageQueue =
+        file.GetString(kPrinter, "Message Queue", defaults.PrinterMessageQueue);
+    settings.PrinterMessageLibrary =
+        file.GetString(kPrinter, "Message Library", defaults.PrinterMessageLibrary);
+    settings.PrinterFont = file.GetInt(kPrinter, "Font", defaults.PrinterFont);
+    settings.HostPrintTransform = file.GetBool(kPrinter, "Host Print Transform", 0);
+    settings.PrinterModel = file.GetString(kPrinter, "Printer Model", defaults.PrinterModel);
+    settings.PaperSizeName = FindPaperSize(file.GetString(kPrinter, "Paper Size", "")).name;
+    settings.OutputFolder = file.GetString(kPrinter, "Output Folder", "");
+    settings.SystemPrinter = file.GetString(kPrinter, "System Printer", "");
     return file.Loaded();
 }
 
@@ -214,6 +231,20 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
     }
     if (settings.SendPasswordInClear != 0) {
         file.PutInt(kProfile, "Send Password In Clear", 1, 0, false);
+    }
+    // A display session's file has neither the key nor the section: an
+    // older program reads it as before, and reads a printer's as a display.
+    if (settings.IsPrinter()) {
+        file.PutString(kConnection, "Device", kPrinterDevice, "", false);
+        file.PutString(kPrinter, "Message Queue", settings.PrinterMessageQueue, "", false);
+        file.PutString(kPrinter, "Message Library", settings.PrinterMessageLibrary, "", false);
+        file.PutInt(kPrinter, "Font", settings.PrinterFont, 0, false);
+        file.PutInt(kPrinter, "Host Print Transform", settings.HostPrintTransform != 0 ? 1 : 0,
+                    0, false);
+        file.PutString(kPrinter, "Printer Model", settings.PrinterModel, "", false);
+        file.PutString(kPrinter, "Paper Size", settings.PaperSizeName, "", false);
+        file.PutString(kPrinter, "Output Folder", settings.OutputFolder, "", false);
+        file.PutString(kPrinter, "System Printer", settings.SystemPrinter, "", false);
     }
     if (file.Flush()) return true;
     if (cause) *cause = file.LastError();

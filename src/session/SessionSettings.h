@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quenlix {
 
@@ -23,6 +25,25 @@ enum class PasswordStorage {
 /// Longest sign-on password: IBM i takes up to 128 characters at password
 /// levels 2 to 4 (levels 0 and 1 take 10, checked where the level is known).
 inline constexpr std::size_t kMaxPasswordLength = 128;
+
+/// What the session is to the host ("Device" in the file; absent: a display).
+enum class DeviceKind {
+    kDisplay,  ///< a 5250 display ("Display", or no key at all)
+    kPrinter,  ///< a 5250 printer: the host's spooled files become PDFs ("Printer")
+};
+
+/// A paper size a printer session can be set to.
+struct PaperSize {
+    const char* name;       ///< as stored and shown, e.g. "Letter"
+    double widthInches;
+    double heightInches;
+    std::uint8_t hostCode;  ///< the host's paper source code for it
+};
+
+/// The paper sizes, Letter first (the default).
+const PaperSize* PaperSizes(std::size_t& count);
+/// The paper of a name; Letter for a name not known.
+const PaperSize& FindPaperSize(std::string_view name);
 
 /// The password level is learned from the host when the sign-on needs it.
 inline constexpr int kAutomaticPasswordLevel = -1;
@@ -62,12 +83,24 @@ struct SessionSettings {
     /// "Send Password In Clear": an automatic sign-on to a host that offers no
     /// encryption (no seed) sends the password as it is; off by default.
     int SendPasswordInClear = 0;
+    // [Connection] "Device", and [Printer]: written only for a printer
+    // session, so a display session's file is as it was.
+    DeviceKind Device = DeviceKind::kDisplay;
+    std::string PrinterMessageQueue = "QSYSOPR";    ///< "Message Queue": host printer messages
+    std::string PrinterMessageLibrary = "*LIBL";    ///< "Message Library"
+    int PrinterFont = 11;                           ///< "Font": the host's font id (11: Courier 10)
+    int HostPrintTransform = 0;                     ///< "Host Print Transform": 1 on
+    std::string PrinterModel = "*HP4";              ///< "Printer Model": the transform's model
+    std::string PaperSizeName = "Letter";           ///< "Paper Size": a PaperSizes name
+    std::string OutputFolder;                       ///< "Output Folder": where PDFs go
+    std::string SystemPrinter;                      ///< "System Printer": empty for none
 
     friend bool operator==(const SessionSettings&, const SessionSettings&) = default;
 
     /// True when the screen size asks for 27 x 132 (second character '7').
     bool WantsWideScreen() const { return TerminalCaract.size() >= 2 && TerminalCaract[1] == '7'; }
     bool UsesTls() const { return Security == ConnectionSecurity::kTls; }
+    bool IsPrinter() const { return Device == DeviceKind::kPrinter; }
 };
 
 }  // namespace quenlix

@@ -16,5 +16,12 @@ inline constexpr char kEnvFont[] = "IBMFONT";
 inline constexpr char kEnvKeyboardType[] = "KBDTYPE";
 inline constexpr char kEnvCodePage[] = "CODEPAGE";
 inline constexpr char kEnvCharacterSet[] = "CHARSET";
+// A printer device's description.
+inline constexpr char kEnvMessageQueue[] = "IBMMSGQNAME";      ///< where printer messages go
+inline constexpr char kEnvMessageLibrary[] = "IBMMSGQLIB";     ///< ... and its library
+inline constexpr char kEnvTransform[] = "IBMTRANSFORM";        ///< "1": host print transform on
+inline constexpr char kEnvPrinterModel[] = "IBMMFRTYPMDL";     ///< the transform's printer model
+inline constexpr char kEnvPaperSource1[] = "IBMPPRSRC1";       ///< one byte: the paper's code
+inline constexpr char kEnvFormFeed[] = "IBMFORMFEED";          ///< "C" continuous, "U" cut, "A" auto
 
 }  // namespace quenlix::telnet

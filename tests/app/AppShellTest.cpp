@@ -267,7 +267,7 @@ TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
         "  List Fiel&ds...\tCtrl+Shift+G =33124",
         "&Connection >",
         "  &Start\tCtrl+X =32771", "  S&top\tCtrl+D =32772", "  -", "  &Properties\tCtrl+T =32828", "  -",
-        "  T&race to File... =33110",
+        "  T&race to File... =33110", "  -", "  Open P&rinter Session… =0",
         "&Parameters >",
         "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782",
         "  Auto &Session\tCtrl+F3 =32853",

@@ -10,6 +10,7 @@
 #include "TerminalHarness.h"
 #include "terminal/ScreenReading.h"
 #include "support/WireRecords.h"
+#include "scs/PrinterRecords.h"
 
 namespace quenlix::testing {
 namespace {
@@ -751,6 +752,78 @@ TEST_F(DemoHostSession, LogNamesTheHostsEventsAndLeavesTheRecordsToTheTrafficLog
     // The terminal's records are described, with their secrets masked, by
     // the server's traffic log; the session's own log only says what it did.
     EXPECT_EQ(log.find("LOGGER    "), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace quenlix::testing
+
+namespace quenlix::testing {
+namespace {
+
+// A printer device: the startup response after the negotiation, the
+// report's pages as print records, and the display's menu option 9.
+class DemoHostPrinter : public DemoHostSession {
+protected:
+    // The host's records in its output, the wire framing undone.
+    std::vector<Bytes> Records() { return WireRecords(host->TakeOutput()); }
+};
+
+TEST_F(DemoHostPrinter, APrinterIsStartedOrRefusedWithTheCodeItWasGiven) {
+    Negotiate("IBM-3812-1", EnvironAnswer({{"DEVNAME", "PRT01"}, {"IBMRSEED", ""}}));
+    EXPECT_TRUE(host->printerReady());
+    std::vector<Bytes> records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    scs::PrinterRecord r = scs::ReadPrinterRecord(records[0].data(), records[0].size());
+    ASSERT_EQ(r.kind, scs::PrinterRecord::Kind::kStartupResponse);
+    EXPECT_EQ(r.code->code, "I902");
+
+    HostConfig refusing;
+    refusing.printerRefuseCode = "8925";
+    Negotiate("IBM-3812-1", EnvironAnswer({{"DEVNAME", "PRT01"}, {"IBMRSEED", ""}}), refusing);
+    records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    r = scs::ReadPrinterRecord(records[0].data(), records[0].size());
+    EXPECT_EQ(r.code->code, "8925");
+    EXPECT_TRUE(host->closeRequested());
+}
+
+TEST_F(DemoHostPrinter, TheReportIsOnePrintRecordAPageAndThenItsEnd) {
+    HostConfig config;
+    config.scenario = Scenario::kPrint;
+    config.burstCount = 3;
+    Negotiate("IBM-3812-1", EnvironAnswer({{"DEVNAME", "PRT01"}, {"IBMRSEED", ""}}), config);
+    const std::vector<Bytes> records = Records();
+    ASSERT_EQ(records.size(), 5u) << "startup response, three pages, the end";
+    for (std::size_t i = 1; i <= 3; ++i) {
+        const scs::PrinterRecord page = scs::ReadPrinterRecord(records[i].data(), records[i].size());
+        EXPECT_EQ(page.kind, scs::PrinterRecord::Kind::kPrint);
+        EXPECT_FALSE(page.endOfFile);
+    }
+    EXPECT_TRUE(scs::ReadPrinterRecord(records[4].data(), records[4].size()).endOfFile);
+}
+
+TEST_F(DemoHostPrinter, MenuOptionNineSpoolsToAPrinterOrSaysThereIsNone) {
+    SignOn();
+    Deliver();
+    Option("9");
+    Deliver();
+    EXPECT_TRUE(Shows("No printer session is connected.")) << Screen();
+
+    HostConfig config;
+    int asked = 0;
+    config.printReport = [&](int pages, std::string& device) {
+        asked = pages;
+        device = "PRT01";
+        return true;
+    };
+    Connect("IBM-5292-2", EnvironAnswer({{"DEVNAME", "DSP01"}, {"IBMRSEED", ""}}), config);
+    Type(6, 53, "DEMO");
+    Key(ds::kAidEnter);
+    Deliver();
+    Option("9");
+    Deliver();
+    EXPECT_EQ(asked, demohost::HostSession::kMenuReportPages);
+    EXPECT_TRUE(Shows("Report spooled to printer PRT01.")) << Screen();
 }
 
 }  // namespace

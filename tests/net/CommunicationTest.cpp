@@ -19,6 +19,7 @@
 #include "Loopback.h"
 #include "NetTestSupport.h"
 #include "net/Communication.h"
+#include "net/TerminalConnectionDisplay.h"
 #include "terminal/StringTable.h"
 
 namespace quenlix::test {
@@ -44,11 +45,13 @@ struct Endpoint : ConnectionMonitor {
     Bytes Blocks() const { return RecordingSender::Joined(shell.blocks); }
 
     Terminal terminal;
+
+    TerminalConnectionDisplay display{terminal};
     SessionSettings settings;
     RecordingShell shell;
     RecordingSender host;  // records leave here instead of a socket
     std::size_t dropped = 0;
-    Communication comm{{terminal, settings, shell, shell, shell}};
+    Communication comm{{display, settings, shell, shell, shell}};
 };
 
 class CommunicationTest : public ::testing::Test, public Endpoint {};

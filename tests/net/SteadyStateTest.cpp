@@ -4,6 +4,7 @@
 
 #include "NetTestSupport.h"
 #include "net/Communication.h"
+#include "net/TerminalConnectionDisplay.h"
 #include "support/ReplacedAllocator.h"
 
 namespace quenlix::test {
@@ -22,6 +23,7 @@ struct CountingSender : RecordSender {
 TEST(CommunicationSteadyState, BlocksAndNegotiationAllocateNothing) {
     if (!::quenlix::testing::AllocatorReplaced()) GTEST_SKIP() << "allocations are the sanitizer's";
     Terminal terminal;
+    TerminalConnectionDisplay display{terminal};
     terminal.screen.AllocateCells(80, 24);
     terminal.screen.SetGeometry(80, 24);
     terminal.state.connected = 1;
@@ -30,7 +32,7 @@ TEST(CommunicationSteadyState, BlocksAndNegotiationAllocateNothing) {
     NullMessageBoxes messages;
     NullSessionControl session;
     NullSocketNotifier notifier;
-    Communication comm({terminal, settings, messages, session, notifier});
+    Communication comm({display, settings, messages, session, notifier});
     CountingInterpreter interpreter;
     CountingSender host;
     comm.SetInterpreter(&interpreter);

@@ -167,6 +167,32 @@ TEST_F(TelnetTest, TerminalTypeAndEnvironmentAnswers) {
     EXPECT_TRUE(SameBytes(Answer(kSendEnvironment), kSeedOnly));
 }
 
+TEST_F(TelnetTest, APrinterSaysWhatPrinterItIs) {
+    settings.TerminalName = "IBM-3477-FC";
+    settings.Device = DeviceKind::kPrinter;
+    settings.DisplayNameAuto = 0;
+    settings.DisplayName = "PRT01";
+    settings.PaperSizeName = "A4";
+    EXPECT_TRUE(SameBytes(Answer(kSendTerminalType), IsAnswer(TERMINAL_TYPE, {"IBM-3812-1"})));
+    const Bytes printer = Cat({Variable(USERVAR, "DEVNAME", "PRT01"), Variable(USERVAR, "IBMRSEED"),
+                               Variable(USERVAR, "IBMMSGQNAME", "QSYSOPR"),
+                               Variable(USERVAR, "IBMMSGQLIB", "*LIBL"),
+                               Variable(USERVAR, "IBMFONT", "11"),
+                               Variable(USERVAR, "IBMTRANSFORM", "0")});
+    const Bytes tail = Cat({Variable(USERVAR, "IBMPPRSRC1", std::string(1, '\x04')),
+                            Variable(USERVAR, "IBMFORMFEED", "C")});
+    EXPECT_TRUE(SameBytes(Answer(kSendEnvironment), IsAnswer(NEW_ENVIRON, {printer, tail})));
+
+    // The host print transform names its printer model.
+    settings.HostPrintTransform = 1;
+    Bytes transformed = printer;
+    transformed.resize(transformed.size() - Variable(USERVAR, "IBMTRANSFORM", "0").size());
+    const Bytes model = Cat({Variable(USERVAR, "IBMTRANSFORM", "1"),
+                             Variable(USERVAR, "IBMMFRTYPMDL", "*HP4")});
+    EXPECT_TRUE(
+        SameBytes(Answer(kSendEnvironment), IsAnswer(NEW_ENVIRON, {transformed, model, tail})));
+}
+
 TEST_F(TelnetTest, SubnegotiationContentIsSkippedToIacSe) {
     settings.TerminalName = "IBM-5292-2";
     // The host's seed may hold any byte, the option codes and a bare 0xF0 too.

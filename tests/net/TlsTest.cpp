@@ -12,6 +12,7 @@
 #include "NetTestSupport.h"
 #include "net/CertificateDescription.h"
 #include "net/Communication.h"
+#include "net/TerminalConnectionDisplay.h"
 #include "session/CertificatePins.h"
 #include "support/TlsFixtures.h"
 #include "terminal/StringTable.h"
@@ -146,10 +147,11 @@ protected:
 
     SiteCertificates site;
     Terminal terminal;
+    TerminalConnectionDisplay display{terminal};
     SessionSettings settings;
     TlsShell shell;
     CertificatePins pins;
-    Communication comm{{terminal, settings, shell, shell, shell}};
+    Communication comm{{display, settings, shell, shell, shell}};
 };
 
 // ---- trusted certificates ----

@@ -234,6 +234,39 @@ TEST(SessionFileWrite, TheSignOnSecurityKeysAreKeptOnlyWhenChosen) {
     EXPECT_EQ(CConnectFile::ParsePasswordLevel("0"), 0);
 }
 
+TEST(SessionFileWrite, APrinterSessionKeepsItsKindAndSettings) {
+    TempDir dir;
+    const std::string path = dir.File("printer.stn");
+    SessionSettings s = Full();
+    s.Device = DeviceKind::kPrinter;
+    s.PrinterMessageQueue = "PRTMSGQ";
+    s.PrinterMessageLibrary = "QGPL";
+    s.PrinterFont = 87;
+    s.HostPrintTransform = 1;
+    s.PrinterModel = "*HP5";
+    s.PaperSizeName = "A4";
+    s.OutputFolder = "/home/op/spool";
+    s.SystemPrinter = "Office_Laser";
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_NE(bytes.find("Device=\"Printer\"\r\n[Profile]"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("[Printer]\r\nMessage Queue=\"PRTMSGQ\"\r\n"), std::string::npos)
+        << bytes;
+    EXPECT_EQ(Read(path), s);
+
+    // A display session writes neither the key nor the section, as before;
+    // and a file without them, or with a word a later version may write,
+    // is a display with the printer defaults.
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, Full()));
+    EXPECT_EQ(ReadBytes(path).find("Device"), std::string::npos);
+    EXPECT_EQ(ReadBytes(path).find("[Printer]"), std::string::npos);
+    EXPECT_EQ(Read(path), Full());
+    WriteBytes(path, "[Connection]\r\nDevice=\"Plotter\"\r\n[Printer]\r\nPaper Size=\"B0\"\r\n");
+    const SessionSettings odd = Read(path);
+    EXPECT_FALSE(odd.IsPrinter());
+    EXPECT_EQ(odd.PaperSizeName, "Letter");
+}
+
 TEST(SessionFileWrite, AwkwardTextReadsBackUnchanged) {
     SessionSettings s = Full();
     s.Name = "\"quoted\"";

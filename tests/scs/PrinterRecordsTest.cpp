@@ -1,0 +1,115 @@
+// Printer session records: the startup response's code and text, the kinds
+// of host record, both end-of-file conventions, and the answers byte for byte.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "scs/PrinterRecords.h"
+#include "scs/ScsBuilder.h"
+
+namespace quenlix::scs {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+PrinterRecord Read(const Bytes& r) { return ReadPrinterRecord(r.data(), r.size()); }
+
+TEST(PrinterRecordsTest, AnswersAreByteExact) {
+    EXPECT_EQ(PrintCompleteRecord(),
+              (Bytes{0x00, 0x0A, 0x12, 0xA0, 0x01, 0x02, 0x04, 0x00, 0x00, 0x01}));
+    EXPECT_EQ(ClearedRecord(), (Bytes{0x00, 0x0A, 0x12, 0xA0, 0x01, 0x02, 0x04, 0x00, 0x00, 0x02}));
+}
+
+TEST(PrinterRecordsTest, EveryStartupCodeIsReadWithItsText) {
+    struct Row {
+        const char* code;
+        bool ready;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"I901", true, "Virtual device has less function than source device"},
+        {"I902", true, "Session successfully started"},
+        {"I906", true, "Automatic sign-on requested, but not allowed; session still allowed"},
+        {"2702", false, "Device description not found"},
+        {"2703", false, "Controller description not found"},
+        {"2777", false, "Damaged device description"},
+        {"8901", false, "Device not varied on"},
+        {"8902", false, "Device not available"},
+        {"8903", false, "Device not valid for session"},
+        {"8906", false, "Session initiation failed"},
+        {"8907", false, "Session failure"},
+        {"8910", false, "Controller not valid for session"},
+        {"8916", false, "No matching device found"},
+        {"8917", false, "Not authorized to object"},
+        {"8918", false, "Job canceled"},
+        {"8920", false, "Object partially damaged"},
+        {"8921", false, "Communications error"},
+        {"8922", false, "Negative response received"},
+        {"8923", false, "Start-up record built incorrectly"},
+        {"8925", false, "Creation of device failed"},
+        {"8928", false, "Change of device failed"},
+        {"8929", false, "Vary on or vary off failed"},
+        {"8930", false, "Message queue does not exist"},
+        {"8934", false, "Start-up for S/36 WSF received"},
+        {"8935", false, "Session rejected"},
+        {"8936", false, "Security failure on session attempt"},
+        {"8940", false, "Automatic configuration failed or not allowed"},
+        {"8999", false, "Unknown startup response code"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        const PrinterRecord r = Read(StartupResponseRecord(row.code, "DEMO", "PRT01"));
+        ASSERT_EQ(r.kind, PrinterRecord::Kind::kStartupResponse);
+        ASSERT_TRUE(r.code);
+        EXPECT_EQ(r.code->code, row.code);
+        EXPECT_EQ(r.code->Ready(), row.ready);
+        EXPECT_EQ(r.code->Text(), row.text);
+    }
+}
+
+TEST(PrinterRecordsTest, HostRecordKindsAndBothEndOfFileConventions) {
+    const Bytes scs = ScsBuilder().text("HELLO").newLine().take();
+    const Bytes record = PrintRecord(scs);
+    PrinterRecord r = Read(record);
+    ASSERT_EQ(r.kind, PrinterRecord::Kind::kPrint);
+    EXPECT_EQ(Bytes(r.data, r.data + r.dataLength), scs);
+    EXPECT_FALSE(r.endOfFile);
+
+    // The flag with an empty body.
+    r = Read(PrintRecord({}, true));
+    EXPECT_EQ(r.kind, PrinterRecord::Kind::kPrint);
+    EXPECT_TRUE(r.endOfFile);
+    // The flag with data is no end: the data is a page of the file.
+    EXPECT_FALSE(Read(PrintRecord(scs, true)).endOfFile);
+
+    // The short record: exactly 17 bytes, its data printed first.
+    const Bytes tail = ScsBuilder().characterDistance(10).formFeed().take();
+    const Bytes shortRecord = PrintRecord(tail);
+    ASSERT_EQ(shortRecord.size(), kEndOfSpooledFileRecordLength);
+    r = Read(shortRecord);
+    EXPECT_TRUE(r.endOfFile);
+    EXPECT_EQ(r.dataLength, tail.size());
+
+    // A page of that length with text on it is no end.
+    const Bytes word = PrintRecord(ScsBuilder().text("FIRST").newLine().formFeed().take());
+    ASSERT_EQ(word.size(), kEndOfSpooledFileRecordLength);
+    EXPECT_FALSE(Read(word).endOfFile);
+
+    EXPECT_EQ(Read(ClearRecord()).kind, PrinterRecord::Kind::kClear);
+}
+
+TEST(PrinterRecordsTest, MalformedRecordsSayWhy) {
+    EXPECT_EQ(Read({0x00, 0x05, 0x12, 0xA0}).problem, "record shorter than its header");
+    EXPECT_EQ(Read({0x00, 0x0A, 0x12, 0xA1, 0x01, 0x01, 0x04, 0, 0, 1}).problem, "no GDS header");
+    EXPECT_EQ(Read({0x00, 0x08, 0x12, 0xA0, 0x01, 0x01, 0x09, 0}).problem,
+              "pass-through header longer than the record");
+    Bytes noCode = StartupResponseRecord("I902", "", "");
+    noCode.resize(20);
+    EXPECT_EQ(Read(noCode).problem, "startup response without a code");
+    // A display record is nothing to the printer.
+    EXPECT_EQ(Read({0x00, 0x0A, 0x12, 0xA0, 0x00, 0x00, 0x04, 0, 0, 3}).kind,
+              PrinterRecord::Kind::kOther);
+}
+
+}  // namespace
+}  // namespace quenlix::scs
