@@ -196,7 +196,7 @@ TEST(RecordDescriberGolden, BuilderScreens) {
         .sba(5, 10)
         .startOfField(0x60, 0x80, 0x3F, 255)
         .insertCursor(3, 11)
-        .raw({kOrderInsertCursorAlt, 5, 11})
+        .raw({kOrderEraseToAddress, 5, 20, 0x02, kEraseCharacters})
         .writeErrorCode()
         .insertCursor(27, 2)
         .text("ERROR")
@@ -204,7 +204,7 @@ TEST(RecordDescriberGolden, BuilderScreens) {
         .clearFormatTable()
         .readInputFields(0x20, 0x03);
     EXPECT_EQ(Describe(r.record(), RecordSource::kHost, memory).lines,
-              (Lines{"Put/Get (03), length 98",
+              (Lines{"Put/Get (03), length 100",
                      "  Clear Unit Alternate 00",
                      "  WTD CC1 40 CC2 04 (reset MDT of input fields, alarm)",
                      "  SOH first field 2, error row 27",
@@ -219,7 +219,7 @@ TEST(RecordDescriberGolden, BuilderScreens) {
                      "  SBA 5,10",
                      "  SF FFW 60 80 attr 3F len 255 (non-display)",
                      "  IC 3,11",
-                     "  IC 5,11 (order 03)",
+                     "  EA to 5,20 length 2 types 01",
                      "  Write Error Code",
                      "  IC 27,2",
                      "  \"ERROR\"",

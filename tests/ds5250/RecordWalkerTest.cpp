@@ -56,7 +56,7 @@ TEST(RecordWalker, ReadsCommandsOrdersAndDataByName) {
               "data 193 255 32\n"
               "SF ffw 64 7 fcw 1 reseq 9 attr 39 len 10\n"
               "RA 2 40 0\n"
-              "IC 19 2 6\n"
+              "IC 2 6\n"
               "end of display data\n"
               "read fields 82 0 8\n");
 }
