@@ -203,7 +203,10 @@ inline constexpr std::uint8_t kQueryReplyFlag = 0x80;  ///< the byte after the t
 // The query reply's capability bytes of the enhanced interface: enhanced
 // field control words and Write To Display structured fields (0x02) with
 // Write Error Code to Window (0x01); the user interface level 2 (0x80).
-inline constexpr std::uint8_t kQueryEnhancedCapabilities = 0x03;
+inline constexpr std::uint8_t kQueryStructuredFields = 0x02;
+inline constexpr std::uint8_t kQueryErrorCodeToWindow = 0x01;
+inline constexpr std::uint8_t kQueryEnhancedCapabilities =
+    kQueryStructuredFields | kQueryErrorCodeToWindow;
 inline constexpr std::uint8_t kQueryEnhancedLevel = 0x80;
 
 // Attention identifiers.

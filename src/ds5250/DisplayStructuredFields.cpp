@@ -25,9 +25,9 @@ constexpr std::size_t kTitleFirstCharacter = 6;
 // (EBCDIC, the same in every code page the terminal offers).
 constexpr std::uint8_t kEbcdicPeriod = 0x4B;
 constexpr std::uint8_t kEbcdicColon = 0x7A;
-constexpr std::array<std::uint8_t, 8> kDefaultBorder = {
-    kEbcdicPeriod, kEbcdicPeriod, kEbcdicPeriod, kEbcdicColon,
-    kEbcdicColon,  kEbcdicColon,  kEbcdicPeriod, kEbcdicColon};
+constexpr std::array<std::uint8_t, 8> kDefaultBorder = {kEbcdicPeriod, kEbcdicPeriod, kEbcdicPeriod,
+                                                        kEbcdicColon,  kEbcdicColon,  kEbcdicColon,
+                                                        kEbcdicPeriod, kEbcdicColon};
 
 }  // namespace
 
@@ -50,12 +50,15 @@ void CTN5250::DisplayStructuredFieldOrder(const DisplayStructuredField& field) {
             t_.constructs.RestrictCursor(false);
             return;
         case kWdsfRemoveWindow:
-            r_.changed = true;
-            t_.constructs.RemoveLastWindow();
-            return;
         case kWdsfRemoveAllConstructs:
+            // The border's characters show again where the frame was drawn.
             r_.changed = true;
-            t_.constructs.Clear();
+            if (!t_.constructs.windows().empty()) t_.damage.All();
+            if (field.type == kWdsfRemoveWindow) {
+                t_.constructs.RemoveLastWindow();
+            } else {
+                t_.constructs.Clear();
+            }
             return;
         case kWdsfDefineSelectionField:
         case kWdsfDefineScrollBar:
@@ -119,6 +122,10 @@ void CTN5250::CreateWindow(const DisplayStructuredField& field) {
         }
         at += length;
     }
+    window.titleColumn =
+        window.column + 1 + (window.width - static_cast<int>(window.title.size())) / 2;
+    window.footerColumn =
+        window.column + 1 + (window.width - static_cast<int>(window.footer.size())) / 2;
     if (!t_.constructs.AddWindow(window)) {
         StopWithNegativeResponse(kSenseTooManyWindows);
         return;
@@ -151,16 +158,15 @@ void CTN5250::DrawWindow(const HostWindow& w, const std::array<std::uint8_t, 8>&
         t_.FillCells(first, first + w.width, kEbcdicNull, ' ');
     }
     // The title in the middle of the top border, the footer of the bottom.
-    auto words = [&](int row, const std::string& text) {
-        const int start = w.column + 1 + (w.width - static_cast<int>(text.size())) / 2;
+    auto words = [&](int row, int start, const std::string& text) {
         for (std::size_t k = 0; k < text.size(); ++k) {
             const int p = HostPosition(row, start + static_cast<int>(k), columns);
             const auto pc = static_cast<std::uint8_t>(text[k]);
             t_.SetCell(p, links_.tables.ToEbcdic(CodePage(), pc), pc);
         }
     };
-    words(w.row, w.title);
-    words(w.lastRow(), w.footer);
+    words(w.row, w.titleColumn, w.title);
+    words(w.lastRow(), w.footerColumn, w.footer);
 }
 
 }  // namespace quenlix

@@ -16,15 +16,24 @@ namespace {
 /// -1 for a value that is no colour.
 int ExtendedColorIndex(std::uint8_t value) {
     switch (value) {
-        case kExtendedColorDefault: return 0;
-        case 0xF1: return kColorBlue;
-        case 0xF2: return kColorRed;
-        case 0xF3: return kColorPink;
-        case 0xF4: return kColorGreen;
-        case 0xF5: return kColorTurquoise;
-        case 0xF6: return kColorYellow;
-        case 0xF7: return kColorWhite;
-        default: return -1;
+        case kExtendedColorDefault:
+            return 0;
+        case 0xF1:
+            return kColorBlue;
+        case 0xF2:
+            return kColorRed;
+        case 0xF3:
+            return kColorPink;
+        case 0xF4:
+            return kColorGreen;
+        case 0xF5:
+            return kColorTurquoise;
+        case 0xF6:
+            return kColorYellow;
+        case 0xF7:
+            return kColorWhite;
+        default:
+            return -1;
     }
 }
 
@@ -70,8 +79,7 @@ void CTN5250::MoveCursor(int row, int column) {
 }
 
 void CTN5250::EraseToAddress(const EraseOrder& order) {
-    if (order.row < 1 || order.row > t_.rows() || order.column < 1 ||
-        order.column > t_.columns()) {
+    if (order.row < 1 || order.row > t_.rows() || order.column < 1 || order.column > t_.columns()) {
         StopWithNegativeResponse(kSenseInvalidAddress);
         return;
     }

@@ -319,7 +319,8 @@ void RecordDescriber::EraseToAddress(const EraseOrder& order) {
     bool typesValid = order.length >= kEraseLengthMin && order.length <= kEraseLengthMax;
     for (std::size_t k = 0; k < order.typeCount && k < order.types.size(); ++k) {
         const std::uint8_t t = order.types[k];
-        typesValid = typesValid && ((t >= kEraseCharacters && t <= kEraseIdeographic) || t == kEraseAll);
+        const bool known = (t >= kEraseCharacters && t <= kEraseIdeographic) || t == kEraseAll;
+        typesValid = typesValid && known;
     }
     if (!typesValid) {
         RefusedWith(kSenseExtendedAttributeType, "Erase to Address");

@@ -120,7 +120,7 @@ void CTN5250::Data(const std::uint8_t* bytes, std::size_t count) {
     if (r_.errorWindowLast > 0) {
         // An error line kept to a window: what reaches past its last column
         // is not written.
-        const int room = r_.writeColumn <= r_.errorWindowLast ? r_.errorWindowLast - r_.writeColumn + 1 : 0;
+        const int room = std::max(r_.errorWindowLast - r_.writeColumn + 1, 0);
         count = std::min(count, static_cast<std::size_t>(room));
     }
     // Printable EBCDIC, nearly all of a screen, goes to the model a run at a

@@ -21,12 +21,27 @@ struct HostWindow {
     bool pullDown = false;
     std::string title;
     std::string footer;
+    int titleColumn = 0;   ///< where the title starts on the top border
+    int footerColumn = 0;  ///< where the footer starts on the bottom border
 
     int lastRow() const { return row + depth + 1; }
     int lastColumn() const { return column + width + 1; }
     /// True for a position (from 1) inside the border.
     bool Inside(int r, int c) const {
         return r > row && r < lastRow() && c > column && c < lastColumn();
+    }
+    /// True for a position of the border that holds a border character,
+    /// not the title's or the footer's text.
+    bool Frame(int r, int c) const {
+        if (r < row || r > lastRow() || c < column || c > lastColumn()) return false;
+        if (r == row) return !InText(c, titleColumn, title.size());
+        if (r == lastRow()) return !InText(c, footerColumn, footer.size());
+        return c == column || c == lastColumn();
+    }
+
+private:
+    static bool InText(int c, int first, std::size_t length) {
+        return length > 0 && c >= first && c < first + static_cast<int>(length);
     }
 };
 
@@ -52,6 +67,13 @@ public:
         cursorRestricted_ = false;
     }
     const std::vector<HostWindow>& windows() const { return windows_; }
+    /// True for a window's border position that holds a border character.
+    bool IsFrame(int row, int column) const {
+        for (const HostWindow& w : windows_) {
+            if (w.Frame(row, column)) return true;
+        }
+        return false;
+    }
 
     /// The cursor is kept inside the last window's border.
     void RestrictCursor(bool on) { cursorRestricted_ = on && !windows_.empty(); }

@@ -18,9 +18,9 @@ RecordBuilder Lettered() {
 TEST_F(InterpreterTest, EraseToAddressErasesFromTheWriteAddressOrRefuses) {
     struct Row {
         const char* what;
-        Bytes order;               ///< after the write address 3,3
-        std::uint8_t sense;        ///< 0: taken
-        const char* row3;          ///< the first ten columns of row 3 afterwards
+        Bytes order;         ///< after the write address 3,3
+        std::uint8_t sense;  ///< 0: taken
+        const char* row3;    ///< the first ten columns of row 3 afterwards
     };
     const Row rows[] = {
         {"characters to 3,6", {0x03, 3, 6, 2, 0x01}, 0, "AB    GHIJ"},
@@ -68,8 +68,10 @@ TEST_F(InterpreterTest, EraseToAddressErasesFromTheWriteAddressOrRefuses) {
 }
 
 TEST_F(InterpreterTest, EraseToAddressOfColourLeavesTheLookOfOtherTypes) {
-    Run(Lettered().writeExtendedAttribute(kExtendedForegroundColor, 0xF2)
-            .writeExtendedAttribute(kExtendedPrimary, kExtendedReverse).record());
+    Run(Lettered()
+            .writeExtendedAttribute(kExtendedForegroundColor, 0xF2)
+            .writeExtendedAttribute(kExtendedPrimary, kExtendedReverse)
+            .record());
     EXPECT_EQ(Cell(3, 3).foreground, kColorRed);
     EXPECT_EQ(Cell(3, 3).reverse, 1);
     Run(RecordBuilder().writeToDisplay().sba(3, 3).eraseToAddress(3, 3, {kEraseColor}).record());
@@ -79,8 +81,7 @@ TEST_F(InterpreterTest, EraseToAddressOfColourLeavesTheLookOfOtherTypes) {
 }
 
 TEST_F(InterpreterTest, MoveCursorMovesItNowAndTheLastCursorOrderPlacesIt) {
-    Run(RecordBuilder().clearUnit().writeToDisplay().insertCursor(5, 5).moveCursor(7, 9)
-            .record());
+    Run(RecordBuilder().clearUnit().writeToDisplay().insertCursor(5, 5).moveCursor(7, 9).record());
     EXPECT_EQ(CursorRow(), 7);
     EXPECT_EQ(CursorColumn(), 9);
     EXPECT_EQ(terminal.state.hostFormat.homePosition, HostPosition(5, 5, 80)) << "home stays";
@@ -93,8 +94,8 @@ TEST_F(InterpreterTest, MoveCursorMovesItNowAndTheLastCursorOrderPlacesIt) {
         int row, column;
         bool taken;
     };
-    for (const Row& row : {Row{1, 1, true}, Row{24, 80, true}, Row{0, 5, false},
-                           Row{25, 5, false}, Row{5, 0, false}, Row{5, 81, false}}) {
+    for (const Row& row : {Row{1, 1, true}, Row{24, 80, true}, Row{0, 5, false}, Row{25, 5, false},
+                           Row{5, 0, false}, Row{5, 81, false}}) {
         SCOPED_TRACE(::testing::Message() << row.row << "," << row.column);
         sender.sent.clear();
         Run(RecordBuilder().writeToDisplay().moveCursor(row.row, row.column).record());
@@ -111,7 +112,12 @@ TEST_F(InterpreterTest, MoveCursorMovesItNowAndTheLastCursorOrderPlacesIt) {
 
 TEST_F(InterpreterTest, TransparentDataWritesOrderBytesAsData) {
     const Bytes bytes = {kOrderSetBufferAddress, 0x01, 0x01, kEscape, kOrderStartOfField, 0xC1};
-    Run(RecordBuilder().clearUnit().writeToDisplay().sba(4, 1).transparentData(bytes).text("B")
+    Run(RecordBuilder()
+            .clearUnit()
+            .writeToDisplay()
+            .sba(4, 1)
+            .transparentData(bytes)
+            .text("B")
             .record());
     EXPECT_TRUE(sender.sent.empty());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -124,8 +130,7 @@ TEST_F(InterpreterTest, TransparentDataWritesOrderBytesAsData) {
     Run(RecordBuilder().writeToDisplay().sba(24, 79).transparentData({0xC1, 0xC2}).record());
     EXPECT_TRUE(sender.sent.empty());
     EXPECT_EQ(Text(24, 79, 2), "AB");
-    Run(RecordBuilder().writeToDisplay().sba(24, 79).transparentData({0xC3, 0xC4, 0xC5})
-            .record());
+    Run(RecordBuilder().writeToDisplay().sba(24, 79).transparentData({0xC3, 0xC4, 0xC5}).record());
     ASSERT_EQ(sender.sent.size(), 1u);
     EXPECT_EQ(sender.sent[0], NegativeResponse(kSenseWriteBeyondScreen));
     EXPECT_EQ(Text(24, 79, 2), "AB") << "none of it written";
@@ -159,8 +164,13 @@ TEST_F(InterpreterTest, WriteExtendedAttributeGivesTheCellItsLookOrRefuses) {
         SCOPED_TRACE(row.what);
         sender.sent.clear();
         // The order gives the look to the write address, which does not move.
-        Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 5)
-                .writeExtendedAttribute(row.type, row.value).text("XY").record());
+        Run(RecordBuilder()
+                .clearUnit()
+                .writeToDisplay()
+                .sba(2, 5)
+                .writeExtendedAttribute(row.type, row.value)
+                .text("XY")
+                .record());
         if (row.sense) {
             ASSERT_EQ(sender.sent.size(), 1u);
             EXPECT_EQ(sender.sent[0], NegativeResponse(row.sense));
@@ -178,8 +188,14 @@ TEST_F(InterpreterTest, WriteExtendedAttributeGivesTheCellItsLookOrRefuses) {
         EXPECT_EQ(Cell(2, 6).reverse, 0);
     }
     // A colour never shows what a non-display attribute hides.
-    Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 4).attribute(0x27)
-            .writeExtendedAttribute(kExtendedForegroundColor, 0xF2).text("PW").record());
+    Run(RecordBuilder()
+            .clearUnit()
+            .writeToDisplay()
+            .sba(2, 4)
+            .attribute(0x27)
+            .writeExtendedAttribute(kExtendedForegroundColor, 0xF2)
+            .text("PW")
+            .record());
     EXPECT_EQ(Text(2, 5, 2), "  ");
     EXPECT_EQ(Cell(2, 5).foreground, kColorBackground);
     // Clear Unit takes the look away.
@@ -188,7 +204,11 @@ TEST_F(InterpreterTest, WriteExtendedAttributeGivesTheCellItsLookOrRefuses) {
 }
 
 TEST_F(InterpreterTest, WriteErrorCodeToWindowKeepsTheLineInsideItsColumns) {
-    Run(RecordBuilder().clearUnit().writeToDisplay().sba(24, 1).text(std::string(80, '-'))
+    Run(RecordBuilder()
+            .clearUnit()
+            .writeToDisplay()
+            .sba(24, 1)
+            .text(std::string(80, '-'))
             .record());
     Run(RecordBuilder().writeErrorCodeToWindow(10, 20).text("A MESSAGE TOO LONG FOR IT").record());
     EXPECT_TRUE(sender.sent.empty());
@@ -198,8 +218,8 @@ TEST_F(InterpreterTest, WriteErrorCodeToWindowKeepsTheLineInsideItsColumns) {
         int first, last;
         bool taken;
     };
-    for (const Row& row : {Row{1, 80, true}, Row{5, 5, true}, Row{0, 10, false},
-                           Row{10, 9, false}, Row{10, 81, false}}) {
+    for (const Row& row : {Row{1, 80, true}, Row{5, 5, true}, Row{0, 10, false}, Row{10, 9, false},
+                           Row{10, 81, false}}) {
         SCOPED_TRACE(::testing::Message() << row.first << " to " << row.last);
         sender.sent.clear();
         Run(RecordBuilder().writeErrorCodeToWindow(row.first, row.last).text("E").record());
@@ -216,9 +236,19 @@ TEST_F(InterpreterTest, WriteErrorCodeToWindowKeepsTheLineInsideItsColumns) {
 TEST_F(InterpreterTest, RestorePartialAfterSavePartialBringsTheRectangleBackExactly) {
     // A rectangle with text, an attribute, a null, a byte that is an order
     // code and an extended-look neighbour outside it.
-    Run(RecordBuilder().clearUnit().writeToDisplay().sba(5, 10).attribute(0x22).text("MENU")
-            .raw({0x00}).transparentData({kOrderMoveCursor}).sba(6, 10).text("ITEM ONE")
-            .sba(7, 10).text("ITEM TWO").record());
+    Run(RecordBuilder()
+            .clearUnit()
+            .writeToDisplay()
+            .sba(5, 10)
+            .attribute(0x22)
+            .text("MENU")
+            .raw({0x00})
+            .transparentData({kOrderMoveCursor})
+            .sba(6, 10)
+            .text("ITEM ONE")
+            .sba(7, 10)
+            .text("ITEM TWO")
+            .record());
     const std::vector<ScreenCell> before = Snapshot();
     Run(RecordBuilder(kOpOutputOnly).savePartialScreen(5, 10, 3, 8).record());
     ASSERT_EQ(sender.sent.size(), 1u);
@@ -249,14 +279,16 @@ TEST_F(InterpreterTest, RestorePartialAfterSavePartialBringsTheRectangleBackExac
         int row, column, depth, width;
         bool taken;
     };
-    for (const Row& row : {Row{1, 1, 24, 80, true}, Row{24, 80, 1, 1, true},
-                           Row{21, 1, 4, 10, true}, Row{21, 1, 5, 10, false}, Row{1, 75, 2, 7, false},
-                           Row{0, 1, 1, 1, false}, Row{1, 1, 0, 1, false}}) {
-        SCOPED_TRACE(::testing::Message() << row.row << "," << row.column << " " << row.depth
-                                          << "x" << row.width);
+    for (const Row& row :
+         {Row{1, 1, 24, 80, true}, Row{24, 80, 1, 1, true}, Row{21, 1, 4, 10, true},
+          Row{21, 1, 5, 10, false}, Row{1, 75, 2, 7, false}, Row{0, 1, 1, 1, false},
+          Row{1, 1, 0, 1, false}}) {
+        SCOPED_TRACE(::testing::Message()
+                     << row.row << "," << row.column << " " << row.depth << "x" << row.width);
         sender.sent.clear();
-        Run(RecordBuilder(kOpOutputOnly).savePartialScreen(row.row, row.column, row.depth,
-                                                            row.width).record());
+        Run(RecordBuilder(kOpOutputOnly)
+                .savePartialScreen(row.row, row.column, row.depth, row.width)
+                .record());
         ASSERT_EQ(sender.sent.size(), 1u);
         if (row.taken) {
             EXPECT_EQ(sender.sent[0][9], kOpSaveScreen);
