@@ -235,10 +235,49 @@ void HostResponses::SendSaveScreen() {
     Finish();
 }
 
+namespace {
+
+/// The Write Extended Attribute value of a cell's extended look.
+std::uint8_t ExtendedPrimaryOf(int look) {
+    std::uint8_t value = 0;
+    if (look & kLookReverse) value |= kExtendedReverse;
+    if (look & kLookUnderline) value |= kExtendedUnderline;
+    if (look & kLookBlink) value |= kExtendedBlink;
+    if (look & kLookColumnSeparator) value |= kExtendedColumnSeparator;
+    return value;
+}
+
+/// The Write Extended Attribute colour of a colour index; 0x00 for none.
+std::uint8_t ExtendedColorOf(int color) {
+    switch (color) {
+        case kColorBlue: return 0xF1;
+        case kColorRed: return 0xF2;
+        case kColorPink: return 0xF3;
+        case kColorGreen: return 0xF4;
+        case kColorTurquoise: return 0xF5;
+        case kColorYellow: return 0xF6;
+        case kColorWhite: return 0xF7;
+        default: return kExtendedColorDefault;
+    }
+}
+
+}  // namespace
+
 void HostResponses::PushImage(int first, int end) {
     const auto cells = t_.screen.inUse();
     for (int p = first; p < end; ++p) {
-        const auto b = static_cast<std::uint8_t>(cells[static_cast<std::size_t>(p)].ebcdic);
+        const ScreenCell& cell = cells[static_cast<std::size_t>(p)];
+        // An extended look goes first: the order gives it to the position
+        // the next byte is written to.
+        if (cell.extendedLook != 0) {
+            record_.insert(record_.end(), {kOrderWriteExtendedAttribute, kExtendedPrimary,
+                                           ExtendedPrimaryOf(cell.extendedLook)});
+        }
+        if (cell.extendedColor != 0) {
+            record_.insert(record_.end(), {kOrderWriteExtendedAttribute, kExtendedForegroundColor,
+                                           ExtendedColorOf(cell.extendedColor)});
+        }
+        const auto b = static_cast<std::uint8_t>(cell.ebcdic);
         if (IsOrderCode(b)) {
             // A byte the interpreter would take for an order comes back as a
             // Repeat to Address of one position, which writes it as it is.

@@ -235,7 +235,7 @@ TEST_F(InterpreterTest, WriteErrorCodeToWindowKeepsTheLineInsideItsColumns) {
 
 TEST_F(InterpreterTest, RestorePartialAfterSavePartialBringsTheRectangleBackExactly) {
     // A rectangle with text, an attribute, a null, a byte that is an order
-    // code and an extended-look neighbour outside it.
+    // code and a position with an extended look and colour.
     Run(RecordBuilder()
             .clearUnit()
             .writeToDisplay()
@@ -245,6 +245,8 @@ TEST_F(InterpreterTest, RestorePartialAfterSavePartialBringsTheRectangleBackExac
             .raw({0x00})
             .transparentData({kOrderMoveCursor})
             .sba(6, 10)
+            .writeExtendedAttribute(kExtendedForegroundColor, 0xF6)
+            .writeExtendedAttribute(kExtendedPrimary, kExtendedUnderline)
             .text("ITEM ONE")
             .sba(7, 10)
             .text("ITEM TWO")
@@ -260,16 +262,21 @@ TEST_F(InterpreterTest, RestorePartialAfterSavePartialBringsTheRectangleBackExac
     // A window over it, then the host sends the image back.
     Run(RecordBuilder().writeToDisplay().sba(4, 8).repeatToAddress(8, 30, 0x5C).record());
     EXPECT_NE(Text(6, 10, 8), "ITEM ONE");
+    Run(RecordBuilder().writeToDisplay().sba(6, 10).eraseToAddress(6, 10, {kEraseAll}).record());
+    ASSERT_EQ(Cell(6, 10).foreground, kColorGreen);
     Bytes restore = answer;
     restore[9] = kOpRestoreScreen;
     Run(restore);
     EXPECT_EQ(Text(6, 10, 8), "ITEM ONE");
+    EXPECT_EQ(Cell(6, 10).foreground, kColorYellow);
     const std::vector<ScreenCell> after = Snapshot();
     for (int r = 5; r <= 7; ++r) {
         for (int c = 10; c <= 17; ++c) {
             const std::size_t p = static_cast<std::size_t>(HostPosition(r, c, 80));
             EXPECT_EQ(after[p].ebcdic, before[p].ebcdic) << r << "," << c;
             EXPECT_EQ(after[p].character, before[p].character) << r << "," << c;
+            EXPECT_EQ(after[p].foreground, before[p].foreground) << r << "," << c;
+            EXPECT_EQ(after[p].underline, before[p].underline) << r << "," << c;
         }
     }
     EXPECT_EQ(Text(4, 8, 1), "*") << "outside the rectangle: as the host left it";
