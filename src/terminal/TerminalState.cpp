@@ -78,6 +78,18 @@ void Terminal::SetCursorCell(int row, int column) {
 }
 
 void Terminal::SetCursorPixels(int x, int y) {
+    // A window the host keeps the cursor in holds it inside its border,
+    // whoever moves it; the system request line below the screen stays free.
+    const HostWindow* w = constructs.cursorWindow();
+    if (w != nullptr && state.cellWidth > 0 && state.cellHeight > 0 &&
+        y / state.cellHeight < rows()) {
+        const int row = y / state.cellHeight, column = x / state.cellWidth;
+        // Rows and columns from 0: the inside starts one past the border.
+        const int keptRow = std::clamp(row, w->row, w->row + w->depth - 1);
+        const int keptColumn = std::clamp(column, w->column, w->column + w->width - 1);
+        if (keptRow != row) y = keptRow * state.cellHeight;
+        if (keptColumn != column) x = keptColumn * state.cellWidth;
+    }
     if (state.cursorX == x && state.cursorY == y) return;
     state.cursorX = x;
     state.cursorY = y;

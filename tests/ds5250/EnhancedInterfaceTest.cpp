@@ -96,12 +96,24 @@ TEST_F(EnhancedTest, CreateWindowDrawsItsBorderTitleAndFooter) {
     EXPECT_EQ(Text(5, 10, 14), ":            :");
     EXPECT_EQ(Text(6, 10, 14), ":..F3=Exit...:");
 
+    // The cursor stays inside, whoever moves it.
+    EXPECT_EQ(CursorRow(), 3);
+    EXPECT_EQ(CursorColumn(), 11);
+    terminal.SetCursorCell(0, 0);
+    EXPECT_EQ(CursorRow(), 3) << "held to the first row inside";
+    EXPECT_EQ(CursorColumn(), 11);
+    terminal.SetCursorCell(20, 70);
+    EXPECT_EQ(CursorRow(), 5) << "held to the last row inside";
+    EXPECT_EQ(CursorColumn(), 22);
+
     // Unrestricted Cursor Movement frees the cursor; Remove Window forgets it.
     Run(RecordBuilder()
             .writeToDisplay()
             .displayStructuredField(kWdsfUnrestrictedCursor, {0, 0, 0})
             .record());
     EXPECT_FALSE(terminal.constructs.cursorRestricted());
+    terminal.SetCursorCell(0, 0);
+    EXPECT_EQ(CursorRow(), 1);
     Run(RecordBuilder()
             .writeToDisplay()
             .displayStructuredField(kWdsfRemoveWindow, {0, 0, 0})
