@@ -4,6 +4,7 @@
 //   bit 1  code page 37, else the built-in pair
 //   bit 2  terminal name IBM-5292-2, else IBM-3477-FC
 //   bit 3  every third answer fails to send (the socket went away)
+//   bit 4  the session offers the enhanced interface (windows)
 // The rest is read as the endpoint reads host data (a telnet reader cuts it
 // at each IAC EOR and undoes the IAC doubling) into records that run one
 // after another, so that state carried from record to record (fields, error
@@ -106,6 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SessionSettings settings;
     settings.PageCode = (mode & 2) ? 37 : 0;
     settings.TerminalName = (mode & 4) ? "IBM-5292-2" : "IBM-3477-FC";
+    settings.Enhanced = (mode & 16) ? 1 : 0;
 
     FlakySender sender;
     sender.failing = (mode & 8) != 0;

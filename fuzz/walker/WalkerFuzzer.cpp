@@ -3,7 +3,8 @@
 // the interpreter's ending early only where it refused the record with a
 // negative response. The walker alone must read the record the same fed
 // whole or a byte at a time.
-// Byte 0 picks the set-up: bit 0 a 27 x 132 screen, else 24 x 80. The rest
+// Byte 0 picks the set-up: bit 0 a 27 x 132 screen, else 24 x 80; bit 1
+// the session offers the enhanced interface. The rest
 // is the record from its first length byte (IAC doubling undone).
 #include <cstddef>
 #include <cstdint>
@@ -80,6 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Terminal& terminal = setup.terminal;
     terminal = setup.freshTerminal[wide];
     testing::RecordingSender sender;
+    setup.settings.Enhanced = (data[0] & 2) ? 1 : 0;
     InterpreterLinks links{terminal, setup.tables, setup.settings, sender, setup.messages};
     CTN5250 interpreter(links);
     ds::RecordActionLog interpreted(&interpreter);

@@ -159,6 +159,8 @@ CSessionTab02::CSessionTab02(QWidget* parent)
       automatic(new QCheckBox(QStringLiteral("Automatic"), this)),
       port(new CEditNumericParam(this)),
       launch(new QCheckBox(QStringLiteral("Start connection when opening file"), this)),
+      enhanced(new QCheckBox(QStringLiteral("Enhanced interface (windows, selection fields)"),
+                             this)),
       fileName(new QLineEdit(this)) {
     auto* layout = new QVBoxLayout(this);
     auto* nameBox = new QGroupBox(QStringLiteral("Display Name"), this);
@@ -172,6 +174,7 @@ CSessionTab02::CSessionTab02(QWidget* parent)
     layout->addWidget(nameBox);
     layout->addWidget(portBox);
     layout->addWidget(launch);
+    layout->addWidget(enhanced);
     auto* form = new QFormLayout;
     fileName->setReadOnly(true);
     fileName->setEnabled(false);
@@ -350,6 +353,7 @@ void SessionPropertiesDialog::OpenPage(int index) {
         tab02_->displayName->setText(Qs(loaded_.DisplayName));
         tab02_->automatic->setChecked(loaded_.DisplayNameAuto != 0);
         tab02_->launch->setChecked(loaded_.LaunchConnection != 0);
+        tab02_->enhanced->setChecked(loaded_.Enhanced != 0);
         tab02_->remembered = tab02_->displayName->text();
         tab02_->ApplyAutomatic();
     } else if (index == kLogin) {
@@ -440,11 +444,13 @@ SessionSettings SessionPropertiesDialog::Values() const {
         s.DisplayNameAuto = tab02_->automatic->isChecked() ? 1 : 0;
         s.Port = ParsePort(tab02_->port->text());
         s.LaunchConnection = tab02_->launch->isChecked() ? 1 : 0;
+        s.Enhanced = tab02_->enhanced->isChecked() ? 1 : 0;
     } else {
         s.DisplayName = loaded_.DisplayName;
         s.DisplayNameAuto = loaded_.DisplayNameAuto;
         s.Port = loaded_.Port;
         s.LaunchConnection = loaded_.LaunchConnection;
+        s.Enhanced = loaded_.Enhanced;
     }
     s.UserID = tab03_->user->text().toStdString();
     s.UserPassword = tab03_->password->text().toStdString();

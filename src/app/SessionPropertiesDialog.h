@@ -58,6 +58,8 @@ public:
     QCheckBox* automatic;
     CEditNumericParam* port;
     QCheckBox* launch;
+    /// Offer the host the enhanced interface (windows, selection fields).
+    QCheckBox* enhanced;
     QLineEdit* fileName;  ///< shown only, never stored
     /// The display name put back when "Automatic" is turned off.
     QString remembered;

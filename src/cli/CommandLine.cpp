@@ -37,6 +37,8 @@ const char* const kUsage =
     "                       server, remembered per host while the program runs)\n"
     "  --signon-port N      the sign-on server's port (8476; 9476 with --tls)\n"
     "  --port-mapper        ask the host's port mapper (port 449) for that port\n"
+    "  --enhanced           offer the host the enhanced interface: windows,\n"
+    "                       selection fields and scroll bars\n"
     "  --send-password-in-clear\n"
     "                       send the password itself to a host that offers no\n"
     "                       encryption (no seed); without --tls it also needs\n"
@@ -229,6 +231,8 @@ CommandLine ApplyCommandLine(const std::vector<std::string>& args, CliShell& she
             session.signOnServerPort = port;
         } else if (arg == "--port-mapper") {
             session.signOnPortMapper = true;
+        } else if (arg == "--enhanced") {
+            s.Enhanced = 1;
         } else if (arg == "--send-password-in-clear") {
             s.SendPasswordInClear = 1;
             clearAsked = true;

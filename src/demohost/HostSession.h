@@ -114,6 +114,8 @@ struct QueryInfo {
     std::string model;       ///< "FC"
     std::uint8_t queryClass = 0;
     std::size_t length = 0;
+    /// The reply offers the Write To Display structured fields (windows).
+    bool enhanced = false;
 };
 
 class HostSession {

@@ -1,7 +1,11 @@
 // The pop-up window: the host asks for the screen (Save Screen), draws a
 // bordered window over it without clearing, and on close sends the saved
 // screen back inside a Restore Screen record, as host programs do around
-// their windows.
+// their windows. A terminal whose query reply offers the enhanced interface
+// gets the window as a Create Window structured field, which it frames
+// itself, and its removal on close; the others get the border as text.
+#include <string_view>
+
 #include "demohost/HostSession.h"
 #include "demohost/ScreenWriter.h"
 #include "ds5250/DataStreamCodes.h"
@@ -46,12 +50,23 @@ void HostSession::ShowPopup() {
     RecordBuilder rb(kOpPutGet, config_.tables);
     rb.writeToDisplay(0x00, kCc2CursorSteady | kCc2UnlockKeyboard)
         .startOfHeader(0, static_cast<std::uint8_t>(rows_));
-    for (int row = top; row <= top + 7; ++row) {
-        const bool edge = row == top || row == top + 7;
-        rb.sba(row, left).attribute(kAttrBlue);
-        rb.text(edge ? std::string(static_cast<std::size_t>(width), '-')
-                     : ":" + std::string(static_cast<std::size_t>(width - 2), ' ') + ":");
-        rb.attribute(kAttrNormal);
+    if (query_.enhanced) {
+        // The window's border at top, left: six rows, 42 columns inside;
+        // its title as a minor structure.
+        constexpr std::string_view kTitle = "Pop-up";
+        Bytes data = {kWindowCursorRestricted, 0x00, 0x00, 6, static_cast<std::uint8_t>(width - 2),
+                      static_cast<std::uint8_t>(6 + kTitle.size()), kMinorTitleFooter, 0x00, 0x00,
+                      0x00, 0x00};
+        for (char c : kTitle) data.push_back(config_.tables.ATOE[static_cast<std::uint8_t>(c)]);
+        rb.sba(top, left).displayStructuredField(kWdsfCreateWindow, data);
+    } else {
+        for (int row = top; row <= top + 7; ++row) {
+            const bool edge = row == top || row == top + 7;
+            rb.sba(row, left).attribute(kAttrBlue);
+            rb.text(edge ? std::string(static_cast<std::size_t>(width), '-')
+                         : ":" + std::string(static_cast<std::size_t>(width - 2), ' ') + ":");
+            rb.attribute(kAttrNormal);
+        }
     }
     rb.sba(top + 2, left + 3).attribute(kAttrWhite).text("Pop-up window").attribute(kAttrNormal);
     rb.sba(top + 3, left + 3).text("The screen below was saved.");
@@ -95,6 +110,9 @@ void HostSession::ClosePopup() {
         .startOfHeader(0, static_cast<std::uint8_t>(rows_))
         .raw(Bytes(saved_.begin() + static_cast<std::ptrdiff_t>(split), saved_.end()));
     RecordBuilder unlock(kOpPutGet, config_.tables);
+    if (query_.enhanced) {
+        unlock.writeToDisplay().displayStructuredField(kWdsfRemoveWindow, {0x00, 0x00, 0x00});
+    }
     unlock.writeErrorCode();
     MessageLine(unlock, "Pop-up closed; the screen was restored.", columns_);
     unlock.readMdtFields();

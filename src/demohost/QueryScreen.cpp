@@ -67,7 +67,10 @@ void HostSession::OnQueryReply(const InboundRecord& r) {
             if (r.data[i] != 0x00) query_.model += ToText(&r.data[i], 1, config_.tables);
         }
     }
-    Log("query reply: device type " + query_.deviceType + " model " + query_.model);
+    // Data offset 53: the enhanced field control words and structured fields.
+    query_.enhanced = r.data.size() > 53 && (r.data[53] & kQueryStructuredFields) != 0;
+    Log("query reply: device type " + query_.deviceType + " model " + query_.model +
+        (query_.enhanced ? ", enhanced interface" : ""));
     if (queryShown_ && screen_ == ScreenId::kQueryInfo) {
         queryShown_ = false;
         Show(ScreenId::kQueryInfo);

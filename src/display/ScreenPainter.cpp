@@ -148,9 +148,13 @@ public:
     void Characters(const PaintRegion* region) {
         const bool hideBlinking = s_.honourBlink && !s_.blinkPhaseOn;
         const PixelRect selection = SelectionPixels();
+        const bool framed = !t_.constructs.windows().empty();
         ForEachCell(region, [&](const ScreenCell& cell, const PixelRect& rect) {
             if (hideBlinking && cell.blink) return;
             if (cell.character == ' ') return;
+            // A window's border characters give way to its drawn frame.
+            const int row = rect.top / m_.H + 1, column = (rect.left - ox_) / m_.W + 1;
+            if (framed && t_.constructs.IsFrame(row, column)) return;
             const char32_t ch = charset_.ToUnicode(cell.character);
             if (const std::optional<Color> under = SolidUnder(cell, rect, selection)) {
                 canvas_.DrawCharOver(rect.left, rect.top, ch, TextColor(cell), *under);
@@ -164,6 +168,20 @@ public:
             canvas_.DrawLine({rect.left, rect.bottom - 1}, {rect.right, rect.bottom - 1},
                              TextColor(cell));
         });
+    }
+
+    // Each window of the host's a frame through the middle of its border
+    // cells, open where the title and the footer stand.
+    void WindowFrames() {
+        const Color ink = Ink(kColorBlue);
+        for (const HostWindow& w : t_.constructs.windows()) {
+            const int left = CenterX(w.column), right = CenterX(w.lastColumn());
+            const int top = CenterY(w.row), bottom = CenterY(w.lastRow());
+            canvas_.DrawLine({left, top}, {left, bottom}, ink);
+            canvas_.DrawLine({right, top}, {right, bottom}, ink);
+            Edge(top, left, right, w.titleColumn, w.title.size(), ink);
+            Edge(bottom, left, right, w.footerColumn, w.footer.size(), ink);
+        }
     }
 
     void IndicatorRow() {
@@ -273,6 +291,20 @@ public:
     }
 
 private:
+    int CenterX(int column) const { return (column - 1) * m_.W + m_.W / 2 + ox_; }
+    int CenterY(int row) const { return (row - 1) * m_.H + m_.H / 2; }
+    // A horizontal edge, with a gap for the text on it.
+    void Edge(int y, int left, int right, int textColumn, std::size_t length, Color ink) {
+        if (length == 0) {
+            canvas_.DrawLine({left, y}, {right, y}, ink);
+            return;
+        }
+        const int gapLeft = (textColumn - 1) * m_.W + ox_;
+        const int gapRight = gapLeft + static_cast<int>(length) * m_.W;
+        canvas_.DrawLine({left, y}, {gapLeft, y}, ink);
+        canvas_.DrawLine({gapRight, y}, {right, y}, ink);
+    }
+
     Color Ink(int colorIndex) const { return paper_ ? kBlack : ColorAt(t_.colors, colorIndex); }
 
     void NoticeLine(int row, std::string_view text) {
@@ -394,6 +426,7 @@ void RunSteps(Pass& pass, const Terminal& terminal, const PaintState& state,
     }
     pass.CellFills(region);
     pass.Characters(region);
+    pass.WindowFrames();
     if (!terminal.state.connected && !terminal.state.connectionNotice.empty()) {
         if (pass.dimmed()) {
             pass.DimmedScreenNotice();

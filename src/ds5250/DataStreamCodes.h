@@ -49,10 +49,13 @@ enum Opcode : std::uint8_t {
 inline constexpr std::uint8_t kEscape = 0x04;
 enum Command : std::uint8_t {
     kCmdSaveScreen = 0x02,
+    kCmdSavePartialScreen = 0x03,
     kCmdWriteToDisplay = 0x11,
     kCmdRestoreScreen = 0x12,
+    kCmdRestorePartialScreen = 0x13,
     kCmdClearUnitAlternate = 0x20,
     kCmdWriteErrorCode = 0x21,
+    kCmdWriteErrorCodeToWindow = 0x22,
     kCmdRoll = 0x23,
     kCmdClearUnit = 0x40,
     kCmdReadInputFields = kReadInputFields,
@@ -96,11 +99,69 @@ inline constexpr std::uint8_t kRollLinesMask = 0x1F;
 enum Order : std::uint8_t {
     kOrderStartOfHeader = 0x01,
     kOrderRepeatToAddress = 0x02,
-    kOrderInsertCursorAlt = 0x03,  // treated exactly as Insert Cursor
+    kOrderEraseToAddress = 0x03,
+    kOrderTransparentData = 0x10,
     kOrderSetBufferAddress = 0x11,
+    kOrderWriteExtendedAttribute = 0x12,
     kOrderInsertCursor = 0x13,
+    kOrderMoveCursor = 0x14,
+    kOrderDisplayStructuredField = 0x15,
     kOrderStartOfField = 0x1D,
 };
+
+// Erase to Address: its length byte counts itself and the attribute types.
+inline constexpr std::uint8_t kEraseLengthMin = 2;
+inline constexpr std::uint8_t kEraseLengthMax = 5;
+// The attribute types an Erase to Address names; 0xFF erases all of them.
+enum EraseType : std::uint8_t {
+    kEraseCharacters = 0x01,   ///< display characters and extended primary attributes
+    kEraseTextAttributes = 0x02,
+    kEraseColor = 0x03,
+    kEraseIdeographic = 0x04,
+    kEraseAll = 0xFF,
+};
+
+// Write Extended Attribute: the types a display takes.
+enum ExtendedAttributeType : std::uint8_t {
+    kExtendedPrimary = 0x01,
+    kExtendedForegroundColor = 0x03,
+    kExtendedIdeographic = 0x05,
+};
+// Extended primary attribute bits.
+inline constexpr std::uint8_t kExtendedReverse = 0x80;
+inline constexpr std::uint8_t kExtendedUnderline = 0x40;
+inline constexpr std::uint8_t kExtendedBlink = 0x20;
+inline constexpr std::uint8_t kExtendedColumnSeparator = 0x10;
+inline constexpr std::uint8_t kExtendedPrimaryReserved = 0x0F;
+// Extended foreground colours: 0x00 takes the screen attribute's colour.
+inline constexpr std::uint8_t kExtendedColorDefault = 0x00;
+inline constexpr std::uint8_t kExtendedColorFirst = 0xF1;  ///< blue
+inline constexpr std::uint8_t kExtendedColorLast = 0xF7;   ///< white
+
+// Write To Display structured fields: the class, the length of the part
+// before the data (length, class, type), and the types.
+inline constexpr std::uint8_t kDisplayFieldClass = 0xD9;
+inline constexpr int kDisplayFieldHeader = 4;
+enum DisplayFieldType : std::uint8_t {
+    kWdsfDefineSelectionField = 0x50,
+    kWdsfCreateWindow = 0x51,
+    kWdsfUnrestrictedCursor = 0x52,
+    kWdsfDefineScrollBar = 0x53,
+    kWdsfWriteData = 0x54,
+    kWdsfProgrammableMouseButtons = 0x55,
+    kWdsfRemoveSelectionField = 0x58,
+    kWdsfRemoveWindow = 0x59,
+    kWdsfRemoveScrollBar = 0x5B,
+    kWdsfRemoveAllConstructs = 0x5F,
+    kWdsfDrawGridLines = 0x60,
+    kWdsfClearGridLines = 0x61,
+};
+// Create Window: its flag, the minor structures that may follow.
+inline constexpr std::uint8_t kWindowCursorRestricted = 0x80;
+inline constexpr std::uint8_t kWindowPullDown = 0x40;
+inline constexpr std::uint8_t kMinorBorder = 0x01;
+inline constexpr std::uint8_t kMinorTitleFooter = 0x10;
+inline constexpr std::uint8_t kTitleIsFooter = 0x40;
 
 // Screen attribute bytes are 0x20..0x3F; every one with the three low bits
 // set hides what it introduces (0x27, 0x2F, 0x37, 0x3F).
@@ -120,10 +181,14 @@ constexpr bool IsOrderCode(std::uint8_t b) {
     switch (b) {
         case kOrderStartOfHeader:
         case kOrderRepeatToAddress:
-        case kOrderInsertCursorAlt:
+        case kOrderEraseToAddress:
         case kEscape:
+        case kOrderTransparentData:
         case kOrderSetBufferAddress:
+        case kOrderWriteExtendedAttribute:
         case kOrderInsertCursor:
+        case kOrderMoveCursor:
+        case kOrderDisplayStructuredField:
         case kOrderStartOfField:
             return true;
         default:
@@ -135,6 +200,14 @@ constexpr bool IsOrderCode(std::uint8_t b) {
 inline constexpr std::uint8_t kQueryType = 0x70;
 inline constexpr std::uint8_t kQueryClass = 0xD9;
 inline constexpr std::uint8_t kQueryReplyFlag = 0x80;  ///< the byte after the type in the reply
+// The query reply's capability bytes of the enhanced interface: enhanced
+// field control words and Write To Display structured fields (0x02) with
+// Write Error Code to Window (0x01); the user interface level 2 (0x80).
+inline constexpr std::uint8_t kQueryStructuredFields = 0x02;
+inline constexpr std::uint8_t kQueryErrorCodeToWindow = 0x01;
+inline constexpr std::uint8_t kQueryEnhancedCapabilities =
+    kQueryStructuredFields | kQueryErrorCodeToWindow;
+inline constexpr std::uint8_t kQueryEnhancedLevel = 0x80;
 
 // Attention identifiers.
 enum Aid : std::uint8_t {
@@ -195,9 +268,20 @@ constexpr int FunctionKeyOfAid(std::uint8_t aid) {
 // Last sense byte of a negative response (0x10 0x05 0x01 c).
 inline constexpr std::uint8_t kSensePrefix[] = {0x10, 0x05, 0x01};
 enum Sense : std::uint8_t {
+    kSenseStructuredFieldLength = 0x10,
+    kSenseStructuredFieldType = 0x11,
+    kSenseStructuredFieldParameter = 0x12,
+    kSenseMinorStructureLength = 0x13,
+    kSenseMinorStructureParameter = 0x14,
+    kSenseInvalidAddress = 0x22,     ///< an order's row or column off the screen
+    kSenseAddressBehind = 0x23,      ///< Repeat/Erase to Address before the current address
     kSenseFieldBeyondScreen = 0x28,
     kSenseWriteBeyondScreen = 0x2A,
     kSenseInvalidRoll = 0x2C,
+    kSenseExtendedAttributeType = 0x2D,
+    kSenseExtendedAttribute = 0x2F,
+    kSenseErrorWindowAddress = 0x32,
+    kSenseTooManyWindows = 0x3E,
 };
 
 }  // namespace quenlix::ds

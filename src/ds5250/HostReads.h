@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "ds5250/RecordActions.h"
+
 namespace quenlix {
 
 class HostReads {
@@ -14,6 +16,8 @@ public:
     virtual void SendReadScreen() {}
     virtual void SendReadImmediate() {}
     virtual void SendQueryReply(std::uint8_t /*queryClass*/) {}
+    /// The image of a rectangle the interpreter checked is on the screen.
+    virtual void SendSavePartialScreen(const ds::PartialScreen& /*area*/) {}
 };
 
 /// Answers nothing.

@@ -226,24 +226,86 @@ void HostResponses::SendSaveScreen() {
         record_.push_back(static_cast<std::uint8_t>(e.length & 0xFF));
     }
     record_.insert(record_.end(), {kOrderSetBufferAddress, 0x01, 0x01});
+    PushImage(0, t_.cellCount());
+    record_.push_back(kOrderInsertCursor);
+    PushCursor();
+    if (s.pendingRead == kReadInputFields || s.pendingRead == kReadMdtFields) {
+        record_.insert(record_.end(), {kEscape, s.pendingRead, 0x00, 0x00});
+    }
+    Finish();
+}
+
+namespace {
+
+/// The Write Extended Attribute value of a cell's extended look.
+std::uint8_t ExtendedPrimaryOf(int look) {
+    std::uint8_t value = 0;
+    if (look & kLookReverse) value |= kExtendedReverse;
+    if (look & kLookUnderline) value |= kExtendedUnderline;
+    if (look & kLookBlink) value |= kExtendedBlink;
+    if (look & kLookColumnSeparator) value |= kExtendedColumnSeparator;
+    return value;
+}
+
+/// The Write Extended Attribute colour of a colour index; 0x00 for none.
+std::uint8_t ExtendedColorOf(int color) {
+    switch (color) {
+        case kColorBlue: return 0xF1;
+        case kColorRed: return 0xF2;
+        case kColorPink: return 0xF3;
+        case kColorGreen: return 0xF4;
+        case kColorTurquoise: return 0xF5;
+        case kColorYellow: return 0xF6;
+        case kColorWhite: return 0xF7;
+        default: return kExtendedColorDefault;
+    }
+}
+
+}  // namespace
+
+void HostResponses::PushImage(int first, int end) {
     const auto cells = t_.screen.inUse();
-    for (std::size_t p = 0; p < cells.size(); ++p) {
-        const auto b = static_cast<std::uint8_t>(cells[p].ebcdic);
+    for (int p = first; p < end; ++p) {
+        const ScreenCell& cell = cells[static_cast<std::size_t>(p)];
+        // An extended look goes first: the order gives it to the position
+        // the next byte is written to.
+        if (cell.extendedLook != 0) {
+            record_.insert(record_.end(), {kOrderWriteExtendedAttribute, kExtendedPrimary,
+                                           ExtendedPrimaryOf(cell.extendedLook)});
+        }
+        if (cell.extendedColor != 0) {
+            record_.insert(record_.end(), {kOrderWriteExtendedAttribute, kExtendedForegroundColor,
+                                           ExtendedColorOf(cell.extendedColor)});
+        }
+        const auto b = static_cast<std::uint8_t>(cell.ebcdic);
         if (IsOrderCode(b)) {
             // A byte the interpreter would take for an order comes back as a
             // Repeat to Address of one position, which writes it as it is.
-            const int row = static_cast<int>(p) / t_.columns() + 1;
-            const int column = static_cast<int>(p) % t_.columns() + 1;
+            const int row = p / t_.columns() + 1;
+            const int column = p % t_.columns() + 1;
             record_.insert(record_.end(), {kOrderRepeatToAddress, static_cast<std::uint8_t>(row),
                                            static_cast<std::uint8_t>(column), b});
         } else {
             record_.push_back(b);
         }
     }
-    record_.push_back(kOrderInsertCursor);
-    PushCursor();
-    if (s.pendingRead == kReadInputFields || s.pendingRead == kReadMdtFields) {
-        record_.insert(record_.end(), {kEscape, s.pendingRead, 0x00, 0x00});
+}
+
+void HostResponses::SendSavePartialScreen(const PartialScreen& area) {
+    // A command stream that, sent back, writes the rectangle's cells as they
+    // are now: Restore Partial Screen with the rectangle, then a Write To
+    // Display that resets nothing and writes each row from its first column.
+    Begin(kOpSaveScreen);
+    record_.insert(record_.end(),
+                   {kEscape, kCmdRestorePartialScreen, area.flag,
+                    static_cast<std::uint8_t>(area.row), static_cast<std::uint8_t>(area.column),
+                    static_cast<std::uint8_t>(area.depth), static_cast<std::uint8_t>(area.width)});
+    record_.insert(record_.end(), {kEscape, kCmdWriteToDisplay, 0x00, 0x00});
+    for (int r = area.row; r < area.row + area.depth; ++r) {
+        record_.insert(record_.end(), {kOrderSetBufferAddress, static_cast<std::uint8_t>(r),
+                                       static_cast<std::uint8_t>(area.column)});
+        const int first = HostPosition(r, area.column, t_.columns());
+        PushImage(first, first + area.width);
     }
     Finish();
 }
@@ -273,7 +335,14 @@ void HostResponses::SendQueryReply(std::uint8_t queryClass) {
     record_.insert(record_.end(), {0x02, 0x00, 0x00, 0x00, 0x61, 0x50, 0x00, 0x00, 0x7F, 0x00,
                                    0x00, 0x00, 0x18, 0x31, 0x00});
     record_.push_back(name.size() > 7 && name[7] == '5' ? 0x20 : 0x00);
-    record_.insert(record_.end(), 8, 0x00);
+    // The two bytes of the enhanced interface: 0x00 0x00 unless the session
+    // offers it, so a session without it answers as it always has.
+    if (links_.settings.Enhanced) {
+        record_.insert(record_.end(), {kQueryEnhancedCapabilities, kQueryEnhancedLevel});
+    } else {
+        record_.insert(record_.end(), {0x00, 0x00});
+    }
+    record_.insert(record_.end(), 6, 0x00);
     Finish();
 }
 

@@ -35,6 +35,7 @@ public:
     void SendReadImmediate() override;
     void SendSaveScreen() override;
     void SendQueryReply(std::uint8_t queryClass) override;
+    void SendSavePartialScreen(const ds::PartialScreen& area) override;
 
     /// FormatTable indexes in the order the host reads fields: table order,
     /// or from resequenceField - 1 along the fcw2 links. Each entry at most
@@ -64,6 +65,9 @@ private:
     void PushFieldAddress(const FieldEntry& e);
     /// False, leaving the record as it was, when the data does not fit.
     bool PushFieldData(const FieldEntry& e, FieldRead how);
+    /// The cells [first, end) as display data, a byte the interpreter would
+    /// take for an order as a Repeat to Address of one position.
+    void PushImage(int first, int end);
     /// Fills in the length, doubles every 0xFF and sends with IAC EOR.
     void Finish();
     void LockKeyboard();

@@ -3,6 +3,7 @@
 // records must have been handed the same lines.
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 #include "ds5250/RecordActions.h"
@@ -65,6 +66,18 @@ public:
         Line(cursorGiven ? "write error code, IC" : "write error code", row, column);
         next_->WriteErrorCode(cursorGiven, row, column);
     }
+    void WriteErrorCodeToWindow(int first, int last) override {
+        Line("write error code to window", first, last);
+        next_->WriteErrorCodeToWindow(first, last);
+    }
+    void SavePartialScreen(const PartialScreen& a) override {
+        Line("save partial screen", a.flag, a.row, a.column, a.depth, a.width);
+        next_->SavePartialScreen(a);
+    }
+    void RestorePartialScreen(const PartialScreen& a) override {
+        Line("restore partial screen", a.flag, a.row, a.column, a.depth, a.width);
+        next_->RestorePartialScreen(a);
+    }
     void Roll(std::uint8_t control, int top, int bottom) override {
         Line("roll", control, top, bottom);
         next_->Roll(control, top, bottom);
@@ -89,9 +102,35 @@ public:
         Line("RA", row, column, character);
         next_->RepeatToAddress(row, column, character);
     }
-    void InsertCursor(std::uint8_t order, int row, int column) override {
-        Line("IC", order, row, column);
-        next_->InsertCursor(order, row, column);
+    void InsertCursor(int row, int column) override {
+        Line("IC", row, column);
+        next_->InsertCursor(row, column);
+    }
+    void EraseToAddress(const EraseOrder& e) override {
+        Line("EA", e.row, e.column, e.length);
+        Bytes("EA types", e.types.data(), std::min(e.typeCount, e.types.size()));
+        next_->EraseToAddress(e);
+    }
+    void MoveCursor(int row, int column) override {
+        Line("MC", row, column);
+        next_->MoveCursor(row, column);
+    }
+    void TransparentData(int length) override {
+        Line("TD", length);
+        next_->TransparentData(length);
+    }
+    void TransparentBytes(const std::uint8_t* bytes, std::size_t count) override {
+        Run("TD bytes", bytes, count);
+        next_->TransparentBytes(bytes, count);
+    }
+    void WriteExtendedAttribute(std::uint8_t type, std::uint8_t value) override {
+        Line("WEA", type, value);
+        next_->WriteExtendedAttribute(type, value);
+    }
+    void DisplayStructuredFieldOrder(const DisplayStructuredField& f) override {
+        Line("WDSF", f.length, f.fieldClass, f.type, static_cast<int>(f.count));
+        Bytes("WDSF data", f.bytes.data(), f.kept());
+        next_->DisplayStructuredFieldOrder(f);
     }
     void SetBufferAddress(int row, int column) override {
         Line("SBA", row, column);

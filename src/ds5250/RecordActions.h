@@ -49,6 +49,38 @@ struct FieldOrder {
     int length = 0;
 };
 
+/// An Erase to Address order: the address it erases to, its length byte
+/// (which counts itself) and the attribute types it names.
+struct EraseOrder {
+    int row = 0;
+    int column = 0;
+    std::uint8_t length = 0;
+    std::size_t typeCount = 0;  ///< length - 1 when the length is valid, else 0
+    std::array<std::uint8_t, 4> types{};
+};
+
+/// The rectangle of a Save Partial Screen or Restore Partial Screen: its
+/// flag byte, its top row and left column (from 1), its rows and columns.
+struct PartialScreen {
+    std::uint8_t flag = 0;
+    int row = 0;
+    int column = 0;
+    int depth = 0;
+    int width = 0;
+};
+
+/// A Write To Display structured field: its length (which counts itself,
+/// the class and the type), class, type and the first kMaxBytes of its data.
+struct DisplayStructuredField {
+    static constexpr std::size_t kMaxBytes = 4096;
+    int length = 0;
+    std::uint8_t fieldClass = 0;
+    std::uint8_t type = 0;
+    std::size_t count = 0;  ///< data bytes that came; only the first kMaxBytes are kept
+    std::array<std::uint8_t, kMaxBytes> bytes{};
+    std::size_t kept() const { return count < kMaxBytes ? count : kMaxBytes; }
+};
+
 /// The start of a Write Structured Field: its length, class, type and flags.
 struct StructuredFieldStart {
     int length = 0;
@@ -103,6 +135,15 @@ public:
         (void)row;
         (void)column;
     }
+    /// Write Error Code to Window: the columns the error line is kept to. Its
+    /// optional Insert Cursor and its data follow as Write Error Code's do.
+    virtual void WriteErrorCodeToWindow(int firstColumn, int lastColumn) {
+        (void)firstColumn;
+        (void)lastColumn;
+    }
+    virtual void SavePartialScreen(const PartialScreen& area) { (void)area; }
+    /// Restore Partial Screen; the command stream that follows restores it.
+    virtual void RestorePartialScreen(const PartialScreen& area) { (void)area; }
     virtual void Roll(std::uint8_t control, int top, int bottom) {
         (void)control;
         (void)top;
@@ -122,12 +163,27 @@ public:
         (void)column;
         (void)character;
     }
-    /// Insert Cursor; `order` is 0x13 or the alternate 0x03.
-    virtual void InsertCursor(std::uint8_t order, int row, int column) {
-        (void)order;
+    virtual void InsertCursor(int row, int column) {
         (void)row;
         (void)column;
     }
+    virtual void EraseToAddress(const EraseOrder& order) { (void)order; }
+    virtual void MoveCursor(int row, int column) {
+        (void)row;
+        (void)column;
+    }
+    /// Transparent Data's length; its bytes follow in TransparentBytes.
+    virtual void TransparentData(int length) { (void)length; }
+    /// Bytes of a Transparent Data order, in runs: none is read as an order.
+    virtual void TransparentBytes(const std::uint8_t* bytes, std::size_t count) {
+        (void)bytes;
+        (void)count;
+    }
+    virtual void WriteExtendedAttribute(std::uint8_t type, std::uint8_t value) {
+        (void)type;
+        (void)value;
+    }
+    virtual void DisplayStructuredFieldOrder(const DisplayStructuredField& field) { (void)field; }
     virtual void SetBufferAddress(int row, int column) {
         (void)row;
         (void)column;

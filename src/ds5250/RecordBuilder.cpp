@@ -56,6 +56,58 @@ RecordBuilder& RecordBuilder::queryStructuredField(std::uint8_t queryClass) {
     return *this;
 }
 
+RecordBuilder& RecordBuilder::writeErrorCodeToWindow(int firstColumn, int lastColumn) {
+    command(kCmdWriteErrorCodeToWindow);
+    data_.insert(data_.end(),
+                 {static_cast<std::uint8_t>(firstColumn), static_cast<std::uint8_t>(lastColumn)});
+    return *this;
+}
+RecordBuilder& RecordBuilder::savePartialScreen(int row, int column, int depth, int width) {
+    command(kCmdSavePartialScreen);
+    data_.insert(data_.end(), {0x00, static_cast<std::uint8_t>(row),
+                               static_cast<std::uint8_t>(column), static_cast<std::uint8_t>(depth),
+                               static_cast<std::uint8_t>(width)});
+    return *this;
+}
+RecordBuilder& RecordBuilder::restorePartialScreen(int row, int column, int depth, int width) {
+    command(kCmdRestorePartialScreen);
+    data_.insert(data_.end(), {0x00, static_cast<std::uint8_t>(row),
+                               static_cast<std::uint8_t>(column), static_cast<std::uint8_t>(depth),
+                               static_cast<std::uint8_t>(width)});
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::eraseToAddress(int row, int column,
+                                             std::initializer_list<std::uint8_t> types) {
+    data_.insert(data_.end(), {kOrderEraseToAddress, static_cast<std::uint8_t>(row),
+                               static_cast<std::uint8_t>(column),
+                               static_cast<std::uint8_t>(types.size() + 1)});
+    data_.insert(data_.end(), types);
+    return *this;
+}
+RecordBuilder& RecordBuilder::moveCursor(int row, int column) {
+    data_.insert(data_.end(), {kOrderMoveCursor, static_cast<std::uint8_t>(row),
+                               static_cast<std::uint8_t>(column)});
+    return *this;
+}
+RecordBuilder& RecordBuilder::transparentData(const Bytes& bytes) {
+    data_.push_back(kOrderTransparentData);
+    PushLength(data_, static_cast<int>(bytes.size()));
+    data_.insert(data_.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+RecordBuilder& RecordBuilder::writeExtendedAttribute(std::uint8_t type, std::uint8_t value) {
+    data_.insert(data_.end(), {kOrderWriteExtendedAttribute, type, value});
+    return *this;
+}
+RecordBuilder& RecordBuilder::displayStructuredField(std::uint8_t type, const Bytes& data) {
+    data_.push_back(kOrderDisplayStructuredField);
+    PushLength(data_, static_cast<int>(data.size()) + kDisplayFieldHeader);
+    data_.insert(data_.end(), {kDisplayFieldClass, type});
+    data_.insert(data_.end(), data.begin(), data.end());
+    return *this;
+}
+
 RecordBuilder& RecordBuilder::startOfHeader(std::uint8_t resequenceField, std::uint8_t errorRow) {
     data_.insert(data_.end(),
                  {kOrderStartOfHeader, 0x07, 0x00, 0x00, resequenceField, errorRow, 0, 0, 0});

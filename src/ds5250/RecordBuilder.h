@@ -34,12 +34,23 @@ public:
     RecordBuilder& queryStructuredField(std::uint8_t queryClass = ds::kQueryClass);
     /// The escape byte and a command code, for codes without a helper.
     RecordBuilder& command(std::uint8_t code);
+    RecordBuilder& writeErrorCodeToWindow(int firstColumn, int lastColumn);
+    RecordBuilder& savePartialScreen(int row, int column, int depth, int width);
+    RecordBuilder& restorePartialScreen(int row, int column, int depth, int width);
 
     // Orders and data inside Write To Display.
     RecordBuilder& startOfHeader(std::uint8_t resequenceField = 0, std::uint8_t errorRow = 0);
     RecordBuilder& sba(int row, int column);
     RecordBuilder& insertCursor(int row, int column);
     RecordBuilder& repeatToAddress(int row, int column, std::uint8_t ebcdic);
+    /// Erase to Address with the attribute types it names (0xFF: all).
+    RecordBuilder& eraseToAddress(int row, int column, std::initializer_list<std::uint8_t> types);
+    RecordBuilder& moveCursor(int row, int column);
+    /// Transparent Data: the bytes as they are, after their length.
+    RecordBuilder& transparentData(const Bytes& bytes);
+    RecordBuilder& writeExtendedAttribute(std::uint8_t type, std::uint8_t value);
+    /// A Write To Display structured field of class 0xD9 with its data.
+    RecordBuilder& displayStructuredField(std::uint8_t type, const Bytes& data);
     /// An input field with a field format word.
     RecordBuilder& startOfField(std::uint8_t ffw1, std::uint8_t ffw2, std::uint8_t attribute,
                                 int length);

@@ -91,6 +91,28 @@ std::string SenseMeaning(std::uint8_t sense) {
             return "write beyond the screen";
         case kSenseInvalidRoll:
             return "invalid Roll";
+        case kSenseStructuredFieldLength:
+            return "structured field length not valid";
+        case kSenseStructuredFieldType:
+            return "structured field class or type not valid";
+        case kSenseStructuredFieldParameter:
+            return "structured field parameter not valid";
+        case kSenseMinorStructureLength:
+            return "minor structure length not valid";
+        case kSenseMinorStructureParameter:
+            return "minor structure parameter not valid";
+        case kSenseInvalidAddress:
+            return "row or column not valid";
+        case kSenseAddressBehind:
+            return "address before the current address";
+        case kSenseExtendedAttributeType:
+            return "extended attribute type not valid";
+        case kSenseExtendedAttribute:
+            return "extended attribute not valid";
+        case kSenseErrorWindowAddress:
+            return "error window columns not valid";
+        case kSenseTooManyWindows:
+            return "too many windows";
         default:
             return {};
     }

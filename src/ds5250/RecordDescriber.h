@@ -92,7 +92,16 @@ public:
     void EndOfDisplayData() override;
     void StartOfHeader(const ds::HeaderOrder& order) override;
     void RepeatToAddress(int row, int column, std::uint8_t character) override;
-    void InsertCursor(std::uint8_t order, int row, int column) override;
+    void InsertCursor(int row, int column) override;
+    void EraseToAddress(const ds::EraseOrder& order) override;
+    void MoveCursor(int row, int column) override;
+    void TransparentData(int length) override;
+    void TransparentBytes(const std::uint8_t* bytes, std::size_t count) override;
+    void WriteExtendedAttribute(std::uint8_t type, std::uint8_t value) override;
+    void DisplayStructuredFieldOrder(const ds::DisplayStructuredField& field) override;
+    void WriteErrorCodeToWindow(int firstColumn, int lastColumn) override;
+    void SavePartialScreen(const ds::PartialScreen& area) override;
+    void RestorePartialScreen(const ds::PartialScreen& area) override;
     void SetBufferAddress(int row, int column) override;
     void StartOfField(const ds::FieldOrder& order) override;
     void Data(const std::uint8_t* bytes, std::size_t count) override;
@@ -139,6 +148,9 @@ private:
     /// Whether host data written at `position` is data of a non-display field.
     bool HiddenData(int position) const;
     void Refused(std::uint8_t sense, const std::string& what);
+    /// An order or command the terminal refuses: the line says so, and what
+    /// follows changes nothing.
+    void RefusedWith(std::uint8_t sense, const std::string& what);
 
     // Terminal answers.
     void CursorAndAidDone();

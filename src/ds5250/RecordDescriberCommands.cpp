@@ -181,6 +181,36 @@ void RecordDescriber::WriteErrorCode(bool cursorGiven, int row, int column) {
     Line("IC " + Address(row, column));
 }
 
+void RecordDescriber::WriteErrorCodeToWindow(int firstColumn, int lastColumn) {
+    FlushUnknown();
+    if (CutShort("command")) return;
+    Line("Write Error Code to Window, columns " + std::to_string(firstColumn) + " to " +
+         std::to_string(lastColumn));
+    if (firstColumn < 1 || lastColumn < firstColumn || lastColumn > screen_->columns()) {
+        RefusedWith(kSenseErrorWindowAddress, "Write Error Code to Window");
+    }
+}
+
+namespace {
+std::string Rectangle(const PartialScreen& a) {
+    return "rows " + std::to_string(a.row) + " to " + std::to_string(a.row + a.depth - 1) +
+           ", columns " + std::to_string(a.column) + " to " +
+           std::to_string(a.column + a.width - 1) + (a.flag ? ", flag " + Hex(a.flag) : "");
+}
+}  // namespace
+
+void RecordDescriber::SavePartialScreen(const PartialScreen& area) {
+    FlushUnknown();
+    if (CutShort("command")) return;
+    Line("Save Partial Screen, " + Rectangle(area));
+}
+
+void RecordDescriber::RestorePartialScreen(const PartialScreen& area) {
+    FlushUnknown();
+    if (CutShort("command")) return;
+    Line("Restore Partial Screen, " + Rectangle(area));
+}
+
 void RecordDescriber::Roll(std::uint8_t control, int top, int bottom) {
     FlushUnknown();
     if (CutShort("command")) return;
@@ -254,10 +284,170 @@ void RecordDescriber::SetBufferAddress(int row, int column) {
     writeColumn_ = column;
 }
 
-void RecordDescriber::InsertCursor(std::uint8_t order, int row, int column) {
+void RecordDescriber::InsertCursor(int row, int column) {
     FlushText();
     if (CutShort("order")) return;
-    Line("IC " + Address(row, column) + (order == kOrderInsertCursorAlt ? " (order 03)" : ""));
+    Line("IC " + Address(row, column));
+}
+
+void RecordDescriber::MoveCursor(int row, int column) {
+    FlushText();
+    if (CutShort("order")) return;
+    Line("MC " + Address(row, column));
+    if (row < 1 || row > screen_->rows() || column < 1 || column > screen_->columns()) {
+        RefusedWith(kSenseInvalidAddress, "Move Cursor");
+    }
+}
+
+void RecordDescriber::EraseToAddress(const EraseOrder& order) {
+    FlushText();
+    if (CutShort("order")) return;
+    std::string line = "EA to " + Address(order.row, order.column) + " length " +
+                       std::to_string(order.length);
+    if (order.typeCount > 0) {
+        line += " types";
+        for (std::size_t k = 0; k < std::min(order.typeCount, order.types.size()); ++k) {
+            line += " " + Hex(order.types[k]);
+        }
+    }
+    Line(line);
+    const int rows = screen_->rows(), columns = screen_->columns();
+    if (order.row < 1 || order.row > rows || order.column < 1 || order.column > columns) {
+        RefusedWith(kSenseInvalidAddress, "Erase to Address");
+        return;
+    }
+    bool typesValid = order.length >= kEraseLengthMin && order.length <= kEraseLengthMax;
+    for (std::size_t k = 0; k < order.typeCount && k < order.types.size(); ++k) {
+        const std::uint8_t t = order.types[k];
+        const bool known = (t >= kEraseCharacters && t <= kEraseIdeographic) || t == kEraseAll;
+        typesValid = typesValid && known;
+    }
+    if (!typesValid) {
+        RefusedWith(kSenseExtendedAttributeType, "Erase to Address");
+        return;
+    }
+    if (writeColumn_ > columns) {
+        ++writeRow_;
+        writeColumn_ = 1;
+    }
+    const int from = HostPosition(writeRow_, writeColumn_, columns);
+    const int to = HostPosition(order.row, order.column, columns);
+    if (!screen_->contains(from)) {
+        Refused(kSenseWriteBeyondScreen, "Erase to Address");
+        return;
+    }
+    if (to < from) {
+        RefusedWith(kSenseAddressBehind, "Erase to Address");
+        return;
+    }
+    if (!stopped_) {
+        for (int p = from; p <= to; ++p) screen_->HostDataWrittenAt(p);
+    }
+    writeRow_ = order.row;
+    writeColumn_ = order.column + 1;
+}
+
+void RecordDescriber::TransparentData(int length) {
+    FlushText();
+    if (CutShort("order")) return;
+    Line("TD length " + std::to_string(length));
+}
+
+void RecordDescriber::TransparentBytes(const std::uint8_t* bytes, std::size_t count) {
+    Data(bytes, count);
+}
+
+void RecordDescriber::WriteExtendedAttribute(std::uint8_t type, std::uint8_t value) {
+    FlushText();
+    if (CutShort("order")) return;
+    std::string line = "WEA ";
+    std::uint8_t sense = 0;
+    switch (type) {
+        case kExtendedPrimary: {
+            line += "primary " + Hex(value);
+            std::string looks;
+            auto look = [&](std::uint8_t bit, const char* name) {
+                if (!(value & bit)) return;
+                looks += looks.empty() ? " (" : ", ";
+                looks += name;
+            };
+            look(kExtendedReverse, "reverse");
+            look(kExtendedUnderline, "underline");
+            look(kExtendedBlink, "blink");
+            look(kExtendedColumnSeparator, "column separators");
+            line += looks.empty() ? " (none)" : looks + ")";
+            if (value & kExtendedPrimaryReserved) sense = kSenseExtendedAttribute;
+            break;
+        }
+        case kExtendedForegroundColor: {
+            static constexpr const char* kNames[] = {"blue",      "red",    "pink", "green",
+                                                     "turquoise", "yellow", "white"};
+            line += "colour " + Hex(value);
+            if (value == kExtendedColorDefault) {
+                line += " (the attribute's)";
+            } else if (value >= kExtendedColorFirst && value <= kExtendedColorLast) {
+                line += std::string(" (") + kNames[value - kExtendedColorFirst] + ")";
+            } else {
+                sense = kSenseExtendedAttribute;
+            }
+            break;
+        }
+        case kExtendedIdeographic:
+            line += "ideographic " + Hex(value);
+            break;
+        default:
+            line += "type " + Hex(type) + " value " + Hex(value);
+            sense = kSenseExtendedAttributeType;
+            break;
+    }
+    Line(line);
+    if (sense != 0) RefusedWith(sense, "Write Extended Attribute");
+}
+
+void RecordDescriber::DisplayStructuredFieldOrder(const DisplayStructuredField& f) {
+    FlushText();
+    if (CutShort("order")) return;
+    std::string line = "WDSF ";
+    const std::uint8_t* d = f.bytes.data();
+    const std::size_t kept = f.kept();
+    if (f.fieldClass != kDisplayFieldClass) {
+        line += "class " + Hex(f.fieldClass) + " type " + Hex(f.type);
+    } else {
+        switch (f.type) {
+            case kWdsfCreateWindow:
+                line += "Create Window";
+                if (kept >= 5) {
+                    line += " " + std::to_string(d[3]) + " rows, " + std::to_string(d[4]) +
+                            " columns";
+                    if (d[0] & kWindowCursorRestricted) line += ", cursor kept inside";
+                    if (d[0] & kWindowPullDown) line += ", pull-down";
+                }
+                break;
+            case kWdsfUnrestrictedCursor: line += "Unrestricted Cursor Movement"; break;
+            case kWdsfDefineSelectionField: line += "Define Selection Field"; break;
+            case kWdsfDefineScrollBar: line += "Define Scroll Bar"; break;
+            case kWdsfWriteData: line += "Write Data"; break;
+            case kWdsfRemoveSelectionField: line += "Remove Selection Field"; break;
+            case kWdsfRemoveWindow: line += "Remove Window"; break;
+            case kWdsfRemoveScrollBar: line += "Remove Scroll Bar"; break;
+            case kWdsfRemoveAllConstructs: line += "Remove All Constructs"; break;
+            case kWdsfProgrammableMouseButtons:
+                line += "Programmable Mouse Buttons (ignored)";
+                break;
+            case kWdsfDrawGridLines: line += "Draw Grid Lines (ignored)"; break;
+            case kWdsfClearGridLines: line += "Clear Grid Lines (ignored)"; break;
+            default: line += "type " + Hex(f.type); break;
+        }
+    }
+    line += ", " + std::to_string(f.count) + (f.count == 1 ? " byte" : " bytes");
+    Line(line);
+}
+
+void RecordDescriber::RefusedWith(std::uint8_t sense, const std::string& what) {
+    if (stopped_) return;
+    stopped_ = true;
+    Line("(" + what + " refused: the terminal answers with sense " + Hex(sense) + ", " +
+         SenseMeaning(sense) + ", and reads no further)");
 }
 
 void RecordDescriber::RepeatToAddress(int row, int column, std::uint8_t character) {

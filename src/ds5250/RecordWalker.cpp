@@ -32,6 +32,12 @@ void RecordWalker::Feed(const std::uint8_t* bytes, std::size_t count) {
             offset_ += static_cast<std::size_t>(p - run);
             continue;
         }
+        if (state_ == kTransparentBytes || state_ == kStructuredFieldBody) {
+            const std::size_t used = CountedRun(p, static_cast<std::size_t>(end - p));
+            p += used;
+            offset_ += used;
+            continue;
+        }
         if (state_ == kNotRead) {
             actions_.NotRead(p, static_cast<std::size_t>(end - p));
             offset_ += static_cast<std::size_t>(end - p);
@@ -58,7 +64,8 @@ std::size_t RecordWalker::WholeOrder(const std::uint8_t* p, std::size_t left) {
     switch (*p) {
         case kOrderSetBufferAddress:
         case kOrderInsertCursor:
-        case kOrderInsertCursorAlt:
+        case kOrderMoveCursor:
+        case kOrderWriteExtendedAttribute:
             used = 3;
             break;
         case kOrderRepeatToAddress:
@@ -243,11 +250,43 @@ bool RecordWalker::Byte(std::uint8_t byte) {
             field_.length += byte;
             FieldDone();
             return true;
+        case kEraseTypes:
+            Keep(byte);
+            if (erase_.typeCount < erase_.types.size()) erase_.types[erase_.typeCount] = byte;
+            ++erase_.typeCount;
+            if (givenCount_ >= wanted_) OrderDone();
+            return true;
+        case kTransparentBytes:
+        case kStructuredFieldBody:
+            return CountedRun(&byte, 1) == 1;
         case kNotRead:
         case kStopped:
             return true;
     }
     return true;
+}
+
+std::size_t RecordWalker::CountedRun(const std::uint8_t* p, std::size_t left) {
+    const std::size_t run = counted_ < left ? counted_ : left;
+    if (state_ == kTransparentBytes) {
+        counted_ -= run;
+        if (counted_ == 0) state_ = kDisplayData;  // before the action, which may stop the walk
+        if (run > 0) actions_.TransparentBytes(p, run);
+        return run;
+    }
+    DisplayStructuredField& f = displayField_;
+    for (std::size_t k = 0; k < run; ++k) {
+        if (f.count < DisplayStructuredField::kMaxBytes) f.bytes[f.count] = p[k];
+        ++f.count;
+    }
+    counted_ -= run;
+    if (counted_ == 0) {
+        offset_ += run > 0 ? run - 1 : 0;  // the action is taken at the field's last byte
+        state_ = kDisplayData;
+        actions_.DisplayStructuredFieldOrder(f);
+        offset_ -= run > 0 ? run - 1 : 0;
+    }
+    return run;
 }
 
 void RecordWalker::OperationCode(std::uint8_t opcode) {
@@ -318,6 +357,15 @@ void RecordWalker::CommandCode(std::uint8_t code) {
             BeginOperands(code, 0);
             state_ = kErrorCodeFirst;
             return;
+        case kCmdWriteErrorCodeToWindow:
+            BeginOperands(code, 2);
+            state_ = kCommandOperands;
+            return;
+        case kCmdSavePartialScreen:
+        case kCmdRestorePartialScreen:
+            BeginOperands(code, 5);  // flag, row, column, depth, width
+            state_ = kCommandOperands;
+            return;
         case kCmdClearUnit:
             state_ = kAwaitEscape;
             actions_.ClearUnit(false, 0);
@@ -371,6 +419,29 @@ void RecordWalker::CommandDone() {
             state_ = kDisplayData;
             actions_.WriteErrorCode(true, o[0], o[1]);
             return;
+        case kCmdWriteErrorCodeToWindow:
+            actions_.WriteErrorCodeToWindow(o[0], o[1]);
+            if (state_ == kStopped) return;
+            // An Insert Cursor and the error's data follow as Write Error Code's.
+            BeginOperands(kCmdWriteErrorCode, 0);
+            state_ = kErrorCodeFirst;
+            return;
+        case kCmdSavePartialScreen:
+        case kCmdRestorePartialScreen: {
+            state_ = kAwaitEscape;
+            PartialScreen area;
+            area.flag = o[0];
+            area.row = o[1];
+            area.column = o[2];
+            area.depth = o[3];
+            area.width = o[4];
+            if (code_ == kCmdSavePartialScreen) {
+                actions_.SavePartialScreen(area);
+            } else {
+                actions_.RestorePartialScreen(area);
+            }
+            return;
+        }
         default:
             state_ = kAwaitEscape;
             return;
@@ -392,9 +463,17 @@ void RecordWalker::DisplayOrder(std::uint8_t order) {
             state_ = kOrderOperands;
             return;
         case kOrderInsertCursor:
-        case kOrderInsertCursorAlt:
+        case kOrderMoveCursor:
         case kOrderSetBufferAddress:
+        case kOrderWriteExtendedAttribute:
+        case kOrderTransparentData:  // its length
             BeginOperands(order, 2);
+            state_ = kOrderOperands;
+            return;
+        case kOrderEraseToAddress:  // row, column, length; the types follow
+        case kOrderDisplayStructuredField:  // length (2), class, type; the data follow
+            BeginOperands(order, order == kOrderEraseToAddress ? 3 : 4);
+            erase_ = EraseOrder();
             state_ = kOrderOperands;
             return;
         case kOrderStartOfField:
@@ -419,12 +498,55 @@ void RecordWalker::OrderDone() {
             actions_.RepeatToAddress(o[0], o[1], o[2]);
             return;
         case kOrderInsertCursor:
-        case kOrderInsertCursorAlt:
-            actions_.InsertCursor(code_, o[0], o[1]);
+            actions_.InsertCursor(o[0], o[1]);
             return;
         case kOrderSetBufferAddress:
             actions_.SetBufferAddress(o[0], o[1]);
             return;
+        case kOrderMoveCursor:
+            actions_.MoveCursor(o[0], o[1]);
+            return;
+        case kOrderWriteExtendedAttribute:
+            actions_.WriteExtendedAttribute(o[0], o[1]);
+            return;
+        case kOrderEraseToAddress:
+            if (givenCount_ <= 3) {
+                erase_.row = o[0];
+                erase_.column = o[1];
+                erase_.length = o[2];
+                // A length outside 2..5 names no types: the order is refused
+                // as it stands and no byte after it is taken for a type.
+                if (!cut_ && o[2] >= kEraseLengthMin && o[2] <= kEraseLengthMax) {
+                    wanted_ = 3 + (o[2] - 1u);
+                    state_ = kEraseTypes;
+                    return;
+                }
+            }
+            actions_.EraseToAddress(erase_);
+            return;
+        case kOrderTransparentData: {
+            const int length = o[0] * 256 + o[1];
+            actions_.TransparentData(length);
+            if (state_ == kStopped || cut_) return;
+            counted_ = static_cast<std::size_t>(length);
+            if (counted_ > 0) state_ = kTransparentBytes;
+            return;
+        }
+        case kOrderDisplayStructuredField: {
+            DisplayStructuredField& f = displayField_;
+            f.length = o[0] * 256 + o[1];
+            f.fieldClass = o[2];
+            f.type = o[3];
+            f.count = 0;
+            const int body = f.length - kDisplayFieldHeader;
+            counted_ = body > 0 && !cut_ ? static_cast<std::size_t>(body) : 0;
+            if (counted_ > 0) {
+                state_ = kStructuredFieldBody;
+                return;
+            }
+            actions_.DisplayStructuredFieldOrder(f);
+            return;
+        }
         default:
             return;
     }
@@ -454,6 +576,16 @@ void RecordWalker::Finish() {
         case kOrderOperands:
             padded();
             OrderDone();
+            break;
+        case kEraseTypes:
+            cut_ = true;
+            state_ = kDisplayData;
+            actions_.EraseToAddress(erase_);  // the types that came
+            break;
+        case kStructuredFieldBody:
+            cut_ = true;
+            state_ = kDisplayData;
+            actions_.DisplayStructuredFieldOrder(displayField_);  // the data that came
             break;
         case kHeaderLength:
             cut_ = true;

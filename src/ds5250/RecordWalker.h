@@ -70,6 +70,9 @@ private:
         kFieldControlWord2,
         kFieldLengthHigh,
         kFieldLengthLow,
+        kEraseTypes,
+        kTransparentBytes,
+        kStructuredFieldBody,
         kStopped,
     };
 
@@ -90,6 +93,11 @@ private:
     void Keep(std::uint8_t byte);
     void BeginOperands(std::uint8_t code, std::size_t wanted);
 
+    /// Bytes of a Transparent Data order, or of a structured field's data,
+    /// taken in a run: how many it took.
+    std::size_t CountedRun(const std::uint8_t* p, std::size_t left);
+    void ErrorCodeFollows();
+
     RecordActions& actions_;
     State state_;
     bool cut_ = false;
@@ -101,6 +109,9 @@ private:
     HeaderOrder header_;
     FieldOrder field_;
     std::uint8_t controlByte_ = 0;
+    EraseOrder erase_;
+    std::size_t counted_ = 0;  ///< bytes of a Transparent Data or structured field still due
+    DisplayStructuredField displayField_;
     std::size_t offset_ = 0;
 };
 

@@ -171,6 +171,7 @@ void CTN5250::ClearUnit(bool alternate, std::uint8_t) {
     }
     if (t_.columns() != oldColumns) t_.damage.Geometry();
     t_.BlankOutsideFields();
+    t_.constructs.Clear();
     t_.state.pendingRead = kNoPendingRead;
     t_.SetInsertMode(false);
     t_.formatTable.ClearFormatTable();
@@ -208,7 +209,7 @@ void CTN5250::WriteErrorCode(bool cursorGiven, int row, int column) {
     }
     const int errorRow = t_.state.hostFormat.errorRow;
     r_.writeRow = errorRow >= 1 && errorRow <= t_.rows() ? errorRow : t_.rows();
-    r_.writeColumn = 1;
+    r_.writeColumn = r_.errorWindowFirst > 0 ? r_.errorWindowFirst : 1;
 }
 
 void CTN5250::Roll(std::uint8_t control, int top, int bottom) {
@@ -256,6 +257,8 @@ void CTN5250::EndOfRecord() {
     }
     if (r_.cursorStays && t_.screen.contains(t_.CursorPosition())) {
         // CC2 0x40: the keyboard unlocked with the cursor where it was.
+    } else if (r_.cursorMoved) {
+        t_.SetCursorCell(r_.movedRow - 1, r_.movedColumn - 1);
     } else if (r_.cursorGiven) {
         // An address outside the screen is held to its edge, so the cursor
         // always names a real cell.

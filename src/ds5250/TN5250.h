@@ -103,7 +103,16 @@ public:
     void EndOfDisplayData() override;
     void StartOfHeader(const ds::HeaderOrder& order) override;
     void RepeatToAddress(int row, int column, std::uint8_t character) override;
-    void InsertCursor(std::uint8_t order, int row, int column) override;
+    void InsertCursor(int row, int column) override;
+    void EraseToAddress(const ds::EraseOrder& order) override;
+    void MoveCursor(int row, int column) override;
+    void TransparentData(int length) override;
+    void TransparentBytes(const std::uint8_t* bytes, std::size_t count) override;
+    void WriteExtendedAttribute(std::uint8_t type, std::uint8_t value) override;
+    void DisplayStructuredFieldOrder(const ds::DisplayStructuredField& field) override;
+    void WriteErrorCodeToWindow(int firstColumn, int lastColumn) override;
+    void SavePartialScreen(const ds::PartialScreen& area) override;
+    void RestorePartialScreen(const ds::PartialScreen& area) override;
     void SetBufferAddress(int row, int column) override;
     void StartOfField(const ds::FieldOrder& order) override;
     void Data(const std::uint8_t* bytes, std::size_t count) override;
@@ -122,6 +131,11 @@ private:
         bool cursorStays = false;          ///< the keyboard unlocked so: the record leaves the cursor
         bool restoring = false;            ///< a Restore Screen operation code came
         bool unknownOperationCode = false; ///< every byte after it is reported
+        bool cursorMoved = false;          ///< a Move Cursor came after any Insert Cursor
+        int movedRow = 1;
+        int movedColumn = 1;
+        int errorWindowFirst = 0;          ///< Write Error Code to Window's columns, 0: none
+        int errorWindowLast = 0;
         std::string report;                ///< last report of an unplaced byte
     };
 
@@ -143,6 +157,11 @@ private:
     /// The record's index of the byte the walker is at, `ahead` bytes on.
     std::size_t WalkIndex(std::size_t ahead = 0) const;
     void TraceUnplacedByte();
+    /// A rectangle wholly on the screen.
+    bool OnScreen(const ds::PartialScreen& area) const;
+    /// The structured fields of the enhanced interface.
+    void CreateWindow(const ds::DisplayStructuredField& field);
+    void DrawWindow(const HostWindow& window, const std::array<std::uint8_t, 8>& border);
 
     int CodePage() const { return links_.settings.PageCode; }
     /// Display data of a record is translated with one table lookup a byte:

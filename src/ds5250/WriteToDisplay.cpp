@@ -89,16 +89,10 @@ void CTN5250::EndOfWriteToDisplay() {
     r_.cursorStays = r_.cursorStaysOnUnlock;
 }
 
-void CTN5250::EndOfDisplayData() { EndOfWriteToDisplay(); }
-
-void CTN5250::InsertCursor(std::uint8_t, int row, int column) {
-    t_.state.hostFormat.insertCursorRow = row;
-    t_.state.hostFormat.insertCursorColumn = column;
-    r_.cursorGiven = true;
-    // The Insert Cursor address is also the screen's home position, held to
-    // the screen's edge as the cursor is.
-    t_.state.hostFormat.homePosition = HostPosition(
-        std::clamp(row, 1, t_.rows()), std::clamp(column, 1, t_.columns()), t_.columns());
+void CTN5250::EndOfDisplayData() {
+    EndOfWriteToDisplay();
+    r_.errorWindowFirst = 0;  // an error line's window lasts to its command's end
+    r_.errorWindowLast = 0;
 }
 
 void CTN5250::SetBufferAddress(int row, int column) {
@@ -123,6 +117,12 @@ inline int CTN5250::DataPosition() {
 }
 
 void CTN5250::Data(const std::uint8_t* bytes, std::size_t count) {
+    if (r_.errorWindowLast > 0) {
+        // An error line kept to a window: what reaches past its last column
+        // is not written.
+        const int room = std::max(r_.errorWindowLast - r_.writeColumn + 1, 0);
+        count = std::min(count, static_cast<std::size_t>(room));
+    }
     // Printable EBCDIC, nearly all of a screen, goes to the model a run at a
     // time; the rest goes the long way.
     std::size_t pos = 0;

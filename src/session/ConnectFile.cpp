@@ -147,6 +147,7 @@ bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
     settings.CAFile = file.GetString(kConnection, "CA File", "");
     settings.ClientCertificate = file.GetString(kConnection, "Client Certificate", "");
     settings.KeyboardMap = file.GetString(kConnection, "Keyboard Map", "");
+    settings.Enhanced = file.GetBool(kConnection, "Enhanced", 0);
 
     settings.LaunchConnection = file.GetBool(kProfile, "Launch Connection", 0);
     settings.AutoConnection = file.GetBool(kProfile, "Auto Connection", 0);
@@ -212,6 +213,7 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
     if (!settings.KeyboardMap.empty()) {
         file.PutString(kConnection, "Keyboard Map", settings.KeyboardMap, "", false);
     }
+    if (settings.Enhanced != 0) file.PutInt(kConnection, "Enhanced", 1, 0, false);
 
     file.PutInt(kProfile, "Launch Connection", settings.LaunchConnection, 0, false);
     file.PutInt(kProfile, "Auto Connection", settings.AutoConnection, 0, false);

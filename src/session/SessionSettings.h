@@ -65,6 +65,9 @@ struct SessionSettings {
     /// "Keyboard Map": a built-in map's name, a user map's name or a map
     /// file's path; empty (the key absent) is the Standard map.
     std::string KeyboardMap;
+    /// "Enhanced": the query reply offers the host the enhanced interface
+    /// (windows, selection fields, scroll bars); off by default.
+    int Enhanced = 0;
     // [Profile]
     int LaunchConnection = 0;    ///< "Launch Connection": connect when the file is opened
     int AutoConnection = 0;      ///< "Auto Connection": sign on automatically

@@ -26,6 +26,14 @@ inline constexpr std::uint8_t kEbcdicNull = 0x00;
 /// A character position. Holds both the EBCDIC byte the host sent (or will
 /// read back) and the PC character that is painted. The display attributes
 /// (`reverse` .. `background`) are derived by Restyle from attribute bytes.
+/// The bits of ScreenCell::extendedLook.
+enum ExtendedLook : std::int32_t {
+    kLookReverse = 1,
+    kLookUnderline = 2,
+    kLookBlink = 4,
+    kLookColumnSeparator = 8,
+};
+
 struct ScreenCell {
     std::uint8_t character = ' ';  ///< PC character painted here
     std::int32_t reverse = 0;      ///< reverse image
@@ -39,6 +47,11 @@ struct ScreenCell {
     std::int32_t fieldIndex = -1;                ///< FormatTable index, -1 outside fields
     std::int32_t fieldOffset = -1;               ///< offset within the field, -1 outside
     std::int32_t fieldLength = 0;                ///< length of that field, 0 outside
+    /// What the host's extended attributes give this position beyond its
+    /// screen attribute: reverse, underline, blink and column separator
+    /// bits, and a colour (ColorTable index; 0 takes the attribute's).
+    std::int32_t extendedLook = 0;
+    std::int32_t extendedColor = 0;
 
     friend bool operator==(const ScreenCell&, const ScreenCell&) = default;
 };

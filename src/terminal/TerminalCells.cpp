@@ -51,6 +51,15 @@ bool Terminal::FillCells(int first, int end, std::uint8_t ebcdic, std::uint8_t c
     return true;
 }
 
+bool Terminal::SetExtendedAttributes(int pos, int look, int color) {
+    if (!screen.contains(pos)) return false;
+    ScreenCell& cell = screen.writableAt(pos);
+    cell.extendedLook = look;
+    cell.extendedColor = color;
+    DamagePosition(pos);
+    return true;
+}
+
 bool Terminal::MoveCell(int from, int to) {
     if (!screen.contains(from) || !screen.contains(to)) return false;
     const ScreenCell& source = screen.at(from);
@@ -128,6 +137,8 @@ void Terminal::BlankOutsideFields() {
         cell.fieldIndex = -1;
         cell.fieldOffset = -1;
         cell.fieldLength = 0;
+        cell.extendedLook = 0;
+        cell.extendedColor = 0;
     }
     DamageSpan(0, cellCount());
 }

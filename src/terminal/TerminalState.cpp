@@ -36,6 +36,16 @@ constexpr std::array<AttributeRow, 32> kAttributeTable = {{
 
 }  // namespace
 
+void ApplyExtendedLook(DisplayAttributes& look, const ScreenCell& cell) {
+    if ((cell.extendedLook | cell.extendedColor) == 0) return;
+    if (cell.extendedLook & kLookReverse) look.reverse = 1;
+    if (cell.extendedLook & kLookUnderline) look.underline = 1;
+    if (cell.extendedLook & kLookBlink) look.blink = 1;
+    if (cell.extendedColor != 0 && look.foreground != kColorBackground) {
+        look.foreground = cell.extendedColor;
+    }
+}
+
 DisplayAttributes DecodeAttribute(std::uint8_t attribute) {
     const AttributeRow& row = kAttributeTable[attribute & 0x1F];
     return {row.foreground, row.reverse, row.underline, row.blink, kColorBackground};
@@ -68,6 +78,18 @@ void Terminal::SetCursorCell(int row, int column) {
 }
 
 void Terminal::SetCursorPixels(int x, int y) {
+    // A window the host keeps the cursor in holds it inside its border,
+    // whoever moves it; the system request line below the screen stays free.
+    const HostWindow* w = constructs.cursorWindow();
+    if (w != nullptr && state.cellWidth > 0 && state.cellHeight > 0 &&
+        y / state.cellHeight < rows()) {
+        const int row = y / state.cellHeight, column = x / state.cellWidth;
+        // Rows and columns from 0: the inside starts one past the border.
+        const int keptRow = std::clamp(row, w->row, w->row + w->depth - 1);
+        const int keptColumn = std::clamp(column, w->column, w->column + w->width - 1);
+        if (keptRow != row) y = keptRow * state.cellHeight;
+        if (keptColumn != column) x = keptColumn * state.cellWidth;
+    }
     if (state.cursorX == x && state.cursorY == y) return;
     state.cursorX = x;
     state.cursorY = y;
@@ -143,11 +165,13 @@ void RestyleEveryCell(std::span<ScreenCell> cells, DisplayAttributes& carried,
             cell.foreground = kColorGreen;
             cell.background = kColorBackground;
         } else {
-            cell.reverse = current.reverse;
-            cell.blink = current.blink;
-            cell.underline = current.underline;
-            cell.foreground = current.foreground;
-            cell.background = current.background;
+            DisplayAttributes look = current;
+            ApplyExtendedLook(look, cell);
+            cell.reverse = look.reverse;
+            cell.blink = look.blink;
+            cell.underline = look.underline;
+            cell.foreground = look.foreground;
+            cell.background = look.background;
             // One-way: the hidden character is not restored by a later pass.
             if (hidden) cell.character = ' ';
         }
@@ -196,6 +220,7 @@ void Terminal::Restyle() {
                 hidden = IsNonDisplay(attribute);
             } else {
                 look = current;
+                ApplyExtendedLook(look, cell);
                 if (hidden) character = ' ';
             }
             // One test for the whole look, without a branch per member.

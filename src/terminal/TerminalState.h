@@ -11,6 +11,7 @@
 
 #include "terminal/ColorTable.h"
 #include "terminal/FormatTable.h"
+#include "terminal/HostConstructs.h"
 #include "terminal/PendingRead.h"
 #include "terminal/PresentationSpace.h"
 #include "terminal/ScreenAddress.h"
@@ -87,6 +88,8 @@ struct TerminalState {
 struct Terminal {
     PresentationSpace screen;
     FormatTable formatTable;
+    /// The host's windows, selection fields and scroll bars of the enhanced interface.
+    HostConstructs constructs;
     TerminalState state;
     ColorTable colors = kDefaultColors;
     CellRect selection;  ///< the operator's selection, emptied by Restyle
@@ -132,6 +135,9 @@ struct Terminal {
     /// Writes the positions [first, end) with one byte and character,
     /// recorded as one span. Refused unless 0 <= first <= end <= cellCount.
     bool FillCells(int first, int end, std::uint8_t ebcdic, std::uint8_t character);
+    /// Gives a position the host's extended look (ExtendedLook bits) and
+    /// colour (0: the screen attribute's), recorded as changed.
+    bool SetExtendedAttributes(int pos, int look, int color);
     /// Copies the byte and character of `from` into `to` (a roll, a shift
     /// inside a field), recorded only when `to` changes.
     bool MoveCell(int from, int to);
@@ -216,6 +222,9 @@ struct DisplayAttributes {
 /// Decodes a 5250 screen attribute byte (0x20..0x3F; other values are
 /// decoded by their low five bits). Column separators are not represented.
 DisplayAttributes DecodeAttribute(std::uint8_t attribute);
+/// Adds a cell's extended look and colour (Write Extended Attribute) to the
+/// look its screen attribute gives; hidden data stays hidden.
+void ApplyExtendedLook(DisplayAttributes& look, const ScreenCell& cell);
 
 /// True for the non-display attributes 0x27, 0x2F, 0x37 and 0x3F.
 inline bool IsNonDisplay(std::uint8_t attribute) { return (attribute & 0x27) == 0x27; }

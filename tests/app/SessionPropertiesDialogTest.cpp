@@ -218,6 +218,23 @@ TEST(SessionPropertiesDialogTest, ThePasswordLevelAndTheClearPasswordOption) {
     EXPECT_EQ(sheet.Values().PasswordLevel, kAutomaticPasswordLevel);
 }
 
+TEST(SessionPropertiesDialogTest, TheEnhancedInterfaceIsOfferedOnlyWhenChecked) {
+    SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
+    SessionSettings stored = Stored();
+    stored.Enhanced = 1;
+    sheet.Load(stored);
+    EXPECT_EQ(sheet.Values().Enhanced, 1) << "kept while the page is not opened";
+    sheet.ShowPage(SessionPropertiesDialog::kAdvanced);
+    CSessionTab02* adv = sheet.advanced();
+    EXPECT_TRUE(adv->enhanced->isChecked());
+    adv->enhanced->click();
+    EXPECT_EQ(sheet.Values().Enhanced, 0);
+    SessionPropertiesDialog fresh(kStrSessionProperties, "", "PC1");
+    fresh.Load(Stored());
+    fresh.ShowPage(SessionPropertiesDialog::kAdvanced);
+    EXPECT_FALSE(fresh.advanced()->enhanced->isChecked()) << "off by default";
+}
+
 TEST(SessionPropertiesDialogTest, AnUnopenedPageKeepsItsValues) {
     SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
     SessionSettings stored = Stored();

@@ -505,6 +505,10 @@ TEST_F(CommandLineTest, SignOnOptionsAreCheckedAndTheClearPasswordNeedsConsent) 
     EXPECT_EQ(Apply({"--password-level", "auto", "--password", "Eleven char"}).exitStatus, -1)
         << "automatic: decided once the level is known";
 
+    EXPECT_EQ(s.Enhanced, 0) << "the enhanced interface is offered only when asked";
+    EXPECT_EQ(Apply({"--enhanced"}).exitStatus, -1);
+    EXPECT_EQ(s.Enhanced, 1);
+
     EXPECT_EQ(Apply({"--send-password-in-clear"}).exitStatus, 2) << "plain TCP: refused alone";
     EXPECT_NE(err.str().find("--confirm-password-in-clear"), std::string::npos) << err.str();
     EXPECT_EQ(s.SendPasswordInClear, 0) << "nothing taken";

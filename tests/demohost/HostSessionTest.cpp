@@ -547,6 +547,35 @@ TEST_F(DemoHostSession, PopUpRestoresTheSavedScreen) {
     EXPECT_EQ(host->screen(), ScreenId::kColors);
 }
 
+TEST_F(DemoHostSession, PopUpIsAWindowForATerminalOfferingTheEnhancedInterface) {
+    settings.Enhanced = 1;
+    SignOn();
+    const std::string before = Row(5) + Row(6);
+    Option("6");
+    ASSERT_EQ(host->screen(), ScreenId::kPopup);
+    ASSERT_EQ(terminal.constructs.windows().size(), 1u) << "the terminal frames it itself";
+    const HostWindow& w = terminal.constructs.windows()[0];
+    EXPECT_EQ(w.title, "Pop-up");
+    EXPECT_EQ(w.depth, 6);
+    EXPECT_EQ(w.width, 42);
+    EXPECT_TRUE(terminal.constructs.cursorRestricted());
+    EXPECT_EQ(Row(w.row).substr(static_cast<std::size_t>(w.column - 1), 44),
+              std::string(19, '.') + "Pop-up" + std::string(19, '.'));
+    EXPECT_TRUE(Shows("The screen below was saved."));
+    Key(ds::kAidEnter);
+    EXPECT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_TRUE(terminal.constructs.windows().empty()) << "removed as the screen comes back";
+    EXPECT_EQ(Row(5) + Row(6), before);
+}
+
+TEST_F(DemoHostSession, PopUpIsTextForATerminalWithoutTheEnhancedInterface) {
+    SignOn();
+    Option("6");
+    ASSERT_EQ(host->screen(), ScreenId::kPopup);
+    EXPECT_TRUE(terminal.constructs.windows().empty());
+    EXPECT_TRUE(Shows("--------------------------------------------"));
+}
+
 TEST_F(DemoHostSession, PopUpOnTheWideScreenKeepsMessagesOnTheLastRow) {
     Connect("IBM-3477-FC");
     Type(6, 53, "DEMO");

@@ -536,3 +536,46 @@ TEST(PaintRegionTest, StaysBoundedAndNeverLosesDamage) {
 
 }  // namespace
 }  // namespace quenlix
+
+namespace quenlix {
+namespace {
+
+TEST_F(PainterTest, AHostWindowIsFramedInBlueAndItsBorderCharactersGiveWay) {
+    // A window with its top border on row 2 from column 3: two rows and four
+    // columns inside, the border to row 5 and column 8 (all from 1); the
+    // title "T" on the top border at column 5.
+    HostWindow w;
+    w.row = 2;
+    w.column = 3;
+    w.depth = 2;
+    w.width = 4;
+    w.title = "T";
+    w.titleColumn = 5;
+    ASSERT_TRUE(terminal.constructs.AddWindow(w));
+    for (int c = 3; c <= 8; ++c) {
+        Put(1, c - 1, c == 5 ? 'T' : '.');
+        Put(4, c - 1, '.');
+    }
+    Put(2, 2, ':');
+    Put(2, 7, ':');
+    Put(2, 4, 'X');  // inside: drawn as any cell
+    PaintAll();
+    EXPECT_TRUE(canvas.With("char 24,20 ").empty()) << "the corner's '.' gives way";
+    EXPECT_TRUE(canvas.With("char 24,40 ").empty()) << "the side's ':' gives way";
+    Has("char 48,20 'T' #14FF14");
+    Has("char 48,40 'X' #14FF14");
+    const char* blue = "#7878FF";
+    Has(std::string("line 30,30-30,90 ") + blue);   // left side
+    Has(std::string("line 90,30-90,90 ") + blue);   // right side
+    Has(std::string("line 30,30-48,30 ") + blue);   // top, up to the title
+    Has(std::string("line 60,30-90,30 ") + blue);   // top, after it
+    Has(std::string("line 30,90-90,90 ") + blue);   // bottom, no footer
+
+    terminal.constructs.Clear();
+    PaintAll();
+    Has("char 24,20 '.' #14FF14");
+    EXPECT_TRUE(canvas.With("line 30,30-30,90").empty());
+}
+
+}  // namespace
+}  // namespace quenlix

@@ -196,7 +196,7 @@ TEST(RecordDescriberGolden, BuilderScreens) {
         .sba(5, 10)
         .startOfField(0x60, 0x80, 0x3F, 255)
         .insertCursor(3, 11)
-        .raw({kOrderInsertCursorAlt, 5, 11})
+        .raw({kOrderEraseToAddress, 5, 20, 0x02, kEraseCharacters})
         .writeErrorCode()
         .insertCursor(27, 2)
         .text("ERROR")
@@ -204,7 +204,7 @@ TEST(RecordDescriberGolden, BuilderScreens) {
         .clearFormatTable()
         .readInputFields(0x20, 0x03);
     EXPECT_EQ(Describe(r.record(), RecordSource::kHost, memory).lines,
-              (Lines{"Put/Get (03), length 98",
+              (Lines{"Put/Get (03), length 100",
                      "  Clear Unit Alternate 00",
                      "  WTD CC1 40 CC2 04 (reset MDT of input fields, alarm)",
                      "  SOH first field 2, error row 27",
@@ -219,7 +219,7 @@ TEST(RecordDescriberGolden, BuilderScreens) {
                      "  SBA 5,10",
                      "  SF FFW 60 80 attr 3F len 255 (non-display)",
                      "  IC 3,11",
-                     "  IC 5,11 (order 03)",
+                     "  EA to 5,20 length 2 types 01",
                      "  Write Error Code",
                      "  IC 27,2",
                      "  \"ERROR\"",
@@ -431,6 +431,100 @@ TEST_F(AnswerDescriptionTest, NegativeResponsesAndTheOtherFixedRecords) {
               (Lines{"No Operation (00), length 13", "  cursor 1,1, PA1"}));
     EXPECT_EQ(Describe(sender.sent[4], RecordSource::kTerminal, memory).lines,
               (Lines{"Cancel Invite (0A), length 10", "  Cancel Invite answer"}));
+}
+
+TEST(RecordDescriberGolden, EveryOrderOfTheEnhancedStreamIsNamed) {
+    ScreenMemory memory;
+    RecordBuilder r;
+    r.clearUnit()
+        .writeToDisplay()
+        .sba(2, 2)
+        .eraseToAddress(2, 40, {kEraseCharacters, kEraseColor})
+        .moveCursor(3, 4)
+        .transparentData(Ebcdic("A"))
+        .writeExtendedAttribute(kExtendedPrimary, kExtendedReverse | kExtendedUnderline)
+        .writeExtendedAttribute(kExtendedForegroundColor, 0xF5)
+        .writeExtendedAttribute(kExtendedIdeographic, 0x00)
+        .sba(5, 10)
+        .displayStructuredField(kWdsfCreateWindow, {kWindowCursorRestricted, 0, 0, 6, 30})
+        .displayStructuredField(kWdsfUnrestrictedCursor, {0, 0, 0})
+        .displayStructuredField(kWdsfDefineSelectionField, {0, 0, 0})
+        .displayStructuredField(kWdsfDefineScrollBar, {0, 0, 0})
+        .displayStructuredField(kWdsfProgrammableMouseButtons, {})
+        .displayStructuredField(kWdsfDrawGridLines, {0})
+        .displayStructuredField(kWdsfClearGridLines, {0})
+        .displayStructuredField(kWdsfRemoveWindow, {0, 0})
+        .displayStructuredField(kWdsfRemoveAllConstructs, {0, 0})
+        .writeErrorCodeToWindow(10, 40)
+        .text("E")
+        .savePartialScreen(3, 5, 4, 20)
+        .restorePartialScreen(3, 5, 4, 20);
+    EXPECT_EQ(Describe(r.record(), RecordSource::kHost, memory).lines,
+              (Lines{"Put/Get (03), length 128",
+                     "  Clear Unit",
+                     "  WTD CC1 00 CC2 00",
+                     "  SBA 2,2",
+                     "  EA to 2,40 length 3 types 01 03",
+                     "  MC 3,4",
+                     "  TD length 1",
+                     "  \"A\"",
+                     "  WEA primary C0 (reverse, underline)",
+                     "  WEA colour F5 (turquoise)",
+                     "  WEA ideographic 00",
+                     "  SBA 5,10",
+                     "  WDSF Create Window 6 rows, 30 columns, cursor kept inside, 5 bytes",
+                     "  WDSF Unrestricted Cursor Movement, 3 bytes",
+                     "  WDSF Define Selection Field, 3 bytes",
+                     "  WDSF Define Scroll Bar, 3 bytes",
+                     "  WDSF Programmable Mouse Buttons (ignored), 0 bytes",
+                     "  WDSF Draw Grid Lines (ignored), 1 byte",
+                     "  WDSF Clear Grid Lines (ignored), 1 byte",
+                     "  WDSF Remove Window, 2 bytes",
+                     "  WDSF Remove All Constructs, 2 bytes",
+                     "  Write Error Code to Window, columns 10 to 40",
+                     "  Write Error Code",
+                     "  \"E\"",
+                     "  Save Partial Screen, rows 3 to 6, columns 5 to 24",
+                     "  Restore Partial Screen, rows 3 to 6, columns 5 to 24"}));
+
+    struct Row {
+        RecordBuilder record;
+        const char* last;
+    };
+    const Row refusals[] = {
+        {RecordBuilder().writeToDisplay().eraseToAddress(0, 5, {kEraseAll}),
+         "  (Erase to Address refused: the terminal answers with sense 22, row or column not "
+         "valid, and reads no further)"},
+        {RecordBuilder().writeToDisplay().sba(3, 9).eraseToAddress(3, 5, {kEraseAll}),
+         "  (Erase to Address refused: the terminal answers with sense 23, address before the "
+         "current address, and reads no further)"},
+        {RecordBuilder().writeToDisplay().writeExtendedAttribute(0x02, 0x00),
+         "  (Write Extended Attribute refused: the terminal answers with sense 2D, extended "
+         "attribute type not valid, and reads no further)"},
+        {RecordBuilder().writeToDisplay().writeExtendedAttribute(kExtendedForegroundColor, 0xF9),
+         "  (Write Extended Attribute refused: the terminal answers with sense 2F, extended "
+         "attribute not valid, and reads no further)"},
+        {RecordBuilder().writeToDisplay().moveCursor(25, 1),
+         "  (Move Cursor refused: the terminal answers with sense 22, row or column not valid, "
+         "and reads no further)"},
+        {RecordBuilder().writeErrorCodeToWindow(30, 20),
+         "  (Write Error Code to Window refused: the terminal answers with sense 32, error "
+         "window columns not valid, and reads no further)"},
+    };
+    for (const Row& row : refusals) {
+        const Lines lines = Describe(row.record.record(), RecordSource::kHost, memory).lines;
+        EXPECT_TRUE(Contains(lines, row.last)) << Joined(lines);
+    }
+}
+
+TEST_F(AnswerDescriptionTest, TheSavedRectangleIsACommandStream) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(2, 3).text("AB").record());
+    Run(RecordBuilder(kOpOutputOnly).savePartialScreen(2, 3, 1, 2).record());
+    ScreenMemory memory;
+    EXPECT_EQ(Describe(sender.sent.back(), RecordSource::kTerminal, memory).lines,
+              (Lines{"Save Screen (04), length 26",
+                     "  Restore Partial Screen, rows 2 to 2, columns 3 to 4",
+                     "  WTD CC1 00 CC2 00", "  SBA 2,3", "  \"AB\""}));
 }
 
 TEST(RecordDescriberRefusals, TheTerminalsRefusalsAreNamed) {

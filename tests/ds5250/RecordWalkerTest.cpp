@@ -56,7 +56,7 @@ TEST(RecordWalker, ReadsCommandsOrdersAndDataByName) {
               "data 193 255 32\n"
               "SF ffw 64 7 fcw 1 reseq 9 attr 39 len 10\n"
               "RA 2 40 0\n"
-              "IC 19 2 6\n"
+              "IC 2 6\n"
               "end of display data\n"
               "read fields 82 0 8\n");
 }
@@ -114,6 +114,67 @@ TEST(RecordWalker, ActsOnACutCommandOrOrderWithZeros) {
     EXPECT_TRUE(check.cut);
     EXPECT_EQ(check.given, 1u);
     EXPECT_FALSE(second.cut());
+}
+
+TEST(RecordWalker, ReadsTheCountedOrdersTheSameInAnyPieces) {
+    // Orders whose operands say how many bytes follow: the types of an Erase
+    // to Address, Transparent Data's bytes (order codes among them), a
+    // structured field's data; each cut anywhere reads the same.
+    const Bytes data = RecordBuilder()
+                             .writeToDisplay()
+                             .sba(2, 2)
+                             .eraseToAddress(2, 9, {0x01, 0x03, 0xFF})
+                             .transparentData({kOrderSetBufferAddress, kEscape, 0xC1})
+                             .writeExtendedAttribute(kExtendedPrimary, 0x80)
+                             .moveCursor(4, 4)
+                             .displayStructuredField(kWdsfCreateWindow, {0x80, 0, 0, 3, 9, 0x03})
+                             .text("Z")
+                             .writeErrorCodeToWindow(2, 9)
+                             .savePartialScreen(1, 1, 2, 2)
+                             .data();
+    Bytes body = {kOpPutGet};
+    body.insert(body.end(), data.begin(), data.end());
+    const std::string whole = Walk(body);
+    EXPECT_EQ(whole,
+              "opcode 3\n"
+              "WTD 0 0\n"
+              "SBA 2 2\n"
+              "EA 2 9 4\n"
+              "EA types 1 3 255\n"
+              "TD 3\n"
+              "TD bytes 17 4 193\n"
+              "WEA 1 128\n"
+              "MC 4 4\n"
+              "WDSF 10 217 81 6\n"
+              "WDSF data 128 0 0 3 9 3\n"
+              "data 233\n"
+              "end of display data\n"
+              "write error code to window 2 9\n"
+              "write error code 0 0\n"
+              "end of display data\n"
+              "save partial screen 0 1 1 2 2\n");
+    for (std::size_t piece = 1; piece <= 9; ++piece) {
+        EXPECT_EQ(Walk(body, piece), whole) << "in pieces of " << piece;
+    }
+    // Cut short: what came is acted on, nothing more is read.
+    EXPECT_EQ(Walk(Body({kOpPutGet, kEscape, kCmdWriteToDisplay, 0, 0, kOrderEraseToAddress, 2, 9,
+                         4, 0x01})),
+              "opcode 3\nWTD 0 0\nEA 2 9 4\nEA types 1\n");
+    EXPECT_EQ(Walk(Body({kOpPutGet, kEscape, kCmdWriteToDisplay, 0, 0, kOrderDisplayStructuredField,
+                         0x00, 0x40, 0xD9, 0x51, 0x01})),
+              "opcode 3\nWTD 0 0\nWDSF 64 217 81 1\nWDSF data 1\n");
+    // A length the Erase to Address cannot have takes no byte for a type.
+    EXPECT_EQ(Walk(Body({kOpPutGet, kEscape, kCmdWriteToDisplay, 0, 0, kOrderEraseToAddress, 2, 9,
+                         9, 0xC1})),
+              "opcode 3\nWTD 0 0\nEA 2 9 9\nEA types\ndata 193\n");
+    // A structured field of any length keeps a bounded part of its data.
+    Bytes longField = {kOpPutGet, kEscape, kCmdWriteToDisplay, 0, 0, kOrderDisplayStructuredField,
+                       0xFF, 0xFF, 0xD9, 0x50};
+    longField.resize(longField.size() + 0xFFFF - 4, 0x40);
+    longField.push_back(0xC1);
+    const std::string walked = Walk(longField, 4096);
+    EXPECT_NE(walked.find("WDSF 65535 217 80 65531\n"), std::string::npos);
+    EXPECT_NE(walked.find("data 193\n"), std::string::npos);
 }
 
 // The records of a recorded sign-on and of the sample screens, as the

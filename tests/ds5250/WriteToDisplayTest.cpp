@@ -108,36 +108,6 @@ TEST_F(InterpreterTest, RepeatToAddress) {
     EXPECT_TRUE(ChangedPositions(before).empty()) << "the screen is not filled with 0xFF first";
 }
 
-TEST_F(InterpreterTest, UnrecognisedOrdersAndTheirParametersAreDisplayData) {
-    // Transparent Data with its length, Write Extended Attribute, Move Cursor
-    // with an address and Write To Display Structured Field: every byte,
-    // parameters included, is written in turn from the write address. On
-    // row 3 they follow each other; on row 5 each comes right after an
-    // order (a Set Buffer Address to where the data would go anyway).
-    Run(RecordBuilder().clearUnit().writeToDisplay().sba(3, 1)
-            .raw({0x10, 0x00, 0x05}).text("AB")
-            .raw({0x12, 0x05, 0x06})
-            .raw({0x14, 0x07, 0x09})
-            .raw({0x15, 0x00, 0x0A}).text("Z")
-            .sba(5, 1).raw({0x10, 0x00, 0x05}).text("AB")
-            .sba(5, 6).raw({0x12, 0x05, 0x06})
-            .sba(5, 9).raw({0x14, 0x07, 0x09})
-            .sba(5, 12).raw({0x15, 0x00, 0x0A}).text("Z").record());
-    const std::uint8_t sent[] = {0x10, 0x00, 0x05, 0xC1, 0xC2, 0x12, 0x05, 0x06,
-                                 0x14, 0x07, 0x09, 0x15, 0x00, 0x0A, 0xE9};
-    for (int row : {3, 5}) {
-        for (std::size_t i = 0; i < sizeof sent; ++i) {
-            SCOPED_TRACE(::testing::Message() << "row " << row << " byte " << i);
-            const ScreenCell& cell = Cell(row, static_cast<int>(i) + 1);
-            EXPECT_EQ(cell.ebcdic, sent[i]) << "a null is kept as a null";
-            EXPECT_EQ(cell.character, sent[i] == 0x00 ? ' ' : tables.ToPc(0, sent[i]));
-        }
-        EXPECT_EQ(Text(row, 4, 2), "AB");
-        EXPECT_EQ(Cell(row, 16).ebcdic, kEbcdicBlank) << "nothing past the last byte";
-    }
-    EXPECT_TRUE(sender.sent.empty());
-}
-
 // A data byte 0xFF (doubled on the wire) is stored and shown blank, alone
 // and inside a run of text; an IAC before another byte is the telnet
 // layer's command, never data (CommunicationRecords has it).

@@ -210,6 +210,20 @@ TEST(SessionFileWrite, TheKeyboardMapIsKeptOnlyWhenChosen) {
     EXPECT_EQ(Read(path), Full());
 }
 
+TEST(SessionFileWrite, TheEnhancedInterfaceIsKeptOnlyWhenChosen) {
+    TempDir dir;
+    const std::string path = dir.File("enhanced.stn");
+    SessionSettings s = Full();
+    s.Enhanced = 1;
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    EXPECT_NE(ReadBytes(path).find("Enhanced=1\r\n"), std::string::npos) << ReadBytes(path);
+    EXPECT_EQ(Read(path), s);
+    // Off writes what older versions wrote and read.
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, Full()));
+    EXPECT_EQ(ReadBytes(path).find("Enhanced"), std::string::npos);
+    EXPECT_EQ(Read(path), Full());
+}
+
 TEST(SessionFileWrite, TheSignOnSecurityKeysAreKeptOnlyWhenChosen) {
     TempDir dir;
     const std::string path = dir.File("signon.stn");
