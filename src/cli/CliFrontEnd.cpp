@@ -1,7 +1,35 @@
 // Headless front-end pieces.
 #include "cli/CliFrontEnd.h"
 
+#include <poll.h>
+
+#include "net/Communication.h"
+
 namespace quenlix::cli {
+
+bool PollNotifier::Pump(Communication& endpoint, std::chrono::milliseconds timeout) {
+    if (readPosted()) {
+        // Decrypted host data waits in the TLS session: no poll needed.
+        TakePostedRead();
+        endpoint.OnSocketEvent();
+        return true;
+    }
+    if (socket_ < 0 && writeSocket_ < 0) return false;
+    pollfd p[2];
+    nfds_t count = 0;
+    if (socket_ >= 0) p[count++] = pollfd{socket_, POLLIN, 0};
+    if (writeSocket_ >= 0) p[count++] = pollfd{writeSocket_, POLLOUT, 0};
+    if (::poll(p, count, static_cast<int>(timeout.count())) <= 0) return true;
+    for (nfds_t i = 0; i < count; ++i) {
+        if (p[i].revents == 0) continue;
+        if (p[i].events == POLLOUT) {
+            endpoint.OnSocketWritable();
+        } else {
+            endpoint.OnSocketEvent();
+        }
+    }
+    return true;
+}
 
 void PrintedMessages::ShowMessage(std::string_view text, MessageIcon) {
     std::string line = "message: ";

@@ -2,6 +2,7 @@
 // message boxes as "message:" lines, and a view with nothing to paint.
 #pragma once
 
+#include <chrono>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -10,6 +11,10 @@
 #include "terminal/MessageBoxes.h"
 #include "terminal/TerminalState.h"
 #include "terminal/ViewOperations.h"
+
+namespace quenlix {
+class Communication;
+}
 
 namespace quenlix::cli {
 
@@ -30,6 +35,10 @@ public:
     /// A read was posted and not yet taken (TakePostedRead).
     bool readPosted() const { return readPosted_ && socket_ >= 0; }
     void TakePostedRead() { readPosted_ = false; }
+    /// Hands the endpoint a posted read at once, or waits up to `timeout`
+    /// for its sockets and hands it each event. False, at once, when there
+    /// is no socket to wait for.
+    bool Pump(Communication& endpoint, std::chrono::milliseconds timeout);
 
 private:
     int socket_ = -1;

@@ -1,7 +1,6 @@
 // The printer session's loop and printed lines.
 #include "cli/CliPrinter.h"
 
-#include <poll.h>
 
 #include <thread>
 
@@ -58,32 +57,10 @@ int RunPrinter(const SessionSettings& settings, const std::string& tableDirector
     if (!printer.StartConnection()) return 1;
     while (!events.ended && !(once && events.files > 0)) {
         printer.OnTimerTick();
-        Communication& endpoint = printer.endpoint();
-        if (notifier.readPosted()) {
-            notifier.TakePostedRead();
-            endpoint.OnSocketEvent();
-            continue;
-        }
-        const int readFd = notifier.socket();
-        const int writeFd = notifier.writeSocket();
-        if (readFd < 0 && writeFd < 0) {
+        const auto tick = TerminalSession::kTickInterval;
+        if (!notifier.Pump(printer.endpoint(), tick)) {
             if (printer.state() == PrinterSession::State::kIdle) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            continue;
-        }
-        pollfd p[2];
-        nfds_t count = 0;
-        if (readFd >= 0) p[count++] = pollfd{readFd, POLLIN, 0};
-        if (writeFd >= 0) p[count++] = pollfd{writeFd, POLLOUT, 0};
-        const auto tick = static_cast<int>(TerminalSession::kTickInterval.count());
-        if (::poll(p, count, tick) <= 0) continue;
-        for (nfds_t i = 0; i < count; ++i) {
-            if (p[i].revents == 0) continue;
-            if (p[i].events == POLLOUT) {
-                endpoint.OnSocketWritable();
-            } else {
-                endpoint.OnSocketEvent();
-            }
         }
     }
     printer.EndSession();

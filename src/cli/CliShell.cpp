@@ -3,7 +3,6 @@
 
 #include "input/Hotspots.h"
 
-#include <poll.h>
 
 #include <thread>
 
@@ -197,31 +196,8 @@ void CliShell::PumpOnce(std::chrono::milliseconds timeout) {
     // tick: output that no host takes is noticed however long the wait.
     timeout = std::min(timeout, TerminalSession::kTickInterval);
     session_->OnTimerTick();
-    if (notifier_.readPosted()) {
-        // Decrypted host data waits in the TLS session: no poll needed.
-        notifier_.TakePostedRead();
-        session_->endpoint().OnSocketEvent();
-        return;
-    }
-    const int readFd = notifier_.socket();
-    const int writeFd = notifier_.writeSocket();
-    if (readFd < 0 && writeFd < 0) {
+    if (!notifier_.Pump(session_->endpoint(), timeout)) {
         std::this_thread::sleep_for(std::min(timeout, std::chrono::milliseconds(10)));
-        return;
-    }
-    pollfd p[2];
-    nfds_t count = 0;
-    if (readFd >= 0) p[count++] = pollfd{readFd, POLLIN, 0};
-    if (writeFd >= 0) p[count++] = pollfd{writeFd, POLLOUT, 0};
-    if (::poll(p, count, static_cast<int>(timeout.count())) <= 0) return;
-    Communication& endpoint = session_->endpoint();
-    for (nfds_t i = 0; i < count; ++i) {
-        if (p[i].revents == 0) continue;
-        if (p[i].events == POLLOUT) {
-            endpoint.OnSocketWritable();
-        } else {
-            endpoint.OnSocketEvent();
-        }
     }
 }
 
