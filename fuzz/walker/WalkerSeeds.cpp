@@ -13,34 +13,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
         return 2;
     }
-    const Bytes wire[] = {samples::SignOnScreen(), samples::FullScreen(24, 80, 10),
-                          samples::FullScreen(27, 132, 40),
-                          RecordBuilder().roll(0x83, 2, 10).readInputFields().record(),
-                          RecordBuilder(ds::kOpSaveScreen).raw({0x04, 0x02}).record(),
-                          RecordBuilder(ds::kOpOutputOnly).queryStructuredField().record(),
-                          RecordBuilder().writeErrorCode().text("ERROR").record(),
-                          RecordBuilder().writeToDisplay().sba(5, 5)
-                              .startOfFieldResequenced(0x40, 0, 1, 0x27, 4).text("SECRET")
-                              .record(),
-                          RecordBuilder(ds::kOpCancelInvite).record(),
-                          RecordBuilder().writeToDisplay().sba(2, 2)
-                              .eraseToAddress(2, 20, {0x01, 0x03})
-                              .moveCursor(3, 3).transparentData({0x11, 0x04, 0xC1})
-                              .writeExtendedAttribute(0x01, 0x80)
-                              .writeExtendedAttribute(0x03, 0xF2).text("X").record(),
-                          RecordBuilder().writeToDisplay().sba(5, 10)
-                              .displayStructuredField(0x51, {0x80, 0, 0, 5, 20, 0x0A, 0x10, 0, 0,
-                                                             0, 0, 0xC1, 0xC2, 0xC3, 0xC4})
-                              .displayStructuredField(0x50, {0, 0, 0, 0x11})
-                              .displayStructuredField(0x53, {0, 0, 0, 0})
-                              .displayStructuredField(0x55, {}).displayStructuredField(0x60, {0})
-                              .displayStructuredField(0x61, {0})
-                              .displayStructuredField(0x52, {0, 0, 0})
-                              .displayStructuredField(0x59, {0, 0, 0})
-                              .displayStructuredField(0x5F, {0, 0}).record(),
-                          RecordBuilder(ds::kOpOutputOnly).writeErrorCodeToWindow(5, 30)
-                              .text("WINDOW ERROR").savePartialScreen(2, 2, 5, 20)
-                              .restorePartialScreen(2, 2, 5, 20).writeToDisplay().record()};
+    const std::vector<Bytes> enhanced = samples::EnhancedInterfaceRecords();
+    std::vector<Bytes> wire = {samples::SignOnScreen(),
+                               samples::FullScreen(24, 80, 10),
+                               samples::FullScreen(27, 132, 40),
+                               RecordBuilder().roll(0x83, 2, 10).readInputFields().record(),
+                               RecordBuilder(ds::kOpSaveScreen).raw({0x04, 0x02}).record(),
+                               RecordBuilder(ds::kOpOutputOnly).queryStructuredField().record(),
+                               RecordBuilder().writeErrorCode().text("ERROR").record(),
+                               RecordBuilder()
+                                   .writeToDisplay()
+                                   .sba(5, 5)
+                                   .startOfFieldResequenced(0x40, 0, 1, 0x27, 4)
+                                   .text("SECRET")
+                                   .record(),
+                               RecordBuilder(ds::kOpCancelInvite).record()};
+    wire.insert(wire.end(), enhanced.begin(), enhanced.end());
     int n = 0;
     for (const Bytes& framed : wire) {
         for (const Bytes& record : WireRecords(framed)) {

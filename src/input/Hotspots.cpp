@@ -217,12 +217,12 @@ std::vector<Hotspot> FindHotspots(const Terminal& t) {
     const int rows = t.rows();
     if (columns <= 0 || rows <= 0 || t.cellCount() < columns * rows) return out;
     std::string readable = ReadableText(t);
-    const std::string plain = readable;  // before the fields are marked
     for (int p = 0; p < columns * rows; ++p) {
         if (t.screen.at(p).inField != 0) readable[static_cast<std::size_t>(p)] = kFieldCell;
     }
 
-    const OptionTargets targets = FindTargets(t, plain);
+    // "===>" and the blanks after it stand before a field's data, never in it.
+    const OptionTargets targets = FindTargets(t, readable);
     const bool hasField = targets.firstField >= 0;
     // A menu item counts only on a screen with two of them and a field to
     // type the number into.

@@ -58,4 +58,28 @@ inline Bytes FullScreen(int rows, int columns, int fields) {
     return r.record();
 }
 
+/// Records holding every order and display structured field of the enhanced
+/// interface: the orders of a write; a window and the structured fields
+/// after it; the window's error line with a partial save and restore.
+inline std::vector<Bytes> EnhancedInterfaceRecords() {
+    return {RecordBuilder().writeToDisplay().sba(2, 2)
+                .eraseToAddress(2, 20, {0x01, 0x03})
+                .moveCursor(3, 3).transparentData({0x11, 0x04, 0xC1})
+                .writeExtendedAttribute(0x01, 0x80)
+                .writeExtendedAttribute(0x03, 0xF2).text("X").record(),
+            RecordBuilder().writeToDisplay().sba(5, 10)
+                .displayStructuredField(0x51, {0x80, 0, 0, 5, 20, 0x0A, 0x10, 0, 0,
+                                               0, 0, 0xC1, 0xC2, 0xC3, 0xC4})
+                .displayStructuredField(0x50, {0, 0, 0, 0x11})
+                .displayStructuredField(0x53, {0, 0, 0, 0})
+                .displayStructuredField(0x55, {}).displayStructuredField(0x60, {0})
+                .displayStructuredField(0x61, {0})
+                .displayStructuredField(0x52, {0, 0, 0})
+                .displayStructuredField(0x59, {0, 0, 0})
+                .displayStructuredField(0x5F, {0, 0}).record(),
+            RecordBuilder(ds::kOpOutputOnly).writeErrorCodeToWindow(5, 30)
+                .text("WINDOW ERROR").savePartialScreen(2, 2, 5, 20)
+                .restorePartialScreen(2, 2, 5, 20).writeToDisplay().record()};
+}
+
 }  // namespace quenlix::samples
