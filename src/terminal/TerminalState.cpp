@@ -36,16 +36,6 @@ constexpr std::array<AttributeRow, 32> kAttributeTable = {{
 
 }  // namespace
 
-void ApplyExtendedLook(DisplayAttributes& look, const ScreenCell& cell) {
-    if ((cell.extendedLook | cell.extendedColor) == 0) return;
-    if (cell.extendedLook & kLookReverse) look.reverse = 1;
-    if (cell.extendedLook & kLookUnderline) look.underline = 1;
-    if (cell.extendedLook & kLookBlink) look.blink = 1;
-    if (cell.extendedColor != 0 && look.foreground != kColorBackground) {
-        look.foreground = cell.extendedColor;
-    }
-}
-
 DisplayAttributes DecodeAttribute(std::uint8_t attribute) {
     const AttributeRow& row = kAttributeTable[attribute & 0x1F];
     return {row.foreground, row.reverse, row.underline, row.blink, kColorBackground};

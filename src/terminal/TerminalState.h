@@ -224,7 +224,16 @@ struct DisplayAttributes {
 DisplayAttributes DecodeAttribute(std::uint8_t attribute);
 /// Adds a cell's extended look and colour (Write Extended Attribute) to the
 /// look its screen attribute gives; hidden data stays hidden.
-void ApplyExtendedLook(DisplayAttributes& look, const ScreenCell& cell);
+/// Inline: it runs for every cell of every restyled row.
+inline void ApplyExtendedLook(DisplayAttributes& look, const ScreenCell& cell) {
+    if ((cell.extendedLook | cell.extendedColor) == 0) return;
+    if (cell.extendedLook & kLookReverse) look.reverse = 1;
+    if (cell.extendedLook & kLookUnderline) look.underline = 1;
+    if (cell.extendedLook & kLookBlink) look.blink = 1;
+    if (cell.extendedColor != 0 && look.foreground != kColorBackground) {
+        look.foreground = cell.extendedColor;
+    }
+}
 
 /// True for the non-display attributes 0x27, 0x2F, 0x37 and 0x3F.
 inline bool IsNonDisplay(std::uint8_t attribute) { return (attribute & 0x27) == 0x27; }
