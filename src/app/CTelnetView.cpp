@@ -38,6 +38,7 @@ CTelnetView::CTelnetView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_InputMethodEnabled, true);
     setMouseTracking(false);
     setMinimumSize(80, 60);
+    measurements_.TypeInto(this);
     blinkTimer_.start(kBlinkMilliseconds, this);
     TerminalAccessibility::InstallFactory();
 }
@@ -368,6 +369,7 @@ bool CTelnetView::event(QEvent* event) {
 }
 
 void CTelnetView::keyPressEvent(QKeyEvent* event) {
+    measurements_.KeyHandled();
     if (caps_.Note(*event) && session_) UpdateScreenRect(ShiftMarkRect(session_->terminal));
     if (!session_ || (IsAccelerator(*event) && !TakesSwitchKey(*event))) return;
     const bool shiftDown = session_->input().state().shiftDown;

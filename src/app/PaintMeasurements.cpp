@@ -2,6 +2,8 @@
 #include "app/PaintMeasurements.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -42,10 +44,48 @@ long long ProcessAgeMilliseconds() {
 PaintMeasurements::PaintMeasurements() {
     if (!qEnvironmentVariableIsSet("QUENLIX_MEASURE")) return;
     const QByteArray mode = qgetenv("QUENLIX_MEASURE");
-    mode_ = mode == "exit" ? Mode::kExit : mode == "burst" ? Mode::kBurst : Mode::kReport;
+    mode_ = mode == "exit"    ? Mode::kExit
+            : mode == "burst" ? Mode::kBurst
+            : mode == "keys"  ? Mode::kKeys
+                              : Mode::kReport;
     clock_.start();
     quiet_.setSingleShot(true);
     connect(&quiet_, &QTimer::timeout, this, [this] { QuietCheck(); });
+    connect(&typing_, &QTimer::timeout, this, [this] { TypeNextKey(); });
+}
+
+void PaintMeasurements::KeyHandled() {
+    if (queuedKeys_.empty()) return;
+    handledKeys_.push_back(queuedKeys_.front());
+    queuedKeys_.pop_front();
+}
+
+void PaintMeasurements::TypeNextKey() {
+    if (keysPosted_ >= kKeyCount) {
+        typing_.stop();
+        return;
+    }
+    // A letter over the field's first position, then back onto it: the cursor
+    // stays in the field however many keys come, and each key paints.
+    const bool letter = keysPosted_ % 2 == 0;
+    auto* key = letter ? new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"))
+                       : new QKeyEvent(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    queuedKeys_.push_back(clock_.nsecsElapsed());
+    ++keysPosted_;
+    QCoreApplication::postEvent(view_, key);
+}
+
+void PaintMeasurements::ReportKeys() {
+    std::vector<double> sorted = keyLatencies_;
+    std::sort(sorted.begin(), sorted.end());
+    const auto at = [&](double share) {
+        const auto i = static_cast<std::size_t>(share * static_cast<double>(sorted.size() - 1) + 0.5);
+        return sorted[std::min(i, sorted.size() - 1)];
+    };
+    std::fprintf(stderr, "measure: keys %zu p50-ms %.2f p99-ms %.2f max-ms %.2f\n", sorted.size(),
+                 at(0.5), at(0.99), sorted.back());
+    std::fflush(stderr);
+    QApplication::exit(0);
 }
 
 void PaintMeasurements::DamageArrived() {
@@ -86,6 +126,14 @@ void PaintMeasurements::Painted(const TerminalState& state, unsigned long frames
         if (lastLatency_ > maxLatency_) maxLatency_ = lastLatency_;
         lastArrival_ = -1;
     }
+    while (!handledKeys_.empty()) {
+        keyLatencies_.push_back(static_cast<double>(clock_.nsecsElapsed() - handledKeys_.front()) / 1e6);
+        handledKeys_.pop_front();
+    }
+    if (mode_ == Mode::kKeys && keyLatencies_.size() >= static_cast<std::size_t>(kKeyCount)) {
+        ReportKeys();
+        return;
+    }
     if (!memoryReported_ && state.connected && !state.inputInhibited && state.pendingRead != 0) {
         std::ifstream status("/proc/self/status");
         for (std::string line; std::getline(status, line);) {
@@ -93,6 +141,7 @@ void PaintMeasurements::Painted(const TerminalState& state, unsigned long frames
         }
         memoryReported_ = true;
         if (mode_ == Mode::kExit) QApplication::exit(0);
+        if (mode_ == Mode::kKeys && view_) typing_.start(kKeyMilliseconds);
     }
 }
 
