@@ -134,6 +134,7 @@ void SessionController::SetInFront(bool inFront) {
     if (inFront_ == inFront) return;
     inFront_ = inFront;
     view_->SetHidden(!inFront);
+    session_->endpoint().SetInBackground(!inFront);
     trace_->SetStatusShown(inFront);
     // Shown after the switch has finished, never inside it.
     if (inFront && (!held_.empty() || heldQuestion_)) {

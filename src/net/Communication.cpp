@@ -332,7 +332,7 @@ void Communication::OnSocketEvent() {
         if (!channel_->HasBufferedInput() || suspended_ || pendingOutput() > kOutputHighWater) {
             break;
         }
-        if (round >= kBufferedReadRounds) {
+        if (round >= (background_ ? 1 : kBufferedReadRounds)) {
             notifier_.PostReadable();
             break;
         }
@@ -347,7 +347,8 @@ bool Communication::ReceiveOnce() {
     try {
         // Never more than the room left: what is held stays below the limit.
         CompactUnread();
-        const std::size_t room = std::min(Room(), kReceiveRequestLimit);
+        const std::size_t room =
+            std::min(Room(), background_ ? kBackgroundReceiveLimit : kReceiveRequestLimit);
         if (room == 0) return false;
         n = channel_->Receive(buffer_.data() + unreadEnd_, room);
     } catch (const CBlockingSocketException& e) {

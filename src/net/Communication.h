@@ -95,6 +95,10 @@ public:
     static constexpr const char* kConnectionLostPrefix = "Connection lost: ";
     /// Most bytes one receive asks for (never more than the free space).
     static constexpr std::size_t kReceiveRequestLimit = 32768;
+    /// ... while the session is in the background (a hidden tab): a few
+    /// screens a turn of the event loop, so that a burst in hidden sessions
+    /// holds the keys of the session in front back by little.
+    static constexpr std::size_t kBackgroundReceiveLimit = 8192;
     /// How a record shows itself after telnet commands: a display session's
     /// records start with the whole GDS header (12 A0 00 00 04), a printer
     /// session's with 12 A0 and flags of their own.
@@ -182,6 +186,12 @@ public:
     Clock::time_point lastTraffic() const { return lastTraffic_; }
     /// The endpoint's clock now.
     Clock::time_point Now() const { return clock_(); }
+
+    /// In the background, one readiness report reads at most
+    /// kBackgroundReceiveLimit bytes (one receive); the rest stays in the
+    /// socket, which reports itself again on the next turn.
+    void SetInBackground(bool background) { background_ = background; }
+    bool inBackground() const { return background_; }
 
     /// Host data waits in the socket until ResumeNotifications.
     void SuspendNotifications();
@@ -371,6 +381,7 @@ private:
     bool feeding_ = false;  ///< inside reader_.Feed
     bool telnetSeen_ = false;
     bool suspended_ = true;
+    bool background_ = false;
     bool ending_ = false;           ///< the session is being ended: no event is handled
     int sendError_ = 0;             ///< errno of a send that failed on this connection
     bool delivered_ = false;        ///< a record went to the interpreter in this arrival

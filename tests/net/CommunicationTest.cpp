@@ -42,6 +42,9 @@ struct Endpoint : ConnectionMonitor {
     }
     void Feed(const Bytes& b) { comm.OnReceived(b.data(), b.size()); }
     void Dropped(std::size_t count) override { dropped += count; }
+    void Received(const std::uint8_t*, std::size_t count) override {
+        largestArrival = std::max(largestArrival, count);
+    }
     Bytes Blocks() const { return RecordingSender::Joined(shell.blocks); }
 
     Terminal terminal;
@@ -51,6 +54,7 @@ struct Endpoint : ConnectionMonitor {
     RecordingShell shell;
     RecordingSender host;  // records leave here instead of a socket
     std::size_t dropped = 0;
+    std::size_t largestArrival = 0;
     Communication comm{{display, settings, shell, shell, shell}};
 };
 
@@ -581,6 +585,30 @@ TEST_F(CommunicationLoopbackTest, ReceiveNeverAsksForMoreThanTheFreeSpace) {
     while (shell.blocks.empty()) Event();
     EXPECT_TRUE(SameBytes(Blocks(), kClear));
     EXPECT_EQ(dropped, huge.size());
+}
+
+// A hidden tab's session reads a little a turn, so that the session in
+// front is not kept waiting behind its burst; brought to the front it reads
+// as much as fits again. Whatever the share, every record arrives whole.
+TEST_F(CommunicationLoopbackTest, ASessionInTheBackgroundReadsALittleATurn) {
+    host_.Write(kDoTerminalType);
+    Event();
+    const Bytes screen = Record(0x03, Bytes(9000, 0x41));
+    host_.Write(Cat({screen, screen, screen, screen}));
+    comm.SetInBackground(true);
+    largestArrival = 0;
+    std::size_t turns = 0;
+    while (shell.blocks.size() < 2) {
+        Event();
+        ++turns;
+    }
+    EXPECT_EQ(largestArrival, Communication::kBackgroundReceiveLimit);
+    EXPECT_GE(turns, 2 * screen.size() / Communication::kBackgroundReceiveLimit);
+    comm.SetInBackground(false);
+    largestArrival = 0;
+    while (shell.blocks.size() < 4) Event();
+    EXPECT_GT(largestArrival, Communication::kBackgroundReceiveLimit);
+    EXPECT_TRUE(SameBytes(Blocks(), Cat({screen, screen, screen, screen})));
 }
 
 }  // namespace
