@@ -62,6 +62,12 @@ public:
     /// window brings all its sessions back.
     void MoveToNewWindow();
     void MoveToMainWindow();
+    /// A tab of `from` dragged off its bar and let go at `globalPos`: its
+    /// session moves to the window there (beside the tab under the pointer
+    /// when it is let go on that window's bar), or to a new window there
+    /// when none of the program's windows is; let go over its own window,
+    /// it stays. The main window keeps its last tab.
+    void TearOff(CMainFrame& from, int index, const QPoint& globalPos);
     /// The session in front, and its parts.
     SessionController& active() { return *active_; }
     TerminalSession& session() { return active_->session(); }
@@ -244,6 +250,8 @@ private:
     /// Title and panes of `w` from the session `c` in front there.
     void RefreshWindow(CMainFrame& w, SessionController& c);
     SessionController* ControllerOf(const CTelnetView* view) const;
+    /// The program's visible window at a point of the screen, or null.
+    CMainFrame* WindowAt(const QPoint& globalPos);
     /// Orders the sessions as their windows and tabs show them.
     void SortByTabs();
     CMainFrame& NewWindow();
