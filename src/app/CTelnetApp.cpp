@@ -19,6 +19,7 @@
 #include "app/CommandIds.h"
 #include "app/FirstWindowSize.h"
 #include "app/FocusKeeper.h"
+#include "app/PrinterSessionWindow.h"
 #include "app/QtQuestions.h"
 #include "app/QtSettingsStore.h"
 #include "app/ReadingCommands.h"
@@ -346,6 +347,7 @@ void CTelnetApp::DropWindow(CMainFrame& w) {
 }
 
 CTelnetApp::~CTelnetApp() {
+    for (const QPointer<PrinterSessionWindow>& printer : printerWindows_) delete printer.data();
     delete focusKeeper_;
     focusKeeper_ = nullptr;
     tick_.stop();
@@ -384,6 +386,13 @@ SessionController& CTelnetApp::AddSession() {
     c.messages().refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0;
     c.view().mapOverWindowKeys = prefs_.MapOverTabKeys != 0;
     c.view().SetHotspotsEnabled(prefs_.Hotspots != 0);
+    c.commands().startPrinter = [this](const SessionSettings& settings) {
+        auto* printer = new PrinterSessionWindow(settings, tableDirectory_);
+        printer->setAttribute(Qt::WA_DeleteOnClose);
+        printer->show();
+        printer->Start();
+        printerWindows_.push_back(printer);
+    };
     connect(&c.view(), &CTelnetView::addressClicked, this, [this](const QString& address) {
         // Only what the screen can offer: a web page or a mail address.
         const QUrl url(address, QUrl::StrictMode);
