@@ -595,7 +595,7 @@ void CTelnetView::PaintHotspotUnderline(QPainter& painter) const {
                             static_cast<int>(BlueOf(c))));
 }
 
-void CTelnetView::PerformHotspot(const Hotspot& hotspot) {
+void CTelnetView::PerformHotspot(Hotspot hotspot) {
     if (!session_) return;
     try {
         if (quenlix::ClickHotspot(session_->input(), hotspot) == HotspotClickResult::kOpen) {

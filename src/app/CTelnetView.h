@@ -124,8 +124,9 @@ public:
     const Hotspot* hoveredHotspot() const { return hotspots_.hovered(); }
     /// Does what a click on `hotspot` does: its key, its number typed, a
     /// roll (refused with the key's reason while the keyboard is locked),
-    /// or addressClicked for an address.
-    void PerformHotspot(const Hotspot& hotspot);
+    /// or addressClicked for an address. Taken as a copy: what the click
+    /// does may change the screen and the list it came from.
+    void PerformHotspot(Hotspot hotspot);
 
 signals:
     void contextMenuRequested(const QPoint& globalPos);

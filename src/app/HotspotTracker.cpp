@@ -16,7 +16,10 @@ void HotspotTracker::SetEnabled(bool enabled) {
 }
 
 const std::vector<Hotspot>& HotspotTracker::List(const Terminal& t) {
-    if (stale_) {
+    // Cells the host or the operator changed since the last frame count
+    // too: a click or a screen reader between a record and its frame acts
+    // on the screen as the model holds it.
+    if (stale_ || t.damage.all() || t.damage.anyCells()) {
         list_.clear();
         if (enabled_ && t.state.connected) list_ = FindHotspots(t);
         stale_ = false;

@@ -1,7 +1,7 @@
 // The view's hotspots: the list found on the screen, made again only when
 // it is asked for after the screen changed (the mouse rests over the view,
-// assistive technology reads it), and the one under the mouse, which the
-// view underlines and gives a hand cursor.
+// assistive technology reads it, a click), and the one under the mouse,
+// which the view underlines and gives a hand cursor.
 #pragma once
 
 #include <optional>
