@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 #include <QUrl>
 #include <algorithm>
@@ -91,11 +92,14 @@ protected:
         ADD_FAILURE() << "no hotspot " << text;
         return {};
     }
-    /// The mouse moved there without a button (a real pointer's move comes
-    /// back from the window system).
+    /// The mouse moved there without a button, delivered to the view as the
+    /// window system delivers it (a real pointer's own moves would come back
+    /// late from a loaded X server).
     void MoveTo(const QPoint& point) {
-        QTest::mouseMove(view(), point);
-        QTest::qWait(20);
+        QMouseEvent move(QEvent::MouseMove, point, view()->mapToGlobal(point), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view(), &move);
+        QApplication::processEvents();
     }
     /// A point inside the hotspot's second cell.
     QPoint On(const Hotspot& h) {
@@ -182,18 +186,6 @@ TEST_F(HotspotViewTest, AClickSendsExactlyWhatItsKeySendsFromWhereTheCursorIs) {
     QTest::mouseClick(view(), Qt::LeftButton, {}, On(Find("F12=Cancel")));
     ASSERT_EQ(transport.sent.size(), 1u);
     EXPECT_EQ(transport.sent[0][12], 0x3C);
-}
-
-TEST_F(HotspotViewTest, AMenuItemIsTypedIntoTheCommandLineAndEntered) {
-    Host(MenuScreen());
-    transport.sent.clear();
-    QTest::mouseClick(view(), Qt::LeftButton, {}, On(Find("2. Office")));
-    ASSERT_EQ(transport.sent.size(), 1u);
-    const std::vector<std::uint8_t>& r = transport.sent[0];
-    EXPECT_EQ(r[12], 0xF1) << "Enter";
-    // The command line (row 20, its data from column 7) holds "2".
-    const std::vector<std::uint8_t> field = {0x11, 20, 7, 0xF2};
-    EXPECT_NE(std::search(r.begin(), r.end(), field.begin(), field.end()), r.end());
 }
 
 TEST_F(HotspotViewTest, ALockedKeyboardRefusesTheClickWithTheReasonAKeyGets) {
