@@ -6,6 +6,7 @@
 #include <QHash>
 #include <algorithm>
 
+#include "app/AccessibleHotspot.h"
 #include "app/AccessibleText.h"
 #include "app/CTelnetView.h"
 #include "display/ViewLayout.h"
@@ -325,6 +326,7 @@ TerminalAccessibility::TerminalAccessibility(CTelnetView& view) : view_(view) {
 TerminalAccessibility::~TerminalAccessibility() {
     Registry().remove(&view_);
     for (const QAccessible::Id id : fieldIds_) QAccessible::deleteAccessibleInterface(id);
+    for (const QAccessible::Id id : hotspotIds_) QAccessible::deleteAccessibleInterface(id);
     if (statusId_) QAccessible::deleteAccessibleInterface(statusId_);
     if (announcerId_) QAccessible::deleteAccessibleInterface(announcerId_);
 }
@@ -392,8 +394,24 @@ QAccessibleInterface* TerminalAccessibility::FieldChild(int slot) {
     return QAccessible::accessibleInterface(fieldIds_[static_cast<std::size_t>(slot)]);
 }
 
+int TerminalAccessibility::hotspotCount() const {
+    return static_cast<int>(std::min(view_.Hotspots().size(), kMaxHotspots));
+}
+
+QAccessibleInterface* TerminalAccessibility::HotspotChild(int slot) {
+    if (slot < 0 || slot >= static_cast<int>(kMaxHotspots)) return nullptr;
+    while (static_cast<int>(hotspotIds_.size()) <= slot) {
+        hotspotIds_.push_back(QAccessible::registerAccessibleInterface(
+            NewHotspotAccessible(*this, static_cast<int>(hotspotIds_.size()))));
+    }
+    return QAccessible::accessibleInterface(hotspotIds_[static_cast<std::size_t>(slot)]);
+}
+
 QAccessibleInterface* TerminalAccessibility::Child(int index) {
     const int fields = fieldCount();
+    if (index >= fields + 2 && index < fields + 2 + hotspotCount()) {
+        return HotspotChild(index - fields - 2);
+    }
     if (index >= 0 && index < fields) return FieldChild(index);
     if (index == fields) {
         if (!statusId_) statusId_ = QAccessible::registerAccessibleInterface(new StatusAccessible(*this));
@@ -417,6 +435,10 @@ int TerminalAccessibility::IndexOfChild(const QAccessibleInterface* child) const
     }
     if (statusId_ && id == statusId_) return fields;
     if (announcerId_ && id == announcerId_) return fields + 1;
+    const int hotspots = hotspotCount();
+    for (int slot = 0; slot < hotspots && slot < static_cast<int>(hotspotIds_.size()); ++slot) {
+        if (hotspotIds_[static_cast<std::size_t>(slot)] == id) return fields + 2 + slot;
+    }
     return -1;
 }
 

@@ -68,9 +68,10 @@ public:
     int CaretOffset() const;
 
     /// Input fields on the screen now; a child for each, in screen order,
-    /// then the status bar and the announcer.
+    /// then the status bar and the announcer, then a child for each hotspot.
     int fieldCount() const;
-    int childCount() const { return fieldCount() + 2; }
+    int hotspotCount() const;
+    int childCount() const { return fieldCount() + 2 + hotspotCount(); }
     QAccessibleInterface* Child(int index);
     int IndexOfChild(const QAccessibleInterface* child) const;
     /// The child of the field under the cursor, or nullptr.
@@ -83,12 +84,14 @@ public:
 
 private:
     QAccessibleInterface* FieldChild(int slot);
+    QAccessibleInterface* HotspotChild(int slot);
     void Announce(const QString& text);
 
     CTelnetView& view_;
     /// The children, registered with Qt's accessibility; made when first
     /// asked for, at most kMaxFieldChildren + 2, freed with the view.
     std::vector<QAccessible::Id> fieldIds_;
+    std::vector<QAccessible::Id> hotspotIds_;  ///< at most kMaxHotspots
     QAccessible::Id statusId_ = 0;
     QAccessible::Id announcerId_ = 0;
 

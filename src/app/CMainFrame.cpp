@@ -22,7 +22,7 @@ namespace {
 QString Text(const char* s) { return QString::fromLatin1(s); }
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), tabs_(new QTabWidget(this)) {
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), tabs_(new SessionTabWidget(this)) {
     tabs_->setObjectName(QStringLiteral("SessionTabs"));
     tabs_->setDocumentMode(true);
     tabs_->setMovable(true);
@@ -143,6 +143,7 @@ void CMainFrame::BuildMenus() {
     for (int id : {kCmdCursorSolid, kCmdCursorUnderscore, kCmdCursorVerticalBar}) Add(form, id);
     Add(viewMenu, kCmdCursorLocation);
     Add(viewMenu, kCmdCursorBlink);
+    Add(viewMenu, kCmdHotspots);
     viewMenu->addSeparator();
     Add(viewMenu, kCmdFullScreen);
     viewMenu->addSeparator();

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/CTelnetView.h"
+#include "app/SessionTabBar.h"
 #include "prefs/WindowLayout.h"
 
 namespace quenlix::app {
@@ -39,6 +40,8 @@ public:
     CTelnetView* view() const;
     /// The tabs, one per session view.
     QTabWidget* tabs() const { return tabs_; }
+    /// The tab bar, whose tabs can be torn off to another window.
+    SessionTabBar* tabBar() const { return tabs_->sessionTabBar(); }
     /// Adds a session's view as the last tab (the window owns it no more
     /// than the tab widget does: RemoveView gives it back).
     int AddView(CTelnetView* view, const QString& text);
@@ -128,7 +131,7 @@ private:
     void NoteLockKeys(const QKeyEvent& key);
     void UpdateLockPanes();
 
-    QTabWidget* tabs_;
+    SessionTabWidget* tabs_;
     QMap<int, QAction*> actions_;
     /// The context menu's actions by command id.
     QMultiMap<int, QAction*> contextActions_;

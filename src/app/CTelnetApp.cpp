@@ -19,6 +19,7 @@
 #include "app/CommandIds.h"
 #include "app/FirstWindowSize.h"
 #include "app/FocusKeeper.h"
+#include "app/PrinterSessionWindow.h"
 #include "app/QtQuestions.h"
 #include "app/QtSettingsStore.h"
 #include "app/ReadingCommands.h"
@@ -128,8 +129,11 @@ void CTelnetApp::SetUpWindow(CMainFrame& f) {
             CloseSessionTab(*c);
         }
     });
-    // Dragged tabs: the sessions follow their tabs' order.
+    // Dragged tabs: the sessions follow their tabs' order, and a tab torn
+    // off the bar goes to the window where it is let go.
     connect(tabs->tabBar(), &QTabBar::tabMoved, this, [this](int, int) { SortByTabs(); });
+    connect(f.tabBar(), &SessionTabBar::tabTornOff, this,
+            [this, w](int index, const QPoint& at) { TearOff(*w, index, at); });
     // The window the operator works in is the one the commands act on.
     f.installEventFilter(this);
     if (w != frame_.get()) {
@@ -207,6 +211,8 @@ CMainFrame& CTelnetApp::NewWindow() {
     extraWindows_.push_back(std::move(owned));
     SetUpWindow(w);
     w.setAttribute(Qt::WA_DeleteOnClose, false);
+    // Its bar stays with one tab, so that tab can be dragged back.
+    w.tabs()->setTabBarAutoHide(false);
     CMainFrame* p = &w;
     // Closing a moved-out window brings its sessions back to the main one.
     w.onCloseRequested = [this, p] {
@@ -245,6 +251,51 @@ void CTelnetApp::MoveToNewWindow() {
     active_ = &c;
     w.activateWindow();
     w.UpdateCommandStates();
+}
+
+CMainFrame* CTelnetApp::WindowAt(const QPoint& globalPos) {
+    QWidget* top = QApplication::topLevelAt(globalPos);
+    if (!top) return nullptr;
+    if (top == frame_.get() && frame_->isVisible()) return frame_.get();
+    for (const auto& w : extraWindows_) {
+        if (top == w.get() && w->isVisible()) return w.get();
+    }
+    return nullptr;
+}
+
+void CTelnetApp::TearOff(CMainFrame& from, int index, const QPoint& globalPos) {
+    SessionController* c = ControllerOf(qobject_cast<CTelnetView*>(from.tabs()->widget(index)));
+    if (!c) return;
+    CMainFrame* to = WindowAt(globalPos);
+    // Over its own window the tab stays; the main window keeps its last
+    // one, and a window's only tab already has a window of its own.
+    if (to == &from) return;
+    if (from.tabs()->count() < 2 && (!to || &from == frame_.get())) return;
+    const bool made = to == nullptr;
+    if (made) {
+        to = &NewWindow();
+        // The new window's tab bar where the tab was let go.
+        to->move(globalPos - QPoint(to->width() / 4, to->tabBar()->height() + 40));
+    }
+    MoveTo(*c, *to);
+    if (!made) {
+        // Let go on the bar: beside the tab under the pointer.
+        const int at = to->tabBar()->tabAt(to->tabBar()->mapFromGlobal(globalPos));
+        const int now = to->IndexOf(&c->view());
+        if (at >= 0 && now >= 0 && at != now) to->tabBar()->moveTab(now, at);
+    }
+    for (const auto& other : controllers_) {
+        if (other.get() != c && &WindowOf(*other) == to) other->SetInFront(false);
+    }
+    if (made) to->show();
+    current_ = to;
+    active_ = c;
+    RefreshSessionDisplay();
+    if (&from != frame_.get() && from.tabs()->count() == 0) DropWindow(from);
+    to->raise();
+    to->activateWindow();
+    c->view().setFocus(Qt::OtherFocusReason);
+    to->UpdateCommandStates();
 }
 
 void CTelnetApp::MoveToMainWindow() {
@@ -296,6 +347,7 @@ void CTelnetApp::DropWindow(CMainFrame& w) {
 }
 
 CTelnetApp::~CTelnetApp() {
+    for (const QPointer<PrinterSessionWindow>& printer : printerWindows_) delete printer.data();
     delete focusKeeper_;
     focusKeeper_ = nullptr;
     tick_.stop();
@@ -333,6 +385,23 @@ SessionController& CTelnetApp::AddSession() {
     c.session().clipboardOptions.NbrTabSpace = prefs_.NbrTabSpace;
     c.messages().refusedKeyAlarm = prefs_.RefusedKeyAlarm != 0;
     c.view().mapOverWindowKeys = prefs_.MapOverTabKeys != 0;
+    c.view().SetHotspotsEnabled(prefs_.Hotspots != 0);
+    c.commands().startPrinter = [this](const SessionSettings& settings) {
+        auto* printer = new PrinterSessionWindow(settings, tableDirectory_);
+        printer->setAttribute(Qt::WA_DeleteOnClose);
+        printer->show();
+        printer->Start();
+        printerWindows_.push_back(printer);
+    };
+    connect(&c.view(), &CTelnetView::addressClicked, this, [this](const QString& address) {
+        // Only what the screen can offer: a web page or a mail address.
+        const QUrl url(address, QUrl::StrictMode);
+        const QString scheme = url.scheme().toLower();
+        if (url.isValid() && (scheme == QLatin1String("https") || scheme == QLatin1String("http") ||
+                              scheme == QLatin1String("mailto"))) {
+            if (openUrl) openUrl(url);
+        }
+    });
     c.onMarksChanged = [this, &c] { UpdateTab(c); };
     c.onDisplayChanged = [this, &c] {
         UpdateTab(c);
@@ -1023,6 +1092,13 @@ void CTelnetApp::RegisterViewCommands(CMainFrame& f) {
                       }
                   },
                   {}, [this] { return session().terminal.state.CheckRepere != 0; }});
+    f.SetHandler(kCmdHotspots, {[this] {
+                                    prefs_.Hotspots = prefs_.Hotspots ? 0 : 1;
+                                    for (const auto& c : controllers_) {
+                                        c->view().SetHotspotsEnabled(prefs_.Hotspots != 0);
+                                    }
+                                },
+                                {}, [this] { return prefs_.Hotspots != 0; }});
 }
 
 void CTelnetApp::RegisterWindowCommands(CMainFrame& f) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
@@ -32,6 +33,7 @@ class QLabel;
 namespace quenlix::app {
 
 class FocusKeeper;
+class PrinterSessionWindow;
 
 class CTelnetApp : public QObject {
     Q_OBJECT
@@ -50,6 +52,11 @@ public:
     /// The window the operator works in (the main one, or one a tab was
     /// moved out to).
     CMainFrame& Front() { return current_ ? *current_ : *frame_; }
+    /// The printer sessions' windows a printer session's Start opened
+    /// (closed ones are null).
+    const std::vector<QPointer<PrinterSessionWindow>>& printerWindows() const {
+        return printerWindows_;
+    }
     /// The windows tabs were moved out to, in the order they were made.
     const std::vector<std::unique_ptr<CMainFrame>>& otherWindows() const { return extraWindows_; }
     /// The window showing a session's tab.
@@ -62,6 +69,12 @@ public:
     /// window brings all its sessions back.
     void MoveToNewWindow();
     void MoveToMainWindow();
+    /// A tab of `from` dragged off its bar and let go at `globalPos`: its
+    /// session moves to the window there (beside the tab under the pointer
+    /// when it is let go on that window's bar), or to a new window there
+    /// when none of the program's windows is; let go over its own window,
+    /// it stays. The main window keeps its last tab.
+    void TearOff(CMainFrame& from, int index, const QPoint& globalPos);
     /// The session in front, and its parts.
     SessionController& active() { return *active_; }
     TerminalSession& session() { return active_->session(); }
@@ -244,6 +257,8 @@ private:
     /// Title and panes of `w` from the session `c` in front there.
     void RefreshWindow(CMainFrame& w, SessionController& c);
     SessionController* ControllerOf(const CTelnetView* view) const;
+    /// The program's visible window at a point of the screen, or null.
+    CMainFrame* WindowAt(const QPoint& globalPos);
     /// Orders the sessions as their windows and tabs show them.
     void SortByTabs();
     CMainFrame& NewWindow();
@@ -282,6 +297,7 @@ private:
     std::unique_ptr<CMainFrame> frame_;
     /// The windows tabs were moved out to; they go after the sessions.
     std::vector<std::unique_ptr<CMainFrame>> extraWindows_;
+    std::vector<QPointer<PrinterSessionWindow>> printerWindows_;
     /// Windows emptied and hidden, deleted once the event that emptied them is over.
     std::vector<std::unique_ptr<CMainFrame>> retiredWindows_;
     /// The window the operator works in: the commands act on its session.

@@ -21,6 +21,7 @@
 #include "app/KeyTranslator.h"
 #include "app/QtCanvas.h"
 #include "display/ViewLayout.h"
+#include "input/HotspotClick.h"
 #include "input/KeyCodes.h"
 #include "net/BlockingSocket.h"
 #include "session/FileIo.h"
@@ -36,7 +37,8 @@ CTelnetView::CTelnetView(QWidget* parent) : QWidget(parent) {
     // Dead keys and compose sequences arrive as committed text from the
     // input method (inputMethodEvent); every other key stays a key event.
     setAttribute(Qt::WA_InputMethodEnabled, true);
-    setMouseTracking(false);
+    // The mouse is followed without a button for the hotspot under it.
+    setMouseTracking(true);
     setMinimumSize(80, 60);
     measurements_.TypeInto(this);
     blinkTimer_.start(kBlinkMilliseconds, this);
@@ -116,7 +118,10 @@ void CTelnetView::StartFrame() {
     Terminal& t = session_->terminal;
     const ScreenDamage damage = t.TakeDamage();
     if (damage.geometry()) FitScreenToWindow();
+    hotspots_.ScreenChanged();
     accessibility_.FrameTaken(damage);
+    // A hotspot under a resting mouse may have come or gone with the screen.
+    if (lastMouse_) HoverAt(lastMouse_);
     if (damage.all()) {
         update();
         return;
@@ -275,6 +280,8 @@ void CTelnetView::paintEvent(QPaintEvent* event) {
         w.drawImage(QRectF(r), back_,
                     QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
     }
+    // On the window only: the back buffer keeps the screen as the host drew it.
+    PaintHotspotUnderline(w);
     if (measurements_.enabled() && session_) {
         measurements_.Painted(session_->terminal.state, frames_, paints_);
     }
@@ -441,13 +448,21 @@ void CTelnetView::focusOutEvent(QFocusEvent* event) {
 
 void CTelnetView::mousePressEvent(QMouseEvent* event) {
     if (!session_ || event->button() != Qt::LeftButton) return;
+    pressedHotspot_.reset();
+    lastMouse_ = event->position().toPoint();
+    if (const Hotspot* h = HotspotUnder(event->position().toPoint())) pressedHotspot_ = *h;
     session_->input().mouse().Press(event->position().toPoint().x() - paint_.horizontalOffset,
                                     event->position().toPoint().y());
     AfterInput();
 }
 
 void CTelnetView::mouseMoveEvent(QMouseEvent* event) {
-    if (!session_ || !(event->buttons() & Qt::LeftButton)) return;
+    if (!session_) return;
+    lastMouse_ = event->position().toPoint();
+    if (!(event->buttons() & Qt::LeftButton)) {
+        HoverAt(lastMouse_);
+        return;
+    }
     session_->input().mouse().Move(event->position().toPoint().x() - paint_.horizontalOffset,
                                    event->position().toPoint().y());
     AfterInput();
@@ -467,6 +482,18 @@ void CTelnetView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() != Qt::LeftButton) return;
+    std::optional<Hotspot> pressed = std::move(pressedHotspot_);
+    pressedHotspot_.reset();
+    if (pressed && session_->terminal.selection.empty()) {
+        // Released on the hotspot it went down on, without a drag: its
+        // click, with the cursor left where the keys would send it from.
+        const Hotspot* released = HotspotUnder(event->position().toPoint());
+        if (released && SameHotspot(*released, *pressed)) {
+            input.mouse().Cancel();
+            PerformHotspot(*pressed);
+            return;
+        }
+    }
     input.mouse().Release(x, y);
     // A drag's selection becomes the primary selection (a click left none).
     input.clipboard().OfferSelection();
@@ -502,6 +529,84 @@ void CTelnetView::wheelEvent(QWheelEvent* event) {
     wheelTravel_ = 0;
     if (vk == 0) return;
     Submit({{KeyEvent::Kind::kKeyDown, vk, 0, false}, {KeyEvent::Kind::kKeyUp, vk, 0, false}});
+}
+
+void CTelnetView::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    lastMouse_.reset();
+    HoverAt(std::nullopt);
+}
+
+void CTelnetView::SetHotspotsEnabled(bool enabled) {
+    if (enabled == hotspots_.enabled()) return;
+    HoverAt(std::nullopt);
+    hotspots_.SetEnabled(enabled);
+    if (enabled && lastMouse_) HoverAt(lastMouse_);
+}
+
+const std::vector<Hotspot>& CTelnetView::Hotspots() {
+    static const std::vector<Hotspot> none;
+    return session_ ? hotspots_.List(session_->terminal) : none;
+}
+
+const Hotspot* CTelnetView::HotspotUnder(const QPoint& point) {
+    if (!session_ || !hotspots_.enabled()) return nullptr;
+    const Terminal& t = session_->terminal;
+    const int x = point.x() - paint_.horizontalOffset;
+    const int y = point.y();
+    if (x < 0 || y < 0 || t.state.cellWidth <= 0 || t.state.cellHeight <= 0) return nullptr;
+    return hotspots_.At(t, y / t.state.cellHeight, x / t.state.cellWidth);
+}
+
+QRect CTelnetView::HotspotRect(const Hotspot& h) const {
+    const PixelRect r = CellsRect(session_->terminal,
+                                  CellRect{h.column, h.row, h.column + h.length, h.row + 1});
+    return QtCanvas::ToQRect(ToWindow(r, paint_.horizontalOffset)).adjusted(0, 0, 1, 1);
+}
+
+void CTelnetView::HoverAt(const std::optional<QPoint>& point) {
+    if (!session_) return;
+    const Hotspot* under = point ? HotspotUnder(*point) : nullptr;
+    const Hotspot* before = hotspots_.hovered();
+    const QRect old = before ? HotspotRect(*before) : QRect();
+    if (!hotspots_.Hover(under)) return;
+    if (!old.isNull()) update(old);
+    if (under) {
+        update(HotspotRect(*under));
+        setCursor(Qt::PointingHandCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+void CTelnetView::PaintHotspotUnderline(QPainter& painter) const {
+    const Hotspot* h = hotspots_.hovered();
+    if (!h || !session_) return;
+    const Terminal& t = session_->terminal;
+    const int pos = t.PositionOf(h->row, h->column);
+    if (!t.screen.contains(pos)) return;
+    // In the colour of the hotspot's text, along the bottom of its cells.
+    const ScreenCell& cell = t.screen.at(pos);
+    const int index = cell.extendedColor > 0 ? cell.extendedColor : cell.foreground;
+    const int last = static_cast<int>(t.colors.size()) - 1;
+    const std::uint32_t c = t.colors[static_cast<std::size_t>(std::clamp(index, 1, last))];
+    const QRect r = HotspotRect(*h).adjusted(0, 0, -1, -1);
+    const int thickness = std::max(1, t.state.cellHeight / 14);
+    painter.fillRect(QRect(r.left(), r.bottom() - thickness + 1, r.width(), thickness),
+                     QColor(static_cast<int>(RedOf(c)), static_cast<int>(GreenOf(c)),
+                            static_cast<int>(BlueOf(c))));
+}
+
+void CTelnetView::PerformHotspot(Hotspot hotspot) {
+    if (!session_) return;
+    try {
+        if (quenlix::ClickHotspot(session_->input(), hotspot) == HotspotClickResult::kOpen) {
+            emit addressClicked(QString::fromLatin1(hotspot.action));
+        }
+    } catch (const CBlockingSocketException& e) {
+        emit sendFailed(QString::fromStdString(e.what()));
+    }
+    AfterInput();
 }
 
 void CTelnetView::contextMenuEvent(QContextMenuEvent* event) {

@@ -9,9 +9,12 @@
 #include <QFont>
 #include <QImage>
 #include <QWidget>
+#include <optional>
+#include <vector>
 
 #include "app/AccessibleTerminal.h"
 #include "app/GlyphCache.h"
+#include "app/HotspotTracker.h"
 #include "app/KeyTranslator.h"
 #include "app/PaintMeasurements.h"
 #include "app/QtFontMeasurer.h"
@@ -110,10 +113,27 @@ public:
     /// What assistive technology is told about this view.
     TerminalAccessibility& accessibility() { return accessibility_; }
 
+    /// Hotspots: shown only under the mouse (underlined, a hand cursor), so
+    /// the screen otherwise looks as the host drew it. Off: none at all,
+    /// and a click on their text places the cursor as anywhere else.
+    void SetHotspotsEnabled(bool enabled);
+    bool hotspotsEnabled() const { return hotspots_.enabled(); }
+    /// The screen's hotspots now (none while off or not connected).
+    const std::vector<Hotspot>& Hotspots();
+    /// The one under the mouse, underlined; null when none.
+    const Hotspot* hoveredHotspot() const { return hotspots_.hovered(); }
+    /// Does what a click on `hotspot` does: its key, its number typed, a
+    /// roll (refused with the key's reason while the keyboard is locked),
+    /// or addressClicked for an address. Taken as a copy: what the click
+    /// does may change the screen and the list it came from.
+    void PerformHotspot(Hotspot hotspot);
+
 signals:
     void contextMenuRequested(const QPoint& globalPos);
     /// An operator key failed to reach the host (the socket's error text).
     void sendFailed(const QString& text);
+    /// A web or mail address was clicked (as the screen shows it).
+    void addressClicked(const QString& address);
 
 protected:
     bool event(QEvent* event) override;
@@ -130,6 +150,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool focusNextPrevChild(bool) override { return false; }  // Tab belongs to the host
 
@@ -148,6 +169,14 @@ private:
     /// picture is tiled.
     void ShowPictureForMode();
     const PcCharset& Charset() const;
+    /// The hotspot under a point of the view, or null.
+    const Hotspot* HotspotUnder(const QPoint& point);
+    /// Underlines the hotspot under `point` (none: nullptr) and sets the
+    /// mouse cursor; repaints only what changed.
+    void HoverAt(const std::optional<QPoint>& point);
+    /// The window rectangle of a hotspot's cells.
+    QRect HotspotRect(const Hotspot& hotspot) const;
+    void PaintHotspotUnderline(QPainter& painter) const;
 
     TerminalSession* session_ = nullptr;
     PaintState paint_;
@@ -171,6 +200,12 @@ private:
     unsigned long frames_ = 0;
     CapsLockTracker caps_;
     ModifierTap tap_;  ///< a bound modifier key pressed alone
+    HotspotTracker hotspots_;
+    /// The hotspot the left button went down on: a release on the same one
+    /// without a drag is its click.
+    std::optional<Hotspot> pressedHotspot_;
+    /// Where the mouse was last seen over the view; none once it left.
+    std::optional<QPoint> lastMouse_;
     /// Wheel travel not yet turned into a key, eighths of a degree.
     int wheelTravel_ = 0;
     PaintMeasurements measurements_;  ///< QUENLIX_MEASURE, for the performance report

@@ -63,6 +63,7 @@ enum CommandId : int {
     kCmdMapOverTabKeys = 33153,
     kCmdMoveToNewWindow = 33154,
     kCmdMoveToMainWindow = 33155,
+    kCmdHotspots = 33170,  // hotspots under the mouse, on or off
     // Special keys: the keyboard's own command ids (input/KeyCodes.h). Help
     // and Print carry "Key" here: kCmdPrint is the File menu's Print.
     kCmdSystemRequest = keys::kCmdSystemRequest,

@@ -127,6 +127,9 @@ const std::vector<CommandSpec>& Table() {
          "A key the session's key map binds goes to the session even when it switches tabs\nKey Map "
          "Takes the Tab Keys",
          {}},
+        {kCmdHotspots, "&Hotspots Under the Mouse",
+         "Underline a function key, menu item or address under the mouse; a click on it acts\nHotspots",
+         {}},
         {kCmdUnhandledCtrlL, "", "", Keys({Qt::CTRL | Qt::Key_L})},
         {kCmdUnhandledCtrlU, "", "", Keys({Qt::CTRL | Qt::Key_U})},
         {kCmdUnhandledUndo, "", "", Keys({Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace})},

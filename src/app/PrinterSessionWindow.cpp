@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <QSysInfo>
 #include <QUrl>
@@ -53,6 +54,7 @@ PrinterSessionWindow::PrinterSessionWindow(const SessionSettings& settings,
     open_->setEnabled(false);
     pause_->setEnabled(false);
     openFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    sendRaw = ProcessRawPrintRunner(this);
     connect(open_, &QPushButton::clicked, this, &PrinterSessionWindow::OpenSelected);
     connect(files_, &QListWidget::itemActivated, this, &PrinterSessionWindow::OpenSelected);
     connect(files_, &QListWidget::currentRowChanged, this,
@@ -121,6 +123,30 @@ void PrinterSessionWindow::FilePrinted(const std::string& path, int pages) {
     while (files_->count() > kFilesShown) delete files_->takeItem(files_->count() - 1);
     stateLine_ = QStringLiteral("Ready — waiting for spooled output");
     ShowState();
+    if (session_.settings.HostPrintTransform != 0 && !session_.settings.SystemPrinter.empty()) {
+        SendRawToSystemPrinter(Qs(path));
+    }
+}
+
+void PrinterSessionWindow::SendRawToSystemPrinter(const QString& path) {
+    const QString printer = Qs(session_.settings.SystemPrinter);
+    const QString name = QFileInfo(path).fileName();
+    const RawPrintCommand command =
+        RawPrintCommandFor(printer, path, QStringLiteral("Quenlix Telnet: ") + name);
+    if (command.program.isEmpty()) {
+        message_->setText(QStringLiteral("%1 was not sent: \"%2\" is not a printer's name")
+                              .arg(name, printer));
+        return;
+    }
+    if (!sendRaw) return;
+    QPointer<PrinterSessionWindow> self(this);
+    sendRaw(command, [self, name, printer](const QString& error) {
+        if (!self) return;
+        self->message_->setText(
+            error.isEmpty()
+                ? QStringLiteral("%1 sent untouched to %2").arg(name, printer)
+                : QStringLiteral("%1 was not sent to %2: %3").arg(name, printer, error));
+    });
 }
 
 void PrinterSessionWindow::Problem(const std::string& text) { message_->setText(Qs(text)); }

@@ -3,7 +3,8 @@
 // text when the device could not start, the last files written with a
 // button to open each, and Pause / Resume. It needs no display session.
 // With a system printer named in the session, each page also goes to that
-// printer through Qt's print support.
+// printer through Qt's print support; with the host print transform each
+// spooled file goes there untouched, as a raw job.
 #pragma once
 
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <memory>
 
 #include "app/QtPlatform.h"
+#include "app/RawPrinting.h"
 #include "connection/PrinterSession.h"
 #include "connection/TerminalSession.h"
 
@@ -43,6 +45,9 @@ public:
     QPushButton* pauseButton() const { return pause_; }
     /// Opens a file the way the open button does (tests replace it).
     std::function<void(const QString& path)> openFile;
+    /// Queues a spooled file of printer-ready data (host print transform)
+    /// untouched on the session's system printer (tests replace it).
+    RawPrintRunner sendRaw;
 
 private:
     // PrinterEvents
@@ -60,6 +65,8 @@ private:
     /// Paints a page on the system printer, beginning its job on the first.
     void PrintOnSystemPrinter(const scs::PrintedPage& page);
     void EndSystemPrinterJob();
+    /// A spooled file of the host print transform to the system printer.
+    void SendRawToSystemPrinter(const QString& path);
 
     QtMessageBoxes messages_;
     QtSocketNotifier notifier_;

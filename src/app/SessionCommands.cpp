@@ -85,6 +85,11 @@ bool SessionCommands::ConfirmReplace() {
 }
 
 void SessionCommands::Connect() {
+    if (session_.activeSettings.IsPrinter()) {
+        // The display's interpreter would take the host's SCS for screens.
+        if (startPrinter) startPrinter(session_.activeSettings);
+        return;
+    }
     ObtainPassword();
     session_.StartConnection();
     if (afterConnect) afterConnect();

@@ -32,6 +32,9 @@ public:
     std::function<void()> refreshDisplay;
     /// After a connection attempt (the view fits the new screen size).
     std::function<void()> afterConnect;
+    /// Starts a printer session with these values in a window of its own:
+    /// a session whose device is a printer never connects as this display.
+    std::function<void(const SessionSettings&)> startPrinter;
 
     /// "A session is loaded": the name in use differs, byte for byte, from "No name".
     bool SessionLoaded() const;

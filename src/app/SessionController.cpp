@@ -1,6 +1,7 @@
 // One open session of the desktop program.
 #include "app/SessionController.h"
 
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
@@ -128,6 +129,8 @@ void SessionController::SetWindow(QWidget* window) {
     window_ = window;
     messages_.SetParent(window);
     certificateQuestions_ = std::make_unique<QtCertificateQuestions>(window);
+    // The trace's label goes along into the new window's status bar.
+    if (auto* main = qobject_cast<QMainWindow*>(window)) trace_->MoveStatusTo(*main->statusBar());
 }
 
 void SessionController::SetInFront(bool inFront) {

@@ -96,6 +96,7 @@ CSessionTab01::CSessionTab01(QWidget* parent)
       address(new QLineEdit(this)),
       language(new QComboBox(this)),
       screenSize(new QComboBox(this)),
+      device(new QComboBox(this)),
       security(new QComboBox(this)),
       caFile(new QLineEdit(this)),
       caBrowse(new QPushButton(QStringLiteral("Browse\u2026"), this)),
@@ -116,6 +117,9 @@ CSessionTab01::CSessionTab01(QWidget* parent)
     form->addRow(addressLabel, address);
     form->addRow(QStringLiteral("Language"), language);
     form->addRow(QStringLiteral("Screen Size"), screenSize);
+    device->addItem(QStringLiteral("Display"));
+    device->addItem(QStringLiteral("Printer"));
+    form->addRow(QStringLiteral("Device"), device);
     security->addItem(QStringLiteral("None"));
     security->addItem(QStringLiteral("TLS"));
     form->addRow(QStringLiteral("Security"), security);
@@ -311,6 +315,7 @@ SessionPropertiesDialog::SessionPropertiesDialog(int captionId, const std::strin
     connect(tab01_->security, &QComboBox::activated, this, [this](int index) {
         if (index == 1) ProposeTlsPort();
     });
+    connect(tab01_->device, &QComboBox::activated, this, &SessionPropertiesDialog::ChooseDevice);
     connect(tab01_->viewCertificate, &QPushButton::clicked, this, &SessionPropertiesDialog::ShowCertificate);
     connect(tabs_, &QTabWidget::currentChanged, this, &SessionPropertiesDialog::OpenPage);
     OpenPage(kConnection);
@@ -410,18 +415,41 @@ int SessionPropertiesDialog::ParsePort(const QString& text) {
     return value;
 }
 
+PrinterSettingsPage* SessionPropertiesDialog::printer() const {
+    return printerPage_ && tabs_->indexOf(printerPage_) >= 0 ? printerPage_ : nullptr;
+}
+
 void SessionPropertiesDialog::ShowPrinterPage(const SessionSettings& s) {
-    if (!s.IsPrinter()) return;
-    if (!printerPage_) {
-        printerPage_ = new PrinterSettingsPage;
-        tabs_->addTab(printerPage_, QStringLiteral("Printer"));
+    tab01_->device->setCurrentIndex(s.IsPrinter() ? 1 : 0);
+    tab01_->screenSize->setEnabled(!s.IsPrinter());
+    if (!s.IsPrinter()) {
+        if (printer()) tabs_->removeTab(tabs_->indexOf(printerPage_));
+        return;
     }
+    if (!printerPage_) printerPage_ = new PrinterSettingsPage;
+    if (!printer()) tabs_->addTab(printerPage_, QStringLiteral("Printer"));
     printerPage_->Load(s);
+}
+
+void SessionPropertiesDialog::ChooseDevice(int index) {
+    const bool wasPrinter = printer() != nullptr;
+    if ((index == 1) == wasPrinter) return;
+    if (index == 1 && printerPage_) {
+        // Chosen again: the values edited before are still on the page.
+        tabs_->addTab(printerPage_, QStringLiteral("Printer"));
+        tab01_->screenSize->setEnabled(false);
+        return;
+    }
+    // The printer values the session holds (its defaults for a display
+    // session), or none.
+    SessionSettings s = loaded_;
+    s.Device = index == 1 ? DeviceKind::kPrinter : DeviceKind::kDisplay;
+    ShowPrinterPage(s);
 }
 
 SessionSettings SessionPropertiesDialog::Values() const {
     // What the pages do not show (the key map, and a display session's
-    // printer values) stays as it was given: a printer session stays one.
+    // printer values) stays as it was given; the device is the one chosen.
     SessionSettings s = loaded_;
     s.KeyboardMap = loaded_.KeyboardMap;
     s.Name = tab01_->name->text().toStdString();
@@ -466,7 +494,8 @@ SessionSettings SessionPropertiesDialog::Values() const {
     s.ProgProc = tab03_->program->text().toStdString();
     s.Menu = tab03_->menu->text().toStdString();
     s.CurLib = tab03_->library->text().toStdString();
-    if (printerPage_) printerPage_->Apply(s);
+    s.Device = tab01_->device->currentIndex() == 1 ? DeviceKind::kPrinter : DeviceKind::kDisplay;
+    if (printer()) printer()->Apply(s);
     return s;
 }
 

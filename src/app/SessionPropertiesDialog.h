@@ -34,6 +34,7 @@ public:
     QLineEdit* address;
     QComboBox* language;    ///< the 31 languages in list order, code page as item data
     QComboBox* screenSize;  ///< 0 "24 * 80", 1 "27 * 132"
+    QComboBox* device;      ///< 0 "Display", 1 "Printer": the session's device kind
     QComboBox* security;    ///< 0 "None", 1 "TLS"
     QLineEdit* caFile;
     QPushButton* caBrowse;
@@ -119,8 +120,8 @@ public:
     CSessionTab01* connection() const { return tab01_; }
     CSessionTab02* advanced() const { return tab02_; }
     CSessionTab03* login() const { return tab03_; }
-    /// The Printer page: a printer session's only (nullptr otherwise).
-    PrinterSettingsPage* printer() const { return printerPage_; }
+    /// The Printer page, shown while the device is Printer (nullptr otherwise).
+    PrinterSettingsPage* printer() const;
     QTabWidget* tabs() const { return tabs_; }
 
     /// Too long a value on OK: the message shown (tests see it here; a
@@ -151,8 +152,12 @@ public slots:
 
 private:
     void OpenPage(int index);
-    /// Adds the Printer page for a printer session, with its values.
+    /// The Printer page with a printer session's values, or no Printer page
+    /// for a display session.
     void ShowPrinterPage(const SessionSettings& settings);
+    /// The operator chose the device kind (0 display, 1 printer): the
+    /// Printer page comes or goes, and the screen size is a display's only.
+    void ChooseDevice(int index);
     /// TLS chosen: port 23 becomes 992.
     void ProposeTlsPort();
     void ShowCertificate();

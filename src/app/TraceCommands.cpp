@@ -96,6 +96,19 @@ QString TraceCommands::statusText() const {
     return QStringLiteral("Tracing on: %1").arg(QFileInfo(QString::fromStdString(file_.path())).fileName());
 }
 
+void TraceCommands::MoveStatusTo(QStatusBar& statusBar) {
+    if (!label_) {
+        // Its first bar went with a window: a new label in this one.
+        label_ = new QLabel(&statusBar);
+    } else if (label_->parentWidget() == &statusBar) {
+        return;
+    } else if (auto* old = qobject_cast<QStatusBar*>(label_->parentWidget())) {
+        old->removeWidget(label_);
+    }
+    statusBar.insertPermanentWidget(0, label_);
+    ShowStatus();
+}
+
 void TraceCommands::SetStatusShown(bool shown) {
     statusShown_ = shown;
     ShowStatus();

@@ -52,6 +52,10 @@ public:
     QString statusText() const;
     /// The status bar shows the label only for the session in front.
     void SetStatusShown(bool shown);
+    /// The label moves to another window's status bar (its tab moved there).
+    void MoveStatusTo(QStatusBar& statusBar);
+    /// The label in its status bar (tests).
+    const QLabel* statusLabel() const { return label_; }
 
     /// The menu command: asks for a file and replays it.
     void ReplayRecording();

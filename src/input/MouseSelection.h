@@ -26,6 +26,9 @@ public:
     /// Left button up: releases the capture; a release on the press pixel
     /// is a click and moves the cursor there.
     void Release(int x, int y);
+    /// Left button up on what the front end took as a click of its own (a
+    /// hotspot): the capture ends and the cursor stays where it was.
+    void Cancel() { captured_ = false; }
     /// Puts the cursor on the cell under the point (limited to the screen),
     /// in or out of fields, as a click does. Ignored while not connected.
     void PlaceCursor(int x, int y);

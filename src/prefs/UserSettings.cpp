@@ -36,6 +36,7 @@ void ForEachPreference(S& s, Visit&& visit) {
     visit(kOptionsSection, "ReplaceSession", s.ReplaceSession, d.ReplaceSession);
     visit(kOptionsSection, "ReopenWorkspace", s.ReopenWorkspace, d.ReopenWorkspace);
     visit(kOptionsSection, "MapOverTabKeys", s.MapOverTabKeys, d.MapOverTabKeys);
+    visit(kOptionsSection, "Hotspots", s.Hotspots, d.Hotspots);
     visit(kPrintSection, "PrinterName", s.PrinterName, d.PrinterName);
     visit(kPrintSection, "Orientation", s.Orientation, d.Orientation);
     visit(kPrintSection, "PaperSize", s.PaperSize, d.PaperSize);

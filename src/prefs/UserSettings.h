@@ -63,6 +63,9 @@ struct UserSettings {
     /// Non-zero: a key the session's own key map binds goes to the session
     /// even when it is one of the tab keys (Ctrl+PageUp/PageDown, Alt+1..9).
     int MapOverTabKeys = 0;
+    /// Non-zero: a function key, menu item or address on the screen is
+    /// underlined under the mouse and a click on it acts.
+    int Hotspots = 1;
 
     // The program's key
     int FullScreen = 0;  ///< non-zero: full-screen mode

@@ -96,6 +96,20 @@ TEST_F(SessionCommandsTest, OpenWhileConnectedAnsweredNoOrCancelledKeepsTheConne
     EXPECT_EQ(commands.recent.entries(), (std::vector<std::string>{second, first}));
 }
 
+// A session whose device is a printer, started from a display's tab, goes
+// to a printer session of its own: the display never connects as it.
+TEST_F(SessionCommandsTest, StartingAPrinterSessionHandsItToAPrinterWindow) {
+    const std::string path = WriteSession("printer.stn", false);
+    ASSERT_FALSE(commands.OpenSessionFile(path).empty());
+    session.activeSettings.Device = DeviceKind::kPrinter;
+    std::vector<std::string> started;
+    commands.startPrinter = [&](const SessionSettings& s) { started.push_back(s.Name); };
+    commands.Start();
+    EXPECT_EQ(started, std::vector<std::string>{"Demo"});
+    EXPECT_FALSE(commands.connected());
+    EXPECT_EQ(listener.Accepted(), 0) << "no display connection to the host";
+}
+
 TEST_F(SessionCommandsTest, StartWithoutSessionOpeningALaunchFileConnectsExactlyOnce) {
     const std::string path = WriteSession("launch.stn", true);
     questions.noSession = NoSessionChoice::Open;

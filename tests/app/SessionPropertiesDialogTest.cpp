@@ -8,6 +8,7 @@
 #include <QInputMethodEvent>
 #include <QTest>
 
+#include "app/PrinterSettingsPage.h"
 #include "app/SessionPropertiesDialog.h"
 #include "terminal/StringTable.h"
 
@@ -233,6 +234,61 @@ TEST(SessionPropertiesDialogTest, TheEnhancedInterfaceIsOfferedOnlyWhenChecked) 
     fresh.Load(Stored());
     fresh.ShowPage(SessionPropertiesDialog::kAdvanced);
     EXPECT_FALSE(fresh.advanced()->enhanced->isChecked()) << "off by default";
+}
+
+/// Chooses a device kind as the operator does (0 display, 1 printer).
+void ChooseDevice(SessionPropertiesDialog& sheet, int index) {
+    QComboBox* device = sheet.connection()->device;
+    device->setCurrentIndex(index);
+    emit device->activated(index);
+}
+
+bool HasPrinterTab(const SessionPropertiesDialog& sheet) {
+    for (int i = 0; i < sheet.tabs()->count(); ++i) {
+        if (sheet.tabs()->tabText(i) == QStringLiteral("Printer")) return true;
+    }
+    return false;
+}
+
+TEST(SessionPropertiesDialogTest, TheDeviceKindBringsThePrinterPageAndMakesTheSessionAPrinter) {
+    SessionPropertiesDialog sheet(kStrSessionProperties, "", "PC1");
+    sheet.Load(Stored());
+    EXPECT_EQ(sheet.connection()->device->currentText(), QStringLiteral("Display"));
+    EXPECT_FALSE(HasPrinterTab(sheet));
+    EXPECT_EQ(sheet.printer(), nullptr);
+
+    ChooseDevice(sheet, 1);
+    ASSERT_TRUE(HasPrinterTab(sheet));
+    ASSERT_NE(sheet.printer(), nullptr);
+    EXPECT_FALSE(sheet.connection()->screenSize->isEnabled()) << "a printer has no screen";
+    EXPECT_EQ(sheet.printer()->messageQueue->text(), QStringLiteral("QSYSOPR")) << "its defaults";
+    sheet.printer()->transform->setChecked(true);
+    sheet.printer()->model->setText(QStringLiteral("*HP4"));
+    SessionSettings printer = sheet.Values();
+    EXPECT_TRUE(printer.IsPrinter());
+    EXPECT_EQ(printer.HostPrintTransform, 1);
+    EXPECT_EQ(printer.PrinterModel, "*HP4");
+    EXPECT_EQ(printer.Name, "Prod") << "the other pages as they were";
+
+    // Back to a display: no Printer page, the printer values as loaded.
+    ChooseDevice(sheet, 0);
+    EXPECT_FALSE(HasPrinterTab(sheet));
+    EXPECT_TRUE(sheet.connection()->screenSize->isEnabled());
+    const SessionSettings display = sheet.Values();
+    EXPECT_FALSE(display.IsPrinter());
+    EXPECT_EQ(display.HostPrintTransform, 0);
+    EXPECT_EQ(display.TerminalName, "IBM-3477-FC");
+    // And a printer again: what was typed on the page is still there.
+    ChooseDevice(sheet, 1);
+    EXPECT_EQ(sheet.Values().PrinterModel, "*HP4");
+
+    // A printer session's file opens on its device, with its page.
+    SessionPropertiesDialog again(kStrSessionProperties, "", "PC1");
+    again.Load(printer);
+    EXPECT_EQ(again.connection()->device->currentIndex(), 1);
+    ASSERT_NE(again.printer(), nullptr);
+    EXPECT_TRUE(again.printer()->transform->isChecked());
+    EXPECT_TRUE(again.Values().IsPrinter());
 }
 
 TEST(SessionPropertiesDialogTest, AnUnopenedPageKeepsItsValues) {

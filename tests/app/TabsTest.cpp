@@ -8,13 +8,17 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTabBar>
+#include <QTest>
 #include <QTemporaryDir>
 #include <functional>
 
 #include "ShellDoubles.h"
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
+#include "app/SessionTabBar.h"
 #include "input/KeyChord.h"
 #include "prefs/SettingsStore.h"
 #include "session/ConnectFile.h"
@@ -231,6 +235,89 @@ TEST_F(TabsTest, ATabMovesToANewWindowAndBackAndTheWorkspaceKeepsItsWindow) {
     EXPECT_EQ(&app.Front(), &app.frame());
     EXPECT_EQ(app.session().activeSettings.Name, "Two");
     EXPECT_TRUE(shell.OnlyFrontShown());
+    QCoreApplication::processEvents();  // the window's deferred deletion
+}
+
+/// Drags tab `index` of `w` off its bar and lets it go at `globalPos`, as
+/// the mouse does.
+void DragTab(CMainFrame& w, int index, const QPoint& globalPos) {
+    SessionTabBar* bar = w.tabBar();
+    const QPoint start = bar->tabRect(index).center();
+    QTest::mousePress(bar, Qt::LeftButton, {}, start);
+    // Along the bar a little, then away from it, as a hand does.
+    QTest::mouseMove(bar, start + QPoint(5, 0));
+    QTest::mouseMove(bar, bar->mapFromGlobal(globalPos));
+    EXPECT_TRUE(bar->tearing());
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(globalPos));
+    QCoreApplication::processEvents();
+}
+
+/// Whether a window's status bar shows a session's trace label.
+bool ShowsTrace(CMainFrame& w, SessionController& c) {
+    const QLabel* label = c.trace().statusLabel();
+    return label && label->parentWidget() == w.statusBar() && label->isVisibleTo(&w) &&
+           label->text().startsWith(QStringLiteral("Tracing on"));
+}
+
+TEST_F(TabsTest, ATabDraggedOffItsBarGoesToANewWindowAndBackAndItsTraceLabelFollows) {
+    Shell shell(store);
+    CTelnetApp& app = shell.app;
+    CMainFrame& main = app.frame();
+    // Within the offscreen platform's 800 x 600 screen.
+    main.resize(500, 400);
+    main.move(0, 0);
+    main.show();
+    app.BeginFirstSession({File("One"), File("Two"), File("Three")});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    app.ActivatePlace(2);
+    SessionController& two = app.active();
+    ASSERT_EQ(two.name(), "Two");
+    ASSERT_TRUE(two.trace().StartTrace(dir.filePath(QStringLiteral("two.trace")).toStdString()));
+    EXPECT_TRUE(ShowsTrace(main, two));
+
+    // Along the bar only: the tabs are reordered, no window is made.
+    const QPoint onMain = main.mapToGlobal(QPoint(60, main.height() - 40));
+    DragTab(main, 1, onMain);
+    EXPECT_TRUE(app.otherWindows().empty()) << "let go over its own window, the tab stays";
+
+    // Let go where no window of the program is: a window of its own there.
+    const QPoint nowhere = main.mapToGlobal(QPoint(main.width() + 100, main.height() / 2));
+    DragTab(main, main.IndexOf(&two.view()), nowhere);
+    ASSERT_EQ(app.otherWindows().size(), 1u);
+    CMainFrame& other = *app.otherWindows().front();
+    EXPECT_EQ(&app.WindowOf(two), &other);
+    EXPECT_EQ(main.tabs()->count(), 2);
+    EXPECT_EQ(&app.Front(), &other);
+    EXPECT_EQ(app.session().activeSettings.Name, "Two");
+    EXPECT_FALSE(two.view().hidden());
+    EXPECT_TRUE(ShowsTrace(other, two)) << "the trace's label went along";
+    EXPECT_NE(two.trace().statusLabel()->parentWidget(), main.statusBar());
+    EXPECT_FALSE(other.tabs()->tabBar()->isHidden()) << "its only tab can be dragged back";
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    other.resize(260, 400);
+    other.move(520, 0);
+    QCoreApplication::processEvents();
+
+    // The main window's last tab but one goes too; its last stays.
+    SessionController& three = app.controller(1);
+    ASSERT_EQ(three.name(), "Three");
+    const QPoint onOther = other.mapToGlobal(QPoint(130, 300));
+    DragTab(main, main.IndexOf(&three.view()), onOther);
+    EXPECT_EQ(&app.WindowOf(three), &other) << "moved to the window it was let go on";
+    EXPECT_EQ(other.tabs()->count(), 2);
+    EXPECT_EQ(main.tabs()->count(), 1);
+
+    // Back: the emptied window goes, and the label with its session.
+    DragTab(other, other.IndexOf(&two.view()), onMain);
+    DragTab(other, other.IndexOf(&three.view()), onMain);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app.otherWindows().empty());
+    EXPECT_EQ(main.tabs()->count(), 3);
+    app.Activate(two);
+    EXPECT_TRUE(ShowsTrace(main, two));
+    app.Activate(app.controller(0));
+    EXPECT_FALSE(two.trace().statusLabel()->isVisibleTo(&main)) << "only for the session in front";
+    two.trace().StopTrace();
     QCoreApplication::processEvents();  // the window's deferred deletion
 }
 

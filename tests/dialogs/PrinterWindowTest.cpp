@@ -12,11 +12,13 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "app/SessionPropertiesDialog.h"
 #include "app/PrinterSessionWindow.h"
 #include "app/PrinterSettingsPage.h"
+#include "app/RawPrinting.h"
 #include "demohost/DemoServer.h"
 #include "terminal/StringTable.h"
 
@@ -108,6 +110,73 @@ TEST(PrinterWindowTest, ARefusedDeviceShowsTheHostsCodeAndText) {
     EXPECT_EQ(window.messageText(), QStringLiteral("8902 Device not available"));
     EXPECT_EQ(window.stateText(), QStringLiteral("The host did not start the printer"));
     EXPECT_FALSE(window.pauseButton()->isEnabled());
+}
+
+// With the host print transform the host's printer-ready data is written
+// untouched and queued raw on the system printer; the window says so.
+TEST(PrinterWindowTest, PrinterReadyDataGoesRawToTheSystemPrinter) {
+    demohost::ServerOptions options;
+    options.scenario = demohost::Scenario::kPrint;
+    options.burstCount = 1;
+    HostThread host(options);
+    QTemporaryDir folder;
+    SessionSettings s = PrinterAt(host.port(), folder.path());
+    s.HostPrintTransform = 1;
+    s.PrinterModel = "*HP4";
+    s.SystemPrinter = "Office_Laser";
+    PrinterSessionWindow window(s, DataDirectory());
+    std::vector<RawPrintCommand> queued;
+    window.sendRaw = [&](const RawPrintCommand& c, std::function<void(const QString&)> done) {
+        queued.push_back(c);
+        done(QString());
+    };
+    ASSERT_TRUE(window.Start());
+    ASSERT_TRUE(RunUntil([&] { return window.files()->count() == 1; }))
+        << window.stateText().toStdString();
+    const QString path = window.files()->item(0)->data(Qt::UserRole).toString();
+    EXPECT_TRUE(path.endsWith(QStringLiteral(".prn")));
+    ASSERT_EQ(queued.size(), 1u);
+    EXPECT_EQ(queued[0].program, QStringLiteral("lp"));
+    const QString title = QStringLiteral("Quenlix Telnet: ") + QFileInfo(path).fileName();
+    EXPECT_EQ(queued[0].arguments,
+              (QStringList{"-d", "Office_Laser", "-o", "raw", "-t", title, "--", path}));
+    EXPECT_GT(QFileInfo(path).size(), 0);
+    EXPECT_EQ(window.messageText(),
+              QFileInfo(path).fileName() + QStringLiteral(" sent untouched to Office_Laser"));
+}
+
+TEST(PrinterWindowTest, ARawJobNamesOnlyAQueueAndSaysWhyItFailed) {
+    struct Row {
+        const char* printer;
+        bool taken;
+    };
+    const Row rows[] = {{"Office_Laser", true}, {"hp-4250.local", true}, {"", false},
+                        {"-x", false},          {"two words", false},    {"a/b", false},
+                        {"a#b", false},         {"tab\tname", false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.printer);
+        const RawPrintCommand c =
+            RawPrintCommandFor(QString::fromUtf8(row.printer), QStringLiteral("/tmp/f.prn"), "T");
+        EXPECT_EQ(!c.program.isEmpty(), row.taken);
+    }
+    EXPECT_TRUE(RawPrintCommandFor(QString(129, QLatin1Char('p')), "/tmp/f.prn", "T")
+                    .program.isEmpty());
+
+    // The process runner: a program that is not there, one that fails, one
+    // that queues.
+    QObject owner;
+    const RawPrintRunner run = ProcessRawPrintRunner(&owner);
+    auto outcome = [&](const QString& program) {
+        std::optional<QString> said;
+        run({program, {}}, [&](const QString& text) { said = text; });
+        EXPECT_TRUE(RunUntil([&] { return said.has_value(); }));
+        return said.value_or(QStringLiteral("(nothing said)"));
+    };
+    EXPECT_TRUE(outcome(QStringLiteral("/nonexistent/quenlix-lp"))
+                    .contains(QStringLiteral("could not be started")));
+    EXPECT_EQ(outcome(QStringLiteral("/bin/false")),
+              QStringLiteral("/bin/false ended with status 1"));
+    EXPECT_EQ(outcome(QStringLiteral("/bin/true")), QString());
 }
 
 TEST(PrinterWindowTest, SessionPropertiesKeepAPrinterAPrinter) {

@@ -89,7 +89,8 @@ TEST(UserSettingsTest, SaveWritesEveryValueWithItsKindInOrder) {
               "Options|NbrTabSpace|int Options|TrimBlankRight|int Options|FileName|str "
               "Options|Check|int Options|CheckRepere|int Options|BlinkCursor|int "
               "Options|CursorForm|int Options|RefusedKeyAlarm|int Options|ReplaceSession|int "
-              "Options|ReopenWorkspace|int Options|MapOverTabKeys|int Print|PrinterName|str "
+              "Options|ReopenWorkspace|int Options|MapOverTabKeys|int Options|Hotspots|int "
+              "Print|PrinterName|str "
               "Print|Orientation|int "
               "Print|PaperSize|int Print|Source|int |WindowPos|str ToolBars/Tool|Bars|int "
               "ToolBars/Tool|Bar1|str ToolBars/Tool|Bar2|str |FullScreen|int ");

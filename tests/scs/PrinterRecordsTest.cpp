@@ -98,6 +98,28 @@ TEST(PrinterRecordsTest, HostRecordKindsAndBothEndOfFileConventions) {
     EXPECT_EQ(Read(ClearRecord()).kind, PrinterRecord::Kind::kClear);
 }
 
+// The pass-through header's length counts its own byte, the two flag
+// bytes, the operation code and a diagnostic field zero-padded to that
+// length: the print data begins after all of it, whatever the length.
+TEST(PrinterRecordsTest, APassThroughHeaderWithADiagnosticFieldIsPassedOver) {
+    const Bytes record = {0x00, 0x10, 0x12, 0xA0, kPrinterRecordFlag, kFromHostFlag,
+                          0x08, 0x00, 0x00, kPrintOperation, 0x00, 0x00, 0x00, 0x00, 0xC1, 0xC2};
+    const PrinterRecord r = Read(record);
+    ASSERT_EQ(r.kind, PrinterRecord::Kind::kPrint);
+    EXPECT_EQ(Bytes(r.data, r.data + r.dataLength), (Bytes{0xC1, 0xC2}));
+    EXPECT_FALSE(r.endOfFile);
+    // The same header for a Clear: no data to print.
+    Bytes clear = record;
+    clear[9] = kClearOperation;
+    EXPECT_EQ(Read(clear).kind, PrinterRecord::Kind::kClear);
+    // Our answers go inbound (second flag byte 0x02), the host's records
+    // outbound (0x01); both are printer records (first flag byte 0x01).
+    EXPECT_EQ(PrintCompleteRecord()[5], kFromPrinterFlag);
+    EXPECT_EQ(PrintRecord({})[5], kFromHostFlag);
+    EXPECT_EQ(StartupResponseRecord("I902", "S", "D")[4],
+              kStartupConfirmationFlag | kDiagnosticFlag);
+}
+
 TEST(PrinterRecordsTest, MalformedRecordsSayWhy) {
     EXPECT_EQ(Read({0x00, 0x05, 0x12, 0xA0}).problem, "record shorter than its header");
     EXPECT_EQ(Read({0x00, 0x0A, 0x12, 0xA1, 0x01, 0x01, 0x04, 0, 0, 1}).problem, "no GDS header");

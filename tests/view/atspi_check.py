@@ -1,7 +1,7 @@
 """The desktop program on the demo host, read as a screen reader reads it:
 through the AT-SPI accessibility tree. Finds the sign-on screen's text and
-its fields by their labels, types a user name and Enter, and hears the next
-screen's title announced. Run by atspi-check.sh inside a virtual X server
+its fields by their labels, types a user name and Enter, hears the next
+screen's title announced, and presses a menu item's hotspot button. Run by atspi-check.sh inside a virtual X server
 and a private D-Bus session; exits 77 when the accessibility bus cannot be
 reached there."""
 
@@ -175,4 +175,23 @@ def menu_ready():
 
 if not wait_for("the menu's command line with the keyboard unlocked", 10, menu_ready):
     finish(1, "FAIL: the menu's field or the unlocked keyboard is not in the tree")
-finish(0, "PASS: sign-on read and next screen announced")
+
+# The menu's hotspots: buttons named as the screen shows them, described by
+# what they do, whose one action does what a click does.
+kids = [terminal.getChildAtIndex(i) for i in range(terminal.childCount)]
+buttons = {c.name: c for c in kids if c.getRole() == pyatspi.ROLE_PUSH_BUTTON}
+log("buttons: " + ", ".join(sorted(buttons)))
+if "F3=Exit" not in buttons or buttons["F3=Exit"].description != "presses F3":
+    finish(1, "FAIL: no button F3=Exit that presses F3")
+item = [b for n, b in buttons.items() if n.startswith("1. Data entry")]
+if not item:
+    finish(1, "FAIL: no button for the menu's item 1")
+action = item[0].queryAction()
+if action.nActions < 1:
+    finish(1, "FAIL: the menu item's button has no action")
+log("item 1: %r, action %r" % (item[0].description, action.getName(0)))
+action.doAction(0)
+if not wait_for("the data-entry screen after the item's action", 10,
+                lambda: "Data Entry" in screen_text()):
+    finish(1, "FAIL: the menu item's action did not bring the data-entry screen")
+finish(0, "PASS: sign-on read, next screen announced, a hotspot's action performed")
