@@ -94,8 +94,7 @@ void HostSession::PumpReport(std::size_t budget) {
         if (config_.scenario == Scenario::kPrint) {
             end = Framed(scs::PrintRecord({}, true));
         } else {
-            end =
-                Framed(scs::PrintRecord(scs::ScsBuilder().characterDistance(10).formFeed().take()));
+            end = Framed(scs::PrintRecord(scs::ScsBuilder().formFeed().take()));
         }
         out_.insert(out_.end(), end.begin(), end.end());
         ++reportsSent_;

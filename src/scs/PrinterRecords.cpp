@@ -108,6 +108,17 @@ std::vector<std::uint8_t> Answer(std::uint8_t operation) {
     return r;
 }
 
+/// A host's print or clear record without data: the answer's header with
+/// the host's direction and the zero diagnostic field.
+std::vector<std::uint8_t> HostRecord(std::uint8_t operation) {
+    std::vector<std::uint8_t> r = Answer(operation);
+    r[5] = kFromHostFlag;
+    r[kPassThroughHeaderAt] = kHostPrintHeaderLength;
+    r.resize(kPassThroughHeaderAt + kHostPrintHeaderLength, 0x00);
+    PutLength(r);
+    return r;
+}
+
 }  // namespace
 
 bool StartupCode::Ready() const { return code == "I901" || code == "I902" || code == "I906"; }
@@ -182,12 +193,13 @@ std::vector<std::uint8_t> ClearedRecord() { return Answer(kClearOperation); }
 std::vector<std::uint8_t> StartupResponseRecord(std::string_view code, std::string_view system,
                                                 std::string_view device) {
     // Header, then fixed fields the printer passes over, then the code, the
-    // system's name (8) and the device's name (10), blank-padded.
+    // system's name (8) and the device's name (10), blank-padded: the layout
+    // an IBM i host sends, the code at offset 16.
     std::vector<std::uint8_t> r{
         0,    0,    kGdsHeader[0], kGdsHeader[1], kStartupConfirmationFlag | kDiagnosticFlag,
         0x00, 0x05, 0x60,          0x06,          0x00,
-        0x20, 0x00, 0xC0,          0x00,          0x3D,
-        0x00, 0x00, 0x00};
+        0x20, 0xC0, 0x00,          0x3D,          0x00,
+        0x00};
     for (std::size_t k = 0; k < 4; ++k) r.push_back(Ebcdic(k < code.size() ? code[k] : ' '));
     for (std::size_t k = 0; k < 8; ++k) r.push_back(Ebcdic(k < system.size() ? system[k] : ' '));
     for (std::size_t k = 0; k < 10; ++k) r.push_back(Ebcdic(k < device.size() ? device[k] : ' '));
@@ -196,8 +208,7 @@ std::vector<std::uint8_t> StartupResponseRecord(std::string_view code, std::stri
 }
 
 std::vector<std::uint8_t> PrintRecord(const std::vector<std::uint8_t>& scs, bool endOfFile) {
-    std::vector<std::uint8_t> r = Answer(kPrintOperation);
-    r[5] = kFromHostFlag;
+    std::vector<std::uint8_t> r = HostRecord(kPrintOperation);
     if (endOfFile) r[kPassThroughHeaderAt + 1] = kEndOfSpooledFileFlag;
     r.reserve(r.size() + scs.size());
     for (const std::uint8_t b : scs) r.push_back(b);
@@ -205,10 +216,6 @@ std::vector<std::uint8_t> PrintRecord(const std::vector<std::uint8_t>& scs, bool
     return r;
 }
 
-std::vector<std::uint8_t> ClearRecord() {
-    std::vector<std::uint8_t> r = Answer(kClearOperation);
-    r[5] = kFromHostFlag;
-    return r;
-}
+std::vector<std::uint8_t> ClearRecord() { return HostRecord(kClearOperation); }
 
 }  // namespace quenlix::scs

@@ -31,12 +31,21 @@ inline constexpr std::uint8_t kClearOperation = 0x02;
 
 /// Offset of the pass-through header's length byte.
 inline constexpr std::size_t kPassThroughHeaderAt = 6;
-/// The pass-through header of a print record: its length, two flag bytes
-/// and the operation code.
+/// The pass-through header of the printer's answers: its length, two flag
+/// bytes and the operation code.
 inline constexpr std::uint8_t kPrintHeaderLength = 4;
+/// The pass-through header of a host's print and clear records: the same
+/// four bytes and six zero bytes of diagnostic field, so that the print
+/// data starts at offset 16.
+inline constexpr std::uint8_t kHostPrintHeaderLength = 10;
+/// Where a startup response holds its code, the system's name (8) and the
+/// device's name (10), all EBCDIC.
+inline constexpr std::size_t kStartupCodeAt = 16;
+inline constexpr std::size_t kStartupSystemAt = 20;
+inline constexpr std::size_t kStartupDeviceAt = 28;
 /// Some hosts end a spooled file with a print record of exactly this many
-/// bytes, holding controls only, instead of the flag; its data is printed
-/// first.
+/// bytes (the headers and one byte of data), holding controls only, instead
+/// of the flag; its data is printed first.
 inline constexpr std::size_t kEndOfSpooledFileRecordLength = 17;
 /// How far past the pass-through header the startup code is looked for.
 inline constexpr std::size_t kStartupCodeWindow = 16;

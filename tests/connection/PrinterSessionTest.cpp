@@ -112,7 +112,7 @@ TEST_F(PrinterSessionTest, FileNamesCountOnAndNeverOverwrite) {
     FromHost(Page("ONE"));
     // The short closing record ends the spooled file too, after its data.
     const Bytes shortEnd =
-        scs::PrintRecord(scs::ScsBuilder().characterDistance(10).formFeed().take());
+        scs::PrintRecord(scs::ScsBuilder().formFeed().take());
     ASSERT_EQ(shortEnd.size(), scs::kEndOfSpooledFileRecordLength);
     FromHost(shortEnd);
     FromHost(Page("TWO"));

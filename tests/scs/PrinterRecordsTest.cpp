@@ -83,7 +83,7 @@ TEST(PrinterRecordsTest, HostRecordKindsAndBothEndOfFileConventions) {
     EXPECT_FALSE(Read(PrintRecord(scs, true)).endOfFile);
 
     // The short record: exactly 17 bytes, its data printed first.
-    const Bytes tail = ScsBuilder().characterDistance(10).formFeed().take();
+    const Bytes tail = ScsBuilder().formFeed().take();
     const Bytes shortRecord = PrintRecord(tail);
     ASSERT_EQ(shortRecord.size(), kEndOfSpooledFileRecordLength);
     r = Read(shortRecord);
@@ -91,7 +91,7 @@ TEST(PrinterRecordsTest, HostRecordKindsAndBothEndOfFileConventions) {
     EXPECT_EQ(r.dataLength, tail.size());
 
     // A page of that length with text on it is no end.
-    const Bytes word = PrintRecord(ScsBuilder().text("FIRST").newLine().formFeed().take());
+    const Bytes word = PrintRecord(ScsBuilder().text("A").take());
     ASSERT_EQ(word.size(), kEndOfSpooledFileRecordLength);
     EXPECT_FALSE(Read(word).endOfFile);
 
@@ -120,13 +120,36 @@ TEST(PrinterRecordsTest, APassThroughHeaderWithADiagnosticFieldIsPassedOver) {
               kStartupConfirmationFlag | kDiagnosticFlag);
 }
 
+// The host's records as an IBM i host lays them out: the startup response's
+// code, system and device at fixed places, and a print record's data after a
+// ten-byte pass-through header.
+TEST(PrinterRecordsTest, TheHostsRecordsAreLaidOutAsAnIbmIHostSendsThem) {
+    const Bytes startup = StartupResponseRecord("I902", "SYSTEM1", "QPADEV001P");
+    const Bytes expected = {0x12, 0xA0, 0x90, 0x00, 0x05, 0x60, 0x06, 0x00, 0x20, 0xC0, 0x00,
+                            0x3D, 0x00, 0x00, 0xC9, 0xF9, 0xF0, 0xF2};
+    ASSERT_GE(startup.size(), kStartupDeviceAt + 10);
+    EXPECT_EQ(Bytes(startup.begin() + 2, startup.begin() + kStartupSystemAt), expected);
+    EXPECT_EQ(startup[kStartupSystemAt], 0xE2);   // S
+    EXPECT_EQ(startup[kStartupDeviceAt], 0xD8);   // Q
+    EXPECT_EQ(startup.size(), static_cast<std::size_t>(startup[0] << 8 | startup[1]));
+    EXPECT_EQ(Read(startup).code->code, "I902");
+
+    const Bytes print = PrintRecord({0xC1});
+    EXPECT_EQ(print, (Bytes{0x00, 0x11, 0x12, 0xA0, kPrinterRecordFlag, kFromHostFlag,
+                            kHostPrintHeaderLength, 0x00, 0x00, kPrintOperation, 0, 0, 0, 0, 0, 0,
+                            0xC1}));
+    EXPECT_EQ(ClearRecord(), (Bytes{0x00, 0x10, 0x12, 0xA0, kPrinterRecordFlag, kFromHostFlag,
+                                    kHostPrintHeaderLength, 0x00, 0x00, kClearOperation, 0, 0, 0,
+                                    0, 0, 0}));
+}
+
 TEST(PrinterRecordsTest, MalformedRecordsSayWhy) {
     EXPECT_EQ(Read({0x00, 0x05, 0x12, 0xA0}).problem, "record shorter than its header");
     EXPECT_EQ(Read({0x00, 0x0A, 0x12, 0xA1, 0x01, 0x01, 0x04, 0, 0, 1}).problem, "no GDS header");
     EXPECT_EQ(Read({0x00, 0x08, 0x12, 0xA0, 0x01, 0x01, 0x09, 0}).problem,
               "pass-through header longer than the record");
     Bytes noCode = StartupResponseRecord("I902", "", "");
-    noCode.resize(20);
+    noCode.resize(kStartupCodeAt);
     EXPECT_EQ(Read(noCode).problem, "startup response without a code");
     // A display record is nothing to the printer.
     EXPECT_EQ(Read({0x00, 0x0A, 0x12, 0xA0, 0x00, 0x00, 0x04, 0, 0, 3}).kind,
