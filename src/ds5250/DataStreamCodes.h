@@ -63,9 +63,20 @@ enum Command : std::uint8_t {
     kCmdClearFormatTable = 0x50,
     kCmdReadMdtFields = kReadMdtFields,
     kCmdReadScreen = kReadScreen,
+    kCmdReadScreenExtended = 0x64,        ///< with Write Extended Attribute orders
+    kCmdReadScreenToPrint = 0x66,
+    kCmdReadScreenToPrintExtended = 0x68,
     kCmdReadImmediate = kReadImmediate,
     kCmdWriteStructuredField = 0xF3,
 };
+
+/// True for the read commands a Read Screen operation code may carry: the
+/// screen's image, with or without its extended attributes, to show or to
+/// print (a display station prints nothing itself: the host does).
+constexpr bool IsReadScreenCommand(std::uint8_t command) {
+    return command == kCmdReadScreen || command == kCmdReadScreenExtended ||
+           command == kCmdReadScreenToPrint || command == kCmdReadScreenToPrintExtended;
+}
 
 // Write control character, byte 1 (CC1): what is reset before the orders,
 // in its top three bits. The other bits are not used.

@@ -102,9 +102,24 @@ void RecordDescriber::SaveScreen() {
 
 void RecordDescriber::ReadRequest(std::uint8_t command) {
     FlushUnknown();
-    Line(command == kCmdReadScreen ? "Read Screen (answered with the screen)"
-                                   : "Read Immediate (answered with the fields)");
-    if (!stopped_) screen_->pendingRead = ReadCommandOf(command);
+    switch (command) {
+        case kCmdReadImmediate:
+            Line("Read Immediate (answered with the fields)");
+            break;
+        case kCmdReadScreenExtended:
+            Line("Read Screen with Extended Attributes (answered with the screen)");
+            break;
+        case kCmdReadScreenToPrint:
+            Line("Read Screen to Print (answered with the screen)");
+            break;
+        case kCmdReadScreenToPrintExtended:
+            Line("Read Screen to Print with Extended Attributes (answered with the screen)");
+            break;
+        default:
+            Line("Read Screen (answered with the screen)");
+            break;
+    }
+    if (!stopped_) screen_->pendingRead = command == kCmdReadImmediate ? kReadImmediate : kReadScreen;
 }
 
 void RecordDescriber::ReadRequestMissing(std::uint8_t byte) {
