@@ -188,7 +188,12 @@ void CTN5250::DefineSelectionField(const DisplayStructuredField& structure) {
     }
     r_.changed = true;
     DrawSelectionField(f, separator);
-    WriteSelectionAnswer(t_, f, false);
+    // The host's default choice is the answer to start with; with none the
+    // field keeps what the host wrote into it.
+    if (std::any_of(f.choices.begin(), f.choices.end(),
+                    [](const SelectionChoice& c) { return c.state == ChoiceState::kSelected; })) {
+        WriteSelectionAnswer(t_, f, false);
+    }
 }
 
 void CTN5250::DrawSelectionField(const SelectionField& f, std::uint8_t separator) {

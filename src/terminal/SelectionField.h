@@ -67,7 +67,7 @@ constexpr const char* ChoiceStateName(ChoiceState s) {
 struct SelectionChoice {
     /// Longest choice text kept, in characters (a row of the widest screen).
     static constexpr std::size_t kMaxTextLength = 132;
-    std::string text;          ///< PC characters, padded to the field's text width
+    std::string text;          ///< PC characters, as the host gave them
     int number = 0;            ///< 1..99: the host's numeric selection, else its place
     ChoiceState state = ChoiceState::kAvailable;
     int mnemonic = -1;         ///< index in text of the mnemonic letter, -1 none
