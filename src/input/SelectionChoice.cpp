@@ -131,6 +131,22 @@ ChoiceResult ChooseByMnemonic(OperatorInput& input, char letter) {
     return ChoiceResult::kNone;
 }
 
+bool ClickSelectionConstruct(OperatorInput& input, int row, int column) {
+    const Terminal& t = input.links().terminal;
+    if (const HostScrollBar* bar = t.constructs.ScrollBarAt(row + 1, column + 1)) {
+        if (t.state.inputInhibited != 0 || t.state.sysReqMode != 0) {
+            RefuseKey(input.links(), refusal::kClickWhileLocked);
+            return true;
+        }
+        const int cell = bar->CellAt(row + 1, column + 1);
+        const int slider = bar->SliderCell();
+        if (cell == slider) return true;  // the slider itself: nothing to roll
+        input.PerformFunction(cell < slider ? KeyFunction::kRollDown : KeyFunction::kRollUp);
+        return true;
+    }
+    return ChooseAt(input, row, column) != ChoiceResult::kNone;
+}
+
 bool ChooseAtCursorBeforeEnter(const InputLinks& links) {
     Terminal& t = links.terminal;
     if (t.constructs.selectionFields().empty()) return false;

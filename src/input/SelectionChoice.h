@@ -26,6 +26,11 @@ ChoiceResult ChooseByNumber(OperatorInput& input, int field, int number);
 /// The choice whose mnemonic is `letter` (either case): in the selection
 /// field the cursor is on, else the first field that has one.
 ChoiceResult ChooseByMnemonic(OperatorInput& input, char letter);
+/// A click on a 0-based cell: a choice is chosen; on a scroll bar the arrow
+/// or shaft above the slider sends Page Up (Roll Down) and below it Page
+/// Down (Roll Up), as the keys do on a plain display. True when the click
+/// was on one of them (chosen, refused or rolled).
+bool ClickSelectionConstruct(OperatorInput& input, int row, int column);
 /// Enter pressed with the cursor on a choice of a single choice field
 /// chooses it first, as a display with the enhanced interface does; no key
 /// is sent from here. True when it chose.

@@ -113,5 +113,21 @@ TEST_F(SelectionChoiceTest, PushButtonsSendTheirKeyAndMultipleChoicesTurnOver) {
         << "the choices not made are trailing nulls, which a read leaves out";
 }
 
+TEST_F(SelectionChoiceTest, AClickOnAScrollBarRollsTowardsWhereItWasAndOnTheSliderDoesNothing) {
+    Screen(Wtd().sba(4, 70)
+               .displayStructuredField(kWdsfDefineScrollBar, ScrollBarData(false, 30, 10, 8))
+               .readMdtFields(0x00, kCc2UnlockKeyboard));
+    // Rows 4..11: arrows on 4 and 11, the slider on 4 + 1 + 10 * 5 / 29 = 6.
+    EXPECT_TRUE(ClickSelectionConstruct(input, 5, 69));  // 0-based: on the slider
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_FALSE(ClickSelectionConstruct(input, 3, 68)) << "beside it";
+    EXPECT_TRUE(ClickSelectionConstruct(input, 3, 69));  // the upper arrow
+    EXPECT_EQ(SentAid(), kAidRollDown);
+    sender.sent.clear();
+    Screen(RecordBuilder(kOpOutputOnly).writeToDisplay().readMdtFields(0x00, kCc2UnlockKeyboard));
+    EXPECT_TRUE(ClickSelectionConstruct(input, 8, 69));  // the shaft below the slider
+    EXPECT_EQ(SentAid(), kAidRollUp);
+}
+
 }  // namespace
 }  // namespace quenlix::testing
