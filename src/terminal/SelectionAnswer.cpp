@@ -1,5 +1,7 @@
 #include "terminal/SelectionAnswer.h"
 
+#include <algorithm>
+
 #include "terminal/ScreenAddress.h"
 #include "terminal/ScreenCell.h"
 #include "terminal/TerminalState.h"
@@ -91,10 +93,12 @@ bool ChoiceChosen(const Terminal& t, const SelectionField& field, int k) {
         return b != kEbcdicNull && b != kEbcdicBlank;
     }
     // The number the field holds, its blanks and nulls skipped; anything
-    // other than digits chooses nothing.
+    // other than digits chooses nothing. A field longer than a row is read
+    // no further than one: the painter asks for every choice on every pass.
+    constexpr int kMostPositionsRead = 132;
     int n = 0;
     bool any = false;
-    for (int j = 0; j < field.answerLength; ++j) {
+    for (int j = 0; j < std::min(field.answerLength, kMostPositionsRead); ++j) {
         const int p = field.answerPosition + j;
         if (!t.screen.contains(p)) return false;
         const std::uint8_t b = t.screen.at(p).ebcdic;
