@@ -121,6 +121,29 @@ public:
         const TerminalAccessibility* a = Accessibility();
         return a ? a->CaretOffset() : 0;
     }
+    // The attributes of the position at an offset and the run of positions
+    // on its row that share them; a row's line end has none.
+    QString attributes(int offset, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = offset;
+        const TerminalAccessibility* a = Accessibility();
+        const Terminal* t = a ? a->terminal() : nullptr;
+        if (!t || offset < 0 || t->columns() <= 0) return {};
+        const int stride = t->columns() + 1;
+        const int row = offset / stride;
+        const int column = offset % stride;
+        if (row >= t->rows() || column >= t->columns()) return {};
+        auto at = [&](int c) {
+            return CellTextAttributes(t->screen.at(row * t->columns() + c), t->colors);
+        };
+        const QString here = at(column);
+        int first = column;
+        while (first > 0 && at(first - 1) == here) --first;
+        int last = column + 1;
+        while (last < t->columns() && at(last) == here) ++last;
+        *startOffset = row * stride + first;
+        *endOffset = row * stride + last;
+        return here;
+    }
     void setCursorPosition(int) override {}  // the cursor is the operator's and the host's
     QRect characterRect(int offset) const override {
         const TerminalAccessibility* a = Accessibility();

@@ -66,4 +66,34 @@ QString PieceText(const QString& text, const TextPiece& piece, int* startOffset,
     return text.mid(piece.start, piece.end - piece.start);
 }
 
+namespace {
+
+QString RgbText(std::uint32_t c) {
+    return QStringLiteral("rgb(%1,%2,%3)").arg(RedOf(c)).arg(GreenOf(c)).arg(BlueOf(c));
+}
+
+std::uint32_t ColorAt(const ColorTable& colors, int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < colors.size()
+               ? colors[static_cast<std::size_t>(index)]
+               : colors[kColorGreen];
+}
+
+}  // namespace
+
+QString CellTextAttributes(const ScreenCell& cell, const ColorTable& colors) {
+    const int look = cell.extendedLook;
+    std::uint32_t fore = ColorAt(colors, cell.extendedColor != 0 ? cell.extendedColor : cell.foreground);
+    std::uint32_t back = ColorAt(colors, cell.background);
+    const bool reverse = (cell.reverse != 0) != ((look & kLookReverse) != 0);
+    if (reverse) std::swap(fore, back);
+    QString out = QStringLiteral("color:") + RgbText(fore) + QStringLiteral(";background-color:") +
+                  RgbText(back) + QLatin1Char(';');
+    if (cell.underline != 0 || (look & kLookUnderline)) {
+        out += QStringLiteral("text-underline-style:solid;text-underline-type:single;");
+    }
+    if (cell.blink != 0 || (look & kLookBlink)) out += QStringLiteral("text-blink:true;");
+    if (reverse) out += QStringLiteral("reverse-image:true;");
+    return out;
+}
+
 }  // namespace quenlix::app

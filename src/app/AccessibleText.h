@@ -1,9 +1,14 @@
 // The pieces of a text an assistive technology asks for by offset: the
-// character, word, line or whole text around, before or after an offset.
+// character, word, line or whole text around, before or after an offset;
+// and the text attributes of a screen position (its colours, underline,
+// blink, reverse image), which hold for a run of positions.
 #pragma once
 
 #include <QAccessible>
 #include <QString>
+
+#include "terminal/ColorTable.h"
+#include "terminal/ScreenCell.h"
 
 namespace quenlix::app {
 
@@ -25,5 +30,12 @@ TextPiece PieceAfter(const QString& text, int offset, QAccessible::TextBoundaryT
 /// The text of a piece, with its start and end given back as Qt's text
 /// interface does (-1 and -1 with an empty text when there is none).
 QString PieceText(const QString& text, const TextPiece& piece, int* startOffset, int* endOffset);
+
+/// The text attributes of a cell, as assistive technology names them
+/// ("color", "background-color", "text-underline-style", "text-blink",
+/// "reverse-image"), each "name:value;": the colours of its screen
+/// attribute, with what the host's extended attributes add and the reverse
+/// image swapping them, in the session's colours.
+QString CellTextAttributes(const ScreenCell& cell, const ColorTable& colors);
 
 }  // namespace quenlix::app

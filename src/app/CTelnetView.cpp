@@ -23,6 +23,7 @@
 #include "display/ViewLayout.h"
 #include "input/HotspotClick.h"
 #include "input/KeyCodes.h"
+#include "input/SelectionChoice.h"
 #include "net/BlockingSocket.h"
 #include "session/FileIo.h"
 #include "terminal/StringTable.h"
@@ -497,6 +498,13 @@ void CTelnetView::mouseReleaseEvent(QMouseEvent* event) {
     input.mouse().Release(x, y);
     // A drag's selection becomes the primary selection (a click left none).
     input.clipboard().OfferSelection();
+    // A click on a choice of the host's selection fields chooses it; on a
+    // scroll bar it rolls.
+    const Terminal& t = session_->terminal;
+    if (t.selection.empty() && t.state.cellWidth > 0 && t.state.cellHeight > 0 && x >= 0 && y >= 0 &&
+        (!t.constructs.selectionFields().empty() || !t.constructs.scrollBars().empty())) {
+        ClickSelectionConstruct(input, y / t.state.cellHeight, x / t.state.cellWidth);
+    }
     AfterInput();
 }
 

@@ -6,6 +6,7 @@
 
 #include "cli/CliShell.h"
 #include "input/HotspotClick.h"
+#include "input/SelectionChoice.h"
 #include "terminal/Languages.h"
 
 namespace quenlix::cli {
@@ -100,6 +101,29 @@ void CliShell::RegisterInputCommands() {
                 return true;
         }
         return false;
+    });
+    // A choice of the host's selection fields: by its cell (as a click), by
+    // its number in a field (the one under the cursor, else the first), by
+    // its mnemonic letter.
+    Register("choose", [this, &input](const std::string& args) {
+        const Terminal& t = session_->terminal;
+        int a = 0, b = 0;
+        char letter = 0;
+        ChoiceResult result = ChoiceResult::kNone;
+        if (std::sscanf(args.c_str(), "number %d %d", &a, &b) == 2) {
+            result = ChooseByNumber(input, b - 1, a);
+        } else if (std::sscanf(args.c_str(), "number %d", &a) == 1) {
+            const int under = t.constructs.SelectionFieldAt(t.CursorRow() + 1, t.CursorColumn() + 1);
+            result = ChooseByNumber(input, under >= 0 ? under : 0, a);
+        } else if (std::sscanf(args.c_str(), "mnemonic %c", &letter) == 1) {
+            result = ChooseByMnemonic(input, letter);
+        } else if (std::sscanf(args.c_str(), "%d %d", &a, &b) == 2) {
+            result = ChooseAt(input, a - 1, b - 1);
+        } else {
+            return false;
+        }
+        if (result == ChoiceResult::kNone) out_ << "error: no such choice: " << args << '\n';
+        return result == ChoiceResult::kChosen;
     });
     Register("cursor", [this](const std::string& args) {
         Terminal& t = session_->terminal;

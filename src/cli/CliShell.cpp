@@ -13,6 +13,7 @@
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
 #include "terminal/Languages.h"
+#include "terminal/SelectionAnswer.h"
 #include "terminal/StringTable.h"
 #include "terminal/Utf8.h"
 #include "trace/TraceFile.h"
@@ -412,6 +413,44 @@ void CliShell::PrintHotspots() {
     }
 }
 
+void CliShell::PrintChoices() {
+    const PcCharset& charset = PcCharset::ForCodePage(session_->activeSettings.PageCode);
+    const Terminal& t = session_->terminal;
+    const auto& fields = t.constructs.selectionFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const SelectionField& f = fields[i];
+        out_ << "{\"field\":" << i + 1 << ",\"row\":" << f.row << ",\"column\":" << f.column
+             << ",\"type\":" << JsonString(SelectionKindName(f.kind)) << ",\"answer\":";
+        if (HasAnswerField(t, f) && t.columns() > 0) {
+            out_ << "{\"row\":" << f.answerPosition / t.columns() + 1
+                 << ",\"column\":" << f.answerPosition % t.columns() + 1
+                 << ",\"length\":" << f.answerLength << '}';
+        } else {
+            out_ << "null";
+        }
+        out_ << ",\"choices\":[";
+        for (std::size_t k = 0; k < f.choices.size(); ++k) {
+            const SelectionChoice& c = f.choices[k];
+            const ChoiceState state = c.state == ChoiceState::kUnavailable ? c.state
+                                      : ChoiceChosen(t, f, static_cast<int>(k))
+                                          ? ChoiceState::kSelected
+                                          : ChoiceState::kAvailable;
+            std::string text = c.text;
+            while (!text.empty() && text.back() == ' ') text.pop_back();
+            out_ << (k ? "," : "") << "{\"text\":" << JsonString(charset.ToUtf8(text))
+                 << ",\"number\":" << c.number << ",\"state\":" << JsonString(ChoiceStateName(state))
+                 << ",\"mnemonic\":";
+            if (c.mnemonic >= 0) {
+                out_ << JsonString(charset.ToUtf8(text.substr(static_cast<std::size_t>(c.mnemonic), 1)));
+            } else {
+                out_ << "null";
+            }
+            out_ << ",\"row\":" << c.row << ",\"column\":" << c.column << '}';
+        }
+        out_ << "]}\n";
+    }
+}
+
 void CliShell::RegisterScreenCommands() {
     Register("screen", [this](const std::string&) {
         PrintScreen();
@@ -423,6 +462,10 @@ void CliShell::RegisterScreenCommands() {
     });
     Register("hotspots", [this](const std::string&) {
         PrintHotspots();
+        return true;
+    });
+    Register("choices", [this](const std::string&) {
+        PrintChoices();
         return true;
     });
     Register("status", [this](const std::string&) {

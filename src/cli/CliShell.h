@@ -122,6 +122,7 @@ private:
     void PrintFields();
     void PrintStatus();
     void PrintHotspots();
+    void PrintChoices();
     void PrintSettings();
     std::string CellsText(int first, int count) const;
 

@@ -159,6 +159,7 @@ void HostSession::OnAid(const InboundRecord& r) {
         case ScreenId::kDataEntry: OnDataEntry(r); break;
         case ScreenId::kList: OnList(r); break;
         case ScreenId::kPopup: OnPopup(r); break;
+        case ScreenId::kChoices: OnChoices(r); break;
         case ScreenId::kReadTest: OnReadTest(r); break;
         case ScreenId::kAttention: OnAttentionMenu(r); break;
         case ScreenId::kDataResult:
@@ -196,7 +197,7 @@ void HostSession::Show(ScreenId id, const std::string& message) {
     static const char* const kNames[] = {"none", "sign-on", "main menu", "help", "data entry",
                                          "data entry result", "list", "colours", "pop-up",
                                          "read test", "read result", "query", "attention menu",
-                                         "burst"};
+                                         "burst", "choices"};
     const std::uint8_t cc2 =
         (id == ScreenId::kColors ? kCc2CursorBlink : kCc2CursorSteady) | kCc2UnlockKeyboard;
     ScreenWriter w(rows_, columns_, cc2, config_.tables);
@@ -220,6 +221,7 @@ void HostSession::DrawScreen(ScreenId id, const std::string& message, ScreenWrit
         case ScreenId::kReadResult: DrawReadResult(w); break;
         case ScreenId::kQueryInfo: DrawQueryInfo(w); break;
         case ScreenId::kAttention: DrawAttention(w); break;
+        case ScreenId::kChoices: DrawChoices(w); break;
         case ScreenId::kPopup:  // drawn over the saved screen, see ShowPopup
         case ScreenId::kBurst:  // its own records, see BurstScenario.cpp
         case ScreenId::kNone:

@@ -14,6 +14,7 @@
 //   ListScreen.cpp       a 100-line list paged by the roll keys
 //   ColoursScreen.cpp    every screen attribute
 //   PopupScreen.cpp      a window over a saved screen, then Restore Screen
+//   ChoicesScreen.cpp    a window with selection fields and a scroll bar
 //   ReadCheckScreen.cpp  Read Input Fields, Read Screen, Read Immediate, checked
 //   QueryScreen.cpp      the 5250 query (first at start-up) and its reply
 //   BurstScenario.cpp    full screens as fast as the terminal takes them,
@@ -105,6 +106,7 @@ enum class ScreenId {
     kQueryInfo,
     kAttention,
     kBurst,
+    kChoices,
 };
 
 /// What the last query reply said.
@@ -251,6 +253,12 @@ private:
     // ColoursScreen.cpp
     void DrawColours(ScreenWriter& w);
 
+    // ChoicesScreen.cpp
+    void DrawChoices(ScreenWriter& w);
+    void OnChoices(const InboundRecord& r);
+    static int ChoicesListLines();
+    static int ChoicesDrinkCount();
+
     // PopupScreen.cpp
     void ShowPopup();
     void OnPopup(const InboundRecord& r);
@@ -311,6 +319,8 @@ private:
     std::vector<FieldValue> values_;
     std::string user_, program_, menu_, library_;
     int listTop_ = 0;
+    int choicesTop_ = 0;      ///< the first drink the choices screen lists
+    std::string choiceSize_;  ///< the size's field as the host last read it
     bool messageLight_ = false;
     QueryInfo query_;
     bool queryShown_ = false;  ///< the query screen waits for a reply

@@ -30,8 +30,9 @@ void HostSession::DrawMenu(ScreenWriter& w) {
                              "     7. Read checks: Read Input Fields, Read Screen, Read Immediate",
                              "     8. Display station query",
                              "     9. Print a report on the printer session",
+                             "    10. Order a drink: a window with choices and buttons",
                              "    90. Sign off"};
-    for (int i = 0; i < 10; ++i) w.Text(5 + i, 2, options[i]);
+    for (int i = 0; i < 11; ++i) w.Text(5 + i, 2, options[i]);
     w.Text(rows_ - 5, 2, "Selection or command");
     w.Text(rows_ - 4, 2, "===>");
     fields_.push_back({"Selection", rows_ - 4, 7, kFfwPresent, 0x00, kAttrInput, 20, ""});
@@ -104,6 +105,10 @@ void HostSession::OnMenu(const InboundRecord& r) {
         } else {
             ShowError("No printer session is connected.", 0);
         }
+    } else if (option == "10") {
+        choicesTop_ = 0;
+        choiceSize_.clear();
+        Show(ScreenId::kChoices);
     } else if (option == "90" || option == "SIGNOFF") {
         SignOff("option 90");
     } else {

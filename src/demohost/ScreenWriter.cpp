@@ -59,6 +59,17 @@ ScreenWriter& ScreenWriter::Field(const FieldDef& f) {
     return *this;
 }
 
+ScreenWriter& ScreenWriter::Structure(int row, int column, std::uint8_t type, const Bytes& data) {
+    rb_.sba(row, column).displayStructuredField(type, data);
+    return *this;
+}
+
+ScreenWriter& ScreenWriter::StructureAfterFields(int row, int column, std::uint8_t type,
+                                                 const Bytes& data) {
+    later_.sba(row, column).displayStructuredField(type, data);
+    return *this;
+}
+
 ScreenWriter& ScreenWriter::PlaceCursor(int row, int column) {
     cursorRow_ = row;
     cursorColumn_ = column;
@@ -75,6 +86,7 @@ const char* ScreenWriter::readName() const {
 }
 
 Bytes ScreenWriter::Finish() {
+    rb_.raw(later_.data());
     if (cursorRow_ > 0) rb_.insertCursor(cursorRow_, cursorColumn_);
     if (readCommand_ == kCmdReadInputFields) {
         rb_.readInputFields();

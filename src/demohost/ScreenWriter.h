@@ -43,6 +43,11 @@ public:
                               std::string_view keys);
     /// Defines an input field (and writes its initial value).
     ScreenWriter& Field(const FieldDef& f);
+    /// A Write To Display structured field at a 1-based address, now.
+    ScreenWriter& Structure(int row, int column, std::uint8_t type, const Bytes& data);
+    /// One sent after the fields are defined (a selection field finds the
+    /// input field that carries its answer at the address).
+    ScreenWriter& StructureAfterFields(int row, int column, std::uint8_t type, const Bytes& data);
     /// Where the cursor goes once the screen is drawn (Insert Cursor, last).
     ScreenWriter& PlaceCursor(int row, int column);
     /// The read that ends the record: ds::kCmdReadMdtFields (the default) or
@@ -58,6 +63,7 @@ private:
     int cursorRow_ = 0, cursorColumn_ = 0;
     std::uint8_t readCommand_ = ds::kCmdReadMdtFields;
     RecordBuilder rb_;
+    RecordBuilder later_;
 };
 
 /// A message that fills its row: a white attribute in the first column, the

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "display/ViewLayout.h"
+#include "terminal/SelectionAnswer.h"
 
 namespace quenlix {
 
@@ -184,6 +185,97 @@ public:
         }
     }
 
+    // The host's selection fields drawn as choices over their text: a radio
+    // button or a check box where the number stands, the chosen choices
+    // marked and their text highlighted, push buttons as raised boxes,
+    // unavailable choices dimmed.
+    void SelectionFields() {
+        const Color back = paper_ ? kWhite : t_.colors[kColorBackground];
+        const Color mark = Ink(kColorWhite);
+        const Color frame = Ink(kColorBlue);
+        const Color highlight = Ink(kColorTurquoise);
+        const auto& fields = t_.constructs.selectionFields();
+        for (const SelectionField& f : fields) {
+            for (std::size_t k = 0; k < f.choices.size(); ++k) {
+                const SelectionChoice& c = f.choices[k];
+                const bool unavailable = c.state == ChoiceState::kUnavailable;
+                const bool chosen = !unavailable && ChoiceChosen(t_, f, static_cast<int>(k));
+                const int row = c.row - 1;
+                if (row < 0 || row >= m_.R) continue;
+                int textColumn = c.column - 1 + f.indicatorWidth;
+                if (f.indicatorWidth > 0) {
+                    const PixelRect first = CellPixels(row, c.column - 1);
+                    const PixelRect last = CellPixels(row, c.column - 1 + f.indicatorWidth - 1);
+                    canvas_.FillRect({first.left, first.top, last.right, last.bottom}, back);
+                    Indicator(first, f.multiple(), chosen, unavailable ? frame : mark);
+                }
+                if (f.buttons()) {
+                    const PixelRect left = CellPixels(row, c.column - 1);
+                    const PixelRect right = CellPixels(row, c.column - 1 + c.width - 1);
+                    canvas_.FillRect(left, back);
+                    canvas_.FillRect(right, back);
+                    const int x0 = left.left + m_.W / 2, x1 = right.right - m_.W / 2;
+                    const int y0 = left.top + 1, y1 = left.bottom - 2;
+                    canvas_.DrawLine({x0, y0}, {x1, y0}, unavailable ? frame : mark);
+                    canvas_.DrawLine({x0, y0}, {x0, y1}, unavailable ? frame : mark);
+                    canvas_.DrawLine({x1, y0}, {x1, y1}, frame);
+                    canvas_.DrawLine({x0, y1}, {x1, y1}, frame);
+                    ++textColumn;
+                }
+                if (!chosen || f.buttons()) continue;
+                // The chosen choice's text in the background colour on the
+                // highlight, as a selected item reads in any list.
+                for (int i = 0; i < f.textWidth && textColumn + i < m_.C; ++i) {
+                    const int column = textColumn + i;
+                    const PixelRect rect = CellPixels(row, column);
+                    canvas_.FillRect(rect, highlight);
+                    const ScreenCell& cell = t_.screen.at(row * m_.C + column);
+                    if (cell.character == ' ') continue;
+                    canvas_.DrawCharOver(rect.left, rect.top, charset_.ToUnicode(cell.character),
+                                         back, highlight);
+                }
+            }
+        }
+    }
+
+    // The host's scroll bars: a shaft with an arrow at either end and the
+    // slider where the host says its list stands.
+    void ScrollBars() {
+        const Color shaft = Ink(kColorBlue);
+        const Color ink = Ink(kColorWhite);
+        for (const HostScrollBar& b : t_.constructs.scrollBars()) {
+            const int slider = b.SliderCell();
+            for (int i = 0; i < b.size; ++i) {
+                const int row = (b.horizontal ? b.row : b.row + i) - 1;
+                const int column = (b.horizontal ? b.column + i : b.column) - 1;
+                if (row < 0 || row >= m_.R || column < 0 || column >= m_.C) continue;
+                const PixelRect r = CellPixels(row, column);
+                const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+                const int dx = std::max(1, m_.W / 3), dy = std::max(1, m_.H / 4);
+                canvas_.FillRect(r, paper_ ? kWhite : t_.colors[kColorBackground]);
+                if (i == 0 || i == b.size - 1) {
+                    // An arrow pointing out of the bar.
+                    const bool first = i == 0;
+                    std::array<PixelPoint, 4> arrow;
+                    if (b.horizontal) {
+                        const int tip = first ? cx - dx : cx + dx, base = first ? cx + dx : cx - dx;
+                        arrow = {PixelPoint{base, cy - dy}, PixelPoint{tip, cy}, PixelPoint{base, cy + dy},
+                                 PixelPoint{base, cy - dy}};
+                    } else {
+                        const int tip = first ? cy - dy : cy + dy, base = first ? cy + dy : cy - dy;
+                        arrow = {PixelPoint{cx - dx, base}, PixelPoint{cx, tip}, PixelPoint{cx + dx, base},
+                                 PixelPoint{cx - dx, base}};
+                    }
+                    canvas_.DrawPolyline(arrow, ink);
+                } else if (i == slider) {
+                    canvas_.FillRect({r.left + 2, r.top + 1, r.right - 2, r.bottom - 1}, ink);
+                } else {
+                    canvas_.FillRect({cx - 1, r.top, cx + 1, r.bottom}, shaft);
+                }
+            }
+        }
+    }
+
     void IndicatorRow() {
         const Color ink = Ink(kColorGreen);
         if (t_.state.messageWaiting) Polyline(MessageMarkPoints(m_), ink);
@@ -307,6 +399,35 @@ private:
 
     Color Ink(int colorIndex) const { return paper_ ? kBlack : ColorAt(t_.colors, colorIndex); }
 
+    // A radio button (a diamond, filled when chosen) or a check box (a
+    // square with a tick) centred in the cells before a choice's text.
+    void Indicator(const PixelRect& first, bool box, bool chosen, Color ink) {
+        const int size = std::max(4, std::min(m_.W * 2, m_.H) - 4);
+        const int cx = first.left + m_.W + m_.W / 2, cy = (first.top + first.bottom) / 2;
+        const int h = size / 2;
+        if (box) {
+            const std::array<PixelPoint, 5> square = {PixelPoint{cx - h, cy - h}, PixelPoint{cx + h, cy - h},
+                                                      PixelPoint{cx + h, cy + h}, PixelPoint{cx - h, cy + h},
+                                                      PixelPoint{cx - h, cy - h}};
+            canvas_.DrawPolyline(square, ink);
+            if (chosen) {
+                const std::array<PixelPoint, 3> tick = {PixelPoint{cx - h + 2, cy},
+                                                        PixelPoint{cx - 1, cy + h - 2},
+                                                        PixelPoint{cx + h - 1, cy - h + 1}};
+                canvas_.DrawPolyline(tick, ink);
+            }
+            return;
+        }
+        const std::array<PixelPoint, 5> diamond = {PixelPoint{cx, cy - h}, PixelPoint{cx + h, cy},
+                                                   PixelPoint{cx, cy + h}, PixelPoint{cx - h, cy},
+                                                   PixelPoint{cx, cy - h}};
+        canvas_.DrawPolyline(diamond, ink);
+        if (chosen) {
+            const int q = std::max(1, h / 2);
+            canvas_.FillRect({cx - q, cy - q + 1, cx + q, cy + q}, ink);
+        }
+    }
+
     void NoticeLine(int row, std::string_view text) {
         if (row >= m_.R) return;
         const std::size_t shown = std::min<std::size_t>(text.size(), static_cast<std::size_t>(m_.C));
@@ -427,6 +548,8 @@ void RunSteps(Pass& pass, const Terminal& terminal, const PaintState& state,
     pass.CellFills(region);
     pass.Characters(region);
     pass.WindowFrames();
+    pass.SelectionFields();
+    pass.ScrollBars();
     if (!terminal.state.connected && !terminal.state.connectionNotice.empty()) {
         if (pass.dimmed()) {
             pass.DimmedScreenNotice();

@@ -3,6 +3,7 @@
 // field format and control words are in terminal/FieldFormatWord.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "telnet/TelnetCodes.h"
@@ -62,9 +63,20 @@ enum Command : std::uint8_t {
     kCmdClearFormatTable = 0x50,
     kCmdReadMdtFields = kReadMdtFields,
     kCmdReadScreen = kReadScreen,
+    kCmdReadScreenExtended = 0x64,        ///< with Write Extended Attribute orders
+    kCmdReadScreenToPrint = 0x66,
+    kCmdReadScreenToPrintExtended = 0x68,
     kCmdReadImmediate = kReadImmediate,
     kCmdWriteStructuredField = 0xF3,
 };
+
+/// True for the read commands a Read Screen operation code may carry: the
+/// screen's image, with or without its extended attributes, to show or to
+/// print (a display station prints nothing itself: the host does).
+constexpr bool IsReadScreenCommand(std::uint8_t command) {
+    return command == kCmdReadScreen || command == kCmdReadScreenExtended ||
+           command == kCmdReadScreenToPrint || command == kCmdReadScreenToPrintExtended;
+}
 
 // Write control character, byte 1 (CC1): what is reset before the orders,
 // in its top three bits. The other bits are not used.
@@ -162,6 +174,51 @@ inline constexpr std::uint8_t kWindowPullDown = 0x40;
 inline constexpr std::uint8_t kMinorBorder = 0x01;
 inline constexpr std::uint8_t kMinorTitleFooter = 0x10;
 inline constexpr std::uint8_t kTitleIsFooter = 0x40;
+
+// Define Selection Field: its fixed part (after length, class and type),
+// the bits of its three flag bytes the display acts on, where the sizes
+// sit, and its minor structures. Bit 0 of the reference is 0x80.
+inline constexpr std::size_t kSelectionFixedBytes = 16;
+inline constexpr std::size_t kSelectionScrollBytes = 8;  ///< total rows, slider position
+inline constexpr std::uint8_t kSelectionMouseMask = 0xC0;  ///< flag 1: mouse characteristics
+inline constexpr std::uint8_t kSelectionOnlyWithMouse = 0x80;
+inline constexpr std::uint8_t kSelectionAutoEnterMask = 0x30;  ///< flag 1: auto-enter kinds
+inline constexpr std::uint8_t kSelectionHasScrollBar = 0x80;   ///< flag 2
+inline constexpr std::size_t kSelectionTypeAt = 3;
+inline constexpr std::size_t kSelectionTextSizeAt = 9;
+inline constexpr std::size_t kSelectionRowsAt = 10;
+inline constexpr std::size_t kSelectionColumnsAt = 11;
+inline constexpr std::size_t kSelectionPaddingAt = 12;
+inline constexpr std::size_t kSelectionSeparatorAt = 13;
+inline constexpr std::size_t kSelectionCharacterAt = 14;
+inline constexpr std::size_t kSelectionCancelAidAt = 15;
+enum SelectionMinor : std::uint8_t {
+    kMinorChoicePresentation = 0x01,
+    kMinorChoiceIndicators = 0x02,
+    kMinorScrollBarIndicators = 0x03,
+    kMinorMenuBarSeparator = 0x09,
+    kMinorChoiceText = 0x10,
+};
+// Choice text: length, type, three flag bytes, then the optional mnemonic
+// offset, AID and numeric characters, then the text.
+inline constexpr std::size_t kChoiceFixedBytes = 5;
+inline constexpr std::uint8_t kChoiceStateMask = 0xC0;  ///< flag 1
+inline constexpr std::uint8_t kChoiceAvailable = 0x40;
+inline constexpr std::uint8_t kChoiceSelected = 0x80;
+inline constexpr std::uint8_t kChoiceUnavailable = 0xC0;
+inline constexpr std::uint8_t kChoiceNewRow = 0x20;
+inline constexpr std::uint8_t kChoiceHasMnemonic = 0x08;
+inline constexpr std::uint8_t kChoiceHasAid = 0x04;
+inline constexpr std::uint8_t kChoiceDigitsMask = 0x03;  ///< 1: one digit, 2: two
+inline constexpr std::uint8_t kChoiceNoCursor = 0x80;    ///< flag 2
+/// Flag 3: the kinds of display a choice's minor structure is for; a
+/// display without a pointer device that underlines takes those with 0x40.
+inline constexpr std::uint8_t kChoiceForUnderliningDisplay = 0x40;
+inline constexpr std::uint8_t kChoiceForAnyDisplayMask = 0xE0;
+
+// Define Scroll Bar: flag, reserved, total (4), slider position (4), size.
+inline constexpr std::size_t kScrollBarFixedBytes = 11;
+inline constexpr std::uint8_t kScrollBarHorizontal = 0x80;
 
 // Screen attribute bytes are 0x20..0x3F; every one with the three low bits
 // set hides what it introduces (0x27, 0x2F, 0x37, 0x3F).

@@ -53,7 +53,10 @@ void CTN5250::DisplayStructuredFieldOrder(const DisplayStructuredField& field) {
         case kWdsfRemoveAllConstructs:
             // The border's characters show again where the frame was drawn.
             r_.changed = true;
-            if (!t_.constructs.windows().empty()) t_.damage.All();
+            if (!t_.constructs.windows().empty() || !t_.constructs.selectionFields().empty() ||
+                !t_.constructs.scrollBars().empty()) {
+                t_.damage.All();
+            }
             if (field.type == kWdsfRemoveWindow) {
                 t_.constructs.RemoveLastWindow();
             } else {
@@ -61,10 +64,16 @@ void CTN5250::DisplayStructuredFieldOrder(const DisplayStructuredField& field) {
             }
             return;
         case kWdsfDefineSelectionField:
+            DefineSelectionField(field);
+            return;
         case kWdsfDefineScrollBar:
-        case kWdsfWriteData:
+            DefineScrollBar(field);
+            return;
         case kWdsfRemoveSelectionField:
         case kWdsfRemoveScrollBar:
+            RemoveSelectionConstruct(field.type);
+            return;
+        case kWdsfWriteData:
         case kWdsfProgrammableMouseButtons:
         case kWdsfDrawGridLines:
         case kWdsfClearGridLines:

@@ -14,6 +14,9 @@ public:
     virtual ~HostReads() = default;
     virtual void SendSaveScreen() {}
     virtual void SendReadScreen() {}
+    /// The screen's image with a Write Extended Attribute order before each
+    /// position whose extended look or colour differs from the one before.
+    virtual void SendReadScreenExtended() {}
     virtual void SendReadImmediate() {}
     virtual void SendQueryReply(std::uint8_t /*queryClass*/) {}
     /// The image of a rectangle the interpreter checked is on the screen.

@@ -172,6 +172,54 @@ void HostResponses::SendReadScreen() {
     Finish();
 }
 
+namespace {
+
+/// The Write Extended Attribute value of a cell's extended look.
+std::uint8_t ExtendedPrimaryOf(int look) {
+    std::uint8_t value = 0;
+    if (look & kLookReverse) value |= kExtendedReverse;
+    if (look & kLookUnderline) value |= kExtendedUnderline;
+    if (look & kLookBlink) value |= kExtendedBlink;
+    if (look & kLookColumnSeparator) value |= kExtendedColumnSeparator;
+    return value;
+}
+
+/// The Write Extended Attribute colour of a colour index; 0x00 for none.
+std::uint8_t ExtendedColorOf(int color) {
+    switch (color) {
+        case kColorBlue: return 0xF1;
+        case kColorRed: return 0xF2;
+        case kColorPink: return 0xF3;
+        case kColorGreen: return 0xF4;
+        case kColorTurquoise: return 0xF5;
+        case kColorYellow: return 0xF6;
+        case kColorWhite: return 0xF7;
+        default: return kExtendedColorDefault;
+    }
+}
+
+}  // namespace
+
+void HostResponses::SendReadScreenExtended() {
+    Begin(kOpReadScreen);
+    int look = 0;
+    int color = 0;
+    for (const ScreenCell& cell : t_.screen.inUse()) {
+        if (cell.extendedLook != look) {
+            look = cell.extendedLook;
+            record_.insert(record_.end(),
+                           {kOrderWriteExtendedAttribute, kExtendedPrimary, ExtendedPrimaryOf(look)});
+        }
+        if (cell.extendedColor != color) {
+            color = cell.extendedColor;
+            record_.insert(record_.end(), {kOrderWriteExtendedAttribute, kExtendedForegroundColor,
+                                           ExtendedColorOf(color)});
+        }
+        record_.push_back(static_cast<std::uint8_t>(cell.ebcdic));
+    }
+    Finish();
+}
+
 void HostResponses::SendReadImmediate() {
     Begin(kOpNoOperation);
     PushCursor();
@@ -234,34 +282,6 @@ void HostResponses::SendSaveScreen() {
     }
     Finish();
 }
-
-namespace {
-
-/// The Write Extended Attribute value of a cell's extended look.
-std::uint8_t ExtendedPrimaryOf(int look) {
-    std::uint8_t value = 0;
-    if (look & kLookReverse) value |= kExtendedReverse;
-    if (look & kLookUnderline) value |= kExtendedUnderline;
-    if (look & kLookBlink) value |= kExtendedBlink;
-    if (look & kLookColumnSeparator) value |= kExtendedColumnSeparator;
-    return value;
-}
-
-/// The Write Extended Attribute colour of a colour index; 0x00 for none.
-std::uint8_t ExtendedColorOf(int color) {
-    switch (color) {
-        case kColorBlue: return 0xF1;
-        case kColorRed: return 0xF2;
-        case kColorPink: return 0xF3;
-        case kColorGreen: return 0xF4;
-        case kColorTurquoise: return 0xF5;
-        case kColorYellow: return 0xF6;
-        case kColorWhite: return 0xF7;
-        default: return kExtendedColorDefault;
-    }
-}
-
-}  // namespace
 
 void HostResponses::PushImage(int first, int end) {
     const auto cells = t_.screen.inUse();

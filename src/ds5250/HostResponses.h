@@ -32,6 +32,7 @@ public:
     void SendSysReq(std::string_view text);
 
     void SendReadScreen() override;
+    void SendReadScreenExtended() override;
     void SendReadImmediate() override;
     void SendSaveScreen() override;
     void SendQueryReply(std::uint8_t queryClass) override;

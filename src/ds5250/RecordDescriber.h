@@ -150,6 +150,8 @@ private:
     void Refused(std::uint8_t sense, const std::string& what);
     /// An order or command the terminal refuses: the line says so, and what
     /// follows changes nothing.
+    /// The kind and choices of a Define Selection Field's data.
+    std::string SelectionFieldWords(const std::uint8_t* d, std::size_t kept) const;
     void RefusedWith(std::uint8_t sense, const std::string& what);
 
     // Terminal answers.

@@ -6,6 +6,7 @@
 
 #include "ds5250/DataStreamCodes.h"
 #include "ds5250/RecordDescriber.h"
+#include "terminal/SelectionField.h"
 
 namespace quenlix {
 
@@ -102,9 +103,24 @@ void RecordDescriber::SaveScreen() {
 
 void RecordDescriber::ReadRequest(std::uint8_t command) {
     FlushUnknown();
-    Line(command == kCmdReadScreen ? "Read Screen (answered with the screen)"
-                                   : "Read Immediate (answered with the fields)");
-    if (!stopped_) screen_->pendingRead = ReadCommandOf(command);
+    switch (command) {
+        case kCmdReadImmediate:
+            Line("Read Immediate (answered with the fields)");
+            break;
+        case kCmdReadScreenExtended:
+            Line("Read Screen with Extended Attributes (answered with the screen)");
+            break;
+        case kCmdReadScreenToPrint:
+            Line("Read Screen to Print (answered with the screen)");
+            break;
+        case kCmdReadScreenToPrintExtended:
+            Line("Read Screen to Print with Extended Attributes (answered with the screen)");
+            break;
+        default:
+            Line("Read Screen (answered with the screen)");
+            break;
+    }
+    if (!stopped_) screen_->pendingRead = command == kCmdReadImmediate ? kReadImmediate : kReadScreen;
 }
 
 void RecordDescriber::ReadRequestMissing(std::uint8_t byte) {
@@ -424,8 +440,22 @@ void RecordDescriber::DisplayStructuredFieldOrder(const DisplayStructuredField& 
                 }
                 break;
             case kWdsfUnrestrictedCursor: line += "Unrestricted Cursor Movement"; break;
-            case kWdsfDefineSelectionField: line += "Define Selection Field"; break;
-            case kWdsfDefineScrollBar: line += "Define Scroll Bar"; break;
+            case kWdsfDefineSelectionField:
+                line += "Define Selection Field" + SelectionFieldWords(d, kept);
+                break;
+            case kWdsfDefineScrollBar:
+                line += "Define Scroll Bar";
+                if (kept >= kScrollBarFixedBytes) {
+                    const auto be32 = [&](std::size_t at) {
+                        return (static_cast<std::uint32_t>(d[at]) << 24) |
+                               (static_cast<std::uint32_t>(d[at + 1]) << 16) |
+                               (static_cast<std::uint32_t>(d[at + 2]) << 8) | d[at + 3];
+                    };
+                    line += std::string((d[0] & kScrollBarHorizontal) ? " across " : " down ") +
+                            std::to_string(d[10]) + " cells, " + std::to_string(be32(2)) +
+                            " rows, slider at " + std::to_string(be32(6));
+                }
+                break;
             case kWdsfWriteData: line += "Write Data"; break;
             case kWdsfRemoveSelectionField: line += "Remove Selection Field"; break;
             case kWdsfRemoveWindow: line += "Remove Window"; break;
@@ -441,6 +471,44 @@ void RecordDescriber::DisplayStructuredFieldOrder(const DisplayStructuredField& 
     }
     line += ", " + std::to_string(f.count) + (f.count == 1 ? " byte" : " bytes");
     Line(line);
+}
+
+std::string RecordDescriber::SelectionFieldWords(const std::uint8_t* d, std::size_t kept) const {
+    if (kept < kSelectionFixedBytes) return {};
+    const std::uint8_t type = d[kSelectionTypeAt];
+    std::string words = " ";
+    words += IsSelectionKind(type) ? SelectionKindName(static_cast<SelectionKind>(type))
+                                   : "kind " + Hex(type);
+    if ((d[0] & kSelectionMouseMask) == kSelectionOnlyWithMouse) words += ", only with a mouse";
+    std::size_t at = kSelectionFixedBytes + ((d[1] & kSelectionHasScrollBar) ? kSelectionScrollBytes : 0);
+    int place = 0;
+    // Each choice's number, text and state; the walk stops at a minor
+    // structure that does not fit, as the terminal does.
+    while (at + 2 <= kept) {
+        const std::size_t length = d[at];
+        if (length < 2 || at + length > kept) break;
+        if (d[at + 1] == kMinorChoiceText && length >= kChoiceFixedBytes) {
+            const std::uint8_t f1 = d[at + 2];
+            std::size_t p = at + kChoiceFixedBytes;
+            if (f1 & kChoiceHasMnemonic) ++p;
+            std::uint8_t aid = 0;
+            if ((f1 & kChoiceHasAid) && p < at + length) aid = d[p++];
+            p += f1 & kChoiceDigitsMask;
+            TextTokens text(etoa_, options_.charset, false);
+            for (std::size_t k = p; k < at + length; ++k) text.Add(d[k], false, false);
+            words += place++ == 0 ? ": " : "; ";
+            words += text.Take();
+            switch (f1 & kChoiceStateMask) {
+                case kChoiceSelected: words += " selected"; break;
+                case kChoiceUnavailable: words += " unavailable"; break;
+                default: break;
+            }
+            if (aid != 0) words += " sends " + AidName(aid);
+            if ((d[at + 4] & kChoiceForUnderliningDisplay) == 0) words += " (for other displays)";
+        }
+        at += length;
+    }
+    return words;
 }
 
 void RecordDescriber::RefusedWith(std::uint8_t sense, const std::string& what) {

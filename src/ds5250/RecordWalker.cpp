@@ -145,9 +145,10 @@ bool RecordWalker::Byte(std::uint8_t byte) {
             return true;
         case kReadEscape:
         case kReadCommand:
-            if (state_ == kReadCommand && byte == readCommand_) {
+            if (state_ == kReadCommand &&
+                (byte == readCommand_ || (readCommand_ == kCmdReadScreen && IsReadScreenCommand(byte)))) {
                 state_ = kOperationCode;
-                actions_.ReadRequest(readCommand_);
+                actions_.ReadRequest(byte);
             } else if (byte == kEscape) {
                 state_ = kReadCommand;
             } else {

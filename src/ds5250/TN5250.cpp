@@ -116,11 +116,20 @@ void CTN5250::NotRead(const std::uint8_t*, std::size_t count) {
 void CTN5250::SaveScreen() { reads_->SendSaveScreen(); }
 
 void CTN5250::ReadRequest(std::uint8_t command) {
-    t_.state.pendingRead = ReadCommandOf(command);
     if (command == kCmdReadImmediate) {
+        t_.state.pendingRead = kReadImmediate;
         reads_->SendReadImmediate();
     } else {
-        reads_->SendReadScreen();
+        // Every kind of Read Screen answers with the screen's image; the
+        // extended ones also with the extended attributes where they change.
+        t_.state.pendingRead = kReadScreen;
+        const bool extended =
+            command == kCmdReadScreenExtended || command == kCmdReadScreenToPrintExtended;
+        if (extended) {
+            reads_->SendReadScreenExtended();
+        } else {
+            reads_->SendReadScreen();
+        }
     }
 }
 

@@ -162,6 +162,13 @@ private:
     /// The structured fields of the enhanced interface.
     void CreateWindow(const ds::DisplayStructuredField& field);
     void DrawWindow(const HostWindow& window, const std::array<std::uint8_t, 8>& border);
+    void DefineSelectionField(const ds::DisplayStructuredField& field);
+    /// Writes the choices' numbers and text into the cells.
+    void DrawSelectionField(const SelectionField& field, std::uint8_t separator);
+    void DefineScrollBar(const ds::DisplayStructuredField& field);
+    /// Remove Selection Field or Remove Scroll Bar: the one defined at the
+    /// write address, else the one last defined.
+    void RemoveSelectionConstruct(std::uint8_t type);
 
     int CodePage() const { return links_.settings.PageCode; }
     /// Display data of a record is translated with one table lookup a byte:

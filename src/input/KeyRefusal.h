@@ -27,6 +27,7 @@ inline constexpr std::string_view kFieldExitRequired = "Field Exit required";
 inline constexpr std::string_view kDupNotAllowed = "Dup is not allowed in this field";
 inline constexpr std::string_view kClickWhileLocked = "Keyboard locked: click again when it frees";
 inline constexpr std::string_view kNoOptionField = "No field here takes the option";
+inline constexpr std::string_view kChoiceUnavailable = "That choice is not available";
 }  // namespace refusal
 
 /// A field's rule as a refused paste names it after the field's label

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "input/KeyCodes.h"
+#include "input/SelectionChoice.h"
 
 namespace quenlix {
 
@@ -146,6 +147,12 @@ OperatorInput::OperatorInput(const InputLinks& links, Clipboard& clipboard,
       clipboard_(links_, editor_, clipboard, options) {}
 
 void OperatorInput::Dispatch(const KeyEvent& event) {
+    constexpr int kVirtualKeyReturn = 0x0D;
+    const bool enter = (event.kind == KeyEvent::Kind::kKeyDown && event.code == kVirtualKeyReturn &&
+                        !event.ctrl) ||
+                       (event.kind == KeyEvent::Kind::kFunction &&
+                        event.code == static_cast<int>(KeyFunction::kEnter));
+    if (enter) ChooseAtCursorBeforeEnter(links_);
     switch (event.kind) {
         case KeyEvent::Kind::kKeyDown:
             keyboard_.KeyDown(event.code, event.ctrl);

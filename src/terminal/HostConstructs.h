@@ -1,12 +1,15 @@
 // What the host built with the enhanced interface: windows with their
-// borders, title and footer, and whether the cursor is kept inside the
-// last one. Bounded: a host cannot make the terminal keep more than
-// kMaxWindows of them.
+// borders, title and footer, whether the cursor is kept inside the last
+// one, selection fields and scroll bars. Bounded: a host cannot make the
+// terminal keep more than kMaxWindows, kMaxSelectionFields and
+// kMaxScrollBars of them.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
+
+#include "terminal/SelectionField.h"
 
 namespace quenlix {
 
@@ -48,6 +51,10 @@ private:
 class HostConstructs {
 public:
     static constexpr std::size_t kMaxWindows = 16;
+    /// A screen of the widest size holds no more than this many choices'
+    /// rows worth showing; a host asking for more is refused.
+    static constexpr std::size_t kMaxSelectionFields = 32;
+    static constexpr std::size_t kMaxScrollBars = 16;
 
     /// Adds a window; false (nothing kept) when kMaxWindows are there.
     bool AddWindow(const HostWindow& window) {
@@ -64,6 +71,8 @@ public:
     }
     void Clear() {
         windows_.clear();
+        selectionFields_.clear();
+        scrollBars_.clear();
         cursorRestricted_ = false;
     }
     const std::vector<HostWindow>& windows() const { return windows_; }
@@ -83,8 +92,78 @@ public:
         return cursorRestricted_ && !windows_.empty() ? &windows_.back() : nullptr;
     }
 
+    /// Adds a selection field, replacing one defined at the same place;
+    /// false (nothing kept) when kMaxSelectionFields others are there.
+    bool AddSelectionField(const SelectionField& field) {
+        for (SelectionField& f : selectionFields_) {
+            if (f.row == field.row && f.column == field.column) {
+                f = field;
+                return true;
+            }
+        }
+        if (selectionFields_.size() >= kMaxSelectionFields) return false;
+        selectionFields_.push_back(field);
+        return true;
+    }
+    /// Removes the selection field defined at a place (from 1), else the
+    /// one last defined; false when there was none.
+    bool RemoveSelectionField(int row, int column) {
+        return RemoveAt(selectionFields_, row, column);
+    }
+    const std::vector<SelectionField>& selectionFields() const { return selectionFields_; }
+    SelectionField* selectionField(int index) {
+        return index >= 0 && static_cast<std::size_t>(index) < selectionFields_.size()
+                   ? &selectionFields_[static_cast<std::size_t>(index)]
+                   : nullptr;
+    }
+    /// The selection field with a choice at a position (from 1), -1 none.
+    int SelectionFieldAt(int row, int column) const {
+        for (std::size_t k = 0; k < selectionFields_.size(); ++k) {
+            if (selectionFields_[k].ChoiceAt(row, column) >= 0) return static_cast<int>(k);
+        }
+        return -1;
+    }
+
+    /// Adds a scroll bar, replacing one at the same place; false when
+    /// kMaxScrollBars others are there.
+    bool AddScrollBar(const HostScrollBar& bar) {
+        for (HostScrollBar& b : scrollBars_) {
+            if (b.row == bar.row && b.column == bar.column) {
+                b = bar;
+                return true;
+            }
+        }
+        if (scrollBars_.size() >= kMaxScrollBars) return false;
+        scrollBars_.push_back(bar);
+        return true;
+    }
+    bool RemoveScrollBar(int row, int column) { return RemoveAt(scrollBars_, row, column); }
+    const std::vector<HostScrollBar>& scrollBars() const { return scrollBars_; }
+    /// The scroll bar over a position (from 1), nullptr none.
+    const HostScrollBar* ScrollBarAt(int row, int column) const {
+        for (const HostScrollBar& b : scrollBars_) {
+            if (b.Covers(row, column)) return &b;
+        }
+        return nullptr;
+    }
+
 private:
+    template <typename T>
+    static bool RemoveAt(std::vector<T>& items, int row, int column) {
+        if (items.empty()) return false;
+        for (auto it = items.begin(); it != items.end(); ++it) {
+            if (it->row == row && it->column == column) {
+                items.erase(it);
+                return true;
+            }
+        }
+        items.pop_back();
+        return true;
+    }
+
     std::vector<HostWindow> windows_;
+    std::vector<SelectionField> selectionFields_;
+    std::vector<HostScrollBar> scrollBars_;
     bool cursorRestricted_ = false;
 };
 

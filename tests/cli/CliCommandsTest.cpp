@@ -11,6 +11,7 @@
 #include "cli/CliShell.h"
 #include "cli/CommandLine.h"
 #include "ds5250/RecordBuilder.h"
+#include "ds5250/SelectionFieldBuilder.h"
 #include "input/KeyMap.h"
 #include "keyring/MemoryKeyring.h"
 #include "session/ConnectFile.h"
@@ -188,6 +189,46 @@ TEST_F(CliCommandsTest, HotspotsOfTheRecordedMenuAreListedAndClicked) {
     const std::string item = Run("click 17 8");
     EXPECT_NE(item.find("f9f0ffef"), std::string::npos) << "90 in the command line: " << item;
     EXPECT_NE(item.find("sent "), std::string::npos);
+}
+
+// A selection field of the enhanced interface: `screen` shows its choices as
+// text, `choices` lists them, `choose` picks one by cell, number or
+// mnemonic and the answer goes with Enter.
+TEST_F(CliCommandsTest, ChoicesAreListedAndChosen) {
+    shell.session().activeSettings.Enhanced = 1;
+    Run("block " + Hex(RecordBuilder()
+                           .clearUnit()
+                           .writeToDisplay()
+                           .sba(3, 2)
+                           .startOfField(0x43, 0x00, 0x20, 2)
+                           .displayStructuredField(
+                               ds::kWdsfDefineSelectionField,
+                               SelectionFieldBuilder(SelectionKind::kSingleChoice)
+                                   .layout(5, 0, 0)
+                                   .choice("Tea", ChoiceState::kSelected, 0, 0)
+                                   .choice("Milk", ChoiceState::kUnavailable, 0, 0)
+                                   .choice("Water", ChoiceState::kAvailable, 0, 0)
+                                   .data())
+                           .insertCursor(3, 3)
+                           .readMdtFields(0x00, ds::kCc2UnlockKeyboard)
+                           .record()));
+    const std::string screen = Run("screen");
+    EXPECT_EQ(screen.find("  01  1. Tea  "), 2 * 81u) << screen;
+    EXPECT_EQ(screen.find("      3. Water "), 4 * 81u) << screen;
+    EXPECT_EQ(Run("choices"),
+              "{\"field\":1,\"row\":3,\"column\":3,\"type\":\"single choice\","
+              "\"answer\":{\"row\":3,\"column\":3,\"length\":2},\"choices\":["
+              "{\"text\":\"Tea\",\"number\":1,\"state\":\"selected\",\"mnemonic\":\"T\",\"row\":3,\"column\":6},"
+              "{\"text\":\"Milk\",\"number\":2,\"state\":\"unavailable\",\"mnemonic\":\"M\",\"row\":4,\"column\":6},"
+              "{\"text\":\"Water\",\"number\":3,\"state\":\"available\",\"mnemonic\":\"W\",\"row\":5,\"column\":6}]}\n");
+    EXPECT_EQ(Run("choose 4 9", false), "refused: That choice is not available\n");
+    EXPECT_EQ(Run("choose 9 9", false), "error: no such choice: 9 9\n");
+    Run("choose mnemonic w");
+    EXPECT_NE(Run("choices").find("\"text\":\"Water\",\"number\":3,\"state\":\"selected\""),
+              std::string::npos);
+    Run("choose number 1");
+    Run("choose 5 9");
+    EXPECT_EQ(Run("key Enter"), "sent " + Hex(FrameRecord(0x03, {5, 10, 0xF1, 0x11, 3, 3, 0xF0, 0xF3})) + "\n");
 }
 
 // A screen written with a reset pattern in CC1 and no unlock in CC2 takes

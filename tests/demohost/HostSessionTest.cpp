@@ -8,6 +8,9 @@
 #include <set>
 
 #include "TerminalHarness.h"
+#include "input/OperatorInput.h"
+#include "input/SelectionChoice.h"
+#include "terminal/SelectionAnswer.h"
 #include "terminal/ScreenReading.h"
 #include "support/WireRecords.h"
 #include "scs/PrinterRecords.h"
@@ -574,6 +577,118 @@ TEST_F(DemoHostSession, PopUpIsTextForATerminalWithoutTheEnhancedInterface) {
     ASSERT_EQ(host->screen(), ScreenId::kPopup);
     EXPECT_TRUE(terminal.constructs.windows().empty());
     EXPECT_TRUE(Shows("--------------------------------------------"));
+}
+
+TEST_F(DemoHostSession, ChoicesScreenIsTextWithoutTheEnhancedInterface) {
+    SignOn();
+    Option("10");
+    ASSERT_EQ(host->screen(), ScreenId::kChoices);
+    EXPECT_TRUE(terminal.constructs.windows().empty());
+    EXPECT_TRUE(terminal.constructs.selectionFields().empty());
+    EXPECT_TRUE(terminal.constructs.scrollBars().empty());
+    EXPECT_EQ(Row(5).substr(11, 5), "Size:");
+    EXPECT_EQ(Row(5).substr(23, 9), " 1. Small") << "where the enhanced interface puts it too";
+    EXPECT_EQ(Row(6).substr(23, 10), " 2. Medium");
+    EXPECT_TRUE(Shows("01 Apple juice"));
+    EXPECT_TRUE(Shows("More..."));
+    EXPECT_TRUE(Shows("Enter=OK   F12=Cancel"));
+    Key(ds::kAidEnter);
+    EXPECT_EQ(Text(24), "Choose a size: 1, 2 or 3.");
+    Type(5, 21, "2");
+    Key(ds::kAidEnter);
+    ASSERT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_EQ(Text(24), "You ordered a Medium drink.");
+}
+
+/// The operator's input on the harness's terminal, for choices by cursor,
+/// number and mouse.
+class DemoHostChoices : public DemoHostSession {
+protected:
+    struct QuietNotifications : NotificationControl {
+        void SuspendNotifications() override {}
+        void ResumeNotifications() override {}
+        void ReconnectRequested() override {}
+    };
+    DemoHostChoices() {
+        settings.Enhanced = 1;
+        terminal.state.connected = 1;
+    }
+    void Open() {
+        SignOn();
+        Option("10");
+        ASSERT_EQ(host->screen(), ScreenId::kChoices);
+        ASSERT_EQ(terminal.constructs.selectionFields().size(), 2u) << Screen();
+    }
+    const SelectionField& Sizes() const { return terminal.constructs.selectionFields()[0]; }
+    /// Sends what the operator's keys queued and runs the host's answer.
+    void Go() { Flush(); }
+
+    InputState inputState;
+    QuietNotifications notifications;
+    MemoryClipboard clipboard;
+    ClipboardOptions options;
+    InputLinks inputLinks{terminal, tables, settings, responses, notifications, messages, inputState};
+    OperatorInput input{inputLinks, clipboard, options};
+};
+
+TEST_F(DemoHostChoices, AWindowWithASizeFieldButtonsAndAScrollBarForTheEnhancedInterface) {
+    Open();
+    ASSERT_EQ(terminal.constructs.windows().size(), 1u);
+    EXPECT_EQ(terminal.constructs.windows()[0].title, "Order");
+    const SelectionField& sizes = Sizes();
+    EXPECT_EQ(sizes.kind, SelectionKind::kSingleChoice);
+    ASSERT_EQ(sizes.choices.size(), 3u);
+    EXPECT_EQ(sizes.choices[2].text, "Large");
+    EXPECT_TRUE(HasAnswerField(terminal, sizes));
+    const SelectionField& buttons = terminal.constructs.selectionFields()[1];
+    EXPECT_EQ(buttons.kind, SelectionKind::kPushButtons);
+    EXPECT_EQ(buttons.choices[1].aid, ds::kAidF12);
+    ASSERT_EQ(terminal.constructs.scrollBars().size(), 1u);
+    EXPECT_EQ(terminal.constructs.scrollBars()[0].total, 20u);
+    EXPECT_FALSE(Shows("More...")) << "the scroll bar says it";
+
+    // Page Down moves the list and the slider; what was chosen stays.
+    EXPECT_EQ(ChooseByNumber(input, 0, 3), ChoiceResult::kChosen);
+    input.PressKey("PageDown");
+    Go();
+    EXPECT_TRUE(Shows("07 Green tea"));
+    EXPECT_EQ(terminal.constructs.scrollBars().at(0).slider, 6u);
+    EXPECT_TRUE(ChoiceChosen(terminal, Sizes(), 2)) << "the host sends the size back as chosen";
+}
+
+TEST_F(DemoHostChoices, TheHostReadsTheSizeChosenByCursorByNumberOrByMouse) {
+    Open();
+    // By the cursor and Enter.
+    const SelectionChoice& medium = Sizes().choices[1];
+    terminal.SetCursorCell(medium.row - 1, medium.column + 5);
+    input.PressKey("Enter");
+    Go();
+    EXPECT_EQ(Text(24), "You ordered a Medium drink.");
+
+    // By the number typed into the field.
+    Option("10");
+    ASSERT_EQ(host->screen(), ScreenId::kChoices);
+    input.Type("1");
+    input.PressKey("Enter");
+    Go();
+    EXPECT_EQ(Text(24), "You ordered a Small drink.");
+
+    // By the mouse, then the OK button sends Enter.
+    Option("10");
+    const SelectionChoice& large = Sizes().choices[2];
+    EXPECT_EQ(ChooseAt(input, large.row - 1, large.column + 4), ChoiceResult::kChosen);
+    const SelectionChoice& ok = terminal.constructs.selectionFields()[1].choices[0];
+    EXPECT_EQ(ChooseAt(input, ok.row - 1, ok.column), ChoiceResult::kChosen);
+    Go();
+    EXPECT_EQ(Text(24), "You ordered a Large drink.");
+
+    // Cancel is F12.
+    Option("10");
+    const SelectionChoice& cancel = terminal.constructs.selectionFields()[1].choices[1];
+    EXPECT_EQ(ChooseAt(input, cancel.row - 1, cancel.column + 1), ChoiceResult::kChosen);
+    Go();
+    EXPECT_EQ(host->screen(), ScreenId::kMenu);
+    EXPECT_EQ(Text(24), "No drink ordered.");
 }
 
 TEST_F(DemoHostSession, PopUpOnTheWideScreenKeepsMessagesOnTheLastRow) {

@@ -577,5 +577,70 @@ TEST_F(PainterTest, AHostWindowIsFramedInBlueAndItsBorderCharactersGiveWay) {
     EXPECT_TRUE(canvas.With("line 30,30-30,90").empty());
 }
 
+TEST_F(PainterTest, SelectionFieldsAreDrawnAsChoicesAndScrollBarsWithTheirSlider) {
+    // A single choice field from row 3, column 10 (from 1): "Red" chosen,
+    // "Blue" unavailable, the number in four cells before each text.
+    SelectionField f;
+    f.kind = SelectionKind::kSingleChoice;
+    f.row = 3;
+    f.column = 10;
+    f.indicatorWidth = 4;
+    f.textWidth = 4;
+    SelectionChoice red;
+    red.text = "Red";
+    red.number = 1;
+    red.state = ChoiceState::kSelected;
+    red.row = 3;
+    red.column = 10;
+    red.width = 8;
+    SelectionChoice blue = red;
+    blue.text = "Blue";
+    blue.number = 2;
+    blue.state = ChoiceState::kUnavailable;
+    blue.row = 4;
+    f.choices = {red, blue};
+    ASSERT_TRUE(terminal.constructs.AddSelectionField(f));
+    Put(2, 13, 'R');
+    SelectionField buttons;
+    buttons.kind = SelectionKind::kPushButtons;
+    buttons.textWidth = 2;
+    SelectionChoice ok;
+    ok.text = "OK";
+    ok.row = 6;
+    ok.column = 10;
+    ok.width = 4;
+    buttons.row = 6;
+    buttons.column = 10;
+    buttons.choices = {ok};
+    ASSERT_TRUE(terminal.constructs.AddSelectionField(buttons));
+    HostScrollBar bar;
+    bar.row = 10;
+    bar.column = 70;
+    bar.size = 4;
+    bar.total = 10;
+    bar.slider = 9;  // the last row: the slider at the bottom of the shaft
+    ASSERT_TRUE(terminal.constructs.AddScrollBar(bar));
+    PaintAll();
+    const char* white = "#FFFFFF";
+    const char* blueInk = "#7878FF";
+    // The number's cells cleared, a filled diamond for the chosen choice.
+    Has("fill 108,40-156,60 #000000");
+    Has(std::string("polyline 126,42 134,50 126,58 118,50 126,42 ") + white);
+    Has(std::string("fill 122,47-130,54 ") + white);
+    // Its text on the highlight, in the background colour.
+    Has("fill 156,40-168,60 #8CDCFA");
+    Has("char 156,40 'R' #000000");
+    // The unavailable choice: an empty diamond in blue, no highlight.
+    Has(std::string("polyline 126,62 134,70 126,78 118,70 126,62 ") + blueInk);
+    EXPECT_TRUE(canvas.With("fill 156,60-168,80").empty());
+    // The button: a box from the middle of its first cell to its last's.
+    Has(std::string("line 114,101-150,101 ") + white);
+    Has(std::string("line 150,101-150,118 ") + blueInk);
+    // The scroll bar: arrows at both ends, the slider on the third cell.
+    Has(std::string("fill 830,221-838,239 ") + white);
+    Has(std::string("polyline 830,195 834,185 838,195 830,195 ") + white);
+    Has(std::string("polyline 830,245 834,255 838,245 830,245 ") + white);
+}
+
 }  // namespace
 }  // namespace quenlix

@@ -233,6 +233,31 @@ TEST_F(InterpreterTest, WriteErrorCodeToWindowKeepsTheLineInsideItsColumns) {
     }
 }
 
+TEST_F(InterpreterTest, ReadScreenExtendedSendsTheLookWhereItChangesAndToPrintThePlainImage) {
+    Run(RecordBuilder().clearUnit().writeToDisplay().sba(1, 2)
+            .writeExtendedAttribute(kExtendedPrimary, kExtendedReverse)
+            .writeExtendedAttribute(kExtendedForegroundColor, 0xF2)
+            .text("AB").record());
+    ASSERT_EQ(Cell(1, 3).extendedLook, 0) << "one position takes a Write Extended Attribute";
+    Run(FrameRecord(kOpReadScreen, {kEscape, kCmdReadScreen}));
+    Run(FrameRecord(kOpReadScreen, {kEscape, kCmdReadScreenToPrint}));
+    Run(FrameRecord(kOpReadScreen, {kEscape, kCmdReadScreenExtended}));
+    Run(FrameRecord(kOpReadScreen, {kEscape, kCmdReadScreenToPrintExtended}));
+    ASSERT_EQ(sender.sent.size(), 4u);
+    EXPECT_EQ(sender.sent[1], sender.sent[0]) << "to print: the screen's image as it is";
+    EXPECT_EQ(sender.sent[3], sender.sent[2]);
+    const Bytes& plain = sender.sent[0];
+    const Bytes& extended = sender.sent[2];
+    ASSERT_EQ(extended.size(), plain.size() + 12) << Described(extended);
+    // After the header and the first cell: reverse and red on position 2,
+    // both back to none on position 3.
+    const Bytes expected = {0x20, kOrderWriteExtendedAttribute, kExtendedPrimary, kExtendedReverse,
+                            kOrderWriteExtendedAttribute, kExtendedForegroundColor, 0xF2, 0xC1,
+                            kOrderWriteExtendedAttribute, kExtendedPrimary, 0x00,
+                            kOrderWriteExtendedAttribute, kExtendedForegroundColor, 0x00, 0xC2};
+    EXPECT_EQ(Bytes(extended.begin() + 10, extended.begin() + 10 + 15), expected);
+}
+
 TEST_F(InterpreterTest, RestorePartialAfterSavePartialBringsTheRectangleBackExactly) {
     // A rectangle with text, an attribute, a null, a byte that is an order
     // code and a position with an extended look and colour.

@@ -302,6 +302,13 @@ TEST_F(InterpreterTest, ReadOperationCodesWithoutTheirCommandStopTheRecord) {
          0},
         {"Read Immediate", kOpReadImmediate, {kEscape, kCmdReadImmediate}, kCmdReadImmediate},
         {"Read Screen", kOpReadScreen, {kEscape, kCmdReadScreen}, kCmdReadScreen},
+        {"Read Screen with Extended Attributes", kOpReadScreen, {kEscape, kCmdReadScreenExtended},
+         kCmdReadScreen},
+        {"Read Screen to Print", kOpReadScreen, {kEscape, kCmdReadScreenToPrint}, kCmdReadScreen},
+        {"Read Screen to Print with Extended Attributes", kOpReadScreen,
+         {kEscape, kCmdReadScreenToPrintExtended}, kCmdReadScreen},
+        {"Read Immediate, Read Screen to Print's command", kOpReadImmediate,
+         {kEscape, kCmdReadScreenToPrint}, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

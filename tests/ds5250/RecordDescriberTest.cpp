@@ -7,6 +7,7 @@
 
 #include "InterpreterFixture.h"
 #include "ds5250/RecordDescriber.h"
+#include "ds5250/SelectionFieldBuilder.h"
 #include "support/SampleScreens.h"
 #include "telnet/TelnetReader.h"
 
@@ -486,6 +487,23 @@ TEST(RecordDescriberGolden, EveryOrderOfTheEnhancedStreamIsNamed) {
                      "  \"E\"",
                      "  Save Partial Screen, rows 3 to 6, columns 5 to 24",
                      "  Restore Partial Screen, rows 3 to 6, columns 5 to 24"}));
+
+    // A selection field's kind and choices, a scroll bar's place in its list.
+    RecordBuilder enhanced;
+    enhanced.writeToDisplay()
+        .displayStructuredField(kWdsfDefineSelectionField,
+                                SelectionFieldBuilder(SelectionKind::kPushButtons)
+                                    .choice("OK", ChoiceState::kSelected, 0, 0)
+                                    .choice("Cancel", ChoiceState::kAvailable, 0, -1, kAidF12)
+                                    .choice("Help", ChoiceState::kUnavailable, 3)
+                                    .choice("Mouse", ChoiceState::kAvailable, 0, -1, 0, false)
+                                    .data())
+        .displayStructuredField(kWdsfDefineScrollBar, ScrollBarData(false, 40, 12, 8));
+    const Lines lines = Describe(enhanced.record(), RecordSource::kHost, memory).lines;
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "  WDSF Define Selection Field push buttons: \"OK\" selected; \"Cancel\" sends F12; "
+                        "\"Help\" unavailable; \"Mouse\" (for other displays), 56 bytes");
+    EXPECT_EQ(lines[3], "  WDSF Define Scroll Bar down 8 cells, 40 rows, slider at 12, 11 bytes");
 
     struct Row {
         RecordBuilder record;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ds5250/RecordBuilder.h"
+#include "ds5250/SelectionFieldBuilder.h"
 
 namespace quenlix::samples {
 
@@ -70,8 +71,9 @@ inline std::vector<Bytes> EnhancedInterfaceRecords() {
             RecordBuilder().writeToDisplay().sba(5, 10)
                 .displayStructuredField(0x51, {0x80, 0, 0, 5, 20, 0x0A, 0x10, 0, 0,
                                                0, 0, 0xC1, 0xC2, 0xC3, 0xC4})
-                .displayStructuredField(0x50, {0, 0, 0, 0x11})
-                .displayStructuredField(0x53, {0, 0, 0, 0})
+                .displayStructuredField(0x50, SelectionFieldBuilder(SelectionKind::kMenuBar)
+                                                  .choice("File").choice("Edit").data())
+                .displayStructuredField(0x53, ScrollBarData(false, 30, 4, 5))
                 .displayStructuredField(0x55, {}).displayStructuredField(0x60, {0})
                 .displayStructuredField(0x61, {0})
                 .displayStructuredField(0x52, {0, 0, 0})
@@ -79,7 +81,33 @@ inline std::vector<Bytes> EnhancedInterfaceRecords() {
                 .displayStructuredField(0x5F, {0, 0}).record(),
             RecordBuilder(ds::kOpOutputOnly).writeErrorCodeToWindow(5, 30)
                 .text("WINDOW ERROR").savePartialScreen(2, 2, 5, 20)
-                .restorePartialScreen(2, 2, 5, 20).writeToDisplay().record()};
+                .restorePartialScreen(2, 2, 5, 20).writeToDisplay().record(),
+            // Selection fields of each kind of choice and a scroll bar, then
+            // their removal; the extended reads.
+            RecordBuilder().clearUnit().writeToDisplay().sba(3, 5).startOfField(0x43, 0x05, 0x24, 2)
+                .displayStructuredField(0x50, SelectionFieldBuilder(SelectionKind::kSingleChoice)
+                                                  .layout(8, 0, 0).autoEnter()
+                                                  .choice("Red", ChoiceState::kSelected, 1, 0)
+                                                  .choice("Green", ChoiceState::kAvailable, 12, 1, 0xF1)
+                                                  .choice("Blue", ChoiceState::kUnavailable)
+                                                  .choice("Mouse", ChoiceState::kAvailable, 0, -1, 0, false)
+                                                  .data())
+                .sba(8, 5).startOfField(0x40, 0x00, 0x24, 3)
+                .displayStructuredField(0x50, SelectionFieldBuilder(SelectionKind::kMultipleChoice)
+                                                  .choice("A").choice("B", ChoiceState::kSelected)
+                                                  .choice("C").data())
+                .sba(14, 5)
+                .displayStructuredField(0x50, SelectionFieldBuilder(SelectionKind::kPushButtons)
+                                                  .layout(6, 0, 2).choice("OK", ChoiceState::kAvailable, 0, 0, 0xF1)
+                                                  .choice("Cancel", ChoiceState::kAvailable, 0, 0, 0x3C)
+                                                  .data())
+                .sba(3, 60).displayStructuredField(0x53, ScrollBarData(false, 100, 50, 10))
+                .sba(20, 10).displayStructuredField(0x53, ScrollBarData(true, 9, 0, 20))
+                .sba(14, 5).displayStructuredField(0x58, {0, 0})
+                .sba(3, 60).displayStructuredField(0x5B, {0, 0})
+                .readMdtFields().record(),
+            FrameRecord(ds::kOpReadScreen, {ds::kEscape, ds::kCmdReadScreenExtended}),
+            FrameRecord(ds::kOpReadScreen, {ds::kEscape, ds::kCmdReadScreenToPrint})};
 }
 
 }  // namespace quenlix::samples

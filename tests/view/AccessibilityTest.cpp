@@ -129,6 +129,43 @@ TEST(AccessibleText, PiecesByCharacterWordAndLine) {
     EXPECT_EQ(PieceAt(QString(), 0, QAccessible::WordBoundary).start, -1);
 }
 
+TEST(AccessibleText, ACellsAttributesAreItsColoursAndWhatTheHostsExtendedAttributesAdd) {
+    ScreenCell plain;
+    EXPECT_EQ(CellTextAttributes(plain, kDefaultColors),
+              "color:rgb(20,255,20);background-color:rgb(0,0,0);");
+    ScreenCell marked;
+    marked.extendedLook = kLookReverse | kLookUnderline | kLookBlink;
+    marked.extendedColor = kColorRed;
+    EXPECT_EQ(CellTextAttributes(marked, kHighContrastColors),
+              "color:rgb(0,0,0);background-color:rgb(255,110,110);"
+              "text-underline-style:solid;text-underline-type:single;text-blink:true;"
+              "reverse-image:true;")
+        << "the host's red in the session's colours, swapped by the reverse image";
+    marked.reverse = 1;  // the screen attribute's reverse and the extended one cancel
+    EXPECT_FALSE(CellTextAttributes(marked, kDefaultColors).contains("reverse-image"));
+}
+
+TEST_F(AccessibilityTest, TheScreenTextGivesEachRunOfPositionsItsAttributes) {
+    Host(RecordBuilder().clearUnit().writeToDisplay().sba(2, 5)
+             .writeExtendedAttribute(ds::kExtendedPrimary, ds::kExtendedUnderline)
+             .writeExtendedAttribute(ds::kExtendedForegroundColor, 0xF2)
+             .text("AB").record());
+    QAccessibleTextInterface* text = Screen()->textInterface();
+    ASSERT_NE(text, nullptr);
+    int start = 0;
+    int end = 0;
+    const QString a = text->attributes(81 + 4, &start, &end);
+    EXPECT_TRUE(a.contains("text-underline-style:solid")) << a.toStdString();
+    EXPECT_TRUE(a.contains("color:rgb(240,20,20);")) << a.toStdString();
+    EXPECT_EQ(start, 81 + 4);
+    EXPECT_EQ(end, 81 + 5) << "the host marked one position";
+    const QString b = text->attributes(81 + 5, &start, &end);
+    EXPECT_FALSE(b.contains("underline"));
+    EXPECT_EQ(start, 81 + 5);
+    EXPECT_EQ(end, 81 + 80) << "the rest of the row looks the same";
+    EXPECT_TRUE(text->attributes(81 + 80, &start, &end).isEmpty()) << "a line end has none";
+}
+
 TEST_F(AccessibilityTest, SignOnScreenIsTextFieldsAndAStatusBar) {
     Host(samples::SignOnScreen());
     QAccessibleInterface* screen = Screen();

@@ -29,6 +29,7 @@
 #include "support/ReplacedAllocator.h"
 #include "display/ViewLayout.h"
 #include "ds5250/RecordBuilder.h"
+#include "ds5250/SelectionFieldBuilder.h"
 
 namespace quenlix::app {
 namespace {
@@ -489,6 +490,25 @@ TEST_F(ViewTest, KeysTypedWhileLockedReplayOnceInOrder) {
     EXPECT_EQ(data, (std::vector<std::uint8_t>{0x81, 0x82, 0x83, 0x40, 0x40}));
     Host(RecordBuilder(ds::kOpInvite).record());
     EXPECT_EQ(transport.sent.size(), 1u) << "nothing replayed twice";
+}
+
+TEST_F(ViewTest, AClickChoosesAChoiceWhichIsDrawnHighlighted) {
+    app_.session().activeSettings.Enhanced = 1;
+    Host(RecordBuilder().clearUnit().writeToDisplay().sba(4, 10).startOfField(0x43, 0, 0x20, 2)
+             .displayStructuredField(ds::kWdsfDefineSelectionField,
+                                     SelectionFieldBuilder(SelectionKind::kSingleChoice)
+                                         .layout(6, 0, 0).choice("Red").choice("Green").data())
+             .insertCursor(4, 11).readMdtFields(0x00, ds::kCc2UnlockKeyboard).record());
+    ASSERT_EQ(terminal().constructs.selectionFields().size(), 1u);
+    // "Green" is on row 5 (0-based 4), its text from column 18 (0-based).
+    const QColor highlight = QColor::fromRgb(RedOf(terminal().colors[kColorTurquoise]),
+                                             GreenOf(terminal().colors[kColorTurquoise]),
+                                             BlueOf(terminal().colors[kColorTurquoise]));
+    EXPECT_NE(Shot().pixelColor(CellPoint(4, 20, 1, 1)), highlight);
+    QTest::mouseClick(view(), Qt::LeftButton, {}, CellPoint(4, 19, 3, 3));
+    EXPECT_EQ(FieldText(3, 10, 2), "02") << "the answer field holds the choice's number";
+    EXPECT_EQ(Shot().pixelColor(CellPoint(4, 20, 1, 1)), highlight);
+    EXPECT_TRUE(transport.sent.empty()) << "no key without auto-enter";
 }
 
 TEST_F(ViewTest, DragSelectionCopyAndPaste) {
