@@ -220,6 +220,24 @@ std::vector<Hotspot> FindHotspots(const Terminal& t) {
     for (int p = 0; p < columns * rows; ++p) {
         if (t.screen.at(p).inField != 0) readable[static_cast<std::size_t>(p)] = kFieldCell;
     }
+    // The host's own choices and scroll bars take their clicks themselves:
+    // a numbered choice is no menu item to type.
+    const auto hostControl = [&](int row, int column, int width, int depth) {
+        for (int r = std::max(row - 1, 0); r < std::min(row - 1 + depth, rows); ++r) {
+            for (int c = std::max(column - 1, 0); c < std::min(column - 1 + width, columns); ++c) {
+                readable[static_cast<std::size_t>(r * columns + c)] = kFieldCell;
+            }
+        }
+    };
+    for (const SelectionField& field : t.constructs.selectionFields()) {
+        for (const SelectionChoice& choice : field.choices) {
+            hostControl(choice.row, choice.column, choice.width, 1);
+        }
+    }
+    for (const HostScrollBar& bar : t.constructs.scrollBars()) {
+        hostControl(bar.row, bar.column, bar.horizontal ? bar.size : 1,
+                    bar.horizontal ? 1 : bar.size);
+    }
 
     // "===>" and the blanks after it stand before a field's data, never in it.
     const OptionTargets targets = FindTargets(t, readable);

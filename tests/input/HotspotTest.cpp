@@ -10,6 +10,7 @@
 #include "input/HotspotClick.h"
 #include "input/Hotspots.h"
 #include "input/KeyRefusal.h"
+#include "ds5250/SelectionFieldBuilder.h"
 
 namespace quenlix::testing {
 namespace {
@@ -126,6 +127,16 @@ TEST_F(HotspotTest, NeverInsideAFieldOrHiddenText) {
     // A label ends where a field begins.
     Screen(Wtd().sba(2, 2).text("F4=Prompt").startOfField(0x40, 0x00, 0x20, 5).text("ABC"));
     ExpectHotspots({{2, 2, "aid", "F4=Prompt", "F4"}});
+    // The numbered choices of the host's own selection field choose
+    // themselves: they are no menu items to type into its answer field.
+    settings.Enhanced = 1;
+    Screen(Wtd().sba(4, 10).startOfField(0x43, 0, 0x20, 2)
+               .displayStructuredField(ds::kWdsfDefineSelectionField,
+                                       SelectionFieldBuilder(SelectionKind::kSingleChoice)
+                                           .layout(6, 0, 0).choice("Red").choice("Green").data())
+               .sba(10, 2).text("F3=Exit"));
+    ASSERT_EQ(terminal.constructs.selectionFields().size(), 1u);
+    ExpectHotspots({{10, 2, "aid", "F3=Exit", "F3"}});
 }
 
 TEST_F(HotspotTest, OptionLegendsMenuItemsAndListMarkers) {
