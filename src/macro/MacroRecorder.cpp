@@ -1,6 +1,8 @@
 // Recording the operator's actions as macro lines.
 #include "macro/MacroRecorder.h"
 
+#include <cstdlib>
+
 #include "terminal/ScreenReading.h"
 
 namespace quenlix::macro {
@@ -28,9 +30,13 @@ ExpectArgs ScreenTitle(const Terminal& t, const PcCharset& charset) {
             readable[static_cast<std::size_t>(p)] = ' ';
         }
     }
+    // A title is centred; the screen's name and the system's sit at the
+    // ends of its row. The piece nearest the middle is the title.
+    const int middle = t.columns();  // twice the middle column, as the centres below
     for (int r = 0; r < t.rows(); ++r) {
         const std::string_view row = RowOf(t, readable, r);
         std::size_t bestStart = 0, bestLength = 0;
+        int bestDistance = 0;
         for (std::size_t at = 0; at < row.size();) {
             if (row[at] == ' ') {
                 ++at;
@@ -47,9 +53,11 @@ ExpectArgs ScreenTitle(const Terminal& t, const PcCharset& charset) {
                 }
                 ++end;
             }
-            if (last + 1 - at > bestLength) {
+            const int distance = std::abs(static_cast<int>(at + last) - middle);
+            if (bestLength == 0 || distance < bestDistance) {
                 bestStart = at;
                 bestLength = last + 1 - at;
+                bestDistance = distance;
             }
             at = last + 1;
         }
