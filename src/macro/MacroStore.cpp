@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "input/KeyMap.h"
 #include "macro/MacroScript.h"
 #include "session/FileIo.h"
 
@@ -21,17 +22,6 @@ std::string UserMacroFolder() {
         base = ".config";
     }
     return base + "/Quenlix/macros";
-}
-
-bool IsMacroName(std::string_view name) {
-    if (name.empty() || name.size() > kMaxMacroName || name.front() == '.' ||
-        name.front() == ' ' || name.back() == ' ') {
-        return false;
-    }
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-               c == ' ' || c == '_' || c == '-' || c == '.';
-    });
 }
 
 std::string MacroPath(std::string_view name) {

@@ -7,21 +7,19 @@
 #include <string_view>
 #include <vector>
 
+#include "input/KeyMap.h"
+
 namespace quenlix::macro {
 
 /// The file name extension of a macro.
 inline constexpr std::string_view kMacroExtension = ".qtm";
 /// At most this many macros are listed.
 inline constexpr std::size_t kMaxListedMacros = 200;
-inline constexpr std::size_t kMaxMacroName = 64;
 
 /// $XDG_CONFIG_HOME/Quenlix/macros, or ~/.config/Quenlix/macros without it.
 std::string UserMacroFolder();
 
-/// A macro's name: 1 to kMaxMacroName letters, digits, blanks, '_', '-' and
-/// '.', not starting with '.' or a blank, not ending with a blank (a file
-/// name of its own, and a key map's "Macro:<name>" without '=' or '#').
-bool IsMacroName(std::string_view name);
+// A macro's name is quenlix::IsMacroName's (a key map's "Macro:<name>").
 
 /// The file of a named macro in UserMacroFolder(); empty for a bad name.
 std::string MacroPath(std::string_view name);
