@@ -167,6 +167,13 @@ void CMainFrame::BuildMenus() {
         Add(parameters, id);
     }
 
+    macroMenu_ = menuBar()->addMenu(QStringLiteral("&Macro"));
+    for (int id : {kCmdMacroRecord, kCmdMacroStop, kCmdMacroPlay, kCmdMacroEdit}) Add(macroMenu_, id);
+    macroMenu_->addSeparator();
+    for (int id : {kCmdMacroImport, kCmdMacroExport, kCmdMacroStartMacro}) Add(macroMenu_, id);
+    // The saved macros are listed below this separator when the menu opens.
+    macroMenu_->addSeparator();
+
     windowMenu_ = menuBar()->addMenu(QStringLiteral("&Window"));
     Add(windowMenu_, kCmdNextTab);
     Add(windowMenu_, kCmdPreviousTab);
@@ -274,7 +281,7 @@ void CMainFrame::BuildToolBars() {
         return bar;
     };
     commandBar_ = make(kStrCommandBar, "CommandBar",
-                       {kCmdConnectDisconnect, kCmdCopy, kCmdPaste, kCmdPrint});
+                       {kCmdConnectDisconnect, kCmdCopy, kCmdPaste, kCmdPrint, kCmdMacroPlay});
     specialKeyBar_ = make(kStrSpecialKeysBar, "SpecialKeyBar",
                           {kCmdSystemRequest, kCmdAttention, kCmdPrevious, kCmdNext,
                            kCmdDeleteFields, kCmdRefresh, kCmdPa1, kCmdPa2, kCmdPa3, kCmdPrintKey,

@@ -92,12 +92,8 @@ void MacroRecorder::Pasted(const Screen& screen, std::string_view utf8) {
     if (!utf8.empty()) Take(screen, {Kind::kPasted, std::string(utf8)});
 }
 
-void MacroRecorder::Take(const Screen& screen, Action action) {
-    if (screen.terminal.state.inputInhibited) {
-        // Type-ahead: it goes to the screen that comes next.
-        held_.push_back(std::move(action));
-        return;
-    }
+void MacroRecorder::Note(const Screen& screen) {
+    if (screen.locked) return;
     if (!arrivals_ || *arrivals_ != screen.arrivals) {
         EndTyping();
         WriteScreen(screen);
@@ -107,6 +103,15 @@ void MacroRecorder::Take(const Screen& screen, Action action) {
     std::vector<Action> held = std::move(held_);
     held_.clear();
     for (const Action& a : held) Write(screen, a);
+}
+
+void MacroRecorder::Take(const Screen& screen, Action action) {
+    if (screen.locked) {
+        // Type-ahead: it goes to the screen that comes next.
+        held_.push_back(std::move(action));
+        return;
+    }
+    Note(screen);
     Write(screen, action);
 }
 

@@ -28,16 +28,20 @@ ExpectArgs ScreenTitle(const Terminal& t, const PcCharset& charset);
 class MacroRecorder {
 public:
     /// Every action gives the session's screen as it is just before the
-    /// action takes effect and the count of host records handled so far
-    /// (a new count: a new screen).
+    /// action takes effect, the count of host records handled so far (a new
+    /// count: a new screen) and whether the keyboard was locked then.
     struct Screen {
         const Terminal& terminal;
         const PcCharset& charset;
         unsigned long arrivals;
+        bool locked;
     };
 
     MacroRecorder();
 
+    /// The screen is about to be acted on in a way known only afterwards
+    /// (a click): its expect is written now, while it is as it came.
+    void Note(const Screen& screen);
     /// Characters typed (UTF-8).
     void Typed(const Screen& screen, std::string_view utf8);
     /// A key or keyboard function by its CLI name ("Enter", "F3", "Tab",

@@ -69,7 +69,9 @@ TEST(MacroSyntaxTest, QuotedTextsAndPastedTextsReadBackAsWritten) {
 class MacroOnScreens : public InputTest {
 protected:
     const PcCharset& charset() const { return PcCharset::ForCodePage(settings.PageCode); }
-    MacroRecorder::Screen Now() const { return {terminal, charset(), arrivals}; }
+    MacroRecorder::Screen Now() const {
+        return {terminal, charset(), arrivals, terminal.state.inputInhibited != 0};
+    }
     /// A sign-on screen: title, user field, password field (non-display).
     void SignOn() {
         RecordBuilder r = Wtd();
