@@ -355,8 +355,9 @@ void CMainFrame::UpdateCommandStates() {
     for (auto it = actions_.constBegin(); it != actions_.constEnd(); ++it) {
         UpdateCommandState(it.key());
     }
-    const int picture =
-        isConnected && isConnected() ? static_cast<int>(commandBar_->actions().size()) : 0;
+    // The picture list's connected picture, whatever else the bar holds.
+    constexpr int kConnectedPicture = 4;
+    const int picture = isConnected && isConnected() ? kConnectedPicture : 0;
     if (picture != connectPicture_) {
         connectPicture_ = picture;
         emit connectPictureChanged(picture);

@@ -214,5 +214,30 @@ TEST_F(DesktopMacro, AScreenThatDoesNotComeStopsTheMacroWithTheScreenSeen) {
     EXPECT_TRUE(WaitFor([&] { return app.macros().playback(app.active()) == nullptr; }));
 }
 
+TEST_F(DesktopMacro, AKeyTheMapBindsPlaysItsMacroAndGoesNoFurther) {
+    ASSERT_EQ(macro::WriteMacroFile(macro::MacroPath("Fill"), "type AB\n"), 0);
+    CTelnetApp app(QUENLIX_TABLE_DIR, "PC1", store, &questions);
+    KeyMap map;
+    ASSERT_TRUE(map.BindMacro(*ParseKeyChord("Ctrl+K"), "Fill"));
+    app.session().input().SetKeyMap(map);
+    std::optional<macro::MacroPlayer::State> ended;
+    app.macros().preparePlayback = [&](MacroPlayback& p) {
+        auto owner = p.onEnded;
+        p.onEnded = [&, owner, pp = &p] {
+            ended = pp->player().state();
+            owner();
+        };
+    };
+    QTest::keyClick(&app.active().view(), Qt::Key_K, Qt::ControlModifier);
+    ASSERT_TRUE(WaitFor([&] { return ended.has_value(); }));
+    EXPECT_EQ(*ended, macro::MacroPlayer::State::kFinished);
+    ASSERT_TRUE(WaitFor([&] { return app.macros().playback(app.active()) == nullptr; }));
+    // The same key while recording is no part of the recording.
+    ASSERT_TRUE(app.macros().StartRecording(app.active()));
+    QTest::keyClick(&app.active().view(), Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(app.macros().playback(app.active()), nullptr) << "no macro plays while recording";
+    EXPECT_EQ(app.macros().StopRecording(app.active()), "connect\n");
+}
+
 }  // namespace
 }  // namespace quenlix::app
