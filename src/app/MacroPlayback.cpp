@@ -185,7 +185,10 @@ void MacroPlayback::Tick() {
         asking_ = true;
         timer_.stop();
         const macro::MacroPlayer::Question q = player_.question();
+        // The session (and this object with it) may go while the box is up.
+        const QPointer<MacroPlayback> self(this);
         std::optional<std::string> answer = askAnswer(Qs(q.question), q.hidden);
+        if (!self) return;
         asking_ = false;
         if (ended_) return;
         player_.Answer(*target_, std::move(answer));
