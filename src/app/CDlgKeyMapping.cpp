@@ -1,6 +1,8 @@
 // The Keyboard Mapping dialog.
 #include "app/CDlgKeyMapping.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -24,6 +26,7 @@ namespace {
 
 constexpr int kKeyRole = Qt::UserRole;       // the chord's name on a key row
 constexpr int kFunctionRole = Qt::UserRole + 1;
+constexpr int kMacroRole = Qt::UserRole + 2;  // the macro's name on a macro row and its keys
 
 QString GroupTitle(KeyFunctionGroup g) {
     switch (g) {
@@ -113,7 +116,7 @@ CDlgKeyMapping::CDlgKeyMapping(KeyMap map, std::string mapName, const std::strin
         if (!path.isEmpty()) Export(path.toStdString());
     });
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this] {
-        add_->setEnabled(SelectedFunction().has_value());
+        add_->setEnabled(SelectedFunction().has_value() || SelectedMacro().has_value());
         remove_->setEnabled(SelectedKey().has_value());
     });
     connect(choice_, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -198,8 +201,63 @@ void CDlgKeyMapping::Fill() {
         item->setText(1, names.join(QStringLiteral(", ")));
         if (!selectedKey && selectedFunction == f.function) tree_->setCurrentItem(item);
     }
-    add_->setEnabled(SelectedFunction().has_value());
+    FillMacros(selectedKey);
+    add_->setEnabled(SelectedFunction().has_value() || SelectedMacro().has_value());
     remove_->setEnabled(SelectedKey().has_value());
+}
+
+void CDlgKeyMapping::FillMacros(const std::optional<KeyChord>& selectedKey) {
+    // The saved macros, and any the map binds that are no longer saved.
+    std::vector<std::string> names = macroNames_;
+    for (const auto& [key, name] : map_.macroBindings()) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    if (names.empty()) return;
+    auto* group = new QTreeWidgetItem(tree_, {QStringLiteral("Macros")});
+    group->setFlags(Qt::ItemIsEnabled);
+    group->setExpanded(true);
+    for (const std::string& macro : names) {
+        const QString function = QString::fromStdString(std::string(kMacroFunctionPrefix) + macro);
+        auto* item = new QTreeWidgetItem(group, {function});
+        item->setToolTip(0, QStringLiteral("Play the macro %1").arg(QString::fromStdString(macro)));
+        item->setData(0, kMacroRole, QString::fromStdString(macro));
+        QStringList keys;
+        for (const auto& [key, name] : map_.macroBindings()) {
+            if (name != macro) continue;
+            const QString keyName = QString::fromStdString(FormatKeyChord(key));
+            keys << keyName;
+            auto* keyItem = new QTreeWidgetItem(item, {QString(), keyName});
+            keyItem->setData(0, kKeyRole, keyName);
+            keyItem->setData(0, kMacroRole, QString::fromStdString(macro));
+            if (selectedKey && *selectedKey == key) tree_->setCurrentItem(keyItem);
+        }
+        item->setText(1, keys.join(QStringLiteral(", ")));
+    }
+}
+
+void CDlgKeyMapping::SetMacroNames(std::vector<std::string> names) {
+    macroNames_ = std::move(names);
+    Fill();
+}
+
+std::optional<std::string> CDlgKeyMapping::SelectedMacro() const {
+    const QTreeWidgetItem* item = tree_->currentItem();
+    if (item == nullptr || !item->data(0, kMacroRole).isValid()) return std::nullopt;
+    return item->data(0, kMacroRole).toString().toStdString();
+}
+
+bool CDlgKeyMapping::AddMacroKey(const std::string& macro, const KeyChord& key) {
+    if (IsMainWindowShortcut(key)) {
+        Warn(QStringLiteral("%1 is a shortcut of the main window: it cannot be a key of the map.")
+                 .arg(QString::fromStdString(FormatKeyChord(key))));
+        return false;
+    }
+    if (!map_.BindMacro(key, macro)) {
+        Warn(QStringLiteral("The map holds %1 keys, as many as a map can.").arg(KeyMap::kMaxBindings));
+        return false;
+    }
+    Changed(true);
+    return true;
 }
 
 std::optional<KeyFunction> CDlgKeyMapping::SelectedFunction() const {
@@ -296,6 +354,11 @@ bool CDlgKeyMapping::Export(const std::string& path) {
 }
 
 void CDlgKeyMapping::AddKeyClicked() {
+    if (const std::optional<std::string> macro = SelectedMacro(); macro && captureKey) {
+        const std::string function = std::string(kMacroFunctionPrefix) + *macro;
+        if (const auto key = captureKey(QString::fromStdString(function))) AddMacroKey(*macro, *key);
+        return;
+    }
     const std::optional<KeyFunction> function = SelectedFunction();
     if (!function || !captureKey) return;
     const std::string_view name = KeyFunctionName(*function);

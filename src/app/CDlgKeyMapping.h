@@ -1,13 +1,15 @@
 // The Keyboard Mapping dialog: the keyboard functions in groups with the keys
 // of the session's map; keys are added (the next key pressed), removed, the
 // map reset to a built-in one, imported from or exported to a file, or
-// another map chosen. Every change is in force at once.
+// another map chosen. The operator's macros are listed too, so that a key
+// can play one ("Macro:<name>"). Every change is in force at once.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "input/KeyMap.h"
 
@@ -38,6 +40,10 @@ public:
     /// the main window's shortcuts and a full map (false, with a warning);
     /// a key bound to another function moves to this one.
     bool AddKey(KeyFunction function, const KeyChord& key);
+    /// The same for a key that plays one of the operator's macros.
+    bool AddMacroKey(const std::string& macro, const KeyChord& key);
+    /// The operator's macros, listed under "Macros" to be given keys.
+    void SetMacroNames(std::vector<std::string> names);
     void RemoveKey(const KeyChord& key);
     void ResetTo(BuiltInKeyMap id);
     /// Chooses a built-in map or a user map by name.
@@ -58,6 +64,8 @@ private:
     void AddKeyClicked();
     void RemoveClicked();
     std::optional<KeyFunction> SelectedFunction() const;
+    std::optional<std::string> SelectedMacro() const;
+    void FillMacros(const std::optional<KeyChord>& selectedKey);
     std::optional<KeyChord> SelectedKey() const;
     void Warn(const QString& text);
 
@@ -69,6 +77,7 @@ private:
     QPushButton* add_ = nullptr;
     QPushButton* remove_ = nullptr;
     bool filling_ = false;
+    std::vector<std::string> macroNames_;
 };
 
 /// Waits for the next key: a key with its modifiers, or a modifier key

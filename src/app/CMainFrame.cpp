@@ -168,6 +168,13 @@ void CMainFrame::BuildMenus() {
         Add(parameters, id);
     }
 
+    macroMenu_ = menuBar()->addMenu(QStringLiteral("&Macro"));
+    for (int id : {kCmdMacroRecord, kCmdMacroStop, kCmdMacroPlay, kCmdMacroEdit}) Add(macroMenu_, id);
+    macroMenu_->addSeparator();
+    for (int id : {kCmdMacroImport, kCmdMacroExport, kCmdMacroStartMacro}) Add(macroMenu_, id);
+    // The saved macros are listed below this separator when the menu opens.
+    macroMenu_->addSeparator();
+
     windowMenu_ = menuBar()->addMenu(QStringLiteral("&Window"));
     Add(windowMenu_, kCmdNextTab);
     Add(windowMenu_, kCmdPreviousTab);
@@ -275,7 +282,7 @@ void CMainFrame::BuildToolBars() {
         return bar;
     };
     commandBar_ = make(kStrCommandBar, "CommandBar",
-                       {kCmdConnectDisconnect, kCmdCopy, kCmdPaste, kCmdPrint});
+                       {kCmdConnectDisconnect, kCmdCopy, kCmdPaste, kCmdPrint, kCmdMacroPlay});
     specialKeyBar_ = make(kStrSpecialKeysBar, "SpecialKeyBar",
                           {kCmdSystemRequest, kCmdAttention, kCmdPrevious, kCmdNext,
                            kCmdDeleteFields, kCmdRefresh, kCmdPa1, kCmdPa2, kCmdPa3, kCmdPrintKey,
@@ -349,8 +356,9 @@ void CMainFrame::UpdateCommandStates() {
     for (auto it = actions_.constBegin(); it != actions_.constEnd(); ++it) {
         UpdateCommandState(it.key());
     }
-    const int picture =
-        isConnected && isConnected() ? static_cast<int>(commandBar_->actions().size()) : 0;
+    // The picture list's connected picture, whatever else the bar holds.
+    constexpr int kConnectedPicture = 4;
+    const int picture = isConnected && isConnected() ? kConnectedPicture : 0;
     if (picture != connectPicture_) {
         connectPicture_ = picture;
         emit connectPictureChanged(picture);

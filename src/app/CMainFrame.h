@@ -55,6 +55,8 @@ public:
     QMenu* recentMenu() const { return recentMenu_; }
     /// The Window menu: switching, the tab options, then the sessions.
     QMenu* windowMenu() const { return windowMenu_; }
+    /// The Macro menu: its commands, then the saved macros.
+    QMenu* macroMenu() const { return macroMenu_; }
     QToolBar* commandBar() const { return commandBar_; }
     QToolBar* specialKeyBar() const { return specialKeyBar_; }
     QToolBar* helpBar() const { return helpBar_; }
@@ -139,6 +141,7 @@ private:
     QMenu* contextMenu_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QMenu* windowMenu_ = nullptr;
+    QMenu* macroMenu_ = nullptr;
     QToolBar* commandBar_ = nullptr;
     QToolBar* specialKeyBar_ = nullptr;
     QToolBar* helpBar_ = nullptr;

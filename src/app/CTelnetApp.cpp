@@ -70,6 +70,7 @@ void CTelnetApp::Initialise() {
     // until the close.
     prefs_ = LoadUserSettings(*store_);
     prefsAtStart_ = prefs_;
+    macros_ = std::make_unique<MacroCommands>([this]() -> SessionController& { return *active_; });
     frame_ = std::make_unique<CMainFrame>();
     if (!questions_) {
         auto questions = std::make_unique<QtQuestions>(frame_.get(), computerName_);
@@ -146,6 +147,7 @@ void CTelnetApp::SetUpWindow(CMainFrame& f) {
     RegisterViewCommands(f);
     RegisterReadingCommands(f, [this]() -> TerminalSession& { return session(); });
     RegisterWindowCommands(f);
+    macros_->Register(f);
     if (w != frame_.get()) RegisterDialogCommands(f, false);
 }
 
@@ -366,7 +368,9 @@ CTelnetApp::~CTelnetApp() {
         disconnect(w->tabs(), nullptr, this, nullptr);
         disconnect(w->tabs()->tabBar(), nullptr, this, nullptr);
     }
-    // The sessions go before the window; the window's hooks reach into them.
+    // The macros reach into the sessions; the sessions go before the window,
+    // whose hooks reach into them.
+    macros_.reset();
     active_ = nullptr;
     while (!controllers_.empty()) controllers_.pop_back();
 }
@@ -408,6 +412,7 @@ SessionController& CTelnetApp::AddSession() {
         if (&c == active_) RefreshSessionDisplay();
     };
     c.onCommandStatesChanged = [this, &c] { WindowOf(c).UpdateCommandStates(); };
+    macros_->Attach(c);
     // Behind the one in front until it is brought there.
     if (active_) c.SetInFront(false);
     controllers_.push_back(std::move(owned));
@@ -491,6 +496,7 @@ void CTelnetApp::RemoveSession(SessionController& c) {
                            [&c](const auto& p) { return p.get() == &c; });
     if (it == controllers_.end()) return;
     CMainFrame& w = WindowOf(c);
+    macros_->Forget(c);
     std::unique_ptr<SessionController> gone = std::move(*it);
     controllers_.erase(it);
     if (active_ == &c) active_ = nullptr;

@@ -22,6 +22,7 @@
 #include "app/QtPlatform.h"
 #include "app/Questions.h"
 #include "app/SessionCommands.h"
+#include "app/MacroCommands.h"
 #include "app/SessionController.h"
 #include "app/TraceCommands.h"
 #include "connection/TerminalSession.h"
@@ -121,6 +122,8 @@ public:
     /// The lock before it, a drawn picture.
     QLabel* tlsIcon() const { return tlsIcon_; }
     SessionCommands& commands() { return active_->commands(); }
+    /// The Macro menu and the macros playing or being recorded.
+    MacroCommands& macros() { return *macros_; }
     PasswordKeyring& keyring() { return *keyring_; }
     TraceCommands& trace() { return active_->trace(); }
     SettingsStore& store() { return *store_; }
@@ -311,6 +314,8 @@ private:
     /// The sessions in tab order, and the one in front.
     std::vector<std::unique_ptr<SessionController>> controllers_;
     SessionController* active_ = nullptr;
+    /// The Macro menu's recordings and playing macros; goes before the sessions.
+    std::unique_ptr<MacroCommands> macros_;
     /// The certificate pins' file; empty: kept in memory (the tests).
     std::string pinsPath_;
     QLabel* tlsStatus_ = nullptr;  ///< owned by the status bar

@@ -11,6 +11,7 @@
 #include "app/CDlgAppearance.h"
 #include "app/CDlgAutoSession.h"
 #include "app/CDlgKeyMapping.h"
+#include "macro/MacroStore.h"
 #include "app/CDlgShortcut.h"
 #include "app/CTelnetApp.h"
 #include "app/CommandIds.h"
@@ -105,6 +106,7 @@ void CTelnetApp::RegisterDialogCommands(CMainFrame& f, bool mainWindow) {
                      CDlgKeyMapping dialog(session->input().keyMap(),
                                            session->activeSettings.KeyboardMap,
                                            session->activeSettings.Name, &context->frame());
+                     dialog.SetMacroNames(macro::UserMacroNames());
                      dialog.apply = [commands](const std::string& name, const KeyMap& map) {
                          commands->ChooseKeyMap(name, map);
                      };

@@ -64,6 +64,14 @@ enum CommandId : int {
     kCmdMoveToNewWindow = 33154,
     kCmdMoveToMainWindow = 33155,
     kCmdHotspots = 33170,  // hotspots under the mouse, on or off
+    // Macros: recording, playing and keeping them.
+    kCmdMacroRecord = 33160,
+    kCmdMacroStop = 33161,  // ends the recording, or the macro playing
+    kCmdMacroPlay = 33162,
+    kCmdMacroEdit = 33163,
+    kCmdMacroImport = 33164,
+    kCmdMacroExport = 33165,
+    kCmdMacroStartMacro = 33166,  // the macro the session plays once connected
     // Special keys: the keyboard's own command ids (input/KeyCodes.h). Help
     // and Print carry "Key" here: kCmdPrint is the File menu's Print.
     kCmdSystemRequest = keys::kCmdSystemRequest,

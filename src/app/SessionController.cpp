@@ -57,6 +57,7 @@ SessionController::SessionController(const Program& program, QWidget* window,
         view_->FitScreenToWindow();
         NoteMarks();
         if (onCommandStatesChanged) onCommandStatesChanged();
+        if (onConnected) onConnected();
     };
     trace_ = std::make_unique<TraceCommands>(*session_, messages_, statusBar);
     view_->SetSession(session_.get());

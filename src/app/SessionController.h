@@ -106,6 +106,8 @@ public:
     std::function<void()> onDisplayChanged;
     /// A session command ran or a connection attempt ended (menus follow).
     std::function<void()> onCommandStatesChanged;
+    /// A connection attempt ended (connected or not).
+    std::function<void()> onConnected;
 
 private:
     /// The session's boxes: shown at once in front, held back while hidden.

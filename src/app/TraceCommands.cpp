@@ -3,6 +3,8 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QToolButton>
 #include <QLabel>
 #include <QStatusBar>
 #include <cstring>
@@ -37,11 +39,36 @@ TraceCommands::TraceCommands(TerminalSession& session, MessageBoxes& messages, Q
     askReplayPath = [] { return AskPath(false); };
     statusBar.insertPermanentWidget(0, label_);
     label_->hide();
+    // The replay's controls, shown while a replay runs.
+    auto* controls = new QWidget(&statusBar);
+    auto* layout = new QHBoxLayout(controls);
+    layout->setContentsMargins(0, 0, 0, 0);
+    replayLabel_ = new QLabel(controls);
+    replayLabel_->setObjectName(QStringLiteral("ReplayLabel"));
+    layout->addWidget(replayLabel_);
+    auto button = [controls, layout](const QString& text, const char* name, const QString& tip) {
+        auto* b = new QToolButton(controls);
+        b->setText(text);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(tip);
+        layout->addWidget(b);
+        return b;
+    };
+    connect(button(QStringLiteral("Step"), "ReplayStep", QStringLiteral("Show the next arrival")),
+            &QToolButton::clicked, this, [this] { ReplayStep(); });
+    connect(button(QStringLiteral("Run"), "ReplayRun", QStringLiteral("Show every arrival left")),
+            &QToolButton::clicked, this, [this] { ReplayRun(); });
+    connect(button(QStringLiteral("End"), "ReplayEnd", QStringLiteral("End the replay")),
+            &QToolButton::clicked, this, [this] { EndReplay(); });
+    statusBar.insertPermanentWidget(0, controls);
+    replayControls_ = controls;
+    controls->hide();
 }
 
 TraceCommands::~TraceCommands() {
     StopTrace();
     delete label_.data();
+    delete replayControls_.data();
 }
 
 void TraceCommands::ToggleTrace() {
@@ -112,6 +139,7 @@ void TraceCommands::MoveStatusTo(QStatusBar& statusBar) {
 void TraceCommands::SetStatusShown(bool shown) {
     statusShown_ = shown;
     ShowStatus();
+    ShowReplay();
 }
 
 void TraceCommands::ShowStatus() {
@@ -121,10 +149,11 @@ void TraceCommands::ShowStatus() {
 }
 
 void TraceCommands::ReplayRecording() {
-    if (const std::optional<std::string> path = askReplayPath()) Replay(*path);
+    if (const std::optional<std::string> path = askReplayPath()) BeginReplay(*path);
 }
 
-bool TraceCommands::Replay(const std::string& path) {
+bool TraceCommands::BeginReplay(const std::string& path) {
+    EndReplay();
     Terminal& terminal = session_.terminal;
     if (terminal.state.connected) {
         Tell("A recording is replayed without a host: stop the session first.");
@@ -146,21 +175,74 @@ bool TraceCommands::Replay(const std::string& path) {
         blocks.emplace_back(bytes.begin(), bytes.end());
     }
     if (terminal.cellCount() == 0) terminal.screen.SetGeometry(80, 24);
-    // For the length of the replay the recording is the connection: the
+    replayBlocks_ = std::move(blocks);
+    replayNext_ = 0;
+    replaying_ = true;
+    replayName_ = QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+    ShowReplay();
+    return true;
+}
+
+void TraceCommands::Feed(const std::vector<std::uint8_t>& block) {
+    // For the length of an arrival the recording is the connection: the
     // terminal's answers are made (and traced) as on a live one.
+    Terminal& terminal = session_.terminal;
     Communication& endpoint = session_.endpoint();
     endpoint.SetTransport(&discard_);
     terminal.state.connected = 1;
-    for (const std::vector<std::uint8_t>& block : blocks) {
-        for (std::size_t at = 0; at < block.size();) {
-            const std::size_t piece = std::min<std::size_t>(block.size() - at, 32768);
-            endpoint.OnReceived(block.data() + at, piece);
-            at += piece;
-        }
+    for (std::size_t at = 0; at < block.size();) {
+        const std::size_t piece = std::min<std::size_t>(block.size() - at, 32768);
+        endpoint.OnReceived(block.data() + at, piece);
+        at += piece;
     }
     terminal.state.connected = 0;
     endpoint.SetTransport(nullptr);
+}
+
+bool TraceCommands::ReplayStep() {
+    if (!replaying_ || replayNext_ >= replayBlocks_.size()) return false;
+    Feed(replayBlocks_[replayNext_++]);
     session_.FlushDamage();
+    ShowReplay();
+    return true;
+}
+
+void TraceCommands::ReplayRun() {
+    if (!replaying_) return;
+    while (replayNext_ < replayBlocks_.size()) Feed(replayBlocks_[replayNext_++]);
+    session_.FlushDamage();
+    ShowReplay();
+}
+
+void TraceCommands::EndReplay() {
+    replaying_ = false;
+    replayBlocks_.clear();
+    replayNext_ = 0;
+    ShowReplay();
+}
+
+QString TraceCommands::replayText() const {
+    if (!replaying_) return {};
+    return QStringLiteral("Replay of %1: %2 of %3 arrivals")
+        .arg(QString::fromStdString(replayName_))
+        .arg(replayNext_)
+        .arg(replayBlocks_.size());
+}
+
+void TraceCommands::ShowReplay() {
+    if (!replayControls_) return;
+    replayLabel_->setText(replayText());
+    const bool more = replaying_ && replayNext_ < replayBlocks_.size();
+    for (QToolButton* b : replayControls_->findChildren<QToolButton*>()) {
+        if (b->objectName() != QStringLiteral("ReplayEnd")) b->setEnabled(more);
+    }
+    replayControls_->setVisible(replaying_ && statusShown_);
+}
+
+bool TraceCommands::Replay(const std::string& path) {
+    if (!BeginReplay(path)) return false;
+    ReplayRun();
+    EndReplay();
     return true;
 }
 

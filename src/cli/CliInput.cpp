@@ -7,30 +7,11 @@
 #include "cli/CliShell.h"
 #include "input/HotspotClick.h"
 #include "input/SelectionChoice.h"
+#include "macro/MacroSyntax.h"
+#include "macro/OperatorCommands.h"
 #include "terminal/Languages.h"
 
 namespace quenlix::cli {
-
-namespace {
-
-/// "\r", "\n", "\t" and "\\" written out in a command line.
-std::string Unescape(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            const char next = text[i + 1];
-            if (next == 'r' || next == 'n' || next == 't' || next == '\\') {
-                out += next == 'r' ? '\r' : next == 'n' ? '\n' : next == 't' ? '\t' : '\\';
-                ++i;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
-}
-
-}  // namespace
 
 void CliShell::RegisterInputCommands() {
     OperatorInput& input = session_->input();
@@ -50,7 +31,7 @@ void CliShell::RegisterInputCommands() {
         return true;
     });
     Register("paste", [&input](const std::string& text) {
-        input.Paste(Unescape(text));
+        input.Paste(macro::UnescapePasteText(text));
         return true;
     });
     Register("copy", [this, &input](const std::string& args) {
@@ -126,16 +107,10 @@ void CliShell::RegisterInputCommands() {
         return result == ChoiceResult::kChosen;
     });
     Register("cursor", [this](const std::string& args) {
-        Terminal& t = session_->terminal;
         int row = 0, column = 0;
-        if (std::sscanf(args.c_str(), "%d %d", &row, &column) != 2 || row < 1 ||
-            row > t.rows() || column < 1 || column > t.columns()) {
-            return false;
-        }
+        if (std::sscanf(args.c_str(), "%d %d", &row, &column) != 2) return false;
         // As a click places it: a field exit awaited where it was is not.
-        session_->input().state().fieldExitPending = false;
-        t.SetCursorCell(row - 1, column - 1);
-        return true;
+        return macro::PlaceCursor(session_->input(), session_->terminal, row, column);
     });
 }
 

@@ -1,15 +1,13 @@
 // Command parsing, the event pump and the printed formats.
 #include "cli/CliShell.h"
 
-#include "input/Hotspots.h"
-
-
 #include <thread>
 
 #include "cli/CliTrust.h"
 #include "ds5250/DataStreamCodes.h"
 #include "input/Hotspots.h"
 #include "input/KeyMapStore.h"
+#include "macro/ScreenConditions.h"
 #include "session/ConnectFile.h"
 #include "session/FileIo.h"
 #include "terminal/Languages.h"
@@ -333,20 +331,13 @@ bool CliShell::Wait(const std::string& args, bool justOneBlock) {
 std::string CliShell::CellsText(int first, int count) const {
     // Every cell is one printed character: control characters (the plain-text
     // display stores a server's bytes as they come) print as blanks.
-    const PcCharset& charset = PcCharset::ForCodePage(session_->activeSettings.PageCode);
-    std::string text;
-    for (int p = first; p < first + count; ++p) {
-        char32_t ch = charset.ToUnicode(session_->terminal.screen.at(p).character);
-        if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F)) ch = U' ';
-        AppendUtf8(text, ch);
-    }
-    return text;
+    return macro::CellsText(session_->terminal,
+                            PcCharset::ForCodePage(session_->activeSettings.PageCode), first, count);
 }
 
 void CliShell::PrintScreen() {
-    const Terminal& t = session_->terminal;
-    for (int r = 0; r < t.rows(); ++r) out_ << CellsText(r * t.columns(), t.columns()) << '\n';
-    out_ << "cursor " << t.CursorRow() + 1 << ' ' << t.CursorColumn() + 1 << '\n';
+    const PcCharset& charset = PcCharset::ForCodePage(session_->activeSettings.PageCode);
+    for (const std::string& line : macro::ScreenLines(session_->terminal, charset)) out_ << line << '\n';
 }
 
 void CliShell::PrintFields() {

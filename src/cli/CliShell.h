@@ -24,6 +24,8 @@
 #include "connection/TerminalSession.h"
 #include "input/Clipboard.h"
 #include "keyring/PasswordKeyring.h"
+#include "macro/MacroBlocks.h"
+#include "macro/OperatorCommands.h"
 
 namespace quenlix::cli {
 
@@ -66,7 +68,7 @@ public:
     /// can be read, as when the script itself is standard input).
     void SetAnswers(std::istream* answers) { answers_ = answers; }
     /// False while an `if-screen` block is open (its `end` missing).
-    bool BlocksClosed() const { return openBlocks_ == 0; }
+    bool BlocksClosed() const { return blocks_.Closed(); }
     /// An `expect`, `expect-field` or `expect-cursor` failed: the script must
     /// stop there, so that nothing is typed into a screen it did not expect.
     bool MacroStopped() const { return macroStopped_; }
@@ -143,10 +145,9 @@ private:
     std::unique_ptr<Recording> recording_;
     std::unique_ptr<CliTrust> trust_;
     PasswordKeyring* keyring_ = nullptr;
-    std::map<std::string, std::string> variables_;
+    macro::MacroVariables variables_;
     std::istream* answers_ = nullptr;
-    int openBlocks_ = 0;  ///< `if-screen` blocks entered, their `end` not yet read
-    int skipDepth_ = 0;   ///< > 0: inside a block passed over, counting nested ones
+    macro::MacroBlocks blocks_;
     bool macroStopped_ = false;
 };
 

@@ -82,6 +82,27 @@ std::string_view BuiltInKeyMapName(BuiltInKeyMap id) {
     return kBuiltIns[static_cast<std::size_t>(id)].name;
 }
 
+bool IsMacroName(std::string_view name) {
+    constexpr std::size_t kMaxMacroName = 64;
+    if (name.empty() || name.size() > kMaxMacroName || name.front() == '.' ||
+        name.front() == ' ' || name.back() == ' ') {
+        return false;
+    }
+    for (const char c : name) {
+        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                        c == ' ' || c == '_' || c == '-' || c == '.';
+        if (!ok) return false;
+    }
+    return true;
+}
+
+std::optional<std::string> MacroOfFunctionText(std::string_view text) {
+    if (!text.starts_with(kMacroFunctionPrefix)) return std::nullopt;
+    text.remove_prefix(kMacroFunctionPrefix.size());
+    if (!IsMacroName(text)) return std::nullopt;
+    return std::string(text);
+}
+
 KeyMap::KeyMap() { BindRows(*this, kStandardRows); }
 
 KeyMap KeyMap::BuiltIn(BuiltInKeyMap id) { return BuiltInMap(id); }
@@ -116,16 +137,33 @@ std::optional<KeyFunction> KeyMap::Override(const KeyChord& key) const {
 }
 
 bool KeyMap::Bind(const KeyChord& key, KeyFunction function) {
+    macros_.erase(key);
     if (const auto it = bindings_.find(key); it != bindings_.end()) {
         it->second = function;
         return true;
     }
-    if (bindings_.size() >= kMaxBindings) return false;
+    if (bindings_.size() + macros_.size() >= kMaxBindings) return false;
     bindings_.emplace(key, function);
     return true;
 }
 
+bool KeyMap::BindMacro(const KeyChord& key, std::string name) {
+    if (!IsMacroName(name)) return false;
+    if (!macros_.contains(key) && bindings_.size() + macros_.size() >= kMaxBindings) return false;
+    // The key's function, if its base has one, gives way: it plays the macro only.
+    Remove(key);
+    macros_[key] = std::move(name);
+    return true;
+}
+
+std::optional<std::string> KeyMap::MacroOf(const KeyChord& key) const {
+    const auto it = macros_.find(key);
+    if (it == macros_.end()) return std::nullopt;
+    return it->second;
+}
+
 void KeyMap::Remove(const KeyChord& key) {
+    macros_.erase(key);
     if (BuiltInMap(base_).Lookup(key)) {
         bindings_[key] = kNone;
     } else {
@@ -145,10 +183,10 @@ std::vector<std::pair<KeyChord, KeyFunction>> KeyMap::ChangesFromBase() const {
     const KeyMap& base = BuiltInMap(base_);
     std::vector<std::pair<KeyChord, KeyFunction>> out;
     for (const auto& [key, f] : bindings_) {
-        if (base.Lookup(key) != f) out.emplace_back(key, f);
+        if (base.Lookup(key) != f && !macros_.contains(key)) out.emplace_back(key, f);
     }
     for (const auto& [key, f] : base.bindings_) {
-        if (!bindings_.contains(key)) out.emplace_back(key, kNone);
+        if (!bindings_.contains(key) && !macros_.contains(key)) out.emplace_back(key, kNone);
     }
     return out;
 }

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,6 +28,15 @@ struct BuiltInKeyMapInfo {
 std::span<const BuiltInKeyMapInfo> BuiltInKeyMaps();
 std::optional<BuiltInKeyMap> BuiltInKeyMapByName(std::string_view name);
 std::string_view BuiltInKeyMapName(BuiltInKeyMap id);
+
+/// A key bound to one of the operator's macros is written "Macro:<name>".
+inline constexpr std::string_view kMacroFunctionPrefix = "Macro:";
+/// A macro's name: 1 to 64 letters, digits, blanks, '_', '-' and '.', not
+/// starting with '.' or a blank, not ending with a blank.
+bool IsMacroName(std::string_view name);
+/// The macro a function text names ("Macro:Daily" is "Daily"); empty when
+/// the text names no macro.
+std::optional<std::string> MacroOfFunctionText(std::string_view text);
 
 class KeyMap {
 public:
@@ -51,9 +61,16 @@ public:
     bool Bind(const KeyChord& key, KeyFunction function);
     /// Unbinds a key: bound to kNone when the base binds it, else forgotten.
     void Remove(const KeyChord& key);
+    /// Binds a key to a macro: the key plays it and does nothing else. False
+    /// when the map is full or the name is no macro name.
+    bool BindMacro(const KeyChord& key, std::string name);
+    /// The macro a key plays; empty when the key plays none.
+    std::optional<std::string> MacroOf(const KeyChord& key) const;
+    const std::map<KeyChord, std::string>& macroBindings() const { return macros_; }
     /// The keys of a function, in chord order.
     std::vector<KeyChord> KeysOf(KeyFunction function) const;
-    /// The bindings that differ from the base map's (kNone for keys removed).
+    /// The bindings that differ from the base map's (kNone for keys removed;
+    /// keys bound to macros are left out, see macroBindings).
     std::vector<std::pair<KeyChord, KeyFunction>> ChangesFromBase() const;
     const std::map<KeyChord, KeyFunction>& bindings() const { return bindings_; }
 
@@ -62,6 +79,7 @@ public:
 private:
     BuiltInKeyMap base_ = BuiltInKeyMap::kStandard;
     std::map<KeyChord, KeyFunction> bindings_;
+    std::map<KeyChord, std::string> macros_;
 };
 
 }  // namespace quenlix

@@ -83,7 +83,9 @@ private:
 
     void Binding(std::size_t number, std::string_view keyText, std::string_view functionText) {
         const auto key = ParseKeyChord(keyText);
-        const auto function = KeyFunctionByName(functionText);
+        const std::optional<std::string> macro = MacroOfFunctionText(functionText);
+        const auto function = macro ? std::optional<KeyFunction>(KeyFunction::kNone)
+                                    : KeyFunctionByName(functionText);
         if (!key) Error(number, "unknown key " + Quoted(keyText));
         if (!function) Error(number, "unknown function " + Quoted(functionText));
         if (!key || !function) return;
@@ -97,7 +99,12 @@ private:
                               std::to_string(it->second) + ")");
             return;
         }
-        if (*function == KeyFunction::kNone) {
+        if (macro) {
+            if (!result_.map.BindMacro(*key, *macro)) {
+                Error(number, "more than " + std::to_string(KeyMap::kMaxBindings) + " keys");
+                return;
+            }
+        } else if (*function == KeyFunction::kNone) {
             result_.map.Remove(*key);
         } else if (!result_.map.Bind(*key, *function)) {
             Error(number, "more than " + std::to_string(KeyMap::kMaxBindings) + " keys");
@@ -139,6 +146,9 @@ std::string FormatKeyMapFile(const KeyMap& map) {
     out += '\n';
     for (const auto& [key, function] : map.ChangesFromBase()) {
         out += FormatKeyChord(key) + " = " + std::string(KeyFunctionName(function)) + "\n";
+    }
+    for (const auto& [key, name] : map.macroBindings()) {
+        out += FormatKeyChord(key) + " = " + std::string(kMacroFunctionPrefix) + name + "\n";
     }
     return out;
 }

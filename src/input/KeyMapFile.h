@@ -5,11 +5,13 @@
 //     Ctrl+Enter = FieldExit
 //     KeypadEnter = Enter
 //     Esc = None
+//     Ctrl+F9 = Macro:Daily sign-on
 //
 // The first line that is not blank or a comment names the built-in map the
 // file starts from; each further line binds one key (the chord names of
 // KeyChord.h) to one function (the names of KeyFunction.h, "None" to unbind
-// a key of the base). Only the keys named change.
+// a key of the base, "Macro:<name>" to play one of the operator's macros).
+// Only the keys named change.
 #pragma once
 
 #include <cstddef>

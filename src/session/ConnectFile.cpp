@@ -170,6 +170,7 @@ bool CConnectFile::ReadSessionFile(const std::string& path, SessionSettings& set
     }
     settings.PasswordLevel = ParsePasswordLevel(file.GetString(kProfile, "Password Level", ""));
     settings.SendPasswordInClear = file.GetBool(kProfile, "Send Password In Clear", 0);
+    settings.StartMacro = file.GetString(kProfile, "Start Macro", "");
 
     const SessionSettings defaults;
     settings.Device = file.GetString(kConnection, "Device", "") == kPrinterDevice
@@ -233,6 +234,10 @@ bool CConnectFile::WriteSessionFile(const std::string& path, const SessionSettin
     }
     if (settings.SendPasswordInClear != 0) {
         file.PutInt(kProfile, "Send Password In Clear", 1, 0, false);
+    }
+    // Written only when chosen, as the two above; an older program ignores it.
+    if (!settings.StartMacro.empty()) {
+        file.PutString(kProfile, "Start Macro", settings.StartMacro, "", false);
     }
     // A display session's file has neither the key nor the section: an
     // older program reads it as before, and reads a printer's as a display.

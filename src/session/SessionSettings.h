@@ -86,6 +86,9 @@ struct SessionSettings {
     /// "Send Password In Clear": an automatic sign-on to a host that offers no
     /// encryption (no seed) sends the password as it is; off by default.
     int SendPasswordInClear = 0;
+    /// "Start Macro": the name of the operator's macro played once the
+    /// session is connected; empty (the key absent): none.
+    std::string StartMacro;
     // [Connection] "Device", and [Printer]: written only for a printer
     // session, so a display session's file is as it was.
     DeviceKind Device = DeviceKind::kDisplay;

@@ -273,6 +273,9 @@ TEST(AppShellTest, MenuBarAndContextMenuTextsIdsAndOrder) {
         "  &Appearance\tCtrl+F1 =32778", "  &Fonts\tCtrl+F2 =32782",
         "  Auto &Session\tCtrl+F3 =32853",
         "  Keyboard &Mapping... =33130",
+        "&Macro >",
+        "  &Record =33160", "  S&top =33161", "  &Play... =33162", "  &Edit... =33163", "  -",
+        "  &Import... =33164", "  E&xport... =33165", "  Play After &Connecting... =33166", "  -",
         "&Window >",
         "  &Next Session\tCtrl+PgDown =33140", "  &Previous Session\tCtrl+PgUp =33141", "  -",
         "  Mo&ve to New Window =33154", "  Move to &Main Window =33155", "  -",
@@ -367,7 +370,7 @@ TEST(AppShellTest, PromptsTooltipsBarsAndStatusBar) {
         return ids;
     };
     EXPECT_EQ(f.commandBar()->windowTitle(), QStringLiteral("Command"));
-    EXPECT_EQ(buttons(f.commandBar()), (std::vector<int>{32807, 57634, 57637, 57607}));
+    EXPECT_EQ(buttons(f.commandBar()), (std::vector<int>{32807, 57634, 57637, 57607, 33162}));
     EXPECT_EQ(f.specialKeyBar()->windowTitle(), QStringLiteral("Special keys"));
     EXPECT_EQ(buttons(f.specialKeyBar()), (std::vector<int>{32784, 32785, 32787, 32788, 32792,
                                                             32791, 32793, 32794, 32795, 32789,
@@ -522,7 +525,7 @@ TEST(AppShellTest, AltWithAMenusLetterOpensItAndNoLetterIsTheTerminals) {
         a->menu()->hide();
         QCoreApplication::processEvents();
     }
-    EXPECT_EQ(letters.size(), 7u);
+    EXPECT_EQ(letters.size(), 8u);
 }
 
 TEST(AppShellTest, TheWindowShowsTheProgramsIconAndDesktopName) {

@@ -197,6 +197,29 @@ TEST_F(KeyMappingDialogTest, ChangesApplyAtOnceAndAreKeptAsTheUsersMap) {
     EXPECT_EQ(applied.back().second, dialog.map());
 }
 
+TEST_F(KeyMappingDialogTest, TheOperatorsMacrosAreListedAndTakeKeys) {
+    CDlgKeyMapping dialog(KeyMap::BuiltIn(BuiltInKeyMap::kLaptop), "Laptop", "Payroll");
+    std::vector<std::pair<std::string, KeyMap>> applied;
+    dialog.apply = [&](const std::string& name, const KeyMap& map) { applied.emplace_back(name, map); };
+    std::vector<QString> warnings;
+    dialog.warn = [&](const QString& text) { warnings.push_back(text); };
+    dialog.SetMacroNames({"Daily", "Month end"});
+    ASSERT_EQ(dialog.tree()->findItems("Macro:Month end", Qt::MatchExactly | Qt::MatchRecursive).size(), 1);
+    // Ctrl+K was the Laptop map's Dup: it now plays the macro only.
+    ASSERT_TRUE(dialog.AddMacroKey("Daily", Key("Ctrl+K")));
+    ASSERT_EQ(applied.size(), 1u);
+    EXPECT_EQ(applied[0].second.MacroOf(Key("Ctrl+K")), "Daily");
+    EXPECT_EQ(applied[0].second.KeysOf(KeyFunction::kDup), std::vector<KeyChord>{});
+    EXPECT_EQ(LoadKeyMap("Payroll").map, applied[0].second) << "kept in the map's file";
+    const auto rows = dialog.tree()->findItems("Macro:Daily", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0]->text(1), "Ctrl+K");
+    EXPECT_FALSE(dialog.AddMacroKey("Daily", Key("Ctrl+V"))) << "a shortcut of the main window";
+    EXPECT_EQ(warnings.size(), 1u);
+    dialog.RemoveKey(Key("Ctrl+K"));
+    EXPECT_EQ(applied.back().second.MacroOf(Key("Ctrl+K")), std::nullopt);
+}
+
 TEST_F(KeyMappingDialogTest, FunctionKeysShowTheirPcKeysUnlessTheMapTakesThem) {
     CDlgKeyMapping dialog(KeyMap(), "", "Keys");
     dialog.warn = [](const QString&) {};

@@ -153,6 +153,29 @@ TEST(TraceCommands, ASignOnTracedToAFileReadsLikeItsScreensHoldsNoPasswordAndRep
     EXPECT_FALSE(replay.app.session().terminal.state.connected);
     EXPECT_FALSE(replay.app.session().endpoint().IsOpen());
 
+    // Step by step, as a support person walks through it: the status bar
+    // says it is a replay and how far it is.
+    Program stepped;
+    TraceCommands& walk = stepped.app.trace();
+    ASSERT_TRUE(walk.BeginReplay(tracePath));
+    ASSERT_GT(walk.replayCount(), 1u);
+    EXPECT_EQ(walk.replayPosition(), 0u);
+    auto* label = stepped.app.frame().findChild<QLabel*>(QStringLiteral("ReplayLabel"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("Replay of "))) << label->text().toStdString();
+    EXPECT_TRUE(walk.ReplayStep());
+    EXPECT_EQ(walk.replayPosition(), 1u);
+    EXPECT_TRUE(label->text().endsWith(QStringLiteral(": 1 of %1 arrivals").arg(walk.replayCount())))
+        << label->text().toStdString();
+    EXPECT_FALSE(stepped.app.session().terminal.state.connected);
+    walk.ReplayRun();
+    EXPECT_EQ(walk.replayPosition(), walk.replayCount());
+    EXPECT_FALSE(walk.ReplayStep()) << "nothing is left";
+    EXPECT_EQ(stepped.Screen(), signedOn);
+    walk.EndReplay();
+    EXPECT_FALSE(walk.replaying());
+    EXPECT_EQ(stepped.Screen(), signedOn) << "the last screen stays";
+
     // The same file replayed by the CLI, as a support person would: the
     // same screen.
     std::ostringstream cliOut;

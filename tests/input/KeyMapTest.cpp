@@ -111,6 +111,36 @@ TEST(KeyMapFiles, AGoodFileChangesOnlyTheKeysItNames) {
     EXPECT_EQ(text.find("Pause"), std::string::npos) << text;
 }
 
+TEST(KeyMapFiles, AKeyPlaysAMacroInsteadOfItsFunction) {
+    const KeyMapFileResult r = ParseKeyMapFile(
+        "base = Laptop\nCtrl+K = Macro:Daily sign-on\nCtrl+F9 = Macro:x\nCtrl+J = Macro:../etc\n"
+        "Ctrl+Q = Macro:\nCtrl+V = Macro:y\n",
+        "m.keymap");
+    const std::vector<std::string> expected = {
+        "m.keymap:4: unknown function 'Macro:../etc'",
+        "m.keymap:5: unknown function 'Macro:'",
+        "m.keymap:6: 'Ctrl+V' is a shortcut of the main window",
+    };
+    EXPECT_EQ(r.errors, expected);
+    EXPECT_EQ(r.map.MacroOf(Key("Ctrl+K")), "Daily sign-on");
+    // Ctrl+K was the Laptop map's Dup: it plays the macro and nothing else.
+    EXPECT_EQ(r.map.Override(Key("Ctrl+K")), kNone);
+    EXPECT_EQ(r.map.MacroOf(Key("Ctrl+J")), std::nullopt);
+    const std::string text = FormatKeyMapFile(r.map);
+    EXPECT_NE(text.find("Ctrl+K = Macro:Daily sign-on\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Ctrl+K = None"), std::string::npos) << "one line a key: " << text;
+    const KeyMapFileResult again = ParseKeyMapFile(text, "again");
+    EXPECT_TRUE(again.errors.empty()) << again.errors.front();
+    EXPECT_EQ(again.map, r.map);
+    // A function bound to the key again ends the macro's binding.
+    KeyMap map = r.map;
+    map.Bind(Key("Ctrl+K"), kDup);
+    EXPECT_EQ(map.MacroOf(Key("Ctrl+K")), std::nullopt);
+    KeyMap expectedMap = KeyMap::BuiltIn(BuiltInKeyMap::kLaptop);
+    expectedMap.BindMacro(Key("Ctrl+F9"), "x");
+    EXPECT_EQ(map, expectedMap);
+}
+
 TEST(KeyMapFiles, EveryBadLineIsReportedWithItsLineAndTheRestIsUsed) {
     const KeyMapFileResult r = ParseKeyMapFile(
         "Ctrl+K = Dup\n"             // 1: the base is missing

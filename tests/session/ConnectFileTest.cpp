@@ -192,6 +192,22 @@ TEST(SessionFileRead, SecurityIsPlainOnlyWhenAbsentOrNone) {
     }
 }
 
+TEST(SessionFileWrite, TheStartMacroIsKeptOnlyWhenChosen) {
+    TempDir dir;
+    const std::string path = dir.File("macro.stn");
+    SessionSettings s = Full();
+    s.StartMacro = "Daily sign-on";
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    EXPECT_NE(ReadBytes(path).find("Start Macro=\"Daily sign-on\"\r\n"), std::string::npos)
+        << ReadBytes(path);
+    EXPECT_EQ(Read(path), s);
+    // None chosen: the file is as older versions wrote it, and reads as none.
+    s.StartMacro.clear();
+    ASSERT_TRUE(CConnectFile::WriteSessionFile(path, s));
+    EXPECT_EQ(ReadBytes(path).find("Start Macro"), std::string::npos);
+    EXPECT_EQ(Read(path), Full());
+}
+
 TEST(SessionFileWrite, TheKeyboardMapIsKeptOnlyWhenChosen) {
     TempDir dir;
     const std::string path = dir.File("map.stn");
