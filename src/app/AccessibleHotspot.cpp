@@ -7,6 +7,7 @@
 #include <QWindow>
 #include <optional>
 
+#include "app/AccessibleChild.h"
 #include "app/AccessibleTerminal.h"
 #include "app/CTelnetView.h"
 #include "display/ViewLayout.h"
@@ -31,24 +32,11 @@ QString HotspotActionWords(const Hotspot& h, const QString& text) {
 
 namespace {
 
-class HotspotAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class HotspotAccessible : public ChildAccessible, public QAccessibleActionInterface {
 public:
-    HotspotAccessible(TerminalAccessibility& owner, int slot) : owner_(owner), slot_(slot) {}
+    HotspotAccessible(TerminalAccessibility& owner, int slot) : ChildAccessible(owner), slot_(slot) {}
 
     bool isValid() const override { return Current().has_value(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override {
-        const QWidget* top = owner_.view().window();
-        return top ? top->windowHandle() : nullptr;
-    }
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(&owner_.view());
-    }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    void setText(QAccessible::Text, const QString&) override {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::ActionInterface) {
@@ -109,7 +97,6 @@ private:
         return list[static_cast<std::size_t>(slot_)];
     }
 
-    TerminalAccessibility& owner_;
     int slot_;
 };
 

@@ -1,6 +1,7 @@
 // The accessible terminal view, its field, status and announcer children,
 // and the events each frame raises.
 #include "app/AccessibleTerminal.h"
+#include "app/AccessibleChild.h"
 
 #include <QAccessibleWidget>
 #include <QHash>
@@ -170,29 +171,6 @@ private:
     }
 };
 
-/// What every child of the view shares: it lives as long as the view's
-/// accessibility, which frees it.
-class ChildAccessible : public QAccessibleInterface {
-public:
-    explicit ChildAccessible(TerminalAccessibility& owner) : owner_(owner) {}
-    bool isValid() const override { return true; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override {
-        const QWidget* top = owner_.view().window();
-        return top ? top->windowHandle() : nullptr;
-    }
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(&owner_.view());
-    }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    void setText(QAccessible::Text, const QString&) override {}
-
-protected:
-    TerminalAccessibility& owner_;
-};
 
 /// One input field, by its place in the screen's field list.
 class FieldAccessible : public ChildAccessible, public ReadOnlySelection {

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "session/FileIo.h"
+#include "terminal/PrivateFiles.h"
 
 namespace quenlix {
 
@@ -20,15 +21,10 @@ constexpr std::size_t kMaxUserMaps = 200;
 }  // namespace
 
 std::string UserKeyMapFolder() {
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-        base = std::string(home) + "/.config";
-    } else {
-        base = ".config";
-    }
-    return base + "/Quenlix/keymaps";
+    // Without a home folder, one under the working folder.
+    std::string base = UserConfigDirectory();
+    if (base.empty()) base = ".config/Quenlix";
+    return base + "/keymaps";
 }
 
 std::string KeyMapPath(std::string_view nameOrPath) {

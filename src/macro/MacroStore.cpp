@@ -9,19 +9,15 @@
 #include "input/KeyMap.h"
 #include "macro/MacroScript.h"
 #include "session/FileIo.h"
+#include "terminal/PrivateFiles.h"
 
 namespace quenlix::macro {
 
 std::string UserMacroFolder() {
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-        base = std::string(home) + "/.config";
-    } else {
-        base = ".config";
-    }
-    return base + "/Quenlix/macros";
+    // Without a home folder, one under the working folder.
+    std::string base = UserConfigDirectory();
+    if (base.empty()) base = ".config/Quenlix";
+    return base + "/macros";
 }
 
 std::string MacroPath(std::string_view name) {
