@@ -179,10 +179,10 @@ PrinterRecord ReadPrinterRecord(const std::uint8_t* record, std::size_t count) {
     r.kind = PrinterRecord::Kind::kPrint;
     r.data = record + dataAt;
     r.dataLength = count - dataAt;
-    const bool flagged =
-        (record[kPassThroughHeaderAt + 1] & kEndOfSpooledFileFlag) != 0 && r.dataLength == 0;
-    r.endOfFile =
-        flagged || (count == kEndOfSpooledFileRecordLength && ControlsOnly(r.data, r.dataLength));
+    // A print record without data (the null print record, flagged or not)
+    // is the last of a spooled file; so is the short closing record.
+    r.endOfFile = r.dataLength == 0 ||
+                  (count == kEndOfSpooledFileRecordLength && ControlsOnly(r.data, r.dataLength));
     return r;
 }
 

@@ -21,8 +21,8 @@ inline constexpr std::uint8_t kPrinterRecordFlag = 0x01;
 // The second flag byte (offset 5): which side sent the printer record.
 inline constexpr std::uint8_t kFromPrinterFlag = 0x02;
 inline constexpr std::uint8_t kFromHostFlag = 0x01;
-// The first byte of the pass-through header's flags (offset 7): the host
-// ends a spooled file with an empty print record carrying it.
+// The first byte of the pass-through header's flags (offset 7): a host may
+// set it on the empty print record that ends a spooled file.
 inline constexpr std::uint8_t kEndOfSpooledFileFlag = 0x02;
 
 /// The printer operation code (offset 9).
@@ -72,7 +72,8 @@ struct PrinterRecord {
     std::optional<StartupCode> code;
     const std::uint8_t* data = nullptr;
     std::size_t dataLength = 0;
-    /// The record ends the spooled file (after its data is printed).
+    /// The record ends the spooled file (after its data is printed): a print
+    /// record without data, or the short closing record.
     bool endOfFile = false;
     /// Why a record is malformed.
     std::string problem;

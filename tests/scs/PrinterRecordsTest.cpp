@@ -81,6 +81,8 @@ TEST(PrinterRecordsTest, HostRecordKindsAndBothEndOfFileConventions) {
     EXPECT_TRUE(r.endOfFile);
     // The flag with data is no end: the data is a page of the file.
     EXPECT_FALSE(Read(PrintRecord(scs, true)).endOfFile);
+    // A print record without data ends the file, flagged or not.
+    EXPECT_TRUE(Read(PrintRecord({})).endOfFile);
 
     // The short record: exactly 17 bytes, its data printed first.
     const Bytes tail = ScsBuilder().formFeed().take();
