@@ -32,6 +32,9 @@ namespace quenlix::app {
 
 CTelnetView::CTelnetView(QWidget* parent) : QWidget(parent) {
     frameTimer_.setSingleShot(true);
+    // A coarse timer may fire up to 5 % late: the frame would then come after
+    // the display's own.
+    frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, [this] { StartFrame(); });
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
