@@ -1,6 +1,10 @@
 // Recording the operator's actions in the desktop program.
 #include "app/MacroRecording.h"
 
+#include <QGuiApplication>
+
+#include <QClipboard>
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -56,6 +60,9 @@ bool MacroRecording::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &controller_.view()) {
         if (event->type() == QEvent::KeyPress) KeyPressed(*static_cast<QKeyEvent*>(event));
         if (event->type() == QEvent::MouseButtonPress) MousePressed(*static_cast<QMouseEvent*>(event));
+        if (event->type() == QEvent::MouseButtonRelease) {
+            MiddleReleased(*static_cast<QMouseEvent*>(event));
+        }
     }
     return QObject::eventFilter(watched, event);
 }
@@ -81,16 +88,34 @@ void MacroRecording::KeyPressed(const QKeyEvent& event) {
     }
 }
 
+std::optional<std::pair<int, int>> MacroRecording::CellUnder(const QMouseEvent& event) const {
+    const Terminal& t = controller_.session().terminal;
+    if (t.state.cellWidth <= 0 || t.state.cellHeight <= 0) return std::nullopt;
+    const int x = event.position().toPoint().x() - controller_.view().horizontalOffset();
+    const int y = event.position().toPoint().y();
+    const int row = y < 0 ? -1 : y / t.state.cellHeight;
+    const int column = x < 0 ? -1 : x / t.state.cellWidth;
+    if (row < 0 || row >= t.rows() || column < 0 || column >= t.columns()) return std::nullopt;
+    return std::make_pair(row, column);
+}
+
+void MacroRecording::MiddleReleased(const QMouseEvent& event) {
+    if (event.button() != Qt::MiddleButton) return;
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection()) return;
+    const QString text = clipboard->text(QClipboard::Selection);
+    const std::optional<std::pair<int, int>> cell = CellUnder(event);
+    if (text.isEmpty() || !cell) return;
+    recorder_.Cursor(Now(), cell->first + 1, cell->second + 1);
+    recorder_.Pasted(Now(), text.toStdString());
+}
+
 void MacroRecording::MousePressed(const QMouseEvent& event) {
     if (event.button() != Qt::LeftButton) return;
     const TerminalSession& s = controller_.session();
-    const TerminalState& state = s.terminal.state;
-    if (state.cellWidth <= 0 || state.cellHeight <= 0) return;
-    const int x = event.position().toPoint().x() - controller_.view().horizontalOffset();
-    const int y = event.position().toPoint().y();
-    const int row = y / state.cellHeight;
-    const int column = x < 0 ? -1 : x / state.cellWidth;
-    if (row < 0 || row >= s.terminal.rows() || column < 0 || column >= s.terminal.columns()) return;
+    const std::optional<std::pair<int, int>> cell = CellUnder(event);
+    if (!cell) return;
+    const auto [row, column] = *cell;
     // What the click does is known once the view has taken it: the screen
     // as it came is written now.
     const macro::MacroRecorder::Screen before = Now();

@@ -4,6 +4,9 @@
 // the Paste command reports its text. The status bar says a recording runs.
 #pragma once
 
+#include <optional>
+#include <utility>
+
 #include <QObject>
 #include <QPointer>
 #include <string>
@@ -37,6 +40,11 @@ private:
     macro::MacroRecorder::Screen Now() const;
     void KeyPressed(const QKeyEvent& event);
     void MousePressed(const QMouseEvent& event);
+    /// The middle button pastes the primary selection where it is let go:
+    /// recorded as the cursor going there and the paste.
+    void MiddleReleased(const QMouseEvent& event);
+    /// The screen cell (row, column from 0) under a mouse event, if any.
+    std::optional<std::pair<int, int>> CellUnder(const QMouseEvent& event) const;
 
     SessionController& controller_;
     macro::MacroRecorder recorder_;

@@ -6,7 +6,9 @@
 // The password typed never reaches the file.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QTemporaryDir>
@@ -237,6 +239,29 @@ TEST_F(DesktopMacro, AKeyTheMapBindsPlaysItsMacroAndGoesNoFurther) {
     QTest::keyClick(&app.active().view(), Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(app.macros().playback(app.active()), nullptr) << "no macro plays while recording";
     EXPECT_EQ(app.macros().StopRecording(app.active()), "connect\n");
+}
+
+// Needs a window system with a primary selection: ctest runs it again on a
+// virtual X server.
+TEST_F(DesktopMacro, AMiddleButtonPasteIsRecordedAsTheCursorThereAndThePaste) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection()) GTEST_SKIP() << "no primary selection on this platform";
+    DemoHostThread host(3, "DEMO", false);
+    CTelnetApp app(QUENLIX_TABLE_DIR, "PC1", store, &questions);
+    app.OpenSessionFile(QString::fromStdString(SessionFile("Middle", host.port(), true)));
+    ASSERT_TRUE(WaitFor([&] { return Shows(app, "Sign On") && !app.session().terminal.state.inputInhibited; }));
+    ASSERT_TRUE(app.macros().StartRecording(app.active()));
+    clipboard->setText(QStringLiteral("PICKED"), QClipboard::Selection);
+    ASSERT_TRUE(WaitFor([&] { return clipboard->text(QClipboard::Selection) == "PICKED"; }, 2000));
+    const TerminalState& s = app.session().terminal.state;
+    CTelnetView& view = app.active().view();
+    QTest::mouseClick(&view, Qt::MiddleButton, Qt::NoModifier,
+                      QPoint(view.horizontalOffset() + 52 * s.cellWidth + s.cellWidth / 2,
+                             5 * s.cellHeight + s.cellHeight / 2));
+    QCoreApplication::processEvents();
+    const std::optional<std::string> recorded = app.macros().StopRecording(app.active());
+    ASSERT_TRUE(recorded);
+    EXPECT_NE(recorded->find("cursor 6 53\npaste PICKED\n"), std::string::npos) << *recorded;
 }
 
 }  // namespace
