@@ -420,10 +420,11 @@ void CliShell::PrintChoices() {
             out_ << "null";
         }
         out_ << ",\"choices\":[";
+        const std::vector<bool> chosen = ChosenChoices(t, f);
         for (std::size_t k = 0; k < f.choices.size(); ++k) {
             const SelectionChoice& c = f.choices[k];
             const ChoiceState state = c.state == ChoiceState::kUnavailable ? c.state
-                                      : ChoiceChosen(t, f, static_cast<int>(k))
+                                      : chosen[k]
                                           ? ChoiceState::kSelected
                                           : ChoiceState::kAvailable;
             std::string text = c.text;

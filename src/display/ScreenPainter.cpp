@@ -196,10 +196,11 @@ public:
         const Color highlight = Ink(kColorTurquoise);
         const auto& fields = t_.constructs.selectionFields();
         for (const SelectionField& f : fields) {
+            const std::vector<bool> chosenOnes = ChosenChoices(t_, f);
             for (std::size_t k = 0; k < f.choices.size(); ++k) {
                 const SelectionChoice& c = f.choices[k];
                 const bool unavailable = c.state == ChoiceState::kUnavailable;
-                const bool chosen = !unavailable && ChoiceChosen(t_, f, static_cast<int>(k));
+                const bool chosen = !unavailable && chosenOnes[k];
                 const int row = c.row - 1;
                 if (row < 0 || row >= m_.R) continue;
                 int textColumn = c.column - 1 + f.indicatorWidth;

@@ -13,10 +13,11 @@ namespace {
 /// The choices' states as the answer field holds them now: what the
 /// operator typed there counts.
 void ReadBackStates(const Terminal& t, SelectionField& f) {
+    const std::vector<bool> chosen = ChosenChoices(t, f);
     for (std::size_t k = 0; k < f.choices.size(); ++k) {
         SelectionChoice& c = f.choices[k];
         if (c.state == ChoiceState::kUnavailable) continue;
-        c.state = ChoiceChosen(t, f, static_cast<int>(k)) ? ChoiceState::kSelected : ChoiceState::kAvailable;
+        c.state = chosen[k] ? ChoiceState::kSelected : ChoiceState::kAvailable;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "terminal/SelectionAnswer.h"
 
+#include <vector>
+
 #include <algorithm>
 
 #include "terminal/ScreenAddress.h"
@@ -82,33 +84,47 @@ void WriteSelectionAnswer(Terminal& t, const SelectionField& field, bool modifie
     }
 }
 
-bool ChoiceChosen(const Terminal& t, const SelectionField& field, int k) {
-    if (k < 0 || static_cast<std::size_t>(k) >= field.choices.size()) return false;
-    if (!AnswerEntry(t, field)) return field.choices[static_cast<std::size_t>(k)].state == ChoiceState::kSelected;
+std::vector<bool> ChosenChoices(const Terminal& t, const SelectionField& field) {
+    std::vector<bool> chosen(field.choices.size(), false);
+    if (!AnswerEntry(t, field)) {
+        for (std::size_t k = 0; k < chosen.size(); ++k) {
+            chosen[k] = field.choices[k].state == ChoiceState::kSelected;
+        }
+        return chosen;
+    }
     if (field.multiple()) {
-        if (k >= field.answerLength) return false;
-        const int p = field.answerPosition + k;
-        if (!t.screen.contains(p)) return false;
-        const std::uint8_t b = t.screen.at(p).ebcdic;
-        return b != kEbcdicNull && b != kEbcdicBlank;
+        for (std::size_t k = 0; k < chosen.size() && static_cast<int>(k) < field.answerLength; ++k) {
+            const int p = field.answerPosition + static_cast<int>(k);
+            if (!t.screen.contains(p)) break;
+            const std::uint8_t b = t.screen.at(p).ebcdic;
+            chosen[k] = b != kEbcdicNull && b != kEbcdicBlank;
+        }
+        return chosen;
     }
     // The number the field holds, its blanks and nulls skipped; anything
     // other than digits chooses nothing. A field longer than a row is read
-    // no further than one: the painter asks for every choice on every pass.
+    // no further than one: the painter asks on every pass.
     constexpr int kMostPositionsRead = 132;
     int n = 0;
     bool any = false;
     for (int j = 0; j < std::min(field.answerLength, kMostPositionsRead); ++j) {
         const int p = field.answerPosition + j;
-        if (!t.screen.contains(p)) return false;
+        if (!t.screen.contains(p)) return chosen;
         const std::uint8_t b = t.screen.at(p).ebcdic;
         if (b == kEbcdicNull || b == kEbcdicBlank) continue;
-        if (b < kEbcdicZero || b > kEbcdicNine) return false;
+        if (b < kEbcdicZero || b > kEbcdicNine) return chosen;
         n = n * 10 + (b - kEbcdicZero);
         any = true;
-        if (n > 99) return false;
+        if (n > 99) return chosen;
     }
-    return any && n == field.choices[static_cast<std::size_t>(k)].number;
+    if (!any) return chosen;
+    for (std::size_t k = 0; k < chosen.size(); ++k) chosen[k] = field.choices[k].number == n;
+    return chosen;
+}
+
+bool ChoiceChosen(const Terminal& t, const SelectionField& field, int k) {
+    if (k < 0 || static_cast<std::size_t>(k) >= field.choices.size()) return false;
+    return ChosenChoices(t, field)[static_cast<std::size_t>(k)];
 }
 
 }  // namespace quenlix

@@ -28,8 +28,11 @@ bool HasAnswerField(const Terminal& t, const SelectionField& field);
 /// operator's typing, the field's modified data tag goes on.
 void WriteSelectionAnswer(Terminal& t, const SelectionField& field, bool modified);
 
-/// Whether choice `k` is chosen: from the answer field's cells when there is
-/// one, else from the state the host or the operator gave it.
+/// Which choices are chosen, one flag a choice: from the answer field's
+/// cells when there is one, else from the states the host or the operator
+/// gave them. The answer field is read once for all of them.
+std::vector<bool> ChosenChoices(const Terminal& t, const SelectionField& field);
+/// Whether choice `k` is chosen, as ChosenChoices says.
 bool ChoiceChosen(const Terminal& t, const SelectionField& field, int k);
 
 }  // namespace quenlix
